@@ -1,0 +1,55 @@
+// The records that carry one analysis from the detectors to every consumer: reports, JSON,
+// HTML, the history store and the regression run. Text only, plain values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/term.h"
+
+namespace quorbel {
+
+// One line of a breakdown table. `line` is a decimal line number or "-".
+struct Row {
+  std::string line;
+  std::string signal;
+  std::string cost;
+};
+
+struct SpaceSummary {
+  std::string notation;
+  std::string label;
+  std::string pattern;
+  std::vector<std::string> signals;
+  std::vector<Row> breakdown;
+};
+
+struct ConstraintEstimate {
+  std::string variable;
+  std::string maxValue;
+  std::string assumption;
+};
+
+struct Analysis {
+  std::string notation;
+  std::string label;
+  std::string pattern;
+  std::string constraintBudget;
+  std::vector<std::string> signals;
+  std::vector<Row> breakdown;
+  std::vector<std::string> notes;
+  std::vector<ConstraintEstimate> constraints;
+  SpaceSummary space;
+};
+
+// What the time detectors hand back to the pipeline. The counters are informational only.
+struct DetectionResult {
+  std::vector<Term> terms;
+  uint32_t loopFindings = 0;
+  uint32_t operationFindings = 0;
+  uint32_t recursionFindings = 0;
+  uint32_t patternFindings = 0;
+};
+
+}  // namespace quorbel
