@@ -29,3 +29,14 @@ regression: build
 	./$(BUILD)/quorbel --test
 
 test: unit unit-asan
+
+# The web front end in Debian's chromium, against ./build/quorbel started by the test on a free
+# loopback port with a temporary QUORBEL_DB_PATH; screenshots land in build/screenshots/.
+.PHONY: browser-test
+browser-test: build
+	node tests/browser/run.js --binary ./$(BUILD)/quorbel --screenshots $(BUILD)/screenshots
+
+# Load check of the HTTP server: wrk on a free loopback port for 10 s per route (bench/server).
+.PHONY: bench-server
+bench-server: build
+	@bash bench/server

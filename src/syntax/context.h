@@ -32,6 +32,9 @@ struct Context {
   std::map<std::string, std::string> containerSizes;
   std::map<std::string, AliasInfo> aliases;
   GraphSymbols graph;
+  // Distinct for every collectContext call (0 for a hand-built context); keys the caches that
+  // live for one analysis, such as the per-loop classifications.
+  uint64_t analysisId = 0;
 };
 
 // The context of the analysis in progress; null outside the detectors. Whoever sets it

@@ -27,13 +27,13 @@ struct LoopFrame {
 };
 
 struct SyntaxNodeInfo {
-  std::string_view type;  // grammar type: "for_statement", "identifier", "(", ...
-  std::string_view text;  // exact source bytes; empty when the span lies outside the source
+  std::string_view type;   // grammar type: "for_statement", "identifier", "(", ...
+  std::string_view text;   // exact source bytes; empty when the span lies outside the source
   uint32_t startLine = 0;  // 1-based
   uint32_t endLine = 0;
   uint32_t startByte = 0;
   uint32_t endByte = 0;
-  int loopDepth = 0;  // enclosing loop nodes, the node itself not counted
+  int loopDepth = 0;                         // enclosing loop nodes, the node itself not counted
   const LoopFrame* innermostLoop = nullptr;  // null when no loop encloses the node
 };
 

@@ -1,0 +1,866 @@
+// What the analyze and IDE pages do with the server: post the code to /api/analyze and
+// show the estimate (summary, growth chart, tables, lists), post it to /api/run and show
+// the program's outcome, and explain plainly when the server cannot be reached.
+(function (root) {
+  'use strict';
+
+  const ANALYZE_TIMEOUT_MS = 30000;
+  const RUN_TIMEOUT_MS = 45000;
+  const BUDGET_LOG10 = 8;  // about 100 million simple operations per second
+  const CHART_MIN_LOG10 = 1;  // n = 10
+  const CHART_MAX_LOG10 = 7;  // n = 10^7
+  const SVG_NS = 'http://www.w3.org/2000/svg';
+
+  // ---- Small DOM helpers (text always goes in as text, never as markup) ----
+
+  function el(tag, attrs, children) {
+    const node = document.createElement(tag);
+    setAttributes(node, attrs);
+    for (const child of children || []) {
+      if (child != null && child !== false) node.append(child);
+    }
+    return node;
+  }
+
+  function svg(tag, attrs, children) {
+    const node = document.createElementNS(SVG_NS, tag);
+    setAttributes(node, attrs);
+    for (const child of children || []) {
+      if (child != null && child !== false) node.append(child);
+    }
+    return node;
+  }
+
+  function setAttributes(node, attrs) {
+    for (const [key, value] of Object.entries(attrs || {})) {
+      if (value == null || value === false) continue;
+      if (key === 'text') node.textContent = value;
+      else if (key === 'className') node.setAttribute('class', value);
+      else node.setAttribute(key, String(value));
+    }
+  }
+
+  function asText(value) {
+    return value == null ? '' : String(value);
+  }
+
+  function asList(value) {
+    return Array.isArray(value) ? value : [];
+  }
+
+  // ---- Growth chart: evaluating a Big-O notation with every variable set to n ----
+  //
+  // Accepted: sums, products (with "*" or "n log n" juxtaposition before a function),
+  // powers, factorials, numbers, variables and the functions log, sqrt, cuberoot, rootK,
+  // alpha, min and max, e.g. O((vertices + edges) * log vertices), O(2^n * n), O(n!).
+  // Anything else (a custom pattern written in words) is refused rather than guessed.
+  // Values are carried as base-10 logarithms so that 2^n at n = 10^7 stays finite.
+
+  const SUPERSCRIPT = '⁰¹²³⁴⁵⁶⁷⁸⁹';
+
+  function functionInfo(name) {
+    switch (name) {
+      case 'log':
+      case 'lg':
+      case 'ln':
+      case 'log2':
+        return {name: 'log', min: 1, max: 1};
+      case 'sqrt':
+        return {name: 'root', degree: 2, min: 1, max: 1};
+      case 'cuberoot':
+      case 'cbrt':
+        return {name: 'root', degree: 3, min: 1, max: 1};
+      case 'alpha':
+        return {name: 'alpha', min: 1, max: 1};
+      case 'min':
+      case 'max':
+        return {name, min: 1, max: Infinity};
+      default: {
+        const m = /^root(\d+)$/.exec(name);
+        if (m && Number(m[1]) >= 2) return {name: 'root', degree: Number(m[1]), min: 1, max: 1};
+        return null;
+      }
+    }
+  }
+
+  function isIdentifierStart(ch) {
+    return /[A-Za-z_]/.test(ch) || (ch.charCodeAt(0) > 127 && ch !== '·' && ch !== '×');
+  }
+
+  function isIdentifierPart(ch) {
+    return isIdentifierStart(ch) || /[0-9]/.test(ch);
+  }
+
+  function tokenize(text) {
+    const tokens = [];
+    let i = 0;
+    while (i < text.length) {
+      const ch = text[i];
+      if (/\s/.test(ch)) {
+        i++;
+      } else if (/[0-9]/.test(ch)) {
+        let j = i;
+        while (j < text.length && /[0-9.]/.test(text[j])) j++;
+        const value = Number(text.slice(i, j));
+        if (!Number.isFinite(value)) return null;
+        tokens.push({type: 'num', value});
+        i = j;
+      } else if (isIdentifierStart(ch)) {
+        let j = i + 1;
+        while (j < text.length && isIdentifierPart(text[j])) j++;
+        tokens.push({type: 'id', value: text.slice(i, j)});
+        i = j;
+      } else if ('+*^()!,'.includes(ch)) {
+        tokens.push({type: ch});
+        i++;
+      } else if (ch === '·' || ch === '×') {
+        tokens.push({type: '*'});
+        i++;
+      } else {
+        return null;
+      }
+    }
+    return tokens;
+  }
+
+  // Returns the expression tree of a notation "O(...)", or null when it is not a formula.
+  function parseNotation(notation) {
+    const match = /^\s*O\(([\s\S]*)\)\s*$/.exec(asText(notation));
+    if (!match) return null;
+    const tokens = tokenize(match[1]);
+    if (!tokens || tokens.length === 0) return null;
+    let pos = 0;
+    const peek = () => tokens[pos];
+    const fail = () => {
+      throw new SyntaxError('not a formula');
+    };
+    const expect = (type) => {
+      if (!peek() || peek().type !== type) fail();
+      pos++;
+    };
+    const startsFunction = (token) => token && token.type === 'id' && functionInfo(token.value);
+
+    function expression() {
+      const terms = [product()];
+      while (peek() && peek().type === '+') {
+        pos++;
+        terms.push(product());
+      }
+      return terms.length === 1 ? terms[0] : {op: 'add', args: terms};
+    }
+    function product() {
+      const factors = [power()];
+      for (;;) {
+        const token = peek();
+        if (token && token.type === '*') {
+          pos++;
+          factors.push(power());
+        } else if (startsFunction(token)) {
+          factors.push(power());  // "n log n"
+        } else {
+          break;
+        }
+      }
+      return factors.length === 1 ? factors[0] : {op: 'mul', args: factors};
+    }
+    function power() {
+      const base = postfix();
+      if (peek() && peek().type === '^') {
+        pos++;
+        return {op: 'pow', base, exp: power()};
+      }
+      return base;
+    }
+    function postfix() {
+      let node = atom();
+      while (peek() && peek().type === '!') {
+        pos++;
+        node = {op: 'fact', arg: node};
+      }
+      return node;
+    }
+    function atom() {
+      const token = tokens[pos++];
+      if (!token) fail();
+      if (token.type === 'num') return {op: 'num', value: token.value};
+      if (token.type === '(') {
+        const inner = expression();
+        expect(')');
+        return inner;
+      }
+      if (token.type !== 'id') fail();
+      const info = functionInfo(token.value);
+      if (!info) return {op: 'var', name: token.value};
+      let args;
+      if (peek() && peek().type === '(') {
+        pos++;
+        args = [expression()];
+        while (peek() && peek().type === ',') {
+          pos++;
+          args.push(expression());
+        }
+        expect(')');
+      } else {
+        args = [postfix()];  // "log n", "log log n", "sqrt n"
+      }
+      if (args.length < info.min || args.length > info.max) fail();
+      return {op: 'fn', fn: info.name, degree: info.degree, args};
+    }
+
+    try {
+      const tree = expression();
+      return pos === tokens.length ? tree : null;
+    } catch (error) {
+      return null;
+    }
+  }
+
+  function log10Add(a, b) {
+    if (a === -Infinity) return b;
+    if (b === -Infinity) return a;
+    if (a === Infinity || b === Infinity) return Infinity;
+    const top = Math.max(a, b);
+    return top + Math.log10(Math.pow(10, a - top) + Math.pow(10, b - top));
+  }
+
+  function log10Multiply(a, b) {
+    if (a === -Infinity || b === -Infinity) return -Infinity;
+    return a + b;
+  }
+
+  // log10 of base^exponent, both given as log10.
+  function log10Power(base, exponent) {
+    const e = Math.pow(10, exponent);
+    if (e === 0 || base === 0) return 0;
+    if (base === -Infinity) return -Infinity;
+    return e * base;
+  }
+
+  // ln Γ(x) for x > 0: Stirling's series after shifting x above 10.
+  function logGamma(x) {
+    let shift = 0;
+    while (x < 10) {
+      shift += Math.log(x);
+      x += 1;
+    }
+    const series = 1 / (12 * x) - 1 / (360 * x * x * x) + 1 / (1260 * Math.pow(x, 5));
+    return (x - 0.5) * Math.log(x) - x + 0.5 * Math.log(2 * Math.PI) + series - shift;
+  }
+
+  function log10Factorial(a) {
+    const v = Math.pow(10, a);
+    if (v === Infinity) return Infinity;
+    return logGamma(v + 1) / Math.LN10;
+  }
+
+  // Logarithms count halvings: at least one step, so log n never drops below 1.
+  function log10Log(a) {
+    if (a === Infinity) return Infinity;
+    const bits = a === -Infinity ? 0 : a / Math.LOG10E / Math.LN2;
+    return Math.log10(Math.max(1, bits));
+  }
+
+  // The inverse Ackermann function is at most 4 for any input that fits in memory.
+  function log10Alpha(a) {
+    const v = Math.pow(10, a);
+    const alpha = v < 4 ? 1 : v < 16 ? 2 : v < 65536 ? 3 : 4;
+    return Math.log10(alpha);
+  }
+
+  function evaluateLog10(node, log10N) {
+    const sub = (child) => evaluateLog10(child, log10N);
+    switch (node.op) {
+      case 'num':
+        return node.value > 0 ? Math.log10(node.value) : -Infinity;
+      case 'var':
+        return log10N;
+      case 'add':
+        return node.args.map(sub).reduce(log10Add);
+      case 'mul':
+        return node.args.map(sub).reduce(log10Multiply);
+      case 'pow':
+        return log10Power(sub(node.base), sub(node.exp));
+      case 'fact':
+        return log10Factorial(sub(node.arg));
+      case 'fn': {
+        const args = node.args.map(sub);
+        if (node.fn === 'log') return log10Log(args[0]);
+        if (node.fn === 'root') return args[0] / node.degree;
+        if (node.fn === 'alpha') return log10Alpha(args[0]);
+        if (node.fn === 'min') return Math.min(...args);
+        return Math.max(...args);
+      }
+      default:
+        return NaN;
+    }
+  }
+
+  // log10 of the estimated operations at input size n, or null when not a formula.
+  function operationsLog10(notation, n) {
+    const tree = typeof notation === 'string' ? parseNotation(notation) : notation;
+    if (!tree) return null;
+    return evaluateLog10(tree, Math.log10(n));
+  }
+
+  // The largest integer n in [10, 10^7] whose operations stay within 10^8:
+  // {kind: 'some', n}, {kind: 'all', n: 10^7} or {kind: 'none', n: 10}; null when the
+  // notation is not a formula. Assumes the cost does not shrink as n grows.
+  function largestFittingN(notation) {
+    const tree = typeof notation === 'string' ? parseNotation(notation) : notation;
+    if (!tree) return null;
+    const fits = (n) => {
+      const value = evaluateLog10(tree, Math.log10(n));
+      return !Number.isNaN(value) && value <= BUDGET_LOG10 + 1e-9;
+    };
+    let lo = Math.pow(10, CHART_MIN_LOG10);
+    let hi = Math.pow(10, CHART_MAX_LOG10);
+    if (fits(hi)) return {kind: 'all', n: hi};
+    if (!fits(lo)) return {kind: 'none', n: lo};
+    while (hi - lo > 1) {
+      const mid = Math.floor((lo + hi) / 2);
+      if (fits(mid)) lo = mid;
+      else hi = mid;
+    }
+    return {kind: 'some', n: lo};
+  }
+
+  function powerOfTen(exponent) {
+    if (exponent === 0) return '1';
+    if (exponent === 1) return '10';
+    const digits = String(exponent).split('').map((d) => SUPERSCRIPT[Number(d)]).join('');
+    return '10' + digits;
+  }
+
+  function formatCount(n) {
+    return Math.round(n).toLocaleString('en-US');
+  }
+
+  // ---- Growth chart: drawing ----
+
+  function renderChart(notation) {
+    const tree = parseNotation(notation);
+    if (!tree) {
+      return el('p', {className: 'chart-note', id: 'growth-chart-note',
+        text: 'No growth curve for ' + asText(notation) + ': it names a pattern, not a ' +
+            'formula in the input size, so the chart would only guess.'});
+    }
+    const compact = Boolean(root.innerWidth) && root.innerWidth < 640;
+    const W = compact ? 420 : 640, H = compact ? 320 : 300;
+    const m = {left: compact ? 60 : 58, right: compact ? 14 : 20, top: 14, bottom: 46};
+    const pw = W - m.left - m.right, ph = H - m.top - m.bottom;
+    const ops = (log10N) => evaluateLog10(tree, log10N);
+
+    const samples = [];
+    let top = BUDGET_LOG10;
+    for (let i = 0; i <= 240; i++) {
+      const x = CHART_MIN_LOG10 + (CHART_MAX_LOG10 - CHART_MIN_LOG10) * i / 240;
+      const y = ops(x);
+      samples.push([x, y]);
+      if (Number.isFinite(y)) top = Math.max(top, y);
+      else if (y === Infinity) top = Infinity;
+    }
+    const yMax = Math.max(12, Math.min(24, Math.ceil((top + 0.5) / 4) * 4));
+    const px = (log10N) =>
+      m.left + (log10N - CHART_MIN_LOG10) / (CHART_MAX_LOG10 - CHART_MIN_LOG10) * pw;
+    const py = (log10Ops) => {
+      let v = log10Ops;
+      if (Number.isNaN(v)) v = 0;
+      v = Math.max(-0.5, Math.min(yMax + 1, v));
+      return m.top + ph - (v / yMax) * ph;
+    };
+    const f = (value) => value.toFixed(1);
+
+    const parts = [];
+    const clipId = 'growth-clip-' + Math.random().toString(36).slice(2, 8);
+    parts.push(svg('title', {text: 'Estimated operations of ' + notation + ' for n from 10 to 10^7'}));
+    parts.push(svg('defs', {}, [svg('clipPath', {id: clipId}, [
+      svg('rect', {x: m.left, y: m.top, width: pw, height: ph}),
+    ])]));
+    parts.push(svg('rect', {className: 'over-budget', x: m.left, y: m.top, width: pw,
+      height: f(py(BUDGET_LOG10) - m.top)}));
+
+    for (let e = CHART_MIN_LOG10; e <= CHART_MAX_LOG10; e++) {
+      const x = f(px(e));
+      parts.push(svg('line', {className: 'grid', x1: x, x2: x, y1: m.top, y2: m.top + ph}));
+      parts.push(svg('text', {x, y: m.top + ph + 18, 'text-anchor': 'middle', text: powerOfTen(e)}));
+    }
+    for (let e = 0; e <= yMax; e += 4) {
+      const y = f(py(e));
+      parts.push(svg('line', {className: 'grid', x1: m.left, x2: m.left + pw, y1: y, y2: y}));
+      parts.push(svg('text', {x: m.left - 8, y: f(py(e) + 4), 'text-anchor': 'end',
+        text: powerOfTen(e)}));
+    }
+    parts.push(svg('line', {className: 'axis', x1: m.left, x2: m.left, y1: m.top, y2: m.top + ph}));
+    parts.push(svg('line', {className: 'axis', x1: m.left, x2: m.left + pw, y1: m.top + ph,
+      y2: m.top + ph}));
+    parts.push(svg('text', {x: m.left + pw / 2, y: H - 6, 'text-anchor': 'middle',
+      text: 'input size n (log scale)'}));
+    parts.push(svg('text', {x: 14, y: m.top + ph / 2, 'text-anchor': 'middle',
+      transform: 'rotate(-90 14 ' + (m.top + ph / 2) + ')', text: 'operations (log scale)'}));
+
+    // Labels go where the curve is not: the budget label on the side away from the point
+    // where the curve crosses the budget, the fit label along the bottom beside its line.
+    const fit = largestFittingN(tree);
+    const crossesRight = fit && fit.kind !== 'none' &&
+        (Math.log10(fit.n) - CHART_MIN_LOG10) / (CHART_MAX_LOG10 - CHART_MIN_LOG10) > 0.5;
+    const budgetY = f(py(BUDGET_LOG10));
+    parts.push(svg('line', {className: 'budget-line', x1: m.left, x2: m.left + pw, y1: budgetY,
+      y2: budgetY}));
+    parts.push(svg('text', {className: 'budget-label', x: crossesRight ? m.left + 6 : m.left + pw - 6,
+      y: f(py(BUDGET_LOG10) - 6), 'text-anchor': crossesRight ? 'start' : 'end',
+      text: '10⁸ operations ≈ 1 s'}));
+
+    const d = samples.map(([x, y], i) => (i === 0 ? 'M' : 'L') + f(px(x)) + ' ' + f(py(y))).join(' ');
+    parts.push(svg('path', {className: 'growth-curve', d, 'clip-path': 'url(#' + clipId + ')',
+      'data-notation': notation}));
+
+    if (fit) {
+      const fx = Math.log10(fit.n);
+      const x = f(px(fx));
+      const y = f(py(ops(fx)));
+      const label = fit.kind === 'some' ? 'n ≈ ' + formatCount(fit.n) :
+          fit.kind === 'all' ? 'fits up to 10⁷' : 'over budget at n = 10';
+      const anchor = px(fx) > m.left + pw * 0.7 ? 'end' : 'start';
+      const dx = anchor === 'end' ? -8 : 8;
+      parts.push(svg('g', {className: 'fit-marker', 'data-fit': fit.kind, 'data-n': fit.n}, [
+        svg('line', {className: 'fit-line', x1: x, x2: x, y1: y, y2: m.top + ph}),
+        svg('circle', {className: 'fit-point', cx: x, cy: y, r: 4.5}),
+        svg('text', {className: 'fit-label', x: f(px(fx) + dx), y: m.top + ph - 8,
+          'text-anchor': anchor, text: label}),
+      ]));
+    }
+
+    const chart = svg('svg', {className: 'growth-chart' + (compact ? ' compact' : ''), id: 'growth-chart',
+      viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet'}, parts);
+    let caption;
+    if (!fit || fit.kind === 'all') {
+      caption = 'Every n up to 10⁷ stays within about 10⁸ operations.';
+    } else if (fit.kind === 'none') {
+      caption = 'Already above about 10⁸ operations at n = 10.';
+    } else {
+      caption = 'Largest n within about 10⁸ operations: ' + formatCount(fit.n) + '.';
+    }
+    return el('figure', {className: 'chart-wrap'}, [
+      chart,
+      el('figcaption', {className: 'chart-caption', id: 'growth-caption'}, [
+        el('code', {text: notation}), ' with every variable set to n. ' + caption,
+      ]),
+    ]);
+  }
+
+  // ---- Analysis results ----
+
+  function section(title, id, children) {
+    return el('section', {'aria-labelledby': id}, [el('h3', {id, text: title})].concat(children));
+  }
+
+  function renderList(items, id, extraClass) {
+    const list = el('ul', {className: 'list' + (extraClass ? ' ' + extraClass : ''), id});
+    for (const item of asList(items)) list.append(el('li', {text: asText(item)}));
+    return list;
+  }
+
+  function isLineNumber(text) {
+    return /^[1-9][0-9]*$/.test(text);
+  }
+
+  function hasLineRows(rows) {
+    return asList(rows).some((row) => isLineNumber(asText(row && row.line)));
+  }
+
+  function renderBreakdown(rows, id, onLineClick) {
+    const body = el('tbody');
+    for (const row of asList(rows)) {
+      const line = asText(row && row.line);
+      const tr = el('tr', {}, [
+        el('td', {text: line}),
+        el('td', {text: asText(row && row.signal)}),
+        el('td', {className: 'cost', text: asText(row && row.cost)}),
+      ]);
+      if (isLineNumber(line) && onLineClick) {
+        tr.dataset.line = line;
+        tr.tabIndex = 0;
+        tr.title = 'Show line ' + line + ' in the editor';
+        const choose = () => {
+          const panel = body.closest('.results') || document;
+          for (const other of panel.querySelectorAll('tr.selected')) {
+            other.classList.remove('selected');
+          }
+          tr.classList.add('selected');
+          onLineClick(Number(line));
+        };
+        tr.addEventListener('click', choose);
+        tr.addEventListener('keydown', (event) => {
+          if (event.key === 'Enter' || event.key === ' ') {
+            event.preventDefault();
+            choose();
+          }
+        });
+      }
+      body.append(tr);
+    }
+    const table = el('table', {className: 'data breakdown' + (onLineClick ? ' clickable' : ''), id}, [
+      el('thead', {}, [el('tr', {}, [
+        el('th', {scope: 'col', text: 'Line'}),
+        el('th', {scope: 'col', text: 'Signal'}),
+        el('th', {scope: 'col', text: 'Cost'}),
+      ])]),
+      body,
+    ]);
+    return el('div', {className: 'table-wrap'}, [table]);
+  }
+
+  function renderConstraints(constraints) {
+    const list = asList(constraints);
+    if (list.length === 0) {
+      return el('p', {className: 'placeholder', id: 'constraints',
+        text: 'No input-size limits: the time estimate does not grow with a named input.'});
+    }
+    const body = el('tbody');
+    for (const c of list) {
+      body.append(el('tr', {}, [
+        el('td', {text: asText(c && c.variable)}),
+        el('td', {className: 'cost', text: asText(c && c.maxValue)}),
+        el('td', {className: 'assumption', text: asText(c && c.assumption)}),
+      ]));
+    }
+    return el('div', {className: 'table-wrap'}, [el('table', {className: 'data constraints', id: 'constraints'}, [
+      el('thead', {}, [el('tr', {}, [
+        el('th', {scope: 'col', text: 'Variable'}),
+        el('th', {scope: 'col', text: 'Largest value'}),
+        el('th', {scope: 'col', text: 'Assumption'}),
+      ])]),
+      body,
+    ])]);
+  }
+
+  function metric(kind, title, notation, label, pattern) {
+    return el('article', {className: 'metric metric-' + kind}, [
+      el('h3', {text: title}),
+      el('p', {className: 'notation ' + kind + '-notation', text: notation}),
+      el('p', {className: 'metric-label'}, [
+        el('span', {className: 'label ' + kind + '-label', text: label}),
+        ' ',
+        // A custom pattern is its own label; saying it twice adds nothing.
+        el('span', {className: 'pattern ' + kind + '-pattern', text: pattern,
+          hidden: pattern === label ? '' : null}),
+      ]),
+    ]);
+  }
+
+  // Fills `container` with an /api/analyze document. onLineClick(line) makes rows clickable.
+  function renderAnalysis(container, doc, onLineClick) {
+    const space = (doc && typeof doc.space === 'object' && doc.space) || {};
+    const notation = asText(doc.notation);
+    const lines = Number(doc.lineCount) || 0;
+    const children = [
+      el('h2', {className: 'visually-hidden', text: 'Analysis'}),
+      el('div', {className: 'summary'}, [
+        metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern)),
+        metric('space', 'Auxiliary space', asText(space.notation), asText(space.label),
+            asText(space.pattern)),
+      ]),
+      el('p', {className: 'meta'}, [
+        el('span', {className: 'line-count', text: String(lines)}),
+        lines === 1 ? ' line analysed.' : ' lines analysed.',
+        doc.saved === true ? ' Saved to the server\'s history.' : null,
+      ]),
+    ];
+    if (doc.storageError) {
+      children.push(el('p', {className: 'message message-warn', role: 'status',
+        text: 'The analysis ran, but the server could not save it to its history: ' +
+            asText(doc.storageError)}));
+    }
+    children.push(
+        section('Growth', 'growth-title', [renderChart(notation)]),
+        section('Rough constraints', 'constraints-title', [
+          el('p', {className: 'budget', id: 'constraint-budget', text: asText(doc.constraintBudget)}),
+          renderConstraints(doc.constraints),
+        ]),
+        section('Time breakdown', 'breakdown-title', [
+          renderBreakdown(doc.breakdown, 'time-breakdown', onLineClick),
+          onLineClick && hasLineRows(doc.breakdown) ?
+              el('p', {className: 'hint', text: 'Click a row to see its line in the editor.'}) : null,
+        ]),
+        section('Signals', 'signals-title', [renderList(doc.signals, 'signals')]),
+        section('Space breakdown', 'space-breakdown-title', [
+          asList(space.breakdown).length ?
+              renderBreakdown(space.breakdown, 'space-breakdown', onLineClick) :
+              el('p', {className: 'placeholder', text: 'No storage that grows with the input.'}),
+        ]),
+        section('Space signals', 'space-signals-title', [renderList(space.signals, 'space-signals')]),
+        section('Notes', 'notes-title', [renderList(doc.notes, 'notes', 'list-notes')]));
+    container.replaceChildren(...children);
+    container.dataset.state = 'done';
+  }
+
+  function renderError(container, title, detail) {
+    container.replaceChildren(el('div', {className: 'message message-error', role: 'alert',
+      id: container.id + '-error'}, [
+      el('strong', {text: title}),
+      detail ? el('span', {className: 'error-detail', text: detail}) : null,
+    ]));
+    container.dataset.state = 'error';
+  }
+
+  // ---- Requests ----
+
+  // {kind: 'answer', status, data} or {kind: 'unreachable' | 'timeout'}; never throws.
+  async function postJson(url, payload, timeoutMs) {
+    const controller = new AbortController();
+    const timer = setTimeout(() => controller.abort(), timeoutMs);
+    try {
+      const response = await fetch(url, {
+        method: 'POST',
+        headers: {'Content-Type': 'application/json'},
+        body: JSON.stringify(payload),
+        signal: controller.signal,
+        cache: 'no-store',
+      });
+      const text = await response.text();
+      let data = null;
+      try {
+        data = JSON.parse(text);
+      } catch (error) {
+        data = null;
+      }
+      return {kind: 'answer', status: response.status, data, text};
+    } catch (error) {
+      return {kind: controller.signal.aborted ? 'timeout' : 'unreachable'};
+    } finally {
+      clearTimeout(timer);
+    }
+  }
+
+  const UNREACHABLE_TITLE = 'Could not reach the quorbel server.';
+  const UNREACHABLE_DETAIL = 'Check that the server is still running and that this page ' +
+      'was opened from it, then try again. Your code is still in the editor.';
+
+  function describeFailure(reply, seconds) {
+    if (reply.kind === 'unreachable') return [UNREACHABLE_TITLE, UNREACHABLE_DETAIL];
+    if (reply.kind === 'timeout') {
+      return ['The server did not answer within ' + seconds + ' seconds.',
+        'It serves one request at a time; try again in a moment.'];
+    }
+    if (reply.data && typeof reply.data.error === 'string' && reply.data.error) {
+      return ['The server answered with an error (HTTP ' + reply.status + ').', reply.data.error];
+    }
+    const body = asText(reply.text).trim().slice(0, 200);
+    return ['The server answered with an error (HTTP ' + reply.status + ').',
+      body || 'The answer held no readable result.'];
+  }
+
+  function setBusy(button, busy) {
+    button.disabled = busy;
+    button.classList.toggle('busy', busy);
+    button.setAttribute('aria-busy', busy ? 'true' : 'false');
+  }
+
+  // ---- Run results ----
+
+  const STATUS_TEXT = {
+    success: 'Success',
+    compile_error: 'Compile error',
+    runtime_error: 'Runtime error',
+    timeout: 'Time limit exceeded',
+    bad_request: 'Request refused',
+    internal_error: 'Runner error',
+  };
+
+  function fact(term, value, className) {
+    return el('div', {}, [el('dt', {text: term}), el('dd', {className, text: value})]);
+  }
+
+  function stream(title, id, text, truncated) {
+    return el('div', {className: 'stream'}, [
+      el('h3', {text: title}),
+      el('pre', {id, text: asText(text)}),
+      truncated ? el('p', {className: 'stream-note',
+        text: 'Cut at 64 KB: the program wrote more than that.'}) : null,
+    ]);
+  }
+
+  function renderRunResult(container, result) {
+    const status = asText(result.status) || 'internal_error';
+    const phase = asText(result.phase);
+    const children = [el('div', {className: 'run-summary'}, [
+      el('span', {className: 'status-badge', id: 'run-status', 'data-status': status,
+        text: STATUS_TEXT[status] || status}),
+      el('dl', {className: 'run-facts'}, [
+        fact('Phase', phase || '–', 'run-phase'),
+        fact('Exit code', String(result.exitCode), 'run-exit-code'),
+        fact('Compile', (Number(result.compileMs) || 0) + ' ms', 'run-compile-ms'),
+        fact('Run', phase === 'run' ? (Number(result.runMs) || 0) + ' ms' : '–', 'run-run-ms'),
+      ]),
+    ])];
+    if (status === 'timeout' || result.timedOut === true) {
+      children.push(el('p', {className: 'message message-warn', id: 'run-timeout', role: 'status'}, [
+        el('strong', {text: 'Time limit exceeded.'}),
+        phase === 'compile' ? 'Compiling took longer than 5 seconds and was stopped.' :
+            'The program ran longer than 2 seconds and was stopped.',
+      ]));
+    }
+    const error = asText(result.error);
+    if (error) {
+      const limit = error === 'Output limit exceeded.';
+      children.push(el('p', {className: 'message ' + (limit ? 'message-warn' : 'message-error'),
+        id: 'run-error', role: 'status'}, [
+        el('strong', {text: error}),
+        limit ? 'The program wrote more than 64 KB to one stream and was stopped.' : null,
+      ]));
+    }
+    const out = stream('Standard output', 'run-stdout', result.stdout, result.stdoutTruncated === true);
+    const err = stream('Standard error', 'run-stderr', result.stderr, result.stderrTruncated === true);
+    const compiler = stream('Compiler output', 'run-compiler-output', result.compilerOutput, false);
+    if (phase === 'compile') children.push(compiler, out, err);
+    else children.push(out, err, compiler);
+    container.replaceChildren(...children);
+    container.dataset.state = 'done';
+  }
+
+  // The compiler's errors and warnings about the submitted file, for markers in the editor:
+  // "main.cpp:12:5: error: ..." lines (notes only explain another message and are skipped).
+  function compilerDiagnostics(output) {
+    const found = [];
+    const pattern = /^main\.cpp:(\d+):(\d+): (fatal error|error|warning): (.*)$/gm;
+    for (const match of asText(output).matchAll(pattern)) {
+      found.push({
+        line: Number(match[1]),
+        column: Number(match[2]),
+        severity: match[3] === 'warning' ? 'warning' : 'error',
+        message: match[4],
+      });
+    }
+    return found;
+  }
+
+  // ---- Page wiring ----
+
+  function takeOpenedEntry() {
+    const params = new URLSearchParams(root.location.search);
+    const id = params.get('open');
+    if (!id || !root.QuorbelStorage) return null;
+    root.history.replaceState(null, '', root.location.pathname);
+    return root.QuorbelStorage.getAnalysis(id);
+  }
+
+  function debounce(fn, ms) {
+    let timer = null;
+    return () => {
+      clearTimeout(timer);
+      timer = setTimeout(fn, ms);
+    };
+  }
+
+  // Shared by both pages: the editor, the analyze action and the draft of `draftName`.
+  function startEditorPage(draftName, extra) {
+    const form = document.getElementById('analyze-form');
+    const textarea = document.getElementById('code');
+    const results = document.getElementById('results');
+    const analyzeButton = document.getElementById('analyze-button');
+    const storage = root.QuorbelStorage;
+
+    const opened = takeOpenedEntry();
+    const draft = storage ? storage.loadDraft(draftName) : null;
+    if (opened) textarea.value = opened.code;
+    else if (draft && draft.trim() !== '') textarea.value = draft;
+
+    let editor = null;
+    let latest = 0;
+    async function analyzeNow() {
+      const code = editor.getValue();
+      const ticket = ++latest;
+      setBusy(analyzeButton, true);
+      results.dataset.state = 'busy';
+      const reply = await postJson('/api/analyze', {code}, ANALYZE_TIMEOUT_MS);
+      if (ticket !== latest) return;  // a newer request replaced this one
+      setBusy(analyzeButton, false);
+      if (reply.kind === 'answer' && reply.status === 200 && reply.data &&
+          typeof reply.data.notation === 'string') {
+        renderAnalysis(results, reply.data, (line) => editor.revealLine(line));
+        if (storage) storage.addAnalysis(code, reply.data);
+        return;
+      }
+      const [title, detail] = describeFailure(reply, ANALYZE_TIMEOUT_MS / 1000);
+      renderError(results, title, detail);
+    }
+
+    const saveDraft = debounce(() => {
+      if (storage) storage.saveDraft(draftName, editor.getValue());
+    }, 400);
+    editor = root.QuorbelEditor.createEditor({
+      host: document.getElementById('editor'),
+      textarea,
+      form,
+      status: document.getElementById('editor-status'),
+      onSubmit: analyzeNow,
+      onRun: extra && extra.onRun ? () => extra.onRun() : null,
+      onChange: saveDraft,
+    });
+    root.quorbelEditor = editor;
+    form.addEventListener('submit', (event) => {
+      event.preventDefault();
+      analyzeNow();
+    });
+    return {editor, analyzeNow, opened};
+  }
+
+  function startAnalyzePage() {
+    const page = startEditorPage('analyze');
+    // An analysis opened from the history shows its result again.
+    if (page.opened) page.analyzeNow();
+    return page;
+  }
+
+  function startIdePage() {
+    const runButton = document.getElementById('run-button');
+    const output = document.getElementById('run-output');
+    const stdin = document.getElementById('stdin');
+    const storage = root.QuorbelStorage;
+    const savedInput = storage ? storage.loadDraft('ide-input') : null;
+    if (savedInput != null) stdin.value = savedInput;
+    stdin.addEventListener('input', debounce(() => {
+      if (storage) storage.saveDraft('ide-input', stdin.value);
+    }, 400));
+
+    let page = null;
+    let running = false;
+    async function runNow() {
+      if (running) return;
+      running = true;
+      setBusy(runButton, true);
+      output.dataset.state = 'busy';
+      output.replaceChildren(el('p', {className: 'placeholder busy', text: 'Compiling and running…'}));
+      const reply = await postJson('/api/run', {code: page.editor.getValue(), input: stdin.value},
+          RUN_TIMEOUT_MS);
+      running = false;
+      setBusy(runButton, false);
+      if (reply.kind === 'answer' && reply.data && typeof reply.data.status === 'string') {
+        renderRunResult(output, reply.data);
+        page.editor.showDiagnostics(compilerDiagnostics(reply.data.compilerOutput));
+        return;
+      }
+      const [title, detail] = describeFailure(reply, RUN_TIMEOUT_MS / 1000);
+      renderError(output, title, detail);
+    }
+    page = startEditorPage('ide', {onRun: runNow});
+    runButton.addEventListener('click', runNow);
+    page.runNow = runNow;
+    return page;
+  }
+
+  root.QuorbelRunner = {
+    startAnalyzePage,
+    startIdePage,
+    renderAnalysis,
+    renderRunResult,
+    compilerDiagnostics,
+    postJson,
+  };
+  root.QuorbelChart = {
+    parseNotation,
+    operationsLog10,
+    largestFittingN,
+    renderChart,
+  };
+})(typeof window !== 'undefined' ? window : globalThis);

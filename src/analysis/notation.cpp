@@ -1,0 +1,147 @@
+#include "analysis/notation.h"
+
+#include <map>
+#include <set>
+#include <utility>
+
+#include "syntax/text.h"
+
+namespace quorbel {
+namespace {
+
+template <typename Key>
+std::map<Key, int> countOccurrences(const std::vector<Key>& keys) {
+  std::map<Key, int> counts;
+  for (const Key& key : keys) ++counts[key];
+  return counts;
+}
+
+std::string withPower(const std::string& base, int multiplicity, bool parenthesise) {
+  if (multiplicity == 1) return base;
+  return (parenthesise ? "(" + base + ")" : base) + "^" + std::to_string(multiplicity);
+}
+
+std::string rootName(const std::string& symbol, int degree) {
+  if (degree == 2) return "sqrt " + symbol;
+  if (degree == 3) return "cuberoot " + symbol;
+  return "root" + std::to_string(degree) + " " + symbol;
+}
+
+// Strips an "O(" ... ")" wrapper when the text has one.
+std::string innerOf(const std::string& notation) {
+  if (notation.size() >= 4 && notation.compare(0, 2, "O(") == 0 && notation.back() == ')')
+    return notation.substr(2, notation.size() - 3);
+  return notation;
+}
+
+struct FactorCounts {
+  size_t linear, distinctLinear, roots, logs, logLogs;
+};
+
+FactorCounts countFactors(const Term& term) {
+  std::set<std::string> distinct(term.linear.begin(), term.linear.end());
+  return {term.linear.size(), distinct.size(), term.roots.size(), term.logs.size(),
+          term.logLogs.size()};
+}
+
+std::string rootLabel(int degree) {
+  if (degree == 2) return "Square root";
+  if (degree == 3) return "Cube root";
+  return "Root";
+}
+
+std::string rootPattern(int degree) {
+  if (degree == 2) return "Square-root loop";
+  if (degree == 3) return "Cube-root loop";
+  return "Root-bounded loop";
+}
+
+bool mentions(const std::string& loweredReason, const char* keyword) {
+  return loweredReason.find(keyword) != std::string::npos;
+}
+
+}  // namespace
+
+std::string formatTerm(const Term& term) {
+  if (term.kind == "custom") return term.notation;
+  if (term.kind == "exp") return "O(2^n)";
+  if (isConstant(term)) return "O(1)";
+
+  std::vector<std::string> parts;
+  for (const auto& [symbol, k] : countOccurrences(term.linear))
+    parts.push_back(withPower(symbol, k, false));
+  std::vector<std::pair<std::string, int>> rootKeys;
+  for (const RootFactor& root : term.roots) rootKeys.emplace_back(root.symbol, root.degree);
+  for (const auto& [key, k] : countOccurrences(rootKeys))
+    parts.push_back(withPower(rootName(key.first, key.second), k, true));
+  for (const auto& [symbol, k] : countOccurrences(term.logs))
+    parts.push_back(withPower("log " + symbol, k, true));
+  for (const auto& [symbol, k] : countOccurrences(term.logLogs))
+    parts.push_back(withPower("log log " + symbol, k, true));
+
+  std::string joined;
+  for (const std::string& part : parts) joined += (joined.empty() ? "" : " * ") + part;
+  return "O(" + joined + ")";
+}
+
+std::string innerTermNotation(const Term& term) { return innerOf(formatTerm(term)); }
+
+std::string labelFor(const Term& term) {
+  if (term.kind == "custom") return term.reason;
+  if (term.kind == "exp") return "Exponential";
+  if (isConstant(term)) return "Constant";
+  if (mentions(lowerCopy(term.reason), "sieve")) return "Sieve";
+
+  const FactorCounts c = countFactors(term);
+  if (c.linear == 0 && c.roots == 1 && c.logs == 0 && c.logLogs == 0)
+    return rootLabel(term.roots.front().degree);
+  if (c.linear == 0 && c.logs == 0 && c.logLogs >= 1) return "Log-logarithmic";
+  if (c.linear == 0 && c.logs >= 1) return "Logarithmic";
+  if (c.linear == 1 && c.roots == 0 && c.logs == 0 && c.logLogs == 0) return "Linear";
+  if (c.linear == 1 && c.roots == 0 && c.logs == 1 && c.logLogs == 0) return "Linearithmic";
+  const bool onlyLinear = c.roots == 0 && c.logs == 0 && c.logLogs == 0;
+  if (c.linear == 2 && onlyLinear) return c.distinctLinear == 1 ? "Quadratic" : "Product";
+  if (c.linear >= 3 || c.linear == 2) {
+    if (c.distinctLinear >= 2) return "Product";
+    return c.linear >= 3 ? "Polynomial" : "Mixed";
+  }
+  return "Mixed";
+}
+
+std::string patternFor(const Term& term) {
+  if (term.kind == "custom") return term.reason;
+  if (term.kind == "exp") return "Branching recursion";
+
+  const std::string reason = lowerCopy(term.reason);
+  if (mentions(reason, "sieve")) return "Sieve of Eratosthenes";
+  if (mentions(reason, "harmonic")) return "Harmonic nested loop";
+  if (mentions(reason, "summed logarithmic")) return "Summed logarithmic loop";
+  if (mentions(reason, "summed log-log")) return "Summed log-log loop";
+  if (mentions(reason, "summed root")) return "Summed root-dependent loop";
+  if (mentions(reason, "dependent step")) return "Dependent-step nested loop";
+
+  const FactorCounts c = countFactors(term);
+  if (c.linear >= 2)
+    return c.distinctLinear < 2 ? "Brute force or DP table" : "DP table or multi-parameter loop";
+  if (c.linear == 1 && c.roots == 0 && c.logs == 1 && c.logLogs == 0)
+    return mentions(reason, "binary search") ? "Binary search with linear check"
+                                             : "Sort, heap, or divide-and-conquer";
+  if (c.linear == 1 && c.roots == 0 && c.logs == 0 && c.logLogs == 0) return "Single pass";
+  if (c.roots == 1) return rootPattern(term.roots.front().degree);
+  if (c.roots >= 2) return "Root-bounded loop";
+  if (c.logs >= 1) return "Binary search";
+  if (c.logLogs >= 1) return "Self-power growth loop";
+  return "Straight-line work";
+}
+
+void addRow(std::vector<Row>& rows, int line, const std::string& signal, const Term& term) {
+  rows.push_back({std::to_string(line), signal, formatTerm(term)});
+}
+
+void addSignal(std::vector<std::string>& signals, int line, const std::string& text,
+               const Term& term) {
+  signals.push_back("Line " + std::to_string(line) + ": " + text + " contributes " +
+                    formatTerm(term) + ".");
+}
+
+}  // namespace quorbel

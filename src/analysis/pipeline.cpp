@@ -1,0 +1,174 @@
+// The fixed order of the estimator: syntax, context, time detectors, space, summary, limits.
+#include "analysis/pipeline.h"
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <set>
+#include <string>
+
+#include "analysis/notation.h"
+#include "analysis/term.h"
+#include "constraints/constraint_estimates.h"
+#include "detectors/builtins.h"
+#include "detectors/construction_costs.h"
+#include "detectors/dp_patterns.h"
+#include "detectors/function_summaries.h"
+#include "detectors/graph_pattern.h"
+#include "detectors/nested_loops.h"
+#include "detectors/permutation_pattern.h"
+#include "detectors/recursion.h"
+#include "space/space_complexity.h"
+#include "syntax/context.h"
+#include "syntax/text.h"
+
+namespace quorbel {
+namespace {
+
+constexpr const char* kParsedNote = "Tree-sitter parsed the C++ AST before analysis.";
+constexpr const char* kUnparsedNote =
+    "Tree-sitter could not parse this snippet, so the estimate is incomplete.";
+constexpr const char* kEmptyNote = "No code was provided.";
+constexpr const char* kHeuristicNote =
+    "Heuristic CP estimate. Test-case loops, helper functions, amortized operations, and "
+    "constraints can change the final bound.";
+constexpr const char* kNothingFoundSignal =
+    "No loop, STL pass, graph traversal, sort, or recursion was detected.";
+constexpr const char* kBudgetSentence =
+    "Very rough estimate using about 100M primitive operations per second.";
+
+Analysis startingAnalysis() {
+  Analysis result;
+  result.notation = "O(1)";
+  result.label = "Constant";
+  result.pattern = "Straight-line work";
+  result.space = {"O(1)", "Constant", "Constant storage", {}, {}};
+  return result;
+}
+
+// Drops empty notes and repeats, keeping first appearances in order.
+std::vector<std::string> cleanNotes(const std::vector<std::string>& notes) {
+  std::vector<std::string> kept;
+  std::set<std::string> seen;
+  for (const std::string& note : notes)
+    if (!note.empty() && seen.insert(note).second) kept.push_back(note);
+  return kept;
+}
+
+int breakdownSortKey(const Row& row) {
+  if (row.line == "-") return 1000000;
+  try {
+    return std::stoi(row.line);
+  } catch (const std::exception&) {
+    return 1000000;
+  }
+}
+
+// Runs the whole analysis; `analyze` wraps it so that nothing escapes.
+Analysis analyzeUnguarded(std::string_view code) {
+  const SyntaxReaderResult syntax = readCppSyntax(code);
+  std::vector<Term> terms{constantTerm("No repeated work detected")};
+  Analysis result = startingAnalysis();
+  const bool blank = trim(code).empty();
+
+  if (syntax.parsed)
+    result.notes.push_back(kParsedNote);
+  else if (!blank)
+    result.notes.push_back(kUnparsedNote);
+
+  DetectionResult detection = runAstDetectors(code, syntax, result);
+
+  // ---- step 6: space ----
+  result.space = detectSpaceComplexity(code, syntax, result.notes);
+
+  terms.insert(terms.end(), detection.terms.begin(), detection.terms.end());
+  result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
+
+  const Term total = summarizeTerms(terms);
+  result.notation = formatTerm(total);
+  result.label = labelFor(total);
+  result.pattern = patternFor(total);
+
+  result.constraintBudget = kBudgetSentence;
+  // ---- step 10: constraints ----
+  result.constraints = estimateConstraints(total);
+
+  if (result.signals.empty()) result.signals.push_back(kNothingFoundSignal);
+  if (result.breakdown.empty()) result.breakdown.push_back({"-", "Straight-line work", "O(1)"});
+  result.notes = cleanNotes(result.notes);
+  std::stable_sort(
+      result.breakdown.begin(), result.breakdown.end(),
+      [](const Row& a, const Row& b) { return breakdownSortKey(a) < breakdownSortKey(b); });
+  return result;
+}
+
+}  // namespace
+
+DetectionResult runAstDetectors(std::string_view code, const SyntaxReaderResult& syntax,
+                                Analysis& result) {
+  DetectionResult detection;
+  const std::vector<SyntaxNodeInfo>& nodes = syntax.nodes;
+  (void)nodes;
+  (void)result;
+  // ---- step 2: context ----
+  const Context context = collectContext(code);
+  ActiveContext active(&context);  // restores gContext on every path, exceptions included
+
+  // ---- step 3: function summaries ----
+  const std::map<std::string, FunctionSummary> summaries = buildFunctionSummaries(nodes, context);
+
+  // ---- step 4: construction costs ----
+  detection.operationFindings += analyzeConstructionCosts(code, result, detection);
+
+  // ---- step 5: DP patterns ----
+  const DpPatternResult dp = analyzeDpPatterns(code, nodes, context, result, detection);
+  const std::set<uint32_t>& dpLoopStarts = dp.loopStarts;
+  detection.operationFindings += dp.count;  // the DP transitions count as operations
+
+  // ---- step 6: loops ----
+  detection.loopFindings =
+      static_cast<uint32_t>(analyzeLoops(nodes, context, dpLoopStarts, result, detection));
+
+  // ---- step 7: loop-body operations ----
+  detection.operationFindings +=
+      analyzeLoopBodyOperations(nodes, context, summaries, dpLoopStarts, result, detection);
+
+  // ---- step 8: library calls ----
+  detection.operationFindings += analyzeBuiltins(nodes, context, result, detection);
+
+  // ---- step 9: recursion ----
+  detection.recursionFindings = analyzeRecursion(code, context, nodes, result, detection);
+
+  // ---- step 10: graph pattern ----
+  detection.patternFindings = analyzeGraphPattern(code, context, nodes, result, detection);
+
+  // ---- step 11: permutation pattern ----
+  detection.patternFindings += analyzePermutationPattern(nodes, result, detection);
+
+  // ---- step 12: unknown calls inside loops ----
+  if (containsUnknownCallInsideLoop(nodes, summaries)) {
+    result.notes.push_back(
+        "Function calls inside loops are treated as O(1) unless the analyzer recognizes the "
+        "called pattern.");
+  }
+
+  return detection;
+}
+
+Analysis analyze(std::string_view code) {
+  try {
+    return analyzeUnguarded(code);
+  } catch (const std::exception&) {
+    // Out of memory and the like: the analysis never reports failure, so fall back to the
+    // constant estimate with a note.
+    Analysis result = startingAnalysis();
+    result.constraintBudget = kBudgetSentence;
+    result.constraints = estimateConstraints(constantTerm(""));
+    result.signals.push_back(kNothingFoundSignal);
+    result.breakdown.push_back({"-", "Straight-line work", "O(1)"});
+    result.notes.push_back(kUnparsedNote);
+    return result;
+  }
+}
+
+}  // namespace quorbel

@@ -1,0 +1,274 @@
+// The analyze command: help words, the mode and file arguments, the C++ extension check, the
+// file look-up ("~/" expansion, then Downloads, Desktop and Documents for a bare name),
+// reading within the size limit, the progress text and the report.
+#include "cli/analyze_command.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+
+#include "analysis/input_limit.h"
+#include "analysis/pipeline.h"
+#include "cli/analyze_report.h"
+#include "syntax/text.h"
+
+namespace quorbel {
+namespace {
+
+constexpr int kStatusOk = 0;
+constexpr int kStatusFileProblem = 1;
+constexpr int kStatusUsage = 2;
+
+// ---- Usage and arguments ----
+
+void printUsage(std::ostream& out) {
+  static constexpr const char* kLines[] = {
+      "quorbel CLI",
+      "",
+      "Analyze local C++ files without sending code to the web app.",
+      "",
+      "Usage:",
+      "  quorbel analyze <file.cpp>",
+      "  quorbel analyze notation <file.cpp>",
+      "  quorbel analyze full <file.cpp>",
+      "  quorbel analyze <file.cpp> --notation",
+      "  quorbel analyze <file.cpp> --full",
+      "  quorbel analyze ~/Downloads/file.cpp",
+      "  quorbel --help",
+      "  quorbel help",
+      "",
+      "Modes:",
+      "  notation  Default. Prints a short labeled time and space summary.",
+      "  full      Prints time, auxiliary space, rough constraints, signals, and notes.",
+      "",
+      "Supported C++ files:",
+      "  .cpp, .cc, .cxx, .hpp, .hh, .hxx",
+      "",
+      "File paths:",
+      "  Pass a full path, drag a file into Terminal, or use ~/Downloads/file.cpp.",
+      "  If you pass only a filename, quorbel also checks Downloads, Desktop, and Documents.",
+  };
+  for (const char* line : kLines) out << line << '\n';
+}
+
+bool isHelpWord(const std::string& argument) { return argument == "-h" || argument == "--help"; }
+
+int usageError(std::ostream& err, const std::string& message) {
+  err << "quorbel: " << message << '\n';
+  printUsage(err);
+  return kStatusUsage;
+}
+
+struct CommandLine {
+  bool full = false;
+  std::string file;
+};
+
+// Reads the words after "analyze". Returns the exit status when they end the command.
+std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& arguments,
+                                         CommandLine& command, std::ostream& err) {
+  bool modeChosen = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool wantsFull = argument == "full" || argument == "--full";
+    const bool wantsNotation = argument == "notation" || argument == "--notation";
+    if (isHelpWord(argument)) {
+      printUsage(err);
+      return kStatusUsage;
+    }
+    if (wantsFull || wantsNotation) {
+      // Repeating a mode is fine; asking for both is not.
+      if (modeChosen && command.full != wantsFull) {
+        err << "quorbel: conflicting analyze modes.\n";
+        return kStatusUsage;
+      }
+      modeChosen = true;
+      command.full = wantsFull;
+      continue;
+    }
+    if (argument == "part" || argument == "--part") {
+      return usageError(err, "use 'notation' instead of 'part'.");
+    }
+    if (!argument.empty() && argument[0] == '-') {
+      return usageError(err, "unknown option '" + argument + "'.");
+    }
+    if (!command.file.empty()) {
+      return usageError(err, "expected one C++ file, got extra argument '" + argument + "'.");
+    }
+    command.file = argument;
+  }
+  if (command.file.empty()) return usageError(err, "missing C++ file.");
+  return std::nullopt;
+}
+
+// ---- Finding the file ----
+
+bool hasPathSeparator(const std::string& file) {
+  return file.find_first_of("/\\") != std::string::npos;
+}
+
+// The extension after the last dot, case-insensitively, and only in the last path component:
+// "dir.d/file" has none.
+bool hasCppExtension(const std::string& file) {
+  const size_t dot = file.rfind('.');
+  if (dot == std::string::npos) return false;
+  const size_t separator = file.find_last_of("/\\");
+  if (separator != std::string::npos && dot < separator) return false;
+  static constexpr std::array<const char*, 6> kExtensions = {".cpp", ".cc", ".cxx",
+                                                             ".hpp", ".hh", ".hxx"};
+  const std::string extension = lowerCopy(file.substr(dot));
+  for (const char* accepted : kExtensions)
+    if (extension == accepted) return true;
+  return false;
+}
+
+std::string homeDirectory() {
+  const char* home = std::getenv("HOME");
+  return home == nullptr ? std::string() : std::string(home);
+}
+
+std::string expandHome(const std::string& file) {
+  const std::string home = homeDirectory();
+  if (file == "~") return home;
+  if (file.size() >= 3 && file.starts_with("~/") && !home.empty()) return home + file.substr(1);
+  return file;
+}
+
+// The path the file argument names, or for a bare name the first copy in the usual download
+// folders; empty when nothing exists.
+std::string locateFile(const std::string& file, struct stat& info) {
+  const std::string path = expandHome(file);
+  if (::stat(path.c_str(), &info) == 0) return path;
+  const std::string home = homeDirectory();
+  if (hasPathSeparator(file) || home.empty()) return "";
+  for (const char* folder : {"/Downloads/", "/Desktop/", "/Documents/"}) {
+    const std::string candidate = home + folder + file;
+    if (::stat(candidate.c_str(), &info) == 0) return candidate;
+  }
+  return "";
+}
+
+// ---- Reading ----
+
+// Reads the raw bytes. A file over the analysis limit is refused from its size before it is
+// read, and reading stops one byte past the limit for files whose size stat cannot tell
+// (pipes, devices) or that grow meanwhile.
+bool readFile(const std::string& path, std::string& contents, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = "Could not read file: " + path;
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<unsigned long long>(info.st_size) > kMaxAnalysisBytes) {
+    ::close(fd);
+    error = "file is too large to analyze (limit 1 MB).";
+    return false;
+  }
+  contents.clear();
+  char buffer[65536];
+  bool failed = false;
+  while (contents.size() <= kMaxAnalysisBytes) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) failed = true;
+    if (got <= 0) break;
+    contents.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  if (failed) {
+    error = "Could not read file: " + path;
+    return false;
+  }
+  if (contents.size() > kMaxAnalysisBytes) {
+    error = "file is too large to analyze (limit 1 MB).";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool isAnalyzeCliCommand(int argc, char** argv) {
+  if (argc < 2 || argv == nullptr || argv[1] == nullptr) return false;
+  const std::string word = argv[1];
+  return word == "analyze" || word == "help" || word == "-h" || word == "--help";
+}
+
+int dispatchCli(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; argv != nullptr && i < argc; ++i)
+    arguments.emplace_back(argv[i] == nullptr ? "" : argv[i]);
+  return runAnalyzeCliImpl(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+}
+
+int runAnalyzeCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  return runAnalyzeCliImpl(arguments, out, err, false);
+}
+
+int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& out,
+                      std::ostream& err, bool showProgress) {
+  // Help asked for is an answer (standard output, 0); help as a reaction to too few words is
+  // a usage problem (standard error, 2).
+  if (arguments.size() == 1 && (arguments[0] == "help" || isHelpWord(arguments[0]))) {
+    printUsage(out);
+    return kStatusOk;
+  }
+  if (arguments.size() == 2 && isHelpWord(arguments[1])) {
+    printUsage(out);
+    return kStatusOk;
+  }
+  if (arguments.size() <= 1 || arguments[0] != "analyze") {
+    printUsage(err);
+    return kStatusUsage;
+  }
+
+  CommandLine command;
+  if (const std::optional<int> status = parseAnalyzeArguments(arguments, command, err)) {
+    return *status;
+  }
+  if (!hasCppExtension(command.file)) {
+    err << "quorbel: analyze only accepts C++ files (.cpp, .cc, .cxx, .hpp, .hh, .hxx).\n";
+    return kStatusUsage;
+  }
+
+  struct stat info {};
+  const std::string path = locateFile(command.file, info);
+  if (path.empty()) {
+    err << "quorbel: file does not exist: " << command.file << '\n';
+    if (!hasPathSeparator(command.file)) {
+      err << "quorbel: also checked ~/Downloads, ~/Desktop, and ~/Documents.\n";
+    }
+    return kStatusFileProblem;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    err << "quorbel: expected a file, got a directory: " << path << '\n';
+    return kStatusFileProblem;
+  }
+  std::string contents;
+  std::string error;
+  if (!readFile(path, contents, error)) {
+    err << "quorbel: " << error << '\n';
+    return kStatusFileProblem;
+  }
+
+  if (showProgress) err << "Analyzing..." << std::flush;
+  const Analysis analysis = analyze(contents);
+  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
+
+  if (command.full) {
+    printFullReport(path, contents, analysis, out);
+  } else {
+    printNotationReport(analysis, out);
+  }
+  return kStatusOk;
+}
+
+}  // namespace quorbel

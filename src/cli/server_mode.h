@@ -1,0 +1,32 @@
+// The default mode: the HTTP server's start-up and its accept loop.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quorbel {
+
+// Reads one environment variable; nullopt when unset.
+using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
+// The process environment.
+std::optional<std::string> processEnvironment(const char* name);
+
+struct ServerAddress {
+  std::string host;
+  int port = 8080;
+};
+
+// The port is atoi(argv[1]) when an argument is given, else atoi(PORT) when PORT is set and
+// non-empty, else 8080. The host is QUORBEL_HOST when set and non-empty, else "0.0.0.0" when
+// PORT is set and non-empty, else "127.0.0.1".
+ServerAddress selectServerAddress(int argc, char** argv, const EnvironmentLookup& environment);
+
+// True when QUORBEL_RUNNER_VALIDATE_ON_START, trimmed and lower-cased, is 1, on, yes or true.
+bool startupValidationRequested(const EnvironmentLookup& environment);
+
+// Runs the server mode (validation switch, bind, listen, store, start-up lines, accept loop).
+// Returns only on a start-up failure, with the exit status.
+int runServerMode(int argc, char** argv);
+
+}  // namespace quorbel

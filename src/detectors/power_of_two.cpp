@@ -1,0 +1,84 @@
+// Recognises a power of two of a named exponent as a bound:
+//   mask < (1 << n)     mask < 1LL << n     mask < pow(2, n)     (1 << n) > mask
+// and, in expression form, a dimension such as `1 << k`.
+#include "detectors/power_of_two.h"
+
+#include "syntax/bound_symbols.h"
+#include "syntax/regex.h"
+#include "syntax/text.h"
+
+namespace quorbel {
+namespace {
+
+// Whether the '<' or '>' at `position` belongs to a shift operator "<<" or ">>".
+bool isShiftByte(std::string_view text, size_t position) {
+  char c = text[position];
+  return (position > 0 && text[position - 1] == c) ||
+         (position + 1 < text.size() && text[position + 1] == c);
+}
+
+// splitComparison that steps over shift operators: in `(1 << n) > mask` the comparison is the
+// '>', not the first '<' of the shift, which would leave the shift on neither side.
+Comparison splitComparisonOutsideShifts(std::string_view condition) {
+  static const char* const kOperators[] = {"<=", ">=", "!=", "<", ">"};
+  size_t best = std::string_view::npos;
+  std::string_view bestOperator;
+  for (const char* op : kOperators) {
+    const std::string_view operatorText = op;
+    size_t position = condition.find(operatorText);
+    while (position != std::string_view::npos && operatorText[0] != '!' &&
+           isShiftByte(condition, position))
+      position = condition.find(operatorText, position + 1);
+    if (position < best) {
+      best = position;
+      bestOperator = operatorText;
+    }
+  }
+  Comparison comparison;
+  if (best == std::string_view::npos) return comparison;
+  comparison.found = true;
+  comparison.left = trim(condition.substr(0, best));
+  comparison.op = std::string(bestOperator);
+  comparison.right = trim(condition.substr(best + bestOperator.size()));
+  return comparison;
+}
+
+// The exponent named by `1 << x`, `(1LL << x)` or `pow(2, x)`; empty when none.
+bool powerOfTwoExponent(std::string_view bound, std::string& name) {
+  const std::string& id = identifierRegexPattern();
+  RegexMatch match;
+  if (searchRegex(
+          bound,
+          "\\(\\s*1\\s*(?:LL)?\\s*<<\\s*(" + id + ")\\s*\\)|1\\s*(?:LL)?\\s*<<\\s*(" + id + ")",
+          match)) {
+    name = match.matched[1] ? match.groups[1] : (match.matched[2] ? match.groups[2] : "");
+    return true;
+  }
+  if (searchRegex(bound, "(?:std::)?pow(?:l|f)?\\s*\\(\\s*2\\s*,\\s*(" + id + ")\\s*\\)", match)) {
+    name = match.matched[1] ? match.groups[1] : "";
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool conditionBitShiftBound(std::string_view text, std::string& display, std::string& symbol,
+                            BitShiftForm form) {
+  std::string bound;
+  if (form == BitShiftForm::kComparison) {
+    Comparison comparison = splitComparisonOutsideShifts(text);
+    if (!comparison.found) return false;
+    bound = (comparison.op == ">" || comparison.op == ">=") ? comparison.left : comparison.right;
+  } else {
+    bound = std::string(text);
+  }
+  std::string name;
+  if (!powerOfTwoExponent(bound, name)) return false;
+  std::string normalized = normalizeBoundSymbol(name);
+  symbol = resolveAliasLinearSymbol(normalized);
+  display = resolveAliasDisplay(normalized);
+  return true;
+}
+
+}  // namespace quorbel

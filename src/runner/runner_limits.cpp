@@ -1,0 +1,48 @@
+#include "runner/runner_limits.h"
+
+#include <unistd.h>
+
+#include "runner/runner_process_tree.h"
+
+namespace quorbel {
+namespace {
+
+constexpr rlim_t kMiB = 1024 * 1024;
+
+void addLimit(StageLimits& limits, ResourceId resource, rlim_t value) {
+  limits.items[limits.count++] = ResourceLimit{resource, value};
+}
+
+rlim_t processLimit(const RunnerIdentity& identity) {
+  const uint32_t uid = identity.active ? identity.uid : static_cast<uint32_t>(getuid());
+  rlim_t limit = static_cast<rlim_t>(countUserTasks(uid)) + kStageProcessBudget;
+  rlimit current{};
+  if (getrlimit(RLIMIT_NPROC, &current) == 0 && current.rlim_max != RLIM_INFINITY &&
+      current.rlim_max < limit && !identity.active) {
+    // Without privileges the hard limit cannot be raised, and it is already the tighter one.
+    limit = current.rlim_max;
+  }
+  return limit;
+}
+
+}  // namespace
+
+StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity) {
+  StageLimits limits;
+  addLimit(limits, RLIMIT_CORE, 0);
+  addLimit(limits, RLIMIT_NOFILE, compileStage ? 96 : 32);
+  addLimit(limits, RLIMIT_CPU, compileStage ? 8 : 3);
+  addLimit(limits, RLIMIT_FSIZE, compileStage ? 64 * kMiB : 1 * kMiB);
+  addLimit(limits, RLIMIT_AS, compileStage ? 2048 * kMiB : 512 * kMiB);
+  addLimit(limits, RLIMIT_NPROC, processLimit(identity));
+  return limits;
+}
+
+void applyResourceLimits(const StageLimits& limits) {
+  for (int i = 0; i < limits.count; ++i) {
+    rlimit value{limits.items[i].value, limits.items[i].value};
+    setrlimit(limits.items[i].resource, &value);
+  }
+}
+
+}  // namespace quorbel

@@ -1,0 +1,38 @@
+// The resource limits of the compile and run stages, computed in the parent and applied in
+// the child between fork and exec.
+#pragma once
+
+#include <sys/resource.h>
+
+#include "runner/runner_identity.h"
+
+namespace quorbel {
+
+using ResourceId = decltype(RLIMIT_CORE);
+
+struct ResourceLimit {
+  ResourceId resource;
+  rlim_t value;
+};
+
+// A fixed list, so that the child can apply it without allocating.
+struct StageLimits {
+  ResourceLimit items[8];
+  int count = 0;
+};
+
+// Processes one stage may add to those its user already has: the compiler needs a handful,
+// a submitted program none. With 512 MiB each, a run can never hold more than 8 GiB.
+constexpr rlim_t kStageProcessBudget = 16;
+
+// In this order: core 0; open files 96 (compile) / 32 (run); CPU 8 / 3 s; file size 64 MiB /
+// 1 MiB; address space 2 GiB / 512 MiB; processes: the tasks the stage's user (the identity
+// when active, else this process's user) has now plus kStageProcessBudget, never above the
+// current hard limit. RLIMIT_NPROC counts per user, so the headroom bounds what the run can
+// create even when it shares its user with the server.
+StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity);
+
+// Child side: sets each limit with soft and hard equal; failures are ignored.
+void applyResourceLimits(const StageLimits& limits);
+
+}  // namespace quorbel

@@ -1,0 +1,324 @@
+#include "runner/runner_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#include "runner/runner_config.h"
+#include "runner/runner_limits.h"
+#include "runner/runner_process_tree.h"
+
+namespace quorbel {
+namespace {
+
+constexpr size_t kChunkBytes = 4096;
+constexpr int kPollIntervalMs = 25;
+// After a kill, how long the pipes may stay open before we stop waiting for them: only a
+// process out of our reach (adopted by init where orphan adoption is unavailable) can hold
+// them that long.
+constexpr int64_t kStragglerGraceMs = 1000;
+
+int64_t monotonicMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void closeDescriptor(int& fd) {
+  if (fd >= 0) close(fd);
+  fd = -1;
+}
+
+// What the child needs between fork and exec, all prepared by the parent: after fork the
+// child only makes system calls, so it allocates nothing under its new memory limit.
+struct ChildSetup {
+  int stdinEnds[2];
+  int stdoutEnds[2];
+  int stderrEnds[2];
+  const char* cwd;
+  char* const* argv;
+  char* const* envp;
+  StageLimits limits;
+  bool compileStage;
+  bool refuseNetwork;
+  RunnerIdentity identity;
+};
+
+void writeAll(const char* text) {
+  size_t length = std::strlen(text);
+  while (length > 0) {
+    ssize_t sent = write(2, text, length);
+    if (sent <= 0) return;
+    text += sent;
+    length -= static_cast<size_t>(sent);
+  }
+}
+
+// Closes every descriptor from 3 up, so that no socket, database or file of the server's
+// reaches the program.
+void closeInheritedDescriptors() {
+#ifdef SYS_close_range
+  if (syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
+#endif
+  long last = sysconf(_SC_OPEN_MAX);
+  if (last < 0 || last > 65536) last = 65536;
+  for (int fd = 3; fd < last; ++fd) close(fd);
+}
+
+[[noreturn]] void runChild(const ChildSetup& setup) {
+  setpgid(0, 0);
+  close(setup.stdinEnds[1]);
+  close(setup.stdoutEnds[0]);
+  close(setup.stderrEnds[0]);
+  // Lifted above 2 first: when the server runs without a standard descriptor, a pipe end can
+  // itself be 0, 1 or 2 and would be overwritten by the dup2 of another.
+  const int ends[3] = {fcntl(setup.stdinEnds[0], F_DUPFD, 3),
+                       fcntl(setup.stdoutEnds[1], F_DUPFD, 3),
+                       fcntl(setup.stderrEnds[1], F_DUPFD, 3)};
+  for (int target = 0; target < 3; ++target) {
+    if (ends[target] < 0 || dup2(ends[target], target) < 0) {
+      childExecFailure("runner sandbox setup failed\n");
+    }
+  }
+  closeInheritedDescriptors();
+  // The server ignores SIGPIPE; the program starts with default signal handling.
+  signal(SIGPIPE, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+
+  applyResourceLimits(setup.limits);
+  if (setup.refuseNetwork) childExecFailure("runner sandbox setup failed\n");
+  if (chdir(setup.cwd) != 0) childExecFailure("runner working directory setup failed\n");
+  dropPrivileges(setup.identity);
+  if (!setup.compileStage && getuid() == 0) childExecFailure("runner sandbox setup failed\n");
+  execve(setup.argv[0], setup.argv, setup.envp);
+  const int failure = errno;
+  writeAll("exec failed: ");
+  writeAll(strerror(failure));
+  childExecFailure("\n");
+}
+
+// Reads what is ready on `fd` into `stream`, keeping at most kCapturedOutputLimit bytes and
+// discarding the rest, so that a writer killed mid-flood still reaches end of file.
+void drainStream(int& fd, std::string& stream, bool& truncated) {
+  char buffer[kChunkBytes];
+  for (;;) {
+    ssize_t count = read(fd, buffer, sizeof(buffer));
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (count <= 0) {
+      closeDescriptor(fd);
+      return;
+    }
+    if (stream.size() >= kCapturedOutputLimit) {
+      truncated = true;
+      return;
+    }
+    size_t room = kCapturedOutputLimit - stream.size();
+    if (static_cast<size_t>(count) > room) {
+      truncated = true;
+      stream.append(buffer, room);
+      return;
+    }
+    stream.append(buffer, static_cast<size_t>(count));
+  }
+}
+
+int32_t exitCodeFromStatus(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+ChildEnv::ChildEnv(const std::vector<std::string>& values) : strings(values) {
+  pointers.reserve(strings.size() + 1);
+  for (std::string& value : strings) pointers.push_back(value.data());
+  pointers.push_back(nullptr);
+}
+
+void setNonBlocking(int fd) {
+  int flags = fcntl(fd, F_GETFL, 0);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
+                          const std::string& input, const std::vector<std::string>& env,
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity) {
+  ProcessOutcome outcome;
+  if (args.empty()) {
+    outcome.error = "No executable configured.";
+    return outcome;
+  }
+  int stdinEnds[2] = {-1, -1};
+  int stdoutEnds[2] = {-1, -1};
+  int stderrEnds[2] = {-1, -1};
+  auto closeAll = [&] {
+    for (int* ends : {stdinEnds, stdoutEnds, stderrEnds}) {
+      closeDescriptor(ends[0]);
+      closeDescriptor(ends[1]);
+    }
+  };
+  if (pipe2(stdinEnds, O_CLOEXEC) != 0 || pipe2(stdoutEnds, O_CLOEXEC) != 0 ||
+      pipe2(stderrEnds, O_CLOEXEC) != 0) {
+    outcome.error = "Could not create process pipes.";
+    closeAll();
+    return outcome;
+  }
+
+  const ChildEnv argv(args);
+  const ChildEnv envp(env);
+  const ChildSetup setup{{stdinEnds[0], stdinEnds[1]},
+                         {stdoutEnds[0], stdoutEnds[1]},
+                         {stderrEnds[0], stderrEnds[1]},
+                         cwd.c_str(),
+                         argv.pointers.data(),
+                         envp.pointers.data(),
+                         stageLimits(compileStage, identity),
+                         compileStage,
+                         !compileStage && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS"),
+                         identity};
+  const std::vector<int> existingChildren = childProcessIds();
+  const bool previousAdoption = adoptOrphans();
+  // Writing to a child that has exited must fail with EPIPE, not end this process.
+  struct sigaction ignorePipe {};
+  struct sigaction previousPipe {};
+  ignorePipe.sa_handler = SIG_IGN;
+  sigemptyset(&ignorePipe.sa_mask);
+  sigaction(SIGPIPE, &ignorePipe, &previousPipe);
+  auto restoreProcessState = [&] {
+    sigaction(SIGPIPE, &previousPipe, nullptr);
+    restoreOrphanAdoption(previousAdoption);
+  };
+
+  const int64_t start = monotonicMs();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    outcome.error = "Could not start runner process.";
+    closeAll();
+    restoreProcessState();
+    return outcome;
+  }
+  if (pid == 0) runChild(setup);
+
+  setpgid(pid, pid);
+  closeDescriptor(stdinEnds[0]);
+  closeDescriptor(stdoutEnds[1]);
+  closeDescriptor(stderrEnds[1]);
+  int& inputFd = stdinEnds[1];
+  int& outputFd = stdoutEnds[0];
+  int& errorFd = stderrEnds[0];
+  setNonBlocking(inputFd);
+  setNonBlocking(outputFd);
+  setNonBlocking(errorFd);
+
+  const int64_t deadline = start + timeoutMs;
+  size_t written = 0;
+  bool reaped = false;
+  bool statusKnown = false;
+  int status = 0;
+  int64_t killedAt = -1;
+  // The group first, then every descendant that left it; processes that received SIGKILL can
+  // no longer fork, so the sweep converges even on a fork bomb.
+  auto killRun = [&] {
+    kill(-pid, SIGKILL);
+    if (!reaped) kill(pid, SIGKILL);
+    sweepRunProcesses(existingChildren, reaped ? -1 : pid);
+    if (killedAt < 0) killedAt = monotonicMs();
+  };
+
+  for (;;) {
+    if (inputFd < 0 && outputFd < 0 && errorFd < 0 && reaped) break;
+    if (!reaped) {
+      int childStatus = 0;
+      pid_t result = waitpid(pid, &childStatus, WNOHANG);
+      if (result == pid) {
+        reaped = true;
+        statusKnown = true;
+        status = childStatus;
+      } else if (result < 0 && errno != EINTR) {
+        reaped = true;  // reaped elsewhere (SIGCHLD ignored): the status is lost
+      }
+    }
+    if (!outcome.timedOut && monotonicMs() > deadline) {
+      outcome.timedOut = true;
+      killRun();
+    }
+    if (!outcome.outputLimitExceeded && (outcome.stdoutTruncated || outcome.stderrTruncated)) {
+      outcome.outputLimitExceeded = true;
+      killRun();
+    }
+    if (killedAt >= 0 && monotonicMs() - killedAt > kStragglerGraceMs) {
+      closeDescriptor(outputFd);
+      closeDescriptor(errorFd);
+    }
+    if (inputFd >= 0 && (written >= input.size() || reaped)) closeDescriptor(inputFd);
+
+    pollfd polled[3];
+    int* polledFd[3];
+    nfds_t count = 0;
+    for (int* fd : {&outputFd, &errorFd}) {
+      if (*fd < 0) continue;
+      polled[count] = pollfd{*fd, static_cast<short>(POLLIN | POLLHUP), 0};
+      polledFd[count++] = fd;
+    }
+    if (inputFd >= 0 && written < input.size()) {
+      polled[count] = pollfd{inputFd, static_cast<short>(POLLOUT | POLLHUP), 0};
+      polledFd[count++] = &inputFd;
+    }
+    if (count == 0) {
+      if (reaped) break;
+      usleep(1000);
+      continue;
+    }
+    if (poll(polled, count, kPollIntervalMs) <= 0) continue;
+
+    for (nfds_t i = 0; i < count; ++i) {
+      const short events = polled[i].revents;
+      if (events == 0) continue;
+      int& fd = *polledFd[i];
+      if (&fd == &inputFd) {
+        if (events & (POLLHUP | POLLERR | POLLNVAL)) {
+          closeDescriptor(fd);
+          continue;
+        }
+        size_t chunk = std::min(input.size() - written, kChunkBytes);
+        ssize_t sent = write(fd, input.data() + written, chunk);
+        if (sent > 0) {
+          written += static_cast<size_t>(sent);
+        } else if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+          closeDescriptor(fd);
+        }
+        continue;
+      }
+      const bool isOutput = &fd == &outputFd;
+      std::string& stream = isOutput ? outcome.stdout : outcome.stderr;
+      bool& truncated = isOutput ? outcome.stdoutTruncated : outcome.stderrTruncated;
+      drainStream(fd, stream, truncated);
+      if (truncated && !outcome.outputLimitExceeded) {
+        outcome.outputLimitExceeded = true;
+        killRun();
+      }
+    }
+  }
+
+  closeAll();
+  if (statusKnown) outcome.exitCode = exitCodeFromStatus(status);
+  outcome.elapsedMs = monotonicMs() - start;
+  // A program that exited normally may still have left processes behind.
+  sweepRunProcesses(existingChildren, -1);
+  restoreProcessState();
+  return outcome;
+}
+
+}  // namespace quorbel

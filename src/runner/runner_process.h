@@ -1,0 +1,51 @@
+// Runs one child process under the runner's limits and collects what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runner/runner_identity.h"
+
+namespace quorbel {
+
+constexpr size_t kCapturedOutputLimit = 65536;  // bytes kept per stream
+
+struct ProcessOutcome {
+  int32_t exitCode = -1;  // 128 + signal when killed by one; -1 when unknown
+  bool timedOut = false;
+  bool outputLimitExceeded = false;
+  bool stdoutTruncated = false;
+  bool stderrTruncated = false;
+  std::string stdout;  // at most kCapturedOutputLimit bytes each
+  std::string stderr;
+  int64_t elapsedMs = 0;
+  std::string error;  // a failure of the runner itself
+};
+
+// An execve argument or environment block: the strings and a null-terminated list of pointers
+// into them. Built before fork, so that the child only reads it. Not copyable.
+struct ChildEnv {
+  std::vector<std::string> strings;
+  std::vector<char*> pointers;
+
+  explicit ChildEnv(const std::vector<std::string>& values);
+  ChildEnv(const ChildEnv&) = delete;
+  ChildEnv& operator=(const ChildEnv&) = delete;
+};
+
+// Runs args[0] with `args` in `cwd`, feeding `input` to its standard input, with exactly `env`
+// as its environment, in its own process group, under the stage's limits (runner_limits.h) and
+// as `identity`. Past `timeoutMs`, or once a stream passes kCapturedOutputLimit, it kills
+// everything the child started (its group and any process that left it). Whatever the child
+// left running is killed before returning, and no descriptor of ours reaches it. The run stage
+// (compileStage false) refuses to exec as root and fails closed on
+// QUORBEL_RUNNER_REQUIRE_NETNS, writing "runner sandbox setup failed\n" and exiting 127.
+ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
+                          const std::string& input, const std::vector<std::string>& env,
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity);
+
+// Adds O_NONBLOCK to the descriptor's flags.
+void setNonBlocking(int fd);
+
+}  // namespace quorbel

@@ -1,0 +1,38 @@
+// The processes a run leaves behind. A program can fork, leave its process group with setsid
+// and outlive its parent, so killing the group is not enough: these functions find what
+// descends from this process through /proc (Linux) and end it. Elsewhere they find nothing.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace quorbel {
+
+struct ProcessEntry {
+  int pid = 0;
+  int parentPid = 0;
+  uint32_t realUid = 0;
+  long threads = 0;
+  bool zombie = false;
+};
+
+// Every process visible in /proc; empty when /proc cannot be read.
+std::vector<ProcessEntry> readProcessTable();
+
+// The direct children this process has now.
+std::vector<int> childProcessIds();
+
+// The tasks (threads included, as RLIMIT_NPROC counts them) whose real user is `uid`.
+long countUserTasks(uint32_t uid);
+
+// Makes this process the reaper of orphaned descendants, so that a process whose parent died
+// stays findable below us. Returns the previous setting for restoreOrphanAdoption.
+bool adoptOrphans();
+void restoreOrphanAdoption(bool previous);
+
+// Kills with SIGKILL every descendant of this process except those below a child listed in
+// `existingChildren`, and reaps the ones that become our children. `mainPid` (or -1) is
+// killed but left for its caller to reap. Returns when nothing else is left, or after 2 s.
+void sweepRunProcesses(const std::vector<int>& existingChildren, int mainPid);
+
+}  // namespace quorbel

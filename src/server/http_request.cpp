@@ -1,0 +1,233 @@
+#include "server/http_request.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+
+#include "syntax/text.h"
+
+namespace quorbel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kChunkBytes = 4096;
+
+enum class Received { kData, kClosed, kTimedOut };
+
+// Appends one chunk to `buffer`. Waits at most the per-chunk timeout, and never past the
+// request's deadline, so a client trickling one byte at a time cannot hold the server.
+Received receiveChunk(int socket, const RequestLimits& limits, Clock::time_point deadline,
+                      std::string& buffer) {
+  while (true) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return Received::kTimedOut;
+    pollfd waiter{socket, POLLIN, 0};
+    const int ready =
+        poll(&waiter, 1, static_cast<int>(std::min<long long>(left, limits.receiveTimeoutMs)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) return Received::kTimedOut;
+    if (ready < 0) return Received::kClosed;
+
+    const size_t before = buffer.size();
+    buffer.resize(before + kChunkBytes);
+    const ssize_t got = recv(socket, buffer.data() + before, kChunkBytes, 0);
+    buffer.resize(before + (got > 0 ? static_cast<size_t>(got) : 0));
+    if (got > 0) return Received::kData;
+    if (got < 0 && errno == EINTR) continue;
+    return Received::kClosed;
+  }
+}
+
+bool isPlainDecimal(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Saturates instead of overflowing: any value above the body limit is refused the same way.
+size_t parseContentLength(std::string_view digits) {
+  size_t value = 0;
+  for (char c : digits) {
+    value = value * 10 + static_cast<size_t>(c - '0');
+    if (value > kMaxRequestBodyBytes) return kMaxRequestBodyBytes + 1;
+  }
+  return value;
+}
+
+int hexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The white space of the C locale, between request-line tokens and around JSON values.
+bool isSpaceByte(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// Reads the string literal whose opening quote is at `quote`; false when the body ends first.
+bool readJsonString(std::string_view body, size_t quote, std::string& out) {
+  out.clear();
+  for (size_t i = quote + 1; i < body.size(); ++i) {
+    const char c = body[i];
+    if (c == '"') return true;
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (++i >= body.size()) return false;
+    switch (body[i]) {
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'u': {
+        // No decoding: the escape travels on as its six characters.
+        const size_t end = std::min(body.size(), i + 5);
+        out += '\\';
+        out.append(body.substr(i, end - i));
+        i = end - 1;
+        break;
+      }
+      default:
+        out += body[i];
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void parseRequestHead(std::string_view head, Request& request) {
+  size_t lineEnd = head.find('\n');
+  const std::string_view requestLine = head.substr(0, lineEnd);
+  size_t position = 0;
+  std::string* tokens[] = {&request.method, &request.target};
+  for (std::string* token : tokens) {
+    while (position < requestLine.size() && isSpaceByte(requestLine[position])) ++position;
+    const size_t start = position;
+    while (position < requestLine.size() && !isSpaceByte(requestLine[position])) ++position;
+    *token = std::string(requestLine.substr(start, position - start));
+  }
+
+  while (lineEnd != std::string_view::npos) {
+    const size_t start = lineEnd + 1;
+    lineEnd = head.find('\n', start);
+    std::string_view line = head.substr(
+        start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    request.headers[lowerCopy(trim(line.substr(0, colon)))] = trim(line.substr(colon + 1));
+  }
+
+  const size_t question = request.target.find('?');
+  request.path = request.target.substr(0, question);
+  request.query = question == std::string::npos ? "" : request.target.substr(question + 1);
+}
+
+RequestRead readRequest(int socket, const RequestLimits& limits, Request& request) {
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(limits.requestTimeoutMs);
+  std::string buffer;
+  size_t terminator = 0;
+  size_t searchFrom = 0;
+  while ((terminator = buffer.find("\r\n\r\n", searchFrom)) == std::string::npos) {
+    if (buffer.size() > kMaxRequestHeadBytes) return RequestRead::kNoRequest;
+    searchFrom = buffer.size() >= 3 ? buffer.size() - 3 : 0;
+    if (receiveChunk(socket, limits, deadline, buffer) != Received::kData) {
+      return RequestRead::kNoRequest;
+    }
+  }
+
+  parseRequestHead(std::string_view(buffer).substr(0, terminator), request);
+  if (request.method.empty()) return RequestRead::kNoRequest;
+
+  size_t contentLength = 0;
+  const auto header = request.headers.find("content-length");
+  if (header != request.headers.end()) {
+    if (!isPlainDecimal(header->second)) return RequestRead::kInvalidContentLength;
+    contentLength = parseContentLength(header->second);
+    if (contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
+  }
+
+  std::string body = buffer.substr(terminator + 4);
+  buffer.clear();
+  while (body.size() < contentLength) {
+    const Received received = receiveChunk(socket, limits, deadline, body);
+    if (received == Received::kTimedOut) return RequestRead::kNoRequest;
+    // A peer that closed early (or reset) is answered with the body it did send.
+    if (received == Received::kClosed) break;
+  }
+  if (body.size() > contentLength) body.resize(contentLength);
+  request.body = std::move(body);
+  return RequestRead::kComplete;
+}
+
+std::string urlDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
+               hexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::map<std::string, std::string> parseParams(std::string_view text) {
+  std::map<std::string, std::string> params;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('&', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view piece = text.substr(start, end - start);
+    const size_t equals = piece.find('=');
+    if (equals != std::string_view::npos) {
+      params[urlDecode(piece.substr(0, equals))] = urlDecode(piece.substr(equals + 1));
+    }
+    start = end + 1;
+  }
+  return params;
+}
+
+bool jsonFieldString(std::string_view body, std::string_view key, std::string& out) {
+  const std::string quotedKey = "\"" + std::string(key) + "\"";
+  std::string value;
+  for (size_t at = body.find(quotedKey); at != std::string_view::npos;
+       at = body.find(quotedKey, at + 1)) {
+    const size_t colon = body.find(':', at + quotedKey.size());
+    if (colon == std::string_view::npos) return false;
+    size_t start = colon + 1;
+    while (start < body.size() && isSpaceByte(body[start])) ++start;
+    if (start < body.size() && body[start] == '"' && readJsonString(body, start, value)) {
+      out = std::move(value);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace quorbel

@@ -1,0 +1,31 @@
+// The JSON documents of the web service, written byte for byte: keys in a fixed order, no
+// white space anywhere, UTF-8 passed through unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/result.h"
+#include "runner/runner.h"
+
+namespace quorbel {
+
+// The quoted JSON literal: \b \t \n \f \r \" \\ named, other bytes below 0x20 as \u00xx
+// (lower-case hex); 0x7F and every byte from 0x80 up unchanged.
+std::string jsonString(std::string_view text);
+// ["a","b"]; [] when empty.
+std::string renderJsonList(const std::vector<std::string>& items);
+// [{"line":..,"signal":..,"cost":..},...]; the line stays a JSON string.
+std::string renderJsonRows(const std::vector<Row>& rows);
+
+// The /api/analyze document: notation, label, pattern, space{notation, label, pattern,
+// signals, breakdown}, constraintBudget, constraints, lineCount, signals, breakdown, notes,
+// saved, and storageError only when `storageError` is not empty.
+std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,
+                               std::string_view storageError);
+// The /api/run document: status, phase, stdout, stderr, compilerOutput, exitCode, timedOut,
+// stdoutTruncated, stderrTruncated, compileMs, runMs, and error only when not empty.
+std::string renderJsonRunResult(const RunResult& result);
+
+}  // namespace quorbel

@@ -1,0 +1,56 @@
+// The history of analysed submissions, one row per saved analysis in the SQLite table
+// `analyses`. The server opens one store at start and appends to it; nothing reads rows back.
+// A store that failed to open stays usable: every save then reports failure through
+// lastError(), and the analysis itself is unaffected.
+#pragma once
+
+#include <string>
+
+#include "analysis/result.h"
+
+struct sqlite3;
+
+namespace quorbel {
+
+// What one save writes: the submitted code, its analysis and its line count.
+struct AnalysisRecord {
+  std::string code;
+  Analysis analysis;
+  int lineCount = 0;
+};
+
+// The value of QUORBEL_DB_PATH when set and not empty, else "data/quorbel.db" (relative to
+// the working directory).
+std::string defaultDatabasePath();
+
+// One open SQLite connection for the life of the process. Not copyable.
+class AnalysisStore {
+ public:
+  // Creates the file's directory (one level, mode 0755) when missing, opens or creates the
+  // database and runs the schema script. Never throws; failures land in lastError().
+  explicit AnalysisStore(std::string path);
+  ~AnalysisStore();
+  AnalysisStore(const AnalysisStore&) = delete;
+  AnalysisStore& operator=(const AnalysisStore&) = delete;
+
+  // True when the connection is open and no failure has been recorded.
+  bool ok() const;
+  const std::string& path() const;
+  // Text of the most recent failure; empty when none.
+  const std::string& lastError() const;
+
+  // Runs the schema script again; false (and lastError set) on failure.
+  bool initialize();
+  // Runs an SQL script without results; false (and lastError set) on failure or when closed.
+  bool exec(const std::string& sql);
+  // Appends one row; true when it was inserted. Works on tables of the earlier shape that
+  // also carry a `confidence` column (written as 0).
+  bool saveAnalysis(const AnalysisRecord& record);
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  std::string lastError_;
+};
+
+}  // namespace quorbel

@@ -1,0 +1,433 @@
+'use strict';
+// The pages in Debian's chromium against the real server: analyze, the form without
+// JavaScript, the IDE's Run, the history, the CLI guide and an unreachable server.
+
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const {test} = require('./lib/harness');
+const {startServer} = require('./lib/server');
+
+const NESTED_LOOPS = [
+  '#include <iostream>',
+  'using namespace std;',
+  '',
+  'int main() {',
+  '    int n;',
+  '    cin >> n;',
+  '    long long pairs = 0;',
+  '    for (int i = 0; i < n; i++) {',
+  '        for (int j = 0; j < n; j++) {',
+  '            pairs += i ^ j;',
+  '        }',
+  '    }',
+  '    cout << pairs << endl;',
+  '    return 0;',
+  '}',
+  '',
+].join('\n');
+// The rows of the nested loop may point at either of the two for lines.
+const LOOP_LINES = [8, 9];
+
+const HELLO = '#include <cstdio>\n\nint main() {\n    std::puts("hello");\n    return 0;\n}\n';
+const ADD_INPUT = '#include <cstdio>\n\nint main() {\n    int a, b;\n' +
+    '    if (std::scanf("%d %d", &a, &b) == 2) std::printf("%d\\n", a + b);\n    return 0;\n}\n';
+const MISSING_SEMICOLON = 'int main() {\n    return 0\n}\n';
+const FLOOD = '#include <cstdio>\n\nint main() {\n    for (;;) std::puts("spam spam spam spam");\n}\n';
+const SPIN = 'int main() {\n    volatile unsigned long long x = 0;\n    for (;;) x = x + 1;\n}\n';
+
+const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu',
+  '--disable-background-networking', '--disable-component-update', '--no-first-run'];
+
+let settings = null;  // {binary, root, screenshots}
+let server = null;
+let browser = null;
+let historyContext = null;  // keeps the analysis of the first case for the history case
+
+function configure(options) {
+  settings = options;
+}
+
+async function setUp() {
+  const {chromium} = require('playwright-core');
+  fs.mkdirSync(settings.screenshots, {recursive: true});
+  server = await startServer(settings.binary, settings.root);
+  const launched = await chromium.launch({executablePath: '/usr/bin/chromium', args: CHROMIUM_FLAGS});
+  // Every context may paste into the editor.
+  browser = {
+    newContext: async (options) => {
+      const context = await launched.newContext(options);
+      await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+      return context;
+    },
+    close: () => launched.close(),
+  };
+}
+
+async function tearDown() {
+  if (browser) await browser.close().catch(() => {});
+  if (server) await server.stop();
+}
+
+async function shoot(page, name) {
+  await page.screenshot({path: path.join(settings.screenshots, name), fullPage: true});
+}
+
+// A page that fails its case on any script error or any request that leaves the server.
+async function openPage(context, url, origin = server.url) {
+  const page = await context.newPage();
+  page.problems = [];
+  page.allowFailedLoads = false;  // set by the cases that make requests fail on purpose
+  page.on('pageerror', (error) => page.problems.push('script error: ' + error.message));
+  page.on('console', (message) => {
+    if (message.type() !== 'error') return;
+    if (page.allowFailedLoads && message.text().startsWith('Failed to load resource')) return;
+    page.problems.push('console error: ' + message.text() + ' at ' + message.location().url);
+  });
+  page.on('request', (request) => {
+    const target = request.url();
+    if (!target.startsWith(origin + '/') && !/^(data|blob):/.test(target)) {
+      page.problems.push('outside request: ' + target);
+    }
+  });
+  await page.goto(origin + url);
+  return page;
+}
+
+function assertClean(page) {
+  assert.deepEqual(page.problems, [], 'page problems');
+}
+
+async function editorReady(page) {
+  await page.waitForFunction(() => window.quorbelEditor && window.quorbelEditor.kind === 'monaco',
+      null, {timeout: 20000});
+}
+
+// Replaces the editor's text the way a user would: select everything and paste over it
+// (typing would let the editor indent every new line a second time).
+async function typeIntoEditor(page, code) {
+  await page.click('#editor .view-lines');
+  await page.keyboard.press('Control+A');
+  if (code === '') {
+    await page.keyboard.press('Delete');
+  } else {
+    await page.evaluate((text) => navigator.clipboard.writeText(text), code);
+    await page.keyboard.press('Control+V');
+  }
+  await page.waitForFunction((text) => window.quorbelEditor.getValue() === text, code,
+      {timeout: 5000}).catch(() => {});
+  const value = await page.evaluate(() => window.quorbelEditor.getValue());
+  assert.equal(value, code, 'editor text after typing');
+}
+
+async function analyzeAndWait(page, trigger) {
+  await trigger();
+  await page.waitForSelector('#results[data-state="done"], #results[data-state="error"]');
+  const state = await page.getAttribute('#results', 'data-state');
+  if (state === 'error') {
+    assert.fail('analysis failed: ' + await page.textContent('#results'));
+  }
+}
+
+async function runAndWait(page) {
+  await page.click('#run-button');
+  await page.waitForSelector('#run-output[data-state="done"], #run-output[data-state="error"]',
+      {timeout: 60000});
+}
+
+// The line number shown beside the editor line that carries the highlight.
+function highlightedLineNumber(page) {
+  return page.evaluate(() => {
+    const mark = document.querySelector('#editor .view-overlays .quorbel-line-highlight');
+    if (!mark) return 'no highlight';
+    const top = mark.parentElement.style.top;
+    const numbers = [...document.querySelectorAll('#editor .margin-view-overlays .line-numbers')];
+    const match = numbers.find((n) => n.parentElement.style.top === top);
+    return match ? Number(match.textContent.trim()) : 'no line number at ' + top;
+  });
+}
+
+test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', async () => {
+  historyContext = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(historyContext, '/');
+  await editorReady(page);
+  assert.equal(await page.getAttribute('#editor', 'data-editor'), 'monaco');
+  assert.equal(await page.isVisible('#code'), false, 'the plain textarea gives way to Monaco');
+  // Monaco colours C++: the keyword "int" gets another token class than a variable name.
+  await typeIntoEditor(page, NESTED_LOOPS);
+  await page.waitForSelector('#editor .view-line span span:text-is("int")');
+  const keywordClasses = await page.evaluate(() => {
+    const spans = [...document.querySelectorAll('#editor .view-line span span')];
+    return [...new Set(spans.filter((s) => s.textContent === 'int').map((s) => s.className))];
+  });
+  const plainClasses = await page.evaluate(() => {
+    const spans = [...document.querySelectorAll('#editor .view-line span span')];
+    return [...new Set(spans.filter((s) => s.textContent.includes('pairs')).map((s) => s.className))];
+  });
+  assert.ok(keywordClasses.length > 0 && plainClasses.length > 0, 'tokens rendered');
+  assert.notDeepEqual(keywordClasses, plainClasses, 'keywords are highlighted');
+
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  assert.equal((await page.textContent('.time-notation')).trim(), 'O(n^2)');
+  assert.ok((await page.textContent('.time-label')).trim().length > 0, 'label shown');
+  assert.ok((await page.textContent('.space-notation')).startsWith('O('), 'space notation shown');
+  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  assert.match(await page.textContent('#constraint-budget'), /100M primitive operations/);
+
+  const rows = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => ({
+    line: tr.dataset.line || '',
+    cells: [...tr.cells].map((td) => td.textContent),
+  })));
+  assert.ok(rows.length >= 1, 'breakdown rows');
+  const quadratic = rows.find((r) => r.cells[2] === 'O(n^2)' && r.line !== '');
+  assert.ok(quadratic, 'a clickable O(n^2) row: ' + JSON.stringify(rows));
+  const line = Number(quadratic.line);
+  assert.ok(LOOP_LINES.includes(line), `row points at a loop line, got ${line}`);
+  assert.ok(await page.$$eval('#signals li', (lis) => lis.length) >= 1, 'signals listed');
+
+  // Scroll the line away first so that revealing it is a real move.
+  await page.evaluate(() => window.quorbelEditor.revealLine(1));
+  await page.click(`#time-breakdown tbody tr[data-line="${line}"]`);
+  assert.equal(await page.evaluate(() => window.quorbelEditor.highlightedLine()), line);
+  assert.equal(await highlightedLineNumber(page), line, 'the highlighted editor line');
+  assert.equal(await page.getAttribute(`#time-breakdown tbody tr[data-line="${line}"]`, 'class'), 'selected');
+
+  const curve = await page.getAttribute('#growth-chart path.growth-curve', 'd');
+  assert.ok(curve && curve.split('L').length > 100, 'curve drawn with many points');
+  assert.equal(await page.getAttribute('#growth-chart path.growth-curve', 'data-notation'), 'O(n^2)');
+  assert.equal(await page.locator('#growth-chart .budget-line').count(), 1, 'budget line');
+  assert.equal(await page.getAttribute('#growth-chart .fit-marker', 'data-n'), '10000');
+  assert.match(await page.textContent('#growth-caption'), /10,000/);
+  await shoot(page, 'analyze.png');
+  assertClean(page);
+});
+
+test('analyze page: Ctrl+Enter analyzes, phone width and dark scheme render', async () => {
+  const context = await browser.newContext({viewport: {width: 390, height: 844},
+    colorScheme: 'dark', isMobile: true, hasTouch: true});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, NESTED_LOOPS);
+  await analyzeAndWait(page, () => page.keyboard.press('Control+Enter'));
+  assert.equal((await page.textContent('.time-notation')).trim(), 'O(n^2)');
+  const background = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
+  assert.equal(background, 'rgb(15, 19, 24)', 'dark background');
+  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+  assert.ok(overflow <= 0, `page wider than the phone by ${overflow}px`);
+  await shoot(page, 'analyze-phone-dark.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('without JavaScript the form posts to /analyze and gets the result page', async () => {
+  const context = await browser.newContext({javaScriptEnabled: false, viewport: {width: 1280, height: 900}});
+  const page = await openPage(context, '/');
+  assert.equal(await page.isVisible('#code'), true, 'plain textarea shown');
+  await page.fill('#code', NESTED_LOOPS);
+  await Promise.all([page.waitForURL('**/analyze'), page.click('#analyze-button')]);
+  assert.equal((await page.textContent('.time-notation')).trim(), 'O(n^2)');
+  assert.ok((await page.textContent('.time-label')).trim().length > 0, 'label shown');
+  const costs = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => tr.cells[2].textContent));
+  assert.ok(costs.includes('O(n^2)'), 'breakdown rows: ' + costs);
+  assert.equal(await page.inputValue('#code'), NESTED_LOOPS, 'the code comes back unchanged');
+  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  const html = await page.content();
+  assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
+  await shoot(page, 'result-page.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('IDE runs a program that prints hello', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/ide');
+  await editorReady(page);
+  await typeIntoEditor(page, HELLO);
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'success',
+      await page.textContent('#run-output'));
+  assert.equal(await page.textContent('#run-stdout'), 'hello\n');
+  assert.equal((await page.textContent('.run-phase')).trim(), 'run');
+  assert.equal((await page.textContent('.run-exit-code')).trim(), '0');
+  assert.match(await page.textContent('.run-compile-ms'), /^\d+ ms$/);
+
+  // Standard input reaches the program.
+  await typeIntoEditor(page, ADD_INPUT);
+  await page.fill('#stdin', '2 40\n');
+  await runAndWait(page);
+  assert.equal(await page.textContent('#run-stdout'), '42\n');
+
+  // The contest snippets are offered while typing.
+  await typeIntoEditor(page, '');
+  await page.keyboard.type('fasti');
+  await page.keyboard.press('Control+Space');
+  await page.waitForSelector('.suggest-widget .monaco-list-row[aria-label^="fastio"]');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => window.quorbelEditor.getValue().includes('cin.tie(nullptr);'));
+  const snippet = await page.evaluate(() => window.quorbelEditor.getValue());
+  assert.match(snippet, /^#include <bits\/stdc\+\+\.h>\nusing namespace std;\n\nint main\(\) \{\n    ios::sync_with_stdio\(false\);/);
+
+  // Analyze works on the IDE too, by its shortcut.
+  await analyzeAndWait(page, async () => {
+    await page.click('#editor .view-lines');
+    await page.keyboard.press('Control+Enter');
+  });
+  assert.ok((await page.textContent('.time-notation')).startsWith('O('));
+  await typeIntoEditor(page, HELLO);
+  await runAndWait(page);
+  await shoot(page, 'ide-run.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('IDE shows a compile error', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/ide');
+  await editorReady(page);
+  await typeIntoEditor(page, MISSING_SEMICOLON);
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'compile_error');
+  assert.equal((await page.textContent('#run-status')).trim(), 'Compile error');
+  assert.equal((await page.textContent('.run-phase')).trim(), 'compile');
+  assert.match(await page.textContent('#run-compiler-output'), /error/);
+  assert.notEqual((await page.textContent('.run-exit-code')).trim(), '0');
+  assert.equal((await page.textContent('.run-run-ms')).trim(), '–', 'nothing ran');
+  // The missing semicolon is marked in the editor, at the end of line 2 or before line 3.
+  const markers = await page.evaluate(() => window.monaco.editor
+      .getModelMarkers({owner: 'quorbel-compiler'})
+      .map((m) => ({line: m.startLineNumber, severity: m.severity, message: m.message})));
+  assert.ok(markers.length >= 1, 'compiler markers');
+  assert.ok([2, 3].includes(markers[0].line), JSON.stringify(markers));
+  assert.match(markers[0].message, /expected/);
+  await page.hover('#editor .squiggly-error', {force: true});
+  await page.waitForSelector('.monaco-hover-content:has-text("expected")');
+  await shoot(page, 'ide-compile-error.png');
+
+  // A clean compile removes the marks.
+  await typeIntoEditor(page, HELLO);
+  await runAndWait(page);
+  assert.equal(await page.evaluate(() =>
+    window.monaco.editor.getModelMarkers({owner: 'quorbel-compiler'}).length), 0);
+  assertClean(page);
+  await context.close();
+});
+
+test('IDE shows the output limit and the time limit plainly', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/ide');
+  await editorReady(page);
+  await typeIntoEditor(page, FLOOD);
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'runtime_error');
+  assert.match(await page.textContent('#run-error'), /^Output limit exceeded\./);
+  assert.equal((await page.textContent('#run-stdout')).length, 65536);
+  await shoot(page, 'ide-output-limit.png');
+
+  await typeIntoEditor(page, SPIN);
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'timeout');
+  assert.match(await page.textContent('#run-timeout'), /Time limit exceeded\./);
+  await shoot(page, 'ide-timeout.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('history lists the analysis just made and opens it again', async () => {
+  assert.ok(historyContext, 'the analyze case ran first');
+  const page = await openPage(historyContext, '/storage');
+  const items = page.locator('#history-list .history-item');
+  assert.ok(await items.count() >= 1, 'history entries');
+  const first = items.first();
+  assert.equal(await first.locator('.history-time').textContent(), 'O(n^2)');
+  assert.equal(await first.locator('.history-first-line').textContent(), '#include <iostream>');
+  assert.ok((await first.locator('.history-space').textContent()).startsWith('O('));
+  assert.ok((await first.locator('time').getAttribute('datetime')).length > 0);
+  await shoot(page, 'storage.png');
+
+  await Promise.all([page.waitForURL((url) => url.pathname === '/'), first.locator('a.open-analyze').click()]);
+  await editorReady(page);
+  assert.equal(await page.evaluate(() => window.quorbelEditor.getValue()), NESTED_LOOPS);
+  await page.waitForSelector('#results[data-state="done"]');
+  assert.equal((await page.textContent('.time-notation')).trim(), 'O(n^2)');
+  assert.equal(new URL(page.url()).search, '', 'the open parameter is dropped');
+
+  await page.goto(server.url + '/storage');
+  page.once('dialog', (dialog) => dialog.accept());
+  await page.click('#clear-history');
+  await page.waitForSelector('.history-empty');
+  assert.equal(await page.locator('#history-list .history-item').count(), 0);
+  assertClean(page);
+  await historyContext.close();
+});
+
+test('CLI page shows the usage text', async () => {
+  const context = await browser.newContext({viewport: {width: 1280, height: 900}});
+  const page = await openPage(context, '/cli');
+  const usage = await page.textContent('#usage-text');
+  assert.match(usage, /^quorbel CLI\n\nAnalyze local C\+\+ files without sending code to the web app\.\n/);
+  assert.ok(usage.includes('  quorbel analyze full <file.cpp>\n'));
+  assert.ok(usage.includes('  If you pass only a filename, quorbel also checks Downloads, Desktop, and Documents.'));
+  await shoot(page, 'cli.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('an unreachable server gives a clear message on analyze and run', async () => {
+  const doomed = await startServer(settings.binary, settings.root);
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  try {
+    const analyzePage = await openPage(context, '/', doomed.url);
+    const idePage = await openPage(context, '/ide', doomed.url);
+    await editorReady(analyzePage);
+    await editorReady(idePage);
+    analyzePage.allowFailedLoads = true;
+    idePage.allowFailedLoads = true;
+    await doomed.stop();
+    await analyzePage.click('#analyze-button');
+    await analyzePage.waitForSelector('#results[data-state="error"]');
+    assert.match(await analyzePage.textContent('#results-error'), /Could not reach the quorbel server\./);
+    assert.equal(await analyzePage.isEnabled('#analyze-button'), true, 'ready to try again');
+    await shoot(analyzePage, 'unreachable.png');
+    await idePage.click('#run-button');
+    await idePage.waitForSelector('#run-output[data-state="error"]');
+    assert.match(await idePage.textContent('#run-output-error'), /Could not reach the quorbel server\./);
+    assertClean(analyzePage);
+    assertClean(idePage);
+  } finally {
+    await doomed.stop();
+    await context.close();
+  }
+});
+
+test('an error answer is shown with its message; a pattern gets no curve', async () => {
+  const context = await browser.newContext({viewport: {width: 1280, height: 900}});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  page.allowFailedLoads = true;
+  await page.route('**/api/analyze', (route) => route.fulfill({status: 400,
+    contentType: 'application/json', body: '{"error":"Expected JSON body with a string code field."}'}));
+  await page.click('#analyze-button');
+  await page.waitForSelector('#results[data-state="error"]');
+  const message = await page.textContent('#results-error');
+  assert.match(message, /HTTP 400/);
+  assert.match(message, /Expected JSON body with a string code field\./);
+
+  // A custom pattern in words is not drawn as a curve.
+  await page.unroute('**/api/analyze');
+  await page.route('**/api/analyze', (route) => route.fulfill({status: 200,
+    contentType: 'application/json', body: JSON.stringify({
+      notation: 'O(unknown pattern)', label: 'Unknown pattern', pattern: 'Unknown pattern',
+      space: {notation: 'O(1)', label: 'Constant', pattern: 'Constant storage', signals: [], breakdown: []},
+      constraintBudget: 'Very rough estimate using about 100M primitive operations per second.',
+      constraints: [], lineCount: 1, signals: ['Line 1: something contributes O(unknown pattern).'],
+      breakdown: [{line: '1', signal: 'something', cost: 'O(unknown pattern)'}], notes: [], saved: false,
+    })}));
+  await page.click('#analyze-button');
+  await page.waitForSelector('#results[data-state="done"]');
+  assert.equal(await page.locator('#growth-chart').count(), 0, 'no chart for a pattern');
+  assert.match(await page.textContent('#growth-chart-note'), /O\(unknown pattern\)/);
+  assertClean(page);
+  await context.close();
+});
+
+module.exports = {configure, setUp, tearDown};

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "analysis/term.h"
+#include "constraints/constraint_estimates.h"
+
+namespace quorbel {
+namespace {
+
+const std::string kRough =
+    " Super rough: ignores constants, memory, input/output, recursion overhead, and hidden "
+    "helper work.";
+
+std::string rough(const std::string& text) { return text + kRough; }
+
+std::string describe(const std::vector<ConstraintEstimate>& rows) {
+  std::string text;
+  for (const ConstraintEstimate& row : rows)
+    text += "[" + row.variable + " | " + row.maxValue + " | " + row.assumption + "]\n";
+  return text;
+}
+
+Term polyTerm(std::vector<std::string> linear, std::vector<RootFactor> roots,
+              std::vector<std::string> logs, std::vector<std::string> logLogs) {
+  Term term = constantTerm("test");
+  term.linear = std::move(linear);
+  term.roots = std::move(roots);
+  term.logs = std::move(logs);
+  term.logLogs = std::move(logLogs);
+  return term;
+}
+
+struct EstimateCase {
+  const char* name;
+  Term term;
+  std::vector<ConstraintEstimate> want;
+};
+
+void expectRows(const EstimateCase& c) {
+  const std::vector<ConstraintEstimate> got = estimateConstraints(c.term);
+  EXPECT_EQ(describe(got), describe(c.want)) << c.name;
+}
+
+// ---- compactNumber ----
+
+TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
+  struct Case {
+    const char* name;
+    long double value;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"infinity", std::numeric_limits<long double>::infinity(), "huge"},
+      {"negative infinity", -std::numeric_limits<long double>::infinity(), "huge"},
+      {"not a number", std::numeric_limits<long double>::quiet_NaN(), "huge"},
+      {"half", 0.5L, "< 1"},
+      {"zero", 0, "< 1"},
+      {"just below one", 0.999L, "< 1"},
+      {"one", 1, "1"},
+      {"rounds down", 464.16L, "464"},
+      {"rounds below the K range", 999.4L, "999"},
+      {"rounds after the range test", 999.6L, "1000"},
+      {"first K", 1000, "1.00K"},
+      {"two decimals below ten", 9990, "9.99K"},
+      {"ten thousand", 1e4L, "10.0K"},
+      {"one decimal rounds up", 99999, "100.0K"},
+      {"hundred K is whole", 1e5L, "100K"},
+      {"whole rounds down", 999499, "999K"},
+      {"whole rounds up within K", 999600, "1000K"},
+      {"first M", 1e6L, "1.00M"},
+      {"n log n limit", 4523071, "4.52M"},
+      {"budget", 1e8L, "100M"},
+      {"first B", 1e9L, "1.00B"},
+      {"first T", 1e12L, "1.00T"},
+      {"last T", 9.9949e14L, "999T"},
+      {"first scientific", 1e15L, "1e15"},
+      {"fractional mantissa", 2.5e15L, "2.5e15"},
+      {"mantissa near an integer", 1.04e15L, "1e15"},
+      {"mantissa just off an integer", 1.06e15L, "1.1e15"},
+      {"mantissa below the carry", 9.94e15L, "9.9e15"},
+      {"mantissa carries to the next power", 9.96e15L, "1e16"},
+      {"square of the budget", 1e16L, "1e16"},
+      {"cube of the budget", 1e24L, "1e24"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(compactNumber(c.value), c.want) << c.name;
+}
+
+// ---- Symbol helpers ----
+
+TEST(ConstraintsTest, UniqueSymbolList) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> symbols;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"none", {}, "N"},
+      {"only empty names", {"", ""}, "N"},
+      {"first appearance order", {"n", "m", "n"}, "n, m"},
+      {"empty names skipped", {"", "x", ""}, "x"},
+      {"single", {"vertices"}, "vertices"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(uniqueSymbolList(c.symbols), c.want) << c.name;
+}
+
+TEST(ConstraintsTest, VariablesFromNotation) {
+  struct Case {
+    const char* name;
+    const char* notation;
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {"heap graph", "O((vertices + edges) * log vertices)", {"vertices", "edges"}},
+      {"exponent digit is no variable", "O(2^n)", {"n"}},
+      {"function words skipped", "O(sqrt n * cuberoot m * log k)", {"n", "m", "k"}},
+      {"root word alone skipped", "O(root n)", {"n"}},
+      {"words only skipped whole", "O(logn * sqrtx)", {"logn", "sqrtx"}},
+      {"constant", "O(1)", {}},
+      {"number with exponent is no word", "O(1e9)", {}},
+      {"underscore start", "O(_n + m2)", {"_n", "m2"}},
+      {"lower-case o is a variable", "O(o)", {"o"}},
+      // UTF-8 names are whole variables, and a suffix after them is not a separate word.
+      {"non-ASCII name", "O(個数 + m)", {"個数", "m"}},
+      {"non-ASCII name with suffix", "O(個数_x)", {"個数_x"}},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(variablesFromNotation(c.notation), c.want) << c.name;
+}
+
+TEST(ConstraintsTest, AppendVariableRowsSkipsNamedVariables) {
+  std::vector<ConstraintEstimate> rows = {{"n", "~100M", "earlier"}};
+  appendVariableRows(rows, {"n", "m", "m", "k"}, "depends", "why");
+  const std::vector<ConstraintEstimate> want = {
+      {"n", "~100M", "earlier"}, {"m", "depends", "why"}, {"k", "depends", "why"}};
+  EXPECT_EQ(describe(rows), describe(want));
+}
+
+// ---- Custom, exponential and constant terms ----
+
+TEST(ConstraintsTest, CustomTerms) {
+  const std::string nLogN = "~4.52M";
+  const std::string heapVertex =
+      "Sparse heap graph traversal is roughly V log V, so this is the vertex limit when E is "
+      "not huge.";
+  const std::string heapEdge =
+      "Edges cost about E log V, so the useful edge budget is roughly 100M / log2(V).";
+  const std::string heapTotal =
+      "If vertices and edges are the same scale, total graph size should stay near the N log N "
+      "budget.";
+  const std::string graphVertex =
+      "This can approach the full linear budget only if the edge count is small.";
+  const std::string graphEdge =
+      "This can approach the full linear budget only if the vertex count is small.";
+  const std::string graphTotal =
+      "For BFS/DFS-style traversals, total vertices plus edges is the useful budget.";
+  const std::string sumOne =
+      "For independent summed passes, this one variable can be near the full budget if the "
+      "others are smaller.";
+  const std::string sumAll =
+      "For independent summed passes, the total across all bounds is the useful constraint.";
+  const std::string named =
+      "This custom pattern exposes the variable names, but the exact per-variable limit "
+      "depends on the whole expression.";
+  const std::string anonymous =
+      "This pattern is custom, so only the detected Big-O is shown reliably.";
+
+  const EstimateCase kCases[] = {
+      {"heap traversal with named counts",
+       customTerm("O((vertices + edges) * log vertices)", "Heap graph traversal", 35),
+       {{"vertices", nLogN, rough(heapVertex)},
+        {"edges", "depends on vertices", rough(heapEdge)},
+        {"vertices + edges", nLogN, rough(heapTotal)}}},
+      {"heap traversal naming nothing falls back to v and e",
+       customTerm("O(1)", "Heap graph traversal", 35),
+       {{"v", nLogN, rough(heapVertex)},
+        {"e", "depends on v", rough(heapEdge)},
+        {"v + e", nLogN, rough(heapTotal)}}},
+      {"heap traversal naming only v pairs it with e",
+       customTerm("O(v * log v)", "Heap graph traversal", 35),
+       {{"v", nLogN, rough(heapVertex)},
+        {"e", "depends on v", rough(heapEdge)},
+        {"v + e", nLogN, rough(heapTotal)}}},
+      {"heap traversal naming one other symbol pairs it with v",
+       customTerm("O(nodes * log nodes)", "Heap graph traversal", 35),
+       {{"nodes", nLogN, rough(heapVertex)},
+        {"v", "depends on nodes", rough(heapEdge)},
+        {"nodes + v", nLogN, rough(heapTotal)}}},
+      {"graph traversal",
+       customTerm("O(vertices + edges)", "Graph traversal", 20),
+       {{"vertices", "~100M", rough(graphVertex)},
+        {"edges", "~100M", rough(graphEdge)},
+        {"vertices + edges", "~100M", rough(graphTotal)}}},
+      {"dfs traversal, third symbol ignored",
+       customTerm("O(n + m + k)", "DFS graph traversal", 20),
+       {{"n", "~100M", rough(graphVertex)},
+        {"m", "~100M", rough(graphEdge)},
+        {"n + m", "~100M", rough(graphTotal)}}},
+      {"reason in other case is only a sum",
+       customTerm("O(vertices + edges)", "graph traversal", 20),
+       {{"vertices", "~100M", rough(sumOne)},
+        {"edges", "~100M", rough(sumOne)},
+        {"combined passes", "~100M", rough(sumAll)}}},
+      {"factorial",
+       customTerm("O(n!)", "Permutation enumeration", 260),
+       {{"n", "~10-11", rough("Factorial enumeration explodes almost immediately.")}}},
+      {"factorial of another symbol is only named",
+       customTerm("O(m!)", "Permutations", 260),
+       {{"m", "depends", rough(named)}}},
+      {"sum of passes",
+       customTerm("O(n + m)", "Independent passes", 20),
+       {{"n", "~100M", rough(sumOne)},
+        {"m", "~100M", rough(sumOne)},
+        {"combined passes", "~100M", rough(sumAll)}}},
+      {"sum repeating a variable",
+       customTerm("O(n * log n + n * log m)", "Independent passes", 25),
+       {{"n", "~100M", rough(sumOne)},
+        {"m", "~100M", rough(sumOne)},
+        {"combined passes", "~100M", rough(sumAll)}}},
+      {"plus without blanks is no sum",
+       customTerm("O(n+m)", "odd", 20),
+       {{"n", "depends", rough(named)}, {"m", "depends", rough(named)}}},
+      {"named custom",
+       customTerm("O(3^n)", "Ternary recursion", 220),
+       {{"n", "depends", rough(named)}}},
+      {"anonymous custom", customTerm("O(1)", "odd", 0), {{"input", "depends", rough(anonymous)}}},
+      {"empty notation", customTerm("", "odd", 0), {{"input", "depends", rough(anonymous)}}},
+  };
+  for (const EstimateCase& c : kCases) expectRows(c);
+}
+
+TEST(ConstraintsTest, ExponentialAndConstantTerms) {
+  const EstimateCase kCases[] = {
+      {"exponential",
+       exponentialTerm("branching recursion"),
+       {{"n", "~26", rough("Assumes about 2^n operations and a 1 second budget.")}}},
+      {"constant",
+       constantTerm("No repeated work detected"),
+       {{"input", "not bound by Big-O",
+         rough("No repeated work was detected, so constraints depend on memory and "
+               "parsing/input costs.")}}},
+  };
+  for (const EstimateCase& c : kCases) expectRows(c);
+}
+
+// ---- Poly terms ----
+
+TEST(ConstraintsTest, PolyTermShapes) {
+  const std::string rootWhy =
+      "Because root-degree work can tolerate N around the operation budget raised to that "
+      "degree.";
+  const std::string logLogWhy =
+      "Pure log-log work almost never breaks from N alone; numeric range dominates first.";
+  const std::string logWhy =
+      "Pure logarithmic work rarely breaks from N alone; numeric range and implementation "
+      "details matter more.";
+  const std::string linearWhy = "Assumes one linear pass fits in about 1 second.";
+  const std::string nLogNWhy = "Solves N log2 N against a 1 second operation budget.";
+  const std::string powerWhy = "Assumes all repeated dimensions are the same variable.";
+  const std::string productWhy =
+      "The product of those bounds should stay near the operation budget.";
+  const std::string equalWhy = "Only if each listed variable is roughly the same size.";
+  const std::string mixedWhy =
+      "Mixed terms are best read as a total operation budget, not an exact variable limit.";
+
+  const EstimateCase kCases[] = {
+      {"square root", polyTerm({}, {{"n", 2}}, {}, {}), {{"n", "~1e16", rough(rootWhy)}}},
+      {"cube root", polyTerm({}, {{"n", 3}}, {}, {}), {{"n", "~1e24", rough(rootWhy)}}},
+      {"fourth root", polyTerm({}, {{"x", 4}}, {}, {}), {{"x", "~1e32", rough(rootWhy)}}},
+      {"two roots are mixed",
+       polyTerm({}, {{"n", 2}, {"m", 2}}, {}, {}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+      {"log-log", polyTerm({}, {}, {}, {"n"}), {{"n", "astronomical", rough(logLogWhy)}}},
+      {"root with log-log is log-log",
+       polyTerm({}, {{"n", 2}}, {}, {"m"}),
+       {{"m", "astronomical", rough(logLogWhy)}}},
+      {"log", polyTerm({}, {}, {"n"}, {}), {{"n", "massive", rough(logWhy)}}},
+      {"logs listed once each",
+       polyTerm({}, {}, {"n", "m", "n"}, {}),
+       {{"n, m", "massive", rough(logWhy)}}},
+      {"root with log is logarithmic",
+       polyTerm({}, {{"n", 2}}, {"n"}, {}),
+       {{"n", "massive", rough(logWhy)}}},
+      {"linear", polyTerm({"n"}, {}, {}, {}), {{"n", "~100M", rough(linearWhy)}}},
+      {"n log n", polyTerm({"n"}, {}, {"n"}, {}), {{"n", "~4.52M", rough(nLogNWhy)}}},
+      {"n log m keeps the linear symbol",
+       polyTerm({"n"}, {}, {"m"}, {}),
+       {{"n", "~4.52M", rough(nLogNWhy)}}},
+      {"square", polyTerm({"n", "n"}, {}, {}, {}), {{"n", "~10.0K", rough(powerWhy)}}},
+      {"cube", polyTerm({"n", "n", "n"}, {}, {}, {}), {{"n", "~464", rough(powerWhy)}}},
+      {"fourth power",
+       polyTerm({"n", "n", "n", "n"}, {}, {}, {}),
+       {{"n", "~100", rough(powerWhy)}}},
+      {"product of two",
+       polyTerm({"n", "m"}, {}, {}, {}),
+       {{"n, m product", "~100M", rough(productWhy)}, {"if equal", "~10.0K each", equalWhy}}},
+      {"equal split counts distinct symbols",
+       polyTerm({"n", "n", "m"}, {}, {}, {}),
+       {{"n, m product", "~100M", rough(productWhy)}, {"if equal", "~10.0K each", equalWhy}}},
+      {"product of three",
+       polyTerm({"n", "m", "k"}, {}, {}, {}),
+       {{"n, m, k product", "~100M", rough(productWhy)}, {"if equal", "~464 each", equalWhy}}},
+      {"n sqrt n",
+       polyTerm({"n"}, {{"n", 2}}, {}, {}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+      {"n log log n",
+       polyTerm({"n"}, {}, {}, {"n"}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+      {"n (log n)^2",
+       polyTerm({"n"}, {}, {"n", "n"}, {}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+      {"n^2 log n",
+       polyTerm({"n", "n"}, {}, {"n"}, {}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+      {"n m log n",
+       polyTerm({"n", "m"}, {}, {"n"}, {}),
+       {{"combined cost", "~100M", rough(mixedWhy)}}},
+  };
+  for (const EstimateCase& c : kCases) expectRows(c);
+}
+
+}  // namespace
+}  // namespace quorbel

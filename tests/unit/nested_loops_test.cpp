@@ -1,0 +1,280 @@
+#include "detectors/nested_loops.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "analysis/notation.h"
+#include "analysis/pipeline.h"
+#include "detectors/dependent_loops.h"
+#include "detectors/loop_model.h"
+
+namespace quorbel {
+namespace {
+
+std::string rowsOnLine(const Analysis& analysis, int line) {
+  std::string text;
+  for (const Row& row : analysis.breakdown)
+    if (row.line == std::to_string(line)) text += " [" + row.signal + " | " + row.cost + "]";
+  return text.empty() ? " (none)" : text;
+}
+
+bool hasRow(const Analysis& analysis, int line, const std::string& signal,
+            const std::string& cost) {
+  for (const Row& row : analysis.breakdown)
+    if (row.line == std::to_string(line) && row.signal == signal && row.cost == cost) return true;
+  return false;
+}
+
+struct NestedCase {
+  const char* name;
+  const char* code;
+  const char* notation;  // of the whole analysis
+  int line;              // of the inner loop
+  const char* signal;
+  const char* cost;
+};
+
+void expectNested(const NestedCase& c) {
+  Analysis analysis = analyze(c.code);
+  EXPECT_EQ(analysis.notation, c.notation) << c.name;
+  EXPECT_TRUE(hasRow(analysis, c.line, c.signal, c.cost))
+      << c.name << ": want [" << c.signal << " | " << c.cost << "] on line " << c.line << ", got"
+      << rowsOnLine(analysis, c.line);
+}
+
+TEST(NestedLoopsTest, ProductsAndSums) {
+  const NestedCase cases[] = {
+      {"independent loops multiply",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++)\n"
+       "    for (int j = 0; j < n; j++) cnt++;\n}\n",
+       "O(n^2)", 4, "Counted loop", "O(n^2)"},
+      {"triangular sum",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++)\n"
+       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       "O(n^2)", 4, "Summed linear-dependent loop", "O(n^2)"},
+      {"linear inner under a square-root outer",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i * i <= n; i++)\n"
+       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       "O(n)", 4, "Summed root-range dependent loop", "O(n)"},
+      {"linear inner under a cube-root outer",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i * i * i <= n; i++)\n"
+       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       "O((cuberoot n)^2)", 4, "Summed root-range dependent loop", "O((cuberoot n)^2)"},
+      {"harmonic",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
+       "    for (int j = i; j <= n; j += i) cnt++;\n}\n",
+       "O(n * log n)", 4, "Harmonic nested loop", "O(n * log n)"},
+      {"step and bound both grow with i",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
+       "    for (int j = i; j <= 2 * i; j += i) cnt++;\n}\n",
+       "O(n)", 4, "Dependent-step nested loop", "O(n)"},
+      {"summed logarithmic",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
+       "    for (int j = 1; j < i; j *= 2) cnt++;\n}\n",
+       "O(n * log n)", 4, "Summed logarithmic loop", "O(n * log n)"},
+      {"summed root",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
+       "    for (int j = 1; j * j <= i; j++) cnt++;\n}\n",
+       "O(n * sqrt n)", 4, "Summed root-dependent loop", "O(n * sqrt n)"},
+      {"summed log-log",
+       "int main() {\n  int n; cin >> n;\n  for (int i = 2; i <= n; i++)\n"
+       "    for (long long x = 2; x < i; x *= x) cnt++;\n}\n",
+       "O(n * log log n)", 4, "Summed log-log loop", "O(n * log log n)"},
+      {"a third loop outside keeps its factor",
+       "int main() {\n  int n, m; cin >> n >> m;\n  for (int k = 0; k < m; k++)\n"
+       "  for (int i = 0; i < n; i++)\n    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       "O(m * n^2)", 5, "Summed linear-dependent loop", "O(m * n^2)"},
+  };
+  for (const NestedCase& c : cases) expectNested(c);
+}
+
+TEST(NestedLoopsTest, Sieve) {
+  expectNested({"guarded sieve",
+                "int main() {\n  int n; cin >> n;\n  vector<bool> isPrime(n + 1, true);\n"
+                "  for (int i = 2; i <= n; i++)\n    if (isPrime[i])\n"
+                "      for (int j = i * i; j <= n; j += i) isPrime[j] = false;\n}\n",
+                "O(n * log log n)", 6, "Sieve of Eratosthenes", "O(n * log log n)"});
+  expectNested({"without the guard it is harmonic",
+                "int main() {\n  int n; cin >> n;\n  vector<bool> isPrime(n + 1, true);\n"
+                "  for (int i = 2; i <= n; i++)\n"
+                "      for (int j = i * i; j <= n; j += i) isPrime[j] = false;\n}\n",
+                "O(n * log n)", 5, "Harmonic nested loop", "O(n * log n)"});
+  expectNested({"guard on another array is harmonic",
+                "int main() {\n  int n; cin >> n;\n"
+                "  for (int i = 2; i <= n; i++)\n    if (seen[i])\n"
+                "      for (int j = i * i; j <= n; j += i) isPrime[j] = false;\n}\n",
+                "O(n * log n)", 5, "Harmonic nested loop", "O(n * log n)"});
+}
+
+TEST(NestedLoopsTest, Bitmasks) {
+  expectNested({"submask enumeration",
+                "int main() {\n  int n; cin >> n;\n"
+                "  for (int mask = 0; mask < (1 << n); mask++)\n"
+                "    for (int s = mask; s > 0; s = (s - 1) & mask) cnt++;\n}\n",
+                "O(3^n)", 4, "Submask enumeration", "O(3^n)"});
+  expectNested({"bitmask nested loop",
+                "int main() {\n  int n; cin >> n;\n"
+                "  for (int mask = 0; mask < (1 << n); mask++)\n"
+                "    for (int i = 0; i < n; i++) cnt++;\n}\n",
+                "O(2^n * n)", 4, "Bitmask nested loop", "O(2^n * n)"});
+  expectNested({"bitmask over an alias",
+                "int main() {\n  int n; cin >> n;\n  int half = n / 2;\n"
+                "  for (int mask = 0; mask < (1 << half); mask++)\n"
+                "    for (int i = 0; i < n; i++) cnt++;\n}\n",
+                "O(2^(n/2) * n)", 5, "Bitmask nested loop", "O(2^(n/2) * n)"});
+}
+
+TEST(NestedLoopsTest, WhileParentsGiveThePlainProduct) {
+  expectNested({"loop inside a while loop",
+                "int main() {\n  int n, i = 0; cin >> n;\n  while (i < n) {\n"
+                "    for (int j = 0; j < i; j++) cnt++;\n    i++;\n  }\n}\n",
+                "O(i * n)", 4, "Counted loop", "O(i * n)"});
+  // The for header inside the while body must not be read as the while loop's own header.
+  expectNested({"halving loop inside a while loop",
+                "int main() {\n  int n, k = 0; cin >> n;\n  while (k < n) {\n"
+                "    for (int j = k; j > 0; j /= 2) cnt++;\n    k++;\n  }\n}\n",
+                "O(log j * log k)", 4, "Logarithmic counted loop", "O(log j * log k)"});
+}
+
+TEST(NestedLoopsTest, GraphTraversals) {
+  expectNested({"BFS with named graph sizes",
+                "int V, E;\nvector<vector<int>> adj;\nint main() {\n"
+                "  queue<int> q; q.push(0);\n  while (!q.empty()) {\n"
+                "    int u = q.front(); q.pop();\n    for (int v : adj[u]) q.push(v);\n  }\n}\n",
+                "O(V + E)", 7, "Adjacency-list edge loop", "O(V + E)"});
+  expectNested({"BFS with symbols from the adjacency accesses",
+                "vector<vector<int>> adj;\nint main() {\n  queue<int> q; q.push(0);\n"
+                "  while (!q.empty()) {\n    int u = q.front(); q.pop();\n"
+                "    for (int v : adj[u]) q.push(v);\n  }\n}\n",
+                "O(u + v)", 6, "Adjacency-list edge loop", "O(u + v)"});
+  expectNested({"Dijkstra with a priority queue",
+                "int V, E;\nvector<vector<pair<int,int>>> adj;\nint main() {\n"
+                "  priority_queue<pair<int,int>> pq;\n  while (!pq.empty()) {\n"
+                "    auto [d, u] = pq.top(); pq.pop();\n"
+                "    for (auto [v, w] : adj[u]) pq.push({d + w, v});\n  }\n}\n",
+                "O((V + E) * log V)", 7, "Adjacency-list edge loop", "O((V + E) * log V)"});
+  expectNested({"adjacency loop under a counted loop is a product",
+                "int V, E;\nvector<vector<int>> adj;\nint main() {\n  int n; cin >> n;\n"
+                "  for (int u = 0; u < n; u++)\n    for (int v : adj[u]) cnt++;\n}\n",
+                "O(n * v)", 6, "Adjacency-list edge loop", "O(n * v)"});
+}
+
+TEST(NestedLoopsTest, AmortisedLoopAddsNothingOfItsOwn) {
+  expectNested({"monotonic stack",
+                "int main() {\n  int n; cin >> n; vector<int> a(n), st;\n"
+                "  for (int i = 0; i < n; i++) {\n"
+                "    while (!st.empty() && a[st.back()] >= a[i]) st.pop_back();\n"
+                "    st.push_back(i);\n  }\n}\n",
+                "O(n)", 4, "Monotonic stack amortized loop", "O(n)"});
+}
+
+TEST(NestedLoopsTest, CountsVisitedLoopsAndHonoursTheSkipSet) {
+  SyntaxReaderResult syntax = readCppSyntax(
+      "int main() {\n  for (int i = 0; i < n; i++)\n    for (int j = 0; j < n; j++) {}\n"
+      "  while (x < n) { x++; }\n}\n");
+  Context context = collectContext("");
+  ActiveContext active(&context);
+  std::set<uint32_t> skip;
+  for (const SyntaxNodeInfo& node : syntax.nodes)
+    if (node.type == "for_statement" && node.loopDepth == 1) skip.insert(node.startByte);
+  ASSERT_EQ(skip.size(), 1u);
+  Analysis analysis;
+  DetectionResult detection;
+  EXPECT_EQ(analyzeLoops(syntax.nodes, context, skip, analysis, detection), 2);
+  ASSERT_EQ(detection.terms.size(), 2u);
+  EXPECT_EQ(formatTerm(detection.terms[0]), "O(n)");
+  EXPECT_EQ(analysis.breakdown.size(), 2u);
+  ASSERT_EQ(analysis.signals.size(), 2u);
+  EXPECT_EQ(analysis.signals[1], "Line 4: While loop contributes O(n).");
+  EXPECT_EQ(analysis.notes.size(), 1u) << "the while fallback note";
+}
+
+TEST(LoopModelTest, StepKinds) {
+  struct Case {
+    const char* header;
+    int kind;
+    const char* stepSymbol;
+  };
+  const Case cases[] = {
+      {"for (int j = i; j <= n; j++)", kConstantStep, ""},
+      {"for (int j = i; j <= n; j += 2)", kConstantStep, ""},
+      {"for (int j = i; j <= n; j += k)", kSymbolStep, "k"},
+      {"for (int j = i; j <= n; j = j + k)", kSymbolStep, "k"},
+      {"for (int j = i; j <= n; j = k + j)", kSymbolStep, "k"},
+      {"for (int j = 0; j < n; j += len)", kSymbolStep, "n"},
+      {"for (int j = 1; j < n; j *= 2)", kMultiplicativeStep, ""},
+      {"for (long long x = 2; x < n; x *= x)", kSelfPowerStep, ""},
+      {"for (int j = n; j > 0; j -= i)", kSymbolStep, "i"},
+      {"for (int j = 0; j < n;)", kUnknownStep, ""},
+      {"for (int j = 0; j < n; k++)", kUnknownStep, ""},
+      {"for (int j = 0; j < n; j += a + b)", kUnknownStep, ""},
+      {"for (int j = 0; j < n; j = 2 * j)", kUnknownStep, ""},
+  };
+  for (const Case& c : cases) {
+    LoopModel model = extractForLoopModel(c.header);
+    EXPECT_TRUE(model.valid) << c.header;
+    EXPECT_EQ(model.stepKind, c.kind) << c.header;
+    EXPECT_EQ(model.stepSymbol, c.stepSymbol) << c.header;
+  }
+}
+
+TEST(LoopModelTest, HeaderParts) {
+  LoopModel sieve = extractForLoopModel("for (int j = i * i; j <= n; j += i) mark[j] = 1;");
+  EXPECT_TRUE(sieve.valid);
+  EXPECT_EQ(sieve.iterator, "j");
+  EXPECT_EQ(sieve.start, "i * i");
+  EXPECT_EQ(sieve.boundExpression, "n");
+  EXPECT_EQ(sieve.boundSymbol, "n");
+  EXPECT_EQ(sieve.comparison, "<=");
+  LoopModel reversed = extractForLoopModel("for (int i = 0; (int)v.size() > i; i++)");
+  EXPECT_TRUE(reversed.valid);
+  EXPECT_EQ(reversed.boundExpression, "(int)v.size()");
+  EXPECT_EQ(reversed.comparison, ">");
+
+  const char* invalid[] = {
+      "for (;;) {}",                      // no iterator
+      "for (int i; i < n; i++)",          // no start
+      "for (int i = 0; i < i + 1; i++)",  // iterator on both sides
+      "for (int i = 0; n > m; i++)",      // iterator on neither side
+      "for (int i = 0; i == n; i++)",     // no comparison
+      "while (i < n) { i++; }",           // not a for header
+      "for (int x : v) {}",               // range-for
+  };
+  for (const char* header : invalid) EXPECT_FALSE(extractForLoopModel(header).valid) << header;
+}
+
+TEST(DependentLoopsTest, TermShapesAndSieveHelpers) {
+  EXPECT_EQ(rootInnerNotation("n", 2), "sqrt n");
+  EXPECT_EQ(rootInnerNotation("n", 3), "cuberoot n");
+  EXPECT_EQ(rootInnerNotation("n", 4), "root4 n");
+  int degree = 0;
+  EXPECT_TRUE(termIsSingleRoot(rootTerm("r", "n", 3), "n", degree));
+  EXPECT_EQ(degree, 3);
+  EXPECT_FALSE(termIsSingleRoot(symbolRootTerm("n", "n", 2, "r"), "n", degree));
+  EXPECT_FALSE(termIsSingleRoot(rootTerm("r", "m", 2), "n", degree));
+  EXPECT_TRUE(termIsSingleLog(logTerm("r", "i"), "i"));
+  EXPECT_FALSE(termIsSingleLog(linearithmicTerm("r", "i"), "i"));
+  EXPECT_TRUE(termIsSingleLogLog(logLogTerm("r", "i"), "i"));
+  EXPECT_FALSE(termIsSingleLogLog(logTerm("r", "i"), "i"));
+  EXPECT_EQ(formatTerm(symbolLogTerm("m", "n", "r")), "O(m * log n)");
+  EXPECT_EQ(formatTerm(symbolLogLogTerm("n", "n", "r")), "O(n * log log n)");
+
+  std::string symbol;
+  EXPECT_TRUE(expressionSingleSymbol("(int)Size", symbol));
+  EXPECT_EQ(symbol, "n");
+  EXPECT_FALSE(expressionSingleSymbol("a + b", symbol));
+
+  EXPECT_EQ(primeGuardArray("for (...) if (isPrime[i]) {}", "i"), "isPrime");
+  EXPECT_EQ(primeGuardArray("for (...) if ( p [ i ] ) {}", "i"), "p");
+  EXPECT_EQ(primeGuardArray("for (...) if (!composite[i]) {}", "i"), "");
+  EXPECT_EQ(primeGuardArray("for (...) if (isPrime[j]) {}", "i"), "");
+  EXPECT_TRUE(marksCompositeMultiple("isPrime[j] = false;", "isPrime", "j"));
+  EXPECT_TRUE(marksCompositeMultiple("isPrime[ j ]=0;", "isPrime", "j"));
+  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] == false;", "isPrime", "j"));
+  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] = true;", "isPrime", "j"));
+  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] = false;", "", "j"));
+}
+
+}  // namespace
+}  // namespace quorbel

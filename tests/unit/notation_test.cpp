@@ -1,0 +1,113 @@
+#include "analysis/notation.h"
+
+#include <gtest/gtest.h>
+
+namespace quorbel {
+namespace {
+
+Term product(std::initializer_list<Term> factors, const std::string& reason = "") {
+  Term result = constantTerm("");
+  for (const Term& factor : factors) result = multiplyTerms(result, factor);
+  result.reason = reason;
+  return result;
+}
+
+TEST(NotationTest, FormatOrdersFactorsByGroupThenSymbol) {
+  struct Case {
+    const char* name;
+    Term term;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"constant", constantTerm("x"), "O(1)"},
+      {"exponential ignores its reason", exponentialTerm("k branches"), "O(2^n)"},
+      {"custom verbatim", customTerm("O(3^n)", "x", 240), "O(3^n)"},
+      {"sorted, never n * m", product({linearTerm("", "n"), linearTerm("", "m")}), "O(m * n)"},
+      {"upper case sorts first", product({linearTerm("", "n"), linearTerm("", "N")}), "O(N * n)"},
+      {"power and log", product({linearTerm("", "n"), linearithmicTerm("", "n")}),
+       "O(n^2 * log n)"},
+      {"fourth root", rootTerm("", "n", 4), "O(root4 n)"},
+      {"roots never simplify", product({sqrtTerm("", "n"), sqrtTerm("", "n")}), "O((sqrt n)^2)"},
+      {"cube root squared", product({rootTerm("", "n", 3), rootTerm("", "n", 3)}),
+       "O((cuberoot n)^2)"},
+      {"log squared", product({logTerm("", "n"), logTerm("", "n")}), "O((log n)^2)"},
+      {"log log", product({linearTerm("", "n"), logLogTerm("", "n")}), "O(n * log log n)"},
+      {"non-ASCII symbol", linearTerm("", "個数"), "O(個数)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(formatTerm(c.term), c.want) << c.name;
+}
+
+TEST(NotationTest, InnerNotationStripsOnlyAWholeWrapper) {
+  EXPECT_EQ(innerTermNotation(constantTerm("")), "1");
+  EXPECT_EQ(innerTermNotation(customTerm("n!", "x", 5)), "n!");
+  EXPECT_EQ(innerTermNotation(customTerm("O()", "x", 5)), "O()") << "shorter than 4 characters";
+  EXPECT_EQ(innerTermNotation(linearTerm("", "n")), "n");
+}
+
+TEST(NotationTest, LabelsAndPatterns) {
+  struct Case {
+    const char* name;
+    Term term;
+    const char* label;
+    const char* pattern;
+  };
+  Term n = linearTerm("", "n");
+  const Case cases[] = {
+      {"constant", constantTerm(""), "Constant", "Straight-line work"},
+      {"custom uses its reason twice", customTerm("O(n!)", "Permutation", 260), "Permutation",
+       "Permutation"},
+      {"exponential", exponentialTerm(""), "Exponential", "Branching recursion"},
+      {"sieve in any case", linearithmicTerm("The SIEVE loop", "n"), "Sieve",
+       "Sieve of Eratosthenes"},
+      {"sqrt", sqrtTerm("", "n"), "Square root", "Square-root loop"},
+      {"cube root", rootTerm("", "n", 3), "Cube root", "Cube-root loop"},
+      {"fifth root", rootTerm("", "n", 5), "Root", "Root-bounded loop"},
+      {"log log", logLogTerm("", "n"), "Log-logarithmic", "Self-power growth loop"},
+      {"sqrt times log is logarithmic", product({sqrtTerm("", "n"), logTerm("", "n")}),
+       "Logarithmic", "Square-root loop"},
+      {"log", logTerm("", "n"), "Logarithmic", "Binary search"},
+      {"linear", n, "Linear", "Single pass"},
+      {"n log n", linearithmicTerm("sort", "n"), "Linearithmic",
+       "Sort, heap, or divide-and-conquer"},
+      {"binary search in any case", linearithmicTerm("Binary Search check", "n"), "Linearithmic",
+       "Binary search with linear check"},
+      {"square", product({n, n}), "Quadratic", "Brute force or DP table"},
+      {"rectangle", product({n, linearTerm("", "m")}), "Product",
+       "DP table or multi-parameter loop"},
+      {"n^2 log n", product({n, n, logTerm("", "n")}), "Mixed", "Brute force or DP table"},
+      {"cube", product({n, n, n}), "Polynomial", "Brute force or DP table"},
+      {"n^2 m", product({n, n, linearTerm("", "m")}), "Product",
+       "DP table or multi-parameter loop"},
+      {"n sqrt m", product({n, sqrtTerm("", "m")}), "Mixed", "Square-root loop"},
+      {"n (log n)^2", product({n, logTerm("", "n"), logTerm("", "n")}), "Mixed", "Binary search"},
+      {"harmonic", product({n, logTerm("", "n")}, "harmonic nested loop"), "Linearithmic",
+       "Harmonic nested loop"},
+      {"summed logarithmic", product({n, logTerm("", "n")}, "x summed logarithmic loop"),
+       "Linearithmic", "Summed logarithmic loop"},
+      {"summed log-log", product({n, logLogTerm("", "n")}, "summed log-log"), "Mixed",
+       "Summed log-log loop"},
+      {"summed root", product({n, sqrtTerm("", "n")}, "summed root loop"), "Mixed",
+       "Summed root-dependent loop"},
+      {"dependent step", product({n, logTerm("", "n")}, "dependent step"), "Linearithmic",
+       "Dependent-step nested loop"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(labelFor(c.term), c.label) << c.name;
+    EXPECT_EQ(patternFor(c.term), c.pattern) << c.name;
+  }
+}
+
+TEST(NotationTest, RowsAndSignals) {
+  std::vector<Row> rows;
+  addRow(rows, 7, "sort call", linearithmicTerm("", "n"));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].line, "7");
+  EXPECT_EQ(rows[0].signal, "sort call");
+  EXPECT_EQ(rows[0].cost, "O(n * log n)");
+  std::vector<std::string> signals;
+  addSignal(signals, 7, "sort call", linearithmicTerm("", "n"));
+  EXPECT_EQ(signals, std::vector<std::string>{"Line 7: sort call contributes O(n * log n)."});
+}
+
+}  // namespace
+}  // namespace quorbel

@@ -1,0 +1,154 @@
+// The result page and its pieces. The page template is read from public/ under the working
+// directory, so these tests run inside a scratch directory holding their own template.
+#include "server/render_html.h"
+
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace quorbel {
+namespace {
+
+// Runs the test in a fresh directory with an empty public/ and returns to the old one after.
+class ScratchWorkingDirectory {
+ public:
+  ScratchWorkingDirectory() {
+    char cwd[PATH_MAX];
+    old_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+    char pattern[] = "/tmp/quorbel-render-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    std::filesystem::create_directory(dir_ + "/public");
+    EXPECT_EQ(chdir(dir_.c_str()), 0);
+  }
+  ~ScratchWorkingDirectory() {
+    EXPECT_EQ(chdir(old_.c_str()), 0);
+    std::filesystem::remove_all(dir_);
+  }
+  void write(const std::string& relative, const std::string& contents) {
+    std::ofstream(dir_ + "/" + relative, std::ios::binary) << contents;
+  }
+
+ private:
+  std::string old_;
+  std::string dir_;
+};
+
+TEST(RenderHtmlTest, HtmlEscape) {
+  EXPECT_EQ(htmlEscape(""), "");
+  EXPECT_EQ(htmlEscape("a<b && c>\"d\" 'e'"), "a&lt;b &amp;&amp; c&gt;&quot;d&quot; &#39;e&#39;");
+  EXPECT_EQ(htmlEscape("&amp;"), "&amp;amp;") << "escaping is not idempotent";
+  EXPECT_EQ(htmlEscape("\xE5\x80\x8B\n\t"), "\xE5\x80\x8B\n\t");
+}
+
+TEST(RenderHtmlTest, ReplaceAll) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* pattern;
+    const char* replacement;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"every occurrence", "x{{A}}y{{A}}", "{{A}}", "1", "x1y1"},
+      {"replacement holding the pattern is not rescanned", "{{A}}", "{{A}}", "{{A}}{{A}}",
+       "{{A}}{{A}}"},
+      {"replacement forming the pattern with what follows is not rescanned", "abb", "ab", "a",
+       "ab"},
+      {"empty pattern changes nothing", "abc", "", "x", "abc"},
+      {"absent pattern", "abc", "{{A}}", "x", "abc"},
+      {"empty replacement", "a--b--", "--", "", "ab"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    replaceAll(text, c.pattern, c.replacement);
+    EXPECT_EQ(text, c.want) << c.name;
+  }
+}
+
+TEST(RenderHtmlTest, RenderList) {
+  EXPECT_EQ(renderList({}), "");
+  EXPECT_EQ(renderList({"a<b", ""}), "<li>a&lt;b</li><li></li>");
+}
+
+Analysis pageAnalysis() {
+  Analysis a;
+  a.notation = "O(n^2)";
+  a.label = "Quadratic <slow>";
+  a.pattern = "Nested loops";
+  a.constraintBudget = "Budget & more";
+  a.signals = {"outer", "inner"};
+  a.breakdown = {{"2", "for i", "O(n)"}, {"-", "a\"b", "O(n^2)"}};
+  a.notes = {"n'b"};
+  a.constraints = {{"n", "~10K", "n^2 <= 1e8"}};
+  a.space.notation = "O(1)";
+  a.space.label = "Constant";
+  a.space.pattern = "Scalars";
+  a.space.signals = {"int x"};
+  a.space.breakdown = {{"1", "not shown", "O(1)"}};
+  return a;
+}
+
+TEST(RenderHtmlTest, RenderPageFillsEveryPlaceholder) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html",
+                "<pre>{{CODE}}</pre>|{{LINE_COUNT}}|{{COMPLEXITY}}|{{LABEL}}|"
+                "{{SPACE_COMPLEXITY}}|{{SPACE_LABEL}}|{{SPACE_PATTERN}}|{{SPACE_SIGNALS}}|"
+                "{{PATTERN}}|{{CONSTRAINT_BUDGET}}|{{CONSTRAINTS}}|{{SIGNALS}}|{{BREAKDOWN}}|"
+                "{{NOTES}}|{{UNKNOWN}}|{{LABEL}}");
+  EXPECT_EQ(renderPage("if (a < b)\nx;\n", pageAnalysis()),
+            "<pre>if (a &lt; b)\nx;\n</pre>|3|O(n^2)|Quadratic &lt;slow&gt;|"
+            "O(1)|Constant|Scalars|<li>int x</li>|"
+            "Nested loops|Budget &amp; more|"
+            "<li><strong>n</strong><span>~10K</span><small>n^2 &lt;= 1e8</small></li>|"
+            "<li>outer</li><li>inner</li>|"
+            "<tr><td>2</td><td>for i</td><td>O(n)</td></tr>"
+            "<tr><td>-</td><td>a&quot;b</td><td>O(n^2)</td></tr>|"
+            "<li>n&#39;b</li>|{{UNKNOWN}}|Quadratic &lt;slow&gt;");
+}
+
+TEST(RenderHtmlTest, PlaceholdersInsideTheCodeAreFilledByLaterSteps) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html", "[{{CODE}}]");
+  // {{CODE}} inside the code is left alone (its step has passed), later ones are filled, and
+  // {{SPACE_LABEL}} is not eaten by the earlier {{LABEL}} step (the names differ).
+  EXPECT_EQ(
+      renderPage("{{LABEL}} {{CODE}} {{SPACE_LABEL}} {{NOTES}} {{LINE_COUNT}}", pageAnalysis()),
+      "[Quadratic &lt;slow&gt; {{CODE}} Constant <li>n&#39;b</li> 1]");
+}
+
+TEST(RenderHtmlTest, ValuesAreFilledInTheFixedOrder) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html", "{{LABEL}}|{{NOTES}}");
+  Analysis a;
+  a.label = "{{NOTES}}";    // filled at step 4, so step 14 still sees it
+  a.notes = {"{{LABEL}}"};  // filled at step 14, after the label's step
+  EXPECT_EQ(renderPage("", a), "<li>{{LABEL}}</li>|<li>{{LABEL}}</li>");
+}
+
+TEST(RenderHtmlTest, EmptyConstraintsAndBlankCode) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html", "{{CONSTRAINTS}}|{{LINE_COUNT}}|{{SIGNALS}}");
+  EXPECT_EQ(renderPage(" \n\t\r\n", Analysis{}), "|0|");
+  EXPECT_EQ(renderPage("x", Analysis{}), "|1|");
+  EXPECT_EQ(renderPage("x\n", Analysis{}), "|2|") << "a final line feed opens one more line";
+}
+
+TEST(RenderHtmlTest, MissingTemplateGivesEmptyPage) {
+  ScratchWorkingDirectory scratch;
+  EXPECT_EQ(renderPage("int main() {}", pageAnalysis()), "");
+  EXPECT_EQ(renderIde(), "");
+  scratch.write("public/ide.html", "<ide/>");
+  scratch.write("public/storage.html", "<storage/>");
+  scratch.write("public/cli.html", "");
+  EXPECT_EQ(renderIde(), "<ide/>");
+  EXPECT_EQ(renderStorage(), "<storage/>");
+  EXPECT_EQ(renderCli(), "");
+}
+
+}  // namespace
+}  // namespace quorbel

@@ -1,0 +1,156 @@
+#include "runner/runner_checks.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quorbel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
+  const std::optional<std::string> chrootBefore = variable("QUORBEL_RUNNER_REQUIRE_CHROOT");
+  const std::optional<std::string> netnsBefore = variable("QUORBEL_RUNNER_REQUIRE_NETNS");
+  // One switch set to a false value, the other unset: both ways back are exercised.
+  setenv("QUORBEL_RUNNER_REQUIRE_CHROOT", "no", 1);
+  unsetenv("QUORBEL_RUNNER_REQUIRE_NETNS");
+
+  testing::internal::CaptureStdout();
+  const int status = runRunnerSelfTests();
+  const std::string output = testing::internal::GetCapturedStdout();
+
+  EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_CHROOT"), std::optional<std::string>("no"));
+  EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_NETNS"), std::nullopt);
+  if (chrootBefore) {
+    setenv("QUORBEL_RUNNER_REQUIRE_CHROOT", chrootBefore->c_str(), 1);
+  } else {
+    unsetenv("QUORBEL_RUNNER_REQUIRE_CHROOT");
+  }
+  if (netnsBefore) setenv("QUORBEL_RUNNER_REQUIRE_NETNS", netnsBefore->c_str(), 1);
+
+  EXPECT_EQ(status, 0) << output;
+  const std::vector<std::string> want = {
+      "runner-stdout-stderr: ok",
+      "runner-stdin: ok",
+      "runner-compile-error: ok",
+      "runner-runtime-error: ok",
+      "runner-timeout: ok",
+      "runner-stdout-truncation: ok",
+      "runner-stderr-truncation: ok",
+      "runner-env-isolation: ok",
+      "runner-absolute-include-blocked: ok",
+      "runner-parent-include-blocked: ok",
+      "runner-macro-include-blocked: ok",
+      "runner-runtime-crash: ok",
+      "runner-timeout-cleanup: ok",
+      "runner-temp-file-cleanup: ok",
+      "runner-timeout-process-group-kill: ok",
+      "runner-stdout-overflow-process-group-kill: ok",
+      "runner-stderr-overflow-process-group-kill: ok",
+      "runner-require-chroot-fails-closed: ok",
+      "runner-require-netns-fails-closed: ok",
+      "runner-etc-passwd-blocked: skipped without Linux root chroot isolation",
+      "runner-repo-file-blocked: skipped without Linux root chroot isolation",
+      "runner-network-blocked: skipped without Linux root chroot isolation",
+      "runner-fork-blocked: skipped without Linux root chroot isolation",
+      "runner-bits-stdcxx: skipped on non-Linux local compiler",
+  };
+  EXPECT_EQ(linesOf(output), want);
+  EXPECT_EQ(output.back(), '\n');
+}
+
+TEST(RunnerChecksTest, HostValidationAlwaysRefuses) {
+  testing::internal::CaptureStdout();
+  const int status = runRunnerLinuxValidation();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "runner-linux-production-host: failed | must run on the Linux runner "
+            "host/container\n");
+  EXPECT_EQ(status, 1);
+}
+
+TEST(RunnerChecksTest, ReportLines) {
+  struct Case {
+    const char* name;
+    bool passed;
+    const char* details;
+    const char* line;
+  };
+  const Case kCases[] = {
+      {"x", true, "", "runner-x: ok\n"},
+      {"x", true, "ignored when passing", "runner-x: ok\n"},
+      {"y", false, "", "runner-y: failed\n"},
+      {"y", false, "why", "runner-y: failed | why\n"},
+  };
+  for (const Case& c : kCases) {
+    bool allPassed = true;
+    testing::internal::CaptureStdout();
+    reportTest(allPassed, c.name, c.passed, c.details);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+    EXPECT_EQ(allPassed, c.passed) << c.line;
+  }
+  bool allPassed = false;
+  testing::internal::CaptureStdout();
+  reportTest(allPassed, "z", true, "");
+  testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(allPassed) << "a pass never restores an earlier failure";
+}
+
+TEST(RunnerChecksTest, RunSummaries) {
+  RunResult plain;
+  EXPECT_EQ(summarizeRun(plain), "internal_error phase= exit=-1 out=0 err=0");
+  RunResult full;
+  full.status = "runtime_error";
+  full.phase = "run";
+  full.exitCode = 139;
+  full.stdout = "abc";
+  full.stderr = "boom";
+  full.error = "Output limit exceeded.";
+  full.compilerOutput = "warning: x";
+  EXPECT_EQ(summarizeRun(full),
+            "runtime_error phase=run exit=139 out=3 err=4 error=Output limit exceeded. "
+            "compiler=warning: x stderr=boom");
+}
+
+TEST(RunnerChecksTest, CountsOnlyRunDirectoriesAndZeroWhenUnreadable) {
+  char pattern[] = "/tmp/quorbel-count-test-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  for (const char* name : {"quorbel-run-abc123", "quorbel-run-", "quorbel-runx", "other"}) {
+    fs::create_directory(base + "/" + name);
+  }
+  std::ofstream(base + "/quorbel-run-file") << "";
+  const std::optional<std::string> before = variable("TMPDIR");
+  setenv("TMPDIR", base.c_str(), 1);
+  EXPECT_EQ(countTempRunDirs(), 3);
+  setenv("TMPDIR", (base + "/missing").c_str(), 1);
+  EXPECT_EQ(countTempRunDirs(), 0);
+  if (before) {
+    setenv("TMPDIR", before->c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  fs::remove_all(base);
+}
+
+}  // namespace
+}  // namespace quorbel

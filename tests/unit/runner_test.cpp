@@ -1,0 +1,352 @@
+#include "runner/runner.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "runner/runner_checks.h"
+#include "runner/runner_limits.h"
+#include "runner/runner_process_tree.h"
+
+namespace quorbel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets (or, given nullptr, unsets) one variable for the guard's lifetime.
+struct ScopedEnv {
+  std::string name;
+  std::optional<std::string> previous;
+  ScopedEnv(const char* variable, const char* value) : name(variable) {
+    if (const char* old = std::getenv(variable)) previous = old;
+    if (value != nullptr) {
+      setenv(variable, value, 1);
+    } else {
+      unsetenv(variable);
+    }
+  }
+  ~ScopedEnv() {
+    if (previous) {
+      setenv(name.c_str(), previous->c_str(), 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+};
+
+RunResult run(const std::string& code, const std::string& input = "") {
+  RunRequest request;
+  request.code = code;
+  request.input = input;
+  return runCppProgram(request);
+}
+
+// `size` bytes of code whose only flaw is an unsafe include: reaching the include check proves
+// the size checks let it through, without compiling anything.
+std::string unsafeCodeOfSize(size_t size) {
+  std::string code = "#include \"/etc/passwd\"\n//";
+  code.append(size - code.size() - 1, 'x');
+  code += "\n";
+  return code;
+}
+
+bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Processes whose working directory is `dir` (also once it is deleted).
+int processesInside(const std::string& dir) {
+  int count = 0;
+  for (const ProcessEntry& entry : readProcessTable()) {
+    std::error_code error;
+    fs::path cwd = fs::read_symlink("/proc/" + std::to_string(entry.pid) + "/cwd", error);
+    if (!error && cwd.string().rfind(dir, 0) == 0) ++count;
+  }
+  return count;
+}
+
+const char* const kUnsafeInclude = "Unsafe include path is not allowed: /etc/passwd";
+
+// ---- Refusals before compiling ----
+
+TEST(RunnerTest, SizeLimitsAndTheirOrder) {
+  struct Case {
+    const char* name;
+    std::string code;
+    std::string input;
+    const char* error;
+  };
+  const Case kCases[] = {
+      {"empty code is refused before any size check", "", std::string(65537, 'i'),
+       "Expected a non-empty code field."},
+      {"code at the limit", unsafeCodeOfSize(102400), "", kUnsafeInclude},
+      {"code one byte over", unsafeCodeOfSize(102401), "", "Code exceeds the 100 KB limit."},
+      {"code over wins over input over", unsafeCodeOfSize(102401), std::string(65537, 'i'),
+       "Code exceeds the 100 KB limit."},
+      {"input at the limit", unsafeCodeOfSize(100), std::string(65536, 'i'), kUnsafeInclude},
+      {"input one byte over", unsafeCodeOfSize(100), std::string(65537, 'i'),
+       "Input exceeds the 64 KB limit."},
+  };
+  const int dirsBefore = countTempRunDirs();
+  for (const Case& c : kCases) {
+    RunResult result = run(c.code, c.input);
+    EXPECT_EQ(result.status, "bad_request") << c.name;
+    EXPECT_EQ(result.error, c.error) << c.name;
+    EXPECT_EQ(result.phase, "") << c.name;
+    EXPECT_EQ(result.exitCode, -1) << c.name;
+  }
+  EXPECT_EQ(countTempRunDirs(), dirsBefore) << "a refusal makes no run directory";
+}
+
+TEST(RunnerTest, IncludeRefusalsNameWhatWasRefused) {
+  struct Case {
+    const char* code;
+    const char* error;
+  };
+  const Case kCases[] = {
+      {"#include \"/etc/passwd\"\nint main(){}\n", kUnsafeInclude},
+      {"#include \"../../somefile\"\nint main(){}\n",
+       "Unsafe include path is not allowed: ../../somefile"},
+      {"#define SECRET \"/etc/passwd\"\n#include SECRET\nint main(){}\n",
+       "Unsafe include path is not allowed: macro-expanded include"},
+      {"#include_next <vector>\nint main(){}\n",
+       "Unsafe include path is not allowed: include_next"},
+  };
+  for (const Case& c : kCases) {
+    RunResult result = run(c.code);
+    EXPECT_EQ(result.status, "bad_request") << c.code;
+    EXPECT_EQ(result.error, c.error) << c.code;
+  }
+}
+
+TEST(RunnerTest, RequiredChrootFailsClosedBeforeAnythingElse) {
+  {
+    ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "yes");
+    RunResult result = run("#include \"/etc/passwd\"\n");
+    EXPECT_EQ(result.status, "internal_error");
+    EXPECT_EQ(result.error, "Runner chroot isolation is required but unavailable.");
+    EXPECT_EQ(result.phase, "");
+  }
+  ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "no");
+  EXPECT_EQ(run("#include \"/etc/passwd\"\n").error, kUnsafeInclude);
+}
+
+// ---- Compiled programs ----
+
+TEST(RunnerTest, ProgramReadsStandardInputToItsEnd) {
+  const std::string kCounter = R"(#include <cstdio>
+int main(){ long count = 0, sum = 0; int c; while ((c = std::getchar()) != EOF) { ++count; sum += c; } std::printf("%ld %ld\n", count, sum); }
+)";
+  std::string input;
+  long sum = 0;
+  for (int i = 0; i < 65536; ++i) {
+    input.push_back(static_cast<char>(i % 101 + 1));
+    sum += i % 101 + 1;
+  }
+  RunResult full = run(kCounter, input);
+  EXPECT_EQ(full.status, "success") << summarizeRun(full);
+  EXPECT_EQ(full.phase, "run");
+  EXPECT_EQ(full.stdout, "65536 " + std::to_string(sum) + "\n");
+  RunResult empty = run(kCounter, "");
+  EXPECT_EQ(empty.stdout, "0 0\n") << "empty input is end of file at once";
+}
+
+TEST(RunnerTest, ProgramStartsWithAnEmptyEnvironment) {
+  ScopedEnv secret("DATABASE_URL", "postgres://secret");
+  RunResult result = run(R"(#include <cstdio>
+extern char** environ;
+int main(){ int n = 0; while (environ != nullptr && environ[n] != nullptr) ++n; std::printf("%d\n", n); }
+)");
+  EXPECT_EQ(result.status, "success") << summarizeRun(result);
+  EXPECT_EQ(result.stdout, "0\n");
+}
+
+TEST(RunnerTest, CrashAndTimeoutExitCodes) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* status;
+    int32_t exitCode;
+    bool timedOut;
+  };
+  const Case kCases[] = {
+      {"null write", "int main(){ volatile int* volatile p = nullptr; *p = 1; return 0; }\n",
+       "runtime_error", 139, false},
+      {"endless loop", "int main(){ while(true){} }\n", "timeout", 137, true},
+  };
+  for (const Case& c : kCases) {
+    RunResult result = run(c.code);
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << summarizeRun(result);
+    EXPECT_EQ(result.phase, "run") << c.name;
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(result.timedOut, c.timedOut) << c.name;
+    if (c.timedOut) {
+      EXPECT_GE(result.runMs, 2000) << c.name;
+      EXPECT_LT(result.runMs, 5000) << c.name;
+    }
+  }
+}
+
+TEST(RunnerTest, MemoryHogIsStoppedByTheAddressSpaceCap) {
+  struct Case {
+    const char* name;
+    const char* code;
+    int32_t exitCode;
+  };
+  // Both fit easily in this machine's memory: only the cap makes them fail.
+  const Case kCases[] = {
+      {"a touched gibibyte", R"(#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+int main(){ const size_t size = size_t(1) << 30; char* p = static_cast<char*>(std::malloc(size)); if (p == nullptr) return 3; std::memset(p, 1, size); std::printf("%d\n", p[size - 1]); }
+)",
+       3},
+      {"a vector of 768 MiB", R"(#include <cstdio>
+#include <vector>
+int main(){ std::vector<char> v(size_t(768) << 20, 1); std::printf("%d\n", v[12345]); }
+)",
+       134},  // std::bad_alloc uncaught: abort
+  };
+  for (const Case& c : kCases) {
+    RunResult result = run(c.code);
+    EXPECT_EQ(result.status, "runtime_error") << c.name << ": " << summarizeRun(result);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(result.stdout, "") << c.name;
+  }
+}
+
+TEST(RunnerTest, ForkingIsCappedAndEveryChildIsGone) {
+  // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
+  // sweep can end them once the parent exits normally.
+  RunResult result = run(R"(#include <cstdio>
+#include <unistd.h>
+int main(){
+  int made = 0;
+  for (int i = 0; i < 200; ++i) {
+    pid_t child = fork();
+    if (child < 0) break;
+    if (child == 0) { close(0); close(1); close(2); setsid(); for (;;) pause(); }
+    ++made;
+    std::printf("%d\n", static_cast<int>(child));
+  }
+  std::printf("made %d\n", made);
+}
+)");
+  ASSERT_EQ(result.status, "success") << summarizeRun(result);
+  std::istringstream lines(result.stdout);
+  std::string line;
+  int made = -1;
+  std::vector<int> children;
+  while (std::getline(lines, line)) {
+    if (line.rfind("made ", 0) == 0) {
+      made = std::atoi(line.c_str() + 5);
+    } else {
+      children.push_back(std::atoi(line.c_str()));
+    }
+  }
+  EXPECT_GE(made, 1) << "a capped run may still fork a little";
+  // The headroom is counted from the tasks its user has at the start; runs of parallel test
+  // processes that end meanwhile hand theirs over, so allow for a couple of them.
+  EXPECT_LE(made, static_cast<int>(3 * kStageProcessBudget));
+  EXPECT_EQ(children.size(), static_cast<size_t>(made));
+  for (int pid : children) EXPECT_TRUE(processGone(pid)) << pid;
+}
+
+TEST(RunnerTest, ForkBombEndsAsTimeoutAndLeavesNothing) {
+  // A tree at most 2^12 wide even without a cap: every process leaves the group and keeps the
+  // output pipe open, so neither a group kill nor end of file would end the run.
+  RunResult result = run(R"(#include <cstdio>
+#include <unistd.h>
+int main(){
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
+  std::printf("%s\n", cwd);
+  std::fflush(stdout);
+  for (int depth = 0; depth < 12; ++depth) {
+    if (fork() == 0) setsid();
+  }
+  for (;;) {}
+}
+)");
+  EXPECT_EQ(result.status, "timeout") << summarizeRun(result);
+  EXPECT_EQ(result.exitCode, 137);
+  EXPECT_LT(result.runMs, 6000);
+  const std::string dir = result.stdout.substr(0, result.stdout.find('\n'));
+  ASSERT_EQ(dir.rfind("/", 0), 0u) << result.stdout;
+  EXPECT_EQ(processesInside(dir), 0);
+  EXPECT_FALSE(fs::exists(dir));
+}
+
+TEST(RunnerTest, LeftoversAreRemovedAndLinksNotFollowed) {
+  char pattern[] = "/tmp/quorbel-outside-XXXXXX";
+  const std::string outside = mkdtemp(pattern);
+  chmod(outside.c_str(), 0755);
+  std::ofstream(outside + "/marker") << "keep me";
+  chmod((outside + "/marker").c_str(), 0644);
+
+  const std::string code = R"(#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+int main(){
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
+  std::FILE* f = std::fopen("left.txt", "w"); if (f) { std::fputs("x", f); std::fclose(f); }
+  mkdir("sub", 0700); mkdir("sub/deeper", 0700);
+  f = std::fopen("sub/deeper/file.txt", "w"); if (f) std::fclose(f);
+  chmod("sub", 0);
+  if (symlink("OUTSIDE", "dirlink") != 0) return 2;
+  if (symlink("OUTSIDE/marker", "filelink") != 0) return 3;
+  std::printf("%s\n", cwd);
+}
+)";
+  std::string program = code;
+  for (size_t at; (at = program.find("OUTSIDE")) != std::string::npos;) {
+    program.replace(at, 7, outside);
+  }
+  const int dirsBefore = countTempRunDirs();
+  RunResult result = run(program);
+  EXPECT_EQ(result.status, "success") << summarizeRun(result);
+  const std::string dir = result.stdout.substr(0, result.stdout.find('\n'));
+  EXPECT_EQ(dir.rfind("/", 0), 0u) << result.stdout;
+  EXPECT_FALSE(fs::exists(dir));
+  EXPECT_LE(countTempRunDirs(), dirsBefore);
+
+  std::ifstream marker(outside + "/marker");
+  std::string text;
+  std::getline(marker, text);
+  EXPECT_EQ(text, "keep me");
+  struct stat info {};
+  ASSERT_EQ(stat((outside + "/marker").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u) << "a chmod followed the link";
+  fs::remove_all(outside);
+}
+
+TEST(RunnerTest, RequiredNetworkNamespaceFailsClosedAtTheRunStage) {
+  ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", "TRUE");
+  RunResult result = run("int main(){ return 0; }\n");
+  EXPECT_EQ(result.status, "internal_error");
+  EXPECT_EQ(result.error, "Runner sandbox setup failed.");
+}
+
+TEST(RunnerTest, StaticModeProbesAndLinksStatically) {
+  ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", "1");
+  RunResult linked = run(R"(#include <cstdio>
+#include <cstring>
+int main(){ std::FILE* self = std::fopen("/proc/self/maps", "r"); char line[512]; int libc = 0;
+  while (self && std::fgets(line, sizeof line, self)) libc += std::strstr(line, "libc.so") != nullptr;
+  std::printf("%d\n", libc); }
+)");
+  EXPECT_EQ(linked.status, "success") << summarizeRun(linked);
+  EXPECT_EQ(linked.stdout, "0\n") << "a static program maps no shared libc";
+}
+
+}  // namespace
+}  // namespace quorbel

@@ -1,0 +1,617 @@
+// The server as a client meets it: a request is written into one end of a socket pair (or a
+// loopback TCP connection), the connection handler serves the other end, and the whole
+// response is compared byte for byte.
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <netinet/in.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/http_server.h"
+
+namespace quorbel {
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+const std::string kCors =
+    "Access-Control-Allow-Origin: *\r\n"
+    "Access-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
+    "Access-Control-Allow-Headers: Content-Type, X-Quorbel-Runner-Secret\r\n"
+    "Access-Control-Max-Age: 86400\r\n";
+const std::string kJson = "application/json; charset=utf-8";
+const std::string kText = "text/plain; charset=utf-8";
+const std::string kHtml = "text/html; charset=utf-8";
+
+std::string response(const std::string& statusLine, const std::string& type,
+                     const std::string& extra, const std::string& body) {
+  return "HTTP/1.1 " + statusLine + "\r\nContent-Type: " + type + "\r\n" + extra +
+         "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string runRefusal(const std::string& status, const std::string& error) {
+  return R"({"status":")" + status +
+         R"(","phase":"","stdout":"","stderr":"","compilerOutput":"","exitCode":-1,)"
+         R"("timedOut":false,"stdoutTruncated":false,"stderrTruncated":false,"compileMs":0,)"
+         R"("runMs":0,"error":")" +
+         error + R"("})";
+}
+
+// Sets (or, with nullopt, unsets) one environment variable for the scope of a test.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+// How the client side behaves after writing its request.
+struct ClientPlan {
+  std::vector<std::string> pieces;  // written in order
+  milliseconds pause{0};            // between pieces
+  bool closeAfterSending = false;   // half-close: the server sees the end of the request
+  bool keepTrickling = false;       // after the pieces, one more byte every pause, forever
+};
+
+struct Outcome {
+  std::string received;
+  milliseconds elapsed{0};
+};
+
+bool sendAll(int socket, const std::string& data) {
+  size_t sent = 0;
+  while (sent < data.size()) {
+    const ssize_t wrote = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (wrote <= 0) return false;
+    sent += static_cast<size_t>(wrote);
+  }
+  return true;
+}
+
+std::string receiveAll(int socket) {
+  std::string data;
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+    if (got <= 0) return data;
+    data.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+// The client runs on its own thread, so that neither side can block the other on a full
+// socket buffer; the server side runs here, as main runs it.
+void playClient(int client, const ClientPlan& plan, std::string& received) {
+  bool open = true;
+  for (size_t i = 0; i < plan.pieces.size() && open; ++i) {
+    if (i > 0) std::this_thread::sleep_for(plan.pause);
+    open = sendAll(client, plan.pieces[i]);
+  }
+  while (open && plan.keepTrickling) {
+    std::this_thread::sleep_for(plan.pause);
+    open = sendAll(client, "x");
+  }
+  if (plan.closeAfterSending) shutdown(client, SHUT_WR);
+  received = receiveAll(client);
+}
+
+Outcome serveOverPair(const ClientPlan& plan, AnalysisStore& store,
+                      const RequestLimits& limits = RequestLimits{}) {
+  int ends[2];
+  EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  Outcome outcome;
+  std::thread client(playClient, ends[0], std::cref(plan), std::ref(outcome.received));
+  const auto start = Clock::now();
+  serveConnection(ends[1], store, limits);
+  outcome.elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+  if (plan.keepTrickling) shutdown(ends[0], SHUT_RDWR);
+  client.join();
+  close(ends[0]);
+  return outcome;
+}
+
+std::string post(const std::string& path, const std::string& type, const std::string& body,
+                 const std::string& extraHeaders = "") {
+  std::string head = "POST " + path + " HTTP/1.1\r\nHost: test\r\n";
+  if (!type.empty()) head += "Content-Type: " + type + "\r\n";
+  return head + extraHeaders + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// Each test runs in a scratch directory (the server reads public/ relative to the working
+// directory) with a history database of its own and the switches in a known state.
+class ServerConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char cwd[PATH_MAX];
+    oldCwd_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+    char pattern[] = "/tmp/quorbel-server-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    std::filesystem::create_directories(dir_ + "/public/vendor/monaco");
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    store_.emplace(dir_ + "/history.db");
+    ASSERT_TRUE(store_->ok()) << store_->lastError();
+    gRunnerValidatedOnStart = false;
+  }
+  void TearDown() override {
+    store_.reset();
+    EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
+    std::filesystem::remove_all(dir_);
+    gRunnerValidatedOnStart = false;
+  }
+
+  void write(const std::string& relative, const std::string& contents) {
+    std::ofstream(dir_ + "/" + relative, std::ios::binary) << contents;
+  }
+
+  std::string serve(const std::string& request) {
+    return serveOverPair(ClientPlan{{request}}, *store_).received;
+  }
+
+  std::vector<std::string> savedCodes() {
+    sqlite3* db = nullptr;
+    std::vector<std::string> codes;
+    sqlite3_open((dir_ + "/history.db").c_str(), &db);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT code, line_count FROM analyses ORDER BY id;", -1, &statement,
+                       nullptr);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      codes.push_back(
+          std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) + "#" +
+          std::to_string(sqlite3_column_int(statement, 1)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return codes;
+  }
+
+  std::string dir_;
+  std::string oldCwd_;
+  std::optional<AnalysisStore> store_;
+  ScopedEnv save_{"QUORBEL_SAVE_ANALYSES", std::nullopt};
+  ScopedEnv run_{"QUORBEL_ENABLE_BACKEND_RUN", std::nullopt};
+  ScopedEnv validated_{"QUORBEL_RUNNER_REQUIRE_VALIDATED", std::nullopt};
+  ScopedEnv secret_{"QUORBEL_RUNNER_SHARED_SECRET", std::nullopt};
+  ScopedEnv secretRequired_{"QUORBEL_RUNNER_REQUIRE_SHARED_SECRET", std::nullopt};
+};
+
+// ---- Fixed routes ----
+
+TEST_F(ServerConnectionTest, OptionsAnswersOnlyTheApiRoutes) {
+  const std::string preflight = response("204 No Content", kText, kCors, "");
+  EXPECT_EQ(serve("OPTIONS /api/run HTTP/1.1\r\n\r\n"), preflight);
+  EXPECT_EQ(serve("OPTIONS /api/analyze?x=1 HTTP/1.1\r\n\r\n"), preflight);
+  EXPECT_EQ(serve("OPTIONS / HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found\n"));
+  EXPECT_EQ(serve("OPTIONS /api/analyze/ HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found\n"));
+}
+
+TEST_F(ServerConnectionTest, RunRouteMethods) {
+  EXPECT_EQ(serve("GET /api/run HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found"));
+  const std::string notAllowed =
+      response("405 Method Not Allowed", kJson, kCors + "Allow: POST, OPTIONS\r\n",
+               runRefusal("bad_request", "Method not allowed."));
+  EXPECT_EQ(serve("PUT /api/run HTTP/1.1\r\n\r\n"), notAllowed);
+  EXPECT_EQ(serve("get /api/run HTTP/1.1\r\n\r\n"), notAllowed) << "methods are case-sensitive";
+  EXPECT_EQ(serve("PUT /api/analyze HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found\n"));
+}
+
+TEST_F(ServerConnectionTest, HealthProbe) {
+  const std::string healthy = response("200 OK", kJson, kCors, R"({"ok":true})");
+  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"), healthy);
+  EXPECT_EQ(serve("GET /healthz?probe=1 HTTP/1.0\r\nX: y\r\n\r\n"), healthy);
+  EXPECT_EQ(serve("GET /healthz/ HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found"));
+}
+
+TEST_F(ServerConnectionTest, StaticFiles) {
+  write("public/vendor/monaco/loader.js", "var x = 1;\n");
+  write("public/vendor/monaco/empty.css", "");
+  write("public/vendor/x", "outside the tree");
+  write("public/ide-runner.js", "run()");
+  const std::string notFound = response("404 Not Found", kText, "", "Not found");
+  EXPECT_EQ(serve("GET /vendor/monaco/loader.js HTTP/1.1\r\n\r\n"),
+            response("200 OK", "application/javascript; charset=utf-8", "", "var x = 1;\n"));
+  EXPECT_EQ(serve("GET /vendor/monaco/empty.css HTTP/1.1\r\n\r\n"),
+            response("200 OK", "text/css; charset=utf-8", "", ""));
+  EXPECT_EQ(serve("GET /ide-runner.js?v=2 HTTP/1.1\r\n\r\n"),
+            response("200 OK", "application/javascript; charset=utf-8", "", "run()"));
+  EXPECT_EQ(serve("GET /vendor/monaco/../x HTTP/1.1\r\n\r\n"), notFound);
+  EXPECT_EQ(serve("GET /vendor/monaco/missing.js HTTP/1.1\r\n\r\n"), notFound);
+  EXPECT_EQ(serve("GET /vendor/monaco/ HTTP/1.1\r\n\r\n"), notFound) << "a directory";
+  EXPECT_EQ(serve("GET /ide-worker.js HTTP/1.1\r\n\r\n"), notFound);
+}
+
+TEST_F(ServerConnectionTest, PagesAnswerEvenWhenMissing) {
+  EXPECT_EQ(serve("GET / HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", ""));
+  EXPECT_EQ(serve("GET /styles.css HTTP/1.1\r\n\r\n"),
+            response("200 OK", "text/css; charset=utf-8", "", ""));
+  EXPECT_EQ(serve("GET /complexity HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", ""));
+  write("public/index.html", "<h1>home</h1>");
+  write("public/storage.html", "<storage/>");
+  write("public/complexity.html", "[{{CODE}}|{{LINE_COUNT}}]");
+  EXPECT_EQ(serve("GET /?x HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", "<h1>home</h1>"));
+  EXPECT_EQ(serve("GET /storage HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", "<storage/>"));
+  EXPECT_EQ(serve("GET /analyze HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", "[|0]"));
+  EXPECT_EQ(serve("GET /index.html HTTP/1.1\r\n\r\n"),
+            response("404 Not Found", kText, "", "Not found"));
+}
+
+// ---- Analysis routes ----
+
+TEST_F(ServerConnectionTest, JsonAnalysisIsAcceptedWithAnyCaseAndParameters) {
+  const std::string reply = serve(
+      post("/api/analyze", "Application/JSON; charset=utf-8", R"({"code":"int x;\nint y;"})"));
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + kJson + "\r\n" + kCors;
+  ASSERT_EQ(reply.substr(0, head.size()), head) << reply;
+  const std::string body = reply.substr(reply.find("\r\n\r\n") + 4);
+  EXPECT_EQ(body.rfind(R"({"notation":"O()", 0), 0u) << body;
+  EXPECT_NE(body.find(R"(,"lineCount":2,"signals":)"), std::string::npos) << body;
+  EXPECT_TRUE(body.ends_with(R"(,"saved":false})")) << body;
+  EXPECT_NE(reply.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
+            std::string::npos);
+}
+
+TEST_F(ServerConnectionTest, JsonWithoutAStringCodeIsRefused) {
+  const std::string refused =
+      response("400 Bad Request", kJson, kCors,
+               R"({"error":"Expected JSON body with a string code field."})");
+  EXPECT_EQ(serve(post("/api/analyze", "application/json", R"({"code": 5})")), refused);
+  EXPECT_EQ(serve(post("/api/analyze", "application/json", "")), refused);
+  EXPECT_EQ(serve(post("/api/analyze", "application/json", R"({"code":"open)")), refused);
+}
+
+TEST_F(ServerConnectionTest, DecodedCodeReachesTheAnalyzerAndTheHistory) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
+  EXPECT_NE(serve(post("/api/analyze", "application/x-www-form-urlencoded",
+                       "lang=cpp&code=int+x%3B%0Aint+y%zz%3B"))
+                .find(R"("lineCount":2)"),
+            std::string::npos);
+  EXPECT_NE(serve(post("/api/analyze", "", "code=a%2Bb")).find(R"("saved":true})"),
+            std::string::npos)
+      << "no content type is form data";
+  EXPECT_NE(serve(post("/api/analyze", "application/json", R"({"code":"\u0041"})"))
+                .find(R"("saved":true})"),
+            std::string::npos);
+  EXPECT_EQ(savedCodes(), (std::vector<std::string>{"int x;\nint y%zz;#2", "a+b#1", "\\u0041#1"}));
+}
+
+TEST_F(ServerConnectionTest, BlankCodeIsAnalysedButNeverSaved) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "yes");
+  const std::string reply = serve(post("/api/analyze", "application/json", R"({"code":" \n\t "})"));
+  EXPECT_NE(reply.find(R"("lineCount":0)"), std::string::npos) << reply;
+  EXPECT_TRUE(reply.ends_with(R"(,"saved":false})")) << reply;
+  EXPECT_EQ(serve(post("/api/analyze", "", "other=1")).find("storageError"), std::string::npos);
+  EXPECT_TRUE(savedCodes().empty());
+}
+
+TEST_F(ServerConnectionTest, SavingIsOffByDefault) {
+  serve(post("/api/analyze", "application/json", R"({"code":"int x;"})"));
+  EXPECT_TRUE(savedCodes().empty());
+}
+
+TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "on");
+  const std::string badPath = dir_ + "/a/b/history.db";
+  AnalysisStore broken(badPath);
+  const std::string error = "Could not create database directory for " + badPath;
+
+  const std::string json =
+      serveOverPair(ClientPlan{{post("/api/analyze", "application/json", R"({"code":"int x;"})")}},
+                    broken)
+          .received;
+  EXPECT_NE(json.find("HTTP/1.1 200 OK\r\n"), std::string::npos);
+  EXPECT_TRUE(json.ends_with(R"(,"saved":false,"storageError":")" + error + R"("})")) << json;
+
+  write("public/complexity.html", "{{NOTES}}");
+  const std::string html =
+      serveOverPair(ClientPlan{{post("/analyze", "", "code=int+x%3B")}}, broken).received;
+  EXPECT_EQ(html.rfind("HTTP/1.1 200 OK\r\nContent-Type: " + kHtml + "\r\nContent-Length: ", 0), 0u)
+      << html;
+  EXPECT_NE(html.find("<li>Analysis ran, but SQLite history was not saved: " + error + "</li>"),
+            std::string::npos)
+      << html;
+}
+
+TEST_F(ServerConnectionTest, FormPageShowsTheCode) {
+  write("public/complexity.html", "<pre>{{CODE}}</pre>{{LINE_COUNT}}");
+  EXPECT_EQ(serve(post("/analyze", "application/x-www-form-urlencoded", "code=a%3Cb%0A")),
+            response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>2"));
+}
+
+TEST_F(ServerConnectionTest, CodeAboveTheAnalysisLimitIsRefused) {
+  const std::string tooLarge =
+      response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})");
+  const std::string atLimit(1048576, ' ');
+  EXPECT_NE(serve(post("/api/analyze", "application/json", "{\"code\":\"" + atLimit + "\"}"))
+                .find(R"("lineCount":0)"),
+            std::string::npos);
+  EXPECT_EQ(serve(post("/api/analyze", "application/json", "{\"code\":\"" + atLimit + " \"}")),
+            tooLarge);
+  EXPECT_EQ(serve(post("/analyze", "", "code=" + atLimit + "+")), tooLarge);
+}
+
+// ---- The runner's switches ----
+
+TEST_F(ServerConnectionTest, RunnerSwitchesAndSecret) {
+  const std::string wrongBody = post("/api/run", "text/plain", R"({"code":"int main(){}"})");
+  const std::string badRequest =
+      response("400 Bad Request", kJson, kCors,
+               runRefusal("bad_request", "Expected JSON body with a string code field."));
+  const std::string unauthorized =
+      response("401 Unauthorized", kJson, kCors,
+               runRefusal("internal_error", "Runner backend authorization failed."));
+  {
+    ScopedEnv off("QUORBEL_ENABLE_BACKEND_RUN", "0");
+    EXPECT_EQ(serve(wrongBody),
+              response("503 Service Unavailable", kJson, kCors,
+                       runRefusal("internal_error", "C++ runner is not enabled.")));
+  }
+  EXPECT_EQ(serve(wrongBody), badRequest) << "unset switches let the request through";
+  {
+    ScopedEnv required("QUORBEL_RUNNER_REQUIRE_VALIDATED", "true");
+    EXPECT_EQ(serve(wrongBody),
+              response("503 Service Unavailable", kJson, kCors,
+                       runRefusal("internal_error",
+                                  "Runner Linux validation is required before execution.")));
+    gRunnerValidatedOnStart = true;
+    EXPECT_EQ(serve(wrongBody), badRequest);
+  }
+  {
+    ScopedEnv required("QUORBEL_RUNNER_REQUIRE_SHARED_SECRET", "yes");
+    EXPECT_EQ(serve(post("/api/run", "application/json", R"({"code":"x"})",
+                         "X-Quorbel-Runner-Secret: \r\n")),
+              unauthorized);
+  }
+  ScopedEnv secret("QUORBEL_RUNNER_SHARED_SECRET", "k3y");
+  EXPECT_EQ(serve(wrongBody), unauthorized);
+  EXPECT_EQ(serve(post("/api/run", "text/plain", "", "x-quorbel-runner-secret: k3Y\r\n")),
+            unauthorized);
+  EXPECT_EQ(serve(post("/api/run", "text/plain", "", "X-Quorbel-Runner-Secret:  k3y \r\n")),
+            badRequest)
+      << "the header value is trimmed like every other";
+  EXPECT_EQ(serve(post("/api/run", "application/json", R"({"code":5})",
+                       "X-Quorbel-Runner-Secret: k3y\r\n")),
+            badRequest);
+}
+
+TEST_F(ServerConnectionTest, RunStatusFollowsTheResult) {
+  const std::string reply =
+      serve(post("/api/run", "application/json", R"({"input":"","code":"int main(){return 0;}"})"));
+  const size_t statusAt = reply.find(R"({"status":")");
+  ASSERT_NE(statusAt, std::string::npos) << reply;
+  const std::string word =
+      reply.substr(statusAt + 11, reply.find('"', statusAt + 11) - statusAt - 11);
+  std::string line = "HTTP/1.1 200 OK\r\n";
+  if (word == "bad_request") line = "HTTP/1.1 400 Bad Request\r\n";
+  if (word == "internal_error") line = "HTTP/1.1 502 Bad Gateway\r\n";
+  EXPECT_EQ(reply.rfind(line, 0), 0u) << reply;
+  EXPECT_NE(reply.find("Access-Control-Max-Age: 86400\r\n"), std::string::npos);
+}
+
+// ---- Reading the request ----
+
+TEST_F(ServerConnectionTest, NoAnswerWithoutARequest) {
+  const std::string cases[] = {
+      "",                             // closed at once
+      "GET /healthz HTTP/1.1\r\n",    // closed before the blank line
+      "GET /healthz HTTP/1.1\r\n\r",  // one byte short
+      "\r\n\r\n",                     // empty method
+      "   \r\nHost: x\r\n\r\n",       // blank request line
+  };
+  for (const std::string& request : cases) {
+    const Outcome outcome = serveOverPair(ClientPlan{{request}, milliseconds(0), true}, *store_);
+    EXPECT_EQ(outcome.received, "") << request;
+    EXPECT_LT(outcome.elapsed, milliseconds(4000)) << request;
+  }
+}
+
+TEST_F(ServerConnectionTest, EveryPrefixSplitIsReassembled) {
+  const std::string request = "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n";
+  const std::string healthy = response("200 OK", kJson, kCors, R"({"ok":true})");
+  for (size_t split = 1; split < request.size(); ++split) {
+    const ClientPlan plan{{request.substr(0, split), request.substr(split)}, milliseconds(2)};
+    EXPECT_EQ(serveOverPair(plan, *store_).received, healthy) << split;
+  }
+}
+
+TEST_F(ServerConnectionTest, OversizedHeaderBlockIsDropped) {
+  const std::string endless = "GET /healthz HTTP/1.1\r\nX-Fill: " + std::string(2000001, 'a');
+  EXPECT_EQ(serveOverPair(ClientPlan{{endless}}, *store_).received, "");
+  // A header block just under the limit is still read.
+  const std::string large =
+      "GET /healthz HTTP/1.1\r\nX-Fill: " + std::string(1999000, 'a') + "\r\n\r\n";
+  EXPECT_EQ(serve(large), response("200 OK", kJson, kCors, R"({"ok":true})"));
+}
+
+TEST_F(ServerConnectionTest, InvalidContentLength) {
+  const std::string invalid =
+      response("400 Bad Request", kJson, kCors, R"({"error":"Invalid Content-Length."})");
+  const char* values[] = {"12abc", "-1", "+5", "0x10", "1 2", "", "1.0"};
+  for (const char* value : values) {
+    EXPECT_EQ(serve(std::string("POST /api/analyze HTTP/1.1\r\nContent-Length: ") + value +
+                    "\r\n\r\ncode=x"),
+              invalid)
+        << value;
+  }
+  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\nContent-Length: abc\r\n\r\n"), invalid)
+      << "checked before routing";
+  // Surrounding blanks are part of header syntax, not of the number.
+  EXPECT_EQ(serve("POST /nowhere HTTP/1.1\r\nContent-Length:  007 \r\n\r\ncode=xy"),
+            response("404 Not Found", kText, "", "Not found\n"));
+}
+
+TEST_F(ServerConnectionTest, BodyLimit) {
+  const std::string tooLarge =
+      response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})");
+  const char* lengths[] = {"2000001", "99999999999999999999999999"};
+  for (const char* length : lengths) {
+    const Outcome outcome =
+        serveOverPair(ClientPlan{{std::string("POST /api/analyze HTTP/1.1\r\nContent-Length: ") +
+                                  length + "\r\n\r\n"}},
+                      *store_);
+    EXPECT_EQ(outcome.received, tooLarge) << length;
+    EXPECT_LT(outcome.elapsed, milliseconds(4000)) << "the body is not waited for";
+  }
+  // Exactly at the limit the body is read whole.
+  EXPECT_EQ(serve("POST /nowhere HTTP/1.1\r\nContent-Length: 2000000\r\n\r\n" +
+                  std::string(2000000, 'b')),
+            response("404 Not Found", kText, "", "Not found\n"));
+}
+
+TEST_F(ServerConnectionTest, BodyIsCutToContentLength) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
+  // Longer than announced: the rest is ignored.
+  serve("POST /api/analyze HTTP/1.1\r\nContent-Length: 8\r\n\r\ncode=abcdef");
+  // Shorter because the peer closed: processed as it is.
+  const Outcome outcome = serveOverPair(
+      ClientPlan{{"POST /api/analyze HTTP/1.1\r\nContent-Length: 100\r\n\r\ncode=xyz"},
+                 milliseconds(0),
+                 true},
+      *store_);
+  EXPECT_EQ(outcome.received.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_EQ(savedCodes(), (std::vector<std::string>{"abc#1", "xyz#1"}));
+}
+
+TEST_F(ServerConnectionTest, SilentClientIsDroppedAfterFiveSeconds) {
+  const Outcome outcome = serveOverPair(ClientPlan{{"GET /healthz HTTP/1.1\r\n"}}, *store_);
+  EXPECT_EQ(outcome.received, "");
+  EXPECT_GE(outcome.elapsed, milliseconds(4900));
+  EXPECT_LT(outcome.elapsed, milliseconds(9000));
+}
+
+TEST_F(ServerConnectionTest, TricklingClientIsDroppedAtTheRequestDeadline) {
+  const RequestLimits limits{1000, 600};
+  const Outcome head = serveOverPair(
+      ClientPlan{{"GET /healthz HTTP/1.1\r\nX: "}, milliseconds(50), false, true}, *store_, limits);
+  EXPECT_EQ(head.received, "");
+  // Each byte arrives well within the receive timeout: only the request deadline ends it.
+  EXPECT_GE(head.elapsed, milliseconds(550));
+  EXPECT_LT(head.elapsed, milliseconds(5000));
+
+  const Outcome body =
+      serveOverPair(ClientPlan{{"POST /api/analyze HTTP/1.1\r\nContent-Length: 100000\r\n\r\n"},
+                               milliseconds(50),
+                               false,
+                               true},
+                    *store_, limits);
+  EXPECT_EQ(body.received, "");
+  EXPECT_LT(body.elapsed, milliseconds(5000));
+}
+
+TEST_F(ServerConnectionTest, StalledBodyIsDroppedWithoutAnswer) {
+  const Outcome outcome =
+      serveOverPair(ClientPlan{{"POST /api/analyze HTTP/1.1\r\nContent-Length: 10\r\n\r\ncode"}},
+                    *store_, RequestLimits{300, 15000});
+  EXPECT_EQ(outcome.received, "");
+  EXPECT_GE(outcome.elapsed, milliseconds(250));
+  EXPECT_LT(outcome.elapsed, milliseconds(5000)) << "not the 15 s request deadline";
+}
+
+TEST_F(ServerConnectionTest, ClientThatLeftEarlyDoesNotStopTheServer) {
+  int ends[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  const std::string request = "GET /healthz HTTP/1.1\r\n\r\n";
+  ASSERT_EQ(send(ends[0], request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+  close(ends[0]);  // gone before the answer: the send fails and is ignored
+  serveConnection(ends[1], *store_, RequestLimits{});
+  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"),
+            response("200 OK", kJson, kCors, R"({"ok":true})"));
+}
+
+// ---- Over TCP ----
+
+// Accepts `count` connections on a loopback port and serves them with handleClient.
+class LoopbackServer {
+ public:
+  LoopbackServer(AnalysisStore& store, int count) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    EXPECT_EQ(listen(listener_, 16), 0);
+    thread_ = std::thread([this, &store, count] {
+      for (int i = 0; i < count; ++i) {
+        const int client = accept(listener_, nullptr, nullptr);
+        if (client >= 0) handleClient(client, store);
+      }
+    });
+  }
+  ~LoopbackServer() {
+    thread_.join();
+    close(listener_);
+  }
+
+  int connect() const {
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    EXPECT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    timeval timeout{10, 0};
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    return client;
+  }
+
+ private:
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+TEST_F(ServerConnectionTest, LoopbackTcp) {
+  LoopbackServer server(*store_, 2);
+  const int plain = server.connect();
+  sendAll(plain, "GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_EQ(receiveAll(plain), response("200 OK", kJson, kCors, R"({"ok":true})"));
+  close(plain);
+
+  // An upload refused from its header: the answer arrives although the client is still
+  // sending (or its send has failed because the server closed without reading the body).
+  const int uploading = server.connect();
+  sendAll(uploading,
+          "POST /api/analyze HTTP/1.1\r\nContent-Type: application/json\r\n"
+          "Content-Length: 3000000\r\n\r\n" +
+              std::string(2900000, 'x'));
+  EXPECT_EQ(receiveAll(uploading),
+            response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})"));
+  close(uploading);
+}
+
+}  // namespace
+}  // namespace quorbel

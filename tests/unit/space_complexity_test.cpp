@@ -1,0 +1,399 @@
+// The auxiliary-space estimate of whole programs, through analyze.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "analysis/pipeline.h"
+
+namespace quorbel {
+namespace {
+
+const char* const kUnknownGrowthNote =
+    "Some containers have unknown growth because pushes are not tied to a clear bound.";
+
+using Rows = std::vector<std::string>;
+
+// Each row as "line|signal|cost".
+Rows rowsOf(const SpaceSummary& space) {
+  Rows rows;
+  for (const Row& row : space.breakdown)
+    rows.push_back(row.line + "|" + row.signal + "|" + row.cost);
+  return rows;
+}
+
+long countOf(const std::vector<std::string>& notes, const std::string& note) {
+  return std::count(notes.begin(), notes.end(), note);
+}
+
+const Rows kConstantRows = {"-|Constant storage|O(1)"};
+
+TEST(SpaceComplexityTest, NothingAllocatedIsConstantStorage) {
+  for (const char* code : {"", "int main() { int a = 1, b = 2; return a + b; }"}) {
+    const Analysis analysis = analyze(code);
+    EXPECT_EQ(analysis.space.notation, "O(1)") << code;
+    EXPECT_EQ(analysis.space.label, "Constant") << code;
+    EXPECT_EQ(analysis.space.pattern, "Constant storage") << code;
+    EXPECT_EQ(analysis.space.signals,
+              std::vector<std::string>{"No variable-sized storage was detected."})
+        << code;
+    EXPECT_EQ(rowsOf(analysis.space), kConstantRows) << code;
+    EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 0) << code;
+  }
+}
+
+// One declaration on line 5 of a small program.
+std::string programWith(const std::string& declaration) {
+  return "#include <bits/stdc++.h>\nusing namespace std;\nint main() {\n  int n, m, k, N, M;\n  " +
+         declaration + "\n}\n";
+}
+
+TEST(SpaceComplexityTest, DeclarationSizes) {
+  struct Case {
+    const char* name;
+    const char* declaration;
+    const char* notation;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {"sized vector", "vector<int> a(n);", "O(n)", {"5|Container allocation|O(n)"}},
+      {"size of another container",
+       "vector<int> a(b.size() + 1);",
+       "O(n)",
+       {"5|Container allocation|O(n)"}},
+      {"shift", "vector<long long> dp(1 << k);", "O(2^k)", {"5|Container allocation|O(2^k)"}},
+      {"parenthesised long shift",
+       "vector<int> f((1LL << k));",
+       "O(2^k)",
+       {"5|Container allocation|O(2^k)"}},
+      {"pow of two", "vector<int> p(pow(2, n));", "O(2^n)", {"5|Container allocation|O(2^n)"}},
+      {"pow of a number is constant", "vector<int> p(pow(2, 10));", "O(1)", kConstantRows},
+      {"table with nested rows",
+       "vector<vector<int>> dp(n + 1, vector<int>(m + 1, 0));",
+       "O(m * n)",
+       {"5|Container allocation|O(m * n)"}},
+      {"constant size", "vector<int> v(100);", "O(1)", kConstantRows},
+      {"no size", "vector<int> v;", "O(1)", kConstantRows},
+      {"string of n characters", "string s(n, 'a');", "O(n)", {"5|Container allocation|O(n)"}},
+      {"brace initialiser", "vector<int> v{k, 2};", "O(k)", {"5|Container allocation|O(k)"}},
+      {"name that is a storage word", "vector<int> vector(n);", "O(1)", kConstantRows},
+      {"two-dimensional array", "int a[N][M];", "O(M * N)", {"5|Array storage|O(M * N)"}},
+      {"constant array", "int a[100];", "O(1)", kConstantRows},
+      {"long long array", "long long cnt[n + 1];", "O(n)", {"5|Array storage|O(n)"}},
+      {"heap array", "int* buf = new int[n];", "O(n)", {"5|Heap allocation|O(n)"}},
+      {"resize", "vector<int> a; a.resize(m);", "O(m)", {"5|Container resize|O(m)"}},
+      {"assign", "vector<int> a; a.assign(k, 0);", "O(k)", {"5|Container resize|O(k)"}},
+  };
+  for (const Case& c : cases) {
+    const SpaceSummary space = analyze(programWith(c.declaration)).space;
+    EXPECT_EQ(space.notation, c.notation) << c.name;
+    EXPECT_EQ(rowsOf(space), c.rows) << c.name;
+  }
+}
+
+TEST(SpaceComplexityTest, FindingsNameTheirLineAndLabel) {
+  const SpaceSummary space = analyze(programWith("vector<int> a(n);")).space;
+  EXPECT_EQ(space.label, "Linear");
+  EXPECT_EQ(space.pattern, "Single pass");
+  EXPECT_EQ(space.signals,
+            std::vector<std::string>{"Line 5: Container allocation contributes O(n)."});
+}
+
+TEST(SpaceComplexityTest, ContainerParametersAreInput) {
+  const char* code = R"(#include <vector>
+using namespace std;
+long long total(const vector<int>& a) {
+  long long s = 0;
+  for (int i = 0; i < (int)a.size(); i++) s += a[i];
+  return s;
+})";
+  const Analysis analysis = analyze(code);
+  EXPECT_EQ(analysis.space.notation, "O(1)");
+  EXPECT_EQ(rowsOf(analysis.space), kConstantRows);
+  EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 0);
+}
+
+TEST(SpaceComplexityTest, PushIntoAParameterInsideACountedLoop) {
+  const char* code = R"(#include <vector>
+using namespace std;
+void fill(vector<int> a, int n, int x) {
+  for (int i = 0; i < n; i++) {
+    a.push_back(x);
+  }
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(space.notation, "O(n)");
+  EXPECT_EQ(rowsOf(space), Rows{"5|Container growth|O(n)"});
+  EXPECT_EQ(space.signals, std::vector<std::string>{"Line 5: Container growth contributes O(n)."});
+}
+
+TEST(SpaceComplexityTest, OnlyTheFirstDeclaratorCounts) {
+  const char* code = R"(#include <vector>
+using namespace std;
+int main() {
+  int n, m;
+  vector<int> a(n), b(m);
+  int c[n], d[m];
+  return 0;
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(space.notation, "O(n)") << "b(m) and d[m] are not read";
+  EXPECT_EQ(rowsOf(space), (Rows{"5|Container allocation|O(n)", "6|Array storage|O(n)"}));
+}
+
+TEST(SpaceComplexityTest, IndependentContainersAddUp) {
+  const char* code = R"(#include <vector>
+using namespace std;
+void first(int n) {
+  vector<int> a(n);
+}
+void second(int m) {
+  vector<int> b(m);
+}
+void third(int k) {
+  vector<int> a(k);
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(space.notation, "O(n + m)");
+  EXPECT_EQ(space.label, "Independent passes");
+  EXPECT_EQ(rowsOf(space), (Rows{"4|Container allocation|O(n)", "7|Container allocation|O(m)"}))
+      << "the second a has the same key and adds no row";
+}
+
+TEST(SpaceComplexityTest, ARedeclaredNameCarriesItsLatestSize) {
+  // The second a adds no row, but pushing a afterwards stores rows of its size k, not n.
+  const char* code = R"(#include <vector>
+using namespace std;
+void first(int n) { vector<int> a(n); }
+void second(int k) {
+  vector<int> a(k);
+  vector<vector<int>> rows;
+  for (int i = 0; i < 3; i++) rows.push_back(a);
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(space.notation, "O(n + k)");
+  EXPECT_EQ(rowsOf(space), (Rows{"3|Container allocation|O(n)", "7|Container growth|O(k)"}));
+}
+
+TEST(SpaceComplexityTest, PushesIntoUnknownContainersAddTheNoteOnce) {
+  const char* code = R"(#include <vector>
+using namespace std;
+int main() {
+  int n = 5;
+  auto out = load(n);
+  auto other = load(n);
+  for (int i = 0; i < n; i++) {
+    out.push_back(i);
+    other.push_back(i);
+  }
+  out.push_back(1);
+})";
+  const Analysis analysis = analyze(code);
+  EXPECT_EQ(analysis.space.notation, "O(1)");
+  EXPECT_EQ(rowsOf(analysis.space), kConstantRows);
+  EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 1);
+}
+
+TEST(SpaceComplexityTest, APushInAWhileLoopHasNoBound) {
+  const char* code = R"(#include <queue>
+#include <vector>
+using namespace std;
+int main() {
+  queue<int> q;
+  vector<int> order;
+  q.push(0);
+  while (!q.empty()) {
+    int u = q.front();
+    q.pop();
+    order.push_back(u);
+  }
+})";
+  const Analysis analysis = analyze(code);
+  EXPECT_EQ(rowsOf(analysis.space), kConstantRows);
+  EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 1) << "the push lies inside a loop";
+}
+
+TEST(SpaceComplexityTest, APushOutsideLoopsAddsNeitherRowNorNote) {
+  const Analysis analysis = analyze(programWith("vector<int> a; a.push_back(n);"));
+  EXPECT_EQ(rowsOf(analysis.space), kConstantRows);
+  EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 0);
+}
+
+TEST(SpaceComplexityTest, AWhileLoopDoesNotBorrowTheHeaderOfACountedLoopInItsBody) {
+  const char* code = R"(#include <vector>
+using namespace std;
+int main() {
+  int t, n;
+  vector<int> answers;
+  while (t--) {
+    answers.push_back(n);
+    for (int i = 0; i < n; i++) {}
+  }
+})";
+  const Analysis analysis = analyze(code);
+  EXPECT_EQ(rowsOf(analysis.space), kConstantRows);
+  EXPECT_EQ(countOf(analysis.notes, kUnknownGrowthNote), 1);
+}
+
+TEST(SpaceComplexityTest, ABfsQueueIsBoundedByTheVertices) {
+  const char* code = R"(#include <queue>
+#include <vector>
+using namespace std;
+int V, E;
+vector<vector<int>> adj;
+int main() {
+  queue<int> q;
+  vector<int> seen;
+  q.push(0);
+  while (!q.empty()) {
+    int u = q.front();
+    q.pop();
+    for (int v : adj[u]) {
+      q.push(v);
+      seen.push_back(v);
+    }
+  }
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(rowsOf(space), (Rows{"14|Container growth|O(V)", "15|Container growth|O(n)"}))
+      << "the queue is a frontier; the vector grows with the range loop";
+  EXPECT_EQ(space.notation, "O(V + n)");
+}
+
+TEST(SpaceComplexityTest, RowsFollowLinesWithTheDijkstraFrontierFirst) {
+  const char* code = R"(#include <bits/stdc++.h>
+using namespace std;
+int main() {
+  int V, E;
+  vector<vector<pair<int, int>>> g(V);
+  vector<long long> dist(V, 1e18);
+  priority_queue<pair<long long, int>, vector<pair<long long, int>>, greater<>> pq;
+  pq.push({0, 0});
+  while (!pq.empty()) {
+    auto [d, u] = pq.top();
+    pq.pop();
+    for (auto [v, w] : g[u]) {
+      if (dist[v] > d + w) {
+        dist[v] = d + w;
+        pq.push({dist[v], v});
+      }
+    }
+  }
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(rowsOf(space),
+            (Rows{"1|Priority queue frontier|O(V + E)", "5|Container allocation|O(V)",
+                  "6|Container allocation|O(V)", "15|Container growth|O(n)"}));
+  EXPECT_EQ(space.notation, "O(V + E)");
+  EXPECT_EQ(space.pattern, "Graph storage");
+  EXPECT_EQ(space.signals.size(), 4u);
+  EXPECT_EQ(space.signals[2], "Line 1: Priority queue frontier contributes O(V + E).")
+      << "signals keep the order in which the passes found them";
+}
+
+TEST(SpaceComplexityTest, PushingRowsOfTheLoopVariableStoresRowsOfTheBound) {
+  const char* code = R"(#include <vector>
+using namespace std;
+int main() {
+  int n;
+  vector<vector<int>> tri;
+  for (int i = 0; i < n; i++) {
+    vector<int> row(i + 1);
+    tri.push_back(row);
+  }
+})";
+  const SpaceSummary space = analyze(code).space;
+  EXPECT_EQ(rowsOf(space), (Rows{"7|Container allocation|O(i)", "8|Container growth|O(n^2)"}));
+  EXPECT_EQ(space.notation, "O(n^2)");
+}
+
+TEST(SpaceComplexityTest, HeapAllocationInsideALoop) {
+  const char* code = R"(struct Node { int v; };
+int main() {
+  int m;
+  for (int j = 0; j < m; j++) {
+    Node* p = new Node();
+  }
+})";
+  EXPECT_EQ(rowsOf(analyze(code).space), Rows{"5|Heap allocation|O(m)"});
+}
+
+TEST(SpaceComplexityTest, RecursionStacks) {
+  struct Case {
+    const char* name;
+    const char* code;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {"steps by one up to its base case",
+       R"(int n;
+int solve(int i) {
+  if (i == n) return 0;
+  return 1 + solve(i + 1);
+})",
+       {"4|Recursion stack|O(n)"}},
+      {"halves its range",
+       R"(#include <vector>
+using namespace std;
+int find(const vector<int>& a, int lo, int hi, int x) {
+  if (lo >= hi) return lo;
+  int mid = (lo + hi) / 2;
+  if (a[mid] < x) return find(a, mid + 1, hi, x);
+  return find(a, lo, mid, x);
+})",
+       {"6|Logarithmic recursion stack|O(log n)"}},
+      {"dfs over an adjacency list",
+       R"(#include <vector>
+using namespace std;
+vector<vector<int>> adj;
+vector<bool> seen;
+void dfs(int u) {
+  seen[u] = true;
+  for (int v : adj[u]) {
+    if (!seen[v]) dfs(v);
+  }
+}
+int main() {
+  int n = adj.size();
+  dfs(0);
+})",
+       {"8|Recursive DFS stack|O(n)"}},
+      {"a countdown without a named limit is as deep as its parameter",
+       R"(void go(int d) {
+  if (d > 0) go(d - 1);
+})",
+       {"2|Recursion stack|O(d)"}},
+      {"a loop cursor is not a limit",
+       R"(void rec(int depth) {
+  for (int i = 0; i < depth; i++) {}
+  if (depth == 0) return;
+  rec(depth - 1);
+})",
+       {"4|Recursion stack|O(depth)"}},
+      {"no parameter steps",
+       R"(int f(int x) { return x <= 1 ? 1 : f(x * 3); })",
+       {"1|Recursion stack|O(n)"}},
+      {"UTF-8 names",
+       R"(int 個数;
+int 再帰(int i) {
+  if (i == 個数) return 0;
+  return 再帰(i + 1);
+})",
+       {"4|Recursion stack|O(個数)"}},
+      {"no self-call", R"(int g(int x) { return x + 1; })", kConstantRows},
+  };
+  for (const Case& c : cases) EXPECT_EQ(rowsOf(analyze(c.code).space), c.rows) << c.name;
+}
+
+TEST(SpaceComplexityTest, MalformedInputStillGivesAnEstimate) {
+  for (const char* code : {"vector<int> a(", "int a[", "void f( { f(", "q.push(", "}}}}((((",
+                           "for (int i = 0; i < n; i++) v.push_back(i"}) {
+    const SpaceSummary space = analyze(code).space;
+    EXPECT_EQ(space.notation.rfind("O(", 0), 0u) << code;
+    EXPECT_FALSE(space.breakdown.empty()) << code;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
