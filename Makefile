@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 ASAN_BUILD := build-asan
 
-.PHONY: run test bootstrap build build-asan unit unit-asan regression bench
+.PHONY: run test bootstrap build build-asan unit unit-asan regression
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -28,7 +28,9 @@ unit-asan: build-asan
 regression: build
 	./$(BUILD)/quorbel --test
 
-test: unit unit-asan
+# Every test: the unit tests, again under the sanitizers, the built-in regression run from the
+# repository root, and the web front end in a real browser.
+test: unit unit-asan regression browser-test
 
 # The web front end in Debian's chromium, against ./build/quorbel started by the test on a free
 # loopback port with a temporary QUORBEL_DB_PATH; screenshots land in build/screenshots/.
@@ -40,3 +42,28 @@ browser-test: build
 .PHONY: bench-server
 bench-server: build
 	@bash bench/server
+
+# Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp):
+# Google Benchmark's table, then the targets and whether each was met. Figures, never a test.
+bench: build
+	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench
+	./$(BUILD)/quorbel_bench
+
+# libFuzzer targets (fuzz/), built with clang in their own folder; clang and its runtime are
+# installed for these targets only. `make fuzz` runs each target FUZZ_SECONDS (default 10
+# minutes), `make fuzz-smoke` 60 s, on a copy of the seeds in fuzz/corpus/.
+FUZZ_BUILD := build-fuzz
+FUZZERS := analyze_fuzzer http_fuzzer decoding_fuzzer cli_fuzzer
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz-build fuzz fuzz-smoke
+fuzz-build:
+	@QUORBEL_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/bootstrap
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORBEL_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
+
+fuzz: fuzz-build
+	@bash fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
+fuzz-smoke: fuzz-build
+	@bash fuzz/run $(FUZZ_BUILD) 60 $(FUZZERS)

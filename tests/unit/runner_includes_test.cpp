@@ -68,8 +68,8 @@ TEST(RunnerIncludeTest, RefusesExactlyTheUnsafeIncludes) {
 }
 
 TEST(RunnerIncludeTest, NeverReadsPastTheEndOfOddInput) {
-  const char* kOdd[] = {"",   "#",     "%:", "#include \"", "#include <",   "\\",
-                        "/*", "R\"x(", "'",  "\"", "%"};
+  const char* kOdd[] = {"",   "#",     "%:", "#include \"", "#include <", "\\",
+                        "/*", "R\"x(", "'",  "\"",          "%"};
   for (const char* code : kOdd) EXPECT_EQ(findUnsafeInclude(code), "") << code;
 }
 

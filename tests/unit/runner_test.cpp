@@ -336,16 +336,50 @@ TEST(RunnerTest, RequiredNetworkNamespaceFailsClosedAtTheRunStage) {
   EXPECT_EQ(result.error, "Runner sandbox setup failed.");
 }
 
-TEST(RunnerTest, StaticModeProbesAndLinksStatically) {
-  ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", "1");
-  RunResult linked = run(R"(#include <cstdio>
-#include <cstring>
-int main(){ std::FILE* self = std::fopen("/proc/self/maps", "r"); char line[512]; int libc = 0;
-  while (self && std::fgets(line, sizeof line, self)) libc += std::strstr(line, "libc.so") != nullptr;
-  std::printf("%d\n", libc); }
-)");
-  EXPECT_EQ(linked.status, "success") << summarizeRun(linked);
-  EXPECT_EQ(linked.stdout, "0\n") << "a static program maps no shared libc";
+// A stand-in compiler: a script that logs its arguments, then runs `body`. It runs as the
+// runner user, so the directory and the log are open to everyone.
+std::string writeFakeCompiler(const std::string& dir, const std::string& name,
+                              const std::string& body) {
+  const std::string path = dir + "/" + name;
+  const std::string log = path + ".log";
+  std::ofstream(log) << "";
+  chmod(log.c_str(), 0666);
+  std::ofstream(path) << "#!/bin/sh\necho \"$@\" >> " << log << "\n" << body << "\n";
+  chmod(path.c_str(), 0755);
+  return path;
+}
+
+std::vector<std::string> logLines(const std::string& compiler) {
+  std::ifstream in(compiler + ".log");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(RunnerTest, StaticModeFailsClosedAndProbesOncePerProcess) {
+  char pattern[] = "/tmp/quorbel-compilers-XXXXXX";
+  const std::string dir = mkdtemp(pattern);
+  chmod(dir.c_str(), 0755);
+  const std::string failing = writeFakeCompiler(dir, "failing", "exit 1");
+  const std::string working = writeFakeCompiler(dir, "working", "cp /bin/true main");
+  ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", "on");
+
+  {
+    ScopedEnv compiler("QUORBEL_CPP_COMPILER", failing.c_str());
+    RunResult result = run("int main(){ return 0; }\n");
+    EXPECT_EQ(result.status, "internal_error");
+    EXPECT_EQ(result.error, "Runner required static compile mode is unavailable.");
+    const std::vector<std::string> want = {
+        "-std=gnu++17 -O2 -pipe -Wall -Wextra -pedantic -static main.cpp -o main"};
+    EXPECT_EQ(logLines(failing), want) << "one probe, with the run's own arguments";
+  }
+  // A compiler that would now succeed is never asked: the failed probe stands.
+  ScopedEnv compiler("QUORBEL_CPP_COMPILER", working.c_str());
+  EXPECT_EQ(run("int main(){ return 0; }\n").error,
+            "Runner required static compile mode is unavailable.");
+  EXPECT_EQ(logLines(working), std::vector<std::string>{});
+  EXPECT_EQ(logLines(failing).size(), 1u);
+  fs::remove_all(dir);
 }
 
 }  // namespace

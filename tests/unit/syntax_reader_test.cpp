@@ -114,6 +114,23 @@ TEST(SyntaxReaderTest, DeepNestingDoesNotExhaustTheStack) {
   EXPECT_EQ(deepest, 20000);
 }
 
+// Error recovery over tens of thousands of pending tokens corrupts the parser's heap; such input
+// must come back unparsed rather than end the process.
+TEST(SyntaxReaderTest, RunawayErrorRecoveryIsRefusedNotFatal) {
+  for (const char* unit : {"(", "!", "while(x)"}) {
+    std::string code = "int x = ";
+    for (int i = 0; i < 100000; ++i) code += unit;
+    SyntaxReaderResult result = readCppSyntax(code);
+    EXPECT_FALSE(result.parsed) << unit;
+    EXPECT_TRUE(result.nodes.empty()) << unit;
+    EXPECT_EQ(result.lines.size(), 1u) << unit;
+  }
+  std::string valid = "int main() { int x = 0;";
+  while (valid.size() < 200000) valid += " x += 1;";
+  valid += " }";
+  EXPECT_TRUE(readCppSyntax(valid).parsed) << "large sources are still parsed";
+}
+
 TEST(SyntaxReaderTest, HostileBytesStillParse) {
   std::string bytes("int \0main\xFF\xFE() { \x80 }\r\n", 22);
   SyntaxReaderResult result = readCppSyntax(bytes);

@@ -1,0 +1,278 @@
+// Speed of the estimator: `analyze` against the bare tree-sitter parse (`readCppSyntax`) on
+// every fixture program, and generated programs far beyond contest size. After the Google
+// Benchmark table it prints the targets and whether each was met:
+//   - the whole fixture set: total analyze time at most 10 times total parse time;
+//   - the 5,000-line program under 1 s;
+//   - no generated workload over 10 s or over 1 GiB resident.
+// Peak resident memory is measured per workload in a forked child, so one workload's peak does
+// not hide the next one's; the time targets are judged on the child's CPU time, which other
+// work on a shared machine does not inflate. The targets are reported, never enforced: timing on a
+// shared machine is no test.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/input_limit.h"
+#include "analysis/pipeline.h"
+#include "syntax/syntax_reader.h"
+#include "workloads.h"
+
+namespace quorbel::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kFixtureRatioTarget = 10.0;
+constexpr double kFiveThousandLinesSeconds = 1.0;
+constexpr double kWorkloadSeconds = 10.0;
+constexpr double kWorkloadResidentMiB = 1024.0;
+// A workload still running after this long, or needing more address space than this, is
+// reported as far over its target; the caps keep one runaway workload from taking the machine.
+constexpr unsigned kWorkloadGiveUpSeconds = 60;
+constexpr rlim_t kWorkloadAddressSpaceBytes = rlim_t{3} << 30;
+
+struct Fixture {
+  std::string name;
+  std::string source;
+};
+
+// Per-iteration averages of the longest run Google Benchmark made of one fixture.
+struct FixtureTiming {
+  double parseSeconds = 0;
+  double analyzeSeconds = 0;
+  int64_t iterations = 0;
+};
+
+std::map<std::string, FixtureTiming>& fixtureTimings() {
+  static std::map<std::string, FixtureTiming> timings;
+  return timings;
+}
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::vector<Fixture> loadFixtures(const std::string& directory) {
+  std::vector<Fixture> fixtures;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    if (entry.path().extension() != ".cpp") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    fixtures.push_back({entry.path().stem().string(), text.str()});
+  }
+  std::sort(fixtures.begin(), fixtures.end(),
+            [](const Fixture& a, const Fixture& b) { return a.name < b.name; });
+  return fixtures;
+}
+
+// ---- Benchmarks ----
+
+// Each iteration parses alone, then analyses (which parses again); the manual time is the
+// analysis, and the counters carry both and their ratio.
+void benchFixture(benchmark::State& state, const Fixture* fixture) {
+  double parseTotal = 0;
+  double analyzeTotal = 0;
+  for (auto _ : state) {
+    Clock::time_point start = Clock::now();
+    {
+      SyntaxReaderResult syntax = readCppSyntax(fixture->source);
+      benchmark::DoNotOptimize(syntax.nodes.data());
+    }
+    const double parse = secondsSince(start);
+    start = Clock::now();
+    Analysis analysis = analyze(fixture->source);
+    benchmark::DoNotOptimize(analysis.notation.data());
+    const double whole = secondsSince(start);
+    parseTotal += parse;
+    analyzeTotal += whole;
+    state.SetIterationTime(whole);
+  }
+  const double n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+  state.counters["parse_us"] = parseTotal / n * 1e6;
+  state.counters["analyze_us"] = analyzeTotal / n * 1e6;
+  state.counters["ratio"] = parseTotal > 0 ? analyzeTotal / parseTotal : 0;
+  FixtureTiming& kept = fixtureTimings()[fixture->name];
+  if (state.iterations() >= kept.iterations)
+    kept = {parseTotal / n, analyzeTotal / n, state.iterations()};
+}
+
+void benchWorkload(benchmark::State& state, const Workload* workload) {
+  double parseTotal = 0;
+  double analyzeTotal = 0;
+  for (auto _ : state) {
+    Clock::time_point start = Clock::now();
+    {
+      SyntaxReaderResult syntax = readCppSyntax(workload->source);
+      benchmark::DoNotOptimize(syntax.nodes.data());
+    }
+    parseTotal += secondsSince(start);
+    start = Clock::now();
+    Analysis analysis = analyze(workload->source);
+    benchmark::DoNotOptimize(analysis.notation.data());
+    const double whole = secondsSince(start);
+    analyzeTotal += whole;
+    state.SetIterationTime(whole);
+  }
+  const double n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+  state.counters["bytes"] = static_cast<double>(workload->source.size());
+  state.counters["parse_ms"] = parseTotal / n * 1e3;
+  state.counters["ratio"] = parseTotal > 0 ? analyzeTotal / parseTotal : 0;
+}
+
+// ---- Peak memory, one child per workload ----
+
+struct ChildMeasure {
+  bool finished = false;
+  double seconds = 0;
+  double cpuSeconds = 0;  // user + system: what the wall time would be on an idle machine
+  double peakMiB = 0;
+};
+
+// Runs `work` in a forked child and returns its wall time (as the child timed it) and the
+// child's peak resident set.
+template <typename Work>
+ChildMeasure measureInChild(Work work) {
+  ChildMeasure measure;
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return measure;
+  const pid_t child = fork();
+  if (child < 0) {
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    return measure;
+  }
+  if (child == 0) {
+    close(pipeEnds[0]);
+    alarm(kWorkloadGiveUpSeconds);
+    const rlimit space{kWorkloadAddressSpaceBytes, kWorkloadAddressSpaceBytes};
+    setrlimit(RLIMIT_AS, &space);
+    const Clock::time_point start = Clock::now();
+    work();
+    const double seconds = secondsSince(start);
+    ssize_t written = write(pipeEnds[1], &seconds, sizeof seconds);
+    _exit(written == sizeof seconds ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  double seconds = 0;
+  const bool got = read(pipeEnds[0], &seconds, sizeof seconds) == sizeof seconds;
+  close(pipeEnds[0]);
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  measure.finished = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  measure.seconds = seconds;
+  measure.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  measure.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+  return measure;
+}
+
+const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+
+// ---- Summary ----
+
+void printFixtureSummary(const std::vector<Fixture>& fixtures) {
+  double parse = 0;
+  double whole = 0;
+  size_t measured = 0;
+  std::vector<std::pair<double, std::string>> ratios;
+  for (const Fixture& fixture : fixtures) {
+    auto found = fixtureTimings().find(fixture.name);
+    if (found == fixtureTimings().end()) continue;
+    ++measured;
+    parse += found->second.parseSeconds;
+    whole += found->second.analyzeSeconds;
+    if (found->second.parseSeconds > 0)
+      ratios.push_back({found->second.analyzeSeconds / found->second.parseSeconds, fixture.name});
+  }
+  if (measured == 0) return;
+  const double ratio = parse > 0 ? whole / parse : 0;
+  std::printf("\nFixture set: %zu programs\n", measured);
+  std::printf("  total readCppSyntax %.2f ms, total analyze %.2f ms, ratio %.2f\n", parse * 1e3,
+              whole * 1e3, ratio);
+  std::printf("  target: analyze at most %.0f x parse ... %s\n", kFixtureRatioTarget,
+              verdict(ratio <= kFixtureRatioTarget));
+  std::sort(ratios.rbegin(), ratios.rend());
+  std::printf("  highest ratios:");
+  for (size_t i = 0; i < ratios.size() && i < 5; ++i)
+    std::printf(" %s %.1f%s", ratios[i].second.c_str(), ratios[i].first,
+                i + 1 < std::min<size_t>(ratios.size(), 5) ? "," : "\n");
+}
+
+void printWorkloadSummary(const std::vector<Workload>& workloads) {
+  const ChildMeasure idle = measureInChild([] {});
+  std::printf(
+      "\nGenerated workloads (each analysed once in its own process; an idle child "
+      "peaks at %.1f MiB)\n",
+      idle.peakMiB);
+  std::printf("  %-24s %9s %10s %8s %10s  %s\n", "workload", "bytes", "analyze s", "cpu s",
+              "peak MiB", "targets");
+  for (const Workload& workload : workloads) {
+    const ChildMeasure m = measureInChild([&workload] {
+      Analysis analysis = analyze(workload.source);
+      benchmark::DoNotOptimize(analysis.notation.data());
+    });
+    const bool underLimit = workload.source.size() <= kMaxAnalysisBytes;
+    std::string targets;
+    if (!m.finished) {
+      targets = "MISSED: gave up after " + std::to_string(kWorkloadGiveUpSeconds) + " s";
+    } else {
+      if (workload.name == "lines_5000")
+        targets +=
+            std::string("under 1 s ") + verdict(m.cpuSeconds < kFiveThousandLinesSeconds) + "; ";
+      if (underLimit) {
+        targets += std::string("10 s ") + verdict(m.cpuSeconds <= kWorkloadSeconds);
+        targets += std::string(", 1 GiB ") + verdict(m.peakMiB <= kWorkloadResidentMiB);
+      } else {
+        targets += "over the 1 MB limit, no target";
+      }
+    }
+    std::printf("  %-24s %9zu %10.3f %8.3f %10.1f  %s\n", workload.name.c_str(),
+                workload.source.size(), m.seconds, m.cpuSeconds, m.peakMiB, targets.c_str());
+  }
+}
+
+}  // namespace
+}  // namespace quorbel::bench
+
+int main(int argc, char** argv) {
+  using namespace quorbel::bench;
+  const std::vector<Fixture> fixtures = loadFixtures(QUORBEL_SOURCE_DIR "/tests/fixtures");
+  const std::vector<Workload> workloads = generatedWorkloads();
+
+  for (const Fixture& fixture : fixtures) {
+    benchmark::RegisterBenchmark(("fixture/" + fixture.name).c_str(), benchFixture, &fixture)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(0.1);
+  }
+  for (const Workload& workload : workloads) {
+    if (!workload.inTable) continue;
+    benchmark::RegisterBenchmark(("generated/" + workload.name).c_str(), benchWorkload, &workload)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+  }
+
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+
+  printFixtureSummary(fixtures);
+  printWorkloadSummary(workloads);
+  return 0;
+}

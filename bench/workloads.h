@@ -1,0 +1,33 @@
+// Programs the speed bench generates: shapes far larger or deeper than a contest solution,
+// each kept under the 1 MB analysis limit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorbel::bench {
+
+struct Workload {
+  std::string name;
+  std::string source;
+  // False for workloads known to run for minutes: they are measured once in a child process
+  // with a time and memory cap, never repeated by the benchmark table.
+  bool inTable = true;
+};
+
+// About 5,000 lines: many small functions, each with a loop nest, called from main.
+std::string manyFunctionsProgram(int lines);
+// Blocks `if (x) {` nested `depth` levels deep inside main.
+std::string deepBlocksProgram(int depth);
+// Counted loops nested `depth` levels deep inside main.
+std::string deepLoopsProgram(int depth);
+// `count` helpers f0 .. f{count-1}, each calling the next inside a loop; with `cycle` the
+// last calls f0 again, so the call graph is one long cycle.
+std::string helperChainProgram(int count, bool cycle);
+// One function of straight-line and looped statements, padded to exactly `bytes` bytes.
+std::string hugeFunctionProgram(size_t bytes);
+
+// Every generated workload the bench measures, in report order.
+std::vector<Workload> generatedWorkloads();
+
+}  // namespace quorbel::bench

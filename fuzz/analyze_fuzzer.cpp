@@ -1,0 +1,34 @@
+// `analyze` on arbitrary bytes: never crashes, never hangs (run with -timeout=5), and always
+// answers with "O(...)" notations, a non-empty breakdown and at least one signal.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "analysis/input_limit.h"
+#include "analysis/pipeline.h"
+#include "fuzz_checks.h"
+#include "syntax/context.h"
+
+using quorbel::fuzz::isBigO;
+using quorbel::fuzz::require;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Every caller refuses larger sources before analysing them.
+  if (size > quorbel::kMaxAnalysisBytes) return 0;
+  const std::string_view code(reinterpret_cast<const char*>(data), size);
+  const quorbel::Analysis analysis = quorbel::analyze(code);
+
+  require(isBigO(analysis.notation), "time notation is O(...)");
+  require(isBigO(analysis.space.notation), "space notation is O(...)");
+  require(!analysis.breakdown.empty(), "time breakdown is never empty");
+  require(!analysis.signals.empty(), "time signals are never empty");
+  require(!analysis.label.empty() && !analysis.pattern.empty(), "label and pattern are set");
+  for (const quorbel::Row& row : analysis.breakdown) {
+    require(isBigO(row.cost), "breakdown costs are O(...)");
+    require(!row.line.empty(), "breakdown lines are set");
+  }
+  for (const quorbel::Row& row : analysis.space.breakdown)
+    require(isBigO(row.cost), "space breakdown costs are O(...)");
+  require(quorbel::gContext == nullptr, "gContext is restored");
+  return 0;
+}
