@@ -23,20 +23,6 @@ size_t skipSpaces(std::string_view text, size_t position) {
   return position;
 }
 
-// The index of the bracket that closes the one at `open`; npos when it never closes.
-size_t matchingBracket(std::string_view text, size_t open, char opening, char closing) {
-  int depth = 0;
-  for (size_t i = open; i < text.size(); ++i) {
-    if (text[i] == opening) {
-      ++depth;
-    } else if (text[i] == closing) {
-      --depth;
-      if (depth == 0) return i;
-    }
-  }
-  return std::string_view::npos;
-}
-
 // The constructor arguments of `vector<...> name( ... );` on one line; false when the line
 // is not exactly such a declaration or the arguments are empty.
 bool readConstructorArguments(std::string_view line, std::string& arguments) {

@@ -219,7 +219,8 @@ bool tableReadAfterWrite(std::string_view text, std::string_view table) {
   if (next >= text.size()) return false;
   if (isCompoundOperator(text[next]) && next + 1 < text.size() && text[next + 1] == '=')
     return true;
-  if (text[next] != '=') return false;
+  // `dist[v] == -1` compares; it neither writes nor reads back the table.
+  if (text[next] != '=' || (next + 1 < text.size() && text[next + 1] == '=')) return false;
   size_t stop = text.find(';', next + 1);
   if (stop == std::string_view::npos) stop = text.size();
   const std::string_view rightSide = text.substr(next + 1, stop - next - 1);

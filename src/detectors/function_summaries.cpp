@@ -118,16 +118,43 @@ FunctionSummary recursiveSummary(const std::string& name, const Definition& defi
   return summary;
 }
 
+// functionAncestorTermForCall for every node of one helper, with the product through each
+// loop remembered: a nest d loops deep then costs d multiplications, not d per loop in it.
+// The products are built in the same order, so they are the same terms.
+using LoopProducts = std::map<const LoopFrame*, Term>;
+
+Term ancestorProduct(const LoopFrame* innermost, const std::vector<std::string>& parameters,
+                     LoopProducts& products) {
+  std::vector<const LoopFrame*> pending;  // innermost first
+  Term product = constantTerm("");
+  for (const LoopFrame* loop = innermost; loop != nullptr; loop = loop->parent) {
+    const auto found = products.find(loop);
+    if (found != products.end()) {
+      product = found->second;
+      break;
+    }
+    pending.push_back(loop);
+  }
+  for (auto loop = pending.rbegin(); loop != pending.rend(); ++loop) {
+    const LoopInfo info = classifyLoop(**loop);
+    if (info.recognized)
+      product = multiplyTerms(product, functionLoopFactor(info, (*loop)->text, parameters));
+    products[*loop] = product;
+  }
+  return product;
+}
+
 // The helper's own loops and library calls; calls to other helpers are chained later.
 LocalFunctionWork localWork(const Definition& definition, const Definitions& definitions,
                             const Context& context) {
   LocalFunctionWork work;
   const std::vector<std::string>& parameters = definition.parameters;
+  LoopProducts products;
   for (const SyntaxNodeInfo* node : definition.work) {
     if (isLoopNodeType(node->type)) {
       const LoopInfo info = classifyLoop(*node);
       if (!info.recognized) continue;
-      const Term product = multiplyTerms(functionAncestorTermForCall(*node, parameters),
+      const Term product = multiplyTerms(ancestorProduct(node->innermostLoop, parameters, products),
                                          functionLoopFactor(info, node->text, parameters));
       work.cost = maxTerm(work.cost, product);
       work.notes.push_back(info.signal + " at line " + lineOf(*node) + " costs " +
@@ -138,8 +165,9 @@ LocalFunctionWork localWork(const Definition& definition, const Definitions& def
     if (definitions.count(callee) > 0) continue;
     LibraryCharge charge;
     if (!libraryChargeInHelperBody(*node, context, charge)) continue;
-    const Term outer = hasEnclosingLoop(*node) ? functionAncestorTermForCall(*node, parameters)
-                                               : constantTerm(kHelperReason);
+    const Term outer = hasEnclosingLoop(*node)
+                           ? ancestorProduct(node->innermostLoop, parameters, products)
+                           : constantTerm(kHelperReason);
     const Term product = multiplyTerms(outer, charge.term);
     work.cost = maxTerm(work.cost, product);
     work.notes.push_back("builtin call " + callee + " at line " + lineOf(*node) + " costs " +

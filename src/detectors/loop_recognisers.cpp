@@ -14,20 +14,6 @@
 namespace quorbel {
 namespace {
 
-// The position of the `close` that balances the `open` at `position`; npos when the text
-// ends first.
-size_t matchingBracket(std::string_view text, size_t position, char open, char close) {
-  int depth = 0;
-  for (size_t i = position; i < text.size(); ++i) {
-    if (text[i] == open) {
-      ++depth;
-    } else if (text[i] == close) {
-      if (--depth == 0) return i;
-    }
-  }
-  return std::string_view::npos;
-}
-
 std::string firstGroup(std::string_view text, const std::string& pattern) {
   RegexMatch match;
   if (!searchRegex(text, pattern, match) || match.groups.size() < 2) return "";

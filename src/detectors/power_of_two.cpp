@@ -10,39 +10,6 @@
 namespace quorbel {
 namespace {
 
-// Whether the '<' or '>' at `position` belongs to a shift operator "<<" or ">>".
-bool isShiftByte(std::string_view text, size_t position) {
-  char c = text[position];
-  return (position > 0 && text[position - 1] == c) ||
-         (position + 1 < text.size() && text[position + 1] == c);
-}
-
-// splitComparison that steps over shift operators: in `(1 << n) > mask` the comparison is the
-// '>', not the first '<' of the shift, which would leave the shift on neither side.
-Comparison splitComparisonOutsideShifts(std::string_view condition) {
-  static const char* const kOperators[] = {"<=", ">=", "!=", "<", ">"};
-  size_t best = std::string_view::npos;
-  std::string_view bestOperator;
-  for (const char* op : kOperators) {
-    const std::string_view operatorText = op;
-    size_t position = condition.find(operatorText);
-    while (position != std::string_view::npos && operatorText[0] != '!' &&
-           isShiftByte(condition, position))
-      position = condition.find(operatorText, position + 1);
-    if (position < best) {
-      best = position;
-      bestOperator = operatorText;
-    }
-  }
-  Comparison comparison;
-  if (best == std::string_view::npos) return comparison;
-  comparison.found = true;
-  comparison.left = trim(condition.substr(0, best));
-  comparison.op = std::string(bestOperator);
-  comparison.right = trim(condition.substr(best + bestOperator.size()));
-  return comparison;
-}
-
 // The exponent named by `1 << x`, `(1LL << x)` or `pow(2, x)`; empty when none.
 bool powerOfTwoExponent(std::string_view bound, std::string& name) {
   const std::string& id = identifierRegexPattern();

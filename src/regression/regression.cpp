@@ -78,8 +78,9 @@ std::vector<CliCheck> cliChecks() {
   const std::string notation = "Time: O(n^2)\nSpace: O(1)\n";
   const std::vector<std::string> notationForbids = {"Analyzing...", "Worst-case time"};
   const std::vector<std::string> fullRequires = {
-      "quorbel analysis",     "File: tests/fixtures/brute.cpp", "Worst-case time: O(n^2)",
-      "Auxiliary space: O(1)", "Time signals:",                  "Space signals:"};
+      "quorbel analysis",        "File: tests/fixtures/brute.cpp",
+      "Worst-case time: O(n^2)", "Auxiliary space: O(1)",
+      "Time signals:",           "Space signals:"};
   const std::vector<std::string> helpRequires = {
       "quorbel CLI", "quorbel analyze notation <file.cpp>", ".cpp, .cc, .cxx, .hpp, .hh, .hxx",
       "Supported C++ files:", "~/Downloads/file.cpp"};
@@ -94,7 +95,12 @@ std::vector<CliCheck> cliChecks() {
       {"analyze-help", {"analyze", "--help"}, 0, helpRequires, {}, {}, std::nullopt},
       {"tilde-path", {"analyze", "~/Downloads/test.cpp"}, 0, {}, {}, notationForbids, notation},
       {"downloads-fallback", {"analyze", "test.cpp"}, 0, {}, {}, notationForbids, notation},
-      {"unsupported-extension", {"analyze", "README.md"}, 2, {}, {"only accepts C++ files"}, {},
+      {"unsupported-extension",
+       {"analyze", "README.md"},
+       2,
+       {},
+       {"only accepts C++ files"},
+       {},
        std::nullopt},
       {"missing-file",
        {"analyze", "tests/fixtures/does_not_exist.cpp"},

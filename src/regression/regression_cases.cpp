@@ -143,7 +143,8 @@ std::string fixturePath(std::string name) {
 
 std::vector<TestCase> regressionCases() {
   std::vector<TestCase> cases;
-  for (const Row& row : kRows) cases.push_back({row.name, fixturePath(row.name), row.time, row.space});
+  for (const Row& row : kRows)
+    cases.push_back({row.name, fixturePath(row.name), row.time, row.space});
   return cases;
 }
 

@@ -1,5 +1,7 @@
 #include "server/render_json.h"
 
+#include <array>
+
 namespace quorbel {
 namespace {
 
@@ -14,17 +16,28 @@ void appendField(std::string& out, const char* key, std::string_view renderedVal
   out += renderedValue;
 }
 
-std::string renderJsonConstraints(const std::vector<ConstraintEstimate>& constraints) {
+// An array of objects with three string fields: the keys in order, `fields` giving the values.
+template <typename Item, typename Fields>
+std::string renderJsonObjects(const std::vector<Item>& items,
+                              const std::array<const char*, 3>& keys, Fields fields) {
   std::string out = "[";
-  for (size_t i = 0; i < constraints.size(); ++i) {
+  for (size_t i = 0; i < items.size(); ++i) {
     if (i > 0) out += ',';
-    out += "{\"variable\":" + jsonString(constraints[i].variable);
-    appendField(out, "maxValue", jsonString(constraints[i].maxValue));
-    appendField(out, "assumption", jsonString(constraints[i].assumption));
+    const std::array<const std::string*, 3> values = fields(items[i]);
+    out += "{\"" + std::string(keys[0]) + "\":" + jsonString(*values[0]);
+    appendField(out, keys[1], jsonString(*values[1]));
+    appendField(out, keys[2], jsonString(*values[2]));
     out += '}';
   }
   out += ']';
   return out;
+}
+
+std::string renderJsonConstraints(const std::vector<ConstraintEstimate>& constraints) {
+  return renderJsonObjects(
+      constraints, {"variable", "maxValue", "assumption"}, [](const ConstraintEstimate& c) {
+        return std::array<const std::string*, 3>{&c.variable, &c.maxValue, &c.assumption};
+      });
 }
 
 std::string renderJsonSpace(const SpaceSummary& space) {
@@ -93,16 +106,9 @@ std::string renderJsonList(const std::vector<std::string>& items) {
 }
 
 std::string renderJsonRows(const std::vector<Row>& rows) {
-  std::string out = "[";
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (i > 0) out += ',';
-    out += "{\"line\":" + jsonString(rows[i].line);
-    appendField(out, "signal", jsonString(rows[i].signal));
-    appendField(out, "cost", jsonString(rows[i].cost));
-    out += '}';
-  }
-  out += ']';
-  return out;
+  return renderJsonObjects(rows, {"line", "signal", "cost"}, [](const Row& row) {
+    return std::array<const std::string*, 3>{&row.line, &row.signal, &row.cost};
+  });
 }
 
 std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,

@@ -182,15 +182,28 @@ Term heapGraphTraversalTerm(const GraphSymbols& graph) {
 
 // ---- Splitting ----
 
-Comparison splitComparison(std::string_view condition) {
+namespace {
+
+// Whether the '<' or '>' at `position` belongs to a shift operator "<<" or ">>".
+bool isShiftByte(std::string_view text, size_t position) {
+  char c = text[position];
+  return (position > 0 && text[position - 1] == c) ||
+         (position + 1 < text.size() && text[position + 1] == c);
+}
+
+Comparison splitAtFirstOperator(std::string_view condition, bool skipShifts) {
   static const char* const kOperators[] = {"<=", ">=", "!=", "<", ">"};
   size_t best = std::string_view::npos;
   std::string_view bestOperator;
   for (const char* op : kOperators) {
-    size_t position = condition.find(op);
+    const std::string_view operatorText = op;
+    size_t position = condition.find(operatorText);
+    while (skipShifts && position != std::string_view::npos && operatorText[0] != '!' &&
+           isShiftByte(condition, position))
+      position = condition.find(operatorText, position + 1);
     if (position < best) {
       best = position;
-      bestOperator = op;
+      bestOperator = operatorText;
     }
   }
   Comparison comparison;
@@ -200,6 +213,16 @@ Comparison splitComparison(std::string_view condition) {
   comparison.op = std::string(bestOperator);
   comparison.right = trim(condition.substr(best + bestOperator.size()));
   return comparison;
+}
+
+}  // namespace
+
+Comparison splitComparison(std::string_view condition) {
+  return splitAtFirstOperator(condition, false);
+}
+
+Comparison splitComparisonOutsideShifts(std::string_view condition) {
+  return splitAtFirstOperator(condition, true);
 }
 
 std::vector<std::string> splitTopLevelComma(std::string_view text) {

@@ -48,6 +48,9 @@ std::string symbolFromBoundExpression(std::string_view expression);
 bool isConstantBoundExpression(std::string_view expression);
 // Splits at the leftmost of <=, >=, !=, <, > (the earlier in that list wins a tie).
 Comparison splitComparison(std::string_view condition);
+// splitComparison that steps over shift operators: in `(1 << n) > mask` the comparison is the
+// '>', not the first '<' of the shift.
+Comparison splitComparisonOutsideShifts(std::string_view condition);
 // Whole-token mention; false for an empty name.
 bool mentionsIdentifier(std::string_view text, std::string_view name);
 // True with `symbol` set when exactly one useful identifier token is in the text.

@@ -44,20 +44,6 @@ std::vector<std::string_view> splitLines(std::string_view code) {
   }
 }
 
-// The position of the `close` that balances the `open` at `position`; npos when the text
-// ends first.
-size_t matchingBracket(std::string_view text, size_t position, char open, char close) {
-  int depth = 0;
-  for (size_t i = position; i < text.size(); ++i) {
-    if (text[i] == open) {
-      ++depth;
-    } else if (text[i] == close) {
-      if (--depth == 0) return i;
-    }
-  }
-  return std::string_view::npos;
-}
-
 // The decimal value of a divisor; false when it does not fit a 32-bit integer, because such
 // a "divisor" cannot describe a real bound.
 bool parseDivisor(const std::string& digits, int32_t& value) {

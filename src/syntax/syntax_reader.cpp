@@ -4,13 +4,13 @@
 // earlier siblings again.
 #include "syntax/syntax_reader.h"
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <tree_sitter/api.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 extern "C" const TSLanguage* tree_sitter_cpp(void);
 

@@ -122,6 +122,18 @@ std::string replaceIdentifierTokens(std::string_view text, std::string_view from
   return out;
 }
 
+size_t matchingBracket(std::string_view text, size_t position, char open, char close) {
+  int depth = 0;
+  for (size_t i = position; i < text.size(); ++i) {
+    if (text[i] == open) {
+      ++depth;
+    } else if (text[i] == close) {
+      if (--depth == 0) return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
 std::string joinStrings(const std::vector<std::string>& parts) {
   std::string joined;
   for (size_t i = 0; i < parts.size(); ++i) {

@@ -37,6 +37,9 @@ bool containsIdentifierToken(std::string_view text, std::string_view token);
 // Replaces every identifier token equal to `from` by `to`.
 std::string replaceIdentifierTokens(std::string_view text, std::string_view from,
                                     std::string_view to);
+// The position of the `close` that balances the `open` at `position`, counting only those two
+// bytes; npos when the text ends first.
+size_t matchingBracket(std::string_view text, size_t position, char open, char close);
 // Joined with single line feeds, no trailing one.
 std::string joinStrings(const std::vector<std::string>& parts);
 

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/notation.h"
-
 namespace quorbel {
 namespace {
 
@@ -28,59 +26,37 @@ TEST(BoundSymbolsTest, NormalizeBoundSymbol) {
     const char* want;
   };
   const Case cases[] = {
-      {"  Size ", "n"}, {"TC", "T"},      {"tests", "T"},     {"Edges", "m"},
-      {"", "n"},        {"N", "N"},       {"capacity", "W"},  {"target", "W"},
-      {"  q  ", "q"},   {"edge", "edge"}, {"sizes", "sizes"},
+      {"  Size ", "n"}, {"tests", "T"}, {"Edges", "m"},   {"", "n"},
+      {"target", "W"},  {"  q  ", "q"}, {"edge", "edge"}, {"sizes", "sizes"},
   };
   for (const Case& c : cases) EXPECT_EQ(normalizeBoundSymbol(c.text), c.want) << c.text;
 }
 
-TEST(BoundSymbolsTest, IgnoredTokensAndLastUsefulIdentifier) {
-  EXPECT_TRUE(isIgnoredBoundToken("INT"));
-  EXPECT_TRUE(isIgnoredBoundToken("Static_Cast"));
-  EXPECT_FALSE(isIgnoredBoundToken("string"));
-  EXPECT_FALSE(isIgnoredBoundToken(""));
-  EXPECT_EQ(lastUsefulIdentifier("long long"), "");
-  EXPECT_EQ(lastUsefulIdentifier("const vector<int>& a"), "a");
-  EXPECT_EQ(lastUsefulIdentifier("for (int i "), "i");
-}
-
-TEST(BoundSymbolsTest, SymbolFromBoundExpressionWithoutContext) {
+TEST(BoundSymbolsTest, SymbolFromBoundExpression) {
   ASSERT_EQ(gContext, nullptr);
   struct Case {
     const char* name;
     const char* expression;
-    const char* want;
+    const char* without;  // with no active context
+    const char* with;     // with sampleContext() active
   };
   const Case cases[] = {
-      {"constant falls back to n", "100", "n"},
-      {"first useful token, not the last", "m / k", "m"},
-      {"offset", "n - 1", "n"},
-      {"cast skipped", "(int)q", "q"},
-      {"size call without a context", "(int)v.size()", "n"},
-      {"size without an owner is skipped", "(a+b).size() + k", "a"},
-      {"alias not resolved without a context", "half", "half"},
-      {"normalised", "len", "n"},
-      {"exponent notation", "1e9", "e9"},
+      {"constant falls back to n", "100", "n", "n"},
+      {"first useful token, not the last", "m / k", "m", "m"},
+      {"cast skipped", "(int)q", "q", "q"},
+      {"container size", "(int)v.size()", "n", "m"},
+      {"unknown container", "w.size() - 1", "n", "n"},
+      {"size without an owner is skipped", "(a+b).size() + k", "a", "a"},
+      {"alias resolves to its base", "half", "half", "n"},
+      {"alias after normalisation only", "half + 1", "half", "n"},
+      {"normalised", "len", "n", "n"},
+      {"exponent notation", "1e9", "e9", "e9"},
   };
-  for (const Case& c : cases) EXPECT_EQ(symbolFromBoundExpression(c.expression), c.want) << c.name;
-}
-
-TEST(BoundSymbolsTest, SymbolFromBoundExpressionWithContext) {
+  for (const Case& c : cases)
+    EXPECT_EQ(symbolFromBoundExpression(c.expression), c.without) << c.name;
   Context context = sampleContext();
   ActiveContext active(&context);
-  struct Case {
-    const char* name;
-    const char* expression;
-    const char* want;
-  };
-  const Case cases[] = {
-      {"container size", "(int)v.size()", "m"},
-      {"unknown container", "w.size() - 1", "n"},
-      {"alias resolves to its base", "half", "n"},
-      {"alias after normalisation only", "half + 1", "n"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(symbolFromBoundExpression(c.expression), c.want) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(symbolFromBoundExpression(c.expression), c.with) << c.name;
 }
 
 TEST(BoundSymbolsTest, AliasResolution) {
@@ -100,19 +76,8 @@ TEST(BoundSymbolsTest, IsConstantBoundExpression) {
     bool want;
   };
   const Case cases[] = {
-      {"100", true},
-      {"2 * 100", true},
-      {"(int)1000", true},
-      {"  7 ", true},
-      {"N", false},
-      {"n + 1", false},
-      {"v.size() - 1", false},
-      {"", false},
-      {"   ", false},
-      {"1e9", false},
-      {"(long long)", false},
-      {"MAXN + 5", false},
-      {"sz(v) * 0 + 3", false},
+      {"100", true}, {"2 * 100", true}, {"N", false},           {"v.size() - 1", false},
+      {"", false},   {"1e9", false},    {"(long long)", false}, {"sz(v) * 0 + 3", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(isConstantBoundExpression(c.expression), c.want) << c.expression;
@@ -132,7 +97,6 @@ TEST(BoundSymbolsTest, SplitComparison) {
       {"x == y", false, "", "", ""},
       {"i != n", true, "i", "!=", "n"},
       {" i < n ", true, "i", "<", "n"},
-      {"a > b", true, "a", ">", "b"},
       {"mask < (1 << n)", true, "mask", "<", "(1 << n)"},
       {"", false, "", "", ""},
   };
@@ -167,19 +131,16 @@ TEST(BoundSymbolsTest, SplitTopLevelComma) {
 TEST(BoundSymbolsTest, CallArgumentsAndParameterNames) {
   EXPECT_EQ(callArguments("f(a, g(b, c))"), (Pieces{"a", "g(b, c)"}));
   EXPECT_EQ(callArguments("f(a"), Pieces{});
-  EXPECT_EQ(callArguments("f"), Pieces{});
   EXPECT_EQ(callArguments("f()"), Pieces{});
   EXPECT_EQ(parameterNamesFromDefinition("int f(const vector<int>& a, int n) {}", "f"),
             (Pieces{"a", "n"}));
   EXPECT_EQ(parameterNamesFromDefinition("void go(int, long long) {}", "go"), Pieces{})
       << "unnamed parameters";
   EXPECT_EQ(parameterNamesFromDefinition("void go(int x", "go"), Pieces{});
-  EXPECT_EQ(parameterNamesFromDefinition("int f(int x)", "g"), Pieces{});
 }
 
 TEST(BoundSymbolsTest, IndexedAndAdjacencyAccess) {
   EXPECT_FALSE(mentionsIndexedAccess("xadj[0]", "adj"));
-  EXPECT_TRUE(mentionsIndexedAccess("adj [0]", "adj"));
   EXPECT_TRUE(mentionsIndexedAccess("adj.size(); adj\t[u]", "adj"));
   EXPECT_FALSE(mentionsIndexedAccess("adj[0]", ""));
   EXPECT_TRUE(mentionsAdjacencyAccess("adj[u]")) << "adj without a context";
@@ -205,18 +166,6 @@ TEST(BoundSymbolsTest, SingleBoundIdentifier) {
   EXPECT_EQ(symbol, "unchanged");
   EXPECT_TRUE(mentionsIdentifier("n + nn", "n"));
   EXPECT_FALSE(mentionsIdentifier("nn", "n"));
-  EXPECT_FALSE(mentionsIdentifier("n", ""));
-}
-
-TEST(BoundSymbolsTest, GraphTerms) {
-  GraphSymbols graph{"V", "E"};
-  Term traversal = graphTraversalTerm(graph, "Graph traversal", 70);
-  EXPECT_EQ(formatTerm(traversal), "O(V + E)");
-  EXPECT_EQ(rankTerm(traversal), 70);
-  Term heap = heapGraphTraversalTerm(graph);
-  EXPECT_EQ(formatTerm(heap), "O((V + E) * log V)");
-  EXPECT_EQ(heap.reason, "Heap graph traversal");
-  EXPECT_EQ(rankTerm(heap), 75);
 }
 
 TEST(BoundSymbolsTest, SubstituteTermSymbols) {

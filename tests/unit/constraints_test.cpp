@@ -24,8 +24,8 @@ std::string describe(const std::vector<ConstraintEstimate>& rows) {
   return text;
 }
 
-Term polyTerm(std::vector<std::string> linear, std::vector<RootFactor> roots,
-              std::vector<std::string> logs, std::vector<std::string> logLogs) {
+Term poly(std::vector<std::string> linear, std::vector<RootFactor> roots,
+          std::vector<std::string> logs, std::vector<std::string> logLogs) {
   Term term = constantTerm("test");
   term.linear = std::move(linear);
   term.roots = std::move(roots);
@@ -55,13 +55,10 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
   };
   const Case kCases[] = {
       {"infinity", std::numeric_limits<long double>::infinity(), "huge"},
-      {"negative infinity", -std::numeric_limits<long double>::infinity(), "huge"},
       {"not a number", std::numeric_limits<long double>::quiet_NaN(), "huge"},
       {"half", 0.5L, "< 1"},
-      {"zero", 0, "< 1"},
       {"just below one", 0.999L, "< 1"},
       {"one", 1, "1"},
-      {"rounds down", 464.16L, "464"},
       {"rounds below the K range", 999.4L, "999"},
       {"rounds after the range test", 999.6L, "1000"},
       {"first K", 1000, "1.00K"},
@@ -72,8 +69,6 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
       {"whole rounds down", 999499, "999K"},
       {"whole rounds up within K", 999600, "1000K"},
       {"first M", 1e6L, "1.00M"},
-      {"n log n limit", 4523071, "4.52M"},
-      {"budget", 1e8L, "100M"},
       {"first B", 1e9L, "1.00B"},
       {"first T", 1e12L, "1.00T"},
       {"last T", 9.9949e14L, "999T"},
@@ -83,8 +78,6 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
       {"mantissa just off an integer", 1.06e15L, "1.1e15"},
       {"mantissa below the carry", 9.94e15L, "9.9e15"},
       {"mantissa carries to the next power", 9.96e15L, "1e16"},
-      {"square of the budget", 1e16L, "1e16"},
-      {"cube of the budget", 1e24L, "1e24"},
   };
   for (const Case& c : kCases) EXPECT_EQ(compactNumber(c.value), c.want) << c.name;
 }
@@ -142,91 +135,79 @@ TEST(ConstraintsTest, AppendVariableRowsSkipsNamedVariables) {
 
 TEST(ConstraintsTest, CustomTerms) {
   const std::string nLogN = "~4.52M";
-  const std::string heapVertex =
+  const std::string heapVertex = rough(
       "Sparse heap graph traversal is roughly V log V, so this is the vertex limit when E is "
-      "not huge.";
+      "not huge.");
   const std::string heapEdge =
-      "Edges cost about E log V, so the useful edge budget is roughly 100M / log2(V).";
-  const std::string heapTotal =
+      rough("Edges cost about E log V, so the useful edge budget is roughly 100M / log2(V).");
+  const std::string heapTotal = rough(
       "If vertices and edges are the same scale, total graph size should stay near the N log N "
-      "budget.";
+      "budget.");
   const std::string graphVertex =
-      "This can approach the full linear budget only if the edge count is small.";
+      rough("This can approach the full linear budget only if the edge count is small.");
   const std::string graphEdge =
-      "This can approach the full linear budget only if the vertex count is small.";
+      rough("This can approach the full linear budget only if the vertex count is small.");
   const std::string graphTotal =
-      "For BFS/DFS-style traversals, total vertices plus edges is the useful budget.";
-  const std::string sumOne =
+      rough("For BFS/DFS-style traversals, total vertices plus edges is the useful budget.");
+  const std::string sumOne = rough(
       "For independent summed passes, this one variable can be near the full budget if the "
-      "others are smaller.";
+      "others are smaller.");
   const std::string sumAll =
-      "For independent summed passes, the total across all bounds is the useful constraint.";
-  const std::string named =
+      rough("For independent summed passes, the total across all bounds is the useful constraint.");
+  const std::string named = rough(
       "This custom pattern exposes the variable names, but the exact per-variable limit "
-      "depends on the whole expression.";
+      "depends on the whole expression.");
   const std::string anonymous =
-      "This pattern is custom, so only the detected Big-O is shown reliably.";
+      rough("This pattern is custom, so only the detected Big-O is shown reliably.");
 
   const EstimateCase kCases[] = {
       {"heap traversal with named counts",
        customTerm("O((vertices + edges) * log vertices)", "Heap graph traversal", 35),
-       {{"vertices", nLogN, rough(heapVertex)},
-        {"edges", "depends on vertices", rough(heapEdge)},
-        {"vertices + edges", nLogN, rough(heapTotal)}}},
+       {{"vertices", nLogN, heapVertex},
+        {"edges", "depends on vertices", heapEdge},
+        {"vertices + edges", nLogN, heapTotal}}},
       {"heap traversal naming nothing falls back to v and e",
        customTerm("O(1)", "Heap graph traversal", 35),
-       {{"v", nLogN, rough(heapVertex)},
-        {"e", "depends on v", rough(heapEdge)},
-        {"v + e", nLogN, rough(heapTotal)}}},
+       {{"v", nLogN, heapVertex}, {"e", "depends on v", heapEdge}, {"v + e", nLogN, heapTotal}}},
       {"heap traversal naming only v pairs it with e",
        customTerm("O(v * log v)", "Heap graph traversal", 35),
-       {{"v", nLogN, rough(heapVertex)},
-        {"e", "depends on v", rough(heapEdge)},
-        {"v + e", nLogN, rough(heapTotal)}}},
+       {{"v", nLogN, heapVertex}, {"e", "depends on v", heapEdge}, {"v + e", nLogN, heapTotal}}},
       {"heap traversal naming one other symbol pairs it with v",
        customTerm("O(nodes * log nodes)", "Heap graph traversal", 35),
-       {{"nodes", nLogN, rough(heapVertex)},
-        {"v", "depends on nodes", rough(heapEdge)},
-        {"nodes + v", nLogN, rough(heapTotal)}}},
+       {{"nodes", nLogN, heapVertex},
+        {"v", "depends on nodes", heapEdge},
+        {"nodes + v", nLogN, heapTotal}}},
       {"graph traversal",
        customTerm("O(vertices + edges)", "Graph traversal", 20),
-       {{"vertices", "~100M", rough(graphVertex)},
-        {"edges", "~100M", rough(graphEdge)},
-        {"vertices + edges", "~100M", rough(graphTotal)}}},
+       {{"vertices", "~100M", graphVertex},
+        {"edges", "~100M", graphEdge},
+        {"vertices + edges", "~100M", graphTotal}}},
       {"dfs traversal, third symbol ignored",
        customTerm("O(n + m + k)", "DFS graph traversal", 20),
-       {{"n", "~100M", rough(graphVertex)},
-        {"m", "~100M", rough(graphEdge)},
-        {"n + m", "~100M", rough(graphTotal)}}},
+       {{"n", "~100M", graphVertex}, {"m", "~100M", graphEdge}, {"n + m", "~100M", graphTotal}}},
       {"reason in other case is only a sum",
        customTerm("O(vertices + edges)", "graph traversal", 20),
-       {{"vertices", "~100M", rough(sumOne)},
-        {"edges", "~100M", rough(sumOne)},
-        {"combined passes", "~100M", rough(sumAll)}}},
+       {{"vertices", "~100M", sumOne},
+        {"edges", "~100M", sumOne},
+        {"combined passes", "~100M", sumAll}}},
       {"factorial",
        customTerm("O(n!)", "Permutation enumeration", 260),
        {{"n", "~10-11", rough("Factorial enumeration explodes almost immediately.")}}},
       {"factorial of another symbol is only named",
        customTerm("O(m!)", "Permutations", 260),
-       {{"m", "depends", rough(named)}}},
+       {{"m", "depends", named}}},
       {"sum of passes",
        customTerm("O(n + m)", "Independent passes", 20),
-       {{"n", "~100M", rough(sumOne)},
-        {"m", "~100M", rough(sumOne)},
-        {"combined passes", "~100M", rough(sumAll)}}},
+       {{"n", "~100M", sumOne}, {"m", "~100M", sumOne}, {"combined passes", "~100M", sumAll}}},
       {"sum repeating a variable",
        customTerm("O(n * log n + n * log m)", "Independent passes", 25),
-       {{"n", "~100M", rough(sumOne)},
-        {"m", "~100M", rough(sumOne)},
-        {"combined passes", "~100M", rough(sumAll)}}},
+       {{"n", "~100M", sumOne}, {"m", "~100M", sumOne}, {"combined passes", "~100M", sumAll}}},
       {"plus without blanks is no sum",
        customTerm("O(n+m)", "odd", 20),
-       {{"n", "depends", rough(named)}, {"m", "depends", rough(named)}}},
-      {"named custom",
-       customTerm("O(3^n)", "Ternary recursion", 220),
-       {{"n", "depends", rough(named)}}},
-      {"anonymous custom", customTerm("O(1)", "odd", 0), {{"input", "depends", rough(anonymous)}}},
-      {"empty notation", customTerm("", "odd", 0), {{"input", "depends", rough(anonymous)}}},
+       {{"n", "depends", named}, {"m", "depends", named}}},
+      {"named custom", customTerm("O(3^n)", "Ternary recursion", 220), {{"n", "depends", named}}},
+      {"anonymous custom", customTerm("O(1)", "odd", 0), {{"input", "depends", anonymous}}},
+      {"empty notation", customTerm("", "odd", 0), {{"input", "depends", anonymous}}},
   };
   for (const EstimateCase& c : kCases) expectRows(c);
 }
@@ -248,75 +229,52 @@ TEST(ConstraintsTest, ExponentialAndConstantTerms) {
 // ---- Poly terms ----
 
 TEST(ConstraintsTest, PolyTermShapes) {
-  const std::string rootWhy =
+  const std::string rootWhy = rough(
       "Because root-degree work can tolerate N around the operation budget raised to that "
-      "degree.";
+      "degree.");
   const std::string logLogWhy =
-      "Pure log-log work almost never breaks from N alone; numeric range dominates first.";
-  const std::string logWhy =
+      rough("Pure log-log work almost never breaks from N alone; numeric range dominates first.");
+  const std::string logWhy = rough(
       "Pure logarithmic work rarely breaks from N alone; numeric range and implementation "
-      "details matter more.";
-  const std::string linearWhy = "Assumes one linear pass fits in about 1 second.";
-  const std::string nLogNWhy = "Solves N log2 N against a 1 second operation budget.";
-  const std::string powerWhy = "Assumes all repeated dimensions are the same variable.";
+      "details matter more.");
+  const std::string linearWhy = rough("Assumes one linear pass fits in about 1 second.");
+  const std::string nLogNWhy = rough("Solves N log2 N against a 1 second operation budget.");
+  const std::string powerWhy = rough("Assumes all repeated dimensions are the same variable.");
   const std::string productWhy =
-      "The product of those bounds should stay near the operation budget.";
+      rough("The product of those bounds should stay near the operation budget.");
   const std::string equalWhy = "Only if each listed variable is roughly the same size.";
   const std::string mixedWhy =
-      "Mixed terms are best read as a total operation budget, not an exact variable limit.";
+      rough("Mixed terms are best read as a total operation budget, not an exact variable limit.");
 
   const EstimateCase kCases[] = {
-      {"square root", polyTerm({}, {{"n", 2}}, {}, {}), {{"n", "~1e16", rough(rootWhy)}}},
-      {"cube root", polyTerm({}, {{"n", 3}}, {}, {}), {{"n", "~1e24", rough(rootWhy)}}},
-      {"fourth root", polyTerm({}, {{"x", 4}}, {}, {}), {{"x", "~1e32", rough(rootWhy)}}},
+      {"square root", poly({}, {{"n", 2}}, {}, {}), {{"n", "~1e16", rootWhy}}},
+      {"cube root", poly({}, {{"n", 3}}, {}, {}), {{"n", "~1e24", rootWhy}}},
       {"two roots are mixed",
-       polyTerm({}, {{"n", 2}, {"m", 2}}, {}, {}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
-      {"log-log", polyTerm({}, {}, {}, {"n"}), {{"n", "astronomical", rough(logLogWhy)}}},
-      {"root with log-log is log-log",
-       polyTerm({}, {{"n", 2}}, {}, {"m"}),
-       {{"m", "astronomical", rough(logLogWhy)}}},
-      {"log", polyTerm({}, {}, {"n"}, {}), {{"n", "massive", rough(logWhy)}}},
-      {"logs listed once each",
-       polyTerm({}, {}, {"n", "m", "n"}, {}),
-       {{"n, m", "massive", rough(logWhy)}}},
-      {"root with log is logarithmic",
-       polyTerm({}, {{"n", 2}}, {"n"}, {}),
-       {{"n", "massive", rough(logWhy)}}},
-      {"linear", polyTerm({"n"}, {}, {}, {}), {{"n", "~100M", rough(linearWhy)}}},
-      {"n log n", polyTerm({"n"}, {}, {"n"}, {}), {{"n", "~4.52M", rough(nLogNWhy)}}},
-      {"n log m keeps the linear symbol",
-       polyTerm({"n"}, {}, {"m"}, {}),
-       {{"n", "~4.52M", rough(nLogNWhy)}}},
-      {"square", polyTerm({"n", "n"}, {}, {}, {}), {{"n", "~10.0K", rough(powerWhy)}}},
-      {"cube", polyTerm({"n", "n", "n"}, {}, {}, {}), {{"n", "~464", rough(powerWhy)}}},
-      {"fourth power",
-       polyTerm({"n", "n", "n", "n"}, {}, {}, {}),
-       {{"n", "~100", rough(powerWhy)}}},
+       poly({}, {{"n", 2}, {"m", 2}}, {}, {}),
+       {{"combined cost", "~100M", mixedWhy}}},
+      {"log-log", poly({}, {}, {}, {"n"}), {{"n", "astronomical", logLogWhy}}},
+      {"root with log-log", poly({}, {{"n", 2}}, {}, {"m"}), {{"m", "astronomical", logLogWhy}}},
+      {"log", poly({}, {}, {"n"}, {}), {{"n", "massive", logWhy}}},
+      {"logs listed once each", poly({}, {}, {"n", "m", "n"}, {}), {{"n, m", "massive", logWhy}}},
+      {"root with log", poly({}, {{"n", 2}}, {"n"}, {}), {{"n", "massive", logWhy}}},
+      {"linear", poly({"n"}, {}, {}, {}), {{"n", "~100M", linearWhy}}},
+      {"n log n", poly({"n"}, {}, {"n"}, {}), {{"n", "~4.52M", nLogNWhy}}},
+      {"n log m keeps n", poly({"n"}, {}, {"m"}, {}), {{"n", "~4.52M", nLogNWhy}}},
+      {"square", poly({"n", "n"}, {}, {}, {}), {{"n", "~10.0K", powerWhy}}},
+      {"cube", poly({"n", "n", "n"}, {}, {}, {}), {{"n", "~464", powerWhy}}},
       {"product of two",
-       polyTerm({"n", "m"}, {}, {}, {}),
-       {{"n, m product", "~100M", rough(productWhy)}, {"if equal", "~10.0K each", equalWhy}}},
+       poly({"n", "m"}, {}, {}, {}),
+       {{"n, m product", "~100M", productWhy}, {"if equal", "~10.0K each", equalWhy}}},
       {"equal split counts distinct symbols",
-       polyTerm({"n", "n", "m"}, {}, {}, {}),
-       {{"n, m product", "~100M", rough(productWhy)}, {"if equal", "~10.0K each", equalWhy}}},
+       poly({"n", "n", "m"}, {}, {}, {}),
+       {{"n, m product", "~100M", productWhy}, {"if equal", "~10.0K each", equalWhy}}},
       {"product of three",
-       polyTerm({"n", "m", "k"}, {}, {}, {}),
-       {{"n, m, k product", "~100M", rough(productWhy)}, {"if equal", "~464 each", equalWhy}}},
-      {"n sqrt n",
-       polyTerm({"n"}, {{"n", 2}}, {}, {}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
-      {"n log log n",
-       polyTerm({"n"}, {}, {}, {"n"}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
-      {"n (log n)^2",
-       polyTerm({"n"}, {}, {"n", "n"}, {}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
-      {"n^2 log n",
-       polyTerm({"n", "n"}, {}, {"n"}, {}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
-      {"n m log n",
-       polyTerm({"n", "m"}, {}, {"n"}, {}),
-       {{"combined cost", "~100M", rough(mixedWhy)}}},
+       poly({"n", "m", "k"}, {}, {}, {}),
+       {{"n, m, k product", "~100M", productWhy}, {"if equal", "~464 each", equalWhy}}},
+      {"n sqrt n", poly({"n"}, {{"n", 2}}, {}, {}), {{"combined cost", "~100M", mixedWhy}}},
+      {"n log log n", poly({"n"}, {}, {}, {"n"}), {{"combined cost", "~100M", mixedWhy}}},
+      {"n (log n)^2", poly({"n"}, {}, {"n", "n"}, {}), {{"combined cost", "~100M", mixedWhy}}},
+      {"n^2 log n", poly({"n", "n"}, {}, {"n"}, {}), {{"combined cost", "~100M", mixedWhy}}},
   };
   for (const EstimateCase& c : kCases) expectRows(c);
 }

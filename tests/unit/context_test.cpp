@@ -10,17 +10,16 @@ namespace {
 
 using Names = std::set<std::string>;
 
-TEST(ContextTest, SourceWithoutPatternsLeavesEverythingEmpty) {
-  Context context = collectContext("int main() { return 0; }\n");
-  EXPECT_TRUE(context.priorityQueues.empty());
-  EXPECT_TRUE(context.logContainers.empty());
-  EXPECT_TRUE(context.adjacencyLists.empty());
-  EXPECT_TRUE(context.edgeLists.empty());
-  EXPECT_TRUE(context.assignments.empty());
-  EXPECT_TRUE(context.containerSizes.empty());
-  EXPECT_TRUE(context.aliases.empty());
-  EXPECT_EQ(context.graph.vertices, "v");
-  EXPECT_EQ(context.graph.edges, "e");
+// Expects `map[key] == want`, or no entry at all when `want` is null.
+template <typename Map>
+void expectEntry(const Map& map, const char* key, const char* want, const char* name) {
+  auto found = map.find(key);
+  if (want == nullptr) {
+    EXPECT_EQ(found, map.end()) << name;
+  } else {
+    ASSERT_NE(found, map.end()) << name;
+    EXPECT_EQ(found->second, want) << name;
+  }
 }
 
 TEST(ContextTest, GraphSymbols) {
@@ -32,7 +31,6 @@ TEST(ContextTest, GraphSymbols) {
   };
   const Case cases[] = {
       {"named counts", "int V, E;\n", "V", "E"},
-      {"long names", "int vertices, edges;\n", "vertices", "edges"},
       {"only an edge name", "int edgeCount;\n", "v", "edgeCount"},
       {"name inside a longer identifier does not count", "int Vx, Edge;\n", "v", "e"},
       {"size assignment of an adjacency list", "vector<vector<int>> g(n);\nint n = g.size();\n",
@@ -59,8 +57,12 @@ TEST(ContextTest, GraphSymbols) {
 TEST(ContextTest, CollectingRestoresTheActiveContext) {
   Context outer;
   ActiveContext active(&outer);
-  collectContext("vector<vector<int>> g(n);\nint n = g.size();\n");
+  const Context a = collectContext("vector<vector<int>> g(n);\nint n = g.size();\n");
   EXPECT_EQ(gContext, &outer);
+  // Each collection gets its own analysis id, so remembered loop classifications never leak.
+  const Context b = collectContext("");
+  EXPECT_NE(a.analysisId, 0u);
+  EXPECT_NE(a.analysisId, b.analysisId);
 }
 
 TEST(ContextTest, FirstAssignments) {
@@ -77,17 +79,10 @@ TEST(ContextTest, FirstAssignments) {
       {"cut at the semicolon", "int hi = n - 1; foo();\n", "hi", "n - 1"},
       {"the first '=' of a comparison counts", "if (a == b) x = 1;\n", "a", "= b) x = 1"},
       {"'=' at the end of the line is skipped", "int y =\n", "y", nullptr},
-      {"blank right side is skipped", "int y =   \n", "y", nullptr},
   };
   for (const Case& c : cases) {
     Context context = collectContext(c.code);
-    auto found = context.assignments.find(c.key);
-    if (c.want == nullptr) {
-      EXPECT_EQ(found, context.assignments.end()) << c.name;
-    } else {
-      ASSERT_NE(found, context.assignments.end()) << c.name;
-      EXPECT_EQ(found->second, c.want) << c.name;
-    }
+    expectEntry(context.assignments, c.key, c.want, c.name);
   }
 }
 
@@ -105,22 +100,14 @@ TEST(ContextTest, ContainerSizes) {
       {"resize", "a.resize(m);\n", "a", "m"},
       {"assign", "b.assign(k, 0);\n", "b", "k"},
       {"size of another container without a context", "vector<int> c(v.size());\n", "c", "n"},
-      {"reference declarator", "vector<int>& r(q);\n", "r", "q"},
       {"braces are not a constructor call", "vector<int> a{n};\n", "a", nullptr},
       {"later line wins", "vector<int> a(n);\na.resize(m);\n", "a", "m"},
-      {"empty parentheses", "vector<int> a();\n", "a", nullptr},
       {"unbalanced parenthesis", "vector<int> a(n;\n", "a", nullptr},
       {"normalised size", "vector<int> a(len);\n", "a", "n"},
   };
   for (const Case& c : cases) {
     Context context = collectContext(c.code);
-    auto found = context.containerSizes.find(c.key);
-    if (c.want == nullptr) {
-      EXPECT_EQ(found, context.containerSizes.end()) << c.name;
-    } else {
-      ASSERT_NE(found, context.containerSizes.end()) << c.name;
-      EXPECT_EQ(found->second, c.want) << c.name;
-    }
+    expectEntry(context.containerSizes, c.key, c.want, c.name);
   }
 }
 
@@ -134,7 +121,6 @@ TEST(ContextTest, DivisionAliases) {
   };
   const Case cases[] = {
       {"halving", "int half = n / 2;", "half", "n", 2},
-      {"long long and two digits", "long long q = N/20;", "q", "N", 20},
       {"normalised base", "auto h = len / 3;", "h", "n", 3},
       {"more after the divisor", "int h = n / 2 + 1;", "h", nullptr, 0},
       {"divisor one", "int h = n / 1;", "h", nullptr, 0},
@@ -143,6 +129,7 @@ TEST(ContextTest, DivisionAliases) {
       {"largest 32-bit divisor", "int h = n / 2147483647;", "h", "n", 2147483647},
       {"divisor past 32 bits", "int h = n / 2147483648;", "h", nullptr, 0},
       {"huge divisor", "int h = n / 99999999999999999999999;", "h", nullptr, 0},
+      {"a later alias replaces an earlier one", "int h = n / 2;\nint h = m / 3;\n", "h", "m", 3},
   };
   for (const Case& c : cases) {
     Context context = collectContext(c.code);
@@ -157,13 +144,6 @@ TEST(ContextTest, DivisionAliases) {
   }
 }
 
-TEST(ContextTest, LaterAliasReplacesEarlier) {
-  Context context = collectContext("int h = n / 2;\nint h = m / 3;\n");
-  ASSERT_EQ(context.aliases.count("h"), 1u);
-  EXPECT_EQ(context.aliases["h"].base, "m");
-  EXPECT_EQ(context.aliases["h"].divisor, 3);
-}
-
 TEST(ContextTest, ContainerKinds) {
   struct Case {
     const char* name;
@@ -172,8 +152,6 @@ TEST(ContextTest, ContainerKinds) {
   };
   const Case cases[] = {
       {"set", "set<int> s;", {}, {"s"}, {}, {}},
-      {"multiset", "multiset<int> ms;", {}, {"ms"}, {}, {}},
-      {"map with pair key", "map<pair<int,int>, int> mp;", {}, {"mp"}, {}, {}},
       {"unordered_set is not ordered", "unordered_set<int> u;", {}, {}, {}, {}},
       {"priority queue only", "priority_queue<int> pq;", {"pq"}, {}, {}, {}},
       {"heap of pairs with comparator",
@@ -196,92 +174,51 @@ TEST(ContextTest, ContainerKinds) {
   }
 }
 
-TEST(ContextTest, EachCollectionGetsItsOwnAnalysisId) {
-  Context a = collectContext("");
-  Context b = collectContext("");
-  EXPECT_NE(a.analysisId, 0u);
-  EXPECT_NE(a.analysisId, b.analysisId);
-}
-
-TEST(ContextTest, DeclarationNameAfterTemplate) {
-  struct Case {
-    const char* name;
-    const char* text;
-    const char* templateName;
-    const char* want;  // nullptr: false
-  };
-  const Case cases[] = {
-      {"nested vector", "vector<vector<int>> adj(n);", "vector", "adj"},
-      {"const reference", "const vector<int>& a", "vector", "a"},
-      {"pointer and reference run", "vector<int> * & p;", "vector", "p"},
-      {"comma after the inner template",
-       "priority_queue<pair<int,int>, vector<pair<int,int>>, greater<>> pq;", "vector", nullptr},
-      {"no template arguments", "string s;", "string", "s"},
-      {"unbalanced angle brackets", "vector<vector<int> a;", "vector", nullptr},
-      {"nothing after the closing bracket", "vector<int>", "vector", nullptr},
-      {"template absent", "int a;", "vector", nullptr},
-  };
-  for (const Case& c : cases) {
-    std::string name = "unchanged";
-    bool found = declarationNameAfterTemplate(c.text, c.templateName, name);
-    EXPECT_EQ(found, c.want != nullptr) << c.name;
-    if (c.want != nullptr) {
-      EXPECT_EQ(name, c.want) << c.name;
-    }
-  }
-}
-
 TEST(ContextTest, MemberCallAndCallName) {
   std::string owner, member;
   EXPECT_TRUE(memberCall("v . push_back (x)", owner, member));
   EXPECT_EQ(owner, "v");
   EXPECT_EQ(member, "push_back");
-  EXPECT_FALSE(memberCall("v.size", owner, member)) << "no call";
   EXPECT_FALSE(memberCall("a[i].f()", owner, member)) << "no owner before the dot";
-  EXPECT_FALSE(memberCall("f(x)", owner, member)) << "no dot";
 
   SyntaxNodeInfo node;
   node.text = "solve(a, b)";
   EXPECT_EQ(callName(node), "solve");
-  node.text = "v.push_back(x)";
-  EXPECT_EQ(callName(node), "push_back");
   node.text = "(*fp)(x)";
   EXPECT_EQ(callName(node), "");
 }
 
-TEST(ContextTest, FunctionNameFromDefinition) {
-  EXPECT_EQ(functionNameFromDefinition("long long solve (int n) { return n; }"), "solve");
-  EXPECT_EQ(functionNameFromDefinition("if (x) {}"), "");
-  EXPECT_EQ(functionNameFromDefinition("while (x) {}"), "");
-  EXPECT_EQ(functionNameFromDefinition("int x;"), "");
-}
-
-TEST(ContextTest, IndexedAccessSymbol) {
+TEST(ContextTest, NameScanners) {
+  using Scanner = bool (*)(std::string_view, std::string_view, std::string&);
+  const Scanner declaration = declarationNameAfterTemplate, indexed = indexedAccessSymbol;
   struct Case {
     const char* name;
-    const char* code;
+    Scanner scan;
+    const char* text;
+    const char* word;
     const char* want;  // nullptr: false
   };
   const Case cases[] = {
-      {"declared bound", "vector<int> adj[N];", "N"},
-      {"space before the bracket", "vector<int> adj [ maxn ];", "maxn"},
-      {"type words skipped", "adj[(int)n]", "n"},
-      {"only the first access is read", "adj[0] = 1; adj[n] = 2;", nullptr},
-      {"two names", "adj[i + j]", nullptr},
-      {"longer identifier skipped", "xadj[n]; adj[m]", "m"},
-      {"no closing bracket", "adj[n", nullptr},
-      {"no access", "adj.size()", nullptr},
+      {"nested vector", declaration, "vector<vector<int>> adj(n);", "vector", "adj"},
+      {"pointer and reference run", declaration, "vector<int> * & p;", "vector", "p"},
+      {"comma after the inner template", declaration,
+       "priority_queue<pair<int,int>, vector<pair<int,int>>, greater<>> pq;", "vector", nullptr},
+      {"no template arguments", declaration, "string s;", "string", "s"},
+      {"unbalanced angle brackets", declaration, "vector<vector<int> a;", "vector", nullptr},
+      {"template absent", declaration, "int a;", "vector", nullptr},
+      {"declared bound", indexed, "vector<int> adj[N];", "adj", "N"},
+      {"type words skipped", indexed, "adj[(int)n]", "adj", "n"},
+      {"only the first access is read", indexed, "adj[0] = 1; adj[n] = 2;", "adj", nullptr},
+      {"two names", indexed, "adj[i + j]", "adj", nullptr},
+      {"longer identifier skipped", indexed, "xadj[n]; adj[m]", "adj", "m"},
+      {"no closing bracket", indexed, "adj[n", "adj", nullptr},
+      {"empty name", indexed, "x[n]", "", nullptr},
   };
   for (const Case& c : cases) {
-    std::string symbol;
-    bool found = indexedAccessSymbol(c.code, "adj", symbol);
-    EXPECT_EQ(found, c.want != nullptr) << c.name;
-    if (c.want != nullptr) {
-      EXPECT_EQ(symbol, c.want) << c.name;
-    }
+    std::string found = "unchanged";
+    EXPECT_EQ(c.scan(c.text, c.word, found), c.want != nullptr) << c.name;
+    if (c.want != nullptr) EXPECT_EQ(found, c.want) << c.name;
   }
-  std::string symbol;
-  EXPECT_FALSE(indexedAccessSymbol("x[n]", "", symbol));
 }
 
 TEST(ContextTest, OddInputNeverFails) {

@@ -46,131 +46,57 @@ struct ProgramCase {
 
 const ProgramCase kPrograms[] = {
     {"1D fill",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<long long> dp(n + 1);\n"
-     "  dp[0] = dp[1] = 1;\n"
-     "  for (int i = 2; i <= n; i++) dp[i] = dp[i - 1] + dp[i - 2];\n"
-     "  cout << dp[n] << endl;\n"
-     "}\n",
+     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> dp(n + 1);\n  dp[0] = dp[1] = 1;\n"
+     "  for (int i = 2; i <= n; i++) dp[i] = dp[i - 1] + dp[i - 2];\n  cout << dp[n] << endl;\n}\n",
      "6", "Recognized 1D DP table fill", "O(n)", "O(n)"},
     {"2D fill on the inner loop only",
-     "int main() {\n"
-     "  int n, m;\n"
-     "  cin >> n >> m;\n"
-     "  vector<vector<int>> dp(n + 1, vector<int>(m + 1, 0));\n"
-     "  for (int i = 1; i <= n; i++) {\n"
-     "    for (int j = 1; j <= m; j++) {\n"
-     "      dp[i][j] = dp[i - 1][j] + dp[i][j - 1];\n"
-     "    }\n"
-     "  }\n"
-     "  cout << dp[n][m] << endl;\n"
-     "}\n",
+     "int main() {\n  int n, m;\n  cin >> n >> m;\n"
+     "  vector<vector<int>> dp(n + 1, vector<int>(m + 1, 0));\n  for (int i = 1; i <= n; i++) {\n"
+     "    for (int j = 1; j <= m; j++) {\n      dp[i][j] = dp[i - 1][j] + dp[i][j - 1];\n    }\n"
+     "  }\n  cout << dp[n][m] << endl;\n}\n",
      "6", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
     {"rolling knapsack",
-     "int main() {\n"
-     "  int n, W;\n"
-     "  cin >> n >> W;\n"
-     "  vector<int> wt(n), val(n);\n"
-     "  for (int i = 0; i < n; i++) cin >> wt[i] >> val[i];\n"
-     "  vector<int> dp(W + 1, 0);\n"
-     "  for (int i = 0; i < n; i++) {\n"
-     "    for (int w = W; w >= wt[i]; w--) {\n"
-     "      dp[w] = max(dp[w], dp[w - wt[i]] + val[i]);\n"
-     "    }\n"
-     "  }\n"
-     "  cout << dp[W] << endl;\n"
-     "}\n",
+     "int main() {\n  int n, W;\n  cin >> n >> W;\n  vector<int> wt(n), val(n);\n"
+     "  for (int i = 0; i < n; i++) cin >> wt[i] >> val[i];\n  vector<int> dp(W + 1, 0);\n"
+     "  for (int i = 0; i < n; i++) {\n    for (int w = W; w >= wt[i]; w--) {\n"
+     "      dp[w] = max(dp[w], dp[w - wt[i]] + val[i]);\n    }\n  }\n  cout << dp[W] << endl;\n}\n",
      "8", "Recognized rolling DP transition", "O(W * n)", "O(W * n)"},
     {"a plain name whose write reads the table back",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<long long> f(n + 1);\n"
-     "  f[0] = 1;\n"
-     "  for (int i = 1; i <= n; i++) f[i] = f[i - 1] * 2 % 1000000007;\n"
-     "  cout << f[n];\n"
-     "}\n",
+     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> f(n + 1);\n  f[0] = 1;\n"
+     "  for (int i = 1; i <= n; i++) f[i] = f[i - 1] * 2 % 1000000007;\n  cout << f[n];\n}\n",
      "6", "Recognized 1D DP table fill", "O(n)", "O(n)"},
     {"a plain name with two index groups in a nested loop",
-     "int main() {\n"
-     "  int n, m;\n"
-     "  cin >> n >> m;\n"
-     "  int g[105][105];\n"
-     "  for (int i = 0; i < n; i++)\n"
-     "    for (int j = 0; j < m; j++) g[i][j] = i * j;\n"
-     "  cout << g[n - 1][m - 1];\n"
-     "}\n",
+     "int main() {\n  int n, m;\n  cin >> n >> m;\n  int g[105][105];\n"
+     "  for (int i = 0; i < n; i++)\n    for (int j = 0; j < m; j++) g[i][j] = i * j;\n"
+     "  cout << g[n - 1][m - 1];\n}\n",
      "6", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
     {"a plain name written once per index is no table",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<long long> res(n);\n"
-     "  for (int i = 0; i < n; i++) res[i] = 1LL * i * i;\n"
-     "  cout << res[n - 1];\n"
-     "}\n",
+     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> res(n);\n"
+     "  for (int i = 0; i < n; i++) res[i] = 1LL * i * i;\n  cout << res[n - 1];\n}\n",
      "", "", "", "O(n)"},
     {"a plain name with two index groups outside nested loops is no table",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  int grid[105][105];\n"
-     "  for (int i = 0; i < n; i++) grid[i][0] = 1;\n"
-     "  cout << grid[n - 1][0];\n"
-     "}\n",
+     "int main() {\n  int n;\n  cin >> n;\n  int grid[105][105];\n"
+     "  for (int i = 0; i < n; i++) grid[i][0] = 1;\n  cout << grid[n - 1][0];\n}\n",
      "", "", "", "O(n)"},
     {"interval DP is cubic in its most frequent symbol",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<int> a(n);\n"
+     "int main() {\n  int n;\n  cin >> n;\n  vector<int> a(n);\n"
      "  for (int i = 0; i < n; i++) cin >> a[i];\n"
      "  vector<vector<long long>> dp(n, vector<long long>(n, 0));\n"
-     "  for (int len = 2; len <= n; len++) {\n"
-     "    for (int i = 0; i + len - 1 < n; i++) {\n"
-     "      int j = i + len - 1;\n"
-     "      dp[i][j] = LLONG_MAX;\n"
+     "  for (int len = 2; len <= n; len++) {\n    for (int i = 0; i + len - 1 < n; i++) {\n"
+     "      int j = i + len - 1;\n      dp[i][j] = LLONG_MAX;\n"
      "      for (int k = i; k < j; k++) {\n"
-     "        dp[i][j] = min(dp[i][j], dp[i][k] + dp[k + 1][j] + a[i] * a[j]);\n"
-     "      }\n"
-     "    }\n"
-     "  }\n"
-     "  cout << dp[0][n - 1];\n"
-     "}\n",
+     "        dp[i][j] = min(dp[i][j], dp[i][k] + dp[k + 1][j] + a[i] * a[j]);\n      }\n    }\n"
+     "  }\n  cout << dp[0][n - 1];\n}\n",
      "11", "Interval DP transition", "O(n^3)", "O(n^3)"},
     {"a mask loop writing its own table",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<int> dp(1 << n);\n"
+     "int main() {\n  int n;\n  cin >> n;\n  vector<int> dp(1 << n);\n"
      "  for (int mask = 1; mask < (1 << n); mask++) dp[mask] = dp[mask & (mask - 1)] + 1;\n"
-     "  cout << dp[(1 << n) - 1];\n"
-     "}\n",
+     "  cout << dp[(1 << n) - 1];\n}\n",
      "5", "Bitmask DP transition", "O(2^n)", "O(2^n)"},
-    {"a loop nested in a mask loop is left to the loop detector",
-     "int main() {\n"
-     "  int n;\n"
-     "  cin >> n;\n"
-     "  vector<int> dp(1 << n, 0);\n"
-     "  for (int mask = 0; mask < (1 << n); mask++) {\n"
-     "    for (int j = 0; j < n; j++) {\n"
-     "      if (!(mask & (1 << j))) dp[mask | (1 << j)] = max(dp[mask | (1 << j)], dp[mask] + 1);\n"
-     "    }\n"
-     "  }\n"
-     "  cout << dp[(1 << n) - 1];\n"
-     "}\n",
-     "", "", "", "O(2^n * n)"},
     {"a comparison with the table is no write",
-     "int main() {\n"
-     "  int n, x, hits = 0;\n"
-     "  cin >> n >> x;\n"
-     "  vector<int> dp(n);\n"
+     "int main() {\n  int n, x, hits = 0;\n  cin >> n >> x;\n  vector<int> dp(n);\n"
      "  for (int i = 0; i < n; i++) cin >> dp[i];\n"
-     "  for (int i = 0; i < n; i++) if (dp[i] <= x) hits++;\n"
-     "  cout << hits;\n"
-     "}\n",
+     "  for (int i = 0; i < n; i++) if (dp[i] <= x) hits++;\n  cout << hits;\n}\n",
      "", "", "", "O(n)"},
 };
 
@@ -190,14 +116,6 @@ TEST(DpPatternsTest, WholePrograms) {
     }
     EXPECT_EQ(analysis.notation, c.notation) << c.name;
   }
-}
-
-TEST(DpPatternsTest, SignalNamesTheTransition) {
-  const Analysis analysis = analyze(kPrograms[0].code);
-  const std::string expected = "Line 6: Recognized 1D DP table fill contributes O(n).";
-  bool found = false;
-  for (const std::string& signal : analysis.signals) found = found || signal == expected;
-  EXPECT_TRUE(found);
 }
 
 // ---- The detector itself ----
@@ -223,14 +141,8 @@ uint32_t offsetOf(const std::string& code, const std::string& piece) {
 
 TEST(DpPatternsTest, StartsHoldTheDpLoopAndEveryLoopAroundIt) {
   const std::string code =
-      "int main() {\n"
-      "  for (int t = 0; t < 3; t++) {}\n"
-      "  for (int i = 1; i <= n; i++) {\n"
-      "    for (int j = 1; j <= m; j++) {\n"
-      "      dp[i][j] = dp[i - 1][j] + 1;\n"
-      "    }\n"
-      "  }\n"
-      "}\n";
+      "int main() {\n  for (int t = 0; t < 3; t++) {}\n  for (int i = 1; i <= n; i++) {\n"
+      "    for (int j = 1; j <= m; j++) {\n      dp[i][j] = dp[i - 1][j] + 1;\n    }\n  }\n}\n";
   const Detected out = detect(code);
   EXPECT_EQ(out.dp.count, 1u);
   const std::set<uint32_t> expected = {offsetOf(code, "for (int i"), offsetOf(code, "for (int j")};
@@ -238,36 +150,11 @@ TEST(DpPatternsTest, StartsHoldTheDpLoopAndEveryLoopAroundIt) {
   ASSERT_EQ(out.detection.terms.size(), 1u);
   ASSERT_EQ(out.analysis.breakdown.size(), 1u);
   EXPECT_EQ(out.analysis.breakdown[0].line, "4");
-}
 
-TEST(DpPatternsTest, OneDimensionalFillStartsHoldOnlyItsLoop) {
-  const std::string code =
-      "int main() {\n"
-      "  for (int i = 2; i <= n; i++) dp[i] = dp[i - 1] + dp[i - 2];\n"
-      "}\n";
-  const Detected out = detect(code);
-  EXPECT_EQ(out.dp.count, 1u);
-  EXPECT_EQ(out.dp.loopStarts, std::set<uint32_t>{offsetOf(code, "for")});
-}
-
-TEST(DpPatternsTest, NothingWithoutTablesOrNodes) {
-  const Detected noTable = detect("int main() { for (int i = 0; i < n; i++) x += i; }\n");
-  EXPECT_EQ(noTable.dp.count, 0u);
-  EXPECT_TRUE(noTable.dp.loopStarts.empty());
-
-  Analysis analysis;
-  DetectionResult detection;
-  const Context context;
-  const DpPatternResult empty =
-      analyzeDpPatterns("dp[i] = dp[i - 1];", {}, context, analysis, detection);
-  EXPECT_EQ(empty.count, 0u);
-  EXPECT_TRUE(detection.terms.empty());
-}
-
-TEST(DpPatternsTest, ConstantLoopsAreNoTransition) {
-  const Detected out = detect("int main() { for (int i = 1; i < 10; i++) dp[i] = dp[i - 1]; }\n");
-  EXPECT_EQ(out.dp.count, 0u);
-  EXPECT_TRUE(out.dp.loopStarts.empty());
+  const Detected constant =
+      detect("int main() { for (int i = 1; i < 10; i++) dp[i] = dp[i - 1]; }");
+  EXPECT_EQ(constant.dp.count, 0u) << "a constant loop is no transition";
+  EXPECT_TRUE(constant.dp.loopStarts.empty());
 }
 
 TEST(DpPatternsTest, SurvivesMalformedSource) {
@@ -292,35 +179,28 @@ TEST(DpPatternsTest, ThousandsOfTablesAnalyseInBoundedTime) {
 
 // ---- Table scanning ----
 
-struct WriteCase {
-  const char* name;
-  const char* text;
-  bool write;
-  int dims;
-};
-
 TEST(DpPatternsTest, IndexedWriteToTable) {
+  struct WriteCase {
+    const char* name;
+    const char* text;
+    bool write;
+    int dims;
+  };
   const WriteCase kCases[] = {
       {"plain assignment", "dp[i] = 1;", true, 1},
       {"compound assignment, two groups", "dp[i][j] += x;", true, 2},
       {"xor assignment", "dp[i] ^= x;", true, 1},
-      {"spaces around groups", "dp [i] [j] = 0;", true, 2},
-      {"assignment at the end of the text", "dp[i]=", true, 1},
       {"the second occurrence is the write", "if (dp[i] == 0) dp[i][k] = 5;", true, 2},
       {"equality is no write", "dp[i][j] == x", false, 0},
       {"less-or-equal is no write", "dp[i] <= x", false, 0},
       {"shift assignment is no write", "dp[i] >>= 1;", false, 0},
       {"increment is no write", "dp[i]++;", false, 0},
-      {"unindexed name", "dp = other;", false, 0},
       {"longer identifier", "mydp[i] = 1; dpx[i] = 2;", false, 0},
-      {"empty text", "", false, 0},
   };
   for (const WriteCase& c : kCases) {
     int dims = 0;
     EXPECT_EQ(indexedWriteToTable(c.text, "dp", dims), c.write) << c.name;
-    if (c.write) {
-      EXPECT_EQ(dims, c.dims) << c.name;
-    }
+    if (c.write) EXPECT_EQ(dims, c.dims) << c.name;
   }
 }
 
@@ -334,29 +214,12 @@ TEST(DpPatternsTest, TableReadAfterWrite) {
   const ReadCase kCases[] = {
       {"right-hand side indexes the table", "dp[i] = dp[i - 1] + 1;", true},
       {"compound assignment reads the table", "dp[i] += x;", true},
-      {"min of itself", "dp[w] = max(dp[w], dp[w - c] + v);", true},
       {"right-hand side ends at the semicolon", "dp[i] = x; y = dp[i];", false},
       {"first occurrence is a read", "x = dp[i]; dp[i] = dp[i - 1];", false},
-      {"unindexed name on the right", "dp[i] = dp;", false},
       {"another table on the right", "dp[i] = dpx[i];", false},
-      {"no occurrence", "x = y;", false},
+      {"a comparison is not a write", "if (dp[v] == -1) { dp[v] = dp[u] + 1; }", false},
   };
   for (const ReadCase& c : kCases) EXPECT_EQ(tableReadAfterWrite(c.text, "dp"), c.read) << c.name;
-}
-
-TEST(DpPatternsTest, IndexedTableOccurrence) {
-  int dims = 0;
-  size_t end = 0;
-  const std::string text = "x = dp [i] [j] + 1; mydp[2]; dp[k]";
-  ASSERT_TRUE(indexedTableOccurrence(text, "dp", 0, dims, end));
-  EXPECT_EQ(dims, 2);
-  EXPECT_EQ(end, text.find(" + 1"));
-  ASSERT_TRUE(indexedTableOccurrence(text, "dp", end, dims, end));
-  EXPECT_EQ(dims, 1);
-  EXPECT_EQ(end, text.size());
-  EXPECT_FALSE(indexedTableOccurrence(text, "dp", end, dims, end));
-  EXPECT_FALSE(indexedTableOccurrence(text, "dp", text.size() + 5, dims, end));
-  EXPECT_FALSE(indexedTableOccurrence("dp = 1; dp[", "dp", 0, dims, end)) << "unclosed group";
 }
 
 TEST(DpPatternsTest, LooksLikeDpName) {
@@ -366,11 +229,13 @@ TEST(DpPatternsTest, LooksLikeDpName) {
     EXPECT_FALSE(looksLikeDpName(name)) << name;
 }
 
-TEST(DpPatternsTest, HasBitmaskBound) {
-  EXPECT_TRUE(hasBitmaskBound(customTerm("O(2^n * n)", "bitmask nested loop", 240)));
-  EXPECT_TRUE(hasBitmaskBound(exponentialTerm("branching")));
-  EXPECT_FALSE(hasBitmaskBound(linearTerm("counted loop", "n")));
-  EXPECT_FALSE(hasBitmaskBound(customTerm("O(n^2)", "x", 40)));
+TEST(DpPatternsTest, EveryPrefixOfAProgramIsAnalysed) {
+  ASSERT_STREQ(kPrograms[7].signal, "Interval DP transition");
+  const std::string program = kPrograms[7].code;
+  for (size_t length = 0; length <= program.size(); ++length) {
+    const Analysis analysis = analyze(program.substr(0, length));
+    ASSERT_EQ(analysis.notation.rfind("O(", 0), 0u) << program.substr(0, length);
+  }
 }
 
 }  // namespace

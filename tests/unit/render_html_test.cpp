@@ -3,40 +3,15 @@
 #include "server/render_html.h"
 
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-// Runs the test in a fresh directory with an empty public/ and returns to the old one after.
-class ScratchWorkingDirectory {
- public:
-  ScratchWorkingDirectory() {
-    char cwd[PATH_MAX];
-    old_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
-    char pattern[] = "/tmp/quorbel-render-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    std::filesystem::create_directory(dir_ + "/public");
-    EXPECT_EQ(chdir(dir_.c_str()), 0);
-  }
-  ~ScratchWorkingDirectory() {
-    EXPECT_EQ(chdir(old_.c_str()), 0);
-    std::filesystem::remove_all(dir_);
-  }
-  void write(const std::string& relative, const std::string& contents) {
-    std::ofstream(dir_ + "/" + relative, std::ios::binary) << contents;
-  }
-
- private:
-  std::string old_;
-  std::string dir_;
-};
+using testing::ScratchWorkingDirectory;
 
 TEST(RenderHtmlTest, HtmlEscape) {
   EXPECT_EQ(htmlEscape(""), "");

@@ -17,7 +17,6 @@ TEST(RenderJsonTest, JsonString) {
   };
   const Case cases[] = {
       {"empty", "", R"j("")j"},
-      {"plain", "O(n)", R"j("O(n)")j"},
       {"quote and line feed", "say \"x\"\nend", R"j("say \"x\"\nend")j"},
       {"backslash", "a\\b", R"j("a\\b")j"},
       {"named controls", "\b\t\n\f\r", R"j("\b\t\n\f\r")j"},
@@ -27,7 +26,6 @@ TEST(RenderJsonTest, JsonString) {
       {"vertical tab has no short form", "\v", R"j("\u000b")j"},
       {"0x20 is plain", " ", R"j(" ")j"},
       {"DEL passes", "\x7f", "\"\x7f\""},
-      {"two-byte UTF-8 passes", "\xC3\xA9", "\"\xC3\xA9\""},
       {"three-byte UTF-8 name passes", "O(\xE5\x80\x8B\xE6\x95\xB0)",
        "\"O(\xE5\x80\x8B\xE6\x95\xB0)\""},
       {"invalid UTF-8 passes unchanged", "\xFF\x80", "\"\xFF\x80\""},
@@ -37,10 +35,7 @@ TEST(RenderJsonTest, JsonString) {
 }
 
 TEST(RenderJsonTest, ListsAndRows) {
-  EXPECT_EQ(renderJsonList({}), "[]");
-  EXPECT_EQ(renderJsonList({"a"}), R"j(["a"])j");
   EXPECT_EQ(renderJsonList({"a", "", "b\"c"}), R"j(["a","","b\"c"])j");
-  EXPECT_EQ(renderJsonRows({}), "[]");
   EXPECT_EQ(renderJsonRows({{"3", "for loop", "O(n)"}, {"-", "tab\there", "O(1)"}}),
             R"j([{"line":"3","signal":"for loop","cost":"O(n)"},)j"
             R"j({"line":"-","signal":"tab\there","cost":"O(1)"}])j");
@@ -78,17 +73,14 @@ TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
 }
 
 TEST(RenderJsonTest, AnalysisDocumentEdges) {
-  const Analysis empty;
-  EXPECT_EQ(renderJsonAnalysis(empty, 0, false, ""),
-            R"j({"notation":"","label":"","pattern":"",)j"
-            R"j("space":{"notation":"","label":"","pattern":"","signals":[],"breakdown":[]},)j"
-            R"j("constraintBudget":"","constraints":[],"lineCount":0,"signals":[],)j"
-            R"j("breakdown":[],"notes":[],"saved":false})j");
-  EXPECT_EQ(renderJsonAnalysis(empty, -1, false, "disk \"full\""),
-            R"j({"notation":"","label":"","pattern":"",)j"
-            R"j("space":{"notation":"","label":"","pattern":"","signals":[],"breakdown":[]},)j"
-            R"j("constraintBudget":"","constraints":[],"lineCount":-1,"signals":[],)j"
-            R"j("breakdown":[],"notes":[],"saved":false,"storageError":"disk \"full\""})j");
+  const std::string head =
+      R"j({"notation":"","label":"","pattern":"",)j"
+      R"j("space":{"notation":"","label":"","pattern":"","signals":[],"breakdown":[]},)j"
+      R"j("constraintBudget":"","constraints":[],"lineCount":)j";
+  const std::string tail = R"j(,"signals":[],"breakdown":[],"notes":[],"saved":false)j";
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + "}");
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
+            head + "-1" + tail + R"j(,"storageError":"disk \"full\""})j");
 }
 
 TEST(RenderJsonTest, RunResultDocument) {

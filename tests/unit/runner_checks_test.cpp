@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace quorbel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ScopedEnv;
 
 std::optional<std::string> variable(const char* name) {
   const char* value = std::getenv(name);
@@ -30,24 +33,16 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
-  const std::optional<std::string> chrootBefore = variable("QUORBEL_RUNNER_REQUIRE_CHROOT");
-  const std::optional<std::string> netnsBefore = variable("QUORBEL_RUNNER_REQUIRE_NETNS");
   // One switch set to a false value, the other unset: both ways back are exercised.
-  setenv("QUORBEL_RUNNER_REQUIRE_CHROOT", "no", 1);
-  unsetenv("QUORBEL_RUNNER_REQUIRE_NETNS");
+  ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "no");
+  ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", std::nullopt);
 
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   const int status = runRunnerSelfTests();
-  const std::string output = testing::internal::GetCapturedStdout();
+  const std::string output = ::testing::internal::GetCapturedStdout();
 
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_CHROOT"), std::optional<std::string>("no"));
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_NETNS"), std::nullopt);
-  if (chrootBefore) {
-    setenv("QUORBEL_RUNNER_REQUIRE_CHROOT", chrootBefore->c_str(), 1);
-  } else {
-    unsetenv("QUORBEL_RUNNER_REQUIRE_CHROOT");
-  }
-  if (netnsBefore) setenv("QUORBEL_RUNNER_REQUIRE_NETNS", netnsBefore->c_str(), 1);
 
   EXPECT_EQ(status, 0) << output;
   const std::vector<std::string> want = {
@@ -81,9 +76,9 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
 }
 
 TEST(RunnerChecksTest, HostValidationAlwaysRefuses) {
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   const int status = runRunnerLinuxValidation();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             "runner-linux-production-host: failed | must run on the Linux runner "
             "host/container\n");
   EXPECT_EQ(status, 1);
@@ -104,15 +99,15 @@ TEST(RunnerChecksTest, ReportLines) {
   };
   for (const Case& c : kCases) {
     bool allPassed = true;
-    testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStdout();
     reportTest(allPassed, c.name, c.passed, c.details);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line);
     EXPECT_EQ(allPassed, c.passed) << c.line;
   }
   bool allPassed = false;
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   reportTest(allPassed, "z", true, "");
-  testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStdout();
   EXPECT_FALSE(allPassed) << "a pass never restores an earlier failure";
 }
 
@@ -139,16 +134,12 @@ TEST(RunnerChecksTest, CountsOnlyRunDirectoriesAndZeroWhenUnreadable) {
     fs::create_directory(base + "/" + name);
   }
   std::ofstream(base + "/quorbel-run-file") << "";
-  const std::optional<std::string> before = variable("TMPDIR");
-  setenv("TMPDIR", base.c_str(), 1);
-  EXPECT_EQ(countTempRunDirs(), 3);
-  setenv("TMPDIR", (base + "/missing").c_str(), 1);
-  EXPECT_EQ(countTempRunDirs(), 0);
-  if (before) {
-    setenv("TMPDIR", before->c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
+  {
+    ScopedEnv tmpdir("TMPDIR", base);
+    EXPECT_EQ(countTempRunDirs(), 3);
   }
+  ScopedEnv tmpdir("TMPDIR", base + "/missing");
+  EXPECT_EQ(countTempRunDirs(), 0);
   fs::remove_all(base);
 }
 

@@ -8,29 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace quorbel {
 namespace {
 
-// Sets (or, given nullptr, unsets) one variable for the guard's lifetime.
-struct ScopedEnv {
-  std::string name;
-  std::optional<std::string> previous;
-  ScopedEnv(const char* variable, const char* value) : name(variable) {
-    if (const char* old = std::getenv(variable)) previous = old;
-    if (value != nullptr) {
-      setenv(variable, value, 1);
-    } else {
-      unsetenv(variable);
-    }
-  }
-  ~ScopedEnv() {
-    if (previous) {
-      setenv(name.c_str(), previous->c_str(), 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-};
+using testing::ScopedEnv;
+
+// A table's text, or no value at all for nullptr.
+std::optional<std::string> valueOf(const char* text) {
+  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+}
 
 TEST(RunnerConfigTest, TruthyValues) {
   struct Case {
@@ -38,12 +26,12 @@ TEST(RunnerConfigTest, TruthyValues) {
     bool want;
   };
   const Case kCases[] = {
-      {nullptr, false}, {"", false},        {"1", true},      {"true", true},    {"TRUE", true},
-      {"Yes", true},    {"on", true},       {"0", false},     {"false", false},  {"2", false},
-      {"y", false},     {"enabled", false}, {" true", false}, {"true\n", false},
+      {nullptr, false},   {"", false},      {"1", true},       {"true", true}, {"TRUE", true},
+      {"Yes", true},      {"on", true},     {"0", false},      {"2", false},   {"y", false},
+      {"enabled", false}, {" true", false}, {"true\n", false},
   };
   for (const Case& c : kCases) {
-    ScopedEnv env("QUORBEL_TEST_TRUTHY", c.value);
+    ScopedEnv env("QUORBEL_TEST_TRUTHY", valueOf(c.value));
     EXPECT_EQ(truthyEnv("QUORBEL_TEST_TRUTHY"), c.want) << (c.value ? c.value : "(unset)");
   }
 }
@@ -63,9 +51,9 @@ TEST(RunnerConfigTest, CompilerIsResolvedFromTheVariable) {
       {"a relative path is a path too", "tools/cc", "tools/cc"},
       {"an unknown bare name stays bare", "quorbel-no-such-compiler", "quorbel-no-such-compiler"},
   };
-  ScopedEnv noStatic("QUORBEL_RUNNER_STATIC", nullptr);
+  ScopedEnv noStatic("QUORBEL_RUNNER_STATIC", std::nullopt);
   for (const Case& c : kCases) {
-    ScopedEnv env("QUORBEL_CPP_COMPILER", c.value);
+    ScopedEnv env("QUORBEL_CPP_COMPILER", valueOf(c.value));
     const std::vector<std::string> want = {c.want,    "-std=gnu++17", "-O2",      "-pipe", "-Wall",
                                            "-Wextra", "-pedantic",    "main.cpp", "-o",    "main"};
     EXPECT_EQ(compileArgs(), want) << c.name;
@@ -88,9 +76,9 @@ TEST(RunnerConfigTest, StaticFlagComesBeforeTheFileNames) {
 TEST(RunnerConfigTest, CompilerEnvironmentCarriesNothingElse) {
   ScopedEnv secret("DATABASE_URL", "postgres://secret");
   {
-    ScopedEnv tmp("TMPDIR", nullptr);
-    ScopedEnv developer("DEVELOPER_DIR", nullptr);
-    ScopedEnv sdk("SDKROOT", nullptr);
+    ScopedEnv tmp("TMPDIR", std::nullopt);
+    ScopedEnv developer("DEVELOPER_DIR", std::nullopt);
+    ScopedEnv sdk("SDKROOT", std::nullopt);
     const std::vector<std::string> want = {"PATH=/usr/bin:/bin:/usr/sbin:/sbin", "TMPDIR=/tmp",
                                            "HOME=/tmp"};
     EXPECT_EQ(compileEnvironment(), want);

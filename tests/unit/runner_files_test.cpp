@@ -7,47 +7,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
+
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::readFile;
+
+std::string makeScratch() {
+  char pattern[] = "/tmp/quorbel-files-test-XXXXXX";
+  const std::string path = mkdtemp(pattern);
+  chmod(path.c_str(), 0755);
+  return path;
+}
 
 // A scratch directory (mode 0755) used as TMPDIR for one test, removed afterwards.
 struct ScratchBase {
-  std::string path;
-  std::optional<std::string> previousTmpdir;
-  ScratchBase() {
-    char pattern[] = "/tmp/quorbel-files-test-XXXXXX";
-    path = mkdtemp(pattern);
-    chmod(path.c_str(), 0755);
-    if (const char* old = std::getenv("TMPDIR")) previousTmpdir = old;
-    setenv("TMPDIR", path.c_str(), 1);
-  }
+  std::string path = makeScratch();
+  testing::ScopedEnv tmpdir{"TMPDIR", path};
   ~ScratchBase() {
-    if (previousTmpdir) {
-      setenv("TMPDIR", previousTmpdir->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
     std::error_code ignored;
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path, ignored);
   }
 };
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 mode_t modeOf(const std::string& path) {
   struct stat info {};
@@ -60,7 +48,7 @@ void writeFile(const std::string& path, const std::string& text, mode_t mode) {
   chmod(path.c_str(), mode);
 }
 
-TEST(RunnerFilesTest, TempDirIsPrivateOwnedAndRemoved) {
+TEST(RunnerFilesTest, TempDirIsPrivateOwnedMovedAndRemoved) {
   ScratchBase base;
   std::string path;
   {
@@ -82,26 +70,14 @@ TEST(RunnerFilesTest, TempDirIsPrivateOwnedAndRemoved) {
       EXPECT_FALSE(dir.identity.active);
     }
     writeFile(path + "/left.txt", "x", 0644);
+    TempDir moved = std::move(dir);
+    EXPECT_EQ(dir.path, "");
+    EXPECT_EQ(moved.path, path);
   }
-  EXPECT_FALSE(fs::exists(path)) << "the destructor removes the tree";
-}
+  EXPECT_FALSE(fs::exists(path)) << "the last owner removes the tree";
 
-TEST(RunnerFilesTest, TempDirFailsWithoutItsBase) {
-  ScratchBase base;
   setenv("TMPDIR", (base.path + "/missing").c_str(), 1);
   EXPECT_EQ(makeTempDir().path, "");
-}
-
-TEST(RunnerFilesTest, MovedTempDirHasOneOwner) {
-  ScratchBase base;
-  TempDir first = makeTempDir();
-  const std::string path = first.path;
-  {
-    TempDir second = std::move(first);
-    EXPECT_EQ(first.path, "");
-    EXPECT_EQ(second.path, path);
-  }
-  EXPECT_FALSE(fs::exists(path));
 }
 
 TEST(RunnerFilesTest, SourceFileHoldsTheExactBytes) {
@@ -142,19 +118,12 @@ TEST(RunnerFilesTest, RemoveTreeNeverTouchesWhatLinksPointAt) {
 
   removeTree(tree);
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
-  EXPECT_EQ(readFile(outside + "/marker"), "keep me");
-  EXPECT_EQ(modeOf(outside + "/marker"), 0644u) << "a chmod through the link changed it";
-  EXPECT_EQ(modeOf(outside), 0755u);
-}
-
-TEST(RunnerFilesTest, RemoveTreeOnALinkLeavesTheTarget) {
-  ScratchBase base;
-  const std::string outside = base.path + "/outside";
-  fs::create_directory(outside);
-  writeFile(outside + "/marker", "keep me", 0644);
+  // Removing a link itself leaves its target too.
   fs::create_directory_symlink(outside, base.path + "/link");
   removeTree(base.path + "/link");
   EXPECT_EQ(readFile(outside + "/marker"), "keep me");
+  EXPECT_EQ(modeOf(outside + "/marker"), 0644u) << "a chmod through the link changed it";
+  EXPECT_EQ(modeOf(outside), 0755u);
 }
 
 TEST(RunnerFilesTest, RemoveTreeGoesDeeperThanTheDescriptorLimit) {

@@ -1,6 +1,16 @@
 // Shared helpers for the unit tests.
 #pragma once
 
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,5 +34,54 @@ CommandOutput runCommand(const std::vector<std::string>& argv,
 
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
+
+// True when no process `pid` exists any more.
+inline bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Sets (or, with nullopt, unsets) one environment variable until the end of the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    set(value);
+  }
+  ~ScopedEnv() { set(saved_); }
+
+ private:
+  void set(const std::optional<std::string>& value) {
+    if (value) {
+      setenv(name_, value->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+// A fresh scratch directory holding an empty public/, made the working directory until the end
+// of the scope (the server reads its pages relative to the working directory).
+class ScratchWorkingDirectory {
+ public:
+  ScratchWorkingDirectory() {
+    char cwd[PATH_MAX];
+    old_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+    char pattern[] = "/tmp/quorbel-scratch-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    std::filesystem::create_directory(dir_ + "/public");
+    if (chdir(dir_.c_str()) != 0) dir_.clear();
+  }
+  ~ScratchWorkingDirectory() {
+    if (chdir(old_.c_str()) == 0 && !dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+  const std::string& path() const { return dir_; }
+  void write(const std::string& relative, const std::string& contents) const {
+    std::ofstream(dir_ + "/" + relative, std::ios::binary) << contents;
+  }
+
+ private:
+  std::string old_;
+  std::string dir_;
+};
 
 }  // namespace quorbel::testing
