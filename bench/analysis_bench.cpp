@@ -286,7 +286,6 @@ int main(int argc, char** argv) {
         ->MinTime(0.1);
   }
   for (const Workload& workload : workloads) {
-    if (!workload.inTable) continue;
     benchmark::RegisterBenchmark(("generated/" + workload.name).c_str(), benchWorkload, &workload)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)

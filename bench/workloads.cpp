@@ -110,7 +110,7 @@ std::vector<Workload> generatedWorkloads() {
       {"lines_5000", manyFunctionsProgram(5000)},
       {"nested_blocks_10000", deepBlocksProgram(10000)},
       {"nested_loops_1000", deepLoopsProgram(1000)},
-      {"nested_loops_10000", deepLoopsProgram(10000), false},
+      {"nested_loops_10000", deepLoopsProgram(10000)},
       {"helper_chain_500", helperChainProgram(500, false)},
       {"helper_cycle_500", helperChainProgram(500, true)},
       {"function_1000000_bytes", hugeFunctionProgram(1000000)},

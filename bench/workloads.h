@@ -10,9 +10,6 @@ namespace quorbel::bench {
 struct Workload {
   std::string name;
   std::string source;
-  // False for workloads known to run for minutes: they are measured once in a child process
-  // with a time and memory cap, never repeated by the benchmark table.
-  bool inTable = true;
 };
 
 // About 5,000 lines: many small functions, each with a loop nest, called from main.

@@ -36,6 +36,20 @@ constexpr const char* kNothingFoundSignal =
     "No loop, STL pass, graph traversal, sort, or recursion was detected.";
 constexpr const char* kBudgetSentence =
     "Very rough estimate using about 100M primitive operations per second.";
+constexpr const char* kTooDeepNote =
+    "Loops nest more than 32 levels deep, so the syntax tree was not analyzed and the estimate "
+    "is incomplete.";
+
+// No submitted program nests loops anywhere near this deep. Every loop's cost is the product
+// of the loops around it, one factor per level, so a nest d deep costs time and memory in d^2:
+// 5,000 nested `for(;;)` (35 kB of text) took seconds and gigabytes.
+constexpr int kMaxLoopNesting = 32;
+
+bool nestsTooDeep(const SyntaxReaderResult& syntax) {
+  for (const SyntaxNodeInfo& node : syntax.nodes)
+    if (node.loopDepth > kMaxLoopNesting) return true;
+  return false;
+}
 
 Analysis startingAnalysis() {
   Analysis result;
@@ -66,7 +80,7 @@ int breakdownSortKey(const Row& row) {
 
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
-  const SyntaxReaderResult syntax = readCppSyntax(code);
+  SyntaxReaderResult syntax = readCppSyntax(code);
   std::vector<Term> terms{constantTerm("No repeated work detected")};
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
@@ -75,6 +89,11 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.notes.push_back(kParsedNote);
   else if (!blank)
     result.notes.push_back(kUnparsedNote);
+  // The text-based detectors still run; the node walks would not finish in reasonable time.
+  if (nestsTooDeep(syntax)) {
+    syntax.nodes.clear();
+    result.notes.push_back(kTooDeepNote);
+  }
 
   DetectionResult detection = runAstDetectors(code, syntax, result);
 

@@ -174,20 +174,6 @@ TEST(ContextTest, ContainerKinds) {
   }
 }
 
-TEST(ContextTest, MemberCallAndCallName) {
-  std::string owner, member;
-  EXPECT_TRUE(memberCall("v . push_back (x)", owner, member));
-  EXPECT_EQ(owner, "v");
-  EXPECT_EQ(member, "push_back");
-  EXPECT_FALSE(memberCall("a[i].f()", owner, member)) << "no owner before the dot";
-
-  SyntaxNodeInfo node;
-  node.text = "solve(a, b)";
-  EXPECT_EQ(callName(node), "solve");
-  node.text = "(*fp)(x)";
-  EXPECT_EQ(callName(node), "");
-}
-
 TEST(ContextTest, NameScanners) {
   using Scanner = bool (*)(std::string_view, std::string_view, std::string&);
   const Scanner declaration = declarationNameAfterTemplate, indexed = indexedAccessSymbol;
@@ -217,7 +203,9 @@ TEST(ContextTest, NameScanners) {
   for (const Case& c : cases) {
     std::string found = "unchanged";
     EXPECT_EQ(c.scan(c.text, c.word, found), c.want != nullptr) << c.name;
-    if (c.want != nullptr) EXPECT_EQ(found, c.want) << c.name;
+    if (c.want != nullptr) {
+      EXPECT_EQ(found, c.want) << c.name;
+    }
   }
 }
 

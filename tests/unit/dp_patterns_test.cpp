@@ -200,7 +200,9 @@ TEST(DpPatternsTest, IndexedWriteToTable) {
   for (const WriteCase& c : kCases) {
     int dims = 0;
     EXPECT_EQ(indexedWriteToTable(c.text, "dp", dims), c.write) << c.name;
-    if (c.write) EXPECT_EQ(dims, c.dims) << c.name;
+    if (c.write) {
+      EXPECT_EQ(dims, c.dims) << c.name;
+    }
   }
 }
 

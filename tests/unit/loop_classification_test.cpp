@@ -205,23 +205,6 @@ TEST(LoopClassificationTest, LongLoopTextsDoNotFail) {
   EXPECT_TRUE(counted.recognized);
 }
 
-TEST(LoopClassificationTest, ProductForAncestors) {
-  SyntaxReaderResult syntax = readCppSyntax(
-      "int main() {\n  for (int i = 0; i < n; i++)\n    for (int j = 0; j < m; j *= 2)\n"
-      "      while (k < 100) { x++; }\n}\n");
-  ASSERT_TRUE(syntax.parsed);
-  const SyntaxNodeInfo* innermost = nullptr;
-  for (const SyntaxNodeInfo& node : syntax.nodes)
-    if (node.type == "while_statement") innermost = &node;
-  ASSERT_NE(innermost, nullptr);
-  Context context = collectContext("");
-  ActiveContext active(&context);
-  EXPECT_EQ(formatTerm(productForAncestors(*innermost)), "O(n * log m)");
-  EXPECT_EQ(formatTerm(productForAncestorPrefix(*innermost, 1)), "O(n)");
-  EXPECT_EQ(formatTerm(productForAncestorPrefix(*innermost, 0)), "O(1)");
-  EXPECT_EQ(formatTerm(productForAncestors(syntax.nodes[0])), "O(1)");
-}
-
 TEST(LoopClassificationTest, RememberedClassificationsDoNotLeakAcrossAnalyses) {
   // Same layout, so the loops start at the same bytes; only the outer bound differs.
   Analysis first = analyze(

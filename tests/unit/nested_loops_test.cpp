@@ -6,7 +6,6 @@
 
 #include "analysis/notation.h"
 #include "analysis/pipeline.h"
-#include "detectors/dependent_loops.h"
 #include "detectors/loop_model.h"
 
 namespace quorbel {
@@ -34,14 +33,6 @@ struct NestedCase {
   const char* signal;
   const char* cost;
 };
-
-void expectNested(const NestedCase& c) {
-  Analysis analysis = analyze(c.code);
-  EXPECT_EQ(analysis.notation, c.notation) << c.name;
-  EXPECT_TRUE(hasRow(analysis, c.line, c.signal, c.cost))
-      << c.name << ": want [" << c.signal << " | " << c.cost << "] on line " << c.line << ", got"
-      << rowsOnLine(analysis, c.line);
-}
 
 TEST(NestedLoopsTest, WholeNotationAndInnerRow) {
   const NestedCase cases[] = {
@@ -127,7 +118,13 @@ TEST(NestedLoopsTest, WholeNotationAndInnerRow) {
        "    st.push_back(i);\n  }\n}\n",
        "O(n)", 4, "Monotonic stack amortized loop", "O(n)"},
   };
-  for (const NestedCase& c : cases) expectNested(c);
+  for (const NestedCase& c : cases) {
+    Analysis analysis = analyze(c.code);
+    EXPECT_EQ(analysis.notation, c.notation) << c.name;
+    EXPECT_TRUE(hasRow(analysis, c.line, c.signal, c.cost))
+        << c.name << ": want [" << c.signal << " | " << c.cost << "] on line " << c.line << ", got"
+        << rowsOnLine(analysis, c.line);
+  }
 }
 
 TEST(NestedLoopsTest, CountsVisitedLoopsAndHonoursTheSkipSet) {
@@ -198,32 +195,6 @@ TEST(LoopModelTest, HeaderParts) {
       "for (int x : v) {}",               // range-for
   };
   for (const char* header : invalid) EXPECT_FALSE(extractForLoopModel(header).valid) << header;
-}
-
-TEST(DependentLoopsTest, TermShapesAndSieveHelpers) {
-  EXPECT_EQ(rootInnerNotation("n", 2), "sqrt n");
-  EXPECT_EQ(rootInnerNotation("n", 3), "cuberoot n");
-  int degree = 0;
-  EXPECT_TRUE(termIsSingleRoot(rootTerm("r", "n", 3), "n", degree));
-  EXPECT_EQ(degree, 3);
-  EXPECT_FALSE(termIsSingleRoot(symbolRootTerm("n", "n", 2, "r"), "n", degree));
-  EXPECT_TRUE(termIsSingleLog(logTerm("r", "i"), "i"));
-  EXPECT_FALSE(termIsSingleLog(linearithmicTerm("r", "i"), "i"));
-  EXPECT_TRUE(termIsSingleLogLog(logLogTerm("r", "i"), "i"));
-  EXPECT_FALSE(termIsSingleLogLog(logTerm("r", "i"), "i"));
-
-  std::string symbol;
-  EXPECT_TRUE(expressionSingleSymbol("(int)Size", symbol));
-  EXPECT_EQ(symbol, "n");
-  EXPECT_FALSE(expressionSingleSymbol("a + b", symbol));
-
-  EXPECT_EQ(primeGuardArray("for (...) if (isPrime[i]) {}", "i"), "isPrime");
-  EXPECT_EQ(primeGuardArray("for (...) if (!composite[i]) {}", "i"), "");
-  EXPECT_EQ(primeGuardArray("for (...) if (isPrime[j]) {}", "i"), "");
-  EXPECT_TRUE(marksCompositeMultiple("isPrime[j] = false;", "isPrime", "j"));
-  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] == false;", "isPrime", "j"));
-  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] = true;", "isPrime", "j"));
-  EXPECT_FALSE(marksCompositeMultiple("isPrime[j] = false;", "", "j"));
 }
 
 }  // namespace
