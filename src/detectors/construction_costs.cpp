@@ -14,15 +14,6 @@
 namespace quorbel {
 namespace {
 
-bool isSpaceByte(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-size_t skipSpaces(std::string_view text, size_t position) {
-  while (position < text.size() && isSpaceByte(text[position])) ++position;
-  return position;
-}
-
 // The constructor arguments of `vector<...> name( ... );` on one line; false when the line
 // is not exactly such a declaration or the arguments are empty.
 bool readConstructorArguments(std::string_view line, std::string& arguments) {

@@ -22,15 +22,6 @@ namespace {
 
 // ---- Table candidates ----
 
-bool isSpaceByte(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-size_t skipSpaces(std::string_view text, size_t position) {
-  while (position < text.size() && isSpaceByte(text[position])) ++position;
-  return position;
-}
-
 // The name declared after the first `vector<...>` of a line ("vector<int> dp(n + 1);").
 std::string vectorDeclaredName(std::string_view line) {
   size_t open = line.find("vector");

@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 
@@ -65,9 +64,6 @@ int hexDigitValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-// The white space of the C locale, between request-line tokens and around JSON values.
-bool isSpaceByte(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 // Reads the string literal whose opening quote is at `quote`; false when the body ends first.
 bool readJsonString(std::string_view body, size_t quote, std::string& out) {

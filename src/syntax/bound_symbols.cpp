@@ -8,10 +8,6 @@
 namespace quorbel {
 namespace {
 
-bool isSpaceByte(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool containsDigit(std::string_view text) {
   for (char c : text)
     if (c >= '0' && c <= '9') return true;

@@ -21,15 +21,6 @@ const Context* gContext = nullptr;
 
 namespace {
 
-bool isSpaceByte(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-size_t skipSpaces(std::string_view text, size_t position) {
-  while (position < text.size() && isSpaceByte(text[position])) ++position;
-  return position;
-}
-
 std::vector<std::string_view> splitLines(std::string_view code) {
   std::vector<std::string_view> lines;
   size_t start = 0;

@@ -7,10 +7,6 @@ namespace {
 
 bool isTrimSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool isSkippedSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Calls visit(token) for each identifier token and gap(text piece) for the bytes between.
 template <typename TokenVisitor, typename GapVisitor>
 void walkIdentifiers(std::string_view text, TokenVisitor visit, GapVisitor gap) {
@@ -69,6 +65,16 @@ std::string regexEscape(std::string_view text) {
   return escaped;
 }
 
+bool isSpaceByte(char byte) {
+  return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+         byte == '\r';
+}
+
+size_t skipSpaces(std::string_view text, size_t position) {
+  while (position < text.size() && isSpaceByte(text[position])) ++position;
+  return position;
+}
+
 bool readIdentifierAt(std::string_view text, size_t position, std::string& token, size_t& end) {
   token.clear();
   end = position;
@@ -83,7 +89,7 @@ bool readIdentifierAt(std::string_view text, size_t position, std::string& token
 
 std::string previousIdentifierBefore(std::string_view text, size_t position) {
   size_t cursor = std::min(position, text.size());
-  while (cursor > 0 && isSkippedSpace(text[cursor - 1])) --cursor;
+  while (cursor > 0 && isSpaceByte(text[cursor - 1])) --cursor;
   if (cursor == 0) return "";
   const size_t last = cursor - 1;
   if (!isIdentifierPartByte(static_cast<unsigned char>(text[last]))) return "";

@@ -23,6 +23,10 @@ const std::string& identifierRegexPattern();
 // Backslash before each of $ ( ) * + . ? [ \ ] ^ { | }; everything else unchanged.
 std::string regexEscape(std::string_view text);
 
+// Space, tab, line feed, vertical tab, form feed or carriage return (the C white-space class).
+bool isSpaceByte(char byte);
+// The first position at or after `position` that is not white space (the text's size if none).
+size_t skipSpaces(std::string_view text, size_t position);
 // Reads the identifier starting exactly at `position`; false (token empty, end = position)
 // when none starts there.
 bool readIdentifierAt(std::string_view text, size_t position, std::string& token, size_t& end);
