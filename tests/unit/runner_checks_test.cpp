@@ -36,6 +36,7 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
   // One switch set to a false value, the other unset: both ways back are exercised.
   ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "no");
   ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", std::nullopt);
+  testing::ScopedTmpDir tmpdir;
 
   ::testing::internal::CaptureStdout();
   const int status = runRunnerSelfTests();

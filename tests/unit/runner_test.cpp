@@ -80,6 +80,7 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
       {"include_next", "#include_next <vector>\nint main(){}\n", "",
        "Unsafe include path is not allowed: include_next"},
   };
+  testing::ScopedTmpDir tmpdir;
   const int dirsBefore = countTempRunDirs();
   for (const Case& c : kCases) {
     RunResult result = run(c.code, c.input);
@@ -218,6 +219,7 @@ int main(){
   for (size_t at; (at = program.find("OUTSIDE")) != std::string::npos;) {
     program.replace(at, 7, outside);
   }
+  testing::ScopedTmpDir tmpdir;
   const int dirsBefore = countTempRunDirs();
   RunResult result = run(program);
   ASSERT_EQ(result.status, "success") << summarizeRun(result);

@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace quorbel::testing {
@@ -57,6 +59,30 @@ class ScopedEnv {
   }
   const char* name_;
   std::optional<std::string> saved_;
+};
+
+// A fresh directory of its own (mode 0755, so a runner's unprivileged children can enter it)
+// used as TMPDIR for the life of the object, then removed: counts of run directories are then
+// not disturbed by runner tests in other test processes.
+class ScopedTmpDir {
+ public:
+  ScopedTmpDir() : path_(makeDirectory()), env_("TMPDIR", path_) {}
+  ~ScopedTmpDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  static std::string makeDirectory() {
+    char pattern[] = "/tmp/quorbel-tmpdir-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    std::string path = made ? made : "/tmp";
+    if (made) chmod(path.c_str(), 0755);
+    return path;
+  }
+  std::string path_;
+  ScopedEnv env_;
 };
 
 // A fresh scratch directory holding an empty public/, made the working directory until the end
