@@ -10,6 +10,8 @@
 #include <set>
 #include <unordered_map>
 
+#include "syntax/regex_match.h"
+
 namespace quorbel {
 namespace {
 
@@ -46,17 +48,6 @@ std::shared_ptr<const boost::regex> compiledPattern(std::string_view pattern) {
   return regex;
 }
 
-RegexMatch toMatch(const boost::cmatch& found, const char* begin) {
-  RegexMatch match;
-  match.position = static_cast<size_t>(found[0].first - begin);
-  match.length = static_cast<size_t>(found[0].second - found[0].first);
-  for (size_t i = 0; i < found.size(); ++i) {
-    match.matched.push_back(found[i].matched);
-    match.groups.push_back(found[i].matched ? found[i].str() : std::string());
-  }
-  return match;
-}
-
 }  // namespace
 
 bool searchRegex(std::string_view text, std::string_view pattern, RegexMatch& match) {
@@ -65,7 +56,7 @@ bool searchRegex(std::string_view text, std::string_view pattern, RegexMatch& ma
   try {
     boost::cmatch found;
     if (!boost::regex_search(text.data(), text.data() + text.size(), found, *regex)) return false;
-    match = toMatch(found, text.data());
+    match = toRegexMatch(found, text.data());
     return true;
   } catch (const std::exception&) {
     // The engine gave up (too complex, out of memory): no match.
@@ -89,7 +80,7 @@ std::vector<RegexMatch> findAllRegex(std::string_view text, std::string_view pat
   if (!regex) return matches;
   try {
     boost::cregex_iterator it(text.data(), text.data() + text.size(), *regex), end;
-    for (; it != end; ++it) matches.push_back(toMatch(*it, text.data()));
+    for (; it != end; ++it) matches.push_back(toRegexMatch(*it, text.data()));
   } catch (const std::exception&) {
     // Keep what was found before the engine gave up.
   }
