@@ -103,6 +103,18 @@ async function editorReady(page) {
       null, {timeout: 20000});
 }
 
+// Monaco starts its background worker a moment after the editor appears, and the worker then
+// loads its script from the server. A case that stops the server waits for that load first, or
+// the worker's failed import would be the page's error rather than the case's.
+async function editorWorkerLoaded(page) {
+  const worker = page.workers()[0] || await page.waitForEvent('worker', {timeout: 20000});
+  const deadline = Date.now() + 20000;
+  while (!await worker.evaluate(() => typeof globalThis.define === 'function')) {
+    assert.ok(Date.now() < deadline, 'editor worker loaded its script');
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
 // Replaces the editor's text the way a user would: select everything and paste over it
 // (typing would let the editor indent every new line a second time).
 async function typeIntoEditor(page, code) {
@@ -380,6 +392,8 @@ test('an unreachable server gives a clear message on analyze and run', async () 
     const idePage = await openPage(context, '/ide', doomed.url);
     await editorReady(analyzePage);
     await editorReady(idePage);
+    await editorWorkerLoaded(analyzePage);
+    await editorWorkerLoaded(idePage);
     analyzePage.allowFailedLoads = true;
     idePage.allowFailedLoads = true;
     await doomed.stop();
