@@ -29,8 +29,8 @@ regression: build
 	./$(BUILD)/quorbel --test
 
 # Every test: the unit tests, again under the sanitizers, the built-in regression run from the
-# repository root, and the web front end in a real browser.
-test: unit unit-asan regression browser-test
+# repository root, the web front end in a real browser, and a minute of fuzzing per target.
+test: unit unit-asan regression browser-test fuzz-smoke
 
 # The web front end in Debian's chromium, against ./build/quorbel started by the test on a free
 # loopback port with a temporary QUORBEL_DB_PATH; screenshots land in build/screenshots/.
