@@ -57,15 +57,26 @@ void collectAliases(std::string_view code, Context& context) {
   }
 }
 
+// Where a right-hand side ends: its first ',' or ';', or a ')' that closes a bracket opened
+// before the '=' (`if (n <= 0) return 0;` assigns "0", never "0) return 0").
+size_t rightHandSideEnd(std::string_view rhs) {
+  int depth = 0;
+  for (size_t i = 0; i < rhs.size(); ++i) {
+    if (rhs[i] == ',' || rhs[i] == ';') return i;
+    if (rhs[i] == '(') ++depth;
+    if (rhs[i] == ')' && --depth < 0) return i;
+  }
+  return rhs.size();
+}
+
 void collectFirstAssignment(std::string_view line, Context& context) {
   size_t equals = line.find('=');
   if (equals == std::string_view::npos || equals + 1 == line.size()) return;
   std::string name = lastUsefulIdentifier(line.substr(0, equals));
   std::string rhs = trim(line.substr(equals + 1));
   if (rhs.empty() || isIgnoredBoundToken(name)) return;
-  size_t cut = rhs.find_first_of(",;");
-  if (cut != std::string::npos) rhs.resize(cut);
-  context.assignments.emplace(name, rhs);
+  rhs.resize(rightHandSideEnd(rhs));
+  context.assignments.emplace(name, trim(rhs));
 }
 
 // Records `owner`'s size from the first argument of a size-giving argument list.
@@ -162,9 +173,9 @@ void collectGraphSymbols(std::string_view code, Context& context) {
     }
   }
   if (edges.empty()) edges = firstAdjacencyRangeSymbol(code);
-  if (vertices.empty()) vertices = "v";
-  if (edges.empty() || edges == vertices) edges = "e";
-  context.graph = GraphSymbols{vertices, edges};
+  GraphSymbols graph{vertices.empty() ? std::string("v") : vertices, edges};
+  if (graph.edges.empty() || graph.edges == graph.vertices) graph.edges = std::string("e");
+  context.graph = std::move(graph);
 }
 
 void collectHeapsAndOrderedContainers(std::string_view line, Context& context) {

@@ -77,7 +77,9 @@ TEST(ContextTest, FirstAssignments) {
       {"cut at the comma", "int a = 5, b = 6;\n", "a", "5"},
       {"only the first name of the line", "int a = 5, b = 6;\n", "b", nullptr},
       {"cut at the semicolon", "int hi = n - 1; foo();\n", "hi", "n - 1"},
-      {"the first '=' of a comparison counts", "if (a == b) x = 1;\n", "a", "= b) x = 1"},
+      {"the first '=' of a comparison counts", "if (a == b) x = 1;\n", "a", "= b"},
+      {"a comparison ends at its closing parenthesis", "if (n <= 0) return 0;\n", "n", "0"},
+      {"brackets opened after the '=' stay", "while ((x = f(y)) > 0) run();\n", "x", "f(y)"},
       {"'=' at the end of the line is skipped", "int y =\n", "y", nullptr},
   };
   for (const Case& c : cases) {

@@ -86,6 +86,23 @@ std::string countUpWith(const std::string& argument) {
   return code;
 }
 
+const char* const kBaseCaseHelper = R"(#include <bits/stdc++.h>
+using namespace std;
+int work(int n) {
+  if (n <= 0) return 0;
+  int s = 0;
+  for (int i = 0; i < n; i++) s += i;
+  return s;
+}
+int main() {
+  int n;
+  cin >> n;
+  long long t = 0;
+  for (int i = 0; i < n; i++) t += work(n - 1);
+  cout << t << endl;
+}
+)";
+
 TEST(FunctionSummariesTest, HelperCallRows) {
   const std::string literal = countUpWith("100");
   const std::string symbol = countUpWith("m");
@@ -109,6 +126,9 @@ TEST(FunctionSummariesTest, HelperCallRows) {
       {"a symbol argument replaces its parameter", symbol.c_str(), "10",
        "Helper countUp call uses summary: Counted loop at line 3 costs O(k) with k -> m",
        "O(m * n)", "O(m * n)"},
+      // The base case `if (n <= 0) return 0;` is no assignment of `return` to n.
+      {"a helper with a base case, called with its own parameter's name", kBaseCaseHelper, "13",
+       "Helper work call uses summary: Counted loop at line 6 costs O(n)", "O(n^2)", "O(n^2)"},
   };
   for (const HelperCase& c : kCases) {
     const Analysis analysis = analyze(c.code);
