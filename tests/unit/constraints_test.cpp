@@ -56,7 +56,6 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
   const Case kCases[] = {
       {"infinity", std::numeric_limits<long double>::infinity(), "huge"},
       {"not a number", std::numeric_limits<long double>::quiet_NaN(), "huge"},
-      {"half", 0.5L, "< 1"},
       {"just below one", 0.999L, "< 1"},
       {"one", 1, "1"},
       {"rounds below the K range", 999.4L, "999"},
@@ -95,7 +94,6 @@ TEST(ConstraintsTest, UniqueSymbolList) {
       {"only empty names", {"", ""}, "N"},
       {"first appearance order", {"n", "m", "n"}, "n, m"},
       {"empty names skipped", {"", "x", ""}, "x"},
-      {"single", {"vertices"}, "vertices"},
   };
   for (const Case& c : kCases) EXPECT_EQ(uniqueSymbolList(c.symbols), c.want) << c.name;
 }
@@ -112,7 +110,6 @@ TEST(ConstraintsTest, VariablesFromNotation) {
       {"function words skipped", "O(sqrt n * cuberoot m * log k)", {"n", "m", "k"}},
       {"root word alone skipped", "O(root n)", {"n"}},
       {"words only skipped whole", "O(logn * sqrtx)", {"logn", "sqrtx"}},
-      {"constant", "O(1)", {}},
       {"number with exponent is no word", "O(1e9)", {}},
       {"underscore start", "O(_n + m2)", {"_n", "m2"}},
       {"lower-case o is a variable", "O(o)", {"o"}},
@@ -212,18 +209,11 @@ TEST(ConstraintsTest, CustomTerms) {
   for (const EstimateCase& c : kCases) expectRows(c);
 }
 
-TEST(ConstraintsTest, ExponentialAndConstantTerms) {
-  const EstimateCase kCases[] = {
-      {"exponential",
-       exponentialTerm("branching recursion"),
-       {{"n", "~26", rough("Assumes about 2^n operations and a 1 second budget.")}}},
-      {"constant",
-       constantTerm("No repeated work detected"),
-       {{"input", "not bound by Big-O",
-         rough("No repeated work was detected, so constraints depend on memory and "
-               "parsing/input costs.")}}},
-  };
-  for (const EstimateCase& c : kCases) expectRows(c);
+// The constant term's row is checked byte for byte in the CLI's full report of an empty file.
+TEST(ConstraintsTest, ExponentialTerm) {
+  expectRows({"exponential",
+              exponentialTerm("branching recursion"),
+              {{"n", "~26", rough("Assumes about 2^n operations and a 1 second budget.")}}});
 }
 
 // ---- Poly terms ----

@@ -46,37 +46,34 @@ struct ProgramCase {
 
 const ProgramCase kPrograms[] = {
     {"1D fill",
-     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> dp(n + 1);\n  dp[0] = dp[1] = 1;\n"
-     "  for (int i = 2; i <= n; i++) dp[i] = dp[i - 1] + dp[i - 2];\n  cout << dp[n] << endl;\n}\n",
-     "6", "Recognized 1D DP table fill", "O(n)", "O(n)"},
+     "int main() {\n  int n;\n  vector<long long> dp(n + 1);\n"
+     "  for (int i = 2; i <= n; i++) dp[i] = dp[i - 1] + dp[i - 2];\n}\n",
+     "4", "Recognized 1D DP table fill", "O(n)", "O(n)"},
     {"2D fill on the inner loop only",
-     "int main() {\n  int n, m;\n  cin >> n >> m;\n"
-     "  vector<vector<int>> dp(n + 1, vector<int>(m + 1, 0));\n  for (int i = 1; i <= n; i++) {\n"
-     "    for (int j = 1; j <= m; j++) {\n      dp[i][j] = dp[i - 1][j] + dp[i][j - 1];\n    }\n"
-     "  }\n  cout << dp[n][m] << endl;\n}\n",
-     "6", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
+     "int main() {\n  int n, m;\n  vector<vector<int>> dp(n + 1, vector<int>(m + 1, 0));\n"
+     "  for (int i = 1; i <= n; i++)\n"
+     "    for (int j = 1; j <= m; j++) dp[i][j] = dp[i - 1][j] + dp[i][j - 1];\n}\n",
+     "5", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
     {"rolling knapsack",
-     "int main() {\n  int n, W;\n  cin >> n >> W;\n  vector<int> wt(n), val(n);\n"
-     "  for (int i = 0; i < n; i++) cin >> wt[i] >> val[i];\n  vector<int> dp(W + 1, 0);\n"
-     "  for (int i = 0; i < n; i++) {\n    for (int w = W; w >= wt[i]; w--) {\n"
-     "      dp[w] = max(dp[w], dp[w - wt[i]] + val[i]);\n    }\n  }\n  cout << dp[W] << endl;\n}\n",
-     "8", "Recognized rolling DP transition", "O(W * n)", "O(W * n)"},
+     "int main() {\n  int n, W;\n  vector<int> wt(n), val(n);\n  vector<int> dp(W + 1, 0);\n"
+     "  for (int i = 0; i < n; i++)\n"
+     "    for (int w = W; w >= wt[i]; w--) dp[w] = max(dp[w], dp[w - wt[i]] + val[i]);\n}\n",
+     "6", "Recognized rolling DP transition", "O(W * n)", "O(W * n)"},
     {"a plain name whose write reads the table back",
-     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> f(n + 1);\n  f[0] = 1;\n"
-     "  for (int i = 1; i <= n; i++) f[i] = f[i - 1] * 2 % 1000000007;\n  cout << f[n];\n}\n",
-     "6", "Recognized 1D DP table fill", "O(n)", "O(n)"},
+     "int main() {\n  int n;\n  vector<long long> f(n + 1);\n"
+     "  for (int i = 1; i <= n; i++) f[i] = f[i - 1] * 2 % 1000000007;\n}\n",
+     "4", "Recognized 1D DP table fill", "O(n)", "O(n)"},
     {"a plain name with two index groups in a nested loop",
-     "int main() {\n  int n, m;\n  cin >> n >> m;\n  int g[105][105];\n"
-     "  for (int i = 0; i < n; i++)\n    for (int j = 0; j < m; j++) g[i][j] = i * j;\n"
-     "  cout << g[n - 1][m - 1];\n}\n",
-     "6", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
+     "int main() {\n  int n, m;\n  int g[105][105];\n  for (int i = 0; i < n; i++)\n"
+     "    for (int j = 0; j < m; j++) g[i][j] = i * j;\n}\n",
+     "5", "Recognized 2D DP table fill", "O(m * n)", "O(m * n)"},
     {"a plain name written once per index is no table",
-     "int main() {\n  int n;\n  cin >> n;\n  vector<long long> res(n);\n"
-     "  for (int i = 0; i < n; i++) res[i] = 1LL * i * i;\n  cout << res[n - 1];\n}\n",
+     "int main() {\n  int n;\n  vector<long long> res(n);\n"
+     "  for (int i = 0; i < n; i++) res[i] = 1LL * i * i;\n}\n",
      "", "", "", "O(n)"},
     {"a plain name with two index groups outside nested loops is no table",
-     "int main() {\n  int n;\n  cin >> n;\n  int grid[105][105];\n"
-     "  for (int i = 0; i < n; i++) grid[i][0] = 1;\n  cout << grid[n - 1][0];\n}\n",
+     "int main() {\n  int n;\n  int grid[105][105];\n"
+     "  for (int i = 0; i < n; i++) grid[i][0] = 1;\n}\n",
      "", "", "", "O(n)"},
     {"interval DP is cubic in its most frequent symbol",
      "int main() {\n  int n;\n  cin >> n;\n  vector<int> a(n);\n"
@@ -89,14 +86,13 @@ const ProgramCase kPrograms[] = {
      "  }\n  cout << dp[0][n - 1];\n}\n",
      "11", "Interval DP transition", "O(n^3)", "O(n^3)"},
     {"a mask loop writing its own table",
-     "int main() {\n  int n;\n  cin >> n;\n  vector<int> dp(1 << n);\n"
-     "  for (int mask = 1; mask < (1 << n); mask++) dp[mask] = dp[mask & (mask - 1)] + 1;\n"
-     "  cout << dp[(1 << n) - 1];\n}\n",
-     "5", "Bitmask DP transition", "O(2^n)", "O(2^n)"},
+     "int main() {\n  int n;\n  vector<int> dp(1 << n);\n"
+     "  for (int mask = 1; mask < (1 << n); mask++) dp[mask] = dp[mask & (mask - 1)] + 1;\n}\n",
+     "4", "Bitmask DP transition", "O(2^n)", "O(2^n)"},
     {"a comparison with the table is no write",
-     "int main() {\n  int n, x, hits = 0;\n  cin >> n >> x;\n  vector<int> dp(n);\n"
-     "  for (int i = 0; i < n; i++) cin >> dp[i];\n"
-     "  for (int i = 0; i < n; i++) if (dp[i] <= x) hits++;\n  cout << hits;\n}\n",
+     "int main() {\n  int n, x, hits = 0;\n  vector<int> dp(n);\n  for (int i = 0; i < n; i++) cin "
+     ">> dp[i];\n"
+     "  for (int i = 0; i < n; i++) if (dp[i] <= x) hits++;\n}\n",
      "", "", "", "O(n)"},
 };
 
@@ -206,13 +202,12 @@ TEST(DpPatternsTest, IndexedWriteToTable) {
   }
 }
 
-struct ReadCase {
-  const char* name;
-  const char* text;
-  bool read;
-};
-
 TEST(DpPatternsTest, TableReadAfterWrite) {
+  struct ReadCase {
+    const char* name;
+    const char* text;
+    bool read;
+  };
   const ReadCase kCases[] = {
       {"right-hand side indexes the table", "dp[i] = dp[i - 1] + 1;", true},
       {"compound assignment reads the table", "dp[i] += x;", true},

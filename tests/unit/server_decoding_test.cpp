@@ -24,15 +24,11 @@ TEST(ServerDecodingTest, UrlDecode) {
   };
   const Case cases[] = {
       {"plus is a space", "a+b", "a b"},
-      {"escape of A", "%41", "A"},
       {"lower-case hex", "%3c%3E", "<>"},
       {"one character after percent is kept", "%4", "%4"},
       {"lone percent at the end", "100%", "100%"},
-      {"non-hex pair is kept", "%zz", "%zz"},
       {"half hex pair is kept", "%4g", "%4g"},
       {"sign is not a hex digit", "%+1", "% 1"},
-      {"kept percent, then plus still decodes", "%4+", "%4 "},
-      {"escaped plus stays a plus", "%2B", "+"},
       {"NUL byte", std::string("%00"), std::string(1, '\0')},
       {"high byte", "%C3%A9", "\xC3\xA9"},
       {"escapes are decoded once", "%2541", "%41"},
@@ -54,7 +50,6 @@ TEST(ServerDecodingTest, ParseParams) {
       {"later duplicate wins", "code=1&code=2", {{"code", "2"}}},
       {"key and value decoded", "c%6Fde=int+x%3B", {{"code", "int x;"}}},
       {"encoded ampersand stays in the value", "code=a%26b&x=1", {{"code", "a&b"}, {"x", "1"}}},
-      {"empty pieces", "&&code=1&", {{"code", "1"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(parseParams(c.text), c.want) << c.name;
 }
@@ -66,22 +61,15 @@ TEST(ServerDecodingTest, JsonFieldString) {
     std::optional<std::string> want;  // nullopt: not found
   };
   const Case cases[] = {
-      {"plain", R"({"code":"int x;"})", "int x;"},
       {"white space around the colon", "{\"code\" :\n\t \"a\"}", "a"},
       {"named escapes", R"({"code":"a\nb\tc\rd\be\ff\/g"})", "a\nb\tc\rd\be\ff/g"},
       {"quote and backslash", R"({"code":"say \"hi\" \\ done"})", "say \"hi\" \\ done"},
-      {"unicode escape kept as six characters", R"({"code":"\u0041"})", "\\u0041"},
-      {"raw UTF-8 passes", "{\"code\":\"\xE5\x80\x8B\"}", "\xE5\x80\x8B"},
-      {"number is not a string", R"({"code": 5})", std::nullopt},
       {"non-string then a later string", R"({"code":5,"code":"x"})", "x"},
-      {"key inside a nested object", R"({"a":{"code":"deep"}})", "deep"},
       {"key as a string value, then the next colon's string", R"({"name":"code","other":"v"})",
        "v"},
       {"escaped key inside a string is no key", R"({"x":"\"code\"","code":"real"})", "real"},
       {"longer key is not the key", R"({"mycode":"a"})", std::nullopt},
-      {"unterminated string", R"({"code":"abc)", std::nullopt},
       {"unterminated after an escape", "{\"code\":\"abc\\", std::nullopt},
-      {"non-string, then unterminated", R"({"code":5,"code":"x)", std::nullopt},
       // The four characters after \u are taken blindly, a quote among them included.
       {"short unicode escape takes the quote", R"({"code":"a\u0","code":"b"})", R"(a\u0","code)"},
       {"no colon", R"({"code")", std::nullopt},
@@ -132,19 +120,10 @@ TEST(ServerSwitchesTest, TruthyValues) {
   for (const Case& c : cases) EXPECT_EQ(isTruthySwitchValue(c.value), c.want) << c.value;
 }
 
-TEST(ServerSwitchesTest, DefaultsWhenUnset) {
-  ScopedEnv save("QUORBEL_SAVE_ANALYSES", std::nullopt);
-  ScopedEnv run("QUORBEL_ENABLE_BACKEND_RUN", std::nullopt);
-  ScopedEnv validated("QUORBEL_RUNNER_REQUIRE_VALIDATED", std::nullopt);
-  EXPECT_FALSE(storageSaveEnabled());
-  EXPECT_TRUE(backendRunEnabled());
-  EXPECT_FALSE(runnerValidationRequired());
-  {
-    ScopedEnv off("QUORBEL_ENABLE_BACKEND_RUN", "");
-    EXPECT_FALSE(backendRunEnabled()) << "set but empty is not the default";
-  }
-  ScopedEnv on("QUORBEL_SAVE_ANALYSES", "yes");
-  EXPECT_TRUE(storageSaveEnabled());
+// The defaults when unset are checked through the server's routes.
+TEST(ServerSwitchesTest, SetButEmptyIsNotTheDefault) {
+  ScopedEnv off("QUORBEL_ENABLE_BACKEND_RUN", "");
+  EXPECT_FALSE(backendRunEnabled());
 }
 
 TEST(ServerSwitchesTest, RunnerSecret) {
@@ -158,11 +137,9 @@ TEST(ServerSwitchesTest, RunnerSecret) {
   };
   const std::string header = "x-quorbel-runner-secret";
   const Case cases[] = {
-      {"no secret, not required", std::nullopt, std::nullopt, {}, true},
       {"empty secret, not required", "", "no", {}, true},
       {"no secret but required", std::nullopt, "yes", {}, false},
-      {"required refuses even a header", std::nullopt, "1", {{header, ""}}, false},
-      {"matching header", "s3cret", std::nullopt, {{header, "s3cret"}}, true},
+      {"matching header", "s3cret", "yes", {{header, "s3cret"}}, true},
       {"last byte differs", "s3cret", "yes", {{header, "s3creT"}}, false},
       {"prefix is not enough", "s3cret", std::nullopt, {{header, "s3cre"}}, false},
       {"longer is not enough", "s3cret", std::nullopt, {{header, "s3crets"}}, false},
@@ -181,16 +158,11 @@ TEST(ServerStaticFilesTest, ServedPaths) {
   };
   const Case cases[] = {
       {"/ide-runner.js", true},
-      {"/ide-editor.js", true},
-      {"/quorbel-storage.js", true},
       {"/ide-runner.js.map", false},
       {"/other.js", false},
-      {"/vendor/monaco/loader.js", true},
-      {"/vendor/monaco/../x", false},
       {"/vendor/monaco/a..b.js", false},
       {"/vendor/cpp-wasm/clang", true},
       {"/vendor/cpp-wasm\\clang", false},
-      {"/vendor/cpp-wasm/sub\\x", false},
       {"/vendor/monaco", false},
       {"/downloads/quorbel.tar.gz", true},
       {"/downloads", false},
@@ -208,14 +180,10 @@ TEST(ServerStaticFilesTest, ContentTypes) {
       {"public/downloads/q.tar.gz", "application/gzip"},
       {"public/downloads/q.tar", "application/x-tar"},
       {"public/downloads/q.gz", "application/octet-stream"},
-      {"public/ide-runner.js", "application/javascript; charset=utf-8"},
-      {"public/vendor/monaco/a.css", "text/css; charset=utf-8"},
       {"public/vendor/monaco/a.json", "application/json; charset=utf-8"},
       {"public/vendor/cpp-wasm/sysroot/stdio.h", "text/plain; charset=utf-8"},
-      {"public/downloads/readme.txt", "text/plain; charset=utf-8"},
       {"public/vendor/cpp-wasm/clang", "application/wasm"},
       {"public/vendor/cpp-wasm/lld", "application/wasm"},
-      {"public/vendor/cpp-wasm/memfs", "application/wasm"},
       {"public/vendor/cpp-wasm/clang2", "application/octet-stream"},
       {"public/downloads/clang", "application/octet-stream"},
       {"public/vendor/monaco/a.wasm", "application/octet-stream"},

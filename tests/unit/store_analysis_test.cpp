@@ -68,10 +68,17 @@ class StoreTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(StoreTest, FreshDatabaseGetsTheSchema) {
-  const std::string file = dir_ + "/fresh.db";
+// One missing directory level is created, with the usual mode.
+TEST_F(StoreTest, FreshDatabaseInANewDirectoryGetsTheSchema) {
+  const std::string file = dir_ + "/data/quorbel.db";
   AnalysisStore store(file);
   EXPECT_TRUE(store.ok()) << store.lastError();
+  struct stat info {};
+  ASSERT_EQ(stat((dir_ + "/data").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(info.st_mode & 0777, 0755 & ~mask);
   EXPECT_EQ(query(file,
                   "SELECT name FROM sqlite_master WHERE type IN ('table','index') AND "
                   "name NOT LIKE 'sqlite_%' ORDER BY name;"),
@@ -82,47 +89,24 @@ TEST_F(StoreTest, FreshDatabaseGetsTheSchema) {
   EXPECT_TRUE(again.initialize());
 }
 
-TEST_F(StoreTest, SaveWritesOneRow) {
+TEST_F(StoreTest, EachSaveWritesOneRow) {
   const std::string file = dir_ + "/rows.db";
   AnalysisStore store(file);
   ASSERT_TRUE(store.saveAnalysis(sampleRecord())) << store.lastError();
   ASSERT_TRUE(store.saveAnalysis(sampleRecord())) << store.lastError();
-  const auto rows = query(file,
-                          "SELECT id, code, language, notation, label, pattern, line_count, "
-                          "signals, breakdown, notes, created_at IS NOT NULL FROM analyses;");
+  ASSERT_TRUE(store.saveAnalysis(AnalysisRecord{"x", Analysis{}, 0})) << store.lastError();
   const std::string want =
       "|int main() {\n  sort(v.begin(), v.end());\n}\n|cpp|O(n log n)|Linearithmic|Sorting|4|"
       "sort call\nvector v|2\tstd::sort\tO(n log n)\n-\tinput\tO(n)|first\nsecond|1";
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0], "1" + want);
-  EXPECT_EQ(rows[1], "2" + want);
-}
-
-TEST_F(StoreTest, EmptyListsAreStoredAsEmptyText) {
-  const std::string file = dir_ + "/empty.db";
-  AnalysisStore store(file);
-  AnalysisRecord record;
-  record.code = "x";
-  ASSERT_TRUE(store.saveAnalysis(record)) << store.lastError();
+  EXPECT_EQ(query(file,
+                  "SELECT id, code, language, notation, label, pattern, line_count, signals, "
+                  "breakdown, notes, created_at IS NOT NULL FROM analyses WHERE id < 3;"),
+            (std::vector<std::string>{"1" + want, "2" + want}));
+  // Empty lists are stored as empty text, not NULL.
   EXPECT_EQ(query(file,
                   "SELECT quote(signals), quote(breakdown), quote(notes), line_count "
-                  "FROM analyses;"),
+                  "FROM analyses WHERE id = 3;"),
             (std::vector<std::string>{"''|''|''|0"}));
-}
-
-TEST_F(StoreTest, OneMissingDirectoryLevelIsCreated) {
-  const std::string file = dir_ + "/data/quorbel.db";
-  AnalysisStore store(file);
-  EXPECT_TRUE(store.ok()) << store.lastError();
-  struct stat info {};
-  ASSERT_EQ(stat((dir_ + "/data").c_str(), &info), 0);
-  EXPECT_TRUE(S_ISDIR(info.st_mode));
-  EXPECT_EQ(
-      info.st_mode & 0777, 0755 & ~[] {
-        const mode_t mask = umask(0);
-        umask(mask);
-        return mask;
-      }());
 }
 
 TEST_F(StoreTest, DirectoryCreationFailures) {
