@@ -1,4 +1,4 @@
-// The fixed order of the estimator: syntax, context, time detectors, space, summary, limits.
+// The fixed order of the estimator: syntax, the program model, time, space, summary, limits.
 #include "analysis/pipeline.h"
 
 #include <algorithm>
@@ -7,19 +7,14 @@
 #include <set>
 #include <string>
 
+#include "analysis/large_stack.h"
 #include "analysis/notation.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
-#include "detectors/builtins.h"
-#include "detectors/construction_costs.h"
-#include "detectors/dp_patterns.h"
-#include "detectors/function_summaries.h"
-#include "detectors/graph_pattern.h"
-#include "detectors/nested_loops.h"
-#include "detectors/permutation_pattern.h"
-#include "detectors/recursion.h"
+#include "estimate/time_cost.h"
+#include "estimate/time_term.h"
+#include "model/model.h"
 #include "space/space_complexity.h"
-#include "syntax/context.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -81,7 +76,6 @@ int breakdownSortKey(const Row& row) {
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
   SyntaxReaderResult syntax = readCppSyntax(code);
-  std::vector<Term> terms{constantTerm("No repeated work detected")};
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
@@ -95,18 +89,36 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.notes.push_back(kTooDeepNote);
   }
 
-  DetectionResult detection = runAstDetectors(code, syntax, result);
+  // ---- time: the cost model ----
+  Term total = constantTerm("No repeated work detected");
+  if (syntax.parsed && !syntax.nodes.empty()) {
+    TimeEstimate time;
+    runOnLargeStack([&] {
+      Model model = buildModel(code);
+      time = estimateTime(model);
+    });
+    total = termFromCost(time.total, time.pattern);
+    result.notation = formatCost(time.total);
+    result.notes.insert(result.notes.end(), time.notes.begin(), time.notes.end());
+    for (const Contribution& c : time.contributions) {
+      const std::string notation = formatCost(c.cost);
+      result.breakdown.push_back({std::to_string(c.line), c.what, notation});
+      result.signals.push_back("Line " + std::to_string(c.line) + ": " + c.what + " contributes " +
+                               notation + ".");
+    }
+  }
 
-  // ---- step 6: space ----
+  // ---- space ----
   result.space = detectSpaceComplexity(code, syntax, result.notes);
-
-  terms.insert(terms.end(), detection.terms.begin(), detection.terms.end());
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
-
-  const Term total = summarizeTerms(terms);
-  result.notation = formatTerm(total);
-  result.label = labelFor(total);
-  result.pattern = patternFor(total);
+  if (total.kind != "custom" || total.reason == "Independent passes") {
+    result.label = labelFor(total);
+    result.pattern = patternFor(total);
+  } else {
+    result.label = total.reason;
+    result.pattern =
+        total.reason == "Factorial" ? "Permutation backtracking" : "Branching recursion";
+  }
 
   result.constraintBudget = kBudgetSentence;
   // ---- step 10: constraints ----
@@ -122,57 +134,6 @@ Analysis analyzeUnguarded(std::string_view code) {
 }
 
 }  // namespace
-
-DetectionResult runAstDetectors(std::string_view code, const SyntaxReaderResult& syntax,
-                                Analysis& result) {
-  DetectionResult detection;
-  const std::vector<SyntaxNodeInfo>& nodes = syntax.nodes;
-  (void)nodes;
-  (void)result;
-  // ---- step 2: context ----
-  const Context context = collectContext(code);
-  ActiveContext active(&context);  // restores gContext on every path, exceptions included
-
-  // ---- step 3: function summaries ----
-  const std::map<std::string, FunctionSummary> summaries = buildFunctionSummaries(nodes, context);
-
-  // ---- step 4: construction costs ----
-  detection.operationFindings += analyzeConstructionCosts(code, result, detection);
-
-  // ---- step 5: DP patterns ----
-  const DpPatternResult dp = analyzeDpPatterns(code, nodes, context, result, detection);
-  const std::set<uint32_t>& dpLoopStarts = dp.loopStarts;
-  detection.operationFindings += dp.count;  // the DP transitions count as operations
-
-  // ---- step 6: loops ----
-  detection.loopFindings =
-      static_cast<uint32_t>(analyzeLoops(nodes, context, dpLoopStarts, result, detection));
-
-  // ---- step 7: loop-body operations ----
-  detection.operationFindings +=
-      analyzeLoopBodyOperations(nodes, context, summaries, dpLoopStarts, result, detection);
-
-  // ---- step 8: library calls ----
-  detection.operationFindings += analyzeBuiltins(nodes, context, result, detection);
-
-  // ---- step 9: recursion ----
-  detection.recursionFindings = analyzeRecursion(code, context, nodes, result, detection);
-
-  // ---- step 10: graph pattern ----
-  detection.patternFindings = analyzeGraphPattern(code, context, nodes, result, detection);
-
-  // ---- step 11: permutation pattern ----
-  detection.patternFindings += analyzePermutationPattern(nodes, result, detection);
-
-  // ---- step 12: unknown calls inside loops ----
-  if (containsUnknownCallInsideLoop(nodes, summaries)) {
-    result.notes.push_back(
-        "Function calls inside loops are treated as O(1) unless the analyzer recognizes the "
-        "called pattern.");
-  }
-
-  return detection;
-}
 
 Analysis analyze(std::string_view code) {
   try {

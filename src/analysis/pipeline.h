@@ -10,9 +10,4 @@ namespace quorbel {
 
 // The complete analysis of a C++ source text. Never fails and never throws.
 Analysis analyze(std::string_view code);
-// Builds the context, points gContext at it and runs the time detectors in their fixed
-// order, appending rows, signals and notes to `result`; gContext is restored on every path.
-DetectionResult runAstDetectors(std::string_view code, const SyntaxReaderResult& syntax,
-                                Analysis& result);
-
 }  // namespace quorbel

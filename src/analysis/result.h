@@ -43,13 +43,4 @@ struct Analysis {
   SpaceSummary space;
 };
 
-// What the time detectors hand back to the pipeline. The counters are informational only.
-struct DetectionResult {
-  std::vector<Term> terms;
-  uint32_t loopFindings = 0;
-  uint32_t operationFindings = 0;
-  uint32_t recursionFindings = 0;
-  uint32_t patternFindings = 0;
-};
-
 }  // namespace quorbel

@@ -1,0 +1,14 @@
+// Runs work on a thread with a large stack. The cost model walks the syntax tree recursively,
+// and a program nested tens of thousands of blocks deep needs more stack than a server thread
+// or a sanitizer build provides.
+#pragma once
+
+#include <functional>
+
+namespace quorbel {
+
+// Runs `work` to completion on a thread with a 512 MB stack (reserved, touched only as used);
+// runs it on the calling thread when no such thread can be made.
+void runOnLargeStack(const std::function<void()>& work);
+
+}  // namespace quorbel

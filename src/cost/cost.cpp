@@ -1,0 +1,448 @@
+#include "cost/cost.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <tuple>
+
+namespace quorbel {
+namespace {
+
+// Factors with a total exponent this large only come from runaway programs; capping them keeps
+// every product finite and every notation short.
+constexpr int kMaxExponent = 64;
+constexpr size_t kMaxTerms = 24;
+
+auto growthKey(const Growth& g) {
+  return std::make_tuple(g.factorial, g.sizedExponential, g.expBase, g.power, g.logs, g.logLogs,
+                         g.alphas);
+}
+
+bool isZero(const Growth& g) { return growthKey(g) == growthKey(Growth{}); }
+
+Growth multiplyGrowth(const Growth& a, const Growth& b) {
+  Growth g;
+  g.factorial = a.factorial || b.factorial;
+  g.sizedExponential = a.sizedExponential || b.sizedExponential;
+  g.expBase = std::min(a.expBase * b.expBase, 1e6);
+  g.power = std::clamp(a.power + b.power, -kMaxExponent * kWholePower, kMaxExponent * kWholePower);
+  g.alphas = std::clamp(a.alphas + b.alphas, -kMaxExponent, kMaxExponent);
+  g.logs = std::clamp(a.logs + b.logs, -kMaxExponent, kMaxExponent);
+  g.logLogs = std::clamp(a.logLogs + b.logLogs, -kMaxExponent, kMaxExponent);
+  return g;
+}
+
+Growth inverseGrowth(const Growth& g) {
+  Growth inverse;
+  inverse.expBase = g.expBase > 0 ? 1 / g.expBase : 1;
+  inverse.power = -g.power;
+  inverse.alphas = -g.alphas;
+  inverse.logs = -g.logs;
+  inverse.logLogs = -g.logLogs;
+  return inverse;  // a factorial never divides out
+}
+
+Monomial multiplyMonomials(const Monomial& a, const Monomial& b) {
+  Monomial product = a;
+  for (const auto& [size, growth] : b.sizes) {
+    Growth merged = multiplyGrowth(product.sizes[size], growth);
+    if (isZero(merged))
+      product.sizes.erase(size);
+    else
+      product.sizes[size] = merged;
+  }
+  return product;
+}
+
+Monomial clampNegative(const Monomial& term) {
+  Monomial clamped;
+  for (auto [size, growth] : term.sizes) {
+    growth.expBase = std::max(growth.expBase, 1.0);
+    growth.power = std::max(growth.power, 0);
+    growth.alphas = std::max(growth.alphas, 0);
+    // n! * n is (n + 1)!: a factorial absorbs the polynomial factors of its own size.
+    if (growth.factorial || growth.sizedExponential) growth.power = growth.logs = 0;
+    growth.logs = std::max(growth.logs, 0);
+    growth.logLogs = std::max(growth.logLogs, 0);
+    if (std::abs(growth.expBase - 1) < 1e-9) growth.expBase = 1;
+    if (!isZero(growth)) clamped.sizes[size] = growth;
+  }
+  // k^n * k is k^(n + 1): the exponential absorbs the polynomial factors of its base and
+  // exponent, as n! absorbs those of n.
+  for (const auto& [size, growth] : term.sizes) {
+    if (!growth.sizedExponential) continue;
+    const size_t caret = size.find('^');
+    for (const std::string& part : {size.substr(0, caret), size.substr(caret + 1)}) {
+      auto found = clamped.sizes.find(part);
+      if (found == clamped.sizes.end()) continue;
+      found->second.power = found->second.logs = 0;
+      if (isZero(found->second)) clamped.sizes.erase(found);
+    }
+  }
+  return clamped;
+}
+
+Growth growthIn(const Monomial& term, const std::string& size) {
+  auto found = term.sizes.find(size);
+  return found == term.sizes.end() ? Growth{} : found->second;
+}
+
+// True when `a` grows no faster than `b` in every size.
+bool boundedBy(const Monomial& a, const Monomial& b) {
+  std::set<std::string> names;
+  for (const auto& entry : a.sizes) names.insert(entry.first);
+  for (const auto& entry : b.sizes) names.insert(entry.first);
+  for (const std::string& name : names) {
+    const Growth mine = growthIn(a, name);
+    if (growthKey(mine) <= growthKey(growthIn(b, name))) continue;
+    // k^n bounds every polynomial in k and in n.
+    const bool polynomial = !mine.factorial && !mine.sizedExponential && mine.expBase <= 1;
+    bool absorbed = false;
+    for (const auto& [key, growth] : b.sizes)
+      if (growth.sizedExponential && polynomial &&
+          (key.rfind(name + "^", 0) == 0 ||
+           (key.size() > name.size() &&
+            key.compare(key.size() - name.size() - 1, std::string::npos, "^" + name) == 0)))
+        absorbed = true;
+    if (!absorbed) return false;
+  }
+  return true;
+}
+
+Growth collapsed(const Monomial& term) {
+  Growth all;
+  for (const auto& entry : term.sizes) all = multiplyGrowth(all, entry.second);
+  return all;
+}
+
+std::string formatBase(double base) {
+  const double rounded = std::round(base);
+  if (std::abs(base - rounded) < 1e-6) return std::to_string(static_cast<long long>(rounded));
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", base);
+  return buffer;
+}
+
+std::string formatExponential(const std::string& size, double base) {
+  const double squared = base * base;
+  if (std::abs(base - std::round(base)) > 1e-6 && std::abs(squared - std::round(squared)) < 1e-6)
+    return formatBase(squared) + "^(" + size + "/2)";
+  return formatBase(base) + "^" + size;
+}
+
+// "sqrt n", "cuberoot n", "(cuberoot n)^2", "root4 n" for a power below one.
+std::string rootName(const std::string& size, int units) {
+  for (int degree = 2; degree <= 7; ++degree)
+    if (kWholePower % degree == 0 && units % (kWholePower / degree) == 0) {
+      const int times = units / (kWholePower / degree);
+      const std::string root = degree == 2   ? "sqrt " + size
+                               : degree == 3 ? "cuberoot " + size
+                                             : "root" + std::to_string(degree) + " " + size;
+      return times == 1 ? root : "(" + root + ")^" + std::to_string(times);
+    }
+  return size + "^(" + std::to_string(units) + "/" + std::to_string(kWholePower) + ")";
+}
+
+std::string withExponent(const std::string& base, int exponent) {
+  return exponent == 1 ? base : base + "^" + std::to_string(exponent);
+}
+
+Monomial commonFactor(const std::vector<Monomial>& terms) {
+  Monomial common = terms.front();
+  for (const Monomial& term : terms) {
+    Monomial next;
+    for (const auto& [size, growth] : common.sizes) {
+      const Growth other = growthIn(term, size);
+      if (growth.factorial || other.factorial || growth.expBase != 1 || other.expBase != 1 ||
+          growth.sizedExponential || other.sizedExponential)
+        continue;
+      Growth shared;
+      shared.power = std::min(growth.power, other.power) / kWholePower * kWholePower;
+      shared.logs = std::min(growth.logs, other.logs);
+      shared.logLogs = std::min(growth.logLogs, other.logLogs);
+      if (!isZero(shared)) next.sizes[size] = shared;
+    }
+    common = next;
+  }
+  return common;
+}
+
+Monomial divideMonomial(const Monomial& term, const Monomial& by) {
+  Monomial inverse;
+  for (const auto& [size, growth] : by.sizes) inverse.sizes[size] = inverseGrowth(growth);
+  return multiplyMonomials(term, inverse);
+}
+
+std::string formatSum(const std::vector<Monomial>& terms) {
+  std::string text;
+  for (const Monomial& term : terms) text += (text.empty() ? "" : " + ") + formatMonomial(term);
+  return text;
+}
+
+bool onlyLogs(const Monomial& term) {
+  for (const auto& entry : term.sizes)
+    if (entry.second.power != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+// ---- Construction ----
+
+Cost constantCost() { return {}; }
+
+Cost sizeCost(const std::string& size) {
+  if (size.empty()) return {};
+  Monomial term;
+  term.sizes[size].power = kWholePower;
+  return {{term}};
+}
+
+Cost logCost(const Cost& of) {
+  Cost result;
+  for (const Monomial& term : simplifyCost(of).terms) {
+    for (const auto& [size, growth] : term.sizes) {
+      Monomial factor;
+      if (growth.factorial) {
+        factor.sizes[size].power = kWholePower;
+        factor.sizes[size].logs = 1;
+      } else if (growth.expBase > 1 || growth.sizedExponential) {
+        factor.sizes[size].power = kWholePower;
+      } else if (growth.power > 0) {
+        factor.sizes[size].logs = 1;
+      } else if (growth.logs > 0) {
+        factor.sizes[size].logLogs = 1;
+      } else {
+        continue;
+      }
+      result = addCosts(result, {{factor}});
+    }
+  }
+  return result;
+}
+
+Cost logLogCost(const Cost& of) {
+  Cost result;
+  for (const Monomial& term : logCost(of).terms)
+    for (const auto& [size, growth] : term.sizes) {
+      Monomial factor;
+      if (growth.logs > 0) factor.sizes[size].logLogs = 1;
+      if (!factor.sizes.empty()) result = addCosts(result, {{factor}});
+    }
+  return result;
+}
+
+Cost sqrtCost(const Cost& of) { return rootCost(of, 2); }
+
+Cost rootCost(const Cost& of, int degree) {
+  degree = std::clamp(degree, 2, 7);
+  Cost result;
+  for (Monomial term : simplifyCost(of).terms) {
+    for (auto& [size, growth] : term.sizes)
+      if (growth.power > 0) growth.power = std::max(1, growth.power / degree);
+    result.terms.push_back(term);
+  }
+  return result;
+}
+
+Cost alphaCost(const Cost& of) {
+  Cost result;
+  for (const std::string& size : sizesOf(simplifyCost(of))) {
+    Monomial term;
+    term.sizes[size].alphas = 1;
+    result = addCosts(result, {{term}});
+  }
+  return result;
+}
+
+Cost sizedExponentialCost(const Cost& base, const Cost& exponent) {
+  const std::vector<std::string> bases = sizesOf(simplifyCost(base));
+  const std::vector<std::string> exponents = sizesOf(simplifyCost(exponent));
+  if (bases.empty()) return exponentialCost(exponent, 2);
+  if (exponents.empty()) return base;
+  Monomial term;
+  term.sizes[bases.front() + "^" + exponents.front()].sizedExponential = true;
+  return {{term}};
+}
+
+Cost exponentialCost(const Cost& exponent, double base) {
+  const Cost simple = simplifyCost(exponent);
+  if (simple.terms.empty()) return {};
+  Monomial term;
+  for (const auto& [size, growth] : dominantTerm(simple).sizes) {
+    Growth& g = term.sizes[size];
+    if (growth.power >= kWholePower || growth.expBase > 1 || growth.factorial) {
+      g.expBase = base;
+    } else {
+      g.power = kWholePower;  // 2^(log n) is n
+    }
+  }
+  return {{term}};
+}
+
+Cost powerOfTwoCost(const Cost& exponent) { return exponentialCost(exponent, 2); }
+
+Cost factorialCost(const Cost& of) {
+  Cost result;
+  const Cost simple = simplifyCost(of);
+  if (simple.terms.empty()) return {};
+  Monomial term;
+  for (const auto& entry : dominantTerm(simple).sizes) term.sizes[entry.first].factorial = true;
+  return {{term}};
+}
+
+// ---- Algebra ----
+
+bool isConstantCost(const Cost& cost) { return simplifyCost(cost).terms.empty(); }
+
+Cost addCosts(const Cost& a, const Cost& b) {
+  Cost sum = a;
+  for (const Monomial& term : b.terms)
+    if (std::find(sum.terms.begin(), sum.terms.end(), term) == sum.terms.end())
+      sum.terms.push_back(term);
+  if (sum.terms.size() > kMaxTerms) sum = simplifyCost(sum);
+  while (sum.terms.size() > kMaxTerms) {
+    // Keep the fastest-growing terms of a runaway sum.
+    auto smallest = std::min_element(
+        sum.terms.begin(), sum.terms.end(),
+        [](const Monomial& x, const Monomial& y) { return compareGrowth(x, y) < 0; });
+    sum.terms.erase(smallest);
+  }
+  return sum;
+}
+
+Cost multiplyCosts(const Cost& a, const Cost& b) {
+  const std::vector<Monomial> left = a.terms.empty() ? std::vector<Monomial>{Monomial{}} : a.terms;
+  const std::vector<Monomial> right = b.terms.empty() ? std::vector<Monomial>{Monomial{}} : b.terms;
+  Cost product;
+  for (const Monomial& x : left)
+    for (const Monomial& y : right) {
+      product = addCosts(product, {{multiplyMonomials(x, y)}});
+    }
+  return product;
+}
+
+Cost divideCosts(const Cost& total, const Cost& trips) {
+  const Cost simple = simplifyCost(trips);
+  if (simple.terms.empty()) return total;
+  const Monomial by = dominantTerm(simple);
+  Cost result;
+  for (const Monomial& term : total.terms) {
+    result.terms.push_back(divideMonomial(term, by));
+  }
+  return result;
+}
+
+Cost substituteSize(const Cost& cost, const std::string& size, const Cost& by) {
+  Cost result;
+  for (const Monomial& term : cost.terms) {
+    auto found = term.sizes.find(size);
+    if (found == term.sizes.end()) {
+      result = addCosts(result, {{term}});
+      continue;
+    }
+    Monomial rest = term;
+    rest.sizes.erase(size);
+    const Growth g = found->second;
+    Cost replaced = {{rest}};
+    if (g.power > 0)
+      for (int k = 0; k < g.power / kWholePower; ++k) replaced = multiplyCosts(replaced, by);
+    if (g.power > 0 && g.power % kWholePower != 0)
+      replaced = multiplyCosts(replaced, rootCost(by, kWholePower / (g.power % kWholePower)));
+    for (int k = 0; k < g.alphas; ++k) replaced = multiplyCosts(replaced, alphaCost(by));
+    for (int k = 0; k < g.logs; ++k) replaced = multiplyCosts(replaced, logCost(by));
+    for (int k = 0; k < g.logLogs; ++k) replaced = multiplyCosts(replaced, logLogCost(by));
+    if (g.expBase > 1) replaced = multiplyCosts(replaced, exponentialCost(by, g.expBase));
+    if (g.factorial) replaced = multiplyCosts(replaced, factorialCost(by));
+    if (g.power < 0 || g.logs < 0) replaced = divideCosts(replaced, by);
+    result = addCosts(result, replaced);
+  }
+  return result;
+}
+
+Cost simplifyCost(const Cost& cost) {
+  std::vector<Monomial> clamped;
+  for (const Monomial& term : cost.terms) {
+    Monomial c = clampNegative(term);
+    if (!c.sizes.empty() && std::find(clamped.begin(), clamped.end(), c) == clamped.end())
+      clamped.push_back(c);
+  }
+  Cost kept;
+  for (size_t i = 0; i < clamped.size(); ++i) {
+    bool dominated = false;
+    for (size_t j = 0; j < clamped.size() && !dominated; ++j)
+      if (i != j && boundedBy(clamped[i], clamped[j]) &&
+          (!boundedBy(clamped[j], clamped[i]) || j < i))
+        dominated = true;
+    if (!dominated) kept.terms.push_back(clamped[i]);
+  }
+  return kept;
+}
+
+std::vector<std::string> sizesOf(const Cost& cost) {
+  std::vector<std::string> names;
+  for (const Monomial& term : cost.terms)
+    for (const auto& entry : term.sizes)
+      if (std::find(names.begin(), names.end(), entry.first) == names.end())
+        names.push_back(entry.first);
+  return names;
+}
+
+int compareGrowth(const Monomial& a, const Monomial& b) {
+  const auto x = growthKey(collapsed(a)), y = growthKey(collapsed(b));
+  return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+Monomial dominantTerm(const Cost& cost) {
+  Monomial best;
+  for (const Monomial& term : cost.terms)
+    if (compareGrowth(term, best) > 0) best = term;
+  return best;
+}
+
+// ---- Rendering ----
+
+std::string formatMonomial(const Monomial& term) {
+  std::vector<std::string> exponentials, powers, roots, logs;
+  for (const auto& [size, g] : term.sizes) {
+    if (g.factorial) exponentials.push_back(size + "!");
+    if (g.sizedExponential) exponentials.push_back(size);
+    if (g.expBase > 1 + 1e-9) exponentials.push_back(formatExponential(size, g.expBase));
+    if (g.power >= kWholePower) powers.push_back(withExponent(size, g.power / kWholePower));
+    if (g.power > 0 && g.power % kWholePower != 0)
+      roots.push_back(rootName(size, g.power % kWholePower));
+    if (g.logs == 1) logs.push_back("log " + size);
+    if (g.logs > 1) logs.push_back("log^" + std::to_string(g.logs) + " " + size);
+    if (g.logLogs == 1) logs.push_back("log log " + size);
+    if (g.logLogs > 1) logs.push_back("(log log " + size + ")^" + std::to_string(g.logLogs));
+    for (int k = 0; k < g.alphas; ++k) logs.push_back("alpha(" + size + ")");
+  }
+  std::string text;
+  for (const auto* group : {&exponentials, &powers, &roots, &logs})
+    for (const std::string& part : *group) text += (text.empty() ? "" : " * ") + part;
+  return text.empty() ? "1" : text;
+}
+
+std::string formatCost(const Cost& cost) {
+  std::vector<Monomial> terms = simplifyCost(cost).terms;
+  if (terms.empty()) return "O(1)";
+  std::stable_sort(terms.begin(), terms.end(),
+                   [](const Monomial& a, const Monomial& b) { return compareGrowth(a, b) > 0; });
+  if (terms.size() == 1) return "O(" + formatMonomial(terms.front()) + ")";
+  const Monomial common = commonFactor(terms);
+  if (!common.sizes.empty()) {
+    std::vector<Monomial> rest;
+    for (const Monomial& term : terms) rest.push_back(divideMonomial(term, common));
+    const bool allSized =
+        std::all_of(rest.begin(), rest.end(), [](const Monomial& m) { return !m.sizes.empty(); });
+    if (allSized) {
+      const std::string sum = "(" + formatSum(rest) + ")";
+      const std::string factor = formatMonomial(common);
+      return "O(" + (onlyLogs(common) ? sum + " * " + factor : factor + " * " + sum) + ")";
+    }
+  }
+  return "O(" + formatSum(terms) + ")";
+}
+
+}  // namespace quorbel

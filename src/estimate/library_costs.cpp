@@ -1,0 +1,170 @@
+#include "estimate/library_costs.h"
+
+#include <set>
+
+namespace quorbel {
+namespace {
+
+const std::set<std::string_view> kLinearAlgorithms = {"reverse",
+                                                      "accumulate",
+                                                      "fill",
+                                                      "count",
+                                                      "count_if",
+                                                      "find",
+                                                      "find_if",
+                                                      "max_element",
+                                                      "min_element",
+                                                      "unique",
+                                                      "iota",
+                                                      "copy",
+                                                      "partial_sum",
+                                                      "all_of",
+                                                      "any_of",
+                                                      "none_of",
+                                                      "rotate",
+                                                      "remove",
+                                                      "remove_if",
+                                                      "replace",
+                                                      "is_sorted",
+                                                      "equal",
+                                                      "merge",
+                                                      "nth_element",
+                                                      "next_permutation",
+                                                      "prev_permutation",
+                                                      "fill_n",
+                                                      "adjacent_difference",
+                                                      "inner_product",
+                                                      "minmax_element",
+                                                      "transform",
+                                                      "set_intersection",
+                                                      "set_union",
+                                                      "set_difference",
+                                                      "memset",
+                                                      "memcpy",
+                                                      "inplace_merge",
+                                                      "is_permutation",
+                                                      "partition",
+                                                      "shuffle",
+                                                      "random_shuffle",
+                                                      "search",
+                                                      "mismatch",
+                                                      "lexicographical_compare",
+                                                      "max",
+                                                      "min"};
+const std::set<std::string_view> kSorts = {"sort", "stable_sort", "partial_sort"};
+const std::set<std::string_view> kSearches = {"lower_bound", "upper_bound", "binary_search",
+                                              "equal_range"};
+const std::set<std::string_view> kTreeOperations = {
+    "insert", "erase",       "find", "count", "lower_bound",  "upper_bound", "emplace",
+    "at",     "equal_range", "push", "pop",   "emplace_hint", "contains"};
+const std::set<std::string_view> kLinearMethods = {"assign", "resize",        "substr",  "compare",
+                                                   "rfind",  "find_first_of", "replace", "reverse"};
+
+std::string_view bareName(std::string_view name) {
+  const size_t scope = name.rfind("::");
+  return scope == std::string_view::npos ? name : name.substr(scope + 2);
+}
+
+// The number of entries in the range of an algorithm call: a.begin(), a.end() / a, a + n.
+Cost rangeSize(const Model& model, const Node& arguments, const std::vector<LoopVariable>& loops) {
+  const Node first = arguments.child(0);
+  const Node second = arguments.child(1);
+  const std::string name = containerName(first);
+  const Symbol* symbol = findSymbol(model, name);
+  const bool whole = first.type() == "call_expression" || first.type() == "field_expression" ||
+                     first.type() == "identifier";
+  if (symbol && whole && symbol->kind != ContainerKind::kScalar &&
+      (second.null() || second.text().find("end") != std::string_view::npos ||
+       first.type() == "identifier")) {
+    Cost size = containerSize(model, name);
+    if (!second.null() && second.text().find("end") == std::string_view::npos) {
+      Cost explicitEnd = magnitudeOf(model, second, loops);
+      if (!isConstantCost(explicitEnd)) return explicitEnd;
+    }
+    return size;
+  }
+  if (!second.null()) {
+    const Cost end = magnitudeOf(model, second, loops);
+    if (!isConstantCost(end)) return end;
+  }
+  return symbol ? containerSize(model, name) : constantCost();
+}
+
+LibraryCost methodCost(const Model& model, const Node& call,
+                       const std::vector<LoopVariable>& loops) {
+  const Node function = call.field("function");
+  const std::string object = containerName(function.field("argument"));
+  const std::string_view method = function.field("field").text();
+  const Symbol* symbol = findSymbol(model, object);
+  if (!symbol || symbol->kind == ContainerKind::kScalar) return {};
+  Cost size = containerSize(model, object);
+  if (isConstantCost(size)) size = primarySize(model);
+  const std::string what = std::string(method);
+  switch (symbol->kind) {
+    case ContainerKind::kOrdered:
+      if (kTreeOperations.count(method)) return {true, logCost(size), "ordered " + what};
+      break;
+    case ContainerKind::kHeap:
+      if (method == "push" || method == "pop" || method == "emplace")
+        return {true, logCost(size), "heap " + what};
+      break;
+    case ContainerKind::kString:
+      if (method == "find" || kLinearMethods.count(method) || method == "insert" ||
+          method == "erase")
+        return {true, size, "string " + what};
+      break;
+    case ContainerKind::kVector:
+    case ContainerKind::kArray:
+      if (method == "insert" || method == "erase" || kLinearMethods.count(method))
+        return {true,
+                method == "resize" || method == "assign"
+                    ? magnitudeOf(model, call.field("arguments").child(0), loops)
+                    : size,
+                "vector " + what};
+      break;
+    default:
+      break;
+  }
+  return {true, constantCost(), what};
+}
+
+}  // namespace
+
+LibraryCost libraryCallCost(const Model& model, const Node& call,
+                            const std::vector<LoopVariable>& loops) {
+  const Node function = call.field("function");
+  if (function.type() == "field_expression") return methodCost(model, call, loops);
+  const std::string_view name = bareName(function.text());
+  const Node arguments = call.field("arguments");
+  if (kSorts.count(name)) {
+    const Cost size = rangeSize(model, arguments, loops);
+    return {true, multiplyCosts(size, logCost(size)), "sort"};
+  }
+  if (kSearches.count(name))
+    return {true, logCost(rangeSize(model, arguments, loops)), std::string(name)};
+  if (name == "gcd" || name == "__gcd" || name == "lcm")
+    return {true, logCost(magnitudeOf(model, arguments.child(0), loops)), "gcd"};
+  if (name == "max" || name == "min") {
+    // max({a, b, c}) or max(a, b): constant unless given a whole range
+    return {true, constantCost(), std::string(name)};
+  }
+  if (kLinearAlgorithms.count(name)) {
+    Cost size = rangeSize(model, arguments, loops);
+    if (name == "memset" || name == "memcpy")
+      size = containerSize(model, containerName(arguments.child(0)));
+    if (name == "fill_n") size = magnitudeOf(model, arguments.child(1), loops);
+    return {true, size, std::string(name)};
+  }
+  return {};
+}
+
+Cost subscriptCost(const Model& model, const Node& subscript) {
+  const std::string name = containerName(subscript.field("argument"));
+  const Symbol* symbol = findSymbol(model, name);
+  if (!symbol || symbol->kind != ContainerKind::kOrdered) return constantCost();
+  Cost size = containerSize(model, name);
+  if (isConstantCost(size)) size = primarySize(model);
+  return logCost(size);
+}
+
+}  // namespace quorbel

@@ -1,0 +1,394 @@
+#include "estimate/time_cost.h"
+
+#include <functional>
+#include <set>
+
+#include "estimate/library_costs.h"
+#include "model/loops.h"
+#include "model/magnitude.h"
+#include "model/recursion.h"
+
+namespace quorbel {
+
+const char* const kUncountedLoopNote =
+    "A loop's trip count could not be derived from its condition and updates, so it was "
+    "counted as running a constant number of times.";
+
+namespace {
+
+// Deeper syntax only comes from pathological input; the walk stops there.
+constexpr int kMaxDepth = 40000;
+
+std::string calleeName(const Node& function) {
+  std::string name(function.type() == "field_expression" ? function.field("field").text()
+                                                         : function.text());
+  const size_t angle = name.find('<');
+  if (angle != std::string::npos) name = name.substr(0, angle);
+  const size_t scope = name.rfind("::");
+  return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+class TimeWalker {
+ public:
+  explicit TimeWalker(Model& model) : model_(model) {}
+
+  TimeEstimate run() {
+    TimeEstimate estimate;
+    auto main = model_.functions.find("main");
+    if (main != model_.functions.end()) {
+      estimate.total = summary(main->second);
+      addPushes(pushes_["main"], unit());
+    } else {
+      // A snippet: its functions and top-level statements, each once.
+      for (auto& [name, function] : model_.functions)
+        if (!function.isLambda) {
+          estimate.total = addCosts(estimate.total, summary(function));
+          addPushes(pushes_[name], unit());
+        }
+      estimate.total = addCosts(estimate.total, walk(model_.root, 0));
+    }
+    estimate.total = simplifyCost(estimate.total);
+    estimate.contributions = contributions_;
+    estimate.pattern = dominantPattern(estimate.total);
+    if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
+    return estimate;
+  }
+
+  // Container entries pushed over the run, for the next pass to read.
+  std::map<std::string, Cost> grownContainers() const {
+    std::map<std::string, Cost> grown = local_;
+    for (const auto& [name, count] : state_.pushes) grown[name] = addCosts(grown[name], count);
+    return grown;
+  }
+
+ private:
+  struct FunctionState {
+    std::vector<LoopFrame> frames;
+    const Function* function = nullptr;
+    Cost amortised;
+    std::map<std::string, Cost> pushes;  // entries added to each container per call
+    std::vector<LoopVariable> locals;    // scalars bound outside loops: int m = v.size();
+  };
+
+  std::vector<LoopVariable> variablesInScope() const {
+    std::vector<LoopVariable> vars = state_.locals;
+    const std::vector<LoopVariable> inLoops = loopVariablesOf(state_.frames);
+    vars.insert(vars.end(), inLoops.begin(), inLoops.end());
+    return vars;
+  }
+
+  // One unit of work: a statement executed once.
+  static Cost unit() { return Cost{{Monomial{}}}; }
+
+  Cost summary(const Function& function) {
+    auto cached = summaries_.find(function.name);
+    if (cached != summaries_.end()) return cached->second;
+    if (inProgress_.count(function.name)) return constantCost();
+    inProgress_.insert(function.name);
+    FunctionState saved = state_;
+    state_ = FunctionState{};
+    state_.function = &function;
+    Cost work = walk(function.body, 0);
+    work = addCosts(work, state_.amortised);
+    const RecursionFacts recursion = recursionFactsOf(model_, function);
+    Cost total = recursionCost(recursion, work);
+    if (recursion.shape != RecursionShape::kNone) {
+      // Each activation pushes what one walk of the body pushes.
+      const Cost activations = recursionCost(recursion, unit());
+      for (auto& entry : state_.pushes)
+        entry.second = simplifyCost(multiplyCosts(entry.second, activations));
+      contributions_.push_back(
+          {function.line, describeRecursion(recursion) + " in " + function.name, total});
+      shapes_[function.name] = recursion.shape;
+    }
+    // A container local to the function starts empty on every call: what one call adds is
+    // its size, and nothing of it reaches the callers.
+    for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
+      const Symbol* symbol = findSymbol(model_, it->first);
+      if (symbol && symbol->scope == function.name) {
+        local_[it->first] = addCosts(local_[it->first], it->second);
+        it = state_.pushes.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    pushes_[function.name] = state_.pushes;
+    state_ = saved;
+    inProgress_.erase(function.name);
+    summaries_[function.name] = total;
+    return total;
+  }
+
+  // A callee's pushes count once per call, so the loops around the call multiply them.
+  void addPushes(const std::map<std::string, Cost>& pushes, const Cost& times) {
+    for (const auto& [name, count] : pushes)
+      state_.pushes[name] =
+          addCosts(state_.pushes[name], simplifyCost(multiplyCosts(times, count)));
+  }
+
+  Cost multiplier() const {
+    Cost product;
+    for (const LoopFrame& frame : state_.frames) product = multiplyCosts(product, frame.trips);
+    return product;
+  }
+
+  Cost walk(const Node& node, int depth) {
+    if (node.null() || depth > kMaxDepth) return unit();
+    const std::string_view type = node.type();
+    if (type == "function_definition" || type == "lambda_expression" ||
+        type == "struct_specifier" || type == "class_specifier" || type == "template_declaration" ||
+        type == "comment" || type == "preproc_include")
+      return unit();
+    if (isLoopNode(node)) return walkLoop(node, depth);
+    Cost cost = unit();
+    if (type == "call_expression") cost = walkCall(node);
+    if (type == "subscript_expression") cost = subscriptCost(model_, node);
+    if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
+    if (type == "init_declarator") bindLocal(node);
+    const uint32_t count = node.childCount();
+    for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
+    return cost;
+  }
+
+  // int r = l + len - 1; inside a loop: r ranges as far as the loop variables it is made of.
+  void bindLocal(const Node& declarator) {
+    const Node value = declarator.field("value");
+    const std::string name = declaredName(declarator);
+    const Symbol* symbol = findSymbol(model_, name);
+    if (value.null() || name.empty() || !symbol || symbol->kind != ContainerKind::kScalar ||
+        symbol->fromInput)
+      return;
+    const Cost magnitude = magnitudeOf(model_, value, variablesInScope());
+    if (isConstantCost(magnitude)) return;
+    if (state_.frames.empty())
+      state_.locals.push_back({name, magnitude});
+    else
+      state_.frames.back().locals.push_back({name, magnitude});
+  }
+
+  // vector<int> a(n) fills n entries.
+  Cost allocationCost(const Node& declarator) {
+    const bool constructed = declarator.type() == "function_declarator";
+    const Node value = declarator.field(constructed ? "parameters" : "value");
+    if (value.null() || (value.type() != "argument_list" && !constructed)) return constantCost();
+    if (constructed && declarator.parent().type() != "declaration") return constantCost();
+    const Symbol* symbol = findSymbol(model_, declaredName(declarator));
+    if (!symbol || symbol->kind == ContainerKind::kScalar) return constantCost();
+    Cost size;
+    const std::vector<LoopVariable> vars = variablesInScope();
+    Node current = value;
+    for (int guard = 0; guard < 4 && current.childCount() > 0; ++guard) {
+      size = multiplyCosts(size.terms.empty() ? Cost{{Monomial{}}} : size,
+                           magnitudeOf(model_, current.child(0), vars));
+      current = constructorArguments(current.child(1));
+      if (current.null()) break;
+    }
+    return simplifyCost(size);
+  }
+
+  Cost walkLoop(const Node& loop, int depth) {
+    LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
+    if (facts.step == StepKind::kUnknown) uncounted_ = true;
+    Cost range = facts.range;
+    if (isConstantCost(range)) range = facts.trips;
+    state_.frames.push_back({loop, facts.variable, range, facts.trips, {}});
+    Cost body = walk(loop.field("body"), depth + 1);
+    body = addCosts(body, walk(loop.field("condition"), depth + 1));
+    body = addCosts(body, walk(loop.field("update"), depth + 1));
+    if (loop.type() == "for_range_loop")
+      body = addCosts(body, walk(loop.field("right"), depth + 1));
+    const Cost outer = multiplier();
+    state_.frames.pop_back();
+    const Cost total = multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    if (!isConstantCost(facts.trips))
+      contributions_.push_back(
+          {facts.line, describeLoop(facts, loop),
+           simplifyCost(
+               multiplyCosts(multiplier(), multiplyCosts(facts.trips, Cost{{Monomial{}}})))});
+    (void)outer;
+    return addCosts(total, unit());
+  }
+
+  const Function* userFunction(const Node& call) {
+    const Node function = call.field("function");
+    const std::string name = calleeName(function);
+    if (function.type() == "field_expression") {
+      const Symbol* object = findSymbol(model_, containerName(function.field("argument")));
+      if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
+          model_.functions.count(name) == 0)
+        return nullptr;
+      if (object && object->kind != ContainerKind::kScalar) return nullptr;
+    }
+    auto found = model_.functions.find(name);
+    return found == model_.functions.end() ? nullptr : &found->second;
+  }
+
+  Cost walkCall(const Node& call) {
+    const Function* callee = userFunction(call);
+    const std::vector<LoopVariable> vars = variablesInScope();
+    if (!callee) {
+      recordPushes(call);
+      const LibraryCost library = libraryCallCost(model_, call, vars);
+      if (library.known && !isConstantCost(library.cost))
+        contributions_.push_back(
+            {call.line(), library.what, simplifyCost(multiplyCosts(multiplier(), library.cost))});
+      return library.cost;
+    }
+    if (state_.function && callee->name == state_.function->name) return constantCost();
+    Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
+    if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
+      // Each vertex is visited once over the whole loop: charge the traversal once.
+      state_.amortised = addCosts(state_.amortised, cost);
+      addPushes(pushes_[callee->name], unit());
+      return constantCost();
+    }
+    addPushes(pushes_[callee->name], multiplier());
+    if (!isConstantCost(cost))
+      contributions_.push_back({call.line(), "call to " + callee->name,
+                                simplifyCost(multiplyCosts(multiplier(), cost))});
+    return cost;
+  }
+
+  bool isTraversal(const Function& function) {
+    auto shape = shapes_.find(function.name);
+    if (shape != shapes_.end() &&
+        (shape->second == RecursionShape::kTraversal || shape->second == RecursionShape::kMemoised))
+      return true;
+    // A BFS: a queue-driven loop over an adjacency list or grid.
+    bool queue = false;
+    visitNodes(function.body, [&](const Node& n) {
+      if (queue) return false;
+      if (n.type() == "while_statement" &&
+          n.field("condition").text().find("empty") != std::string_view::npos &&
+          loopFactsOf(model_, n, {}).step == StepKind::kQueue)
+        queue = true;
+      return !queue;
+    });
+    return queue;
+  }
+
+  // if (!vis[i]) dfs(i); if (col[i] == -1 && !dfs(i, 0)): a call made only for unmarked
+  // vertices, so the traversals of one loop share their marks.
+  bool guardedByMark(const Node& call) {
+    const Node loop = state_.frames.back().node;
+    for (Node n = call.parent(); !n.null() && !(n == loop); n = n.parent()) {
+      if (n.type() == "if_statement" || n.type() == "binary_expression") {
+        const Node condition = n.type() == "if_statement" ? n.field("condition") : n;
+        if (!findDescendant(condition, {"subscript_expression"}).null()) return true;
+      }
+    }
+    // for (...) { if (seen[i]) continue; ... bfs(i); }
+    bool skips = false;
+    visitNodes(loop.field("body"), [&](const Node& n) {
+      if (skips) return false;
+      if (n.type() == "if_statement" &&
+          !findDescendant(n.field("condition"), {"subscript_expression"}).null() &&
+          !findDescendant(n.field("consequence"), {"continue_statement"}).null())
+        skips = true;
+      return !skips;
+    });
+    return skips;
+  }
+
+  bool resetsInLoop() {
+    const Node body = state_.frames.back().node.field("body");
+    bool reset = false;
+    visitNodes(body, [&](const Node& n) {
+      if (reset) return false;
+      if (n.type() == "call_expression") {
+        const std::string name = calleeName(n.field("function"));
+        if (name == "memset" || name == "fill" || name == "assign" || name == "clear") reset = true;
+      }
+      return !reset;
+    });
+    return reset;
+  }
+
+  Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
+                           const std::vector<LoopVariable>& vars) {
+    const Node arguments = call.field("arguments");
+    Cost cost = summaryCost;
+    std::vector<std::pair<std::string, Cost>> replacements;
+    for (size_t i = 0; i < callee.parameters.size(); ++i) {
+      const std::string& parameter = callee.parameters[i];
+      if (parameter.empty()) continue;
+      const Node argument = arguments.child(static_cast<uint32_t>(i));
+      Cost value;
+      const std::string name = containerName(argument);
+      const Symbol* symbol = findSymbol(model_, name);
+      if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
+        value = containerSize(model_, name);
+      else
+        value = magnitudeOf(model_, argument, vars);
+      // A string parameter's size is written |s|.
+      const Symbol* own = findSymbol(model_, parameter);
+      const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
+                                  ? "|" + parameter + "|"
+                                  : parameter;
+      if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+      const std::string placeholder = "\x01" + std::to_string(i);
+      cost = substituteSize(cost, key, sizeCost(placeholder));
+      replacements.push_back({placeholder, value});
+      cost = substituteSize(cost, parameter + "#edges", symbol ? edgeCount(model_, name) : Cost{});
+    }
+    for (const auto& [placeholder, value] : replacements)
+      cost = substituteSize(cost, placeholder, value);
+    return cost;
+  }
+
+  void recordPushes(const Node& call) {
+    const Node function = call.field("function");
+    if (function.type() != "field_expression") return;
+    const std::string_view method = function.field("field").text();
+    if (method != "push_back" && method != "emplace_back" && method != "push" &&
+        method != "emplace" && method != "insert" && method != "push_front")
+      return;
+    const std::string name = containerName(function.field("argument"));
+    if (name.empty()) return;
+    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(multiplier()));
+  }
+
+  std::string dominantPattern(const Cost& total) {
+    const Monomial top = dominantTerm(total);
+    for (const Contribution& c : contributions_)
+      if (!c.cost.terms.empty() && dominantTerm(simplifyCost(c.cost)) == top) return c.what;
+    return "";
+  }
+
+  Model& model_;
+  FunctionState state_;
+  std::map<std::string, Cost> summaries_;
+  std::map<std::string, RecursionShape> shapes_;
+  std::set<std::string> inProgress_;
+  std::vector<Contribution> contributions_;
+  std::map<std::string, std::map<std::string, Cost>> pushes_;
+  std::map<std::string, Cost> local_;
+  bool uncounted_ = false;
+};
+
+// Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
+void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
+  for (const auto& [name, entries] : grown) {
+    auto found = model.symbols.find(name);
+    if (found == model.symbols.end() || isConstantCost(entries)) continue;
+    found->second.elements = simplifyCost(entries);
+  }
+}
+
+}  // namespace
+
+TimeEstimate estimateTime(Model& model) {
+  // The first pass learns how many entries each container receives; the second prices the
+  // loops over them with that knowledge.
+  std::map<std::string, Cost> grown;
+  {
+    TimeWalker first(model);
+    first.run();
+    grown = first.grownContainers();
+  }
+  applyGrowth(model, grown);
+  TimeWalker second(model);
+  return second.run();
+}
+
+}  // namespace quorbel

@@ -1,0 +1,34 @@
+// The time estimate: a walk over the program's functions where a sequence adds, a loop
+// multiplies its trip count by its body, a call costs the callee's summary with its arguments
+// substituted for its parameters, a library call costs what the standard guarantees, and a
+// recursive function costs by its shape. Each loop, call and recursion that costs more than
+// O(1) leaves one contribution with its line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cost/cost.h"
+#include "model/model.h"
+
+namespace quorbel {
+
+struct Contribution {
+  int line = 0;
+  std::string what;  // "for loop over i", "sort", "Memoised recursion ..."
+  Cost cost;         // the work this construct does in its function, loops around it included
+};
+
+struct TimeEstimate {
+  Cost total;
+  std::vector<Contribution> contributions;
+  std::string pattern;  // the construct behind the dominant term
+  std::vector<std::string> notes;
+};
+
+// The note for a loop whose trip count the model cannot derive.
+extern const char* const kUncountedLoopNote;
+
+TimeEstimate estimateTime(Model& model);
+
+}  // namespace quorbel

@@ -1,0 +1,234 @@
+#include "model/magnitude.h"
+
+#include <cctype>
+#include <cmath>
+
+namespace quorbel {
+namespace {
+
+// INT_MAX, LLONG_MAX, RAND_MAX: the headers' constants, never sizes.
+bool isLibraryConstant(std::string_view name) {
+  for (char c : name)
+    if (std::islower(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
+                           const std::vector<LoopVariable>& loops) {
+  for (auto it = loops.rbegin(); it != loops.rend(); ++it)
+    if (it->name == name) return it->range;
+  const Symbol* symbol = findSymbol(model, name);
+  // A name the snippet never declares, or a scalar it never gives a value: a size it leaves
+  // to its reader (`int n; for (i < n)`).
+  if (!symbol) return isLibraryConstant(name) ? constantCost() : sizeCost(std::string(name));
+  if (symbol->isConstant) {
+    if (isLimitConstant(*symbol)) return sizeCost(symbol->name);
+    if (isLogConstant(*symbol)) return logCost(primarySize(model));
+    return constantCost();
+  }
+  if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name);
+  if (symbol->fromInput || symbol->isParameter) return sizeCost(symbol->name);
+  if (symbol->hasDerived) return symbol->derived;
+  if (!symbol->value && !symbol->assigned) return sizeCost(symbol->name);
+  return constantCost();
+}
+
+Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<LoopVariable>& loops) {
+  const Node function = call.field("function");
+  const Node arguments = call.field("arguments");
+  if (function.type() == "field_expression") {
+    const std::string_view method = function.field("field").text();
+    if (method == "size" || method == "length" || method == "end")
+      return containerSize(model, containerName(function.field("argument")));
+    return constantCost();
+  }
+  const std::string_view name = function.text();
+  const Node first = arguments.child(0);
+  if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
+    return sqrtCost(magnitudeOf(model, first, loops));
+  if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" ||
+      name == "__builtin_clz" || name == "log10")
+    return logCost(magnitudeOf(model, first, loops));
+  if (name == "max" || name == "std::max") {
+    Cost total;
+    for (const Node& argument : childrenOf(arguments))
+      total = addCosts(total, magnitudeOf(model, argument, loops));
+    return total;
+  }
+  if (name == "min" || name == "std::min") {
+    for (const Node& argument : childrenOf(arguments)) {
+      Cost value = magnitudeOf(model, argument, loops);
+      if (!isConstantCost(value)) return value;
+    }
+    return constantCost();
+  }
+  if (name == "sz" || name == "size" || name == "std::size" || name == "end" || name == "len" ||
+      name == "strlen")
+    return containerSize(model, containerName(first));
+  if (name == "abs" || name == "llabs") return magnitudeOf(model, first, loops);
+  if (name == "pow" || name == "std::pow" || name == "powl") {
+    // pow(2, k) is 2^k; pow(n, 3) is n^3
+    const auto base = evaluateConstant(model, first);
+    const auto exponent = evaluateConstant(model, arguments.child(1));
+    if (base && *base >= 2 && !exponent)
+      return exponentialCost(magnitudeOf(model, arguments.child(1), loops), *base);
+    if (!base && exponent && *exponent >= 1 && *exponent <= 8) {
+      const Cost once = magnitudeOf(model, first, loops);
+      Cost power = once;
+      for (int k = 1; k < static_cast<int>(*exponent); ++k) power = multiplyCosts(power, once);
+      return power;
+    }
+    return constantCost();
+  }
+  return constantCost();
+}
+
+// n / 2, or a name declared as one (half = n / 2, rest = n - half): half of a size.
+bool isHalfOf(const Model& model, const Node& expression, int depth = 0) {
+  Node e = expression;
+  while (!e.null() && e.type() == "parenthesized_expression") e = e.child(0);
+  if (e.null() || depth > 4) return false;
+  if (e.type() == "identifier") {
+    const Symbol* symbol = findSymbol(model, e.text());
+    return symbol && isHalfOf(model, symbol->initialiser, depth + 1);
+  }
+  if (e.type() != "binary_expression") return false;
+  const std::string_view op = e.field("operator").text();
+  if (op == "/" || op == ">>") {
+    const auto divisor = evaluateConstant(model, e.field("right"));
+    return divisor && *divisor == (op == "/" ? 2 : 1);
+  }
+  return op == "-" && isHalfOf(model, e.field("right"), depth + 1);
+}
+
+Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<LoopVariable>& loops) {
+  const std::string_view op = e.field("operator").text();
+  const Node leftNode = e.field("left"), rightNode = e.field("right");
+  if (op == "<<") {
+    const auto base = evaluateConstant(model, leftNode);
+    if (base && *base == 1) {
+      // 1 << (n / 2), 1 << half: the halves of meet in the middle
+      const Cost exponent = magnitudeOf(model, rightNode, loops);
+      return isHalfOf(model, rightNode) ? exponentialCost(exponent, std::sqrt(2.0))
+                                        : powerOfTwoCost(exponent);
+    }
+    return magnitudeOf(model, leftNode, loops);
+  }
+  // a + n on an array is a position: the offset counts, the array's size does not.
+  auto isContainer = [&](const Node& side) {
+    const Symbol* symbol = side.type() == "identifier" ? findSymbol(model, side.text()) : nullptr;
+    return symbol && symbol->kind != ContainerKind::kScalar &&
+           symbol->kind != ContainerKind::kString;
+  };
+  const Cost left = isContainer(leftNode) ? constantCost() : magnitudeOf(model, leftNode, loops);
+  const Cost right = isContainer(rightNode) ? constantCost() : magnitudeOf(model, rightNode, loops);
+  if (op == "+" || op == "|" || op == "^") return addCosts(left, right);
+  if (op == "*") return multiplyCosts(left, right);
+  if (op == "-" || op == ">>" || op == "/") return isConstantCost(left) ? constantCost() : left;
+  if (op == "%" || op == "&") return isConstantCost(right) ? left : right;
+  return constantCost();
+}
+
+}  // namespace
+
+Node constructorArguments(const Node& argument) {
+  if (argument.type() == "call_expression") return argument.field("arguments");
+  if (argument.type() == "parameter_declaration" &&
+      argument.field("declarator").type() == "abstract_function_declarator")
+    return argument.field("declarator").field("parameters");
+  return {};
+}
+
+std::string containerName(const Node& expression) {
+  Node e = expression;
+  for (int guard = 0; guard < 8 && !e.null(); ++guard) {
+    const std::string_view type = e.type();
+    if (type == "identifier" || type == "field_identifier") return std::string(e.text());
+    if (type == "field_expression") {
+      const std::string_view field = e.field("field").text();
+      // this->a, s.a: the member; a.begin(): the object
+      if (field == "begin" || field == "end" || field == "rbegin" || field == "rend" ||
+          field == "size" || field == "length" || field == "data")
+        e = e.field("argument");
+      else
+        e = e.field("field");
+    } else if (type == "call_expression") {
+      const Node function = e.field("function");
+      if (function.type() == "field_expression")
+        e = function;
+      else
+        e = e.field("arguments").child(0);
+    } else if (type == "subscript_expression") {
+      e = e.field("argument");
+    } else if (type == "binary_expression") {
+      e = e.field("left");
+    } else {
+      e = e.childCount() ? e.child(e.childCount() - 1) : Node{};
+    }
+  }
+  return "";
+}
+
+Cost containerSize(const Model& model, const std::string& name) {
+  const Symbol* symbol = findSymbol(model, name);
+  if (!symbol) return constantCost();
+  if (symbol->isParameter)
+    return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : symbol->name);
+  if (!isConstantCost(symbol->elements) && symbol->dimensions.empty()) return symbol->elements;
+  if (!symbol->dimensions.empty()) {
+    Cost product = symbol->dimensions.front();
+    if (symbol->kind == ContainerKind::kArray || symbol->kind == ContainerKind::kVector)
+      for (size_t i = 1; i < symbol->dimensions.size(); ++i)
+        product = multiplyCosts(product, symbol->dimensions[i]);
+    if (!isConstantCost(symbol->elements)) product = addCosts(product, symbol->elements);
+    return product;
+  }
+  if (symbol->fromInput && symbol->kind == ContainerKind::kString)
+    return sizeCost("|" + name + "|");
+  return constantCost();
+}
+
+Cost vertexCount(const Model& model, const std::string& name) {
+  const Symbol* symbol = findSymbol(model, name);
+  if (!symbol) return constantCost();
+  if (symbol->isParameter) return sizeCost(symbol->name);
+  if (!symbol->dimensions.empty()) return symbol->dimensions.front();
+  return primarySize(model);
+}
+
+Cost edgeCount(const Model& model, const std::string& name) {
+  const Symbol* symbol = findSymbol(model, name);
+  if (!symbol) return constantCost();
+  if (symbol->isParameter) return sizeCost(symbol->name + "#edges");
+  return symbol->elements;
+}
+
+Cost magnitudeOf(const Model& model, const Node& expression,
+                 const std::vector<LoopVariable>& loops) {
+  const Node& e = expression;
+  if (e.null()) return constantCost();
+  const std::string_view type = e.type();
+  // `vector<int> a(n)` may parse as a declaration of a function taking a `n`.
+  if (type == "identifier" || type == "type_identifier")
+    return magnitudeOfIdentifier(model, e.text(), loops);
+  if (type == "parameter_declaration") return magnitudeOf(model, e.field("type"), loops);
+  if (type == "field_expression") {
+    const Node argument = e.field("argument");
+    if (argument.type() == "this")
+      return magnitudeOfIdentifier(model, e.field("field").text(), loops);
+    return magnitudeOfIdentifier(model, e.field("field").text(), loops);
+  }
+  if (type == "call_expression") return magnitudeOfCall(model, e, loops);
+  if (type == "binary_expression") return magnitudeOfBinary(model, e, loops);
+  if (type == "parenthesized_expression" || type == "cast_expression" ||
+      type == "unary_expression" || type == "condition_clause" || type == "comma_expression")
+    return e.childCount() ? magnitudeOf(model, e.child(e.childCount() - 1), loops) : constantCost();
+  if (type == "sizeof_expression") return containerSize(model, containerName(e));
+  if (type == "subscript_expression") {
+    // The size of one adjacency list or one row: adj[u].size(), g[v]
+    return constantCost();
+  }
+  return constantCost();
+}
+
+}  // namespace quorbel

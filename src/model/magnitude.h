@@ -1,0 +1,35 @@
+// How large an expression's value can grow, in the program's sizes: the bound of a loop, the
+// extent of an array, the argument of a call. `i < n` is bounded by n, `n * (n - 1) / 2` by n^2,
+// `1 << n` by 2^n, `(int)v.size()` by the size of v; literals, moduli and unknown values by O(1).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cost/cost.h"
+#include "model/model.h"
+
+namespace quorbel {
+
+// A loop variable in scope and the largest value it takes.
+struct LoopVariable {
+  std::string name;
+  Cost range;
+};
+
+// The magnitude of an expression where `loops` are the enclosing loop variables.
+Cost magnitudeOf(const Model& model, const Node& expression,
+                 const std::vector<LoopVariable>& loops);
+// The number of entries a container holds: its extents, what was read or pushed into it, or,
+// for a parameter, the parameter itself (replaced by the argument at each call).
+Cost containerSize(const Model& model, const std::string& name);
+// The vertex count and the edge count of an adjacency list `adj[u]` / `g[u]`.
+Cost vertexCount(const Model& model, const std::string& name);
+Cost edgeCount(const Model& model, const std::string& name);
+// The arguments of a nested constructor: `(m, 0)` of `vector<int>(m, 0)`, also where the
+// declaration parsed as a function's; null when `argument` constructs nothing.
+Node constructorArguments(const Node& argument);
+// The name a container expression refers to: "a" for a, a.begin(), (a), all of `&a[0]`.
+std::string containerName(const Node& expression);
+
+}  // namespace quorbel

@@ -1,0 +1,91 @@
+// What the program is, read once from its syntax tree: the symbols it declares (with their
+// types, constant values and whether they are sizes), the functions, member functions and
+// lambdas it defines, and the comments that bound its input. Every estimate reads this model;
+// nothing downstream reads the source text again.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cost/cost.h"
+#include "model/tree.h"
+
+namespace quorbel {
+
+enum class ContainerKind {
+  kScalar,
+  kArray,   // int a[N], bool vis[N][M]
+  kVector,  // vector, deque, basic list-like sequences
+  kString,
+  kOrdered,  // set, map, multiset, multimap
+  kHashed,   // unordered_set, unordered_map
+  kHeap,     // priority_queue
+  kQueue,    // queue, stack
+  kBitset,
+};
+
+struct Symbol {
+  std::string name;
+  std::string typeText;
+  ContainerKind kind = ContainerKind::kScalar;
+  std::vector<Cost> dimensions;  // array extents or constructor sizes, outermost first
+  std::optional<double> value;   // a named constant's value
+  bool isConstant = false;       // const / constexpr / numeric macro
+  bool fromInput = false;        // read by cin, scanf or a read helper
+  bool isParameter = false;
+  bool nestedContainer = false;  // vector<vector<..>>, vector<int> adj[N]: a list per slot
+  Cost derived;                  // what a scalar was initialised or assigned from, in sizes
+  bool hasDerived = false;
+  bool assigned = false;  // given a value anywhere: an initialiser, =, +=, ++
+  Cost elements;          // entries added over the run (push_back, insert, cin)
+  int elementBytes = 4;
+  int line = 0;
+  Node initialiser;   // the expression it was declared with, if any
+  std::string scope;  // the function it is local to; empty for globals and members
+};
+
+struct Function {
+  std::string name;
+  std::vector<std::string> parameters;
+  std::vector<std::string> parameterTypes;
+  Node body;
+  Node definition;
+  int line = 0;
+  bool isLambda = false;
+};
+
+struct Model {
+  std::shared_ptr<const std::string> text;  // the macro-expanded source the tree indexes
+  std::shared_ptr<TSTree> tree;
+  Node root;
+  std::map<std::string, Symbol> symbols;
+  std::map<std::string, Function> functions;
+  std::vector<std::string> inputOrder;  // sizes in the order the program reads them
+  bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
+  bool parsed = false;
+};
+
+// Expands macros, parses and reads the program. Never fails: an unreadable program gives an
+// empty model.
+Model buildModel(std::string_view source);
+
+// ---- Questions about symbols ----
+const Symbol* findSymbol(const Model& model, std::string_view name);
+// A named constant that stands for an input limit (maxN = 2e5 + 5), not a modulus or infinity.
+bool isLimitConstant(const Symbol& symbol);
+// A small named constant that counts binary-lifting levels (LOG = 20).
+bool isLogConstant(const Symbol& symbol);
+// The size the program reads first: what an unsized container is assumed to hold.
+Cost primarySize(const Model& model);
+// t, T, tc, tests: the usual names of a test count.
+bool isTestCountName(std::string_view name);
+// True when a comment states a bound on the sum of a size over all test cases.
+bool statesSumBound(std::string_view source);
+// The numeric value of a constant expression (2e5 + 5, 1 << 20, MAX - 1), when it has one.
+std::optional<double> evaluateConstant(const Model& model, const Node& expression);
+
+}  // namespace quorbel

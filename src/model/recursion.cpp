@@ -1,0 +1,386 @@
+#include "model/recursion.h"
+
+#include "model/loops.h"
+#include "model/magnitude.h"
+
+namespace quorbel {
+namespace {
+
+Node unwrapped(Node node) {
+  while (!node.null() && node.type() == "parenthesized_expression") node = node.child(0);
+  return node;
+}
+
+// The name a call is made through: "f" for f(x), "self" for self(self, x), "find" for d.find(x).
+std::string calleeName(const Node& call) {
+  const Node function = call.field("function");
+  if (function.type() == "field_expression") return std::string(function.field("field").text());
+  std::string name(function.text());
+  const size_t scope = name.rfind("::");
+  return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+std::vector<Node> recursiveCalls(const Function& function) {
+  std::vector<Node> calls;
+  std::string self;  // a recursive lambda's `auto&& self` parameter
+  for (size_t i = 0; i < function.parameterTypes.size(); ++i)
+    if (function.isLambda && function.parameterTypes[i].find("auto") != std::string::npos) {
+      self = function.parameters[i];
+      break;
+    }
+  visitNodes(function.body, [&](const Node& n) {
+    if (n.type() == "call_expression") {
+      const std::string name = calleeName(n);
+      if (name == function.name || (!self.empty() && name == self)) calls.push_back(n);
+    }
+    return true;
+  });
+  return calls;
+}
+
+bool insideLoop(const Node& node, const Node& body) {
+  for (Node n = node.parent(); !n.null() && !(n == body); n = n.parent())
+    if (isLoopNode(n)) return true;
+  return false;
+}
+
+Node enclosingLoop(const Node& node, const Node& body) {
+  for (Node n = node.parent(); !n.null() && !(n == body); n = n.parent())
+    if (isLoopNode(n)) return n;
+  return {};
+}
+
+// ll& res = memo[i][j]; if (res != -1) return res;  the entry a tested reference names.
+Node referencedEntry(const Function& function, const Node& condition) {
+  const Node tested = findDescendant(condition, {"identifier"});
+  if (tested.null()) return {};
+  Node entry;
+  visitNodes(function.body, [&](const Node& n) {
+    if (!entry.null()) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == tested.text() &&
+        n.field("value").type() == "subscript_expression")
+      entry = n.field("value");
+    return entry.null();
+  });
+  return entry;
+}
+
+// An early return guarded by a lookup: if (dp[i][j] != -1) return dp[i][j]; if (memo.count(k))
+// if (vis[u]) return;
+std::string memoTable(const Function& function) {
+  std::string table;
+  visitNodes(function.body, [&](const Node& n) {
+    if (!table.empty()) return false;
+    if (n.type() == "if_statement") {
+      const Node consequence = n.field("consequence");
+      const bool returns =
+          consequence.type() == "return_statement" ||
+          (consequence.childCount() > 0 && consequence.child(0).type() == "return_statement");
+      if (!returns) return true;
+      const Node condition = n.field("condition");
+      Node lookup = findDescendant(condition, {"subscript_expression", "call_expression"});
+      if (lookup.null()) lookup = referencedEntry(function, condition);
+      if (lookup.null()) return true;
+      if (lookup.type() == "call_expression") {
+        const Node f = lookup.field("function");
+        if (f.type() == "field_expression" &&
+            (f.field("field").text() == "count" || f.field("field").text() == "find" ||
+             f.field("field").text() == "contains"))
+          table = containerName(f.field("argument"));
+        return true;
+      }
+      // par[x] == x compares an entry with a parameter: a base case, not a lookup.
+      bool mentionsParameter = false;
+      const Node comparison = findDescendant(condition, {"binary_expression"});
+      if (!comparison.null())
+        for (const Node side : {comparison.field("left"), comparison.field("right")})
+          for (const std::string& p : function.parameters)
+            if (!p.empty() && unwrapped(side).type() == "identifier" && unwrapped(side).text() == p)
+              mentionsParameter = true;
+      if (!mentionsParameter) table = containerName(lookup);
+    }
+    return table.empty();
+  });
+  return table;
+}
+
+bool isAdjacencyLoop(const Model& model, const Node& loop) {
+  if (loop.null()) return false;
+  const Node right =
+      loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
+  const Node subscript = findDescendant(right, {"subscript_expression"});
+  if (subscript.null()) return false;
+  const Symbol* symbol = findSymbol(model, containerName(subscript.field("argument")));
+  return symbol && symbol->nestedContainer;
+}
+
+std::string adjacencyOf(const Node& loop) {
+  const Node right =
+      loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
+  return containerName(findDescendant(right, {"subscript_expression"}).field("argument"));
+}
+
+// if (r < ql || qr < l) return ...; if (ql <= l && r <= qr) return ...: a comparison of two
+// parameters that ends the call early.
+bool hasRangeTest(const Function& function) {
+  bool found = false;
+  visitNodes(function.body, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "if_statement") {
+      const Node condition = n.field("condition");
+      const std::string_view text = condition.text();
+      if (text.find("||") == std::string_view::npos && text.find("&&") == std::string_view::npos)
+        return true;
+      int parameters = 0;
+      for (const std::string& p : function.parameters)
+        if (!p.empty() && mentionsIdentifier(condition, p)) ++parameters;
+      const Node consequence = n.field("consequence");
+      if (parameters >= 3 &&
+          findDescendant(consequence, {"return_statement"}).type() == "return_statement")
+        found = true;
+    }
+    return !found;
+  });
+  return found;
+}
+
+Node enclosingReturn(const Node& node, const Node& body) {
+  for (Node n = node.parent(); !n.null() && !(n == body); n = n.parent())
+    if (n.type() == "return_statement") return n;
+  return {};
+}
+
+// True when two calls sit in different branches of one if/else or conditional expression, or
+// in different return statements (an activation returns once).
+bool exclusive(const Node& a, const Node& b, const Node& body) {
+  const Node returnA = enclosingReturn(a, body), returnB = enclosingReturn(b, body);
+  if (!returnA.null() && !returnB.null() && !(returnA == returnB)) return true;
+  for (Node n = a.parent(); !n.null() && !(n == body); n = n.parent()) {
+    if (n.type() == "if_statement" || n.type() == "conditional_expression") {
+      const bool containsB = ts_node_start_byte(b.raw) >= ts_node_start_byte(n.raw) &&
+                             ts_node_end_byte(b.raw) <= ts_node_end_byte(n.raw);
+      if (!containsB) continue;
+      const Node consequence = n.field(n.type() == "if_statement" ? "consequence" : "consequence");
+      auto inside = [](const Node& x, const Node& scope) {
+        return !scope.null() && ts_node_start_byte(x.raw) >= ts_node_start_byte(scope.raw) &&
+               ts_node_end_byte(x.raw) <= ts_node_end_byte(scope.raw);
+      };
+      return inside(a, consequence) != inside(b, consequence);
+    }
+  }
+  return false;
+}
+
+enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain };
+
+// How the call changes parameter `index`.
+Change changeOf(const Node& argument, const std::string& parameter) {
+  const Node a = unwrapped(argument);
+  if (a.null()) return Change::kNone;
+  const std::string_view text = a.text();
+  if (a.type() == "identifier") {
+    if (text == "mid" || text == "m" || text == "md" || text == "middle") return Change::kHalve;
+    return Change::kNone;
+  }
+  if (!mentionsIdentifier(a, parameter) && text.find("mid") == std::string_view::npos)
+    return Change::kNone;
+  if (a.type() == "subscript_expression") return Change::kChain;
+  if (a.type() != "binary_expression") return Change::kNone;
+  const std::string_view op = a.field("operator").text();
+  if (op == "/" || op == ">>" || op == "%") return Change::kHalve;
+  if (text.find("mid") != std::string_view::npos) return Change::kHalve;
+  if (op == "-") return Change::kDecrease;
+  if (op == "+") return Change::kIncrease;
+  if (op == "^" || op == "|" || op == "&") return Change::kIncrease;
+  return Change::kNone;
+}
+
+// The bound of `if (i == n) return` / `if (i >= n)` for an increasing parameter.
+Cost baseCaseBound(const Model& model, const Function& function, const std::string& parameter) {
+  Cost bound;
+  visitNodes(function.body, [&](const Node& n) {
+    if (!isConstantCost(bound)) return false;
+    if (n.type() == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      if (op == "==" || op == ">=" || op == ">" || op == "<" || op == "<=") {
+        const Node l = unwrapped(n.field("left")), r = unwrapped(n.field("right"));
+        if (l.type() == "identifier" && l.text() == parameter)
+          bound = magnitudeOf(model, r, {});
+        else if (r.type() == "identifier" && r.text() == parameter)
+          bound = magnitudeOf(model, l, {});
+      }
+    }
+    return isConstantCost(bound);
+  });
+  return bound;
+}
+
+bool programUnitesBySize(const Model& model) {
+  // if (sz[a] < sz[b]) swap(a, b); rank[a] > rank[b]: two entries of one array compared.
+  bool found = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      if (op == "<" || op == ">" || op == "<=" || op == ">=" || op == "==") {
+        const Node l = unwrapped(n.field("left")), r = unwrapped(n.field("right"));
+        if (l.type() == "subscript_expression" && r.type() == "subscript_expression" &&
+            containerName(l) == containerName(r)) {
+          const std::string name = containerName(l);
+          for (const char* word : {"sz", "siz", "size", "rank", "rnk", "rk", "cnt", "height", "h"})
+            if (name.find(word) != std::string::npos) found = true;
+        }
+      }
+    }
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace
+
+RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
+  RecursionFacts facts;
+  const std::vector<Node> calls = recursiveCalls(function);
+  if (calls.empty()) return facts;
+
+  // Distinct activations: calls in exclusive branches count once.
+  int count = static_cast<int>(calls.size());
+  for (size_t i = 0; i < calls.size(); ++i)
+    for (size_t j = i + 1; j < calls.size(); ++j)
+      if (exclusive(calls[i], calls[j], function.body)) --count;
+  facts.calls = std::max(1, count);
+
+  const std::string memo = memoTable(function);
+  bool inLoop = false, inAdjacencyLoop = false, pruned = false;
+  std::string adjacency;
+  for (const Node& call : calls) {
+    if (insideLoop(call, function.body)) inLoop = true;
+    const Node loop = enclosingLoop(call, function.body);
+    if (!loop.null()) {
+      // if (used[i]) continue; if (!safe(r, c)) ...: a pruned choice, at most n! leaves
+      pruned =
+          pruned ||
+          !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"}).null();
+      facts.branching = loopFactsOf(model, loop, {}).trips;
+    }
+    if (isAdjacencyLoop(model, loop)) {
+      inAdjacencyLoop = true;
+      adjacency = adjacencyOf(loop);
+    }
+  }
+  if (inAdjacencyLoop) {
+    facts.shape = RecursionShape::kTraversal;
+    facts.size = vertexCount(model, adjacency);
+    return facts;
+  }
+  if (!memo.empty()) {
+    facts.shape = RecursionShape::kMemoised;
+    facts.states = containerSize(model, memo);
+    if (isConstantCost(facts.states)) {
+      for (const std::string& p : function.parameters)
+        if (!p.empty()) facts.states = multiplyCosts(facts.states, sizeCost(p));
+    }
+    return facts;
+  }
+
+  // How the first recursive call changes each parameter.
+  Change change = Change::kNone;
+  Cost size;
+  const Node arguments = calls.front().field("arguments");
+  const size_t offset = arguments.childCount() > function.parameters.size() ? 0 : 0;
+  for (size_t i = offset; i < function.parameters.size() && i < arguments.childCount(); ++i) {
+    const std::string& parameter = function.parameters[i];
+    if (parameter.empty()) continue;
+    Change c = Change::kNone;
+    for (const Node& call : calls) {
+      c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), parameter);
+      if (c != Change::kNone) break;
+    }
+    if (c == Change::kNone) continue;
+    if (change == Change::kNone || c == Change::kHalve) {
+      change = c;
+      size =
+          c == Change::kIncrease ? baseCaseBound(model, function, parameter) : sizeCost(parameter);
+      if (c == Change::kHalve) {
+        // f(l, mid) and f(mid + 1, r): the range ends at the last parameter that is not a value
+        size = sizeCost(parameter);
+      }
+    }
+  }
+  if (change == Change::kChain) {
+    facts.shape = RecursionShape::kUnionFind;
+    const bool compresses =
+        function.body.text().find("] = " + function.name) != std::string_view::npos ||
+        function.body.text().find("]=" + function.name) != std::string_view::npos;
+    const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
+    facts.size = containerSize(model, containerName(first));
+    if (isConstantCost(facts.size)) facts.size = primarySize(model);
+    facts.unionBySize = compresses && programUnitesBySize(model);
+    if (!compresses) facts.shape = RecursionShape::kLinear;
+    return facts;
+  }
+  if (isConstantCost(size)) size = primarySize(model);
+  facts.size = size;
+  if (inLoop) {
+    facts.shape = pruned || isConstantCost(facts.branching) ? RecursionShape::kPermutations
+                                                            : RecursionShape::kBranching;
+  } else if (change == Change::kHalve) {
+    facts.shape = hasRangeTest(function) ? RecursionShape::kRangeQuery : RecursionShape::kHalving;
+  } else {
+    facts.shape = facts.calls >= 2 ? RecursionShape::kBranching : RecursionShape::kLinear;
+  }
+  return facts;
+}
+
+Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
+  switch (facts.shape) {
+    case RecursionShape::kNone:
+      return work;
+    case RecursionShape::kMemoised:
+      return multiplyCosts(facts.states, work);
+    case RecursionShape::kTraversal:
+      return multiplyCosts(facts.size, work);
+    case RecursionShape::kPermutations:
+      return multiplyCosts(factorialCost(facts.size), work);
+    case RecursionShape::kRangeQuery:
+      return multiplyCosts(logCost(facts.size), work);
+    case RecursionShape::kHalving:
+      if (facts.calls <= 1) return isConstantCost(work) ? logCost(facts.size) : work;
+      return isConstantCost(work) ? facts.size : multiplyCosts(work, logCost(facts.size));
+    case RecursionShape::kLinear:
+      return multiplyCosts(facts.size, work);
+    case RecursionShape::kBranching:
+      if (!isConstantCost(facts.branching))
+        return multiplyCosts(sizedExponentialCost(facts.branching, facts.size), work);
+      return multiplyCosts(exponentialCost(facts.size, std::min(facts.calls, 4)), work);
+    case RecursionShape::kUnionFind:
+      return multiplyCosts(facts.unionBySize ? alphaCost(facts.size) : logCost(facts.size), work);
+  }
+  return work;
+}
+
+std::string describeRecursion(const RecursionFacts& facts) {
+  switch (facts.shape) {
+    case RecursionShape::kMemoised:
+      return "Memoised recursion (states x work per state)";
+    case RecursionShape::kTraversal:
+      return "Graph traversal (vertices + edges)";
+    case RecursionShape::kPermutations:
+      return "Backtracking over permutations";
+    case RecursionShape::kRangeQuery:
+      return "Segment-tree style range recursion";
+    case RecursionShape::kHalving:
+      return "Divide-and-conquer recursion";
+    case RecursionShape::kLinear:
+      return "Linear recursion";
+    case RecursionShape::kBranching:
+      return "Branching recursion";
+    case RecursionShape::kUnionFind:
+      return "Union-find with path compression";
+    default:
+      return "Recursion";
+  }
+}
+
+}  // namespace quorbel

@@ -1,0 +1,46 @@
+// The shape of a recursive function, read from its recursive calls:
+//   f(n - 1) once                 linear: depth times the work per call
+//   f(n - 1) + f(n - 2)           branching: 2^n
+//   f(l, mid), f(mid + 1, r)      halving: n to build, n log n with a linear merge
+//   ... with a range test         a segment-tree query: log n
+//   f(i + 1) in a loop + used[]   permutations: n!
+//   if (dp[i][j] != -1) return    memoised: states times the work per state
+//   for (v : adj[u]) f(v)         traversal: vertices + edges
+//   p[x] = find(p[x])             union-find with path compression
+#pragma once
+
+#include <string>
+
+#include "cost/cost.h"
+#include "model/model.h"
+
+namespace quorbel {
+
+enum class RecursionShape {
+  kNone,
+  kMemoised,
+  kTraversal,
+  kPermutations,
+  kHalving,
+  kRangeQuery,
+  kLinear,
+  kBranching,
+  kUnionFind,
+};
+
+struct RecursionFacts {
+  RecursionShape shape = RecursionShape::kNone;
+  int calls = 0;   // recursive calls per activation (exclusive branches count once)
+  Cost size;       // what the recursion shrinks: its depth, or the range it halves
+  Cost states;     // memoised: the number of distinct states
+  Cost branching;  // calls in a loop without a used mark: the loop's trip count
+  bool unionBySize = false;
+};
+
+RecursionFacts recursionFactsOf(const Model& model, const Function& function);
+// The total cost of a recursive function from its shape and the work of one activation
+// (the body with its recursive calls counted as O(1)).
+Cost recursionCost(const RecursionFacts& facts, const Cost& work);
+std::string describeRecursion(const RecursionFacts& facts);
+
+}  // namespace quorbel

@@ -1,0 +1,46 @@
+// A thin layer over tree-sitter's nodes for the model: a node with the text it spans.
+#pragma once
+
+#include <tree_sitter/api.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorbel {
+
+// A syntax node together with the source it indexes into; `null()` for a missing node.
+struct Node {
+  TSNode raw{};
+  std::string_view source;
+
+  bool null() const { return ts_node_is_null(raw); }
+  std::string_view type() const { return null() ? std::string_view() : ts_node_type(raw); }
+  std::string_view text() const;
+  int line() const { return null() ? 0 : static_cast<int>(ts_node_start_point(raw).row) + 1; }
+  Node field(const char* name) const;
+  uint32_t childCount() const { return null() ? 0 : ts_node_named_child_count(raw); }
+  Node child(uint32_t index) const;
+  Node parent() const;
+  uint32_t id() const {
+    return null() ? 0 : ts_node_start_byte(raw) * 131u + ts_node_end_byte(raw);
+  }
+  bool operator==(const Node& other) const { return ts_node_eq(raw, other.raw); }
+};
+
+// The named children of a node, in order.
+std::vector<Node> childrenOf(const Node& node);
+// Every named descendant in pre-order (the node itself first), stopping below nodes for which
+// `descend` answers false and never deeper than a fixed depth.
+void visitNodes(const Node& node, const std::function<bool(const Node&)>& descend);
+// The first descendant of one of the given types, or a null node.
+Node findDescendant(const Node& node, std::initializer_list<std::string_view> types);
+// The identifier a declarator declares: "a" for `a[N]`, `*a`, `&a`, `a = 5`, `a(n)`.
+std::string declaredName(const Node& declarator);
+// True for for, while, do and range-for statements.
+bool isLoopNode(const Node& node);
+// Whether `name` appears as an identifier anywhere under `node`.
+bool mentionsIdentifier(const Node& node, std::string_view name);
+
+}  // namespace quorbel

@@ -1,0 +1,320 @@
+#include "syntax/preprocess.h"
+
+#include <cctype>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace quorbel {
+namespace {
+
+struct Macro {
+  bool functionLike = false;
+  std::vector<std::string> parameters;
+  std::string body;
+};
+
+using MacroTable = std::map<std::string, Macro>;
+
+// Nested expansion deeper than this only comes from self-feeding macro sets.
+constexpr int kMaxDepth = 24;
+
+bool isIdentifierStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+bool isIdentifierChar(char c) {
+  return isIdentifierStart(c) || std::isdigit(static_cast<unsigned char>(c));
+}
+
+std::string trimmed(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+// A body made of numbers, arithmetic and names of other numeric macros.
+bool isNumericBody(const std::string& body, const std::set<std::string>& numericNames) {
+  if (body.empty()) return false;
+  bool sawDigit = false;
+  for (size_t i = 0; i < body.size();) {
+    const char c = body[i];
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      sawDigit = true;
+      while (i < body.size() && (std::isalnum(static_cast<unsigned char>(body[i])) ||
+                                 body[i] == '.' || body[i] == '\''))
+        ++i;
+    } else if (isIdentifierStart(c)) {
+      size_t end = i;
+      while (end < body.size() && isIdentifierChar(body[end])) ++end;
+      if (!numericNames.count(body.substr(i, end - i))) return false;
+      sawDigit = true;
+      i = end;
+    } else if (std::string_view("+-*/%()<> \t").find(c) != std::string_view::npos) {
+      ++i;
+    } else {
+      return false;
+    }
+  }
+  return sawDigit;
+}
+
+// Skips a string or character literal starting at `i`; returns the index after it.
+size_t skipLiteral(std::string_view text, size_t i) {
+  const char quote = text[i++];
+  while (i < text.size() && text[i] != quote && text[i] != '\n') i += text[i] == '\\' ? 2 : 1;
+  return std::min(text.size(), i + 1);
+}
+
+// Skips a comment starting at `i` (// or /*); returns the index after it.
+size_t skipComment(std::string_view text, size_t i) {
+  if (text[i + 1] == '/') {
+    while (i < text.size() && text[i] != '\n') ++i;
+    return i;
+  }
+  const size_t end = text.find("*/", i + 2);
+  return end == std::string_view::npos ? text.size() : end + 2;
+}
+
+class Expander {
+ public:
+  Expander(const MacroTable& macros, size_t budget) : macros_(macros), budget_(budget) {}
+
+  std::string expand(std::string_view text, std::set<std::string>& hidden, int depth) {
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+      const char c = text[i];
+      if (c == '"' || c == '\'') {
+        const size_t end = skipLiteral(text, i);
+        out.append(text.substr(i, end - i));
+        i = end;
+      } else if (c == '/' && i + 1 < text.size() && (text[i + 1] == '/' || text[i + 1] == '*')) {
+        const size_t end = skipComment(text, i);
+        out.append(text.substr(i, end - i));
+        i = end;
+      } else if (isIdentifierStart(c)) {
+        size_t end = i;
+        while (end < text.size() && isIdentifierChar(text[end])) ++end;
+        const std::string name(text.substr(i, end - i));
+        i = end;
+        auto found = macros_.find(name);
+        if (found == macros_.end() || hidden.count(name) || depth >= kMaxDepth || used_ > budget_) {
+          out += name;
+          continue;
+        }
+        const Macro& macro = found->second;
+        std::string replacement;
+        int lineBreaks = 0;
+        if (macro.functionLike) {
+          std::vector<std::string> arguments;
+          size_t after = i;
+          if (!readArguments(text, after, arguments, lineBreaks)) {
+            out += name;
+            continue;
+          }
+          i = after;
+          replacement = substitute(macro, arguments);
+        } else {
+          replacement = macro.body;
+        }
+        hidden.insert(name);
+        std::string expanded = expand(replacement, hidden, depth + 1);
+        hidden.erase(name);
+        used_ += expanded.size();
+        out += " " + expanded + " ";
+        out.append(lineBreaks, '\n');
+      } else if (std::isdigit(static_cast<unsigned char>(c))) {
+        size_t end = i;
+        while (end < text.size() && (isIdentifierChar(text[end]) || text[end] == '.')) ++end;
+        out.append(text.substr(i, end - i));
+        i = end;
+      } else {
+        out += c;
+        ++i;
+      }
+    }
+    return out;
+  }
+
+ private:
+  // Reads "(a, b(c, d), e)" after optional blanks; false when no call follows.
+  static bool readArguments(std::string_view text, size_t& i, std::vector<std::string>& arguments,
+                            int& lineBreaks) {
+    size_t j = i;
+    while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) ++j;
+    if (j >= text.size() || text[j] != '(') return false;
+    int depth = 0;
+    std::string current;
+    for (; j < text.size(); ++j) {
+      const char c = text[j];
+      if (c == '\n') ++lineBreaks;
+      if (c == '"' || c == '\'') {
+        const size_t end = skipLiteral(text, j);
+        current.append(text.substr(j, end - j));
+        j = end - 1;
+        continue;
+      }
+      if (c == '(' || c == '[' || c == '{') {
+        if (depth++ == 0 && c == '(') continue;
+      } else if (c == ')' || c == ']' || c == '}') {
+        if (--depth == 0 && c == ')') {
+          arguments.push_back(trimmed(current));
+          i = j + 1;
+          return true;
+        }
+      } else if (c == ',' && depth == 1) {
+        arguments.push_back(trimmed(current));
+        current.clear();
+        continue;
+      }
+      current += c == '\n' ? ' ' : c;
+    }
+    return false;
+  }
+
+  static std::string substitute(const Macro& macro, const std::vector<std::string>& arguments) {
+    std::string out;
+    const std::string& body = macro.body;
+    for (size_t i = 0; i < body.size();) {
+      if (body.compare(i, 2, "##") == 0) {
+        while (!out.empty() && out.back() == ' ') out.pop_back();
+        i += 2;
+        while (i < body.size() && body[i] == ' ') ++i;
+        continue;
+      }
+      const bool stringify = body[i] == '#';
+      size_t start = stringify ? i + 1 : i;
+      while (stringify && start < body.size() && body[start] == ' ') ++start;
+      if (start < body.size() && isIdentifierStart(body[start])) {
+        size_t end = start;
+        while (end < body.size() && isIdentifierChar(body[end])) ++end;
+        const std::string word = body.substr(start, end - start);
+        std::string value = word;
+        bool isParameter = false;
+        for (size_t p = 0; p < macro.parameters.size(); ++p)
+          if (macro.parameters[p] == word) {
+            value = p < arguments.size() ? arguments[p] : "";
+            isParameter = true;
+          }
+        if (word == "__VA_ARGS__") {
+          value.clear();
+          for (size_t p = macro.parameters.size(); p < arguments.size(); ++p)
+            value += (value.empty() ? "" : ", ") + arguments[p];
+          isParameter = true;
+        }
+        out += stringify && isParameter ? "\"" + value + "\"" : (stringify ? "#" : "") + value;
+        i = end;
+      } else {
+        out += body[i++];
+      }
+    }
+    return out;
+  }
+
+  const MacroTable& macros_;
+  size_t budget_;
+  size_t used_ = 0;
+};
+
+// Reads "#define NAME(params) body" (the text after "define").
+std::pair<std::string, Macro> parseDefine(std::string_view rest) {
+  size_t i = 0;
+  while (i < rest.size() && std::isspace(static_cast<unsigned char>(rest[i]))) ++i;
+  size_t end = i;
+  while (end < rest.size() && isIdentifierChar(rest[end])) ++end;
+  std::string name(rest.substr(i, end - i));
+  Macro macro;
+  i = end;
+  if (i < rest.size() && rest[i] == '(') {
+    macro.functionLike = true;
+    const size_t close = rest.find(')', i);
+    if (close == std::string_view::npos) return {"", {}};
+    std::string current;
+    for (size_t k = i + 1; k < close; ++k) {
+      if (rest[k] == ',') {
+        macro.parameters.push_back(trimmed(current));
+        current.clear();
+      } else {
+        current += rest[k];
+      }
+    }
+    if (!trimmed(current).empty()) macro.parameters.push_back(trimmed(current));
+    if (!macro.parameters.empty() && macro.parameters.back() == "...") macro.parameters.pop_back();
+    i = close + 1;
+  }
+  macro.body = trimmed(rest.substr(i));
+  return {name, macro};
+}
+
+// The directive word after '#', or empty.
+std::string_view directiveOf(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (i >= line.size() || line[i] != '#') return {};
+  ++i;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  size_t end = i;
+  while (end < line.size() && std::isalpha(static_cast<unsigned char>(line[end]))) ++end;
+  return line.substr(i, end - i);
+}
+
+}  // namespace
+
+std::string expandMacros(std::string_view source) {
+  // Split into logical lines: a backslash at the end of a line continues it.
+  std::vector<std::string> lines;
+  std::vector<int> spans;  // physical lines per logical line
+  std::string current;
+  int span = 1;
+  for (size_t i = 0; i <= source.size(); ++i) {
+    if (i == source.size() || source[i] == '\n') {
+      if (!current.empty() && current.back() == '\r') current.pop_back();
+      if (i < source.size() && !current.empty() && current.back() == '\\') {
+        current.back() = ' ';
+        ++span;
+        continue;
+      }
+      lines.push_back(current);
+      spans.push_back(span);
+      current.clear();
+      span = 1;
+    } else {
+      current += source[i];
+    }
+  }
+
+  MacroTable macros;
+  std::set<std::string> numericNames;
+  std::string text;
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const std::string& line = lines[k];
+    const std::string_view directive = directiveOf(line);
+    std::string kept = line;
+    if (directive == "define") {
+      const size_t at = line.find("define");
+      auto [name, macro] = parseDefine(std::string_view(line).substr(at + 6));
+      kept.clear();
+      if (!name.empty()) {
+        if (!macro.functionLike && isNumericBody(macro.body, numericNames)) {
+          numericNames.insert(name);
+          kept = "const long long " + name + " = " + macro.body + ";";
+        } else {
+          macros[name] = macro;
+        }
+      }
+    } else if (directive == "undef") {
+      kept.clear();
+    }
+    text += kept;
+    text.append(static_cast<size_t>(spans[k]), '\n');
+  }
+  if (!text.empty()) text.pop_back();  // the split added one break after the last line
+  if (macros.empty()) return text;
+  Expander expander(macros, 4 * source.size() + (1u << 20));
+  std::set<std::string> hidden;
+  return expander.expand(text, hidden, 0);
+}
+
+}  // namespace quorbel
