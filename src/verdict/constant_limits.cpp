@@ -56,7 +56,7 @@ std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
     if (constant != facts.constants.end() && constant->second.value >= 0) {
       limits.push_back({size, constant->second.value,
                         "constant " + size + " = " + formatLimitValue(constant->second.value) +
-                            ", line " + std::to_string(constant->second.line)});
+                            " on line " + std::to_string(constant->second.line)});
       continue;
     }
     const ConstantArray* best = nullptr;
@@ -74,9 +74,9 @@ std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
     if (best == nullptr) continue;
     limits.push_back({size, best->length,
                       "array " + best->name + "[" + best->dimension + "] of " +
-                          formatLimitValue(best->length) + " (line " + std::to_string(best->line) +
-                          ") is indexed up to " + size + " (line " + std::to_string(loopLine) +
-                          ")"});
+                          formatLimitValue(best->length) + " on line " +
+                          std::to_string(best->line) + ", indexed up to " + size + " on line " +
+                          std::to_string(loopLine)});
   }
   return limits;
 }

@@ -14,7 +14,7 @@ namespace quorbel {
 struct ConstantLimit {
   std::string name;
   double value = 0;
-  std::string source;  // "constant maxN = 200005, line 3"
+  std::string source;  // "constant maxN = 200005 on line 3"
 };
 
 // One limit per size in `sizes` that the constants bound; the smallest array wins when

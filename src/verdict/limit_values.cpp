@@ -171,9 +171,19 @@ std::string decimalText(double value, int decimals) {
 }
 
 std::string withThousands(uint64_t value) {
-  std::string digits = std::to_string(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
-  return digits;
+  const std::string digits = std::to_string(value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string approximately(bool rounded, const std::string& text) {
+  std::string out = rounded ? "about " : "";
+  out += text;
+  return out;
 }
 
 // Two significant digits of 10^log10Value: the mantissa (1 to 9.9) and the exponent.
@@ -281,24 +291,28 @@ std::string describeCount(double log10Value) {
     const double value = std::pow(10.0, log10Value);
     const double rounded = std::round(value);
     const bool exact = std::fabs(rounded - value) <= 1e-6 * std::max(1.0, value);
-    return (exact ? "" : "about ") + withThousands(static_cast<uint64_t>(rounded));
+    return approximately(!exact, withThousands(static_cast<uint64_t>(rounded)));
   }
   const auto [mantissa, exponent] = twoDigits(log10Value);
   const bool exact = std::fabs(std::log10(mantissa) + exponent - log10Value) < 1e-9;
-  const std::string about = exact ? "" : "about ";
   if (exponent < 9)
-    return about + decimalText(mantissa * std::pow(10.0, exponent - 6), 1) + " million";
-  if (mantissa == 1) return about + "10^" + std::to_string(exponent);
-  return about + decimalText(mantissa, 1) + "*10^" + std::to_string(exponent);
+    return approximately(!exact,
+                         decimalText(mantissa * std::pow(10.0, exponent - 6), 1) + " million");
+  if (mantissa == 1) return approximately(!exact, "10^" + std::to_string(exponent));
+  return approximately(!exact, decimalText(mantissa, 1) + "*10^" + std::to_string(exponent));
 }
 
 std::string describeBytes(double bytes) {
   if (!std::isfinite(bytes)) return "an astronomical amount";
   if (bytes < 1000) {
     const bool exact = bytes == std::floor(bytes);
-    return (exact ? "" : "about ") + decimalText(std::round(bytes), 0) + " bytes";
+    return approximately(!exact, decimalText(std::round(bytes), 0) + " bytes");
   }
-  if (bytes >= 1e15) return "about " + describeCount(std::log10(bytes)) + " bytes";
+  if (bytes >= 1e15) {
+    std::string count = describeCount(std::log10(bytes));
+    if (count.starts_with("about ")) count.erase(0, 6);
+    return approximately(true, count + " bytes");
+  }
   static constexpr std::pair<double, const char*> kUnits[] = {
       {1e12, "TB"}, {1e9, "GB"}, {1e6, "MB"}, {1e3, "KB"}};
   for (const auto& [size, name] : kUnits) {

@@ -115,11 +115,11 @@ const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::str
 }
 
 std::string commentSource(const CommentLimit& limit, const std::string& size) {
-  std::string source = "constraints comment, line " + std::to_string(limit.line);
+  std::string source = "constraints comment on line " + std::to_string(limit.line);
   if (limit.length) {
-    source += " (|" + limit.name + "|, the length of " + limit.name + ")";
+    source += ": |" + limit.name + "|, the length of " + limit.name;
   } else if (limit.name != size) {
-    source += " (" + limit.name + ")";
+    source += ": written " + limit.name;
   }
   if (limit.sumOverTests) source += ": sum over all test cases";
   return source;
@@ -198,7 +198,7 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
 
   const double budget = std::log10(time.budget);
   const std::string budgetText =
-      describeCount(budget) + " for " + formatSeconds(verdict.timeLimitSeconds);
+      formatLimitValue(time.budget) + " for " + formatSeconds(verdict.timeLimitSeconds);
   const std::string operations = time.operationsText + " operations";
   if (time.log10Operations <= budget + kTolerance) {
     time.status = "fits";
@@ -297,11 +297,12 @@ bool judgeAtLimits(const Analysis& analysis, std::string_view source, const Give
   const std::vector<ConstantLimit> constants = readConstantLimits(facts, names);
   if (!given.timeLimit && comments.timeLimitSeconds > 0) {
     verdict.timeLimitSeconds = comments.timeLimitSeconds;
-    verdict.timeLimitSource = "constraints comment, line " + std::to_string(comments.timeLine);
+    verdict.timeLimitSource = "constraints comment on line " + std::to_string(comments.timeLine);
   }
   if (!given.memoryLimit && comments.memoryLimitMb > 0) {
     verdict.memoryLimitMb = comments.memoryLimitMb;
-    verdict.memoryLimitSource = "constraints comment, line " + std::to_string(comments.memoryLine);
+    verdict.memoryLimitSource =
+        "constraints comment on line " + std::to_string(comments.memoryLine);
   }
 
   std::map<std::string, double> values;

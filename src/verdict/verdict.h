@@ -35,7 +35,8 @@ struct SizeLimit {
   bool known = false;
   double value = 0;
   std::string origin;  // "given", "comment", "constant", or empty when unknown
-  std::string source;  // "given", "constraints comment, line 3", "constant maxN = 200005, line 3"
+  std::string
+      source;  // "given", "constraints comment on line 3", "constant maxN = 200005 on line 3"
 };
 
 struct TimeVerdict {
