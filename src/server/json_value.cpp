@@ -57,7 +57,7 @@ class Reader {
   }
 
   bool value(JsonValue& out, int depth) {
-    if (depth > kMaxDepth) return false;
+    if (depth >= kMaxDepth) return false;
     skipSpace();
     if (at_ >= text_.size()) return false;
     const char c = text_[at_];

@@ -102,7 +102,12 @@ void readTimeAndMemory(const std::string& lowered, int line, CommentLimits& limi
   }
 }
 
+// Constraints are short; a longer line (a commented-out table, a padded file) is not one, and
+// the patterns' retries would take quadratic time on it.
+constexpr size_t kMaxLineBytes = 1000;
+
 void readLine(const std::string& raw, int line, CommentLimits& limits) {
+  if (raw.size() > kMaxLineBytes) return;
   std::string text = plainComparisons(normalizeMathText(raw));
   const std::string lowered = lowerCopy(text);
   readTimeAndMemory(lowered, line, limits);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "syntax/regex.h"
 #include "syntax/text.h"
@@ -10,6 +11,8 @@
 
 namespace quorbel {
 namespace {
+
+constexpr size_t kScannedBodyBytes = 2000;
 
 // An array whose first length is a constant: "int a[maxN]" on line 4.
 struct ConstantArray {
@@ -19,30 +22,40 @@ struct ConstantArray {
   int line = 0;
 };
 
-std::vector<ConstantArray> constantArrays(const SourceFacts& facts) {
+// By name; a name declared twice keeps its shorter array.
+std::map<std::string, ConstantArray> constantArrays(const SourceFacts& facts) {
   const auto lookup = [&](const std::string& name, double& value) {
     const auto known = facts.constants.find(name);
     if (known == facts.constants.end()) return false;
     value = known->second.value;
     return true;
   };
-  std::vector<ConstantArray> arrays;
+  std::map<std::string, ConstantArray> arrays;
   for (const SourceDeclaration& declaration : facts.declarations) {
     for (const Declarator& d : declaration.declarators) {
       double length = 0;
       if (d.dimensions.empty() || !evaluateConstantExpression(d.dimensions[0], lookup, length) ||
           !std::isfinite(length) || length <= 0)
         continue;
-      arrays.push_back({d.name, d.dimensions[0], length, declaration.line});
+      const auto known = arrays.find(d.name);
+      if (known == arrays.end() || length < known->second.length)
+        arrays[d.name] = {d.name, d.dimensions[0], length, declaration.line};
     }
   }
   return arrays;
 }
 
-// True when `body` indexes `array` with `variable` ("a[i]", "a[i + 1]", "a[i-1]").
-bool indexesWith(const std::string& body, const std::string& array, const std::string& variable) {
-  return containsRegex(body, "(^|[^A-Za-z0-9_])" + regexEscape(array) + R"(\s*\[\s*)" +
-                                 regexEscape(variable) + R"(\s*[\]+-])");
+// The names `body` subscripts with `variable` ("a[i]", "a[i + 1]", "a[i-1]"). The input is
+// read at the top of its loop, so the head of the body is enough, and nested loops of a large
+// program are not scanned once per enclosing loop.
+std::set<std::string> indexedWith(const std::string& body, const std::string& variable) {
+  std::set<std::string> names;
+  const std::string pattern =
+      "(" + identifierRegexPattern() + R"()\s*\[\s*)" + regexEscape(variable) + R"(\s*[\]+-])";
+  for (const RegexMatch& match :
+       findAllRegex(std::string_view(body).substr(0, kScannedBodyBytes), pattern))
+    names.insert(match.groups[1]);
+  return names;
 }
 
 }  // namespace
@@ -50,7 +63,7 @@ bool indexesWith(const std::string& body, const std::string& array, const std::s
 std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
                                               const std::vector<std::string>& sizes) {
   std::vector<ConstantLimit> limits;
-  const std::vector<ConstantArray> arrays = constantArrays(facts);
+  const std::map<std::string, ConstantArray> arrays = constantArrays(facts);
   for (const std::string& size : sizes) {
     const auto constant = facts.constants.find(size);
     if (constant != facts.constants.end() && constant->second.value >= 0) {
@@ -63,10 +76,10 @@ std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
     int loopLine = 0;
     for (const CountedLoop& loop : facts.loops) {
       if (loop.bound != size) continue;
-      for (const ConstantArray& array : arrays) {
-        if ((best == nullptr || array.length < best->length) &&
-            indexesWith(loop.body, array.name, loop.variable)) {
-          best = &array;
+      for (const std::string& name : indexedWith(loop.body, loop.variable)) {
+        const auto array = arrays.find(name);
+        if (array != arrays.end() && (best == nullptr || array->second.length < best->length)) {
+          best = &array->second;
           loopLine = loop.line;
         }
       }

@@ -28,6 +28,7 @@ class Estimator {
 
   MemoryEstimate run(const std::vector<Row>& rows) {
     addFixedArrays();
+    indexContainers();
     for (const Row& row : rows) addRow(row);
     return std::move(out_);
   }
@@ -122,20 +123,25 @@ class Estimator {
     bool declaredHere = false;
   };
 
-  Target targetOf(int line) const {
+  // The container declarations, by line and by name, so that each row is one look-up.
+  void indexContainers() {
     for (const SourceDeclaration& declaration : facts_.declarations) {
-      if (declaration.line != line) continue;
-      for (const Declarator& d : declaration.declarators)
-        if (describeContainer(declaration.type, facts_.typeAliases).container)
-          return {&declaration, &d, true};
+      if (!describeContainer(declaration.type, facts_.typeAliases).container) continue;
+      for (const Declarator& d : declaration.declarators) {
+        containersByLine_.emplace(declaration.line, Target{&declaration, &d, true});
+        containersByName_.emplace(d.name, Target{&declaration, &d, false});
+      }
     }
+  }
+
+  // The container declared on the row's line, else the first declared container the line uses.
+  Target targetOf(int line) const {
+    const auto here = containersByLine_.find(line);
+    if (here != containersByLine_.end()) return here->second;
     if (line < 1 || static_cast<size_t>(line) > facts_.lines.size()) return {};
     for (const std::string& word : identifierTokens(facts_.lines[line - 1])) {
-      for (const SourceDeclaration& declaration : facts_.declarations) {
-        if (!describeContainer(declaration.type, facts_.typeAliases).container) continue;
-        for (const Declarator& d : declaration.declarators)
-          if (d.name == word) return {&declaration, &d, false};
-      }
+      const auto used = containersByName_.find(word);
+      if (used != containersByName_.end()) return used->second;
     }
     return {};
   }
@@ -218,6 +224,8 @@ class Estimator {
   const std::vector<std::string>& unlimited_;
   std::map<std::string, double> constants_;
   std::set<int> arrayLines_;
+  std::multimap<int, Target> containersByLine_;
+  std::map<std::string, Target> containersByName_;
   MemoryEstimate out_;
 };
 

@@ -21,7 +21,7 @@ constexpr double kOperationsPerSecond = 1e8;
 // Up to this many times the budget, the constant factor decides.
 constexpr double kTightFactor = 5;
 // Comparisons of base-10 logarithms: 10^8 operations against a budget of 10^8 fit.
-constexpr double kTolerance = 1e-9;
+constexpr double kTolerance = 1e-12;
 constexpr const char* kNumberForms = " (write it as 200000, 2e5, 2*10^5 or 10^9)";
 
 // Names under which programs keep the number of test cases.
@@ -66,9 +66,9 @@ bool readLimit(const GivenValue& given, bool seconds, double& value, std::string
   const ReadNumber number = seconds ? readSeconds(given.text) : readMegabytes(given.text);
   const std::string quoted = "'" + given.text + "'";
   const char* unit = seconds ? "seconds" : "megabytes";
-  if (!number.ok) {
+  if (!number.ok && number.problem != "is negative") {
     error = given.label + ": " + quoted + " is not a number of " + unit;
-  } else if (number.value <= 0) {
+  } else if (!number.ok || number.value <= 0) {
     error = given.label + ": " + quoted + " must be more than 0 " + unit;
   } else if (number.value > kMaxValue) {
     error = given.label + ": " + quoted + " is above 10^18";
@@ -184,9 +184,14 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
   time.evaluated = true;
   time.log10Operations = evaluateLog10(total, values);
   time.operationsText = describeCount(time.log10Operations);
-  time.evaluation = time.expression +
-                    (time.sizes.empty() ? "" : " at " + valuesText(time.sizes, values)) + ": " +
-                    time.operationsText;
+  if (time.sizes.empty()) {
+    // O(1) has no term worth naming and nothing to evaluate at.
+    time.status = "fits";
+    time.summary = "fits: the estimate does not grow with the input";
+    return;
+  }
+  time.evaluation =
+      time.expression + " at " + valuesText(time.sizes, values) + ": " + time.operationsText;
   size_t dominant = 0;
   std::vector<double> termValues;
   for (const Expression& term : terms.terms) termValues.push_back(evaluateLog10(term, values));

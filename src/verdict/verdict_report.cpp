@@ -120,7 +120,8 @@ void printVerdictSection(const Verdict& verdict, std::ostream& out) {
   out << "  - time limit: " << formatSeconds(verdict.timeLimitSeconds) << " ("
       << verdict.timeLimitSource << "); memory limit: " << formatMegabytes(verdict.memoryLimitMb)
       << " (" << verdict.memoryLimitSource << ")\n";
-  if (verdict.time.evaluated) out << "  - operations: " << verdict.time.evaluation << '\n';
+  if (!verdict.time.evaluation.empty())
+    out << "  - operations: " << verdict.time.evaluation << '\n';
   out << "  - time: " << verdict.time.summary << '\n';
   out << "  - memory: " << verdict.memory.summary << '\n';
   for (const MemoryItem& item : verdict.memory.items)
