@@ -210,7 +210,7 @@ class Reader {
       if (at_ >= text_.size() || text_[at_++] != ':') return false;
       JsonValue member;
       if (!value(member, depth + 1)) return false;
-      out.members.emplace_back(std::move(key), std::move(member));
+      out.members.push_back({std::move(key), std::move(member)});
       skipSpace();
       if (at_ >= text_.size()) return false;
       if (text_[at_++] == '}') return true;
@@ -232,8 +232,8 @@ bool parseJson(std::string_view text, JsonValue& out) {
 const JsonValue* jsonMember(const JsonValue& object, std::string_view key) {
   if (object.kind != JsonValue::Kind::kObject) return nullptr;
   const JsonValue* found = nullptr;
-  for (const auto& [name, value] : object.members)
-    if (name == key) found = &value;
+  for (const JsonMember& member : object.members)
+    if (member.key == key) found = &member.value;
   return found;
 }
 

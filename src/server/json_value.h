@@ -5,17 +5,23 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace quorbel {
+
+struct JsonMember;
 
 struct JsonValue {
   enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
   Kind kind = Kind::kNull;
   std::string text;              // a string's decoded UTF-8, a number's literal, "true" or "false"
   std::vector<JsonValue> items;  // kArray
-  std::vector<std::pair<std::string, JsonValue>> members;  // kObject, in document order
+  std::vector<JsonMember> members;  // kObject, in document order
+};
+
+struct JsonMember {
+  std::string key;
+  JsonValue value;
 };
 
 // False when `text` is not one JSON value with only white space around it.

@@ -44,10 +44,10 @@ bool readLimitRequest(std::string_view body, GivenLimits& limits, std::string& e
       error = "limits: expected an object such as {\"n\": 200000}";
       return false;
     }
-    for (const auto& [name, value] : sizes->members) {
-      if (value.kind == JsonValue::Kind::kNull) continue;
+    for (const JsonMember& member : sizes->members) {
+      if (member.value.kind == JsonValue::Kind::kNull) continue;
       GivenValue given;
-      if (!readOne(value, name, "limits." + name, given, error)) return false;
+      if (!readOne(member.value, member.key, "limits." + member.key, given, error)) return false;
       limits.sizes.push_back(std::move(given));
     }
   }

@@ -78,7 +78,7 @@ TEST_F(VerdictInterfacesTest, JsonModePrintsTheApiBody) {
     EXPECT_EQ(out.out, response.body + "\n");
     JsonValue document;
     ASSERT_TRUE(parseJson(response.body, document));
-    EXPECT_EQ(document.members.back().first, "verdict");
+    EXPECT_EQ(document.members.back().key, "verdict");
   }
   // The n limit came from the comment, the time limit from the same line.
   const Response fromSource = api("{\"code\":" + code + "}");
