@@ -107,26 +107,28 @@ std::string renderMemory(const MemoryVerdict& memory) {
 
 }  // namespace
 
+std::vector<std::string> verdictLines(const Verdict& verdict) {
+  std::vector<std::string> lines;
+  for (const SizeLimit& size : verdict.sizes) {
+    lines.push_back(size.known ? size.name + " = " + formatLimitValue(size.value) + " (" +
+                                     size.source + ")"
+                               : size.name + ": no limit");
+  }
+  lines.push_back("time limit: " + formatSeconds(verdict.timeLimitSeconds) + " (" +
+                  verdict.timeLimitSource + "); memory limit: " +
+                  formatMegabytes(verdict.memoryLimitMb) + " (" + verdict.memoryLimitSource + ")");
+  if (!verdict.time.evaluation.empty()) lines.push_back("operations: " + verdict.time.evaluation);
+  lines.push_back("time: " + verdict.time.summary);
+  lines.push_back("memory: " + verdict.memory.summary);
+  for (const MemoryItem& item : verdict.memory.items)
+    lines.push_back("line " + item.line + ": " + item.what + ": " + item.text);
+  for (const std::string& note : verdict.notes) lines.push_back("note: " + note);
+  return lines;
+}
+
 void printVerdictSection(const Verdict& verdict, std::ostream& out) {
   out << "Verdict at the limits:\n";
-  for (const SizeLimit& size : verdict.sizes) {
-    if (size.known) {
-      out << "  - " << size.name << " = " << formatLimitValue(size.value) << " (" << size.source
-          << ")\n";
-    } else {
-      out << "  - " << size.name << ": no limit\n";
-    }
-  }
-  out << "  - time limit: " << formatSeconds(verdict.timeLimitSeconds) << " ("
-      << verdict.timeLimitSource << "); memory limit: " << formatMegabytes(verdict.memoryLimitMb)
-      << " (" << verdict.memoryLimitSource << ")\n";
-  if (!verdict.time.evaluation.empty())
-    out << "  - operations: " << verdict.time.evaluation << '\n';
-  out << "  - time: " << verdict.time.summary << '\n';
-  out << "  - memory: " << verdict.memory.summary << '\n';
-  for (const MemoryItem& item : verdict.memory.items)
-    out << "      line " << item.line << ": " << item.what << ": " << item.text << '\n';
-  for (const std::string& note : verdict.notes) out << "  - note: " << note << '\n';
+  for (const std::string& line : verdictLines(verdict)) out << "  - " << line << '\n';
   out << '\n';
 }
 

@@ -5,12 +5,16 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/result.h"
 #include "verdict/verdict.h"
 
 namespace quorbel {
 
+// The verdict as lines: sizes with their sources, time and memory limits, operations, the time
+// and memory verdicts, memory items, notes.
+std::vector<std::string> verdictLines(const Verdict& verdict);
 // The full report's section "Verdict at the limits:" (sizes with their sources, time and
 // memory limits, operations, the time and memory verdicts, memory items, notes), ending in a
 // blank line.

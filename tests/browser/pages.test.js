@@ -243,6 +243,7 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   assert.ok(costs.includes('O(n^2)'), 'breakdown rows: ' + costs);
   assert.equal(await page.inputValue('#code'), NESTED_LOOPS, 'the code comes back unchanged');
   assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  assert.match(await page.textContent('#verdict'), /n: no limit.*time: no verdict for time: no limit for n/);
   const html = await page.content();
   assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
   await shoot(page, 'result-page.png');

@@ -16,7 +16,7 @@ test('result page template holds every placeholder', () => {
   const placeholders = ['{{CODE}}', '{{LINE_COUNT}}', '{{COMPLEXITY}}', '{{LABEL}}',
     '{{SPACE_COMPLEXITY}}', '{{SPACE_LABEL}}', '{{SPACE_PATTERN}}', '{{SPACE_SIGNALS}}',
     '{{PATTERN}}', '{{CONSTRAINT_BUDGET}}', '{{CONSTRAINTS}}', '{{SIGNALS}}', '{{BREAKDOWN}}',
-    '{{NOTES}}'];
+    '{{NOTES}}', '{{VERDICT}}'];
   for (const p of placeholders) assert.ok(page.includes(p), `missing ${p}`);
   // A textarea drops one line feed right after its start tag: the template spends it, so
   // code that starts with an empty line keeps it.
