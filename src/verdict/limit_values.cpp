@@ -287,6 +287,8 @@ std::string describeCount(double log10Value) {
   if (std::isnan(log10Value)) return "an unknown number";
   if (log10Value == -INFINITY) return "0";
   if (!std::isfinite(log10Value)) return "an astronomical number";
+  // 2^n at n = 10^18 has about 3*10^17 digits: only their count can be told.
+  if (log10Value >= 1e6) return "about 10^" + decimalText(std::floor(log10Value), 0);
   if (log10Value < 6) {
     const double value = std::pow(10.0, log10Value);
     const double rounded = std::round(value);

@@ -1,6 +1,7 @@
 #include "verdict/memory_estimate.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -176,7 +177,8 @@ class Estimator {
   void addRow(const Row& row) {
     Expression cost;
     if (!parseNotation(row.cost, cost) || expressionNames(cost).empty()) return;
-    const int line = std::atoi(row.line.c_str());
+    int line = 0;  // rows without a line ("-") or with one out of range have none
+    std::from_chars(row.line.data(), row.line.data() + row.line.size(), line);
     if (line > 0 && arrayLines_.contains(line)) return;  // counted with the fixed arrays
     MemoryItem item;
     item.line = line > 0 ? std::to_string(line) : "-";

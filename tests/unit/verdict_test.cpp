@@ -92,6 +92,7 @@ TEST(LimitValuesTest, Texts) {
   EXPECT_EQ(describeCount(std::log10(5282892.0)), "about 5.3 million");
   EXPECT_EQ(describeCount(std::log10(4e10)), "4*10^10");
   EXPECT_EQ(describeCount(std::log10(262144.0)), "262,144");
+  EXPECT_EQ(describeCount(3e17), "about 10^300000000000000000");
   EXPECT_EQ(describeBytes(100200100), "about 100 MB");
   EXPECT_EQ(describeBytes(512), "512 bytes");
 }
