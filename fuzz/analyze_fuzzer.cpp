@@ -1,13 +1,18 @@
 // `analyze` on arbitrary bytes: never crashes, never hangs (run with -timeout=5), and always
-// answers with "O(...)" notations, a non-empty breakdown and at least one signal.
+// answers with "O(...)" notations, a non-empty breakdown and at least one signal. The verdict
+// at the source's own limits is always judged, and the bytes read as a notation never crash.
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "fuzz_checks.h"
 #include "syntax/context.h"
+#include "verdict/notation_expression.h"
+#include "verdict/verdict.h"
 
 using quorbel::fuzz::isBigO;
 using quorbel::fuzz::require;
@@ -30,5 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const quorbel::Row& row : analysis.space.breakdown)
     require(isBigO(row.cost), "space breakdown costs are O(...)");
   require(quorbel::gContext == nullptr, "gContext is restored");
+
+  quorbel::Verdict verdict;
+  std::string error;
+  require(quorbel::judgeAtLimits(analysis, code, {}, verdict, error),
+          "no given limits, nothing refused");
+  require(verdict.timeLimitSeconds > 0 && verdict.memoryLimitMb > 0, "limits are positive");
+  quorbel::Expression expression;
+  if (quorbel::parseNotation(code, expression)) {
+    std::map<std::string, double> values;
+    for (const std::string& name : quorbel::expressionNames(expression)) values[name] = 1e18;
+    quorbel::evaluateLog10(expression, values);
+    quorbel::expandTerms(expression);
+  }
   return 0;
 }

@@ -337,7 +337,9 @@
 
   // ---- Growth chart: drawing ----
 
-  function renderChart(notation) {
+  // `mark`, when given, is the verdict's point {log10N, log10Ops, label, status}: the axis
+  // then reaches that n.
+  function renderChart(notation, mark) {
     const tree = parseNotation(notation);
     if (!tree) {
       return el('p', {className: 'chart-note', id: 'growth-chart-note',
@@ -349,19 +351,22 @@
     const m = {left: compact ? 60 : 58, right: compact ? 14 : 20, top: 14, bottom: 46};
     const pw = W - m.left - m.right, ph = H - m.top - m.bottom;
     const ops = (log10N) => evaluateLog10(tree, log10N);
+    const maxLog10 = mark ? Math.min(18, Math.max(CHART_MAX_LOG10, Math.ceil(mark.log10N))) :
+        CHART_MAX_LOG10;
 
     const samples = [];
     let top = BUDGET_LOG10;
     for (let i = 0; i <= 240; i++) {
-      const x = CHART_MIN_LOG10 + (CHART_MAX_LOG10 - CHART_MIN_LOG10) * i / 240;
+      const x = CHART_MIN_LOG10 + (maxLog10 - CHART_MIN_LOG10) * i / 240;
       const y = ops(x);
       samples.push([x, y]);
       if (Number.isFinite(y)) top = Math.max(top, y);
       else if (y === Infinity) top = Infinity;
     }
+    if (mark && Number.isFinite(mark.log10Ops)) top = Math.max(top, mark.log10Ops);
     const yMax = Math.max(12, Math.min(24, Math.ceil((top + 0.5) / 4) * 4));
     const px = (log10N) =>
-      m.left + (log10N - CHART_MIN_LOG10) / (CHART_MAX_LOG10 - CHART_MIN_LOG10) * pw;
+      m.left + (log10N - CHART_MIN_LOG10) / (maxLog10 - CHART_MIN_LOG10) * pw;
     const py = (log10Ops) => {
       let v = log10Ops;
       if (Number.isNaN(v)) v = 0;
@@ -372,14 +377,15 @@
 
     const parts = [];
     const clipId = 'growth-clip-' + Math.random().toString(36).slice(2, 8);
-    parts.push(svg('title', {text: 'Estimated operations of ' + notation + ' for n from 10 to 10^7'}));
+    parts.push(svg('title', {text: 'Estimated operations of ' + notation + ' for n from 10 to 10^' +
+        maxLog10}));
     parts.push(svg('defs', {}, [svg('clipPath', {id: clipId}, [
       svg('rect', {x: m.left, y: m.top, width: pw, height: ph}),
     ])]));
     parts.push(svg('rect', {className: 'over-budget', x: m.left, y: m.top, width: pw,
       height: f(py(BUDGET_LOG10) - m.top)}));
 
-    for (let e = CHART_MIN_LOG10; e <= CHART_MAX_LOG10; e++) {
+    for (let e = CHART_MIN_LOG10; e <= maxLog10; e++) {
       const x = f(px(e));
       parts.push(svg('line', {className: 'grid', x1: x, x2: x, y1: m.top, y2: m.top + ph}));
       parts.push(svg('text', {x, y: m.top + ph + 18, 'text-anchor': 'middle', text: powerOfTen(e)}));
@@ -402,7 +408,7 @@
     // where the curve crosses the budget, the fit label along the bottom beside its line.
     const fit = largestFittingN(tree);
     const crossesRight = fit && fit.kind !== 'none' &&
-        (Math.log10(fit.n) - CHART_MIN_LOG10) / (CHART_MAX_LOG10 - CHART_MIN_LOG10) > 0.5;
+        (Math.log10(fit.n) - CHART_MIN_LOG10) / (maxLog10 - CHART_MIN_LOG10) > 0.5;
     const budgetY = f(py(BUDGET_LOG10));
     parts.push(svg('line', {className: 'budget-line', x1: m.left, x2: m.left + pw, y1: budgetY,
       y2: budgetY}));
@@ -430,6 +436,20 @@
       ]));
     }
 
+    if (mark) {
+      const x = px(mark.log10N);
+      const y = py(mark.log10Ops);
+      const right = x > m.left + pw * 0.6;
+      parts.push(svg('g', {className: 'limit-marker', 'data-status': mark.status,
+        'data-n': Math.round(Math.pow(10, mark.log10N))}, [
+        svg('circle', {className: 'limit-point', cx: f(x), cy: f(y), r: 6}),
+        // Along the top of the plot, clear of the budget line's label.
+        svg('line', {className: 'limit-line', x1: f(x), x2: f(x), y1: f(y), y2: m.top}),
+        svg('text', {className: 'limit-label', x: f(x + (right ? -8 : 8)), y: m.top + 14,
+          'text-anchor': right ? 'end' : 'start', text: 'at the limit: ' + mark.label}),
+      ]));
+    }
+
     const chart = svg('svg', {className: 'growth-chart' + (compact ? ' compact' : ''), id: 'growth-chart',
       viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet'}, parts);
     let caption;
@@ -444,6 +464,7 @@
       chart,
       el('figcaption', {className: 'chart-caption', id: 'growth-caption'}, [
         el('code', {text: notation}), ' with every variable set to n. ' + caption,
+        mark ? ' The marked point is the verdict at the limit: ' + mark.label + ' operations.' : null,
       ]),
     ]);
   }
@@ -548,8 +569,10 @@
     ]);
   }
 
-  // Fills `container` with an /api/analyze document. onLineClick(line) makes rows clickable.
-  function renderAnalysis(container, doc, onLineClick) {
+  // Fills `container` with an /api/analyze document. onLineClick(line) makes rows clickable;
+  // `verdictPanel` (public/verdict.js) shows the document's verdict beside the estimates.
+  function renderAnalysis(container, doc, onLineClick, verdictPanel) {
+    const verdict = verdictPanel && doc.verdict && typeof doc.verdict === 'object' ? doc.verdict : null;
     const space = (doc && typeof doc.space === 'object' && doc.space) || {};
     const notation = asText(doc.notation);
     const lines = Number(doc.lineCount) || 0;
@@ -559,6 +582,7 @@
         metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern)),
         metric('space', 'Auxiliary space', asText(space.notation), asText(space.label),
             asText(space.pattern)),
+        verdict ? verdictPanel.element : null,
       ]),
       el('p', {className: 'meta'}, [
         el('span', {className: 'line-count', text: String(lines)}),
@@ -572,7 +596,8 @@
             asText(doc.storageError)}));
     }
     children.push(
-        section('Growth', 'growth-title', [renderChart(notation)]),
+        section('Growth', 'growth-title', [renderChart(notation,
+            verdict ? root.QuorbelVerdict.chartMark(verdict) : null)]),
         section('Rough constraints', 'constraints-title', [
           el('p', {className: 'budget', id: 'constraint-budget', text: asText(doc.constraintBudget)}),
           renderConstraints(doc.constraints),
@@ -591,6 +616,7 @@
         section('Space signals', 'space-signals-title', [renderList(space.signals, 'space-signals')]),
         section('Notes', 'notes-title', [renderList(doc.notes, 'notes', 'list-notes')]));
     container.replaceChildren(...children);
+    if (verdict) verdictPanel.show(verdict);
     container.dataset.state = 'done';
   }
 
@@ -767,17 +793,63 @@
 
     let editor = null;
     let latest = 0;
+    let analyzedCode = null;
+    let verdictTicket = 0;
+    const verdictPanel = root.QuorbelVerdict ?
+        root.QuorbelVerdict.createVerdictPanel(debounce(() => refreshVerdict(), 400)) : null;
+    const limitRequest = () => (verdictPanel ? verdictPanel.request() : {});
+
+    // The limits typed in the verdict card, judged again for the code last analyzed.
+    async function refreshVerdict() {
+      if (analyzedCode == null) return;
+      const ticket = ++verdictTicket;
+      const reply = await postJson('/api/analyze', Object.assign({code: analyzedCode},
+          limitRequest()), ANALYZE_TIMEOUT_MS);
+      if (ticket !== verdictTicket) return;
+      if (reply.kind === 'answer' && reply.status === 200 && reply.data && reply.data.verdict) {
+        verdictPanel.show(reply.data.verdict);
+        const figure = results.querySelector('.chart-wrap, #growth-chart-note');
+        if (figure) {
+          figure.replaceWith(renderChart(asText(reply.data.notation),
+              root.QuorbelVerdict.chartMark(reply.data.verdict)));
+        }
+        return;
+      }
+      const [title, detail] = describeFailure(reply, ANALYZE_TIMEOUT_MS / 1000);
+      verdictPanel.showError(reply.data && typeof reply.data.error === 'string' ?
+          reply.data.error : title + ' ' + detail);
+    }
+
+    function isLimitRefusal(reply) {
+      return reply.kind === 'answer' && reply.status === 400 && reply.data &&
+          /^(limits|timeLimitSeconds|memoryLimitMb|Could not read the limits)/.test(
+              asText(reply.data.error));
+    }
+
     async function analyzeNow() {
       const code = editor.getValue();
       const ticket = ++latest;
+      ++verdictTicket;  // a pending refresh is for the code before this one
       setBusy(analyzeButton, true);
       results.dataset.state = 'busy';
-      const reply = await postJson('/api/analyze', {code}, ANALYZE_TIMEOUT_MS);
+      let reply = await postJson('/api/analyze', Object.assign({code}, limitRequest()),
+          ANALYZE_TIMEOUT_MS);
       if (ticket !== latest) return;  // a newer request replaced this one
+      // Limits the new code cannot take (a size it no longer has, a value not understood)
+      // must not hide its analysis: it is shown without them, and the card says why.
+      let limitError = null;
+      if (verdictPanel && isLimitRefusal(reply)) {
+        limitError = reply.data.error;
+        reply = await postJson('/api/analyze', {code}, ANALYZE_TIMEOUT_MS);
+        if (ticket !== latest) return;
+      }
       setBusy(analyzeButton, false);
       if (reply.kind === 'answer' && reply.status === 200 && reply.data &&
           typeof reply.data.notation === 'string') {
-        renderAnalysis(results, reply.data, (line) => editor.revealLine(line));
+        analyzedCode = code;
+        renderAnalysis(results, reply.data, (line) => editor.revealLine(line), verdictPanel);
+        if (limitError && /has no size named/.test(limitError)) refreshVerdict();
+        else if (limitError) verdictPanel.showError(limitError);
         if (storage) storage.addAnalysis(code, reply.data);
         return;
       }

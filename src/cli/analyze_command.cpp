@@ -12,17 +12,21 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "cli/analyze_report.h"
 #include "syntax/text.h"
+#include "verdict/verdict.h"
+#include "verdict/verdict_report.h"
 
 namespace quorbel {
 namespace {
 
 constexpr int kStatusOk = 0;
 constexpr int kStatusFileProblem = 1;
+constexpr int kStatusBadLimit = 1;
 constexpr int kStatusUsage = 2;
 
 // ---- Usage and arguments ----
@@ -37,6 +41,8 @@ void printUsage(std::ostream& out) {
       "  quorbel analyze <file.cpp>",
       "  quorbel analyze notation <file.cpp>",
       "  quorbel analyze full <file.cpp>",
+      "  quorbel analyze json <file.cpp>",
+      "  quorbel analyze full <file.cpp> --limit n=2e5 --time-limit 2 --memory-limit 256",
       "  quorbel analyze <file.cpp> --notation",
       "  quorbel analyze <file.cpp> --full",
       "  quorbel analyze ~/Downloads/file.cpp",
@@ -46,6 +52,12 @@ void printUsage(std::ostream& out) {
       "Modes:",
       "  notation  Default. Prints a short labeled time and space summary.",
       "  full      Prints time, auxiliary space, rough constraints, signals, and notes.",
+      "  json      Prints the JSON document of the server's /api/analyze, verdict included.",
+      "",
+      "Limits (the verdict: will it pass?):",
+      "  --limit NAME=VALUE    A size of the estimate is at most VALUE (2e5, 2*10^5, 10^9).",
+      "  --time-limit SECONDS  Default: a time limit comment in the source, else 1 second.",
+      "  --memory-limit MB     Default: a memory comment in the source, else 256 MB.",
       "",
       "Supported C++ files:",
       "  .cpp, .cc, .cxx, .hpp, .hh, .hxx",
@@ -66,9 +78,57 @@ int usageError(std::ostream& err, const std::string& message) {
 }
 
 struct CommandLine {
-  bool full = false;
+  std::string mode = "notation";  // "notation", "full" or "json"
   std::string file;
+  GivenLimits limits;
+  bool limitsGiven = false;
 };
+
+int limitError(std::ostream& err, const std::string& message) {
+  err << "quorbel: " << message << '\n';
+  return kStatusBadLimit;
+}
+
+// Reads "--limit n=2e5", "--time-limit 2", "--memory-limit=256" at arguments[i], moving i past
+// a separate value. Returns the exit status when the words are not a limit that can be read.
+std::optional<int> parseLimitArgument(const std::vector<std::string>& arguments, size_t& i,
+                                      CommandLine& command, std::ostream& err) {
+  const std::string& argument = arguments[i];
+  const size_t equals = argument.find('=');
+  const std::string flag = argument.substr(0, equals);
+  std::string value;
+  if (equals != std::string::npos) {
+    value = argument.substr(equals + 1);
+  } else if (i + 1 < arguments.size()) {
+    value = arguments[++i];
+  } else {
+    return limitError(err, flag + " needs a value, such as " +
+                               (flag == "--limit"        ? "n=2e5"
+                                : flag == "--time-limit" ? "2"
+                                                         : "256") +
+                               ".");
+  }
+  const std::string label = flag + " " + value;
+  command.limitsGiven = true;
+  if (flag == "--time-limit") {
+    command.limits.timeLimit = GivenValue{"", value, label};
+  } else if (flag == "--memory-limit") {
+    command.limits.memoryLimit = GivenValue{"", value, label};
+  } else {
+    const size_t split = value.find('=');
+    const std::string name = trim(std::string_view(value).substr(0, split));
+    if (split == std::string::npos || name.empty()) {
+      return limitError(err, label + ": expected NAME=VALUE, such as n=2e5.");
+    }
+    command.limits.sizes.push_back({name, trim(std::string_view(value).substr(split + 1)), label});
+  }
+  return std::nullopt;
+}
+
+bool isLimitFlag(const std::string& argument) {
+  const std::string flag = argument.substr(0, argument.find('='));
+  return flag == "--limit" || flag == "--time-limit" || flag == "--memory-limit";
+}
 
 // Reads the words after "analyze". Returns the exit status when they end the command.
 std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& arguments,
@@ -76,20 +136,26 @@ std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& argumen
   bool modeChosen = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const bool wantsFull = argument == "full" || argument == "--full";
-    const bool wantsNotation = argument == "notation" || argument == "--notation";
+    std::string mode;
+    for (const char* word : {"notation", "full", "json"})
+      if (argument == word || argument == std::string("--") + word) mode = word;
     if (isHelpWord(argument)) {
       printUsage(err);
       return kStatusUsage;
     }
-    if (wantsFull || wantsNotation) {
-      // Repeating a mode is fine; asking for both is not.
-      if (modeChosen && command.full != wantsFull) {
+    if (!mode.empty()) {
+      // Repeating a mode is fine; asking for two is not.
+      if (modeChosen && command.mode != mode) {
         err << "quorbel: conflicting analyze modes.\n";
         return kStatusUsage;
       }
       modeChosen = true;
-      command.full = wantsFull;
+      command.mode = mode;
+      continue;
+    }
+    if (isLimitFlag(argument)) {
+      if (const std::optional<int> status = parseLimitArgument(arguments, i, command, err))
+        return status;
       continue;
     }
     if (argument == "part" || argument == "--part") {
@@ -263,10 +329,19 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   const Analysis analysis = analyze(contents);
   if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
 
-  if (command.full) {
-    printFullReport(path, contents, analysis, out);
+  Verdict verdict;
+  if (!judgeAtLimits(analysis, contents, command.limits, verdict, error)) {
+    return limitError(err, error);
+  }
+  if (command.mode == "json") {
+    out << renderAnalysisJson(contents, analysis, verdict, false, "") << '\n';
+  } else if (command.mode == "full") {
+    std::ostringstream section;
+    printVerdictSection(verdict, section);
+    printFullReport(path, contents, analysis, out, section.str());
   } else {
     printNotationReport(analysis, out);
+    if (command.limitsGiven) printVerdictLine(verdict, out);
   }
   return kStatusOk;
 }

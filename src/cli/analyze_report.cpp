@@ -10,7 +10,7 @@ void printNotationReport(const Analysis& analysis, std::ostream& out) {
 }
 
 void printFullReport(const std::string& path, std::string_view contents, const Analysis& analysis,
-                     std::ostream& out) {
+                     std::ostream& out, std::string_view verdictSection) {
   out << "quorbel analysis\n";
   out << "File: " << path << '\n';
   out << "Lines: " << countSourceLines(contents) << "\n\n";
@@ -30,7 +30,7 @@ void printFullReport(const std::string& path, std::string_view contents, const A
     out << '\n';
   }
   if (analysis.constraints.empty()) out << "  - none\n";
-  out << '\n';
+  out << '\n' << verdictSection;
 
   printList("Time signals", analysis.signals, out);
   out << '\n';

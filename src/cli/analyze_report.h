@@ -14,9 +14,10 @@ namespace quorbel {
 // "Time: <notation>" and "Space: <space notation>", one line each.
 void printNotationReport(const Analysis& analysis, std::ostream& out);
 // Header with the resolved path and line count, time and space with label and pattern, the
-// rough constraints, both signal lists, and the notes when there are any.
+// rough constraints, `verdictSection` as given (the verdict at the limits), both signal lists,
+// and the notes when there are any.
 void printFullReport(const std::string& path, std::string_view contents, const Analysis& analysis,
-                     std::ostream& out);
+                     std::ostream& out, std::string_view verdictSection = "");
 // "<title>:" then "  - <item>" per item, or "  - none" for an empty list.
 void printList(const std::string& title, const std::vector<std::string>& items, std::ostream& out);
 // Line feeds plus one, not counting a final line feed as starting a line; 0 when empty.

@@ -2,6 +2,8 @@
 
 #include "analysis/pipeline.h"
 #include "server/file_text.h"
+#include "verdict/verdict.h"
+#include "verdict/verdict_report.h"
 
 namespace quorbel {
 namespace {
@@ -87,6 +89,11 @@ std::string renderPage(std::string_view code, const Analysis& analysis) {
   replaceAll(page, "{{SIGNALS}}", renderList(analysis.signals));
   replaceAll(page, "{{BREAKDOWN}}", renderBreakdownRows(analysis.breakdown));
   replaceAll(page, "{{NOTES}}", renderList(analysis.notes));
+  // The form carries no limits: the verdict is judged at the source's own.
+  Verdict verdict;
+  std::string error;
+  judgeAtLimits(analysis, code, {}, verdict, error);
+  replaceAll(page, "{{VERDICT}}", renderList(verdictLines(verdict)));
   return page;
 }
 

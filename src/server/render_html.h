@@ -20,8 +20,8 @@ std::string renderList(const std::vector<std::string>& items);
 
 // The result page: the template with {{CODE}}, {{LINE_COUNT}}, {{COMPLEXITY}}, {{LABEL}},
 // {{SPACE_COMPLEXITY}}, {{SPACE_LABEL}}, {{SPACE_PATTERN}}, {{SPACE_SIGNALS}}, {{PATTERN}},
-// {{CONSTRAINT_BUDGET}}, {{CONSTRAINTS}}, {{SIGNALS}}, {{BREAKDOWN}}, {{NOTES}} replaced in
-// that order. Because the code goes in first, placeholders inside the code are replaced too.
+// {{CONSTRAINT_BUDGET}}, {{CONSTRAINTS}}, {{SIGNALS}}, {{BREAKDOWN}}, {{NOTES}}, {{VERDICT}}
+// replaced in that order. Because the code goes in first, placeholders inside the code are replaced too.
 // Empty when the template is missing.
 std::string renderPage(std::string_view code, const Analysis& analysis);
 // The same page for analyze(code).

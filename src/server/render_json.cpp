@@ -112,7 +112,7 @@ std::string renderJsonRows(const std::vector<Row>& rows) {
 }
 
 std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,
-                               std::string_view storageError) {
+                               std::string_view storageError, std::string_view renderedVerdict) {
   std::string out = "{\"notation\":" + jsonString(analysis.notation);
   appendField(out, "label", jsonString(analysis.label));
   appendField(out, "pattern", jsonString(analysis.pattern));
@@ -125,6 +125,7 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "notes", renderJsonList(analysis.notes));
   appendField(out, "saved", boolWord(saved));
   if (!storageError.empty()) appendField(out, "storageError", jsonString(storageError));
+  if (!renderedVerdict.empty()) appendField(out, "verdict", renderedVerdict);
   out += '}';
   return out;
 }

@@ -21,9 +21,11 @@ std::string renderJsonRows(const std::vector<Row>& rows);
 
 // The /api/analyze document: notation, label, pattern, space{notation, label, pattern,
 // signals, breakdown}, constraintBudget, constraints, lineCount, signals, breakdown, notes,
-// saved, and storageError only when `storageError` is not empty.
+// saved, storageError only when `storageError` is not empty, and last "verdict" with
+// `renderedVerdict` as its value when that is not empty.
 std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,
-                               std::string_view storageError);
+                               std::string_view storageError,
+                               std::string_view renderedVerdict = "");
 // The /api/run document: status, phase, stdout, stderr, compilerOutput, exitCode, timedOut,
 // stdoutTruncated, stderrTruncated, compileMs, runMs, and error only when not empty.
 std::string renderJsonRunResult(const RunResult& result);

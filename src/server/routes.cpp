@@ -7,11 +7,14 @@
 #include "runner/runner.h"
 #include "server/file_text.h"
 #include "server/http_server.h"
+#include "server/limit_request.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
 #include "syntax/text.h"
+#include "verdict/verdict.h"
+#include "verdict/verdict_report.h"
 
 namespace quorbel {
 namespace {
@@ -55,13 +58,20 @@ struct SavedAnalysis {
   bool saved = false;
   bool saveFailed = false;
   std::string storageError;  // the store's message when the save failed
+  Verdict verdict;
+  std::string limitError;  // a given limit that could not be judged; nothing was saved then
 };
 
 // Blank code is analysed but never saved: the history holds submissions, not empty forms.
-SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store) {
+// With `limits`, the verdict is judged before the save, so a refused limit saves nothing.
+SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
+                             const GivenLimits* limits = nullptr) {
   SavedAnalysis result;
   result.analysis = analyze(code);
   result.lineCount = countCodeLines(code);
+  if (limits != nullptr &&
+      !judgeAtLimits(result.analysis, code, *limits, result.verdict, result.limitError))
+    return result;
   if (!storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});
   result.saveFailed = !result.saved;
@@ -105,10 +115,16 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   if (code.size() > kMaxAnalysisBytes) {
     return jsonErrorResponse(400, kCodeTooLarge);
   }
-  const SavedAnalysis result = analyzeAndSave(code, store);
+  GivenLimits limits;
+  std::string limitError;
+  if (isJsonContentType(request) && !readLimitRequest(request.body, limits, limitError)) {
+    return jsonErrorResponse(400, limitError);
+  }
+  const SavedAnalysis result = analyzeAndSave(code, store, &limits);
+  if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
       200, kJsonType,
-      renderJsonAnalysis(result.analysis, result.lineCount, result.saved, result.storageError),
+      renderAnalysisJson(code, result.analysis, result.verdict, result.saved, result.storageError),
       kCorsHeaders);
 }
 

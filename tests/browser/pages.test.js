@@ -243,6 +243,7 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   assert.ok(costs.includes('O(n^2)'), 'breakdown rows: ' + costs);
   assert.equal(await page.inputValue('#code'), NESTED_LOOPS, 'the code comes back unchanged');
   assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  assert.match(await page.textContent('#verdict'), /n: no limit.*time: no verdict for time: no limit for n/);
   const html = await page.content();
   assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
   await shoot(page, 'result-page.png');
@@ -440,6 +441,68 @@ test('an error answer is shown with its message; a pattern gets no curve', async
   await page.waitForSelector('#results[data-state="done"]');
   assert.equal(await page.locator('#growth-chart').count(), 0, 'no chart for a pattern');
   assert.match(await page.textContent('#growth-chart-note'), /O\(unknown pattern\)/);
+  assertClean(page);
+  await context.close();
+});
+
+const LIMITED_PAIRS = [
+  '#include <bits/stdc++.h>',
+  'using namespace std;',
+  '// Constraints: 1 <= n <= 2000',
+  'int main() {',
+  '    int n;',
+  '    cin >> n;',
+  '    long long pairs = 0;',
+  '    for (int i = 0; i < n; i++)',
+  '        for (int j = 0; j < n; j++) pairs += i ^ j;',
+  '    cout << pairs << endl;',
+  '}',
+  '',
+].join('\n');
+
+test('verdict card: limits from a comment, edited limits change the verdict', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, LIMITED_PAIRS);
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  // n = 2000 from the comment: 4 million operations fit in a second.
+  assert.equal(await page.getAttribute('#verdict-card', 'data-time'), 'fits');
+  assert.equal(await page.inputValue('input[data-size="n"]'), '2000');
+  assert.match(await page.textContent('#verdict-card .verdict-source'), /constraints comment on line 3/);
+  assert.equal(await page.textContent('#verdict-operations'), 'Operations: n^2 at n = 2000: 4 million');
+  assert.equal(await page.getAttribute('#growth-chart .limit-marker', 'data-n'), '2000');
+
+  // 10^5 gives 10^10 operations: more than 5 times the budget.
+  await page.fill('input[data-size="n"]', '10^5');
+  await page.waitForSelector('#verdict-card[data-time="too slow"]');
+  assert.match(await page.textContent('#verdict-time'), /^Time: Too slow 10\^10 operations, more than 5 times the budget of 10\^8 for 1 s; the n\^2 term/);
+  assert.equal(await page.getAttribute('#growth-chart .limit-marker', 'data-n'), '100000');
+  // Within 5 times the budget of a 2 second limit: 2*10^4 squared is 4*10^8.
+  await page.fill('input[data-size="n"]', '2*10^4');
+  await page.fill('#limit-time', '2');
+  await page.waitForSelector('#verdict-card[data-time="tight"]');
+  await shoot(page, 'verdict.png');
+
+  // A value not understood gives a message and no verdict (the answer is a 400 on purpose).
+  page.allowFailedLoads = true;
+  await page.fill('input[data-size="n"]', 'abc');
+  await page.waitForSelector('#verdict-error:not([hidden])');
+  assert.match(await page.textContent('#verdict-error'), /limits\.n: 'abc' is not a number/);
+  assert.equal(await page.isVisible('#verdict-result'), false, 'no verdict beside the message');
+  await page.fill('input[data-size="n"]', '1000');
+  await page.waitForSelector('#verdict-card[data-time="fits"]');
+  assert.equal(await page.isVisible('#verdict-error'), false);
+  assertClean(page);
+  await context.close();
+});
+
+test('IDE hint under the input keeps its spaces around Run', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/ide');
+  const hint = page.locator('#run-output .placeholder.js-only');
+  assert.match(await hint.innerText(), /^Press Run to compile the program on the server/);
+  assert.equal(await hint.evaluate((p) => getComputedStyle(p).display), 'block');
   assertClean(page);
   await context.close();
 });

@@ -16,7 +16,7 @@ test('result page template holds every placeholder', () => {
   const placeholders = ['{{CODE}}', '{{LINE_COUNT}}', '{{COMPLEXITY}}', '{{LABEL}}',
     '{{SPACE_COMPLEXITY}}', '{{SPACE_LABEL}}', '{{SPACE_PATTERN}}', '{{SPACE_SIGNALS}}',
     '{{PATTERN}}', '{{CONSTRAINT_BUDGET}}', '{{CONSTRAINTS}}', '{{SIGNALS}}', '{{BREAKDOWN}}',
-    '{{NOTES}}'];
+    '{{NOTES}}', '{{VERDICT}}'];
   for (const p of placeholders) assert.ok(page.includes(p), `missing ${p}`);
   // A textarea drops one line feed right after its start tag: the template spends it, so
   // code that starts with an empty line keeps it.
@@ -41,7 +41,7 @@ test('pages load nothing from outside the server', () => {
 
 test('every page script is one the server serves', () => {
   const served = new Set(['/ide-runner.js', '/ide-worker.js', '/ide-cp-completions.js',
-    '/ide-editor.js', '/quorbel-storage.js']);
+    '/ide-editor.js', '/quorbel-storage.js', '/verdict.js']);
   for (const page of ['index.html', 'ide.html', 'storage.html', 'cli.html', 'complexity.html']) {
     for (const [, src] of read(page).matchAll(/<script[^>]*\ssrc="([^"]+)"/g)) {
       assert.ok(served.has(src), `${page} loads ${src}`);

@@ -113,6 +113,8 @@ const std::string kUsage =
     "  quorbel analyze <file.cpp>\n"
     "  quorbel analyze notation <file.cpp>\n"
     "  quorbel analyze full <file.cpp>\n"
+    "  quorbel analyze json <file.cpp>\n"
+    "  quorbel analyze full <file.cpp> --limit n=2e5 --time-limit 2 --memory-limit 256\n"
     "  quorbel analyze <file.cpp> --notation\n"
     "  quorbel analyze <file.cpp> --full\n"
     "  quorbel analyze ~/Downloads/file.cpp\n"
@@ -122,6 +124,12 @@ const std::string kUsage =
     "Modes:\n"
     "  notation  Default. Prints a short labeled time and space summary.\n"
     "  full      Prints time, auxiliary space, rough constraints, signals, and notes.\n"
+    "  json      Prints the JSON document of the server's /api/analyze, verdict included.\n"
+    "\n"
+    "Limits (the verdict: will it pass?):\n"
+    "  --limit NAME=VALUE    A size of the estimate is at most VALUE (2e5, 2*10^5, 10^9).\n"
+    "  --time-limit SECONDS  Default: a time limit comment in the source, else 1 second.\n"
+    "  --memory-limit MB     Default: a memory comment in the source, else 256 MB.\n"
     "\n"
     "Supported C++ files:\n"
     "  .cpp, .cc, .cxx, .hpp, .hh, .hxx\n"
@@ -220,6 +228,7 @@ TEST_F(CliTest, HelpAndArgumentRules) {
       {"help after the file", {"analyze", "a.cpp", "--help"}, "", kUsage, 2},
       {"full then --notation", {"analyze", "full", "a.cpp", "--notation"}, "", conflict, 2},
       {"--notation then full", {"analyze", "--notation", "a.cpp", "full"}, "", conflict, 2},
+      {"full then json", {"analyze", "full", "a.cpp", "--json"}, "", conflict, 2},
       {"repeated notation", {"analyze", "notation", "a.cpp", "--notation"}, kPlainReport, "", 0},
       {"mode after the file", {"analyze", "a.cpp", "notation"}, kPlainReport, "", 0},
       {"default mode", {"analyze", "a.cpp"}, kPlainReport, "", 0},
@@ -371,6 +380,11 @@ TEST_F(CliTest, FullReportOfAnEmptyFile) {
       "  - input: not bound by Big-O (No repeated work was detected, so constraints depend on "
       "memory and parsing/input costs. Super rough: ignores constants, memory, input/output, "
       "recursion overhead, and hidden helper work.)\n"
+      "\n"
+      "Verdict at the limits:\n"
+      "  - time limit: 1 s (default); memory limit: 256 MB (default)\n"
+      "  - time: fits: the estimate does not grow with the input\n"
+      "  - memory: fits: 0 bytes of 256 MB\n"
       "\n"
       "Time signals:\n"
       "  - No loop, STL pass, graph traversal, sort, or recursion was detected.\n"

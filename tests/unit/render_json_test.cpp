@@ -65,6 +65,9 @@ TEST(RenderJsonTest, AnalysisDocumentEdges) {
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + "}");
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
             head + "-1" + tail + R"j(,"storageError":"disk \"full\""})j");
+  // The verdict comes last, after every earlier key.
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, "x", "{}"),
+            head + "0" + tail + R"j(,"storageError":"x","verdict":{}})j");
 }
 
 TEST(RenderJsonTest, RunResultDocument) {

@@ -244,7 +244,7 @@ TEST_F(ServerConnectionTest, JsonAnalysisIsAcceptedWithAnyCaseAndParameters) {
   const std::string body = reply.substr(reply.find("\r\n\r\n") + 4);
   EXPECT_EQ(body.rfind(R"({"notation":"O()", 0), 0u) << body;
   EXPECT_NE(body.find(R"(,"lineCount":2,"signals":)"), std::string::npos) << body;
-  EXPECT_TRUE(body.ends_with(R"(,"saved":false})")) << body;
+  EXPECT_TRUE(contains(body, R"(,"saved":false,"verdict":{)")) << body;
   EXPECT_NE(reply.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
             std::string::npos);
 }
@@ -261,9 +261,9 @@ TEST_F(ServerConnectionTest, DecodedCodeReachesTheAnalyzerAndTheHistory) {
   ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
   const std::string form = "lang=cpp&code=int+x%3B%0Aint+y%zz%3B";
   EXPECT_TRUE(contains(serve(post("/api/analyze", kForm, form)), R"("lineCount":2)"));
-  EXPECT_TRUE(contains(serve(post("/api/analyze", "", "code=a%2Bb")), R"("saved":true})"))
+  EXPECT_TRUE(contains(serve(post("/api/analyze", "", "code=a%2Bb")), R"("saved":true,"verdict":)"))
       << "no content type is form data";
-  EXPECT_TRUE(contains(serve(postJson(R"({"code":"\u0041"})")), R"("saved":true})"));
+  EXPECT_TRUE(contains(serve(postJson(R"({"code":"\u0041"})")), R"("saved":true,)"));
   // A body longer than announced is cut; one shorter because the peer closed is taken as it is.
   serve("POST /api/analyze HTTP/1.1\r\nContent-Length: 8\r\n\r\ncode=abcdef");
   const ClientPlan closing{
@@ -279,7 +279,7 @@ TEST_F(ServerConnectionTest, SavingIsOffByDefaultAndBlankCodeIsNeverSaved) {
   ScopedEnv save("QUORBEL_SAVE_ANALYSES", "yes");
   const std::string reply = serve(postJson(R"({"code":" \n\t "})"));
   EXPECT_TRUE(contains(reply, R"("lineCount":0)")) << reply;
-  EXPECT_TRUE(reply.ends_with(R"(,"saved":false})")) << reply;
+  EXPECT_TRUE(contains(reply, R"(,"saved":false,"verdict":)")) << reply;
   EXPECT_FALSE(contains(serve(post("/api/analyze", "", "other=1")), "storageError"));
   EXPECT_TRUE(savedCodes().empty());
 }
@@ -293,7 +293,8 @@ TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
   const std::string json =
       serveOverPair(ClientPlan{{postJson(R"({"code":"int x;"})")}}, broken).received;
   EXPECT_TRUE(json.starts_with("HTTP/1.1 200 OK\r\n")) << json;
-  EXPECT_TRUE(json.ends_with(R"(,"saved":false,"storageError":")" + error + R"("})")) << json;
+  EXPECT_TRUE(contains(json, R"(,"saved":false,"storageError":")" + error + R"(","verdict":)"))
+      << json;
 
   write("public/complexity.html", "{{NOTES}}");
   const std::string html =

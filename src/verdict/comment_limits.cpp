@@ -1,0 +1,163 @@
+// Each comment line is first made plain (≤ as <=, "does not exceed" as <=, 10⁵ as 10^5), so
+// that one pattern for "names <= value" and one for "sum of name ... <= value" cover the
+// wordings; time and memory limits are read from the lower-cased line.
+#include "verdict/comment_limits.h"
+
+#include <string_view>
+
+#include "syntax/regex.h"
+#include "syntax/text.h"
+#include "verdict/limit_values.h"
+
+namespace quorbel {
+namespace {
+
+// Longest first, so that "is at most" wins over "at most".
+constexpr std::string_view kAtMostPhrases[] = {"is less than or equal to",
+                                               "less than or equal to",
+                                               "does not exceed",
+                                               "doesn't exceed",
+                                               "do not exceed",
+                                               "don't exceed",
+                                               "will not exceed",
+                                               "won't exceed",
+                                               "not exceeding",
+                                               "not exceed",
+                                               "no more than",
+                                               "not more than",
+                                               "no greater than",
+                                               "not greater than",
+                                               "is at most",
+                                               "are at most",
+                                               "at most",
+                                               "up to"};
+
+const std::string kName = R"(\|?[A-Za-z_][A-Za-z0-9_]*\|?)";
+const std::string kValue = R"(([0-9][0-9_']*(?:,[0-9]{3})*(?:\.[0-9]+)?(?:\s*[eE]\s*\+?\s*[0-9]+)?)"
+                           R"((?:\s*[*xX]\s*10\s*(?:\^|\*\*)\s*[0-9]+|\s*(?:\^|\*\*)\s*[0-9]+)?))";
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Replaces the phrases meaning "at most" by "<=" and lower-cases "sum", in any case.
+std::string plainComparisons(const std::string& text) {
+  const std::string lowered = lowerCopy(text);
+  std::string out;
+  size_t at = 0;
+  while (at < text.size()) {
+    const bool wordStart = at == 0 || !isLetter(text[at - 1]);
+    bool replaced = false;
+    for (std::string_view phrase : kAtMostPhrases) {
+      if (!wordStart || lowered.compare(at, phrase.size(), phrase) != 0) continue;
+      out += " <= ";
+      at += phrase.size();
+      replaced = true;
+      break;
+    }
+    if (replaced) continue;
+    if (wordStart && lowered.compare(at, 3, "sum") == 0) {
+      out += "sum";
+      at += 3;
+      continue;
+    }
+    out += text[at++];
+  }
+  return out;
+}
+
+// "|s|" gives "s" and marks a length.
+CommentLimit limitFor(std::string name, double value, int line) {
+  CommentLimit limit;
+  limit.length = name.size() > 2 && name.front() == '|' && name.back() == '|';
+  while (!name.empty() && name.front() == '|') name.erase(0, 1);
+  while (!name.empty() && name.back() == '|') name.pop_back();
+  limit.name = name;
+  limit.value = value;
+  limit.line = line;
+  return limit;
+}
+
+void readTimeAndMemory(const std::string& lowered, int line, CommentLimits& limits) {
+  RegexMatch match;
+  if (limits.timeLimitSeconds == 0 &&
+      searchRegex(lowered,
+                  R"((?:time[ _-]*limit|\btl\b)\D{0,20}?([0-9]+(?:\.[0-9]+)?)\s*)"
+                  R"((milliseconds?|ms|seconds?|secs?|s\b)?)",
+                  match)) {
+    const ReadNumber seconds = readSeconds(match.groups[1] + " " + match.groups[2]);
+    if (seconds.ok && seconds.value > 0) {
+      limits.timeLimitSeconds = seconds.value;
+      limits.timeLine = line;
+    }
+  }
+  if (limits.memoryLimitMb == 0 &&
+      searchRegex(lowered,
+                  R"((?:memory[ _-]*limit|\bmemory\b|\bml\b)\D{0,20}?([0-9]+(?:\.[0-9]+)?)\s*)"
+                  R"((kilobytes?|kib|kb|megabytes?|mib|mb|gigabytes?|gib|gb|[kmg]\b)?)",
+                  match)) {
+    const ReadNumber megabytes = readMegabytes(match.groups[1] + " " + match.groups[2]);
+    if (megabytes.ok && megabytes.value > 0) {
+      limits.memoryLimitMb = megabytes.value;
+      limits.memoryLine = line;
+    }
+  }
+}
+
+// Constraints are short; a longer line (a commented-out table, a padded file) is not one, and
+// the patterns' retries would take quadratic time on it.
+constexpr size_t kMaxLineBytes = 1000;
+
+void readLine(const std::string& raw, int line, CommentLimits& limits) {
+  if (raw.size() > kMaxLineBytes) return;
+  std::string text = plainComparisons(normalizeMathText(raw));
+  const std::string lowered = lowerCopy(text);
+  readTimeAndMemory(lowered, line, limits);
+
+  // Sums first; their text is blanked so that "cases <= 2e5" is not read as a size.
+  const std::string sumPattern = R"(\bsum\b\s*(?:of\s+)?(?:(?:all|the)\s+)*\(?\s*()" + kName +
+                                 R"()\s*\)?[^<]*<=?\s*)" + kValue;
+  for (const RegexMatch& match : findAllRegex(text, sumPattern)) {
+    const ReadNumber value = readLimitNumber(match.groups[2]);
+    if (!value.ok) continue;
+    CommentLimit limit = limitFor(match.groups[1], value.value, line);
+    limit.sumOverTests = true;
+    limits.sizes.push_back(limit);
+    text.replace(match.position, match.length, std::string(match.length, ' '));
+  }
+
+  const std::string chainPattern =
+      "(" + kName + R"((?:\s*,\s*)" + kName + R"()*)\s*<=?\s*)" + kValue;
+  for (const RegexMatch& match : findAllRegex(text, chainPattern)) {
+    const ReadNumber value = readLimitNumber(match.groups[2]);
+    if (!value.ok) continue;
+    const std::string& names = match.groups[1];
+    size_t start = 0;
+    while (start <= names.size()) {
+      size_t comma = names.find(',', start);
+      if (comma == std::string::npos) comma = names.size();
+      CommentLimit limit =
+          limitFor(trim(std::string_view(names).substr(start, comma - start)), value.value, line);
+      if (!limit.name.empty()) limits.sizes.push_back(limit);
+      start = comma + 1;
+    }
+  }
+}
+
+}  // namespace
+
+CommentLimits readCommentLimits(const std::vector<SourceComment>& comments) {
+  CommentLimits limits;
+  for (const SourceComment& comment : comments) {
+    int line = comment.line;
+    size_t start = 0;
+    while (start <= comment.text.size()) {
+      size_t end = comment.text.find('\n', start);
+      if (end == std::string::npos) end = comment.text.size();
+      readLine(comment.text.substr(start, end - start), line, limits);
+      start = end + 1;
+      ++line;
+    }
+  }
+  return limits;
+}
+
+}  // namespace quorbel

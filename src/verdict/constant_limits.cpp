@@ -1,0 +1,97 @@
+#include "verdict/constant_limits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "syntax/regex.h"
+#include "syntax/text.h"
+#include "verdict/limit_values.h"
+
+namespace quorbel {
+namespace {
+
+constexpr size_t kScannedBodyBytes = 2000;
+
+// An array whose first length is a constant: "int a[maxN]" on line 4.
+struct ConstantArray {
+  std::string name;
+  std::string dimension;  // as written: "maxN"
+  double length = 0;
+  int line = 0;
+};
+
+// By name; a name declared twice keeps its shorter array.
+std::map<std::string, ConstantArray> constantArrays(const SourceFacts& facts) {
+  const auto lookup = [&](const std::string& name, double& value) {
+    const auto known = facts.constants.find(name);
+    if (known == facts.constants.end()) return false;
+    value = known->second.value;
+    return true;
+  };
+  std::map<std::string, ConstantArray> arrays;
+  for (const SourceDeclaration& declaration : facts.declarations) {
+    for (const Declarator& d : declaration.declarators) {
+      double length = 0;
+      if (d.dimensions.empty() || !evaluateConstantExpression(d.dimensions[0], lookup, length) ||
+          !std::isfinite(length) || length <= 0)
+        continue;
+      const auto known = arrays.find(d.name);
+      if (known == arrays.end() || length < known->second.length)
+        arrays[d.name] = {d.name, d.dimensions[0], length, declaration.line};
+    }
+  }
+  return arrays;
+}
+
+// The names `body` subscripts with `variable` ("a[i]", "a[i + 1]", "a[i-1]"). The input is
+// read at the top of its loop, so the head of the body is enough, and nested loops of a large
+// program are not scanned once per enclosing loop.
+std::set<std::string> indexedWith(const std::string& body, const std::string& variable) {
+  std::set<std::string> names;
+  const std::string pattern =
+      "(" + identifierRegexPattern() + R"()\s*\[\s*)" + regexEscape(variable) + R"(\s*[\]+-])";
+  for (const RegexMatch& match :
+       findAllRegex(std::string_view(body).substr(0, kScannedBodyBytes), pattern))
+    names.insert(match.groups[1]);
+  return names;
+}
+
+}  // namespace
+
+std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
+                                              const std::vector<std::string>& sizes) {
+  std::vector<ConstantLimit> limits;
+  const std::map<std::string, ConstantArray> arrays = constantArrays(facts);
+  for (const std::string& size : sizes) {
+    const auto constant = facts.constants.find(size);
+    if (constant != facts.constants.end() && constant->second.value >= 0) {
+      limits.push_back({size, constant->second.value,
+                        "constant " + size + " = " + formatLimitValue(constant->second.value) +
+                            " on line " + std::to_string(constant->second.line)});
+      continue;
+    }
+    const ConstantArray* best = nullptr;
+    int loopLine = 0;
+    for (const CountedLoop& loop : facts.loops) {
+      if (loop.bound != size) continue;
+      for (const std::string& name : indexedWith(loop.body, loop.variable)) {
+        const auto array = arrays.find(name);
+        if (array != arrays.end() && (best == nullptr || array->second.length < best->length)) {
+          best = &array->second;
+          loopLine = loop.line;
+        }
+      }
+    }
+    if (best == nullptr) continue;
+    limits.push_back({size, best->length,
+                      "array " + best->name + "[" + best->dimension + "] of " +
+                          formatLimitValue(best->length) + " on line " +
+                          std::to_string(best->line) + ", indexed up to " + size + " on line " +
+                          std::to_string(loopLine)});
+  }
+  return limits;
+}
+
+}  // namespace quorbel

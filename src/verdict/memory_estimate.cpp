@@ -1,0 +1,242 @@
+#include "verdict/memory_estimate.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <utility>
+
+#include "syntax/text.h"
+#include "verdict/limit_values.h"
+#include "verdict/notation_expression.h"
+#include "verdict/type_sizes.h"
+
+namespace quorbel {
+namespace {
+
+// An adjacency list entry: the neighbour and the list's spare capacity, about two words.
+constexpr double kListEntryBytes = 16;
+constexpr double kAssumedElementBytes = 8;
+constexpr int kMaxNesting = 8;
+
+class Estimator {
+ public:
+  Estimator(const SourceFacts& facts, const std::map<std::string, double>& limits,
+            const std::vector<std::string>& unlimited)
+      : facts_(facts), limits_(limits), unlimited_(unlimited) {
+    for (const auto& [name, constant] : facts.constants) constants_[name] = constant.value;
+  }
+
+  MemoryEstimate run(const std::vector<Row>& rows) {
+    addFixedArrays();
+    indexContainers();
+    for (const Row& row : rows) addRow(row);
+    return std::move(out_);
+  }
+
+ private:
+  // ---- Sizes and counts ----
+
+  bool lookup(const std::string& name, double& value) const {
+    for (const auto* table : {&constants_, &limits_}) {
+      const auto found = table->find(name);
+      if (found != table->end()) {
+        value = found->second;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool isUnlimited(const std::string& name) const {
+    return std::find(unlimited_.begin(), unlimited_.end(), name) != unlimited_.end();
+  }
+
+  void addMissing(const std::string& name) {
+    if (std::find(out_.missing.begin(), out_.missing.end(), name) == out_.missing.end())
+      out_.missing.push_back(name);
+  }
+
+  double bytesOf(const std::string& type, bool& known) const {
+    const TypeSize size = sizeOfType(type, facts_.typeAliases, constants_);
+    known = known && size.known;
+    return size.bytes;
+  }
+
+  // The innermost element of nested containers: long long for vector<vector<long long>>.
+  std::string innermost(std::string type) const {
+    for (int level = 0; level < kMaxNesting; ++level) {
+      const ContainerInfo inner = describeContainer(type, facts_.typeAliases);
+      if (!inner.container) break;
+      type = inner.element;
+    }
+    return type;
+  }
+
+  // ---- Fixed arrays ----
+
+  void addFixedArrays() {
+    const auto find = [this](const std::string& name, double& value) {
+      return lookup(name, value);
+    };
+    for (const SourceDeclaration& declaration : facts_.declarations) {
+      for (const Declarator& d : declaration.declarators) {
+        if (d.dimensions.empty()) continue;
+        double elements = 1;
+        std::string written = declaration.type + " " + d.name;
+        std::string missing;
+        for (const std::string& dimension : d.dimensions) {
+          double length = 0;
+          std::string unknown;
+          written += "[" + dimension + "]";
+          if (evaluateConstantExpression(dimension, find, length, &unknown)) {
+            elements *= std::max(0.0, length);
+          } else if (isUnlimited(unknown)) {
+            missing = unknown;
+          } else {
+            elements = -1;  // a length this step cannot know, such as a local variable
+          }
+        }
+        if (elements < 0) continue;
+        arrayLines_.insert(declaration.line);
+        MemoryItem item;
+        item.line = std::to_string(declaration.line);
+        item.what = written;
+        if (!missing.empty()) {
+          addMissing(missing);
+          item.text = "not counted: no limit for " + missing;
+        } else {
+          bool known = true;
+          item.bytes = elements * bytesOf(declaration.type, known);
+          item.counted = true;
+          item.text = describeBytes(item.bytes) + (known ? "" : " (element size assumed 8 bytes)");
+        }
+        out_.items.push_back(std::move(item));
+      }
+    }
+  }
+
+  // ---- Breakdown rows ----
+
+  struct Target {
+    const SourceDeclaration* declaration = nullptr;
+    const Declarator* declarator = nullptr;
+    bool declaredHere = false;
+  };
+
+  // The container declarations, by line and by name, so that each row is one look-up.
+  void indexContainers() {
+    for (const SourceDeclaration& declaration : facts_.declarations) {
+      if (!describeContainer(declaration.type, facts_.typeAliases).container) continue;
+      for (const Declarator& d : declaration.declarators) {
+        containersByLine_.emplace(declaration.line, Target{&declaration, &d, true});
+        containersByName_.emplace(d.name, Target{&declaration, &d, false});
+      }
+    }
+  }
+
+  // The container declared on the row's line, else the first declared container the line uses.
+  Target targetOf(int line) const {
+    const auto here = containersByLine_.find(line);
+    if (here != containersByLine_.end()) return here->second;
+    if (line < 1 || static_cast<size_t>(line) > facts_.lines.size()) return {};
+    for (const std::string& word : identifierTokens(facts_.lines[line - 1])) {
+      const auto used = containersByName_.find(word);
+      if (used != containersByName_.end()) return used->second;
+    }
+    return {};
+  }
+
+  // Bytes per counted unit of a row's structure, and how to name it.
+  double unitBytes(const Target& target, int line, std::string& what, bool& known) const {
+    const SourceDeclaration& declaration = *target.declaration;
+    const Declarator& d = *target.declarator;
+    const ContainerInfo list = describeContainer(declaration.type, facts_.typeAliases);
+    const bool arrayOfLists = !d.dimensions.empty();
+    const ContainerInfo inner = describeContainer(list.element, facts_.typeAliases);
+    what = declaration.type + " " + d.name;
+    for (const std::string& dimension : d.dimensions) what += "[" + dimension + "]";
+    if (target.declaredHere) {
+      // vector<vector<T>> dp(n, vector<T>(m)) counts n * m values of T; adj(n) counts n lists.
+      const bool innerBuilt = inner.container && d.initializer.find('(') != std::string::npos &&
+                              d.initializer.find('(', 1) != std::string::npos;
+      const std::string element = innerBuilt ? innermost(list.element) : list.element;
+      return bytesOf(element, known) + list.entryOverhead;
+    }
+    const std::string& text = facts_.lines[line - 1];
+    const bool subscripted = text.find(d.name + "[") != std::string::npos ||
+                             text.find(d.name + " [") != std::string::npos;
+    if ((arrayOfLists || inner.container) && subscripted) {
+      what += ": list entries";
+      const std::string entry = arrayOfLists ? list.element : inner.element;
+      return std::max(kListEntryBytes, bytesOf(entry, known));
+    }
+    return bytesOf(list.element, known) + list.entryOverhead;
+  }
+
+  void addRow(const Row& row) {
+    Expression cost;
+    if (!parseNotation(row.cost, cost) || expressionNames(cost).empty()) return;
+    int line = 0;  // rows without a line ("-") or with one out of range have none
+    std::from_chars(row.line.data(), row.line.data() + row.line.size(), line);
+    if (line > 0 && arrayLines_.contains(line)) return;  // counted with the fixed arrays
+    MemoryItem item;
+    item.line = line > 0 ? std::to_string(line) : "-";
+    item.what = row.signal;
+    std::map<std::string, double> values;
+    std::vector<std::string> missing;
+    for (const std::string& name : expressionNames(cost)) {
+      double value = 0;
+      if (lookup(name, value)) {
+        values[name] = value;
+      } else {
+        missing.push_back(name);
+        addMissing(name);
+      }
+    }
+    const double log10Count = missing.empty() ? evaluateLog10(cost, values) : NAN;
+    if (lowerCopy(row.signal).find("recursion") != std::string::npos) {
+      item.what = "recursion stack";
+      item.text = missing.empty() ? "depth " + describeCount(log10Count) +
+                                        " calls; stack frames are not counted"
+                                  : "not counted: no limit for " + missing[0];
+      out_.items.push_back(std::move(item));
+      return;
+    }
+    bool known = true;
+    double unit = kAssumedElementBytes;
+    const Target target = line > 0 ? targetOf(line) : Target{};
+    if (target.declaration != nullptr) {
+      unit = unitBytes(target, line, item.what, known);
+    } else {
+      known = false;
+    }
+    if (!missing.empty()) {
+      item.text = "not counted: no limit for " + missing[0];
+    } else {
+      item.counted = true;
+      item.bytes = std::pow(10.0, log10Count) * unit;
+      item.text = describeBytes(item.bytes) + (known ? "" : " (element size assumed 8 bytes)");
+    }
+    out_.items.push_back(std::move(item));
+  }
+
+  const SourceFacts& facts_;
+  const std::map<std::string, double>& limits_;
+  const std::vector<std::string>& unlimited_;
+  std::map<std::string, double> constants_;
+  std::set<int> arrayLines_;
+  std::multimap<int, Target> containersByLine_;
+  std::map<std::string, Target> containersByName_;
+  MemoryEstimate out_;
+};
+
+}  // namespace
+
+MemoryEstimate estimateMemory(const std::vector<Row>& spaceRows, const SourceFacts& facts,
+                              const std::map<std::string, double>& limits,
+                              const std::vector<std::string>& unlimited) {
+  return Estimator(facts, limits, unlimited).run(spaceRows);
+}
+
+}  // namespace quorbel

@@ -1,0 +1,29 @@
+// The memory of the structures an analysis found, at the limits: every array of fixed length
+// in the source, and every space breakdown row's structure, found by the declaration on the
+// row's line or by the container the line uses.
+//   int dp[5005][5005];                      5005 * 5005 ints: about 100 MB
+//   vector<vector<long long>> dp(n + 1, vector<long long>(m + 1));   the row's n * m, 8 bytes
+//   adj[u].push_back(v);                     the row's count of list entries, 2 words each
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/result.h"
+#include "verdict/source_facts.h"
+#include "verdict/verdict.h"
+
+namespace quorbel {
+
+struct MemoryEstimate {
+  std::vector<MemoryItem> items;
+  std::vector<std::string> missing;  // sizes some item needs and has no limit for
+};
+
+// `limits` holds the known size values by name, `unlimited` the sizes without one.
+MemoryEstimate estimateMemory(const std::vector<Row>& spaceRows, const SourceFacts& facts,
+                              const std::map<std::string, double>& limits,
+                              const std::vector<std::string>& unlimited);
+
+}  // namespace quorbel

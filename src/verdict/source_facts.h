@@ -1,0 +1,74 @@
+// What the verdict reads from the program itself, collected once from the tree-sitter parse:
+// its comments, its declarations split into declarators, its named constants and type
+// aliases, and its counted loops. Later steps ask these facts by name instead of reading the
+// source again.
+//   const int maxN = 2e5 + 5;        #define MAXN 200005       typedef long long ll;
+//   int a[maxN];                     vector<int> g[maxN];      for (int i = 1; i <= n; i++)
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorbel {
+
+struct SourceComment {
+  std::string text;
+  int line = 0;  // of the comment's first line
+};
+
+// One name of a declaration: "dp[n + 1][m + 1]", "v(n, 0)", "x = 5".
+struct Declarator {
+  std::string name;
+  std::vector<std::string> dimensions;  // the texts inside each [...]
+  std::string initializer;              // "(n, 0)", "= 5", "{1, 2}" as written; may be empty
+};
+
+struct SourceDeclaration {
+  std::string type;  // as written before the first name: "static const int", "vector<int>"
+  std::vector<Declarator> declarators;
+  int line = 0;
+};
+
+struct NamedConstant {
+  std::string name;
+  double value = 0;
+  int line = 0;
+};
+
+// for (int i = 1; i <= n; i++) body: the variable, the name it is compared with, the body.
+struct CountedLoop {
+  std::string variable;
+  std::string bound;
+  std::string body;
+  int line = 0;
+};
+
+struct SourceFacts {
+  std::vector<std::string> lines;  // the source's lines, lines[0] being line 1
+  std::vector<SourceComment> comments;
+  std::vector<SourceDeclaration> declarations;
+  std::map<std::string, NamedConstant> constants;
+  std::map<std::string, std::string> typeAliases;  // "ll" -> "long long"; "int" with #define int
+  std::vector<CountedLoop> loops;
+};
+
+// Parses the source with the project's syntax reader. Never fails: an unparsable source gives
+// no facts.
+SourceFacts readSourceFacts(std::string_view source);
+
+// Splits a declaration's text ("static int a[N], b[N];") into type and declarators; false
+// when no declarator name is found.
+bool splitDeclaration(std::string_view text, SourceDeclaration& out);
+
+// Evaluates a C++ integer or floating constant expression: literals (2e5, 1'000'000, 0x10,
+// 10LL), names through `lookup`, + - * / % << >> and parentheses, casts such as (int) ignored.
+// False when it holds anything else or a name `lookup` does not know; the first such name is
+// left in `unknownName` when given.
+bool evaluateConstantExpression(std::string_view text,
+                                const std::function<bool(const std::string&, double&)>& lookup,
+                                double& value, std::string* unknownName = nullptr);
+
+}  // namespace quorbel

@@ -1,0 +1,338 @@
+#include "verdict/verdict.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "syntax/text.h"
+#include "verdict/comment_limits.h"
+#include "verdict/constant_limits.h"
+#include "verdict/limit_values.h"
+#include "verdict/memory_estimate.h"
+#include "verdict/notation_expression.h"
+#include "verdict/source_facts.h"
+
+namespace quorbel {
+namespace {
+
+constexpr double kMaxValue = 1e18;
+constexpr double kOperationsPerSecond = 1e8;
+// Up to this many times the budget, the constant factor decides.
+constexpr double kTightFactor = 5;
+// Comparisons of base-10 logarithms: 10^8 operations against a budget of 10^8 fit.
+constexpr double kTolerance = 1e-12;
+constexpr const char* kNumberForms = " (write it as 200000, 2e5, 2*10^5 or 10^9)";
+
+// Names under which programs keep the number of test cases.
+const std::set<std::string, std::less<>> kTestCountNames = {
+    "t", "T", "tc", "tt", "tests", "testcases", "testCases", "test", "cases", "numTests", "nTests"};
+
+void addName(std::vector<std::string>& names, const std::string& name) {
+  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string joinedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+// ---- Reading what was given ----
+
+bool readSizeValue(const GivenValue& given, double& value, std::string& error) {
+  const ReadNumber number = readLimitNumber(given.text);
+  const std::string quoted = "'" + given.text + "'";
+  if (!number.ok && number.problem == "is negative") {
+    error = given.label + ": " + quoted + " is negative; a size is 0 or more";
+  } else if (!number.ok) {
+    error = given.label + ": " + quoted + " is not a number" + kNumberForms;
+  } else if (number.value > kMaxValue) {
+    error = given.label + ": " + quoted + " is above 10^18";
+  } else if (number.value != std::floor(number.value)) {
+    error = given.label + ": " + quoted + " is not a whole number";
+  } else {
+    value = number.value;
+    return true;
+  }
+  return false;
+}
+
+bool readLimit(const GivenValue& given, bool seconds, double& value, std::string& error) {
+  const ReadNumber number = seconds ? readSeconds(given.text) : readMegabytes(given.text);
+  const std::string quoted = "'" + given.text + "'";
+  const char* unit = seconds ? "seconds" : "megabytes";
+  if (!number.ok && number.problem != "is negative") {
+    error = given.label + ": " + quoted + " is not a number of " + unit;
+  } else if (!number.ok || number.value <= 0) {
+    error = given.label + ": " + quoted + " must be more than 0 " + unit;
+  } else if (number.value > kMaxValue) {
+    error = given.label + ": " + quoted + " is above 10^18";
+  } else {
+    value = number.value;
+    return true;
+  }
+  return false;
+}
+
+// ---- Limits from the source ----
+
+// How well a comment's name matches a size: 0 the same name, 1 the same but for case, 2 the
+// length |s| of a string the program measures with s.size(), which the estimate calls n;
+// -1 no match.
+int commentMatch(const CommentLimit& limit, const std::string& size,
+                 const std::vector<std::string>& sizes, const SourceFacts& facts) {
+  if (limit.name == size) return 0;
+  if (contains(sizes, limit.name)) return -1;
+  if (lowerCopy(limit.name) == lowerCopy(size)) return 1;
+  if (!limit.length || size != "n") return -1;
+  for (const std::string& line : facts.lines) {
+    for (const char* call : {".size()", ".length()"})
+      if (line.find(limit.name + call) != std::string::npos) return 2;
+  }
+  return -1;
+}
+
+const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::string& size,
+                                     const std::vector<std::string>& sizes,
+                                     const SourceFacts& facts) {
+  const CommentLimit* best = nullptr;
+  int bestRank = 3;
+  for (const CommentLimit& limit : limits.sizes) {
+    const int rank = commentMatch(limit, size, sizes, facts);
+    if (rank < 0) continue;
+    // A sum over all test cases bounds the total work and wins over the per-test bound.
+    if (rank < bestRank || (rank == bestRank && limit.sumOverTests && !best->sumOverTests)) {
+      best = &limit;
+      bestRank = rank;
+    }
+  }
+  return best;
+}
+
+std::string commentSource(const CommentLimit& limit, const std::string& size) {
+  std::string source = "constraints comment on line " + std::to_string(limit.line);
+  if (limit.length) {
+    source += ": |" + limit.name + "|, the length of " + limit.name;
+  } else if (limit.name != size) {
+    source += ": written " + limit.name;
+  }
+  if (limit.sumOverTests) source += ": sum over all test cases";
+  return source;
+}
+
+// ---- Time ----
+
+struct TimeTerms {
+  std::vector<Expression> terms;
+  std::vector<std::string> dropped;  // test-count names left out
+};
+
+// With the sum of n over all test cases bounded, t tests of n * log n cost no more than one
+// test of the summed size: the test count leaves the terms that grow at least linearly in n.
+TimeTerms timeTerms(const Expression& time, const std::vector<SizeLimit>& sizes,
+                    const std::set<std::string>& summed) {
+  TimeTerms out{expandTerms(time), {}};
+  if (summed.empty()) return out;
+  for (Expression& term : out.terms) {
+    const bool bySum = std::any_of(summed.begin(), summed.end(),
+                                   [&](const std::string& name) { return hasFactor(term, name); });
+    if (!bySum) continue;
+    for (const SizeLimit& size : sizes) {
+      if (!kTestCountNames.contains(size.name) || summed.contains(size.name)) continue;
+      if (!hasFactor(term, size.name)) continue;
+      term = withoutFactor(term, size.name);
+      addName(out.dropped, size.name);
+    }
+  }
+  return out;
+}
+
+std::string valuesText(const std::vector<std::string>& names,
+                       const std::map<std::string, double>& values) {
+  std::string text;
+  for (const std::string& name : names)
+    text += (text.empty() ? "" : ", ") + name + " = " + formatLimitValue(values.at(name));
+  return text;
+}
+
+void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::string>& summed,
+               const std::map<std::string, double>& values) {
+  TimeVerdict& time = verdict.time;
+  time.budget = verdict.timeLimitSeconds * verdict.operationsPerSecond;
+  Expression parsed;
+  if (!parseNotation(analysis.notation, parsed)) {
+    time.summary = "no verdict for time: " + analysis.notation + " names a pattern, not a formula";
+    return;
+  }
+  const TimeTerms terms = timeTerms(parsed, verdict.sizes, summed);
+  Expression total;
+  total.op = Expression::Op::kSum;
+  total.args = terms.terms;
+  time.expression = terms.dropped.empty() ? renderExpression(parsed) : renderExpression(total);
+  time.sizes = expressionNames(total);
+  for (const std::string& name : time.sizes)
+    if (!values.contains(name)) time.missing.push_back(name);
+  if (!time.missing.empty()) {
+    time.summary = "no verdict for time: no limit for " + joinedNames(time.missing);
+    return;
+  }
+  time.evaluated = true;
+  time.log10Operations = evaluateLog10(total, values);
+  time.operationsText = describeCount(time.log10Operations);
+  if (time.sizes.empty()) {
+    // O(1) has no term worth naming and nothing to evaluate at.
+    time.status = "fits";
+    time.summary = "fits: the estimate does not grow with the input";
+    return;
+  }
+  time.evaluation =
+      time.expression + " at " + valuesText(time.sizes, values) + ": " + time.operationsText;
+  size_t dominant = 0;
+  std::vector<double> termValues;
+  for (const Expression& term : terms.terms) termValues.push_back(evaluateLog10(term, values));
+  for (size_t i = 1; i < termValues.size(); ++i)
+    if (termValues[i] > termValues[dominant]) dominant = i;
+  time.dominantTerm = renderExpression(terms.terms[dominant]);
+  time.log10DominantOperations = termValues[dominant];
+  time.dominantText = describeCount(termValues[dominant]);
+
+  const double budget = std::log10(time.budget);
+  const std::string budgetText =
+      formatLimitValue(time.budget) + " for " + formatSeconds(verdict.timeLimitSeconds);
+  const std::string operations = time.operationsText + " operations";
+  if (time.log10Operations <= budget + kTolerance) {
+    time.status = "fits";
+    time.summary = "fits: " + operations + ", within the budget of " + budgetText;
+  } else if (time.log10Operations <= budget + std::log10(kTightFactor) + kTolerance) {
+    time.status = "tight";
+    time.summary = "tight: " + operations + ", up to 5 times the budget of " + budgetText +
+                   ", so the constant factor decides";
+  } else {
+    time.status = "too slow";
+    time.summary = "too slow: " + operations + ", more than 5 times the budget of " + budgetText;
+  }
+  time.summary += "; the " + time.dominantTerm + " term: " + time.dominantText + " operations";
+  if (!terms.dropped.empty()) {
+    verdict.notes.push_back(joinedNames(terms.dropped) +
+                            " is left out of the terms that grow with a size summed over all "
+                            "test cases: together the test cases cost no more than one test of "
+                            "the summed size.");
+  }
+}
+
+// ---- Memory ----
+
+void judgeMemory(const Analysis& analysis, const SourceFacts& facts, Verdict& verdict,
+                 const std::map<std::string, double>& values) {
+  std::vector<std::string> unlimited;
+  for (const SizeLimit& size : verdict.sizes)
+    if (!size.known) unlimited.push_back(size.name);
+  MemoryEstimate estimate = estimateMemory(analysis.space.breakdown, facts, values, unlimited);
+  MemoryVerdict& memory = verdict.memory;
+  memory.items = std::move(estimate.items);
+  memory.missing = std::move(estimate.missing);
+  const MemoryItem* largest = nullptr;
+  for (const MemoryItem& item : memory.items) {
+    if (!item.counted) continue;
+    memory.bytes += item.bytes;
+    if (largest == nullptr || item.bytes > largest->bytes) largest = &item;
+  }
+  memory.bytesText = describeBytes(memory.bytes);
+  const std::string limit = formatMegabytes(verdict.memoryLimitMb);
+  if (memory.bytes > verdict.memoryLimitMb * 1e6) {
+    memory.status = "too much";
+    memory.summary = "too much: " + memory.bytesText + ", more than the " + limit + " limit";
+    if (largest != nullptr)
+      memory.summary +=
+          "; the largest is " + largest->what + " (line " + largest->line + "): " + largest->text;
+  } else if (!memory.missing.empty()) {
+    memory.summary = "no verdict for memory: no limit for " + joinedNames(memory.missing);
+  } else {
+    memory.status = "fits";
+    memory.summary = "fits: " + memory.bytesText + " of " + limit;
+  }
+}
+
+// The sizes of the estimate: the time notation's, the space notation's, the space rows'.
+std::vector<std::string> estimateSizes(const Analysis& analysis) {
+  std::vector<std::string> names;
+  std::vector<std::string> notations = {analysis.notation, analysis.space.notation};
+  for (const Row& row : analysis.space.breakdown) notations.push_back(row.cost);
+  for (const std::string& notation : notations) {
+    Expression parsed;
+    if (!parseNotation(notation, parsed)) continue;
+    for (const std::string& name : expressionNames(parsed)) addName(names, name);
+  }
+  return names;
+}
+
+}  // namespace
+
+bool judgeAtLimits(const Analysis& analysis, std::string_view source, const GivenLimits& given,
+                   Verdict& verdict, std::string& error) {
+  verdict = Verdict{};
+  verdict.operationsPerSecond = kOperationsPerSecond;
+  const std::vector<std::string> names = estimateSizes(analysis);
+
+  // Everything given is checked before anything is judged.
+  std::map<std::string, double> givenSizes;
+  for (const GivenValue& value : given.sizes) {
+    if (!contains(names, value.name)) {
+      error = value.label + ": the estimate has no size named '" + value.name + "'" +
+              (names.empty() ? std::string(" (it names no sizes)")
+                             : " (its sizes: " + joinedNames(names) + ")");
+      return false;
+    }
+    if (!readSizeValue(value, givenSizes[value.name], error)) return false;
+  }
+  if (given.timeLimit && !readLimit(*given.timeLimit, true, verdict.timeLimitSeconds, error))
+    return false;
+  if (given.memoryLimit && !readLimit(*given.memoryLimit, false, verdict.memoryLimitMb, error))
+    return false;
+  if (given.timeLimit) verdict.timeLimitSource = "given";
+  if (given.memoryLimit) verdict.memoryLimitSource = "given";
+
+  const SourceFacts facts = readSourceFacts(source);
+  const CommentLimits comments = readCommentLimits(facts.comments);
+  const std::vector<ConstantLimit> constants = readConstantLimits(facts, names);
+  if (!given.timeLimit && comments.timeLimitSeconds > 0) {
+    verdict.timeLimitSeconds = comments.timeLimitSeconds;
+    verdict.timeLimitSource = "constraints comment on line " + std::to_string(comments.timeLine);
+  }
+  if (!given.memoryLimit && comments.memoryLimitMb > 0) {
+    verdict.memoryLimitMb = comments.memoryLimitMb;
+    verdict.memoryLimitSource =
+        "constraints comment on line " + std::to_string(comments.memoryLine);
+  }
+
+  std::map<std::string, double> values;
+  std::set<std::string> summed;
+  for (const std::string& name : names) {
+    SizeLimit size;
+    size.name = name;
+    const CommentLimit* comment = bestCommentLimit(comments, name, names, facts);
+    const auto constant = std::find_if(constants.begin(), constants.end(),
+                                       [&](const ConstantLimit& c) { return c.name == name; });
+    if (givenSizes.contains(name)) {
+      size = {name, true, givenSizes[name], "given", "given"};
+    } else if (comment != nullptr && comment->value <= kMaxValue) {
+      size = {name, true, comment->value, "comment", commentSource(*comment, name)};
+      if (comment->sumOverTests) summed.insert(name);
+    } else if (constant != constants.end() && constant->value <= kMaxValue) {
+      size = {name, true, constant->value, "constant", constant->source};
+    }
+    if (size.known) values[name] = size.value;
+    verdict.sizes.push_back(std::move(size));
+  }
+
+  judgeTime(analysis, verdict, summed, values);
+  judgeMemory(analysis, facts, verdict, values);
+  return true;
+}
+
+}  // namespace quorbel
