@@ -12,7 +12,6 @@
 #include <csignal>
 #include <cstring>
 
-#include "runner/runner_config.h"
 #include "runner/runner_limits.h"
 #include "runner/runner_process_tree.h"
 
@@ -48,7 +47,7 @@ struct ChildSetup {
   char* const* envp;
   StageLimits limits;
   bool compileStage;
-  bool refuseNetwork;
+  int passedDescriptor;  // -1 or a descriptor that reaches the program as 3
   RunnerIdentity identity;
 };
 
@@ -62,15 +61,15 @@ void writeAll(const char* text) {
   }
 }
 
-// Closes every descriptor from 3 up, so that no socket, database or file of the server's
-// reaches the program.
-void closeInheritedDescriptors() {
+// Closes every descriptor from `first` up, so that no socket, database or file of the
+// server's reaches the program.
+void closeInheritedDescriptors(int first) {
 #ifdef SYS_close_range
-  if (syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
+  if (syscall(SYS_close_range, static_cast<unsigned>(first), ~0U, 0U) == 0) return;
 #endif
   long last = sysconf(_SC_OPEN_MAX);
   if (last < 0 || last > 65536) last = 65536;
-  for (int fd = 3; fd < last; ++fd) close(fd);
+  for (int fd = first; fd < last; ++fd) close(fd);
 }
 
 [[noreturn]] void runChild(const ChildSetup& setup) {
@@ -78,6 +77,11 @@ void closeInheritedDescriptors() {
   close(setup.stdinEnds[1]);
   close(setup.stdoutEnds[0]);
   close(setup.stderrEnds[0]);
+  // Lifted first, like the pipe ends below, so that no dup2 onto 0, 1 or 2 can overwrite it.
+  const int passed = setup.passedDescriptor >= 0 ? fcntl(setup.passedDescriptor, F_DUPFD, 3) : -1;
+  if (setup.passedDescriptor >= 0 && passed < 0) {
+    childExecFailure("runner sandbox setup failed\n");
+  }
   // Lifted above 2 first: when the server runs without a standard descriptor, a pipe end can
   // itself be 0, 1 or 2 and would be overwritten by the dup2 of another.
   const int ends[3] = {fcntl(setup.stdinEnds[0], F_DUPFD, 3),
@@ -88,7 +92,10 @@ void closeInheritedDescriptors() {
       childExecFailure("runner sandbox setup failed\n");
     }
   }
-  closeInheritedDescriptors();
+  if (passed >= 0 && passed != 3 && dup2(passed, 3) != 3) {
+    childExecFailure("runner sandbox setup failed\n");
+  }
+  closeInheritedDescriptors(passed >= 0 ? 4 : 3);
   // The server ignores SIGPIPE; the program starts with default signal handling.
   signal(SIGPIPE, SIG_DFL);
   sigset_t none;
@@ -96,7 +103,6 @@ void closeInheritedDescriptors() {
   sigprocmask(SIG_SETMASK, &none, nullptr);
 
   applyResourceLimits(setup.limits);
-  if (setup.refuseNetwork) childExecFailure("runner sandbox setup failed\n");
   if (chdir(setup.cwd) != 0) childExecFailure("runner working directory setup failed\n");
   dropPrivileges(setup.identity);
   if (!setup.compileStage && getuid() == 0) childExecFailure("runner sandbox setup failed\n");
@@ -154,7 +160,8 @@ void setNonBlocking(int fd) {
 
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
-                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity) {
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
+                          int passedDescriptor) {
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -186,7 +193,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          envp.pointers.data(),
                          stageLimits(compileStage, identity),
                          compileStage,
-                         !compileStage && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS"),
+                         passedDescriptor,
                          identity};
   const std::vector<int> existingChildren = childProcessIds();
   const bool previousAdoption = adoptOrphans();

@@ -38,12 +38,14 @@ struct ChildEnv {
 // as its environment, in its own process group, under the stage's limits (runner_limits.h) and
 // as `identity`. Past `timeoutMs`, or once a stream passes kCapturedOutputLimit, it kills
 // everything the child started (its group and any process that left it). Whatever the child
-// left running is killed before returning, and no descriptor of ours reaches it. The run stage
-// (compileStage false) refuses to exec as root and fails closed on
-// QUORBEL_RUNNER_REQUIRE_NETNS, writing "runner sandbox setup failed\n" and exiting 127.
+// left running is killed before returning, and no descriptor of ours reaches it except
+// `passedDescriptor`, which the child sees as descriptor 3 when it is not -1. The run stage
+// (compileStage false) refuses to exec as root, writing "runner sandbox setup failed\n" and
+// exiting 127.
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
-                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity);
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
+                          int passedDescriptor = -1);
 
 // Adds O_NONBLOCK to the descriptor's flags.
 void setNonBlocking(int fd);
