@@ -6,7 +6,6 @@
 //         --chdir /box -- /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
 #include "runner/runner_box.h"
 
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +21,6 @@ constexpr int64_t kProbeTimeoutMs = 5000;
 constexpr const char* kBoxUser = "65534";             // the overflow id: an unprivileged nobody
 constexpr const char* kCompileTmpBytes = "67108864";  // the assembler's object file goes here
 constexpr const char* kRunTmpBytes = "16777216";
-constexpr int kFilterDescriptor = 3;
 
 // The directories a stage sees of the host, read-only, when they exist.
 const char* const kRuntimeDirectories[] = {"/usr/lib", "/usr/lib64"};
@@ -143,7 +141,6 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
       {"--unshare-user", "--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts",
        "--unshare-cgroup-try", "--disable-userns", "--die-with-parent", "--new-session",
        "--cap-drop", "ALL", "--uid", kBoxUser, "--gid", kBoxUser, "--hostname", "quorbel"});
-  if (!boxSyscallFilter().empty()) add(command, {"--seccomp", std::to_string(kFilterDescriptor)});
   // /dev read-only: its tmpfs has no size cap; the device nodes stay usable.
   add(command, {"--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev", "--perms", "0700",
                 "--size", compileStage ? kCompileTmpBytes : kRunTmpBytes, "--tmpfs", "/tmp"});
@@ -183,25 +180,9 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     if (!compileStage && !plain.empty()) plain[0] = dir.path + "/" + plain[0];
     return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity);
   }
-  // The filter is a few hundred bytes: it fits in the pipe before bwrap starts reading.
-  const std::string filter = boxSyscallFilter();
-  int filterEnds[2] = {-1, -1};
-  if (!filter.empty()) {
-    if (pipe2(filterEnds, O_CLOEXEC) != 0 ||
-        write(filterEnds[1], filter.data(), filter.size()) != static_cast<ssize_t>(filter.size())) {
-      for (int fd : filterEnds) {
-        if (fd >= 0) close(fd);
-      }
-      ProcessOutcome failed;
-      failed.error = "Runner box setup failed: no system call filter.";
-      return failed;
-    }
-    close(filterEnds[1]);
-  }
   ProcessOutcome outcome =
       runProcess(boxCommand(bwrapPath(), compileStage, dir.path, args), dir.path, input,
-                 boxEnvironment(env), timeoutMs, compileStage, dir.identity, filterEnds[0]);
-  if (filterEnds[0] >= 0) close(filterEnds[0]);
+                 boxEnvironment(env), timeoutMs, compileStage, dir.identity, boxSyscallFilter());
   // bwrap reports its own failures this way. A program that imitates it only turns its own
   // run into an internal error.
   if (outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ")) {

@@ -42,15 +42,16 @@ std::string describeIsolation(const RunnerIsolation& isolation);
 // `runDir` as kBoxDirectory. Compile: the directory is bound read-write and args[0] (the
 // compiler) is resolved to its real path, its directory bound read-only when /usr/bin does not
 // hold it. Run: args[0] names a file of the run directory ("main"), bound read-only into a
-// private, size-capped working directory. The system call filter is read from descriptor 3.
+// private, size-capped working directory.
 std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
                                     const std::string& runDir,
                                     const std::vector<std::string>& args);
 
 // Runs one stage of a submission in the run directory `dir` with runProcess: inside the box
 // when `boxed`, else as a plain process (a run-stage args[0] is then dir.path + "/" + args[0]).
-// In the box TMPDIR and HOME of `env` become /tmp, and a failure of bwrap itself (exit 1 with
-// "bwrap: ..." on standard error) is reported in `error` as "Runner box setup failed: ...".
+// In the box bwrap and all it starts run under boxSyscallFilter(), TMPDIR and HOME of `env`
+// become /tmp, and a failure of bwrap itself (exit 1 with "bwrap: ..." on standard error) is
+// reported in `error` as "Runner box setup failed: ...".
 ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
                         int64_t timeoutMs, bool compileStage, bool boxed);

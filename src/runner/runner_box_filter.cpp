@@ -11,6 +11,7 @@
 #ifdef __linux__
 #include <linux/audit.h>
 #include <linux/filter.h>
+#include <linux/netlink.h>
 #include <linux/seccomp.h>
 #endif
 
@@ -38,9 +39,10 @@ sock_filter load(uint32_t offset) { return statement(BPF_LD | BPF_W | BPF_ABS, o
 }  // namespace
 
 std::string boxSyscallFilter() {
-  // Both architectures are little-endian: the first argument's low word, which holds the
-  // family (an int), is at the argument's own offset.
+  // Both architectures are little-endian: an argument's low word, which holds an int such as
+  // the family or the protocol, is at the argument's own offset.
   const uint32_t kFamily = offsetof(seccomp_data, args[0]);
+  const uint32_t kProtocol = offsetof(seccomp_data, args[2]);
   std::vector<sock_filter> program = {
       load(offsetof(seccomp_data, arch)),
       jumpIfEqual(kNativeArch, 1, 0),
@@ -52,13 +54,17 @@ std::string boxSyscallFilter() {
   program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000U, 0, 1));
   program.push_back(statement(BPF_RET | BPF_K, refuse(EPERM)));
 #endif
+  // A jump's offsets count the instructions it skips when true and when false.
   const std::vector<sock_filter> sockets = {
       jumpIfEqual(SYS_io_uring_setup, 0, 1),
       statement(BPF_RET | BPF_K, refuse(ENOSYS)),
       jumpIfEqual(SYS_socket, 1, 0),
-      jumpIfEqual(SYS_socketpair, 0, 3),
+      jumpIfEqual(SYS_socketpair, 0, 6),
       load(kFamily),
-      jumpIfEqual(AF_UNIX, 1, 0),
+      jumpIfEqual(AF_UNIX, 4, 0),
+      jumpIfEqual(AF_NETLINK, 0, 2),
+      load(kProtocol),
+      jumpIfEqual(NETLINK_ROUTE, 1, 0),
       statement(BPF_RET | BPF_K, refuse(EACCES)),
       statement(BPF_RET | BPF_K, kAllow),
   };

@@ -12,6 +12,12 @@
 #include <csignal>
 #include <cstring>
 
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#endif
+
 #include "runner/runner_limits.h"
 #include "runner/runner_process_tree.h"
 
@@ -47,8 +53,8 @@ struct ChildSetup {
   char* const* envp;
   StageLimits limits;
   bool compileStage;
-  int passedDescriptor;  // -1 or a descriptor that reaches the program as 3
   RunnerIdentity identity;
+  const std::string* syscallFilter;  // raw BPF instructions; empty: none
 };
 
 void writeAll(const char* text) {
@@ -61,15 +67,31 @@ void writeAll(const char* text) {
   }
 }
 
-// Closes every descriptor from `first` up, so that no socket, database or file of the
-// server's reaches the program.
-void closeInheritedDescriptors(int first) {
+// Closes every descriptor from 3 up, so that no socket, database or file of the server's
+// reaches the program.
+void closeInheritedDescriptors() {
 #ifdef SYS_close_range
-  if (syscall(SYS_close_range, static_cast<unsigned>(first), ~0U, 0U) == 0) return;
+  if (syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
 #endif
   long last = sysconf(_SC_OPEN_MAX);
   if (last < 0 || last > 65536) last = 65536;
-  for (int fd = first; fd < last; ++fd) close(fd);
+  for (int fd = 3; fd < last; ++fd) close(fd);
+}
+
+// Child side: no_new_privs, then the filter, which every process the child starts inherits.
+void installFilter(const std::string& instructions) {
+#ifdef __linux__
+  sock_fprog program{};
+  program.len = static_cast<unsigned short>(instructions.size() / sizeof(sock_filter));
+  program.filter = reinterpret_cast<sock_filter*>(const_cast<char*>(instructions.data()));
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+      prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+    childExecFailure("runner sandbox setup failed\n");
+  }
+#else
+  (void)instructions;
+  childExecFailure("runner sandbox setup failed\n");
+#endif
 }
 
 [[noreturn]] void runChild(const ChildSetup& setup) {
@@ -77,11 +99,6 @@ void closeInheritedDescriptors(int first) {
   close(setup.stdinEnds[1]);
   close(setup.stdoutEnds[0]);
   close(setup.stderrEnds[0]);
-  // Lifted first, like the pipe ends below, so that no dup2 onto 0, 1 or 2 can overwrite it.
-  const int passed = setup.passedDescriptor >= 0 ? fcntl(setup.passedDescriptor, F_DUPFD, 3) : -1;
-  if (setup.passedDescriptor >= 0 && passed < 0) {
-    childExecFailure("runner sandbox setup failed\n");
-  }
   // Lifted above 2 first: when the server runs without a standard descriptor, a pipe end can
   // itself be 0, 1 or 2 and would be overwritten by the dup2 of another.
   const int ends[3] = {fcntl(setup.stdinEnds[0], F_DUPFD, 3),
@@ -92,10 +109,7 @@ void closeInheritedDescriptors(int first) {
       childExecFailure("runner sandbox setup failed\n");
     }
   }
-  if (passed >= 0 && passed != 3 && dup2(passed, 3) != 3) {
-    childExecFailure("runner sandbox setup failed\n");
-  }
-  closeInheritedDescriptors(passed >= 0 ? 4 : 3);
+  closeInheritedDescriptors();
   // The server ignores SIGPIPE; the program starts with default signal handling.
   signal(SIGPIPE, SIG_DFL);
   sigset_t none;
@@ -106,6 +120,7 @@ void closeInheritedDescriptors(int first) {
   if (chdir(setup.cwd) != 0) childExecFailure("runner working directory setup failed\n");
   dropPrivileges(setup.identity);
   if (!setup.compileStage && getuid() == 0) childExecFailure("runner sandbox setup failed\n");
+  if (!setup.syscallFilter->empty()) installFilter(*setup.syscallFilter);
   execve(setup.argv[0], setup.argv, setup.envp);
   const int failure = errno;
   writeAll("exec failed: ");
@@ -161,7 +176,7 @@ void setNonBlocking(int fd) {
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
-                          int passedDescriptor) {
+                          const std::string& syscallFilter) {
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -193,8 +208,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          envp.pointers.data(),
                          stageLimits(compileStage, identity),
                          compileStage,
-                         passedDescriptor,
-                         identity};
+                         identity,
+                         &syscallFilter};
   const std::vector<int> existingChildren = childProcessIds();
   const bool previousAdoption = adoptOrphans();
   // Writing to a child that has exited must fail with EPIPE, not end this process.

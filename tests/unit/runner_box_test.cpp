@@ -37,8 +37,9 @@ TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
 }
 
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
-// own PID namespace and host name, only the runtime's directories of the host, read-only, a
-// private writable working directory and /tmp, and no socket but a local one.
+// own PID namespace and host name, the system call filter on the box's init too, only the
+// runtime's directories of the host, read-only, a private writable working directory and /tmp,
+// and no socket but a local one.
 TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
@@ -57,6 +58,9 @@ int main(){
   for (std::string line; std::getline(status, line);)
     for (const char* key : {"Uid:", "CapEff:", "NoNewPrivs:", "Seccomp:"})
       if (line.rfind(key, 0) == 0) std::puts(line.c_str());
+  std::ifstream init("/proc/1/status");
+  for (std::string line; std::getline(init, line);)
+    if (line.rfind("Seccomp:", 0) == 0) std::printf("init %s\n", line.c_str());
   char host[64] = {};
   gethostname(host, sizeof host);
   std::printf("pid %d, parent %d, host %s\n", getpid(), getppid(), host);
@@ -64,7 +68,7 @@ int main(){
     std::printf("%s: %s\n", path, access(path, F_OK) == 0 ? "seen" : std::strerror(errno));
   for (const char* path : {"written", "/tmp/written", "/written", "/usr/lib/written", "/dev/shm/written"})
     std::printf("write %s: %s\n", path, open(path, O_CREAT | O_WRONLY, 0600) >= 0 ? "ok" : std::strerror(errno));
-  const std::pair<const char*, int> families[] = {{"unix", AF_UNIX}, {"inet", AF_INET}, {"inet6", AF_INET6}, {"netlink", AF_NETLINK}};
+  const std::pair<const char*, int> families[] = {{"unix", AF_UNIX}, {"route netlink", AF_NETLINK}, {"inet", AF_INET}, {"inet6", AF_INET6}, {"packet", AF_PACKET}, {"vsock", AF_VSOCK}};
   for (const auto& [name, family] : families)
     std::printf("socket %s: %s\n", name, socket(family, SOCK_DGRAM, 0) >= 0 ? "ok" : std::strerror(errno));
   std::printf("user namespace: %s\n", unshare(CLONE_NEWUSER) == 0 ? "ok" : std::strerror(errno));
@@ -77,6 +81,7 @@ int main(){
             "CapEff:\t0000000000000000\n"
             "NoNewPrivs:\t1\n"
             "Seccomp:\t2\n"
+            "init Seccomp:\t2\n"
             "pid 2, parent 1, host quorbel\n"
             "/etc: No such file or directory\n"
             "/home: No such file or directory\n"
@@ -91,9 +96,11 @@ int main(){
             "write /usr/lib/written: Read-only file system\n"
             "write /dev/shm/written: Read-only file system\n"
             "socket unix: ok\n"
+            "socket route netlink: ok\n"
             "socket inet: Permission denied\n"
             "socket inet6: Permission denied\n"
-            "socket netlink: Permission denied\n"
+            "socket packet: Permission denied\n"
+            "socket vsock: Permission denied\n"
             "user namespace: No space left on device\n");
 }
 
