@@ -157,7 +157,10 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
     if (!program.empty()) {
       program[0] = realPath(program[0]);
       const std::string home = directoryOf(program[0]);
-      if (!insideBoundDirectory(program[0])) add(command, {"--ro-bind", home, home});
+      // Never the host's whole root, whatever the configured compiler.
+      if (!insideBoundDirectory(program[0]) && home != "/") {
+        add(command, {"--ro-bind", home, home});
+      }
     }
     add(command, {"--bind", runDir, box});
   } else {
