@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runner/runner_box.h"
 #include "runner/runner_checks.h"
 #include "server/http_server.h"
 #include "storage/analysis_store.h"
@@ -106,6 +107,7 @@ int runServerMode(int argc, char** argv) {
     std::printf("analysis history db: %s\n", store.path().c_str());
   else
     std::fprintf(stderr, "analysis history disabled: %s\n", store.lastError().c_str());
+  std::printf("%s\n", describeIsolation(runnerIsolation()).c_str());
   std::printf("quorbel running at http://%s:%d\n", address.host.c_str(), address.port);
   std::fflush(stdout);
   serveForever(listener, store);

@@ -25,7 +25,8 @@ ServerAddress selectServerAddress(int argc, char** argv, const EnvironmentLookup
 // True when QUORBEL_RUNNER_VALIDATE_ON_START, trimmed and lower-cased, is 1, on, yes or true.
 bool startupValidationRequested(const EnvironmentLookup& environment);
 
-// Runs the server mode (validation switch, bind, listen, store, start-up lines, accept loop).
+// Runs the server mode (validation switch, bind, listen, store, start-up lines naming the
+// history database and the runner's isolation, accept loop).
 // Returns only on a start-up failure, with the exit status.
 int runServerMode(int argc, char** argv);
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "runner/runner_box.h"
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
@@ -35,7 +36,7 @@ RunResult badRequest(const std::string& message) {
 
 // Compiles a minimal program with the configured arguments ("-static" included) once per
 // process, so that a host without static libraries fails every run the same clear way.
-bool probeRequiredStaticCompile() {
+bool probeRequiredStaticCompile(bool boxed) {
   if (gStaticProbe.checked) return gStaticProbe.ok;
   gStaticProbe.checked = true;
   TempDir dir = makeTempDir();
@@ -45,8 +46,8 @@ bool probeRequiredStaticCompile() {
                        error)) {
     return gStaticProbe.ok = false;
   }
-  ProcessOutcome outcome = runProcess(compileArgs(), dir.path, "", compileEnvironment(),
-                                      kCompileTimeoutMs, true, dir.identity);
+  ProcessOutcome outcome =
+      runStage(compileArgs(), dir, "", compileEnvironment(), kCompileTimeoutMs, true, boxed);
   gStaticProbe.ok = outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0;
   return gStaticProbe.ok;
 }
@@ -65,10 +66,12 @@ RunResult runCppProgram(const RunRequest& request) {
   if (request.input.size() > kInputLimitBytes) {
     return badRequest("Input exceeds the 64 KB limit.");
   }
-  if (truthyEnv("QUORBEL_RUNNER_REQUIRE_CHROOT")) {
+  // The box meets both required isolations; without it they refuse runs.
+  const bool boxed = runnerIsolation().boxed;
+  if (!boxed && truthyEnv("QUORBEL_RUNNER_REQUIRE_CHROOT")) {
     return internalError("Runner chroot isolation is required but unavailable.");
   }
-  if (truthyEnv("QUORBEL_RUNNER_STATIC") && !probeRequiredStaticCompile()) {
+  if (truthyEnv("QUORBEL_RUNNER_STATIC") && !probeRequiredStaticCompile(boxed)) {
     return internalError("Runner required static compile mode is unavailable.");
   }
   const std::string unsafe = findUnsafeInclude(request.code);
@@ -82,8 +85,8 @@ RunResult runCppProgram(const RunRequest& request) {
 
   RunResult result;
   result.phase = "compile";
-  ProcessOutcome compiled = runProcess(compileArgs(), dir.path, "", compileEnvironment(),
-                                       kCompileTimeoutMs, true, dir.identity);
+  ProcessOutcome compiled =
+      runStage(compileArgs(), dir, "", compileEnvironment(), kCompileTimeoutMs, true, boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;
@@ -105,11 +108,13 @@ RunResult runCppProgram(const RunRequest& request) {
     return result;
   }
 
-  const std::string executable = dir.path + "/main";
-  prepareExecutable(executable, dir.identity);
+  prepareExecutable(dir.path + "/main", dir.identity);
   result.phase = "run";
-  ProcessOutcome ran =
-      runProcess({executable}, dir.path, request.input, {}, kRunTimeoutMs, false, dir.identity);
+  // Checked only now, as it always was: the compile never needed a network namespace.
+  if (!boxed && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS")) {
+    return internalError("Runner sandbox setup failed.");
+  }
+  ProcessOutcome ran = runStage({"main"}, dir, request.input, {}, kRunTimeoutMs, false, boxed);
   result.runMs = ran.elapsedMs;
   result.stdout = ran.stdout;
   result.stderr = ran.stderr;

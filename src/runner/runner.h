@@ -29,11 +29,13 @@ struct RunResult {
   int64_t runMs = 0;
 };
 
-// Compiles request.code as main.cpp in a fresh directory and runs it on request.input.
-// Refuses empty code, code over 102400 bytes, input over 65536 bytes and unsafe includes
-// ("bad_request"); fails closed on QUORBEL_RUNNER_REQUIRE_CHROOT and, at the run stage,
-// QUORBEL_RUNNER_REQUIRE_NETNS ("internal_error"). Never throws; reports every outcome in the
-// result. Every process it started is gone and its directory removed when it returns.
+// Compiles request.code as main.cpp in a fresh directory and runs it on request.input, each
+// stage in the box where runnerIsolation() has one (runner_box.h). Refuses empty code, code
+// over 102400 bytes, input over 65536 bytes and unsafe includes ("bad_request"). Without the
+// box it fails closed on QUORBEL_RUNNER_REQUIRE_CHROOT and, at the run stage,
+// QUORBEL_RUNNER_REQUIRE_NETNS ("internal_error"); the box meets both. Never throws; reports
+// every outcome in the result. Every process it started is gone and its directory removed
+// when it returns.
 RunResult runCppProgram(const RunRequest& request);
 
 // A default result (status "internal_error", exit code -1, no phase) carrying `message`.

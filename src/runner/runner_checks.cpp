@@ -97,20 +97,46 @@ void checkCleanup(bool& allPassed, const std::string& name, const char* code,
   reportRun(allPassed, name, result, result.status == wantedStatus && after <= before);
 }
 
-// Runs a trivial program with `variable` set to "1", then puts back the value it had (or
-// removes it when it was unset).
-void checkFailsClosed(bool& allPassed, const std::string& name, const char* variable) {
-  const char* current = std::getenv(variable);
-  const std::optional<std::string> previous =
-      current != nullptr ? std::optional<std::string>(current) : std::nullopt;
-  setenv(variable, "1", 1);
-  RunResult result = runProgram("int main(){ return 0; }\n", "");
-  if (previous) {
-    setenv(variable, previous->c_str(), 1);
-  } else {
-    unsetenv(variable);
+// Sets `name` to `value` for the life of the object, then puts back what it had (or removes
+// it when it was unset).
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* current = std::getenv(name);
+    if (current != nullptr) previous_ = current;
+    setenv(name, value, 1);
   }
-  reportRun(allPassed, name, result, result.status == "internal_error");
+  ~ScopedVariable() {
+    if (previous_) {
+      setenv(name_, previous_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+// Runs a trivial program with `variable` set to "1": without the box (bwrap pointed at a
+// missing file) it must be refused; with the box, where this host has one, it must run.
+void checkFailsClosed(bool& allPassed, const std::string& name, const char* variable, bool boxed) {
+  const char* const kTrivial = "int main(){ return 0; }\n";
+  ScopedVariable required(variable, "1");
+  RunResult refused;
+  {
+    ScopedVariable noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+    refused = runProgram(kTrivial, "");
+  }
+  if (refused.status != "internal_error" || !boxed) {
+    reportRun(allPassed, name, refused, refused.status == "internal_error");
+    return;
+  }
+  RunResult met = runProgram(kTrivial, "");
+  reportRun(allPassed, name, met, met.status == "success");
 }
 
 void checkProbe(bool& allPassed, const std::string& name, const std::string& mode) {
@@ -164,21 +190,21 @@ int main(){ std::FILE* f = std::fopen("leftover.txt", "w"); if (!f) return 1; st
   checkProbe(allPassed, "timeout-process-group-kill", "timeout");
   checkProbe(allPassed, "stdout-overflow-process-group-kill", "stdout");
   checkProbe(allPassed, "stderr-overflow-process-group-kill", "stderr");
-  checkFailsClosed(allPassed, "require-chroot-fails-closed", "QUORBEL_RUNNER_REQUIRE_CHROOT");
-  checkFailsClosed(allPassed, "require-netns-fails-closed", "QUORBEL_RUNNER_REQUIRE_NETNS");
-  std::cout << "runner-etc-passwd-blocked: skipped without Linux root chroot isolation\n"
-            << "runner-repo-file-blocked: skipped without Linux root chroot isolation\n"
-            << "runner-network-blocked: skipped without Linux root chroot isolation\n"
-            << "runner-fork-blocked: skipped without Linux root chroot isolation\n"
-            << "runner-bits-stdcxx: skipped on non-Linux local compiler\n";
+  const RunnerIsolation isolation = runnerIsolation();
+  checkFailsClosed(allPassed, "require-chroot-fails-closed", "QUORBEL_RUNNER_REQUIRE_CHROOT",
+                   isolation.boxed);
+  checkFailsClosed(allPassed, "require-netns-fails-closed", "QUORBEL_RUNNER_REQUIRE_NETNS",
+                   isolation.boxed);
+  checkBox(allPassed, isolation);
   std::cout.flush();
   return allPassed ? 0 : 1;
 }
 
 int runRunnerLinuxValidation() {
   bool allPassed = true;
-  reportTest(allPassed, "linux-production-host", false,
-             "must run on the Linux runner host/container");
+  const RunnerIsolation isolation = runnerIsolation();
+  reportTest(allPassed, "linux-production-host", isolation.boxed, isolation.reason);
+  if (isolation.boxed) checkBox(allPassed, isolation);
   std::cout.flush();
   return allPassed ? 0 : 1;
 }

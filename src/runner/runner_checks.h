@@ -6,17 +6,25 @@
 #include <string>
 
 #include "runner/runner.h"
+#include "runner/runner_box.h"
 
 namespace quorbel {
 
-// Runs the fixed list of small programs through runCppProgram and the three process-group
-// probes, then prints the five checks this runner cannot make. 0 when all passed, else 1.
-// QUORBEL_RUNNER_REQUIRE_CHROOT and _NETNS are set for their checks and restored afterwards.
+// Runs the fixed list of small programs through runCppProgram, the three process-group
+// probes, the two required-isolation switches (refused without the box, met by it) and
+// checkBox. 0 when all passed, else 1. QUORBEL_RUNNER_REQUIRE_CHROOT, _NETNS and
+// QUORBEL_RUNNER_BWRAP are set for their checks and restored afterwards.
 int runRunnerSelfTests();
 
-// Reports "linux-production-host" as failed: this runner has no chroot or network isolation,
-// so it never validates a host. Always 1.
+// The host validation: "linux-production-host" passes where runs are boxed (else fails with
+// the reason), then checkBox runs. 0 when all passed, else 1.
 int runRunnerLinuxValidation();
+
+// The five checks of the box (runner_box_checks.cpp): /etc/passwd and a repository file cannot
+// be read, a connection to a port listening on the host's loopback fails, a fork bomb ends with
+// nothing left behind, and <bits/stdc++.h> compiles. Where runs are not boxed each prints
+// "runner-<name>: skipped without the bubblewrap box (<reason>)" instead.
+void checkBox(bool& allPassed, const RunnerIsolation& isolation);
 
 // Prints the line for one check; a failure clears `allPassed`. Details follow " | " only for
 // a failed check with details.

@@ -12,7 +12,12 @@
 #include <csignal>
 #include <cstring>
 
-#include "runner/runner_config.h"
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#endif
+
 #include "runner/runner_limits.h"
 #include "runner/runner_process_tree.h"
 
@@ -48,8 +53,8 @@ struct ChildSetup {
   char* const* envp;
   StageLimits limits;
   bool compileStage;
-  bool refuseNetwork;
   RunnerIdentity identity;
+  const std::string* syscallFilter;  // raw BPF instructions; empty: none
 };
 
 void writeAll(const char* text) {
@@ -71,6 +76,22 @@ void closeInheritedDescriptors() {
   long last = sysconf(_SC_OPEN_MAX);
   if (last < 0 || last > 65536) last = 65536;
   for (int fd = 3; fd < last; ++fd) close(fd);
+}
+
+// Child side: no_new_privs, then the filter, which every process the child starts inherits.
+void installFilter(const std::string& instructions) {
+#ifdef __linux__
+  sock_fprog program{};
+  program.len = static_cast<unsigned short>(instructions.size() / sizeof(sock_filter));
+  program.filter = reinterpret_cast<sock_filter*>(const_cast<char*>(instructions.data()));
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+      prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+    childExecFailure("runner sandbox setup failed\n");
+  }
+#else
+  (void)instructions;
+  childExecFailure("runner sandbox setup failed\n");
+#endif
 }
 
 [[noreturn]] void runChild(const ChildSetup& setup) {
@@ -96,10 +117,10 @@ void closeInheritedDescriptors() {
   sigprocmask(SIG_SETMASK, &none, nullptr);
 
   applyResourceLimits(setup.limits);
-  if (setup.refuseNetwork) childExecFailure("runner sandbox setup failed\n");
   if (chdir(setup.cwd) != 0) childExecFailure("runner working directory setup failed\n");
   dropPrivileges(setup.identity);
   if (!setup.compileStage && getuid() == 0) childExecFailure("runner sandbox setup failed\n");
+  if (!setup.syscallFilter->empty()) installFilter(*setup.syscallFilter);
   execve(setup.argv[0], setup.argv, setup.envp);
   const int failure = errno;
   writeAll("exec failed: ");
@@ -154,7 +175,8 @@ void setNonBlocking(int fd) {
 
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
-                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity) {
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
+                          const std::string& syscallFilter) {
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -186,8 +208,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          envp.pointers.data(),
                          stageLimits(compileStage, identity),
                          compileStage,
-                         !compileStage && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS"),
-                         identity};
+                         identity,
+                         &syscallFilter};
   const std::vector<int> existingChildren = childProcessIds();
   const bool previousAdoption = adoptOrphans();
   // Writing to a child that has exited must fail with EPIPE, not end this process.

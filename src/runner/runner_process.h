@@ -38,12 +38,15 @@ struct ChildEnv {
 // as its environment, in its own process group, under the stage's limits (runner_limits.h) and
 // as `identity`. Past `timeoutMs`, or once a stream passes kCapturedOutputLimit, it kills
 // everything the child started (its group and any process that left it). Whatever the child
-// left running is killed before returning, and no descriptor of ours reaches it. The run stage
-// (compileStage false) refuses to exec as root and fails closed on
-// QUORBEL_RUNNER_REQUIRE_NETNS, writing "runner sandbox setup failed\n" and exiting 127.
+// left running is killed before returning, and no descriptor of ours reaches it. A non-empty
+// `syscallFilter` (raw classic-BPF instructions, as runner_box_filter.h makes) is installed in
+// the child with no_new_privs just before exec, so it binds the child and all it starts. The run
+// stage (compileStage false) refuses to exec as root; that and a filter that cannot be installed
+// write "runner sandbox setup failed\n" and exit 127.
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
-                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity);
+                          int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
+                          const std::string& syscallFilter = "");
 
 // Adds O_NONBLOCK to the descriptor's flags.
 void setNonBlocking(int fd);

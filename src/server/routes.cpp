@@ -5,6 +5,7 @@
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "runner/runner.h"
+#include "runner/runner_box.h"
 #include "server/file_text.h"
 #include "server/http_server.h"
 #include "server/limit_request.h"
@@ -88,7 +89,13 @@ Response serveStaticFile(const std::string& path) {
 
 Response routeGet(const Request& request) {
   const std::string& path = request.path;
-  if (path == "/healthz") return respond(200, kJsonType, "{\"ok\":true}", kCorsHeaders);
+  if (path == "/healthz") {
+    // "ok" stays the first key, so that callers matching {"ok":true, keep working.
+    return respond(
+        200, kJsonType,
+        "{\"ok\":true,\"isolation\":" + jsonString(isolationName(runnerIsolation())) + "}",
+        kCorsHeaders);
+  }
   if (path == "/styles.css") {
     return respond(200, "text/css; charset=utf-8", readFile("public/styles.css"));
   }

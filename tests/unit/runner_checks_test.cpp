@@ -36,6 +36,7 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
   // One switch set to a false value, the other unset: both ways back are exercised.
   ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", "no");
   ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", std::nullopt);
+  const std::optional<std::string> bwrap = variable("QUORBEL_RUNNER_BWRAP");
   testing::ScopedTmpDir tmpdir;
 
   ::testing::internal::CaptureStdout();
@@ -44,9 +45,10 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
 
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_CHROOT"), std::optional<std::string>("no"));
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_NETNS"), std::nullopt);
+  EXPECT_EQ(variable("QUORBEL_RUNNER_BWRAP"), bwrap);
 
   EXPECT_EQ(status, 0) << output;
-  const std::vector<std::string> want = {
+  std::vector<std::string> want = {
       "runner-stdout-stderr: ok",
       "runner-stdin: ok",
       "runner-compile-error: ok",
@@ -66,23 +68,39 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
       "runner-stderr-overflow-process-group-kill: ok",
       "runner-require-chroot-fails-closed: ok",
       "runner-require-netns-fails-closed: ok",
-      "runner-etc-passwd-blocked: skipped without Linux root chroot isolation",
-      "runner-repo-file-blocked: skipped without Linux root chroot isolation",
-      "runner-network-blocked: skipped without Linux root chroot isolation",
-      "runner-fork-blocked: skipped without Linux root chroot isolation",
-      "runner-bits-stdcxx: skipped on non-Linux local compiler",
   };
+  const RunnerIsolation isolation = runnerIsolation();
+  for (const std::string name : {"etc-passwd-blocked", "repo-file-blocked", "network-blocked",
+                                 "fork-blocked", "bits-stdcxx"}) {
+    want.push_back("runner-" + name +
+                   (isolation.boxed
+                        ? ": ok"
+                        : ": skipped without the bubblewrap box (" + isolation.reason + ")"));
+  }
   EXPECT_EQ(linesOf(output), want);
   EXPECT_EQ(output.back(), '\n');
 }
 
-TEST(RunnerChecksTest, HostValidationAlwaysRefuses) {
+TEST(RunnerChecksTest, HostValidationPassesOnlyWithTheBox) {
+  {
+    ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+    ::testing::internal::CaptureStdout();
+    const int status = runRunnerLinuxValidation();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "runner-linux-production-host: failed | bwrap not found at /nonexistent/bwrap\n");
+    EXPECT_EQ(status, 1);
+  }
+  const RunnerIsolation isolation = runnerIsolation();
+  if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
   ::testing::internal::CaptureStdout();
   const int status = runRunnerLinuxValidation();
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "runner-linux-production-host: failed | must run on the Linux runner "
-            "host/container\n");
-  EXPECT_EQ(status, 1);
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(
+      linesOf(output),
+      std::vector<std::string>({"runner-linux-production-host: ok", "runner-etc-passwd-blocked: ok",
+                                "runner-repo-file-blocked: ok", "runner-network-blocked: ok",
+                                "runner-fork-blocked: ok", "runner-bits-stdcxx: ok"}));
 }
 
 TEST(RunnerChecksTest, ReportLines) {

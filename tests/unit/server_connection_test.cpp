@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "runner/runner_box.h"
 #include "server/http_server.h"
 #include "test_support.h"
 
@@ -41,10 +42,15 @@ std::string response(const std::string& statusLine, const std::string& type,
          "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
-// The two spellings of the plain not-found answer, and the health probe's answer.
+// The two spellings of the plain not-found answer.
 const std::string kNotFound = response("404 Not Found", kText, "", "Not found");
 const std::string kNotFoundLine = response("404 Not Found", kText, "", "Not found\n");
-const std::string kHealthy = response("200 OK", kJson, kCors, R"({"ok":true})");
+
+// The health probe's answer: "ok" first, then the runner's isolation on this host.
+std::string healthy() {
+  return response("200 OK", kJson, kCors,
+                  R"({"ok":true,"isolation":")" + isolationName(runnerIsolation()) + "\"}");
+}
 const std::string kTooLarge =
     response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})");
 
@@ -202,7 +208,7 @@ TEST_F(ServerConnectionTest, FixedRoutes) {
       {"PUT /api/run HTTP/1.1\r\n\r\n", notAllowed},
       {"get /api/run HTTP/1.1\r\n\r\n", notAllowed},  // methods are case-sensitive
       {"PUT /api/analyze HTTP/1.1\r\n\r\n", kNotFoundLine},
-      {"GET /healthz?probe=1 HTTP/1.0\r\nX: y\r\n\r\n", kHealthy},
+      {"GET /healthz?probe=1 HTTP/1.0\r\nX: y\r\n\r\n", healthy()},
       {"GET /healthz/ HTTP/1.1\r\n\r\n", kNotFound},
       {"GET /vendor/monaco/loader.js HTTP/1.1\r\n\r\n", response("200 OK", js, "", "var x = 1;\n")},
       {"GET /vendor/monaco/empty.css HTTP/1.1\r\n\r\n",
@@ -213,6 +219,9 @@ TEST_F(ServerConnectionTest, FixedRoutes) {
       {"GET /ide-worker.js HTTP/1.1\r\n\r\n", kNotFound},
   };
   for (const Case& c : kCases) EXPECT_EQ(serve(c.request), c.want) << c.request;
+  ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"),
+            response("200 OK", kJson, kCors, R"({"ok":true,"isolation":"process-limits"})"));
 }
 
 TEST_F(ServerConnectionTest, PagesAnswerEvenWhenMissing) {
@@ -393,7 +402,7 @@ TEST_F(ServerConnectionTest, EveryPrefixSplitIsReassembled) {
   const std::string request = "GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n";
   for (size_t split = 1; split < request.size(); ++split) {
     const ClientPlan plan{{request.substr(0, split), request.substr(split)}, milliseconds(2)};
-    EXPECT_EQ(serveOverPair(plan, *store_).received, kHealthy) << split;
+    EXPECT_EQ(serveOverPair(plan, *store_).received, healthy()) << split;
   }
 }
 
@@ -413,7 +422,7 @@ TEST_F(ServerConnectionTest, SizeLimitsAndContentLength) {
   const Case cases[] = {
       {"header block over the limit", fill + std::string(2000001, 'a'), ""},
       {"header block just under the limit", fill + std::string(1999000, 'a') + "\r\n\r\n",
-       kHealthy},
+       healthy()},
       {"body over the limit", post + "2000001\r\n\r\n", kTooLarge},
       {"length beyond any integer", post + "99999999999999999999999999\r\n\r\n", kTooLarge},
       {"body exactly at the limit", nowhere + "2000000\r\n\r\n" + std::string(2000000, 'b'),
@@ -439,7 +448,7 @@ TEST_F(ServerConnectionTest, ClientThatLeftEarlyDoesNotStopTheServer) {
   ASSERT_EQ(send(ends[0], request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
   close(ends[0]);  // gone before the answer: the send fails and is ignored
   serveConnection(ends[1], *store_, RequestLimits{});
-  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"), kHealthy);
+  EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"), healthy());
 }
 
 // ---- Over TCP ----
@@ -471,7 +480,7 @@ TEST_F(ServerConnectionTest, LoopbackTcp) {
     close(client);
     return reply;
   };
-  EXPECT_EQ(exchange("GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"), kHealthy);
+  EXPECT_EQ(exchange("GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"), healthy());
   // An upload refused from its header: the answer arrives although the client is still
   // sending (or its send has failed because the server closed without reading the body).
   EXPECT_EQ(exchange("POST /api/analyze HTTP/1.1\r\nContent-Type: application/json\r\n"

@@ -1,0 +1,197 @@
+// A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin and a
+// private /box holding only a read-only "main"):
+//   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
+//         --proc /proc --dev /dev --tmpfs /tmp --ro-bind /usr/lib /usr/lib ...
+//         --symlink usr/lib /lib ... --bind /tmp/quorbel-run-Xy12ab /box --remount-ro /
+//         --chdir /box -- /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
+#include "runner/runner_box.h"
+
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "runner/runner_box_filter.h"
+
+namespace quorbel {
+namespace {
+
+constexpr int64_t kProbeTimeoutMs = 5000;
+constexpr const char* kBoxUser = "65534";             // the overflow id: an unprivileged nobody
+constexpr const char* kCompileTmpBytes = "67108864";  // the assembler's object file goes here
+constexpr const char* kRunTmpBytes = "16777216";
+
+// The directories a stage sees of the host, read-only, when they exist.
+const char* const kRuntimeDirectories[] = {"/usr/lib", "/usr/lib64"};
+const char* const kCompilerDirectories[] = {"/usr/bin", "/usr/include", "/usr/libexec"};
+
+// Decided by the first call for a bwrap path, kept for the life of the process.
+struct IsolationCache {
+  bool checked = false;
+  std::string bwrap;
+  RunnerIsolation isolation;
+};
+IsolationCache gIsolation;
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+void add(std::vector<std::string>& args, std::initializer_list<std::string> items) {
+  args.insert(args.end(), items);
+}
+
+// A top-level entry such as /lib: a symbolic link on a merged-/usr system (recreated as the
+// same link), a directory elsewhere (bound read-only), absent on some (left out).
+void addRootEntry(std::vector<std::string>& args, const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return;
+  if (S_ISLNK(info.st_mode)) {
+    char target[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+    if (length > 0)
+      add(args, {"--symlink", std::string(target, static_cast<size_t>(length)), path});
+  } else if (S_ISDIR(info.st_mode)) {
+    add(args, {"--ro-bind", path, path});
+  }
+}
+
+// The compiler's real path: inside the box no /etc/alternatives resolves a link.
+std::string realPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+std::string directoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool insideBoundDirectory(const std::string& path) {
+  for (const char* bound : kCompilerDirectories) {
+    if (path.starts_with(std::string(bound) + "/")) return true;
+  }
+  for (const char* bound : kRuntimeDirectories) {
+    if (path.starts_with(std::string(bound) + "/")) return true;
+  }
+  return false;
+}
+
+// The box's temporary directory stands in for the host's, which the box cannot see.
+std::vector<std::string> boxEnvironment(const std::vector<std::string>& env) {
+  std::vector<std::string> boxed;
+  for (const std::string& entry : env) {
+    if (entry.starts_with("TMPDIR=")) {
+      boxed.push_back("TMPDIR=/tmp");
+    } else if (entry.starts_with("HOME=")) {
+      boxed.push_back("HOME=/tmp");
+    } else {
+      boxed.push_back(entry);
+    }
+  }
+  return boxed;
+}
+
+RunnerIsolation probeBox(const std::string& bwrap) {
+#ifndef __linux__
+  return {false, "not Linux"};
+#endif
+  if (access(bwrap.c_str(), X_OK) != 0) return {false, "bwrap not found at " + bwrap};
+  TempDir dir = makeTempDir();
+  if (dir.path.empty()) return {false, "no run directory for the box probe"};
+  ProcessOutcome outcome =
+      runStage({"/usr/bin/true"}, dir, "", {}, kProbeTimeoutMs, true, /*boxed=*/true);
+  if (outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0) return {true, ""};
+  std::string message = outcome.error.empty() ? firstLine(outcome.stderr) : outcome.error;
+  if (message.empty()) message = "exit " + std::to_string(outcome.exitCode);
+  return {false, "bwrap refused the box: " + message};
+}
+
+}  // namespace
+
+std::string bwrapPath() {
+  const char* configured = std::getenv("QUORBEL_RUNNER_BWRAP");
+  return configured != nullptr && configured[0] != '\0' ? configured : "/usr/bin/bwrap";
+}
+
+RunnerIsolation runnerIsolation() {
+  const std::string bwrap = bwrapPath();
+  if (!gIsolation.checked || gIsolation.bwrap != bwrap) {
+    gIsolation.isolation = probeBox(bwrap);
+    gIsolation.bwrap = bwrap;
+    gIsolation.checked = true;
+  }
+  return gIsolation.isolation;
+}
+
+std::string isolationName(const RunnerIsolation& isolation) {
+  return isolation.boxed ? "bubblewrap" : "process-limits";
+}
+
+std::string describeIsolation(const RunnerIsolation& isolation) {
+  if (isolation.boxed) return "runner isolation: bubblewrap box";
+  return "runner isolation: process limits only (" + isolation.reason + ")";
+}
+
+std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
+                                    const std::string& runDir,
+                                    const std::vector<std::string>& args) {
+  const std::string box = kBoxDirectory;
+  std::vector<std::string> command = {bwrap};
+  add(command,
+      {"--unshare-user", "--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts",
+       "--unshare-cgroup-try", "--disable-userns", "--die-with-parent", "--new-session",
+       "--cap-drop", "ALL", "--uid", kBoxUser, "--gid", kBoxUser, "--hostname", "quorbel"});
+  // /dev read-only: its tmpfs has no size cap; the device nodes stay usable.
+  add(command, {"--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev", "--perms", "0700",
+                "--size", compileStage ? kCompileTmpBytes : kRunTmpBytes, "--tmpfs", "/tmp"});
+  for (const char* directory : kRuntimeDirectories)
+    add(command, {"--ro-bind-try", directory, directory});
+  addRootEntry(command, "/lib");
+  addRootEntry(command, "/lib64");
+  std::vector<std::string> program = args;
+  if (compileStage) {
+    for (const char* directory : kCompilerDirectories) {
+      add(command, {"--ro-bind-try", directory, directory});
+    }
+    addRootEntry(command, "/bin");
+    if (!program.empty()) {
+      program[0] = realPath(program[0]);
+      const std::string home = directoryOf(program[0]);
+      // Never the host's whole root, whatever the configured compiler.
+      if (!insideBoundDirectory(program[0]) && home != "/") {
+        add(command, {"--ro-bind", home, home});
+      }
+    }
+    add(command, {"--bind", runDir, box});
+  } else {
+    add(command, {"--perms", "0700", "--size", kRunTmpBytes, "--tmpfs", box});
+    if (!program.empty()) {
+      add(command, {"--ro-bind", runDir + "/" + program[0], box + "/" + program[0]});
+      program[0] = box + "/" + program[0];
+    }
+  }
+  add(command, {"--remount-ro", "/", "--chdir", box, "--"});
+  command.insert(command.end(), program.begin(), program.end());
+  return command;
+}
+
+ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
+                        const std::string& input, const std::vector<std::string>& env,
+                        int64_t timeoutMs, bool compileStage, bool boxed) {
+  if (!boxed) {
+    std::vector<std::string> plain = args;
+    if (!compileStage && !plain.empty()) plain[0] = dir.path + "/" + plain[0];
+    return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity);
+  }
+  ProcessOutcome outcome =
+      runProcess(boxCommand(bwrapPath(), compileStage, dir.path, args), dir.path, input,
+                 boxEnvironment(env), timeoutMs, compileStage, dir.identity, boxSyscallFilter());
+  // bwrap reports its own failures this way. A program that imitates it only turns its own
+  // run into an internal error.
+  if (outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ")) {
+    outcome.error = "Runner box setup failed: " + firstLine(outcome.stderr.substr(7));
+  }
+  return outcome;
+}
+
+}  // namespace quorbel

@@ -1,0 +1,59 @@
+// The box each compile and each run happens in on Linux, built with bubblewrap (bwrap): new
+// user, mount, PID, network, IPC and UTS namespaces; a read-only root holding only the C++
+// runtime's directories (and, to compile, the compiler's and its include and library paths);
+// a private, size-capped /tmp; no capabilities, no_new_privs and a system call filter
+// (runner_box_filter.h). The runner's own limits, timeouts and clean-up (runner_process.h) stay
+// around it. Where bwrap is missing or refused, runs keep those limits alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runner/runner_files.h"
+#include "runner/runner_process.h"
+
+namespace quorbel {
+
+// Where the run directory appears inside the box, as the working directory.
+constexpr const char* kBoxDirectory = "/box";
+
+struct RunnerIsolation {
+  bool boxed = false;
+  std::string reason;  // why runs are not boxed; empty when they are
+};
+
+// QUORBEL_RUNNER_BWRAP when set and not empty, else "/usr/bin/bwrap".
+std::string bwrapPath();
+
+// Whether runs happen in the box here. Decided by starting an empty box once per process and
+// bwrap path (pointing QUORBEL_RUNNER_BWRAP at a missing file turns the box off). Reasons:
+// "not Linux", "bwrap not found at <path>", "bwrap refused the box: <its message>".
+RunnerIsolation runnerIsolation();
+
+// "bubblewrap" when boxed, else "process-limits": the key /healthz reports.
+std::string isolationName(const RunnerIsolation& isolation);
+
+// The server's start-up line: "runner isolation: bubblewrap box" or
+// "runner isolation: process limits only (<reason>)".
+std::string describeIsolation(const RunnerIsolation& isolation);
+
+// The bwrap command line that runs `args` in the box of one stage, with the run directory
+// `runDir` as kBoxDirectory. Compile: the directory is bound read-write and args[0] (the
+// compiler) is resolved to its real path, its directory bound read-only when /usr/bin does not
+// hold it. Run: args[0] names a file of the run directory ("main"), bound read-only into a
+// private, size-capped working directory.
+std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
+                                    const std::string& runDir,
+                                    const std::vector<std::string>& args);
+
+// Runs one stage of a submission in the run directory `dir` with runProcess: inside the box
+// when `boxed`, else as a plain process (a run-stage args[0] is then dir.path + "/" + args[0]).
+// In the box bwrap and all it starts run under boxSyscallFilter(), TMPDIR and HOME of `env`
+// become /tmp, and a failure of bwrap itself (exit 1 with "bwrap: ..." on standard error) is
+// reported in `error` as "Runner box setup failed: ...".
+ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
+                        const std::string& input, const std::vector<std::string>& env,
+                        int64_t timeoutMs, bool compileStage, bool boxed);
+
+}  // namespace quorbel

@@ -1,0 +1,20 @@
+// The system call filter of the box. The box's network namespace still has a loopback of its
+// own, where a program could bind and connect to itself; and some families (vsock, to a
+// virtual machine's host) reach past a network namespace. So every socket but a local one is
+// refused outright: connect, bind and name lookups all fail at their first step. The runner
+// installs it before it starts bwrap, so that bwrap's own processes inside the box, which a
+// program there could take over, are bound by it too.
+#pragma once
+
+#include <string>
+
+namespace quorbel {
+
+// The filter as raw classic-BPF instructions (runProcess installs them): refuses socket and
+// socketpair for every family but AF_UNIX and route netlink, which bwrap needs to bring up the
+// box's loopback (EACCES); io_uring_setup (ENOSYS: its requests can open sockets without the
+// socket call); and every call made through another ABI than the native one (EPERM). Allows
+// the rest. Empty on an architecture it does not know.
+std::string boxSyscallFilter();
+
+}  // namespace quorbel
