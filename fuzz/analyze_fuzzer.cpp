@@ -10,7 +10,6 @@
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "fuzz_checks.h"
-#include "syntax/context.h"
 #include "verdict/notation_expression.h"
 #include "verdict/verdict.h"
 
@@ -34,7 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (const quorbel::Row& row : analysis.space.breakdown)
     require(isBigO(row.cost), "space breakdown costs are O(...)");
-  require(quorbel::gContext == nullptr, "gContext is restored");
 
   quorbel::Verdict verdict;
   std::string error;

@@ -14,7 +14,7 @@
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
-#include "space/space_complexity.h"
+#include "estimate/space_cost.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -73,6 +73,45 @@ int breakdownSortKey(const Row& row) {
   }
 }
 
+// One signal and one breakdown row per contribution.
+void addContributions(const std::vector<Contribution>& contributions,
+                      std::vector<std::string>& signals, std::vector<Row>& rows) {
+  for (const Contribution& c : contributions) {
+    const std::string notation = formatCost(c.cost);
+    rows.push_back({std::to_string(c.line), c.what, notation});
+    signals.push_back("Line " + std::to_string(c.line) + ": " + c.what + " contributes " +
+                      notation + ".");
+  }
+}
+
+// The plain-language label and the pattern of a term.
+// `fallback` names the construct behind an exponential or factorial term, when known.
+void describeTerm(const Term& term, std::string& label, std::string& pattern,
+                  const std::string& fallback = "") {
+  if (term.kind != "custom" || term.reason == "Independent passes") {
+    label = labelFor(term);
+    pattern = patternFor(term);
+    return;
+  }
+  label = term.reason;
+  pattern = !fallback.empty()              ? fallback
+            : term.reason == "Factorial"   ? "Permutation backtracking"
+            : term.reason == "Exponential" ? "Branching recursion"
+                                           : term.reason;
+}
+
+SpaceSummary summariseSpace(const SpaceEstimate& space) {
+  SpaceSummary summary;
+  summary.notation = formatCost(space.total);
+  const Term term = termFromCost(space.total, "Stored structures");
+  describeTerm(term, summary.label, summary.pattern);
+  if (isConstantCost(space.total)) summary.pattern = "Constant storage";
+  addContributions(space.contributions, summary.signals, summary.breakdown);
+  if (summary.signals.empty()) summary.signals.push_back("No variable-sized storage was detected.");
+  if (summary.breakdown.empty()) summary.breakdown.push_back({"-", "Constant storage", "O(1)"});
+  return summary;
+}
+
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
   SyntaxReaderResult syntax = readCppSyntax(code);
@@ -89,36 +128,26 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.notes.push_back(kTooDeepNote);
   }
 
-  // ---- time: the cost model ----
+  // ---- the cost model: time, then space from the same symbols ----
   Term total = constantTerm("No repeated work detected");
+  std::string timePattern;
   if (syntax.parsed && !syntax.nodes.empty()) {
     TimeEstimate time;
+    SpaceEstimate space;
     runOnLargeStack([&] {
       Model model = buildModel(code);
       time = estimateTime(model);
+      space = estimateSpace(model, time);
     });
     total = termFromCost(time.total, time.pattern);
+    timePattern = time.pattern;
     result.notation = formatCost(time.total);
     result.notes.insert(result.notes.end(), time.notes.begin(), time.notes.end());
-    for (const Contribution& c : time.contributions) {
-      const std::string notation = formatCost(c.cost);
-      result.breakdown.push_back({std::to_string(c.line), c.what, notation});
-      result.signals.push_back("Line " + std::to_string(c.line) + ": " + c.what + " contributes " +
-                               notation + ".");
-    }
+    addContributions(time.contributions, result.signals, result.breakdown);
+    result.space = summariseSpace(space);
   }
-
-  // ---- space ----
-  result.space = detectSpaceComplexity(code, syntax, result.notes);
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
-  if (total.kind != "custom" || total.reason == "Independent passes") {
-    result.label = labelFor(total);
-    result.pattern = patternFor(total);
-  } else {
-    result.label = total.reason;
-    result.pattern =
-        total.reason == "Factorial" ? "Permutation backtracking" : "Branching recursion";
-  }
+  describeTerm(total, result.label, result.pattern, timePattern);
 
   result.constraintBudget = kBudgetSentence;
   // ---- step 10: constraints ----

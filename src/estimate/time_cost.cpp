@@ -16,6 +16,9 @@ const char* const kUncountedLoopNote =
 
 namespace {
 
+// Entries written into existing slots (cin >> a[i]) are counted apart from pushes.
+constexpr const char* kSlotsSuffix = "#slots";
+
 // Deeper syntax only comes from pathological input; the walk stops there.
 constexpr int kMaxDepth = 40000;
 
@@ -49,6 +52,8 @@ class TimeWalker {
     }
     estimate.total = simplifyCost(estimate.total);
     estimate.contributions = contributions_;
+    estimate.recursionDepths = depths_found_;
+    estimate.heapAllocations = heap_;
     estimate.pattern = dominantPattern(estimate.total);
     if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
     return estimate;
@@ -100,11 +105,12 @@ class TimeWalker {
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
       shapes_[function.name] = recursion.shape;
+      depths_[function.name] = recursionDepth(recursion);
     }
     // A container local to the function starts empty on every call: what one call adds is
     // its size, and nothing of it reaches the callers.
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
-      const Symbol* symbol = findSymbol(model_, it->first);
+      const Symbol* symbol = findSymbol(model_, it->first.substr(0, it->first.find('#')));
       if (symbol && symbol->scope == function.name) {
         local_[it->first] = addCosts(local_[it->first], it->second);
         it = state_.pushes.erase(it);
@@ -142,6 +148,10 @@ class TimeWalker {
     if (isLoopNode(node)) return walkLoop(node, depth);
     Cost cost = unit();
     if (type == "call_expression") cost = walkCall(node);
+    if (type == "new_expression") recordAllocation(node);
+    if (type == "binary_expression" || type == "assignment_expression" ||
+        type == "update_expression")
+      recordStores(node);
     if (type == "subscript_expression") cost = subscriptCost(model_, node);
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
     if (type == "init_declarator") bindLocal(node);
@@ -236,6 +246,10 @@ class TimeWalker {
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
+    auto depth = depths_.find(callee->name);
+    if (depth != depths_.end())
+      depths_found_.push_back({call.line(), "Recursion stack of " + callee->name,
+                        simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
     if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
@@ -336,6 +350,38 @@ class TimeWalker {
     return cost;
   }
 
+  void recordAllocation(const Node& expression) {
+    const Node size = findDescendant(expression.field("declarator"), {"new_declarator"});
+    const Node extent = size.null() ? Node{} : size.child(0);
+    const Cost each = magnitudeOf(model_, extent, variablesInScope());
+    const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
+    if (!isConstantCost(total))
+      heap_.push_back({expression.line(), "Heap allocation", total});
+  }
+
+  // cin >> a[i] fills an array slot; m[key] = v and cnt[x]++ insert into a map.
+  void recordStores(const Node& node) {
+    const std::string_view type = node.type();
+    if (type == "binary_expression") {
+      if (node.field("operator").text() != ">>" || node.text().find("cin") != 0) return;
+      const Node target = node.field("right");
+      if (target.type() == "subscript_expression")
+        addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+      return;
+    }
+    const Node target = node.field(type == "update_expression" ? "argument" : "left");
+    if (target.type() != "subscript_expression") return;
+    const std::string name = containerName(target.field("argument"));
+    const Symbol* symbol = findSymbol(model_, name);
+    if (symbol && (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
+      addEntry(name);
+  }
+
+  void addEntry(const std::string& name) {
+    if (name.empty()) return;
+    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(multiplier()));
+  }
+
   void recordPushes(const Node& call) {
     const Node function = call.field("function");
     if (function.type() != "field_expression") return;
@@ -343,9 +389,7 @@ class TimeWalker {
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
         method != "emplace" && method != "insert" && method != "push_front")
       return;
-    const std::string name = containerName(function.field("argument"));
-    if (name.empty()) return;
-    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(multiplier()));
+    addEntry(containerName(function.field("argument")));
   }
 
   std::string dominantPattern(const Cost& total) {
@@ -359,6 +403,9 @@ class TimeWalker {
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
+  std::map<std::string, Cost> depths_;
+  std::vector<Contribution> depths_found_;
+  std::vector<Contribution> heap_;
   std::set<std::string> inProgress_;
   std::vector<Contribution> contributions_;
   std::map<std::string, std::map<std::string, Cost>> pushes_;
@@ -368,10 +415,12 @@ class TimeWalker {
 
 // Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
 void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
-  for (const auto& [name, entries] : grown) {
-    auto found = model.symbols.find(name);
+  for (const auto& [key, entries] : grown) {
+    const size_t hash = key.find('#');
+    auto found = model.symbols.find(key.substr(0, hash));
     if (found == model.symbols.end() || isConstantCost(entries)) continue;
-    found->second.elements = simplifyCost(entries);
+    (hash == std::string::npos ? found->second.elements : found->second.slotWrites) =
+        simplifyCost(entries);
   }
 }
 

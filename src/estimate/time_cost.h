@@ -24,11 +24,17 @@ struct TimeEstimate {
   std::vector<Contribution> contributions;
   std::string pattern;  // the construct behind the dominant term
   std::vector<std::string> notes;
+  // The deepest recursion each call from outside a recursive function reaches, in the
+  // caller's sizes: what its stack holds.
+  std::vector<Contribution> recursionDepths;
+  // new T[size] in its loops: what stays allocated.
+  std::vector<Contribution> heapAllocations;
 };
 
 // The note for a loop whose trip count the model cannot derive.
 extern const char* const kUncountedLoopNote;
 
+// Also records in the model how many entries each container receives over the run.
 TimeEstimate estimateTime(Model& model);
 
 }  // namespace quorbel

@@ -617,6 +617,10 @@ LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<Loo
       candidates.emplace_back(unwrap(l.field("left")).text());
     const Node r = unwrap(c.right);
     if (r.type() == "identifier") candidates.emplace_back(r.text());
+    // while (n % d == 0) n /= d: the names inside the tested expression
+    if (l.type() == "binary_expression")
+      for (const Node side : {unwrap(l.field("left")), unwrap(l.field("right"))})
+        if (side.type() == "identifier") candidates.emplace_back(side.text());
   }
   if (condition.type() == "identifier") candidates.emplace_back(condition.text());
   if (condition.type() == "unary_expression") {
@@ -648,6 +652,10 @@ LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<Loo
         update.op == "<<=") {
       facts.step = StepKind::kGeometric;
       facts.trips = logCost(addCosts(own, boundSize));
+      // A value that only shrinks, kept across the enclosing loop: log n divisions in all.
+      if (!frames.empty() && (update.op == "/=" || update.op == ">>=") &&
+          !resetInside(frames.back().node.field("body"), variable, loop))
+        facts.trips = divideCosts(facts.trips, frames.back().trips);
       return facts;
     }
     if (squareRoot) {

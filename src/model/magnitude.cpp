@@ -174,17 +174,24 @@ Cost containerSize(const Model& model, const std::string& name) {
   if (!symbol) return constantCost();
   if (symbol->isParameter)
     return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : symbol->name);
-  if (!isConstantCost(symbol->elements) && symbol->dimensions.empty()) return symbol->elements;
+  Cost extent;
   if (!symbol->dimensions.empty()) {
-    Cost product = symbol->dimensions.front();
+    extent = symbol->dimensions.front();
     if (symbol->kind == ContainerKind::kArray || symbol->kind == ContainerKind::kVector)
       for (size_t i = 1; i < symbol->dimensions.size(); ++i)
-        product = multiplyCosts(product, symbol->dimensions[i]);
-    if (!isConstantCost(symbol->elements)) product = addCosts(product, symbol->elements);
-    return product;
+        extent = multiplyCosts(extent, symbol->dimensions[i]);
   }
-  if (symbol->fromInput && symbol->kind == ContainerKind::kString)
-    return sizeCost("|" + name + "|");
+  // Pushes grow a container past its extent; reads into slots fill the extent, and only tell
+  // the size of one whose extent is a literal (int w[20] holding the n weights).
+  Cost size = addCosts(extent, symbol->elements);
+  if (isConstantCost(extent)) size = addCosts(size, symbol->slotWrites);
+  if (!isConstantCost(size)) return size;
+  if (symbol->fromInput && (symbol->kind == ContainerKind::kString || !symbol->sizeName.empty()))
+    return sizeCost(symbol->sizeName.empty() ? "|" + name + "|" : symbol->sizeName);
+  // An unsized vector used as an array holds what its caller put there: the program's size.
+  if (symbol->kind == ContainerKind::kVector && symbol->indexed && symbol->dimensions.empty() &&
+      symbol->scope.empty())
+    return primarySize(model);
   return constantCost();
 }
 

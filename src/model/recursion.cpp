@@ -259,9 +259,10 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const Node loop = enclosingLoop(call, function.body);
     if (!loop.null()) {
       // if (used[i]) continue; if (!safe(r, c)) ...: a pruned choice, at most n! leaves
-      pruned =
-          pruned ||
-          !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"}).null();
+      // while (avail) over the free bits of a mask is as pruned as a used[] test.
+      pruned = pruned || loop.type() == "while_statement" ||
+               !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"})
+                    .null();
       facts.branching = loopFactsOf(model, loop, {}).trips;
     }
     if (isAdjacencyLoop(model, loop)) {
@@ -358,6 +359,23 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
       return multiplyCosts(facts.unionBySize ? alphaCost(facts.size) : logCost(facts.size), work);
   }
   return work;
+}
+
+Cost recursionDepth(const RecursionFacts& facts) {
+  switch (facts.shape) {
+    case RecursionShape::kNone: return constantCost();
+    case RecursionShape::kHalving:
+    case RecursionShape::kRangeQuery: return logCost(facts.size);
+    case RecursionShape::kUnionFind: return facts.unionBySize ? logCost(facts.size) : facts.size;
+    case RecursionShape::kMemoised: {
+      // The deepest chain moves one parameter at a time through the table's extents.
+      Cost depth;
+      for (const std::string& size : sizesOf(simplifyCost(facts.states)))
+        depth = addCosts(depth, sizeCost(size));
+      return depth;
+    }
+    default: return facts.size;
+  }
 }
 
 std::string describeRecursion(const RecursionFacts& facts) {

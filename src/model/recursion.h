@@ -42,5 +42,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function);
 // (the body with its recursive calls counted as O(1)).
 Cost recursionCost(const RecursionFacts& facts, const Cost& work);
 std::string describeRecursion(const RecursionFacts& facts);
+// How deep the recursion goes: what its stack holds at most.
+Cost recursionDepth(const RecursionFacts& facts);
 
 }  // namespace quorbel

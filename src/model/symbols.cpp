@@ -124,6 +124,8 @@ class Reader {
     if (node.null() || depth > kMaxDepth) return;
     const std::string_view type = node.type();
     const std::string outer = scope_;
+    const int outerLoops = loops_;
+    if (isLoopNode(node)) ++loops_;
     if (type == "declaration" || type == "field_declaration") {
       readDeclaration(node, false);
     } else if (type == "parameter_declaration" || type == "optional_parameter_declaration") {
@@ -141,6 +143,7 @@ class Reader {
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) readDeclarations(node.child(i), depth + 1);
     scope_ = outer;
+    loops_ = outerLoops;
   }
 
   void readDeclaration(const Node& n, bool parameter) {
@@ -164,6 +167,7 @@ class Reader {
       symbol.isParameter = parameter;
       symbol.line = d.line();
       symbol.scope = scope_;
+      symbol.declaredInLoop = loops_ > 0;
       symbol.elementBytes = bytesOfType(typeText);
       symbol.nestedContainer = typeText.find("vector<vector") != std::string::npos ||
                                typeText.find("vector<set") != std::string::npos;
@@ -198,10 +202,16 @@ class Reader {
       if (!stored.name.empty() && symbol.dimensions.empty() && !symbol.hasDerived &&
           !symbol.value && !symbol.fromInput && stored.kind == symbol.kind)
         continue;
-      const bool wasInput = stored.fromInput, wasAssigned = stored.assigned;
+      const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
+                 wasIndexed = stored.indexed;
+      const std::string sizeName = stored.sizeName;
+      const std::vector<Cost> resized = stored.dimensions;
       stored = symbol;
       stored.fromInput = stored.fromInput || wasInput;
       stored.assigned = stored.assigned || wasAssigned;
+      stored.indexed = stored.indexed || wasIndexed;
+      if (stored.sizeName.empty()) stored.sizeName = sizeName;
+      if (stored.dimensions.empty()) stored.dimensions = resized;
     }
   }
 
@@ -229,16 +239,21 @@ class Reader {
     const Node call = value.type() == "cast_expression" ? value.field("value") : value;
     if (call.type() == "call_expression") {
       const std::string text(call.text());
-      const Symbol* read = findSymbol(model_, containerName(call.field("arguments").child(0)));
-      if (text.find("strlen") == 0 && read && read->fromInput) symbol.fromInput = true;
       const Node f = call.field("function");
+      std::string object;
+      if (text.find("strlen") == 0) object = containerName(call.field("arguments").child(0));
       if (f.type() == "field_expression" &&
-          (f.field("field").text() == "size" || f.field("field").text() == "length")) {
-        const Symbol* object = findSymbol(model_, containerName(f.field("argument")));
-        if (object && object->fromInput && object->kind == ContainerKind::kString)
-          symbol.fromInput = true;
+          (f.field("field").text() == "size" || f.field("field").text() == "length"))
+        object = containerName(f.field("argument"));
+      auto read = model_.symbols.find(object);
+      if (read != model_.symbols.end() && read->second.fromInput &&
+          read->second.kind != ContainerKind::kScalar &&
+          (read->second.kind == ContainerKind::kString || text.find("strlen") == 0)) {
+        symbol.fromInput = true;
+        // The string's length goes by this name from now on: n = s.size() makes |s| n.
+        if (read->second.sizeName.empty()) read->second.sizeName = symbol.name;
+        return;
       }
-      if (symbol.fromInput) return;
     }
     symbol.value = evaluateConstant(model_, value);
     symbol.derived = magnitudeOf(model_, value, {});
@@ -290,6 +305,8 @@ class Reader {
         readLambda(n);
       else if (n.type() == "assignment_expression" || n.type() == "update_expression")
         readAssignment(n);
+      else if (n.type() == "subscript_expression")
+        markIndexed(n);
       return true;
     });
     for (auto& [name, symbol] : model_.symbols) {
@@ -375,6 +392,11 @@ class Reader {
     found->second.dimensions = extents;
   }
 
+  void markIndexed(const Node& subscript) {
+    auto found = model_.symbols.find(containerName(subscript.field("argument")));
+    if (found != model_.symbols.end()) found->second.indexed = true;
+  }
+
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
   void readAssignment(const Node& n) {
     const Node left = n.field(n.type() == "update_expression" ? "argument" : "left");
@@ -412,6 +434,7 @@ class Reader {
   Model& model_;
   std::map<std::string, std::string> aliases_;
   std::string scope_;
+  int loops_ = 0;  // loops around the node being read
 };
 
 }  // namespace

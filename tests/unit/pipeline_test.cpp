@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "syntax/context.h"
 
 namespace quorbel {
 namespace {
@@ -136,17 +135,6 @@ TEST(PipelineTest, BreakdownIsOrderedByLineNumberNotText) {
   })) << ::testing::PrintToString(lines);
 }
 
-// An outer holder of the pointer gets its own context back.
-TEST(PipelineTest, ContextPointerIsRestored) {
-  Context outer;
-  {
-    ActiveContext active(&outer);
-    analyze("int main() { while (x > 0) x /= 2; }");
-    EXPECT_EQ(gContext, &outer);
-  }
-  EXPECT_EQ(gContext, nullptr);
-}
-
 TEST(PipelineTest, MalformedBytesAreAnalysedLikeText) {
   const struct {
     const char* name;
@@ -164,7 +152,6 @@ TEST(PipelineTest, MalformedBytesAreAnalysedLikeText) {
     Analysis analysis;
     EXPECT_NO_THROW(analysis = analyze(c.code)) << c.name;
     expectWellFormed(analysis, c.name);
-    EXPECT_EQ(gContext, nullptr) << c.name;
   }
 }
 
