@@ -210,11 +210,15 @@ class TimeWalker {
     const Cost outer = multiplier();
     state_.frames.pop_back();
     const Cost total = multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
-    if (!isConstantCost(facts.trips))
+    // An amortised loop is worth a row even when its share per pass is constant: its total
+    // over the enclosing loops is what it contributes.
+    const bool amortised = facts.step == StepKind::kTwoPointer ||
+                           facts.step == StepKind::kStackPops ||
+                           facts.step == StepKind::kAdjacency;
+    if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
-           simplifyCost(
-               multiplyCosts(multiplier(), multiplyCosts(facts.trips, Cost{{Monomial{}}})))});
+           simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
     (void)outer;
     return addCosts(total, unit());
   }

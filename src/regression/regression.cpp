@@ -1,5 +1,7 @@
 #include "regression/regression.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -50,6 +52,20 @@ bool runFixtureTable() {
     const Analysis result = analyze(code);
     std::cout << test.name << ": " << result.notation << " | space " << result.space.notation
               << " | " << result.label << " | " << result.pattern << "\n";
+    if (test.expectedTime.empty() || test.expectedSpace.empty()) {
+      std::cout << "  no expected time and space in " << test.path << "\n";
+      passed = false;
+    }
+    for (const std::string& signal : test.expectedSignals) {
+      const auto mentions = [&](const std::string& line) {
+        return line.find(signal) != std::string::npos;
+      };
+      if (std::none_of(result.signals.begin(), result.signals.end(), mentions) &&
+          std::none_of(result.space.signals.begin(), result.space.signals.end(), mentions)) {
+        std::cout << "  expected signal " << signal << "\n";
+        passed = false;
+      }
+    }
     if (result.notation != test.expectedTime) {
       std::cout << "  expected time " << test.expectedTime << "\n";
       passed = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorbel {
@@ -10,12 +11,16 @@ namespace quorbel {
 struct TestCase {
   std::string name;
   std::string path;  // "tests/fixtures/" + name with '-' as '_' + ".cpp"
-  std::string expectedTime;
+  std::string expectedTime;   // empty when the fixture states none
   std::string expectedSpace;
+  std::vector<std::string> expectedSignals;  // each found in some time or space signal
 };
 
-// Every fixture row in its fixed order.
+// Every fixture row in its fixed order, with the expectations its file's header states (read
+// relative to the working directory; none when the file is missing).
 std::vector<TestCase> regressionCases();
+// Reads the "// expect time|space|signal: ..." lines that open a fixture into `test`.
+void readExpectations(std::string_view code, TestCase& test);
 // Runs every check from the working directory; 0 when all passed, 1 otherwise.
 int runTests();
 

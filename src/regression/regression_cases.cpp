@@ -1,136 +1,133 @@
-// The fixture table: one contest-style program per construct, with its true time and space
-// complexity, derived by hand from the program.
+// The fixture table: one contest-style program per construct. Each fixture carries its true
+// time and space complexity, derived by hand from the program, and the signals that matter, in
+// a header of "// expect time: ...", "// expect space: ...", "// expect signal: ..." lines.
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "regression/regression.h"
 
 namespace quorbel {
 namespace {
 
-struct Row {
-  const char* name;
-  const char* time;
-  const char* space;
-};
-
 // clang-format off
-const Row kRows[] = {
+const char* const kNames[] = {
     // basics and helper functions
-    {"brute", "O(n^2)", "O(1)"},
-    {"binary", "O(n)", "O(n)"},
-    {"helper-binary-search", "O((n + q) * log n)", "O(n)"},
-    {"helper-sort-inside-loop", "O(n^2 * log n)", "O(n)"},
-    {"helper-chain-inside-loop", "O(n^2)", "O(n)"},
-    {"helper-vector-substitution", "O(m * n)", "O(m)"},
-    {"helper-chain-substitution", "O(m * n)", "O(1)"},
-    {"helper-binary-search-symbol-substitution", "O((m + q) * log m)", "O(m)"},
-    {"helper-expression-substitution", "O(k * n)", "O(1)"},
-    {"twopointers", "O(n * log n)", "O(n)"},
+    "brute",
+    "binary",
+    "helper-binary-search",
+    "helper-sort-inside-loop",
+    "helper-chain-inside-loop",
+    "helper-vector-substitution",
+    "helper-chain-substitution",
+    "helper-binary-search-symbol-substitution",
+    "helper-expression-substitution",
+    "twopointers",
     // graphs and DP
-    {"bfs", "O(n + m)", "O(n + m)"},
-    {"dfs-local-names", "O(cities + roads)", "O(cities + roads)"},
-    {"graph-named-counts", "O(vertices + edges)", "O(vertices)"},
-    {"heap-graph-named-counts", "O((vertices + edges) * log vertices)", "O(vertices + edges)"},
-    {"dp", "O(W * n)", "O(W * n)"},
-    {"dp-1d-fill", "O(n)", "O(n)"},
-    {"dp-grid-2d", "O(m * n)", "O(m * n)"},
-    {"dp-rolling-knapsack", "O(W * n)", "O(W)"},
-    {"dp-interval", "O(n^3)", "O(n^2)"},
-    {"dp-weird-name-1d", "O(n)", "O(n)"},
-    {"dp-weird-name-2d", "O(m * n)", "O(m * n)"},
+    "bfs",
+    "dfs-local-names",
+    "graph-named-counts",
+    "heap-graph-named-counts",
+    "dp",
+    "dp-1d-fill",
+    "dp-grid-2d",
+    "dp-rolling-knapsack",
+    "dp-interval",
+    "dp-weird-name-1d",
+    "dp-weird-name-2d",
     // non-ASCII names
-    {"unicode-vector", "O(個数)", "O(個数)"},
-    {"unicode-loop", "O(長さ^2)", "O(1)"},
-    {"unicode-dp", "O(段数)", "O(段数)"},
+    "unicode-vector",
+    "unicode-loop",
+    "unicode-dp",
     // bounds and special loops
-    {"multi-bounds", "O(k * m * n)", "O(1)"},
-    {"sqrt", "O(sqrt n)", "O(sqrt n)"},
-    {"sqrt-inner-sum", "O(n * sqrt n)", "O(n)"},
-    {"cuberoot", "O(cuberoot n)", "O(1)"},
-    {"root4", "O(root4 n)", "O(1)"},
-    {"query-cuberoot", "O(q * cuberoot n)", "O(1)"},
-    {"loglog", "O(log log n)", "O(1)"},
-    {"query-loglog", "O(q * log log n)", "O(1)"},
-    {"constant-loop", "O(1)", "O(1)"},
-    {"descending-constant-loop", "O(1)", "O(1)"},
-    {"nested-constant-bound", "O(n)", "O(1)"},
-    {"while-decrement", "O(t)", "O(1)"},
-    {"while-decrement-expression", "O(k)", "O(1)"},
-    {"while-decrement-halving", "O(log k)", "O(1)"},
-    {"harmonic", "O(n * log n)", "O(n)"},
-    {"sieve", "O(n * log log n)", "O(n)"},
-    {"harmonic-multi-bound", "O(m * log n + n)", "O(1)"},
-    {"triangular", "O(n^2)", "O(n)"},
-    {"summed-log", "O(n * log n)", "O(1)"},
-    {"summed-loglog", "O(n * log log n)", "O(1)"},
-    {"summed-sqrt", "O(n * sqrt n)", "O(1)"},
-    {"summed-cuberoot", "O(n * cuberoot n)", "O(1)"},
-    {"dependent-step-cancel", "O(n)", "O(1)"},
-    {"query-harmonic", "O(n * q * log n)", "O(1)"},
+    "multi-bounds",
+    "sqrt",
+    "sqrt-inner-sum",
+    "cuberoot",
+    "root4",
+    "query-cuberoot",
+    "loglog",
+    "query-loglog",
+    "constant-loop",
+    "descending-constant-loop",
+    "nested-constant-bound",
+    "while-decrement",
+    "while-decrement-expression",
+    "while-decrement-halving",
+    "harmonic",
+    "sieve",
+    "harmonic-multi-bound",
+    "triangular",
+    "summed-log",
+    "summed-loglog",
+    "summed-sqrt",
+    "summed-cuberoot",
+    "dependent-step-cancel",
+    "query-harmonic",
     // recursion
-    {"permutation-backtracking", "O(n!)", "O(n)"},
-    {"ternary-recursion", "O(3^n)", "O(n)"},
-    {"k-branch-recursion", "O(k^n)", "O(n)"},
-    {"n-branch-recursion", "O(n^n)", "O(n)"},
-    {"exponential-linear-work", "O(2^n * n)", "O(n)"},
-    {"exponential-quadratic-work", "O(2^n * n^2)", "O(n^2)"},
-    {"dsu-path-compression", "O(alpha(n))", "O(n)"},
-    {"dsu-edge-unite", "O(edges * alpha(n) + n)", "O(n)"},
+    "permutation-backtracking",
+    "ternary-recursion",
+    "k-branch-recursion",
+    "n-branch-recursion",
+    "exponential-linear-work",
+    "exponential-quadratic-work",
+    "dsu-path-compression",
+    "dsu-edge-unite",
     // adversarial variants
-    {"adversarial-bitmask-dp", "O(2^n * n^2)", "O(2^n * n)"},
-    {"adversarial-submask", "O(3^n)", "O(2^n)"},
-    {"adversarial-mitm", "O(2^(n/2) * n)", "O(2^(n/2))"},
-    {"adversarial-matrix-exp", "O(k^3 * log n)", "O(1)"},
-    {"adversarial-pow-root", "O(sqrt n)", "O(1)"},
-    {"adversarial-pow-root57", "O(root5 n)", "O(1)"},
-    {"adversarial-trial-division", "O(sqrt n)", "O(log n)"},
-    {"adversarial-fenwick", "O(q * log n + n)", "O(n)"},
-    {"adversarial-gcd", "O(log b)", "O(1)"},
-    {"adversarial-kmp", "O(n)", "O(n)"},
-    {"adversarial-monostack", "O(n)", "O(n)"},
-    {"adversarial-bfs-custom-graph", "O(nodeCount + edgeCount)", "O(nodeCount + edgeCount)"},
-    {"adversarial-dijkstra-custom-graph", "O((V + E) * log V)", "O(V + E)"},
-    {"adversarial-permutation-usedx", "O(n!)", "O(n)"},
-    {"adversarial-segment-tree-update", "O(n)", "O(n)"},
-    {"adversarial-merge-sort", "O(n * log n)", "O(n)"},
-    {"adversarial-ternary-divide", "O(n)", "O(log n)"},
-    {"fib", "O(2^n)", "O(n)"},
+    "adversarial-bitmask-dp",
+    "adversarial-submask",
+    "adversarial-mitm",
+    "adversarial-matrix-exp",
+    "adversarial-pow-root",
+    "adversarial-pow-root57",
+    "adversarial-trial-division",
+    "adversarial-fenwick",
+    "adversarial-gcd",
+    "adversarial-kmp",
+    "adversarial-monostack",
+    "adversarial-bfs-custom-graph",
+    "adversarial-dijkstra-custom-graph",
+    "adversarial-permutation-usedx",
+    "adversarial-segment-tree-update",
+    "adversarial-merge-sort",
+    "adversarial-ternary-divide",
+    "fib",
     // space
-    {"space-vector-input", "O(n)", "O(n)"},
-    {"space-vector-allocation", "O(n)", "O(n)"},
-    {"space-dp-2d", "O(m * n)", "O(m * n)"},
-    {"space-graph-adjacency", "O(n + m)", "O(n + m)"},
-    {"adjacency-build", "O(m + n)", "O(m)"},
-    {"space-dijkstra", "O((n + m) * log n)", "O(n + m)"},
-    {"space-nested-vector-dependent", "O(k * n)", "O(k * n)"},
-    {"space-nested-vector-square", "O(n^3)", "O(n^2)"},
-    {"space-inplace-vector-mutation", "O(n)", "O(n)"},
-    {"space-recursion-stack", "O(n)", "O(n)"},
-    {"space-fixed-array", "O(|s|)", "O(|s|)"},
-    {"space-unknown-push", "O(input)", "O(input)"},
-    {"space-random-vector-param", "O(n)", "O(n)"},
-    {"space-random-vector-alloc", "O(m)", "O(m)"},
-    {"space-random-vector-resize", "O(k)", "O(k)"},
-    {"space-random-vector-assign", "O(q)", "O(q)"},
-    {"space-random-dp-2d", "O(c * r)", "O(c * r)"},
-    {"space-random-vla-2d", "O(m * n)", "O(m * n)"},
-    {"space-random-heap-2d", "O(m * n)", "O(m * n)"},
-    {"space-heap-loop-2d", "O(n^2)", "O(n^2)"},
-    {"space-random-bitmask-vector", "O(2^n)", "O(2^n)"},
-    {"space-random-pow2-vector", "O(2^k)", "O(2^k)"},
-    {"space-random-fixed-array", "O(input)", "O(1)"},
-    {"space-random-graph-param", "O(n + m)", "O(n + m)"},
-    {"space-random-dijkstra", "O((nodes + links) * log nodes)", "O(nodes + links)"},
-    {"space-random-linear-recursion", "O(n)", "O(n)"},
-    {"space-random-halving-recursion", "O(log e)", "O(log e)"},
-    {"space-random-push-loop", "O(n)", "O(n)"},
-    {"space-random-string-param", "O(|s|)", "O(1)"},
-    {"space-random-string-alloc", "O(n)", "O(n)"},
-    {"space-random-unordered-set", "O(n)", "O(n)"},
-    {"space-random-queue-growth", "O(n)", "O(n)"},
-    {"space-random-map-growth", "O(n * log n)", "O(n)"},
-    {"space-random-priority-queue-growth", "O(n * log n)", "O(n)"},
-    {"space-random-constant-containers", "O(1)", "O(1)"},
+    "space-vector-input",
+    "space-vector-allocation",
+    "space-dp-2d",
+    "space-graph-adjacency",
+    "adjacency-build",
+    "space-dijkstra",
+    "space-nested-vector-dependent",
+    "space-nested-vector-square",
+    "space-inplace-vector-mutation",
+    "space-recursion-stack",
+    "space-fixed-array",
+    "space-unknown-push",
+    "space-random-vector-param",
+    "space-random-vector-alloc",
+    "space-random-vector-resize",
+    "space-random-vector-assign",
+    "space-random-dp-2d",
+    "space-random-vla-2d",
+    "space-random-heap-2d",
+    "space-heap-loop-2d",
+    "space-random-bitmask-vector",
+    "space-random-pow2-vector",
+    "space-random-fixed-array",
+    "space-random-graph-param",
+    "space-random-dijkstra",
+    "space-random-linear-recursion",
+    "space-random-halving-recursion",
+    "space-random-push-loop",
+    "space-random-string-param",
+    "space-random-string-alloc",
+    "space-random-unordered-set",
+    "space-random-queue-growth",
+    "space-random-map-growth",
+    "space-random-priority-queue-growth",
+    "space-random-constant-containers",
 };
 // clang-format on
 
@@ -139,12 +136,43 @@ std::string fixturePath(std::string name) {
   return "tests/fixtures/" + name + ".cpp";
 }
 
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
 }  // namespace
+
+void readExpectations(std::string_view code, TestCase& test) {
+  size_t start = 0;
+  while (start < code.size()) {
+    size_t end = code.find('\n', start);
+    if (end == std::string_view::npos) end = code.size();
+    std::string_view line = code.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    constexpr std::string_view kPrefix = "// expect ";
+    if (line.substr(0, kPrefix.size()) != kPrefix) break;  // the header ends at the first other line
+    line.remove_prefix(kPrefix.size());
+    const size_t colon = line.find(": ");
+    if (colon == std::string_view::npos) continue;
+    const std::string_view key = line.substr(0, colon);
+    const std::string value(line.substr(colon + 2));
+    if (key == "time") test.expectedTime = value;
+    if (key == "space") test.expectedSpace = value;
+    if (key == "signal") test.expectedSignals.push_back(value);
+  }
+}
 
 std::vector<TestCase> regressionCases() {
   std::vector<TestCase> cases;
-  for (const Row& row : kRows)
-    cases.push_back({row.name, fixturePath(row.name), row.time, row.space});
+  for (const char* name : kNames) {
+    TestCase test{name, fixturePath(name), "", "", {}};
+    readExpectations(readFile(test.path), test);
+    cases.push_back(test);
+  }
   return cases;
 }
 

@@ -1,0 +1,224 @@
+// The cost model's pieces: the algebra of costs, macro expansion, the sum-bound comments, and
+// the trip counts and recurrences the estimate derives, each on the smallest program showing it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "cost/cost.h"
+#include "estimate/time_cost.h"
+#include "model/model.h"
+#include "syntax/preprocess.h"
+
+namespace quorbel {
+namespace {
+
+std::string timeOf(const std::string& program) {
+  Model model = buildModel(program);
+  return formatCost(estimateTime(model).total);
+}
+
+// A main that reads n, m and q, around `body`.
+std::string inMain(const std::string& body) {
+  return "#include <bits/stdc++.h>\nusing namespace std;\nint main() {\n  int n, m, q;\n"
+         "  cin >> n >> m >> q;\n" +
+         body + "\n}\n";
+}
+
+TEST(CostAlgebraTest, SumsKeepIndependentSizesAndDropDominatedTerms) {
+  const Cost n = sizeCost("n"), m = sizeCost("m"), q = sizeCost("q");
+  const struct {
+    const char* name;
+    Cost cost;
+    const char* want;
+  } kCases[] = {
+      {"constant", constantCost(), "O(1)"},
+      {"independent sizes stay apart", addCosts(n, q), "O(n + q)"},
+      {"dominated term dropped", addCosts(n, multiplyCosts(n, logCost(n))), "O(n * log n)"},
+      {"product over other size is not dominated",
+       addCosts(multiplyCosts(n, m), multiplyCosts(n, n)), "O(n * (m + n))"},
+      {"common log factored out",
+       addCosts(multiplyCosts(n, logCost(n)), multiplyCosts(m, logCost(n))), "O((n + m) * log n)"},
+      {"common size factored first", multiplyCosts(sizeCost("t"), addCosts(n, m)),
+       "O(t * (n + m))"},
+      {"amortised share multiplies back", multiplyCosts(n, divideCosts(m, n)), "O(m)"},
+      {"negative leftover is clamped", divideCosts(m, n), "O(m)"},
+      {"cube root", rootCost(n, 3), "O(cuberoot n)"},
+      {"square root of a square", sqrtCost(multiplyCosts(n, n)), "O(n)"},
+      {"log of an exponential", logCost(powerOfTwoCost(n)), "O(n)"},
+      {"log log", logLogCost(n), "O(log log n)"},
+      {"half exponent", exponentialCost(n, std::sqrt(2.0)), "O(2^(n/2))"},
+      {"factorial absorbs its polynomial", multiplyCosts(factorialCost(n), n), "O(n!)"},
+      {"sized exponential absorbs its base", addCosts(sizedExponentialCost(m, n), n), "O(m^n)"},
+      {"alpha", multiplyCosts(q, alphaCost(n)), "O(q * alpha(n))"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(formatCost(c.cost), c.want) << c.name;
+}
+
+TEST(CostAlgebraTest, SubstitutionReplacesAParameterEverywhere) {
+  // A callee's n log n with its parameter len replaced by the caller's argument m + k.
+  const Cost len = sizeCost("len");
+  const Cost summary = addCosts(multiplyCosts(len, logCost(len)), sizeCost("n"));
+  const Cost argument = addCosts(sizeCost("m"), sizeCost("k"));
+  EXPECT_EQ(formatCost(substituteSize(summary, "len", argument)),
+            "O(m * log m + m * log k + k * log m + k * log k + n)");
+  EXPECT_EQ(formatCost(substituteSize(summary, "len", constantCost())), "O(n)");
+  EXPECT_EQ(formatCost(substituteSize(rootCost(len, 2), "len", multiplyCosts(len, len))), "O(len)");
+}
+
+TEST(PreprocessTest, MacrosExpandOnTheLineOfTheirUse) {
+  const struct {
+    const char* name;
+    const char* source;
+    const char* wantLine;  // the expansion of the source's third line
+  } kCases[] = {
+      {"function-like loop",
+       "#define rep(i, a, b) for (int i = a; i < b; i++)\n\nrep(j, 0, n) x++;",
+       "for (int j = 0; j < n; j++)"},
+      {"type macro", "#define int long long\n\nint x;", "long long"},
+      {"numeric macro keeps its name", "#define MAX 1000005\n\nint a[MAX];", "int a[MAX];"},
+      {"nested macros", "#define F(x) G(x)\n#define G(y) (y + 1)\nF(n);", "(n + 1)"},
+      {"stringified argument", "#define S(x) #x\n\nS(abc);", "\"abc\""},
+      {"self reference stops", "#define x x + 1\n\nx;", "x + 1"},
+      {"inside a string untouched", "#define n 5\n\n\"n\";", "\"n\""},
+  };
+  for (const auto& c : kCases) {
+    const std::string out = expandMacros(c.source);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << c.name;
+    const std::string third = out.substr(out.rfind('\n') + 1);
+    EXPECT_NE(third.find(c.wantLine), std::string::npos) << c.name << ": " << third;
+  }
+  // A call spanning lines keeps its line breaks, so later lines keep their numbers.
+  const std::string spanning = expandMacros("#define F(a, b) a + b\nF(1,\n 2);\nnext;");
+  EXPECT_EQ(spanning.substr(spanning.rfind('\n') + 1), "next;");
+  EXPECT_EQ(std::count(spanning.begin(), spanning.end(), '\n'), 3);
+  EXPECT_EQ(expandMacros("#define MAX 2e5 + 5\n"), "const long long MAX = 2e5 + 5;\n");
+}
+
+TEST(SumBoundTest, CommentFormsAndNearMisses) {
+  const struct {
+    const char* text;
+    bool bound;
+  } kCases[] = {
+      {"// the sum of n over all test cases does not exceed 2*10^5", true},
+      {"// It is guaranteed that the sum of n over all tests is at most 2e5", true},
+      {"// sum of n <= 2e5", true},
+      {"/* Σn ≤ 2·10^5 */", true},
+      {"// Sum of |s| over all test cases <= 10^6", true},
+      {"// print the sum of values a..b", false},
+      {"int sum = 0; // running total", false},
+      {"sum of n <= 2e5 outside a comment", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(statesSumBound(c.text), c.bound) << c.text;
+}
+
+TEST(TripCountTest, EachLoopShape) {
+  const struct {
+    const char* name;
+    const char* body;
+    const char* want;
+  } kCases[] = {
+      {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
+      {"counted down", "for (int i = n - 1; i >= 0; i--) {}", "O(n)"},
+      {"literal bound", "for (int i = 0; i < 26; i++) {}", "O(1)"},
+      {"step by a constant", "for (int i = 0; i < n; i += 3) {}", "O(n)"},
+      {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
+      {"halving", "for (int i = n; i > 0; i /= 2) {}", "O(log n)"},
+      {"shift", "for (int i = n; i; i >>= 1) {}", "O(log n)"},
+      {"squaring", "for (long long x = 2; x < n; x *= x) {}", "O(log log n)"},
+      {"square-root test", "for (int i = 1; i * i <= n; i++) {}", "O(sqrt n)"},
+      {"divided bound", "for (int d = 2; d <= n / d; d++) {}", "O(sqrt n)"},
+      {"cube root by pow", "for (int i = 1; pow(i, 3) <= n; i++) {}", "O(cuberoot n)"},
+      {"triangular", "for (int i = 0; i < n; i++) for (int j = 0; j < i; j++) {}", "O(n^2)"},
+      {"harmonic", "for (int i = 1; i <= n; i++) for (int j = i; j <= n; j += i) {}",
+       "O(n * log n)"},
+      {"harmonic over other bound",
+       "for (int i = 1; i <= n; i++) for (int j = i; j <= m; j += i) {}", "O(m * log n + n)"},
+      {"sieve", "for (int i = 2; i * i <= n; i++) for (int j = i * i; j <= n; j += i) {}",
+       "O(n * log log n)"},
+      {"fixed multiple is constant",
+       "for (int i = 1; i <= n; i++) for (int j = i; j <= 3 * i; j += i) {}", "O(n)"},
+      {"blocks of a size", "int b = sqrt(n); for (int i = 0; i < n; i += b) {}", "O(sqrt n)"},
+      {"submasks", "for (int s = 0; s < (1 << n); s++) for (int t = s; t; t = (t - 1) & s) {}",
+       "O(3^n)"},
+      {"test count", "int t; cin >> t; while (t--) { for (int i = 0; i < n; i++) {} }", "O(n * t)"},
+      {"binary search",
+       "int lo = 0, hi = n; while (lo < hi) { int mid = (lo + hi) / 2; hi = mid; }", "O(log n)"},
+      {"literal range bisection",
+       "long long lo = 0, hi = 1e18; while (lo < hi) { long long mid = (lo + hi) / 2; hi = mid; }",
+       "O(1)"},
+      {"two pointers", "int j = 0; for (int i = 0; i < n; i++) { while (j < n && j < i) j++; }",
+       "O(n)"},
+      {"pointer reset is not amortised",
+       "for (int i = 0; i < n; i++) { int j = 0; while (j < n) j++; }", "O(n^2)"},
+      {"monotonic stack",
+       "vector<int> st; for (int i = 0; i < n; i++) { while (!st.empty() && st.back() < i) "
+       "st.pop_back(); st.push_back(i); }",
+       "O(n)"},
+      {"halving while", "while (n > 0) { n /= 2; }", "O(log n)"},
+      {"Euclid", "int a = n, b = m; while (b) { int t = a % b; a = b; b = t; }", "O(log m)"},
+      {"reading until the end", "int x; while (cin >> x) {}", "O(input)"},
+      {"range-for over read vector", "vector<int> a(n); for (int x : a) {}", "O(n)"},
+      {"fenwick", "vector<int> bit(n + 1); for (int i = q; i > 0; i -= i & -i) bit[i]++;", "O(n)"},
+      {"unknown walk counted once", "int p[9], x = 0; while (x != p[x]) x = p[x];", "O(1)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(inMain(c.body)), c.want) << c.name;
+}
+
+TEST(TripCountTest, SumBoundReplacesTheTestCount) {
+  const std::string body = "int t; cin >> t; while (t--) { for (int i = 0; i < n; i++) {} }";
+  EXPECT_EQ(timeOf("// the sum of n over all tests does not exceed 2e5\n" + inMain(body)), "O(n)");
+}
+
+TEST(RecurrenceTest, ShapesOfRecursion) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nint n, m;\n";
+  const struct {
+    const char* name;
+    const char* functions;
+    const char* call;
+    const char* want;
+  } kCases[] = {
+      {"linear", "int f(int k) { if (k == 0) return 0; return f(k - 1) + 1; }", "f(n)", "O(n)"},
+      {"branching", "int f(int k) { if (k < 2) return k; return f(k - 1) + f(k - 2); }", "f(n)",
+       "O(2^n)"},
+      {"halving once",
+       "long long p(long long b, long long e) { if (!e) return 1; long long h = p(b, e / 2); "
+       "return h * h; }",
+       "p(2, m)", "O(log m)"},
+      {"merge sort",
+       "vector<int> a; void s(int l, int r) { if (l >= r) return; int mid = (l + r) / 2; s(l, "
+       "mid); s(mid + 1, r); for (int i = l; i <= r; i++) a[i]++; }",
+       "s(0, n - 1)", "O(n * log n)"},
+      {"range query",
+       "int t[1]; int g(int x, int l, int r, int ql, int qr) { if (qr < l || r < ql) return 0; if "
+       "(ql <= l && r <= qr) return t[x]; int mid = (l + r) / 2; return g(2 * x, l, mid, ql, qr) + "
+       "g(2 * x + 1, mid + 1, r, ql, qr); }",
+       "g(1, 0, n - 1, 0, m)", "O(log n)"},
+      {"permutations",
+       "bool used[20]; void p(int d) { if (d == n) return; for (int i = 0; i < n; i++) { if "
+       "(used[i]) continue; used[i] = 1; p(d + 1); used[i] = 0; } }",
+       "p(0)", "O(n!)"},
+      {"every sequence",
+       "void p(int d) { if (d == n) return; for (int c = 0; c < m; c++) p(d + 1); }", "p(0)",
+       "O(m^n)"},
+      {"memoised by a literal-sized table",
+       "long long dp[5005][5005]; long long f(int i, int j) { if (i == 0 || j == 0) return 1; if "
+       "(dp[i][j] != -1) return dp[i][j]; return dp[i][j] = f(i - 1, j) + f(i, j - 1); }",
+       "f(n, m)", "O(m * n)"},
+      {"traversal",
+       "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
+       "g[u]) if (!seen[v]) d(v); }",
+       "g.assign(n, {}); seen.assign(n, false); for (int i = 0; i < m; i++) { int a, b; cin >> a "
+       ">> b; g[a].push_back(b); } d(0)",
+       "O(n + m)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program =
+        head + c.functions + "\nint main() { cin >> n >> m; " + c.call + "; }\n";
+    EXPECT_EQ(timeOf(program), c.want) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
