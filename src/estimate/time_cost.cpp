@@ -213,8 +213,7 @@ class TimeWalker {
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
     const bool amortised = facts.step == StepKind::kTwoPointer ||
-                           facts.step == StepKind::kStackPops ||
-                           facts.step == StepKind::kAdjacency;
+                           facts.step == StepKind::kStackPops || facts.step == StepKind::kAdjacency;
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
@@ -252,8 +251,9 @@ class TimeWalker {
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
     auto depth = depths_.find(callee->name);
     if (depth != depths_.end())
-      depths_found_.push_back({call.line(), "Recursion stack of " + callee->name,
-                        simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
+      depths_found_.push_back(
+          {call.line(), "Recursion stack of " + callee->name,
+           simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
     if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
@@ -359,8 +359,7 @@ class TimeWalker {
     const Node extent = size.null() ? Node{} : size.child(0);
     const Cost each = magnitudeOf(model_, extent, variablesInScope());
     const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
-    if (!isConstantCost(total))
-      heap_.push_back({expression.line(), "Heap allocation", total});
+    if (!isConstantCost(total)) heap_.push_back({expression.line(), "Heap allocation", total});
   }
 
   // cin >> a[i] fills an array slot; m[key] = v and cnt[x]++ insert into a map.
@@ -377,7 +376,8 @@ class TimeWalker {
     if (target.type() != "subscript_expression") return;
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
-    if (symbol && (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
+    if (symbol &&
+        (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
       addEntry(name);
   }
 

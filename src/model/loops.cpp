@@ -390,7 +390,8 @@ LoopFacts countedFacts(const Model& model, const Node& loop, const std::vector<L
   if (update.op == "lowbit") {
     // Fenwick's i += i & -i walks the tree it indexes: log of that array's size.
     facts.step = StepKind::kGeometric;
-    facts.trips = logCost(indexedArraySize(model, loop.field("body"), variable));
+    facts.trips =
+        logCost(usedExtent(model, {indexedArraySize(model, loop.field("body"), variable)}));
     if (isConstantCost(facts.trips)) facts.trips = logCost(addCosts(startSize, boundSize));
     return facts;
   }
@@ -510,7 +511,7 @@ LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<Loo
     if (!adjacency.empty())
       facts.trips = vertexCount(model, adjacency);
     else if (!grid.empty())
-      facts.trips = containerSize(model, grid);
+      facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
     else
       facts.trips = containerSize(model, tested);
     if (isConstantCost(facts.trips)) facts.trips = primarySize(model);

@@ -195,11 +195,44 @@ Cost containerSize(const Model& model, const std::string& name) {
   return constantCost();
 }
 
+// The sizes the program reads, test counts aside, in reading order.
+std::vector<std::string> readSizes(const Model& model) {
+  std::vector<std::string> sizes;
+  for (const std::string& name : model.inputOrder) {
+    const Symbol* symbol = findSymbol(model, name);
+    if (!isTestCountName(name) && symbol && symbol->kind == ContainerKind::kScalar)
+      sizes.push_back(name);
+  }
+  return sizes;
+}
+
+bool isCapacity(const Model& model, const Cost& extent) {
+  const std::vector<std::string> sizes = sizesOf(simplifyCost(extent));
+  if (sizes.empty()) return false;
+  for (const std::string& size : sizes) {
+    const Symbol* symbol = findSymbol(model, size);
+    if (!symbol || !isLimitConstant(*symbol)) return false;
+  }
+  return true;
+}
+
+Cost usedExtent(const Model& model, const std::vector<Cost>& extents) {
+  // adj[maxN] or grid[maxN][maxM] only bound what the input fills: a traversal visits the
+  // vertices or cells the program read (its k-th size for the k-th extent), not the capacity.
+  const std::vector<std::string> sizes = readSizes(model);
+  Cost product;
+  for (size_t k = 0; k < extents.size(); ++k) {
+    const bool capacity = isCapacity(model, extents[k]) && k < sizes.size();
+    product = multiplyCosts(product, capacity ? sizeCost(sizes[k]) : extents[k]);
+  }
+  return simplifyCost(product);
+}
+
 Cost vertexCount(const Model& model, const std::string& name) {
   const Symbol* symbol = findSymbol(model, name);
   if (!symbol) return constantCost();
   if (symbol->isParameter) return sizeCost(symbol->name);
-  if (!symbol->dimensions.empty()) return symbol->dimensions.front();
+  if (!symbol->dimensions.empty()) return usedExtent(model, {symbol->dimensions.front()});
   return primarySize(model);
 }
 

@@ -41,15 +41,15 @@ struct Symbol {
   Cost derived;                  // what a scalar was initialised or assigned from, in sizes
   bool hasDerived = false;
   bool assigned = false;  // given a value anywhere: an initialiser, =, +=, ++
-  Cost elements;    // entries added over the run: push_back, insert, m[key] = v
-  Cost slotWrites;  // entries written into slots: cin >> a[i]
+  Cost elements;          // entries added over the run: push_back, insert, m[key] = v
+  Cost slotWrites;        // entries written into slots: cin >> a[i]
   int elementBytes = 4;
   int line = 0;
   Node initialiser;
-  std::string sizeName;       // a string's length read into a variable: n for n = s.size()
+  std::string sizeName;  // a string's length read into a variable: n for n = s.size()
   bool declaredInLoop = false;
-  bool indexed = false;       // used as a[i] somewhere   // the expression it was declared with, if any
-  std::string scope;  // the function it is local to; empty for globals and members
+  bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
+  std::string scope;     // the function it is local to; empty for globals and members
 };
 
 struct Function {

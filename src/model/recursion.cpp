@@ -260,9 +260,9 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (!loop.null()) {
       // if (used[i]) continue; if (!safe(r, c)) ...: a pruned choice, at most n! leaves
       // while (avail) over the free bits of a mask is as pruned as a used[] test.
-      pruned = pruned || loop.type() == "while_statement" ||
-               !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"})
-                    .null();
+      pruned =
+          pruned || loop.type() == "while_statement" ||
+          !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"}).null();
       facts.branching = loopFactsOf(model, loop, {}).trips;
     }
     if (isAdjacencyLoop(model, loop)) {
@@ -363,10 +363,13 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
 
 Cost recursionDepth(const RecursionFacts& facts) {
   switch (facts.shape) {
-    case RecursionShape::kNone: return constantCost();
+    case RecursionShape::kNone:
+      return constantCost();
     case RecursionShape::kHalving:
-    case RecursionShape::kRangeQuery: return logCost(facts.size);
-    case RecursionShape::kUnionFind: return facts.unionBySize ? logCost(facts.size) : facts.size;
+    case RecursionShape::kRangeQuery:
+      return logCost(facts.size);
+    case RecursionShape::kUnionFind:
+      return facts.unionBySize ? logCost(facts.size) : facts.size;
     case RecursionShape::kMemoised: {
       // The deepest chain moves one parameter at a time through the table's extents.
       Cost depth;
@@ -374,7 +377,8 @@ Cost recursionDepth(const RecursionFacts& facts) {
         depth = addCosts(depth, sizeCost(size));
       return depth;
     }
-    default: return facts.size;
+    default:
+      return facts.size;
   }
 }
 

@@ -1,9 +1,8 @@
 #include "regression/regression.h"
 
-#include <algorithm>
-
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

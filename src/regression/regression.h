@@ -10,8 +10,8 @@ namespace quorbel {
 
 struct TestCase {
   std::string name;
-  std::string path;  // "tests/fixtures/" + name with '-' as '_' + ".cpp"
-  std::string expectedTime;   // empty when the fixture states none
+  std::string path;          // "tests/fixtures/" + name with '-' as '_' + ".cpp"
+  std::string expectedTime;  // empty when the fixture states none
   std::string expectedSpace;
   std::vector<std::string> expectedSignals;  // each found in some time or space signal
 };

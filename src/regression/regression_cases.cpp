@@ -154,7 +154,8 @@ void readExpectations(std::string_view code, TestCase& test) {
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     constexpr std::string_view kPrefix = "// expect ";
-    if (line.substr(0, kPrefix.size()) != kPrefix) break;  // the header ends at the first other line
+    if (line.substr(0, kPrefix.size()) != kPrefix)
+      break;  // the header ends at the first other line
     line.remove_prefix(kPrefix.size());
     const size_t colon = line.find(": ");
     if (colon == std::string_view::npos) continue;
