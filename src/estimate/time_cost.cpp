@@ -68,7 +68,7 @@ class TimeWalker {
 
  private:
   struct FunctionState {
-    std::vector<LoopFrame> frames;
+    std::vector<EnclosingLoop> frames;
     const Function* function = nullptr;
     Cost amortised;
     std::map<std::string, Cost> pushes;  // entries added to each container per call
@@ -134,7 +134,7 @@ class TimeWalker {
 
   Cost multiplier() const {
     Cost product;
-    for (const LoopFrame& frame : state_.frames) product = multiplyCosts(product, frame.trips);
+    for (const EnclosingLoop& frame : state_.frames) product = multiplyCosts(product, frame.trips);
     return product;
   }
 

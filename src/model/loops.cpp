@@ -280,13 +280,13 @@ Cost tripsOfBound(const Model& model, const Node& bound, const std::vector<LoopV
 }
 
 // Enclosing loop whose variable is `name`, or null.
-const LoopFrame* frameOf(const std::vector<LoopFrame>& frames, std::string_view name) {
+const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::string_view name) {
   for (auto it = frames.rbegin(); it != frames.rend(); ++it)
     if (it->variable == name) return &*it;
   return nullptr;
 }
 
-bool guardedByFlag(const Node& loop, const LoopFrame& outer) {
+bool guardedByFlag(const Node& loop, const EnclosingLoop& outer) {
   // if (!composite[i]) / if (is_prime[i]) around the inner loop
   for (Node n = loop.parent(); !n.null() && !(n == outer.node); n = n.parent())
     if (n.type() == "if_statement") {
@@ -331,7 +331,8 @@ int rootDegreeOf(const Model& model, const Node& side, const std::string& variab
 
 // ---- The for statement ----
 
-LoopFacts countedFacts(const Model& model, const Node& loop, const std::vector<LoopFrame>& frames,
+LoopFacts countedFacts(const Model& model, const Node& loop,
+                       const std::vector<EnclosingLoop>& frames,
                        const std::vector<LoopVariable>& vars, const std::string& variable,
                        const Node& start, const Node& condition, const Update& update) {
   LoopFacts facts;
@@ -369,8 +370,8 @@ LoopFacts countedFacts(const Model& model, const Node& loop, const std::vector<L
   facts.range = addCosts(startSize, boundSize);
 
   if (update.op == "submask") {
-    const LoopFrame* outer = nullptr;
-    for (const LoopFrame& frame : frames)
+    const EnclosingLoop* outer = nullptr;
+    for (const EnclosingLoop& frame : frames)
       if (mentionsIdentifier(start, frame.variable)) outer = &frame;
     facts.step = StepKind::kSubmask;
     if (outer) {
@@ -406,7 +407,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop, const std::vector<L
     const Node stepName =
         amount.type() == "subscript_expression" ? unwrap(amount.field("indices")).child(0) : amount;
     if (stepName.type() == "identifier") {
-      const LoopFrame* outer = frameOf(frames, stepName.text());
+      const EnclosingLoop* outer = frameOf(frames, stepName.text());
       // for (j = i; j <= 3 * i; j += i): a fixed number of steps of i
       if (outer && !bound.null() && mentionsIdentifier(bound, outer->variable)) {
         facts.step = StepKind::kBlocks;
@@ -442,7 +443,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop, const std::vector<L
   return facts;
 }
 
-LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<LoopFrame>& frames,
+LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<EnclosingLoop>& frames,
                    const std::vector<LoopVariable>& vars) {
   auto [variable, start] = readInitialiser(loop.field("initializer"));
   const Node condition = loop.field("condition");
@@ -471,7 +472,7 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<LoopF
 
 // ---- while and do ----
 
-LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<LoopFrame>& frames,
+LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<EnclosingLoop>& frames,
                      const std::vector<LoopVariable>& vars) {
   const Node condition = unwrap(loop.field("condition"));
   const Node body = loop.field("body");
@@ -680,7 +681,8 @@ LoopFacts whileFacts(const Model& model, const Node& loop, const std::vector<Loo
   return facts;
 }
 
-LoopFacts rangeFacts(const Model& model, const Node& loop, const std::vector<LoopFrame>& frames) {
+LoopFacts rangeFacts(const Model& model, const Node& loop,
+                     const std::vector<EnclosingLoop>& frames) {
   LoopFacts facts;
   facts.line = loop.line();
   facts.variable = declaredName(loop.field("declarator"));
@@ -694,7 +696,7 @@ LoopFacts rangeFacts(const Model& model, const Node& loop, const std::vector<Loo
       const Node index = unwrap(right.field("indices")).type() == "subscript_argument_list"
                              ? right.field("indices").child(0)
                              : right.field("indices");
-      const LoopFrame* owner = frameOf(frames, index.text());
+      const EnclosingLoop* owner = frameOf(frames, index.text());
       facts.trips =
           divideCosts(edgeCount(model, base), owner ? owner->trips : vertexCount(model, base));
       return facts;
@@ -711,16 +713,17 @@ LoopFacts rangeFacts(const Model& model, const Node& loop, const std::vector<Loo
 
 }  // namespace
 
-std::vector<LoopVariable> loopVariablesOf(const std::vector<LoopFrame>& frames) {
+std::vector<LoopVariable> loopVariablesOf(const std::vector<EnclosingLoop>& frames) {
   std::vector<LoopVariable> vars;
-  for (const LoopFrame& frame : frames) {
+  for (const EnclosingLoop& frame : frames) {
     if (!frame.variable.empty()) vars.push_back({frame.variable, frame.range});
     vars.insert(vars.end(), frame.locals.begin(), frame.locals.end());
   }
   return vars;
 }
 
-LoopFacts loopFactsOf(const Model& model, const Node& loop, const std::vector<LoopFrame>& enclosing,
+LoopFacts loopFactsOf(const Model& model, const Node& loop,
+                      const std::vector<EnclosingLoop>& enclosing,
                       const std::vector<LoopVariable>& locals) {
   std::vector<LoopVariable> vars = locals;
   const std::vector<LoopVariable> inLoops = loopVariablesOf(enclosing);

@@ -35,7 +35,7 @@ enum class StepKind {
 };
 
 // An enclosing loop, as the trip-count rules need it.
-struct LoopFrame {
+struct EnclosingLoop {
   Node node;
   std::string variable;
   Cost range;
@@ -53,10 +53,11 @@ struct LoopFacts {
 
 // REQUIRES: isLoopNode(loop). `enclosing` lists the loops around it in the same function,
 // outermost first; `locals` the function's scalars bound so far outside any loop.
-LoopFacts loopFactsOf(const Model& model, const Node& loop, const std::vector<LoopFrame>& enclosing,
+LoopFacts loopFactsOf(const Model& model, const Node& loop,
+                      const std::vector<EnclosingLoop>& enclosing,
                       const std::vector<LoopVariable>& locals = {});
 // The loop variables of `frames` with their ranges, for magnitudeOf.
-std::vector<LoopVariable> loopVariablesOf(const std::vector<LoopFrame>& frames);
+std::vector<LoopVariable> loopVariablesOf(const std::vector<EnclosingLoop>& frames);
 // A plain-language name for the loop in signals: "for loop over i", "while loop".
 std::string describeLoop(const LoopFacts& facts, const Node& loop);
 
