@@ -212,8 +212,13 @@ std::string walkedAdjacency(const Model& model, const Node& body) {
   std::string name;
   visitNodes(body, [&](const Node& n) {
     if (!name.empty()) return false;
-    if (n.type() == "subscript_expression") {
-      const std::string base = containerName(n.field("argument"));
+    // for (int v : adj[u]) or adj[u].size(): a list walked, not a cell of a grid read
+    Node list;
+    if (n.type() == "for_range_loop") list = unwrap(n.field("right"));
+    if (n.type() == "field_expression" && n.field("field").text() == "size")
+      list = unwrap(n.field("argument"));
+    if (list.type() == "subscript_expression") {
+      const std::string base = containerName(list.field("argument"));
       const Symbol* symbol = findSymbol(model, base);
       if (symbol && symbol->nestedContainer) name = base;
     }

@@ -83,9 +83,10 @@ std::string memoTable(const Function& function) {
       if (lookup.null()) return true;
       if (lookup.type() == "call_expression") {
         const Node f = lookup.field("function");
+        // memo.count(k), memo.find(k), it != memo.end()
         if (f.type() == "field_expression" &&
             (f.field("field").text() == "count" || f.field("field").text() == "find" ||
-             f.field("field").text() == "contains"))
+             f.field("field").text() == "contains" || f.field("field").text() == "end"))
           table = containerName(f.field("argument"));
         return true;
       }
