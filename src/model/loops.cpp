@@ -443,6 +443,19 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.trips = rootCost(boundSize, rootDegree);
     return facts;
   }
+  // for (j = 0; j < primes.size() && i * primes[j] < N; j++): a linear sieve marks each number
+  // once over all i, so the inner loop's passes sum to the bound.
+  if (comparisons.size() > 1 && !frames.empty()) {
+    for (const Comparison& c : comparisons) {
+      const Node side = unwrap(c.left);
+      if (side.type() == "binary_expression" && side.field("operator").text() == "*" &&
+          mentionsIdentifier(side, variable) && mentionsIdentifier(side, frames.back().variable)) {
+        facts.step = StepKind::kTwoPointer;
+        facts.trips = divideCosts(magnitudeOf(model, c.right, vars), frames.back().trips);
+        return facts;
+      }
+    }
+  }
   facts.step = isConstantCost(distance) ? StepKind::kConstant : StepKind::kCounted;
   facts.trips = distance;
   return facts;
