@@ -196,6 +196,10 @@
         scrollBeyondLastLine: false,
         renderWhitespace: 'selection',
         fixedOverflowWidgets: true,
+        // Monaco 0.52's sticky scroll awaits the folding model and then measures the scopes it
+        // found before the wait: text replaced meanwhile by a shorter text (a paste over
+        // everything) makes it throw "Illegal value for lineNumber" from a stale line.
+        stickyScroll: {enabled: false},
         wordBasedSuggestions: 'currentDocument',
         ariaLabel: 'C++ source',
       });

@@ -36,6 +36,8 @@ if [ "$(cat "$monaco_dir/VERSION" 2>/dev/null)" != "$monaco_version" ] \
 fi
 
 # ---- playwright-core, exactly as tests/browser/package-lock.json pins it ----
+# The tests run on Debian 12's own node, which is Node 18: the pin stays at 1.61.x, the last
+# playwright-core that runs there (1.62 and later require Node 20).
 command -v node >/dev/null 2>&1 || die "node is missing (the Debian package nodejs provides it)"
 pw_wanted=$(cd tests/browser && node -p \
   'require("./package-lock.json").packages["node_modules/playwright-core"].version')

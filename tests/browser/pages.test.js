@@ -95,7 +95,7 @@ async function openPage(context, url, origin = server.url) {
 }
 
 function assertClean(page) {
-  assert.deepEqual(page.problems, [], 'page problems');
+  assert.deepEqual(page.problems, [], 'page problems: ' + page.problems.join('; '));
 }
 
 async function editorReady(page) {
@@ -147,16 +147,22 @@ async function runAndWait(page) {
       {timeout: 60000});
 }
 
-// The line number shown beside the editor line that carries the highlight.
-function highlightedLineNumber(page) {
-  return page.evaluate(() => {
-    const mark = document.querySelector('#editor .view-overlays .quorbel-line-highlight');
-    if (!mark) return 'no highlight';
-    const top = mark.parentElement.style.top;
-    const numbers = [...document.querySelectorAll('#editor .margin-view-overlays .line-numbers')];
-    const match = numbers.find((n) => n.parentElement.style.top === top);
-    return match ? Number(match.textContent.trim()) : 'no line number at ' + top;
-  });
+// The line number shown beside the editor line that carries the highlight (runs in the page).
+function markedLineInPage() {
+  const mark = document.querySelector('#editor .view-overlays .quorbel-line-highlight');
+  if (!mark) return 'no highlight';
+  const top = mark.parentElement.style.top;
+  const numbers = [...document.querySelectorAll('#editor .margin-view-overlays .line-numbers')];
+  const match = numbers.find((n) => n.parentElement.style.top === top);
+  return match ? Number(match.textContent.trim()) : 'no line number at ' + top;
+}
+
+// Monaco draws a moved decoration at its next animation frame, not within the call that moved
+// it, so the DOM is read once the mark shows on `expected` or after a few seconds.
+async function highlightedLineNumber(page, expected) {
+  await page.waitForFunction(`(${markedLineInPage})() === ${Number(expected)}`, null,
+      {timeout: 5000}).catch(() => {});
+  return page.evaluate(markedLineInPage);
 }
 
 test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', async () => {
@@ -201,7 +207,7 @@ test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', a
   await page.evaluate(() => window.quorbelEditor.revealLine(1));
   await page.click(`#time-breakdown tbody tr[data-line="${line}"]`);
   assert.equal(await page.evaluate(() => window.quorbelEditor.highlightedLine()), line);
-  assert.equal(await highlightedLineNumber(page), line, 'the highlighted editor line');
+  assert.equal(await highlightedLineNumber(page, line), line, 'the highlighted editor line');
   assert.equal(await page.getAttribute(`#time-breakdown tbody tr[data-line="${line}"]`, 'class'), 'selected');
 
   const curve = await page.getAttribute('#growth-chart path.growth-curve', 'd');
