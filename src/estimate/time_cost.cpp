@@ -125,6 +125,14 @@ class TimeWalker {
     return total;
   }
 
+  // What one call of `callee` adds to each container, in the caller's sizes.
+  std::map<std::string, Cost> pushesOfCall(const Function& callee, const Node& call,
+                                           const std::vector<LoopVariable>& vars) {
+    std::map<std::string, Cost> pushes = pushes_[callee.name];
+    for (auto& entry : pushes) entry.second = substituteArguments(callee, entry.second, call, vars);
+    return pushes;
+  }
+
   // A callee's pushes count once per call, so the loops around the call multiply them.
   void addPushes(const std::map<std::string, Cost>& pushes, const Cost& times) {
     for (const auto& [name, count] : pushes)
@@ -257,10 +265,10 @@ class TimeWalker {
     if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
-      addPushes(pushes_[callee->name], unit());
+      addPushes(pushesOfCall(*callee, call, vars), unit());
       return constantCost();
     }
-    addPushes(pushes_[callee->name], multiplier());
+    addPushes(pushesOfCall(*callee, call, vars), multiplier());
     if (!isConstantCost(cost))
       contributions_.push_back({call.line(), "call to " + callee->name,
                                 simplifyCost(multiplyCosts(multiplier(), cost))});

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cost/cost.h"
+#include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
@@ -217,6 +218,87 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
     const std::string program =
         head + c.functions + "\nint main() { cin >> n >> m; " + c.call + "; }\n";
     EXPECT_EQ(timeOf(program), c.want) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+std::string spaceOf(const std::string& program) {
+  Model model = buildModel(program);
+  const TimeEstimate time = estimateTime(model);
+  return formatCost(estimateSpace(model, time).total);
+}
+
+TEST(SpaceTest, DeclarationShapes) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\n";
+  const struct {
+    const char* name;
+    const char* globals;
+    const char* main;
+    const char* want;
+  } kCases[] = {
+      {"global array by a named constant", "const int maxN = 2e5 + 5; int a[maxN];", "", "O(maxN)"},
+      {"two arrays in one declaration", "const int N = 1e5; int a[N], b[N];", "", "O(N)"},
+      {"table by two constants", "const int N = 5005, K = 105; long long dp[N][K];", "",
+       "O(K * N)"},
+      {"macro constant", "#define MAX 1000005\npair<int, int> p[MAX];", "", "O(MAX)"},
+      {"small literal array is constant", "int cnt[26];", "", "O(1)"},
+      {"modulus is not a size", "const int MOD = 1e9 + 7; int a[MOD % 7];", "", "O(1)"},
+      {"array of lists holds the edges too", "const int N = 2e5 + 5; vector<int> adj[N];",
+       "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
+      {"literal array holding the input", "int w[20];", "for (int i = 0; i < n; i++) cin >> w[i];",
+       "O(n)"},
+      {"bitmask table", "", "vector<vector<int>> dp(1 << n, vector<int>(n));", "O(2^n * n)"},
+      {"nested vector", "", "vector<vector<long long>> memo(n, vector<long long>(m, -1));",
+       "O(m * n)"},
+      {"vector read element by element", "",
+       "vector<int> a; for (int i = 0; i < n; i++) { int x; cin >> x; a.push_back(x); }", "O(n)"},
+      {"string read whole", "", "string s; cin >> s;", "O(|s|)"},
+      {"string length named", "", "string s; cin >> s; int len = s.size();", "O(len)"},
+      {"grown in a while loop", "",
+       "vector<int> d; int x = n; while (x > 0) { d.push_back(x % 10); x /= 10; }", "O(log n)"},
+      {"map filled in a loop", "", "map<int, int> cnt; for (int i = 0; i < n; i++) cnt[i]++;",
+       "O(n)"},
+      {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
+       "O(m * n)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program =
+        head + c.globals + "\nint main() { int n, m; cin >> n >> m; " + c.main + " }\n";
+    EXPECT_EQ(spaceOf(program), c.want) << c.name;
+  }
+}
+
+TEST(SpaceTest, RecursionDepth) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nint n;\n";
+  const struct {
+    const char* name;
+    const char* functions;
+    const char* call;
+    const char* want;
+  } kCases[] = {
+      {"linear recursion", "int f(int k) { return k == 0 ? 0 : f(k - 1) + 1; }", "f(n)", "O(n)"},
+      {"divide and conquer",
+       "int f(int l, int r) { if (l >= r) return 0; int mid = (l + r) / 2; return f(l, mid) + "
+       "f(mid + 1, r); }",
+       "f(0, n)", "O(log n)"},
+      {"depth-first search",
+       "vector<vector<int>> g; vector<int> seen; void d(int u) { seen[u] = 1; for (int v : g[u]) "
+       "if (!seen[v]) d(v); }",
+       "g.assign(n, {}); seen.assign(n, 0); d(0)", "O(n)"},
+      {"memoised chain",
+       "map<pair<int, int>, long long> memo; long long f(int i, int j) { if (i == 0 || j == 0) "
+       "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
+       "memo[key] = f(i - 1, j) + f(i, j - 1); }",
+       "f(n, n)", "O(n^2)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program = head + c.functions + "\nint main() { cin >> n; " + c.call + "; }\n";
+    EXPECT_EQ(spaceOf(program), c.want) << c.name;
   }
 }
 
