@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "server/json_value.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -76,22 +77,11 @@ bool readJsonString(std::string_view body, size_t quote, std::string& out) {
       continue;
     }
     if (++i >= body.size()) return false;
+    if (const char plain = simpleEscape(body[i])) {
+      out += plain;
+      continue;
+    }
     switch (body[i]) {
-      case 'b':
-        out += '\b';
-        break;
-      case 'f':
-        out += '\f';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 't':
-        out += '\t';
-        break;
       case 'u': {
         // No decoding: the escape travels on as its six characters.
         const size_t end = std::min(body.size(), i + 5);

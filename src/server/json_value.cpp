@@ -130,27 +130,11 @@ class Reader {
       }
       if (at_ >= text_.size()) return false;
       const char escaped = text_[at_++];
+      if (const char plain = simpleEscape(escaped)) {
+        out += plain;
+        continue;
+      }
       switch (escaped) {
-        case '"':
-        case '\\':
-        case '/':
-          out += escaped;
-          break;
-        case 'b':
-          out += '\b';
-          break;
-        case 'f':
-          out += '\f';
-          break;
-        case 'n':
-          out += '\n';
-          break;
-        case 'r':
-          out += '\r';
-          break;
-        case 't':
-          out += '\t';
-          break;
         case 'u': {
           uint32_t code = 0;
           if (!hex4(code)) return false;
@@ -223,6 +207,27 @@ class Reader {
 };
 
 }  // namespace
+
+char simpleEscape(char letter) {
+  switch (letter) {
+    case '"':
+    case '\\':
+    case '/':
+      return letter;
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return 0;
+  }
+}
 
 bool parseJson(std::string_view text, JsonValue& out) {
   out = JsonValue{};

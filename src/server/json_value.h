@@ -26,6 +26,10 @@ struct JsonMember {
 
 // False when `text` is not one JSON value with only white space around it.
 bool parseJson(std::string_view text, JsonValue& out);
+
+// The character a one-letter JSON escape stands for (\b \f \n \r \t \" \\ \/); 0 for any
+// other letter.
+char simpleEscape(char letter);
 // The last member named `key` of an object; null when absent or not an object.
 const JsonValue* jsonMember(const JsonValue& object, std::string_view key);
 
