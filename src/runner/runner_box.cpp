@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "runner/runner_box_filter.h"
 
@@ -183,9 +185,20 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     if (!compileStage && !plain.empty()) plain[0] = dir.path + "/" + plain[0];
     return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity);
   }
-  ProcessOutcome outcome =
-      runProcess(boxCommand(bwrapPath(), compileStage, dir.path, args), dir.path, input,
-                 boxEnvironment(env), timeoutMs, compileStage, dir.identity, boxSyscallFilter());
+  ProcessOutcome outcome;
+  // A namespace refused with EAGAIN means the user's process budget is full for a moment (the
+  // processes of a run just killed are still being reaped); the box never started, so trying
+  // again shortly is safe.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+    outcome =
+        runProcess(boxCommand(bwrapPath(), compileStage, dir.path, args), dir.path, input,
+                   boxEnvironment(env), timeoutMs, compileStage, dir.identity, boxSyscallFilter());
+    const bool setupFailed = outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ");
+    if (!setupFailed ||
+        outcome.stderr.find("Resource temporarily unavailable") == std::string::npos)
+      break;
+  }
   // bwrap reports its own failures this way. A program that imitates it only turns its own
   // run into an internal error.
   if (outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ")) {
