@@ -1,0 +1,313 @@
+#include "model/loop_parts.h"
+
+namespace quorbel {
+namespace {
+
+bool isComparison(std::string_view op) {
+  return op == "<" || op == "<=" || op == ">" || op == ">=" || op == "!=" || op == "==";
+}
+
+bool isLowBit(const Node& e) {
+  // i & -i, i & (-i), (i & -i)
+  const Node n = unwrap(e);
+  return n.type() == "binary_expression" && n.field("operator").text() == "&" &&
+         n.text().find('-') != std::string_view::npos;
+}
+
+}  // namespace
+
+bool isIdentifierNamed(const Node& node, std::string_view name) {
+  return !node.null() && node.type() == "identifier" && node.text() == name;
+}
+
+// Strips parentheses and casts.
+Node unwrap(Node node) {
+  for (int guard = 0; guard < 8 && !node.null(); ++guard) {
+    const std::string_view type = node.type();
+    if (type == "parenthesized_expression" || type == "condition_clause")
+      node = node.child(0);
+    else if (type == "cast_expression")
+      node = node.field("value");
+    else
+      break;
+  }
+  return node;
+}
+
+// The comparisons joined by && in a condition.
+void collectComparisons(const Node& condition, std::vector<Comparison>& out) {
+  const Node c = unwrap(condition);
+  if (c.null()) return;
+  if (c.type() == "binary_expression") {
+    const std::string op(c.field("operator").text());
+    if (op == "&&" || op == "and") {
+      collectComparisons(c.field("left"), out);
+      collectComparisons(c.field("right"), out);
+      return;
+    }
+    if (isComparison(op)) out.push_back({c.field("left"), c.field("right"), op});
+  }
+}
+
+// The variable a for-initialiser starts, and its start value.
+std::pair<std::string, Node> readInitialiser(const Node& init) {
+  if (init.null()) return {"", {}};
+  if (init.type() == "declaration") {
+    for (const Node& d : childrenOf(init))
+      if (d.type() == "init_declarator") return {declaredName(d), d.field("value")};
+    return {"", {}};
+  }
+  Node e = init.type() == "comma_expression" ? init.field("left") : init;
+  if (e.type() == "assignment_expression")
+    return {std::string(e.field("left").text()), e.field("right")};
+  return {"", {}};
+}
+
+Update readUpdate(const Node& update, const std::string& variable) {
+  Node u = unwrap(update);
+  if (u.null()) return {};
+  if (u.type() == "comma_expression") {
+    Update first = readUpdate(u.field("left"), variable);
+    return first.op.empty() ? readUpdate(u.field("right"), variable) : first;
+  }
+  if (u.type() == "update_expression" && isIdentifierNamed(u.field("argument"), variable))
+    return {std::string(u.field("operator").text()), {}};
+  if (u.type() != "assignment_expression" || !isIdentifierNamed(u.field("left"), variable))
+    return {};
+  const std::string op(u.field("operator").text());
+  const Node right = unwrap(u.field("right"));
+  if ((op == "+=" || op == "-=") && isLowBit(right)) return {"lowbit", {}};
+  if (op == "&=" || op == "|=") return {"lowbit", {}};
+  if (op != "=") return {op, right};
+  // i = i * 2, i = i / 2, i = (i - 1) & mask, i = i + step
+  if (right.type() == "binary_expression") {
+    const std::string inner(right.field("operator").text());
+    const Node l = unwrap(right.field("left")), r = unwrap(right.field("right"));
+    if (inner == "&" && l.type() == "binary_expression" && mentionsIdentifier(l, variable))
+      return {(l.field("operator").text() == "-") ? "submask" : "lowbit", {}};
+    if (isIdentifierNamed(l, variable)) {
+      if (inner == "*") return {"*=", r};
+      if (inner == "/") return {"/=", r};
+      if (inner == "+") return {"+=", r};
+      if (inner == "-") return {"-=", r};
+      if (inner == "<<") return {"<<=", r};
+      if (inner == ">>") return {">>=", r};
+    }
+  }
+  return {};
+}
+
+bool isGeometric(const std::string& op) {
+  return op == "*=" || op == "/=" || op == "<<=" || op == ">>=" || op == "lowbit";
+}
+
+// The update of `variable` in a body; a halving or doubling one wins over a step by one
+// (`if (n % 2) n -= 1; else n /= 2;` halves at least every other pass).
+Update findUpdateIn(const Node& body, const std::string& variable) {
+  Update found;
+  visitNodes(body, [&](const Node& n) {
+    if (isGeometric(found.op)) return false;
+    if (n.type() == "lambda_expression") return false;
+    if (n.type() == "update_expression" || n.type() == "assignment_expression") {
+      Update u = readUpdate(n, variable);
+      if (!u.op.empty() && (found.op.empty() || isGeometric(u.op))) found = u;
+    }
+    return !isGeometric(found.op);
+  });
+  return found;
+}
+
+// The size of an array the body indexes with `variable`: bit[i] in a Fenwick loop.
+Cost indexedArraySize(const Model& model, const Node& body, const std::string& variable) {
+  Cost size;
+  visitNodes(body, [&](const Node& n) {
+    if (!isConstantCost(size)) return false;
+    if (n.type() == "subscript_expression" && mentionsIdentifier(n.field("indices"), variable))
+      size = containerSize(model, containerName(n.field("argument")));
+    return isConstantCost(size);
+  });
+  return size;
+}
+
+// ---- Questions about the loop's surroundings ----
+
+// True when `variable` is declared, or assigned other than by ++/+=, inside `scope`
+// (so that it starts over on every pass of the loop `scope` is the body of).
+bool resetInside(const Node& scope, const std::string& variable, const Node& exclude) {
+  bool reset = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (reset || n == exclude) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == variable) reset = true;
+    if (n.type() == "declaration")
+      for (const Node& d : childrenOf(n))
+        if (d.type() == "identifier" && d.text() == variable) reset = true;
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+        isIdentifierNamed(n.field("left"), variable))
+      reset = true;
+    return !reset;
+  });
+  return reset;
+}
+
+bool callsMethodOn(const Node& scope, const std::string& object,
+                   std::initializer_list<std::string_view> methods, const Node& exclude = {}) {
+  bool found = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (found || (!exclude.null() && n == exclude)) return false;
+    if (n.type() == "call_expression") {
+      const Node f = n.field("function");
+      if (f.type() == "field_expression" && containerName(f.field("argument")) == object)
+        for (std::string_view m : methods)
+          if (f.field("field").text() == m) found = true;
+    }
+    return !found;
+  });
+  return found;
+}
+
+bool pushesInto(const Node& scope, const std::string& object, const Node& exclude) {
+  return callsMethodOn(scope, object,
+                       {"push", "push_back", "emplace", "emplace_back", "push_front", "insert"},
+                       exclude);
+}
+
+// The container a condition asks about: !q.empty(), q.size() > 1, !st.empty() && ...
+std::string testedContainer(const Node& condition) {
+  std::string name;
+  visitNodes(condition, [&](const Node& n) {
+    if (!name.empty()) return false;
+    if (n.type() == "call_expression") {
+      const Node f = n.field("function");
+      if (f.type() == "field_expression" &&
+          (f.field("field").text() == "empty" || f.field("field").text() == "size"))
+        name = containerName(f.field("argument"));
+    }
+    return name.empty();
+  });
+  return name;
+}
+
+// The adjacency list a body walks (for (auto v : adj[u]) or adj[u].size()), or empty.
+std::string walkedAdjacency(const Model& model, const Node& body) {
+  std::string name;
+  visitNodes(body, [&](const Node& n) {
+    if (!name.empty()) return false;
+    // for (int v : adj[u]) or adj[u].size(): a list walked, not a cell of a grid read
+    Node list;
+    if (n.type() == "for_range_loop") list = unwrap(n.field("right"));
+    if (n.type() == "field_expression" && n.field("field").text() == "size")
+      list = unwrap(n.field("argument"));
+    if (list.type() == "subscript_expression") {
+      const std::string base = containerName(list.field("argument"));
+      const Symbol* symbol = findSymbol(model, base);
+      if (symbol && symbol->nestedContainer) name = base;
+    }
+    return name.empty();
+  });
+  return name;
+}
+
+// The largest array the body writes with two or more subscripts (a grid a BFS fills).
+std::string writtenGrid(const Model& model, const Node& body) {
+  std::string name;
+  visitNodes(body, [&](const Node& n) {
+    if (!name.empty()) return false;
+    if (n.type() == "assignment_expression") {
+      const Node left = n.field("left");
+      if (left.type() == "subscript_expression" &&
+          left.field("argument").type() == "subscript_expression") {
+        const std::string base = containerName(left);
+        const Symbol* symbol = findSymbol(model, base);
+        if (symbol && symbol->dimensions.size() >= 2) name = base;
+      }
+    }
+    return name.empty();
+  });
+  return name;
+}
+
+// True when a loop body starts its marks over: memset, fill, assign, or a fresh
+// `vector<int> dist(n, -1)`; a traversal inside such a loop is not shared between passes.
+bool reinitialisesMarks(const Node& body) {
+  bool found = false;
+  visitNodes(body, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "call_expression") {
+      const Node f = n.field("function");
+      const std::string_view name =
+          f.type() == "field_expression" ? f.field("field").text() : f.text();
+      if (name == "memset" || name == "fill" || name == "assign" || name == "std::fill")
+        found = true;
+    }
+    if (n.type() == "init_declarator" && n.field("value").type() == "argument_list") found = true;
+    if (n.type() == "function_declarator" && n.parent().type() == "declaration") found = true;
+    return !found;
+  });
+  return found;
+}
+
+bool assignsHalf(const Node& body) {
+  bool found = false;
+  visitNodes(body, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      const Node right = unwrap(n.field("right"));
+      if ((op == "/" && right.text() == "2") || (op == ">>" && right.text() == "1")) found = true;
+    }
+    return !found;
+  });
+  return found;
+}
+
+// Enclosing loop whose variable is `name`, or null.
+const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::string_view name) {
+  for (auto it = frames.rbegin(); it != frames.rend(); ++it)
+    if (it->variable == name) return &*it;
+  return nullptr;
+}
+
+bool guardedByFlag(const Node& loop, const EnclosingLoop& outer) {
+  // if (!composite[i]) / if (is_prime[i]) around the inner loop
+  for (Node n = loop.parent(); !n.null() && !(n == outer.node); n = n.parent())
+    if (n.type() == "if_statement") {
+      const Node condition = n.field("condition");
+      if (condition.text().find('[') != std::string_view::npos &&
+          mentionsIdentifier(condition, outer.variable))
+        return true;
+    }
+  return false;
+}
+
+Cost exponentOfRange(const Cost& range) {
+  // 2^n gives n
+  Cost exponent;
+  for (const auto& [size, growth] : dominantTerm(range).sizes)
+    if (growth.expBase > 1) exponent = addCosts(exponent, sizeCost(size));
+  return exponent;
+}
+
+// How many times `variable` multiplies itself in a bound test: i * i (2), i * i * i (3),
+// pow(i, 5) (5); 0 for a plain i.
+int rootDegreeOf(const Model& model, const Node& side, const std::string& variable) {
+  const Node e = unwrap(side);
+  if (e.type() == "identifier") return e.text() == variable ? 1 : 0;
+  if (e.type() == "call_expression") {
+    const std::string_view name = e.field("function").text();
+    const Node arguments = e.field("arguments");
+    if ((name == "pow" || name == "std::pow" || name == "powl") &&
+        mentionsIdentifier(arguments.child(0), variable)) {
+      const auto exponent = evaluateConstant(model, arguments.child(1));
+      return exponent && *exponent >= 2 && *exponent <= 7 ? static_cast<int>(*exponent) : 1;
+    }
+    return 0;
+  }
+  if (e.type() == "binary_expression" && e.field("operator").text() == "*") {
+    const int left = rootDegreeOf(model, e.field("left"), variable);
+    const int right = rootDegreeOf(model, e.field("right"), variable);
+    return left + right;
+  }
+  return 0;
+}
+
+}  // namespace quorbel

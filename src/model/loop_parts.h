@@ -1,0 +1,71 @@
+// The parts of a loop the trip-count rules read (its comparisons, the variable it starts and
+// how it steps) and the questions they ask about its surroundings (is the pointer reset inside
+// the enclosing loop, does the enclosing loop push the stack this loop pops). Shared by the
+// rules for counted loops (loops.cpp) and for while loops (while_loops.cpp).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/loops.h"
+
+namespace quorbel {
+
+// ---- Reading the parts of a loop ----
+
+bool isIdentifierNamed(const Node& node, std::string_view name);
+// Strips parentheses, condition clauses and casts.
+Node unwrap(Node node);
+
+struct Comparison {
+  Node left, right;
+  std::string op;
+};
+// The comparisons joined by && in a condition.
+void collectComparisons(const Node& condition, std::vector<Comparison>& out);
+// The variable a for-initialiser starts, and its start value.
+std::pair<std::string, Node> readInitialiser(const Node& init);
+
+struct Update {
+  std::string op;  // "++", "--", "+=", "-=", "*=", "/=", "<<=", ">>=", "submask", "lowbit"
+  Node amount;
+};
+Update readUpdate(const Node& update, const std::string& variable);
+bool isGeometric(const std::string& op);
+// The update of `variable` in a body; a halving or doubling one wins over a step by one.
+Update findUpdateIn(const Node& body, const std::string& variable);
+// The size of an array the body indexes with `variable`: bit[i] in a Fenwick loop.
+Cost indexedArraySize(const Model& model, const Node& body, const std::string& variable);
+
+// ---- Questions about the loop's surroundings ----
+
+// True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.
+bool resetInside(const Node& scope, const std::string& variable, const Node& exclude);
+bool pushesInto(const Node& scope, const std::string& object, const Node& exclude);
+// The container a condition asks about: !q.empty(), q.size() > 1.
+std::string testedContainer(const Node& condition);
+// The adjacency list a body walks (for (auto v : adj[u]) or adj[u].size()), or empty.
+std::string walkedAdjacency(const Model& model, const Node& body);
+// The array the body writes with two or more subscripts (a grid a BFS fills), or empty.
+std::string writtenGrid(const Model& model, const Node& body);
+// True when a loop body starts its marks over: memset, fill, assign, a fresh vector.
+bool reinitialisesMarks(const Node& body);
+// True when the body halves something: / 2 or >> 1.
+bool assignsHalf(const Node& body);
+// The enclosing loop whose variable is `name`, or null.
+const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::string_view name);
+// if (!composite[i]) or if (is_prime[i]) between `loop` and the enclosing loop `outer`.
+bool guardedByFlag(const Node& loop, const EnclosingLoop& outer);
+// n for a range of 2^n.
+Cost exponentOfRange(const Cost& range);
+// How many times `variable` multiplies itself in a bound test: i * i (2), pow(i, 5) (5).
+int rootDegreeOf(const Model& model, const Node& side, const std::string& variable);
+
+// The rules for while and do-while loops.
+LoopFacts whileLoopFacts(const Model& model, const Node& loop,
+                         const std::vector<EnclosingLoop>& frames,
+                         const std::vector<LoopVariable>& vars);
+
+}  // namespace quorbel

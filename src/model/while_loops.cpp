@@ -1,0 +1,224 @@
+// Trip counts of while and do-while loops, by what the condition tests and the body moves:
+//   while (t--)                           the test count (or one, when a comment bounds the sum)
+//   while (lo <= hi) { mid = ...; }       log of the range; a literal range is a constant
+//   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
+//   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
+//   while (j < n && ...) j++              two pointers (j declared outside the enclosing loop)
+//   while (x > 0) x /= 10;  while (b)     log of the value; Euclid's algorithm
+//   while (cin >> x)                      one pass per value of the input
+//   do { } while (next_permutation(...))  every permutation
+#include "model/loop_parts.h"
+
+namespace quorbel {
+
+LoopFacts whileLoopFacts(const Model& model, const Node& loop,
+                         const std::vector<EnclosingLoop>& frames,
+                         const std::vector<LoopVariable>& vars) {
+  const Node condition = unwrap(loop.field("condition"));
+  const Node body = loop.field("body");
+  LoopFacts facts;
+  facts.line = loop.line();
+  if (condition.null()) return facts;
+
+  // do { ... } while (next_permutation(a.begin(), a.end()))
+  if (condition.text().find("next_permutation") != std::string_view::npos) {
+    const Node call = findDescendant(condition, {"call_expression"});
+    const Node args = call.field("arguments");
+    Cost size = containerSize(model, containerName(args.child(0)));
+    if (isConstantCost(size)) size = magnitudeOf(model, args.child(1), vars);
+    facts.step = StepKind::kPermutations;
+    facts.trips = factorialCost(size);
+    return facts;
+  }
+
+  // Containers: stacks popped in a loop that pushes them, queues and heaps drained once.
+  const std::string tested = testedContainer(condition);
+  const Symbol* testedSymbol = findSymbol(model, tested);
+  // Maps and sets shrink by erase under a moving pointer: the pointer rules below price them.
+  if (testedSymbol &&
+      (testedSymbol->kind == ContainerKind::kQueue || testedSymbol->kind == ContainerKind::kHeap ||
+       testedSymbol->kind == ContainerKind::kVector ||
+       (testedSymbol->kind == ContainerKind::kOrdered && pushesInto(body, tested, Node{})))) {
+    // A stack the enclosing loop pushes and this loop only pops (a BFS pushes as it pops).
+    if (!frames.empty() && pushesInto(frames.back().node, tested, loop) &&
+        !pushesInto(body, tested, Node{})) {
+      facts.step = StepKind::kStackPops;
+      facts.trips = constantCost();
+      return facts;
+    }
+    facts.step = StepKind::kQueue;
+    const std::string adjacency = walkedAdjacency(model, body);
+    const std::string grid = writtenGrid(model, body);
+    if (!adjacency.empty())
+      facts.trips = vertexCount(model, adjacency);
+    else if (!grid.empty())
+      facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
+    else
+      facts.trips = containerSize(model, tested);
+    if (isConstantCost(facts.trips)) facts.trips = primarySize(model);
+    // for (s = 1; s <= n; s++) if (!seen[s]) { BFS from s }: each vertex once over all passes
+    if (!frames.empty() && (!adjacency.empty() || !grid.empty()) &&
+        !reinitialisesMarks(frames.back().node.field("body")))
+      facts.trips = divideCosts(facts.trips, frames.back().trips);
+    return facts;
+  }
+
+  // while (t--), while (t-- > 0), while (--t)
+  if (condition.type() == "update_expression" ||
+      (condition.type() == "binary_expression" &&
+       unwrap(condition.field("left")).type() == "update_expression")) {
+    const Node update =
+        condition.type() == "update_expression" ? condition : unwrap(condition.field("left"));
+    const Node variable = update.field("argument");
+    if (isGeometric(findUpdateIn(body, std::string(variable.text())).op)) {
+      facts.variable = std::string(variable.text());
+      facts.step = StepKind::kGeometric;
+      facts.trips = logCost(magnitudeOf(model, variable, vars));
+      return facts;
+    }
+    const Symbol* symbol = findSymbol(model, variable.text());
+    facts.variable = std::string(variable.text());
+    if (symbol && symbol->fromInput && frames.empty() && isTestCountName(symbol->name)) {
+      facts.step = StepKind::kTestCases;
+      facts.trips = model.sumBoundedTests ? constantCost() : sizeCost(symbol->name);
+      return facts;
+    }
+    facts.step = StepKind::kCounted;
+    facts.trips = magnitudeOf(model, variable, vars);
+    return facts;
+  }
+
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  // Binary search: lo <= hi, hi - lo > 1, r - l > eps, with a midpoint in the body.
+  if (assignsHalf(body)) {
+    for (const Comparison& c : comparisons) {
+      Node high = unwrap(c.right);
+      Node left = unwrap(c.left);
+      if (left.type() == "binary_expression" && left.field("operator").text() == "-")
+        high = unwrap(left.field("left"));
+      else if (c.op == ">" || c.op == ">=")
+        high = left;
+      const Cost range = magnitudeOf(model, high, vars);
+      facts.step = StepKind::kBinarySearch;
+      if (!isConstantCost(range)) {
+        facts.trips = logCost(range);
+      } else if (high.type() == "identifier") {
+        const Symbol* symbol = findSymbol(model, high.text());
+        // hi = total, hi = *max_element(...): a value of the input; hi = 1e18: a literal range
+        const bool literalRange = symbol && symbol->value && *symbol->value >= 1000;
+        facts.trips = symbol && !symbol->isConstant && !literalRange
+                          ? logCost(sizeCost(symbol->name))
+                          : constantCost();
+        if (symbol && symbol->line > 0 && symbol->hasDerived)
+          facts.trips = logCost(symbol->derived);
+      }
+      return facts;
+    }
+  }
+
+  // while (cin >> x), while (scanf(...) != EOF): one pass per value of the input.
+  if (condition.text().find(">>") != std::string_view::npos ||
+      condition.text().find("scanf") != std::string_view::npos ||
+      condition.text().find("getline") != std::string_view::npos) {
+    facts.step = StepKind::kContainer;
+    facts.trips = sizeCost("input");
+    return facts;
+  }
+
+  // while (b != 0) { ... a % b ... }: Euclid's algorithm halves its pair every two steps.
+  std::vector<Node> divisors;
+  for (const Comparison& c : comparisons) divisors.push_back(unwrap(c.left));
+  if (condition.type() == "identifier") divisors.push_back(condition);
+  for (const Node& divisor : divisors) {
+    if (divisor.type() != "identifier") continue;
+    bool divides = false;
+    visitNodes(body, [&](const Node& n) {
+      if (divides) return false;
+      if (n.type() == "binary_expression" &&
+          (n.field("operator").text() == "%" || n.field("operator").text() == "/") &&
+          unwrap(n.field("right")).text() == divisor.text())
+        divides = true;
+      return !divides;
+    });
+    if (divides) {
+      facts.variable = std::string(divisor.text());
+      facts.step = StepKind::kGeometric;
+      facts.trips = logCost(magnitudeOf(model, divisor, vars));
+      return facts;
+    }
+  }
+
+  // A variable the condition tests and the body moves.
+  std::vector<std::string> candidates;
+  for (const Comparison& c : comparisons) {
+    const Node l = unwrap(c.left);
+    if (l.type() == "identifier") candidates.emplace_back(l.text());
+    if (l.type() == "binary_expression" && l.field("operator").text() == "*" &&
+        unwrap(l.field("left")).type() == "identifier")
+      candidates.emplace_back(unwrap(l.field("left")).text());
+    const Node r = unwrap(c.right);
+    if (r.type() == "identifier") candidates.emplace_back(r.text());
+    // while (n % d == 0) n /= d: the names inside the tested expression
+    if (l.type() == "binary_expression")
+      for (const Node side : {unwrap(l.field("left")), unwrap(l.field("right"))})
+        if (side.type() == "identifier") candidates.emplace_back(side.text());
+  }
+  if (condition.type() == "identifier") candidates.emplace_back(condition.text());
+  if (condition.type() == "unary_expression") {
+    const Node inner = unwrap(condition.child(0));
+    if (inner.type() == "identifier") candidates.emplace_back(inner.text());
+  }
+  for (const std::string& variable : candidates) {
+    const Update update = findUpdateIn(body, variable);
+    if (update.op.empty()) continue;
+    facts.variable = variable;
+    Node bound;
+    bool squareRoot = false;
+    for (const Comparison& c : comparisons) {
+      const bool onLeft = mentionsIdentifier(c.left, variable);
+      if (onLeft == mentionsIdentifier(c.right, variable)) continue;
+      bound = onLeft ? c.right : c.left;
+      const Node side = unwrap(onLeft ? c.left : c.right);
+      squareRoot = side.type() == "binary_expression" && side.field("operator").text() == "*";
+      break;
+    }
+    Cost own;
+    const Symbol* symbol = findSymbol(model, variable);
+    if (symbol && (symbol->fromInput || symbol->isParameter))
+      own = sizeCost(variable);
+    else if (symbol && symbol->hasDerived)
+      own = symbol->derived;
+    const Cost boundSize = bound.null() ? constantCost() : magnitudeOf(model, bound, vars);
+    if (update.op == "/=" || update.op == ">>=" || update.op == "lowbit" || update.op == "*=" ||
+        update.op == "<<=") {
+      facts.step = StepKind::kGeometric;
+      facts.trips = logCost(addCosts(own, boundSize));
+      // A value that only shrinks, kept across the enclosing loop: log n divisions in all.
+      if (!frames.empty() && (update.op == "/=" || update.op == ">>=") &&
+          !resetInside(frames.back().node.field("body"), variable, loop))
+        facts.trips = divideCosts(facts.trips, frames.back().trips);
+      return facts;
+    }
+    if (squareRoot) {
+      facts.step = StepKind::kSquareRoot;
+      facts.trips = sqrtCost(boundSize);
+      return facts;
+    }
+    if (update.op == "++" || update.op == "--" || update.op == "+=" || update.op == "-=") {
+      facts.step = StepKind::kCounted;
+      facts.trips = addCosts(own, boundSize);
+      if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {
+        facts.step = StepKind::kTwoPointer;
+        facts.trips = divideCosts(facts.trips, frames.back().trips);
+      }
+      return facts;
+    }
+  }
+  // while (x != p[x]) x = p[x]: a walk along a parent chain.
+  facts.step = StepKind::kUnknown;
+  facts.trips = constantCost();
+  return facts;
+}
+
+}  // namespace quorbel
