@@ -391,7 +391,20 @@ class TimeWalker {
 
   void addEntry(const std::string& name) {
     if (name.empty()) return;
-    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(multiplier()));
+    // A container declared inside a loop starts empty on each pass: only the loops inside
+    // that one multiply what it receives.
+    const Symbol* symbol = findSymbol(model_, name.substr(0, name.find('#')));
+    Cost times;
+    for (const EnclosingLoop& frame : state_.frames) {
+      const int first = frame.node.line();
+      const int last = static_cast<int>(ts_node_end_point(frame.node.raw).row) + 1;
+      if (symbol && symbol->declaredInLoop && symbol->line > first && symbol->line <= last) {
+        times = Cost{};
+        continue;
+      }
+      times = multiplyCosts(times, frame.trips);
+    }
+    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(times));
   }
 
   void recordPushes(const Node& call) {
