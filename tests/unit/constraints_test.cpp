@@ -7,6 +7,7 @@
 
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
@@ -34,26 +35,17 @@ Term poly(std::vector<std::string> linear, std::vector<RootFactor> roots,
   return term;
 }
 
-struct EstimateCase {
-  const char* name;
-  Term term;
-  std::vector<ConstraintEstimate> want;
-};
+using EstimateCase = testing::Case<Term, std::vector<ConstraintEstimate>>;
 
 void expectRows(const EstimateCase& c) {
-  const std::vector<ConstraintEstimate> got = estimateConstraints(c.term);
+  const std::vector<ConstraintEstimate> got = estimateConstraints(c.in);
   EXPECT_EQ(describe(got), describe(c.want)) << c.name;
 }
 
 // ---- compactNumber ----
 
 TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
-  struct Case {
-    const char* name;
-    long double value;
-    const char* want;
-  };
-  const Case kCases[] = {
+  const testing::Case<long double, const char*> kCases[] = {
       {"infinity", std::numeric_limits<long double>::infinity(), "huge"},
       {"not a number", std::numeric_limits<long double>::quiet_NaN(), "huge"},
       {"just below one", 0.999L, "< 1"},
@@ -78,33 +70,23 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
       {"mantissa below the carry", 9.94e15L, "9.9e15"},
       {"mantissa carries to the next power", 9.96e15L, "1e16"},
   };
-  for (const Case& c : kCases) EXPECT_EQ(compactNumber(c.value), c.want) << c.name;
+  for (const auto& c : kCases) EXPECT_EQ(compactNumber(c.in), c.want) << c.name;
 }
 
 // ---- Symbol helpers ----
 
 TEST(ConstraintsTest, UniqueSymbolList) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> symbols;
-    const char* want;
-  };
-  const Case kCases[] = {
+  const testing::Case<std::vector<std::string>, const char*> kCases[] = {
       {"none", {}, "N"},
       {"only empty names", {"", ""}, "N"},
       {"first appearance order", {"n", "m", "n"}, "n, m"},
       {"empty names skipped", {"", "x", ""}, "x"},
   };
-  for (const Case& c : kCases) EXPECT_EQ(uniqueSymbolList(c.symbols), c.want) << c.name;
+  for (const auto& c : kCases) EXPECT_EQ(uniqueSymbolList(c.in), c.want) << c.name;
 }
 
 TEST(ConstraintsTest, VariablesFromNotation) {
-  struct Case {
-    const char* name;
-    const char* notation;
-    std::vector<std::string> want;
-  };
-  const Case kCases[] = {
+  const testing::Case<const char*, std::vector<std::string>> kCases[] = {
       {"heap graph", "O((vertices + edges) * log vertices)", {"vertices", "edges"}},
       {"exponent digit is no variable", "O(2^n)", {"n"}},
       {"function words skipped", "O(sqrt n * cuberoot m * log k)", {"n", "m", "k"}},
@@ -117,7 +99,7 @@ TEST(ConstraintsTest, VariablesFromNotation) {
       {"non-ASCII name", "O(個数 + m)", {"個数", "m"}},
       {"non-ASCII name with suffix", "O(個数_x)", {"個数_x"}},
   };
-  for (const Case& c : kCases) EXPECT_EQ(variablesFromNotation(c.notation), c.want) << c.name;
+  for (const auto& c : kCases) EXPECT_EQ(variablesFromNotation(c.in), c.want) << c.name;
 }
 
 TEST(ConstraintsTest, AppendVariableRowsSkipsNamedVariables) {
@@ -157,48 +139,45 @@ TEST(ConstraintsTest, CustomTerms) {
   const std::string anonymous =
       rough("This pattern is custom, so only the detected Big-O is shown reliably.");
 
+  using Rows = std::vector<ConstraintEstimate>;
+  // The rows of each kind, for the names the notation gives.
+  const auto heap = [&](const std::string& v, const std::string& e) {
+    return Rows{{v, nLogN, heapVertex},
+                {e, "depends on " + v, heapEdge},
+                {v + " + " + e, nLogN, heapTotal}};
+  };
+  const auto graph = [&](const std::string& v, const std::string& e) {
+    return Rows{
+        {v, "~100M", graphVertex}, {e, "~100M", graphEdge}, {v + " + " + e, "~100M", graphTotal}};
+  };
+  const auto sum = [&](const std::string& a, const std::string& b) {
+    return Rows{{a, "~100M", sumOne}, {b, "~100M", sumOne}, {"combined passes", "~100M", sumAll}};
+  };
   const EstimateCase kCases[] = {
       {"heap traversal with named counts",
        customTerm("O((vertices + edges) * log vertices)", "Heap graph traversal", 35),
-       {{"vertices", nLogN, heapVertex},
-        {"edges", "depends on vertices", heapEdge},
-        {"vertices + edges", nLogN, heapTotal}}},
+       heap("vertices", "edges")},
       {"heap traversal naming nothing falls back to v and e",
-       customTerm("O(1)", "Heap graph traversal", 35),
-       {{"v", nLogN, heapVertex}, {"e", "depends on v", heapEdge}, {"v + e", nLogN, heapTotal}}},
+       customTerm("O(1)", "Heap graph traversal", 35), heap("v", "e")},
       {"heap traversal naming only v pairs it with e",
-       customTerm("O(v * log v)", "Heap graph traversal", 35),
-       {{"v", nLogN, heapVertex}, {"e", "depends on v", heapEdge}, {"v + e", nLogN, heapTotal}}},
+       customTerm("O(v * log v)", "Heap graph traversal", 35), heap("v", "e")},
       {"heap traversal naming one other symbol pairs it with v",
-       customTerm("O(nodes * log nodes)", "Heap graph traversal", 35),
-       {{"nodes", nLogN, heapVertex},
-        {"v", "depends on nodes", heapEdge},
-        {"nodes + v", nLogN, heapTotal}}},
-      {"graph traversal",
-       customTerm("O(vertices + edges)", "Graph traversal", 20),
-       {{"vertices", "~100M", graphVertex},
-        {"edges", "~100M", graphEdge},
-        {"vertices + edges", "~100M", graphTotal}}},
-      {"dfs traversal, third symbol ignored",
-       customTerm("O(n + m + k)", "DFS graph traversal", 20),
-       {{"n", "~100M", graphVertex}, {"m", "~100M", graphEdge}, {"n + m", "~100M", graphTotal}}},
+       customTerm("O(nodes * log nodes)", "Heap graph traversal", 35), heap("nodes", "v")},
+      {"graph traversal", customTerm("O(vertices + edges)", "Graph traversal", 20),
+       graph("vertices", "edges")},
+      {"dfs traversal, third symbol ignored", customTerm("O(n + m + k)", "DFS graph traversal", 20),
+       graph("n", "m")},
       {"reason in other case is only a sum",
-       customTerm("O(vertices + edges)", "graph traversal", 20),
-       {{"vertices", "~100M", sumOne},
-        {"edges", "~100M", sumOne},
-        {"combined passes", "~100M", sumAll}}},
+       customTerm("O(vertices + edges)", "graph traversal", 20), sum("vertices", "edges")},
       {"factorial",
        customTerm("O(n!)", "Permutation enumeration", 260),
        {{"n", "~10-11", rough("Factorial enumeration explodes almost immediately.")}}},
       {"factorial of another symbol is only named",
        customTerm("O(m!)", "Permutations", 260),
        {{"m", "depends", named}}},
-      {"sum of passes",
-       customTerm("O(n + m)", "Independent passes", 20),
-       {{"n", "~100M", sumOne}, {"m", "~100M", sumOne}, {"combined passes", "~100M", sumAll}}},
-      {"sum repeating a variable",
-       customTerm("O(n * log n + n * log m)", "Independent passes", 25),
-       {{"n", "~100M", sumOne}, {"m", "~100M", sumOne}, {"combined passes", "~100M", sumAll}}},
+      {"sum of passes", customTerm("O(n + m)", "Independent passes", 20), sum("n", "m")},
+      {"sum repeating a variable", customTerm("O(n * log n + n * log m)", "Independent passes", 25),
+       sum("n", "m")},
       {"plus without blanks is no sum",
        customTerm("O(n+m)", "odd", 20),
        {{"n", "depends", named}, {"m", "depends", named}}},

@@ -1,35 +1,41 @@
+// The box a run is made in and the runner's own checks: what a program finds inside the box,
+// why there is none, and the self-tests and host validation that quorbel runs on demand.
 #include "runner/runner_checks.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "runner/runner.h"
+#include "runner/runner_box.h"
 #include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::ScopedEnv;
+using Lines = std::vector<std::string>;
 
 std::optional<std::string> variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
+// The exit status of `check` and the lines it printed, each of which must end in a line feed.
+std::pair<int, Lines> printed(int (*check)()) {
+  ::testing::internal::CaptureStdout();
+  const int status = check();
+  const std::string text = ::testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(text.ends_with("\n")) << text;
+  Lines lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+  return {status, lines};
 }
 
 TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
@@ -39,36 +45,21 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
   const std::optional<std::string> bwrap = variable("QUORBEL_RUNNER_BWRAP");
   testing::ScopedTmpDir tmpdir;
 
-  ::testing::internal::CaptureStdout();
-  const int status = runRunnerSelfTests();
-  const std::string output = ::testing::internal::GetCapturedStdout();
-
+  const auto [status, lines] = printed(runRunnerSelfTests);
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_CHROOT"), std::optional<std::string>("no"));
   EXPECT_EQ(variable("QUORBEL_RUNNER_REQUIRE_NETNS"), std::nullopt);
   EXPECT_EQ(variable("QUORBEL_RUNNER_BWRAP"), bwrap);
 
-  EXPECT_EQ(status, 0) << output;
-  std::vector<std::string> want = {
-      "runner-stdout-stderr: ok",
-      "runner-stdin: ok",
-      "runner-compile-error: ok",
-      "runner-runtime-error: ok",
-      "runner-timeout: ok",
-      "runner-stdout-truncation: ok",
-      "runner-stderr-truncation: ok",
-      "runner-env-isolation: ok",
-      "runner-absolute-include-blocked: ok",
-      "runner-parent-include-blocked: ok",
-      "runner-macro-include-blocked: ok",
-      "runner-runtime-crash: ok",
-      "runner-timeout-cleanup: ok",
-      "runner-temp-file-cleanup: ok",
-      "runner-timeout-process-group-kill: ok",
-      "runner-stdout-overflow-process-group-kill: ok",
-      "runner-stderr-overflow-process-group-kill: ok",
-      "runner-require-chroot-fails-closed: ok",
-      "runner-require-netns-fails-closed: ok",
-  };
+  EXPECT_EQ(status, 0) << ::testing::PrintToString(lines);
+  Lines want;
+  for (const char* name :
+       {"stdout-stderr", "stdin", "compile-error", "runtime-error", "timeout", "stdout-truncation",
+        "stderr-truncation", "env-isolation", "absolute-include-blocked", "parent-include-blocked",
+        "macro-include-blocked", "runtime-crash", "timeout-cleanup", "temp-file-cleanup",
+        "timeout-process-group-kill", "stdout-overflow-process-group-kill",
+        "stderr-overflow-process-group-kill", "require-chroot-fails-closed",
+        "require-netns-fails-closed"})
+    want.push_back("runner-" + std::string(name) + ": ok");
   const RunnerIsolation isolation = runnerIsolation();
   for (const std::string name : {"etc-passwd-blocked", "repo-file-blocked", "network-blocked",
                                  "fork-blocked", "bits-stdcxx"}) {
@@ -77,87 +68,147 @@ TEST(RunnerChecksTest, SelfTestsPassAndRestoreTheSwitches) {
                         ? ": ok"
                         : ": skipped without the bubblewrap box (" + isolation.reason + ")"));
   }
-  EXPECT_EQ(linesOf(output), want);
-  EXPECT_EQ(output.back(), '\n');
+  EXPECT_EQ(lines, want);
 }
 
 TEST(RunnerChecksTest, HostValidationPassesOnlyWithTheBox) {
   {
     ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
-    ::testing::internal::CaptureStdout();
-    const int status = runRunnerLinuxValidation();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "runner-linux-production-host: failed | bwrap not found at /nonexistent/bwrap\n");
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(printed(runRunnerLinuxValidation),
+              std::make_pair(1, Lines{"runner-linux-production-host: failed | bwrap not found at "
+                                      "/nonexistent/bwrap"}));
   }
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
-  ::testing::internal::CaptureStdout();
-  const int status = runRunnerLinuxValidation();
-  const std::string output = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(status, 0) << output;
   EXPECT_EQ(
-      linesOf(output),
-      std::vector<std::string>({"runner-linux-production-host: ok", "runner-etc-passwd-blocked: ok",
-                                "runner-repo-file-blocked: ok", "runner-network-blocked: ok",
-                                "runner-fork-blocked: ok", "runner-bits-stdcxx: ok"}));
+      printed(runRunnerLinuxValidation),
+      std::make_pair(0, Lines{"runner-linux-production-host: ok", "runner-etc-passwd-blocked: ok",
+                              "runner-repo-file-blocked: ok", "runner-network-blocked: ok",
+                              "runner-fork-blocked: ok", "runner-bits-stdcxx: ok"}));
 }
 
+// The plain lines and failures with details show in the runs above.
 TEST(RunnerChecksTest, ReportLines) {
   struct Case {
-    const char* name;
     bool passedBefore;
     bool passed;
     const char* details;
     const char* line;
   };
   const Case kCases[] = {
-      {"x", true, true, "", "runner-x: ok\n"},
-      {"x", true, true, "ignored when passing", "runner-x: ok\n"},
-      {"y", true, false, "", "runner-y: failed\n"},
-      {"y", true, false, "why", "runner-y: failed | why\n"},
-      // A pass never restores an earlier failure.
-      {"z", false, true, "", "runner-z: ok\n"},
+      {true, true, "ignored when passing", "runner-x: ok\n"},
+      {true, false, "", "runner-x: failed\n"},
+      {false, true, "", "runner-x: ok\n"},  // a pass never restores an earlier failure
   };
   for (const Case& c : kCases) {
     bool allPassed = c.passedBefore;
     ::testing::internal::CaptureStdout();
-    reportTest(allPassed, c.name, c.passed, c.details);
+    reportTest(allPassed, "x", c.passed, c.details);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line);
     EXPECT_EQ(allPassed, c.passedBefore && c.passed) << c.line;
   }
 }
 
+// What a failed check prints after its name.
 TEST(RunnerChecksTest, RunSummaries) {
-  RunResult plain;
-  EXPECT_EQ(summarizeRun(plain), "internal_error phase= exit=-1 out=0 err=0");
-  RunResult full;
-  full.status = "runtime_error";
-  full.phase = "run";
-  full.exitCode = 139;
-  full.stdout = "abc";
-  full.stderr = "boom";
-  full.error = "Output limit exceeded.";
-  full.compilerOutput = "warning: x";
+  EXPECT_EQ(summarizeRun({}), "internal_error phase= exit=-1 out=0 err=0");
+  const RunResult full{.status = "runtime_error",
+                       .phase = "run",
+                       .stdout = "abc",
+                       .stderr = "boom",
+                       .compilerOutput = "warning: x",
+                       .error = "Output limit exceeded.",
+                       .exitCode = 139};
   EXPECT_EQ(summarizeRun(full),
             "runtime_error phase=run exit=139 out=3 err=4 error=Output limit exceeded. "
             "compiler=warning: x stderr=boom");
 }
 
 TEST(RunnerChecksTest, CountsOnlyRunDirectoriesAndZeroWhenUnreadable) {
-  char pattern[] = "/tmp/quorbel-count-test-XXXXXX";
-  const std::string base = mkdtemp(pattern);
-  for (const char* name : {"quorbel-run-abc123", "quorbel-run-", "quorbel-runx", "other"}) {
-    fs::create_directory(base + "/" + name);
-  }
-  std::ofstream(base + "/quorbel-run-file") << "";
-  {
-    ScopedEnv tmpdir("TMPDIR", base);
-    EXPECT_EQ(countTempRunDirs(), 3);
-  }
-  ScopedEnv tmpdir("TMPDIR", base + "/missing");
+  testing::ScopedTmpDir base;
+  for (const char* name : {"quorbel-run-abc123", "quorbel-run-", "quorbel-runx", "other"})
+    base.makeDirectory(name);
+  base.write("quorbel-run-file", "");
+  EXPECT_EQ(countTempRunDirs(), 3);
+  ScopedEnv tmpdir("TMPDIR", base.path() + "/missing");
   EXPECT_EQ(countTempRunDirs(), 0);
-  fs::remove_all(base);
+}
+
+// ---- The box ----
+
+// A bwrap that runs but builds no box fails the probe as a kernel's refusal would. A missing
+// bwrap is the host validation's case (runner_checks_test.cpp).
+TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
+  ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP", "/bin/false");
+  const RunnerIsolation isolation = runnerIsolation();
+  EXPECT_FALSE(isolation.boxed);
+  EXPECT_EQ(isolation.reason, "bwrap refused the box: exit 1");
+  EXPECT_EQ(isolationName(isolation), "process-limits");
+  EXPECT_EQ(describeIsolation(isolation),
+            "runner isolation: process limits only (bwrap refused the box: exit 1)");
+  EXPECT_EQ(describeIsolation({true, ""}), "runner isolation: bubblewrap box");
+  EXPECT_EQ(isolationName({true, ""}), "bubblewrap");
+}
+
+// What a program finds in the run box: an unprivileged user without capabilities, the box's
+// own PID namespace and host name, the system call filter on the box's init too, only the
+// runtime's directories of the host, read-only, a private writable working directory and /tmp,
+// and no socket but a local one.
+TEST(RunnerBoxTest, WhatAProgramFindsInside) {
+  const RunnerIsolation isolation = runnerIsolation();
+  if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
+  RunRequest request;
+  request.code = R"(#include <fcntl.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+// Each fact as "what result; ".
+void show(const char* what, bool ok) {
+  std::printf("%s %s; ", what, ok ? "ok" : errno == ENOENT ? "absent" : errno == EROFS ? "read-only"
+                                   : errno == EACCES ? "denied" : std::strerror(errno));
+}
+void status(const char* file, const std::vector<std::string>& keys) {
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);)
+    for (const std::string& key : keys) if (line.rfind(key, 0) == 0) std::printf("%s; ", line.c_str());
+}
+int main(){
+  status("/proc/self/status", {"Uid:", "CapEff:", "NoNewPrivs:", "Seccomp:"});
+  status("/proc/1/status", {"Seccomp:"});
+  char host[64] = {};
+  gethostname(host, sizeof host);
+  std::printf("\npid %d, parent %d, host %s\n", getpid(), getppid(), host);
+  for (const char* path : {"/etc", "/home", "/root", "/usr/bin", "/usr/include", "/usr/lib", "/box/main"})
+    show(path, access(path, F_OK) == 0);
+  std::puts("");
+  for (const char* path : {"written", "/tmp/written", "/written", "/usr/lib/written", "/dev/shm/written"})
+    show(path, open(path, O_CREAT | O_WRONLY, 0600) >= 0);
+  std::puts("");
+  const std::pair<const char*, int> families[] = {{"unix", AF_UNIX}, {"route-netlink", AF_NETLINK}, {"inet", AF_INET}, {"inet6", AF_INET6}, {"packet", AF_PACKET}, {"vsock", AF_VSOCK}};
+  for (const auto& [name, family] : families) show(name, socket(family, SOCK_DGRAM, 0) >= 0);
+  show("\nuser-namespace", unshare(CLONE_NEWUSER) == 0);
+}
+)";
+  const RunResult result = runCppProgram(request);
+  EXPECT_EQ(result.status, "success") << summarizeRun(result);
+  // Lines: this process's status then the box init's filter; the ids; what it sees; where it
+  // writes; which sockets it gets; a user namespace of its own.
+  EXPECT_EQ(result.stdout,
+            "Uid:\t65534\t65534\t65534\t65534; CapEff:\t0000000000000000; NoNewPrivs:\t1; "
+            "Seccomp:\t2; Seccomp:\t2; \n"
+            "pid 2, parent 1, host quorbel\n"
+            "/etc absent; /home absent; /root absent; /usr/bin absent; /usr/include absent; "
+            "/usr/lib ok; /box/main ok; \n"
+            "written ok; /tmp/written ok; /written read-only; /usr/lib/written read-only; "
+            "/dev/shm/written read-only; \n"
+            "unix ok; route-netlink ok; inet denied; inet6 denied; packet denied; vsock denied; \n"
+            "user-namespace No space left on device; ");
 }
 
 }  // namespace

@@ -1,10 +1,18 @@
+// A run's directory and processes: the private run directory, the source file, the removal of
+// a tree whatever it holds, and one stage's process with its limits, descriptors,
+// environment, exit codes and the processes it leaves behind.
 #include "runner/runner_process.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,8 +23,118 @@
 namespace quorbel {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::processGone;
+using testing::readFile;
 using testing::ScopedEnv;
+
+// ---- The run directory ----
+
+mode_t modeOf(const std::string& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+TEST(RunnerFilesTest, TempDirIsPrivateOwnedMovedAndRemoved) {
+  testing::ScopedTmpDir base;
+  std::string path;
+  {
+    TempDir dir = makeTempDir();
+    path = dir.path;
+    ASSERT_FALSE(path.empty());
+    const std::string prefix = base.path() + "/quorbel-run-";
+    EXPECT_EQ(path.rfind(prefix, 0), 0u) << path;
+    EXPECT_EQ(path.size(), prefix.size() + 6) << path;
+    EXPECT_EQ(modeOf(path), 0700u);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    const passwd* nobody = getpwnam("nobody");
+    if (getuid() == 0 && nobody != nullptr) {
+      EXPECT_TRUE(dir.identity.active);
+      EXPECT_EQ(info.st_uid, nobody->pw_uid);
+      EXPECT_EQ(dir.identity.uid, nobody->pw_uid);
+    } else if (getuid() != 0) {
+      EXPECT_FALSE(dir.identity.active);
+    }
+    std::ofstream(path + "/left.txt") << "x";
+    TempDir moved = std::move(dir);
+    EXPECT_EQ(dir.path, "");
+    EXPECT_EQ(moved.path, path);
+  }
+  EXPECT_FALSE(fs::exists(path)) << "the last owner removes the tree";
+
+  setenv("TMPDIR", (base.path() + "/missing").c_str(), 1);
+  EXPECT_EQ(makeTempDir().path, "");
+}
+
+TEST(RunnerFilesTest, SourceFileHoldsTheExactBytes) {
+  testing::ScopedTmpDir base;
+  TempDir dir = makeTempDir();
+  const std::string code("int main(){}\n\0\xff tail", 19);
+  std::string error;
+  ASSERT_TRUE(writeSourceFile(dir, code, error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(readFile(dir.path + "/main.cpp"), code);
+  EXPECT_EQ(modeOf(dir.path + "/main.cpp"), 0600u);
+
+  TempDir missing;
+  missing.path = base.path() + "/missing";
+  EXPECT_FALSE(writeSourceFile(missing, code, error));
+  EXPECT_EQ(error, "Could not create source file.");
+  missing.path.clear();
+}
+
+TEST(RunnerFilesTest, RemoveTreeNeverTouchesWhatLinksPointAt) {
+  testing::ScopedTmpDir base;
+  const std::string outside = base.makeDirectory("outside");
+  base.write("outside/marker", "keep me");
+  const std::string tree = base.path() + "/tree";
+  base.makeDirectory("tree/sub/deeper");
+  base.write("tree/a.txt", "a");
+  base.write("tree/locked.txt", "b", 0000);
+  base.write("tree/sub/deeper/c.txt", "c");
+  fs::create_directory_symlink(outside, tree + "/dirlink");
+  fs::create_symlink(outside + "/marker", tree + "/filelink");
+  fs::create_symlink("/quorbel/no/such/target", tree + "/dangling");
+  mkfifo((tree + "/pipe").c_str(), 0600);
+  chmod((tree + "/sub/deeper").c_str(), 0);
+  chmod((tree + "/sub").c_str(), 0);
+  removeTree(tree);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
+  // Removing a link itself leaves its target too.
+  fs::create_directory_symlink(outside, base.path() + "/link");
+  removeTree(base.path() + "/link");
+  EXPECT_EQ(readFile(outside + "/marker"), "keep me");
+  EXPECT_EQ(modeOf(outside + "/marker"), 0644u) << "a chmod through the link changed it";
+  EXPECT_EQ(modeOf(outside), 0755u);
+}
+
+TEST(RunnerFilesTest, RemoveTreeGoesDeeperThanTheDescriptorLimit) {
+  testing::ScopedTmpDir base;
+  const std::string tree = base.path() + "/deep";
+  fs::create_directory(tree);
+  int fd = open(tree.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  for (int level = 0; level < 300; ++level) {
+    ASSERT_EQ(mkdirat(fd, "d", 0700), 0);
+    int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    ASSERT_GE(next, 0);
+    fd = next;
+  }
+  close(fd);
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit tight = saved;
+  tight.rlim_cur = 64;  // a walk holding one descriptor per level runs out at depth ~60
+  setrlimit(RLIMIT_NOFILE, &tight);
+  removeTree(tree);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_FALSE(fs::exists(tree));
+}
+
+// ---- One stage's process ----
 
 constexpr bool kRunStage = false;
 constexpr bool kCompileStage = true;
@@ -96,32 +214,33 @@ TEST_F(RunnerProcessTest, ExitCodes) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
+    const char* directory;  // below the run directory
     int32_t exitCode;
     const char* stderrText;
   };
   const Case kCases[] = {
-      {"normal exit", {"/bin/sh", "-c", "exit 7"}, 7, ""},
-      {"killed by SIGSEGV", {"/bin/sh", "-c", "kill -SEGV $$"}, 139, ""},
+      {"normal exit", {"/bin/sh", "-c", "exit 7"}, "", 7, ""},
+      {"killed by SIGSEGV", {"/bin/sh", "-c", "kill -SEGV $$"}, "", 139, ""},
       {"exec failure",
        {"/quorbel/no/such/program"},
+       "",
        127,
        "exec failed: No such file or directory\n"},
+      {"missing working directory",
+       {"/bin/true"},
+       "/missing",
+       127,
+       "runner working directory setup failed\n"},
   };
   for (const Case& c : kCases) {
-    ProcessOutcome outcome = run(c.args);
+    const ProcessOutcome outcome =
+        runProcess(c.args, dir_.path + c.directory, "", {}, 2000, kRunStage, dir_.identity);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << c.name;
     EXPECT_EQ(outcome.stderr, c.stderrText) << c.name;
     EXPECT_FALSE(outcome.timedOut) << c.name;
     EXPECT_EQ(outcome.error, "") << c.name;
   }
   EXPECT_EQ(run({}).error, "No executable configured.");
-}
-
-TEST_F(RunnerProcessTest, SetupFailuresEndTheChildWith127) {
-  ProcessOutcome badDirectory =
-      runProcess({"/bin/true"}, dir_.path + "/missing", "", {}, 2000, kRunStage, dir_.identity);
-  EXPECT_EQ(badDirectory.exitCode, 127);
-  EXPECT_EQ(badDirectory.stderr, "runner working directory setup failed\n");
 }
 
 TEST_F(RunnerProcessTest, RunStageNeverRunsAsRoot) {

@@ -1,26 +1,25 @@
 #include "runner/runner.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "runner/runner_box.h"
 #include "runner/runner_checks.h"
+#include "runner/runner_config.h"
+#include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
 #include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::processGone;
 using testing::ScopedEnv;
 
 RunResult run(const std::string& code, const std::string& input = "") {
@@ -39,17 +38,8 @@ std::string unsafeCodeOfSize(size_t size) {
   return code;
 }
 
-// The start of a program that prints its working directory (the run directory) first.
-const std::string kPrintsItsDirectory = R"(#include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
-int main(){
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
-  std::printf("%s\n", cwd);
-  std::fflush(stdout);)";
-
 const char* const kUnsafeInclude = "Unsafe include path is not allowed: /etc/passwd";
+const char* const kTrivial = "int main(){ return 0; }\n";
 
 // ---- Refusals before compiling ----
 
@@ -72,7 +62,6 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
        "Input exceeds the 64 KB limit."},
   };
   testing::ScopedTmpDir tmpdir;
-  const int dirsBefore = countTempRunDirs();
   for (const Case& c : kCases) {
     RunResult result = run(c.code, c.input);
     EXPECT_EQ(result.status, "bad_request") << c.name;
@@ -80,42 +69,96 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
     EXPECT_EQ(result.phase, "") << c.name;
     EXPECT_EQ(result.exitCode, -1) << c.name;
   }
-  EXPECT_EQ(countTempRunDirs(), dirsBefore) << "a refusal makes no run directory";
+  EXPECT_EQ(countTempRunDirs(), 0) << "a refusal makes no run directory";
 }
 
-// Without the box the two switches refuse runs as they always did; the box meets both.
+// Without the box the two switches refuse runs as they always did (the self-tests check that
+// the box meets both).
 TEST(RunnerTest, RequiredIsolationFailsClosedWithoutTheBox) {
   struct Case {
     const char* name;
-    bool withBox;
     const char* chroot;
     const char* netns;
     const char* code;
     const char* status;
     const char* error;
   };
-  const char* const kTrivial = "int main(){ return 0; }\n";
   const Case kCases[] = {
-      {"chroot required", false, "yes", "no", "#include \"/etc/passwd\"\n", "internal_error",
+      {"chroot required", "yes", "no", "#include \"/etc/passwd\"\n", "internal_error",
        "Runner chroot isolation is required but unavailable."},
-      {"chroot switch off", false, "no", "no", "#include \"/etc/passwd\"\n", "bad_request",
+      {"chroot switch off", "no", "no", "#include \"/etc/passwd\"\n", "bad_request",
        kUnsafeInclude},
       // A required network namespace is only checked when the program starts.
-      {"netns required", false, "no", "TRUE", kTrivial, "internal_error",
-       "Runner sandbox setup failed."},
-      {"both required, met by the box", true, "on", "on", kTrivial, "success", ""},
+      {"netns required", "no", "TRUE", kTrivial, "internal_error", "Runner sandbox setup failed."},
   };
-  const bool boxed = runnerIsolation().boxed;
+  ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
   for (const Case& c : kCases) {
-    if (c.withBox && !boxed) continue;
-    ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP",
-                    c.withBox ? std::nullopt : std::optional<std::string>("/nonexistent/bwrap"));
     ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", c.chroot);
     ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", c.netns);
     RunResult result = run(c.code);
     EXPECT_EQ(result.status, c.status) << c.name;
     EXPECT_EQ(result.error, c.error) << c.name;
   }
+}
+
+// ---- The include check ----
+
+// The code, and the unsafe include it holds (empty: every include is safe).
+const testing::Case<const char*, const char*> kIncludeCases[] = {
+    // Includes that pass.
+    {"whole library header", "#include <bits/stdc++.h>\nint main(){}\n", ""},
+    {"quoted local header", "#include \"my.h\"\n", ""},
+    {"unterminated quote", "#include \"my.h\n", ""},
+    {"relative subdirectory", "#include <sys/types.h>\n#include \"lib/a.b.h\"\n", ""},
+    {"dots in a comment after the path", "#include \"my.h\" // see ../notes\n", ""},
+    {"blanks around the hash", "  #  include   <vector>\n", ""},
+    {"other directives", "#pragma once\n#define X 1\n#if X\n#endif\n", ""},
+    {"include inside a line comment", "int x; // #include \"/etc/passwd\"\n", ""},
+    {"include inside a one-line block comment", "/* #include \"/etc/passwd\" */\n", ""},
+
+    // The refusals.
+    {"absolute quoted", "#include \"/etc/passwd\"\n", "/etc/passwd"},
+    {"absolute angled", "#include </etc/shadow>\n", "/etc/shadow"},
+    {"parent quoted", "#include \"../../somefile\"\n", "../../somefile"},
+    {"parent in the middle", "#include \"a/../../b.h\"\n", "a/../../b.h"},
+    {"blanks and tabs before the path", "\t#\tinclude\t\"/x\"\n", "/x"},
+    {"no blank before the quote", "#include\"/etc/passwd\"\n", "/etc/passwd"},
+    {"macro name", "#define SECRET \"/etc/passwd\"\n#include SECRET\n", "macro-expanded include"},
+    {"bare include", "#include\n", "macro-expanded include"},
+    {"include_next", "#include_next <vector>\n", "include_next"},
+    {"a longer word that starts with include", "#include_nex <vector>\n", "macro-expanded include"},
+    {"the first unsafe line wins", "#include <vector>\n#include SECRET\n#include \"/a\"\n",
+     "macro-expanded include"},
+    {"commented-out lines still read as lines", "/*\n#include \"/etc/passwd\"\n*/\n",
+     "/etc/passwd"},
+    {"carriage return line ends", "#include <vector>\r\n#include \"/etc/passwd\"\r\n",
+     "/etc/passwd"},
+
+    // What the preprocessor rewrites before it reads directives.
+    {"digraph hash", "%:include \"/etc/passwd\"\n", "/etc/passwd"},
+    {"splice inside the word", "#inc\\\nlude \"/etc/passwd\"\n", "/etc/passwd"},
+    {"splice after the hash", "#\\\ninclude </etc/passwd>\n", "/etc/passwd"},
+    {"splice with blanks before the newline", "#inc\\  \nlude \"/etc/passwd\"\n", "/etc/passwd"},
+    {"comment before the hash", "/* note */ #include \"/etc/passwd\"\n", "/etc/passwd"},
+    {"comment between hash and word", "#/**/include \"/etc/passwd\"\n", "/etc/passwd"},
+    {"quote inside a comment ends with it", "/* \"*/ #include \"/etc/passwd\"\n", "/etc/passwd"},
+    {"double slash inside an angled path", "#include <../..//etc/passwd>\n", "../..//etc/passwd"},
+    {"import", "#import \"/etc/passwd\"\n", "/etc/passwd"},
+
+    // Near misses for the rewriting.
+    {"comment opener inside a string", "const char* s = \"/*\";\n#include <vector>\n", ""},
+    {"raw string holding a comment opener", "auto s = R\"x(/*)x\";\n#include <vector>\n", ""},
+    {"splice in an ordinary line", "int a = 1 + \\\n2;\n#include <vector>\n", ""},
+};
+
+TEST(RunnerIncludeTest, RefusesExactlyTheUnsafeIncludes) {
+  for (const auto& c : kIncludeCases) EXPECT_EQ(findUnsafeInclude(c.in), c.want) << c.name;
+}
+
+TEST(RunnerIncludeTest, NeverReadsPastTheEndOfOddInput) {
+  const char* kOdd[] = {"",   "#",     "%:", "#include \"", "#include <", "\\",
+                        "/*", "R\"x(", "'",  "\"",          "%"};
+  for (const char* code : kOdd) EXPECT_EQ(findUnsafeInclude(code), "") << code;
 }
 
 // ---- Compiled programs ----
@@ -142,7 +185,8 @@ int main(){
   EXPECT_EQ(full.status, "success") << summarizeRun(full);
   EXPECT_EQ(full.phase, "run");
   EXPECT_EQ(full.stdout, environment + "65536 " + std::to_string(sum) + "\n");
-  EXPECT_EQ(run(kCounter, "").stdout, environment + "0 0\n") << "empty input is end of file at once";
+  EXPECT_EQ(run(kCounter, "").stdout, environment + "0 0\n")
+      << "empty input is end of file at once";
 }
 
 TEST(RunnerTest, CrashAndMemoryHogAreRuntimeErrors) {
@@ -153,7 +197,8 @@ TEST(RunnerTest, CrashAndMemoryHogAreRuntimeErrors) {
   };
   const Case kCases[] = {
       {"null write", "int main(){ volatile int* volatile p = nullptr; *p = 1; return 0; }\n", 139},
-      // Fits easily in this machine's memory: only the address-space cap makes it fail.
+      // Fits easily in this machine's memory and below the compile stage's cap: only the run
+      // stage's address-space cap makes it fail.
       {"memory hog of 768 MiB, touched", R"(#include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -171,41 +216,26 @@ int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(
   }
 }
 
-TEST(RunnerTest, LeftoverFilesLinksAndProcessesAreRemoved) {
-  char pattern[] = "/tmp/quorbel-outside-XXXXXX";
-  const std::string outside = mkdtemp(pattern);
-  chmod(outside.c_str(), 0755);
-  std::ofstream(outside + "/marker") << "keep me";
-  chmod((outside + "/marker").c_str(), 0644);
-
-  // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
-  // sweep can end them once the parent exits normally.
-  std::string program = kPrintsItsDirectory + R"(
-  std::FILE* f = std::fopen("left.txt", "w"); if (f) { std::fputs("x", f); std::fclose(f); }
-  mkdir("sub", 0700); mkdir("sub/deeper", 0700);
-  f = std::fopen("sub/deeper/file.txt", "w"); if (f) std::fclose(f);
-  chmod("sub", 0);
-  if (symlink("OUTSIDE", "dirlink") != 0) return 2;
-  if (symlink("OUTSIDE/marker", "filelink") != 0) return 3;
+// Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
+// sweep can end them once the parent exits normally. Without the box, as hosts without bwrap
+// have it: in the box the processes die with it. How a run directory's links and locked
+// folders are removed is runner_files_test.cpp's.
+TEST(RunnerTest, LeftoverProcessesAndTheRunDirectoryAreRemoved) {
+  const std::string program = R"(#include <cstdio>
+#include <unistd.h>
+int main(){
+  char cwd[4096]; if (getcwd(cwd, sizeof cwd) == nullptr) return 1;
+  std::printf("%s\n", cwd); std::fflush(stdout);
   int made = 0;
-  for (int i = 0; i < 200; ++i) {
-    pid_t child = fork();
-    if (child < 0) break;
+  for (pid_t child; made < 200 && (child = fork()) >= 0; ++made) {
     if (child == 0) { close(0); close(1); close(2); setsid(); for (;;) pause(); }
-    ++made;
     std::printf("%d\n", static_cast<int>(child));
   }
   std::printf("made %d\n", made);
 }
 )";
-  for (size_t at; (at = program.find("OUTSIDE")) != std::string::npos;) {
-    program.replace(at, 7, outside);
-  }
-  // The runner without the box, as hosts without bwrap have it: in the box the files land in
-  // a private directory and the processes die with it (runner_hostile_test.cpp).
   ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
   testing::ScopedTmpDir tmpdir;
-  const int dirsBefore = countTempRunDirs();
   RunResult result = run(program);
   ASSERT_EQ(result.status, "success") << summarizeRun(result);
   std::istringstream lines(result.stdout);
@@ -214,7 +244,7 @@ TEST(RunnerTest, LeftoverFilesLinksAndProcessesAreRemoved) {
   int made = -1;
   std::vector<int> children;
   while (std::getline(lines, line)) {
-    if (line.rfind("made ", 0) == 0) {
+    if (line.starts_with("made ")) {
       made = std::atoi(line.c_str() + 5);
     } else {
       children.push_back(std::atoi(line.c_str()));
@@ -225,49 +255,85 @@ TEST(RunnerTest, LeftoverFilesLinksAndProcessesAreRemoved) {
   // processes that end meanwhile hand theirs over, so allow for a couple of them.
   EXPECT_LE(made, static_cast<int>(3 * kStageProcessBudget));
   EXPECT_EQ(children.size(), static_cast<size_t>(made));
-  for (int pid : children) EXPECT_TRUE(processGone(pid)) << pid;
-
-  EXPECT_EQ(dir.rfind("/", 0), 0u) << result.stdout;
-  EXPECT_FALSE(fs::exists(dir));
-  EXPECT_LE(countTempRunDirs(), dirsBefore);
-  EXPECT_EQ(testing::readFile(outside + "/marker"), "keep me");
-  struct stat info {};
-  ASSERT_EQ(stat((outside + "/marker").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u) << "a chmod followed the link";
-  fs::remove_all(outside);
+  for (int pid : children) EXPECT_TRUE(testing::processGone(pid)) << pid;
+  EXPECT_TRUE(dir.starts_with(tmpdir.path() + "/quorbel-run-")) << result.stdout;
+  EXPECT_FALSE(std::filesystem::exists(dir));
+  EXPECT_EQ(countTempRunDirs(), 0);
 }
 
-// A stand-in compiler: a shell script in a directory of its own, which the box binds read-only.
-std::string writeFakeCompiler(const std::string& dir, const std::string& name,
-                              const std::string& body) {
-  const std::string path = dir + "/" + name;
-  std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-  chmod(path.c_str(), 0755);
-  return path;
-}
-
+// A stand-in compiler that fails exactly when called with the run's own arguments, "-static"
+// among them, and one that always works: scripts in a directory the box binds read-only.
 TEST(RunnerTest, StaticModeFailsClosedAndProbesOncePerProcess) {
-  char pattern[] = "/tmp/quorbel-compilers-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  chmod(dir.c_str(), 0755);
-  // Fails exactly when called with the run's own arguments, "-static" among them.
-  const std::string failing = writeFakeCompiler(
-      dir, "failing",
-      "[ \"$*\" = \"-std=gnu++17 -O2 -pipe -Wall -Wextra -pedantic -static main.cpp -o main\" ] "
-      "&& exit 1\ncp /bin/true main");
-  const std::string working = writeFakeCompiler(dir, "working", "cp /bin/true main");
+  testing::ScratchDir dir;
+  const std::string failing = dir.write(
+      "failing",
+      "#!/bin/sh\n[ \"$*\" = \"-std=gnu++17 -O2 -pipe -Wall -Wextra -pedantic -static main.cpp -o "
+      "main\" ] && exit 1\ncp /bin/true main\n",
+      0755);
+  const std::string working = dir.write("working", "#!/bin/sh\ncp /bin/true main\n", 0755);
   const char* const kUnavailable = "Runner required static compile mode is unavailable.";
   ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", "on");
   {
     ScopedEnv compiler("QUORBEL_CPP_COMPILER", failing);
-    RunResult result = run("int main(){ return 0; }\n");
+    RunResult result = run(kTrivial);
     EXPECT_EQ(result.status, "internal_error");
     EXPECT_EQ(result.error, kUnavailable);
   }
   // A compiler that would now succeed is never asked: the failed probe stands.
   ScopedEnv compiler("QUORBEL_CPP_COMPILER", working);
-  EXPECT_EQ(run("int main(){ return 0; }\n").error, kUnavailable);
-  fs::remove_all(dir);
+  EXPECT_EQ(run(kTrivial).error, kUnavailable);
+}
+
+// ---- Configuration ----
+
+TEST(RunnerConfigTest, CompileCommand) {
+  ASSERT_EQ(access("/usr/bin/g++", X_OK), 0) << "the host compiler is expected here";
+  struct Case {
+    const char* name;
+    std::optional<std::string> compiler;
+    std::optional<std::string> staticMode;
+    const char* want;
+    bool isStatic;
+  };
+  const Case kCases[] = {
+      {"unset takes the system g++", std::nullopt, std::nullopt, "/usr/bin/g++", false},
+      {"empty is unset", "", std::nullopt, "/usr/bin/g++", false},
+      {"a bare name is looked up", "g++", std::nullopt, "/usr/bin/g++", false},
+      {"a path is used as it is", "/opt/custom/bin/clang++", "", "/opt/custom/bin/clang++", false},
+      {"a relative path is a path too", "tools/cc", std::nullopt, "tools/cc", false},
+      {"an unknown bare name stays bare", "quorbel-no-such-compiler", std::nullopt,
+       "quorbel-no-such-compiler", false},
+      {"static comes before the file names", "/x/cc", "yes", "/x/cc", true},
+      {"only the truthy words make it static", "/x/cc", "static", "/x/cc", false},
+  };
+  for (const Case& c : kCases) {
+    ScopedEnv compiler("QUORBEL_CPP_COMPILER", c.compiler);
+    ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", c.staticMode);
+    std::vector<std::string> want = {c.want,  "-std=gnu++17", "-O2",      "-pipe",
+                                     "-Wall", "-Wextra",      "-pedantic"};
+    if (c.isStatic) want.push_back("-static");
+    for (const char* tail : {"main.cpp", "-o", "main"}) want.push_back(tail);
+    EXPECT_EQ(compileArgs(), want) << c.name;
+  }
+}
+
+TEST(RunnerConfigTest, CompilerEnvironmentCarriesNothingElse) {
+  ScopedEnv secret("DATABASE_URL", "postgres://secret");
+  {
+    ScopedEnv tmp("TMPDIR", std::nullopt);
+    ScopedEnv developer("DEVELOPER_DIR", std::nullopt);
+    ScopedEnv sdk("SDKROOT", std::nullopt);
+    const std::vector<std::string> want = {"PATH=/usr/bin:/bin:/usr/sbin:/sbin", "TMPDIR=/tmp",
+                                           "HOME=/tmp"};
+    EXPECT_EQ(compileEnvironment(), want);
+    EXPECT_EQ(tempBaseDirectory(), "/tmp");
+  }
+  ScopedEnv tmp("TMPDIR", "/var/tmp");
+  ScopedEnv developer("DEVELOPER_DIR", "/Developer");
+  ScopedEnv sdk("SDKROOT", "");
+  const std::vector<std::string> want = {"PATH=/usr/bin:/bin:/usr/sbin:/sbin", "TMPDIR=/var/tmp",
+                                         "HOME=/var/tmp", "DEVELOPER_DIR=/Developer"};
+  EXPECT_EQ(compileEnvironment(), want);
 }
 
 }  // namespace

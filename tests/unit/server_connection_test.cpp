@@ -3,7 +3,6 @@
 // response is compared byte for byte.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 
 #include "runner/runner_box.h"
 #include "server/http_server.h"
+#include "server/render_json.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -54,12 +54,12 @@ std::string healthy() {
 const std::string kTooLarge =
     response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})");
 
+// A run refused before it started: the result document with its defaults (render_test.cpp).
 std::string runRefusal(const std::string& status, const std::string& error) {
-  return R"({"status":")" + status +
-         R"(","phase":"","stdout":"","stderr":"","compilerOutput":"","exitCode":-1,)"
-         R"("timedOut":false,"stdoutTruncated":false,"stderrTruncated":false,"compileMs":0,)"
-         R"("runMs":0,"error":")" +
-         error + R"("})";
+  RunResult refused;
+  refused.status = status;
+  refused.error = error;
+  return renderJsonRunResult(refused);
 }
 
 // How the client side behaves after writing its request.
@@ -75,40 +75,20 @@ struct Outcome {
   milliseconds elapsed{0};
 };
 
-bool sendAll(int socket, const std::string& data) {
-  size_t sent = 0;
-  while (sent < data.size()) {
-    const ssize_t wrote = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (wrote <= 0) return false;
-    sent += static_cast<size_t>(wrote);
-  }
-  return true;
-}
-
-std::string receiveAll(int socket) {
-  std::string data;
-  char buffer[65536];
-  while (true) {
-    const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
-    if (got <= 0) return data;
-    data.append(buffer, static_cast<size_t>(got));
-  }
-}
-
 // The client runs on its own thread, so that neither side can block the other on a full
 // socket buffer; the server side runs here, as main runs it.
 void playClient(int client, const ClientPlan& plan, std::string& received) {
   bool open = true;
   for (size_t i = 0; i < plan.pieces.size() && open; ++i) {
     if (i > 0) std::this_thread::sleep_for(plan.pause);
-    open = sendAll(client, plan.pieces[i]);
+    open = testing::sendAll(client, plan.pieces[i]);
   }
   while (open && plan.keepTrickling) {
     std::this_thread::sleep_for(plan.pause);
-    open = sendAll(client, "x");
+    open = testing::sendAll(client, "x");
   }
   if (plan.closeAfterSending) shutdown(client, SHUT_WR);
-  received = receiveAll(client);
+  received = testing::receiveAll(client);
 }
 
 Outcome serveOverPair(const ClientPlan& plan, AnalysisStore& store,
@@ -162,17 +142,8 @@ class ServerConnectionTest : public ::testing::Test {
 
   // The saved rows in order, each as "code#line_count".
   std::vector<std::string> savedCodes() {
-    sqlite3* db = nullptr;
-    std::vector<std::string> codes;
-    sqlite3_open((scratch_.path() + "/history.db").c_str(), &db);
-    const auto collect = [](void* out, int, char** values, char**) {
-      static_cast<std::vector<std::string>*>(out)->push_back(values[0]);
-      return 0;
-    };
-    sqlite3_exec(db, "SELECT code || '#' || line_count FROM analyses ORDER BY id;", collect, &codes,
-                 nullptr);
-    sqlite3_close(db);
-    return codes;
+    return testing::query(scratch_.path() + "/history.db",
+                          "SELECT code || '#' || line_count FROM analyses ORDER BY id;");
   }
 
   testing::ScratchWorkingDirectory scratch_;
@@ -186,21 +157,21 @@ class ServerConnectionTest : public ::testing::Test {
 
 // ---- Fixed routes ----
 
+// Pages answer even when their file is missing; /analyze is the result page without code.
 TEST_F(ServerConnectionTest, FixedRoutes) {
   write("public/vendor/monaco/loader.js", "var x = 1;\n");
   write("public/vendor/monaco/empty.css", "");
   write("public/vendor/x", "outside the tree");
   write("public/ide-runner.js", "run()");
+  write("public/complexity.html", "[{{CODE}}|{{LINE_COUNT}}]");
   const std::string js = "application/javascript; charset=utf-8";
+  const std::string css = "text/css; charset=utf-8";
   const std::string notAllowed =
       response("405 Method Not Allowed", kJson, kCors + "Allow: POST, OPTIONS\r\n",
                runRefusal("bad_request", "Method not allowed."));
   const std::string preflight = response("204 No Content", kText, kCors, "");
-  struct Case {
-    const char* request;
-    std::string want;
-  };
-  const Case kCases[] = {
+  const auto page = [](const std::string& body) { return response("200 OK", kHtml, "", body); };
+  const std::pair<const char*, std::string> kCases[] = {
       {"OPTIONS /api/run HTTP/1.1\r\n\r\n", preflight},
       {"OPTIONS /api/analyze?x=1 HTTP/1.1\r\n\r\n", preflight},
       {"OPTIONS /api/analyze/ HTTP/1.1\r\n\r\n", kNotFoundLine},
@@ -211,63 +182,70 @@ TEST_F(ServerConnectionTest, FixedRoutes) {
       {"GET /healthz?probe=1 HTTP/1.0\r\nX: y\r\n\r\n", healthy()},
       {"GET /healthz/ HTTP/1.1\r\n\r\n", kNotFound},
       {"GET /vendor/monaco/loader.js HTTP/1.1\r\n\r\n", response("200 OK", js, "", "var x = 1;\n")},
-      {"GET /vendor/monaco/empty.css HTTP/1.1\r\n\r\n",
-       response("200 OK", "text/css; charset=utf-8", "", "")},
+      {"GET /vendor/monaco/empty.css HTTP/1.1\r\n\r\n", response("200 OK", css, "", "")},
       {"GET /ide-runner.js?v=2 HTTP/1.1\r\n\r\n", response("200 OK", js, "", "run()")},
       {"GET /vendor/monaco/../x HTTP/1.1\r\n\r\n", kNotFound},
       {"GET /vendor/monaco/ HTTP/1.1\r\n\r\n", kNotFound},  // a directory
       {"GET /ide-worker.js HTTP/1.1\r\n\r\n", kNotFound},
+      {"GET /styles.css HTTP/1.1\r\n\r\n", response("200 OK", css, "", "")},
+      {"GET /analyze HTTP/1.1\r\n\r\n", page("[|0]")},
+      {"GET /complexity HTTP/1.1\r\n\r\n", page("[|0]")},
+      {"GET /index.html HTTP/1.1\r\n\r\n", kNotFound},
   };
-  for (const Case& c : kCases) EXPECT_EQ(serve(c.request), c.want) << c.request;
+  for (const auto& [request, want] : kCases) EXPECT_EQ(serve(request), want) << request;
+  for (const std::string name : {"index", "ide", "cli", "storage"}) {
+    const std::string target = name == "index" ? "/" : "/" + name;
+    EXPECT_EQ(serve("GET " + target + " HTTP/1.1\r\n\r\n"), page("")) << name << ", missing";
+    write("public/" + name + ".html", name);
+    EXPECT_EQ(serve("GET " + target + "?x HTTP/1.1\r\n\r\n"), page(name)) << name;
+  }
   ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
   EXPECT_EQ(serve("GET /healthz HTTP/1.1\r\n\r\n"),
             response("200 OK", kJson, kCors, R"({"ok":true,"isolation":"process-limits"})"));
 }
 
-TEST_F(ServerConnectionTest, PagesAnswerEvenWhenMissing) {
-  const std::pair<std::string, std::string> pages[] = {
-      {"/", "index"}, {"/ide", "ide"}, {"/cli", "cli"}, {"/storage", "storage"}};
-  for (const auto& [path, name] : pages) {
-    EXPECT_EQ(serve("GET " + path + " HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", ""))
-        << path;
-    write("public/" + name + ".html", "<" + name + "/>");
-    EXPECT_EQ(serve("GET " + path + "?x HTTP/1.1\r\n\r\n"),
-              response("200 OK", kHtml, "", "<" + name + "/>"))
-        << path;
-  }
-  EXPECT_EQ(serve("GET /styles.css HTTP/1.1\r\n\r\n"),
-            response("200 OK", "text/css; charset=utf-8", "", ""));
-  EXPECT_EQ(serve("GET /complexity HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", ""));
-  write("public/complexity.html", "[{{CODE}}|{{LINE_COUNT}}]");
-  EXPECT_EQ(serve("GET /analyze HTTP/1.1\r\n\r\n"), response("200 OK", kHtml, "", "[|0]"));
-  EXPECT_EQ(serve("GET /index.html HTTP/1.1\r\n\r\n"), kNotFound);
-}
-
 // ---- Analysis routes ----
 
-TEST_F(ServerConnectionTest, JsonAnalysisIsAcceptedWithAnyCaseAndParameters) {
+TEST_F(ServerConnectionTest, AnalysisRequests) {
+  write("public/complexity.html", "<pre>{{CODE}}</pre>{{LINE_COUNT}}");
+  const std::string refused =
+      response("400 Bad Request", kJson, kCors,
+               R"({"error":"Expected JSON body with a string code field."})");
+  const std::string atLimit(1048576, ' ');
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"number code", postJson(R"({"code": 5})"), refused},
+      {"empty body", postJson(""), refused},
+      {"unterminated code", postJson(R"({"code":"open)"), refused},
+      {"form page", post("/analyze", kForm, "code=a%3Cb%0A"),
+       response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>2")},
+      {"JSON code one byte over the limit", postJson("{\"code\":\"" + atLimit + " \"}"), kTooLarge},
+      {"form code one byte over the limit", post("/analyze", "", "code=" + atLimit + "+"),
+       kTooLarge},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(serve(c.in), c.want) << c.name;
+  EXPECT_TRUE(contains(serve(postJson("{\"code\":\"" + atLimit + "\"}")), R"("lineCount":0)"));
+
+  // The content type in any case and with parameters; the analysis document as the body.
   const std::string reply = serve(
       post("/api/analyze", "Application/JSON; charset=utf-8", R"({"code":"int x;\nint y;"})"));
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + kJson + "\r\n" + kCors;
   ASSERT_EQ(reply.substr(0, head.size()), head) << reply;
   const std::string body = reply.substr(reply.find("\r\n\r\n") + 4);
-  EXPECT_EQ(body.rfind(R"({"notation":"O()", 0), 0u) << body;
-  EXPECT_NE(body.find(R"(,"lineCount":2,"signals":)"), std::string::npos) << body;
+  EXPECT_TRUE(body.starts_with(R"({"notation":"O()")) << body;
+  EXPECT_TRUE(contains(body, R"(,"lineCount":2,"signals":)")) << body;
   EXPECT_TRUE(contains(body, R"(,"saved":false,"verdict":{)")) << body;
-  EXPECT_NE(reply.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
-            std::string::npos);
+  EXPECT_TRUE(contains(reply, "Content-Length: " + std::to_string(body.size()) + "\r\n"));
 }
 
-TEST_F(ServerConnectionTest, JsonWithoutAStringCodeIsRefused) {
-  const std::string refused =
-      response("400 Bad Request", kJson, kCors,
-               R"({"error":"Expected JSON body with a string code field."})");
-  for (const char* body : {R"({"code": 5})", "", R"({"code":"open)"})
-    EXPECT_EQ(serve(postJson(body)), refused) << body;
-}
-
-TEST_F(ServerConnectionTest, DecodedCodeReachesTheAnalyzerAndTheHistory) {
-  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
+// Saving is off by default; blank code is never saved; what is saved is the decoded code.
+TEST_F(ServerConnectionTest, SavedHistory) {
+  serve(postJson(R"({"code":"int x;"})"));
+  EXPECT_TRUE(savedCodes().empty());
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "yes");
+  const std::string blank = serve(postJson(R"({"code":" \n\t "})"));
+  EXPECT_TRUE(contains(blank, R"("lineCount":0)")) << blank;
+  EXPECT_TRUE(contains(blank, R"(,"saved":false,"verdict":)")) << blank;
+  EXPECT_FALSE(contains(serve(post("/api/analyze", "", "other=1")), "storageError"));
   const std::string form = "lang=cpp&code=int+x%3B%0Aint+y%zz%3B";
   EXPECT_TRUE(contains(serve(post("/api/analyze", kForm, form)), R"("lineCount":2)"));
   EXPECT_TRUE(contains(serve(post("/api/analyze", "", "code=a%2Bb")), R"("saved":true,"verdict":)"))
@@ -277,20 +255,9 @@ TEST_F(ServerConnectionTest, DecodedCodeReachesTheAnalyzerAndTheHistory) {
   serve("POST /api/analyze HTTP/1.1\r\nContent-Length: 8\r\n\r\ncode=abcdef");
   const ClientPlan closing{
       {"POST /api/analyze HTTP/1.1\r\nContent-Length: 100\r\n\r\ncode=xyz"}, milliseconds(0), true};
-  EXPECT_EQ(serveOverPair(closing, *store_).received.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_TRUE(serveOverPair(closing, *store_).received.starts_with("HTTP/1.1 200 OK\r\n"));
   EXPECT_EQ(savedCodes(), (std::vector<std::string>{"int x;\nint y%zz;#2", "a+b#1", "\\u0041#1",
                                                     "abc#1", "xyz#1"}));
-}
-
-TEST_F(ServerConnectionTest, SavingIsOffByDefaultAndBlankCodeIsNeverSaved) {
-  serve(postJson(R"({"code":"int x;"})"));
-  EXPECT_TRUE(savedCodes().empty());
-  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "yes");
-  const std::string reply = serve(postJson(R"({"code":" \n\t "})"));
-  EXPECT_TRUE(contains(reply, R"("lineCount":0)")) << reply;
-  EXPECT_TRUE(contains(reply, R"(,"saved":false,"verdict":)")) << reply;
-  EXPECT_FALSE(contains(serve(post("/api/analyze", "", "other=1")), "storageError"));
-  EXPECT_TRUE(savedCodes().empty());
 }
 
 TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
@@ -298,34 +265,19 @@ TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
   const std::string badPath = scratch_.path() + "/a/b/history.db";
   AnalysisStore broken(badPath);
   const std::string error = "Could not create database directory for " + badPath;
-
-  const std::string json =
-      serveOverPair(ClientPlan{{postJson(R"({"code":"int x;"})")}}, broken).received;
+  const auto serveBroken = [&](const std::string& request) {
+    return serveOverPair(ClientPlan{{request}}, broken).received;
+  };
+  const std::string json = serveBroken(postJson(R"({"code":"int x;"})"));
   EXPECT_TRUE(json.starts_with("HTTP/1.1 200 OK\r\n")) << json;
   EXPECT_TRUE(contains(json, R"(,"saved":false,"storageError":")" + error + R"(","verdict":)"))
       << json;
-
   write("public/complexity.html", "{{NOTES}}");
-  const std::string html =
-      serveOverPair(ClientPlan{{post("/analyze", "", "code=int+x%3B")}}, broken).received;
-  EXPECT_EQ(html.rfind("HTTP/1.1 200 OK\r\nContent-Type: " + kHtml + "\r\nContent-Length: ", 0), 0u)
-      << html;
+  const std::string html = serveBroken(post("/analyze", "", "code=int+x%3B"));
+  EXPECT_TRUE(html.starts_with("HTTP/1.1 200 OK\r\nContent-Type: " + kHtml + "\r\n")) << html;
   EXPECT_TRUE(
       contains(html, "<li>Analysis ran, but SQLite history was not saved: " + error + "</li>"))
       << html;
-}
-
-TEST_F(ServerConnectionTest, FormPageShowsTheCode) {
-  write("public/complexity.html", "<pre>{{CODE}}</pre>{{LINE_COUNT}}");
-  EXPECT_EQ(serve(post("/analyze", kForm, "code=a%3Cb%0A")),
-            response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>2"));
-}
-
-TEST_F(ServerConnectionTest, CodeAboveTheAnalysisLimitIsRefused) {
-  const std::string atLimit(1048576, ' ');
-  EXPECT_TRUE(contains(serve(postJson("{\"code\":\"" + atLimit + "\"}")), R"("lineCount":0)"));
-  EXPECT_EQ(serve(postJson("{\"code\":\"" + atLimit + " \"}")), kTooLarge);
-  EXPECT_EQ(serve(post("/analyze", "", "code=" + atLimit + "+")), kTooLarge);
 }
 
 // ---- The runner's switches ----
@@ -414,12 +366,7 @@ TEST_F(ServerConnectionTest, SizeLimitsAndContentLength) {
   const std::string fill = "GET /healthz HTTP/1.1\r\nX-Fill: ";
   const std::string post = "POST /api/analyze HTTP/1.1\r\nContent-Length: ";
   const std::string nowhere = "POST /nowhere HTTP/1.1\r\nContent-Length: ";
-  struct Case {
-    const char* name;
-    std::string request;
-    std::string want;
-  };
-  const Case cases[] = {
+  const testing::Case<std::string, std::string> cases[] = {
       {"header block over the limit", fill + std::string(2000001, 'a'), ""},
       {"header block just under the limit", fill + std::string(1999000, 'a') + "\r\n\r\n",
        healthy()},
@@ -432,8 +379,8 @@ TEST_F(ServerConnectionTest, SizeLimitsAndContentLength) {
       // Surrounding blanks are part of header syntax, not of the number.
       {"blanks around the length", nowhere + " 007 \r\n\r\ncode=xy", kNotFoundLine},
   };
-  for (const Case& c : cases) {
-    const Outcome outcome = serveOverPair(ClientPlan{{c.request}}, *store_);
+  for (const auto& c : cases) {
+    const Outcome outcome = serveOverPair(ClientPlan{{c.in}}, *store_);
     EXPECT_EQ(outcome.received, c.want) << c.name;
     EXPECT_LT(outcome.elapsed, milliseconds(4000)) << c.name;
   }
@@ -469,24 +416,12 @@ TEST_F(ServerConnectionTest, LoopbackTcp) {
       if (client >= 0) handleClient(client, *store_);
     }
   });
-  const auto exchange = [&](const std::string& request) {
-    const int client = socket(AF_INET, SOCK_STREAM, 0);
-    const timeval timeout{10, 0};
-    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    EXPECT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    sendAll(client, request);
-    const std::string reply = receiveAll(client);
-    close(client);
-    return reply;
-  };
-  EXPECT_EQ(exchange("GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"), healthy());
+  const int port = ntohs(address.sin_port);
+  EXPECT_EQ(testing::loopbackExchange(port, "GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"),
+            healthy());
   // An upload refused from its header: the answer arrives although the client is still
   // sending (or its send has failed because the server closed without reading the body).
-  EXPECT_EQ(exchange("POST /api/analyze HTTP/1.1\r\nContent-Type: application/json\r\n"
-                     "Content-Length: 3000000\r\n\r\n" +
-                     std::string(2900000, 'x')),
-            kTooLarge);
+  EXPECT_EQ(testing::loopbackExchange(port, postJson(std::string(3000000, 'x'))), kTooLarge);
   server.join();
   close(listener);
 }

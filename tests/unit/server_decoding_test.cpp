@@ -1,11 +1,15 @@
-// The request decoders: percent-decoding, form parameters, the textual JSON field reader, the
-// request head, the environment switches and the static-file table.
+// The request decoders (percent-decoding, form parameters, the textual JSON field reader, the
+// request head), what the server reads from its environment and arguments, and the static-file
+// table.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/server_mode.h"
+#include "runner/runner_config.h"
 #include "server/http_request.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
@@ -17,12 +21,7 @@ namespace {
 using testing::ScopedEnv;
 
 TEST(ServerDecodingTest, UrlDecode) {
-  struct Case {
-    const char* name;
-    std::string text;
-    std::string want;
-  };
-  const Case cases[] = {
+  const testing::Case<std::string, std::string> cases[] = {
       {"plus is a space", "a+b", "a b"},
       {"lower-case hex", "%3c%3E", "<>"},
       {"one character after percent is kept", "%4", "%4"},
@@ -33,17 +32,12 @@ TEST(ServerDecodingTest, UrlDecode) {
       {"high byte", "%C3%A9", "\xC3\xA9"},
       {"escapes are decoded once", "%2541", "%41"},
   };
-  for (const Case& c : cases) EXPECT_EQ(urlDecode(c.text), c.want) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(urlDecode(c.in), c.want) << c.name;
 }
 
 TEST(ServerDecodingTest, ParseParams) {
   using Params = std::map<std::string, std::string>;
-  struct Case {
-    const char* name;
-    const char* text;
-    Params want;
-  };
-  const Case cases[] = {
+  const testing::Case<const char*, Params> cases[] = {
       {"piece without equals is skipped", "flag&code=x", {{"code", "x"}}},
       {"empty value", "code=", {{"code", ""}}},
       {"only the first equals splits", "code=a=b", {{"code", "a=b"}}},
@@ -51,16 +45,11 @@ TEST(ServerDecodingTest, ParseParams) {
       {"key and value decoded", "c%6Fde=int+x%3B", {{"code", "int x;"}}},
       {"encoded ampersand stays in the value", "code=a%26b&x=1", {{"code", "a&b"}, {"x", "1"}}},
   };
-  for (const Case& c : cases) EXPECT_EQ(parseParams(c.text), c.want) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(parseParams(c.in), c.want) << c.name;
 }
 
 TEST(ServerDecodingTest, JsonFieldString) {
-  struct Case {
-    const char* name;
-    std::string body;
-    std::optional<std::string> want;  // nullopt: not found
-  };
-  const Case cases[] = {
+  const testing::Case<std::string, std::optional<std::string>> cases[] = {
       {"white space around the colon", "{\"code\" :\n\t \"a\"}", "a"},
       {"named escapes", R"({"code":"a\nb\tc\rd\be\ff\/g"})", "a\nb\tc\rd\be\ff/g"},
       {"quote and backslash", R"({"code":"say \"hi\" \\ done"})", "say \"hi\" \\ done"},
@@ -75,9 +64,9 @@ TEST(ServerDecodingTest, JsonFieldString) {
       {"no colon", R"({"code")", std::nullopt},
       {"empty string", R"({"code":""})", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     std::string out = "unchanged";
-    const bool found = jsonFieldString(c.body, "code", out);
+    const bool found = jsonFieldString(c.in, "code", out);
     EXPECT_EQ(found, c.want.has_value()) << c.name;
     EXPECT_EQ(out, c.want.value_or("unchanged")) << c.name;
   }
@@ -109,15 +98,34 @@ TEST(ServerDecodingTest, ParseRequestHead) {
   EXPECT_TRUE(bare.headers.empty());
 }
 
-TEST(ServerSwitchesTest, TruthyValues) {
+// The three readers of on/off words: the server's switches and the start-up validation trim
+// blanks first; the runner's variables are taken as they are.
+TEST(ServerSwitchesTest, OnWords) {
   struct Case {
-    const char* value;
-    bool want;
+    std::optional<std::string> value;
+    bool trimmed;  // isTruthySwitchValue and startupValidationRequested
+    bool raw;      // truthyEnv
   };
-  const Case cases[] = {{"1", true},       {"true", true},     {"YES", true},    {" On\r\n", true},
-                        {"\tTrUe ", true}, {"0", false},       {"", false},      {"2", false},
-                        {"y", false},      {"enabled", false}, {"on on", false}, {"\vtrue", false}};
-  for (const Case& c : cases) EXPECT_EQ(isTruthySwitchValue(c.value), c.want) << c.value;
+  const Case cases[] = {
+      {std::nullopt, false, false}, {"", false, false},       {"1", true, true},
+      {"true", true, true},         {"YES", true, true},      {"On", true, true},
+      {"TrUe", true, true},         {" On\r\n", true, false}, {"\t1\r\n", true, false},
+      {"true\n", true, false},      {"0", false, false},      {"false", false, false},
+      {"2", false, false},          {"y", false, false},      {"enabled", false, false},
+      {"on on", false, false},      {"\vtrue", false, false},
+  };
+  for (const auto& c : cases) {
+    const std::string shown = c.value.value_or("(unset)");
+    if (c.value) {
+      EXPECT_EQ(isTruthySwitchValue(*c.value), c.trimmed) << shown;
+    }
+    const EnvironmentLookup lookup = [&](const char* name) {
+      return std::string(name) == "QUORBEL_RUNNER_VALIDATE_ON_START" ? c.value : std::nullopt;
+    };
+    EXPECT_EQ(startupValidationRequested(lookup), c.trimmed) << shown;
+    ScopedEnv env("QUORBEL_TEST_SWITCH", c.value);
+    EXPECT_EQ(truthyEnv("QUORBEL_TEST_SWITCH"), c.raw) << shown;
+  }
 }
 
 // The defaults when unset are checked through the server's routes.
@@ -144,19 +152,46 @@ TEST(ServerSwitchesTest, RunnerSecret) {
       {"prefix is not enough", "s3cret", std::nullopt, {{header, "s3cre"}}, false},
       {"longer is not enough", "s3cret", std::nullopt, {{header, "s3crets"}}, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ScopedEnv secret("QUORBEL_RUNNER_SHARED_SECRET", c.secret);
     ScopedEnv required("QUORBEL_RUNNER_REQUIRE_SHARED_SECRET", c.required);
     EXPECT_EQ(runnerSecretAccepted(c.headers), c.want) << c.name;
   }
 }
 
-TEST(ServerStaticFilesTest, ServedPaths) {
+TEST(ServerModeTest, HostAndPortSelection) {
   struct Case {
-    const char* path;
-    bool want;
+    const char* name;
+    const char* argument;  // the port after the program name, or none
+    std::map<std::string, std::string> environment;
+    const char* host;
+    int port;
   };
   const Case cases[] = {
+      {"defaults", nullptr, {}, "127.0.0.1", 8080},
+      {"PORT alone opens to all", nullptr, {{"PORT", "3000"}}, "0.0.0.0", 3000},
+      {"empty PORT is unset", nullptr, {{"PORT", ""}}, "127.0.0.1", 8080},
+      {"explicit host wins", nullptr, {{"PORT", "3"}, {"QUORBEL_HOST", "10.0.0.5"}}, "10.0.0.5", 3},
+      {"empty host is unset", nullptr, {{"QUORBEL_HOST", ""}}, "127.0.0.1", 8080},
+      {"argument port keeps the local host", "9000", {}, "127.0.0.1", 9000},
+      {"argument beats PORT, PORT still opens the host", "9000", {{"PORT", "3"}}, "0.0.0.0", 9000},
+      {"non-numeric argument is port 0", "abc", {}, "127.0.0.1", 0},
+  };
+  for (const auto& c : cases) {
+    char* argv[] = {const_cast<char*>("quorbel"), const_cast<char*>(c.argument), nullptr};
+    const EnvironmentLookup lookup = [&](const char* name) -> std::optional<std::string> {
+      const auto found = c.environment.find(name);
+      if (found == c.environment.end()) return std::nullopt;
+      return found->second;
+    };
+    const ServerAddress address = selectServerAddress(c.argument ? 2 : 1, argv, lookup);
+    EXPECT_EQ(address.host, c.host) << c.name;
+    EXPECT_EQ(address.port, c.port) << c.name;
+  }
+}
+
+TEST(ServerStaticFilesTest, ServedPaths) {
+  const std::pair<const char*, bool> cases[] = {
       {"/ide-runner.js", true},
       {"/ide-runner.js.map", false},
       {"/other.js", false},
@@ -168,15 +203,11 @@ TEST(ServerStaticFilesTest, ServedPaths) {
       {"/downloads", false},
       {"/vendor/other/x.js", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(isStaticFilePath(c.path), c.want) << c.path;
+  for (const auto& [path, want] : cases) EXPECT_EQ(isStaticFilePath(path), want) << path;
 }
 
 TEST(ServerStaticFilesTest, ContentTypes) {
-  struct Case {
-    const char* file;
-    const char* want;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"public/downloads/q.tar.gz", "application/gzip"},
       {"public/downloads/q.tar", "application/x-tar"},
       {"public/downloads/q.gz", "application/octet-stream"},
@@ -188,7 +219,7 @@ TEST(ServerStaticFilesTest, ContentTypes) {
       {"public/downloads/clang", "application/octet-stream"},
       {"public/vendor/monaco/a.wasm", "application/octet-stream"},
   };
-  for (const Case& c : cases) EXPECT_EQ(staticContentType(c.file), c.want) << c.file;
+  for (const auto& [file, want] : cases) EXPECT_EQ(staticContentType(file), want) << file;
 }
 
 }  // namespace

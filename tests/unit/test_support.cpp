@@ -1,21 +1,97 @@
 #include "test_support.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
-#include <poll.h>
+#include <grp.h>
+#include <limits.h>
+#include <netinet/in.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-extern char** environ;
-
 namespace quorbel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool becomeNobody() {
+  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+}
+
+int statusOf(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
 
 std::string sourceDir() { return QUORBEL_SOURCE_DIR; }
 std::string quorbelBinary() { return QUORBEL_BINARY; }
+
+// ---- Processes ----
+
+// The outputs go to memory files, read once the program has exited; a terminal's master keeps
+// what was written until it is read, and reads EIO after that.
+CommandOutput runCommand(const std::vector<std::string>& argv, const CommandOptions& options) {
+  const int out = memfd_create("stdout", MFD_CLOEXEC);
+  int err = memfd_create("stderr", MFD_CLOEXEC), terminal = -1;
+  if (options.stderrTerminal) {
+    close(err);
+    err = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (err < 0 || grantpt(err) != 0 || unlockpt(err) != 0) return {};
+    terminal = open(ptsname(err), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
+  const pid_t child = fork();
+  if (child == 0) {
+    const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (dup2(nothing, 0) < 0 || dup2(out, 1) < 0 || dup2(terminal >= 0 ? terminal : err, 2) < 0)
+      _exit(125);
+    if (!options.directory.empty() && chdir(options.directory.c_str()) != 0) _exit(125);
+    for (const std::string& entry : options.environment) {
+      const size_t equals = entry.find('=');
+      if (equals == std::string::npos)
+        unsetenv(entry.c_str());
+      else
+        setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+    }
+    if (options.withoutRoot && geteuid() == 0 && !becomeNobody()) _exit(126);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  if (terminal >= 0) close(terminal);
+  CommandOutput result;
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child) result.status = statusOf(status);
+  for (const auto& [fd, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
+    char buffer[65536];
+    lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text->append(buffer, n);
+    close(fd);
+  }
+  return result;
+}
+
+int runWithoutRoot(const std::function<int()>& body) {
+  if (geteuid() != 0) return body();
+  const pid_t child = fork();
+  if (child == 0) _exit(becomeNobody() ? body() : 126);
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child ? statusOf(status) : -1;
+}
+
+// ---- Files and the environment ----
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -24,72 +100,104 @@ std::string readFile(const std::string& path) {
   return out.str();
 }
 
-CommandOutput runCommand(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment, const std::string& input) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
-  pid_t child = fork();
-  if (child == 0) {
-    dup2(inPipe[0], 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    for (const std::string& entry : environment) {
-      size_t equals = entry.find('=');
-      if (equals == std::string::npos)
-        unsetenv(entry.c_str());
-      else
-        setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+std::vector<std::string> query(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> rows;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    rows.push_back(std::string("error: ") + sqlite3_errmsg(db));
+  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    std::string row;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+      const unsigned char* text = sqlite3_column_text(statement, i);
+      if (i > 0) row += '|';
+      row += text != nullptr ? reinterpret_cast<const char*>(text) : "NULL";
     }
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    rows.push_back(row);
   }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  CommandOutput result;
-  size_t written = 0;
-  if (input.empty()) close(inPipe[1]);
-  fcntl(inPipe[1], F_SETFL, O_NONBLOCK);
-  bool outOpen = true, errOpen = true, inOpen = !input.empty();
-  while (outOpen || errOpen) {
-    pollfd fds[3];
-    int count = 0;
-    if (outOpen) fds[count++] = {outPipe[0], POLLIN, 0};
-    if (errOpen) fds[count++] = {errPipe[0], POLLIN, 0};
-    if (inOpen) fds[count++] = {inPipe[1], POLLOUT, 0};
-    if (poll(fds, count, 30000) <= 0) break;
-    for (int i = 0; i < count; ++i) {
-      if (!fds[i].revents) continue;
-      if (fds[i].fd == inPipe[1]) {
-        ssize_t n = write(inPipe[1], input.data() + written, input.size() - written);
-        if (n > 0) written += static_cast<size_t>(n);
-        if (n < 0 || written == input.size()) {
-          close(inPipe[1]);
-          inOpen = false;
-        }
-        continue;
-      }
-      char buffer[4096];
-      ssize_t n = read(fds[i].fd, buffer, sizeof(buffer));
-      bool isOut = fds[i].fd == outPipe[0];
-      if (n <= 0) {
-        (isOut ? outOpen : errOpen) = false;
-      } else {
-        (isOut ? result.out : result.err).append(buffer, static_cast<size_t>(n));
-      }
-    }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+ScratchDir::ScratchDir() {
+  char pattern[] = "/tmp/quorbel-test-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  path_ = made != nullptr ? made : "";
+  if (made != nullptr) chmod(made, 0755);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  if (!path_.empty()) fs::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::write(const std::string& relative, const std::string& contents,
+                              mode_t mode) const {
+  const std::string file = path_ + "/" + relative;
+  std::ofstream(file, std::ios::binary) << contents;
+  chmod(file.c_str(), mode);
+  return file;
+}
+
+std::string ScratchDir::makeDirectory(const std::string& relative) const {
+  std::string at = path_;
+  for (const auto& part : fs::path(relative)) {
+    at += "/";
+    at += part.string();
+    fs::create_directory(at);
+    chmod(at.c_str(), 0755);
   }
-  if (inOpen) close(inPipe[1]);
-  close(outPipe[0]);
-  close(errPipe[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  return at;
+}
+
+ScratchWorkingDirectory::ScratchWorkingDirectory() {
+  char cwd[PATH_MAX];
+  old_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+  makeDirectory("public");
+  if (chdir(path().c_str()) != 0) old_.clear();
+}
+
+ScratchWorkingDirectory::~ScratchWorkingDirectory() {
+  if (!old_.empty() && chdir(old_.c_str()) != 0) perror("quorbel tests: chdir back");
+}
+
+// ---- Sockets ----
+
+bool sendAll(int socket, const std::string& data) {
+  for (size_t sent = 0; sent < data.size();) {
+    const ssize_t n = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string receiveAll(int socket) {
+  std::string data;
+  char buffer[65536];
+  for (ssize_t n; (n = recv(socket, buffer, sizeof buffer, 0)) > 0;) data.append(buffer, n);
+  return data;
+}
+
+// A server may answer and close before it has read everything: what it answered still counts.
+std::string loopbackExchange(int port, const std::string& request, int timeoutSeconds) {
+  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const timeval timeout{timeoutSeconds, 0};
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    sendAll(s, request);
+    reply = receiveAll(s);
+  }
+  close(s);
+  return reply;
 }
 
 }  // namespace quorbel::testing

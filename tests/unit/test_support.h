@@ -1,19 +1,14 @@
 // Shared helpers for the unit tests.
 #pragma once
 
-#include <limits.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace quorbel::testing {
@@ -22,92 +17,110 @@ namespace quorbel::testing {
 std::string sourceDir();
 std::string quorbelBinary();
 
+// One row of a table test: its name, what goes in and what must come out.
+template <typename In, typename Want>
+struct Case {
+  const char* name;
+  In in;
+  Want want;
+};
+
+// ---- Processes ----
+
 struct CommandOutput {
   int status = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
 };
 
-// Runs a program with arguments, extra NAME=value environment entries (added to or replacing
-// the current environment; "NAME" alone unsets it) and standard input; captures both outputs.
-CommandOutput runCommand(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment = {},
-                         const std::string& input = "");
+struct CommandOptions {
+  std::vector<std::string> environment = {};  // NAME=value added or replaced; "NAME" unsets it
+  std::string directory = {};                 // working directory; empty: the current one
+  bool withoutRoot = false;                   // as root, run as "nobody" (root reads any file)
+  bool stderrTerminal = false;                // standard error on a pseudo-terminal, not a pipe
+};
+
+// Runs a program (argv[0] is its path) with nothing on standard input; captures both outputs.
+CommandOutput runCommand(const std::vector<std::string>& argv, const CommandOptions& options = {});
+
+// Runs `body` and returns its result; as root, in a child process that is "nobody" first, so
+// that file permissions bind it.
+int runWithoutRoot(const std::function<int()>& body);
+
+// True when no process `pid` exists any more.
+inline bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// ---- Files and the environment ----
 
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
-// True when no process `pid` exists any more.
-inline bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+// Runs one SQL statement on a connection of its own to the SQLite file; the rows, each with
+// its columns joined by "|".
+std::vector<std::string> query(const std::string& file, const std::string& sql);
 
 // Sets (or, with nullopt, unsets) one environment variable until the end of the scope.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
     if (const char* old = std::getenv(name)) saved_ = old;
-    set(value);
+    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
   }
-  ~ScopedEnv() { set(saved_); }
+  ~ScopedEnv() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  void set(const std::optional<std::string>& value) {
-    if (value) {
-      setenv(name_, value->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
   const char* name_;
   std::optional<std::string> saved_;
 };
 
-// A fresh directory of its own (mode 0755, so a runner's unprivileged children can enter it)
-// used as TMPDIR for the life of the object, then removed: counts of run directories are then
-// not disturbed by runner tests in other test processes.
-class ScopedTmpDir {
+// A fresh directory under /tmp, mode 0755 so that a runner's unprivileged children and
+// "nobody" can enter it, removed with everything below it at the end.
+class ScratchDir {
  public:
-  ScopedTmpDir() : path_(makeDirectory()), env_("TMPDIR", path_) {}
-  ~ScopedTmpDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
   const std::string& path() const { return path_; }
+  // `relative` below the directory: a file holding `contents`, or directories (mode 0755).
+  std::string write(const std::string& relative, const std::string& contents,
+                    mode_t mode = 0644) const;
+  std::string makeDirectory(const std::string& relative) const;
 
  private:
-  static std::string makeDirectory() {
-    char pattern[] = "/tmp/quorbel-tmpdir-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    std::string path = made ? made : "/tmp";
-    if (made) chmod(path.c_str(), 0755);
-    return path;
-  }
   std::string path_;
-  ScopedEnv env_;
 };
 
-// A fresh scratch directory holding an empty public/, made the working directory until the end
-// of the scope (the server reads its pages relative to the working directory).
-class ScratchWorkingDirectory {
+// A scratch directory used as TMPDIR for its life: counts of run directories are then not
+// disturbed by runner tests in other test processes.
+class ScopedTmpDir : public ScratchDir {
+ private:
+  ScopedEnv env_{"TMPDIR", path()};
+};
+
+// A scratch directory holding an empty public/, the working directory for its life (the server
+// reads its pages relative to the working directory).
+class ScratchWorkingDirectory : public ScratchDir {
  public:
-  ScratchWorkingDirectory() {
-    char cwd[PATH_MAX];
-    old_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
-    char pattern[] = "/tmp/quorbel-scratch-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    std::filesystem::create_directory(dir_ + "/public");
-    if (chdir(dir_.c_str()) != 0) dir_.clear();
-  }
-  ~ScratchWorkingDirectory() {
-    if (chdir(old_.c_str()) == 0 && !dir_.empty()) std::filesystem::remove_all(dir_);
-  }
-  const std::string& path() const { return dir_; }
-  void write(const std::string& relative, const std::string& contents) const {
-    std::ofstream(dir_ + "/" + relative, std::ios::binary) << contents;
-  }
+  ScratchWorkingDirectory();
+  ~ScratchWorkingDirectory();
 
  private:
   std::string old_;
-  std::string dir_;
 };
+
+// ---- Sockets ----
+
+// Sends all of `data`; false when the peer stopped taking it.
+bool sendAll(int socket, const std::string& data);
+// Everything received until the peer closes or the receive times out.
+std::string receiveAll(int socket);
+
+// Sends `request` on a fresh loopback TCP connection to `port` and returns all that comes back
+// until the server closes (empty when the connection fails); each direction gives up after
+// `timeoutSeconds`.
+std::string loopbackExchange(int port, const std::string& request, int timeoutSeconds = 10);
 
 }  // namespace quorbel::testing

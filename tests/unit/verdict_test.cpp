@@ -43,38 +43,19 @@ const SizeLimit* sizeNamed(const Verdict& verdict, const std::string& name) {
 }
 
 TEST(LimitValuesTest, FormsPeopleWrite) {
-  struct Case {
-    const char* text;
-    bool ok;
-    double value;
+  const std::pair<const char*, double> kRead[] = {
+      {"200000", 2e5},    {"2e5", 2e5},        {"2*10^5", 2e5}, {"2·10^5", 2e5},
+      {"2 × 10^5", 2e5},  {"10^9", 1e9},       {"10⁵", 1e5},    {"200,000", 2e5},
+      {"1'000'000", 1e6}, {"1.5*10^5", 1.5e5}, {" 7 ", 7},
   };
-  const Case kCases[] = {
-      {"200000", true, 200000},
-      {"2e5", true, 200000},
-      {"2*10^5", true, 200000},
-      {"2·10^5", true, 200000},
-      {"2 × 10^5", true, 200000},
-      {"10^9", true, 1e9},
-      {"10⁵", true, 1e5},
-      {"200,000", true, 200000},
-      {"1'000'000", true, 1e6},
-      {"1.5*10^5", true, 150000},
-      {" 7 ", true, 7},
-      {"abc", false, 0},
-      {"", false, 0},
-      {"2e", false, 0},
-      {"10^5x", false, 0},
-      {"1,5", false, 0},
-      {"2*10", false, 0},
-      {"-5", false, -5},
-  };
-  for (const Case& c : kCases) {
-    const ReadNumber got = readLimitNumber(c.text);
-    EXPECT_EQ(got.ok, c.ok) << c.text;
-    if (c.ok || c.value != 0) {
-      EXPECT_EQ(got.value, c.value) << c.text;
-    }
+  for (const auto& [text, value] : kRead) {
+    const ReadNumber got = readLimitNumber(text);
+    EXPECT_TRUE(got.ok) << text;
+    EXPECT_EQ(got.value, value) << text;
   }
+  for (const char* text : {"abc", "", "2e", "10^5x", "1,5", "2*10", "-5"})
+    EXPECT_FALSE(readLimitNumber(text).ok) << text;
+  EXPECT_EQ(readLimitNumber("-5").value, -5);
   EXPECT_EQ(readLimitNumber("-5").problem, "is negative");
   EXPECT_EQ(readSeconds("1500 ms").value, 1.5);
   EXPECT_EQ(readSeconds("2 s").value, 2);
@@ -83,17 +64,14 @@ TEST(LimitValuesTest, FormsPeopleWrite) {
   EXPECT_EQ(readMegabytes("256").value, 256);
 }
 
+// The texts the verdict's own cases below do not already show.
 TEST(LimitValuesTest, Texts) {
-  EXPECT_EQ(formatLimitValue(200000), "2*10^5");
   EXPECT_EQ(formatLimitValue(200005), "200005");
   EXPECT_EQ(formatLimitValue(150000), "1.5*10^5");
   EXPECT_EQ(formatLimitValue(1e9), "10^9");
   EXPECT_EQ(formatLimitValue(5005), "5005");
-  EXPECT_EQ(describeCount(std::log10(5282892.0)), "about 5.3 million");
-  EXPECT_EQ(describeCount(std::log10(4e10)), "4*10^10");
   EXPECT_EQ(describeCount(std::log10(262144.0)), "262,144");
   EXPECT_EQ(describeCount(3e17), "about 10^300000000000000000");
-  EXPECT_EQ(describeBytes(100200100), "about 100 MB");
   EXPECT_EQ(describeBytes(512), "512 bytes");
 }
 

@@ -1,0 +1,187 @@
+// The result page and the JSON documents. The documents are compared whole: key order,
+// separators and escapes all matter to the front end, which reads them without a tolerant
+// parser. The page template is read from public/ under the working directory, so the page's
+// tests run inside a scratch directory holding their own template.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "server/render_html.h"
+#include "server/render_json.h"
+#include "test_support.h"
+
+namespace quorbel {
+namespace {
+
+// ---- JSON documents ----
+
+TEST(RenderJsonTest, JsonString) {
+  const testing::Case<std::string, std::string> cases[] = {
+      {"backslash", "a\\b", R"j("a\\b")j"},
+      {"named controls", "\b\t\n\f\r", R"j("\b\t\n\f\r")j"},
+      {"NUL byte", std::string(1, '\0'), R"j("\u0000")j"},
+      {"byte 0x1f, lower-case hex", "\x1f", R"j("\u001f")j"},
+      {"vertical tab has no short form", "\v", R"j("\u000b")j"},
+      {"0x20 is plain", " ", R"j(" ")j"},
+      {"DEL passes", "\x7f", "\"\x7f\""},
+      {"invalid UTF-8 passes unchanged", "\xFF\x80", "\"\xFF\x80\""},
+      {"slash is not escaped", "a/b", R"j("a/b")j"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(jsonString(c.in), c.want) << c.name;
+}
+
+Analysis sampleAnalysis() {
+  return Analysis{
+      .notation = "O(n log n)",
+      .label = "Linearithmic",
+      .pattern = "Sorting",
+      .constraintBudget = "About 100M.",
+      .signals = {"sort \"v\"", "", "loop\nnext"},
+      .breakdown = {{"4", "std::sort", "O(n log n)"}, {"-", "tab\there", "O(1)"}},
+      .notes = {"note one"},
+      .constraints = {{"n", "~4.52M", "sort <"}},
+      .space = {"O(n)", "Linear", "Array", {"vector v"}, {{"2", "vector<int> v(n)", "O(n)"}}}};
+}
+
+TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
+  const std::string want =
+      R"j({"notation":"O(n log n)","label":"Linearithmic","pattern":"Sorting",)j"
+      R"j("space":{"notation":"O(n)","label":"Linear","pattern":"Array",)j"
+      R"j("signals":["vector v"],"breakdown":[{"line":"2","signal":"vector<int> v(n)","cost":"O(n)"}]},)j"
+      R"j("constraintBudget":"About 100M.",)j"
+      R"j("constraints":[{"variable":"n","maxValue":"~4.52M","assumption":"sort <"}],)j"
+      R"j("lineCount":12,"signals":["sort \"v\"","","loop\nnext"],)j"
+      R"j("breakdown":[{"line":"4","signal":"std::sort","cost":"O(n log n)"},)j"
+      R"j({"line":"-","signal":"tab\there","cost":"O(1)"}],)j"
+      R"j("notes":["note one"],"saved":true})j";
+  EXPECT_EQ(renderJsonAnalysis(sampleAnalysis(), 12, true, ""), want);
+}
+
+TEST(RenderJsonTest, AnalysisDocumentEdges) {
+  const std::string head =
+      R"j({"notation":"","label":"","pattern":"",)j"
+      R"j("space":{"notation":"","label":"","pattern":"","signals":[],"breakdown":[]},)j"
+      R"j("constraintBudget":"","constraints":[],"lineCount":)j";
+  const std::string tail = R"j(,"signals":[],"breakdown":[],"notes":[],"saved":false)j";
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + "}");
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
+            head + "-1" + tail + R"j(,"storageError":"disk \"full\""})j");
+  // The verdict comes last, after every earlier key.
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, "x", "{}"),
+            head + "0" + tail + R"j(,"storageError":"x","verdict":{}})j");
+}
+
+TEST(RenderJsonTest, RunResultDocument) {
+  RunResult defaults;
+  EXPECT_EQ(renderJsonRunResult(defaults),
+            R"j({"status":"internal_error","phase":"","stdout":"","stderr":"",)j"
+            R"j("compilerOutput":"","exitCode":-1,"timedOut":false,"stdoutTruncated":false,)j"
+            R"j("stderrTruncated":false,"compileMs":0,"runMs":0})j");
+
+  const RunResult ran{.status = "runtime_error",
+                      .phase = "run",
+                      .stdout = "1 2\n",
+                      .stderr = "oops\t",
+                      .compilerOutput = "warning: \x01",
+                      .error = "Output limit exceeded.",
+                      .exitCode = -11,
+                      .timedOut = true,
+                      .stdoutTruncated = true,
+                      .compileMs = 1234567890123,
+                      .runMs = 7};
+  EXPECT_EQ(renderJsonRunResult(ran),
+            R"j({"status":"runtime_error","phase":"run","stdout":"1 2\n","stderr":"oops\t",)j"
+            R"j("compilerOutput":"warning: \u0001","exitCode":-11,"timedOut":true,)j"
+            R"j("stdoutTruncated":true,"stderrTruncated":false,"compileMs":1234567890123,)j"
+            R"j("runMs":7,"error":"Output limit exceeded."})j");
+}
+
+// ---- The result page ----
+
+using testing::ScratchWorkingDirectory;
+
+TEST(RenderHtmlTest, ReplaceAll) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* pattern;
+    const char* replacement;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"replacement holding the pattern is not rescanned", "{{A}}", "{{A}}", "{{A}}{{A}}",
+       "{{A}}{{A}}"},
+      {"replacement forming the pattern with what follows is not rescanned", "abb", "ab", "a",
+       "ab"},
+      {"empty pattern changes nothing", "abc", "", "x", "abc"},
+      {"empty replacement", "a--b--", "--", "", "ab"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    replaceAll(text, c.pattern, c.replacement);
+    EXPECT_EQ(text, c.want) << c.name;
+  }
+}
+
+Analysis pageAnalysis() {
+  Analysis a;
+  a.notation = "O(n^2)";
+  a.label = "Quadratic <slow>";
+  a.pattern = "Nested loops";
+  a.constraintBudget = "Budget &amp; more";  // escaped again: escaping is not idempotent
+  a.signals = {"outer", ""};
+  a.breakdown = {{"2", "for i", "O(n)"}, {"-", "a\"b", "O(n^2)"}};
+  a.notes = {"n'b"};
+  a.constraints = {{"n", "~10K", "n^2 <= 1e8"}};
+  a.space.notation = "O(1)";
+  a.space.label = "Constant";
+  a.space.pattern = "Scalars";
+  a.space.signals = {"int x"};
+  a.space.breakdown = {{"1", "not shown", "O(1)"}};
+  return a;
+}
+
+TEST(RenderHtmlTest, RenderPageFillsEveryPlaceholder) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html",
+                "<pre>{{CODE}}</pre>|{{LINE_COUNT}}|{{COMPLEXITY}}|{{LABEL}}|"
+                "{{SPACE_COMPLEXITY}}|{{SPACE_LABEL}}|{{SPACE_PATTERN}}|{{SPACE_SIGNALS}}|"
+                "{{PATTERN}}|{{CONSTRAINT_BUDGET}}|{{CONSTRAINTS}}|{{SIGNALS}}|{{BREAKDOWN}}|"
+                "{{NOTES}}|{{UNKNOWN}}|{{LABEL}}");
+  EXPECT_EQ(renderPage("if (a < b)\nx;\n", pageAnalysis()),
+            "<pre>if (a &lt; b)\nx;\n</pre>|3|O(n^2)|Quadratic &lt;slow&gt;|"
+            "O(1)|Constant|Scalars|<li>int x</li>|"
+            "Nested loops|Budget &amp;amp; more|"
+            "<li><strong>n</strong><span>~10K</span><small>n^2 &lt;= 1e8</small></li>|"
+            "<li>outer</li><li></li>|"
+            "<tr><td>2</td><td>for i</td><td>O(n)</td></tr>"
+            "<tr><td>-</td><td>a&quot;b</td><td>O(n^2)</td></tr>|"
+            "<li>n&#39;b</li>|{{UNKNOWN}}|Quadratic &lt;slow&gt;");
+}
+
+TEST(RenderHtmlTest, PlaceholdersAreFilledInTheFixedOrder) {
+  ScratchWorkingDirectory scratch;
+  scratch.write("public/complexity.html", "[{{CODE}}]");
+  // {{CODE}} inside the code is left alone (its step has passed), later ones are filled, and
+  // {{SPACE_LABEL}} is not eaten by the earlier {{LABEL}} step (the names differ).
+  EXPECT_EQ(
+      renderPage("{{LABEL}} {{CODE}} {{SPACE_LABEL}} {{NOTES}} {{LINE_COUNT}}", pageAnalysis()),
+      "[Quadratic &lt;slow&gt; {{CODE}} Constant <li>n&#39;b</li> 1]");
+  scratch.write("public/complexity.html", "{{LABEL}}|{{NOTES}}");
+  Analysis a;
+  a.label = "{{NOTES}}";    // filled at step 4, so step 14 still sees it
+  a.notes = {"{{LABEL}}"};  // filled at step 14, after the label's step
+  EXPECT_EQ(renderPage("", a), "<li>{{LABEL}}</li>|<li>{{LABEL}}</li>");
+}
+
+TEST(RenderHtmlTest, MissingTemplateEmptyConstraintsAndBlankCode) {
+  ScratchWorkingDirectory scratch;
+  EXPECT_EQ(renderPage("int main() {}", pageAnalysis()), "") << "no template, an empty page";
+  scratch.write("public/complexity.html", "{{CONSTRAINTS}}|{{LINE_COUNT}}|{{SIGNALS}}");
+  EXPECT_EQ(renderPage(" \n\t\r\n", Analysis{}), "|0|");
+  EXPECT_EQ(renderPage("x", Analysis{}), "|1|");
+  EXPECT_EQ(renderPage("x\n", Analysis{}), "|2|") << "a final line feed opens one more line";
+}
+
+}  // namespace
+}  // namespace quorbel

@@ -1,0 +1,322 @@
+// The syntax module: the text helpers, the regular-expression engine checked against the
+// standard one, and the tree-sitter reader that flattens a parse into nodes and lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "analysis/pipeline.h"
+#include "syntax/regex.h"
+#include "syntax/syntax_reader.h"
+#include "syntax/text.h"
+#include "test_support.h"
+
+namespace quorbel {
+namespace {
+
+// ---- Text helpers ----
+
+TEST(TextTest, TrimRemovesOnlyItsFourBytes) {
+  EXPECT_EQ(trim(" \t\n\r "), "");
+  EXPECT_EQ(trim("  a b \r\n"), "a b");
+  EXPECT_EQ(trim("x\f"), "x\f") << "a form feed is not trimmed";
+  EXPECT_EQ(trim("\vx"), "\vx");
+}
+
+TEST(TextTest, LowerCopyTouchesAsciiOnly) {
+  EXPECT_EQ(lowerCopy("AbC_Z9"), "abc_z9");
+  EXPECT_EQ(lowerCopy("\xC3\x84X"), "\xC3\x84x");
+}
+
+TEST(TextTest, IdentifierBytes) {
+  EXPECT_TRUE(isIdentifierStartByte(0xE3));
+  EXPECT_TRUE(isIdentifierStartByte('_'));
+  EXPECT_FALSE(isIdentifierStartByte('9'));
+  EXPECT_TRUE(isIdentifierPartByte('9'));
+  EXPECT_FALSE(isIdentifierPartByte('$'));
+}
+
+TEST(TextTest, RegexEscape) {
+  EXPECT_EQ(regexEscape("a.b+c"), "a\\.b\\+c");
+  EXPECT_EQ(regexEscape("i-1/2"), "i-1/2");
+  EXPECT_EQ(regexEscape("$()*+.?[\\]^{|}"), "\\$\\(\\)\\*\\+\\.\\?\\[\\\\\\]\\^\\{\\|\\}");
+}
+
+TEST(TextTest, ReadIdentifierAt) {
+  std::string token;
+  size_t end = 99;
+  EXPECT_TRUE(readIdentifierAt("  ab9 c", 2, token, end));
+  EXPECT_EQ(token, "ab9");
+  EXPECT_EQ(end, 5u);
+  EXPECT_FALSE(readIdentifierAt("9a", 0, token, end));
+  EXPECT_EQ(token, "");
+  EXPECT_EQ(end, 0u);
+  EXPECT_FALSE(readIdentifierAt("ab", 2, token, end)) << "past the end";
+}
+
+TEST(TextTest, PreviousIdentifierBefore) {
+  struct Case {
+    const char* name;
+    const char* text;
+    size_t position;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"skips blanks", "foo  (", 5, "foo"},
+      {"closing bracket before", "a[i] (", 5, ""},
+      {"digit-led run", "2n(", 2, ""},
+      {"start of text", "   (", 3, ""},
+      {"position past the end", "abc", 99, "abc"},
+      {"all whitespace kinds", "x\v\f\r\n\t(", 6, "x"},
+      {"UTF-8 name", "\xE5\x80\x8B\xE6\x95\xB0 =", 7, "\xE5\x80\x8B\xE6\x95\xB0"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(previousIdentifierBefore(c.text, c.position), c.want) << c.name;
+}
+
+TEST(TextTest, IdentifierTokens) {
+  using Tokens = std::vector<std::string>;
+  EXPECT_EQ(identifierTokens("2n + x2 * 1e9"), (Tokens{"n", "x2", "e9"}));
+  EXPECT_EQ(identifierTokens(""), Tokens{});
+  EXPECT_TRUE(containsIdentifierToken("n2 + n", "n"));
+  EXPECT_FALSE(containsIdentifierToken("nn + n2", "n"));
+  EXPECT_FALSE(containsIdentifierToken("a b", ""));
+  EXPECT_EQ(replaceIdentifierTokens("n*n+nn", "n", "m"), "m*m+nn");
+  EXPECT_EQ(replaceIdentifierTokens("n+1", "", "m"), "n+1");
+  EXPECT_EQ(replaceIdentifierTokens("a\xC3\xA9 a", "a", "b"), "a\xC3\xA9 b");
+}
+
+TEST(TextTest, JoinStrings) {
+  EXPECT_EQ(joinStrings({}), "");
+  EXPECT_EQ(joinStrings({"one"}), "one");
+  EXPECT_EQ(joinStrings({"a", "", "b"}), "a\n\nb");
+}
+
+// ---- Regular expressions ----
+
+// Patterns of the detectors' own kinds, beside those an analysis compiles, and the ECMAScript
+// rules the header promises: anchors at the ends of the text only, "." matching neither line
+// break but any other byte, groups, and an empty match after a run counted once.
+std::vector<std::string> samplePatterns() {
+  const std::string id = identifierRegexPattern();
+  return {
+      "=\\s*[^;]*(/\\s*[23]|>>\\s*1)",
+      "\\b(?:int|long\\s+long|ll|size_t|auto)\\s+(" + id + ")\\s*=\\s*(" + id +
+          ")\\s*/\\s*([2-9][0-9]*)\\s*;",
+      "\\bvector\\s*<\\s*vector\\s*<",
+      "for\\s*\\(([^;]*);[^;]*;[^)]*\\)",
+      "\\.\\s*pop_back\\s*\\(\\)",
+      "^\\s*#",
+      "\\w+$",
+      "a.b",
+      "(x)?y",
+      "\\bn\\b",
+      "^b",
+      "a$",
+      "a..",
+      "a*",
+      "(\\w+) = (\\w+)",
+  };
+}
+
+const char* const kInputs[] = {
+    "",
+    "int half = n / 2;\nlong long q = N/20;",
+    "for (int i = 0; i < n; i++) { st.pop_back(); }",
+    "vector<vector<int>> adj(n);\r\nint x = y >> 1;",
+    "int \xE5\x80\x8B\xE6\x95\xB0 = \xE5\x80\x8B / 3;\n",
+    "  #include <bits/stdc++.h>\nab\nacb a\nb",
+    "xy y\r\nn\r\n",
+    "end word",
+    "a\rb aaa a\xC3\xA9",
+};
+
+void expectSameMatches(const std::string& pattern, const std::string& input) {
+  std::vector<RegexMatch> ours = findAllRegex(input, pattern);
+  std::vector<RegexMatch> reference = referenceFindAllRegex(input, pattern);
+  ASSERT_EQ(ours.size(), reference.size()) << pattern << " on " << input;
+  for (size_t i = 0; i < ours.size(); ++i) {
+    EXPECT_EQ(ours[i].position, reference[i].position) << pattern << " on " << input;
+    EXPECT_EQ(ours[i].length, reference[i].length) << pattern << " on " << input;
+    EXPECT_EQ(ours[i].groups, reference[i].groups) << pattern << " on " << input;
+    EXPECT_EQ(ours[i].matched, reference[i].matched) << pattern << " on " << input;
+  }
+  RegexMatch first, referenceFirst;
+  EXPECT_EQ(searchRegex(input, pattern, first),
+            referenceSearchRegex(input, pattern, referenceFirst))
+      << pattern;
+  EXPECT_EQ(containsRegex(input, pattern), !reference.empty()) << pattern;
+  EXPECT_EQ(occurrencesRegex(input, pattern), static_cast<int>(reference.size())) << pattern;
+}
+
+// Analyses the fixture programs (when present) so that every pattern the detectors build is
+// compiled, then checks each against the standard engine on short inputs.
+TEST(RegexTest, AgreesWithTheStandardEngineOnEveryPatternInUse) {
+  namespace fs = std::filesystem;
+  const fs::path fixtures = fs::path(testing::sourceDir()) / "tests" / "fixtures";
+  std::vector<std::string> programs = {
+      "#include <bits/stdc++.h>\nint main(){int n; int half = n / 2;\n"
+      "for(int i=0;i<half;i++) for(int j=i;j<n;j*=2) {}\n"
+      "vector<vector<int>> adj(n); while(!q.empty()){q.pop();}}\n"};
+  if (fs::is_directory(fixtures))
+    for (const auto& entry : fs::directory_iterator(fixtures))
+      if (entry.path().extension() == ".cpp") programs.push_back(testing::readFile(entry.path()));
+  for (const std::string& program : programs) analyze(program);
+
+  std::vector<std::string> patterns = samplePatterns();
+  for (const std::string& pattern : compiledRegexPatterns()) patterns.push_back(pattern);
+  for (const std::string& pattern : patterns) {
+    if (!isValidRegex(pattern)) continue;
+    for (const char* input : kInputs) expectSameMatches(pattern, input);
+  }
+}
+
+TEST(RegexTest, BrokenPatternsMatchNothing) {
+  EXPECT_FALSE(isValidRegex("f(("));
+  EXPECT_FALSE(containsRegex("f((", "f(("));
+  EXPECT_EQ(occurrencesRegex("f((", "f(("), 0);
+  EXPECT_TRUE(findAllRegex("x", "[").empty());
+  RegexMatch match;
+  EXPECT_FALSE(searchRegex("x", "(", match));
+}
+
+TEST(RegexTest, LargeTextsDoNotCrash) {
+  std::string text;
+  while (text.size() < 1000000) text += "int x = a / 3 + b[i] * (c >> 2); // \xE5\x80\x8B\n";
+  EXPECT_TRUE(containsRegex(text, "=\\s*[^;]*(/\\s*[23]|>>\\s*1)"));
+  EXPECT_GT(occurrencesRegex(text, "\\bb\\s*\\["), 10000);
+  EXPECT_FALSE(containsRegex(text, "(a|b|c|\\s|\\S)*zzz$"));
+  std::string oneLine(1000000, 'x');
+  EXPECT_FALSE(containsRegex(oneLine, "(x+x+)+y"));
+}
+
+// ---- The syntax reader ----
+
+const SyntaxNodeInfo* firstOfType(const SyntaxReaderResult& result, std::string_view type) {
+  for (const SyntaxNodeInfo& node : result.nodes)
+    if (node.type == type) return &node;
+  return nullptr;
+}
+
+TEST(SyntaxReaderTest, SplitsLinesLikeALineReader) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(readCppSyntax("a\nb").lines, (Lines{"a", "b"}));
+  EXPECT_EQ(readCppSyntax("a\nb\n").lines, (Lines{"a", "b", ""}));
+  EXPECT_EQ(readCppSyntax("a\r\nb").lines, (Lines{"a\r", "b"}));
+  EXPECT_EQ(readCppSyntax("\n").lines, (Lines{"", ""}));
+  // An empty source has no lines and the root alone.
+  const SyntaxReaderResult empty = readCppSyntax("");
+  EXPECT_EQ(empty.lines, Lines{});
+  EXPECT_TRUE(empty.parsed);
+  ASSERT_EQ(empty.nodes.size(), 1u);
+  EXPECT_EQ(empty.nodes[0].type, "translation_unit");
+  EXPECT_EQ(empty.nodes[0].text, "");
+}
+
+TEST(SyntaxReaderTest, RecordsEnclosingLoops) {
+  const std::string code =
+      "int main() {\n"
+      "  for (int i = 0; i < n; i++) {\n"
+      "    while (x) { y++; }\n"
+      "  }\n"
+      "  for (int x : v) { g(x); }\n"
+      "}\n";
+  SyntaxReaderResult result = readCppSyntax(code);
+  const SyntaxNodeInfo* forLoop = firstOfType(result, "for_statement");
+  const SyntaxNodeInfo* whileLoop = firstOfType(result, "while_statement");
+  const SyntaxNodeInfo* update = firstOfType(result, "update_expression");
+  const SyntaxNodeInfo* call = firstOfType(result, "call_expression");
+  ASSERT_TRUE(forLoop && whileLoop && update && call);
+  EXPECT_EQ(forLoop->loopDepth, 0);
+  EXPECT_TRUE(loopTypes(*forLoop).empty());
+  EXPECT_EQ(forLoop->startLine, 2u);
+  EXPECT_EQ(forLoop->endLine, 4u);
+  EXPECT_EQ(forLoop->text.substr(0, 3), "for");
+  EXPECT_EQ(whileLoop->loopDepth, 1);
+  EXPECT_EQ(loopTypes(*whileLoop), std::vector<std::string_view>{"for_statement"});
+  EXPECT_EQ(loopTexts(*whileLoop), std::vector<std::string_view>{forLoop->text});
+  EXPECT_EQ(whileLoop->startLine, 3u);
+  // i++ sits in the for header (depth 1); y++ in the while body (depth 2).
+  EXPECT_EQ(update->text, "i++");
+  EXPECT_EQ(update->loopDepth, 1);
+  int deepest = 0;
+  for (const SyntaxNodeInfo& node : result.nodes)
+    if (node.text == "y++") deepest = node.loopDepth;
+  EXPECT_EQ(deepest, 2);
+  EXPECT_EQ(loopTypes(*call), std::vector<std::string_view>{"for_range_loop"});
+  for (const char* type : {"for_range_loop", "do_statement", "while_statement"})
+    EXPECT_TRUE(isLoopNodeType(type)) << type;
+  for (const char* type : {"for", "range", "if_statement"})
+    EXPECT_FALSE(isLoopNodeType(type)) << type;
+}
+
+TEST(SyntaxReaderTest, PreOrderWithAnonymousTokens) {
+  SyntaxReaderResult result = readCppSyntax("void f() { for (;;) {} }");
+  size_t index = 0;
+  while (index < result.nodes.size() && result.nodes[index].type != "for_statement") ++index;
+  ASSERT_LT(index + 4, result.nodes.size());
+  EXPECT_EQ(result.nodes[index + 1].type, "for");
+  EXPECT_EQ(result.nodes[index + 2].type, "(");
+  EXPECT_EQ(result.nodes[index + 3].type, ";");
+  EXPECT_EQ(result.nodes[index + 1].loopDepth, 1);
+}
+
+TEST(SyntaxReaderTest, CopiesShareTheSource) {
+  SyntaxReaderResult copy;
+  {
+    SyntaxReaderResult original = readCppSyntax("int main() { while (1) { x(); } }");
+    copy = original;
+  }
+  const SyntaxNodeInfo* call = firstOfType(copy, "call_expression");
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->text, "x()");
+  EXPECT_EQ(loopTexts(*call).front(), "while (1) { x(); }");
+}
+
+TEST(SyntaxReaderTest, DeepNestingDoesNotExhaustTheStack) {
+  const int depth = 100000;
+  std::string code = "int main() {";
+  for (int i = 0; i < depth; ++i) code += "{";
+  for (int i = 0; i < depth; ++i) code += "}";
+  code += "}";
+  SyntaxReaderResult result = readCppSyntax(code);
+  EXPECT_TRUE(result.parsed);
+  EXPECT_GT(result.nodes.size(), static_cast<size_t>(depth));
+
+  std::string loops = "void f() {";
+  for (int i = 0; i < 20000; ++i) loops += "while(1)";
+  loops += ";}";
+  SyntaxReaderResult nested = readCppSyntax(loops);
+  int deepest = 0;
+  for (const SyntaxNodeInfo& node : nested.nodes) deepest = std::max(deepest, node.loopDepth);
+  EXPECT_EQ(deepest, 20000);
+}
+
+// Error recovery over tens of thousands of pending tokens corrupts the parser's heap; such input
+// must come back unparsed rather than end the process.
+TEST(SyntaxReaderTest, RunawayErrorRecoveryIsRefusedNotFatal) {
+  for (const char* unit : {"(", "!", "while(x)"}) {
+    std::string code = "int x = ";
+    for (int i = 0; i < 100000; ++i) code += unit;
+    SyntaxReaderResult result = readCppSyntax(code);
+    EXPECT_FALSE(result.parsed) << unit;
+    EXPECT_TRUE(result.nodes.empty()) << unit;
+    EXPECT_EQ(result.lines.size(), 1u) << unit;
+  }
+  std::string valid = "int main() { int x = 0;";
+  while (valid.size() < 200000) valid += " x += 1;";
+  valid += " }";
+  EXPECT_TRUE(readCppSyntax(valid).parsed) << "large sources are still parsed";
+}
+
+TEST(SyntaxReaderTest, HostileBytesStillParse) {
+  std::string bytes("int \0main\xFF\xFE() { \x80 }\r\n", 22);
+  SyntaxReaderResult result = readCppSyntax(bytes);
+  EXPECT_TRUE(result.parsed);
+  for (const SyntaxNodeInfo& node : result.nodes) EXPECT_LE(node.text.size(), bytes.size());
+}
+
+}  // namespace
+}  // namespace quorbel
