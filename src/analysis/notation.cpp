@@ -84,8 +84,6 @@ std::string formatTerm(const Term& term) {
   return "O(" + joined + ")";
 }
 
-std::string innerTermNotation(const Term& term) { return innerOf(formatTerm(term)); }
-
 std::string labelFor(const Term& term) {
   if (term.kind == "custom") return term.reason;
   if (term.kind == "exp") return "Exponential";
@@ -138,10 +136,5 @@ void addRow(std::vector<Row>& rows, int line, const std::string& signal, const T
   rows.push_back({std::to_string(line), signal, formatTerm(term)});
 }
 
-void addSignal(std::vector<std::string>& signals, int line, const std::string& text,
-               const Term& term) {
-  signals.push_back("Line " + std::to_string(line) + ": " + text + " contributes " +
-                    formatTerm(term) + ".");
-}
 
 }  // namespace quorbel

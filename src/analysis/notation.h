@@ -1,5 +1,4 @@
-// Rendering of terms as the texts users see (notation, label, pattern) and the two ways every
-// detector records a finding: a breakdown row and a signal sentence.
+// Rendering of terms as the texts users see (notation, label, pattern) and breakdown rows.
 #pragma once
 
 #include <string>
@@ -12,16 +11,11 @@ namespace quorbel {
 
 // "O(n^2 * log n)": factors grouped linear, root, log, log-log, each sorted by symbol.
 std::string formatTerm(const Term& term);
-// formatTerm without its "O(" ... ")" wrapper, when it has one.
-std::string innerTermNotation(const Term& term);
 // Plain-language class ("Quadratic") and algorithmic pattern ("Binary search") of a term.
 std::string labelFor(const Term& term);
 std::string patternFor(const Term& term);
 
 // Appends {line, signal, formatTerm(term)}.
 void addRow(std::vector<Row>& rows, int line, const std::string& signal, const Term& term);
-// Appends "Line <line>: <text> contributes <notation>."
-void addSignal(std::vector<std::string>& signals, int line, const std::string& text,
-               const Term& term);
 
 }  // namespace quorbel

@@ -1,6 +1,6 @@
 // Symbolic complexity terms: a product of linear, root, log and log-log factors over symbol
 // names ("poly"), an exponential ("exp"), or a free-form notation with an explicit rank
-// ("custom"). Terms are compared by a single integer, their rank.
+// ("custom"). The label, pattern and limit rows of a report are read from a term.
 #pragma once
 
 #include <string>
@@ -45,15 +45,4 @@ Term customTerm(const std::string& notation, const std::string& reason, int rank
 // ---- Ranking and combination ----
 // True for a "poly" term with no factors at all.
 bool isConstant(const Term& term);
-// custom: its rank; exp: 200; poly: 20 per linear, 10 per root, 5 per log, 4 per log-log factor.
-int rankTerm(const Term& term);
-// A copy of `b` when it ranks strictly higher, otherwise of `a`.
-Term maxTerm(const Term& a, const Term& b);
-// The product; a custom factor absorbs the other (the higher rank wins, ties keep `a`) and an
-// exponential absorbs a polynomial. Reasons are joined with a space.
-Term multiplyTerms(const Term& a, const Term& b);
-// The dominating term of a sum of independent costs: the top-ranked terms, distinct by
-// notation, as one term or as a custom "O(a + b)" with reason "Independent passes".
-Term summarizeTerms(const std::vector<Term>& terms);
-
 }  // namespace quorbel
