@@ -188,7 +188,13 @@ Change changeOf(const Node& argument, const std::string& parameter) {
   if (a.type() == "subscript_expression") return Change::kChain;
   if (a.type() != "binary_expression") return Change::kNone;
   const std::string_view op = a.field("operator").text();
-  if (op == "/" || op == ">>" || op == "%") return Change::kHalve;
+  // n / 2, n >> 1 halve the parameter; gcd(b, a % b) shrinks it as fast. (mask | bit) >> 1
+  // only shifts a value.
+  const Node left = unwrapped(a.field("left"));
+  const bool ownLeft = left.type() == "identifier" && left.text() == parameter;
+  if ((op == "/" || op == ">>") && ownLeft) return Change::kHalve;
+  if (op == "%") return Change::kHalve;
+  if (op == "/" || op == ">>") return Change::kNone;
   if (text.find("mid") != std::string_view::npos) return Change::kHalve;
   if (op == "-") return Change::kDecrease;
   if (op == "+") return Change::kIncrease;
