@@ -215,7 +215,6 @@ class TimeWalker {
     body = addCosts(body, walk(loop.field("update"), depth + 1));
     if (loop.type() == "for_range_loop")
       body = addCosts(body, walk(loop.field("right"), depth + 1));
-    const Cost outer = multiplier();
     state_.frames.pop_back();
     const Cost total = multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
     // An amortised loop is worth a row even when its share per pass is constant: its total
@@ -226,7 +225,6 @@ class TimeWalker {
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
            simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
-    (void)outer;
     return addCosts(total, unit());
   }
 

@@ -12,15 +12,13 @@ bool isPolynomial(const Monomial& term) {
 }
 
 int rankOf(const Monomial& term) {
-  Growth all;
   int rank = 0;
-  for (const auto& [size, g] : term.sizes) {
-    (void)size;
+  for (const auto& entry : term.sizes) {
+    const Growth& g = entry.second;
     if (g.factorial) rank += 300;
     if (g.expBase > 1) rank += 200;
     rank += 20 * g.power / kWholePower + 5 * g.logs + 4 * g.logLogs;
   }
-  (void)all;
   return rank;
 }
 

@@ -309,8 +309,8 @@ class Reader {
         markIndexed(n);
       return true;
     });
-    for (auto& [name, symbol] : model_.symbols) {
-      (void)name;
+    for (auto& entry : model_.symbols) {
+      Symbol& symbol = entry.second;
       if (symbol.fromInput && symbol.kind == ContainerKind::kScalar && symbol.isConstant)
         symbol.fromInput = false;
     }
