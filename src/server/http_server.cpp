@@ -96,6 +96,7 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
       sendEarlyError(clientSocket, "Request body is too large.");
       break;
     case RequestRead::kComplete: {
+      request.socket = clientSocket;
       const Response response = routeRequest(request, store);
       sendResponse(clientSocket, response.status, response.contentType, response.body,
                    response.extraHeaders);
