@@ -16,7 +16,7 @@ struct GenerateOptions {
   double heldSize = 100;  // the value of held sizes
   std::string shape;      // "", "tree", "permutation", "connected"
   uint64_t seed = 1;
-  size_t maxBytes = 16u << 20;
+  size_t maxBytes = 8u << 20;
   bool ignoreLimits = false;  // sizes pass their stated limits (values keep their ranges)
 };
 

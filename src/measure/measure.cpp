@@ -402,7 +402,7 @@ class Measurer {
     GeneratedInput input = inputAt(size, 1000 + static_cast<uint64_t>(size));
     if (!input.complete) {
       tooLarge_ = true;
-      result_.stopReason = "the input at size " + formatSize(size) + " would pass 16 MB";
+      result_.stopReason = "the input at size " + formatSize(size) + " would pass 8 MB";
       return RunOutcome::kStop;
     }
     SizeRun run;

@@ -13,6 +13,8 @@ namespace {
 
 // Within the runner's own per-run CPU limit of 3 s, with room for a second repetition.
 constexpr double kMaxBudgetSeconds = 1.5;
+// Every generated input fits (generate_input.h caps them at 8 MB): the page offers it whole.
+constexpr size_t kMaxInputBytes = 8u << 20;
 
 Response measureRefusal(int status, const std::string& statusWord, const std::string& message) {
   Measurement refused;
@@ -73,7 +75,8 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
   if (measurement.status == "bad_request") status = 400;
   if (measurement.status == "internal_error") status = 502;
   return Response{status, "application/json; charset=utf-8",
-                  renderMeasurementJson(measurement, true), std::string(kCorsHeaders)};
+                  renderMeasurementJson(measurement, true, kMaxInputBytes),
+                  std::string(kCorsHeaders)};
 }
 
 }  // namespace quorbel
