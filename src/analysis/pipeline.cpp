@@ -11,16 +11,16 @@
 #include "analysis/notation.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
+#include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
-#include "estimate/space_cost.h"
+#include "syntax/preprocess.h"
 #include "syntax/text.h"
 
 namespace quorbel {
 namespace {
 
-constexpr const char* kParsedNote = "Tree-sitter parsed the C++ AST before analysis.";
 constexpr const char* kUnparsedNote =
     "Tree-sitter could not parse this snippet, so the estimate is incomplete.";
 constexpr const char* kEmptyNote = "No code was provided.";
@@ -39,6 +39,11 @@ constexpr const char* kTooDeepNote =
 // of the loops around it, one factor per level, so a nest d deep costs time and memory in d^2:
 // 5,000 nested `for(;;)` (35 kB of text) took seconds and gigabytes.
 constexpr int kMaxLoopNesting = 32;
+
+std::string parseErrorNote(int line) {
+  return "The code does not parse cleanly: the first syntax error is on line " +
+         std::to_string(line) + ", and what it hides may be missing from the estimate.";
+}
 
 bool nestsTooDeep(const SyntaxReaderResult& syntax) {
   for (const SyntaxNodeInfo& node : syntax.nodes)
@@ -118,10 +123,12 @@ Analysis analyzeUnguarded(std::string_view code) {
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
-  if (syntax.parsed)
-    result.notes.push_back(kParsedNote);
-  else if (!blank)
-    result.notes.push_back(kUnparsedNote);
+  if (!syntax.parsed && !blank) result.notes.push_back(kUnparsedNote);
+  // Macros that tree-sitter cannot read as written (rep(i, n) {...}) are errors only when
+  // their expansion is one too.
+  if (syntax.firstErrorLine > 0)
+    result.parseErrorLine = static_cast<int>(firstSyntaxErrorLine(expandMacros(code)));
+  if (result.parseErrorLine > 0) result.notes.push_back(parseErrorNote(result.parseErrorLine));
   // The text-based detectors still run; the node walks would not finish in reasonable time.
   if (nestsTooDeep(syntax)) {
     syntax.nodes.clear();

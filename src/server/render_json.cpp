@@ -123,6 +123,7 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "signals", renderJsonList(analysis.signals));
   appendField(out, "breakdown", renderJsonRows(analysis.breakdown));
   appendField(out, "notes", renderJsonList(analysis.notes));
+  appendField(out, "parseErrorLine", std::to_string(analysis.parseErrorLine));
   appendField(out, "saved", boolWord(saved));
   if (!storageError.empty()) appendField(out, "storageError", jsonString(storageError));
   if (!renderedVerdict.empty()) appendField(out, "verdict", renderedVerdict);

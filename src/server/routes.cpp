@@ -24,7 +24,8 @@ constexpr std::string_view kJsonType = "application/json; charset=utf-8";
 constexpr std::string_view kTextType = "text/plain; charset=utf-8";
 constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kExpectedCode = "Expected JSON body with a string code field.";
-constexpr std::string_view kCodeTooLarge = "Request body is too large.";
+constexpr std::string_view kCodeTooLarge =
+    "The code is too large to analyze: the limit is 1 MB (1048576 bytes).";
 
 Response respond(int status, std::string_view contentType, std::string body,
                  std::string_view extraHeaders = "") {
@@ -120,7 +121,7 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
     code = formCode(request);
   }
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   GivenLimits limits;
   std::string limitError;
@@ -161,7 +162,7 @@ Response routeRunApi(const Request& request) {
 Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
   const std::string code = formCode(request);
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   SavedAnalysis result = analyzeAndSave(code, store);
   if (result.saveFailed) {

@@ -58,6 +58,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
   while (true) {
     TSNode node = ts_tree_cursor_current_node(&cursor);
     SyntaxNodeInfo info = describeNode(node, source, current);
+    if (result.firstErrorLine == 0 && (info.type == "ERROR" || ts_node_is_missing(node)))
+      result.firstErrorLine = info.startLine;
     result.nodes.push_back(info);
     const LoopFrame* forChildren = current;
     if (isLoopNodeType(info.type)) {
@@ -154,6 +156,38 @@ SyntaxReaderResult readCppSyntax(std::string_view source) {
   }
   ts_parser_delete(parser);
   return result;
+}
+
+uint32_t firstSyntaxErrorLine(std::string_view source) {
+  if (!safeToParse(source)) return 0;
+  TSParser* parser = ts_parser_new();
+  if (!parser) return 0;
+  uint32_t line = 0;
+  TSTree* tree = ts_parser_set_language(parser, tree_sitter_cpp())
+                     ? ts_parser_parse_string(parser, nullptr, source.data(),
+                                              static_cast<uint32_t>(source.size()))
+                     : nullptr;
+  if (tree) {
+    // Down the first child that holds an error, in source order, until the error itself.
+    TSNode node = ts_tree_root_node(tree);
+    while (!ts_node_is_null(node) && line == 0) {
+      if (ts_node_is_missing(node) || std::string_view(ts_node_type(node)) == "ERROR") {
+        line = ts_node_start_point(node).row + 1;
+        break;
+      }
+      TSNode next{};
+      bool found = false;
+      for (uint32_t i = 0, n = ts_node_child_count(node); i < n && !found; ++i) {
+        next = ts_node_child(node, i);
+        found = ts_node_has_error(next);
+      }
+      if (!found) break;
+      node = next;
+    }
+    ts_tree_delete(tree);
+  }
+  ts_parser_delete(parser);
+  return line;
 }
 
 std::vector<const LoopFrame*> enclosingLoops(const SyntaxNodeInfo& node) {

@@ -39,6 +39,7 @@ struct SyntaxNodeInfo {
 
 struct SyntaxReaderResult {
   bool parsed = false;
+  uint32_t firstErrorLine = 0;  // the first ERROR or MISSING node's line; 0 for a clean parse
   std::vector<std::string> lines;
   std::vector<SyntaxNodeInfo> nodes;
   // Storage the views above point into.
@@ -49,6 +50,10 @@ struct SyntaxReaderResult {
 // Parses and flattens the text. Never fails: without a tree, `parsed` is false and `nodes`
 // empty, while `lines` is still filled. Deep trees are walked without recursion.
 SyntaxReaderResult readCppSyntax(std::string_view source);
+
+// The line of the first syntax error (an ERROR node, or a token the parser had to invent) in
+// the source as written; 0 when it parses cleanly or could not be parsed at all.
+uint32_t firstSyntaxErrorLine(std::string_view source);
 
 // "for_statement", "while_statement", "do_statement", or any type naming both "range" and
 // "for" ("for_range_loop").
