@@ -119,15 +119,16 @@ SpaceSummary summariseSpace(const SpaceEstimate& space) {
 
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
-  SyntaxReaderResult syntax = readCppSyntax(code);
+  // The one parse of the analysis: the guarded read of the macro-expanded text, whose tree the
+  // model then reads.
+  SyntaxReaderResult syntax = readCppSyntax(expandMacros(code));
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
   if (!syntax.parsed && !blank) result.notes.push_back(kUnparsedNote);
-  // Macros that tree-sitter cannot read as written (rep(i, n) {...}) are errors only when
-  // their expansion is one too.
-  if (syntax.firstErrorLine > 0)
-    result.parseErrorLine = static_cast<int>(firstSyntaxErrorLine(expandMacros(code)));
+  // The text read is the macro-expanded one, whose lines are the source's: rep(i, n) {...} is
+  // no error once expanded.
+  result.parseErrorLine = static_cast<int>(syntax.firstErrorLine);
   if (result.parseErrorLine > 0) result.notes.push_back(parseErrorNote(result.parseErrorLine));
   // The text-based detectors still run; the node walks would not finish in reasonable time.
   if (nestsTooDeep(syntax)) {
@@ -142,7 +143,7 @@ Analysis analyzeUnguarded(std::string_view code) {
     TimeEstimate time;
     SpaceEstimate space;
     runOnLargeStack([&] {
-      Model model = buildModel(code);
+      Model model = buildModel(syntax);
       time = estimateTime(model);
       space = estimateSpace(model, time);
     });

@@ -10,6 +10,7 @@
 #include <tree_sitter/api.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 extern "C" const TSLanguage* tree_sitter_cpp(void);
@@ -91,6 +92,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
 // child process, and only parsed here when the child survived.
 constexpr size_t kDirectParseLimit = 60000;
 
+std::atomic<size_t> parses{0};
+
 size_t nonBlankBytes(std::string_view source) {
   size_t count = 0;
   for (char c : source) count += !(c == ' ' || c == '\t' || c == '\n' || c == '\r');
@@ -148,47 +151,18 @@ SyntaxReaderResult readCppSyntax(std::string_view source) {
   const std::string& owned = *result.source;
   TSTree* tree =
       ts_parser_parse_string(parser, nullptr, owned.data(), static_cast<uint32_t>(owned.size()));
+  ++parses;
   if (tree) {
     result.parsed = true;
+    result.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
     TSNode root = ts_tree_root_node(tree);
     if (!ts_node_is_null(root)) walkTree(root, result);
-    ts_tree_delete(tree);
   }
   ts_parser_delete(parser);
   return result;
 }
 
-uint32_t firstSyntaxErrorLine(std::string_view source) {
-  if (!safeToParse(source)) return 0;
-  TSParser* parser = ts_parser_new();
-  if (!parser) return 0;
-  uint32_t line = 0;
-  TSTree* tree = ts_parser_set_language(parser, tree_sitter_cpp())
-                     ? ts_parser_parse_string(parser, nullptr, source.data(),
-                                              static_cast<uint32_t>(source.size()))
-                     : nullptr;
-  if (tree) {
-    // Down the first child that holds an error, in source order, until the error itself.
-    TSNode node = ts_tree_root_node(tree);
-    while (!ts_node_is_null(node) && line == 0) {
-      if (ts_node_is_missing(node) || std::string_view(ts_node_type(node)) == "ERROR") {
-        line = ts_node_start_point(node).row + 1;
-        break;
-      }
-      TSNode next{};
-      bool found = false;
-      for (uint32_t i = 0, n = ts_node_child_count(node); i < n && !found; ++i) {
-        next = ts_node_child(node, i);
-        found = ts_node_has_error(next);
-      }
-      if (!found) break;
-      node = next;
-    }
-    ts_tree_delete(tree);
-  }
-  ts_parser_delete(parser);
-  return line;
-}
+size_t parsesRun() { return parses; }
 
 std::vector<const LoopFrame*> enclosingLoops(const SyntaxNodeInfo& node) {
   std::vector<const LoopFrame*> frames(node.loopDepth > 0 ? node.loopDepth : 0);

@@ -124,22 +124,12 @@ TEST_F(CliTest, HelpAndArgumentRules) {
       {"old part word", {"analyze", "part", "a.cpp"}, "", partWord, 2},
       {"old part flag", {"analyze", "a.cpp", "--part"}, "", partWord, 2},
       {"unknown option", {"analyze", "--verbose", "a.cpp"}, "", unknown("--verbose"), 2},
-      {"lone dash reads empty input",
-       {"analyze", "-"},
-       "",
-       message("standard input is empty: nothing to analyze."),
-       2},
+      // clang-format off
+      {"lone dash reads empty input", {"analyze", "-"}, "", message("standard input is empty: nothing to analyze."), 2},
       {"double dash", {"analyze", "--", "a.cpp"}, "", unknown("--"), 2},
-      {"fail-on without a value",
-       {"analyze", "a.cpp", "--fail-on"},
-       "",
-       usageError("--fail-on needs too-slow or tight."),
-       2},
-      {"fail-on unknown",
-       {"analyze", "a.cpp", "--fail-on=fits"},
-       "",
-       usageError("--fail-on takes too-slow or tight, not 'fits'."),
-       2},
+      {"fail-on without a value", {"analyze", "a.cpp", "--fail-on"}, "", usageError("--fail-on needs too-slow or tight."), 2},
+      {"fail-on unknown", {"analyze", "a.cpp", "--fail-on=fits"}, "", usageError("--fail-on takes too-slow or tight, not 'fits'."), 2},
+      // clang-format on
       {"mode without file", {"analyze", "full"}, "", noFile, 2},
       {"empty file argument", {"analyze", ""}, "", noFile, 2},
   };
@@ -240,61 +230,41 @@ TEST_F(CliTest, FindingTheFile) {
 
 // Standard input, empty input, the verdict line from the file's own limits, the exit status
 // that follows it, and the warning for code that does not parse.
+// clang-format off
 TEST_F(CliTest, VerdictStdinAndWarnings) {
-  const std::string body =
-      "int main() { int n; cin >> n; long long s = 0;\n"
-      "for (int i = 0; i < n; i++) for (int j = 0; j < n; j++) s += i; }\n";
+  const std::string body = "int main() { int n; cin >> n; long long s = 0;\n"
+                           "for (int i = 0; i < n; i++) for (int j = 0; j < n; j++) s += i; }\n";
   root_.write("work/pairs.cpp", "// 1 <= n <= 5000\n" + body);
   root_.write("work/open.cpp", body);
   root_.write("work/empty.cpp", " \n\t\n");
-  root_.write("work/broken.cpp",
-              "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++ {\n  }\n}\n");
+  root_.write("work/broken.cpp", "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++ {\n  }\n}\n");
   const std::string quadratic = "Time: O(n^2)\nSpace: O(1)\n";
   // n^2 at n = 5000 is 2.5*10^7 (fits), at 22360 about 5*10^8 (tight), at 10^5 10^10.
-  const struct {
-    const char* limit;
-    const char* failOn;
-    const char* time;
-    int status;
-  } kGates[] = {{"n=5000", "tight", "fits", 0},
-                {"n=22360", "tight", "tight", 3},
-                {"n=22360", "too-slow", "tight", 0},
-                {"n=1e5", "too-slow", "too slow", 3}};
+  const struct { const char* limit; const char* failOn; const char* time; int status; } kGates[] = {
+      {"n=5000", "tight", "fits", 0}, {"n=22360", "tight", "tight", 3},
+      {"n=22360", "too-slow", "tight", 0}, {"n=1e5", "too-slow", "too slow", 3}};
   for (const auto& g : kGates) {
     const std::string verdict = std::string("time ") + g.time + ", memory fits";
-    expect({g.limit,
-            {"analyze", "pairs.cpp", "--limit", g.limit, "--fail-on=" + std::string(g.failOn)},
+    expect({g.limit, {"analyze", "pairs.cpp", "--limit", g.limit, "--fail-on=" + std::string(g.failOn)},
             quadratic + "Verdict: " + verdict + "\n",
-            g.status ? message("verdict: " + verdict + " (--fail-on " + g.failOn + ").") : "",
-            g.status});
+            g.status ? message("verdict: " + verdict + " (--fail-on " + g.failOn + ").") : "", g.status});
   }
   const std::string fits = quadratic + "Verdict: time fits, memory fits\n";
   const CliCase kCases[] = {
       {"limits from the comment", {"analyze", "pairs.cpp"}, fits, "", 0},
-      {"no limit: --fail-on says it has nothing to judge",
-       {"analyze", "open.cpp", "--fail-on", "tight"},
+      {"no limit: --fail-on says it has nothing to judge", {"analyze", "open.cpp", "--fail-on", "tight"},
        quadratic + "Verdict: time no verdict, memory fits\n",
-       message(
-           "--fail-on tight has no time verdict to judge: no verdict for time: no limit for n."),
-       0},
-      {"empty file",
-       {"analyze", "full", "empty.cpp"},
-       "",
-       message("empty.cpp is empty: nothing to analyze."),
-       2},
-      {"first syntax error",
-       {"analyze", "broken.cpp"},
-       kPlainReport,
-       message("warning: the code does not parse cleanly (first syntax error on line 3); the "
-               "estimate may miss what it hides."),
-       0},
+       message("--fail-on tight has no time verdict to judge: no verdict for time: no limit for n."), 0},
+      {"empty file", {"analyze", "full", "empty.cpp"}, "", message("empty.cpp is empty: nothing to analyze."), 2},
+      {"first syntax error", {"analyze", "broken.cpp"}, kPlainReport, message("warning: the code does not parse "
+       "cleanly (first syntax error on line 3); the estimate may miss what it hides."), 0},
   };
   for (const CliCase& c : kCases) expect(c);
   expect({"standard input", {"analyze", "-"}, fits, "", 0}, {.input = work_ + "/pairs.cpp"});
   const CommandOutput full = run({"analyze", "full", "-"}, {.input = work_ + "/pairs.cpp"});
-  EXPECT_TRUE(full.out.starts_with("quorbel analysis\nFile: standard input\nLines: 3\n"))
-      << full.out;
+  EXPECT_TRUE(full.out.starts_with("quorbel analysis\nFile: standard input\nLines: 3\n")) << full.out;
 }
+// clang-format on
 
 // The /cli page's examples are what the command prints for the page's own program.
 TEST_F(CliTest, CliPageExamplesAreCurrent) {

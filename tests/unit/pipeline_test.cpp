@@ -108,30 +108,36 @@ TEST(PipelineTest, OneCountedLoopReplacesTheDefaults) {
 }
 
 // The first syntax error's line, after the file's own macros are expanded, and its note first.
+// clang-format off
 TEST(PipelineTest, FirstSyntaxErrorLine) {
   const testing::Case<std::string, int> kCases[] = {
       {"clean", "int main() {\n  int n;\n  for (int i = 0; i < n; i++) {}\n}\n", 0},
       {"missing )", "int main() {\n  int n;\n  for (int i = 0; i < n; i++ {}\n}\n", 3},
       {"stray token after clean lines", "int a;\nint b;\n}}\n", 3},
-      {"a macro that reads as code once expanded",
-       "#define rep(i, n) for (int i = 0; i < (n); ++i)\nint main() {\n  int n;\n"
-       "  rep(i, n) {}\n}\n",
-       0},
-      {"binary bytes",
-       std::string("\x7f"
-                   "ELF\x02\x01\x01\0\0\x03\0>\0",
-                   15),
-       1},
+      {"a macro that reads as code once expanded", "#define rep(i, n) for (int i = 0; i < (n); ++i)\n"
+       "int main() {\n  int n;\n  rep(i, n) {}\n}\n", 0},
+      {"binary bytes", std::string("\x7f" "ELF\x02\x01\x01\0\0\x03\0>\0", 15), 1},
       {"blank", "\n\n", 0},
   };
   for (const auto& c : kCases) {
     const Analysis a = analyze(c.in);
     EXPECT_EQ(a.parseErrorLine, c.want) << c.name;
-    const bool noted = !a.notes.empty() &&
-                       a.notes.front().starts_with(
-                           "The code does not parse cleanly: the first syntax error is on line " +
-                           std::to_string(c.want) + ",");
-    EXPECT_EQ(noted, c.want > 0) << c.name;
+    EXPECT_EQ(!a.notes.empty() && a.notes.front().starts_with("The code does not parse cleanly: the first "
+              "syntax error is on line " + std::to_string(c.want) + ","), c.want > 0) << c.name;
+  }
+}
+// clang-format on
+
+TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
+  // A macro loop, a function and a recursion: the model, the estimates and the syntax read all
+  // work on the one tree.
+  const char* program =
+      "#define rep(i, n) for (int i = 0; i < n; i++)\nint f(int n) { return n ? f(n - 1) : 0; }\n"
+      "int main() { int n; cin >> n; rep(i, n) f(i); }\n";
+  for (const char* code : {program, "", "int main( {"}) {
+    const size_t before = parsesRun();
+    analyze(code);
+    EXPECT_EQ(parsesRun() - before, 1u) << code;
   }
 }
 
