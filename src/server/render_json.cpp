@@ -144,6 +144,10 @@ std::string renderJsonRunResult(const RunResult& result) {
   appendField(out, "compileMs", std::to_string(result.compileMs));
   appendField(out, "runMs", std::to_string(result.runMs));
   if (!result.error.empty()) appendField(out, "error", jsonString(result.error));
+  appendField(out, "signal", jsonString(result.signal));
+  appendField(out, "explanation", jsonString(result.explanation));
+  appendField(out, "timeLimitMs", std::to_string(result.timeLimitMs));
+  appendField(out, "memoryLimitMb", std::to_string(result.memoryLimitMb));
   out += '}';
   return out;
 }

@@ -1,5 +1,6 @@
 #include "server/routes.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "analysis/input_limit.h"
@@ -8,6 +9,7 @@
 #include "runner/runner_box.h"
 #include "server/file_text.h"
 #include "server/http_server.h"
+#include "server/json_value.h"
 #include "server/limit_request.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
@@ -152,6 +154,15 @@ Response routeRunApi(const Request& request) {
     return runRefusal(400, "bad_request", kExpectedCode);
   }
   jsonFieldString(request.body, "input", run.input);
+  // A shorter time limit than the cap, in milliseconds; anything unreadable means the cap.
+  JsonValue body;
+  if (parseJson(request.body, body)) {
+    const JsonValue* limit = jsonMember(body, "timeLimitMs");
+    const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
+                          ? std::strtod(limit->text.c_str(), nullptr)
+                          : 0;
+    if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
+  }
   const RunResult result = runCppProgram(run);
   int status = 200;
   if (result.status == "bad_request") status = 400;

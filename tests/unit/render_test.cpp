@@ -78,7 +78,8 @@ TEST(RenderJsonTest, RunResultDocument) {
   EXPECT_EQ(renderJsonRunResult(defaults),
             R"j({"status":"internal_error","phase":"","stdout":"","stderr":"",)j"
             R"j("compilerOutput":"","exitCode":-1,"timedOut":false,"stdoutTruncated":false,)j"
-            R"j("stderrTruncated":false,"compileMs":0,"runMs":0})j");
+            R"j("stderrTruncated":false,"compileMs":0,"runMs":0,"signal":"","explanation":"",)j"
+            R"j("timeLimitMs":0,"memoryLimitMb":0})j");
 
   const RunResult ran{.status = "runtime_error",
                       .phase = "run",
@@ -90,12 +91,17 @@ TEST(RenderJsonTest, RunResultDocument) {
                       .timedOut = true,
                       .stdoutTruncated = true,
                       .compileMs = 1234567890123,
-                      .runMs = 7};
+                      .runMs = 7,
+                      .signal = "SIGSEGV",
+                      .explanation = "SIGSEGV: invalid",
+                      .timeLimitMs = 1500,
+                      .memoryLimitMb = 512};
   EXPECT_EQ(renderJsonRunResult(ran),
             R"j({"status":"runtime_error","phase":"run","stdout":"1 2\n","stderr":"oops\t",)j"
             R"j("compilerOutput":"warning: \u0001","exitCode":-11,"timedOut":true,)j"
             R"j("stdoutTruncated":true,"stderrTruncated":false,"compileMs":1234567890123,)j"
-            R"j("runMs":7,"error":"Output limit exceeded."})j");
+            R"j("runMs":7,"error":"Output limit exceeded.","signal":"SIGSEGV",)j"
+            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512})j");
 }
 
 // ---- The result page ----
