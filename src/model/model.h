@@ -43,11 +43,13 @@ struct Symbol {
   bool assigned = false;  // given a value anywhere: an initialiser, =, +=, ++
   Cost elements;          // entries added over the run: push_back, insert, m[key] = v
   Cost slotWrites;        // entries written into slots: cin >> a[i]
+  std::vector<Cost> filled;  // per extent, the largest index written: a[i] = .. for i < n
   int elementBytes = 4;
   int line = 0;
   Node initialiser;
   std::string sizeName;  // a string's length read into a variable: n for n = s.size()
   bool declaredInLoop = false;
+  bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
   std::string scope;     // the function it is local to; empty for globals and members
 };
