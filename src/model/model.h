@@ -13,6 +13,7 @@
 
 #include "cost/cost.h"
 #include "model/tree.h"
+#include "syntax/syntax_reader.h"
 
 namespace quorbel {
 
@@ -75,8 +76,11 @@ struct Model {
   bool parsed = false;
 };
 
-// Expands macros, parses and reads the program. Never fails: an unreadable program gives an
-// empty model.
+// Reads the program from its parse, which `syntax` keeps; the model shares the tree and the text
+// (the macro-expanded source) instead of parsing again. Never fails: an unreadable program gives
+// an empty model.
+Model buildModel(const SyntaxReaderResult& syntax);
+// Expands macros, parses and reads the program in one step.
 Model buildModel(std::string_view source);
 
 // ---- Questions about symbols ----

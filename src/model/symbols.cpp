@@ -10,8 +10,6 @@
 #include "syntax/preprocess.h"
 #include "syntax/regex.h"
 
-extern "C" const TSLanguage* tree_sitter_cpp(void);
-
 namespace quorbel {
 namespace {
 
@@ -464,25 +462,20 @@ class Reader {
 
 }  // namespace
 
-Model buildModel(std::string_view source) {
+Model buildModel(const SyntaxReaderResult& syntax) {
   Model model;
-  auto text = std::make_shared<const std::string>(expandMacros(source));
-  model.text = text;
-  model.sumBoundedTests = statesSumBound(source);
-  TSParser* parser = ts_parser_new();
-  if (!parser) return model;
-  if (ts_parser_set_language(parser, tree_sitter_cpp())) {
-    TSTree* tree =
-        ts_parser_parse_string(parser, nullptr, text->data(), static_cast<uint32_t>(text->size()));
-    if (tree) {
-      model.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
-      model.root = {ts_tree_root_node(tree), *text};
-      model.parsed = true;
-    }
-  }
-  ts_parser_delete(parser);
-  if (model.parsed) Reader(model).read(model.root);
+  model.text = syntax.source;
+  if (!syntax.source || !syntax.tree) return model;
+  model.sumBoundedTests = statesSumBound(*syntax.source);
+  model.tree = syntax.tree;
+  model.root = {ts_tree_root_node(syntax.tree.get()), *syntax.source};
+  model.parsed = true;
+  Reader(model).read(model.root);
   return model;
+}
+
+Model buildModel(std::string_view source) {
+  return buildModel(readCppSyntax(expandMacros(source)));
 }
 
 const Symbol* findSymbol(const Model& model, std::string_view name) {
