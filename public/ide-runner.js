@@ -450,8 +450,11 @@
       ]));
     }
 
+    // The scales stay on the element, for points drawn later (measured times).
     const chart = svg('svg', {className: 'growth-chart' + (compact ? ' compact' : ''), id: 'growth-chart',
-      viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet'}, parts);
+      viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet',
+      'data-min-log10': CHART_MIN_LOG10, 'data-max-log10': maxLog10, 'data-y-max': yMax,
+      'data-plot': [m.left, m.top, pw, ph].join(' ')}, parts);
     let caption;
     if (!fit || fit.kind === 'all') {
       caption = 'Every n up to 10⁷ stays within about 10⁸ operations.';

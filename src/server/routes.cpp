@@ -11,6 +11,7 @@
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/limit_request.h"
+#include "server/measure_route.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
 #include "server/server_switches.h"
@@ -196,7 +197,7 @@ Response jsonErrorResponse(int status, std::string_view message) {
 Response routeRequest(const Request& request, AnalysisStore& store) {
   const std::string& method = request.method;
   const std::string& path = request.path;
-  const bool apiPath = path == "/api/analyze" || path == "/api/run";
+  const bool apiPath = path == "/api/analyze" || path == "/api/run" || path == "/api/measure";
   if (method == "OPTIONS" && apiPath) {
     return respond(204, kTextType, "", kCorsHeaders);
   }
@@ -210,6 +211,11 @@ Response routeRequest(const Request& request, AnalysisStore& store) {
                    std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
   }
   if (method == "POST" && path == "/api/run") return routeRunApi(request);
+  if (path == "/api/measure" && method != "POST")
+    return respond(405, kJsonType,
+                   "{\"status\":\"bad_request\",\"message\":\"Method not allowed.\"}",
+                   std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
+  if (method == "POST" && path == "/api/measure") return routeMeasureApi(request, request.socket);
   if (method == "POST" && path == "/analyze") return routeAnalyzeForm(request, store);
   return respond(404, kTextType, "Not found\n");
 }

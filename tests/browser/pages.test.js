@@ -259,6 +259,31 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   await context.close();
 });
 
+test('Measure runs the program and draws its times on the growth chart', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, '// 1 <= n <= 10^5\n#include <iostream>\nint main() {\n' +
+      '  int n;\n  std::cin >> n;\n  long long s = 0;\n' +
+      '  for (int i = 0; i < n; i++) { long long x; std::cin >> x; s += x; }\n' +
+      '  std::cout << s << "\\n";\n}\n');
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  await page.click('#measure-button');
+  await page.waitForSelector('#measure-result[data-state="done"], #measure-result[data-state="error"]',
+      {timeout: 120000});
+  const status = await page.getAttribute('#measure-verdict', 'data-status');
+  assert.ok(['measured', 'undecided'].includes(status), await page.textContent('#measure-result'));
+  const rows = await page.locator('#measure-points tbody tr').count();
+  assert.ok(rows >= 3, 'sizes run: ' + rows);
+  // A dot for each size that took measurable time (the smallest take none).
+  const dots = await page.locator('#growth-chart .measured-point').count();
+  assert.ok(dots >= 3 && dots <= rows, 'dots on the chart: ' + dots + ' of ' + rows + ' sizes');
+  assert.match(await page.getAttribute('#measure-download', 'download'), /^input-\d+\.txt$/);
+  await shoot(page, 'measure.png');
+  assertClean(page);
+  await context.close();
+});
+
 test('IDE runs a program that prints hello', async () => {
   const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
   const page = await openPage(context, '/ide');
