@@ -70,14 +70,14 @@ struct SavedAnalysis {
 // Blank code is analysed but never saved: the history holds submissions, not empty forms.
 // With `limits`, the verdict is judged before the save, so a refused limit saves nothing.
 SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
-                             const GivenLimits* limits = nullptr) {
+                             const GivenLimits* limits = nullptr, bool save = true) {
   SavedAnalysis result;
   result.analysis = analyze(code);
   result.lineCount = countCodeLines(code);
   if (limits != nullptr &&
       !judgeAtLimits(result.analysis, code, *limits, result.verdict, result.limitError))
     return result;
-  if (!storageSaveEnabled() || trim(code).empty()) return result;
+  if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});
   result.saveFailed = !result.saved;
   if (result.saveFailed) result.storageError = store.lastError();
@@ -131,7 +131,11 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   if (isJsonContentType(request) && !readLimitRequest(request.body, limits, limitError)) {
     return jsonErrorResponse(400, limitError);
   }
-  const SavedAnalysis result = analyzeAndSave(code, store, &limits);
+  // "save": false judges the same code at other limits without another history row.
+  JsonValue body;
+  const JsonValue* save = parseJson(request.body, body) ? jsonMember(body, "save") : nullptr;
+  const bool saving = save == nullptr || save->text != "false";
+  const SavedAnalysis result = analyzeAndSave(code, store, &limits, saving);
   if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
       200, kJsonType,
