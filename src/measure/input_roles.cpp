@@ -92,6 +92,13 @@ class UsageReader {
       }
     } else if (type == "subscript_expression") {
       const Node index = n.field("indices").null() ? n.field("index") : n.field("indices");
+      // m[key] of a map takes any key: the key is a value, not a position.
+      const Node owner = n.field("argument");
+      const Symbol* container =
+          owner.type() == "identifier" ? findSymbol(model_, std::string(owner.text())) : nullptr;
+      if (container != nullptr &&
+          (container->kind == ContainerKind::kOrdered || container->kind == ContainerKind::kHashed))
+        return;
       collectNames(index, usage_.indexes);
       visitNodes(index, [&](const Node& part) {
         if (part.type() == "binary_expression" && part.field("operator").text() == "-" &&
@@ -220,16 +227,30 @@ class RoleAssigner {
   }
 
  private:
+  // Names the pass counts and container sizes are written in, and through `m = n - 1` or
+  // `int sz = n * 2` the names those are assigned from; an assignment that feeds no count
+  // (now = ++tally[id]) makes nothing a size.
   void collectCountNames(const std::vector<PlanStep>& steps) {
-    for (const PlanStep& step : steps) {
-      collectNames(step.count, countNames_);
-      collectNames(step.start, countNames_);
-      if (step.kind == PlanStep::Kind::kAssign) collectNames(step.expression, countNames_);
-      if (step.kind == PlanStep::Kind::kAssign && !step.container.empty())
-        containerSizes_[step.container] = step.expression;
-      collectCountNames(step.body);
-      collectCountNames(step.otherwise);
-    }
+    std::vector<const PlanStep*> assigns;
+    std::function<void(const std::vector<PlanStep>&)> gather =
+        [&](const std::vector<PlanStep>& list) {
+          for (const PlanStep& step : list) {
+            collectNames(step.count, countNames_);
+            collectNames(step.start, countNames_);
+            if (step.kind == PlanStep::Kind::kAssign && !step.container.empty()) {
+              containerSizes_[step.container] = step.expression;
+              collectNames(step.expression, countNames_);
+            } else if (step.kind == PlanStep::Kind::kAssign) {
+              assigns.push_back(&step);
+            }
+            gather(step.body);
+            gather(step.otherwise);
+          }
+        };
+    gather(steps);
+    for (int round = 0; round < 3; ++round)
+      for (const PlanStep* assign : assigns)
+        if (countNames_.count(assign->target) != 0) collectNames(assign->expression, countNames_);
   }
 
   bool insideRepeat(const std::vector<Frame>& frames) const {

@@ -91,6 +91,15 @@ TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
        "getchar(); } return x; }"
        " int main(){int n = read(); for (int i = 0; i < n; i++) { int v = read(); } }",
        "n:size n*(v:value)"},
+      {"an assignment that feeds no count makes no size",
+       "int main(){int n; cin >> n; unordered_map<long long, int> t; int best = 0;"
+       " for (int i = 0; i < n; i++) { long long id; cin >> id; int now = ++t[id]; best = "
+       "max(best, now); } }",
+       "n:size n*(id:value)"},
+      {"a count assigned from a size",
+       "int main(){int n; cin >> n; int m = n - 1; for (int i = 0; i < m; i++) { int w; cin >> w; "
+       "} }",
+       "n:size m*(w:value)"},
       {"no input at all", "int main(){ int s = 0; for (int i = 0; i < 10; i++) s += i; }", ""},
   };
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
