@@ -11,10 +11,11 @@
 #include "analysis/notation.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
+#include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
-#include "estimate/space_cost.h"
+#include "syntax/preprocess.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -114,7 +115,9 @@ SpaceSummary summariseSpace(const SpaceEstimate& space) {
 
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
-  SyntaxReaderResult syntax = readCppSyntax(code);
+  // The one parse of the analysis: the guarded read of the macro-expanded text, whose tree the
+  // model then reads.
+  SyntaxReaderResult syntax = readCppSyntax(expandMacros(code));
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
@@ -135,7 +138,7 @@ Analysis analyzeUnguarded(std::string_view code) {
     TimeEstimate time;
     SpaceEstimate space;
     runOnLargeStack([&] {
-      Model model = buildModel(code);
+      Model model = buildModel(syntax);
       time = estimateTime(model);
       space = estimateSpace(model, time);
     });

@@ -61,6 +61,9 @@ class TimeWalker {
     return estimate;
   }
 
+  // The largest index written along each extent of each array, for the next pass to read.
+  const std::map<std::string, std::vector<Cost>>& filledArrays() const { return filled_; }
+
   // Container entries pushed over the run, for the next pass to read.
   std::map<std::string, Cost> grownContainers() const {
     std::map<std::string, Cost> grown = local_;
@@ -273,6 +276,7 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     if (!callee) {
       recordPushes(call);
+      recordScanned(call);
       const LibraryCost library = libraryCallCost(model_, call, vars);
       if (library.known && !isConstantCost(library.cost))
         contributions_.push_back(
@@ -400,17 +404,44 @@ class TimeWalker {
     if (type == "binary_expression") {
       if (node.field("operator").text() != ">>" || node.text().find("cin") != 0) return;
       const Node target = node.field("right");
-      if (target.type() == "subscript_expression")
+      if (target.type() == "subscript_expression") {
         addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+        recordFill(target);
+      }
       return;
     }
     const Node target = node.field(type == "update_expression" ? "argument" : "left");
     if (target.type() != "subscript_expression") return;
+    recordFill(target);
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
       addEntry(name);
+  }
+
+  // a[i][j] = v inside loops over i and j: the largest index written along each extent.
+  void recordFill(const Node& target) {
+    std::vector<Node> indices;
+    Node array = target;
+    for (int guard = 0; guard < 6 && array.type() == "subscript_expression"; ++guard) {
+      const Node list = array.field("indices");
+      indices.insert(indices.begin(),
+                     list.type() == "subscript_argument_list" ? list.child(0) : list);
+      array = array.field("argument");
+    }
+    if (array.type() != "identifier") return;
+    const std::vector<LoopVariable> vars = variablesInScope();
+    std::vector<Cost>& filled = filled_[std::string(array.text())];
+    if (filled.size() < indices.size()) filled.resize(indices.size());
+    for (size_t k = 0; k < indices.size(); ++k) {
+      // Only an index that walks a loop's range tells the extent used; a value read from the
+      // input (a[x] = 1) could be anywhere below the capacity.
+      bool walks = false;
+      for (const LoopVariable& var : vars)
+        walks = walks || mentionsIdentifier(indices[k], var.name);
+      if (walks) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
+    }
   }
 
   void addEntry(const std::string& name) {
@@ -449,6 +480,18 @@ class TimeWalker {
     return cleared_[key] = clearsContainer(loop.field("body"), name);
   }
 
+  // scanf("%d", &a[i]) fills a slot as cin >> a[i] does.
+  void recordScanned(const Node& call) {
+    if (calleeName(call.field("function")) != "scanf") return;
+    for (const Node& argument : childrenOf(call.field("arguments"))) {
+      const Node target =
+          argument.type() == "pointer_expression" ? argument.field("argument") : Node{};
+      if (target.type() != "subscript_expression") continue;
+      addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+      recordFill(target);
+    }
+  }
+
   void recordPushes(const Node& call) {
     const Node function = call.field("function");
     if (function.type() != "field_expression") return;
@@ -477,11 +520,11 @@ class TimeWalker {
   std::vector<Contribution> contributions_;
   std::map<std::string, std::map<std::string, Cost>> pushes_;
   std::map<std::string, Cost> local_;
+  std::map<std::string, std::vector<Cost>> filled_;
   bool uncounted_ = false;
-  int testDepth_ = 0;
+  int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
-  std::map<std::pair<uint32_t, std::string>, bool>
-      cleared_;  // test loops around the node being walked
+  std::map<std::pair<uint32_t, std::string>, bool> cleared_;
 
  public:
   bool flipTests_ = false;  // price the first test loop under the other assumption
@@ -531,6 +574,12 @@ TimeEstimate estimateTime(Model& model) {
     TimeWalker first(model);
     first.run();
     grown = first.grownContainers();
+    for (const auto& [name, extents] : first.filledArrays()) {
+      auto found = model.symbols.find(name);
+      if (found == model.symbols.end()) continue;
+      found->second.filled.clear();
+      for (const Cost& extent : extents) found->second.filled.push_back(simplifyCost(extent));
+    }
   }
   applyGrowth(model, grown);
   TimeWalker second(model);

@@ -10,6 +10,7 @@
 #include <tree_sitter/api.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 extern "C" const TSLanguage* tree_sitter_cpp(void);
@@ -89,6 +90,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
 // child process, and only parsed here when the child survived.
 constexpr size_t kDirectParseLimit = 60000;
 
+std::atomic<size_t> parses{0};
+
 size_t nonBlankBytes(std::string_view source) {
   size_t count = 0;
   for (char c : source) count += !(c == ' ' || c == '\t' || c == '\n' || c == '\r');
@@ -146,15 +149,18 @@ SyntaxReaderResult readCppSyntax(std::string_view source) {
   const std::string& owned = *result.source;
   TSTree* tree =
       ts_parser_parse_string(parser, nullptr, owned.data(), static_cast<uint32_t>(owned.size()));
+  ++parses;
   if (tree) {
     result.parsed = true;
+    result.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
     TSNode root = ts_tree_root_node(tree);
     if (!ts_node_is_null(root)) walkTree(root, result);
-    ts_tree_delete(tree);
   }
   ts_parser_delete(parser);
   return result;
 }
+
+size_t parsesRun() { return parses; }
 
 std::vector<const LoopFrame*> enclosingLoops(const SyntaxNodeInfo& node) {
   std::vector<const LoopFrame*> frames(node.loopDepth > 0 ? node.loopDepth : 0);

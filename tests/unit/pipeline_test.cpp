@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 namespace quorbel {
 namespace {
 
@@ -105,6 +104,19 @@ TEST(PipelineTest, OneCountedLoopReplacesTheDefaults) {
   EXPECT_EQ(countOf(analysis.signals, kNothingSignal), 0u);
   ASSERT_EQ(analysis.constraints.size(), 1u);
   EXPECT_EQ(analysis.constraints[0].variable + "|" + analysis.constraints[0].maxValue, "n|~100M");
+}
+
+TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
+  // A macro loop, a function and a recursion: the model, the estimates and the syntax read all
+  // work on the one tree.
+  const char* program =
+      "#define rep(i, n) for (int i = 0; i < n; i++)\nint f(int n) { return n ? f(n - 1) : 0; }\n"
+      "int main() { int n; cin >> n; rep(i, n) f(i); }\n";
+  for (const char* code : {program, "", "int main( {"}) {
+    const size_t before = parsesRun();
+    analyze(code);
+    EXPECT_EQ(parsesRun() - before, 1u) << code;
+  }
 }
 
 TEST(PipelineTest, RepeatedNoteIsKeptOnceWhereItFirstAppeared) {
