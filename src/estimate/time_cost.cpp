@@ -61,7 +61,7 @@ class TimeWalker {
     return estimate;
   }
 
-  // The largest index written along each extent of each array, for the next pass to read.
+  // The largest index used along each extent of each array, for the next pass to read.
   const std::map<std::string, std::vector<Cost>>& filledArrays() const { return filled_; }
 
   // Container entries pushed over the run, for the next pass to read.
@@ -165,7 +165,10 @@ class TimeWalker {
     if (type == "binary_expression" || type == "assignment_expression" ||
         type == "update_expression")
       recordStores(node);
-    if (type == "subscript_expression") cost = subscriptCost(model_, node);
+    if (type == "subscript_expression") {
+      cost = subscriptCost(model_, node);
+      recordFill(node);
+    }
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
@@ -404,15 +407,12 @@ class TimeWalker {
     if (type == "binary_expression") {
       if (node.field("operator").text() != ">>" || node.text().find("cin") != 0) return;
       const Node target = node.field("right");
-      if (target.type() == "subscript_expression") {
+      if (target.type() == "subscript_expression")
         addEntry(containerName(target.field("argument")) + kSlotsSuffix);
-        recordFill(target);
-      }
       return;
     }
     const Node target = node.field(type == "update_expression" ? "argument" : "left");
     if (target.type() != "subscript_expression") return;
-    recordFill(target);
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
     if (symbol &&
@@ -420,7 +420,7 @@ class TimeWalker {
       addEntry(name);
   }
 
-  // a[i][j] = v inside loops over i and j: the largest index written along each extent.
+  // a[i][j] inside loops over i and j: the largest index used along each extent.
   void recordFill(const Node& target) {
     std::vector<Node> indices;
     Node array = target;
@@ -437,10 +437,12 @@ class TimeWalker {
     for (size_t k = 0; k < indices.size(); ++k) {
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
-      bool walks = false;
+      // i % 26 wraps whatever i walks.
+      bool walks = indices[k].text().find('%') == std::string_view::npos;
+      bool inLoop = false;
       for (const LoopVariable& var : vars)
-        walks = walks || mentionsIdentifier(indices[k], var.name);
-      if (walks) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
+        inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
+      if (walks && inLoop) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
     }
   }
 
@@ -488,7 +490,6 @@ class TimeWalker {
           argument.type() == "pointer_expression" ? argument.field("argument") : Node{};
       if (target.type() != "subscript_expression") continue;
       addEntry(containerName(target.field("argument")) + kSlotsSuffix);
-      recordFill(target);
     }
   }
 

@@ -189,6 +189,9 @@ Cost containerSize(const Model& model, const std::string& name) {
   if (!symbol) return constantCost();
   if (symbol->isParameter)
     return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : symbol->name);
+  // char s[1000006] read whole: as long as the string read, named by its length if it has one.
+  if (symbol->kind == ContainerKind::kString && symbol->fromInput && symbol->literalLimit)
+    return sizeCost(symbol->sizeName.empty() ? "|" + name + "|" : symbol->sizeName);
   Cost extent;
   if (!symbol->dimensions.empty()) {
     extent = usedDimension(*symbol, 0);

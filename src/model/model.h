@@ -41,9 +41,9 @@ struct Symbol {
   bool nestedContainer = false;  // vector<vector<..>>, vector<int> adj[N]: a list per slot
   Cost derived;                  // what a scalar was initialised or assigned from, in sizes
   bool hasDerived = false;
-  bool assigned = false;  // given a value anywhere: an initialiser, =, +=, ++
-  Cost elements;          // entries added over the run: push_back, insert, m[key] = v
-  Cost slotWrites;        // entries written into slots: cin >> a[i]
+  bool assigned = false;     // given a value anywhere: an initialiser, =, +=, ++
+  Cost elements;             // entries added over the run: push_back, insert, m[key] = v
+  Cost slotWrites;           // entries written into slots: cin >> a[i]
   std::vector<Cost> filled;  // per extent, the largest index written: a[i] = .. for i < n
   int elementBytes = 4;
   int line = 0;
@@ -59,6 +59,7 @@ struct Function {
   std::string name;
   std::vector<std::string> parameters;
   std::vector<std::string> parameterTypes;
+  std::vector<bool> byReference;  // per parameter: T& x, T* x, Args&... rest
   Node body;
   Node definition;
   int line = 0;

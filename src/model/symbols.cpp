@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/inputs.h"
 #include "model/magnitude.h"
 #include "model/model.h"
 #include "model/types.h"
@@ -46,7 +47,8 @@ class Reader {
   void read(const Node& root) {
     readAliases(root);
     readDeclarations(root);
-    readInputs(root);
+    readUses(root);
+    markInputs(model_);
     // Extents and derived sizes read again, now that the sizes read from input are known.
     readDeclarations(root);
   }
@@ -201,6 +203,10 @@ class Reader {
         readInitialiser(symbol, value, constant);
       }
       Symbol& stored = model_.symbols[symbol.name];
+      // char s[N] found read whole stays a string when the declarations are read again.
+      if (stored.fromInput && stored.kind == ContainerKind::kString &&
+          symbol.kind == ContainerKind::kArray && symbol.typeText == "char")
+        symbol.kind = ContainerKind::kString;
       // A local that shadows a global keeps what is known about either.
       if (!stored.name.empty() && symbol.dimensions.empty() && !symbol.hasDerived &&
           !symbol.value && !symbol.fromInput && stored.kind == symbol.kind)
@@ -314,16 +320,18 @@ class Reader {
       const std::string name = declaredName(p.field("declarator"));
       function.parameters.push_back(name);
       function.parameterTypes.push_back(resolveType(std::string(p.field("type").text())));
+      const std::string_view declarator = p.field("declarator").type();
+      function.byReference.push_back(declarator == "reference_declarator" ||
+                                     declarator == "pointer_declarator" ||
+                                     p.type() == "variadic_parameter_declaration");
     }
   }
 
-  // ---- Inputs: cin >> n >> m; scanf("%d", &n); read(n); n = readInt(); ----
-  void readInputs(const Node& root) {
+  // ---- Uses: resizes, subscripts, assignments and lambdas ----
+  void readUses(const Node& root) {
     visitNodes(root, [&](const Node& n) {
-      if (n.type() == "binary_expression" && n.field("operator").text() == ">>")
-        readExtraction(n);
-      else if (n.type() == "call_expression")
-        readInputCall(n);
+      if (n.type() == "call_expression")
+        readResize(n);
       else if (n.type() == "declaration" || n.type() == "init_declarator")
         readLambda(n);
       else if (n.type() == "assignment_expression" || n.type() == "update_expression")
@@ -332,66 +340,6 @@ class Reader {
         markIndexed(n);
       return true;
     });
-    for (auto& entry : model_.symbols) {
-      Symbol& symbol = entry.second;
-      if (symbol.fromInput && symbol.kind == ContainerKind::kScalar && symbol.isConstant)
-        symbol.fromInput = false;
-    }
-  }
-
-  void markInput(const Node& target) {
-    Node n = target;
-    while (!n.null() &&
-           (n.type() == "pointer_expression" || n.type() == "parenthesized_expression"))
-      n = n.child(0);
-    if (n.null() || n.type() != "identifier") return;
-    const std::string name(n.text());
-    auto found = model_.symbols.find(name);
-    if (found == model_.symbols.end()) return;
-    Symbol& symbol = found->second;
-    if (symbol.fromInput) return;
-    symbol.fromInput = true;
-    if (symbol.kind == ContainerKind::kScalar || symbol.kind == ContainerKind::kString)
-      model_.inputOrder.push_back(name);
-  }
-
-  void readExtraction(const Node& n) {
-    // (((cin >> a) >> b) >> c): the stream sits at the leftmost leaf.
-    Node left = n;
-    std::vector<Node> targets;
-    while (!left.null() && left.type() == "binary_expression" &&
-           left.field("operator").text() == ">>") {
-      targets.insert(targets.begin(), left.field("right"));
-      left = left.field("left");
-    }
-    if (left.null() || (left.text() != "cin" && left.text() != "std::cin" &&
-                        lower(left.text()).find("in") == std::string::npos))
-      return;
-    for (const Node& target : targets) markInput(target);
-  }
-
-  void readInputCall(const Node& n) {
-    readResize(n);
-    const std::string callee(n.field("function").text());
-    const Node arguments = n.field("arguments");
-    if (callee == "scanf" || callee == "std::scanf") {
-      for (uint32_t i = 1; i < arguments.childCount(); ++i) markInput(arguments.child(i));
-      return;
-    }
-    const std::string lowered = lower(callee);
-    if (lowered.find("read") == std::string::npos && lowered.find("input") == std::string::npos)
-      return;
-    for (const Node& argument : childrenOf(arguments)) markInput(argument);
-    // n = readInt();
-    const Node parent = n.parent();
-    if (parent.type() == "assignment_expression") markInput(parent.field("left"));
-    if (parent.type() == "init_declarator") {
-      auto found = model_.symbols.find(declaredName(parent));
-      if (found != model_.symbols.end() && !found->second.fromInput) {
-        found->second.fromInput = true;
-        model_.inputOrder.push_back(found->first);
-      }
-    }
   }
 
   // memo.assign(n, vector<ll>(n, -1)); par.resize(n): extents given after the declaration.

@@ -147,5 +147,79 @@ TEST(LiteralExtentTest, ALiteralLimitIsTheArraysSizeUnlessItemsFillIt) {
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).space, c.space) << c.name;
 }
 
+TEST(InputReadingTest, ReadersAreKnownByWhatTheyDo) {
+  // Each program reads n through its own means, then loops n times.
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+  } kCases[] = {
+      {"getchar helper filling a reference",
+       "template <class T> void grab(T& x) { x = 0; int c = getchar(); while (c >= '0') { x = x "
+       "* 10 + c - '0'; c = getchar(); } } int main() { int n; grab(n); for (int i = 0; i < n; "
+       "i++) putchar('a'); }",
+       "O(n)"},
+      {"helper returning what cin gave",
+       "long long nxt() { long long v; cin >> v; return v; } int main() { int n = nxt(); for (int "
+       "i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"helper through another helper",
+       "int gc() { return getchar_unlocked(); } void take(int& x) { x = gc() - '0'; } int main() "
+       "{ int n; take(n); for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"file stream",
+       "int main() { ifstream fin(\"a.in\"); int n; fin >> n; for (int i = 0; i < n; "
+       "i++) cout << i; }",
+       "O(n)"},
+      {"helper that only writes is no reader",
+       "void show(int& x) { cout << x; } int main() { int n = 5; show(n); for (int i = 0; i < n; "
+       "i++) cout << i; }",
+       "O(1)"},
+      {"a shift is no extraction",
+       "int main() { int n = 8, in = 64; n = in >> 2; for (int i = 0; i < n; i++) cout << i; }",
+       "O(1)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
+}
+
+TEST(InputReadingTest, CharacterBuffersReadWholeAreStrings) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"from an offset, measured by strlen",
+       "char s[1000005]; int f[1000005]; int main() { scanf(\"%s\", s + 1); int len = strlen(s + "
+       "1); for (int i = 1; i <= len; i++) f[i] = s[i]; }",
+       "O(len)", "O(len)"},
+      {"cin into a buffer, never measured",
+       "char w[200005]; int main() { cin >> w; cout << w[0]; }", "O(1)", "O(|w|)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
+  const struct {
+    const char* name;
+    const char* macro;
+  } kCases[] = {
+      {"typeof bound", "#define REP(i, a, b) for (__typeof(b) i = a; i < b; ++i)"},
+      {"parenthesised variable of an alias type",
+       "typedef long long ll;\n#define REP(i, a, b) for (ll (i) = (a); (i) < (b); (i)++)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program = std::string(kHead) + c.macro +
+                                "\nint main() { int n; cin >> n; long long s = 0; REP(i, 0, n) s "
+                                "+= i; cout << s; }";
+    EXPECT_EQ(estimateOf(program).time, "O(n)") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
