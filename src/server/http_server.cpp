@@ -21,8 +21,8 @@ constexpr int kSendTimeoutSeconds = 5;
 
 // Answered from the header block alone; the body is never read, so an oversized upload costs
 // the server nothing.
-void sendEarlyError(int socket, std::string_view message) {
-  const Response response = jsonErrorResponse(400, message);
+void sendEarlyError(int socket, int status, std::string_view message) {
+  const Response response = jsonErrorResponse(status, message);
   sendResponse(socket, response.status, response.contentType, response.body, response.extraHeaders);
 }
 
@@ -42,6 +42,8 @@ std::string_view reasonPhrase(int status) {
       return "Not Found";
     case 405:
       return "Method Not Allowed";
+    case 413:
+      return "Content Too Large";
     case 429:
       return "Too Many Requests";
     case 502:
@@ -90,10 +92,12 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
     case RequestRead::kNoRequest:
       break;
     case RequestRead::kInvalidContentLength:
-      sendEarlyError(clientSocket, "Invalid Content-Length.");
+      sendEarlyError(clientSocket, 400, "Invalid Content-Length.");
       break;
     case RequestRead::kBodyTooLarge:
-      sendEarlyError(clientSocket, "Request body is too large.");
+      sendEarlyError(clientSocket, 413,
+                     "Request body is too large: the limit is " +
+                         std::to_string(kMaxRequestBodyBytes) + " bytes.");
       break;
     case RequestRead::kComplete: {
       const Response response = routeRequest(request, store);

@@ -1,5 +1,6 @@
 #include "server/routes.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "analysis/input_limit.h"
@@ -8,6 +9,7 @@
 #include "runner/runner_box.h"
 #include "server/file_text.h"
 #include "server/http_server.h"
+#include "server/json_value.h"
 #include "server/limit_request.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
@@ -24,7 +26,8 @@ constexpr std::string_view kJsonType = "application/json; charset=utf-8";
 constexpr std::string_view kTextType = "text/plain; charset=utf-8";
 constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kExpectedCode = "Expected JSON body with a string code field.";
-constexpr std::string_view kCodeTooLarge = "Request body is too large.";
+constexpr std::string_view kCodeTooLarge =
+    "The code is too large to analyze: the limit is 1 MB (1048576 bytes).";
 
 Response respond(int status, std::string_view contentType, std::string body,
                  std::string_view extraHeaders = "") {
@@ -120,7 +123,7 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
     code = formCode(request);
   }
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   GivenLimits limits;
   std::string limitError;
@@ -151,6 +154,15 @@ Response routeRunApi(const Request& request) {
     return runRefusal(400, "bad_request", kExpectedCode);
   }
   jsonFieldString(request.body, "input", run.input);
+  // A shorter time limit than the cap, in milliseconds; anything unreadable means the cap.
+  JsonValue body;
+  if (parseJson(request.body, body)) {
+    const JsonValue* limit = jsonMember(body, "timeLimitMs");
+    const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
+                          ? std::strtod(limit->text.c_str(), nullptr)
+                          : 0;
+    if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
+  }
   const RunResult result = runCppProgram(run);
   int status = 200;
   if (result.status == "bad_request") status = 400;
@@ -161,7 +173,7 @@ Response routeRunApi(const Request& request) {
 Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
   const std::string code = formCode(request);
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   SavedAnalysis result = analyzeAndSave(code, store);
   if (result.saveFailed) {

@@ -59,6 +59,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
   while (true) {
     TSNode node = ts_tree_cursor_current_node(&cursor);
     SyntaxNodeInfo info = describeNode(node, source, current);
+    if (result.firstErrorLine == 0 && (info.type == "ERROR" || ts_node_is_missing(node)))
+      result.firstErrorLine = info.startLine;
     result.nodes.push_back(info);
     const LoopFrame* forChildren = current;
     if (isLoopNodeType(info.type)) {

@@ -41,6 +41,7 @@ struct SyntaxNodeInfo {
 
 struct SyntaxReaderResult {
   bool parsed = false;
+  uint32_t firstErrorLine = 0;  // the first ERROR or MISSING node's line; 0 for a clean parse
   std::vector<std::string> lines;
   std::vector<SyntaxNodeInfo> nodes;
   // Storage the views above point into.
