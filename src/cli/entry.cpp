@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/analyze_command.h"
+#include "cli/measure_command.h"
 #include "cli/server_mode.h"
 #include "regression/regression.h"
 #include "runner/runner_checks.h"
@@ -22,6 +23,7 @@ int runEntry(int argc, char** argv) {
   if (firstArgumentIs(argc, argv, "--test")) return runTests();
   if (firstArgumentIs(argc, argv, "--runner-linux-test")) return runRunnerLinuxValidation();
   if (isAnalyzeCliCommand(argc, argv)) return dispatchCli(argc, argv);
+  if (isMeasureCliCommand(argc, argv)) return dispatchMeasureCli(argc, argv);
   return runServerMode(argc, argv);
 }
 

@@ -15,6 +15,7 @@ struct Request {
   std::string query;   // target after the first "?"; no route reads it
   std::string body;    // Content-Length bytes, fewer when the peer closed early
   std::map<std::string, std::string> headers;  // keys trimmed and lower-cased, values trimmed
+  int socket = -1;  // the connection, for a long route to stop when its client has gone
 };
 
 // How long a client may take. A peer that stops sending is dropped without a response.

@@ -100,6 +100,7 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
                          std::to_string(kMaxRequestBodyBytes) + " bytes.");
       break;
     case RequestRead::kComplete: {
+      request.socket = clientSocket;
       const Response response = routeRequest(request, store);
       sendResponse(clientSocket, response.status, response.contentType, response.body,
                    response.extraHeaders);

@@ -11,6 +11,7 @@
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/limit_request.h"
+#include "server/measure_route.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
 #include "server/server_switches.h"
@@ -69,14 +70,14 @@ struct SavedAnalysis {
 // Blank code is analysed but never saved: the history holds submissions, not empty forms.
 // With `limits`, the verdict is judged before the save, so a refused limit saves nothing.
 SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
-                             const GivenLimits* limits = nullptr) {
+                             const GivenLimits* limits = nullptr, bool save = true) {
   SavedAnalysis result;
   result.analysis = analyze(code);
   result.lineCount = countCodeLines(code);
   if (limits != nullptr &&
       !judgeAtLimits(result.analysis, code, *limits, result.verdict, result.limitError))
     return result;
-  if (!storageSaveEnabled() || trim(code).empty()) return result;
+  if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});
   result.saveFailed = !result.saved;
   if (result.saveFailed) result.storageError = store.lastError();
@@ -130,7 +131,11 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   if (isJsonContentType(request) && !readLimitRequest(request.body, limits, limitError)) {
     return jsonErrorResponse(400, limitError);
   }
-  const SavedAnalysis result = analyzeAndSave(code, store, &limits);
+  // "save": false judges the same code at other limits without another history row.
+  JsonValue body;
+  const JsonValue* save = parseJson(request.body, body) ? jsonMember(body, "save") : nullptr;
+  const bool saving = save == nullptr || save->text != "false";
+  const SavedAnalysis result = analyzeAndSave(code, store, &limits, saving);
   if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
       200, kJsonType,
@@ -192,7 +197,7 @@ Response jsonErrorResponse(int status, std::string_view message) {
 Response routeRequest(const Request& request, AnalysisStore& store) {
   const std::string& method = request.method;
   const std::string& path = request.path;
-  const bool apiPath = path == "/api/analyze" || path == "/api/run";
+  const bool apiPath = path == "/api/analyze" || path == "/api/run" || path == "/api/measure";
   if (method == "OPTIONS" && apiPath) {
     return respond(204, kTextType, "", kCorsHeaders);
   }
@@ -206,6 +211,11 @@ Response routeRequest(const Request& request, AnalysisStore& store) {
                    std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
   }
   if (method == "POST" && path == "/api/run") return routeRunApi(request);
+  if (path == "/api/measure" && method != "POST")
+    return respond(405, kJsonType,
+                   "{\"status\":\"bad_request\",\"message\":\"Method not allowed.\"}",
+                   std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
+  if (method == "POST" && path == "/api/measure") return routeMeasureApi(request, request.socket);
   if (method == "POST" && path == "/analyze") return routeAnalyzeForm(request, store);
   return respond(404, kTextType, "Not found\n");
 }
