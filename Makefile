@@ -43,6 +43,13 @@ browser-test: build
 bench-server: build
 	@bash bench/server
 
+# Hostile clients against a real server (bench/attacks): the macro chain, huge inputs, the form
+# page, slow readers, slowloris, 30 concurrent runs, cross-site and malformed requests, each
+# with /healthz and a trivial analysis timed meanwhile. Figures and a pass/fail line, never a test.
+.PHONY: bench-attacks
+bench-attacks: build
+	@python3 bench/attacks
+
 # Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp)
 # and what the runner's box costs (bench/runner_bench.cpp): Google Benchmark's tables, then the
 # targets and whether each was met. Figures, never a test.

@@ -7,14 +7,15 @@
 #include <set>
 #include <string>
 
+#include "analysis/analysis_bounds.h"
 #include "analysis/large_stack.h"
 #include "analysis/notation.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
+#include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
-#include "estimate/space_cost.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -134,11 +135,23 @@ Analysis analyzeUnguarded(std::string_view code) {
   if (syntax.parsed && !syntax.nodes.empty()) {
     TimeEstimate time;
     SpaceEstimate space;
+    // The walks run on a thread of their own: it carries the caller's bounds, and a stop
+    // thrown there is thrown again here, since nothing may leave a thread's start routine.
+    BoundsState* bounds = currentAnalysisBounds();
+    bool stopped = false;
     runOnLargeStack([&] {
-      Model model = buildModel(code);
-      time = estimateTime(model);
-      space = estimateSpace(model, time);
+      AdoptedBounds adopted(bounds);
+      try {
+        Model model = buildModel(code);
+        checkAnalysisBounds();
+        time = estimateTime(model);
+        checkAnalysisBounds();
+        space = estimateSpace(model, time);
+      } catch (const AnalysisStopped&) {
+        stopped = true;
+      }
     });
+    if (stopped) throw AnalysisStopped{};
     total = termFromCost(time.total, time.pattern);
     timePattern = time.pattern;
     result.notation = formatCost(time.total);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 
+#include "analysis/analysis_bounds.h"
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "cli/analyze_report.h"
@@ -28,6 +29,7 @@ constexpr int kStatusOk = 0;
 constexpr int kStatusFileProblem = 1;
 constexpr int kStatusBadLimit = 1;
 constexpr int kStatusUsage = 2;
+constexpr int kStatusStopped = 3;  // a bound of the analysis tripped
 
 // ---- Usage and arguments ----
 
@@ -326,13 +328,19 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   }
 
   if (showProgress) err << "Analyzing..." << std::flush;
-  const Analysis analysis = analyze(contents);
-  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
-
+  Analysis analysis;
   Verdict verdict;
-  if (!judgeAtLimits(analysis, contents, command.limits, verdict, error)) {
-    return limitError(err, error);
+  bool judged = true;
+  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
+    analysis = analyze(contents);
+    judged = judgeAtLimits(analysis, contents, command.limits, verdict, error);
+  });
+  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
+  if (stopped) {
+    err << "quorbel: " << *stopped << '\n';
+    return kStatusStopped;
   }
+  if (!judged) return limitError(err, error);
   if (command.mode == "json") {
     out << renderAnalysisJson(contents, analysis, verdict, false, "") << '\n';
   } else if (command.mode == "full") {

@@ -6,10 +6,9 @@
 
 #include "model/magnitude.h"
 #include "model/model.h"
+#include "syntax/parse_tree.h"
 #include "syntax/preprocess.h"
 #include "syntax/regex.h"
-
-extern "C" const TSLanguage* tree_sitter_cpp(void);
 
 namespace quorbel {
 namespace {
@@ -444,18 +443,11 @@ Model buildModel(std::string_view source) {
   auto text = std::make_shared<const std::string>(expandMacros(source));
   model.text = text;
   model.sumBoundedTests = statesSumBound(source);
-  TSParser* parser = ts_parser_new();
-  if (!parser) return model;
-  if (ts_parser_set_language(parser, tree_sitter_cpp())) {
-    TSTree* tree =
-        ts_parser_parse_string(parser, nullptr, text->data(), static_cast<uint32_t>(text->size()));
-    if (tree) {
-      model.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
-      model.root = {ts_tree_root_node(tree), *text};
-      model.parsed = true;
-    }
+  if (TSTree* tree = parseCppTree(*text).release()) {
+    model.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
+    model.root = {ts_tree_root_node(tree), *text};
+    model.parsed = true;
   }
-  ts_parser_delete(parser);
   if (model.parsed) Reader(model).read(model.root);
   return model;
 }

@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "analysis/analysis_bounds.h"
+
 namespace quorbel {
 namespace {
 
@@ -314,7 +316,11 @@ std::string expandMacros(std::string_view source) {
   if (macros.empty()) return text;
   Expander expander(macros, 4 * source.size() + (1u << 20));
   std::set<std::string> hidden;
-  return expander.expand(text, hidden, 0);
+  std::string expanded = expander.expand(text, hidden, 0);
+  // Inside a bounded analysis the expanded text has a ceiling of its own: a few bytes of
+  // macros that multiply each other would otherwise hand the parser megabytes of tokens.
+  if (expanded.size() > expandedTextCeiling()) stopAnalysis("expanded text");
+  return expanded;
 }
 
 }  // namespace quorbel

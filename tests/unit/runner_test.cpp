@@ -92,6 +92,12 @@ TEST(RunnerTest, RequiredIsolationFailsClosedWithoutTheBox) {
       {"netns required", "no", "TRUE", kTrivial, "internal_error", "Runner sandbox setup failed."},
   };
   ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  // Without the box every run is refused, unless the operator opted in.
+  EXPECT_EQ(run(kTrivial).error,
+            "Runs need the box (bubblewrap), which is not available here: bwrap not found at "
+            "/nonexistent/bwrap. Set QUORBEL_RUNNER_ALLOW_UNBOXED=1 to run under process limits "
+            "alone.");
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
   for (const Case& c : kCases) {
     ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", c.chroot);
     ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", c.netns);
@@ -235,6 +241,7 @@ int main(){
 }
 )";
   ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
   testing::ScopedTmpDir tmpdir;
   RunResult result = run(program);
   ASSERT_EQ(result.status, "success") << summarizeRun(result);
