@@ -16,12 +16,12 @@
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
+#include "syntax/preprocess.h"
 #include "syntax/text.h"
 
 namespace quorbel {
 namespace {
 
-constexpr const char* kParsedNote = "Tree-sitter parsed the C++ AST before analysis.";
 constexpr const char* kUnparsedNote =
     "Tree-sitter could not parse this snippet, so the estimate is incomplete.";
 constexpr const char* kEmptyNote = "No code was provided.";
@@ -40,6 +40,11 @@ constexpr const char* kTooDeepNote =
 // of the loops around it, one factor per level, so a nest d deep costs time and memory in d^2:
 // 5,000 nested `for(;;)` (35 kB of text) took seconds and gigabytes.
 constexpr int kMaxLoopNesting = 32;
+
+std::string parseErrorNote(int line) {
+  return "The code does not parse cleanly: the first syntax error is on line " +
+         std::to_string(line) + ", and what it hides may be missing from the estimate.";
+}
 
 bool nestsTooDeep(const SyntaxReaderResult& syntax) {
   for (const SyntaxNodeInfo& node : syntax.nodes)
@@ -115,14 +120,17 @@ SpaceSummary summariseSpace(const SpaceEstimate& space) {
 
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
-  SyntaxReaderResult syntax = readCppSyntax(code);
+  // The one parse of the analysis: the guarded read of the macro-expanded text, whose tree the
+  // model then reads.
+  SyntaxReaderResult syntax = readCppSyntax(expandMacros(code));
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
-  if (syntax.parsed)
-    result.notes.push_back(kParsedNote);
-  else if (!blank)
-    result.notes.push_back(kUnparsedNote);
+  if (!syntax.parsed && !blank) result.notes.push_back(kUnparsedNote);
+  // The text read is the macro-expanded one, whose lines are the source's: rep(i, n) {...} is
+  // no error once expanded.
+  result.parseErrorLine = static_cast<int>(syntax.firstErrorLine);
+  if (result.parseErrorLine > 0) result.notes.push_back(parseErrorNote(result.parseErrorLine));
   // The text-based detectors still run; the node walks would not finish in reasonable time.
   if (nestsTooDeep(syntax)) {
     syntax.nodes.clear();
@@ -142,7 +150,7 @@ Analysis analyzeUnguarded(std::string_view code) {
     runOnLargeStack([&] {
       AdoptedBounds adopted(bounds);
       try {
-        Model model = buildModel(code);
+        Model model = buildModel(syntax);
         checkAnalysisBounds();
         time = estimateTime(model);
         checkAnalysisBounds();

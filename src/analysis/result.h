@@ -41,6 +41,9 @@ struct Analysis {
   std::vector<std::string> notes;
   std::vector<ConstraintEstimate> constraints;
   SpaceSummary space;
+  // The line of the first syntax error after the file's macros are expanded; 0 when the code
+  // parses cleanly. Code after an error may be missing from the estimate.
+  int parseErrorLine = 0;
 };
 
 }  // namespace quorbel

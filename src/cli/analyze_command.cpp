@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -29,7 +30,9 @@ constexpr int kStatusOk = 0;
 constexpr int kStatusFileProblem = 1;
 constexpr int kStatusBadLimit = 1;
 constexpr int kStatusUsage = 2;
-constexpr int kStatusStopped = 3;  // a bound of the analysis tripped
+// The verdict reached what --fail-on names; the report was still printed.
+constexpr int kStatusVerdictFailed = 3;
+constexpr int kStatusStopped = 4;  // a bound of the analysis tripped; no report
 
 // ---- Usage and arguments ----
 
@@ -45,6 +48,8 @@ void printUsage(std::ostream& out) {
       "  quorbel analyze full <file.cpp>",
       "  quorbel analyze json <file.cpp>",
       "  quorbel analyze full <file.cpp> --limit n=2e5 --time-limit 2 --memory-limit 256",
+      "  quorbel analyze <file.cpp> --fail-on too-slow",
+      "  quorbel analyze - < file.cpp",
       "  quorbel analyze <file.cpp> --notation",
       "  quorbel analyze <file.cpp> --full",
       "  quorbel analyze ~/Downloads/file.cpp",
@@ -60,6 +65,11 @@ void printUsage(std::ostream& out) {
       "  --limit NAME=VALUE    A size of the estimate is at most VALUE (2e5, 2*10^5, 10^9).",
       "  --time-limit SECONDS  Default: a time limit comment in the source, else 1 second.",
       "  --memory-limit MB     Default: a memory comment in the source, else 256 MB.",
+      "  --fail-on too-slow    Exit with status 3 when the verdict is too slow (or too much",
+      "                        memory); --fail-on tight also fails on tight.",
+      "",
+      "Exit status: 0 report, 1 file or limit problem, 2 usage problem or empty input,",
+      "3 the verdict reached --fail-on.",
       "",
       "Supported C++ files:",
       "  .cpp, .cc, .cxx, .hpp, .hh, .hxx",
@@ -67,15 +77,16 @@ void printUsage(std::ostream& out) {
       "File paths:",
       "  Pass a full path, drag a file into Terminal, or use ~/Downloads/file.cpp.",
       "  If you pass only a filename, quorbel also checks Downloads, Desktop, and Documents.",
+      "  A lone - reads the code from standard input.",
   };
   for (const char* line : kLines) out << line << '\n';
 }
 
 bool isHelpWord(const std::string& argument) { return argument == "-h" || argument == "--help"; }
 
+// One line saying what is wrong and where help is; the usage text itself would bury it.
 int usageError(std::ostream& err, const std::string& message) {
-  err << "quorbel: " << message << '\n';
-  printUsage(err);
+  err << "quorbel: " << message << "\nRun 'quorbel --help' for usage.\n";
   return kStatusUsage;
 }
 
@@ -84,6 +95,7 @@ struct CommandLine {
   std::string file;
   GivenLimits limits;
   bool limitsGiven = false;
+  std::string failOn;  // "", "too-slow" or "tight"
 };
 
 int limitError(std::ostream& err, const std::string& message) {
@@ -141,10 +153,6 @@ std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& argumen
     std::string mode;
     for (const char* word : {"notation", "full", "json"})
       if (argument == word || argument == std::string("--") + word) mode = word;
-    if (isHelpWord(argument)) {
-      printUsage(err);
-      return kStatusUsage;
-    }
     if (!mode.empty()) {
       // Repeating a mode is fine; asking for two is not.
       if (modeChosen && command.mode != mode) {
@@ -160,10 +168,19 @@ std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& argumen
         return status;
       continue;
     }
+    if (argument == "--fail-on" || argument.starts_with("--fail-on=")) {
+      const bool joined = argument.size() > 9;
+      if (!joined && i + 1 == arguments.size())
+        return usageError(err, "--fail-on needs too-slow or tight.");
+      command.failOn = joined ? argument.substr(10) : arguments[++i];
+      if (command.failOn != "too-slow" && command.failOn != "tight")
+        return usageError(err, "--fail-on takes too-slow or tight, not '" + command.failOn + "'.");
+      continue;
+    }
     if (argument == "part" || argument == "--part") {
       return usageError(err, "use 'notation' instead of 'part'.");
     }
-    if (!argument.empty() && argument[0] == '-') {
+    if (argument.size() > 1 && argument[0] == '-') {
       return usageError(err, "unknown option '" + argument + "'.");
     }
     if (!command.file.empty()) {
@@ -227,16 +244,11 @@ std::string locateFile(const std::string& file, struct stat& info) {
 // Reads the raw bytes. A file over the analysis limit is refused from its size before it is
 // read, and reading stops one byte past the limit for files whose size stat cannot tell
 // (pipes, devices) or that grow meanwhile.
-bool readFile(const std::string& path, std::string& contents, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = "Could not read file: " + path;
-    return false;
-  }
+// Reads `fd` to its end within the analysis limit; `error` stays empty when the read failed.
+bool readDescriptor(int fd, std::string& contents, std::string& error) {
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
       static_cast<unsigned long long>(info.st_size) > kMaxAnalysisBytes) {
-    ::close(fd);
     error = "file is too large to analyze (limit 1 MB).";
     return false;
   }
@@ -250,16 +262,74 @@ bool readFile(const std::string& path, std::string& contents, std::string& error
     if (got <= 0) break;
     contents.append(buffer, static_cast<size_t>(got));
   }
-  ::close(fd);
-  if (failed) {
-    error = "Could not read file: " + path;
-    return false;
-  }
+  if (failed) return false;
   if (contents.size() > kMaxAnalysisBytes) {
     error = "file is too large to analyze (limit 1 MB).";
     return false;
   }
   return true;
+}
+
+bool readFile(const std::string& path, std::string& contents, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool read = fd >= 0 && readDescriptor(fd, contents, error);
+  if (fd >= 0) ::close(fd);
+  if (!read && error.empty()) error = "Could not read file: " + path;
+  return read;
+}
+
+// Finds, checks and reads the file the argument names. Returns the exit status on a problem.
+std::optional<int> readNamedFile(const std::string& file, std::string& path, std::string& contents,
+                                 std::ostream& err) {
+  if (!hasCppExtension(file)) {
+    err << "quorbel: analyze only accepts C++ files (.cpp, .cc, .cxx, .hpp, .hh, .hxx).\n";
+    return kStatusUsage;
+  }
+  struct stat info {};
+  path = locateFile(file, info);
+  if (path.empty()) {
+    err << "quorbel: file does not exist: " << file << '\n';
+    if (!hasPathSeparator(file)) {
+      err << "quorbel: also checked ~/Downloads, ~/Desktop, and ~/Documents.\n";
+    }
+    return kStatusFileProblem;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    err << "quorbel: expected a file, got a directory: " << path << '\n';
+    return kStatusFileProblem;
+  }
+  std::string error;
+  if (!readFile(path, contents, error)) {
+    err << "quorbel: " << error << '\n';
+    return kStatusFileProblem;
+  }
+  return std::nullopt;
+}
+
+// ---- The verdict in the exit status ----
+
+// A limit came from the file (a constraints comment, a sizing constant) or from a flag.
+bool limitsKnown(const Verdict& verdict) {
+  return verdict.timeLimitSource != "default" || verdict.memoryLimitSource != "default" ||
+         std::any_of(verdict.sizes.begin(), verdict.sizes.end(),
+                     [](const SizeLimit& size) { return size.known; });
+}
+
+// 3 when the verdict reached `failOn`; a verdict that could not be reached is said, not failed.
+int gateOnVerdict(const Verdict& verdict, const std::string& failOn, std::ostream& err) {
+  if (failOn.empty()) return kStatusOk;
+  const std::string& time = verdict.time.status;
+  const bool failed = time == "too slow" || verdict.memory.status == "too much" ||
+                      (failOn == "tight" && time == "tight");
+  if (failed) {
+    err << "quorbel: verdict: time " << time << ", memory " << verdict.memory.status
+        << " (--fail-on " << failOn << ").\n";
+    return kStatusVerdictFailed;
+  }
+  if (time == "unknown")
+    err << "quorbel: --fail-on " << failOn
+        << " has no time verdict to judge: " << verdict.time.summary << ".\n";
+  return kStatusOk;
 }
 
 }  // namespace
@@ -283,53 +353,43 @@ int runAnalyzeCli(const std::vector<std::string>& arguments, std::ostream& out, 
 
 int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& out,
                       std::ostream& err, bool showProgress) {
-  // Help asked for is an answer (standard output, 0); help as a reaction to too few words is
-  // a usage problem (standard error, 2).
-  if (arguments.size() == 1 && (arguments[0] == "help" || isHelpWord(arguments[0]))) {
+  // Help asked for is an answer (standard output, 0), wherever it stands after "analyze".
+  const bool helpAsked = std::any_of(arguments.begin(), arguments.end(), isHelpWord);
+  if ((arguments.size() == 1 && arguments[0] == "help") ||
+      (helpAsked &&
+       (arguments[0] == "analyze" || arguments[0] == "help" || isHelpWord(arguments[0])))) {
     printUsage(out);
     return kStatusOk;
   }
-  if (arguments.size() == 2 && isHelpWord(arguments[1])) {
-    printUsage(out);
-    return kStatusOk;
-  }
-  if (arguments.size() <= 1 || arguments[0] != "analyze") {
-    printUsage(err);
-    return kStatusUsage;
+  if (arguments.empty() || arguments[0] != "analyze") {
+    return usageError(err, "expected 'quorbel analyze <file.cpp>'.");
   }
 
   CommandLine command;
   if (const std::optional<int> status = parseAnalyzeArguments(arguments, command, err)) {
     return *status;
   }
-  if (!hasCppExtension(command.file)) {
-    err << "quorbel: analyze only accepts C++ files (.cpp, .cc, .cxx, .hpp, .hh, .hxx).\n";
-    return kStatusUsage;
-  }
-
-  struct stat info {};
-  const std::string path = locateFile(command.file, info);
-  if (path.empty()) {
-    err << "quorbel: file does not exist: " << command.file << '\n';
-    if (!hasPathSeparator(command.file)) {
-      err << "quorbel: also checked ~/Downloads, ~/Desktop, and ~/Documents.\n";
-    }
-    return kStatusFileProblem;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    err << "quorbel: expected a file, got a directory: " << path << '\n';
-    return kStatusFileProblem;
-  }
+  std::string path = "standard input";
   std::string contents;
-  std::string error;
-  if (!readFile(path, contents, error)) {
-    err << "quorbel: " << error << '\n';
-    return kStatusFileProblem;
+  if (command.file == "-") {
+    std::string error;
+    if (!readDescriptor(STDIN_FILENO, contents, error)) {
+      err << "quorbel: " << (error.empty() ? "could not read standard input." : error) << '\n';
+      return kStatusFileProblem;
+    }
+  } else if (const std::optional<int> status = readNamedFile(command.file, path, contents, err)) {
+    return *status;
+  }
+  if (trim(contents).empty()) {
+    err << "quorbel: " << (command.file == "-" ? "standard input" : path)
+        << " is empty: nothing to analyze.\n";
+    return kStatusUsage;
   }
 
   if (showProgress) err << "Analyzing..." << std::flush;
   Analysis analysis;
   Verdict verdict;
+  std::string error;
   bool judged = true;
   const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
     analysis = analyze(contents);
@@ -341,6 +401,10 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
     return kStatusStopped;
   }
   if (!judged) return limitError(err, error);
+  if (analysis.parseErrorLine > 0) {
+    err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "
+        << analysis.parseErrorLine << "); the estimate may miss what it hides.\n";
+  }
   if (command.mode == "json") {
     out << renderAnalysisJson(contents, analysis, verdict, false, "") << '\n';
   } else if (command.mode == "full") {
@@ -349,9 +413,10 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
     printFullReport(path, contents, analysis, out, section.str());
   } else {
     printNotationReport(analysis, out);
-    if (command.limitsGiven) printVerdictLine(verdict, out);
+    if (command.limitsGiven || !command.failOn.empty() || limitsKnown(verdict))
+      printVerdictLine(verdict, out);
   }
-  return kStatusOk;
+  return gateOnVerdict(verdict, command.failOn, err);
 }
 
 }  // namespace quorbel

@@ -1,7 +1,9 @@
-// The analyze command line: "quorbel analyze [notation|full] <file.cpp>" and its help words.
-// Reports go to the out stream, messages prefixed "quorbel: " to the error stream; the out
-// stream is written only on success. Exit statuses: 0 report or requested help, 1 file
-// problem (missing, directory, unreadable, too large), 2 usage problem.
+// The analyze command line: "quorbel analyze [notation|full|json] <file.cpp|->" and its help
+// words. Reports go to the out stream, messages prefixed "quorbel: " to the error stream; the
+// out stream is written only when a report is. Exit statuses: 0 report or requested help,
+// 1 file or limit problem (missing, directory, unreadable, too large), 2 usage problem or
+// empty input, 3 a report whose verdict reached --fail-on, 4 an analysis stopped by its
+// bounds (analysis/analysis_bounds.h).
 #pragma once
 
 #include <ostream>

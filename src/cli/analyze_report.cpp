@@ -1,6 +1,6 @@
 #include "cli/analyze_report.h"
 
-#include <algorithm>
+#include "server/file_text.h"
 
 namespace quorbel {
 
@@ -13,7 +13,7 @@ void printFullReport(const std::string& path, std::string_view contents, const A
                      std::ostream& out, std::string_view verdictSection) {
   out << "quorbel analysis\n";
   out << "File: " << path << '\n';
-  out << "Lines: " << countSourceLines(contents) << "\n\n";
+  out << "Lines: " << countCodeLines(contents) << "\n\n";
 
   out << "Worst-case time: " << analysis.notation << '\n';
   out << "  Label: " << analysis.label << '\n';
@@ -45,12 +45,6 @@ void printList(const std::string& title, const std::vector<std::string>& items, 
   out << title << ":\n";
   for (const std::string& item : items) out << "  - " << item << '\n';
   if (items.empty()) out << "  - none\n";
-}
-
-size_t countSourceLines(std::string_view contents) {
-  if (contents.empty()) return 0;
-  const auto feeds = static_cast<size_t>(std::count(contents.begin(), contents.end(), '\n'));
-  return contents.back() == '\n' ? feeds : feeds + 1;
 }
 
 }  // namespace quorbel

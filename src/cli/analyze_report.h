@@ -20,7 +20,5 @@ void printFullReport(const std::string& path, std::string_view contents, const A
                      std::ostream& out, std::string_view verdictSection = "");
 // "<title>:" then "  - <item>" per item, or "  - none" for an empty list.
 void printList(const std::string& title, const std::vector<std::string>& items, std::ostream& out);
-// Line feeds plus one, not counting a final line feed as starting a line; 0 when empty.
-size_t countSourceLines(std::string_view contents);
 
 }  // namespace quorbel

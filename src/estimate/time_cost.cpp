@@ -59,6 +59,9 @@ class TimeWalker {
     return estimate;
   }
 
+  // The largest index used along each extent of each array, for the next pass to read.
+  const std::map<std::string, std::vector<Cost>>& filledArrays() const { return filled_; }
+
   // Container entries pushed over the run, for the next pass to read.
   std::map<std::string, Cost> grownContainers() const {
     std::map<std::string, Cost> grown = local_;
@@ -160,7 +163,10 @@ class TimeWalker {
     if (type == "binary_expression" || type == "assignment_expression" ||
         type == "update_expression")
       recordStores(node);
-    if (type == "subscript_expression") cost = subscriptCost(model_, node);
+    if (type == "subscript_expression") {
+      cost = subscriptCost(model_, node);
+      recordFill(node);
+    }
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
@@ -247,6 +253,7 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     if (!callee) {
       recordPushes(call);
+      recordScanned(call);
       const LibraryCost library = libraryCallCost(model_, call, vars);
       if (library.known && !isConstantCost(library.cost))
         contributions_.push_back(
@@ -387,6 +394,32 @@ class TimeWalker {
       addEntry(name);
   }
 
+  // a[i][j] inside loops over i and j: the largest index used along each extent.
+  void recordFill(const Node& target) {
+    std::vector<Node> indices;
+    Node array = target;
+    for (int guard = 0; guard < 6 && array.type() == "subscript_expression"; ++guard) {
+      const Node list = array.field("indices");
+      indices.insert(indices.begin(),
+                     list.type() == "subscript_argument_list" ? list.child(0) : list);
+      array = array.field("argument");
+    }
+    if (array.type() != "identifier") return;
+    const std::vector<LoopVariable> vars = variablesInScope();
+    std::vector<Cost>& filled = filled_[std::string(array.text())];
+    if (filled.size() < indices.size()) filled.resize(indices.size());
+    for (size_t k = 0; k < indices.size(); ++k) {
+      // Only an index that walks a loop's range tells the extent used; a value read from the
+      // input (a[x] = 1) could be anywhere below the capacity.
+      // i % 26 wraps whatever i walks.
+      bool walks = indices[k].text().find('%') == std::string_view::npos;
+      bool inLoop = false;
+      for (const LoopVariable& var : vars)
+        inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
+      if (walks && inLoop) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
+    }
+  }
+
   void addEntry(const std::string& name) {
     if (name.empty()) return;
     // A container declared inside a loop starts empty on each pass: only the loops inside
@@ -403,6 +436,17 @@ class TimeWalker {
       times = multiplyCosts(times, frame.trips);
     }
     state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(times));
+  }
+
+  // scanf("%d", &a[i]) fills a slot as cin >> a[i] does.
+  void recordScanned(const Node& call) {
+    if (calleeName(call.field("function")) != "scanf") return;
+    for (const Node& argument : childrenOf(call.field("arguments"))) {
+      const Node target =
+          argument.type() == "pointer_expression" ? argument.field("argument") : Node{};
+      if (target.type() != "subscript_expression") continue;
+      addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+    }
   }
 
   void recordPushes(const Node& call) {
@@ -433,6 +477,7 @@ class TimeWalker {
   std::vector<Contribution> contributions_;
   std::map<std::string, std::map<std::string, Cost>> pushes_;
   std::map<std::string, Cost> local_;
+  std::map<std::string, std::vector<Cost>> filled_;
   bool uncounted_ = false;
 };
 
@@ -457,6 +502,12 @@ TimeEstimate estimateTime(Model& model) {
     TimeWalker first(model);
     first.run();
     grown = first.grownContainers();
+    for (const auto& [name, extents] : first.filledArrays()) {
+      auto found = model.symbols.find(name);
+      if (found == model.symbols.end()) continue;
+      found->second.filled.clear();
+      for (const Cost& extent : extents) found->second.filled.push_back(simplifyCost(extent));
+    }
   }
   applyGrowth(model, grown);
   TimeWalker second(model);

@@ -169,17 +169,41 @@ std::string containerName(const Node& expression) {
   return "";
 }
 
+namespace {
+
+// A literal extent (the |a| of a[100005], or the 20 of w[20]) is as large as the indices that
+// fill it: p[i] for i < n holds n entries, dp[mask] for mask < 2^k holds 2^k.
+Cost usedDimension(const Symbol& symbol, size_t k) {
+  const Cost& declared = symbol.dimensions[k];
+  const bool literal = isConstantCost(declared) ||
+                       sizesOf(declared) == std::vector<std::string>{"|" + symbol.name + "|"};
+  if (literal && k < symbol.filled.size() && !isConstantCost(symbol.filled[k]))
+    return symbol.filled[k];
+  return declared;
+}
+
+}  // namespace
+
 Cost containerSize(const Model& model, const std::string& name) {
   const Symbol* symbol = findSymbol(model, name);
   if (!symbol) return constantCost();
   if (symbol->isParameter)
     return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : symbol->name);
+  // char s[1000006] read whole: as long as the string read, named by its length if it has one.
+  if (symbol->kind == ContainerKind::kString && symbol->fromInput && symbol->literalLimit)
+    return sizeCost(symbol->sizeName.empty() ? "|" + name + "|" : symbol->sizeName);
   Cost extent;
   if (!symbol->dimensions.empty()) {
-    extent = symbol->dimensions.front();
+    extent = usedDimension(*symbol, 0);
     if (symbol->kind == ContainerKind::kArray || symbol->kind == ContainerKind::kVector)
       for (size_t i = 1; i < symbol->dimensions.size(); ++i)
-        extent = multiplyCosts(extent, symbol->dimensions[i]);
+        extent = multiplyCosts(extent, usedDimension(*symbol, i));
+  }
+  if (symbol->literalLimit && !sizesOf(simplifyCost(extent)).empty() &&
+      (!isConstantCost(symbol->elements) || !isConstantCost(symbol->slotWrites))) {
+    // int a[200005] holding the n numbers read is sized by them; a list per slot
+    // (vector<int> adj[100005]) holds the edges pushed over the vertices read.
+    extent = symbol->nestedContainer ? usedExtent(model, {extent}) : constantCost();
   }
   // Pushes grow a container past its extent; reads into slots fill the extent, and only tell
   // the size of one whose extent is a literal (int w[20] holding the n weights).
@@ -210,6 +234,11 @@ bool isCapacity(const Model& model, const Cost& extent) {
   const std::vector<std::string> sizes = sizesOf(simplifyCost(extent));
   if (sizes.empty()) return false;
   for (const std::string& size : sizes) {
+    // |adj| of vector<int> adj[100005]: an unnamed limit.
+    if (size.size() > 2 && size.front() == '|') {
+      const Symbol* array = findSymbol(model, size.substr(1, size.size() - 2));
+      if (array && array->literalLimit) continue;
+    }
     const Symbol* symbol = findSymbol(model, size);
     if (!symbol || !isLimitConstant(*symbol)) return false;
   }

@@ -13,6 +13,7 @@
 
 #include "cost/cost.h"
 #include "model/tree.h"
+#include "syntax/syntax_reader.h"
 
 namespace quorbel {
 
@@ -40,14 +41,16 @@ struct Symbol {
   bool nestedContainer = false;  // vector<vector<..>>, vector<int> adj[N]: a list per slot
   Cost derived;                  // what a scalar was initialised or assigned from, in sizes
   bool hasDerived = false;
-  bool assigned = false;  // given a value anywhere: an initialiser, =, +=, ++
-  Cost elements;          // entries added over the run: push_back, insert, m[key] = v
-  Cost slotWrites;        // entries written into slots: cin >> a[i]
+  bool assigned = false;     // given a value anywhere: an initialiser, =, +=, ++
+  Cost elements;             // entries added over the run: push_back, insert, m[key] = v
+  Cost slotWrites;           // entries written into slots: cin >> a[i]
+  std::vector<Cost> filled;  // per extent, the largest index written: a[i] = .. for i < n
   int elementBytes = 4;
   int line = 0;
   Node initialiser;
   std::string sizeName;  // a string's length read into a variable: n for n = s.size()
   bool declaredInLoop = false;
+  bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
   std::string scope;     // the function it is local to; empty for globals and members
 };
@@ -56,6 +59,7 @@ struct Function {
   std::string name;
   std::vector<std::string> parameters;
   std::vector<std::string> parameterTypes;
+  std::vector<bool> byReference;  // per parameter: T& x, T* x, Args&... rest
   Node body;
   Node definition;
   int line = 0;
@@ -73,8 +77,11 @@ struct Model {
   bool parsed = false;
 };
 
-// Expands macros, parses and reads the program. Never fails: an unreadable program gives an
-// empty model.
+// Reads the program from its parse, which `syntax` keeps; the model shares the tree and the text
+// (the macro-expanded source) instead of parsing again. Never fails: an unreadable program gives
+// an empty model.
+Model buildModel(const SyntaxReaderResult& syntax);
+// Expands macros, parses and reads the program in one step.
 Model buildModel(std::string_view source);
 
 // ---- Questions about symbols ----

@@ -285,7 +285,10 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   if (!memo.empty()) {
     facts.shape = RecursionShape::kMemoised;
     facts.states = containerSize(model, memo);
-    if (isConstantCost(facts.states)) {
+    // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
+    const Symbol* table = findSymbol(model, memo);
+    if (isConstantCost(facts.states) || (table && table->literalLimit)) {
+      facts.states = constantCost();
       for (const std::string& p : function.parameters)
         if (!p.empty()) facts.states = multiplyCosts(facts.states, sizeCost(p));
     }

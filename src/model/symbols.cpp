@@ -4,9 +4,10 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/inputs.h"
 #include "model/magnitude.h"
 #include "model/model.h"
-#include "syntax/parse_tree.h"
+#include "model/types.h"
 #include "syntax/preprocess.h"
 #include "syntax/regex.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 // Values from here up stand for input limits; smaller constants are counts like 26 letters.
 constexpr double kSmallestLimit = 100;
+// A literal array extent or loop bound from here up stands for an input limit.
+constexpr double kLiteralLimit = 1000;
 // Values from here up are moduli and infinities rather than limits.
 constexpr double kLargestLimit = 5e8;
 // The syntax tree is read no deeper than the estimate walks it.
@@ -24,30 +27,6 @@ std::string lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
-}
-
-ContainerKind kindOfType(const std::string& type) {
-  if (type.find("priority_queue") != std::string::npos) return ContainerKind::kHeap;
-  if (type.find("unordered_") != std::string::npos) return ContainerKind::kHashed;
-  if (type.find("map") != std::string::npos || type.find("set") != std::string::npos)
-    return ContainerKind::kOrdered;
-  if (type.find("bitset") != std::string::npos) return ContainerKind::kBitset;
-  if (type.find("vector") != std::string::npos || type.find("deque") != std::string::npos ||
-      type.find("array<") != std::string::npos || type.find("list<") != std::string::npos)
-    return ContainerKind::kVector;
-  if (type.find("queue") != std::string::npos || type.find("stack") != std::string::npos)
-    return ContainerKind::kQueue;
-  if (type.find("string") != std::string::npos) return ContainerKind::kString;
-  return ContainerKind::kScalar;
-}
-
-int bytesOfType(const std::string& type) {
-  if (type.find("pair") != std::string::npos) return 8;
-  if (type.find("long") != std::string::npos || type.find("double") != std::string::npos ||
-      type.find("ll") != std::string::npos || type.find("int64") != std::string::npos)
-    return 8;
-  if (type.find("bool") != std::string::npos || type.find("char") != std::string::npos) return 1;
-  return 4;
 }
 
 // The name a function definition defines: "solve" for `void Solver::solve(int n)`.
@@ -68,7 +47,8 @@ class Reader {
   void read(const Node& root) {
     readAliases(root);
     readDeclarations(root);
-    readInputs(root);
+    readUses(root);
+    markInputs(model_);
     // Extents and derived sizes read again, now that the sizes read from input are known.
     readDeclarations(root);
   }
@@ -79,43 +59,44 @@ class Reader {
     visitNodes(root, [&](const Node& n) {
       if (n.type() == "type_definition") {
         const std::string type(n.field("type").text());
-        for (const Node& d : childrenOf(n))
-          if (d.type() != "primitive_type" && !(d == n.field("type")))
-            aliases_[declaredName(d)] = type;
+        for (const Node& d : childrenOf(n)) {
+          if (d == n.field("type")) continue;
+          // typedef long long ll, *pll: a pointer alias names an address, not the type.
+          const bool direct = d.type() == "type_identifier" || d.type() == "identifier";
+          const std::string name = direct ? std::string(d.text()) : declaredTypeName(d);
+          if (!name.empty()) aliases_[name] = {direct ? type : type + "*", {}};
+        }
       } else if (n.type() == "alias_declaration") {
-        aliases_[std::string(n.field("name").text())] = std::string(n.field("type").text());
+        TypeAlias alias{std::string(n.field("type").text()), {}};
+        // template <class T> using V = vector<T>;
+        const Node outer = n.parent();
+        if (outer.type() == "template_declaration")
+          for (const Node& p : childrenOf(outer.field("parameters")))
+            alias.parameters.push_back(declaredTypeName(p));
+        aliases_[std::string(n.field("name").text())] = alias;
       }
       return true;
     });
+    // Meanings normalised once all names are known, so the order of definitions does not matter.
+    TypeAliases normalised = aliases_;
+    for (auto& [name, alias] : normalised) alias.meaning = normaliseType(alias.meaning, aliases_);
+    aliases_ = normalised;
   }
 
-  std::string resolveType(std::string type) {
-    for (int guard = 0; guard < 8; ++guard) {
-      bool changed = false;
-      for (const auto& [alias, meaning] : aliases_) {
-        if (alias.empty()) continue;
-        size_t at = 0;
-        while ((at = type.find(alias, at)) != std::string::npos) {
-          const bool startOk =
-              at == 0 ||
-              !(std::isalnum(static_cast<unsigned char>(type[at - 1])) || type[at - 1] == '_');
-          const size_t end = at + alias.size();
-          const bool endOk =
-              end >= type.size() ||
-              !(std::isalnum(static_cast<unsigned char>(type[end])) || type[end] == '_');
-          if (startOk && endOk && meaning.find(alias) == std::string::npos) {
-            type.replace(at, alias.size(), meaning);
-            changed = true;
-            at += meaning.size();
-          } else {
-            at = end;
-          }
-        }
-      }
-      if (!changed || type.size() > 400) break;
+  static std::string declaredTypeName(const Node& declarator) {
+    Node current = declarator;
+    for (int guard = 0; guard < 8 && !current.null(); ++guard) {
+      if (current.type() == "type_identifier" || current.type() == "identifier")
+        return std::string(current.text());
+      Node inner = current.field("declarator");
+      if (inner.null()) inner = current.field("name");
+      if (inner.null()) inner = current.child(0);
+      current = inner;
     }
-    return type;
+    return "";
   }
+
+  std::string resolveType(const std::string& type) { return normaliseType(type, aliases_); }
 
   // ---- Declarations ----
   // A walk that knows which function it is in, so that each local records its scope.
@@ -146,15 +127,30 @@ class Reader {
   }
 
   void readDeclaration(const Node& n, bool parameter) {
-    const std::string typeText = resolveType(std::string(n.field("type").text()));
+    const std::string declaredType = resolveType(std::string(n.field("type").text()));
     const bool constant = n.text().substr(0, 32).find("const") != std::string_view::npos &&
-                          !parameter && typeText.find("string") == std::string::npos;
+                          !parameter && declaredType.find("string") == std::string::npos;
     for (const Node& d : childrenOf(n)) {
       const std::string_view dtype = d.type();
       if (dtype != "identifier" && dtype != "init_declarator" && dtype != "array_declarator" &&
           dtype != "field_identifier" && dtype != "reference_declarator" &&
           dtype != "pointer_declarator" && dtype != "function_declarator")
         continue;
+      std::string typeText = declaredType;
+      Node value = dtype == "init_declarator" ? d.field("value") : Node{};
+      const Symbol* copied = nullptr;
+      if (typeText == "auto" && !value.null()) {
+        // auto g = vector<vector<int>>(n, ...): the type is the constructor's; auto b = a: a's.
+        if (value.type() == "call_expression" &&
+            kindOfType(resolveType(std::string(value.field("function").text()))) !=
+                ContainerKind::kScalar) {
+          typeText = resolveType(std::string(value.field("function").text()));
+          value = value.field("arguments");
+        } else if (value.type() == "identifier") {
+          copied = findSymbol(model_, value.text());
+          if (copied && copied->kind != ContainerKind::kScalar) typeText = copied->typeText;
+        }
+      }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
       if (constructed && (kindOfType(typeText) == ContainerKind::kScalar || parameter)) continue;
@@ -168,14 +164,15 @@ class Reader {
       symbol.scope = scope_;
       symbol.declaredInLoop = loops_ > 0;
       symbol.elementBytes = bytesOfType(typeText);
-      symbol.nestedContainer = typeText.find("vector<vector") != std::string::npos ||
-                               typeText.find("vector<set") != std::string::npos;
-      Node inner = d;
-      Node value;
-      if (dtype == "init_declarator") {
-        value = d.field("value");
-        inner = d.field("declarator");
+      symbol.nestedContainer = isNestedType(typeText);
+      if (symbol.kind == ContainerKind::kArray) symbol.dimensions = fixedArrayExtents(typeText);
+      if (copied && copied->kind != ContainerKind::kScalar) {
+        symbol.dimensions = copied->dimensions;
+        symbol.nestedContainer = copied->nestedContainer;
+        symbol.literalLimit = copied->literalLimit;
       }
+      Node inner = d;
+      if (dtype == "init_declarator") inner = d.field("declarator");
       if (constructed) {
         value = d.field("parameters");
         inner = d.field("declarator");
@@ -183,13 +180,22 @@ class Reader {
       // Array extents, outermost first: a[N][M] nests as ((a[N])[M]).
       std::vector<Cost> extents;
       while (!inner.null() && inner.type() == "array_declarator") {
-        extents.insert(extents.begin(), magnitudeOf(model_, inner.field("size"), {}));
+        const Node size = inner.field("size");
+        // char s[1000006]: a literal this large is an input limit the program left unnamed;
+        // the array's own size names it.
+        const bool literal = size.type() == "number_literal" &&
+                             evaluateConstant(model_, size).value_or(0) >= kLiteralLimit;
+        extents.insert(extents.begin(), literal && !symbol.literalLimit
+                                            ? sizeCost("|" + symbol.name + "|")
+                                            : magnitudeOf(model_, size, {}));
+        symbol.literalLimit = symbol.literalLimit || literal;
         inner = inner.field("declarator");
       }
       if (!extents.empty()) {
-        if (symbol.kind != ContainerKind::kScalar) symbol.nestedContainer = true;
+        if (symbol.kind != ContainerKind::kScalar && symbol.kind != ContainerKind::kArray)
+          symbol.nestedContainer = true;
         symbol.kind = ContainerKind::kArray;
-        symbol.dimensions = extents;
+        symbol.dimensions.insert(symbol.dimensions.begin(), extents.begin(), extents.end());
       }
       if (!value.null()) {
         symbol.assigned = true;
@@ -197,6 +203,10 @@ class Reader {
         readInitialiser(symbol, value, constant);
       }
       Symbol& stored = model_.symbols[symbol.name];
+      // char s[N] found read whole stays a string when the declarations are read again.
+      if (stored.fromInput && stored.kind == ContainerKind::kString &&
+          symbol.kind == ContainerKind::kArray && symbol.typeText == "char")
+        symbol.kind = ContainerKind::kString;
       // A local that shadows a global keeps what is known about either.
       if (!stored.name.empty() && symbol.dimensions.empty() && !symbol.hasDerived &&
           !symbol.value && !symbol.fromInput && stored.kind == symbol.kind)
@@ -214,11 +224,31 @@ class Reader {
     }
   }
 
+  // array<array<int, M>, N>: N then M, each a named limit, a literal or a small constant.
+  std::vector<Cost> fixedArrayExtents(const std::string& type) {
+    std::vector<Cost> extents;
+    std::string current = type;
+    for (int guard = 0; guard < 4 && kindOfType(current) == ContainerKind::kArray; ++guard) {
+      const std::vector<std::string> arguments = templateArguments(current);
+      if (arguments.size() < 2) break;
+      const Symbol* named = findSymbol(model_, arguments[1]);
+      extents.push_back(named && isLimitConstant(*named) ? sizeCost(named->name) : constantCost());
+      current = arguments[0];
+    }
+    return extents;
+  }
+
   void readInitialiser(Symbol& symbol, const Node& value, bool constant) {
     const std::string_view vtype = value.type();
     if (vtype == "argument_list" || vtype == "initializer_list" || vtype == "parameter_list") {
       if (symbol.kind == ContainerKind::kScalar || vtype == "initializer_list") return;
       // vector<int> a(n); vector<vector<int>> g(n, vector<int>(m)); string s(n, 'a')
+      // vector g(n, vector<int>()): without template arguments the fill tells the element.
+      const Node fill = value.child(1);
+      if (templateArguments(symbol.typeText).empty() && fill.type() == "call_expression" &&
+          kindOfType(resolveType(std::string(fill.field("function").text()))) !=
+              ContainerKind::kScalar)
+        symbol.nestedContainer = true;
       Node current = value;
       for (int guard = 0; guard < 4 && !current.null() && current.childCount() > 0; ++guard) {
         const Cost extent = magnitudeOf(model_, current.child(0), {});
@@ -290,16 +320,18 @@ class Reader {
       const std::string name = declaredName(p.field("declarator"));
       function.parameters.push_back(name);
       function.parameterTypes.push_back(resolveType(std::string(p.field("type").text())));
+      const std::string_view declarator = p.field("declarator").type();
+      function.byReference.push_back(declarator == "reference_declarator" ||
+                                     declarator == "pointer_declarator" ||
+                                     p.type() == "variadic_parameter_declaration");
     }
   }
 
-  // ---- Inputs: cin >> n >> m; scanf("%d", &n); read(n); n = readInt(); ----
-  void readInputs(const Node& root) {
+  // ---- Uses: resizes, subscripts, assignments and lambdas ----
+  void readUses(const Node& root) {
     visitNodes(root, [&](const Node& n) {
-      if (n.type() == "binary_expression" && n.field("operator").text() == ">>")
-        readExtraction(n);
-      else if (n.type() == "call_expression")
-        readInputCall(n);
+      if (n.type() == "call_expression")
+        readResize(n);
       else if (n.type() == "declaration" || n.type() == "init_declarator")
         readLambda(n);
       else if (n.type() == "assignment_expression" || n.type() == "update_expression")
@@ -308,66 +340,6 @@ class Reader {
         markIndexed(n);
       return true;
     });
-    for (auto& entry : model_.symbols) {
-      Symbol& symbol = entry.second;
-      if (symbol.fromInput && symbol.kind == ContainerKind::kScalar && symbol.isConstant)
-        symbol.fromInput = false;
-    }
-  }
-
-  void markInput(const Node& target) {
-    Node n = target;
-    while (!n.null() &&
-           (n.type() == "pointer_expression" || n.type() == "parenthesized_expression"))
-      n = n.child(0);
-    if (n.null() || n.type() != "identifier") return;
-    const std::string name(n.text());
-    auto found = model_.symbols.find(name);
-    if (found == model_.symbols.end()) return;
-    Symbol& symbol = found->second;
-    if (symbol.fromInput) return;
-    symbol.fromInput = true;
-    if (symbol.kind == ContainerKind::kScalar || symbol.kind == ContainerKind::kString)
-      model_.inputOrder.push_back(name);
-  }
-
-  void readExtraction(const Node& n) {
-    // (((cin >> a) >> b) >> c): the stream sits at the leftmost leaf.
-    Node left = n;
-    std::vector<Node> targets;
-    while (!left.null() && left.type() == "binary_expression" &&
-           left.field("operator").text() == ">>") {
-      targets.insert(targets.begin(), left.field("right"));
-      left = left.field("left");
-    }
-    if (left.null() || (left.text() != "cin" && left.text() != "std::cin" &&
-                        lower(left.text()).find("in") == std::string::npos))
-      return;
-    for (const Node& target : targets) markInput(target);
-  }
-
-  void readInputCall(const Node& n) {
-    readResize(n);
-    const std::string callee(n.field("function").text());
-    const Node arguments = n.field("arguments");
-    if (callee == "scanf" || callee == "std::scanf") {
-      for (uint32_t i = 1; i < arguments.childCount(); ++i) markInput(arguments.child(i));
-      return;
-    }
-    const std::string lowered = lower(callee);
-    if (lowered.find("read") == std::string::npos && lowered.find("input") == std::string::npos)
-      return;
-    for (const Node& argument : childrenOf(arguments)) markInput(argument);
-    // n = readInt();
-    const Node parent = n.parent();
-    if (parent.type() == "assignment_expression") markInput(parent.field("left"));
-    if (parent.type() == "init_declarator") {
-      auto found = model_.symbols.find(declaredName(parent));
-      if (found != model_.symbols.end() && !found->second.fromInput) {
-        found->second.fromInput = true;
-        model_.inputOrder.push_back(found->first);
-      }
-    }
   }
 
   // memo.assign(n, vector<ll>(n, -1)); par.resize(n): extents given after the declaration.
@@ -431,25 +403,27 @@ class Reader {
   }
 
   Model& model_;
-  std::map<std::string, std::string> aliases_;
+  TypeAliases aliases_;
   std::string scope_;
   int loops_ = 0;  // loops around the node being read
 };
 
 }  // namespace
 
-Model buildModel(std::string_view source) {
+Model buildModel(const SyntaxReaderResult& syntax) {
   Model model;
-  auto text = std::make_shared<const std::string>(expandMacros(source));
-  model.text = text;
-  model.sumBoundedTests = statesSumBound(source);
-  if (TSTree* tree = parseCppTree(*text).release()) {
-    model.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
-    model.root = {ts_tree_root_node(tree), *text};
-    model.parsed = true;
-  }
-  if (model.parsed) Reader(model).read(model.root);
+  model.text = syntax.source;
+  if (!syntax.source || !syntax.tree) return model;
+  model.sumBoundedTests = statesSumBound(*syntax.source);
+  model.tree = syntax.tree;
+  model.root = {ts_tree_root_node(syntax.tree.get()), *syntax.source};
+  model.parsed = true;
+  Reader(model).read(model.root);
   return model;
+}
+
+Model buildModel(std::string_view source) {
+  return buildModel(readCppSyntax(expandMacros(source)));
 }
 
 const Symbol* findSymbol(const Model& model, std::string_view name) {

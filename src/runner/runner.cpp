@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "runner/run_outcome.h"
 #include "runner/runner_box.h"
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr size_t kCodeLimitBytes = 102400;
 constexpr size_t kInputLimitBytes = 65536;
 constexpr int64_t kCompileTimeoutMs = 5000;
-constexpr int64_t kRunTimeoutMs = 2000;
 
 // Decided by the first call that needs it and kept for the life of the process.
 struct StaticProbeState {
@@ -121,7 +121,9 @@ RunResult runCppProgram(const RunRequest& request) {
   if (!boxed && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS")) {
     return internalError("Runner sandbox setup failed.");
   }
-  ProcessOutcome ran = runStage({"main"}, dir, request.input, {}, kRunTimeoutMs, false, boxed);
+  result.timeLimitMs = runTimeLimitMs(request.timeLimitMs);
+  result.memoryLimitMb = kRunMemoryCapMb;
+  ProcessOutcome ran = runStage({"main"}, dir, request.input, {}, result.timeLimitMs, false, boxed);
   result.runMs = ran.elapsedMs;
   result.stdout = ran.stdout;
   result.stderr = ran.stderr;
@@ -143,6 +145,7 @@ RunResult runCppProgram(const RunRequest& request) {
   } else {
     result.status = ran.exitCode == 0 ? "success" : "runtime_error";
   }
+  explainRunEnding(result);
   return result;
 }
 

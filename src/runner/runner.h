@@ -12,11 +12,13 @@ namespace quorbel {
 struct RunRequest {
   std::string code;
   std::string input;
+  int64_t timeLimitMs = 0;  // 0: the server's cap (run_outcome.h); never above it
 };
 
 struct RunResult {
-  std::string status = "internal_error";  // success, compile_error, runtime_error, timeout,
-                                          // bad_request, internal_error
+  std::string status = "internal_error";  // success, compile_error, runtime_error,
+                                          // memory_limit_exceeded, timeout, bad_request,
+                                          // internal_error
   std::string phase;                      // "compile", "run" or empty
   std::string stdout;
   std::string stderr;
@@ -28,6 +30,10 @@ struct RunResult {
   bool stderrTruncated = false;
   int64_t compileMs = 0;
   int64_t runMs = 0;
+  std::string signal;       // "SIGSEGV" when a signal ended the run
+  std::string explanation;  // a runtime error in plain words
+  int64_t timeLimitMs = 0;  // the limits the run had
+  int64_t memoryLimitMb = 0;
 };
 
 // Compiles request.code as main.cpp in a fresh directory and runs it on request.input, each

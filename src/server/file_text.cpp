@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "syntax/text.h"
@@ -69,9 +70,11 @@ std::vector<std::string> splitLines(std::string_view text) {
   }
 }
 
+// A final line break ends the last line rather than starting one, as editors and wc count.
 int countCodeLines(std::string_view code) {
   if (trim(code).empty()) return 0;
-  return static_cast<int>(splitLines(code).size());
+  const auto feeds = std::count(code.begin(), code.end(), '\n');
+  return static_cast<int>(code.back() == '\n' ? feeds : feeds + 1);
 }
 
 }  // namespace quorbel

@@ -18,7 +18,8 @@ bool readRegularFile(const std::string& path, std::string& contents);
 // Splits at every line feed; a text ending in a line feed gets one more, empty, line, and an
 // empty text gives no lines ("a\nb" and "a\n" both give two).
 std::vector<std::string> splitLines(std::string_view text);
-// The number of lines of submitted code: splitLines' count, or 0 when the code is blank.
+// The number of lines of submitted code, a final line break ending the last line ("a\n" and
+// "a" are one line); 0 when the code is blank.
 int countCodeLines(std::string_view code);
 
 }  // namespace quorbel

@@ -59,6 +59,8 @@ std::string_view reasonPhrase(int status) {
       return "Not Found";
     case 405:
       return "Method Not Allowed";
+    case 413:
+      return "Content Too Large";
     case 415:
       return "Unsupported Media Type";
     case 422:
@@ -100,7 +102,8 @@ std::optional<Response> refusalOfRead(RequestRead read) {
     case RequestRead::kInvalidContentLength:
       return jsonErrorResponse(400, "Invalid Content-Length.");
     case RequestRead::kBodyTooLarge:
-      return jsonErrorResponse(400, "Request body is too large.");
+      return jsonErrorResponse(413, "Request body is too large: the limit is " +
+                                        std::to_string(kMaxRequestBodyBytes) + " bytes.");
     case RequestRead::kTransferEncoding:
       return jsonErrorResponse(400, "Transfer-Encoding is not supported; send Content-Length.");
     default:

@@ -162,6 +162,7 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "signals", renderJsonList(analysis.signals));
   appendField(out, "breakdown", renderJsonRows(analysis.breakdown));
   appendField(out, "notes", renderJsonList(analysis.notes));
+  appendField(out, "parseErrorLine", std::to_string(analysis.parseErrorLine));
   appendField(out, "saved", boolWord(saved));
   if (!storageError.empty()) appendField(out, "storageError", jsonString(storageError));
   if (!renderedVerdict.empty()) appendField(out, "verdict", renderedVerdict);
@@ -182,6 +183,10 @@ std::string renderJsonRunResult(const RunResult& result) {
   appendField(out, "compileMs", std::to_string(result.compileMs));
   appendField(out, "runMs", std::to_string(result.runMs));
   if (!result.error.empty()) appendField(out, "error", jsonString(result.error));
+  appendField(out, "signal", jsonString(result.signal));
+  appendField(out, "explanation", jsonString(result.explanation));
+  appendField(out, "timeLimitMs", std::to_string(result.timeLimitMs));
+  appendField(out, "memoryLimitMb", std::to_string(result.memoryLimitMb));
   out += '}';
   return out;
 }

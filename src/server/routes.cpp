@@ -1,6 +1,7 @@
 #include "server/routes.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -30,7 +31,8 @@ constexpr std::string_view kJsonType = "application/json; charset=utf-8";
 constexpr std::string_view kTextType = "text/plain; charset=utf-8";
 constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kExpectedCode = "Expected JSON body with a string code field.";
-constexpr std::string_view kCodeTooLarge = "Request body is too large.";
+constexpr std::string_view kCodeTooLarge =
+    "The code is too large to analyze: the limit is 1 MB (1048576 bytes).";
 constexpr const char* kStorageFailure = "The history database could not be written.";
 // A bound of the analysis tripped: the program itself is too costly to read, so asking again
 // would not help.
@@ -162,7 +164,7 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   std::string code;
   if (!stringMember(document, "code", code)) return jsonErrorResponse(400, kExpectedCode);
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   GivenLimits limits;
   std::string limitError;
@@ -201,6 +203,12 @@ Response routeRunApi(const Request& request) {
     return runRefusal(400, "bad_request", kExpectedCode);
   }
   stringMember(document, "input", run.input);
+  // A shorter time limit than the cap, in milliseconds; anything unreadable means the cap.
+  const JsonValue* limit = jsonMember(document, "timeLimitMs");
+  const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
+                        ? std::strtod(limit->text.c_str(), nullptr)
+                        : 0;
+  if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
   RunGate& gate = processRunGate();
   if (!gate.enter()) return busyResponse(request, 429, kRunsBusyMessage);
   const RunResult result = runCppProgram(run);
@@ -214,7 +222,7 @@ Response routeRunApi(const Request& request) {
 Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
   const std::string code = formCode(request);
   if (code.size() > kMaxAnalysisBytes) {
-    return jsonErrorResponse(400, kCodeTooLarge);
+    return jsonErrorResponse(413, kCodeTooLarge);
   }
   SavedAnalysis result = analyzeAndSave(code, store);
   if (!result.stopped.empty()) return respond(kStoppedStatus, kTextType, result.stopped + "\n");

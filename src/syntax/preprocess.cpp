@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_bounds.h"
+#include "syntax/regex.h"
 
 namespace quorbel {
 namespace {
@@ -262,6 +263,41 @@ std::string_view directiveOf(std::string_view line) {
   return line.substr(i, end - i);
 }
 
+// Loop headers that macros leave in shapes the parser misreads, rewritten in place on the same
+// line:  for (__typeof(b) i = a; ...)  becomes  for (decltype(b) i = a; ...), and
+//        for (ll (i) = (s); ...)       becomes  for (ll i = (s); ...)
+// (with ll an alias, `ll (i) = s` would otherwise read as a call assigned to).
+std::string plainLoopHeaders(const std::string& text) {
+  static const char* const kForms[] = {
+      "\\b(__typeof__|__typeof|typeof)\\s*\\(",
+      "for\\s*\\(\\s*[A-Za-z_][A-Za-z_0-9:<>, ]*?\\s*(\\(\\s*[A-Za-z_][A-Za-z_0-9]*\\s*\\))\\s*=",
+  };
+  std::string out = text;
+  for (int form = 0; form < 2; ++form) {
+    const std::vector<RegexMatch> matches = findAllRegex(out, kForms[form]);
+    if (matches.empty()) continue;
+    std::string rewritten;
+    size_t copied = 0;
+    for (const RegexMatch& match : matches) {
+      if (match.groups.size() < 2 || match.groups[1].empty()) continue;
+      const size_t group = out.find(match.groups[1], match.position);
+      if (group == std::string::npos || group < copied) continue;
+      rewritten.append(out, copied, group - copied);
+      if (form == 0) {
+        rewritten += "decltype";
+      } else {
+        // (i) -> i, padded with spaces so the columns after it stay where they were.
+        std::string inner = match.groups[1].substr(1, match.groups[1].size() - 2);
+        rewritten += " " + inner + " ";
+      }
+      copied = group + match.groups[1].size();
+    }
+    rewritten.append(out, copied, std::string::npos);
+    out = rewritten;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string expandMacros(std::string_view source) {
@@ -313,14 +349,14 @@ std::string expandMacros(std::string_view source) {
     text.append(static_cast<size_t>(spans[k]), '\n');
   }
   if (!text.empty()) text.pop_back();  // the split added one break after the last line
-  if (macros.empty()) return text;
+  if (macros.empty()) return plainLoopHeaders(text);
   Expander expander(macros, 4 * source.size() + (1u << 20));
   std::set<std::string> hidden;
   std::string expanded = expander.expand(text, hidden, 0);
   // Inside a bounded analysis the expanded text has a ceiling of its own: a few bytes of
   // macros that multiply each other would otherwise hand the parser megabytes of tokens.
   if (expanded.size() > expandedTextCeiling()) stopAnalysis("expanded text");
-  return expanded;
+  return plainLoopHeaders(expanded);
 }
 
 }  // namespace quorbel

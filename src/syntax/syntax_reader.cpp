@@ -6,6 +6,8 @@
 
 #include <tree_sitter/api.h>
 
+#include <atomic>
+
 #include "syntax/parse_tree.h"
 
 namespace quorbel {
@@ -52,6 +54,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
   while (true) {
     TSNode node = ts_tree_cursor_current_node(&cursor);
     SyntaxNodeInfo info = describeNode(node, source, current);
+    if (result.firstErrorLine == 0 && (info.type == "ERROR" || ts_node_is_missing(node)))
+      result.firstErrorLine = info.startLine;
     result.nodes.push_back(info);
     const LoopFrame* forChildren = current;
     if (isLoopNodeType(info.type)) {
@@ -76,6 +80,8 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
   }
 }
 
+std::atomic<size_t> parses{0};
+
 }  // namespace
 
 bool isLoopNodeType(std::string_view type) {
@@ -89,14 +95,18 @@ SyntaxReaderResult readCppSyntax(std::string_view source) {
   result.loopFrames = std::make_shared<std::deque<LoopFrame>>();
   result.lines = splitLines(source);
 
-  const TreePointer tree = parseCppTree(*result.source);
+  TreePointer tree = parseCppTree(*result.source);
+  ++parses;
   if (tree) {
     result.parsed = true;
-    TSNode root = ts_tree_root_node(tree.get());
+    result.tree = std::shared_ptr<TSTree>(tree.release(), ts_tree_delete);
+    TSNode root = ts_tree_root_node(result.tree.get());
     if (!ts_node_is_null(root)) walkTree(root, result);
   }
   return result;
 }
+
+size_t parsesRun() { return parses; }
 
 std::vector<const LoopFrame*> enclosingLoops(const SyntaxNodeInfo& node) {
   std::vector<const LoopFrame*> frames(node.loopDepth > 0 ? node.loopDepth : 0);

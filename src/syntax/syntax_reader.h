@@ -6,6 +6,8 @@
 // length times loop depth. Copies of a result share that storage and stay valid.
 #pragma once
 
+#include <tree_sitter/api.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -39,16 +41,21 @@ struct SyntaxNodeInfo {
 
 struct SyntaxReaderResult {
   bool parsed = false;
+  uint32_t firstErrorLine = 0;  // the first ERROR or MISSING node's line; 0 for a clean parse
   std::vector<std::string> lines;
   std::vector<SyntaxNodeInfo> nodes;
   // Storage the views above point into.
   std::shared_ptr<const std::string> source;
   std::shared_ptr<std::deque<LoopFrame>> loopFrames;
+  // The tree itself, for the model to read: the program is parsed once per analysis.
+  std::shared_ptr<TSTree> tree;
 };
 
 // Parses and flattens the text. Never fails: without a tree, `parsed` is false and `nodes`
 // empty, while `lines` is still filled. Deep trees are walked without recursion.
 SyntaxReaderResult readCppSyntax(std::string_view source);
+// How many sources this process has parsed so far; the guard's throw-away child is not counted.
+size_t parsesRun();
 
 // "for_statement", "while_statement", "do_statement", or any type naming both "range" and
 // "for" ("for_range_loop").

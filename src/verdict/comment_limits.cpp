@@ -3,6 +3,7 @@
 // wordings; time and memory limits are read from the lower-cased line.
 #include "verdict/comment_limits.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "syntax/regex.h"
@@ -32,9 +33,18 @@ constexpr std::string_view kAtMostPhrases[] = {"is less than or equal to",
                                                "at most",
                                                "up to"};
 
-const std::string kName = R"(\|?[A-Za-z_][A-Za-z0-9_]*\|?)";
+const std::string kLengthSuffix = R"(\s*\.\s*(?:length|size)\s*(?:\(\s*\))?)";
+const std::string kName = R"(\|?[A-Za-z_][A-Za-z0-9_]*(?:)" + kLengthSuffix + R"()?\|?)";
 const std::string kValue = R"(([0-9][0-9_']*(?:,[0-9]{3})*(?:\.[0-9]+)?(?:\s*[eE]\s*\+?\s*[0-9]+)?)"
                            R"((?:\s*[*xX]\s*10\s*(?:\^|\*\*)\s*[0-9]+|\s*(?:\^|\*\*)\s*[0-9]+)?))";
+
+// Letters, digits, '_' and the bytes of non-ASCII letters: safe inside a pattern.
+bool isPlainName(const std::string& name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x80 || c == '_' || (c >= '0' && c <= '9') ||
+           (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+}
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -64,12 +74,16 @@ std::string plainComparisons(const std::string& text) {
   return out;
 }
 
-// "|s|" gives "s" and marks a length.
+// "|s|", "s.length" and "s.size()" give "s" and mark a length.
 CommentLimit limitFor(std::string name, double value, int line) {
   CommentLimit limit;
   limit.length = name.size() > 2 && name.front() == '|' && name.back() == '|';
   while (!name.empty() && name.front() == '|') name.erase(0, 1);
   while (!name.empty() && name.back() == '|') name.pop_back();
+  if (const std::string collection = lengthCollection(name); !collection.empty()) {
+    name = collection;
+    limit.length = true;
+  }
   limit.name = name;
   limit.value = value;
   limit.line = line;
@@ -124,6 +138,15 @@ void readLine(const std::string& raw, int line, CommentLimits& limits) {
     text.replace(match.position, match.length, std::string(match.length, ' '));
   }
 
+  // "n == nums.length" and "nums.length == n" tie a size to a collection's length.
+  const std::string word = R"(([A-Za-z_][A-Za-z0-9_]*))";
+  for (const RegexMatch& match :
+       findAllRegex(text, word + R"(\s*==?\s*)" + word + kLengthSuffix + R"(\b)"))
+    limits.lengths.push_back({match.groups[1], match.groups[2]});
+  for (const RegexMatch& match :
+       findAllRegex(text, word + kLengthSuffix + R"(\s*==?\s*)" + word + R"(\b)"))
+    limits.lengths.push_back({match.groups[2], match.groups[1]});
+
   const std::string chainPattern =
       "(" + kName + R"((?:\s*,\s*)" + kName + R"()*)\s*<=?\s*)" + kValue;
   for (const RegexMatch& match : findAllRegex(text, chainPattern)) {
@@ -143,6 +166,29 @@ void readLine(const std::string& raw, int line, CommentLimits& limits) {
 }
 
 }  // namespace
+
+std::string lengthCollection(const std::string& name) {
+  RegexMatch match;
+  if (!searchRegex(name, R"(^\s*([A-Za-z_][A-Za-z0-9_]*))" + kLengthSuffix + R"(\s*$)", match))
+    return "";
+  return match.groups[1];
+}
+
+bool namesLengthOf(const std::string& size, const std::string& collection,
+                   const CommentLimits& comments, const SourceFacts& facts) {
+  if (!isPlainName(size) || !isPlainName(collection) || size == collection) return false;
+  for (const LengthEquality& equality : comments.lengths)
+    if (equality.size == size && equality.collection == collection) return true;
+  // int n = nums.size();   n = (int)s.length();   const int n = int(a.size());
+  const std::string assigned = R"((?:^|[^A-Za-z0-9_.])\s*)" + size +
+                               R"(\s*=\s*(?:\(\s*int\s*\)|int\s*\()?\s*)" + collection +
+                               R"(\s*\.\s*(?:size|length)\s*\(\s*\))";
+  for (const std::string& line : facts.lines) {
+    if (line.find(collection) == std::string::npos || line.size() > 1000) continue;
+    if (containsRegex(line, assigned)) return true;
+  }
+  return false;
+}
 
 CommentLimits readCommentLimits(const std::vector<SourceComment>& comments) {
   CommentLimits limits;

@@ -81,14 +81,18 @@ bool readLimit(const GivenValue& given, bool seconds, double& value, std::string
 
 // ---- Limits from the source ----
 
-// How well a comment's name matches a size: 0 the same name, 1 the same but for case, 2 the
-// length |s| of a string the program measures with s.size(), which the estimate calls n;
-// -1 no match.
+// How well a comment's name matches a size: 0 the same name, 1 the same but for case, 2 a
+// length and the size that stands for it (|s| of a string the program measures with s.size(),
+// which the estimate calls n; nums.length where the code sets n = nums.size(); n where a
+// comment says n == nums.length and the estimate says nums); -1 no match.
 int commentMatch(const CommentLimit& limit, const std::string& size,
-                 const std::vector<std::string>& sizes, const SourceFacts& facts) {
+                 const std::vector<std::string>& sizes, const CommentLimits& comments,
+                 const SourceFacts& facts) {
   if (limit.name == size) return 0;
   if (contains(sizes, limit.name)) return -1;
   if (lowerCopy(limit.name) == lowerCopy(size)) return 1;
+  if (limit.length && namesLengthOf(size, limit.name, comments, facts)) return 2;
+  if (!limit.length && namesLengthOf(limit.name, size, comments, facts)) return 2;
   if (!limit.length || size != "n") return -1;
   for (const std::string& line : facts.lines) {
     for (const char* call : {".size()", ".length()"})
@@ -103,7 +107,7 @@ const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::str
   const CommentLimit* best = nullptr;
   int bestRank = 3;
   for (const CommentLimit& limit : limits.sizes) {
-    const int rank = commentMatch(limit, size, sizes, facts);
+    const int rank = commentMatch(limit, size, sizes, limits, facts);
     if (rank < 0) continue;
     // A sum over all test cases bounds the total work and wins over the per-test bound.
     if (rank < bestRank || (rank == bestRank && limit.sumOverTests && !best->sumOverTests)) {
@@ -112,6 +116,18 @@ const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::str
     }
   }
   return best;
+}
+
+// The size a given name stands for: itself, or for "nums.length" the collection when the
+// estimate names it, else the size the code or a comment ties to its length.
+std::string givenSizeName(const std::string& name, const std::vector<std::string>& sizes,
+                          const CommentLimits& comments, const SourceFacts& facts) {
+  const std::string collection = lengthCollection(name);
+  if (collection.empty() || contains(sizes, collection))
+    return collection.empty() ? name : collection;
+  for (const std::string& size : sizes)
+    if (namesLengthOf(size, collection, comments, facts)) return size;
+  return name;
 }
 
 std::string commentSource(const CommentLimit& limit, const std::string& size) {
@@ -279,9 +295,13 @@ bool judgeAtLimits(const Analysis& analysis, std::string_view source, const Give
   verdict.operationsPerSecond = kOperationsPerSecond;
   const std::vector<std::string> names = estimateSizes(analysis);
 
+  const SourceFacts facts = readSourceFacts(source);
+  const CommentLimits comments = readCommentLimits(facts.comments);
+
   // Everything given is checked before anything is judged.
   std::map<std::string, double> givenSizes;
-  for (const GivenValue& value : given.sizes) {
+  for (GivenValue value : given.sizes) {
+    value.name = givenSizeName(value.name, names, comments, facts);
     if (!contains(names, value.name)) {
       error = value.label + ": the estimate has no size named '" + value.name + "'" +
               (names.empty() ? std::string(" (it names no sizes)")
@@ -297,8 +317,6 @@ bool judgeAtLimits(const Analysis& analysis, std::string_view source, const Give
   if (given.timeLimit) verdict.timeLimitSource = "given";
   if (given.memoryLimit) verdict.memoryLimitSource = "given";
 
-  const SourceFacts facts = readSourceFacts(source);
-  const CommentLimits comments = readCommentLimits(facts.comments);
   const std::vector<ConstantLimit> constants = readConstantLimits(facts, names);
   if (!given.timeLimit && comments.timeLimitSeconds > 0) {
     verdict.timeLimitSeconds = comments.timeLimitSeconds;

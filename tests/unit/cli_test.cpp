@@ -13,6 +13,7 @@
 #include "analysis/input_limit.h"
 #include "cli/analyze_command.h"
 #include "cli/analyze_report.h"
+#include "server/file_text.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -23,12 +24,11 @@ using testing::CommandOutput;
 
 // ---- Expected texts ----
 
-// The usage text as the CLI page shows it under "This is what quorbel --help prints".
-std::string usageShownOnTheCliPage() {
+// A <pre><code> block of the CLI page that follows `open`, its entities decoded.
+std::string pageBlock(const std::string& open) {
   const std::string page = testing::readFile(testing::sourceDir() + "/public/cli.html");
-  const std::string open = "<pre id=\"usage-text\"><code>";
   const size_t start = page.find(open);
-  if (start == std::string::npos) return "(no usage text on public/cli.html)";
+  if (start == std::string::npos) return "(no " + open + " on public/cli.html)";
   std::string text = page.substr(start + open.size());
   text = text.substr(0, text.find("</code></pre>")) + "\n";
   for (const std::string entity : {"&lt;", "&gt;", "&amp;"}) {
@@ -39,13 +39,16 @@ std::string usageShownOnTheCliPage() {
   return text;
 }
 
-const std::string kUsage = usageShownOnTheCliPage();
+// The usage text as the CLI page shows it under "This is what quorbel --help prints".
+const std::string kUsage = pageBlock("<pre id=\"usage-text\"><code>");
 const std::string kOnlyCpp =
     "quorbel: analyze only accepts C++ files (.cpp, .cc, .cxx, .hpp, .hh, .hxx).\n";
 const std::string kAlsoChecked = "quorbel: also checked ~/Downloads, ~/Desktop, and ~/Documents.\n";
 
 std::string message(const std::string& text) { return "quorbel: " + text + "\n"; }
-std::string usageError(const std::string& text) { return message(text) + kUsage; }
+std::string usageError(const std::string& text) {
+  return message(text) + "Run 'quorbel --help' for usage.\n";
+}
 std::string missing(const std::string& path) { return message("file does not exist: " + path); }
 std::string extra(const std::string& argument) {
   return usageError("expected one C++ file, got extra argument '" + argument + "'.");
@@ -102,9 +105,13 @@ TEST_F(CliTest, HelpAndArgumentRules) {
       {"short help flag", {"-h"}, kUsage, "", 0},
       {"analyze --help", {"analyze", "--help"}, kUsage, "", 0},
       {"any word then help", {"help", "-h"}, kUsage, "", 0},
-      {"analyze alone", {"analyze"}, "", kUsage, 2},
-      {"help with a file", {"help", "a.cpp"}, "", kUsage, 2},
-      {"help after the file", {"analyze", "a.cpp", "--help"}, "", kUsage, 2},
+      {"analyze alone", {"analyze"}, "", noFile, 2},
+      {"help with a file",
+       {"help", "a.cpp"},
+       "",
+       usageError("expected 'quorbel analyze <file.cpp>'."),
+       2},
+      {"help after the file", {"analyze", "a.cpp", "--help"}, kUsage, "", 0},
       {"full then --notation", {"analyze", "full", "a.cpp", "--notation"}, "", conflict, 2},
       {"--notation then full", {"analyze", "--notation", "a.cpp", "full"}, "", conflict, 2},
       {"full then json", {"analyze", "full", "a.cpp", "--json"}, "", conflict, 2},
@@ -118,7 +125,11 @@ TEST_F(CliTest, HelpAndArgumentRules) {
       {"old part word", {"analyze", "part", "a.cpp"}, "", partWord, 2},
       {"old part flag", {"analyze", "a.cpp", "--part"}, "", partWord, 2},
       {"unknown option", {"analyze", "--verbose", "a.cpp"}, "", unknown("--verbose"), 2},
-      {"lone dash", {"analyze", "-"}, "", unknown("-"), 2},
+      // clang-format off
+      {"lone dash reads empty input", {"analyze", "-"}, "", message("standard input is empty: nothing to analyze."), 2},
+      {"fail-on without a value", {"analyze", "a.cpp", "--fail-on"}, "", usageError("--fail-on needs too-slow or tight."), 2},
+      {"fail-on unknown", {"analyze", "a.cpp", "--fail-on=fits"}, "", usageError("--fail-on takes too-slow or tight, not 'fits'."), 2},
+      // clang-format on
       {"mode without file", {"analyze", "full"}, "", noFile, 2},
       {"empty file argument", {"analyze", ""}, "", noFile, 2},
   };
@@ -217,24 +228,53 @@ TEST_F(CliTest, FindingTheFile) {
 
 // ---- Reports and progress ----
 
-TEST_F(CliTest, FullReportOfAnEmptyFile) {
-  root_.write("work/empty.cpp", "");
-  const std::string want =
-      "quorbel analysis\nFile: empty.cpp\nLines: 0\n\n"
-      "Worst-case time: O(1)\n  Label: Constant\n  Pattern: Straight-line work\n\n"
-      "Auxiliary space: O(1)\n  Label: Constant\n  Pattern: Constant storage\n\n"
-      "Rough constraints:\n"
-      "  - input: not bound by Big-O (No repeated work was detected, so constraints depend on "
-      "memory and parsing/input costs. Super rough: ignores constants, memory, input/output, "
-      "recursion overhead, and hidden helper work.)\n\n"
-      "Verdict at the limits:\n"
-      "  - time limit: 1 s (default); memory limit: 256 MB (default)\n"
-      "  - time: fits: the estimate does not grow with the input\n"
-      "  - memory: fits: 0 bytes of 256 MB\n\n"
-      "Time signals:\n  - No loop, STL pass, graph traversal, sort, or recursion was detected.\n\n"
-      "Space signals:\n  - No variable-sized storage was detected.\n\n"
-      "Notes:\n  - Tree-sitter parsed the C++ AST before analysis.\n  - No code was provided.\n";
-  expect({"empty", {"analyze", "empty.cpp", "--full"}, want, "", 0});
+// Standard input, empty input, the verdict line from the file's own limits, the exit status
+// that follows it, and the warning for code that does not parse.
+// clang-format off
+TEST_F(CliTest, VerdictStdinAndWarnings) {
+  const std::string body = "int main() { int n; cin >> n; long long s = 0;\n"
+                           "for (int i = 0; i < n; i++) for (int j = 0; j < n; j++) s += i; }\n";
+  root_.write("work/pairs.cpp", "// 1 <= n <= 5000\n" + body);
+  root_.write("work/open.cpp", body);
+  root_.write("work/empty.cpp", " \n\t\n");
+  root_.write("work/broken.cpp", "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++ {\n  }\n}\n");
+  const std::string quadratic = "Time: O(n^2)\nSpace: O(1)\n";
+  // n^2 at n = 5000 is 2.5*10^7 (fits), at 22360 about 5*10^8 (tight), at 10^5 10^10.
+  const struct { const char* limit; const char* failOn; const char* time; int status; } kGates[] = {
+      {"n=5000", "tight", "fits", 0}, {"n=22360", "tight", "tight", 3},
+      {"n=22360", "too-slow", "tight", 0}, {"n=1e5", "too-slow", "too slow", 3}};
+  for (const auto& g : kGates) {
+    const std::string verdict = std::string("time ") + g.time + ", memory fits";
+    expect({g.limit, {"analyze", "pairs.cpp", "--limit", g.limit, "--fail-on=" + std::string(g.failOn)},
+            quadratic + "Verdict: " + verdict + "\n",
+            g.status ? message("verdict: " + verdict + " (--fail-on " + g.failOn + ").") : "", g.status});
+  }
+  const std::string fits = quadratic + "Verdict: time fits, memory fits\n";
+  const CliCase kCases[] = {
+      {"limits from the comment", {"analyze", "pairs.cpp"}, fits, "", 0},
+      {"no limit: --fail-on says it has nothing to judge", {"analyze", "open.cpp", "--fail-on", "tight"},
+       quadratic + "Verdict: time no verdict, memory fits\n",
+       message("--fail-on tight has no time verdict to judge: no verdict for time: no limit for n."), 0},
+      {"empty file", {"analyze", "full", "empty.cpp"}, "", message("empty.cpp is empty: nothing to analyze."), 2},
+      {"first syntax error", {"analyze", "broken.cpp"}, kPlainReport, message("warning: the code does not parse "
+       "cleanly (first syntax error on line 3); the estimate may miss what it hides."), 0},
+  };
+  for (const CliCase& c : kCases) expect(c);
+  expect({"standard input", {"analyze", "-"}, fits, "", 0}, {.input = work_ + "/pairs.cpp"});
+}
+// clang-format on
+
+// The /cli page's examples are what the command prints for the page's own program.
+TEST_F(CliTest, CliPageExamplesAreCurrent) {
+  root_.write("work/pairs.cpp",
+              pageBlock("<p>Take this program, saved as <code>pairs.cpp</code>:</p>\n<pre><code>"));
+  for (const char* id : {"notation-example", "full-example"}) {
+    const std::string shown = pageBlock(std::string("<pre id=\"") + id + "\"><code>");
+    std::vector<std::string> words;  // after "$ quorbel"
+    std::istringstream in(shown.substr(10, shown.find('\n') - 10));
+    for (std::string word; in >> word;) words.push_back(word);
+    expect({id, words, shown.substr(shown.find('\n') + 1), "", 0});
+  }
 }
 
 TEST_F(CliTest, ProgressTextOnlyOnATerminal) {
@@ -266,16 +306,17 @@ TEST(CliCommandTest, CommandWordSelection) {
   EXPECT_FALSE(isAnalyzeCliCommand(2, nullptr));
 }
 
-TEST(CliReportTest, CountSourceLines) {
-  const testing::Case<std::string, size_t> kCases[] = {
+// The one line count of the CLI, the JSON and the page.
+TEST(CliReportTest, CountCodeLines) {
+  const testing::Case<std::string, int> kCases[] = {
       {"empty", "", 0},
+      {"blank", " \n\t\n", 0},
       {"one line without feed", "x", 1},
-      {"lone feed", "\n", 1},
       {"three lines", "a\nb\nc\n", 3},
       {"three lines, last unterminated", "a\nb\nc", 3},
       {"carriage returns are not line ends", "a\rb\rc", 1},
   };
-  for (const auto& c : kCases) EXPECT_EQ(countSourceLines(c.in), c.want) << c.name;
+  for (const auto& c : kCases) EXPECT_EQ(countCodeLines(c.in), c.want) << c.name;
 }
 
 // What the empty file's report above does not show: a constraint row without an assumption

@@ -42,7 +42,8 @@ Analysis sampleAnalysis() {
       .breakdown = {{"4", "std::sort", "O(n log n)"}, {"-", "tab\there", "O(1)"}},
       .notes = {"note one"},
       .constraints = {{"n", "~4.52M", "sort <"}},
-      .space = {"O(n)", "Linear", "Array", {"vector v"}, {{"2", "vector<int> v(n)", "O(n)"}}}};
+      .space = {"O(n)", "Linear", "Array", {"vector v"}, {{"2", "vector<int> v(n)", "O(n)"}}},
+      .parseErrorLine = 7};
 }
 
 TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
@@ -55,7 +56,7 @@ TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
       R"j("lineCount":12,"signals":["sort \"v\"","","loop\nnext"],)j"
       R"j("breakdown":[{"line":"4","signal":"std::sort","cost":"O(n log n)"},)j"
       R"j({"line":"-","signal":"tab\there","cost":"O(1)"}],)j"
-      R"j("notes":["note one"],"saved":true})j";
+      R"j("notes":["note one"],"parseErrorLine":7,"saved":true})j";
   EXPECT_EQ(renderJsonAnalysis(sampleAnalysis(), 12, true, ""), want);
 }
 
@@ -64,7 +65,8 @@ TEST(RenderJsonTest, AnalysisDocumentEdges) {
       R"j({"notation":"","label":"","pattern":"",)j"
       R"j("space":{"notation":"","label":"","pattern":"","signals":[],"breakdown":[]},)j"
       R"j("constraintBudget":"","constraints":[],"lineCount":)j";
-  const std::string tail = R"j(,"signals":[],"breakdown":[],"notes":[],"saved":false)j";
+  const std::string tail =
+      R"j(,"signals":[],"breakdown":[],"notes":[],"parseErrorLine":0,"saved":false)j";
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + "}");
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
             head + "-1" + tail + R"j(,"storageError":"disk \"full\""})j");
@@ -78,7 +80,8 @@ TEST(RenderJsonTest, RunResultDocument) {
   EXPECT_EQ(renderJsonRunResult(defaults),
             R"j({"status":"internal_error","phase":"","stdout":"","stderr":"",)j"
             R"j("compilerOutput":"","exitCode":-1,"timedOut":false,"stdoutTruncated":false,)j"
-            R"j("stderrTruncated":false,"compileMs":0,"runMs":0})j");
+            R"j("stderrTruncated":false,"compileMs":0,"runMs":0,"signal":"","explanation":"",)j"
+            R"j("timeLimitMs":0,"memoryLimitMb":0})j");
 
   const RunResult ran{.status = "runtime_error",
                       .phase = "run",
@@ -90,12 +93,17 @@ TEST(RenderJsonTest, RunResultDocument) {
                       .timedOut = true,
                       .stdoutTruncated = true,
                       .compileMs = 1234567890123,
-                      .runMs = 7};
+                      .runMs = 7,
+                      .signal = "SIGSEGV",
+                      .explanation = "SIGSEGV: invalid",
+                      .timeLimitMs = 1500,
+                      .memoryLimitMb = 512};
   EXPECT_EQ(renderJsonRunResult(ran),
             R"j({"status":"runtime_error","phase":"run","stdout":"1 2\n","stderr":"oops\t",)j"
             R"j("compilerOutput":"warning: \u0001","exitCode":-11,"timedOut":true,)j"
             R"j("stdoutTruncated":true,"stderrTruncated":false,"compileMs":1234567890123,)j"
-            R"j("runMs":7,"error":"Output limit exceeded."})j");
+            R"j("runMs":7,"error":"Output limit exceeded.","signal":"SIGSEGV",)j"
+            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512})j");
 }
 
 // ---- The result page ----
@@ -151,7 +159,7 @@ TEST(RenderHtmlTest, RenderPageFillsEveryPlaceholder) {
                 "{{PATTERN}}|{{CONSTRAINT_BUDGET}}|{{CONSTRAINTS}}|{{SIGNALS}}|{{BREAKDOWN}}|"
                 "{{NOTES}}|{{UNKNOWN}}|{{LABEL}}");
   EXPECT_EQ(renderPage("if (a < b)\nx;\n", pageAnalysis()),
-            "<pre>if (a &lt; b)\nx;\n</pre>|3|O(n^2)|Quadratic &lt;slow&gt;|"
+            "<pre>if (a &lt; b)\nx;\n</pre>|2|O(n^2)|Quadratic &lt;slow&gt;|"
             "O(1)|Constant|Scalars|<li>int x</li>|"
             "Nested loops|Budget &amp;amp; more|"
             "<li><strong>n</strong><span>~10K</span><small>n^2 &lt;= 1e8</small></li>|"
@@ -187,7 +195,8 @@ TEST(RenderHtmlTest, MissingTemplateEmptyConstraintsAndBlankCode) {
   scratch.write("public/complexity.html", "{{CONSTRAINTS}}|{{LINE_COUNT}}|{{SIGNALS}}");
   EXPECT_EQ(renderPage(" \n\t\r\n", Analysis{}), "|0|");
   EXPECT_EQ(renderPage("x", Analysis{}), "|1|");
-  EXPECT_EQ(renderPage("x\n", Analysis{}), "|2|") << "a final line feed opens one more line";
+  EXPECT_EQ(renderPage("x\n", Analysis{}), "|1|") << "a final line feed ends the line";
+  EXPECT_EQ(renderPage("x\n\n", Analysis{}), "|2|") << "an empty last line still counts";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/run_outcome.h"
 #include "runner/runner_box.h"
 #include "runner/runner_checks.h"
 #include "runner/runner_config.h"
@@ -200,9 +201,12 @@ TEST(RunnerTest, CrashAndMemoryHogAreRuntimeErrors) {
     const char* name;
     const char* code;
     int32_t exitCode;
+    const char* status;
+    const char* signal;
   };
+  // clang-format off
   const Case kCases[] = {
-      {"null write", "int main(){ volatile int* volatile p = nullptr; *p = 1; return 0; }\n", 139},
+      {"null write", "int main(){ volatile int* volatile p = nullptr; *p = 1; return 0; }\n", 139, "runtime_error", "SIGSEGV"},
       // Fits easily in this machine's memory and below the compile stage's cap: only the run
       // stage's address-space cap makes it fail.
       {"memory hog of 768 MiB, touched", R"(#include <cstdio>
@@ -210,17 +214,44 @@ TEST(RunnerTest, CrashAndMemoryHogAreRuntimeErrors) {
 #include <cstring>
 int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(std::malloc(size)); if (p == nullptr) return 3; std::memset(p, 1, size); std::printf("%d\n", p[size - 1]); }
 )",
-       3},
+       3, "runtime_error", ""},
+      {"vector over the cap", "#include <vector>\nint main(){ std::vector<int> v(300000000); }\n", 134, "memory_limit_exceeded", "SIGABRT"},
   };
+  // clang-format on
   for (const Case& c : kCases) {
     RunResult result = run(c.code);
-    EXPECT_EQ(result.status, "runtime_error") << c.name << ": " << summarizeRun(result);
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << summarizeRun(result);
     EXPECT_EQ(result.phase, "run") << c.name;
     EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(result.signal, c.signal) << c.name;
     EXPECT_FALSE(result.timedOut) << c.name;
     EXPECT_EQ(result.stdout, "") << c.name;
+    EXPECT_EQ(result.memoryLimitMb, 512) << c.name;
   }
 }
+
+// Plain words for each ending, and the time limit a request may lower but never raise.
+// clang-format off
+TEST(RunOutcomeTest, EndingsAndLimits) {
+  const testing::Case<std::pair<int32_t, std::string>, std::string> kEndings[] = {
+      {"division by zero", {136, ""}, "SIGFPE: arithmetic error, often a division or modulo by zero"},
+      {"unnamed signal", {128 + 34, ""}, "ended by signal 34"},
+      {"exit status", {1, ""}, "exit code 1: main returned it or exit() was called with it"},
+      {"bad_alloc", {134, "what():  std::bad_alloc"}, "memory limit exceeded: the program asked for more than 512 MB"},
+  };
+  RunResult result;
+  for (const auto& c : kEndings) {
+    result.status = "runtime_error", result.phase = "run", result.stderr = c.in.second, result.exitCode = c.in.first;
+    explainRunEnding(result);
+    EXPECT_EQ(result.explanation, c.want) << c.name;
+  }
+  result.status = "compile_error", result.phase = "compile", result.explanation = "";
+  explainRunEnding(result);
+  EXPECT_EQ(result.explanation, "") << "only a run stage's ending is explained";
+  const std::pair<int64_t, int64_t> kLimits[] = {{0, 2000}, {-5, 2000}, {1, 100}, {1500, 1500}, {2000, 2000}, {2001, 2000}};
+  for (const auto& [asked, got] : kLimits) EXPECT_EQ(runTimeLimitMs(asked), got) << asked;
+}
+// clang-format on
 
 // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
 // sweep can end them once the parent exits normally. Without the box, as hosts without bwrap

@@ -53,7 +53,11 @@ std::string healthy() {
                   R"({"ok":true,"isolation":")" + isolationName(runnerIsolation()) + "\"}");
 }
 const std::string kTooLarge =
-    response("400 Bad Request", kJson, kCors, R"({"error":"Request body is too large."})");
+    response("413 Content Too Large", kJson, kCors,
+             R"({"error":"The code is too large to analyze: the limit is 1 MB (1048576 bytes)."})");
+const std::string kBodyTooLarge =
+    response("413 Content Too Large", kJson, kCors,
+             R"({"error":"Request body is too large: the limit is 2000000 bytes."})");
 
 // A run refused before it started: the result document with its defaults (render_test.cpp).
 std::string runRefusal(const std::string& status, const std::string& error) {
@@ -228,7 +232,7 @@ TEST_F(ServerConnectionTest, AnalysisRequests) {
       {"JSON named in a parameter only",
        post("/api/analyze", "text/plain; x=application/json", R"({"code":"x"})"), unsupported},
       {"form page", post("/analyze", kForm, "code=a%3Cb%0A"),
-       response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>2")},
+       response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>1")},
       {"JSON code one byte over the limit", postJson("{\"code\":\"" + atLimit + " \"}"), kTooLarge},
       {"form code one byte over the limit", post("/analyze", "", "code=" + atLimit + "+"),
        kTooLarge},
@@ -462,8 +466,8 @@ TEST_F(ServerConnectionTest, SizeLimitsAndContentLength) {
       {"header block over the limit", fill + std::string(2000001, 'a'), ""},
       {"header block just under the limit", fill + std::string(1999000, 'a') + "\r\n\r\n",
        healthy()},
-      {"body over the limit", post + "2000001\r\n\r\n", kTooLarge},
-      {"length beyond any integer", post + "99999999999999999999999999\r\n\r\n", kTooLarge},
+      {"body over the limit", post + "2000001\r\n\r\n", kBodyTooLarge},
+      {"length beyond any integer", post + "99999999999999999999999999\r\n\r\n", kBodyTooLarge},
       {"body exactly at the limit", nowhere + "2000000\r\n\r\n" + std::string(2000000, 'b'),
        kNotFoundLine},
       {"length checked before routing", "GET /healthz HTTP/1.1\r\nContent-Length: abc\r\n\r\n",
@@ -513,7 +517,7 @@ TEST_F(ServerConnectionTest, LoopbackTcp) {
             healthy());
   // An upload refused from its header: the answer arrives although the client is still
   // sending (or its send has failed because the server closed without reading the body).
-  EXPECT_EQ(testing::loopbackExchange(port, postJson(std::string(3000000, 'x'))), kTooLarge);
+  EXPECT_EQ(testing::loopbackExchange(port, postJson(std::string(3000000, 'x'))), kBodyTooLarge);
   server.join();
   close(listener);
 }

@@ -52,8 +52,8 @@ CommandOutput runCommand(const std::vector<std::string>& argv, const CommandOpti
   }
   const pid_t child = fork();
   if (child == 0) {
-    const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (dup2(nothing, 0) < 0 || dup2(out, 1) < 0 || dup2(terminal >= 0 ? terminal : err, 2) < 0)
+    const int input = open(options.input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (dup2(input, 0) < 0 || dup2(out, 1) < 0 || dup2(terminal >= 0 ? terminal : err, 2) < 0)
       _exit(125);
     if (!options.directory.empty() && chdir(options.directory.c_str()) != 0) _exit(125);
     for (const std::string& entry : options.environment) {

@@ -38,9 +38,11 @@ struct CommandOptions {
   std::string directory = {};                 // working directory; empty: the current one
   bool withoutRoot = false;                   // as root, run as "nobody" (root reads any file)
   bool stderrTerminal = false;                // standard error on a pseudo-terminal, not a pipe
+  std::string input = "/dev/null";            // the file on standard input
 };
 
-// Runs a program (argv[0] is its path) with nothing on standard input; captures both outputs.
+// Runs a program (argv[0] is its path) with `options.input` on standard input; captures both
+// outputs.
 CommandOutput runCommand(const std::vector<std::string>& argv, const CommandOptions& options = {});
 
 // Runs `body` and returns its result; as root, in a child process that is "nobody" first, so

@@ -165,6 +165,12 @@ TEST(VerdictTest, LimitSources) {
       {"length of a string", "O(n^2)",
        "// |s| <= 10^6\nint main() { string s; for (int i = 0; i < s.size(); i++) {} }\n", "n", 1e6,
        "constraints comment on line 1: |s|, the length of s"},
+      // clang-format off
+      {"LeetCode length", "O(nums^2)", "// 1 <= nums.length <= 10^5\n", "nums", 1e5, "constraints comment on line 1: |nums|, the length of nums"},
+      {"length of what the code calls m", "O(m^2)", "// 1 <= nums.length <= 2000\nint f(vector<int>& nums) { int m = nums.size(); }\n", "m", 2000, "constraints comment on line 1: |nums|, the length of nums"},
+      {"size() written", "O(k)", "// 1 <= s.size() <= 10^6\nvoid f() { const int k = (int)s.length(); }\n", "k", 1e6, "constraints comment on line 1: |s|, the length of s"},
+      {"n == nums.length", "O(nums^2)", "// n == nums.length\n// 1 <= n <= 500\n", "nums", 500, "constraints comment on line 2: written n"},
+      // clang-format on
       {"words", "O(n)", "/* n does not exceed 3·10^5 */\n", "n", 3e5,
        "constraints comment on line 1"},
       {"constant in the notation", "O(maxN)", "const int maxN = 2e5 + 5;\n", "maxN", 200005,
@@ -184,6 +190,15 @@ TEST(VerdictTest, LimitSources) {
     EXPECT_EQ(size->value, c.value) << c.name;
     EXPECT_EQ(size->source, c.from) << c.name;
   }
+
+  // Element values and a length the code never ties to the size are no limit of it; a length
+  // given on the command line limits the collection itself, or the size set from it.
+  // clang-format off
+  EXPECT_FALSE(sizeNamed(judged(analysisOf("O(nums)"), "// -10^4 <= nums[i] <= 10^4\n", {}), "nums")->known);
+  EXPECT_FALSE(sizeNamed(judged(analysisOf("O(m)"), "// 1 <= a.length <= 9\nint m = b.size();\n", {}), "m")->known);
+  EXPECT_EQ(sizeNamed(judged(analysisOf("O(nums)"), "", sizes({{"nums.length", "1e5"}})), "nums")->value, 1e5);
+  EXPECT_EQ(sizeNamed(judged(analysisOf("O(n)"), "int n = nums.size();", sizes({{"nums.size()", "7"}})), "n")->value, 7);
+  // clang-format on
 
   const Verdict limits =
       judged(analysisOf("O(n)"), "/* time limit 2 s, memory 64 MB */\n// n <= 10\n", {});

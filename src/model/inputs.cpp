@@ -1,0 +1,197 @@
+// Recognises input by behaviour:
+//   cin >> n >> m;   fin >> n (an ifstream);   io >> n (a type with its own operator>>)
+//   scanf("%d %d", &n, &m);   scanf("%s", s + 1)   (s becomes an input string)
+//   template <class T> void rd(T& x) { x = 0; char c = getchar(); ... }  rd(n);
+//   int nxt() { int x; cin >> x; return x; }   int n = nxt();
+// A helper counts as a reader when its body consumes the stream, directly or through another
+// reader; its name plays no part.
+#include "model/inputs.h"
+
+#include <set>
+
+#include "model/magnitude.h"
+
+namespace quorbel {
+namespace {
+
+// C library calls that take characters or formatted values from the input.
+bool isLibraryReader(std::string_view name) {
+  for (const char* reader :
+       {"scanf", "std::scanf", "getchar", "getchar_unlocked", "_getchar_nolock", "getc", "fgetc",
+        "fread", "fgets", "gets", "fscanf", "getline", "std::getline"})
+    if (name == reader) return true;
+  return false;
+}
+
+// Rounds of the reader fixpoint: a helper calling a helper calling getchar resolves in three.
+constexpr int kReaderRounds = 8;
+
+class InputMarker {
+ public:
+  explicit InputMarker(Model& model) : model_(model) {}
+
+  void run() {
+    findReaders();
+    visitNodes(model_.root, [&](const Node& n) {
+      if (n.type() == "binary_expression" && n.field("operator").text() == ">>")
+        readExtraction(n);
+      else if (n.type() == "call_expression")
+        readCall(n);
+      return true;
+    });
+    // A constant is never a size read, whatever a helper writes into it.
+    for (auto& entry : model_.symbols)
+      if (entry.second.kind == ContainerKind::kScalar && entry.second.isConstant)
+        entry.second.fromInput = false;
+  }
+
+ private:
+  // ---- Streams and readers ----
+  bool isStream(const Node& object) const {
+    Node n = object;
+    while (!n.null() && n.type() == "parenthesized_expression") n = n.child(0);
+    if (n.text() == "cin" || n.text() == "std::cin") return true;
+    if (n.type() != "identifier") return false;
+    const Symbol* symbol = findSymbol(model_, n.text());
+    if (!symbol) return false;
+    // ifstream fin, istringstream in, or an object of a type the program gives an operator>>.
+    return symbol->typeText.find("stream") != std::string::npos ||
+           (symbol->kind == ContainerKind::kScalar && model_.functions.count("operator>>") > 0 &&
+            !symbol->typeText.empty() && templateFree(symbol->typeText));
+  }
+
+  static bool templateFree(const std::string& type) {
+    for (const char* builtin : {"int", "long", "short", "char", "bool", "double", "float",
+                                "unsigned", "signed", "size_t", "auto"})
+      if (type.find(builtin) != std::string::npos) return false;
+    return true;
+  }
+
+  // The leftmost operand of a chain cin >> a >> b, and the targets in order.
+  Node extractionChain(const Node& n, std::vector<Node>* targets) const {
+    Node left = n;
+    while (!left.null() && left.type() == "binary_expression" &&
+           left.field("operator").text() == ">>") {
+      if (targets) targets->insert(targets->begin(), left.field("right"));
+      left = left.field("left");
+    }
+    return left;
+  }
+
+  static std::string calleeOf(const Node& call) {
+    const Node function = call.field("function");
+    std::string name(function.type() == "template_function" ? function.field("name").text()
+                                                            : function.text());
+    return name;
+  }
+
+  bool consumesInput(const Node& body) const {
+    bool found = false;
+    visitNodes(body, [&](const Node& n) {
+      if (found) return false;
+      if (n.type() == "binary_expression" && n.field("operator").text() == ">>" &&
+          isStream(extractionChain(n, nullptr)))
+        found = true;
+      if (n.type() == "call_expression") {
+        const Node function = n.field("function");
+        const std::string callee = calleeOf(n);
+        if (isLibraryReader(callee) || readers_.count(callee)) found = true;
+        // cin.get(), fin.getline(buf, n)
+        if (function.type() == "field_expression" && isStream(function.field("argument")))
+          found = true;
+      }
+      return !found;
+    });
+    return found;
+  }
+
+  void findReaders() {
+    for (int round = 0; round < kReaderRounds; ++round) {
+      bool grew = false;
+      for (const auto& [name, function] : model_.functions) {
+        if (readers_.count(name) || name == "main" || function.body.null()) continue;
+        if (consumesInput(function.body)) {
+          readers_.insert(name);
+          grew = true;
+        }
+      }
+      if (!grew) break;
+    }
+  }
+
+  // ---- Marking ----
+  void markInput(const Node& target) {
+    Node n = target;
+    // &n, (n), s + 1: the object whose storage receives the input.
+    for (int guard = 0; guard < 6 && !n.null(); ++guard) {
+      const std::string_view type = n.type();
+      if (type == "pointer_expression" || type == "parenthesized_expression")
+        n = n.child(0);
+      else if (type == "binary_expression" && n.field("operator").text() == "+")
+        n = n.field("left");
+      else
+        break;
+    }
+    if (n.null() || n.type() != "identifier") return;
+    const std::string name(n.text());
+    auto found = model_.symbols.find(name);
+    if (found == model_.symbols.end()) return;
+    Symbol& symbol = found->second;
+    // char s[N] read whole holds one string: its length is the input's.
+    if (symbol.kind == ContainerKind::kArray && symbol.dimensions.size() == 1 &&
+        symbol.typeText == "char")
+      symbol.kind = ContainerKind::kString;
+    if (symbol.fromInput) return;
+    symbol.fromInput = true;
+    if (symbol.kind == ContainerKind::kScalar || symbol.kind == ContainerKind::kString)
+      model_.inputOrder.push_back(name);
+  }
+
+  void readExtraction(const Node& n) {
+    // (((cin >> a) >> b) >> c) is visited once, at its top.
+    const Node parent = n.parent();
+    if (parent.type() == "binary_expression" && parent.field("operator").text() == ">>" &&
+        parent.field("left") == n)
+      return;
+    std::vector<Node> targets;
+    if (!isStream(extractionChain(n, &targets))) return;
+    for (const Node& target : targets) markInput(target);
+  }
+
+  void readCall(const Node& call) {
+    const std::string callee = calleeOf(call);
+    const Node arguments = call.field("arguments");
+    if (callee == "scanf" || callee == "std::scanf" || callee == "fscanf") {
+      for (uint32_t i = callee == "fscanf" ? 2 : 1; i < arguments.childCount(); ++i)
+        markInput(arguments.child(i));
+      return;
+    }
+    if ((callee == "getline" || callee == "std::getline") && isStream(arguments.child(0))) {
+      markInput(arguments.child(1));
+      return;
+    }
+    auto reader = model_.functions.find(callee);
+    if (!readers_.count(callee) || reader == model_.functions.end()) return;
+    // Arguments bound to reference parameters receive what the helper reads.
+    const Function& function = reader->second;
+    for (uint32_t i = 0; i < arguments.childCount(); ++i) {
+      const bool variadic = !function.byReference.empty() && i >= function.byReference.size() &&
+                            function.byReference.back();
+      if (variadic || (i < function.byReference.size() && function.byReference[i]))
+        markInput(arguments.child(i));
+    }
+    // n = nxt(); int n = nxt();
+    const Node parent = call.parent();
+    if (parent.type() == "assignment_expression") markInput(parent.field("left"));
+    if (parent.type() == "init_declarator") markInput(parent.field("declarator"));
+  }
+
+  Model& model_;
+  std::set<std::string> readers_;
+};
+
+}  // namespace
+
+void markInputs(Model& model) { InputMarker(model).run(); }
+
+}  // namespace quorbel

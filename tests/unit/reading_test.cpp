@@ -1,0 +1,225 @@
+// How the model reads a program as it is written: type spellings, array extents, scopes,
+// values, constructors and input, each on the smallest program showing it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "estimate/space_cost.h"
+#include "estimate/time_cost.h"
+#include "model/magnitude.h"
+#include "model/model.h"
+#include "model/types.h"
+
+namespace quorbel {
+namespace {
+
+struct Estimate {
+  std::string time, space;
+};
+
+Estimate estimateOf(const std::string& program) {
+  Model model = buildModel(program);
+  const TimeEstimate time = estimateTime(model);
+  return {formatCost(time.total), formatCost(estimateSpace(model, time).total)};
+}
+
+const char* const kHead = "#include <bits/stdc++.h>\nusing namespace std;\n";
+
+TEST(TypeReadingTest, SpellingsNormaliseToOneType) {
+  const TypeAliases aliases = {{"vi", {"vector<int>", {}}},
+                               {"vvi", {"vector<vi>", {}}},
+                               {"V", {"vector<T>", {"T"}}},
+                               {"ll", {"long long", {}}}};
+  const struct {
+    const char* spelling;
+    const char* want;
+  } kCases[] = {
+      {"std::vector< std::vector<int> >", "vector<vector<int>>"},
+      {"const vector<int> &", "vector<int>"},
+      {"vvi", "vector<vector<int>>"},
+      {"V<V<ll>>", "vector<vector<long long>>"},
+      {"unsigned long long", "unsigned long long"},
+      {"__gnu_pbds::tree<int, null_type>", "tree<int,null_type>"},
+      {"vill", "vill"},  // an alias is a whole word, never a prefix
+  };
+  for (const auto& c : kCases) EXPECT_EQ(normaliseType(c.spelling, aliases), c.want) << c.spelling;
+}
+
+TEST(TypeReadingTest, KindIsTheOutermostTemplates) {
+  const struct {
+    const char* type;
+    ContainerKind kind;
+    bool nested;
+  } kCases[] = {
+      {"vector<vector<int>>", ContainerKind::kVector, true},
+      {"vector<set<int>>", ContainerKind::kVector, true},
+      {"vector<string>", ContainerKind::kVector, false},
+      {"vector<pair<int,int>>", ContainerKind::kVector, false},
+      {"pair<int,vector<int>>", ContainerKind::kScalar, false},
+      {"map<int,vector<int>>", ContainerKind::kOrdered, false},
+      {"tree<int,null_type,less<int>,rb_tree_tag>", ContainerKind::kOrdered, false},
+      {"unordered_map<int,int>", ContainerKind::kHashed, false},
+      {"priority_queue<pair<int,int>>", ContainerKind::kHeap, false},
+      {"array<array<int,3>,1000>", ContainerKind::kArray, false},
+      {"vector<int>*", ContainerKind::kScalar, false},
+      {"string", ContainerKind::kString, false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(kindOfType(c.type), c.kind) << c.type;
+    EXPECT_EQ(isNestedType(c.type), c.nested) << c.type;
+  }
+}
+
+TEST(TypeReadingTest, DeclarationsGiveTheirContainers) {
+  // n vertices, m edges read; each program builds an adjacency structure and walks it once.
+  const std::string walk =
+      "int main() { int n, m; cin >> n >> m; for (int i = 0; i < m; i++) { int a, b; cin "
+      ">> a >> b; g[a].push_back(b); } long long s = 0; for (int u = 0; u < n; u++) for (int v : "
+      "g[u]) s += v; cout << s; }";
+  const struct {
+    const char* name;
+    const char* declaration;
+    const char* space;
+  } kCases[] = {
+      {"typedef alias of the list", "typedef vector<int> Bucket; Bucket g[200005];", "O(n + m)"},
+      {"spaced template", "vector< vector<int> > g;", "O(m)"},
+      {"std-qualified", "std::vector<std::vector<int> > g;", "O(m)"},
+      {"template alias", "template <class T> using V = vector<T>; V<V<int>> g;", "O(m)"},
+      {"named limit", "const int MAXN = 200005; vector<int> g[MAXN];", "O(MAXN + m)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program = std::string(kHead) + c.declaration + "\n" + walk;
+    const Estimate got = estimateOf(program);
+    EXPECT_EQ(got.time, "O(m + n)") << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(TypeReadingTest, ConstructorExpressionsAndCopiesTypeAnAuto) {
+  const struct {
+    const char* name;
+    const char* body;
+    const char* space;
+  } kCases[] = {
+      {"auto from a constructor",
+       "auto d = std::vector<std::vector<long>>(n, std::vector<long>(n));", "O(n^2)"},
+      {"auto copy of a container", "auto a = vector<int>(n); auto b = a;", "O(n)"},
+      {"fill argument tells the element", "vector g(n, vector<int>(m));", "O(m * n)"},
+      {"std::array of a named limit", "const int N = 100000; static array<int, N> a;", "O(N)"},
+      {"auto scalar", "auto x = n + 1;", "O(1)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program =
+        std::string(kHead) + "int main() { int n, m; cin >> n >> m; " + c.body + " }";
+    EXPECT_EQ(estimateOf(program).space, c.space) << c.name;
+  }
+}
+
+TEST(LiteralExtentTest, ALiteralLimitIsTheArraysSizeUnlessItemsFillIt) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* space;
+  } kCases[] = {
+      {"swept table is its own size",
+       "bool reach[100005]; int main() { int n; cin >> n; reach[0] = 1; cout << reach[n]; }",
+       "O(|reach|)"},
+      {"read items size it",
+       "int a[200005]; int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> a[i]; }",
+       "O(n)"},
+      {"scanf items size it",
+       "int a[200005]; int main() { int n; scanf(\"%d\", &n); for (int i = 0; i < n; i++) "
+       "scanf(\"%d\", &a[i]); }",
+       "O(n)"},
+      {"small literal grid filled by loops",
+       "int g[100][100]; int main() { int a; cin >> a; for (int i = 0; i < a; i++) for (int j = "
+       "0; j < a; j++) g[i][j] = i ^ j; }",
+       "O(a^2)"},
+      {"masks fill a table sized by a shift",
+       "const int LIM = 18; long long w[1 << LIM]; int main() { int k; cin >> k; for (int s = 0; "
+       "s < (1 << k); s++) w[s] = s; }",
+       "O(2^k)"},
+      {"a value read indexes anywhere", "int c[50]; int main() { int x; cin >> x; c[x] = 1; }",
+       "O(1)"},
+      {"small counts stay constant", "int d[26]; int main() { d[3] = 1; }", "O(1)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).space, c.space) << c.name;
+}
+
+TEST(InputReadingTest, ReadersAreKnownByWhatTheyDo) {
+  // Each program reads n through its own means, then loops n times.
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+  } kCases[] = {
+      {"getchar helper filling a reference",
+       "template <class T> void grab(T& x) { x = 0; int c = getchar(); while (c >= '0') { x = x "
+       "* 10 + c - '0'; c = getchar(); } } int main() { int n; grab(n); for (int i = 0; i < n; "
+       "i++) putchar('a'); }",
+       "O(n)"},
+      {"helper returning what cin gave",
+       "long long nxt() { long long v; cin >> v; return v; } int main() { int n = nxt(); for (int "
+       "i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"helper through another helper",
+       "int gc() { return getchar_unlocked(); } void take(int& x) { x = gc() - '0'; } int main() "
+       "{ int n; take(n); for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"file stream",
+       "int main() { ifstream fin(\"a.in\"); int n; fin >> n; for (int i = 0; i < n; "
+       "i++) cout << i; }",
+       "O(n)"},
+      {"helper that only writes is no reader",
+       "void show(int& x) { cout << x; } int main() { int n = 5; show(n); for (int i = 0; i < n; "
+       "i++) cout << i; }",
+       "O(1)"},
+      {"a shift is no extraction",
+       "int main() { int n = 8, in = 64; n = in >> 2; for (int i = 0; i < n; i++) cout << i; }",
+       "O(1)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
+}
+
+TEST(InputReadingTest, CharacterBuffersReadWholeAreStrings) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"from an offset, measured by strlen",
+       "char s[1000005]; int f[1000005]; int main() { scanf(\"%s\", s + 1); int len = strlen(s + "
+       "1); for (int i = 1; i <= len; i++) f[i] = s[i]; }",
+       "O(len)", "O(len)"},
+      {"cin into a buffer, never measured",
+       "char w[200005]; int main() { cin >> w; cout << w[0]; }", "O(1)", "O(|w|)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
+  const struct {
+    const char* name;
+    const char* macro;
+  } kCases[] = {
+      {"typeof bound", "#define REP(i, a, b) for (__typeof(b) i = a; i < b; ++i)"},
+      {"parenthesised variable of an alias type",
+       "typedef long long ll;\n#define REP(i, a, b) for (ll (i) = (a); (i) < (b); (i)++)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program = std::string(kHead) + c.macro +
+                                "\nint main() { int n; cin >> n; long long s = 0; REP(i, 0, n) s "
+                                "+= i; cout << s; }";
+    EXPECT_EQ(estimateOf(program).time, "O(n)") << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
