@@ -54,6 +54,20 @@
     return Boolean(root.matchMedia && root.matchMedia('(prefers-color-scheme: dark)').matches);
   }
 
+  // Focuses the first focusable element after `host` in document order (before it when
+  // `backwards`), skipping everything inside it.
+  function focusBeside(host, backwards) {
+    const all = [...document.querySelectorAll('a[href], button:not([disabled]), input:not([disabled]), ' +
+        'select:not([disabled]), textarea:not([disabled]), summary, [tabindex]:not([tabindex="-1"])')]
+        .filter((node) => !host.contains(node) && node.offsetParent !== null);
+    const after = all.filter((node) =>
+      host.compareDocumentPosition(node) & Node.DOCUMENT_POSITION_FOLLOWING);
+    const before = all.filter((node) =>
+      host.compareDocumentPosition(node) & Node.DOCUMENT_POSITION_PRECEDING);
+    const target = backwards ? before[before.length - 1] : after[0];
+    if (target) target.focus();
+  }
+
   function isSubmitChord(event) {
     return event.key === 'Enter' && (event.ctrlKey || event.metaKey) && !event.altKey;
   }
@@ -216,6 +230,28 @@
         editor.addCommand(monaco.KeyMod.CtrlCmd | monaco.KeyMod.Shift | monaco.KeyCode.Enter,
             () => onRun());
       }
+      // Tab indents; after Escape, Tab (or Shift+Tab) leaves the editor instead: Monaco's
+      // tab-focus mode, on until any other key or until the editor loses focus.
+      let tabLeaves = false;
+      const setTabLeaves = (on) => {
+        if (tabLeaves === on) return;
+        tabLeaves = on;
+        editor.updateOptions({tabFocusMode: on});
+        host.dataset.tabLeaves = on ? 'true' : 'false';
+      };
+      editor.onKeyDown((event) => {
+        if (event.keyCode === monaco.KeyCode.Escape) {
+          setTabLeaves(true);
+        } else if (event.keyCode === monaco.KeyCode.Tab && tabLeaves) {
+          // Where the option alone does not hand Tab back to the page, move focus here.
+          event.preventDefault();
+          event.stopPropagation();
+          focusBeside(host, event.shiftKey);
+        } else if (event.keyCode !== monaco.KeyCode.Tab && event.keyCode !== monaco.KeyCode.Shift) {
+          setTabLeaves(false);
+        }
+      });
+      editor.onDidBlurEditorText(() => setTabLeaves(false));
       if (root.matchMedia) {
         root.matchMedia('(prefers-color-scheme: dark)').addEventListener('change', (event) => {
           monaco.editor.setTheme(event.matches ? 'vs-dark' : 'vs');

@@ -450,8 +450,11 @@
       ]));
     }
 
+    // The scales stay on the element, for points drawn later (measured times).
     const chart = svg('svg', {className: 'growth-chart' + (compact ? ' compact' : ''), id: 'growth-chart',
-      viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet'}, parts);
+      viewBox: '0 0 ' + W + ' ' + H, role: 'img', preserveAspectRatio: 'xMidYMid meet',
+      'data-min-log10': CHART_MIN_LOG10, 'data-max-log10': maxLog10, 'data-y-max': yMax,
+      'data-plot': [m.left, m.top, pw, ph].join(' ')}, parts);
     let caption;
     if (!fit || fit.kind === 'all') {
       caption = 'Every n up to 10⁷ stays within about 10⁸ operations.';
@@ -569,6 +572,54 @@
     ]);
   }
 
+  // Signals that only restate a breakdown row ("Line 9: for loop over j contributes O(n^2).")
+  // are left out: the row says it once, in line order.
+  function otherSignals(signals, rows) {
+    const lines = new Set(asList(rows).map((row) => asText(row && row.line)));
+    return asList(signals).filter((signal) => {
+      const match = /^Line (\d+): .* contributes /.exec(asText(signal));
+      return !(match && lines.has(match[1]));
+    });
+  }
+
+  function markdownReport(doc) {
+    const space = (doc && typeof doc.space === 'object' && doc.space) || {};
+    const rows = (list) => asList(list).map((row) => '| ' + [row.line, row.signal, row.cost]
+        .map((cell) => asText(cell).replace(/\|/g, '\\|')).join(' | ') + ' |');
+    const verdict = doc.verdict && doc.verdict.time ? doc.verdict : null;
+    return [
+      '**Time:** `' + asText(doc.notation) + '` (' + asText(doc.label) + ')  ',
+      '**Space:** `' + asText(space.notation) + '` (' + asText(space.label) + ')',
+      verdict ? '\n**Verdict:** time ' + asText(verdict.time.summary) + '; memory ' +
+          asText(verdict.memory && verdict.memory.summary) : '',
+      '', '| Line | Time | Cost |', '|---|---|---|', ...rows(doc.breakdown),
+      '', '| Line | Memory | Cost |', '|---|---|---|', ...rows(space.breakdown),
+      '', ...asList(doc.notes).map((note) => '- ' + asText(note)),
+    ].join('\n');
+  }
+
+  // A button that copies what `text()` gives and says so.
+  function copyButton(id, label, text) {
+    const button = el('button', {type: 'button', className: 'copy-button', id, text: label});
+    button.addEventListener('click', async () => {
+      try {
+        await navigator.clipboard.writeText(text());
+        button.textContent = 'Copied';
+      } catch (error) {
+        button.textContent = 'Copy failed';
+      }
+      setTimeout(() => { button.textContent = label; }, 1500);
+    });
+    return button;
+  }
+
+  // On a narrow screen the editor and the results are stacked: bring `target` into view.
+  function bringIntoView(target) {
+    if (target && root.matchMedia && root.matchMedia('(max-width: 900px)').matches) {
+      target.scrollIntoView({block: 'start', behavior: 'auto'});
+    }
+  }
+
   // Fills `container` with an /api/analyze document. onLineClick(line) makes rows clickable;
   // `verdictPanel` (public/verdict.js) shows the document's verdict beside the estimates.
   function renderAnalysis(container, doc, onLineClick, verdictPanel) {
@@ -587,9 +638,25 @@
       el('p', {className: 'meta'}, [
         el('span', {className: 'line-count', text: String(lines)}),
         lines === 1 ? ' line analysed.' : ' lines analysed.',
-        doc.saved === true ? ' Saved to the server\'s history.' : null,
+        doc.saved === true ? ' This server also keeps a copy in its own history.' : null,
+      ]),
+      el('div', {className: 'result-actions'}, [
+        copyButton('copy-notation', 'Copy notation', () => 'Time: ' + notation + ', space: ' +
+            asText(space.notation)),
+        copyButton('copy-report', 'Copy report (Markdown)', () => markdownReport(doc)),
       ]),
     ];
+    const errorLine = Number(doc.parseErrorLine) || 0;
+    if (errorLine > 0) {
+      const show = el('button', {type: 'button', className: 'link-button', id: 'parse-error-line',
+        text: 'line ' + errorLine});
+      if (onLineClick) show.addEventListener('click', () => onLineClick(errorLine));
+      children.push(el('p', {className: 'message message-warn', id: 'parse-warning', role: 'status'}, [
+        el('strong', {text: 'The code does not parse cleanly.'}),
+        ' The first syntax error is on ', show,
+        '; what it hides may be missing from the estimate.',
+      ]));
+    }
     if (doc.storageError) {
       children.push(el('p', {className: 'message message-warn', role: 'status',
         text: 'The analysis ran, but the server could not save it to its history: ' +
@@ -602,18 +669,18 @@
           el('p', {className: 'budget', id: 'constraint-budget', text: asText(doc.constraintBudget)}),
           renderConstraints(doc.constraints),
         ]),
-        section('Time breakdown', 'breakdown-title', [
+        section('Where the time goes', 'breakdown-title', [
           renderBreakdown(doc.breakdown, 'time-breakdown', onLineClick),
+          renderList(otherSignals(doc.signals, doc.breakdown), 'signals', 'list-notes'),
           onLineClick && hasLineRows(doc.breakdown) ?
               el('p', {className: 'hint', text: 'Click a row to see its line in the editor.'}) : null,
         ]),
-        section('Signals', 'signals-title', [renderList(doc.signals, 'signals')]),
-        section('Space breakdown', 'space-breakdown-title', [
+        section('Where the memory goes', 'space-breakdown-title', [
           asList(space.breakdown).length ?
               renderBreakdown(space.breakdown, 'space-breakdown', onLineClick) :
               el('p', {className: 'placeholder', text: 'No storage that grows with the input.'}),
+          renderList(otherSignals(space.signals, space.breakdown), 'space-signals', 'list-notes'),
         ]),
-        section('Space signals', 'space-signals-title', [renderList(space.signals, 'space-signals')]),
         section('Notes', 'notes-title', [renderList(doc.notes, 'notes', 'list-notes')]));
     container.replaceChildren(...children);
     if (verdict) verdictPanel.show(verdict);
@@ -688,6 +755,7 @@
     success: 'Success',
     compile_error: 'Compile error',
     runtime_error: 'Runtime error',
+    memory_limit_exceeded: 'Memory limit exceeded',
     timeout: 'Time limit exceeded',
     bad_request: 'Request refused',
     internal_error: 'Runner error',
@@ -706,24 +774,87 @@
     ]);
   }
 
-  function renderRunResult(container, result) {
+  // Compiler output with each "main.cpp:LINE:COL:" a button that shows the line.
+  function compilerStream(text, onLineClick) {
+    const pre = el('pre', {id: 'run-compiler-output'});
+    for (const part of asText(text).split(/(main\.cpp:\d+:\d+:)/)) {
+      const match = /^main\.cpp:(\d+):\d+:$/.exec(part);
+      if (match && onLineClick) {
+        const jump = el('button', {type: 'button', className: 'link-button compiler-line', text: part});
+        jump.addEventListener('click', () => onLineClick(Number(match[1])));
+        pre.append(jump);
+      } else {
+        pre.append(part);
+      }
+    }
+    return el('div', {className: 'stream'}, [el('h3', {text: 'Compiler output'}), pre]);
+  }
+
+  // Judges compare tokens, so trailing blanks and blank last lines do not count.
+  function comparableLines(text) {
+    const lines = asText(text).replace(/\r\n/g, '\n').split('\n').map((line) => line.replace(/\s+$/, ''));
+    while (lines.length && lines[lines.length - 1] === '') lines.pop();
+    return lines;
+  }
+
+  // null when `expected` is blank; else {same, line, got, want} for the first difference.
+  function compareOutput(actual, expected) {
+    if (asText(expected).trim() === '') return null;
+    const got = comparableLines(actual);
+    const want = comparableLines(expected);
+    for (let i = 0; i < Math.max(got.length, want.length); i++) {
+      if (got[i] !== want[i]) {
+        return {same: false, line: i + 1, got: got[i] === undefined ? '(nothing)' : got[i],
+          want: want[i] === undefined ? '(nothing)' : want[i]};
+      }
+    }
+    return {same: true};
+  }
+
+  function renderComparison(comparison) {
+    if (!comparison) return null;
+    if (comparison.same) {
+      return el('p', {className: 'message message-ok run-compare', role: 'status',
+        text: 'Output matches the expected output.'});
+    }
+    return el('div', {className: 'message message-error run-compare', role: 'status'}, [
+      el('strong', {text: 'Wrong answer: line ' + comparison.line + ' differs.'}),
+      el('pre', {className: 'diff'}, [
+        el('span', {className: 'diff-want', text: '- expected: ' + comparison.want + '\n'}),
+        el('span', {className: 'diff-got', text: '+ got:      ' + comparison.got}),
+      ]),
+    ]);
+  }
+
+  // options: expected (text to compare stdout with), onLineClick (compiler lines), title.
+  function renderRunResult(container, result, options) {
+    const opts = options || {};
     const status = asText(result.status) || 'internal_error';
     const phase = asText(result.phase);
+    const limitMs = Number(result.timeLimitMs) || 0;
     const children = [el('div', {className: 'run-summary'}, [
-      el('span', {className: 'status-badge', id: 'run-status', 'data-status': status,
-        text: STATUS_TEXT[status] || status}),
+      opts.title ? el('h3', {className: 'run-title', text: opts.title}) : null,
+      el('span', {className: 'status-badge run-status', id: opts.title ? null : 'run-status',
+        'data-status': status, text: STATUS_TEXT[status] || status}),
       el('dl', {className: 'run-facts'}, [
         fact('Phase', phase || '–', 'run-phase'),
-        fact('Exit code', String(result.exitCode), 'run-exit-code'),
+        fact('Exit code', String(result.exitCode) + (result.signal ? ' (' + result.signal + ')' : ''),
+            'run-exit-code'),
         fact('Compile', (Number(result.compileMs) || 0) + ' ms', 'run-compile-ms'),
         fact('Run', phase === 'run' ? (Number(result.runMs) || 0) + ' ms' : '–', 'run-run-ms'),
+        limitMs ? fact('Limits', (limitMs / 1000) + ' s, ' + result.memoryLimitMb + ' MB',
+            'run-limits') : null,
       ]),
     ])];
+    if (result.explanation) {
+      children.push(el('p', {className: 'message message-error run-explanation', role: 'status',
+        text: asText(result.explanation)}));
+    }
     if (status === 'timeout' || result.timedOut === true) {
       children.push(el('p', {className: 'message message-warn', id: 'run-timeout', role: 'status'}, [
         el('strong', {text: 'Time limit exceeded.'}),
         phase === 'compile' ? 'Compiling took longer than 5 seconds and was stopped.' :
-            'The program ran longer than 2 seconds and was stopped.',
+            'The program ran longer than ' + ((limitMs || 2000) / 1000) + ' s and was stopped.',
       ]));
     }
     const error = asText(result.error);
@@ -735,13 +866,21 @@
         limit ? 'The program wrote more than 64 KB to one stream and was stopped.' : null,
       ]));
     }
-    const out = stream('Standard output', 'run-stdout', result.stdout, result.stdoutTruncated === true);
-    const err = stream('Standard error', 'run-stderr', result.stderr, result.stderrTruncated === true);
-    const compiler = stream('Compiler output', 'run-compiler-output', result.compilerOutput, false);
+    if (status === 'success') children.push(renderComparison(compareOutput(result.stdout, opts.expected)));
+    const out = stream('Standard output', opts.title ? null : 'run-stdout', result.stdout,
+        result.stdoutTruncated === true);
+    const err = stream('Standard error', opts.title ? null : 'run-stderr', result.stderr,
+        result.stderrTruncated === true);
+    const compiler = compilerStream(result.compilerOutput, opts.onLineClick);
     if (phase === 'compile') children.push(compiler, out, err);
     else children.push(out, err, compiler);
-    container.replaceChildren(...children);
+    container.replaceChildren(...children.filter(Boolean));
     container.dataset.state = 'done';
+  }
+
+  // The tests of one box: separated by a line holding only "---".
+  function splitTests(text) {
+    return asText(text).split(/^---[ \t]*$\n?/m);
   }
 
   // The compiler's errors and warnings about the submitted file, for markers in the editor:
@@ -761,6 +900,24 @@
   }
 
   // ---- Page wiring ----
+
+  // A link that reopens the code: "#code=" and the text, percent-encoded, in the address.
+  function rememberInLink(code) {
+    if (root.history && root.location) {
+      root.history.replaceState(null, '', root.location.pathname + '#code=' +
+          encodeURIComponent(code));
+    }
+  }
+
+  function codeFromLink() {
+    const hash = root.location ? root.location.hash : '';
+    if (!hash.startsWith('#code=')) return null;
+    try {
+      return decodeURIComponent(hash.slice(6));
+    } catch (error) {
+      return null;
+    }
+  }
 
   function takeOpenedEntry() {
     const params = new URLSearchParams(root.location.search);
@@ -786,7 +943,8 @@
     const analyzeButton = document.getElementById('analyze-button');
     const storage = root.QuorbelStorage;
 
-    const opened = takeOpenedEntry();
+    const linked = codeFromLink();
+    const opened = takeOpenedEntry() || (linked != null ? {code: linked} : null);
     const draft = storage ? storage.loadDraft(draftName) : null;
     if (opened) textarea.value = opened.code;
     else if (draft && draft.trim() !== '') textarea.value = draft;
@@ -803,7 +961,8 @@
     async function refreshVerdict() {
       if (analyzedCode == null) return;
       const ticket = ++verdictTicket;
-      const reply = await postJson('/api/analyze', Object.assign({code: analyzedCode},
+      // The same code at other limits: judged again, never another history row.
+      const reply = await postJson('/api/analyze', Object.assign({code: analyzedCode, save: false},
           limitRequest()), ANALYZE_TIMEOUT_MS);
       if (ticket !== verdictTicket) return;
       if (reply.kind === 'answer' && reply.status === 200 && reply.data && reply.data.verdict) {
@@ -826,9 +985,23 @@
               asText(reply.data.error));
     }
 
+    const showLine = (line) => {
+      editor.revealLine(line);
+      bringIntoView(document.getElementById('editor'));
+    };
+
     async function analyzeNow() {
       const code = editor.getValue();
       const ticket = ++latest;
+      if (code.trim() === '') {
+        // Nothing to judge: no request, no verdict card, no chart.
+        analyzedCode = null;
+        results.replaceChildren(el('p', {className: 'placeholder', id: 'empty-state',
+          text: 'The editor is empty: paste or type a C++ solution, open a .cpp file, or ' +
+              'start from an example, then press Analyze.'}));
+        results.dataset.state = 'empty';
+        return;
+      }
       ++verdictTicket;  // a pending refresh is for the code before this one
       setBusy(analyzeButton, true);
       results.dataset.state = 'busy';
@@ -847,7 +1020,9 @@
       if (reply.kind === 'answer' && reply.status === 200 && reply.data &&
           typeof reply.data.notation === 'string') {
         analyzedCode = code;
-        renderAnalysis(results, reply.data, (line) => editor.revealLine(line), verdictPanel);
+        renderAnalysis(results, reply.data, showLine, verdictPanel);
+        rememberInLink(code);
+        bringIntoView(results);
         if (limitError && /has no size named/.test(limitError)) refreshVerdict();
         else if (limitError) verdictPanel.showError(limitError);
         if (storage) storage.addAnalysis(code, reply.data);
@@ -855,6 +1030,7 @@
       }
       const [title, detail] = describeFailure(reply, ANALYZE_TIMEOUT_MS / 1000);
       renderError(results, title, detail);
+      bringIntoView(results);
     }
 
     const saveDraft = debounce(() => {
@@ -867,9 +1043,16 @@
       status: document.getElementById('editor-status'),
       onSubmit: analyzeNow,
       onRun: extra && extra.onRun ? () => extra.onRun() : null,
-      onChange: saveDraft,
+      onChange: () => {
+        saveDraft();
+        if (extra && extra.onChange) extra.onChange();
+      },
     });
     root.quorbelEditor = editor;
+    if (root.QuorbelConveniences) {
+      root.QuorbelConveniences.attach({editor, form, host: document.getElementById('editor'),
+        analyzeNow});
+    }
     form.addEventListener('submit', (event) => {
       event.preventDefault();
       analyzeNow();
@@ -888,6 +1071,8 @@
     const runButton = document.getElementById('run-button');
     const output = document.getElementById('run-output');
     const stdin = document.getElementById('stdin');
+    const expected = document.getElementById('expected');
+    const timeLimit = document.getElementById('time-limit');
     const storage = root.QuorbelStorage;
     const savedInput = storage ? storage.loadDraft('ide-input') : null;
     if (savedInput != null) stdin.value = savedInput;
@@ -897,27 +1082,61 @@
 
     let page = null;
     let running = false;
+    let shownFor = null;  // the code whose run is on show
     async function runNow() {
       if (running) return;
       running = true;
       setBusy(runButton, true);
       output.dataset.state = 'busy';
       output.replaceChildren(el('p', {className: 'placeholder busy', text: 'Compiling and running…'}));
-      const reply = await postJson('/api/run', {code: page.editor.getValue(), input: stdin.value},
-          RUN_TIMEOUT_MS);
+      const code = page.editor.getValue();
+      const inputs = splitTests(stdin.value);
+      const wants = splitTests(expected ? expected.value : '');
+      const seconds = Number(timeLimit && timeLimit.value);
+      const limit = seconds > 0 ? {timeLimitMs: Math.round(seconds * 1000)} : {};
+      const showLine = (line) => {
+        page.editor.revealLine(line);
+        bringIntoView(document.getElementById('editor'));
+      };
+      const shown = [];
+      let failure = null;
+      for (let i = 0; i < inputs.length && !failure; i++) {
+        const reply = await postJson('/api/run', Object.assign({code, input: inputs[i]}, limit),
+            RUN_TIMEOUT_MS);
+        if (!(reply.kind === 'answer' && reply.data && typeof reply.data.status === 'string')) {
+          failure = describeFailure(reply, RUN_TIMEOUT_MS / 1000);
+          break;
+        }
+        const box = el('div', {className: 'run-test'});
+        renderRunResult(box, reply.data, {expected: wants[i], onLineClick: showLine,
+          title: inputs.length > 1 ? 'Test ' + (i + 1) : null});
+        shown.push(box);
+        page.editor.showDiagnostics(compilerDiagnostics(reply.data.compilerOutput));
+        if (reply.data.phase === 'compile') break;  // the same code fails the same way again
+      }
       running = false;
       setBusy(runButton, false);
-      if (reply.kind === 'answer' && reply.data && typeof reply.data.status === 'string') {
-        renderRunResult(output, reply.data);
-        page.editor.showDiagnostics(compilerDiagnostics(reply.data.compilerOutput));
-        return;
+      if (failure) {
+        renderError(output, failure[0], failure[1]);
+      } else {
+        output.replaceChildren(...(shown.length === 1 ? [...shown[0].childNodes] : shown));
+        output.dataset.state = 'done';
+        shownFor = code;
       }
-      const [title, detail] = describeFailure(reply, RUN_TIMEOUT_MS / 1000);
-      renderError(output, title, detail);
+      bringIntoView(output);
     }
-    page = startEditorPage('ide', {onRun: runNow});
+    // Output beside code it no longer belongs to would mislead: an edit clears it.
+    const clearStale = debounce(() => {
+      if (shownFor == null || running || page.editor.getValue() === shownFor) return;
+      shownFor = null;
+      output.replaceChildren(el('p', {className: 'placeholder', id: 'run-stale',
+        text: 'The code changed since the last run: press Run to run it again.'}));
+      output.dataset.state = 'stale';
+    }, 300);
+    page = startEditorPage('ide', {onRun: runNow, onChange: clearStale});
     runButton.addEventListener('click', runNow);
     page.runNow = runNow;
+    page.clearStale = clearStale;
     return page;
   }
 
@@ -927,6 +1146,8 @@
     renderAnalysis,
     renderRunResult,
     compilerDiagnostics,
+    compareOutput,
+    splitTests,
     postJson,
   };
   root.QuorbelChart = {

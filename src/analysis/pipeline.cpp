@@ -10,6 +10,7 @@
 #include "analysis/analysis_bounds.h"
 #include "analysis/large_stack.h"
 #include "analysis/notation.h"
+#include "analysis/recognised_shape.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
 #include "estimate/space_cost.h"
@@ -169,6 +170,8 @@ Analysis analyzeUnguarded(std::string_view code) {
   }
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
   describeTerm(total, result.label, result.pattern, timePattern);
+  if (const std::string shape = recognisedShape(result.notation, result.breakdown); !shape.empty())
+    result.pattern = shape;
 
   result.constraintBudget = kBudgetSentence;
   // ---- step 10: constraints ----

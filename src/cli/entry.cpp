@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/analyze_command.h"
+#include "cli/measure_command.h"
 #include "cli/server_mode.h"
 #include "regression/regression.h"
 #include "runner/runner_checks.h"
@@ -36,6 +37,7 @@ int runEntry(int argc, char** argv) {
     return 0;
   }
   if (isAnalyzeCliCommand(argc, argv)) return dispatchCli(argc, argv);
+  if (isMeasureCliCommand(argc, argv)) return dispatchMeasureCli(argc, argv);
   if (argc > 2 || (argc == 2 && !parsePort(argv[1] == nullptr ? "" : argv[1]))) {
     const std::string word = argv[1] == nullptr ? "" : argv[1];
     if (argc > 2 || word.empty() || word.find_first_not_of("0123456789") != std::string::npos)

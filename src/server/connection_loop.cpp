@@ -133,7 +133,8 @@ enum class Work { kQuick, kAnalysis, kRun };
 Work workOf(const Request& request) {
   if (request.method != "POST") return Work::kQuick;
   if (request.path == "/api/analyze" || request.path == "/analyze") return Work::kAnalysis;
-  if (request.path == "/api/run") return Work::kRun;
+  // Measuring runs the program many times: it takes a run's thread, never the loop.
+  if (request.path == "/api/run" || request.path == "/api/measure") return Work::kRun;
   return Work::kQuick;
 }
 
@@ -237,6 +238,7 @@ class Loop {
 
   void dispatch(int socket, Connection& connection, Request request) {
     const Work work = workOf(request);
+    request.socket = socket;
     if (work == Work::kQuick)
       return startWriting(connection, serializeResponse(routeRequest(request, store_)));
     connection.stage = Stage::kWorking;

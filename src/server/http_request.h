@@ -16,6 +16,7 @@ struct Request {
   std::string body;    // Content-Length bytes, fewer when the peer closed early
   std::map<std::string, std::string> headers;  // keys trimmed and lower-cased, values trimmed
   bool repeatedContentLength = false;          // a second Content-Length line was sent
+  int socket = -1;  // the connection, for a long route to stop when its client has gone
 };
 
 // How long a client may take. A peer that stops sending is dropped without a response.

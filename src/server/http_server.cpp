@@ -124,6 +124,7 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
     sendResponse(clientSocket, refusal->status, refusal->contentType, refusal->body,
                  refusal->extraHeaders);
   } else if (read == RequestRead::kComplete) {
+    request.socket = clientSocket;
     const Response response = routeRequest(request, store);
     sendResponse(clientSocket, response.status, response.contentType, response.body,
                  response.extraHeaders);

@@ -15,6 +15,7 @@
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/limit_request.h"
+#include "server/measure_route.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
 #include "server/run_gate.h"
@@ -104,7 +105,7 @@ struct SavedAnalysis {
 // Blank code is analysed but never saved: the history holds submissions, not empty forms.
 // With `limits`, the verdict is judged before the save, so a refused limit saves nothing.
 SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
-                             const GivenLimits* limits = nullptr) {
+                             const GivenLimits* limits = nullptr, bool save = true) {
   SavedAnalysis result;
   bool judged = true;
   const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
@@ -118,7 +119,7 @@ SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
   }
   result.lineCount = countCodeLines(code);
   if (!judged) return result;
-  if (!storageSaveEnabled() || trim(code).empty()) return result;
+  if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});
   result.saveFailed = !result.saved;
   if (result.saveFailed) {
@@ -171,7 +172,10 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   if (!readLimitRequest(document, limits, limitError)) {
     return jsonErrorResponse(400, limitError);
   }
-  const SavedAnalysis result = analyzeAndSave(code, store, &limits);
+  // "save": false judges the same code at other limits without another history row.
+  const JsonValue* save = jsonMember(document, "save");
+  const bool saving = save == nullptr || save->text != "false";
+  const SavedAnalysis result = analyzeAndSave(code, store, &limits, saving);
   if (!result.stopped.empty()) return jsonErrorResponse(kStoppedStatus, result.stopped);
   if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
@@ -240,7 +244,7 @@ Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
 Response routeWithoutCors(const Request& request, AnalysisStore& store) {
   const std::string& method = request.method;
   const std::string& path = request.path;
-  const bool apiPath = path == "/api/analyze" || path == "/api/run";
+  const bool apiPath = path == "/api/analyze" || path == "/api/run" || path == "/api/measure";
   if (method == "OPTIONS" && apiPath) {
     return respond(204, kTextType, "");
   }
@@ -253,6 +257,11 @@ Response routeWithoutCors(const Request& request, AnalysisStore& store) {
     return respond(405, kJsonType, renderJsonRunResult(refused), "Allow: POST, OPTIONS\r\n");
   }
   if (method == "POST" && path == "/api/run") return routeRunApi(request);
+  if (path == "/api/measure" && method != "POST")
+    return respond(405, kJsonType,
+                   "{\"status\":\"bad_request\",\"message\":\"Method not allowed.\"}",
+                   "Allow: POST, OPTIONS\r\n");
+  if (method == "POST" && path == "/api/measure") return routeMeasureApi(request, request.socket);
   if (method == "POST" && path == "/analyze") return routeAnalyzeForm(request, store);
   return respond(404, kTextType, "Not found\n");
 }
@@ -274,7 +283,8 @@ Response busyResponse(const Request& request, int status, std::string_view messa
 Response routeRequest(const Request& request, AnalysisStore& store) {
   Response response = routeWithoutCors(request, store);
   // The API and the health probe carry the CORS grant, for allowed origins only.
-  if (request.path == "/api/analyze" || request.path == "/api/run" || request.path == "/healthz")
+  if (request.path == "/api/analyze" || request.path == "/api/run" ||
+      request.path == "/api/measure" || request.path == "/healthz")
     response.extraHeaders = corsHeaders(request) + response.extraHeaders;
   return response;
 }

@@ -5,8 +5,9 @@ namespace quorbel {
 bool isStaticFilePath(std::string_view path) {
   if (path.find("..") != std::string_view::npos) return false;
   if (path.find('\\') != std::string_view::npos) return false;
-  for (std::string_view script : {"/ide-runner.js", "/ide-worker.js", "/ide-cp-completions.js",
-                                  "/ide-editor.js", "/quorbel-storage.js", "/verdict.js"}) {
+  for (std::string_view script :
+       {"/ide-runner.js", "/ide-worker.js", "/ide-cp-completions.js", "/ide-editor.js",
+        "/quorbel-storage.js", "/verdict.js", "/measure.js", "/conveniences.js"}) {
     if (path == script) return true;
   }
   for (std::string_view tree : {"/vendor/monaco/", "/vendor/cpp-wasm/", "/downloads/"}) {

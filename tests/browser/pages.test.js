@@ -189,7 +189,7 @@ test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', a
   assert.equal((await page.textContent('.time-notation')).trim(), 'O(n^2)');
   assert.ok((await page.textContent('.time-label')).trim().length > 0, 'label shown');
   assert.ok((await page.textContent('.space-notation')).startsWith('O('), 'space notation shown');
-  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length - 1);
   assert.match(await page.textContent('#constraint-budget'), /100M primitive operations/);
 
   const rows = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => ({
@@ -201,7 +201,9 @@ test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', a
   assert.ok(quadratic, 'a clickable O(n^2) row: ' + JSON.stringify(rows));
   const line = Number(quadratic.line);
   assert.ok(LOOP_LINES.includes(line), `row points at a loop line, got ${line}`);
-  assert.ok(await page.$$eval('#signals li', (lis) => lis.length) >= 1, 'signals listed');
+  // The signals that restate a row are not listed a second time.
+  assert.equal(await page.$$eval('#signals li', (lis) => lis.length), 0, 'no repeated signals');
+  assert.doesNotMatch(await page.textContent('#results'), /Tree-sitter/, 'no internal note');
 
   // Scroll the line away first so that revealing it is a real move.
   await page.evaluate(() => window.quorbelEditor.revealLine(1));
@@ -248,11 +250,36 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   const costs = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => tr.cells[2].textContent));
   assert.ok(costs.includes('O(n^2)'), 'breakdown rows: ' + costs);
   assert.equal(await page.inputValue('#code'), NESTED_LOOPS, 'the code comes back unchanged');
-  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length);
+  assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length - 1);
   assert.match(await page.textContent('#verdict'), /n: no limit.*time: no verdict for time: no limit for n/);
   const html = await page.content();
   assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
   await shoot(page, 'result-page.png');
+  assertClean(page);
+  await context.close();
+});
+
+test('Measure runs the program and draws its times on the growth chart', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, '// 1 <= n <= 10^5\n#include <iostream>\nint main() {\n' +
+      '  int n;\n  std::cin >> n;\n  long long s = 0;\n' +
+      '  for (int i = 0; i < n; i++) { long long x; std::cin >> x; s += x; }\n' +
+      '  std::cout << s << "\\n";\n}\n');
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  await page.click('#measure-button');
+  await page.waitForSelector('#measure-result[data-state="done"], #measure-result[data-state="error"]',
+      {timeout: 120000});
+  const status = await page.getAttribute('#measure-verdict', 'data-status');
+  assert.ok(['measured', 'undecided'].includes(status), await page.textContent('#measure-result'));
+  const rows = await page.locator('#measure-points tbody tr').count();
+  assert.ok(rows >= 3, 'sizes run: ' + rows);
+  // A dot for each size that took measurable time (the smallest take none).
+  const dots = await page.locator('#growth-chart .measured-point').count();
+  assert.ok(dots >= 3 && dots <= rows, 'dots on the chart: ' + dots + ' of ' + rows + ' sizes');
+  assert.match(await page.getAttribute('#measure-download', 'download'), /^input-\d+\.txt$/);
+  await shoot(page, 'measure.png');
   assertClean(page);
   await context.close();
 });
@@ -512,5 +539,124 @@ test('IDE hint under the input keeps its spaces around Run', async () => {
   assertClean(page);
   await context.close();
 });
+
+// ---- A contest programmer's first hour ----
+
+const BROKEN = 'int main() {\n    int n;\n    for (int i = 0; i < n; i++ {\n    }\n}\n';
+const PHONE = {viewport: {width: 390, height: 844}, isMobile: true, hasTouch: true};
+
+async function noOverflow(page, what) {
+  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+  assert.ok(overflow <= 0, `${what}: page wider than the screen by ${overflow}px`);
+}
+
+for (const [width, height] of [[1366, 800], [390, 844]]) {
+  test(`first hour at ${width}x${height}: result in view, one list, warnings, empty state`, async () => {
+    const context = await browser.newContext(width < 500 ? PHONE : {viewport: {width, height}});
+    const page = await openPage(context, '/');
+    await editorReady(page);
+    const sent = [];
+    page.on('request', (r) => { if (r.url().endsWith('/api/analyze')) sent.push(JSON.parse(r.postData())); });
+    await typeIntoEditor(page, '// 1 <= n <= 2000\n' + NESTED_LOOPS);
+    await analyzeAndWait(page, () => page.click('#analyze-button'));
+    await noOverflow(page, 'result');
+    const rowLine = await page.getAttribute('#time-breakdown tbody tr[data-line]', 'data-line');
+    // The results scroll; the row is clicked far below the editor's first view.
+    await page.evaluate(() => window.scrollTo(0, document.body.scrollHeight));
+    await page.click(`#time-breakdown tbody tr[data-line="${rowLine}"]`);
+    const editorTop = await page.evaluate(() => document.getElementById('editor').getBoundingClientRect().top);
+    assert.ok(editorTop >= -5 && editorTop < height / 2, `editor in view after a row click, top ${editorTop}`);
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await shoot(page, `result-${width}x${height}.png`);
+    // A limit edited in the card judges again without another history row.
+    await page.fill('input[data-size="n"]', '10^5');
+    await page.waitForSelector('#verdict-card[data-time="too slow"]');
+    assert.ok(sent.length >= 1 && sent[0].save === undefined, 'Analyze saves as before');
+    assert.ok(sent.slice(1).every((body) => body.save === false), 'limit edits: ' + JSON.stringify(sent.slice(1)));
+
+    // The edited n no longer names a size: refused (a 400 on purpose), then shown without it.
+    page.allowFailedLoads = true;
+    await typeIntoEditor(page, BROKEN);
+    await analyzeAndWait(page, () => page.click('#analyze-button'));
+    assert.match(await page.textContent('#parse-warning'), /does not parse cleanly.*line 3/);
+    await typeIntoEditor(page, '');
+    await page.click('#analyze-button');
+    await page.waitForSelector('#results[data-state="empty"] #empty-state');
+    assert.equal(await page.locator('#verdict-card, #growth-chart').count(), 0, 'no verdict, no chart');
+    assertClean(page);
+    await context.close();
+  });
+}
+
+test('first hour: link reopens, copy, examples, glossary, open a file, Tab leaves after Esc', async () => {
+  const context = await browser.newContext({viewport: {width: 1366, height: 800}});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await page.selectOption('#example-select', {label: 'Bitmask DP over subsets'});
+  await page.waitForSelector('#results[data-state="done"]');
+  assert.match(await page.evaluate(() => window.quorbelEditor.getValue()), /mask/);
+  const link = await page.evaluate(() => location.href);
+  assert.match(link, /#code=/);
+  await page.click('#copy-report');
+  assert.match(await page.evaluate(() => navigator.clipboard.readText()), /^\*\*Time:\*\* `O\(/);
+  await page.click('#copy-notation');
+  assert.match(await page.evaluate(() => navigator.clipboard.readText()), /^Time: O\(.*, space: O\(/);
+  assert.equal(await page.locator('#glossary dt').count() >= 8, true, 'glossary terms');
+  await page.setInputFiles('#file-input', {name: 'a.cpp', mimeType: 'text/plain', buffer: Buffer.from(HELLO)});
+  await page.waitForFunction((text) => window.quorbelEditor.getValue() === text, HELLO);
+  assert.match(await page.textContent('#file-status'), /Opened a\.cpp/);
+  await page.setInputFiles('#file-input', {name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('x')});
+  await page.waitForFunction(() => /not a C\+\+ file/.test(document.getElementById('file-status').textContent));
+  // Tab indents; Escape then Tab moves on, and the text is unchanged.
+  await page.click('#editor .view-lines');
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.getElementById('editor').contains(document.activeElement)), false, 'focus left the editor');
+  assert.equal(await page.evaluate(() => window.quorbelEditor.getValue()), HELLO, 'no indentation typed');
+  assert.match(await page.textContent('#editor-status'), /Esc.*then.*Tab/);
+  // The link opens the same code in a fresh page and analyzes it.
+  const again = await openPage(context, link.slice(server.url.length));
+  await again.waitForSelector('#results[data-state="done"]');
+  assert.match(await again.evaluate(() => window.quorbelEditor.getValue()), /mask/);
+  assertClean(page);
+  assertClean(again);
+  await context.close();
+});
+
+for (const viewport of [{width: 1366, height: 800}, PHONE.viewport]) {
+  test(`first hour IDE at ${viewport.width}: signals, memory, limits, expected output, several tests`, async () => {
+    const context = await browser.newContext(viewport.width < 500 ? PHONE : {viewport});
+    const page = await openPage(context, '/ide');
+    await editorReady(page);
+    await typeIntoEditor(page, '#include <cstdio>\nint main() { int a, b; std::scanf("%d %d", &a, &b); std::printf("%d\\n", a / b); }\n');
+    await page.fill('#stdin', '6 3\n---\n7 0\n---\n8 2\n');
+    await page.fill('#expected', '2\n---\n\n---\n5\n');
+    await page.fill('#time-limit', '1.5');
+    await runAndWait(page);
+    const tests = await page.$$eval('.run-test', (boxes) => boxes.map((b) => b.textContent));
+    assert.equal(tests.length, 3, 'three tests in one run: ' + await page.textContent('#run-output'));
+    assert.match(tests[0], /Success.*matches the expected output/s);
+    assert.match(tests[1], /Runtime error.*136 \(SIGFPE\).*division or modulo by zero/s);
+    assert.match(tests[2], /Wrong answer: line 1 differs.*expected: 5.*got: +4/s);
+    assert.match(tests[0], /1\.5 s, 512 MB/);
+    await noOverflow(page, 'IDE results');
+    if (viewport.width > 500) await shoot(page, 'ide-tests.png');
+    await page.click('#editor .view-lines');
+    await page.keyboard.type(' ');
+    await page.waitForSelector('#run-output[data-state="stale"] #run-stale');
+    await typeIntoEditor(page, '#include <vector>\nint main() { std::vector<int> v(300000000); return v[5]; }\n');
+    await page.fill('#stdin', '');
+    await runAndWait(page);
+    assert.equal(await page.getAttribute('#run-status', 'data-status'), 'memory_limit_exceeded');
+    assert.match(await page.textContent('#run-output'), /Memory limit exceeded.*more than 512 MB/s);
+    await typeIntoEditor(page, MISSING_SEMICOLON);
+    await runAndWait(page);
+    await page.evaluate(() => window.quorbelEditor.revealLine(1));
+    await page.click('#run-compiler-output .compiler-line');
+    assert.equal(await page.evaluate(() => window.quorbelEditor.highlightedLine()), 2, 'jumped to the error');
+    assertClean(page);
+    await context.close();
+  }, {timeoutMs: 240000});
+}
 
 module.exports = {configure, setUp, tearDown};

@@ -41,7 +41,8 @@ test('pages load nothing from outside the server', () => {
 
 test('every page script is one the server serves', () => {
   const served = new Set(['/ide-runner.js', '/ide-worker.js', '/ide-cp-completions.js',
-    '/ide-editor.js', '/quorbel-storage.js', '/verdict.js']);
+    '/ide-editor.js', '/quorbel-storage.js', '/verdict.js', '/conveniences.js',
+    '/measure.js']);
   for (const page of ['index.html', 'ide.html', 'storage.html', 'cli.html', 'complexity.html']) {
     for (const [, src] of read(page).matchAll(/<script[^>]*\ssrc="([^"]+)"/g)) {
       assert.ok(served.has(src), `${page} loads ${src}`);

@@ -129,6 +129,31 @@ TEST(PipelineTest, FirstSyntaxErrorLine) {
 }
 // clang-format on
 
+// The pattern names what was recognised, and says nothing it did not recognise.
+// clang-format off
+TEST(PipelineTest, RecognisedShapes) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nint main() { int n, m; cin >> n >> m;\n";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"heap over adjacency lists", head + "vector<vector<pair<int, int>>> g(n); vector<long long> d(n, 1e18);\n"
+       "for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; g[u].push_back({v, w}); }\n"
+       "priority_queue<pair<long long, int>> pq; pq.push({0, 0});\nwhile (!pq.empty()) { auto [du, u] = pq.top(); pq.pop();\n"
+       "for (auto [v, w] : g[u]) if (-du + w < d[v]) { d[v] = -du + w; pq.push({-d[v], v}); } } }\n",
+       "Dijkstra with a binary heap: each edge may push once"},
+      {"queue over adjacency lists", head + "vector<vector<int>> g(n); vector<int> seen(n);\n"
+       "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; g[u].push_back(v); }\n"
+       "queue<int> q; q.push(0); seen[0] = 1;\nwhile (!q.empty()) { int u = q.front(); q.pop();\n"
+       "for (int v : g[u]) if (!seen[v]) { seen[v] = 1; q.push(v); } } }\n",
+       "Graph traversal: each vertex and edge once"},
+      {"subsets with work in each", head + "vector<int> best(1 << n);\nfor (int mask = 0; mask < (1 << n); mask++)\n"
+       "for (int j = 0; j < n; j++) if (!(mask >> j & 1)) best[mask | 1 << j] = max(best[mask | 1 << j], best[mask] + j); }\n",
+       "Bitmask DP over subsets"},
+      {"plain nested loops are no shape", head + "long long s = 0; for (int i = 0; i < n; i++) for (int j = 0; j < m; j++) s += i ^ j; }\n",
+       "DP table or multi-parameter loop"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(analyze(c.in).pattern, c.want) << c.name;
+}
+// clang-format on
+
 TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
   // A macro loop, a function and a recursion: the model, the estimates and the syntax read all
   // work on the one tree.

@@ -1,0 +1,456 @@
+// Writes an input by running the plan like a tiny program: sizes and the values of earlier
+// reads feed the counts of later repeats, branches test the values just written, and
+// container sizes come from the declarations the plan recorded.
+#include "measure/generate_input.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numeric>
+#include <random>
+
+#include "verdict/source_facts.h"
+
+namespace quorbel {
+namespace {
+
+constexpr double kIntCap = 1e9;
+constexpr double kWideCap = 1e18;
+
+bool isWideType(const std::string& type) {
+  return type.find("long") != std::string::npos || type.find("ll") != std::string::npos ||
+         type.find("64") != std::string::npos || type.find("double") != std::string::npos;
+}
+
+class Writer {
+ public:
+  Writer(const InputPlan& plan, const Model& model, const GenerateOptions& options)
+      : plan_(plan), model_(model), options_(options), random_(options.seed) {}
+
+  GeneratedInput write() {
+    for (const std::string& size : plan_.sizes) capped_[size] = false;
+    runSteps(plan_.steps, 1.0);
+    result_.complete = !overflow_;
+    bool anyGrowing = false, allAtLimit = true;
+    for (const auto& [name, atCap] : capped_) {
+      if (!growing(name)) continue;
+      anyGrowing = true;
+      allAtLimit = allAtLimit && atCap;
+    }
+    result_.atLimit = anyGrowing && allAtLimit;
+    return result_;
+  }
+
+ private:
+  bool growing(const std::string& size) const {
+    return options_.vary.empty() || options_.vary == size;
+  }
+
+  // ---- Expressions ----
+
+  bool evaluate(const Node& node, double& value) {
+    if (node.null()) return false;
+    const std::string_view type = node.type();
+    if (type == "number_literal") {
+      return evaluateConstantExpression(
+          node.text(), [](const std::string&, double&) { return false; }, value);
+    }
+    if (type == "char_literal" && node.text().size() == 3) {
+      value = static_cast<unsigned char>(node.text()[1]);
+      return true;
+    }
+    if (type == "identifier" || type == "type_identifier")
+      return lookup(std::string(node.text()), value);
+    if (type == "parameter_declaration") return evaluate(node.field("type"), value);
+    if (type == "parenthesized_expression" || type == "condition_clause")
+      return evaluate(node.child(node.childCount() - 1), value);
+    if (type == "cast_expression") return evaluate(node.field("value"), value);
+    if (type == "unary_expression") {
+      double inner = 0;
+      if (!evaluate(node.field("argument"), inner)) return false;
+      const std::string_view op = node.field("operator").text();
+      value = op == "-" ? -inner : op == "!" ? (inner == 0 ? 1 : 0) : inner;
+      return true;
+    }
+    if (type == "update_expression") return evaluate(node.field("argument"), value);
+    if (type == "binary_expression") return evaluateBinary(node, value);
+    if (type == "call_expression") return evaluateCall(node, value);
+    return false;
+  }
+
+  bool evaluateBinary(const Node& node, double& value) {
+    double a = 0, b = 0;
+    if (!evaluate(node.field("left"), a) || !evaluate(node.field("right"), b)) return false;
+    const std::string_view op = node.field("operator").text();
+    if (op == "+")
+      value = a + b;
+    else if (op == "-")
+      value = a - b;
+    else if (op == "*")
+      value = a * b;
+    else if (op == "/")
+      value = b == 0 ? 0 : std::trunc(a / b);
+    else if (op == "%")
+      value = b == 0 ? 0 : std::fmod(a, b);
+    else if (op == "<<")
+      value = b < 0 || b > 62 ? 0 : a * std::pow(2.0, b);
+    else if (op == ">>")
+      value = b < 0 || b > 62 ? 0 : std::floor(a / std::pow(2.0, b));
+    else if (op == "==")
+      value = a == b;
+    else if (op == "!=")
+      value = a != b;
+    else if (op == "<")
+      value = a < b;
+    else if (op == "<=")
+      value = a <= b;
+    else if (op == ">")
+      value = a > b;
+    else if (op == ">=")
+      value = a >= b;
+    else if (op == "&&")
+      value = a != 0 && b != 0;
+    else if (op == "||")
+      value = a != 0 || b != 0;
+    else
+      return false;
+    return true;
+  }
+
+  // v.size(), s.length(), sz(v), min(a, b), max(a, b).
+  bool evaluateCall(const Node& call, double& value) {
+    const Node function = call.field("function");
+    const Node arguments = call.field("arguments");
+    if (function.type() == "field_expression") {
+      const std::string_view method = function.field("field").text();
+      if (method != "size" && method != "length") return false;
+      auto found = lengths_.find(std::string(function.field("argument").text()));
+      if (found == lengths_.end()) return false;
+      value = found->second;
+      return true;
+    }
+    const std::string_view name = function.text();
+    if ((name == "min" || name == "max" || name == "std::min" || name == "std::max") &&
+        arguments.childCount() == 2) {
+      double a = 0, b = 0;
+      if (!evaluate(arguments.child(0), a) || !evaluate(arguments.child(1), b)) return false;
+      value = name.ends_with("min") ? std::min(a, b) : std::max(a, b);
+      return true;
+    }
+    if (arguments.childCount() == 1) {
+      auto found = lengths_.find(std::string(arguments.child(0).text()));
+      if (found != lengths_.end()) {
+        value = found->second;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool lookup(const std::string& name, double& value) {
+    auto found = values_.find(name);
+    if (found != values_.end()) {
+      value = found->second;
+      return true;
+    }
+    const Symbol* symbol = findSymbol(model_, name);
+    if (symbol != nullptr && symbol->value) {
+      value = *symbol->value;
+      return true;
+    }
+    return false;
+  }
+
+  // ---- Steps ----
+
+  void runSteps(const std::vector<PlanStep>& steps, double passesAround) {
+    for (size_t i = 0; i < steps.size() && !overflow_; ++i) {
+      const PlanStep& step = steps[i];
+      switch (step.kind) {
+        case PlanStep::Kind::kRead:
+          writeValue(step.value, passesAround);
+          break;
+        case PlanStep::Kind::kAssign: {
+          double value = 0;
+          if (!evaluate(step.expression, value)) break;
+          if (!step.container.empty())
+            lengths_[step.container] = value;
+          else
+            values_[step.target] = value;
+          break;
+        }
+        case PlanStep::Kind::kBranch: {
+          double value = 0;
+          const bool taken = evaluate(step.condition, value) ? value != 0 : coin();
+          runSteps(taken ? step.body : step.otherwise, passesAround);
+          break;
+        }
+        case PlanStep::Kind::kRepeat:
+        case PlanStep::Kind::kUntilEnd:
+          runRepeat(step, passesAround);
+          break;
+      }
+    }
+  }
+
+  double passesOf(const PlanStep& step, double passesAround) {
+    if (step.kind == PlanStep::Kind::kUntilEnd)
+      return std::max(1.0, std::floor(grownSize() / passesAround));
+    double count = 0;
+    if (!step.container.empty()) {
+      auto found = lengths_.find(step.container);
+      if (found != lengths_.end()) return std::max(0.0, found->second);
+      return std::max(1.0, std::floor(grownSize() / passesAround));
+    }
+    if (!evaluate(step.count, count)) return std::max(1.0, std::floor(grownSize() / passesAround));
+    double start = 0;
+    if (!step.start.null() && !evaluate(step.start, start)) start = 0;
+    double passes = count - start + (step.inclusive ? 1 : 0);
+    return std::max(0.0, passes);
+  }
+
+  void runRepeat(const PlanStep& step, double passesAround) {
+    const double passes = std::min(passesOf(step, passesAround), 1e8);
+    std::vector<const PlanValue*> reads;
+    for (const PlanStep& inner : step.body)
+      if (inner.kind == PlanStep::Kind::kRead) reads.push_back(&inner.value);
+    prepareShape(step, reads, passes);
+    for (double pass = 0; pass < passes && !overflow_; ++pass) {
+      pass_ = static_cast<size_t>(pass);
+      runSteps(step.body, passesAround * std::max(1.0, passes));
+      newline();
+    }
+    edges_.clear();
+    permutation_.clear();
+  }
+
+  // Two positions of one size read together are an edge (u v) or a range (l r): edges take
+  // the chosen shape, ranges come out ordered.
+  void prepareShape(const PlanStep& step, const std::vector<const PlanValue*>& reads,
+                    double passes) {
+    edgeFirst_ = edgeSecond_ = nullptr;
+    if (reads.size() >= 2 && reads[0]->role == ValueRole::kPosition &&
+        reads[1]->role == ValueRole::kPosition &&
+        reads[0]->governingSize == reads[1]->governingSize && !reads[0]->boundsLoop &&
+        !reads[1]->boundsLoop) {
+      double vertices = 0;
+      if (!lookup(reads[0]->governingSize, vertices) || vertices < 1) return;
+      const size_t n = static_cast<size_t>(vertices);
+      const bool tree =
+          options_.shape == "tree" || (options_.shape.empty() && passes + 1 == vertices);
+      const bool connected = options_.shape == "connected";
+      if (!tree && !connected) return;
+      edgeFirst_ = reads[0];
+      edgeSecond_ = reads[1];
+      std::vector<size_t> label(n);
+      std::iota(label.begin(), label.end(), 0);
+      std::shuffle(label.begin(), label.end(), random_);
+      const size_t total = static_cast<size_t>(passes);
+      for (size_t k = 0; k < total; ++k) {
+        size_t a, b;
+        if (k + 1 < n) {
+          a = label[k + 1];
+          b = label[std::uniform_int_distribution<size_t>(0, k)(random_)];
+        } else {
+          a = std::uniform_int_distribution<size_t>(0, n - 1)(random_);
+          b = std::uniform_int_distribution<size_t>(0, n - 1)(random_);
+        }
+        if (coin()) std::swap(a, b);
+        edges_.push_back({a, b});
+      }
+      result_.shapeUsed =
+          tree ? "tree (" + reads[0]->governingSize + " - 1 edges)" : "connected graph";
+      (void)step;
+      return;
+    }
+    if (options_.shape == "permutation" && reads.size() == 1 &&
+        reads[0]->role == ValueRole::kPosition) {
+      double n = 0;
+      if (!lookup(reads[0]->governingSize, n) || n < 1) return;
+      permutation_.resize(static_cast<size_t>(n));
+      std::iota(permutation_.begin(), permutation_.end(), 0);
+      std::shuffle(permutation_.begin(), permutation_.end(), random_);
+      result_.shapeUsed = "permutation";
+    }
+  }
+
+  // ---- Values ----
+
+  double grownSize() const { return options_.vary.empty() ? options_.size : options_.heldSize; }
+
+  double sizeValue(const PlanValue& value, double passesAround) {
+    const bool grows = growing(value.name);
+    double size = grows ? options_.size : options_.heldSize;
+    if (value.role == ValueRole::kTestCount) size = options_.vary == value.name ? options_.size : 1;
+    if (value.role == ValueRole::kSize && passesAround > 1)
+      size = std::max(1.0, std::floor(size / passesAround));
+    const double cap = options_.ignoreLimits ? sizeCap(InputPlan{}, model_, value.name)
+                                             : sizeCap(plan_, model_, value.name);
+    if (size >= cap) {
+      size = cap;
+      capped_[value.name] = true;
+    }
+    if (value.rangeFromComment && value.low > size && value.low <= cap) size = value.low;
+    return std::floor(size);
+  }
+
+  void writeValue(const PlanValue& value, double passesAround) {
+    if (value.type == ValueType::kWord || value.type == ValueType::kLine) {
+      double length = 0;
+      if (value.lengthSize == value.name) {
+        length = sizeValue(value, passesAround);
+        result_.sizes[value.name] = length;
+      } else if (value.lengthSize.empty() || !lookup(value.lengthSize, length)) {
+        length = std::max(1.0, std::floor(grownSize() / passesAround));
+      }
+      lengths_[value.name] = length;
+      if (value.type == ValueType::kLine && !text_.empty() && text_.back() != '\n') text_ += '\n';
+      std::string word(static_cast<size_t>(std::max(1.0, length)), 'a');
+      for (char& c : word) c = static_cast<char>('a' + letter_(random_));
+      emit(word);
+      if (value.type == ValueType::kLine) newline();
+      return;
+    }
+    double number = 0;
+    switch (value.role) {
+      case ValueRole::kSize:
+      case ValueRole::kTestCount:
+        number = sizeValue(value, passesAround);
+        result_.sizes[value.name] = number;
+        break;
+      case ValueRole::kPosition:
+        number = positionValue(value);
+        break;
+      case ValueRole::kChoice:
+        number = value.literals[std::uniform_int_distribution<size_t>(
+            0, value.literals.size() - 1)(random_)];
+        break;
+      case ValueRole::kValue:
+        number = plainValue(value);
+        break;
+    }
+    values_[value.name] = number;
+    if (value.type == ValueType::kChar) {
+      const char c = value.role == ValueRole::kValue ? static_cast<char>('a' + letter_(random_))
+                                                     : static_cast<char>(number);
+      emit(std::string(1, c));
+    } else if (value.type == ValueType::kReal) {
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, "%.3f", number);
+      emit(buffer);
+    } else {
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, "%.0f", number);
+      emit(buffer);
+    }
+  }
+
+  double positionValue(const PlanValue& value) {
+    double size = 0;
+    if (!lookup(value.governingSize, size) || size < 1) size = 1;
+    const double low = value.low;
+    if (&value == edgeFirst_ && pass_ < edges_.size())
+      return low + static_cast<double>(edges_[pass_].first);
+    if (&value == edgeSecond_ && pass_ < edges_.size())
+      return low + static_cast<double>(edges_[pass_].second);
+    if (!permutation_.empty() && pass_ < permutation_.size())
+      return low + static_cast<double>(permutation_[pass_]);
+    const double offset = std::floor(std::uniform_real_distribution<double>(0, size)(random_));
+    double position = low + std::min(offset, size - 1);
+    // l r read together: the second is not before the first.
+    auto previous = values_.find(lastPositionName_);
+    if (value.boundsLoop && lastPositionGoverning_ == value.governingSize &&
+        previous != values_.end() && lastWasPosition_ && position < previous->second) {
+      const double swapped = previous->second;
+      replaceLastToken(position);
+      values_[lastPositionName_] = position;
+      position = swapped;
+    }
+    lastPositionName_ = value.name;
+    lastPositionGoverning_ = value.governingSize;
+    lastWasPositionPending_ = true;
+    return position;
+  }
+
+  double plainValue(const PlanValue& value) {
+    double low = value.low, high = value.high;
+    if (!value.rangeFromComment && value.type == ValueType::kReal) high = 1e6;
+    if (high < low) std::swap(low, high);
+    if (value.type == ValueType::kReal)
+      return std::uniform_real_distribution<double>(low, high)(random_);
+    return std::floor(std::uniform_real_distribution<double>(low, high + 1)(random_));
+  }
+
+  // ---- Text ----
+
+  void emit(const std::string& token) {
+    lastWasPosition_ = lastWasPositionPending_;
+    lastWasPositionPending_ = false;
+    if (!text_.empty() && text_.back() != '\n') text_ += ' ';
+    lastTokenStart_ = text_.size();
+    text_ += token;
+    if (text_.size() > options_.maxBytes) overflow_ = true;
+  }
+
+  void replaceLastToken(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    text_.resize(lastTokenStart_);
+    text_ += buffer;
+  }
+
+  void newline() {
+    if (!text_.empty() && text_.back() != '\n') text_ += '\n';
+  }
+
+  bool coin() { return std::uniform_int_distribution<int>(0, 1)(random_) == 1; }
+
+ public:
+  std::string takeText() { return std::move(text_); }
+  GeneratedInput result_;
+
+ private:
+  const InputPlan& plan_;
+  const Model& model_;
+  const GenerateOptions& options_;
+  std::mt19937_64 random_;
+  std::uniform_int_distribution<int> letter_{0, 25};
+  std::map<std::string, double> values_;
+  std::map<std::string, double> lengths_;
+  std::map<std::string, bool> capped_;
+  std::vector<std::pair<size_t, size_t>> edges_;
+  std::vector<size_t> permutation_;
+  const PlanValue* edgeFirst_ = nullptr;
+  const PlanValue* edgeSecond_ = nullptr;
+  size_t pass_ = 0;
+  std::string text_;
+  size_t lastTokenStart_ = 0;
+  std::string lastPositionName_;
+  std::string lastPositionGoverning_;
+  bool lastWasPosition_ = false;
+  bool lastWasPositionPending_ = false;
+  bool overflow_ = false;
+};
+
+}  // namespace
+
+double sizeCap(const InputPlan& plan, const Model& model, const std::string& size) {
+  double cap = kIntCap;
+  const Symbol* symbol = findSymbol(model, size);
+  if (symbol != nullptr && isWideType(symbol->typeText)) cap = kWideCap;
+  for (const PlanValue* value : planValues(plan))
+    if (value->name == size && value->rangeFromComment && value->high >= 1)
+      cap = std::min(cap, value->high);
+  return cap;
+}
+
+GeneratedInput generateInput(const InputPlan& plan, const Model& model,
+                             const GenerateOptions& options) {
+  Writer writer(plan, model, options);
+  GeneratedInput result = writer.write();
+  result.text = writer.takeText();
+  if (!result.text.empty() && result.text.back() != '\n') result.text += '\n';
+  return result;
+}
+
+}  // namespace quorbel

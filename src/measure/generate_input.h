@@ -1,0 +1,39 @@
+// An input for a program, written from its plan at a chosen size: n numbers after n, m pairs
+// after m, a word of n letters, an n x m grid, per-test blocks after a test count of 1.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "measure/input_plan.h"
+
+namespace quorbel {
+
+struct GenerateOptions {
+  double size = 16;       // every size grows to this (capped by its stated limit)
+  std::string vary;       // when set, only this size grows; the others are held
+  double heldSize = 100;  // the value of held sizes
+  std::string shape;      // "", "tree", "permutation", "connected"
+  uint64_t seed = 1;
+  size_t maxBytes = 8u << 20;
+  bool ignoreLimits = false;  // sizes pass their stated limits (values keep their ranges)
+};
+
+struct GeneratedInput {
+  std::string text;
+  std::map<std::string, double> sizes;  // the value each size took
+  bool complete = true;                 // false when the input would pass maxBytes
+  bool atLimit = false;                 // every growing size reached its stated limit
+  std::string shapeUsed;                // "tree (n - 1 edges)", "permutation", ...
+};
+
+// The largest value a size of this plan can take (its stated limit, or the type's range).
+double sizeCap(const InputPlan& plan, const Model& model, const std::string& size);
+
+// Writes one input. Deterministic for a seed. Never fails: an expression it cannot evaluate
+// counts the grown size.
+GeneratedInput generateInput(const InputPlan& plan, const Model& model,
+                             const GenerateOptions& options);
+
+}  // namespace quorbel

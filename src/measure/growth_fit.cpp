@@ -1,0 +1,175 @@
+// Each class is fitted as time = a + c * f(size): a class that grows too slowly leaves
+// residuals rising with the size, one that grows too fast leaves them falling, and `a` takes
+// up start-up and fixed work (clearing a 10^6 array) that would otherwise flatten the curve.
+// Residuals are relative, so that times spanning three orders of magnitude all count.
+#include "measure/growth_fit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorbel {
+namespace {
+
+// Below this much time above start-up, CPU clocks and caches decide more than the program.
+constexpr double kNoiseSeconds = 0.002;
+// A fit whose residuals are this large (a third of the time) is noise.
+constexpr double kNoisyError = 0.3;
+constexpr int kMinPoints = 3;
+constexpr double kMinSpan = 4;
+// Two classes within this much error are indistinguishable on these points.
+constexpr double kTieError = 0.02;
+
+double log2Floor(double n) { return std::max(1.0, std::log2(std::max(n, 1.0))); }
+
+// Fits time = a + c * f(size) with a >= 0 (start-up and fixed work) and c > 0, by least
+// squares on residuals relative to the time plus the timer's noise, so that a 3 ms point
+// weighs less than a 300 ms one. Returns the root mean square of those residuals.
+double fitError(const std::vector<TimedPoint>& points, const std::function<double(double)>& growth,
+                double noise, bool constantOnly) {
+  double sww = 0, swf = 0, swff = 0, swt = 0, swft = 0;
+  std::vector<double> g;
+  for (const TimedPoint& p : points) {
+    const double f = constantOnly ? 0 : growth(p.size);
+    if (!std::isfinite(f) || f < 0) return INFINITY;
+    g.push_back(f);
+  }
+  // Scale f to the times, so that 2^n or n^3 at large sizes keeps the sums well conditioned.
+  double scale = 0;
+  for (double f : g) scale = std::max(scale, f);
+  if (scale > 0)
+    for (double& f : g) f /= scale;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const double w = 1 / ((points[i].seconds + noise) * (points[i].seconds + noise));
+    sww += w;
+    swf += w * g[i];
+    swff += w * g[i] * g[i];
+    swt += w * points[i].seconds;
+    swft += w * g[i] * points[i].seconds;
+  }
+  double a = 0, c = 0;
+  const double det = sww * swff - swf * swf;
+  if (!constantOnly && det > 1e-12 * sww * swff) {
+    a = (swt * swff - swf * swft) / det;
+    c = (sww * swft - swf * swt) / det;
+  }
+  if (constantOnly || a < 0 || !(det > 1e-12 * sww * swff)) {
+    a = constantOnly ? swt / sww : 0;
+    c = constantOnly || swff <= 0 ? 0 : swft / swff;
+  }
+  if (c < 0) {
+    c = 0;
+    a = swt / sww;
+  }
+  double sum = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    const double r = (points[i].seconds - a - c * g[i]) / (points[i].seconds + noise);
+    sum += r * r;
+  }
+  return std::sqrt(sum / static_cast<double>(points.size()));
+}
+
+}  // namespace
+
+std::vector<GrowthCandidate> standardGrowthClasses() {
+  return {
+      {"1", [](double) { return 1.0; }},
+      {"log n", [](double n) { return log2Floor(n); }},
+      {"sqrt n", [](double n) { return std::sqrt(n); }},
+      {"n", [](double n) { return n; }},
+      {"n log n", [](double n) { return n * log2Floor(n); }},
+      {"n sqrt n", [](double n) { return n * std::sqrt(n); }},
+      {"n^2", [](double n) { return n * n; }},
+      {"n^2 log n", [](double n) { return n * n * log2Floor(n); }},
+      {"n^3", [](double n) { return n * n * n; }},
+      {"2^n", [](double n) { return std::pow(2.0, std::min(n, 1000.0)); }},
+  };
+}
+
+GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
+                    const std::vector<GrowthCandidate>& extra, double noise) {
+  noise = std::max(noise, kNoiseSeconds);
+  GrowthFit fit;
+  fit.baseline = baseline;
+  std::vector<TimedPoint> usable;
+  double smallest = 0, largest = 0;
+  for (const TimedPoint& p : points) {
+    const double above = p.seconds - baseline;
+    if (smallest == 0 || p.size < smallest) smallest = p.size;
+    largest = std::max(largest, p.size);
+    if (above >= noise) usable.push_back({p.size, p.seconds});
+  }
+  fit.usedPoints = static_cast<int>(usable.size());
+  if (usable.empty()) {
+    // No time above start-up at any size: constant, if the sizes spread wide enough to tell.
+    if (points.size() >= static_cast<size_t>(kMinPoints) && smallest > 0 &&
+        largest / smallest >= 64) {
+      fit.decided = true;
+      fit.measured = "1";
+      fit.confidence = 0.5;
+      fit.ranking.push_back({"1", 0});
+    } else {
+      fit.undecided = points.size() < static_cast<size_t>(kMinPoints)
+                          ? "too few sizes ran"
+                          : "the times are too small to tell";
+    }
+    return fit;
+  }
+  std::vector<GrowthCandidate> candidates = standardGrowthClasses();
+  for (const GrowthCandidate& candidate : extra) {
+    bool known = false;
+    for (const GrowthCandidate& c : candidates) known = known || c.name == candidate.name;
+    if (!known && !candidate.name.empty()) candidates.push_back(candidate);
+  }
+  for (const GrowthCandidate& candidate : candidates)
+    fit.ranking.push_back(
+        {candidate.name, fitError(usable, candidate.growth, noise, candidate.name == "1")});
+  // Stable: among equal errors the simpler class, listed first, stays ahead.
+  std::stable_sort(fit.ranking.begin(), fit.ranking.end(),
+                   [](const RankedClass& a, const RankedClass& b) { return a.error < b.error; });
+  if (usable.size() < static_cast<size_t>(kMinPoints)) {
+    fit.undecided = "only " + std::to_string(usable.size()) + " sizes ran long enough to time";
+    return fit;
+  }
+  double fastest = INFINITY, slowest = 0;
+  for (const TimedPoint& p : usable) {
+    fastest = std::min(fastest, p.seconds);
+    slowest = std::max(slowest, p.seconds);
+  }
+  if (slowest / fastest < kMinSpan) {
+    fit.undecided = "the times grow too little over the sizes that ran";
+    return fit;
+  }
+  // Of a class and the same class times log n explaining the times equally well, the one
+  // without: a log factor is also what caches filling up look like.
+  const std::string leader = fit.ranking.front().name;
+  for (auto ranked = fit.ranking.begin() + 1; ranked != fit.ranking.end(); ++ranked) {
+    const bool logLess =
+        leader == ranked->name + " log n" || (leader == "log n" && ranked->name == "1");
+    if (logLess && ranked->error <= fit.ranking.front().error + kTieError) {
+      std::rotate(fit.ranking.begin(), ranked, ranked + 1);
+      break;
+    }
+  }
+  const RankedClass& best = fit.ranking.front();
+  if (best.error > kNoisyError) {
+    // Noise, or a growth none of the classes has.
+    fit.undecided = "no class explains the times well";
+    return fit;
+  }
+  fit.decided = true;
+  fit.measured = best.name;
+  const double next = fit.ranking.size() > 1 ? fit.ranking[1].error : INFINITY;
+  fit.confidence =
+      std::isfinite(next) && next > 0 ? std::clamp(1.0 - best.error / next, 0.0, 1.0) : 1.0;
+  return fit;
+}
+
+bool explainsAsWell(const GrowthFit& fit, const std::string& name) {
+  if (!fit.decided) return false;
+  if (name == fit.measured) return true;
+  for (const RankedClass& ranked : fit.ranking)
+    if (ranked.name == name) return ranked.error <= fit.ranking.front().error + kTieError;
+  return false;
+}
+
+}  // namespace quorbel

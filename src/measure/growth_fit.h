@@ -1,0 +1,50 @@
+// Which growth class explains a program's times best: constant, log n, sqrt n, n, n log n,
+// n sqrt n, n^2, n^2 log n, n^3, 2^n and any class the static estimate names, each fitted as
+// time = c * f(size) above the program's start-up time, compared by their error in log time.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quorbel {
+
+struct TimedPoint {
+  double size = 0;     // the value every growing size took
+  double seconds = 0;  // the least CPU time over the repetitions
+};
+
+struct GrowthCandidate {
+  std::string name;  // "n log n"
+  std::function<double(double)> growth;
+};
+
+struct RankedClass {
+  std::string name;
+  double error = 0;  // root mean square of log(time) residuals
+};
+
+struct GrowthFit {
+  bool decided = false;
+  std::string measured;   // the best class, "n^2"; empty when not decided
+  double confidence = 0;  // 0..1: how much better the best explains the times than the next
+  std::string undecided;  // why the points do not decide
+  std::vector<RankedClass> ranking;  // best first
+  double baseline = 0;               // seconds of start-up removed from every time
+  int usedPoints = 0;
+};
+
+// The fixed classes, simplest first.
+std::vector<GrowthCandidate> standardGrowthClasses();
+
+// Fits `points` (sizes increasing) after removing `baseline` seconds from each time. Points
+// whose remaining time is below the timer's noise do not count, except that times that never
+// rise above it over a wide range of sizes are constant.
+// `noise` is the least time above start-up that counts (at least 2 ms).
+GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
+                    const std::vector<GrowthCandidate>& extra, double noise = 0.002);
+
+// Whether a class the estimate names explains the points as well as the measured one.
+bool explainsAsWell(const GrowthFit& fit, const std::string& name);
+
+}  // namespace quorbel

@@ -1,0 +1,613 @@
+// Derives what a program reads, in order, from the statements of main and what it calls:
+//   cin >> n >> m;                          two reads
+//   for (int i = 0; i < n; i++) cin >> a[i];  a repeat of n - 0 passes around one read
+//   for (auto& x : v) cin >> x;             a repeat over v's size
+//   while (t--) solve();                    a repeat of t passes around solve's reads
+//   while (cin >> x) ...                    reads until the input ends
+//   if (type == 1) cin >> l >> r; else cin >> k;    a branch on a value already read
+//   vector<int> a(n + 1); int m = n - 1;    sizes and values later counts refer to
+// Roles come from how the whole program uses each value afterwards (input_roles.cpp).
+#include "measure/input_plan.h"
+
+#include <functional>
+#include <set>
+
+#include "measure/input_roles.h"
+
+namespace quorbel {
+namespace {
+
+constexpr int kMaxCallDepth = 4;
+
+bool isStreamName(std::string_view text) { return text == "cin" || text == "std::cin"; }
+
+// The stream at the leftmost leaf of (((cin >> a) >> b) >> c), and the targets in order.
+bool extractionTargets(const Node& expression, std::vector<Node>& targets) {
+  Node left = expression;
+  std::vector<Node> found;
+  while (!left.null() && left.type() == "binary_expression" &&
+         left.field("operator").text() == ">>") {
+    found.insert(found.begin(), left.field("right"));
+    left = left.field("left");
+  }
+  if (found.empty() || !isStreamName(left.text())) return false;
+  targets = found;
+  return true;
+}
+
+std::string calleeName(const Node& call) {
+  const Node function = call.field("function");
+  if (function.type() == "template_function") return std::string(function.field("name").text());
+  return std::string(function.text());
+}
+
+bool isScanfName(std::string_view name) { return name == "scanf" || name == "std::scanf"; }
+
+bool isLineReader(std::string_view name) { return name == "getline" || name == "std::getline"; }
+
+// The variable a read lands in: a for a[i][j], u for e[i].u, x for &x or *(p) forms.
+struct Target {
+  std::string base;    // the declared container or scalar
+  std::string name;    // the value's name for roles: the member for e[i].u, else base
+  int subscripts = 0;  // how many [..] were applied
+};
+
+Target targetOf(Node node) {
+  Target target;
+  for (int guard = 0; guard < 16 && !node.null(); ++guard) {
+    const std::string_view type = node.type();
+    if (type == "pointer_expression" || type == "parenthesized_expression") {
+      node = node.field("argument").null() ? node.child(0) : node.field("argument");
+    } else if (type == "subscript_expression") {
+      ++target.subscripts;
+      node = node.field("argument");
+    } else if (type == "field_expression") {
+      if (target.name.empty()) target.name = std::string(node.field("field").text());
+      node = node.field("argument");
+    } else if (type == "binary_expression") {  // scanf("%s", s + 1)
+      node = node.field("left");
+    } else {
+      break;
+    }
+  }
+  if (!node.null() && node.type() == "identifier") target.base = std::string(node.text());
+  if (target.name.empty()) target.name = target.base;
+  return target;
+}
+
+// int, long long, double, char, string: what one read of the target yields.
+ValueType typeOfTarget(const Model& model, const Target& target, bool line) {
+  if (line) return ValueType::kLine;
+  const Symbol* symbol = findSymbol(model, target.base);
+  if (symbol == nullptr) return ValueType::kInteger;
+  const std::string& type = symbol->typeText;
+  if (type.find("string") != std::string::npos) {
+    // vector<string> v; cin >> v[i] reads a word; string s; cin >> s[i] a letter.
+    const bool container =
+        type.find("vector") != std::string::npos || symbol->kind == ContainerKind::kArray;
+    const int wordDepth = container ? 1 : 0;
+    return target.subscripts > wordDepth ? ValueType::kChar : ValueType::kWord;
+  }
+  if (type.find("char") != std::string::npos) {
+    const int dims = symbol->kind == ContainerKind::kArray
+                         ? static_cast<int>(symbol->dimensions.size())
+                         : (symbol->kind == ContainerKind::kScalar ? 0 : 1);
+    return target.subscripts < dims && symbol->kind == ContainerKind::kArray ? ValueType::kWord
+                                                                             : ValueType::kChar;
+  }
+  if (type.find("double") != std::string::npos || type.find("float") != std::string::npos)
+    return ValueType::kReal;
+  return ValueType::kInteger;
+}
+
+ValueType typeOfConversion(std::string_view spec) {
+  if (spec.find('f') != std::string_view::npos || spec.find('e') != std::string_view::npos ||
+      spec.find('g') != std::string_view::npos)
+    return ValueType::kReal;
+  if (spec.find('c') != std::string_view::npos) return ValueType::kChar;
+  if (spec.find('s') != std::string_view::npos) return ValueType::kWord;
+  if (spec.find('[') != std::string_view::npos) return ValueType::kLine;
+  return ValueType::kInteger;
+}
+
+// The conversions of a scanf format, in order, without the suppressed ones (%*d).
+std::vector<ValueType> conversionsOf(std::string_view format) {
+  std::vector<ValueType> types;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (i + 1 < format.size() && format[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    const bool suppressed = end < format.size() && format[end] == '*';
+    while (end < format.size() &&
+           (std::isdigit(static_cast<unsigned char>(format[end])) || format[end] == '*' ||
+            format[end] == 'l' || format[end] == 'h' || format[end] == 'L' || format[end] == 'I' ||
+            format[end] == 'q' || format[end] == 'j' || format[end] == 'z'))
+      ++end;
+    if (end < format.size() && format[end] == '[') {
+      const size_t close = format.find(']', end + 2);
+      end = close == std::string_view::npos ? format.size() - 1 : close;
+    }
+    if (end >= format.size()) break;
+    if (!suppressed) types.push_back(typeOfConversion(format.substr(i + 1, end - i)));
+    i = end;
+  }
+  return types;
+}
+
+class PlanWalker {
+ public:
+  explicit PlanWalker(const Model& model) : model_(model) {}
+
+  InputPlan walk() {
+    InputPlan plan;
+    auto main = model_.functions.find("main");
+    if (main == model_.functions.end() || main->second.body.null()) return plan;
+    active_.insert("main");
+    walkStatement(main->second.body, plan.steps, 0);
+    return plan;
+  }
+
+ private:
+  // ---- Which functions read ----
+
+  // A function that reads by itself: its body extracts from cin, calls scanf, getchar, fread.
+  bool functionReads(const std::string& name) {
+    auto cached = readsCache_.find(name);
+    if (cached != readsCache_.end()) return cached->second;
+    readsCache_[name] = false;  // recursion reads nothing more than its first pass
+    auto function = model_.functions.find(name);
+    if (function == model_.functions.end()) return false;
+    const bool reads = containsReads(function->second.body);
+    readsCache_[name] = reads;
+    return reads;
+  }
+
+  // A reader hands one value back: read(x), x = readInt(), int x = read(); its reads target
+  // only its own parameters and locals, or it reads character by character.
+  bool isReaderFunction(const std::string& name) {
+    auto function = model_.functions.find(name);
+    if (function == model_.functions.end() || name == "main") return false;
+    const Node body = function->second.body;
+    bool characterReads = false;
+    bool foreignTarget = false;
+    visitNodes(body, [&](const Node& n) {
+      if (n.type() == "call_expression") {
+        const std::string callee = calleeName(n);
+        if (callee == "getchar" || callee == "getchar_unlocked" || callee == "fread" ||
+            callee == "getc" || callee == "_getchar_nolock")
+          characterReads = true;
+      }
+      std::vector<Node> targets;
+      if (n.type() == "binary_expression" && extractionTargets(n, targets)) {
+        for (const Node& target : targets) {
+          const Symbol* symbol = findSymbol(model_, targetOf(target).base);
+          if (symbol != nullptr && symbol->scope != name) foreignTarget = true;
+        }
+      }
+      return true;
+    });
+    return characterReads || (!foreignTarget && containsReads(body));
+  }
+
+  bool containsReads(const Node& node) {
+    bool found = false;
+    visitNodes(node, [&](const Node& n) {
+      if (found) return false;
+      std::vector<Node> targets;
+      if (n.type() == "binary_expression" && extractionTargets(n, targets)) found = true;
+      if (n.type() == "call_expression") {
+        const std::string callee = calleeName(n);
+        if (isScanfName(callee) || isLineReader(callee) || callee == "getchar" ||
+            callee == "getchar_unlocked" || callee == "fread" || callee == "getc")
+          found = true;
+        else if (model_.functions.count(callee) != 0 && active_.count(callee) == 0 &&
+                 functionReads(callee))
+          found = true;
+      }
+      return !found;
+    });
+    return found;
+  }
+
+  // ---- Statements ----
+
+  void walkStatement(const Node& node, std::vector<PlanStep>& steps, int depth) {
+    if (node.null()) return;
+    const std::string_view type = node.type();
+    if (type == "compound_statement" || type == "translation_unit") {
+      for (const Node& child : childrenOf(node)) walkStatement(child, steps, depth);
+    } else if (type == "expression_statement") {
+      if (node.childCount() > 0) walkExpression(node.child(0), steps, depth);
+    } else if (type == "declaration") {
+      walkDeclaration(node, steps, depth);
+    } else if (type == "for_statement") {
+      walkFor(node, steps, depth);
+    } else if (type == "for_range_loop") {
+      walkRangeFor(node, steps, depth);
+    } else if (type == "while_statement" || type == "do_statement") {
+      walkWhile(node, steps, depth);
+    } else if (type == "if_statement") {
+      walkIf(node, steps, depth);
+    } else if (type == "return_statement") {
+      if (node.childCount() > 0) walkExpression(node.child(0), steps, depth);
+    }
+  }
+
+  void walkExpression(const Node& expression, std::vector<PlanStep>& steps, int depth) {
+    if (expression.null()) return;
+    const std::string_view type = expression.type();
+    std::vector<Node> targets;
+    if (type == "binary_expression" && extractionTargets(expression, targets)) {
+      for (const Node& target : targets) addRead(target, false, steps, ValueType::kInteger, false);
+      return;
+    }
+    if (type == "comma_expression" || type == "parenthesized_expression") {
+      for (const Node& child : childrenOf(expression)) walkExpression(child, steps, depth);
+      return;
+    }
+    if (type == "call_expression") {
+      walkCall(expression, steps, depth, Node());
+      return;
+    }
+    if (type == "assignment_expression") {
+      const Node right = expression.field("right");
+      if (right.type() == "call_expression" && readsIntoResult(right)) {
+        addRead(expression.field("left"), false, steps, ValueType::kInteger, false);
+        return;
+      }
+      if (containsReads(right)) {
+        walkExpression(right, steps, depth);
+        return;
+      }
+      const Target target = targetOf(expression.field("left"));
+      if (expression.field("operator").text() == "=" && target.subscripts == 0 &&
+          !target.base.empty())
+        addAssign(target.base, right, steps, expression.line());
+    }
+  }
+
+  bool readsIntoResult(const Node& call) {
+    const std::string callee = calleeName(call);
+    return model_.functions.count(callee) != 0 && isReaderFunction(callee) &&
+           call.field("arguments").childCount() == 0;
+  }
+
+  void walkCall(const Node& call, std::vector<PlanStep>& steps, int depth, const Node&) {
+    const std::string callee = calleeName(call);
+    const Node arguments = call.field("arguments");
+    if (isScanfName(callee)) {
+      if (arguments.childCount() == 0) return;
+      const std::vector<ValueType> types = conversionsOf(arguments.child(0).text());
+      for (uint32_t i = 1; i < arguments.childCount(); ++i) {
+        const ValueType valueType = i - 1 < types.size() ? types[i - 1] : ValueType::kInteger;
+        addRead(arguments.child(i), false, steps, valueType, true);
+      }
+      return;
+    }
+    if (isLineReader(callee)) {
+      if (arguments.childCount() >= 2)
+        addRead(arguments.child(1), true, steps, ValueType::kLine, true);
+      return;
+    }
+    const Node function = call.field("function");
+    if (function.type() == "field_expression") {
+      const std::string_view method = function.field("field").text();
+      if ((method == "resize" || method == "assign") && arguments.childCount() > 0) {
+        const Target target = targetOf(function.field("argument"));
+        if (!target.base.empty() && target.subscripts == 0)
+          addContainerSize(target.base, arguments.child(0), steps, call.line());
+      }
+      return;
+    }
+    auto found = model_.functions.find(callee);
+    if (found == model_.functions.end() || active_.count(callee) != 0) return;
+    if (isReaderFunction(callee) && arguments.childCount() > 0) {
+      for (const Node& argument : childrenOf(arguments))
+        addRead(argument, false, steps, ValueType::kInteger, false);
+      return;
+    }
+    if (depth >= kMaxCallDepth || !functionReads(callee)) return;
+    active_.insert(callee);
+    walkStatement(found->second.body, steps, depth + 1);
+    active_.erase(callee);
+  }
+
+  void walkDeclaration(const Node& declaration, std::vector<PlanStep>& steps, int depth) {
+    for (const Node& child : childrenOf(declaration)) {
+      // vector<int> a(n); reads to the grammar as a function declaration taking a type n.
+      if (child.type() == "function_declarator") {
+        const Node parameters = child.field("parameters");
+        if (parameters.childCount() > 0)
+          addContainerSize(declaredName(child.field("declarator")), parameters.child(0), steps,
+                           child.line());
+        continue;
+      }
+      if (child.type() != "init_declarator") continue;
+      const std::string name = declaredName(child);
+      const Node value = child.field("value");
+      if (value.null()) continue;
+      if (value.type() == "call_expression" && readsIntoResult(value)) {
+        PlanStep step;
+        step.kind = PlanStep::Kind::kRead;
+        step.value.name = name;
+        step.value.type = typeOfTarget(model_, Target{name, name, 0}, false);
+        step.line = child.line();
+        steps.push_back(step);
+        continue;
+      }
+      if (containsReads(value)) {
+        walkExpression(value, steps, depth);
+        continue;
+      }
+      if (value.type() == "argument_list" || value.type() == "initializer_list") {
+        // vector<int> a(n + 1, 0): the first argument sizes it.
+        if (value.childCount() > 0 && value.type() == "argument_list")
+          addContainerSize(name, value.child(0), steps, child.line());
+      } else {
+        addAssign(name, value, steps, child.line());
+      }
+    }
+  }
+
+  void walkFor(const Node& loop, std::vector<PlanStep>& steps, int depth) {
+    const Node body = loop.field("body");
+    if (!containsReads(body)) return;
+    PlanStep step;
+    step.kind = PlanStep::Kind::kRepeat;
+    step.line = loop.line();
+    readCounter(loop.field("initializer"), loop.field("condition"), step);
+    walkStatement(body, step.body, depth);
+    steps.push_back(step);
+  }
+
+  // for (int i = START; i < COUNT; ...), i <= COUNT, COUNT > i, i >= END counting down.
+  void readCounter(const Node& init, Node condition, PlanStep& step) {
+    while (!condition.null() && (condition.type() == "condition_clause" ||
+                                 condition.type() == "parenthesized_expression"))
+      condition = condition.child(0);
+    std::string variable;
+    Node initial;
+    if (!init.null()) {
+      if (init.type() == "declaration") {
+        for (const Node& child : childrenOf(init))
+          if (child.type() == "init_declarator") {
+            variable = declaredName(child);
+            initial = child.field("value");
+          }
+      } else if (init.type() == "assignment_expression") {
+        variable = std::string(targetOf(init.field("left")).base);
+        initial = init.field("right");
+      }
+    }
+    if (condition.null() || condition.type() != "binary_expression") {
+      // for (; t--; ) or while (t--)
+      const Node counted = countedDown(condition);
+      if (!counted.null()) step.count = counted;
+      return;
+    }
+    const std::string_view op = condition.field("operator").text();
+    Node left = condition.field("left");
+    Node right = condition.field("right");
+    const bool leftIsVariable = !variable.empty() && left.text() == variable;
+    const bool rightIsVariable = !variable.empty() && right.text() == variable;
+    if ((op == "<" || op == "<=") && (leftIsVariable || variable.empty())) {
+      step.count = right;
+      step.start = initial;
+      step.inclusive = op == "<=";
+    } else if ((op == ">" || op == ">=") && rightIsVariable) {
+      step.count = left;
+      step.start = initial;
+      step.inclusive = op == ">=";
+    } else if ((op == ">" || op == ">=") && leftIsVariable) {
+      // for (int i = n - 1; i >= 0; i--): from the start down to the bound.
+      step.count = initial;
+      step.start = right;
+      step.inclusive = op == ">=";
+    } else if (op == "!=" && leftIsVariable) {
+      step.count = right;
+      step.start = initial;
+    }
+  }
+
+  // t--, t-- > 0, --t >= 0 (not exact, close enough), t-- != 0: the variable counted down.
+  static Node countedDown(Node condition) {
+    while (!condition.null() && (condition.type() == "condition_clause" ||
+                                 condition.type() == "parenthesized_expression"))
+      condition = condition.child(0);
+    if (condition.null()) return Node();
+    if (condition.type() == "binary_expression") condition = condition.field("left");
+    if (condition.type() == "update_expression" &&
+        condition.text().find("--") != std::string_view::npos)
+      return condition.field("argument");
+    return Node();
+  }
+
+  void walkRangeFor(const Node& loop, std::vector<PlanStep>& steps, int depth) {
+    const Node body = loop.field("body");
+    if (!containsReads(body)) return;
+    PlanStep step;
+    step.kind = PlanStep::Kind::kRepeat;
+    step.line = loop.line();
+    step.container = targetOf(loop.field("right")).base;
+    // for (auto& x : a) cin >> x: the element is the container's value.
+    const std::string element = declaredName(loop.field("declarator"));
+    walkStatement(body, step.body, depth);
+    for (PlanStep& read : step.body)
+      if (read.kind == PlanStep::Kind::kRead && read.value.name == element &&
+          !step.container.empty()) {
+        read.value.name = step.container;
+        Target target{step.container, step.container, 1};
+        if (read.value.type == ValueType::kInteger)
+          read.value.type = typeOfTarget(model_, target, false);
+      }
+    steps.push_back(step);
+  }
+
+  void walkWhile(const Node& loop, std::vector<PlanStep>& steps, int depth) {
+    const Node condition = loop.field("condition");
+    const Node body = loop.field("body");
+    PlanStep step;
+    step.line = loop.line();
+    if (containsReads(condition)) {
+      // while (cin >> x), while (scanf(...) == 1): one pass per value until the input ends.
+      step.kind = PlanStep::Kind::kUntilEnd;
+      Node inner = condition;
+      while (!inner.null() &&
+             (inner.type() == "condition_clause" || inner.type() == "parenthesized_expression"))
+        inner = inner.child(0);
+      if (inner.type() == "binary_expression" && inner.field("operator").text() != ">>")
+        inner = inner.field("left");
+      walkExpression(inner, step.body, depth);
+      walkStatement(body, step.body, depth);
+      steps.push_back(step);
+      return;
+    }
+    if (!containsReads(body)) return;
+    step.kind = PlanStep::Kind::kRepeat;
+    step.count = countedDown(condition);
+    if (step.count.null()) readCounter(Node(), condition, step);
+    walkStatement(body, step.body, depth);
+    steps.push_back(step);
+  }
+
+  void walkIf(const Node& statement, std::vector<PlanStep>& steps, int depth) {
+    const Node condition = statement.field("condition");
+    Node alternative = statement.field("alternative");
+    if (alternative.type() == "else_clause") alternative = alternative.child(0);
+    const Node consequence = statement.field("consequence");
+    if (containsReads(condition)) walkExpression(condition.child(0), steps, depth);
+    if (!containsReads(consequence) && !containsReads(alternative)) return;
+    PlanStep step;
+    step.kind = PlanStep::Kind::kBranch;
+    step.condition = condition;
+    step.line = statement.line();
+    walkStatement(consequence, step.body, depth);
+    walkStatement(alternative, step.otherwise, depth);
+    steps.push_back(step);
+  }
+
+  // ---- Steps ----
+
+  void addRead(const Node& targetNode, bool line, std::vector<PlanStep>& steps, ValueType given,
+               bool typeGiven) {
+    const Target target = targetOf(targetNode);
+    if (target.base.empty()) return;
+    PlanStep step;
+    step.kind = PlanStep::Kind::kRead;
+    step.value.name = target.name;
+    step.value.type = typeGiven ? given : typeOfTarget(model_, target, line);
+    step.value.line = targetNode.line();
+    step.line = targetNode.line();
+    steps.push_back(step);
+  }
+
+  void addAssign(const std::string& name, const Node& expression, std::vector<PlanStep>& steps,
+                 int line) {
+    PlanStep step;
+    step.kind = PlanStep::Kind::kAssign;
+    step.target = name;
+    step.expression = expression;
+    step.line = line;
+    steps.push_back(step);
+  }
+
+  void addContainerSize(const std::string& name, const Node& expression,
+                        std::vector<PlanStep>& steps, int line) {
+    PlanStep step;
+    step.kind = PlanStep::Kind::kAssign;
+    step.container = name;
+    step.expression = expression;
+    step.line = line;
+    steps.push_back(step);
+  }
+
+  const Model& model_;
+  std::map<std::string, bool> readsCache_;
+  std::set<std::string> active_;
+};
+
+void collectValues(const std::vector<PlanStep>& steps, std::vector<const PlanValue*>& out) {
+  for (const PlanStep& step : steps) {
+    if (step.kind == PlanStep::Kind::kRead) out.push_back(&step.value);
+    collectValues(step.body, out);
+    collectValues(step.otherwise, out);
+  }
+}
+
+std::string describeValue(const PlanValue& value) {
+  std::string text = value.name + ":";
+  if (value.type == ValueType::kWord || value.type == ValueType::kLine)
+    return text + (value.type == ValueType::kLine ? "line(" : "word(") + value.lengthSize + ")";
+  switch (value.role) {
+    case ValueRole::kSize:
+      return text + "size";
+    case ValueRole::kTestCount:
+      return text + "tests";
+    case ValueRole::kPosition:
+      return text + (value.low == 0 ? "pos0" : "pos1") + "(" + value.governingSize + ")";
+    case ValueRole::kChoice:
+      return text + "choice";
+    case ValueRole::kValue:
+      break;
+  }
+  return text + (value.type == ValueType::kChar   ? "char"
+                 : value.type == ValueType::kReal ? "real"
+                                                  : "value");
+}
+
+std::string describeSteps(const std::vector<PlanStep>& steps) {
+  std::string text;
+  auto add = [&](const std::string& part) { text += (text.empty() ? "" : " ") + part; };
+  for (const PlanStep& step : steps) {
+    switch (step.kind) {
+      case PlanStep::Kind::kRead:
+        add(describeValue(step.value));
+        break;
+      case PlanStep::Kind::kAssign:
+        break;
+      case PlanStep::Kind::kRepeat: {
+        std::string count =
+            step.container.empty() ? std::string(step.count.text()) : "|" + step.container + "|";
+        if (count.empty()) count = "?";
+        add(count + "*(" + describeSteps(step.body) + ")");
+        break;
+      }
+      case PlanStep::Kind::kUntilEnd:
+        add("until-end(" + describeSteps(step.body) + ")");
+        break;
+      case PlanStep::Kind::kBranch:
+        add("if(" + describeSteps(step.body) + " | " + describeSteps(step.otherwise) + ")");
+        break;
+    }
+  }
+  return text;
+}
+
+bool hasRead(const std::vector<PlanStep>& steps) {
+  for (const PlanStep& step : steps)
+    if (step.kind == PlanStep::Kind::kRead || hasRead(step.body) || hasRead(step.otherwise))
+      return true;
+  return false;
+}
+
+}  // namespace
+
+InputPlan deriveInputPlan(const Model& model) {
+  InputPlan plan = PlanWalker(model).walk();
+  plan.readsInput = hasRead(plan.steps);
+  if (plan.readsInput) assignRoles(model, plan);
+  return plan;
+}
+
+std::string describePlan(const InputPlan& plan) { return describeSteps(plan.steps); }
+
+std::vector<const PlanValue*> planValues(const InputPlan& plan) {
+  std::vector<const PlanValue*> values;
+  collectValues(plan.steps, values);
+  return values;
+}
+
+}  // namespace quorbel

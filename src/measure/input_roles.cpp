@@ -1,0 +1,420 @@
+// Roles of the values a program reads, from how the whole program uses them:
+//   for (int i = 1; i <= n; i++)         n bounds a loop                     -> size
+//   while (t--) { cin >> n; ... }        t counts blocks reading sizes        -> test count
+//   adj[u].push_back(v); unite(a, b)     u, v index containers (also through
+//                                        a parameter that indexes one)       -> position
+//   cin >> x; x--; ... a[x]              decremented first                   -> 1-based position
+//   vector<int> a(n); cin >> k; a[k]     a container of exactly n slots      -> 0-based position
+//   if (op == 1) ...  switch (c) case 'a':                                  -> one of the literals
+#include "measure/input_roles.h"
+
+#include <functional>
+#include <set>
+
+namespace quorbel {
+namespace {
+
+bool isNameNode(const Node& node) {
+  return node.type() == "identifier" || node.type() == "field_identifier" ||
+         node.type() == "type_identifier";
+}
+
+void collectNames(const Node& node, std::set<std::string>& names) {
+  if (node.null()) return;
+  visitNodes(node, [&](const Node& n) {
+    if (isNameNode(n)) names.insert(std::string(n.text()));
+    return true;
+  });
+}
+
+Node unwrap(Node node) {
+  while (!node.null() &&
+         (node.type() == "condition_clause" || node.type() == "parenthesized_expression"))
+    node = node.child(0);
+  return node;
+}
+
+std::optional<double> literalValue(const Node& node) {
+  if (node.type() == "number_literal") {
+    try {
+      return std::stod(std::string(node.text()), nullptr);
+    } catch (...) {
+      return std::nullopt;
+    }
+  }
+  if (node.type() == "char_literal") {
+    const std::string_view text = node.text();
+    if (text.size() == 3) return static_cast<double>(static_cast<unsigned char>(text[1]));
+  }
+  return std::nullopt;
+}
+
+// What the program does with each name, gathered once over the whole tree.
+struct Usage {
+  std::set<std::string> boundsLoop;
+  std::set<std::string> indexes;
+  std::set<std::string> decremented;
+  std::map<std::string, std::set<double>> literals;
+  std::map<std::string, std::string> indexedContainer;  // x in a[x]: a
+};
+
+class UsageReader {
+ public:
+  explicit UsageReader(const Model& model) : model_(model) {}
+
+  Usage read() {
+    findPositionParameters();
+    visitNodes(model_.root, [&](const Node& n) {
+      visitNode(n);
+      return true;
+    });
+    return usage_;
+  }
+
+ private:
+  void visitNode(const Node& n) {
+    const std::string_view type = n.type();
+    if (type == "for_statement" || type == "while_statement" || type == "do_statement") {
+      const Node condition = unwrap(n.field("condition"));
+      if (!condition.null() && condition.type() == "binary_expression") {
+        const std::string_view op = condition.field("operator").text();
+        if (op == "<" || op == "<=" || op == ">" || op == ">=" || op == "!=") {
+          collectNames(condition.field("left"), usage_.boundsLoop);
+          collectNames(condition.field("right"), usage_.boundsLoop);
+        }
+      }
+      if (type == "for_statement") {
+        // for (int i = l; i <= r; i++): the start bounds the loop as much as the end.
+        const Node init = n.field("initializer");
+        if (!init.null())
+          collectNames(init.type() == "declaration" ? init : init.field("right"),
+                       usage_.boundsLoop);
+      }
+    } else if (type == "subscript_expression") {
+      const Node index = n.field("indices").null() ? n.field("index") : n.field("indices");
+      collectNames(index, usage_.indexes);
+      visitNodes(index, [&](const Node& part) {
+        if (part.type() == "binary_expression" && part.field("operator").text() == "-" &&
+            part.field("right").text() == "1")
+          collectNames(part.field("left"), usage_.decremented);
+        return true;
+      });
+      const Node bare = index.type() == "subscript_argument_list" && index.childCount() == 1
+                            ? index.child(0)
+                            : index;
+      if (isNameNode(bare)) exactIndex(std::string(bare.text()), n.field("argument"));
+    } else if (type == "update_expression" && n.text().find("--") != std::string_view::npos) {
+      collectNames(n.field("argument"), usage_.decremented);
+    } else if (type == "assignment_expression" && n.field("operator").text() == "-=" &&
+               n.field("right").text() == "1") {
+      collectNames(n.field("left"), usage_.decremented);
+    } else if (type == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      if (op == "==" || op == "!=") {
+        addLiteral(n.field("left"), n.field("right"));
+        addLiteral(n.field("right"), n.field("left"));
+      }
+    } else if (type == "switch_statement") {
+      const Node subject = unwrap(n.field("condition"));
+      if (isNameNode(subject)) {
+        visitNodes(n.field("body"), [&](const Node& c) {
+          if (c.type() == "case_statement") {
+            const std::optional<double> value = literalValue(c.field("value"));
+            if (value) usage_.literals[std::string(subject.text())].insert(*value);
+          }
+          return true;
+        });
+      }
+    } else if (type == "call_expression") {
+      readCall(n);
+    }
+  }
+
+  void addLiteral(const Node& side, const Node& other) {
+    if (!isNameNode(side)) return;
+    const std::optional<double> value = literalValue(other);
+    if (value) usage_.literals[std::string(side.text())].insert(*value);
+  }
+
+  void exactIndex(const std::string& name, const Node& container) {
+    if (container.type() == "identifier")
+      usage_.indexedContainer[name] = std::string(container.text());
+  }
+
+  // adj[u].push_back(v), g[u].emplace_back(v, w), unite(a, b) where unite indexes its parameters.
+  void readCall(const Node& call) {
+    const Node function = call.field("function");
+    const Node arguments = call.field("arguments");
+    if (function.type() == "field_expression") {
+      const std::string_view method = function.field("field").text();
+      const Node owner = function.field("argument");
+      if ((method == "push_back" || method == "emplace_back" || method == "insert" ||
+           method == "push" || method == "emplace") &&
+          owner.type() == "subscript_expression" && arguments.childCount() > 0) {
+        Node first = arguments.child(0);
+        if (first.type() == "initializer_list" && first.childCount() > 0) first = first.child(0);
+        if (isNameNode(first)) usage_.indexes.insert(std::string(first.text()));
+      }
+      return;
+    }
+    auto found = positionParameters_.find(std::string(function.text()));
+    if (found == positionParameters_.end()) return;
+    for (size_t index : found->second) {
+      if (index < arguments.childCount() &&
+          isNameNode(arguments.child(static_cast<uint32_t>(index))))
+        usage_.indexes.insert(std::string(arguments.child(static_cast<uint32_t>(index)).text()));
+    }
+  }
+
+  // A parameter that indexes a container in its function, directly or through another call.
+  void findPositionParameters() {
+    for (int round = 0; round < 3; ++round) {
+      for (const auto& [name, function] : model_.functions) {
+        std::set<std::string> indexed;
+        visitNodes(function.body, [&](const Node& n) {
+          if (n.type() == "subscript_expression") {
+            const Node index = n.field("indices").null() ? n.field("index") : n.field("indices");
+            collectNames(index, indexed);
+          } else if (n.type() == "call_expression") {
+            auto callee = positionParameters_.find(std::string(n.field("function").text()));
+            const Node arguments = n.field("arguments");
+            if (callee != positionParameters_.end())
+              for (size_t i : callee->second)
+                if (i < arguments.childCount())
+                  collectNames(arguments.child(static_cast<uint32_t>(i)), indexed);
+          }
+          return true;
+        });
+        for (size_t i = 0; i < function.parameters.size(); ++i)
+          if (indexed.count(function.parameters[i]) != 0) positionParameters_[name].insert(i);
+      }
+    }
+  }
+
+  const Model& model_;
+  Usage usage_;
+  std::map<std::string, std::set<size_t>> positionParameters_;
+};
+
+// ---- Roles over the plan ----
+
+struct Frame {
+  bool testBlock = false;
+  bool repeat = false;
+  std::string firstSize;
+  std::set<std::string> countNames;  // the names its pass count is written in
+};
+
+class RoleAssigner {
+ public:
+  RoleAssigner(const Model& model, InputPlan& plan) : model_(model), plan_(plan) {}
+
+  void assign() {
+    usage_ = UsageReader(model_).read();
+    for (const StatedRange& range : readStatedRanges(*model_.text)) statedNames_.insert(range.name);
+    collectCountNames(plan_.steps);
+    std::vector<Frame> frames{Frame{}};
+    walk(plan_.steps, frames);
+    markTestCounts(plan_.steps);
+    applyStatedRanges();
+  }
+
+ private:
+  void collectCountNames(const std::vector<PlanStep>& steps) {
+    for (const PlanStep& step : steps) {
+      collectNames(step.count, countNames_);
+      collectNames(step.start, countNames_);
+      if (step.kind == PlanStep::Kind::kAssign) collectNames(step.expression, countNames_);
+      if (step.kind == PlanStep::Kind::kAssign && !step.container.empty())
+        containerSizes_[step.container] = step.expression;
+      collectCountNames(step.body);
+      collectCountNames(step.otherwise);
+    }
+  }
+
+  bool insideRepeat(const std::vector<Frame>& frames) const {
+    for (const Frame& frame : frames)
+      if (frame.repeat && !frame.testBlock) return true;
+    return false;
+  }
+
+  std::string governingSize(const std::vector<Frame>& frames) const {
+    for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame)
+      if (!frame->firstSize.empty()) return frame->firstSize;
+    return plan_.sizes.empty() ? std::string() : plan_.sizes.front();
+  }
+
+  void addSize(const std::string& name, std::vector<Frame>& frames) {
+    if (std::find(plan_.sizes.begin(), plan_.sizes.end(), name) == plan_.sizes.end())
+      plan_.sizes.push_back(name);
+    if (frames.back().firstSize.empty()) frames.back().firstSize = name;
+  }
+
+  void walk(std::vector<PlanStep>& steps, std::vector<Frame>& frames) {
+    for (PlanStep& step : steps) {
+      if (step.kind == PlanStep::Kind::kRead) {
+        assignValue(step.value, frames);
+      } else if (step.kind == PlanStep::Kind::kRepeat || step.kind == PlanStep::Kind::kUntilEnd) {
+        Frame frame;
+        frame.repeat = true;
+        frame.testBlock = step.kind == PlanStep::Kind::kRepeat && bodyReadsSize(step.body);
+        collectNames(step.count, frame.countNames);
+        auto sized = containerSizes_.find(step.container);
+        if (sized != containerSizes_.end()) collectNames(sized->second, frame.countNames);
+        frames.push_back(frame);
+        walk(step.body, frames);
+        frames.pop_back();
+      } else if (step.kind == PlanStep::Kind::kBranch) {
+        walk(step.body, frames);
+        walk(step.otherwise, frames);
+      }
+    }
+  }
+
+  // A block whose reads include a count of their own: a test case (n, then n numbers).
+  bool bodyReadsSize(const std::vector<PlanStep>& body) const {
+    for (const PlanStep& step : body) {
+      if (step.kind == PlanStep::Kind::kRead && countNames_.count(step.value.name) != 0 &&
+          step.value.type == ValueType::kInteger)
+        return true;
+      if ((step.kind == PlanStep::Kind::kBranch) &&
+          (bodyReadsSize(step.body) || bodyReadsSize(step.otherwise)))
+        return true;
+    }
+    return false;
+  }
+
+  void assignValue(PlanValue& value, std::vector<Frame>& frames) {
+    const std::string& name = value.name;
+    const bool nested = insideRepeat(frames);
+    if (value.type == ValueType::kWord || value.type == ValueType::kLine) {
+      value.role = ValueRole::kValue;
+      if (!nested) {
+        value.lengthSize = name;
+        addSize(name, frames);
+      } else {
+        value.lengthSize = lastFreeSize(frames);
+      }
+      return;
+    }
+    if (value.type == ValueType::kChar || value.type == ValueType::kReal) {
+      value.role = usage_.literals.count(name) != 0 && value.type == ValueType::kChar
+                       ? ValueRole::kChoice
+                       : ValueRole::kValue;
+      if (value.role == ValueRole::kChoice)
+        value.literals.assign(usage_.literals[name].begin(), usage_.literals[name].end());
+      return;
+    }
+    const bool counts = countNames_.count(name) != 0;
+    const bool bounds = usage_.boundsLoop.count(name) != 0;
+    if (counts || (bounds && !nested)) {
+      value.role = ValueRole::kSize;
+      addSize(name, frames);
+      return;
+    }
+    if (usage_.indexes.count(name) != 0 || bounds) {
+      value.boundsLoop = bounds;
+      value.governingSize = governingSize(frames);
+      if (!value.governingSize.empty()) {
+        value.role = ValueRole::kPosition;
+        // vector<int> a(n); a[x]: x takes the positions 0..n-1 unless the program decrements it.
+        auto container = usage_.indexedContainer.find(name);
+        auto sized = container == usage_.indexedContainer.end()
+                         ? containerSizes_.end()
+                         : containerSizes_.find(container->second);
+        const bool exact =
+            sized != containerSizes_.end() && sized->second.text() == value.governingSize;
+        value.low = usage_.decremented.count(name) == 0 && exact ? 0 : 1;
+        return;
+      }
+    }
+    auto literals = usage_.literals.find(name);
+    if (literals != usage_.literals.end() && !literals->second.empty() &&
+        literals->second.size() <= 8) {
+      value.role = ValueRole::kChoice;
+      value.literals.assign(literals->second.begin(), literals->second.end());
+      return;
+    }
+    // cin >> n >> k: a number read once, beside the sizes, is a parameter of the problem (a
+    // window, a target, a budget), usually bounded by them; it grows with them unless a
+    // comment gives it a range.
+    if (!nested && !plan_.sizes.empty() && !statedNames_.count(name)) {
+      value.role = ValueRole::kSize;
+      addSize(name, frames);
+      return;
+    }
+    value.role = ValueRole::kValue;
+  }
+
+  // n strings of length m after cin >> n >> m: the last size read that counts no enclosing
+  // repeat.
+  std::string lastFreeSize(const std::vector<Frame>& frames) const {
+    for (auto size = plan_.sizes.rbegin(); size != plan_.sizes.rend(); ++size) {
+      bool counts = false;
+      for (const Frame& frame : frames) counts = counts || frame.countNames.count(*size) != 0;
+      if (!counts) return *size;
+    }
+    return std::string();
+  }
+
+  void markTestCounts(std::vector<PlanStep>& steps) {
+    for (PlanStep& step : steps) {
+      if (step.kind == PlanStep::Kind::kRepeat && bodyReadsSize(step.body) &&
+          step.count.type() == "identifier")
+        testCounts_.insert(std::string(step.count.text()));
+      markTestCounts(step.body);
+      markTestCounts(step.otherwise);
+    }
+    setTestRoles(plan_.steps);
+  }
+
+  void setTestRoles(std::vector<PlanStep>& steps) {
+    for (PlanStep& step : steps) {
+      if (step.kind == PlanStep::Kind::kRead && testCounts_.count(step.value.name) != 0 &&
+          step.value.role == ValueRole::kSize)
+        step.value.role = ValueRole::kTestCount;
+      setTestRoles(step.body);
+      setTestRoles(step.otherwise);
+    }
+  }
+
+  void applyStatedRanges() {
+    const std::vector<StatedRange> ranges = readStatedRanges(*model_.text);
+    std::function<void(std::vector<PlanStep>&)> apply = [&](std::vector<PlanStep>& steps) {
+      for (PlanStep& step : steps) {
+        if (step.kind == PlanStep::Kind::kRead) applyRange(step.value, ranges);
+        apply(step.body);
+        apply(step.otherwise);
+      }
+    };
+    apply(plan_.steps);
+  }
+
+  static void applyRange(PlanValue& value, const std::vector<StatedRange>& ranges) {
+    for (const StatedRange& range : ranges) {
+      if (range.name != value.name) continue;
+      if (value.role == ValueRole::kValue || value.role == ValueRole::kSize ||
+          value.role == ValueRole::kTestCount) {
+        if (range.hasLow) value.low = range.low;
+        value.high = range.high;
+        if (value.role == ValueRole::kValue && !range.hasLow) value.low = std::min(1.0, range.high);
+        value.rangeFromComment = true;
+      }
+      return;
+    }
+  }
+
+  const Model& model_;
+  InputPlan& plan_;
+  Usage usage_;
+  std::set<std::string> countNames_;
+  std::map<std::string, Node> containerSizes_;
+  std::set<std::string> statedNames_;
+  std::set<std::string> testCounts_;
+};
+
+}  // namespace
+
+void assignRoles(const Model& model, InputPlan& plan) { RoleAssigner(model, plan).assign(); }
+
+}  // namespace quorbel

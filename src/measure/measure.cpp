@@ -1,0 +1,520 @@
+#include "measure/measure.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "analysis/pipeline.h"
+#include "measure/generate_input.h"
+#include "measure/input_plan.h"
+#include "model/model.h"
+#include "runner/runner_box.h"
+#include "runner/runner_config.h"
+#include "runner/runner_files.h"
+#include "runner/runner_includes.h"
+#include "verdict/notation_expression.h"
+
+namespace quorbel {
+namespace {
+
+constexpr size_t kCodeLimitBytes = 102400;
+constexpr int64_t kCompileTimeoutMs = 20000;
+constexpr double kFirstSize = 8;
+constexpr double kLinearStepsBelow = 64;
+constexpr double kUnreadShare = 0.05;
+
+// Put before the program: its output goes to /dev/null (a run of 10^6 lines would otherwise
+// pass the runner's output limit), and at exit it reports the CPU time since its own static
+// initialisation (loading the program is start-up, not work), whether an
+// extraction failed for want of input, and how much of the input it left unread. The names
+// live in a namespace of their own, and #line keeps the program's line numbers.
+constexpr const char* kProbe = R"(#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+namespace quorbel_measure_probe {
+std::clock_t started;
+struct Probe {
+  Probe() {
+    started = std::clock();
+    if (!std::freopen("/dev/null", "w", stdout)) std::fclose(stdout);
+    std::atexit(&Probe::report);
+  }
+  static bool blank(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+  static void report() {
+    const double cpu = double(std::clock() - started) / CLOCKS_PER_SEC;
+    const int failed = std::cin.fail() ? 1 : 0;
+    long left = 0;
+    std::cin.clear();
+    for (int c; (c = std::cin.rdbuf()->sbumpc()) != EOF;) left += blank(c) ? 0 : 1;
+    for (int c; (c = std::getc(stdin)) != EOF;) left += blank(c) ? 0 : 1;
+    std::fprintf(stderr, "\nquorbel-measure cpu=%.6f failed=%d left=%ld\n", cpu, failed, left);
+  }
+};
+Probe probe;
+}  // namespace quorbel_measure_probe
+#line 1 "main.cpp"
+)";
+
+double wallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct ProbeReport {
+  bool found = false;
+  double cpu = 0;
+  bool failed = false;
+  long left = 0;
+};
+
+ProbeReport readProbe(const std::string& stderrText) {
+  ProbeReport report;
+  const size_t at = stderrText.rfind("quorbel-measure cpu=");
+  if (at == std::string::npos) return report;
+  int failed = 0;
+  if (std::sscanf(stderrText.c_str() + at, "quorbel-measure cpu=%lf failed=%d left=%ld",
+                  &report.cpu, &failed, &report.left) == 3) {
+    report.found = true;
+    report.failed = failed != 0;
+  }
+  return report;
+}
+
+std::string formatSize(double size) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.0f", size);
+  return buffer;
+}
+
+bool hasUntilEnd(const std::vector<PlanStep>& steps) {
+  for (const PlanStep& step : steps)
+    if (step.kind == PlanStep::Kind::kUntilEnd || hasUntilEnd(step.body) ||
+        hasUntilEnd(step.otherwise))
+      return true;
+  return false;
+}
+
+std::string describeExit(int32_t code) {
+  if (code > 128) {
+    const int signal = code - 128;
+    if (signal == 11) return "a segmentation fault";
+    if (signal == 6) return "an abort";
+    if (signal == 8) return "an arithmetic error";
+    if (signal == 9) return "a kill (memory or CPU limit)";
+    return "signal " + std::to_string(signal);
+  }
+  return "exit status " + std::to_string(code);
+}
+
+Expression renamed(Expression expression) {
+  if (expression.op == Expression::Op::kName) expression.name = "n";
+  for (Expression& arg : expression.args) arg = renamed(arg);
+  return expression;
+}
+
+// The estimate's growth with its sizes set as the runs set them.
+GrowthCandidate estimateCandidate(const std::string& notation, const std::string& vary, double held,
+                                  const std::string& name) {
+  Expression expression;
+  if (!parseNotation(notation, expression)) return {};
+  const std::vector<std::string> names = expressionNames(expression);
+  return {name, [expression, names, vary, held](double size) {
+            std::map<std::string, double> values;
+            for (const std::string& n : names) values[n] = vary.empty() || n == vary ? size : held;
+            return std::pow(10.0, std::min(300.0, evaluateLog10(expression, values)));
+          }};
+}
+
+class Measurer {
+ public:
+  Measurer(const std::string& code, const MeasureOptions& options, const MeasureProgress& progress)
+      : code_(code), options_(options), progress_(progress) {}
+
+  Measurement run() {
+    result_.vary = options_.vary;
+    if (code_.empty()) return fail("bad_request", "Expected a non-empty code field.");
+    if (code_.size() > kCodeLimitBytes)
+      return fail("bad_request", "Code exceeds the 100 KB limit.");
+    const std::string unsafe = findUnsafeInclude(code_);
+    if (!unsafe.empty())
+      return fail("bad_request", "Unsafe include path is not allowed: " + unsafe);
+    if (options_.shape != "" && options_.shape != "tree" && options_.shape != "permutation" &&
+        options_.shape != "connected" && options_.shape != "random")
+      return fail("bad_request", "Unknown shape \"" + options_.shape +
+                                     "\": use tree, permutation, connected or random.");
+    const Analysis analysis = analyze(code_);
+    result_.estimate = analysis.notation;
+    result_.estimateClass = growthClassOf(analysis.notation);
+    model_ = buildModel(code_);
+    plan_ = deriveInputPlan(model_);
+    result_.sizes = plan_.sizes;
+    if (!plan_.readsInput || plan_.sizes.empty())
+      return fail("no_input",
+                  plan_.readsInput
+                      ? "The program reads no size to grow: the static estimate stands alone."
+                      : "The program reads no input: there is nothing to grow.");
+    if (!options_.vary.empty() &&
+        std::find(plan_.sizes.begin(), plan_.sizes.end(), options_.vary) == plan_.sizes.end())
+      return fail("bad_request", "The program reads no size named " + options_.vary +
+                                     "; its sizes: " + joined(plan_.sizes) + ".");
+    if (!compile()) return result_;
+    measureSizes();
+    if (result_.status != "internal_error" && result_.status != "measured") return result_;
+    fitPoints();
+    return result_;
+  }
+
+ private:
+  Measurement fail(const std::string& status, const std::string& message) {
+    result_.status = status;
+    result_.message = message;
+    return result_;
+  }
+
+  static std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+  }
+
+  bool compile() {
+    boxed_ = runnerIsolation().boxed;
+    if (!boxed_ && truthyEnv("QUORBEL_RUNNER_REQUIRE_CHROOT")) {
+      fail("internal_error", "Runner chroot isolation is required but unavailable.");
+      return false;
+    }
+    dir_ = makeTempDir();
+    std::string error;
+    if (dir_.path.empty() || !writeSourceFile(dir_, std::string(kProbe) + code_, error)) {
+      fail("internal_error", "Could not create isolated temporary directory.");
+      return false;
+    }
+    const double start = wallSeconds();
+    ProcessOutcome compiled =
+        runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
+    result_.compileSeconds = wallSeconds() - start;
+    if (!compiled.error.empty()) {
+      fail("internal_error", compiled.error);
+      return false;
+    }
+    if (compiled.timedOut || compiled.exitCode != 0) {
+      std::string output = compiled.stderr.empty() ? compiled.stdout : compiled.stderr;
+      if (output.size() > 2000) output = output.substr(0, 2000) + "...";
+      fail("compile_error", compiled.timedOut ? "The compiler ran out of time."
+                                              : "The program does not compile:\n" + output);
+      return false;
+    }
+    prepareExecutable(dir_.path + "/main", dir_.identity);
+    if (!boxed_ && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS")) {
+      fail("internal_error", "Runner sandbox setup failed.");
+      return false;
+    }
+    return true;
+  }
+
+  // ---- Runs ----
+
+  enum class RunOutcome { kOk, kOverBudget, kStop, kFail };
+
+  RunOutcome runOnce(const std::string& input, double size, double& cpu) {
+    const int64_t timeoutMs = static_cast<int64_t>(1000 * (options_.budgetSeconds * 2 + 0.5));
+    ProcessOutcome ran = runStage({"main"}, dir_, input, {}, timeoutMs, false, boxed_);
+    const std::string at = " at size " + formatSize(size);
+    if (!ran.error.empty()) {
+      fail("internal_error", ran.error);
+      return RunOutcome::kFail;
+    }
+    if (ran.stderr.find("runner sandbox setup failed") != std::string::npos) {
+      fail("internal_error", "Runner sandbox setup failed.");
+      return RunOutcome::kFail;
+    }
+    if (ran.timedOut) {
+      if (result_.runs.empty()) {
+        fail("timeout", "The program ran out of time" + at +
+                            ", the smallest size; the static estimate stands alone.");
+        return RunOutcome::kFail;
+      }
+      result_.stopReason = "a run" + at + " passed the time limit";
+      return RunOutcome::kOverBudget;
+    }
+    const ProbeReport report = readProbe(ran.stderr);
+    if (ran.exitCode != 0 || !report.found) {
+      const std::string what =
+          ran.outputLimitExceeded
+              ? "wrote more than 64 KB to its error stream"
+              : (ran.exitCode != 0 ? "stopped with " + describeExit(ran.exitCode)
+                                   : "ended without returning from main");
+      if (result_.runs.size() < 3) {
+        fail("runtime_error", "The program " + what + at + "; the static estimate stands alone.");
+        return RunOutcome::kFail;
+      }
+      result_.stopReason = "the program " + what + at;
+      return RunOutcome::kStop;
+    }
+    const bool untilEnd = hasUntilEnd(plan_.steps);
+    if (!untilEnd && report.failed) {
+      fail("wrong_input",
+           "The program read past the end of the generated input" + at +
+               ": the plan does not match what it reads; the static estimate stands alone.");
+      return RunOutcome::kFail;
+    }
+    if (static_cast<double>(report.left) > kUnreadShare * static_cast<double>(input.size()) &&
+        input.size() > 64) {
+      const std::string what = "the program exited with " + std::to_string(report.left) +
+                               " characters of the generated input unread" + at;
+      if (result_.runs.size() < 3) {
+        fail("wrong_input",
+             "T" + what.substr(1) +
+                 ": the plan does not match what it reads; the static estimate stands alone.");
+        return RunOutcome::kFail;
+      }
+      // An early exit the generated values allowed (a pair found): the sizes before it stand.
+      result_.stopReason = what;
+      return RunOutcome::kStop;
+    }
+    cpu = report.cpu;
+    return RunOutcome::kOk;
+  }
+
+  bool outOfTime() const {
+    return wallSeconds() - start_ > options_.totalSeconds ||
+           (options_.cancelled && options_.cancelled());
+  }
+
+  // The sizes to try: doubling from 8; from 1 in small steps when every limit is small (a
+  // 2^n search over n <= 20 would otherwise give three points).
+  double largestCap() const {
+    double cap = 0;
+    for (const std::string& size : plan_.sizes)
+      if (options_.vary.empty() || options_.vary == size)
+        cap = std::max(cap, sizeCap(plan_, model_, size));
+    return cap;
+  }
+
+  void measureSizes() {
+    start_ = wallSeconds();
+    baseline_ = baselineTime();
+    if (result_.status != "internal_error" || !result_.message.empty()) return;
+    const double cap = largestCap();
+    const bool small = cap <= kLinearStepsBelow;
+    const double step = small ? std::max(1.0, std::floor(cap / 12)) : 0;
+    double size = small ? std::max(1.0, step) : kFirstSize;
+    double lastGood = 0;
+    double failedAt = 0;  // the smallest size that passed the budget, once one did
+    for (int guard = 0; guard < 80; ++guard) {
+      if (outOfTime()) {
+        result_.stopReason = options_.cancelled && options_.cancelled()
+                                 ? "cancelled"
+                                 : "the measurement's time ran out";
+        break;
+      }
+      const RunOutcome outcome = measureSize(size);
+      if (outcome == RunOutcome::kFail) return;
+      if (outcome == RunOutcome::kStop) break;
+      if (outcome == RunOutcome::kOverBudget) {
+        failedAt = size;
+      } else {
+        lastGood = size;
+        if (atLimit_ && !pastLimits_) {
+          // A limit small enough that its runs stay within the start-up's noise (n <= 3000
+          // for an n^2 loop) decides nothing: the sizes go on past it, and the report says so.
+          if (!decidedSoFar()) {
+            pastLimits_ = true;
+            result_.notes.push_back(
+                "the runs up to the stated limits were too short to time; sizes went past them");
+          } else {
+            result_.stopReason = "the sizes reached their stated limits";
+            break;
+          }
+        }
+        if (result_.runs.back().best > options_.budgetSeconds) {
+          result_.stopReason =
+              "a run passed the per-run budget of " + formatSeconds(options_.budgetSeconds);
+          break;
+        }
+      }
+      // Between the last size within budget and the first past it, a point nearer the budget.
+      // Sizes whose times stay within the start-up's noise tell nothing: pass them quickly.
+      const bool quiet = !result_.runs.empty() && result_.runs.back().best - baseline_ < noise_;
+      double next = small ? size + step : size * (quiet ? 4 : 2);
+      if (failedAt > 0) {
+        if (lastGood == 0 || ++bisections_ > 3) break;
+        next = std::floor(small ? (lastGood + failedAt) / 2 : std::sqrt(lastGood * failedAt));
+        if (next <= lastGood || next >= failedAt) break;
+      }
+      if (next > cap && !pastLimits_) next = cap;
+      if (next <= size && failedAt == 0) break;
+      size = next;
+    }
+    if (options_.cancelled && options_.cancelled()) {
+      fail("cancelled", "The measurement was stopped.");
+      return;
+    }
+    result_.status = "measured";
+  }
+
+  static std::string formatSeconds(double seconds) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g s", seconds);
+    return buffer;
+  }
+
+  bool decidedSoFar() const {
+    std::vector<TimedPoint> points;
+    for (const SizeRun& run : result_.runs) points.push_back({run.size, run.best});
+    return fitGrowth(points, std::max(0.0, baseline_), {}, noise_).decided;
+  }
+
+  GeneratedInput inputAt(double size, uint64_t seed) {
+    GenerateOptions generate;
+    generate.ignoreLimits = pastLimits_;
+    generate.size = size;
+    generate.vary = options_.vary;
+    generate.shape = options_.shape == "random" ? "" : options_.shape;
+    generate.seed = seed;
+    GeneratedInput input = generateInput(plan_, model_, generate);
+    if (options_.shape == "random") input.shapeUsed.clear();
+    return input;
+  }
+
+  double baselineTime() {
+    const GeneratedInput input = inputAt(1, 7);
+    double best = 0, worst = 0;
+    for (int i = 0; i < 2; ++i) {
+      double cpu = 0;
+      const RunOutcome outcome = runOnce(input.text, 1, cpu);
+      if (outcome != RunOutcome::kOk) {
+        // A program that cannot run at size 1 (it needs two vertices) gets its start-up
+        // time from its first real size instead.
+        result_.status = "internal_error";
+        result_.message.clear();
+        result_.stopReason.clear();
+        return -1;
+      }
+      best = i == 0 ? cpu : std::min(best, cpu);
+      worst = std::max(worst, cpu);
+    }
+    noise_ = std::clamp(2 * (worst - best), 0.002, 0.01);
+    return best;
+  }
+
+  RunOutcome measureSize(double size) {
+    GeneratedInput input = inputAt(size, 1000 + static_cast<uint64_t>(size));
+    if (!input.complete) {
+      tooLarge_ = true;
+      result_.stopReason = "the input at size " + formatSize(size) + " would pass 8 MB";
+      return RunOutcome::kStop;
+    }
+    SizeRun run;
+    run.size = size;
+    run.sizes = input.sizes;
+    run.inputBytes = input.text.size();
+    for (int repetition = 0; repetition < std::max(1, options_.repetitions); ++repetition) {
+      double cpu = 0;
+      const RunOutcome outcome = runOnce(input.text, size, cpu);
+      if (outcome != RunOutcome::kOk) {
+        if (outcome == RunOutcome::kOverBudget && !run.seconds.empty()) break;
+        return outcome;
+      }
+      run.seconds.push_back(cpu);
+      // Repetitions only where they can change the fit: a time within the start-up's noise
+      // is not fitted, and long runs vary little.
+      if (cpu - baseline_ < noise_) break;
+      if (cpu > options_.budgetSeconds / 4 && repetition >= 1) break;
+      if (cpu > options_.budgetSeconds) break;
+    }
+    run.best = *std::min_element(run.seconds.begin(), run.seconds.end());
+    atLimit_ = input.atLimit;
+    if (!input.shapeUsed.empty()) result_.shape = input.shapeUsed;
+    result_.largestInput = std::move(input.text);
+    result_.runs.push_back(run);
+    if (progress_) progress_(result_.runs.back());
+    return run.best > options_.budgetSeconds * 3 ? RunOutcome::kOverBudget : RunOutcome::kOk;
+  }
+
+  // ---- Fit and comparison ----
+
+  void fitPoints() {
+    std::vector<TimedPoint> points;
+    for (const SizeRun& run : result_.runs) points.push_back({run.size, run.best});
+    double baseline = baseline_;
+    if (baseline < 0) baseline = points.empty() ? 0 : points.front().seconds * 0.9;
+    std::vector<GrowthCandidate> extra;
+    if (!result_.estimateClass.empty()) {
+      GrowthCandidate candidate =
+          estimateCandidate(result_.estimate, options_.vary, 100, result_.estimateClass);
+      if (candidate.growth) extra.push_back(candidate);
+    }
+    result_.fit = fitGrowth(points, baseline, extra, noise_);
+    if (!result_.fit.decided) {
+      result_.status = "undecided";
+      result_.message = "The times do not decide a class: " + result_.fit.undecided + ".";
+      result_.comparison = "undecided";
+      return;
+    }
+    result_.status = "measured";
+    result_.agrees =
+        !result_.estimateClass.empty() && explainsAsWell(result_.fit, result_.estimateClass);
+    result_.comparison = result_.agrees ? "agrees"
+                                        : "disagrees: measured " + result_.fit.measured +
+                                              " where the estimate says " + result_.estimate;
+    result_.message = "Measured " + result_.fit.measured + " over " +
+                      std::to_string(result_.runs.size()) + " sizes; " + result_.comparison + ".";
+  }
+
+  const std::string& code_;
+  const MeasureOptions& options_;
+  const MeasureProgress& progress_;
+  Measurement result_;
+  Model model_;
+  InputPlan plan_;
+  TempDir dir_;
+  bool boxed_ = false;
+  double start_ = 0;
+  double baseline_ = 0;
+  double noise_ = 0.002;  // how far start-up times alone spread
+  bool atLimit_ = false;
+  bool tooLarge_ = false;
+  bool pastLimits_ = false;
+  int bisections_ = 0;
+};
+
+}  // namespace
+
+std::string growthClassOf(const std::string& notation) {
+  Expression expression;
+  if (!parseNotation(notation, expression)) return "";
+  // The largest term at a large size decides; then the standard class of the same growth.
+  Expression largest;
+  double largestLog = -INFINITY;
+  for (const Expression& term : expandTerms(renamed(expression))) {
+    const double value = evaluateLog10(term, {{"n", 1e6}});
+    if (value > largestLog) {
+      largestLog = value;
+      largest = term;
+    }
+  }
+  if (!std::isfinite(largestLog)) return "";
+  for (const GrowthCandidate& candidate : standardGrowthClasses()) {
+    bool same = true;
+    for (double n : {1e3, 1e4, 1e5, 1e6}) {
+      const double a = evaluateLog10(largest, {{"n", n}});
+      const double b = std::log10(candidate.growth(n));
+      const double a0 = evaluateLog10(largest, {{"n", 1e3}});
+      const double b0 = std::log10(candidate.growth(1e3));
+      if (std::fabs((a - a0) - (b - b0)) > 0.02) same = false;
+    }
+    if (same) return candidate.name;
+  }
+  std::string text = renderExpression(largest);
+  for (size_t at; (at = text.find(" * log")) != std::string::npos;) text.replace(at, 3, " ");
+  for (size_t at; (at = text.find(" * sqrt")) != std::string::npos;) text.replace(at, 3, " ");
+  return text;
+}
+
+Measurement measureProgram(const std::string& code, const MeasureOptions& options,
+                           const MeasureProgress& progress) {
+  return Measurer(code, options, progress).run();
+}
+
+}  // namespace quorbel

@@ -1,0 +1,63 @@
+// Measured growth: compiles a program once in the runner's box, runs it on generated inputs
+// at doubling sizes until a run passes the per-run budget or the sizes reach their stated
+// limits, fits a growth class to the CPU times and holds it against the static estimate.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "measure/growth_fit.h"
+
+namespace quorbel {
+
+struct MeasureOptions {
+  double budgetSeconds = 1.0;  // CPU time one run may take before the sizes stop growing
+  double totalSeconds = 30;    // wall time for the whole measurement
+  std::string vary;            // grow this size alone; the others are held
+  std::string shape;           // "", "tree", "permutation", "connected"
+  int repetitions = 3;
+  std::function<bool()> cancelled;  // polled between runs: true stops the measurement
+};
+
+struct SizeRun {
+  double size = 0;
+  std::map<std::string, double> sizes;  // what each size of the plan took
+  std::vector<double> seconds;          // CPU time of each repetition
+  double best = 0;
+  size_t inputBytes = 0;
+};
+
+struct Measurement {
+  // measured, undecided, compile_error, runtime_error, wrong_input, timeout, no_input,
+  // bad_request, cancelled, internal_error
+  std::string status = "internal_error";
+  std::string message;             // what happened, at which size, in one sentence
+  std::vector<std::string> sizes;  // the plan's sizes in reading order
+  std::string vary;
+  std::string shape;  // the shape used, when one was
+  std::vector<SizeRun> runs;
+  GrowthFit fit;
+  std::string estimate;       // the static notation, "O(n * log n)"
+  std::string estimateClass;  // "n log n"
+  bool agrees = false;
+  std::string comparison;  // "agrees" or "disagrees: measured n^2 where the estimate says ..."
+  std::string stopReason;
+  std::string largestInput;        // the generated input of the largest size that ran
+  std::vector<std::string> notes;  // what the measurement had to assume
+  double compileSeconds = 0;
+};
+
+// Called after each size with the run just finished.
+using MeasureProgress = std::function<void(const SizeRun&)>;
+
+// Never throws; every outcome is in the result. Leaves no file or process behind.
+Measurement measureProgram(const std::string& code, const MeasureOptions& options,
+                           const MeasureProgress& progress = nullptr);
+
+// The growth class of a notation with every size renamed n and the largest term kept:
+// "O((n + m) * log n)" gives "n log n". Empty when the notation is not a formula.
+std::string growthClassOf(const std::string& notation);
+
+}  // namespace quorbel

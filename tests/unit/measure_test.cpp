@@ -1,0 +1,403 @@
+// Measured growth: the input plan a program's reads give, the ranges its comments state, the
+// inputs written from the plan, the fit on synthetic timings, and the runs' honest failures.
+#include "measure/measure.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "cli/measure_command.h"
+#include "measure/generate_input.h"
+#include "measure/growth_fit.h"
+#include "measure/input_roles.h"
+#include "measure/measure_json.h"
+#include "runner/runner_box.h"
+#include "runner/runner_config.h"
+#include "server/routes.h"
+#include "storage/analysis_store.h"
+#include "test_support.h"
+
+namespace quorbel {
+namespace {
+
+std::string planOf(const std::string& code) {
+  return describePlan(deriveInputPlan(buildModel(code)));
+}
+
+std::vector<double> numbersOf(const std::string& text) {
+  std::vector<double> numbers;
+  std::istringstream in(text);
+  for (double x; in >> x;) numbers.push_back(x);
+  return numbers;
+}
+
+// ---- Plan derivation ----
+
+TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"n numbers after n",
+       "int main(){int n; cin >> n; vector<long long> a(n); for (int i = 0; i < n; i++) cin >> "
+       "a[i];"
+       " long long s = 0; for (auto x : a) s += x; cout << s; }",
+       "n:size n*(a:value)"},
+      {"range-for over a sized vector",
+       "int main(){int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; }",
+       "n:size |a|*(a:value)"},
+      {"scanf with its conversions",
+       "int main(){int n; scanf(\"%d\", &n); double d[100]; for (int i = 1; i <= n; ++i) "
+       "scanf(\"%lf\", &d[i]); }",
+       "n:size n*(d:real)"},
+      {"edges after n and m, decremented: 1-based positions",
+       "vector<int> adj[200005]; int main(){int n, m; cin >> n >> m; for (int i = 0; i < m; i++) {"
+       " int u, v; cin >> u >> v; u--; v--; adj[u].push_back(v); adj[v].push_back(u);}"
+       " for (int i = 0; i < n; i++) cout << adj[i].size(); }",
+       "n:size m:size m*(u:pos1(n) v:pos1(n))"},
+      {"indices of a vector of exactly n slots are 0-based",
+       "int main(){int n, q; cin >> n >> q; vector<int> a(n); while (q--) { int k; cin >> k; "
+       "a[k]++; } }",
+       "n:size q:size q*(k:pos0(n))"},
+      {"a test count around blocks that read their own size",
+       "void solve(){int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; }"
+       " int main(){int t; cin >> t; while (t--) solve(); }",
+       "t:tests t*(n:size |a|*(a:value))"},
+      {"query type chooses the read",
+       "int a[100005]; int main(){int n, q; cin >> n >> q; for (int i = 1; i <= n; i++) cin >> "
+       "a[i];"
+       " while (q--) { int type; cin >> type;"
+       " if (type == 1) { int l, r; cin >> l >> r; for (int i = l; i <= r; i++) a[i]++; }"
+       " else { int x; cin >> x; cout << a[x]; } } }",
+       "n:size q:size n*(a:value) q*(type:choice if(l:pos1(n) r:pos1(n) | x:pos1(n)))"},
+      {"a word is its own size",
+       "int main(){string s; cin >> s; int c = 0; for (char ch : s) c += ch == 'a'; cout << c; }",
+       "s:word(s)"},
+      {"grid rows of m letters",
+       "int main(){int n, m; cin >> n >> m; vector<string> g(n); for (auto& row : g) cin >> row;"
+       " int c = 0; for (int i = 0; i < n; i++) for (int j = 0; j < m; j++) c += g[i][j] == '#'; }",
+       "n:size m:size |g|*(g:word(m))"},
+      {"values until the input ends",
+       "int main(){long long x, s = 0; while (cin >> x) s += x; cout << s; }",
+       "until-end(x:value)"},
+      {"a reader function hands back one value",
+       "int read(){int x = 0; char c = getchar(); while (c >= '0') { x = x * 10 + c - '0'; c = "
+       "getchar(); } return x; }"
+       " int main(){int n = read(); for (int i = 0; i < n; i++) { int v = read(); } }",
+       "n:size n*(v:value)"},
+      {"no input at all", "int main(){ int s = 0; for (int i = 0; i < 10; i++) s += i; }", ""},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
+}
+
+// ---- Stated ranges ----
+
+TEST(InputPlan, RangesStatedInComments) {
+  struct Case {
+    const char* name;
+    const char* comment;
+    std::vector<std::string> want;  // "name low high"
+  };
+  const Case kCases[] = {
+      {"chains with powers",
+       "// 1 <= n <= 2*10^5, -10^9 <= a_i <= 10^9",
+       {"n 1 200000", "a -1000000000 1000000000"}},
+      {"a list shares its bounds", "// 1 <= u, v <= 10^5", {"u 1 100000", "v 1 100000"}},
+      {"a bound that is a name gives no range", "// 1 <= u, v <= n", {}},
+      {"upper bound only", "/* |s| <= 10^6 */", {"s 0 1000000"}},
+      {"unicode signs", "// 1 ≤ N ≤ 3000, 1 ≤ A[i] ≤ 1e9", {"N 1 3000", "A 1 1000000000"}},
+      {"not a comment", "const char* s = \"1 <= n <= 5\";", {}},
+  };
+  for (const Case& c : kCases) {
+    std::vector<std::string> got;
+    for (const StatedRange& r : readStatedRanges(c.comment)) {
+      std::ostringstream row;
+      row << r.name << ' ' << std::fixed;
+      row.precision(0);
+      row << r.low << ' ' << r.high;
+      got.push_back(row.str());
+    }
+    EXPECT_EQ(got, c.want) << c.name;
+  }
+}
+
+// ---- Generated inputs ----
+
+TEST(GenerateInput, ValuesStayInTheirRangesAndSizesGrow) {
+  const std::string code =
+      "// 1 <= n <= 2*10^5, 5 <= a_i <= 9\n"
+      "int main(){int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  GenerateOptions options;
+  options.size = 1000;
+  const GeneratedInput input = generateInput(plan, model, options);
+  const std::vector<double> numbers = numbersOf(input.text);
+  ASSERT_EQ(numbers.size(), 1001u);
+  EXPECT_EQ(numbers[0], 1000);
+  std::set<double> seen(numbers.begin() + 1, numbers.end());
+  EXPECT_EQ(*seen.begin(), 5);
+  EXPECT_EQ(*seen.rbegin(), 9);
+  EXPECT_FALSE(input.atLimit);
+  // Past the stated limit the size stops at it.
+  options.size = 1 << 20;
+  const GeneratedInput capped = generateInput(plan, model, options);
+  EXPECT_EQ(numbersOf(capped.text)[0], 200000);
+  EXPECT_TRUE(capped.atLimit);
+}
+
+TEST(GenerateInput, EdgesFormATreeAndPositionsStayInBounds) {
+  const std::string code =
+      "vector<int> g[200005]; int main(){int n; cin >> n; for (int i = 1; i < n; i++) {"
+      " int u, v; cin >> u >> v; g[u].push_back(v); g[v].push_back(u);} }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  GenerateOptions options;
+  options.size = 500;
+  const GeneratedInput input = generateInput(plan, model, options);
+  EXPECT_EQ(input.shapeUsed, "tree (n - 1 edges)");
+  const std::vector<double> numbers = numbersOf(input.text);
+  ASSERT_EQ(numbers.size(), 1 + 2 * 499u);
+  // Union-find over the edges: a tree on 500 vertices joins them all without a cycle.
+  std::vector<int> parent(501);
+  for (int i = 0; i <= 500; ++i) parent[i] = i;
+  std::function<int(int)> find = [&](int x) {
+    return parent[x] == x ? x : parent[x] = find(parent[x]);
+  };
+  int joins = 0;
+  for (size_t i = 1; i + 1 < numbers.size(); i += 2) {
+    const int u = static_cast<int>(numbers[i]), v = static_cast<int>(numbers[i + 1]);
+    ASSERT_GE(std::min(u, v), 1);
+    ASSERT_LE(std::max(u, v), 500);
+    if (find(u) != find(v)) {
+      parent[find(u)] = find(v);
+      ++joins;
+    }
+  }
+  EXPECT_EQ(joins, 499);
+}
+
+TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
+  const std::string code =
+      "int main(){int t; cin >> t; while (t--) { int n, m; cin >> n >> m;"
+      " for (int i = 0; i < n; i++) { int x; cin >> x; } for (int j = 0; j < m; j++) { int y; cin "
+      ">> y; } } }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  EXPECT_EQ(plan.sizes, (std::vector<std::string>{"t", "n", "m"}));
+  GenerateOptions options;
+  options.size = 64;
+  EXPECT_EQ(numbersOf(generateInput(plan, model, options).text).size(), 1u + 2 + 64 + 64);
+  options.vary = "m";
+  options.heldSize = 10;
+  const GeneratedInput varied = generateInput(plan, model, options);
+  EXPECT_EQ(varied.sizes.at("n"), 10);
+  EXPECT_EQ(varied.sizes.at("m"), 64);
+  EXPECT_EQ(varied.sizes.at("t"), 1);
+  options.maxBytes = 50;
+  EXPECT_FALSE(generateInput(plan, model, options).complete);
+}
+
+// ---- The fit ----
+
+std::vector<TimedPoint> synthetic(const std::function<double(double)>& f, double scale,
+                                  double noise, double from, double to, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> jitter(1 - noise, 1 + noise);
+  std::vector<TimedPoint> points;
+  for (double n = from; n <= to; n *= 2)
+    points.push_back({n, 0.004 + scale * f(n) * jitter(random)});
+  return points;
+}
+
+TEST(GrowthFit, FindsTheClassOfSyntheticTimesWithNoise) {
+  struct Case {
+    const char* name;
+    std::function<double(double)> f;
+    double scale, from, to;
+  };
+  const Case kCases[] = {
+      {"n", [](double n) { return n; }, 1e-8, 1024, 1 << 24},
+      {"n log n", [](double n) { return n * std::log2(n); }, 1e-8, 1024, 1 << 22},
+      {"n sqrt n", [](double n) { return n * std::sqrt(n); }, 1e-8, 256, 1 << 16},
+      {"n^2", [](double n) { return n * n; }, 1e-9, 256, 32768},
+      {"n^2 log n", [](double n) { return n * n * std::log2(n); }, 1e-9, 512, 16384},
+      {"n^3", [](double n) { return n * n * n; }, 1e-9, 64, 2048},
+      {"sqrt n", [](double n) { return std::sqrt(n); }, 1e-6, 1e6, 1e12},
+  };
+  for (const Case& c : kCases) {
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+      const GrowthFit fit = fitGrowth(synthetic(c.f, c.scale, 0.05, c.from, c.to, seed), 0.004, {});
+      EXPECT_TRUE(fit.decided) << c.name << " " << fit.undecided;
+      EXPECT_EQ(fit.measured, c.name) << "seed " << seed;
+      EXPECT_GT(fit.confidence, 0) << c.name;
+    }
+  }
+  // 2^n over consecutive sizes, and a class only the estimate names.
+  std::vector<TimedPoint> exponential;
+  for (double n = 10; n <= 22; n += 1)
+    exponential.push_back({n, 0.001 + 1e-7 * std::pow(2, n) * n * n});
+  const GrowthCandidate named{"2^n * n^2", [](double n) { return std::pow(2, n) * n * n; }};
+  EXPECT_EQ(fitGrowth(exponential, 0.001, {}).undecided, "no class explains the times well");
+  EXPECT_EQ(fitGrowth(exponential, 0.001, {named}).measured, "2^n * n^2");
+}
+
+TEST(GrowthFit, SaysWhenThePointsDoNotDecide) {
+  const auto linear = [](double n) { return n; };
+  // Two sizes only.
+  EXPECT_EQ(fitGrowth(synthetic(linear, 1e-6, 0, 1e5, 2e5, 1), 0.004, {}).undecided,
+            "only 2 sizes ran long enough to time");
+  // Times within the start-up's noise over a narrow range.
+  const GrowthFit small = fitGrowth(synthetic(linear, 1e-9, 0, 8, 64, 1), 0.004, {});
+  EXPECT_FALSE(small.decided);
+  EXPECT_EQ(small.undecided, "the times are too small to tell");
+  // ... and over a wide range: the program does not grow.
+  EXPECT_EQ(fitGrowth(synthetic(linear, 1e-12, 0, 8, 1 << 20, 1), 0.004, {}).measured, "1");
+  // Times that jump around by factors of three.
+  std::vector<TimedPoint> noisy;
+  std::mt19937 random(5);
+  for (double n = 1024; n <= (1 << 20); n *= 2)
+    noisy.push_back({n, 0.01 * std::pow(3.0, std::uniform_int_distribution<int>(0, 4)(random))});
+  EXPECT_EQ(fitGrowth(noisy, 0, {}).undecided, "no class explains the times well");
+}
+
+TEST(GrowthFit, ClassOfTheStaticEstimate) {
+  const testing::Case<const char*, const char*> kCases[] = {
+      {"linear", "O(n)", "n"},
+      {"product of sizes", "O(n * m)", "n^2"},
+      {"sum keeps its largest part", "O((n + m) * log n)", "n log n"},
+      {"square root", "O(n * sqrt n)", "n sqrt n"},
+      {"constant", "O(1)", "1"},
+      {"exponential with a factor", "O(2^n * n^2)", "2^n * n^2"},
+      {"not a formula", "O(depends on input)", ""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(growthClassOf(c.in), c.want) << c.name;
+}
+
+// ---- Runs in the box ----
+
+int runDirectories() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tempBaseDirectory()))
+    count += entry.path().filename().string().starts_with("quorbel-run-") ? 1 : 0;
+  return count;
+}
+
+TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* status;
+    const char* message;
+  };
+  const Case kCases[] = {
+      {"compile error", "int main(){int n; cin >> n; for (int i = 0; i < n; i++) x++; }",
+       "compile_error", "The program does not compile"},
+      {"crash at the smallest size",
+       "#include <iostream>\nint main(){int n; std::cin >> n; int* p = nullptr; for (int i = 0; i "
+       "< n; i++) *p = i; }",
+       "runtime_error", "at size"},
+      {"reads more than the plan gives",
+       "#include <iostream>\nint main(){int n; std::cin >> n; int x; for (int i = 0; i < n; i++) "
+       "std::cin >> x;"
+       " std::istream& in = std::cin; in >> x >> x; std::cout << x; }",
+       "wrong_input", "read past the end of the generated input at size"},
+      {"no input", "int main(){ return 0; }", "no_input", "reads no input"},
+  };
+  // A directory of its own, so that runs elsewhere on the machine do not count.
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("measure-test-" + std::to_string(getpid()));
+  std::filesystem::create_directories(base);
+  testing::ScopedEnv tmpdir("TMPDIR", base);
+  for (const Case& c : kCases) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.2;
+    const Measurement m = measureProgram(c.code, options);
+    EXPECT_EQ(m.status, c.status) << c.name << ": " << m.message;
+    EXPECT_NE(m.message.find(c.message), std::string::npos) << c.name << ": " << m.message;
+    EXPECT_FALSE(m.fit.decided) << c.name;
+  }
+  EXPECT_EQ(runDirectories(), 0);
+  std::filesystem::remove_all(base);
+}
+
+TEST(Measure, CommandLineAndJson) {
+  std::ostringstream out, err;
+  EXPECT_EQ(runMeasureCli({"measure"}, out, err, false), 2);
+  EXPECT_EQ(runMeasureCli({"measure", "a.cpp", "--budget", "0"}, out, err, false), 2);
+  EXPECT_EQ(runMeasureCli({"measure", "a.cpp", "--shape"}, out, err, false), 2);
+  EXPECT_EQ(runMeasureCli({"measure", "/nonexistent/a.cpp"}, out, err, false), 1);
+  Measurement m;
+  m.status = "measured";
+  m.fit.decided = true;
+  m.fit.measured = "n log n";
+  m.estimate = "O(n * log n)";
+  m.agrees = true;
+  m.runs.push_back({16, {{"n", 16}}, {0.5, 0.25}, 0.25, 40});
+  const std::string json = renderMeasurementJson(m, false);
+  EXPECT_EQ(json.rfind("{\"status\":\"measured\",\"message\":\"\",\"measured\":\"O(n log n)\","
+                       "\"estimate\":\"O(n * log n)\",\"estimateClass\":\"\",\"agrees\":true,",
+                       0),
+            0u)
+      << json;
+  EXPECT_NE(json.find("\"points\":[{\"size\":16,\"sizes\":{\"n\":16},\"seconds\":[0.5,0.25],"
+                      "\"best\":0.25,\"inputBytes\":40}]"),
+            std::string::npos)
+      << json;
+}
+
+}  // namespace
+}  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+TEST(MeasureApi, RefusesClearly) {
+  AnalysisStore store("/nonexistent-dir/measure-test.db");
+  auto post = [&](const std::string& body, const std::string& method = "POST") {
+    Request request;
+    request.method = method;
+    request.path = "/api/measure";
+    request.body = body;
+    request.headers["content-type"] = "application/json";
+    return routeRequest(request, store);
+  };
+  {
+    testing::ScopedEnv off("QUORBEL_ENABLE_BACKEND_RUN", "0");
+    const Response refused = post("{\"code\":\"int main(){}\"}");
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_NE(refused.body.find("\"status\":\"refused\""), std::string::npos) << refused.body;
+    EXPECT_NE(refused.body.find("the C++ runner is not enabled"), std::string::npos)
+        << refused.body;
+  }
+  {
+    testing::ScopedEnv secret("QUORBEL_RUNNER_REQUIRE_SHARED_SECRET", "1");
+    testing::ScopedEnv value("QUORBEL_RUNNER_SHARED_SECRET", "s3cret");
+    EXPECT_EQ(post("{\"code\":\"int main(){}\"}").status, 401);
+  }
+  const testing::Case<const char*, const char*> kBad[] = {
+      {"not JSON", "code=1", "Expected a JSON body with a code field."},
+      {"code not a string", "{\"code\":5}", "Expected a JSON body with a code field."},
+      {"budget zero", "{\"code\":\"x\",\"budgetSeconds\":0}", "budgetSeconds must be"},
+      {"budget above the runner's", "{\"code\":\"x\",\"budgetSeconds\":2}",
+       "budgetSeconds must be"},
+      {"unknown shape", "{\"code\":\"int main(){int n; std::cin >> n;}\",\"shape\":\"star\"}",
+       "Unknown shape"},
+      {"empty code", "{\"code\":\"\"}", "non-empty code"},
+  };
+  for (const auto& c : kBad) {
+    const Response response = post(c.in);
+    EXPECT_EQ(response.status, 400) << c.name;
+    EXPECT_NE(response.body.find(c.want), std::string::npos) << c.name << ": " << response.body;
+  }
+  EXPECT_EQ(post("{}", "PUT").status, 405);
+}
+
+}  // namespace
+}  // namespace quorbel
