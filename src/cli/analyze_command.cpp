@@ -393,7 +393,7 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   bool judged = true;
   const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
     analysis = analyze(contents);
-    judged = judgeAtLimits(analysis, contents, command.limits, verdict, error);
+    judged = judgeAtLimits(analysis, command.limits, verdict, error);
   });
   if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
   if (stopped) {

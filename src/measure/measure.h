@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "cost/cost.h"
 #include "measure/growth_fit.h"
 
 namespace quorbel {
 
 struct MeasureOptions {
   double budgetSeconds = 1.0;  // CPU time one run may take before the sizes stop growing
-  double totalSeconds = 30;    // wall time for the whole measurement
+  double totalSeconds = 25;    // wall time for the runs, after compiling
   std::string vary;            // grow this size alone; the others are held
   std::string shape;           // "", "tree", "permutation", "connected"
   int repetitions = 3;
@@ -56,8 +57,8 @@ using MeasureProgress = std::function<void(const SizeRun&)>;
 Measurement measureProgram(const std::string& code, const MeasureOptions& options,
                            const MeasureProgress& progress = nullptr);
 
-// The growth class of a notation with every size renamed n and the largest term kept:
-// "O((n + m) * log n)" gives "n log n". Empty when the notation is not a formula.
-std::string growthClassOf(const std::string& notation);
+// The growth class of a time cost with every size renamed n and the largest term kept:
+// (n + m) * log n gives "n log n".
+std::string growthClassOf(const Cost& cost);
 
 }  // namespace quorbel

@@ -101,7 +101,7 @@ std::string renderPage(std::string_view code, const Analysis& analysis) {
   // The form carries no limits: the verdict is judged at the source's own.
   Verdict verdict;
   std::string error;
-  judgeAtLimits(analysis, code, {}, verdict, error);
+  judgeAtLimits(analysis, {}, verdict, error);
   // One pass over the template: the user's code and everything derived from it are inserted
   // and never scanned again, so "{{BREAKDOWN}}" typed into the code stays as typed.
   return fillTemplate(page, {{"CODE", htmlEscape(code)},

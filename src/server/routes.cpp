@@ -111,7 +111,7 @@ SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
   const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
     result.analysis = analyze(code);
     if (limits != nullptr)
-      judged = judgeAtLimits(result.analysis, code, *limits, result.verdict, result.limitError);
+      judged = judgeAtLimits(result.analysis, *limits, result.verdict, result.limitError);
   });
   if (stopped) {
     result.stopped = *stopped;
