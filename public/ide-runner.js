@@ -582,6 +582,11 @@
     });
   }
 
+  // Nothing when every signal was a row: an empty list would only say "None".
+  function otherList(items, id) {
+    return items.length ? renderList(items, id, 'list-notes') : null;
+  }
+
   function markdownReport(doc) {
     const space = (doc && typeof doc.space === 'object' && doc.space) || {};
     const rows = (list) => asList(list).map((row) => '| ' + [row.line, row.signal, row.cost]
@@ -671,7 +676,7 @@
         ]),
         section('Where the time goes', 'breakdown-title', [
           renderBreakdown(doc.breakdown, 'time-breakdown', onLineClick),
-          renderList(otherSignals(doc.signals, doc.breakdown), 'signals', 'list-notes'),
+          otherList(otherSignals(doc.signals, doc.breakdown), 'signals'),
           onLineClick && hasLineRows(doc.breakdown) ?
               el('p', {className: 'hint', text: 'Click a row to see its line in the editor.'}) : null,
         ]),
@@ -679,7 +684,7 @@
           asList(space.breakdown).length ?
               renderBreakdown(space.breakdown, 'space-breakdown', onLineClick) :
               el('p', {className: 'placeholder', text: 'No storage that grows with the input.'}),
-          renderList(otherSignals(space.signals, space.breakdown), 'space-signals', 'list-notes'),
+          otherList(otherSignals(space.signals, space.breakdown), 'space-signals'),
         ]),
         section('Notes', 'notes-title', [renderList(doc.notes, 'notes', 'list-notes')]));
     container.replaceChildren(...children);
