@@ -339,6 +339,16 @@
 
   // `mark`, when given, is the verdict's point {log10N, log10Ops, label, status}: the axis
   // then reaches that n.
+  // The largest input size the chart shows, as log10: 10^7, or for a curve that passes 10^24
+  // operations sooner (2^n, n!) the power of ten just beyond that point, so that its rise fills
+  // the chart instead of a sliver at its left edge.
+  function chartDomainLog10(tree) {
+    for (let x = CHART_MIN_LOG10; x <= CHART_MAX_LOG10; x += 0.05) {
+      if (!(evaluateLog10(tree, x) <= 24)) return Math.max(CHART_MIN_LOG10 + 1, Math.ceil(x));
+    }
+    return CHART_MAX_LOG10;
+  }
+
   function renderChart(notation, mark) {
     const tree = parseNotation(notation);
     if (!tree) {
@@ -352,7 +362,7 @@
     const pw = W - m.left - m.right, ph = H - m.top - m.bottom;
     const ops = (log10N) => evaluateLog10(tree, log10N);
     const maxLog10 = mark ? Math.min(18, Math.max(CHART_MAX_LOG10, Math.ceil(mark.log10N))) :
-        CHART_MAX_LOG10;
+        chartDomainLog10(tree);
 
     const samples = [];
     let top = BUDGET_LOG10;
@@ -1156,6 +1166,7 @@
     postJson,
   };
   root.QuorbelChart = {
+    chartDomainLog10: (notation) => chartDomainLog10(parseNotation(notation)),
     parseNotation,
     operationsLog10,
     largestFittingN,
