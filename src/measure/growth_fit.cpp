@@ -158,7 +158,15 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
   }
   fit.decided = true;
   fit.measured = best.name;
-  const double next = fit.ranking.size() > 1 ? fit.ranking[1].error : INFINITY;
+  // Against the closest class that is not the same class with or without a log factor.
+  double next = INFINITY;
+  for (size_t i = 1; i < fit.ranking.size(); ++i) {
+    const std::string& other = fit.ranking[i].name;
+    if (other == best.name + " log n" || best.name == other + " log n" ||
+        (best.name == "1" && other == "log n") || (best.name == "log n" && other == "1"))
+      continue;
+    next = std::min(next, fit.ranking[i].error);
+  }
   fit.confidence =
       std::isfinite(next) && next > 0 ? std::clamp(1.0 - best.error / next, 0.0, 1.0) : 1.0;
   return fit;

@@ -338,7 +338,7 @@ class Measurer {
       const bool quiet = !result_.runs.empty() && result_.runs.back().best - baseline_ < noise_;
       double next = small ? size + step : size * (quiet ? 4 : 2);
       if (failedAt > 0) {
-        if (lastGood == 0 || ++bisections_ > 3) break;
+        if (lastGood == 0 || ++bisections_ > 1) break;
         next = std::floor(small ? (lastGood + failedAt) / 2 : std::sqrt(lastGood * failedAt));
         if (next <= lastGood || next >= failedAt) break;
       }
@@ -362,7 +362,9 @@ class Measurer {
   bool decidedSoFar() const {
     std::vector<TimedPoint> points;
     for (const SizeRun& run : result_.runs) points.push_back({run.size, run.best});
-    return fitGrowth(points, std::max(0.0, baseline_), {}, noise_).decided;
+    // Times that never left the start-up's noise decide nothing yet, not even a constant.
+    const GrowthFit fit = fitGrowth(points, std::max(0.0, baseline_), {}, noise_);
+    return fit.decided && fit.usedPoints > 0;
   }
 
   GeneratedInput inputAt(double size, uint64_t seed) {
@@ -420,7 +422,7 @@ class Measurer {
       // Repetitions only where they can change the fit: a time within the start-up's noise
       // is not fitted, and long runs vary little.
       if (cpu - baseline_ < noise_) break;
-      if (cpu > options_.budgetSeconds / 4 && repetition >= 1) break;
+      if (cpu > options_.budgetSeconds / 8) break;
       if (cpu > options_.budgetSeconds) break;
     }
     run.best = *std::min_element(run.seconds.begin(), run.seconds.end());

@@ -14,7 +14,7 @@ namespace quorbel {
 
 struct MeasureOptions {
   double budgetSeconds = 1.0;  // CPU time one run may take before the sizes stop growing
-  double totalSeconds = 30;    // wall time for the whole measurement
+  double totalSeconds = 25;    // wall time for the runs, after compiling
   std::string vary;            // grow this size alone; the others are held
   std::string shape;           // "", "tree", "permutation", "connected"
   int repetitions = 3;
