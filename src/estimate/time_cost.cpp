@@ -1,5 +1,6 @@
 #include "estimate/time_cost.h"
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -7,6 +8,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion.h"
+#include "model/test_loops.h"
 
 namespace quorbel {
 
@@ -212,17 +214,28 @@ class TimeWalker {
 
   Cost walkLoop(const Node& loop, int depth) {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
+    TestLoop test = testLoopOf(model_, loop);
+    if (test.found) priceTests(test, facts);
     if (facts.step == StepKind::kUnknown) uncounted_ = true;
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
-    state_.frames.push_back({loop, facts.variable, range, facts.trips, {}});
+    // A pass of a test loop whose sizes are summed is charged as if it saw all the items.
+    const bool summed =
+        test.found && (test.pricing == TestPricing::kSummed ||
+                       (test.pricing == TestPricing::kSplit && !test.sizes.empty()));
+    state_.frames.push_back({loop, facts.variable, range, summed ? unit() : facts.trips, {}});
+    if (test.found) ++testDepth_;
+    if (summed) testFrames_[loop.id()] = test;
     Cost body = walk(loop.field("body"), depth + 1);
     body = addCosts(body, walk(loop.field("condition"), depth + 1));
     body = addCosts(body, walk(loop.field("update"), depth + 1));
     if (loop.type() == "for_range_loop")
       body = addCosts(body, walk(loop.field("right"), depth + 1));
     state_.frames.pop_back();
-    const Cost total = multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    if (test.found) --testDepth_;
+    const Cost total = test.found
+                           ? splitTestCost(test, body)
+                           : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
     const bool amortised = facts.step == StepKind::kTwoPointer ||
@@ -232,6 +245,19 @@ class TimeWalker {
           {facts.line, describeLoop(facts, loop),
            simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
     return addCosts(total, unit());
+  }
+
+  // The outermost test loop follows the comments (or their absence); loops inside it split
+  // their passes by test sizes. The walk that states the other assumption flips the first.
+  void priceTests(TestLoop& test, LoopFacts& facts) {
+    if (testDepth_ > 0 && test.pricing == TestPricing::kSummed) test.pricing = TestPricing::kSplit;
+    const bool first = testDepth_ == 0 && tests_.empty();
+    if (first && flipTests_)
+      test.pricing =
+          test.pricing == TestPricing::kMultiply ? TestPricing::kSummed : TestPricing::kMultiply;
+    if (first) tests_.push_back({facts.line, test});
+    facts.step = StepKind::kTestCases;
+    facts.trips = sizeCost(test.count);
   }
 
   const Function* userFunction(const Node& call) {
@@ -426,16 +452,34 @@ class TimeWalker {
     // that one multiply what it receives.
     const Symbol* symbol = findSymbol(model_, name.substr(0, name.find('#')));
     Cost times;
-    for (const EnclosingLoop& frame : state_.frames) {
+    for (auto it = state_.frames.rbegin(); it != state_.frames.rend(); ++it) {
+      const EnclosingLoop& frame = *it;
       const int first = frame.node.line();
       const int last = static_cast<int>(ts_node_end_point(frame.node.raw).row) + 1;
-      if (symbol && symbol->declaredInLoop && symbol->line > first && symbol->line <= last) {
-        times = Cost{};
+      const bool declared =
+          symbol && symbol->declaredInLoop && symbol->line > first && symbol->line <= last;
+      if (declared || (symbol && clearedIn(frame.node, symbol->name))) break;
+      // A test loop's passes push what their test sizes count once over all tests.
+      auto test = testFrames_.find(frame.node.id());
+      if (test != testFrames_.end()) {
+        const std::vector<std::string> sizes = sizesOf(times);
+        const bool inSizes = std::any_of(sizes.begin(), sizes.end(), [&](const std::string& s) {
+          return std::count(test->second.sizes.begin(), test->second.sizes.end(), s) > 0;
+        });
+        if (!inSizes) times = multiplyCosts(times, sizeCost(test->second.count));
         continue;
       }
       times = multiplyCosts(times, frame.trips);
     }
     state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(times));
+  }
+
+  // A container emptied or replaced in each pass of a loop holds one pass's entries.
+  bool clearedIn(const Node& loop, const std::string& name) {
+    const auto key = std::make_pair(loop.id(), name);
+    auto known = cleared_.find(key);
+    if (known != cleared_.end()) return known->second;
+    return cleared_[key] = clearsContainer(loop.field("body"), name);
   }
 
   // scanf("%d", &a[i]) fills a slot as cin >> a[i] does.
@@ -479,7 +523,36 @@ class TimeWalker {
   std::map<std::string, Cost> local_;
   std::map<std::string, std::vector<Cost>> filled_;
   bool uncounted_ = false;
+  int testDepth_ = 0;                        // test loops around the node being walked
+  std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
+  std::map<std::pair<uint32_t, std::string>, bool> cleared_;
+
+ public:
+  bool flipTests_ = false;  // price the first test loop under the other assumption
+  std::vector<std::pair<int, TestLoop>> tests_;
 };
+
+// Which assumption priced the test loop, and the bound under the other one.
+std::string describeTestPricing(int line, const TestLoop& test, const Cost& other) {
+  std::string sizes;
+  for (const std::string& size : test.sizes) sizes += (sizes.empty() ? "" : ", ") + size;
+  const std::string where = "Test cases (line " + std::to_string(line) + "): ";
+  const std::string count = test.count == "input" ? "the number of tests" : test.count;
+  if (test.pricing == TestPricing::kMultiply)
+    return where + "a comment gives per-test limits, so " + count +
+           " multiplies each test's work; with the sizes summed over all tests: " +
+           formatCost(other) + ".";
+  const std::string reason = test.pricing == TestPricing::kSummed
+                                 ? "a comment bounds the sum of the sizes over all tests"
+                                 : "no comment bounds the tests";
+  if (test.sizes.empty())
+    return where + reason +
+           ", so the tests' sizes are taken as summed; per-test limits only: " + formatCost(other) +
+           ".";
+  return where + reason + ", so the sizes each test reads (" + sizes +
+         ") are taken as summed over all tests and " + count +
+         " multiplies only the work without them; per-test limits only: " + formatCost(other) + ".";
+}
 
 // Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
 void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
@@ -511,7 +584,15 @@ TimeEstimate estimateTime(Model& model) {
   }
   applyGrowth(model, grown);
   TimeWalker second(model);
-  return second.run();
+  TimeEstimate estimate = second.run();
+  if (!second.tests_.empty()) {
+    TimeWalker other(model);
+    other.flipTests_ = true;
+    const Cost otherTotal = other.run().total;
+    const auto& [line, test] = second.tests_.front();
+    estimate.notes.push_back(describeTestPricing(line, test, otherTotal));
+  }
+  return estimate;
 }
 
 }  // namespace quorbel

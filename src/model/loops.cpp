@@ -148,6 +148,16 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
                    const std::vector<LoopVariable>& vars) {
   auto [variable, start] = readInitialiser(loop.field("initializer"));
   const Node condition = loop.field("condition");
+  // for (l = 0, r = 0; r < n; ++r): the variable the condition tests, not the first declared
+  const Node init = loop.field("initializer");
+  if (!variable.empty() && !condition.null() && !mentionsIdentifier(condition, variable) &&
+      init.type() == "declaration")
+    for (const Node& d : childrenOf(init))
+      if (d.type() == "init_declarator" && mentionsIdentifier(condition, declaredName(d))) {
+        variable = declaredName(d);
+        start = d.field("value");
+        break;
+      }
   if (variable.empty()) {
     // for (; i < n; i++): the variable the update moves
     const Node update = unwrap(loop.field("update"));

@@ -1,5 +1,5 @@
 // Trip counts of while and do-while loops, by what the condition tests and the body moves:
-//   while (t--)                           the test count (or one, when a comment bounds the sum)
+//   while (t--)                           the count (test loops: model/test_loops.h)
 //   while (lo <= hi) { mid = ...; }       log of the range; a literal range is a constant
 //   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
 //   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
@@ -76,13 +76,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = logCost(magnitudeOf(model, variable, vars));
       return facts;
     }
-    const Symbol* symbol = findSymbol(model, variable.text());
     facts.variable = std::string(variable.text());
-    if (symbol && symbol->fromInput && frames.empty() && isTestCountName(symbol->name)) {
-      facts.step = StepKind::kTestCases;
-      facts.trips = model.sumBoundedTests ? constantCost() : sizeCost(symbol->name);
-      return facts;
-    }
     facts.step = StepKind::kCounted;
     facts.trips = magnitudeOf(model, variable, vars);
     return facts;

@@ -65,6 +65,14 @@ bool runFixtureTable() {
         passed = false;
       }
     }
+    for (const std::string& note : test.expectedNotes) {
+      if (std::none_of(result.notes.begin(), result.notes.end(), [&](const std::string& line) {
+            return line.find(note) != std::string::npos;
+          })) {
+        std::cout << "  expected note " << note << "\n";
+        passed = false;
+      }
+    }
     if (result.notation != test.expectedTime) {
       std::cout << "  expected time " << test.expectedTime << "\n";
       passed = false;

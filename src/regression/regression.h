@@ -14,6 +14,7 @@ struct TestCase {
   std::string expectedTime;  // empty when the fixture states none
   std::string expectedSpace;
   std::vector<std::string> expectedSignals;  // each found in some time or space signal
+  std::vector<std::string> expectedNotes;    // each found in some note
 };
 
 // Every fixture row in its fixed order, with the expectations its file's header states (read

@@ -1,6 +1,7 @@
 // The fixture table: one contest-style program per construct. Each fixture carries its true
 // time and space complexity, derived by hand from the program, and the signals that matter, in
-// a header of "// expect time: ...", "// expect space: ...", "// expect signal: ..." lines.
+// a header of "// expect time: ...", "// expect space: ...", "// expect signal: ..." and
+// "// expect note: ..." lines.
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -54,6 +55,9 @@ const char* const kNames[] = {
     "while-decrement",
     "while-decrement-expression",
     "while-decrement-halving",
+    "test-cases-no-comment",
+    "test-cases-sum-comment",
+    "test-cases-per-test-comment",
     "harmonic",
     "sieve",
     "harmonic-multi-bound",
@@ -164,13 +168,14 @@ void readExpectations(std::string_view code, TestCase& test) {
     if (key == "time") test.expectedTime = value;
     if (key == "space") test.expectedSpace = value;
     if (key == "signal") test.expectedSignals.push_back(value);
+    if (key == "note") test.expectedNotes.push_back(value);
   }
 }
 
 std::vector<TestCase> regressionCases() {
   std::vector<TestCase> cases;
   for (const char* name : kNames) {
-    TestCase test{name, fixturePath(name), "", "", {}};
+    TestCase test{name, fixturePath(name), "", "", {}, {}};
     readExpectations(readFile(test.path), test);
     cases.push_back(test);
   }

@@ -157,8 +157,55 @@ TEST(TripCountTest, EachLoopShape) {
 }
 
 TEST(TripCountTest, SumBoundReplacesTheTestCount) {
-  const std::string body = "int t; cin >> t; while (t--) { for (int i = 0; i < n; i++) {} }";
+  const std::string body =
+      "int t; cin >> t; while (t--) { cin >> n; for (int i = 0; i < n; i++) {} }";
   EXPECT_EQ(timeOf("// the sum of n over all tests does not exceed 2e5\n" + inMain(body)), "O(n)");
+}
+
+// Test loops by what they do: their count is read, their passes read; the sizes a pass reads
+// items by are summed over the passes, values keep the count.
+TEST(TestLoopTest, FormsAndPricing) {
+  const std::string head =
+      "#include <bits/stdc++.h>\nusing namespace std;\nconst int N = 2e5 + 5;\nint g[N];\n";
+  const std::string items = "int k; cin >> k; vector<int> a(k); for (auto& x : a) cin >> x; ";
+  const struct {
+    const char* name;
+    std::string program;
+    const char* want;
+  } kCases[] = {
+      {"while decrement",
+       "int main() { int t; cin >> t; while (t--) { " + items + "sort(a.begin(), a.end()); } }",
+       "O(k * log k)"},
+      {"counted for",
+       "int main() { int T; cin >> T; for (int c = 1; c <= T; c++) { " + items + "} }", "O(k)"},
+      {"decrement in the body", "int main() { int t; cin >> t; while (t) { " + items + "t--; } }",
+       "O(k)"},
+      {"until the end",
+       "int main() { int k; while (cin >> k) { for (int i = 0; i < k; i++) "
+       "cin >> g[i]; } }",
+       "O(k)"},
+      {"values keep the count",
+       "int main() { int t; cin >> t; while (t--) { long long x; "
+       "cin >> x; for (long long d = 2; d * d <= x; d++) {} } }",
+       "O(t * sqrt x)"},
+      {"capacity work keeps the count",
+       "int main() { int t; cin >> t; while (t--) { " + items + "memset(g, 0, sizeof g); } }",
+       "O(N * t + k)"},
+      {"comment gives per-test limits",
+       "// 1 <= t <= 100\nint main() { int t; cin >> t; "
+       "while (t--) { " +
+           items + "} }",
+       "O(k * t)"},
+      {"numbered answers",
+       "int main() { int t; cin >> t; for (int c = 1; c <= t; c++) { " + items +
+           "printf(\"Case %d: %d\\n\", c, k); } }",
+       "O(k * t)"},
+      {"a counted list of pairs is not a test loop",
+       "int main() { int n, m; cin >> n >> m; vector<int> deg(n); for (int i = 0; i < m; i++) { "
+       "int u, v; cin >> u >> v; deg[u]++; } }",
+       "O(n + m)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
 }
 
 TEST(RecurrenceTest, ShapesOfRecursion) {

@@ -1,0 +1,374 @@
+#include "model/test_loops.h"
+
+#include <algorithm>
+#include <set>
+
+#include "model/loop_parts.h"
+#include "model/magnitude.h"
+#include "syntax/regex.h"
+
+namespace quorbel {
+namespace {
+
+// User functions are followed this deep from a pass; deeper helpers are not read.
+constexpr int kMaxCallDepth = 4;
+
+std::string calleeOf(const Node& call) {
+  const Node function = call.field("function");
+  std::string name(function.type() == "field_expression" ? function.field("field").text()
+                                                         : function.text());
+  const size_t angle = name.find('<');
+  if (angle != std::string::npos) name = name.substr(0, angle);
+  const size_t scope = name.rfind("::");
+  return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+bool isStream(std::string_view text) { return text == "cin" || text == "std::cin"; }
+
+// The name a read fills: n for n, &n, a[i], p.first.
+std::string targetName(Node target) {
+  for (int guard = 0; guard < 6 && !target.null(); ++guard) {
+    const std::string_view type = target.type();
+    if (type == "pointer_expression" || type == "parenthesized_expression")
+      target = target.childCount() ? target.child(target.childCount() - 1) : Node{};
+    else
+      break;
+  }
+  if (target.null()) return "";
+  if (target.type() == "identifier") return std::string(target.text());
+  return containerName(target);
+}
+
+// What the reads of a pass are: each read statement's targets, and the loops that read.
+struct PassReads {
+  std::vector<std::vector<std::string>> statements;
+  std::set<uint32_t> readingLoops;  // node ids
+  std::vector<Node> loops;
+  bool any = false;
+  bool numbersCases = false;
+};
+
+class PassReader {
+ public:
+  explicit PassReader(const Model& model) : model_(model) {}
+
+  // True when the function reads input, itself or through the functions it calls.
+  bool functionReads(const Function& function, int depth) {
+    auto known = reads_.find(function.name);
+    if (known != reads_.end()) return known->second;
+    reads_[function.name] = false;  // a recursive call adds nothing new
+    if (depth > kMaxCallDepth) return false;
+    PassReads inner;
+    read(function.body, function.body, inner, depth + 1);
+    reads_[function.name] = inner.any;
+    return inner.any;
+  }
+
+  void read(const Node& root, const Node& scope, PassReads& out, int depth) {
+    visitNodes(root, [&](const Node& n) {
+      const std::string_view type = n.type();
+      if (isLoopNode(n)) out.loops.push_back(n);
+      // printf("Case #%d: ...") numbers the answers as statements with per-test limits do.
+      if (type == "string_literal" && containsRegex(n.text(), "^\"Case (#?%|\")"))
+        out.numbersCases = true;
+      if (type == "binary_expression" && n.field("operator").text() == ">>") {
+        std::vector<std::string> targets;
+        Node left = n;
+        while (!left.null() && left.type() == "binary_expression" &&
+               left.field("operator").text() == ">>") {
+          targets.push_back(targetName(left.field("right")));
+          left = unwrap(left.field("left"));
+        }
+        if (!left.null() && isStream(left.text())) {
+          record(n, scope, targets, out);
+          return false;
+        }
+        return true;
+      }
+      if (type == "call_expression") {
+        const std::string callee = calleeOf(n);
+        const Node arguments = n.field("arguments");
+        std::vector<std::string> targets;
+        if (callee == "scanf" || callee == "getline" || callee == "fgets" || callee == "gets" ||
+            callee == "getchar" || callee == "getchar_unlocked" || callee == "fread") {
+          const uint32_t first = callee == "scanf" || callee == "getline" ? 1 : 0;
+          for (uint32_t i = first; i < arguments.childCount(); ++i)
+            targets.push_back(targetName(arguments.child(i)));
+          record(n, scope, targets, out);
+          return true;
+        }
+        auto function = model_.functions.find(callee);
+        if (function != model_.functions.end() && depth <= kMaxCallDepth &&
+            functionReads(function->second, depth)) {
+          for (const Node& argument : childrenOf(arguments))
+            targets.push_back(targetName(argument));
+          const Node parent = n.parent();
+          if (parent.type() == "assignment_expression")
+            targets.push_back(targetName(parent.field("left")));
+          if (parent.type() == "init_declarator") targets.push_back(declaredName(parent));
+          record(n, scope, targets, out);
+          if (followed_.insert(callee).second)
+            read(function->second.body, function->second.body, out, depth + 1);
+        }
+      }
+      return true;
+    });
+  }
+
+ private:
+  // A read marks every loop between it and the scope it was found in.
+  void record(const Node& n, const Node& scope, std::vector<std::string> targets, PassReads& out) {
+    out.any = true;
+    targets.erase(std::remove(targets.begin(), targets.end(), std::string()), targets.end());
+    if (!targets.empty()) out.statements.push_back(targets);
+    int guard = 0;
+    for (Node p = n.parent(); !p.null() && !(p == scope) && guard < 200; p = p.parent(), ++guard)
+      if (isLoopNode(p)) out.readingLoops.insert(p.id());
+  }
+
+  const Model& model_;
+  std::map<std::string, bool> reads_;
+  std::set<std::string> followed_;
+};
+
+bool isInputScalar(const Model& model, std::string_view name) {
+  const Symbol* symbol = findSymbol(model, name);
+  return symbol && symbol->fromInput && symbol->kind == ContainerKind::kScalar;
+}
+
+bool countsByOne(const Update& update) {
+  return update.op == "++" || update.op == "--" ||
+         ((update.op == "+=" || update.op == "-=") && update.amount.text() == "1");
+}
+
+bool readsIn(const Node& node) {
+  bool reads = false;
+  visitNodes(node, [&](const Node& n) {
+    if (reads) return false;
+    if (n.type() == "binary_expression" && n.field("operator").text() == ">>") {
+      Node left = n;
+      while (!left.null() && left.type() == "binary_expression") left = unwrap(left.field("left"));
+      reads = !left.null() && isStream(left.text());
+    }
+    if (n.type() == "call_expression") {
+      const std::string callee = calleeOf(n);
+      reads = callee == "scanf" || callee == "getline";
+    }
+    return !reads;
+  });
+  return reads;
+}
+
+// The count of a loop and the variable that counts its passes: {t, t} for while (t--),
+// {T, tc} for for (tc = 1; tc <= T; tc++), {"input", ""} for while (cin >> n).
+std::pair<std::string, std::string> countOf(const Model& model, const Node& loop) {
+  if (loop.type() == "for_range_loop") return {};
+  const Node condition = unwrap(loop.field("condition"));
+  if (condition.null()) return {};
+  if (loop.type() != "for_statement" && readsIn(condition)) return {"input", ""};
+  const Node body = loop.field("body");
+  // t--, --t, t-- > 0, t-- != 0
+  Node update;
+  if (condition.type() == "update_expression") update = condition;
+  if (condition.type() == "binary_expression" &&
+      unwrap(condition.field("left")).type() == "update_expression")
+    update = unwrap(condition.field("left"));
+  if (!update.null()) {
+    const std::string name(update.field("argument").text());
+    if (update.text().find("--") == std::string_view::npos || !isInputScalar(model, name))
+      return {};
+    return {name, name};
+  }
+  // while (t) { ...; t--; }
+  if (condition.type() == "identifier") {
+    const std::string name(condition.text());
+    if (isInputScalar(model, name) && countsByOne(findUpdateIn(body, name))) return {name, name};
+    return {};
+  }
+  // for (tc = 1; tc <= T; tc++), while (i < q) { ...; i++; }
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  if (comparisons.size() != 1) return {};
+  const Node left = unwrap(comparisons[0].left), right = unwrap(comparisons[0].right);
+  // while (t > 0) { ...; t--; }
+  if (left.type() == "identifier" && right.type() == "number_literal" &&
+      isInputScalar(model, left.text()) &&
+      countsByOne(findUpdateIn(body, std::string(left.text()))))
+    return {std::string(left.text()), std::string(left.text())};
+  for (const auto& [counter, bound] : {std::pair{left, right}, std::pair{right, left}}) {
+    if (counter.type() != "identifier" || bound.type() != "identifier") continue;
+    if (!isInputScalar(model, bound.text())) continue;
+    const std::string variable(counter.text());
+    Update step =
+        loop.type() == "for_statement" ? readUpdate(loop.field("update"), variable) : Update{};
+    if (step.op.empty()) step = findUpdateIn(body, variable);
+    if (countsByOne(step)) return {std::string(bound.text()), variable};
+  }
+  return {};
+}
+
+// True when the counter picks entries in the body (a[i]): a loop over items, not over tests.
+bool indexesWith(const Node& body, const std::string& variable) {
+  if (variable.empty()) return false;
+  bool indexes = false;
+  visitNodes(body, [&](const Node& n) {
+    if (indexes) return false;
+    if (n.type() == "subscript_expression" && mentionsIdentifier(n.field("indices"), variable))
+      indexes = true;
+    return !indexes;
+  });
+  return indexes;
+}
+
+// The sizes a reading loop's trip count is made of: k of for (i < k), n of a vector a(n).
+std::vector<std::string> countingNames(const Model& model, const Node& loop) {
+  std::vector<std::string> names;
+  if (loop.type() == "for_range_loop") {
+    const Symbol* symbol = findSymbol(model, containerName(unwrap(loop.field("right"))));
+    if (symbol)
+      for (const Cost& extent : symbol->dimensions)
+        for (const std::string& size : sizesOf(extent)) names.push_back(size);
+    return names;
+  }
+  visitNodes(loop.field("condition"), [&](const Node& n) {
+    if (n.type() == "identifier") names.emplace_back(n.text());
+    return true;
+  });
+  return names;
+}
+
+bool commentMatches(const Model& model, const std::string& pattern) {
+  bool matches = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (matches) return false;
+    if (n.type() == "comment" && containsRegex(n.text(), pattern)) matches = true;
+    return !matches;
+  });
+  return matches;
+}
+
+// True when `count` is only declared, read and tested by the loop's header: t of while (t--).
+bool onlyCounts(const Model& model, const Node& loop, const std::string& count) {
+  int outside = 0;
+  bool inBody = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (n == loop) {
+      inBody = mentionsIdentifier(loop.field("body"), count);
+      return false;
+    }
+    if (n.type() == "identifier" && n.text() == count) ++outside;
+    return outside <= 2;
+  });
+  return !inBody && outside <= 2;
+}
+
+// A comment that bounds the count (1 <= T <= 100) gives the statement's per-test limits.
+bool commentBoundsCount(const Model& model, const std::string& count) {
+  if (count.empty() || count == "input" || count.size() > 20) return false;
+  std::string letters;
+  for (char c : count) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !(c >= '0' && c <= '9') && c != '_') return false;
+    letters +=
+        letter ? std::string("[") + static_cast<char>(c | 0x20) + static_cast<char>(c & ~0x20) + "]"
+               : std::string(1, c);
+  }
+  return commentMatches(model, "(^|[^A-Za-z0-9_])" + letters + "[ ]*(<=|≤|<)[ ]*[0-9]");
+}
+
+}  // namespace
+
+TestLoop testLoopOf(const Model& model, const Node& loop) {
+  TestLoop test;
+  const auto [count, counter] = countOf(model, loop);
+  if (count.empty()) return test;
+  const Node body = loop.field("body");
+  if (indexesWith(body, counter)) return test;
+  PassReader reader(model);
+  PassReads pass;
+  reader.read(body, body, pass, 0);
+  if (count == "input") reader.read(loop.field("condition"), loop, pass, 0);
+  if (!pass.any) return test;
+  test.count = count;
+
+  std::set<std::string> readNames;
+  for (const auto& statement : pass.statements)
+    readNames.insert(statement.begin(), statement.end());
+  std::set<std::string> sizes;
+  for (const Node& inner : pass.loops) {
+    if (!pass.readingLoops.count(inner.id())) continue;
+    for (const std::string& name : countingNames(model, inner))
+      if (readNames.count(name) && isInputScalar(model, name) && name != count) sizes.insert(name);
+  }
+  // A string read in the pass is items itself; a size read with a test size is one too.
+  for (const std::string& name : readNames) {
+    const Symbol* symbol = findSymbol(model, name);
+    if (symbol && symbol->kind == ContainerKind::kString) {
+      sizes.insert("|" + name + "|");
+      if (!symbol->sizeName.empty()) sizes.insert(symbol->sizeName);
+    }
+  }
+  for (const auto& statement : pass.statements)
+    if (std::any_of(statement.begin(), statement.end(),
+                    [&](const std::string& name) { return sizes.count(name) > 0; }))
+      for (const std::string& name : statement)
+        if (isInputScalar(model, name) && name != count) sizes.insert(name);
+  test.sizes.assign(sizes.begin(), sizes.end());
+  // Without test sizes only a count that is nothing but a count is one of tests: the m of an
+  // edge list, also used elsewhere, counts lines whose passes read two numbers each.
+  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count);
+
+  // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
+  const bool unbounded = commentMatches(
+      model, "([Nn]ot|[Nn]o|[Nn]ever) (separately |explicitly )?bound(ed)?([^a-z]|$)|[Uu]nbounded");
+  if (model.sumBoundedTests && !unbounded)
+    test.pricing = TestPricing::kSummed;
+  else if (unbounded || commentBoundsCount(model, count) ||
+           (!model.sumBoundedTests && pass.numbersCases))
+    test.pricing = TestPricing::kMultiply;
+  return test;
+}
+
+Cost splitTestCost(const TestLoop& test, const Cost& pass) {
+  const Cost count = sizeCost(test.count);
+  if (test.pricing == TestPricing::kMultiply) return multiplyCosts(count, pass);
+  if (test.sizes.empty())
+    return test.pricing == TestPricing::kSummed ? pass : multiplyCosts(count, pass);
+  Cost once, repeated;
+  for (const Monomial& term : simplifyCost(pass).terms) {
+    bool inSizes = false;
+    for (const auto& entry : term.sizes)
+      inSizes = inSizes ||
+                std::find(test.sizes.begin(), test.sizes.end(), entry.first) != test.sizes.end();
+    if (isConstantCost(Cost{{term}})) continue;
+    (inSizes ? once : repeated).terms.push_back(term);
+  }
+  // Every pass reads its sizes, so the count itself is bounded by the items read.
+  if (once.terms.empty() && repeated.terms.empty()) return count;
+  return repeated.terms.empty() ? once : addCosts(once, multiplyCosts(count, repeated));
+}
+
+bool clearsContainer(const Node& scope, const std::string& name) {
+  bool clears = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (clears) return false;
+    if (n.type() == "call_expression") {
+      const Node function = n.field("function");
+      const std::string callee = calleeOf(n);
+      if (function.type() == "field_expression" &&
+          (callee == "clear" || callee == "assign" || callee == "resize") &&
+          containerName(function.field("argument")) == name)
+        clears = true;
+      if ((callee == "memset" || callee == "fill" || callee == "fill_n") &&
+          containerName(unwrap(n.field("arguments").child(0))) == name)
+        clears = true;
+    }
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+        isIdentifierNamed(unwrap(n.field("left")), name))
+      clears = true;
+    return !clears;
+  });
+  return clears;
+}
+
+}  // namespace quorbel

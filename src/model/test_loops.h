@@ -1,0 +1,38 @@
+// Test-case loops found by what they do, whatever they are called: a loop whose trip count is
+// a value the program read (while (t--), for (tc = 1; tc <= T; tc++), while (q) { ...; q--; })
+// or that reads until the input ends (while (cin >> n)), and whose passes read input. The
+// sizes a pass reads that count the items it reads (the n of n numbers, m edges, a string)
+// are test sizes: the items of all passes are bounded by the input's length, so work in them
+// sums over the passes instead of multiplying by the count.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+
+namespace quorbel {
+
+// How the walk prices a test loop.
+enum class TestPricing {
+  kSplit,     // no comment: terms in test sizes once, the others times the count
+  kSummed,    // a comment bounds the sum of the sizes over all tests
+  kMultiply,  // a comment gives per-test limits only: the count multiplies everything
+};
+
+struct TestLoop {
+  bool found = false;
+  std::string count;               // the count's name; "input" for a loop reading to the end
+  std::vector<std::string> sizes;  // test sizes as costs name them: n, |s|
+  TestPricing pricing = TestPricing::kSplit;
+};
+
+TestLoop testLoopOf(const Model& model, const Node& loop);
+// The terms of one pass's cost that grow with a test size are charged once, the others once
+// per pass; with no test sizes the count multiplies the whole pass.
+Cost splitTestCost(const TestLoop& test, const Cost& pass);
+// True when `scope` empties or replaces the container `name`: v.clear(), v = {}, v.assign(..),
+// memset(v, ..), fill(v, ..).
+bool clearsContainer(const Node& scope, const std::string& name);
+
+}  // namespace quorbel
