@@ -97,7 +97,7 @@ void benchFixture(benchmark::State& state, const Fixture* fixture) {
     double start = threadSeconds();
     {
       SyntaxReaderResult syntax = readCppSyntax(fixture->source);
-      benchmark::DoNotOptimize(syntax.nodes.data());
+      benchmark::DoNotOptimize(syntax.tree.get());
     }
     const double parse = threadSeconds() - start;
     start = threadSeconds();
@@ -124,7 +124,7 @@ void benchWorkload(benchmark::State& state, const Workload* workload) {
     double start = threadSeconds();
     {
       SyntaxReaderResult syntax = readCppSyntax(workload->source);
-      benchmark::DoNotOptimize(syntax.nodes.data());
+      benchmark::DoNotOptimize(syntax.tree.get());
     }
     parseTotal += threadSeconds() - start;
     start = threadSeconds();

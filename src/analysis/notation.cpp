@@ -1,6 +1,5 @@
 #include "analysis/notation.h"
 
-#include <map>
 #include <set>
 #include <utility>
 
@@ -8,24 +7,6 @@
 
 namespace quorbel {
 namespace {
-
-template <typename Key>
-std::map<Key, int> countOccurrences(const std::vector<Key>& keys) {
-  std::map<Key, int> counts;
-  for (const Key& key : keys) ++counts[key];
-  return counts;
-}
-
-std::string withPower(const std::string& base, int multiplicity, bool parenthesise) {
-  if (multiplicity == 1) return base;
-  return (parenthesise ? "(" + base + ")" : base) + "^" + std::to_string(multiplicity);
-}
-
-std::string rootName(const std::string& symbol, int degree) {
-  if (degree == 2) return "sqrt " + symbol;
-  if (degree == 3) return "cuberoot " + symbol;
-  return "root" + std::to_string(degree) + " " + symbol;
-}
 
 // Strips an "O(" ... ")" wrapper when the text has one.
 std::string innerOf(const std::string& notation) {
@@ -61,28 +42,6 @@ bool mentions(const std::string& loweredReason, const char* keyword) {
 }
 
 }  // namespace
-
-std::string formatTerm(const Term& term) {
-  if (term.kind == "custom") return term.notation;
-  if (term.kind == "exp") return "O(2^n)";
-  if (isConstant(term)) return "O(1)";
-
-  std::vector<std::string> parts;
-  for (const auto& [symbol, k] : countOccurrences(term.linear))
-    parts.push_back(withPower(symbol, k, false));
-  std::vector<std::pair<std::string, int>> rootKeys;
-  for (const RootFactor& root : term.roots) rootKeys.emplace_back(root.symbol, root.degree);
-  for (const auto& [key, k] : countOccurrences(rootKeys))
-    parts.push_back(withPower(rootName(key.first, key.second), k, true));
-  for (const auto& [symbol, k] : countOccurrences(term.logs))
-    parts.push_back(withPower("log " + symbol, k, true));
-  for (const auto& [symbol, k] : countOccurrences(term.logLogs))
-    parts.push_back(withPower("log log " + symbol, k, true));
-
-  std::string joined;
-  for (const std::string& part : parts) joined += (joined.empty() ? "" : " * ") + part;
-  return "O(" + joined + ")";
-}
 
 std::string labelFor(const Term& term) {
   if (term.kind == "custom") return term.reason;
@@ -131,10 +90,5 @@ std::string patternFor(const Term& term) {
   if (c.logLogs >= 1) return "Self-power growth loop";
   return "Straight-line work";
 }
-
-void addRow(std::vector<Row>& rows, int line, const std::string& signal, const Term& term) {
-  rows.push_back({std::to_string(line), signal, formatTerm(term)});
-}
-
 
 }  // namespace quorbel

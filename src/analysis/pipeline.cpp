@@ -46,12 +46,6 @@ std::string parseErrorNote(int line) {
          std::to_string(line) + ", and what it hides may be missing from the estimate.";
 }
 
-bool nestsTooDeep(const SyntaxReaderResult& syntax) {
-  for (const SyntaxNodeInfo& node : syntax.nodes)
-    if (node.loopDepth > kMaxLoopNesting) return true;
-  return false;
-}
-
 Analysis startingAnalysis() {
   Analysis result;
   result.notation = "O(1)";
@@ -131,20 +125,19 @@ Analysis analyzeUnguarded(std::string_view code) {
   // no error once expanded.
   result.parseErrorLine = static_cast<int>(syntax.firstErrorLine);
   if (result.parseErrorLine > 0) result.notes.push_back(parseErrorNote(result.parseErrorLine));
-  // The text-based detectors still run; the node walks would not finish in reasonable time.
-  if (nestsTooDeep(syntax)) {
-    syntax.nodes.clear();
-    result.notes.push_back(kTooDeepNote);
-  }
+  // The model's walks would not finish in reasonable time.
+  const bool tooDeep = syntax.deepestLoopNesting > kMaxLoopNesting;
+  if (tooDeep) result.notes.push_back(kTooDeepNote);
 
   // ---- the cost model: time, then space from the same symbols ----
   Term total = constantTerm("No repeated work detected");
   std::string timePattern;
-  if (syntax.parsed && !syntax.nodes.empty()) {
+  if (syntax.parsed && !tooDeep) {
     TimeEstimate time;
     SpaceEstimate space;
     runOnLargeStack([&] {
       Model model = buildModel(syntax);
+      result.facts = std::make_shared<const SourceFacts>(readSourceFacts(model));
       time = estimateTime(model);
       space = estimateSpace(model, time);
     });
@@ -154,6 +147,9 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.notes.insert(result.notes.end(), time.notes.begin(), time.notes.end());
     addContributions(time.contributions, result.signals, result.breakdown);
     result.space = summariseSpace(space);
+    result.timeCost = simplifyCost(time.total);
+    result.spaceCost = simplifyCost(space.total);
+    result.spaceContributions = space.contributions;
   }
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
   describeTerm(total, result.label, result.pattern, timePattern);
@@ -162,7 +158,7 @@ Analysis analyzeUnguarded(std::string_view code) {
 
   result.constraintBudget = kBudgetSentence;
   // ---- step 10: constraints ----
-  result.constraints = estimateConstraints(total);
+  result.constraints = estimateConstraints(result.timeCost);
 
   if (result.signals.empty()) result.signals.push_back(kNothingFoundSignal);
   if (result.breakdown.empty()) result.breakdown.push_back({"-", "Straight-line work", "O(1)"});
@@ -183,7 +179,7 @@ Analysis analyze(std::string_view code) {
     // constant estimate with a note.
     Analysis result = startingAnalysis();
     result.constraintBudget = kBudgetSentence;
-    result.constraints = estimateConstraints(constantTerm(""));
+    result.constraints = estimateConstraints(constantCost());
     result.signals.push_back(kNothingFoundSignal);
     result.breakdown.push_back({"-", "Straight-line work", "O(1)"});
     result.notes.push_back(kUnparsedNote);

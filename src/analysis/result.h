@@ -1,12 +1,15 @@
 // The records that carry one analysis from the detectors to every consumer: reports, JSON,
-// HTML, the history store and the regression run. Text only, plain values.
+// HTML, the history store and the regression run. Plain values.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "analysis/term.h"
+#include "estimate/time_cost.h"
+#include "model/source_facts.h"
 
 namespace quorbel {
 
@@ -44,6 +47,13 @@ struct Analysis {
   // The line of the first syntax error after the file's macros are expanded; 0 when the code
   // parses cleanly. Code after an error may be missing from the estimate.
   int parseErrorLine = 0;
+  // The costs the notations were formatted from: the verdict evaluates them at the limits and
+  // the JSON carries them as terms, so nothing reads a notation string back.
+  Cost timeCost;
+  Cost spaceCost;
+  std::vector<Contribution> spaceContributions;  // one per row of the space breakdown
+  // Comments, declarations and constants the limits come from, read from the same tree.
+  std::shared_ptr<const SourceFacts> facts;
 };
 
 }  // namespace quorbel

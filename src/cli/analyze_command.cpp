@@ -390,7 +390,7 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
 
   Verdict verdict;
   std::string error;
-  if (!judgeAtLimits(analysis, contents, command.limits, verdict, error)) {
+  if (!judgeAtLimits(analysis, command.limits, verdict, error)) {
     return limitError(err, error);
   }
   if (analysis.parseErrorLine > 0) {

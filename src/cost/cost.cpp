@@ -186,6 +186,28 @@ bool onlyLogs(const Monomial& term) {
   return true;
 }
 
+// Adds the sizes of one product in the order formatMonomial writes its factors.
+void addShownSizes(const Monomial& term, std::vector<std::string>& names) {
+  const auto add = [&names](const std::string& name) {
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  };
+  for (int group = 0; group < 4; ++group)
+    for (const auto& [size, g] : term.sizes) {
+      const bool shown = group == 0   ? g.factorial || g.sizedExponential || g.expBase > 1 + 1e-9
+                         : group == 1 ? g.power >= kWholePower
+                         : group == 2 ? g.power > 0 && g.power % kWholePower != 0
+                                      : g.logs > 0 || g.logLogs > 0 || g.alphas > 0;
+      if (!shown) continue;
+      const size_t caret = size.find('^');
+      if (g.sizedExponential && caret != std::string::npos) {
+        add(size.substr(0, caret));
+        add(size.substr(caret + 1));
+      } else {
+        add(size);
+      }
+    }
+}
+
 }  // namespace
 
 // ---- Construction ----
@@ -386,6 +408,24 @@ std::vector<std::string> sizesOf(const Cost& cost) {
     for (const auto& entry : term.sizes)
       if (std::find(names.begin(), names.end(), entry.first) == names.end())
         names.push_back(entry.first);
+  return names;
+}
+
+std::vector<std::string> sizesInOrderShown(const Cost& cost) {
+  std::vector<Monomial> terms = simplifyCost(cost).terms;
+  std::stable_sort(terms.begin(), terms.end(),
+                   [](const Monomial& a, const Monomial& b) { return compareGrowth(a, b) > 0; });
+  std::vector<std::string> names;
+  const Monomial common = terms.size() > 1 ? commonFactor(terms) : Monomial{};
+  std::vector<Monomial> rest;
+  for (const Monomial& term : terms) rest.push_back(divideMonomial(term, common));
+  const bool factored =
+      !common.sizes.empty() &&
+      std::all_of(rest.begin(), rest.end(), [](const Monomial& m) { return !m.sizes.empty(); });
+  if (!factored) rest = terms;
+  if (factored && !onlyLogs(common)) addShownSizes(common, names);
+  for (const Monomial& term : rest) addShownSizes(term, names);
+  if (factored && onlyLogs(common)) addShownSizes(common, names);
   return names;
 }
 

@@ -69,6 +69,8 @@ Cost substituteSize(const Cost& cost, const std::string& size, const Cost& by);
 Cost simplifyCost(const Cost& cost);
 // Sizes named anywhere in the cost.
 std::vector<std::string> sizesOf(const Cost& cost);
+// The sizes in the order formatCost writes them, a sized exponential k^n giving k then n.
+std::vector<std::string> sizesInOrderShown(const Cost& cost);
 // Compares growth when every size is the same n: negative, zero or positive.
 int compareGrowth(const Monomial& a, const Monomial& b);
 // The fastest-growing term (the constant product for O(1)).

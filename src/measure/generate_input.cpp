@@ -9,7 +9,7 @@
 #include <numeric>
 #include <random>
 
-#include "verdict/source_facts.h"
+#include "model/source_facts.h"
 
 namespace quorbel {
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/pipeline.h"
+#include "cost/cost_values.h"
 #include "measure/generate_input.h"
 #include "measure/input_plan.h"
 #include "model/model.h"
@@ -12,7 +13,6 @@
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
-#include "verdict/notation_expression.h"
 
 namespace quorbel {
 namespace {
@@ -106,22 +106,14 @@ std::string describeExit(int32_t code) {
   return "exit status " + std::to_string(code);
 }
 
-Expression renamed(Expression expression) {
-  if (expression.op == Expression::Op::kName) expression.name = "n";
-  for (Expression& arg : expression.args) arg = renamed(arg);
-  return expression;
-}
-
 // The estimate's growth with its sizes set as the runs set them.
-GrowthCandidate estimateCandidate(const std::string& notation, const std::string& vary, double held,
+GrowthCandidate estimateCandidate(const Cost& cost, const std::string& vary, double held,
                                   const std::string& name) {
-  Expression expression;
-  if (!parseNotation(notation, expression)) return {};
-  const std::vector<std::string> names = expressionNames(expression);
-  return {name, [expression, names, vary, held](double size) {
+  const std::vector<std::string> names = sizesInOrderShown(cost);
+  return {name, [cost, names, vary, held](double size) {
             std::map<std::string, double> values;
             for (const std::string& n : names) values[n] = vary.empty() || n == vary ? size : held;
-            return std::pow(10.0, std::min(300.0, evaluateLog10(expression, values)));
+            return std::pow(10.0, std::min(300.0, log10OfCost(cost, values)));
           }};
 }
 
@@ -144,7 +136,8 @@ class Measurer {
                                      "\": use tree, permutation, connected or random.");
     const Analysis analysis = analyze(code_);
     result_.estimate = analysis.notation;
-    result_.estimateClass = growthClassOf(analysis.notation);
+    result_.estimateClass = growthClassOf(analysis.timeCost);
+    estimateCost_ = analysis.timeCost;
     model_ = buildModel(code_);
     plan_ = deriveInputPlan(model_);
     result_.sizes = plan_.sizes;
@@ -444,7 +437,7 @@ class Measurer {
     std::vector<GrowthCandidate> extra;
     if (!result_.estimateClass.empty()) {
       GrowthCandidate candidate =
-          estimateCandidate(result_.estimate, options_.vary, 100, result_.estimateClass);
+          estimateCandidate(estimateCost_, options_.vary, 100, result_.estimateClass);
       if (candidate.growth) extra.push_back(candidate);
     }
     result_.fit = fitGrowth(points, baseline, extra, noise_);
@@ -479,36 +472,38 @@ class Measurer {
   bool tooLarge_ = false;
   bool pastLimits_ = false;
   int bisections_ = 0;
+  Cost estimateCost_;
 };
 
 }  // namespace
 
-std::string growthClassOf(const std::string& notation) {
-  Expression expression;
-  if (!parseNotation(notation, expression)) return "";
-  // The largest term at a large size decides; then the standard class of the same growth.
-  Expression largest;
-  double largestLog = -INFINITY;
-  for (const Expression& term : expandTerms(renamed(expression))) {
-    const double value = evaluateLog10(term, {{"n", 1e6}});
+std::string growthClassOf(const Cost& cost) {
+  // Every size renamed n; the largest term at a large size decides; then the standard class of
+  // the same growth.
+  Cost renamed = cost;
+  for (const std::string& size : sizesOf(cost))
+    renamed = substituteSize(renamed, size, sizeCost("n"));
+  renamed = simplifyCost(renamed);
+  Monomial largest;
+  double largestLog = renamed.terms.empty() ? 0 : -INFINITY;
+  for (const Monomial& term : renamed.terms) {
+    const double value = log10AtEqualSizes({{term}}, 1e6);
     if (value > largestLog) {
       largestLog = value;
       largest = term;
     }
   }
   if (!std::isfinite(largestLog)) return "";
+  const auto at = [&largest](double n) { return log10AtEqualSizes({{largest}}, n); };
   for (const GrowthCandidate& candidate : standardGrowthClasses()) {
     bool same = true;
     for (double n : {1e3, 1e4, 1e5, 1e6}) {
-      const double a = evaluateLog10(largest, {{"n", n}});
-      const double b = std::log10(candidate.growth(n));
-      const double a0 = evaluateLog10(largest, {{"n", 1e3}});
-      const double b0 = std::log10(candidate.growth(1e3));
-      if (std::fabs((a - a0) - (b - b0)) > 0.02) same = false;
+      const double b = std::log10(candidate.growth(n)) - std::log10(candidate.growth(1e3));
+      if (std::fabs((at(n) - at(1e3)) - b) > 0.02) same = false;
     }
     if (same) return candidate.name;
   }
-  std::string text = renderExpression(largest);
+  std::string text = formatMonomial(largest);
   for (size_t at; (at = text.find(" * log")) != std::string::npos;) text.replace(at, 3, " ");
   for (size_t at; (at = text.find(" * sqrt")) != std::string::npos;) text.replace(at, 3, " ");
   return text;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cost/cost.h"
 #include "measure/growth_fit.h"
 
 namespace quorbel {
@@ -56,8 +57,8 @@ using MeasureProgress = std::function<void(const SizeRun&)>;
 Measurement measureProgram(const std::string& code, const MeasureOptions& options,
                            const MeasureProgress& progress = nullptr);
 
-// The growth class of a notation with every size renamed n and the largest term kept:
-// "O((n + m) * log n)" gives "n log n". Empty when the notation is not a formula.
-std::string growthClassOf(const std::string& notation);
+// The growth class of a time cost with every size renamed n and the largest term kept:
+// (n + m) * log n gives "n log n".
+std::string growthClassOf(const Cost& cost);
 
 }  // namespace quorbel

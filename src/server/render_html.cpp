@@ -92,7 +92,7 @@ std::string renderPage(std::string_view code, const Analysis& analysis) {
   // The form carries no limits: the verdict is judged at the source's own.
   Verdict verdict;
   std::string error;
-  judgeAtLimits(analysis, code, {}, verdict, error);
+  judgeAtLimits(analysis, {}, verdict, error);
   replaceAll(page, "{{VERDICT}}", renderList(verdictLines(verdict)));
   return page;
 }

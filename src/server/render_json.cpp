@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "server/render_cost_json.h"
+
 namespace quorbel {
 namespace {
 
@@ -127,6 +129,9 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "saved", boolWord(saved));
   if (!storageError.empty()) appendField(out, "storageError", jsonString(storageError));
   if (!renderedVerdict.empty()) appendField(out, "verdict", renderedVerdict);
+  appendField(out, "cost",
+              "{\"time\":" + renderJsonCost(analysis.timeCost) +
+                  ",\"space\":" + renderJsonCost(analysis.spaceCost) + "}");
   out += '}';
   return out;
 }

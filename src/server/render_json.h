@@ -21,8 +21,9 @@ std::string renderJsonRows(const std::vector<Row>& rows);
 
 // The /api/analyze document: notation, label, pattern, space{notation, label, pattern,
 // signals, breakdown}, constraintBudget, constraints, lineCount, signals, breakdown, notes,
-// saved, storageError only when `storageError` is not empty, and last "verdict" with
-// `renderedVerdict` as its value when that is not empty.
+// saved, storageError only when `storageError` is not empty, "verdict" with `renderedVerdict`
+// as its value when that is not empty, and last "cost": {"time": ..., "space": ...}, the costs
+// the notations were formatted from as terms (server/render_cost_json.h).
 std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,
                                std::string_view storageError,
                                std::string_view renderedVerdict = "");

@@ -75,7 +75,7 @@ SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
   result.analysis = analyze(code);
   result.lineCount = countCodeLines(code);
   if (limits != nullptr &&
-      !judgeAtLimits(result.analysis, code, *limits, result.verdict, result.limitError))
+      !judgeAtLimits(result.analysis, *limits, result.verdict, result.limitError))
     return result;
   if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "verdict/source_facts.h"
+#include "model/source_facts.h"
 
 namespace quorbel {
 

@@ -1,14 +1,13 @@
 #include "verdict/memory_estimate.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <set>
 #include <utility>
 
+#include "cost/cost_values.h"
 #include "syntax/text.h"
 #include "verdict/limit_values.h"
-#include "verdict/notation_expression.h"
 #include "verdict/type_sizes.h"
 
 namespace quorbel {
@@ -27,10 +26,10 @@ class Estimator {
     for (const auto& [name, constant] : facts.constants) constants_[name] = constant.value;
   }
 
-  MemoryEstimate run(const std::vector<Row>& rows) {
+  MemoryEstimate run(const std::vector<Contribution>& rows) {
     addFixedArrays();
     indexContainers();
-    for (const Row& row : rows) addRow(row);
+    for (const Contribution& row : rows) addRow(row);
     return std::move(out_);
   }
 
@@ -174,18 +173,17 @@ class Estimator {
     return bytesOf(list.element, known) + list.entryOverhead;
   }
 
-  void addRow(const Row& row) {
-    Expression cost;
-    if (!parseNotation(row.cost, cost) || expressionNames(cost).empty()) return;
-    int line = 0;  // rows without a line ("-") or with one out of range have none
-    std::from_chars(row.line.data(), row.line.data() + row.line.size(), line);
+  void addRow(const Contribution& row) {
+    const std::vector<std::string> names = sizesInOrderShown(row.cost);
+    if (names.empty()) return;
+    const int line = row.line;                           // rows without a line have none
     if (line > 0 && arrayLines_.contains(line)) return;  // counted with the fixed arrays
     MemoryItem item;
     item.line = line > 0 ? std::to_string(line) : "-";
-    item.what = row.signal;
+    item.what = row.what;
     std::map<std::string, double> values;
     std::vector<std::string> missing;
-    for (const std::string& name : expressionNames(cost)) {
+    for (const std::string& name : names) {
       double value = 0;
       if (lookup(name, value)) {
         values[name] = value;
@@ -194,8 +192,8 @@ class Estimator {
         addMissing(name);
       }
     }
-    const double log10Count = missing.empty() ? evaluateLog10(cost, values) : NAN;
-    if (lowerCopy(row.signal).find("recursion") != std::string::npos) {
+    const double log10Count = missing.empty() ? log10OfCost(simplifyCost(row.cost), values) : NAN;
+    if (lowerCopy(row.what).find("recursion") != std::string::npos) {
       item.what = "recursion stack";
       item.text = missing.empty() ? "depth " + describeCount(log10Count) +
                                         " calls; stack frames are not counted"
@@ -233,7 +231,7 @@ class Estimator {
 
 }  // namespace
 
-MemoryEstimate estimateMemory(const std::vector<Row>& spaceRows, const SourceFacts& facts,
+MemoryEstimate estimateMemory(const std::vector<Contribution>& spaceRows, const SourceFacts& facts,
                               const std::map<std::string, double>& limits,
                               const std::vector<std::string>& unlimited) {
   return Estimator(facts, limits, unlimited).run(spaceRows);

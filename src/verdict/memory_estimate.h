@@ -1,5 +1,5 @@
 // The memory of the structures an analysis found, at the limits: every array of fixed length
-// in the source, and every space breakdown row's structure, found by the declaration on the
+// in the source, and every structure of the space estimate, found by the declaration on the
 // row's line or by the container the line uses.
 //   int dp[5005][5005];                      5005 * 5005 ints: about 100 MB
 //   vector<vector<long long>> dp(n + 1, vector<long long>(m + 1));   the row's n * m, 8 bytes
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/result.h"
-#include "verdict/source_facts.h"
+#include "estimate/time_cost.h"
+#include "model/source_facts.h"
 #include "verdict/verdict.h"
 
 namespace quorbel {
@@ -22,7 +22,7 @@ struct MemoryEstimate {
 };
 
 // `limits` holds the known size values by name, `unlimited` the sizes without one.
-MemoryEstimate estimateMemory(const std::vector<Row>& spaceRows, const SourceFacts& facts,
+MemoryEstimate estimateMemory(const std::vector<Contribution>& spaceRows, const SourceFacts& facts,
                               const std::map<std::string, double>& limits,
                               const std::vector<std::string>& unlimited);
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "model/source_facts.h"
 #include "syntax/text.h"
-#include "verdict/source_facts.h"
 
 namespace quorbel {
 namespace {
@@ -60,14 +60,14 @@ constexpr Scalar kScalars[] = {
 };
 
 // Object sizes of containers held as elements (libstdc++ on x86-64).
-struct ContainerKind {
+struct ContainerShape {
   std::string_view name;
   double objectBytes;
   double entryOverhead;  // per stored entry, beyond the element itself
   bool keyValue;
 };
 
-constexpr ContainerKind kContainers[] = {
+constexpr ContainerShape kContainers[] = {
     {"vector", 24, 0, false},
     {"deque", 80, 0, false},
     {"queue", 80, 0, false},
@@ -154,8 +154,8 @@ bool splitTemplate(const std::string& type, std::string& name, std::vector<std::
   return true;
 }
 
-const ContainerKind* containerKind(const std::string& name) {
-  for (const ContainerKind& kind : kContainers)
+const ContainerShape* containerKind(const std::string& name) {
+  for (const ContainerShape& kind : kContainers)
     if (kind.name == name) return &kind;
   return nullptr;
 }
@@ -216,7 +216,7 @@ TypeSize sizeOfPlain(const std::string& type, const std::map<std::string, double
     return {std::max(8.0, std::ceil(bits / 64) * 8), 8, true};
   }
   if (name == "basic_string") return {32, 8, true};
-  if (const ContainerKind* kind = containerKind(name)) return {kind->objectBytes, 8, true};
+  if (const ContainerShape* kind = containerKind(name)) return {kind->objectBytes, 8, true};
   return {};
 }
 
@@ -235,7 +235,7 @@ ContainerInfo describeContainer(std::string_view type,
   std::vector<std::string> args;
   if (!splitTemplate(plain, name, args)) return {};
   if (name == "basic_string") return {true, args[0], 0};
-  const ContainerKind* kind = containerKind(name);
+  const ContainerShape* kind = containerKind(name);
   if (kind == nullptr) return {};
   if (kind->keyValue && args.size() >= 2)
     return {true, "pair<" + args[0] + "," + args[1] + ">", kind->entryOverhead};

@@ -5,13 +5,13 @@
 #include <map>
 #include <set>
 
+#include "cost/cost_values.h"
+#include "model/source_facts.h"
 #include "syntax/text.h"
 #include "verdict/comment_limits.h"
 #include "verdict/constant_limits.h"
 #include "verdict/limit_values.h"
 #include "verdict/memory_estimate.h"
-#include "verdict/notation_expression.h"
-#include "verdict/source_facts.h"
 
 namespace quorbel {
 namespace {
@@ -88,7 +88,7 @@ bool readLimit(const GivenValue& given, bool seconds, double& value, std::string
 int commentMatch(const CommentLimit& limit, const std::string& size,
                  const std::vector<std::string>& sizes, const CommentLimits& comments,
                  const SourceFacts& facts) {
-  if (limit.name == size) return 0;
+  if (limit.name == size || (limit.length && "|" + limit.name + "|" == size)) return 0;
   if (contains(sizes, limit.name)) return -1;
   if (lowerCopy(limit.name) == lowerCopy(size)) return 1;
   if (limit.length && namesLengthOf(size, limit.name, comments, facts)) return 2;
@@ -132,7 +132,9 @@ std::string givenSizeName(const std::string& name, const std::vector<std::string
 
 std::string commentSource(const CommentLimit& limit, const std::string& size) {
   std::string source = "constraints comment on line " + std::to_string(limit.line);
-  if (limit.length) {
+  if (limit.length && size == "|" + limit.name + "|") {
+    source += ": the length of " + limit.name;
+  } else if (limit.length) {
     source += ": |" + limit.name + "|, the length of " + limit.name;
   } else if (limit.name != size) {
     source += ": written " + limit.name;
@@ -144,28 +146,34 @@ std::string commentSource(const CommentLimit& limit, const std::string& size) {
 // ---- Time ----
 
 struct TimeTerms {
-  std::vector<Expression> terms;
+  Cost terms;
   std::vector<std::string> dropped;  // test-count names left out
 };
 
 // With the sum of n over all test cases bounded, t tests of n * log n cost no more than one
 // test of the summed size: the test count leaves the terms that grow at least linearly in n.
-TimeTerms timeTerms(const Expression& time, const std::vector<SizeLimit>& sizes,
+TimeTerms timeTerms(const Cost& time, const std::vector<SizeLimit>& sizes,
                     const std::set<std::string>& summed) {
-  TimeTerms out{expandTerms(time), {}};
+  TimeTerms out{time, {}};
   if (summed.empty()) return out;
-  for (Expression& term : out.terms) {
-    const bool bySum = std::any_of(summed.begin(), summed.end(),
-                                   [&](const std::string& name) { return hasFactor(term, name); });
+  for (Monomial& term : out.terms.terms) {
+    const bool bySum = std::any_of(summed.begin(), summed.end(), [&](const std::string& name) {
+      return term.sizes.contains(name);
+    });
     if (!bySum) continue;
     for (const SizeLimit& size : sizes) {
       if (!kTestCountNames.contains(size.name) || summed.contains(size.name)) continue;
-      if (!hasFactor(term, size.name)) continue;
-      term = withoutFactor(term, size.name);
-      addName(out.dropped, size.name);
+      if (term.sizes.erase(size.name) > 0) addName(out.dropped, size.name);
     }
   }
+  out.terms = simplifyCost(out.terms);
   return out;
+}
+
+// The formula inside "O(...)".
+std::string formulaOf(const Cost& cost) {
+  const std::string notation = formatCost(cost);
+  return notation.substr(2, notation.size() - 3);
 }
 
 std::string valuesText(const std::vector<std::string>& names,
@@ -180,17 +188,9 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
                const std::map<std::string, double>& values) {
   TimeVerdict& time = verdict.time;
   time.budget = verdict.timeLimitSeconds * verdict.operationsPerSecond;
-  Expression parsed;
-  if (!parseNotation(analysis.notation, parsed)) {
-    time.summary = "no verdict for time: " + analysis.notation + " names a pattern, not a formula";
-    return;
-  }
-  const TimeTerms terms = timeTerms(parsed, verdict.sizes, summed);
-  Expression total;
-  total.op = Expression::Op::kSum;
-  total.args = terms.terms;
-  time.expression = terms.dropped.empty() ? renderExpression(parsed) : renderExpression(total);
-  time.sizes = expressionNames(total);
+  const TimeTerms terms = timeTerms(analysis.timeCost, verdict.sizes, summed);
+  time.expression = formulaOf(terms.terms);
+  time.sizes = sizesInOrderShown(terms.terms);
   for (const std::string& name : time.sizes)
     if (!values.contains(name)) time.missing.push_back(name);
   if (!time.missing.empty()) {
@@ -198,7 +198,7 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
     return;
   }
   time.evaluated = true;
-  time.log10Operations = evaluateLog10(total, values);
+  time.log10Operations = log10OfCost(terms.terms, values);
   time.operationsText = describeCount(time.log10Operations);
   if (time.sizes.empty()) {
     // O(1) has no term worth naming and nothing to evaluate at.
@@ -210,10 +210,10 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
       time.expression + " at " + valuesText(time.sizes, values) + ": " + time.operationsText;
   size_t dominant = 0;
   std::vector<double> termValues;
-  for (const Expression& term : terms.terms) termValues.push_back(evaluateLog10(term, values));
+  for (const Monomial& term : terms.terms.terms) termValues.push_back(log10OfTerm(term, values));
   for (size_t i = 1; i < termValues.size(); ++i)
     if (termValues[i] > termValues[dominant]) dominant = i;
-  time.dominantTerm = renderExpression(terms.terms[dominant]);
+  time.dominantTerm = formatMonomial(terms.terms.terms[dominant]);
   time.log10DominantOperations = termValues[dominant];
   time.dominantText = describeCount(termValues[dominant]);
 
@@ -248,7 +248,7 @@ void judgeMemory(const Analysis& analysis, const SourceFacts& facts, Verdict& ve
   std::vector<std::string> unlimited;
   for (const SizeLimit& size : verdict.sizes)
     if (!size.known) unlimited.push_back(size.name);
-  MemoryEstimate estimate = estimateMemory(analysis.space.breakdown, facts, values, unlimited);
+  MemoryEstimate estimate = estimateMemory(analysis.spaceContributions, facts, values, unlimited);
   MemoryVerdict& memory = verdict.memory;
   memory.items = std::move(estimate.items);
   memory.missing = std::move(estimate.missing);
@@ -274,28 +274,26 @@ void judgeMemory(const Analysis& analysis, const SourceFacts& facts, Verdict& ve
   }
 }
 
-// The sizes of the estimate: the time notation's, the space notation's, the space rows'.
+// The sizes of the estimate: the time cost's, the space cost's, the space rows'.
 std::vector<std::string> estimateSizes(const Analysis& analysis) {
   std::vector<std::string> names;
-  std::vector<std::string> notations = {analysis.notation, analysis.space.notation};
-  for (const Row& row : analysis.space.breakdown) notations.push_back(row.cost);
-  for (const std::string& notation : notations) {
-    Expression parsed;
-    if (!parseNotation(notation, parsed)) continue;
-    for (const std::string& name : expressionNames(parsed)) addName(names, name);
-  }
+  std::vector<Cost> costs = {analysis.timeCost, analysis.spaceCost};
+  for (const Contribution& row : analysis.spaceContributions) costs.push_back(row.cost);
+  for (const Cost& cost : costs)
+    for (const std::string& name : sizesInOrderShown(cost)) addName(names, name);
   return names;
 }
 
 }  // namespace
 
-bool judgeAtLimits(const Analysis& analysis, std::string_view source, const GivenLimits& given,
-                   Verdict& verdict, std::string& error) {
+bool judgeAtLimits(const Analysis& analysis, const GivenLimits& given, Verdict& verdict,
+                   std::string& error) {
   verdict = Verdict{};
   verdict.operationsPerSecond = kOperationsPerSecond;
   const std::vector<std::string> names = estimateSizes(analysis);
 
-  const SourceFacts facts = readSourceFacts(source);
+  static const SourceFacts kNoFacts;
+  const SourceFacts& facts = analysis.facts ? *analysis.facts : kNoFacts;
   const CommentLimits comments = readCommentLimits(facts.comments);
 
   // Everything given is checked before anything is judged.

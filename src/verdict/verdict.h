@@ -84,10 +84,11 @@ struct Verdict {
   std::vector<std::string> notes;
 };
 
-// Judges `analysis` of `source` at the limits. False, with a message naming the value, when a
-// given value does not parse, is negative, above 10^18 or not whole, names no size of the
-// estimate, or is a time or memory limit of 0; nothing is judged then.
-bool judgeAtLimits(const Analysis& analysis, std::string_view source, const GivenLimits& given,
-                   Verdict& verdict, std::string& error);
+// Judges `analysis` at the limits, reading the program only through what the analysis carries.
+// False, with a message naming the value, when a given value does not parse, is negative, above
+// 10^18 or not whole, names no size of the estimate, or is a time or memory limit of 0; nothing is
+// judged then.
+bool judgeAtLimits(const Analysis& analysis, const GivenLimits& given, Verdict& verdict,
+                   std::string& error);
 
 }  // namespace quorbel

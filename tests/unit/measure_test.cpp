@@ -268,14 +268,15 @@ TEST(GrowthFit, SaysWhenThePointsDoNotDecide) {
 }
 
 TEST(GrowthFit, ClassOfTheStaticEstimate) {
-  const testing::Case<const char*, const char*> kCases[] = {
-      {"linear", "O(n)", "n"},
-      {"product of sizes", "O(n * m)", "n^2"},
-      {"sum keeps its largest part", "O((n + m) * log n)", "n log n"},
-      {"square root", "O(n * sqrt n)", "n sqrt n"},
-      {"constant", "O(1)", "1"},
-      {"exponential with a factor", "O(2^n * n^2)", "2^n * n^2"},
-      {"not a formula", "O(depends on input)", ""},
+  const Cost n = sizeCost("n"), m = sizeCost("m");
+  const testing::Case<Cost, const char*> kCases[] = {
+      {"linear", n, "n"},
+      {"product of sizes", multiplyCosts(n, m), "n^2"},
+      {"sum keeps its largest part", multiplyCosts(addCosts(n, m), logCost(n)), "n log n"},
+      {"square root", multiplyCosts(n, sqrtCost(n)), "n sqrt n"},
+      {"constant", constantCost(), "1"},
+      {"exponential with a factor", multiplyCosts(powerOfTwoCost(n), multiplyCosts(n, n)),
+       "2^n * n^2"},
   };
   for (const auto& c : kCases) EXPECT_EQ(growthClassOf(c.in), c.want) << c.name;
 }

@@ -18,31 +18,6 @@ Term product(std::initializer_list<Term> factors, const std::string& reason = ""
   return result;
 }
 
-TEST(NotationTest, FormatOrdersFactorsByGroupThenSymbol) {
-  struct Case {
-    const char* name;
-    Term term;
-    const char* want;
-  };
-  const Case cases[] = {
-      {"constant", constantTerm("x"), "O(1)"},
-      {"exponential ignores its reason", exponentialTerm("k branches"), "O(2^n)"},
-      {"custom verbatim", customTerm("O(3^n)", "x", 240), "O(3^n)"},
-      {"sorted, never n * m", product({linearTerm("", "n"), linearTerm("", "m")}), "O(m * n)"},
-      {"upper case sorts first", product({linearTerm("", "n"), linearTerm("", "N")}), "O(N * n)"},
-      {"power and log", product({linearTerm("", "n"), linearithmicTerm("", "n")}),
-       "O(n^2 * log n)"},
-      {"fourth root", rootTerm("", "n", 4), "O(root4 n)"},
-      {"roots never simplify", product({sqrtTerm("", "n"), sqrtTerm("", "n")}), "O((sqrt n)^2)"},
-      {"cube root squared", product({rootTerm("", "n", 3), rootTerm("", "n", 3)}),
-       "O((cuberoot n)^2)"},
-      {"log squared", product({logTerm("", "n"), logTerm("", "n")}), "O((log n)^2)"},
-      {"log log", product({linearTerm("", "n"), logLogTerm("", "n")}), "O(n * log log n)"},
-      {"non-ASCII symbol", linearTerm("", "個数"), "O(個数)"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(formatTerm(c.term), c.want) << c.name;
-}
-
 TEST(NotationTest, LabelsAndPatterns) {
   struct Case {
     const char* name;
@@ -94,15 +69,6 @@ TEST(NotationTest, LabelsAndPatterns) {
     EXPECT_EQ(labelFor(c.term), c.label) << c.name;
     EXPECT_EQ(patternFor(c.term), c.pattern) << c.name;
   }
-}
-
-TEST(NotationTest, Rows) {
-  std::vector<Row> rows;
-  addRow(rows, 7, "sort call", linearithmicTerm("", "n"));
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].line, "7");
-  EXPECT_EQ(rows[0].signal, "sort call");
-  EXPECT_EQ(rows[0].cost, "O(n * log n)");
 }
 
 }  // namespace

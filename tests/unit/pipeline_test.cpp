@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "verdict/verdict.h"
 
 namespace quorbel {
 namespace {
@@ -154,14 +155,15 @@ TEST(PipelineTest, RecognisedShapes) {
 // clang-format on
 
 TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
-  // A macro loop, a function and a recursion: the model, the estimates and the syntax read all
-  // work on the one tree.
-  const char* program =
-      "#define rep(i, n) for (int i = 0; i < n; i++)\nint f(int n) { return n ? f(n - 1) : 0; }\n"
-      "int main() { int n; cin >> n; rep(i, n) f(i); }\n";
-  for (const char* code : {program, "", "int main( {"}) {
+  // A macro loop and a recursion: the syntax read, the model, the estimates and the verdict share
+  // one tree.
+  for (const char* code : {"#define rep(i, n) for (int i = 0; i < n; i++)\nint f(int n) { return "
+                           "n ? f(n - 1) : 0; }\nint main() { int n; rep(i, n) f(i); }\n",
+                           "", "int main( {"}) {
     const size_t before = parsesRun();
-    analyze(code);
+    Verdict verdict;
+    std::string error;
+    EXPECT_TRUE(judgeAtLimits(analyze(code), {}, verdict, error));
     EXPECT_EQ(parsesRun() - before, 1u) << code;
   }
 }

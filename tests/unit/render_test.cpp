@@ -41,7 +41,9 @@ Analysis sampleAnalysis() {
       .notes = {"note one"},
       .constraints = {{"n", "~4.52M", "sort <"}},
       .space = {"O(n)", "Linear", "Array", {"vector v"}, {{"2", "vector<int> v(n)", "O(n)"}}},
-      .parseErrorLine = 7};
+      .parseErrorLine = 7,
+      .timeCost = multiplyCosts(sizeCost("n"), logCost(sizeCost("n"))),
+      .spaceCost = sizeCost("n")};
 }
 
 TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
@@ -54,7 +56,11 @@ TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
       R"j("lineCount":12,"signals":["sort \"v\"","","loop\nnext"],)j"
       R"j("breakdown":[{"line":"4","signal":"std::sort","cost":"O(n log n)"},)j"
       R"j({"line":"-","signal":"tab\there","cost":"O(1)"}],)j"
-      R"j("notes":["note one"],"parseErrorLine":7,"saved":true})j";
+      R"j("notes":["note one"],"parseErrorLine":7,"saved":true,)j"
+      R"j("cost":{"time":{"terms":[{"factors":[{"size":"n","power":1,"logs":1,"logLogs":0,)j"
+      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}]}]},)j"
+      R"j("space":{"terms":[{"factors":[{"size":"n","power":1,"logs":0,"logLogs":0,)j"
+      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}]}]}}})j";
   EXPECT_EQ(renderJsonAnalysis(sampleAnalysis(), 12, true, ""), want);
 }
 
@@ -65,12 +71,24 @@ TEST(RenderJsonTest, AnalysisDocumentEdges) {
       R"j("constraintBudget":"","constraints":[],"lineCount":)j";
   const std::string tail =
       R"j(,"signals":[],"breakdown":[],"notes":[],"parseErrorLine":0,"saved":false)j";
-  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + "}");
+  const std::string cost = R"j(,"cost":{"time":{"terms":[]},"space":{"terms":[]}}})j";
+  EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + cost);
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
-            head + "-1" + tail + R"j(,"storageError":"disk \"full\""})j");
-  // The verdict comes last, after every earlier key.
+            head + "-1" + tail + R"j(,"storageError":"disk \"full\"")j" + cost);
+  // The verdict follows every earlier key; the structured cost comes last.
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, "x", "{}"),
-            head + "0" + tail + R"j(,"storageError":"x","verdict":{}})j");
+            head + "0" + tail + R"j(,"storageError":"x","verdict":{})j" + cost);
+  // Sized exponentials, roots and factorials keep their parts apart.
+  Analysis shapes;
+  shapes.timeCost =
+      multiplyCosts(sizedExponentialCost(sizeCost("k"), sizeCost("n")),
+                    multiplyCosts(sqrtCost(sizeCost("m")), factorialCost(sizeCost("q"))));
+  EXPECT_NE(
+      renderJsonAnalysis(shapes, 0, false, "")
+          .find(
+              R"j("terms":[{"factors":[{"size":"n","power":0,"logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"k","factorial":false},{"size":"m","power":0.5,)j"
+              R"j("logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":false},{"size":"q","power":0,"logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":true}]}])j"),
+      std::string::npos);
 }
 
 TEST(RenderJsonTest, RunResultDocument) {

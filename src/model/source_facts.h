@@ -1,7 +1,6 @@
-// What the verdict reads from the program itself, collected once from the tree-sitter parse:
-// its comments, its declarations split into declarators, its named constants and type
-// aliases, and its counted loops. Later steps ask these facts by name instead of reading the
-// source again.
+// What the verdict needs from the program itself, collected once from the model's tree: its
+// comments, its declarations split into declarators, its named constants and type aliases, and
+// its counted loops. The verdict asks these facts by name instead of reading the source again.
 //   const int maxN = 2e5 + 5;        #define MAXN 200005       typedef long long ll;
 //   int a[maxN];                     vector<int> g[maxN];      for (int i = 1; i <= n; i++)
 #pragma once
@@ -11,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "model/model.h"
 
 namespace quorbel {
 
@@ -55,9 +56,9 @@ struct SourceFacts {
   std::vector<CountedLoop> loops;
 };
 
-// Parses the source with the project's syntax reader. Never fails: an unparsable source gives
-// no facts.
-SourceFacts readSourceFacts(std::string_view source);
+// Read from the model's tree and text, never parsed again. Never fails: an unparsed program
+// gives its lines alone.
+SourceFacts readSourceFacts(const Model& model);
 
 // Splits a declaration's text ("static int a[N], b[N];") into type and declarators; false
 // when no declarator name is found.

@@ -1,10 +1,10 @@
-#include "verdict/source_facts.h"
+#include "model/source_facts.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <set>
 
-#include "syntax/syntax_reader.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -400,24 +400,32 @@ bool evaluateConstantExpression(std::string_view text,
   return ok;
 }
 
-SourceFacts readSourceFacts(std::string_view source) {
+SourceFacts readSourceFacts(const Model& model) {
   SourceFacts facts;
-  const SyntaxReaderResult syntax = readCppSyntax(source);
-  facts.lines = syntax.lines;
-  for (const SyntaxNodeInfo& node : syntax.nodes) {
-    const int line = static_cast<int>(node.startLine);
-    if (node.type == "comment") {
-      facts.comments.push_back({std::string(node.text), line});
-    } else if (node.type == "preproc_def") {
-      readDefine(facts, node.text, line);
-    } else if (node.type == "type_definition" || node.type == "alias_declaration") {
-      readTypedef(facts, node.text);
-    } else if (node.type == "declaration") {
-      readDeclaration(facts, node.text, line);
-    } else if (node.type == "for_statement") {
-      readLoop(facts, node.text, line);
-    }
+  if (!model.text) return facts;
+  std::string_view text = *model.text;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    facts.lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
   }
+  if (text.empty()) facts.lines.clear();
+  if (!model.parsed) return facts;
+  visitNodes(model.root, [&facts](const Node& node) {
+    const std::string_view type = node.type();
+    if (type == "comment") {
+      facts.comments.push_back({std::string(node.text()), node.line()});
+    } else if (type == "preproc_def") {
+      readDefine(facts, node.text(), node.line());
+    } else if (type == "type_definition" || type == "alias_declaration") {
+      readTypedef(facts, node.text());
+    } else if (type == "declaration") {
+      readDeclaration(facts, node.text(), node.line());
+    } else if (type == "for_statement") {
+      readLoop(facts, node.text(), node.line());
+    }
+    return true;
+  });
   return facts;
 }
 
