@@ -3,7 +3,9 @@
 // Benchmark table it prints the targets and whether each was met:
 //   - the whole fixture set: total analyze time at most 10 times total parse time;
 //   - the 5,000-line program under 1 s;
-//   - no generated workload over 10 s or over 1 GiB resident.
+//   - no generated workload over 10 s or over 1 GiB resident;
+//   - on inputs of 2k, 4k, 8k and 16k lines made of the fixture programs, the analysis with its
+//     verdict at most 3 times the bare parse.
 // Peak resident memory is measured per workload in a forked child, so one workload's peak does
 // not hide the next one's; the time targets are judged on the child's CPU time, which other
 // work on a shared machine does not inflate. The targets are reported, never enforced: timing on a
@@ -27,6 +29,7 @@
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "syntax/syntax_reader.h"
+#include "verdict/verdict.h"
 #include "workloads.h"
 
 namespace quorbel::bench {
@@ -220,6 +223,60 @@ void printFixtureSummary(const std::vector<Fixture>& fixtures) {
                 i + 1 < std::min<size_t>(ratios.size(), 5) ? "," : "\n");
 }
 
+// ---- Size sweep ----
+
+constexpr double kSweepRatioTarget = 3.0;
+constexpr size_t kSweepLines[] = {2000, 4000, 8000, 16000};
+
+// The fixture programs one after another until the text holds `lines` lines.
+std::string fixturesOfLines(const std::vector<Fixture>& fixtures, size_t lines) {
+  std::string text;
+  size_t count = 0;
+  for (size_t i = 0; count < lines && !fixtures.empty(); i = (i + 1) % fixtures.size()) {
+    text += fixtures[i].source + "\n";
+    count = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  }
+  return text;
+}
+
+// The fastest of three runs, in CPU seconds: the least disturbed by other work.
+template <typename Work>
+double fastestOfThree(Work work) {
+  double best = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    const double start = threadSeconds();
+    work();
+    best = std::min(best, threadSeconds() - start);
+  }
+  return best;
+}
+
+// Analysis (the verdict included) against the bare parse on growing inputs: a ratio that
+// climbs with the size is work that grows faster than the input.
+void printSizeSweep(const std::vector<Fixture>& fixtures) {
+  std::printf("\nSize sweep: fixture programs one after another\n");
+  bool met = true;
+  for (size_t lines : kSweepLines) {
+    const std::string source = fixturesOfLines(fixtures, lines);
+    const double parse = fastestOfThree([&] {
+      SyntaxReaderResult syntax = readCppSyntax(source);
+      benchmark::DoNotOptimize(syntax.tree.get());
+    });
+    const double whole = fastestOfThree([&] {
+      Verdict judged;
+      std::string error;
+      judgeAtLimits(analyze(source), {}, judged, error);
+      benchmark::DoNotOptimize(judged.time.status.data());
+    });
+    const double ratio = parse > 0 ? whole / parse : 0;
+    met = met && ratio <= kSweepRatioTarget;
+    std::printf("  %6zu lines: parse %8.2f ms, analysis %8.2f ms (CPU), ratio %.2f\n", lines,
+                parse * 1e3, whole * 1e3, ratio);
+  }
+  std::printf("  target: analysis at most %.0f x parse at every size ... %s\n", kSweepRatioTarget,
+              verdict(met));
+}
+
 struct WorkloadMeasures {
   ChildMeasure idle;
   std::vector<ChildMeasure> each;  // in workload order
@@ -299,6 +356,7 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 
   printFixtureSummary(fixtures);
+  printSizeSweep(fixtures);
   printWorkloadSummary(workloads, measures);
   return 0;
 }

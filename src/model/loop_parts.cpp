@@ -279,6 +279,28 @@ bool guardedByFlag(const Node& loop, const EnclosingLoop& outer) {
   return false;
 }
 
+bool usesAsExponent(const Node& condition, const std::string& variable) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  for (const Comparison& c : comparisons) {
+    const bool onLeft = mentionsIdentifier(c.left, variable);
+    if (onLeft == mentionsIdentifier(c.right, variable)) continue;
+    const Node side = unwrap(onLeft ? c.left : c.right);
+    if (side.type() == "binary_expression" && side.field("operator").text() == "<<" &&
+        mentionsIdentifier(side.field("right"), variable) &&
+        !mentionsIdentifier(side.field("left"), variable))
+      return true;
+    if (side.type() == "call_expression" &&
+        (side.field("function").text() == "pow" || side.field("function").text() == "powl")) {
+      const Node arguments = side.field("arguments");
+      if (arguments.childCount() == 2 && !mentionsIdentifier(arguments.child(0), variable) &&
+          mentionsIdentifier(arguments.child(1), variable))
+        return true;
+    }
+  }
+  return false;
+}
+
 Cost exponentOfRange(const Cost& range) {
   // 2^n gives n
   Cost exponent;

@@ -70,6 +70,13 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     }
     return facts;
   }
+  // (1 << p) <= n, 1LL << k < n, pow(2, k) <= n: the variable is an exponent, log n rounds
+  if ((update.op == "++" || update.op == "+=") && !bound.null() &&
+      usesAsExponent(condition, variable)) {
+    facts.step = StepKind::kGeometric;
+    facts.trips = logCost(boundSize);
+    return facts;
+  }
   if (update.op == "*=" && isIdentifierNamed(unwrap(update.amount), variable)) {
     // x *= x squares: log log of the bound
     facts.step = StepKind::kGeometric;

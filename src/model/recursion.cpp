@@ -260,6 +260,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
 
   const std::string memo = memoTable(function);
   bool inLoop = false, inAdjacencyLoop = false, pruned = false;
+  int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
   std::string adjacency;
   for (const Node& call : calls) {
     if (insideLoop(call, function.body)) inLoop = true;
@@ -271,6 +272,9 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
           pruned || loop.type() == "while_statement" ||
           !findDescendant(loop.field("body"), {"if_statement", "conditional_expression"}).null();
       facts.branching = loopFactsOf(model, loop, {}).trips;
+      const Node right = loop.type() == "for_range_loop" ? loop.field("right") : Node{};
+      if (right.type() == "initializer_list")
+        choices = std::max(choices, static_cast<int>(right.childCount()));
     }
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
@@ -333,7 +337,12 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   }
   if (isConstantCost(size)) size = primarySize(model);
   facts.size = size;
-  if (inLoop) {
+  if (inLoop && choices > 0) {
+    // k choices per level branch k ways: k^depth, not the permutations of a used[] mark
+    facts.shape = RecursionShape::kBranching;
+    facts.calls = std::max(facts.calls, choices);
+    facts.branching = constantCost();
+  } else if (inLoop) {
     facts.shape = pruned || isConstantCost(facts.branching) ? RecursionShape::kPermutations
                                                             : RecursionShape::kBranching;
   } else if (change == Change::kHalve) {

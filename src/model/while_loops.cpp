@@ -153,6 +153,10 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       candidates.emplace_back(unwrap(l.field("left")).text());
     const Node r = unwrap(c.right);
     if (r.type() == "identifier") candidates.emplace_back(r.text());
+    // while (pow(2, k) < n): the exponent
+    if (l.type() == "call_expression" && l.field("arguments").childCount() == 2 &&
+        unwrap(l.field("arguments").child(1)).type() == "identifier")
+      candidates.emplace_back(unwrap(l.field("arguments").child(1)).text());
     // while (n % d == 0) n /= d: the names inside the tested expression
     if (l.type() == "binary_expression")
       for (const Node side : {unwrap(l.field("left")), unwrap(l.field("right"))})
@@ -184,8 +188,10 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     else if (symbol && symbol->hasDerived)
       own = symbol->derived;
     const Cost boundSize = bound.null() ? constantCost() : magnitudeOf(model, bound, vars);
-    if (update.op == "/=" || update.op == ">>=" || update.op == "lowbit" || update.op == "*=" ||
-        update.op == "<<=") {
+    const bool exponent =
+        (update.op == "++" || update.op == "+=") && usesAsExponent(condition, variable);
+    if (exponent || update.op == "/=" || update.op == ">>=" || update.op == "lowbit" ||
+        update.op == "*=" || update.op == "<<=") {
       facts.step = StepKind::kGeometric;
       facts.trips = logCost(addCosts(own, boundSize));
       // A value that only shrinks, kept across the enclosing loop: log n divisions in all.

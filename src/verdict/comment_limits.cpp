@@ -184,7 +184,11 @@ bool namesLengthOf(const std::string& size, const std::string& collection,
                                R"(\s*=\s*(?:\(\s*int\s*\)|int\s*\()?\s*)" + collection +
                                R"(\s*\.\s*(?:size|length)\s*\(\s*\))";
   for (const std::string& line : facts.lines) {
-    if (line.find(collection) == std::string::npos || line.size() > 1000) continue;
+    // Cheap tests first: the regular expression runs on the few lines that measure something.
+    if (line.size() > 1000 || line.find('=') == std::string::npos ||
+        (line.find(".size") == std::string::npos && line.find("length") == std::string::npos) ||
+        line.find(collection) == std::string::npos)
+      continue;
     if (containsRegex(line, assigned)) return true;
   }
   return false;

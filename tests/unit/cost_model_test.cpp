@@ -122,6 +122,8 @@ TEST(TripCountTest, EachLoopShape) {
       {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
       {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
       {"halving", "for (int i = n; i > 0; i /= 2) {}", "O(log n)"},
+      {"shift in the condition", "for (int k = 0; (1 << k) <= n; k++) {}", "O(log n)"},
+      {"power in the condition", "int k = 0; while (pow(2, k) < m) k++;", "O(log m)"},
       {"squaring", "for (long long x = 2; x < n; x *= x) {}", "O(log log n)"},
       {"square-root test", "for (int i = 1; i * i <= n; i++) {}", "O(sqrt n)"},
       {"divided bound", "for (int d = 2; d <= n / d; d++) {}", "O(sqrt n)"},
@@ -236,6 +238,9 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "bool used[20]; void p(int d) { if (d == n) return; for (int i = 0; i < n; i++) { if "
        "(used[i]) continue; used[i] = 1; p(d + 1); used[i] = 0; } }",
        "p(0)", "O(n!)"},
+      {"a fixed set of choices",
+       "void p(int d) { if (d == n) return; for (char c : {'L', 'R', 'U'}) p(d + 1); }", "p(0)",
+       "O(3^n)"},
       {"every sequence",
        "void p(int d) { if (d == n) return; for (int c = 0; c < m; c++) p(d + 1); }", "p(0)",
        "O(m^n)"},

@@ -249,6 +249,9 @@ TEST(VerdictTest, MemoryOfElementTypes) {
       {"vector<vector<int>> adj(n);\nadj[u].push_back(v);",
        {{1, "Container allocation", size("n")}, {2, "Container growth", size("n")}},
        24000 + 16000},
+      {"int dfs(int v);  // depth n, 64 bytes a frame",
+       {{3, "Recursion stack of dfs", size("n")}},
+       64000},
   };
   for (const Case& c : kCases) {
     const Verdict verdict = judged(analysisOf(size("n"), c.rows), c.source, sizes({{"n", "1000"}}));
