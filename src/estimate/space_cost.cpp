@@ -23,7 +23,12 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   for (const auto& [name, symbol] : model.symbols) {
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
-    const Cost size = simplifyCost(containerSize(model, name));
+    Cost size = simplifyCost(containerSize(model, name));
+    // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
+    // the program holds, its own first size, since the call that would say is not at hand.
+    for (const std::string& placeholder : sizesOf(size))
+      if (placeholder.find("#rows") != std::string::npos)
+        size = simplifyCost(substituteSize(size, placeholder, primarySize(model)));
     if (size.terms.empty()) continue;
     // A word read inside a loop holds one item at a time, of a length the program never names.
     if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty())

@@ -61,6 +61,11 @@ class TimeWalker {
     return estimate;
   }
 
+  // Members' extents as the declarations that construct them give them.
+  const std::map<std::string, std::vector<Cost>>& constructedMembers() const {
+    return constructed_;
+  }
+
   // The largest index used along each extent of each array, for the next pass to read.
   const std::map<std::string, std::vector<Cost>>& filledArrays() const { return filled_; }
 
@@ -160,6 +165,12 @@ class TimeWalker {
       return unit();
     if (isLoopNode(node)) return walkLoop(node, depth);
     Cost cost = unit();
+    // [&] { ... }(): a lambda called where it is written runs its body right here.
+    if (type == "call_expression" && node.field("function").type() == "lambda_expression") {
+      cost = addCosts(walk(node.field("function").field("body"), depth + 1),
+                      walk(node.field("arguments"), depth + 1));
+      return cost;
+    }
     if (type == "call_expression") cost = walkCall(node);
     if (type == "new_expression") recordAllocation(node);
     if (type == "binary_expression" || type == "assignment_expression" ||
@@ -170,6 +181,7 @@ class TimeWalker {
       recordFill(node);
     }
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
+    if (type == "declaration") cost = addCosts(cost, constructorCost(node));
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
@@ -190,6 +202,48 @@ class TimeWalker {
       state_.locals.push_back({name, magnitude});
     else
       state_.frames.back().locals.push_back({name, magnitude});
+  }
+
+  // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
+  // arguments in place of its parameters.
+  Cost constructorCost(const Node& declaration) {
+    std::string type(declaration.field("type").text());
+    const size_t angle = type.find('<');
+    if (angle != std::string::npos) type = type.substr(0, angle);
+    auto found = model_.functions.find(type);
+    if (found == model_.functions.end() || found->second.isLambda) return constantCost();
+    const Function& constructor = found->second;
+    Cost total;
+    for (const Node& d : childrenOf(declaration)) {
+      Node arguments;
+      if (d.type() == "init_declarator") arguments = d.field("value");
+      if (d.type() == "function_declarator") arguments = d.field("parameters");
+      if (d.type() == "identifier" && constructor.parameters.empty()) arguments = d;
+      if (arguments.null()) continue;
+      const std::vector<LoopVariable> vars = variablesInScope();
+      const Cost cost = substituteArguments(constructor, summary(constructor), arguments, vars);
+      // Members sized in the constructor's parameters take this object's arguments.
+      for (const std::string& parameter : constructor.parameters)
+        for (auto& [name, symbol] : model_.symbols) {
+          if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
+          bool mentions = false;
+          for (const Cost& extent : symbol.dimensions)
+            for (const std::string& size : sizesOf(extent))
+              mentions = mentions || size == parameter || size == "|" + parameter + "|";
+          if (!mentions) continue;
+          std::vector<Cost> sized;
+          for (const Cost& extent : symbol.dimensions)
+            sized.push_back(
+                simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
+          constructed_[name] = sized;
+        }
+      addPushes(pushesOfCall(constructor, arguments, vars), multiplier());
+      if (!isConstantCost(cost))
+        contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
+                                  simplifyCost(multiplyCosts(multiplier(), cost))});
+      total = addCosts(total, cost);
+    }
+    return total;
   }
 
   // vector<int> a(n) fills n entries.
@@ -363,13 +417,15 @@ class TimeWalker {
 
   Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
                            const std::vector<LoopVariable>& vars) {
-    const Node arguments = call.field("arguments");
+    // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
+    const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
     std::vector<std::pair<std::string, Cost>> replacements;
     for (size_t i = 0; i < callee.parameters.size(); ++i) {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
-      const Node argument = arguments.child(static_cast<uint32_t>(i));
+      Node argument = arguments.child(static_cast<uint32_t>(i));
+      if (argument.type() == "parameter_declaration") argument = argument.field("type");
       Cost value;
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
@@ -387,6 +443,8 @@ class TimeWalker {
       cost = substituteSize(cost, key, sizeCost(placeholder));
       replacements.push_back({placeholder, value});
       cost = substituteSize(cost, parameter + "#edges", symbol ? edgeCount(model_, name) : Cost{});
+      cost = substituteSize(cost, parameter + "#rows",
+                            symbol ? vertexCount(model_, name) : sizeCost(parameter));
     }
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);
@@ -522,6 +580,7 @@ class TimeWalker {
   std::map<std::string, std::map<std::string, Cost>> pushes_;
   std::map<std::string, Cost> local_;
   std::map<std::string, std::vector<Cost>> filled_;
+  std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
@@ -575,6 +634,8 @@ TimeEstimate estimateTime(Model& model) {
     TimeWalker first(model);
     first.run();
     grown = first.grownContainers();
+    for (const auto& [name, extents] : first.constructedMembers())
+      model.symbols[name].dimensions = extents;
     for (const auto& [name, extents] : first.filledArrays()) {
       auto found = model.symbols.find(name);
       if (found == model.symbols.end()) continue;

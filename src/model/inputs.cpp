@@ -39,6 +39,14 @@ class InputMarker {
         readCall(n);
       return true;
     });
+    // s = buf; string t(s): a copy of an input string is input too.
+    visitNodes(model_.root, [&](const Node& n) {
+      if (n.type() == "assignment_expression" && n.field("operator").text() == "=")
+        readCopy(n.field("left"), n.field("right"));
+      else if (n.type() == "init_declarator")
+        readCopy(n.field("declarator"), n.field("value"));
+      return true;
+    });
     // A constant is never a size read, whatever a helper writes into it.
     for (auto& entry : model_.symbols)
       if (entry.second.kind == ContainerKind::kScalar && entry.second.isConstant)
@@ -137,6 +145,8 @@ class InputMarker {
     auto found = model_.symbols.find(name);
     if (found == model_.symbols.end()) return;
     Symbol& symbol = found->second;
+    // The declaration in scope here is the one read, whichever the table holds.
+    if (Symbol* declared = declarationAt(model_, name, n)) declared->fromInput = true;
     // char s[N] read whole holds one string: its length is the input's.
     if (symbol.kind == ContainerKind::kArray && symbol.dimensions.size() == 1 &&
         symbol.typeText == "char")
@@ -145,6 +155,17 @@ class InputMarker {
     symbol.fromInput = true;
     if (symbol.kind == ContainerKind::kScalar || symbol.kind == ContainerKind::kString)
       model_.inputOrder.push_back(name);
+  }
+
+  void readCopy(const Node& target, const Node& source) {
+    Node from = source;
+    if (from.type() == "argument_list" && from.childCount() == 1) from = from.child(0);
+    if (target.type() != "identifier" || from.type() != "identifier") return;
+    const Symbol* read = findSymbol(model_, from.text());
+    const Symbol* copy = findSymbol(model_, target.text());
+    if (read && copy && read->fromInput && read->kind == ContainerKind::kString &&
+        copy->kind == ContainerKind::kString)
+      markInput(target);
   }
 
   void readExtraction(const Node& n) {

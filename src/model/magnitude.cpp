@@ -13,11 +13,25 @@ bool isLibraryConstant(std::string_view name) {
   return true;
 }
 
+// The size of the container an expression names where it stands: a parameter named like a
+// container of the caller's is the parameter, replaced by the argument at each call.
+Cost containerSizeAt(const Model& model, const Node& expression) {
+  const std::string name = containerName(expression);
+  Node use = expression;
+  while (!use.null() && use.type() != "identifier" && use.childCount() > 0) use = use.child(0);
+  const Symbol* symbol = findSymbolAt(model, name, use);
+  // A nested parameter's size() counts its rows, whatever the caller's rows hold.
+  if (symbol && symbol->isParameter && symbol->nestedContainer) return sizeCost(name + "#rows");
+  if (symbol && symbol->isParameter && symbol->kind != ContainerKind::kScalar)
+    return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : name);
+  return containerSize(model, name);
+}
+
 Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
-                           const std::vector<LoopVariable>& loops) {
+                           const std::vector<LoopVariable>& loops, const Node& use = {}) {
   for (auto it = loops.rbegin(); it != loops.rend(); ++it)
     if (it->name == name) return it->range;
-  const Symbol* symbol = findSymbol(model, name);
+  const Symbol* symbol = findSymbolAt(model, name, use);
   // A name the snippet never declares, or a scalar it never gives a value: a size it leaves
   // to its reader (`int n; for (i < n)`).
   if (!symbol) return isLibraryConstant(name) ? constantCost() : sizeCost(std::string(name));
@@ -39,7 +53,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   if (function.type() == "field_expression") {
     const std::string_view method = function.field("field").text();
     if (method == "size" || method == "length" || method == "end")
-      return containerSize(model, containerName(function.field("argument")));
+      return containerSizeAt(model, function.field("argument"));
     return constantCost();
   }
   const std::string_view name = function.text();
@@ -64,7 +78,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   }
   if (name == "sz" || name == "size" || name == "std::size" || name == "end" || name == "len" ||
       name == "strlen")
-    return containerSize(model, containerName(first));
+    return containerSizeAt(model, first);
   if (name == "abs" || name == "llabs") return magnitudeOf(model, first, loops);
   if (name == "pow" || name == "std::pow" || name == "powl") {
     // pow(2, k) is 2^k; pow(n, 3) is n^3
@@ -143,7 +157,8 @@ std::string containerName(const Node& expression) {
   Node e = expression;
   for (int guard = 0; guard < 8 && !e.null(); ++guard) {
     const std::string_view type = e.type();
-    if (type == "identifier" || type == "field_identifier") return std::string(e.text());
+    if (type == "identifier" || type == "field_identifier" || type == "type_identifier")
+      return std::string(e.text());
     if (type == "field_expression") {
       const std::string_view field = e.field("field").text();
       // this->a, s.a: the member; a.begin(): the object
@@ -279,7 +294,7 @@ Cost magnitudeOf(const Model& model, const Node& expression,
   const std::string_view type = e.type();
   // `vector<int> a(n)` may parse as a declaration of a function taking a `n`.
   if (type == "identifier" || type == "type_identifier")
-    return magnitudeOfIdentifier(model, e.text(), loops);
+    return magnitudeOfIdentifier(model, e.text(), loops, e);
   if (type == "parameter_declaration") return magnitudeOf(model, e.field("type"), loops);
   if (type == "field_expression") {
     const Node argument = e.field("argument");

@@ -53,6 +53,7 @@ struct Symbol {
   bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
   std::string scope;     // the function it is local to; empty for globals and members
+  uint32_t scopeStart = 0, scopeEnd = 0;  // bytes of the block, loop or function it lives in
 };
 
 struct Function {
@@ -70,7 +71,10 @@ struct Model {
   std::shared_ptr<const std::string> text;  // the macro-expanded source the tree indexes
   std::shared_ptr<TSTree> tree;
   Node root;
-  std::map<std::string, Symbol> symbols;
+  std::map<std::string, Symbol> symbols;  // one entry per name, what is known of it anywhere
+  // Every declaration with the extent of its scope, for the names a program declares more than
+  // once (a parameter named like a loop variable of main).
+  std::multimap<std::string, Symbol> declarations;
   std::map<std::string, Function> functions;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
@@ -86,6 +90,11 @@ Model buildModel(std::string_view source);
 
 // ---- Questions about symbols ----
 const Symbol* findSymbol(const Model& model, std::string_view name);
+// The declaration `name` refers to where `use` stands: the innermost scope declaring it first
+// (a parameter over a global, a block's local over the function's), else the table's entry.
+const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node& use);
+// The declaration of `name` whose scope most closely encloses `use`, if any.
+Symbol* declarationAt(Model& model, std::string_view name, const Node& use);
 // A named constant that stands for an input limit (maxN = 2e5 + 5), not a modulus or infinity.
 bool isLimitConstant(const Symbol& symbol);
 // A small named constant that counts binary-lifting levels (LOG = 20).

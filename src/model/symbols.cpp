@@ -50,7 +50,10 @@ class Reader {
     readUses(root);
     markInputs(model_);
     // Extents and derived sizes read again, now that the sizes read from input are known.
+    // The first reading's declarations answer scope questions while the second is made.
+    second_ = true;
     readDeclarations(root);
+    model_.declarations.swap(reread_);
   }
 
  private:
@@ -115,6 +118,8 @@ class Reader {
       scope_ = definedName(node);
     } else if (type == "for_range_loop") {
       readRangeVariable(node);
+    } else if (type == "field_initializer") {
+      readMemberInitialiser(node);
     } else if (type == "field_declaration_list") {
       scope_.clear();
     } else if (type == "init_declarator" && node.field("value").type() == "lambda_expression") {
@@ -162,6 +167,7 @@ class Reader {
       symbol.isParameter = parameter;
       symbol.line = d.line();
       symbol.scope = scope_;
+      markScope(symbol, d);
       symbol.declaredInLoop = loops_ > 0;
       symbol.elementBytes = bytesOfType(typeText);
       symbol.nestedContainer = isNestedType(typeText);
@@ -202,6 +208,14 @@ class Reader {
         symbol.initialiser = value;
         readInitialiser(symbol, value, constant);
       }
+      // What the inputs marked on the first reading of this declaration stays marked.
+      if (second_) {
+        auto [first, last] = model_.declarations.equal_range(symbol.name);
+        for (auto it = first; it != last; ++it)
+          if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart)
+            symbol.fromInput = symbol.fromInput || it->second.fromInput;
+      }
+      (second_ ? reread_ : model_.declarations).emplace(symbol.name, symbol);
       Symbol& stored = model_.symbols[symbol.name];
       // char s[N] found read whole stays a string when the declarations are read again.
       if (stored.fromInput && stored.kind == ContainerKind::kString &&
@@ -221,6 +235,40 @@ class Reader {
       stored.indexed = stored.indexed || wasIndexed;
       if (stored.sizeName.empty()) stored.sizeName = sizeName;
       if (stored.dimensions.empty()) stored.dimensions = resized;
+    }
+  }
+
+  // Seg(int n) : t(4 * n), keys(src) {}: a member initialiser sizes the member as a
+  // constructor call would, in the constructor's parameters (replaced at each declaration).
+  void readMemberInitialiser(const Node& initialiser) {
+    auto found = model_.symbols.find(std::string(initialiser.child(0).text()));
+    const Node arguments = initialiser.child(1);
+    if (found == model_.symbols.end() || found->second.kind == ContainerKind::kScalar ||
+        arguments.type() != "argument_list" || !found->second.dimensions.empty())
+      return;
+    Symbol& member = found->second;
+    const Symbol* source = arguments.childCount() == 1
+                               ? findSymbolAt(model_, arguments.child(0).text(), arguments.child(0))
+                               : nullptr;
+    if (source && source->kind != ContainerKind::kScalar) {
+      member.dimensions = {containerSize(model_, source->name)};
+      return;
+    }
+    readInitialiser(member, arguments, false);
+  }
+
+  // The block, loop, function or class a declaration is visible in.
+  static void markScope(Symbol& symbol, const Node& declarator) {
+    for (Node n = declarator.parent(); !n.null(); n = n.parent()) {
+      const std::string_view type = n.type();
+      if (type == "compound_statement" || type == "for_statement" || type == "for_range_loop" ||
+          type == "function_definition" || type == "lambda_expression" ||
+          type == "field_declaration_list" || type == "translation_unit" ||
+          type == "template_declaration") {
+        symbol.scopeStart = ts_node_start_byte(n.raw);
+        symbol.scopeEnd = ts_node_end_byte(n.raw);
+        return;
+      }
     }
   }
 
@@ -405,7 +453,9 @@ class Reader {
   Model& model_;
   TypeAliases aliases_;
   std::string scope_;
-  int loops_ = 0;  // loops around the node being read
+  bool second_ = false;                        // reading the declarations again
+  std::multimap<std::string, Symbol> reread_;  // the declarations as read the second time
+  int loops_ = 0;                              // loops around the node being read
 };
 
 }  // namespace
@@ -429,6 +479,32 @@ Model buildModel(std::string_view source) {
 const Symbol* findSymbol(const Model& model, std::string_view name) {
   auto found = model.symbols.find(std::string(name));
   return found == model.symbols.end() ? nullptr : &found->second;
+}
+
+Symbol* declarationAt(Model& model, std::string_view name, const Node& use) {
+  if (use.null()) return nullptr;
+  const uint32_t at = ts_node_start_byte(use.raw);
+  Symbol* innermost = nullptr;
+  auto [first, last] = model.declarations.equal_range(std::string(name));
+  for (auto it = first; it != last; ++it) {
+    Symbol& d = it->second;
+    if (at < d.scopeStart || at >= d.scopeEnd) continue;
+    if (!innermost || d.scopeEnd - d.scopeStart < innermost->scopeEnd - innermost->scopeStart)
+      innermost = &d;
+  }
+  return innermost;
+}
+
+const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node& use) {
+  const Symbol* table = findSymbol(model, name);
+  if (use.null() || model.declarations.count(std::string(name)) < 2) return table;
+  const Symbol* innermost = declarationAt(const_cast<Model&>(model), name, use);
+  // A container's entry in the table carries what the whole program did with it (pushes,
+  // resizes); a scalar's own declaration carries its value, its reads and its scope.
+  if (!innermost || !table ||
+      (innermost->kind != ContainerKind::kScalar && !innermost->isParameter))
+    return table;
+  return innermost;
 }
 
 bool isLimitConstant(const Symbol& symbol) {

@@ -221,5 +221,55 @@ TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   }
 }
 
+TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+  } kCases[] = {
+      {"parameter named like the caller's loop variable",
+       "bool odd(int v) { for (int d = 2; d * d <= v; ++d) if (v % d == 0) return 1; return 0; } "
+       "int main() { int n; cin >> n; int c = 0; for (int v = 2; v <= n; ++v) c += odd(v); }",
+       "O(n * sqrt n)"},
+      {"block local shadowing a size read",
+       "int main() { int n; cin >> n; { int n = 3; for (int i = 0; i < n; i++) cout << i; } }",
+       "O(1)"},
+      {"the size read outside the shadowing block",
+       "int main() { int n; cin >> n; { int n = 3; cout << n; } for (int i = 0; i < n; i++) cout "
+       "<< i; }",
+       "O(n)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
+}
+
+TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"constructor sorting a copy of its argument",
+       "struct R { vector<int> k; R(const vector<int>& src) : k(src) { sort(k.begin(), k.end()); "
+       "} }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; R r(a); "
+       "}",
+       "O(n * log n)", "O(n)"},
+      {"member sized by a parameter expression",
+       "struct T { vector<int> t; T(int m) : t(4 * m) {} }; int main() { int n; cin >> n; T s(n); "
+       "}",
+       "O(1)", "O(n)"},
+      {"immediately invoked lambda",
+       "int main() { int n; cin >> n; [&] { for (int i = 0; i < n; i++) for (int j = 0; j < n; "
+       "j++) cout << i; }(); }",
+       "O(n^2)", "O(1)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
