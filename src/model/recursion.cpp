@@ -175,16 +175,42 @@ bool exclusive(const Node& a, const Node& b, const Node& body) {
 enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain };
 
 // How the call changes parameter `index`.
-Change changeOf(const Node& argument, const std::string& parameter) {
+// True when `body` declares or assigns `name` as a midpoint: (lo + hi) / 2, l + (r - l) / 2,
+// (l + r) >> 1, whatever the local is called.
+bool assignedMidpoint(const Node& body, std::string_view name) {
+  bool midpoint = false;
+  visitNodes(body, [&](const Node& n) {
+    if (midpoint) return false;
+    Node value;
+    if (n.type() == "init_declarator" && declaredName(n) == name) value = n.field("value");
+    if (n.type() == "assignment_expression" && unwrapped(n.field("left")).text() == name)
+      value = n.field("right");
+    visitNodes(value, [&](const Node& v) {
+      if (v.type() == "binary_expression" &&
+          ((v.field("operator").text() == "/" && v.field("right").text() == "2") ||
+           (v.field("operator").text() == ">>" && v.field("right").text() == "1")) &&
+          unwrapped(v.field("left")).type() == "binary_expression")
+        midpoint = true;
+      return !midpoint;
+    });
+    return !midpoint;
+  });
+  return midpoint;
+}
+
+Change changeOf(const Node& argument, const std::string& parameter, const Node& body) {
   const Node a = unwrapped(argument);
   if (a.null()) return Change::kNone;
   const std::string_view text = a.text();
-  if (a.type() == "identifier") {
-    if (text == "mid" || text == "m" || text == "md" || text == "middle") return Change::kHalve;
-    return Change::kNone;
-  }
-  if (!mentionsIdentifier(a, parameter) && text.find("mid") == std::string_view::npos)
-    return Change::kNone;
+  if (a.type() == "identifier")
+    return assignedMidpoint(body, text) ? Change::kHalve : Change::kNone;
+  // mid + 1: built on a midpoint local
+  bool onMidpoint = false;
+  visitNodes(a, [&](const Node& n) {
+    if (!onMidpoint && n.type() == "identifier") onMidpoint = assignedMidpoint(body, n.text());
+    return !onMidpoint;
+  });
+  if (!mentionsIdentifier(a, parameter) && !onMidpoint) return Change::kNone;
   if (a.type() == "subscript_expression") return Change::kChain;
   if (a.type() != "binary_expression") return Change::kNone;
   const std::string_view op = a.field("operator").text();
@@ -195,7 +221,7 @@ Change changeOf(const Node& argument, const std::string& parameter) {
   if ((op == "/" || op == ">>") && ownLeft) return Change::kHalve;
   if (op == "%") return Change::kHalve;
   if (op == "/" || op == ">>") return Change::kNone;
-  if (text.find("mid") != std::string_view::npos) return Change::kHalve;
+  if (onMidpoint) return Change::kHalve;
   if (op == "-") return Change::kDecrease;
   if (op == "+") return Change::kIncrease;
   if (op == "^" || op == "|" || op == "&") return Change::kIncrease;
@@ -309,7 +335,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (parameter.empty()) continue;
     Change c = Change::kNone;
     for (const Node& call : calls) {
-      c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), parameter);
+      c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), parameter,
+                   function.body);
       if (c != Change::kNone) break;
     }
     if (c == Change::kNone) continue;

@@ -238,6 +238,11 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "bool used[20]; void p(int d) { if (d == n) return; for (int i = 0; i < n; i++) { if "
        "(used[i]) continue; used[i] = 1; p(d + 1); used[i] = 0; } }",
        "p(0)", "O(n!)"},
+      {"midpoint under any name",
+       "void s(int l, int r) { if (l >= r) return; int c = (l + r) / 2; s(l, c); s(c + 1, r); }",
+       "s(0, n - 1)", "O(n)"},
+      {"a parameter passed unchanged is no midpoint",
+       "int f(int m, int k) { if (k == 0) return m; return f(m, k - 1); }", "f(n, m)", "O(m)"},
       {"a fixed set of choices",
        "void p(int d) { if (d == n) return; for (char c : {'L', 'R', 'U'}) p(d + 1); }", "p(0)",
        "O(3^n)"},
