@@ -8,6 +8,7 @@
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
+#include "runner/runner_pch.h"
 #include "runner/runner_process.h"
 
 namespace quorbel {
@@ -92,8 +93,8 @@ RunResult runCppProgram(const RunRequest& request) {
 
   RunResult result;
   result.phase = "compile";
-  ProcessOutcome compiled =
-      runStage(compileArgs(), dir, "", compileEnvironment(), kCompileTimeoutMs, true, boxed);
+  ProcessOutcome compiled = runStage(withPrecompiledHeader(compileArgs()), dir, "",
+                                     compileEnvironment(), kCompileTimeoutMs, true, boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;

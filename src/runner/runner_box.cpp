@@ -174,6 +174,10 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
         add(command, {"--ro-bind", home, home});
       }
     }
+    // Folders the compile reads headers from (the precompiled <bits/stdc++.h>), read-only.
+    for (size_t i = 1; i + 1 < program.size(); ++i)
+      if (program[i] == "-I" && program[i + 1].starts_with("/"))
+        add(command, {"--ro-bind-try", program[i + 1], program[i + 1]});
     add(command, {"--bind", runDir, box});
   } else {
     add(command, {"--perms", "0700", "--size", kRunTmpBytes, "--tmpfs", box});

@@ -1,6 +1,7 @@
 #include "runner/runner.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "runner/runner_config.h"
 #include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
+#include "runner/runner_pch.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -252,6 +254,26 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
   for (const auto& [asked, got] : kLimits) EXPECT_EQ(runTimeLimitMs(asked), got) << asked;
 }
 // clang-format on
+
+// A ready header folder of the server's own is passed to the compiler; one that others may
+// write into (planted in a shared /tmp) is never used.
+TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
+  testing::ScratchDir scratch;
+  testing::ScopedEnv tmp{"TMPDIR", scratch.path()};
+  const std::vector<std::string> args = {"/usr/bin/g++", "-O2", "main.cpp", "-o", "main"};
+  const std::string folder = precompiledHeaderFolder(args);
+  ASSERT_TRUE(folder.starts_with(scratch.path() + "/quorbel-pch-")) << folder;
+  EXPECT_EQ(precompiledHeaderFolder({"/usr/bin/g++", "-O0", "main.cpp"}) == folder, false);
+  scratch.makeDirectory(folder.substr(scratch.path().size() + 1) + "/bits");
+  scratch.write(folder.substr(scratch.path().size() + 1) + "/bits/stdc++.h.gch", "x");
+  scratch.write(folder.substr(scratch.path().size() + 1) + "/ready", "");
+  ::chmod(folder.c_str(), 0777);
+  EXPECT_EQ(withPrecompiledHeader(args), args) << "writable by others";
+  ::chmod(folder.c_str(), 0755);
+  const std::vector<std::string> want = {"/usr/bin/g++", "-O2", "-I",  folder,
+                                         "main.cpp",     "-o",  "main"};
+  EXPECT_EQ(withPrecompiledHeader(args), want);
+}
 
 // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
 // sweep can end them once the parent exits normally. Without the box, as hosts without bwrap
