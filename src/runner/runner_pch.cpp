@@ -92,6 +92,8 @@ bool isOwnFolder(const std::string& folder) {
   flags.insert(flags.end(), {"-x", "c++-header", header, "-o", part});
   const pid_t compiler = ::fork();
   if (compiler == 0) {
+    // The compiler's temporaries stay in the cache folder, out of the runs' shared one.
+    ::setenv("TMPDIR", folder.c_str(), 1);
     std::vector<char*> argv;
     for (std::string& flag : flags) argv.push_back(flag.data());
     argv.push_back(nullptr);
