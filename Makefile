@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 ASAN_BUILD := build-asan
 
-.PHONY: run test bootstrap build build-asan unit unit-asan regression
+.PHONY: run test bootstrap build build-server build-asan unit unit-asan regression
 
 bootstrap:
 	@bash scripts/bootstrap
@@ -16,7 +16,12 @@ build-asan: bootstrap
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORBEL_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target quorbel_tests
 
-run: build
+# Only what the server needs: the tests, benchmarks and fuzzers are left to their own targets.
+build-server: bootstrap
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target quorbel
+
+run: build-server
 	./$(BUILD)/quorbel
 
 unit: build
@@ -43,13 +48,21 @@ browser-test: build
 bench-server: build
 	@bash bench/server
 
+# Hostile clients against a real server (bench/attacks): the macro chain, huge inputs, the form
+# page, slow readers, slowloris, 30 concurrent runs, cross-site and malformed requests, each
+# with /healthz and a trivial analysis timed meanwhile. Figures and a pass/fail line, never a test.
+.PHONY: bench-attacks
+bench-attacks: build
+	@python3 bench/attacks
+
 # Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp)
 # and what the runner's box costs (bench/runner_bench.cpp): Google Benchmark's tables, then the
 # targets and whether each was met. Figures, never a test.
 bench: build
-	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench quorbel_pch_bench
 	./$(BUILD)/quorbel_bench
 	./$(BUILD)/quorbel_runner_bench
+	./$(BUILD)/quorbel_pch_bench
 
 # libFuzzer targets (fuzz/), built with clang in their own folder; clang and its runtime are
 # installed for these targets only. `make fuzz` runs each target FUZZ_SECONDS (default 10

@@ -1,5 +1,4 @@
-// The request decoders on arbitrary bytes: urlDecode, parseParams and jsonFieldString. The
-// first byte picks the JSON key's length, the next bytes are the key, the rest the body.
+// The request decoders on arbitrary bytes: urlDecode, parseParams, parseJson and validUtf8.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +6,8 @@
 
 #include "fuzz_checks.h"
 #include "server/http_request.h"
+#include "server/json_value.h"
+#include "server/render_json.h"
 
 using quorbel::fuzz::require;
 
@@ -18,13 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto params = quorbel::parseParams(all);
   require(params.size() <= all.size(), "at most one parameter per byte");
 
-  if (size == 0) return 0;
-  const size_t keyLength = std::min<size_t>(data[0] % 16, size - 1);
-  const std::string_view key = all.substr(1, keyLength);
-  const std::string_view body = all.substr(1 + keyLength);
-  std::string out = "untouched";
-  const bool found = quorbel::jsonFieldString(body, key, out);
-  if (!found) require(out == "untouched", "a failed read leaves the output alone");
-  if (found) require(out.size() <= body.size(), "a field is never longer than the body");
+  quorbel::JsonValue document;
+  if (quorbel::parseJson(all, document) && document.kind == quorbel::JsonValue::Kind::kString)
+    require(document.text.size() <= all.size(), "a string is never longer than its literal");
+  const std::string valid = quorbel::validUtf8(all);
+  require(quorbel::validUtf8(valid) == valid, "replaced text is well-formed UTF-8");
   return 0;
 }

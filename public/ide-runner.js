@@ -339,6 +339,16 @@
 
   // `mark`, when given, is the verdict's point {log10N, log10Ops, label, status}: the axis
   // then reaches that n.
+  // The largest input size the chart shows, as log10: 10^7, or for a curve that passes 10^24
+  // operations sooner (2^n, n!) the power of ten just beyond that point, so that its rise fills
+  // the chart instead of a sliver at its left edge.
+  function chartDomainLog10(tree) {
+    for (let x = CHART_MIN_LOG10; x <= CHART_MAX_LOG10; x += 0.05) {
+      if (!(evaluateLog10(tree, x) <= 24)) return Math.max(CHART_MIN_LOG10 + 1, Math.ceil(x));
+    }
+    return CHART_MAX_LOG10;
+  }
+
   function renderChart(notation, mark) {
     const tree = parseNotation(notation);
     if (!tree) {
@@ -352,7 +362,7 @@
     const pw = W - m.left - m.right, ph = H - m.top - m.bottom;
     const ops = (log10N) => evaluateLog10(tree, log10N);
     const maxLog10 = mark ? Math.min(18, Math.max(CHART_MAX_LOG10, Math.ceil(mark.log10N))) :
-        CHART_MAX_LOG10;
+        chartDomainLog10(tree);
 
     const samples = [];
     let top = BUDGET_LOG10;
@@ -582,6 +592,11 @@
     });
   }
 
+  // Nothing when every signal was a row: an empty list would only say "None".
+  function otherList(items, id) {
+    return items.length ? renderList(items, id, 'list-notes') : null;
+  }
+
   function markdownReport(doc) {
     const space = (doc && typeof doc.space === 'object' && doc.space) || {};
     const rows = (list) => asList(list).map((row) => '| ' + [row.line, row.signal, row.cost]
@@ -671,7 +686,7 @@
         ]),
         section('Where the time goes', 'breakdown-title', [
           renderBreakdown(doc.breakdown, 'time-breakdown', onLineClick),
-          renderList(otherSignals(doc.signals, doc.breakdown), 'signals', 'list-notes'),
+          otherList(otherSignals(doc.signals, doc.breakdown), 'signals'),
           onLineClick && hasLineRows(doc.breakdown) ?
               el('p', {className: 'hint', text: 'Click a row to see its line in the editor.'}) : null,
         ]),
@@ -679,7 +694,7 @@
           asList(space.breakdown).length ?
               renderBreakdown(space.breakdown, 'space-breakdown', onLineClick) :
               el('p', {className: 'placeholder', text: 'No storage that grows with the input.'}),
-          renderList(otherSignals(space.signals, space.breakdown), 'space-signals', 'list-notes'),
+          otherList(otherSignals(space.signals, space.breakdown), 'space-signals'),
         ]),
         section('Notes', 'notes-title', [renderList(doc.notes, 'notes', 'list-notes')]));
     container.replaceChildren(...children);
@@ -1151,6 +1166,7 @@
     postJson,
   };
   root.QuorbelChart = {
+    chartDomainLog10: (notation) => chartDomainLog10(parseNotation(notation)),
     parseNotation,
     operationsLog10,
     largestFittingN,

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "analysis/analysis_bounds.h"
 #include "analysis/large_stack.h"
 #include "analysis/notation.h"
 #include "analysis/recognised_shape.h"
@@ -135,12 +136,24 @@ Analysis analyzeUnguarded(std::string_view code) {
   if (syntax.parsed && !tooDeep) {
     TimeEstimate time;
     SpaceEstimate space;
+    // The walks run on a thread of their own: it carries the caller's bounds, and a stop
+    // thrown there is thrown again here, since nothing may leave a thread's start routine.
+    BoundsState* bounds = currentAnalysisBounds();
+    bool stopped = false;
     runOnLargeStack([&] {
-      Model model = buildModel(syntax);
-      result.facts = std::make_shared<const SourceFacts>(readSourceFacts(model));
-      time = estimateTime(model);
-      space = estimateSpace(model, time);
+      AdoptedBounds adopted(bounds);
+      try {
+        Model model = buildModel(syntax);
+        checkAnalysisBounds();
+        result.facts = std::make_shared<const SourceFacts>(readSourceFacts(model));
+        time = estimateTime(model);
+        checkAnalysisBounds();
+        space = estimateSpace(model, time);
+      } catch (const AnalysisStopped&) {
+        stopped = true;
+      }
     });
+    if (stopped) throw AnalysisStopped{};
     total = termFromCost(time.total, time.pattern);
     timePattern = time.pattern;
     result.notation = formatCost(time.total);

@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 
+#include "analysis/analysis_bounds.h"
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "cli/analyze_report.h"
@@ -31,6 +32,7 @@ constexpr int kStatusBadLimit = 1;
 constexpr int kStatusUsage = 2;
 // The verdict reached what --fail-on names; the report was still printed.
 constexpr int kStatusVerdictFailed = 3;
+constexpr int kStatusStopped = 4;  // a bound of the analysis tripped; no report
 
 // ---- Usage and arguments ----
 
@@ -385,14 +387,20 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   }
 
   if (showProgress) err << "Analyzing..." << std::flush;
-  const Analysis analysis = analyze(contents);
-  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
-
+  Analysis analysis;
   Verdict verdict;
   std::string error;
-  if (!judgeAtLimits(analysis, command.limits, verdict, error)) {
-    return limitError(err, error);
+  bool judged = true;
+  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
+    analysis = analyze(contents);
+    judged = judgeAtLimits(analysis, command.limits, verdict, error);
+  });
+  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
+  if (stopped) {
+    err << "quorbel: " << *stopped << '\n';
+    return kStatusStopped;
   }
+  if (!judged) return limitError(err, error);
   if (analysis.parseErrorLine > 0) {
     err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "
         << analysis.parseErrorLine << "); the estimate may miss what it hides.\n";

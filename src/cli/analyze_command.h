@@ -2,7 +2,8 @@
 // words. Reports go to the out stream, messages prefixed "quorbel: " to the error stream; the
 // out stream is written only when a report is. Exit statuses: 0 report or requested help,
 // 1 file or limit problem (missing, directory, unreadable, too large), 2 usage problem or
-// empty input, 3 a report whose verdict reached --fail-on.
+// empty input, 3 a report whose verdict reached --fail-on, 4 an analysis stopped by its
+// bounds (analysis/analysis_bounds.h).
 #pragma once
 
 #include <ostream>

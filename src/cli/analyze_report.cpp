@@ -47,5 +47,4 @@ void printList(const std::string& title, const std::vector<std::string>& items, 
   if (items.empty()) out << "  - none\n";
 }
 
-
 }  // namespace quorbel

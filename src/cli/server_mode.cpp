@@ -3,15 +3,20 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "runner/runner_checks.h"
+#include "server/access_policy.h"
+#include "server/connection_loop.h"
 #include "server/http_server.h"
 #include "storage/analysis_store.h"
 #include "syntax/text.h"
@@ -23,19 +28,14 @@ bool isSetAndNonEmpty(const std::optional<std::string>& value) {
   return value.has_value() && !value->empty();
 }
 
-// 16 bytes of peer address, as accept hands them over; the address itself is not used.
-int acceptNext(int listener) {
-  sockaddr_in peer{};
-  socklen_t peerLength = sizeof(peer);
-  return accept(listener, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+bool isFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-void serveForever(int listener, AnalysisStore& store) {
-  while (true) {
-    int client = acceptNext(listener);
-    if (client < 0) continue;
-    handleClient(client, store);
-  }
+// The database path as the user meant it, before the server moves to the front end's folder.
+std::string absoluteFrom(const std::string& directory, const std::string& path) {
+  return path.empty() || path.front() == '/' ? path : directory + "/" + path;
 }
 
 }  // namespace
@@ -46,13 +46,32 @@ std::optional<std::string> processEnvironment(const char* name) {
   return std::string(value);
 }
 
+std::optional<int> parsePort(std::string_view text) {
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos)
+    return std::nullopt;
+  const int port = std::atoi(std::string(text).c_str());
+  if (port < 1 || port > 65535) return std::nullopt;
+  return port;
+}
+
+std::string findFrontEndRoot(const std::string& executable) {
+  char here[4096];
+  const std::string cwd = getcwd(here, sizeof here) != nullptr ? here : ".";
+  const size_t slash = executable.rfind('/');
+  const std::string folder = slash == std::string::npos ? cwd : executable.substr(0, slash);
+  for (const std::string& root : {cwd, folder, folder + "/..", folder + "/../share/quorbel"}) {
+    if (isFile(root + "/public/index.html")) return root;
+  }
+  return "";
+}
+
 ServerAddress selectServerAddress(int argc, char** argv, const EnvironmentLookup& environment) {
   ServerAddress address;
   const std::optional<std::string> port = environment("PORT");
   if (argc >= 2)
-    address.port = std::atoi(argv[1]);
+    address.port = parsePort(argv[1] == nullptr ? "" : argv[1]).value_or(0);
   else if (isSetAndNonEmpty(port))
-    address.port = std::atoi(port->c_str());
+    address.port = parsePort(*port).value_or(0);
   const std::optional<std::string> host = environment("QUORBEL_HOST");
   if (isSetAndNonEmpty(host))
     address.host = *host;
@@ -78,6 +97,30 @@ int runServerMode(int argc, char** argv) {
     gRunnerValidatedOnStart = true;
   }
   const ServerAddress address = selectServerAddress(argc, argv, processEnvironment);
+  if (address.port == 0) {
+    std::fprintf(stderr,
+                 "quorbel: PORT is not a port between 1 and 65535. Try 'quorbel --help'.\n");
+    return 2;
+  }
+  char here[4096];
+  const std::string cwd = getcwd(here, sizeof here) != nullptr ? here : ".";
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string root = findFrontEndRoot(length > 0 ? std::string(self, length) : argv[0]);
+  if (root.empty()) {
+    std::fprintf(stderr,
+                 "quorbel: cannot find the web front end (public/index.html) in the working "
+                 "folder, beside the executable or in its checkout; start it from the "
+                 "repository or install public/ beside it.\n");
+    return 1;
+  }
+  // Pages and files are read relative to the front end's folder; the history stays where the
+  // user's working folder puts it.
+  const std::string databasePath = absoluteFrom(cwd, defaultDatabasePath());
+  if (chdir(root.c_str()) != 0) {
+    std::fprintf(stderr, "quorbel: cannot enter %s: %s\n", root.c_str(), std::strerror(errno));
+    return 1;
+  }
 
   int listener = socket(AF_INET, SOCK_STREAM, 0);
   if (listener < 0) {
@@ -97,20 +140,27 @@ int runServerMode(int argc, char** argv) {
     close(listener);
     return 1;
   }
-  if (listen(listener, 16) < 0) {
+  if (listen(listener, 128) < 0) {
     std::fprintf(stderr, "Failed to listen: %s\n", std::strerror(errno));
     close(listener);
     return 1;
   }
-  AnalysisStore store(defaultDatabasePath());
+  AnalysisStore store(databasePath);
   if (store.ok())
     std::printf("analysis history db: %s\n", store.path().c_str());
   else
     std::fprintf(stderr, "analysis history disabled: %s\n", store.lastError().c_str());
   std::printf("%s\n", describeIsolation(runnerIsolation()).c_str());
+  if (const std::optional<std::string> refusal = unboxedRunRefusal())
+    std::printf("runner off: %s\n", refusal->c_str());
+  gListensBeyondLoopback = !isLoopbackHost(address.host);
+  if (gListensBeyondLoopback &&
+      !isSetAndNonEmpty(processEnvironment("QUORBEL_RUNNER_SHARED_SECRET")))
+    std::printf("runs refused: listening beyond loopback without QUORBEL_RUNNER_SHARED_SECRET\n");
   std::printf("quorbel running at http://%s:%d\n", address.host.c_str(), address.port);
   std::fflush(stdout);
-  serveForever(listener, store);
+  const std::atomic<bool> never{false};
+  serveWithLoop(listener, store, loopLimitsFromEnvironment(), never);
   return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "analysis/analysis_bounds.h"
+
 namespace quorbel {
 namespace {
 
@@ -30,6 +32,7 @@ Node Node::field(const char* name) const {
 
 Node Node::child(uint32_t index) const {
   if (null()) return {};
+  pollAnalysisBounds();  // walks that allocate nothing still end at the analysis's time limit
   return {ts_node_named_child(raw, index), source};
 }
 

@@ -1,5 +1,6 @@
 #include "runner/runner.h"
 
+#include <optional>
 #include <string_view>
 
 #include "runner/run_outcome.h"
@@ -7,6 +8,7 @@
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
+#include "runner/runner_pch.h"
 #include "runner/runner_process.h"
 
 namespace quorbel {
@@ -22,10 +24,6 @@ struct StaticProbeState {
   bool ok = false;
 };
 StaticProbeState gStaticProbe;
-
-bool contains(std::string_view text, std::string_view needle) {
-  return needle.empty() || text.find(needle) != std::string_view::npos;
-}
 
 RunResult badRequest(const std::string& message) {
   RunResult result;
@@ -54,6 +52,13 @@ bool probeRequiredStaticCompile(bool boxed) {
 
 }  // namespace
 
+std::optional<std::string> unboxedRunRefusal() {
+  const RunnerIsolation isolation = runnerIsolation();
+  if (isolation.boxed || truthyEnv("QUORBEL_RUNNER_ALLOW_UNBOXED")) return std::nullopt;
+  return "Runs need the box (bubblewrap), which is not available here: " + isolation.reason +
+         ". Set QUORBEL_RUNNER_ALLOW_UNBOXED=1 to run under process limits alone.";
+}
+
 RunResult internalError(const std::string& message) {
   RunResult result;
   result.error = message;
@@ -66,6 +71,9 @@ RunResult runCppProgram(const RunRequest& request) {
   if (request.input.size() > kInputLimitBytes) {
     return badRequest("Input exceeds the 64 KB limit.");
   }
+  // Runs fail closed: without the box they are refused unless the operator opted in.
+  const std::optional<std::string> unboxed = unboxedRunRefusal();
+  if (unboxed) return internalError(*unboxed);
   // The box meets both required isolations; without it they refuse runs.
   const bool boxed = runnerIsolation().boxed;
   if (!boxed && truthyEnv("QUORBEL_RUNNER_REQUIRE_CHROOT")) {
@@ -85,8 +93,8 @@ RunResult runCppProgram(const RunRequest& request) {
 
   RunResult result;
   result.phase = "compile";
-  ProcessOutcome compiled =
-      runStage(compileArgs(), dir, "", compileEnvironment(), kCompileTimeoutMs, true, boxed);
+  ProcessOutcome compiled = runStage(withPrecompiledHeader(compileArgs()), dir, "",
+                                     compileEnvironment(), kCompileTimeoutMs, true, boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;
@@ -124,7 +132,9 @@ RunResult runCppProgram(const RunRequest& request) {
   result.timedOut = ran.timedOut;
   result.stdoutTruncated = ran.stdoutTruncated;
   result.stderrTruncated = ran.stderrTruncated;
-  if (contains(ran.stderr, "runner sandbox setup failed")) {
+  // In the box its own status tells a failed start (ran.error); unboxed, only the runner's
+  // exact words with its exit status do, so that a program printing them fails only itself.
+  if (!boxed && ran.exitCode == 127 && ran.stderr == "runner sandbox setup failed\n") {
     return internalError("Runner sandbox setup failed.");
   }
   if (!ran.error.empty()) return internalError(ran.error);

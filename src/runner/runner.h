@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorbel {
@@ -38,11 +39,15 @@ struct RunResult {
 // Compiles request.code as main.cpp in a fresh directory and runs it on request.input, each
 // stage in the box where runnerIsolation() has one (runner_box.h). Refuses empty code, code
 // over 102400 bytes, input over 65536 bytes and unsafe includes ("bad_request"). Without the
-// box it fails closed on QUORBEL_RUNNER_REQUIRE_CHROOT and, at the run stage,
-// QUORBEL_RUNNER_REQUIRE_NETNS ("internal_error"); the box meets both. Never throws; reports
-// every outcome in the result. Every process it started is gone and its directory removed
-// when it returns.
+// box it refuses every run unless QUORBEL_RUNNER_ALLOW_UNBOXED is on, and fails closed on
+// QUORBEL_RUNNER_REQUIRE_CHROOT and, at the run stage, QUORBEL_RUNNER_REQUIRE_NETNS
+// ("internal_error"); the box meets both. Never throws; reports every outcome in the result. Every
+// process it started is gone and its directory removed when it returns.
 RunResult runCppProgram(const RunRequest& request);
+
+// Why runs are refused on this host: the box is missing and QUORBEL_RUNNER_ALLOW_UNBOXED is
+// not on. nullopt when runs may go ahead.
+std::optional<std::string> unboxedRunRefusal();
 
 // A default result (status "internal_error", exit code -1, no phase) carrying `message`.
 RunResult internalError(const std::string& message);

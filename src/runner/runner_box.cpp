@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -103,9 +104,18 @@ RunnerIsolation probeBox(const std::string& bwrap) {
   ProcessOutcome outcome =
       runStage({"/usr/bin/true"}, dir, "", {}, kProbeTimeoutMs, true, /*boxed=*/true);
   if (outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0) return {true, ""};
-  std::string message = outcome.error.empty() ? firstLine(outcome.stderr) : outcome.error;
+  // bwrap's own words first; the runner's error names a failure of its own.
+  std::string message =
+      firstLine(outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr);
+  if (message.empty() && !outcome.error.starts_with("Runner box setup failed"))
+    message = outcome.error;
   if (message.empty()) message = "exit " + std::to_string(outcome.exitCode);
   return {false, "bwrap refused the box: " + message};
+}
+
+bool boxNeverStarted(const ProcessOutcome& outcome) {
+  return !outcome.timedOut && outcome.error.empty() &&
+         outcome.boxStatus.find("\"child-pid\"") == std::string::npos;
 }
 
 }  // namespace
@@ -164,6 +174,10 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
         add(command, {"--ro-bind", home, home});
       }
     }
+    // Folders the compile reads headers from (the precompiled <bits/stdc++.h>), read-only.
+    for (size_t i = 1; i + 1 < program.size(); ++i)
+      if (program[i] == "-I" && program[i + 1].starts_with("/"))
+        add(command, {"--ro-bind-try", program[i + 1], program[i + 1]});
     add(command, {"--bind", runDir, box});
   } else {
     add(command, {"--perms", "0700", "--size", kRunTmpBytes, "--tmpfs", box});
@@ -191,18 +205,30 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
   // again shortly is safe.
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
-    outcome =
-        runProcess(boxCommand(bwrapPath(), compileStage, dir.path, args), dir.path, input,
-                   boxEnvironment(env), timeoutMs, compileStage, dir.identity, boxSyscallFilter());
-    const bool setupFailed = outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ");
-    if (!setupFailed ||
+    const std::vector<std::string> command = boxCommand(bwrapPath(), compileStage, dir.path, args);
+    // The options (host paths among them) travel on a descriptor; the command line keeps
+    // only "--" and the program, which is all the box's /proc/1/cmdline shows.
+    const auto separator = std::find(command.begin(), command.end(), "--");
+    BoxChannels channels;
+    channels.arguments =
+        std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) + '\0';
+    for (auto option = command.begin() + 1; option != separator; ++option)
+      channels.arguments += *option + '\0';
+    std::vector<std::string> visible = {command[0], "--args", std::to_string(kBoxArgumentsFd)};
+    visible.insert(visible.end(), separator, command.end());
+    outcome = runProcess(visible, dir.path, input, boxEnvironment(env), timeoutMs, compileStage,
+                         dir.identity, boxSyscallFilter(), &channels);
+    if (!boxNeverStarted(outcome) ||
         outcome.stderr.find("Resource temporarily unavailable") == std::string::npos)
       break;
   }
-  // bwrap reports its own failures this way. A program that imitates it only turns its own
-  // run into an internal error.
-  if (outcome.exitCode == 1 && outcome.stderr.starts_with("bwrap: ")) {
-    outcome.error = "Runner box setup failed: " + firstLine(outcome.stderr.substr(7));
+  // bwrap names the program's process on its status descriptor once it started it; without
+  // that line the box itself failed, whatever the program could have printed.
+  if (boxNeverStarted(outcome)) {
+    const std::string said =
+        outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr;
+    outcome.error = "Runner box setup failed: " +
+                    (said.empty() ? "exit " + std::to_string(outcome.exitCode) : firstLine(said));
   }
   return outcome;
 }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 
 #ifdef __linux__
 #include <linux/filter.h>
@@ -55,6 +56,8 @@ struct ChildSetup {
   bool compileStage;
   RunnerIdentity identity;
   const std::string* syscallFilter;  // raw BPF instructions; empty: none
+  int argumentsFd;                   // BoxChannels: the read end of the arguments; else -1
+  int statusFd;                      // BoxChannels: the write end of the status; else -1
 };
 
 void writeAll(const char* text) {
@@ -67,15 +70,28 @@ void writeAll(const char* text) {
   }
 }
 
-// Closes every descriptor from 3 up, so that no socket, database or file of the server's
-// reaches the program.
-void closeInheritedDescriptors() {
+// Closes every descriptor from `first` up, so that no socket, database or file of the
+// server's reaches the program.
+void closeInheritedDescriptors(int first) {
 #ifdef SYS_close_range
-  if (syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
+  if (syscall(SYS_close_range, static_cast<unsigned>(first), ~0U, 0U) == 0) return;
 #endif
   long last = sysconf(_SC_OPEN_MAX);
   if (last < 0 || last > 65536) last = 65536;
-  for (int fd = 3; fd < last; ++fd) close(fd);
+  for (int fd = first; fd < last; ++fd) close(fd);
+}
+
+// Puts bwrap's two descriptors at their fixed numbers; lifted out of the way first, since
+// either may sit on the other's number.
+int placeBoxChannels(const ChildSetup& setup) {
+  if (setup.argumentsFd < 0) return 3;
+  const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
+  const int status = fcntl(setup.statusFd, F_DUPFD, 16);
+  if (arguments < 0 || status < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
+      dup2(status, kBoxStatusFd) < 0) {
+    childExecFailure("runner sandbox setup failed\n");
+  }
+  return kBoxStatusFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -109,7 +125,7 @@ void installFilter(const std::string& instructions) {
       childExecFailure("runner sandbox setup failed\n");
     }
   }
-  closeInheritedDescriptors();
+  closeInheritedDescriptors(placeBoxChannels(setup));
   // The server ignores SIGPIPE; the program starts with default signal handling.
   signal(SIGPIPE, SIG_DFL);
   sigset_t none;
@@ -176,7 +192,11 @@ void setNonBlocking(int fd) {
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
-                          const std::string& syscallFilter) {
+                          const std::string& syscallFilter, const BoxChannels* channels) {
+  // Orphan adoption, SIGPIPE's disposition and the sweep of leftover children are the
+  // process's, not the run's: two runs at once would kill each other's processes.
+  static std::mutex oneAtATime;
+  const std::lock_guard<std::mutex> lock(oneAtATime);
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -191,11 +211,34 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       closeDescriptor(ends[1]);
     }
   };
+  int argumentEnds[2] = {-1, -1};
+  int statusEnds[2] = {-1, -1};
+  auto closeChannels = [&] {
+    for (int* ends : {argumentEnds, statusEnds}) {
+      closeDescriptor(ends[0]);
+      closeDescriptor(ends[1]);
+    }
+  };
   if (pipe2(stdinEnds, O_CLOEXEC) != 0 || pipe2(stdoutEnds, O_CLOEXEC) != 0 ||
       pipe2(stderrEnds, O_CLOEXEC) != 0) {
     outcome.error = "Could not create process pipes.";
     closeAll();
     return outcome;
+  }
+  if (channels != nullptr) {
+    // The arguments are a few kilobytes: they fit the pipe whole before the child starts.
+    const bool ready =
+        pipe2(argumentEnds, O_CLOEXEC) == 0 && pipe2(statusEnds, O_CLOEXEC) == 0 &&
+        channels->arguments.size() < 65536 &&
+        write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
+            static_cast<ssize_t>(channels->arguments.size());
+    closeDescriptor(argumentEnds[1]);
+    if (!ready) {
+      outcome.error = "Could not create process pipes.";
+      closeAll();
+      closeChannels();
+      return outcome;
+    }
   }
 
   const ChildEnv argv(args);
@@ -209,7 +252,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          stageLimits(compileStage, identity),
                          compileStage,
                          identity,
-                         &syscallFilter};
+                         &syscallFilter,
+                         argumentEnds[0],
+                         statusEnds[1]};
   const std::vector<int> existingChildren = childProcessIds();
   const bool previousAdoption = adoptOrphans();
   // Writing to a child that has exited must fail with EPIPE, not end this process.
@@ -228,10 +273,14 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   if (pid < 0) {
     outcome.error = "Could not start runner process.";
     closeAll();
+    closeChannels();
     restoreProcessState();
     return outcome;
   }
   if (pid == 0) runChild(setup);
+  closeDescriptor(argumentEnds[0]);
+  closeDescriptor(statusEnds[1]);
+  if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);
   closeDescriptor(stdinEnds[0]);
@@ -335,6 +384,17 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   }
 
   closeAll();
+  if (statusEnds[0] >= 0) {
+    // bwrap is gone: its lines are in the pipe. A little patience for a straggler holding
+    // the write end, never more.
+    bool unused = false;
+    for (int round = 0; round < 20 && statusEnds[0] >= 0; ++round) {
+      drainStream(statusEnds[0], outcome.boxStatus, unused);
+      pollfd waiter{statusEnds[0], POLLIN, 0};
+      if (statusEnds[0] >= 0) poll(&waiter, 1, 5);
+    }
+    closeChannels();
+  }
   if (statusKnown) outcome.exitCode = exitCodeFromStatus(status);
   outcome.elapsedMs = monotonicMs() - start;
   // A program that exited normally may still have left processes behind.

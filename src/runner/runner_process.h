@@ -20,8 +20,19 @@ struct ProcessOutcome {
   std::string stdout;  // at most kCapturedOutputLimit bytes each
   std::string stderr;
   int64_t elapsedMs = 0;
-  std::string error;  // a failure of the runner itself
+  std::string error;      // a failure of the runner itself
+  std::string boxStatus;  // with a BoxChannels: what bwrap wrote to its status descriptor
 };
+
+// Descriptors handed to bwrap: its arguments, NUL separated, readable on descriptor 3 (so that
+// its command line, visible inside the box as /proc/1/cmdline, holds no host path), and its
+// JSON status written to descriptor 4 (so that its own failures are told from the program's
+// output by whether the child started, not by what was printed).
+struct BoxChannels {
+  std::string arguments;
+};
+inline constexpr int kBoxArgumentsFd = 3;
+inline constexpr int kBoxStatusFd = 4;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.
@@ -34,19 +45,22 @@ struct ChildEnv {
   ChildEnv& operator=(const ChildEnv&) = delete;
 };
 
-// Runs args[0] with `args` in `cwd`, feeding `input` to its standard input, with exactly `env`
-// as its environment, in its own process group, under the stage's limits (runner_limits.h) and
-// as `identity`. Past `timeoutMs`, or once a stream passes kCapturedOutputLimit, it kills
-// everything the child started (its group and any process that left it). Whatever the child
-// left running is killed before returning, and no descriptor of ours reaches it. A non-empty
-// `syscallFilter` (raw classic-BPF instructions, as runner_box_filter.h makes) is installed in
-// the child with no_new_privs just before exec, so it binds the child and all it starts. The run
-// stage (compileStage false) refuses to exec as root; that and a filter that cannot be installed
-// write "runner sandbox setup failed\n" and exit 127.
+// One call at a time in a process (later calls wait). Runs args[0] with `args` in `cwd`, feeding
+// `input` to its standard input, with exactly `env` as its environment, in its own process group,
+// under the stage's limits (runner_limits.h) and as `identity`. Past `timeoutMs`, or once a stream
+// passes kCapturedOutputLimit, it kills everything the child started (its group and any process
+// that left it). Whatever the child left running is killed before returning, and no descriptor of
+// ours reaches it. A non-empty `syscallFilter` (raw classic-BPF instructions, as
+// runner_box_filter.h makes) is installed in the child with no_new_privs just before exec, so it
+// binds the child and all it starts. The run stage (compileStage false) refuses to exec as root;
+// that and a filter that cannot be installed write "runner sandbox setup failed\n" and exit 127.
+// With `channels`, the arguments are readable on kBoxArgumentsFd and kBoxStatusFd is collected into
+// boxStatus.
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
-                          const std::string& syscallFilter = "");
+                          const std::string& syscallFilter = "",
+                          const BoxChannels* channels = nullptr);
 
 // Adds O_NONBLOCK to the descriptor's flags.
 void setNonBlocking(int fd);

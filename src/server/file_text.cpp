@@ -1,10 +1,10 @@
 #include "server/file_text.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "syntax/text.h"
@@ -19,14 +19,39 @@ std::string readFile(const std::string& path) {
 
 bool readRegularFile(const std::string& path, std::string& contents) {
   contents.clear();
+  // Each folder of the path is opened without following a symbolic link, and so is the file:
+  // a link placed under public/ must not serve what it points at.
+  int folder = path.starts_with("/") ? open("/", O_DIRECTORY | O_CLOEXEC) : AT_FDCWD;
+  size_t start = path.starts_with("/") ? 1 : 0;
+  int file = -1;
+  while (true) {
+    const size_t slash = path.find('/', start);
+    const std::string part = path.substr(start, slash == std::string::npos ? slash : slash - start);
+    const int flags =
+        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (slash == std::string::npos ? 0 : O_DIRECTORY);
+    const int next = part.empty() ? -1 : openat(folder, part.c_str(), flags);
+    if (folder != AT_FDCWD) close(folder);
+    if (next < 0) return false;
+    if (slash == std::string::npos) {
+      file = next;
+      break;
+    }
+    folder = next;
+    start = slash + 1;
+  }
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream buffer;
-  buffer << file.rdbuf();
-  if (file.bad()) return false;
-  contents = std::move(buffer).str();
+  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(file);
+    return false;
+  }
+  std::string buffer;
+  char chunk[65536];
+  ssize_t got = 0;
+  while ((got = read(file, chunk, sizeof chunk)) > 0)
+    buffer.append(chunk, static_cast<size_t>(got));
+  close(file);
+  if (got < 0) return false;
+  contents = std::move(buffer);
   return true;
 }
 

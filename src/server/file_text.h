@@ -12,6 +12,7 @@ namespace quorbel {
 std::string readFile(const std::string& path);
 // Reads a regular file whole into `contents`; false when the path is missing, is not a
 // regular file (a directory) or cannot be read, so that an empty file is told from no file.
+// No symbolic link is followed, in the file's name or any folder of its path.
 bool readRegularFile(const std::string& path, std::string& contents);
 
 // Splits at every line feed; a text ending in a line feed gets one more, empty, line, and an

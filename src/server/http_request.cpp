@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <chrono>
 
-#include "server/json_value.h"
 #include "syntax/text.h"
 
 namespace quorbel {
@@ -66,37 +65,6 @@ int hexDigitValue(char c) {
   return -1;
 }
 
-// Reads the string literal whose opening quote is at `quote`; false when the body ends first.
-bool readJsonString(std::string_view body, size_t quote, std::string& out) {
-  out.clear();
-  for (size_t i = quote + 1; i < body.size(); ++i) {
-    const char c = body[i];
-    if (c == '"') return true;
-    if (c != '\\') {
-      out += c;
-      continue;
-    }
-    if (++i >= body.size()) return false;
-    if (const char plain = simpleEscape(body[i])) {
-      out += plain;
-      continue;
-    }
-    switch (body[i]) {
-      case 'u': {
-        // No decoding: the escape travels on as its six characters.
-        const size_t end = std::min(body.size(), i + 5);
-        out += '\\';
-        out.append(body.substr(i, end - i));
-        i = end - 1;
-        break;
-      }
-      default:
-        out += body[i];
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 void parseRequestHead(std::string_view head, Request& request) {
@@ -119,7 +87,10 @@ void parseRequestHead(std::string_view head, Request& request) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    request.headers[lowerCopy(trim(line.substr(0, colon)))] = trim(line.substr(colon + 1));
+    const std::string name = lowerCopy(trim(line.substr(0, colon)));
+    if (name == "content-length" && request.headers.count(name))
+      request.repeatedContentLength = true;
+    request.headers[name] = trim(line.substr(colon + 1));
   }
 
   const size_t question = request.target.find('?');
@@ -127,42 +98,46 @@ void parseRequestHead(std::string_view head, Request& request) {
   request.query = question == std::string::npos ? "" : request.target.substr(question + 1);
 }
 
-RequestRead readRequest(int socket, const RequestLimits& limits, Request& request) {
-  const Clock::time_point deadline =
-      Clock::now() + std::chrono::milliseconds(limits.requestTimeoutMs);
-  std::string buffer;
-  size_t terminator = 0;
-  size_t searchFrom = 0;
-  while ((terminator = buffer.find("\r\n\r\n", searchFrom)) == std::string::npos) {
-    if (buffer.size() > kMaxRequestHeadBytes) return RequestRead::kNoRequest;
-    searchFrom = buffer.size() >= 3 ? buffer.size() - 3 : 0;
-    if (receiveChunk(socket, limits, deadline, buffer) != Received::kData) {
-      return RequestRead::kNoRequest;
-    }
+RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& request) {
+  const size_t terminator = buffer.find("\r\n\r\n");
+  if (terminator == std::string::npos) {
+    if (buffer.size() > kMaxRequestHeadBytes || peerClosed) return RequestRead::kNoRequest;
+    return RequestRead::kIncomplete;
   }
-
+  request = Request{};
   parseRequestHead(std::string_view(buffer).substr(0, terminator), request);
   if (request.method.empty()) return RequestRead::kNoRequest;
+  // A body framed two ways is how requests are smuggled past a proxy: refuse, never guess.
+  if (request.headers.count("transfer-encoding")) return RequestRead::kTransferEncoding;
 
   size_t contentLength = 0;
   const auto header = request.headers.find("content-length");
   if (header != request.headers.end()) {
-    if (!isPlainDecimal(header->second)) return RequestRead::kInvalidContentLength;
+    if (request.repeatedContentLength || !isPlainDecimal(header->second))
+      return RequestRead::kInvalidContentLength;
     contentLength = parseContentLength(header->second);
     if (contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
   }
-
-  std::string body = buffer.substr(terminator + 4);
-  buffer.clear();
-  while (body.size() < contentLength) {
-    const Received received = receiveChunk(socket, limits, deadline, body);
-    if (received == Received::kTimedOut) return RequestRead::kNoRequest;
-    // A peer that closed early (or reset) is answered with the body it did send.
-    if (received == Received::kClosed) break;
-  }
-  if (body.size() > contentLength) body.resize(contentLength);
-  request.body = std::move(body);
+  const size_t bodyStart = terminator + 4;
+  const size_t received = buffer.size() - bodyStart;
+  if (received < contentLength && !peerClosed) return RequestRead::kIncomplete;
+  // A peer that closed early (or reset) is answered with the body it did send.
+  request.body = buffer.substr(bodyStart, std::min(received, contentLength));
   return RequestRead::kComplete;
+}
+
+RequestRead readRequest(int socket, const RequestLimits& limits, Request& request) {
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(limits.requestTimeoutMs);
+  std::string buffer;
+  bool closed = false;
+  while (true) {
+    const RequestRead read = takeRequest(buffer, closed, request);
+    if (read != RequestRead::kIncomplete) return read;
+    const Received received = receiveChunk(socket, limits, deadline, buffer);
+    if (received == Received::kTimedOut) return RequestRead::kNoRequest;
+    closed = received == Received::kClosed;
+  }
 }
 
 std::string urlDecode(std::string_view text) {
@@ -197,23 +172,6 @@ std::map<std::string, std::string> parseParams(std::string_view text) {
     start = end + 1;
   }
   return params;
-}
-
-bool jsonFieldString(std::string_view body, std::string_view key, std::string& out) {
-  const std::string quotedKey = "\"" + std::string(key) + "\"";
-  std::string value;
-  for (size_t at = body.find(quotedKey); at != std::string_view::npos;
-       at = body.find(quotedKey, at + 1)) {
-    const size_t colon = body.find(':', at + quotedKey.size());
-    if (colon == std::string_view::npos) return false;
-    size_t start = colon + 1;
-    while (start < body.size() && isSpaceByte(body[start])) ++start;
-    if (start < body.size() && body[start] == '"' && readJsonString(body, start, value)) {
-      out = std::move(value);
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace quorbel

@@ -1,5 +1,5 @@
 // Reading one HTTP/1.1 request from a connected socket, and the small decoders the routes
-// apply to its body: form parameters, percent-decoding and the textual JSON field reader.
+// apply to its body: form parameters and percent-decoding.
 #pragma once
 
 #include <map>
@@ -15,6 +15,7 @@ struct Request {
   std::string query;   // target after the first "?"; no route reads it
   std::string body;    // Content-Length bytes, fewer when the peer closed early
   std::map<std::string, std::string> headers;  // keys trimmed and lower-cased, values trimmed
+  bool repeatedContentLength = false;          // a second Content-Length line was sent
   int socket = -1;  // the connection, for a long route to stop when its client has gone
 };
 
@@ -31,12 +32,19 @@ inline constexpr size_t kMaxRequestBodyBytes = 2000000;
 enum class RequestRead {
   kComplete,              // `request` is filled in
   kNoRequest,             // peer closed, timed out, empty method or oversized head: no answer
-  kInvalidContentLength,  // Content-Length is not a plain decimal number
+  kInvalidContentLength,  // Content-Length is not one plain decimal number, or is repeated
   kBodyTooLarge,          // Content-Length above kMaxRequestBodyBytes; the body was not read
+  kTransferEncoding,      // a Transfer-Encoding header: bodies come with Content-Length only
+  kIncomplete,            // (takeRequest) more bytes are needed
 };
 
-// Receives the header block (until CR LF CR LF) and then the body announced by
-// Content-Length, in chunks of up to 4096 bytes, within `limits`.
+// Takes one request from the bytes received so far. kIncomplete until the header block and
+// the body announced by Content-Length are there; with `peerClosed` a shorter body is taken as
+// it is. A refusal is known as soon as the header block is. Bytes beyond the body are dropped.
+RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& request);
+
+// Receives chunks of up to 4096 bytes until takeRequest has a request or a refusal, within
+// `limits`.
 RequestRead readRequest(int socket, const RequestLimits& limits, Request& request);
 // Fills method, target, path, query and headers from a header block without its blank line.
 void parseRequestHead(std::string_view head, Request& request);
@@ -47,12 +55,5 @@ std::string urlDecode(std::string_view text);
 // Form data: pieces split at "&"; a piece without "=" is skipped; key and value (split at
 // the first "=") are url-decoded; a later duplicate key wins.
 std::map<std::string, std::string> parseParams(std::string_view text);
-
-// Finds "key" anywhere in `body` (also inside nested objects or string values), then the
-// next ":" and, after white space, a JSON string: \b \f \n \r \t decoded, "\u" and its four
-// characters kept as written, any other escaped character taken literally. When that value
-// is not a string or is unterminated, the next occurrence of "key" is tried. On false,
-// `out` is left unchanged.
-bool jsonFieldString(std::string_view body, std::string_view key, std::string& out);
 
 }  // namespace quorbel

@@ -2,9 +2,12 @@
 // closed on the caller's thread. main owns the listening socket and the accept loop.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "server/http_request.h"
+#include "server/routes.h"
 #include "storage/analysis_store.h"
 
 namespace quorbel {
@@ -13,18 +16,26 @@ namespace quorbel {
 // /api/run reads it when QUORBEL_RUNNER_REQUIRE_VALIDATED is on.
 extern bool gRunnerValidatedOnStart;
 
-// Serves one accepted connection completely: reads the request, writes at most one response
-// and closes `clientSocket`. A client that stops sending is dropped after 5 s without data
-// or 15 s in all, without a response.
+// A whole answer must be written within this, however slowly the client reads.
+inline constexpr int kWriteDeadlineMs = 10000;
+
+// Serves one accepted connection completely on the caller's thread: reads the request,
+// writes at most one response and closes `clientSocket`. A client that stops sending is
+// dropped after 5 s without data or 15 s in all, without a response.
 void handleClient(int clientSocket, AnalysisStore& store);
 // The same with other time limits.
 void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits& limits);
 
-// Writes "HTTP/1.1 <status> <reason>", Content-Type, the extra headers (CR LF terminated, may
-// be empty), Content-Length, "Connection: close" and the body. False when a send failed or
-// the peer stopped taking data; the caller then just closes.
+// "HTTP/1.1 <status> <reason>", Content-Type, the extra headers (CR LF terminated, may be
+// empty), Content-Length, "Connection: close" and the body.
+std::string serializeResponse(const Response& response);
+// Writes serializeResponse's bytes within kWriteDeadlineMs. False when a send failed or the
+// deadline passed; the caller then just closes.
 bool sendResponse(int socket, int status, std::string_view contentType, std::string_view body,
                   std::string_view extraHeaders);
+// The 400 answer to a request refused from its header block (bad or repeated
+// Content-Length, a body too large, Transfer-Encoding); nullopt for other outcomes.
+std::optional<Response> refusalOfRead(RequestRead read);
 // "OK", "No Content", "Bad Request", ...; "Internal Server Error" for any status not listed.
 std::string_view reasonPhrase(int status);
 

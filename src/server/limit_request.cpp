@@ -5,8 +5,6 @@
 namespace quorbel {
 namespace {
 
-constexpr std::string_view kKeys[] = {"\"limits\"", "\"timeLimitSeconds\"", "\"memoryLimitMb\""};
-
 // The value as text, or false for arrays, objects and booleans.
 bool valueText(const JsonValue& value, std::string& text) {
   if (value.kind != JsonValue::Kind::kNumber && value.kind != JsonValue::Kind::kString)
@@ -28,16 +26,7 @@ bool readOne(const JsonValue& value, const std::string& name, const std::string&
 
 }  // namespace
 
-bool readLimitRequest(std::string_view body, GivenLimits& limits, std::string& error) {
-  bool mentioned = false;
-  for (std::string_view key : kKeys)
-    mentioned = mentioned || body.find(key) != std::string_view::npos;
-  if (!mentioned) return true;
-  JsonValue document;
-  if (!parseJson(body, document) || document.kind != JsonValue::Kind::kObject) {
-    error = "Could not read the limits: the body is not a valid JSON object.";
-    return false;
-  }
+bool readLimitRequest(const JsonValue& document, GivenLimits& limits, std::string& error) {
   if (const JsonValue* sizes = jsonMember(document, "limits");
       sizes != nullptr && sizes->kind != JsonValue::Kind::kNull) {
     if (sizes->kind != JsonValue::Kind::kObject) {

@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "server/json_value.h"
 #include "verdict/verdict.h"
 
 namespace quorbel {
 
-// Fills `limits` from the body's top-level keys. False with a message when the keys are
-// present but cannot be read: a body that is not valid JSON, "limits" not an object, or a
+// Fills `limits` from the body document's top-level keys. False with a message when the keys
+// are present but cannot be read: "limits" not an object, or a
 // value that is neither a number nor a string. Values are checked later, by judgeAtLimits.
-bool readLimitRequest(std::string_view body, GivenLimits& limits, std::string& error);
+bool readLimitRequest(const JsonValue& document, GivenLimits& limits, std::string& error);
 
 }  // namespace quorbel

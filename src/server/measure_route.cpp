@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 
 #include "measure/measure_json.h"
+#include "runner/runner.h"
+#include "server/access_policy.h"
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/server_switches.h"
@@ -21,7 +23,7 @@ Response measureRefusal(int status, const std::string& statusWord, const std::st
   refused.status = statusWord;
   refused.message = message;
   return Response{status, "application/json; charset=utf-8", renderMeasurementJson(refused, false),
-                  std::string(kCorsHeaders)};
+                  ""};
 }
 
 // A client that closed its end (or reset it) reads as end of file or an error; one that is
@@ -44,8 +46,13 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
                           "server (QUORBEL_ENABLE_BACKEND_RUN); the static estimate stands alone.");
   if (runnerValidationRequired() && !gRunnerValidatedOnStart)
     return measureRefusal(503, "refused", "Runner Linux validation is required before execution.");
+  // It runs the program: the same doors as /api/run.
+  if (const std::optional<std::string> refusal = runAccessRefusal(request))
+    return measureRefusal(403, "refused", *refusal);
   if (!runnerSecretAccepted(request.headers))
     return measureRefusal(401, "refused", "Runner backend authorization failed.");
+  if (const std::optional<std::string> unboxed = unboxedRunRefusal())
+    return measureRefusal(503, "refused", *unboxed);
   JsonValue body;
   const JsonValue* code = nullptr;
   if (parseJson(request.body, body)) code = jsonMember(body, "code");
@@ -75,8 +82,7 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
   if (measurement.status == "bad_request") status = 400;
   if (measurement.status == "internal_error") status = 502;
   return Response{status, "application/json; charset=utf-8",
-                  renderMeasurementJson(measurement, true, kMaxInputBytes),
-                  std::string(kCorsHeaders)};
+                  renderMeasurementJson(measurement, true, kMaxInputBytes), ""};
 }
 
 }  // namespace quorbel

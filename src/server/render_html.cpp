@@ -1,5 +1,8 @@
 #include "server/render_html.h"
 
+#include <algorithm>
+#include <map>
+
 #include "analysis/pipeline.h"
 #include "server/file_text.h"
 #include "verdict/verdict.h"
@@ -70,31 +73,52 @@ std::string renderList(const std::vector<std::string>& items) {
   return out;
 }
 
+std::string fillTemplate(std::string_view page, const std::map<std::string, std::string>& values) {
+  std::string out;
+  out.reserve(page.size());
+  size_t at = 0;
+  while (at < page.size()) {
+    const size_t open = page.find("{{", at);
+    const size_t close = open == std::string_view::npos ? open : page.find("}}", open + 2);
+    if (close == std::string_view::npos) break;
+    const auto value = values.find(std::string(page.substr(open + 2, close - open - 2)));
+    if (value == values.end()) {
+      out.append(page.substr(at, open + 2 - at));  // not a placeholder: resume after "{{"
+      at = open + 2;
+      continue;
+    }
+    out.append(page.substr(at, open - at));
+    out.append(value->second);
+    at = close + 2;
+  }
+  out.append(page.substr(std::min(at, page.size())));
+  return out;
+}
+
 std::string renderPage(std::string_view code, const Analysis& analysis) {
-  std::string page = readFile("public/complexity.html");
+  const std::string page = readFile("public/complexity.html");
   if (page.empty()) return page;
-  // The order is part of the page's contract: the code goes first, so placeholder text that
-  // a user typed into the code is filled in by the later steps like the template's own.
-  replaceAll(page, "{{CODE}}", htmlEscape(code));
-  replaceAll(page, "{{LINE_COUNT}}", std::to_string(countCodeLines(code)));
-  replaceAll(page, "{{COMPLEXITY}}", htmlEscape(analysis.notation));
-  replaceAll(page, "{{LABEL}}", htmlEscape(analysis.label));
-  replaceAll(page, "{{SPACE_COMPLEXITY}}", htmlEscape(analysis.space.notation));
-  replaceAll(page, "{{SPACE_LABEL}}", htmlEscape(analysis.space.label));
-  replaceAll(page, "{{SPACE_PATTERN}}", htmlEscape(analysis.space.pattern));
-  replaceAll(page, "{{SPACE_SIGNALS}}", renderList(analysis.space.signals));
-  replaceAll(page, "{{PATTERN}}", htmlEscape(analysis.pattern));
-  replaceAll(page, "{{CONSTRAINT_BUDGET}}", htmlEscape(analysis.constraintBudget));
-  replaceAll(page, "{{CONSTRAINTS}}", renderConstraintItems(analysis.constraints));
-  replaceAll(page, "{{SIGNALS}}", renderList(analysis.signals));
-  replaceAll(page, "{{BREAKDOWN}}", renderBreakdownRows(analysis.breakdown));
-  replaceAll(page, "{{NOTES}}", renderList(analysis.notes));
   // The form carries no limits: the verdict is judged at the source's own.
   Verdict verdict;
   std::string error;
   judgeAtLimits(analysis, {}, verdict, error);
-  replaceAll(page, "{{VERDICT}}", renderList(verdictLines(verdict)));
-  return page;
+  // One pass over the template: the user's code and everything derived from it are inserted
+  // and never scanned again, so "{{BREAKDOWN}}" typed into the code stays as typed.
+  return fillTemplate(page, {{"CODE", htmlEscape(code)},
+                             {"LINE_COUNT", std::to_string(countCodeLines(code))},
+                             {"COMPLEXITY", htmlEscape(analysis.notation)},
+                             {"LABEL", htmlEscape(analysis.label)},
+                             {"SPACE_COMPLEXITY", htmlEscape(analysis.space.notation)},
+                             {"SPACE_LABEL", htmlEscape(analysis.space.label)},
+                             {"SPACE_PATTERN", htmlEscape(analysis.space.pattern)},
+                             {"SPACE_SIGNALS", renderList(analysis.space.signals)},
+                             {"PATTERN", htmlEscape(analysis.pattern)},
+                             {"CONSTRAINT_BUDGET", htmlEscape(analysis.constraintBudget)},
+                             {"CONSTRAINTS", renderConstraintItems(analysis.constraints)},
+                             {"SIGNALS", renderList(analysis.signals)},
+                             {"BREAKDOWN", renderBreakdownRows(analysis.breakdown)},
+                             {"NOTES", renderList(analysis.notes)},
+                             {"VERDICT", renderList(verdictLines(verdict))}});
 }
 
 std::string renderPage(std::string_view code) { return renderPage(code, analyze(code)); }

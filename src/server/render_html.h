@@ -2,6 +2,7 @@
 // placeholders, and the static pages read whole from public/. Pure string builders.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +19,14 @@ void replaceAll(std::string& text, std::string_view pattern, std::string_view re
 // "<li>item</li>" per item, escaped; empty for no items.
 std::string renderList(const std::vector<std::string>& items);
 
+// Replaces each "{{NAME}}" of `page` whose NAME is a key of `values` by its value, in one
+// pass: inserted values are never scanned, unknown names stay as written.
+std::string fillTemplate(std::string_view page, const std::map<std::string, std::string>& values);
+
 // The result page: the template with {{CODE}}, {{LINE_COUNT}}, {{COMPLEXITY}}, {{LABEL}},
 // {{SPACE_COMPLEXITY}}, {{SPACE_LABEL}}, {{SPACE_PATTERN}}, {{SPACE_SIGNALS}}, {{PATTERN}},
 // {{CONSTRAINT_BUDGET}}, {{CONSTRAINTS}}, {{SIGNALS}}, {{BREAKDOWN}}, {{NOTES}}, {{VERDICT}}
-// replaced in that order. Because the code goes in first, placeholders inside the code are replaced too.
-// Empty when the template is missing.
+// filled in by fillTemplate. Empty when the template is missing.
 std::string renderPage(std::string_view code, const Analysis& analysis);
 // The same page for analyze(code).
 std::string renderPage(std::string_view code);

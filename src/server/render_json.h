@@ -12,8 +12,10 @@
 namespace quorbel {
 
 // The quoted JSON literal: \b \t \n \f \r \" \\ named, other bytes below 0x20 as \u00xx
-// (lower-case hex); 0x7F and every byte from 0x80 up unchanged.
+// (lower-case hex); 0x7F and well-formed UTF-8 unchanged, any other byte as U+FFFD.
 std::string jsonString(std::string_view text);
+// `text` with every byte that starts no well-formed UTF-8 sequence replaced by U+FFFD.
+std::string validUtf8(std::string_view text);
 // ["a","b"]; [] when empty.
 std::string renderJsonList(const std::vector<std::string>& items);
 // [{"line":..,"signal":..,"cost":..},...]; the line stays a JSON string.

@@ -1,12 +1,16 @@
 #include "server/routes.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
+#include "analysis/analysis_bounds.h"
 #include "analysis/input_limit.h"
 #include "analysis/pipeline.h"
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "server/access_policy.h"
 #include "server/file_text.h"
 #include "server/http_server.h"
 #include "server/json_value.h"
@@ -14,6 +18,7 @@
 #include "server/measure_route.h"
 #include "server/render_html.h"
 #include "server/render_json.h"
+#include "server/run_gate.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
 #include "syntax/text.h"
@@ -29,6 +34,12 @@ constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kExpectedCode = "Expected JSON body with a string code field.";
 constexpr std::string_view kCodeTooLarge =
     "The code is too large to analyze: the limit is 1 MB (1048576 bytes).";
+constexpr const char* kStorageFailure = "The history database could not be written.";
+// A bound of the analysis tripped: the program itself is too costly to read, so asking again
+// would not help.
+constexpr int kStoppedStatus = 422;
+// A queue full now has room again within a run or two.
+constexpr int kRetryAfterSeconds = 5;
 
 Response respond(int status, std::string_view contentType, std::string body,
                  std::string_view extraHeaders = "") {
@@ -42,13 +53,36 @@ Response runRefusal(int status, std::string_view statusWord, std::string_view er
   RunResult refused;
   refused.status = statusWord;
   refused.error = error;
-  return respond(status, kJsonType, renderJsonRunResult(refused), kCorsHeaders);
+  return respond(status, kJsonType, renderJsonRunResult(refused));
 }
 
+// The media type itself, not a parameter that mentions it: "text/plain; x=application/json"
+// is text, and a cross-site form could send it without a preflight.
 bool isJsonContentType(const Request& request) {
   const auto header = request.headers.find("content-type");
   if (header == request.headers.end()) return false;
-  return lowerCopy(header->second).find("application/json") != std::string::npos;
+  const std::string_view value = header->second;
+  return lowerCopy(trim(value.substr(0, value.find(';')))) == "application/json";
+}
+
+// The body as one JSON object, read by the one JSON parser; its top-level members are the
+// request's fields. A refusal otherwise: 415 for another content type, 400 for bad JSON.
+std::optional<Response> readJsonBody(const Request& request, JsonValue& document, bool forRun) {
+  const auto refuse = [&](int status, std::string_view message) {
+    return forRun ? runRefusal(status, "bad_request", message) : jsonErrorResponse(status, message);
+  };
+  if (!isJsonContentType(request)) return refuse(415, "Expected Content-Type: application/json.");
+  if (!parseJson(request.body, document) || document.kind != JsonValue::Kind::kObject)
+    return refuse(400, "Malformed JSON body: expected one JSON object.");
+  return std::nullopt;
+}
+
+// A top-level string member; false when absent or of another kind.
+bool stringMember(const JsonValue& document, std::string_view key, std::string& out) {
+  const JsonValue* value = jsonMember(document, key);
+  if (value == nullptr || value->kind != JsonValue::Kind::kString) return false;
+  out = value->text;
+  return true;
 }
 
 std::string formCode(const Request& request) {
@@ -58,6 +92,7 @@ std::string formCode(const Request& request) {
 }
 
 struct SavedAnalysis {
+  std::string stopped;  // "analysis stopped after ...": a bound tripped, nothing else is set
   Analysis analysis;
   int lineCount = 0;
   bool saved = false;
@@ -72,15 +107,26 @@ struct SavedAnalysis {
 SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
                              const GivenLimits* limits = nullptr, bool save = true) {
   SavedAnalysis result;
-  result.analysis = analyze(code);
-  result.lineCount = countCodeLines(code);
-  if (limits != nullptr &&
-      !judgeAtLimits(result.analysis, *limits, result.verdict, result.limitError))
+  bool judged = true;
+  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
+    result.analysis = analyze(code);
+    if (limits != nullptr)
+      judged = judgeAtLimits(result.analysis, *limits, result.verdict, result.limitError);
+  });
+  if (stopped) {
+    result.stopped = *stopped;
     return result;
+  }
+  result.lineCount = countCodeLines(code);
+  if (!judged) return result;
   if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
   result.saved = store.saveAnalysis(AnalysisRecord{code, result.analysis, result.lineCount});
   result.saveFailed = !result.saved;
-  if (result.saveFailed) result.storageError = store.lastError();
+  if (result.saveFailed) {
+    // The detail (paths, SQLite's words) goes to the server's log, not to the client.
+    std::fprintf(stderr, "history save failed: %s\n", store.lastError().c_str());
+    result.storageError = kStorageFailure;
+  }
   return result;
 }
 
@@ -97,8 +143,7 @@ Response routeGet(const Request& request) {
     // "ok" stays the first key, so that callers matching {"ok":true, keep working.
     return respond(
         200, kJsonType,
-        "{\"ok\":true,\"isolation\":" + jsonString(isolationName(runnerIsolation())) + "}",
-        kCorsHeaders);
+        "{\"ok\":true,\"isolation\":" + jsonString(isolationName(runnerIsolation())) + "}");
   }
   if (path == "/styles.css") {
     return respond(200, "text/css; charset=utf-8", readFile("public/styles.css"));
@@ -115,32 +160,27 @@ Response routeGet(const Request& request) {
 }
 
 Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
+  JsonValue document;
+  if (std::optional<Response> refusal = readJsonBody(request, document, false)) return *refusal;
   std::string code;
-  if (isJsonContentType(request)) {
-    if (!jsonFieldString(request.body, "code", code)) {
-      return jsonErrorResponse(400, kExpectedCode);
-    }
-  } else {
-    code = formCode(request);
-  }
+  if (!stringMember(document, "code", code)) return jsonErrorResponse(400, kExpectedCode);
   if (code.size() > kMaxAnalysisBytes) {
     return jsonErrorResponse(413, kCodeTooLarge);
   }
   GivenLimits limits;
   std::string limitError;
-  if (isJsonContentType(request) && !readLimitRequest(request.body, limits, limitError)) {
+  if (!readLimitRequest(document, limits, limitError)) {
     return jsonErrorResponse(400, limitError);
   }
   // "save": false judges the same code at other limits without another history row.
-  JsonValue body;
-  const JsonValue* save = parseJson(request.body, body) ? jsonMember(body, "save") : nullptr;
+  const JsonValue* save = jsonMember(document, "save");
   const bool saving = save == nullptr || save->text != "false";
   const SavedAnalysis result = analyzeAndSave(code, store, &limits, saving);
+  if (!result.stopped.empty()) return jsonErrorResponse(kStoppedStatus, result.stopped);
   if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
       200, kJsonType,
-      renderAnalysisJson(code, result.analysis, result.verdict, result.saved, result.storageError),
-      kCorsHeaders);
+      renderAnalysisJson(code, result.analysis, result.verdict, result.saved, result.storageError));
 }
 
 Response routeRunApi(const Request& request) {
@@ -151,28 +191,36 @@ Response routeRunApi(const Request& request) {
     return runRefusal(503, "internal_error",
                       "Runner Linux validation is required before execution.");
   }
+  if (const std::optional<std::string> refusal = runAccessRefusal(request)) {
+    return runRefusal(403, "bad_request", *refusal);
+  }
   if (!runnerSecretAccepted(request.headers)) {
     return runRefusal(401, "internal_error", "Runner backend authorization failed.");
   }
+  if (const std::optional<std::string> unboxed = unboxedRunRefusal()) {
+    return runRefusal(503, "internal_error", *unboxed);
+  }
+  JsonValue document;
+  if (std::optional<Response> refusal = readJsonBody(request, document, true)) return *refusal;
   RunRequest run;
-  if (!isJsonContentType(request) || !jsonFieldString(request.body, "code", run.code)) {
+  if (!stringMember(document, "code", run.code)) {
     return runRefusal(400, "bad_request", kExpectedCode);
   }
-  jsonFieldString(request.body, "input", run.input);
+  stringMember(document, "input", run.input);
   // A shorter time limit than the cap, in milliseconds; anything unreadable means the cap.
-  JsonValue body;
-  if (parseJson(request.body, body)) {
-    const JsonValue* limit = jsonMember(body, "timeLimitMs");
-    const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
-                          ? std::strtod(limit->text.c_str(), nullptr)
-                          : 0;
-    if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
-  }
+  const JsonValue* limit = jsonMember(document, "timeLimitMs");
+  const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
+                        ? std::strtod(limit->text.c_str(), nullptr)
+                        : 0;
+  if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
+  RunGate& gate = processRunGate();
+  if (!gate.enter()) return busyResponse(request, 429, kRunsBusyMessage);
   const RunResult result = runCppProgram(run);
+  gate.leave();
   int status = 200;
   if (result.status == "bad_request") status = 400;
   if (result.status == "internal_error") status = 502;
-  return respond(status, kJsonType, renderJsonRunResult(result), kCorsHeaders);
+  return respond(status, kJsonType, renderJsonRunResult(result));
 }
 
 Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
@@ -181,25 +229,24 @@ Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
     return jsonErrorResponse(413, kCodeTooLarge);
   }
   SavedAnalysis result = analyzeAndSave(code, store);
+  if (!result.stopped.empty()) return respond(kStoppedStatus, kTextType, result.stopped + "\n");
   if (result.saveFailed) {
     result.analysis.notes.push_back("Analysis ran, but SQLite history was not saved: " +
                                     result.storageError);
   }
-  return respond(200, kHtmlType, renderPage(code, result.analysis));
+  std::string page;
+  const std::optional<std::string> stopped = runWithinBounds(
+      analysisBoundsFromEnvironment(), [&] { page = renderPage(code, result.analysis); });
+  if (stopped) return respond(kStoppedStatus, kTextType, *stopped + "\n");
+  return respond(200, kHtmlType, std::move(page));
 }
 
-}  // namespace
-
-Response jsonErrorResponse(int status, std::string_view message) {
-  return respond(status, kJsonType, "{\"error\":" + jsonString(message) + "}", kCorsHeaders);
-}
-
-Response routeRequest(const Request& request, AnalysisStore& store) {
+Response routeWithoutCors(const Request& request, AnalysisStore& store) {
   const std::string& method = request.method;
   const std::string& path = request.path;
   const bool apiPath = path == "/api/analyze" || path == "/api/run" || path == "/api/measure";
   if (method == "OPTIONS" && apiPath) {
-    return respond(204, kTextType, "", kCorsHeaders);
+    return respond(204, kTextType, "");
   }
   if (method == "GET") return routeGet(request);
   if (method == "POST" && path == "/api/analyze") return routeAnalyzeApi(request, store);
@@ -207,17 +254,39 @@ Response routeRequest(const Request& request, AnalysisStore& store) {
     RunResult refused;
     refused.status = "bad_request";
     refused.error = "Method not allowed.";
-    return respond(405, kJsonType, renderJsonRunResult(refused),
-                   std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
+    return respond(405, kJsonType, renderJsonRunResult(refused), "Allow: POST, OPTIONS\r\n");
   }
   if (method == "POST" && path == "/api/run") return routeRunApi(request);
   if (path == "/api/measure" && method != "POST")
     return respond(405, kJsonType,
                    "{\"status\":\"bad_request\",\"message\":\"Method not allowed.\"}",
-                   std::string(kCorsHeaders) + "Allow: POST, OPTIONS\r\n");
+                   "Allow: POST, OPTIONS\r\n");
   if (method == "POST" && path == "/api/measure") return routeMeasureApi(request, request.socket);
   if (method == "POST" && path == "/analyze") return routeAnalyzeForm(request, store);
   return respond(404, kTextType, "Not found\n");
+}
+
+}  // namespace
+
+Response jsonErrorResponse(int status, std::string_view message) {
+  return respond(status, kJsonType, "{\"error\":" + jsonString(message) + "}");
+}
+
+Response busyResponse(const Request& request, int status, std::string_view message) {
+  Response response = request.path == "/api/run" ? runRefusal(status, "internal_error", message)
+                                                 : jsonErrorResponse(status, message);
+  response.extraHeaders =
+      corsHeaders(request) + "Retry-After: " + std::to_string(kRetryAfterSeconds) + "\r\n";
+  return response;
+}
+
+Response routeRequest(const Request& request, AnalysisStore& store) {
+  Response response = routeWithoutCors(request, store);
+  // The API and the health probe carry the CORS grant, for allowed origins only.
+  if (request.path == "/api/analyze" || request.path == "/api/run" ||
+      request.path == "/api/measure" || request.path == "/healthz")
+    response.extraHeaders = corsHeaders(request) + response.extraHeaders;
+  return response;
 }
 
 }  // namespace quorbel

@@ -17,17 +17,19 @@ struct Response {
   std::string extraHeaders;  // each line CR LF terminated; may be empty
 };
 
-// Sent with every answer of the API routes and the health probe.
-inline constexpr std::string_view kCorsHeaders =
-    "Access-Control-Allow-Origin: *\r\n"
-    "Access-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
-    "Access-Control-Allow-Headers: Content-Type, X-Quorbel-Runner-Secret\r\n"
-    "Access-Control-Max-Age: 86400\r\n";
+// Said with the 429 of a full run queue.
+inline constexpr std::string_view kRunsBusyMessage =
+    "Too many runs are in progress; try again in a few seconds.";
 
-// {"error":message} as JSON with the CORS block.
+// A refusal for want of room (429 or 503) with Retry-After: the run result document for
+// /api/run, {"error":message} otherwise, with the CORS block of the request's origin.
+Response busyResponse(const Request& request, int status, std::string_view message);
+
+// {"error":message} as JSON.
 Response jsonErrorResponse(int status, std::string_view message);
 
-// The answer to a request with a non-empty method. Analyses run here, saves go to `store`
+// The answer to a request with a non-empty method. The API routes and /healthz carry the
+// CORS block of access_policy.h. Analyses run here, saves go to `store`
 // when QUORBEL_SAVE_ANALYSES is on, and /api/run runs the program.
 Response routeRequest(const Request& request, AnalysisStore& store);
 

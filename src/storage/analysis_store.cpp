@@ -1,15 +1,21 @@
 #include "storage/analysis_store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "syntax/text.h"
 
 namespace quorbel {
 namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+constexpr long long kDefaultHistoryRows = 10000;
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS analyses (id INTEGER PRIMARY KEY AUTOINCREMENT,code TEXT NOT "
@@ -71,6 +77,14 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
 
 }  // namespace
 
+long long historyRowLimit() {
+  const char* text = std::getenv("QUORBEL_HISTORY_MAX_ROWS");
+  if (text == nullptr) return kDefaultHistoryRows;
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  return end != text && *end == '\0' && value > 0 ? value : kDefaultHistoryRows;
+}
+
 std::string defaultDatabasePath() {
   const char* configured = std::getenv("QUORBEL_DB_PATH");
   if (configured != nullptr && configured[0] != '\0') return configured;
@@ -82,6 +96,10 @@ AnalysisStore::AnalysisStore(std::string path) : path_(std::move(path)) {
     lastError_ = "Could not create database directory for " + path_;
     return;
   }
+  // The history holds other users' code: the file is created readable by its owner only
+  // (SQLite gives its journal the database's mode).
+  const int created = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (created >= 0) close(created);
   sqlite3* handle = nullptr;
   if (sqlite3_open(path_.c_str(), &handle) != SQLITE_OK) {
     lastError_ = handle != nullptr ? sqlite3_errmsg(handle) : "Could not open SQLite database";
@@ -89,6 +107,8 @@ AnalysisStore::AnalysisStore(std::string path) : path_(std::move(path)) {
     return;
   }
   db_ = handle;
+  // Another server on the same file holds its lock only briefly: wait instead of failing.
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   initialize();
 }
 
@@ -111,7 +131,15 @@ bool AnalysisStore::exec(const std::string& sql) {
   return false;
 }
 
+// Oldest rows first, so that one client saving in a loop cannot fill the disk.
+void AnalysisStore::trimHistory() {
+  const long long keep = historyRowLimit();
+  exec("DELETE FROM analyses WHERE id <= (SELECT MAX(id) FROM analyses) - " + std::to_string(keep) +
+       ";");
+}
+
 bool AnalysisStore::saveAnalysis(const AnalysisRecord& record) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   if (db_ == nullptr) return false;
   const char* insert = hasLegacyConfidenceColumn(db_) ? kInsertLegacy : kInsertCurrent;
   sqlite3_stmt* statement = nullptr;
@@ -132,6 +160,7 @@ bool AnalysisStore::saveAnalysis(const AnalysisRecord& record) {
   const bool inserted = sqlite3_step(statement) == SQLITE_DONE;
   if (!inserted) lastError_ = sqlite3_errmsg(db_);
   sqlite3_finalize(statement);
+  if (inserted) trimHistory();
   return inserted;
 }
 

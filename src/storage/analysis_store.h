@@ -4,6 +4,7 @@
 // lastError(), and the analysis itself is unaffected.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "analysis/result.h"
@@ -23,7 +24,13 @@ struct AnalysisRecord {
 // the working directory).
 std::string defaultDatabasePath();
 
-// One open SQLite connection for the life of the process. Not copyable.
+// QUORBEL_HISTORY_MAX_ROWS when a positive whole number, else 10000: the rows the history
+// keeps; each save drops the oldest beyond it.
+long long historyRowLimit();
+
+// One open SQLite connection for the life of the process, shared by the server's workers
+// (saves are serialised). Not copyable. The file is created with mode 0600, and a save waits
+// up to 5 s for another connection's lock.
 class AnalysisStore {
  public:
   // Creates the file's directory (one level, mode 0755) when missing, opens or creates the
@@ -43,11 +50,15 @@ class AnalysisStore {
   bool initialize();
   // Runs an SQL script without results; false (and lastError set) on failure or when closed.
   bool exec(const std::string& sql);
-  // Appends one row; true when it was inserted. Works on tables of the earlier shape that
+  // Appends one row, then drops the oldest rows beyond historyRowLimit(); true when it was
+  // inserted. Works on tables of the earlier shape that
   // also carry a `confidence` column (written as 0).
   bool saveAnalysis(const AnalysisRecord& record);
 
  private:
+  void trimHistory();
+
+  std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::string path_;
   std::string lastError_;

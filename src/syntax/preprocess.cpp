@@ -1,11 +1,12 @@
 #include "syntax/preprocess.h"
 
-#include "syntax/regex.h"
-
 #include <cctype>
 #include <map>
 #include <set>
 #include <vector>
+
+#include "analysis/analysis_bounds.h"
+#include "syntax/regex.h"
 
 namespace quorbel {
 namespace {
@@ -351,7 +352,11 @@ std::string expandMacros(std::string_view source) {
   if (macros.empty()) return plainLoopHeaders(text);
   Expander expander(macros, 4 * source.size() + (1u << 20));
   std::set<std::string> hidden;
-  return plainLoopHeaders(expander.expand(text, hidden, 0));
+  std::string expanded = expander.expand(text, hidden, 0);
+  // Inside a bounded analysis the expanded text has a ceiling of its own: a few bytes of
+  // macros that multiply each other would otherwise hand the parser megabytes of tokens.
+  if (expanded.size() > expandedTextCeiling()) stopAnalysis("expanded text");
+  return plainLoopHeaders(expanded);
 }
 
 }  // namespace quorbel

@@ -3,17 +3,12 @@
 // each child in constant time, where asking a node for child i walks its earlier siblings again.
 #include "syntax/syntax_reader.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <tree_sitter/api.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 
-extern "C" const TSLanguage* tree_sitter_cpp(void);
+#include "syntax/parse_tree.h"
 
 namespace quorbel {
 namespace {
@@ -64,48 +59,7 @@ void walkTree(TSNode root, SyntaxReaderResult& result) {
   }
 }
 
-// The tree-sitter runtime corrupts its heap when error recovery gathers more than 65535 pending
-// subtrees into one node (an unterminated run of "(" or "!" tens of thousands long, say) and then
-// aborts the process in ts_tree_delete. Such input needs at least that many tokens, so a source
-// with fewer non-blank bytes is parsed directly; a larger one is first parsed in a throw-away
-// child process, and only parsed here when the child survived.
-constexpr size_t kDirectParseLimit = 60000;
-
 std::atomic<size_t> parses{0};
-
-size_t nonBlankBytes(std::string_view source) {
-  size_t count = 0;
-  for (char c : source) count += !(c == ' ' || c == '\t' || c == '\n' || c == '\r');
-  return count;
-}
-
-bool parseSurvivesInChild(std::string_view source) {
-  pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    // The child may abort: no core file, and no message on the caller's standard error.
-    rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    int devNull = open("/dev/null", O_WRONLY);
-    if (devNull >= 0) dup2(devNull, 2);
-    TSParser* parser = ts_parser_new();
-    if (parser && ts_parser_set_language(parser, tree_sitter_cpp())) {
-      TSTree* tree = ts_parser_parse_string(parser, nullptr, source.data(),
-                                            static_cast<uint32_t>(source.size()));
-      if (tree) ts_tree_delete(tree);
-    }
-    _exit(0);
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return false;
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-bool safeToParse(std::string_view source) {
-  return nonBlankBytes(source) < kDirectParseLimit || parseSurvivesInChild(source);
-}
 
 }  // namespace
 
@@ -119,24 +73,14 @@ SyntaxReaderResult readCppSyntax(std::string_view source) {
   result.source = std::make_shared<const std::string>(source);
   result.lines = splitLines(source);
 
-  if (!safeToParse(source)) return result;
-  TSParser* parser = ts_parser_new();
-  if (!parser) return result;
-  if (!ts_parser_set_language(parser, tree_sitter_cpp())) {
-    ts_parser_delete(parser);
-    return result;
-  }
-  const std::string& owned = *result.source;
-  TSTree* tree =
-      ts_parser_parse_string(parser, nullptr, owned.data(), static_cast<uint32_t>(owned.size()));
+  TreePointer tree = parseCppTree(*result.source);
   ++parses;
   if (tree) {
     result.parsed = true;
-    result.tree = std::shared_ptr<TSTree>(tree, ts_tree_delete);
-    TSNode root = ts_tree_root_node(tree);
+    result.tree = std::shared_ptr<TSTree>(tree.release(), ts_tree_delete);
+    TSNode root = ts_tree_root_node(result.tree.get());
     if (!ts_node_is_null(root)) walkTree(root, result);
   }
-  ts_parser_delete(parser);
   return result;
 }
 

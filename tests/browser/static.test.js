@@ -126,6 +126,14 @@ test('chart evaluates operations on log scales', () => {
   near(chart.operationsLog10('O(n + m)', 100), Math.log10(200), 'sum of two variables');
 });
 
+test('chart shows an exponential over the sizes where it rises', () => {
+  const chart = loadChart();
+  for (const [notation, want] of [['O(n^2)', 7], ['O(n * log n)', 7], ['O(2^n)', 2], ['O(2^n * n)', 2],
+    ['O(n!)', 2], ['O(n^8)', 4]]) {
+    assert.equal(chart.chartDomainLog10(notation), want, notation);
+  }
+});
+
 test('chart refuses notations that are not formulas', () => {
   const chart = loadChart();
   const refused = [

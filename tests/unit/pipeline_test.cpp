@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_bounds.h"
 #include "test_support.h"
 #include "verdict/verdict.h"
 
@@ -228,6 +229,73 @@ TEST(PipelineTest, CrLfLineEndsDoNotChangeTheEstimate) {
   EXPECT_EQ(withCrLf.notation, "O(n^2)");
   EXPECT_EQ(withCrLf.space.notation, withLf.space.notation);
   EXPECT_EQ(breakdownLines(withCrLf), breakdownLines(withLf));
+}
+
+}  // namespace
+}  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+// Five levels of object-like macros, each `copies` copies of the level below: a few hundred
+// bytes that hand tree-sitter's error recovery tens of thousands of unbalanced tokens.
+std::string macroChain(int copies) {
+  std::string text = "#define L0 x+x+x+(\n";
+  for (int level = 1; level <= 5; ++level) {
+    text += "#define L" + std::to_string(level);
+    for (int i = 0; i < copies; ++i) text += " L" + std::to_string(level - 1);
+    text += "\n";
+  }
+  return text + "int main() { L5 }\n";
+}
+
+std::string manyStatements(int count) {
+  std::string text = "int main() { int x;";
+  for (int i = 0; i < count; ++i) text += "x=1;";
+  return text + " }\n";
+}
+
+TEST(PipelineTest, BoundsStopCostlyAnalysesWithTheirReason) {
+  AnalysisBounds quick;
+  quick.cpuSeconds = 0.5;
+  AnalysisBounds tight;
+  tight.memoryBytes = size_t{4} << 20;
+  AnalysisBounds small;
+  small.expandedTextBytes = 1 << 14;
+  struct Case {
+    const char* name;
+    std::string code;
+    AnalysisBounds bounds;
+    const char* want;  // the message's start; empty: the analysis finishes
+  };
+  const Case cases[] = {
+      {"macro chain: time", macroChain(6), quick, "analysis stopped after 0.5 s: reading"},
+      {"many statements: memory", manyStatements(14000), tight, "analysis stopped after "},
+      {"expanded text ceiling", macroChain(5), small, "analysis stopped after "},
+      {"ordinary program", "int main(){int n;for(int i=0;i<n;i++);}", AnalysisBounds{}, ""},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> stopped = runWithinBounds(c.bounds, [&] { analyze(c.code); });
+    if (*c.want == '\0') {
+      EXPECT_FALSE(stopped) << c.name << ": " << *stopped;
+      continue;
+    }
+    ASSERT_TRUE(stopped) << c.name;
+    EXPECT_EQ(stopped->rfind(c.want, 0), 0u) << c.name << ": " << *stopped;
+  }
+  // The message names the bound: memory in MB, the expanded text in MB of text.
+  EXPECT_NE(runWithinBounds(tight, [&] { analyze(manyStatements(14000)); })
+                ->find("s: it needed more than 4 MB of memory"),
+            std::string::npos);
+  EXPECT_NE(runWithinBounds(small, [&] { analyze(macroChain(5)); })
+                ->find("s: the file's macros expand to more than 0.0156 MB of text"),
+            std::string::npos);
+  // Outside bounded work nothing is counted or stopped, and a finished bounded analysis
+  // gives the unbounded result.
+  const std::string loop = "int main(){int n;for(int i=0;i<n;i++);}";
+  Analysis bounded;
+  EXPECT_FALSE(runWithinBounds(AnalysisBounds{}, [&] { bounded = analyze(loop); }));
+  EXPECT_EQ(bounded.notation, analyze(loop).notation);
 }
 
 }  // namespace

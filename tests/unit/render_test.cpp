@@ -4,7 +4,9 @@
 // tests run inside a scratch directory holding their own template.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "server/render_html.h"
 #include "server/render_json.h"
@@ -24,7 +26,7 @@ TEST(RenderJsonTest, JsonString) {
       {"vertical tab has no short form", "\v", R"j("\u000b")j"},
       {"0x20 is plain", " ", R"j(" ")j"},
       {"DEL passes", "\x7f", "\"\x7f\""},
-      {"invalid UTF-8 passes unchanged", "\xFF\x80", "\"\xFF\x80\""},
+      {"invalid UTF-8 becomes U+FFFD", "\xFF\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
       {"slash is not escaped", "a/b", R"j("a/b")j"},
   };
   for (const auto& c : cases) EXPECT_EQ(jsonString(c.in), c.want) << c.name;
@@ -185,19 +187,24 @@ TEST(RenderHtmlTest, RenderPageFillsEveryPlaceholder) {
             "<li>n&#39;b</li>|{{UNKNOWN}}|Quadratic &lt;slow&gt;");
 }
 
-TEST(RenderHtmlTest, PlaceholdersAreFilledInTheFixedOrder) {
+TEST(RenderHtmlTest, TemplateIsFilledInOnePass) {
   ScratchWorkingDirectory scratch;
   scratch.write("public/complexity.html", "[{{CODE}}]");
-  // {{CODE}} inside the code is left alone (its step has passed), later ones are filled, and
-  // {{SPACE_LABEL}} is not eaten by the earlier {{LABEL}} step (the names differ).
+  // Placeholders typed into the code stay as typed: inserted text is never scanned again.
   EXPECT_EQ(
       renderPage("{{LABEL}} {{CODE}} {{SPACE_LABEL}} {{NOTES}} {{LINE_COUNT}}", pageAnalysis()),
-      "[Quadratic &lt;slow&gt; {{CODE}} Constant <li>n&#39;b</li> 1]");
+      "[{{LABEL}} {{CODE}} {{SPACE_LABEL}} {{NOTES}} {{LINE_COUNT}}]");
   scratch.write("public/complexity.html", "{{LABEL}}|{{NOTES}}");
   Analysis a;
-  a.label = "{{NOTES}}";    // filled at step 4, so step 14 still sees it
-  a.notes = {"{{LABEL}}"};  // filled at step 14, after the label's step
-  EXPECT_EQ(renderPage("", a), "<li>{{LABEL}}</li>|<li>{{LABEL}}</li>");
+  a.label = "{{NOTES}}";
+  a.notes = {"{{LABEL}}"};
+  EXPECT_EQ(renderPage("", a), "{{NOTES}}|<li>{{LABEL}}</li>");
+  const std::map<std::string, std::string> values = {{"A", "{{B}}"}, {"B", "b"}};
+  const std::pair<const char*, const char*> fills[] = {
+      {"{{A}}{{B}}", "{{B}}b"}, {"{{X}}{{B}}", "{{X}}b"}, {"{{B", "{{B"},
+      {"x{{B}}}}", "xb}}"},     {"}}{{A}}", "}}{{B}}"},   {"", ""},
+  };
+  for (const auto& [page, want] : fills) EXPECT_EQ(fillTemplate(page, values), want) << page;
 }
 
 TEST(RenderHtmlTest, MissingTemplateEmptyConstraintsAndBlankCode) {

@@ -1,6 +1,7 @@
 #include "runner/runner.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "runner/runner_config.h"
 #include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
+#include "runner/runner_pch.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -93,6 +95,12 @@ TEST(RunnerTest, RequiredIsolationFailsClosedWithoutTheBox) {
       {"netns required", "no", "TRUE", kTrivial, "internal_error", "Runner sandbox setup failed."},
   };
   ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  // Without the box every run is refused, unless the operator opted in.
+  EXPECT_EQ(run(kTrivial).error,
+            "Runs need the box (bubblewrap), which is not available here: bwrap not found at "
+            "/nonexistent/bwrap. Set QUORBEL_RUNNER_ALLOW_UNBOXED=1 to run under process limits "
+            "alone.");
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
   for (const Case& c : kCases) {
     ScopedEnv chroot("QUORBEL_RUNNER_REQUIRE_CHROOT", c.chroot);
     ScopedEnv netns("QUORBEL_RUNNER_REQUIRE_NETNS", c.netns);
@@ -247,6 +255,26 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
 }
 // clang-format on
 
+// A ready header folder of the server's own is passed to the compiler; one that others may
+// write into (planted in a shared /tmp) is never used.
+TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
+  testing::ScratchDir scratch;
+  testing::ScopedEnv tmp{"TMPDIR", scratch.path()};
+  const std::vector<std::string> args = {"/usr/bin/g++", "-O2", "main.cpp", "-o", "main"};
+  const std::string folder = precompiledHeaderFolder(args);
+  ASSERT_TRUE(folder.starts_with(scratch.path() + "/quorbel-pch-")) << folder;
+  EXPECT_EQ(precompiledHeaderFolder({"/usr/bin/g++", "-O0", "main.cpp"}) == folder, false);
+  scratch.makeDirectory(folder.substr(scratch.path().size() + 1) + "/bits");
+  scratch.write(folder.substr(scratch.path().size() + 1) + "/bits/stdc++.h.gch", "x");
+  scratch.write(folder.substr(scratch.path().size() + 1) + "/ready", "");
+  ::chmod(folder.c_str(), 0777);
+  EXPECT_EQ(withPrecompiledHeader(args), args) << "writable by others";
+  ::chmod(folder.c_str(), 0755);
+  const std::vector<std::string> want = {"/usr/bin/g++", "-O2", "-I",  folder,
+                                         "main.cpp",     "-o",  "main"};
+  EXPECT_EQ(withPrecompiledHeader(args), want);
+}
+
 // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own
 // sweep can end them once the parent exits normally. Without the box, as hosts without bwrap
 // have it: in the box the processes die with it. How a run directory's links and locked
@@ -266,6 +294,7 @@ int main(){
 }
 )";
   ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
   testing::ScopedTmpDir tmpdir;
   RunResult result = run(program);
   ASSERT_EQ(result.status, "success") << summarizeRun(result);

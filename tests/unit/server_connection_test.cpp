@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -15,8 +16,11 @@
 #include <vector>
 
 #include "runner/runner_box.h"
+#include "server/access_policy.h"
+#include "server/connection_loop.h"
 #include "server/http_server.h"
 #include "server/render_json.h"
+#include "server/run_gate.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -26,11 +30,8 @@ using std::chrono::milliseconds;
 using testing::ScopedEnv;
 using Clock = std::chrono::steady_clock;
 
-const std::string kCors =
-    "Access-Control-Allow-Origin: *\r\n"
-    "Access-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
-    "Access-Control-Allow-Headers: Content-Type, X-Quorbel-Runner-Secret\r\n"
-    "Access-Control-Max-Age: 86400\r\n";
+// A request without an Origin (or from one not allowed) gets no CORS block at all.
+const std::string kCors;
 const std::string kJson = "application/json; charset=utf-8";
 const std::string kText = "text/plain; charset=utf-8";
 const std::string kHtml = "text/html; charset=utf-8";
@@ -112,7 +113,7 @@ Outcome serveOverPair(const ClientPlan& plan, AnalysisStore& store,
 
 std::string post(const std::string& path, const std::string& type, const std::string& body,
                  const std::string& extraHeaders = "") {
-  std::string head = "POST " + path + " HTTP/1.1\r\nHost: test\r\n";
+  std::string head = "POST " + path + " HTTP/1.1\r\nHost: localhost:8080\r\n";
   if (!type.empty()) head += "Content-Type: " + type + "\r\n";
   return head + extraHeaders + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
@@ -215,11 +216,21 @@ TEST_F(ServerConnectionTest, AnalysisRequests) {
   const std::string refused =
       response("400 Bad Request", kJson, kCors,
                R"({"error":"Expected JSON body with a string code field."})");
+  const std::string malformed =
+      response("400 Bad Request", kJson, kCors,
+               R"({"error":"Malformed JSON body: expected one JSON object."})");
+  const std::string unsupported =
+      response("415 Unsupported Media Type", kJson, kCors,
+               R"({"error":"Expected Content-Type: application/json."})");
   const std::string atLimit(1048576, ' ');
   const testing::Case<std::string, std::string> kCases[] = {
       {"number code", postJson(R"({"code": 5})"), refused},
-      {"empty body", postJson(""), refused},
-      {"unterminated code", postJson(R"({"code":"open)"), refused},
+      {"empty body", postJson(""), malformed},
+      {"unterminated code", postJson(R"({"code":"open)"), malformed},
+      {"truncated object", postJson(R"({"code":"a")"), malformed},
+      {"form data", post("/api/analyze", kForm, "code=x"), unsupported},
+      {"JSON named in a parameter only",
+       post("/api/analyze", "text/plain; x=application/json", R"({"code":"x"})"), unsupported},
       {"form page", post("/analyze", kForm, "code=a%3Cb%0A"),
        response("200 OK", kHtml, "", "<pre>a&lt;b\n</pre>1")},
       {"JSON code one byte over the limit", postJson("{\"code\":\"" + atLimit + " \"}"), kTooLarge},
@@ -249,26 +260,26 @@ TEST_F(ServerConnectionTest, SavedHistory) {
   const std::string blank = serve(postJson(R"({"code":" \n\t "})"));
   EXPECT_TRUE(contains(blank, R"("lineCount":0)")) << blank;
   EXPECT_TRUE(contains(blank, R"(,"saved":false,"verdict":)")) << blank;
-  EXPECT_FALSE(contains(serve(post("/api/analyze", "", "other=1")), "storageError"));
-  const std::string form = "lang=cpp&code=int+x%3B%0Aint+y%zz%3B";
-  EXPECT_TRUE(contains(serve(post("/api/analyze", kForm, form)), R"("lineCount":2)"));
-  EXPECT_TRUE(contains(serve(post("/api/analyze", "", "code=a%2Bb")), R"("saved":true,"verdict":)"))
-      << "no content type is form data";
+  EXPECT_TRUE(contains(serve(postJson(R"({"code":"int x;\nint y;"})")), R"("lineCount":2)"));
   EXPECT_TRUE(contains(serve(postJson(R"({"code":"\u0041"})")), R"("saved":true,)"));
   // A body longer than announced is cut; one shorter because the peer closed is taken as it is.
-  serve("POST /api/analyze HTTP/1.1\r\nContent-Length: 8\r\n\r\ncode=abcdef");
+  const std::string json = "Content-Type: application/json\r\n";
+  serve("POST /api/analyze HTTP/1.1\r\n" + json +
+        "Content-Length: 14\r\n\r\n{\"code\":\"abc\"}def");
   const ClientPlan closing{
-      {"POST /api/analyze HTTP/1.1\r\nContent-Length: 100\r\n\r\ncode=xyz"}, milliseconds(0), true};
+      {"POST /api/analyze HTTP/1.1\r\n" + json + "Content-Length: 99\r\n\r\n{\"code\":\"xyz\"}"},
+      milliseconds(0),
+      true};
   EXPECT_TRUE(serveOverPair(closing, *store_).received.starts_with("HTTP/1.1 200 OK\r\n"));
-  EXPECT_EQ(savedCodes(), (std::vector<std::string>{"int x;\nint y%zz;#2", "a+b#1", "\\u0041#1",
-                                                    "abc#1", "xyz#1"}));
+  EXPECT_EQ(savedCodes(), (std::vector<std::string>{"int x;\nint y;#2", "A#1", "abc#1", "xyz#1"}));
 }
 
 TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
   ScopedEnv save("QUORBEL_SAVE_ANALYSES", "on");
   const std::string badPath = scratch_.path() + "/a/b/history.db";
   AnalysisStore broken(badPath);
-  const std::string error = "Could not create database directory for " + badPath;
+  // The client learns that the save failed, not where the database lives.
+  const std::string error = "The history database could not be written.";
   const auto serveBroken = [&](const std::string& request) {
     return serveOverPair(ClientPlan{{request}}, broken).received;
   };
@@ -289,8 +300,8 @@ TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {
 TEST_F(ServerConnectionTest, RunnerSwitchesAndSecret) {
   const std::string wrongBody = post("/api/run", "text/plain", R"({"code":"int main(){}"})");
   const std::string badRequest =
-      response("400 Bad Request", kJson, kCors,
-               runRefusal("bad_request", "Expected JSON body with a string code field."));
+      response("415 Unsupported Media Type", kJson, kCors,
+               runRefusal("bad_request", "Expected Content-Type: application/json."));
   const std::string unauthorized =
       response("401 Unauthorized", kJson, kCors,
                runRefusal("internal_error", "Runner backend authorization failed."));
@@ -315,6 +326,87 @@ TEST_F(ServerConnectionTest, RunnerSwitchesAndSecret) {
   EXPECT_EQ(serve(post("/api/run", "text/plain", "", "X-Quorbel-Runner-Secret:  k3y \r\n")),
             badRequest)
       << "the header value is trimmed like every other";
+}
+
+// Who may run: another site's page, a rebound Host name and a server open to the network
+// are refused; an allow-listed origin gets its CORS grant. A text/plain body that passes every
+// check meets the 415 of the body reader, which tells "let through" apart from "refused".
+TEST_F(ServerConnectionTest, CrossOriginHostAndListeningPolicy) {
+  const std::string allowed = "http://ide.example";
+  const std::string grant = "Access-Control-Allow-Origin: " + allowed + "\r\nVary: Origin\r\n";
+  struct Case {
+    const char* name;
+    std::string headers;  // after the request line
+    std::optional<std::string> origins, runHosts, secret;
+    bool beyondLoopback;
+    std::string want;  // the status line's code and a part of the answer
+  };
+  const std::string run = "POST /api/run HTTP/1.1\r\nContent-Type: text/plain\r\n";
+  const std::string cross = "403 Forbidden|Runs from another site are refused";
+  const std::string host = "403 Forbidden|Runs are refused for this Host name";
+  const Case cases[] = {
+      {"loopback, no origin", "Host: localhost:8080\r\n", {}, {}, {}, false, "415 |"},
+      {"same origin",
+       "Host: 127.0.0.1:8080\r\nOrigin: http://127.0.0.1:8080\r\n",
+       {},
+       {},
+       {},
+       false,
+       "415 |"},
+      {"another site",
+       "Host: 127.0.0.1:8080\r\nOrigin: http://evil.example\r\n",
+       {},
+       {},
+       {},
+       false,
+       cross},
+      {"opaque origin", "Host: 127.0.0.1\r\nOrigin: null\r\n", {}, {}, {}, false, cross},
+      {"allow-listed site",
+       "Host: 127.0.0.1\r\nOrigin: " + allowed + "\r\n",
+       " x.example ," + allowed,
+       {},
+       {},
+       false,
+       "415 |" + grant},
+      {"rebound host name", "Host: evil.example\r\n", {}, {}, {}, false, host},
+      {"LAN address", "Host: 192.168.1.5:8080\r\n", {}, {}, {}, false, host},
+      {"listed host", "Host: 192.168.1.5:8080\r\n", {}, "192.168.1.5", {}, false, "415 |"},
+      {"beyond loopback, no secret",
+       "Host: [::1]\r\n",
+       {},
+       {},
+       {},
+       true,
+       "403 Forbidden|runs need QUORBEL_RUNNER_SHARED_SECRET"},
+      {"beyond loopback, secret",
+       "Host: [::1]\r\nX-Quorbel-Runner-Secret: s\r\n",
+       {},
+       {},
+       "s",
+       true,
+       "415 |"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv origins("QUORBEL_CORS_ORIGINS", c.origins);
+    ScopedEnv hosts("QUORBEL_RUN_HOSTS", c.runHosts);
+    ScopedEnv secret("QUORBEL_RUNNER_SHARED_SECRET", c.secret);
+    gListensBeyondLoopback = c.beyondLoopback;
+    const std::string answer = serve(run + c.headers + "Content-Length: 2\r\n\r\n{}");
+    gListensBeyondLoopback = false;
+    const size_t bar = c.want.find('|');
+    EXPECT_TRUE(answer.starts_with("HTTP/1.1 " + c.want.substr(0, bar))) << c.name << answer;
+    EXPECT_TRUE(contains(answer, c.want.substr(bar + 1))) << c.name << answer;
+    EXPECT_EQ(contains(answer, "Access-Control"), contains(c.want, "Access-Control")) << c.name;
+  }
+  ScopedEnv origins("QUORBEL_CORS_ORIGINS", allowed);
+  const std::pair<std::string, bool> probes[] = {
+      {"GET /healthz HTTP/1.1\r\nOrigin: " + allowed + "\r\n\r\n", true},
+      {"OPTIONS /api/analyze HTTP/1.1\r\nOrigin: " + allowed + "\r\n\r\n", true},
+      {"GET /healthz HTTP/1.1\r\nOrigin: http://evil.example\r\n\r\n", false},
+      {"GET /styles.css HTTP/1.1\r\nOrigin: " + allowed + "\r\n\r\n", false},
+  };
+  for (const auto& [request, granted] : probes)
+    EXPECT_EQ(contains(serve(request), grant), granted) << request;
 }
 
 // ---- Reading the request ----
@@ -428,6 +520,115 @@ TEST_F(ServerConnectionTest, LoopbackTcp) {
   EXPECT_EQ(testing::loopbackExchange(port, postJson(std::string(3000000, 'x'))), kBodyTooLarge);
   server.join();
   close(listener);
+}
+
+// The connection loop on a real loopback listener, with short deadlines: clients that hold a
+// connection open or read nothing lose it in time, and /healthz is answered meanwhile; what
+// has no room is refused at once with Retry-After.
+TEST_F(ServerConnectionTest, LoopServesEveryoneWithinItsDeadlines) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  ASSERT_EQ(listen(listener, 64), 0);
+  const int port = ntohs(address.sin_port);
+  ScopedEnv seconds("QUORBEL_ANALYSIS_SECONDS", "1");
+  LoopLimits limits;
+  limits.readDeadlineMs = 600;
+  limits.idleTimeoutMs = 400;
+  limits.maxConnections = 6;
+  limits.analysisWorkers = 1;
+  limits.analysisQueue = 1;
+  std::atomic<bool> stop{false};
+  std::thread server([&] { serveWithLoop(listener, *store_, limits, stop); });
+
+  // Held connections: one that sends nothing, one trickling a header byte every 100 ms.
+  const auto connectTo = [&] {
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    return client;
+  };
+  const int silent = connectTo();
+  const int trickling = connectTo();
+  std::thread trickle([&] {
+    for (int i = 0; i < 20 && testing::sendAll(trickling, "X"); ++i)
+      std::this_thread::sleep_for(milliseconds(100));
+  });
+  const auto start = Clock::now();
+  EXPECT_EQ(testing::loopbackExchange(port, "GET /healthz HTTP/1.1\r\n\r\n"), healthy());
+  EXPECT_LT(Clock::now() - start, milliseconds(500)) << "not behind the held connections";
+  EXPECT_EQ(testing::receiveAll(silent), "") << "closed at the idle limit";
+  EXPECT_EQ(testing::receiveAll(trickling), "") << "closed at the request deadline";
+  EXPECT_LT(Clock::now() - start, milliseconds(1500));
+  trickle.join();
+  close(silent);
+  close(trickling);
+
+  // One analysis worker and one place in its queue: of three slow analyses sent together one
+  // is refused at once, while the refusals of the header block never reach a worker.
+  const std::string chain =
+      "#define A x+x+x+(\n#define B A A A A A A\n#define C B B B B B B\n"
+      "#define D C C C C C C\n#define E D D D D D D\n#define F E E E E E E\n"
+      "int main(){F}";
+  std::vector<std::string> replies(3);
+  std::vector<std::thread> clients;
+  for (std::string& reply : replies) {
+    clients.emplace_back([&, target = &reply] {
+      *target = testing::loopbackExchange(port, postJson("{\"code\":" + jsonString(chain) + "}"));
+    });
+    // The first is at work before the others come: one waits, one finds no room.
+    if (clients.size() == 1) std::this_thread::sleep_for(milliseconds(300));
+  }
+  std::this_thread::sleep_for(milliseconds(200));
+  const std::pair<std::string, std::string> refusals[] = {
+      {"POST /api/analyze HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+       "Transfer-Encoding is not supported"},
+      {"POST /api/analyze HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 2\r\n\r\n{}",
+       "Invalid Content-Length."},
+      {"POST /api/analyze HTTP/1.1\r\nContent-Length: 2x\r\n\r\n{}", "Invalid Content-Length."},
+  };
+  for (const auto& [request, message] : refusals) {
+    const std::string reply = testing::loopbackExchange(port, request);
+    EXPECT_TRUE(reply.starts_with("HTTP/1.1 400 Bad Request\r\n") && contains(reply, message))
+        << reply;
+  }
+  for (std::thread& client : clients) client.join();
+  int busy = 0, stopped = 0;
+  for (const std::string& reply : replies) {
+    busy += reply.starts_with("HTTP/1.1 503 ") && contains(reply, "Retry-After: 5\r\n");
+    stopped += reply.starts_with("HTTP/1.1 422 ") && contains(reply, "analysis stopped after 1 s");
+  }
+  EXPECT_EQ(busy, 1) << replies[0] << replies[1] << replies[2];
+  EXPECT_EQ(stopped, 2) << replies[0] << replies[1] << replies[2];
+  stop = true;
+  server.join();
+  close(listener);
+}
+
+// One box: a second run waits for it, and a run beyond the queue is refused at once.
+TEST(RunGateTest, OneBoxAndABoundedQueue) {
+  RunGate gate({1, 1});
+  ASSERT_TRUE(gate.enter());
+  std::atomic<bool> second{false};
+  std::thread waiting([&] {
+    second = gate.enter();
+    gate.leave();
+  });
+  std::this_thread::sleep_for(milliseconds(100));
+  EXPECT_FALSE(second) << "waits for the box";
+  EXPECT_FALSE(gate.enter()) << "the box busy, the queue full";
+  gate.leave();
+  waiting.join();
+  EXPECT_TRUE(second);
+  const std::pair<std::optional<std::string>, int> queues[] = {
+      {std::nullopt, 8}, {"0", 0}, {"20", 20}, {"-1", 8}, {"x", 8}};
+  for (const auto& [text, want] : queues) {
+    ScopedEnv queue("QUORBEL_RUN_QUEUE", text);
+    EXPECT_EQ(runGateSizeFromEnvironment().waiting, want) << text.value_or("unset");
+  }
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/server_mode.h"
 #include "runner/runner_config.h"
 #include "server/http_request.h"
+#include "server/json_value.h"
+#include "server/render_json.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
 #include "test_support.h"
@@ -48,28 +51,45 @@ TEST(ServerDecodingTest, ParseParams) {
   for (const auto& c : cases) EXPECT_EQ(parseParams(c.in), c.want) << c.name;
 }
 
-TEST(ServerDecodingTest, JsonFieldString) {
+// Request fields are the top-level members of the one JSON document, read by parseJson.
+TEST(ServerDecodingTest, RequestFieldsComeFromTheTopLevelObject) {
   const testing::Case<std::string, std::optional<std::string>> cases[] = {
       {"white space around the colon", "{\"code\" :\n\t \"a\"}", "a"},
       {"named escapes", R"({"code":"a\nb\tc\rd\be\ff\/g"})", "a\nb\tc\rd\be\ff/g"},
-      {"quote and backslash", R"({"code":"say \"hi\" \\ done"})", "say \"hi\" \\ done"},
-      {"non-string then a later string", R"({"code":5,"code":"x"})", "x"},
-      {"key as a string value, then the next colon's string", R"({"name":"code","other":"v"})",
-       "v"},
-      {"escaped key inside a string is no key", R"({"x":"\"code\"","code":"real"})", "real"},
-      {"longer key is not the key", R"({"mycode":"a"})", std::nullopt},
-      {"unterminated after an escape", "{\"code\":\"abc\\", std::nullopt},
-      // The four characters after \u are taken blindly, a quote among them included.
-      {"short unicode escape takes the quote", R"({"code":"a\u0","code":"b"})", R"(a\u0","code)"},
-      {"no colon", R"({"code")", std::nullopt},
-      {"empty string", R"({"code":""})", ""},
+      {"unicode escape is decoded", R"({"code":"\u00e9\ud83d\ude00"})", "\xC3\xA9\xF0\x9F\x98\x80"},
+      {"a nested object's field is not the request's", R"({"meta":{"code":"A"},"code":"B"})", "B"},
+      {"only nested", R"({"meta":{"code":"A"}})", std::nullopt},
+      {"a later duplicate wins", R"({"code":"a","code":"b"})", "b"},
+      {"non-string value", R"({"code":5})", std::nullopt},
+      {"truncated document", R"({"code":"a")", std::nullopt},
+      {"trailing bytes", R"({"code":"a"} x)", std::nullopt},
+      {"an array is no request", R"(["code","a"])", std::nullopt},
   };
   for (const auto& c : cases) {
-    std::string out = "unchanged";
-    const bool found = jsonFieldString(c.in, "code", out);
+    JsonValue document;
+    const JsonValue* code = parseJson(c.in, document) ? jsonMember(document, "code") : nullptr;
+    const bool found = code != nullptr && code->kind == JsonValue::Kind::kString;
     EXPECT_EQ(found, c.want.has_value()) << c.name;
-    EXPECT_EQ(out, c.want.value_or("unchanged")) << c.name;
+    if (found) {
+      EXPECT_EQ(code->text, *c.want) << c.name;
+    }
   }
+}
+
+TEST(ServerDecodingTest, InvalidUtf8BecomesReplacementCharacters) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain \xC3\xA9 \xF0\x9F\x98\x80", "plain \xC3\xA9 \xF0\x9F\x98\x80"},
+      {"a\xFF"
+       "b",
+       "a" + fffd + "b"},
+      {"\xC0\xAF", fffd + fffd},                        // overlong "/"
+      {"\xED\xA0\x80", fffd + fffd + fffd},             // a surrogate
+      {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // above U+10FFFF
+      {"cut \xE2\x82", "cut " + fffd + fffd},
+  };
+  for (const auto& [in, want] : cases) EXPECT_EQ(validUtf8(in), want) << in;
+  EXPECT_EQ(jsonString("\x80\n"), "\"" + fffd + "\\n\"");
 }
 
 TEST(ServerDecodingTest, ParseRequestHead) {
@@ -175,7 +195,12 @@ TEST(ServerModeTest, HostAndPortSelection) {
       {"empty host is unset", nullptr, {{"QUORBEL_HOST", ""}}, "127.0.0.1", 8080},
       {"argument port keeps the local host", "9000", {}, "127.0.0.1", 9000},
       {"argument beats PORT, PORT still opens the host", "9000", {{"PORT", "3"}}, "0.0.0.0", 9000},
+      // 0: no port, refused at start-up with exit status 2.
       {"non-numeric argument is port 0", "abc", {}, "127.0.0.1", 0},
+      {"argument above 65535", "70000", {}, "127.0.0.1", 0},
+      {"signed argument", "+80", {}, "127.0.0.1", 0},
+      {"highest port", "65535", {}, "127.0.0.1", 65535},
+      {"PORT not a number", nullptr, {{"PORT", "80x"}}, "0.0.0.0", 0},
   };
   for (const auto& c : cases) {
     char* argv[] = {const_cast<char*>("quorbel"), const_cast<char*>(c.argument), nullptr};

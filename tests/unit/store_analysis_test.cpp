@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/analysis_store.h"
@@ -49,6 +50,8 @@ TEST_F(StoreTest, FreshDatabaseInANewDirectoryGetsTheSchema) {
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(info.st_mode & 0777, 0755 & ~mask);
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "other users' code: the owner's eyes only";
   EXPECT_EQ(query(file,
                   "SELECT name FROM sqlite_master WHERE type IN ('table','index') AND "
                   "name NOT LIKE 'sqlite_%' ORDER BY name;"),
@@ -79,6 +82,22 @@ TEST_F(StoreTest, EachSaveWritesOneRow) {
                   "SELECT quote(signals), quote(breakdown), quote(notes), line_count "
                   "FROM analyses WHERE id = 3;"),
             (Rows{"''|''|''|0"}));
+}
+
+// Each save drops the oldest rows beyond the cap; a cap that is no positive number is ignored.
+TEST_F(StoreTest, HistoryKeepsTheNewestRows) {
+  const std::pair<std::optional<std::string>, long long> limits[] = {
+      {std::nullopt, 10000}, {"3", 3}, {"0", 10000}, {"-2", 10000}, {"5x", 10000}};
+  for (const auto& [text, want] : limits) {
+    testing::ScopedEnv cap("QUORBEL_HISTORY_MAX_ROWS", text);
+    EXPECT_EQ(historyRowLimit(), want) << text.value_or("unset");
+  }
+  testing::ScopedEnv cap("QUORBEL_HISTORY_MAX_ROWS", "2");
+  const std::string file = dir_ + "/capped.db";
+  AnalysisStore store(file);
+  for (const char* code : {"a", "b", "c", "d"})
+    ASSERT_TRUE(store.saveAnalysis(AnalysisRecord{code, Analysis{}, 1})) << store.lastError();
+  EXPECT_EQ(query(file, "SELECT id, code FROM analyses ORDER BY id;"), (Rows{"3|c", "4|d"}));
 }
 
 // A store that could not open fails every save and statement and keeps its opening error.

@@ -125,7 +125,7 @@ TEST_F(VerdictInterfacesTest, RefusedLimits) {
       {code + R"j("memoryLimitMb":"lots"})j",
        R"j({"error":"memoryLimitMb: 'lots' is not a number of megabytes"})j"},
       {code + R"j("limits":{"n":5})j",
-       R"j({"error":"Could not read the limits: the body is not a valid JSON object."})j"},
+       R"j({"error":"Malformed JSON body: expected one JSON object."})j"},
   };
   for (const auto& c : kApi) {
     const Response response = api(c.body);

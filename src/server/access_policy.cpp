@@ -1,0 +1,97 @@
+#include "server/access_policy.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "syntax/text.h"
+
+namespace quorbel {
+
+bool gListensBeyondLoopback = false;
+
+namespace {
+
+std::vector<std::string> listFromEnvironment(const char* name) {
+  std::vector<std::string> items;
+  const char* value = std::getenv(name);
+  if (value == nullptr) return items;
+  std::string_view rest = value;
+  while (!rest.empty()) {
+    const size_t comma = rest.find(',');
+    const std::string item = lowerCopy(trim(rest.substr(0, comma)));
+    if (!item.empty()) items.push_back(item);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  }
+  return items;
+}
+
+bool listed(const std::vector<std::string>& items, std::string_view value) {
+  const std::string wanted = lowerCopy(trim(value));
+  for (const std::string& item : items)
+    if (item == wanted) return true;
+  return false;
+}
+
+std::string header(const Request& request, const char* name) {
+  const auto found = request.headers.find(name);
+  return found == request.headers.end() ? std::string() : found->second;
+}
+
+// The host name without its port: "[::1]:8080" -> "[::1]", "localhost:80" -> "localhost".
+std::string_view withoutPort(std::string_view host) {
+  if (!host.empty() && host.front() == '[') {
+    const size_t close = host.find(']');
+    return close == std::string_view::npos ? host : host.substr(0, close + 1);
+  }
+  return host.substr(0, host.find(':'));
+}
+
+bool originAllowed(std::string_view origin) {
+  return listed(listFromEnvironment("QUORBEL_CORS_ORIGINS"), origin);
+}
+
+// "http://127.0.0.1:8080" names the same place as Host "127.0.0.1:8080".
+bool sameOrigin(std::string_view origin, std::string_view host) {
+  const size_t scheme = origin.find("://");
+  return scheme != std::string_view::npos && !host.empty() &&
+         lowerCopy(std::string(origin.substr(scheme + 3))) == lowerCopy(std::string(host));
+}
+
+bool secretConfigured() {
+  const char* secret = std::getenv("QUORBEL_RUNNER_SHARED_SECRET");
+  return secret != nullptr && secret[0] != '\0';
+}
+
+}  // namespace
+
+bool isLoopbackHost(std::string_view host) {
+  const std::string trimmed = trim(host);
+  const std::string name = lowerCopy(std::string(withoutPort(trimmed)));
+  return name == "localhost" || name == "[::1]" || name.rfind("127.", 0) == 0;
+}
+
+std::string corsHeaders(const Request& request) {
+  const std::string origin = header(request, "origin");
+  if (origin.empty() || !originAllowed(origin)) return "";
+  return "Access-Control-Allow-Origin: " + origin +
+         "\r\n"
+         "Vary: Origin\r\n"
+         "Access-Control-Allow-Methods: GET, POST, OPTIONS\r\n"
+         "Access-Control-Allow-Headers: Content-Type, X-Quorbel-Runner-Secret\r\n"
+         "Access-Control-Max-Age: 86400\r\n";
+}
+
+std::optional<std::string> runAccessRefusal(const Request& request) {
+  const std::string origin = header(request, "origin");
+  const std::string host = header(request, "host");
+  if (!origin.empty() && !sameOrigin(origin, host) && !originAllowed(origin))
+    return "Runs from another site are refused; list its origin in QUORBEL_CORS_ORIGINS.";
+  if (!host.empty() && !isLoopbackHost(host) &&
+      !listed(listFromEnvironment("QUORBEL_RUN_HOSTS"), withoutPort(trim(host))))
+    return "Runs are refused for this Host name; list it in QUORBEL_RUN_HOSTS.";
+  if (gListensBeyondLoopback && !secretConfigured())
+    return "This server listens beyond loopback: runs need QUORBEL_RUNNER_SHARED_SECRET.";
+  return std::nullopt;
+}
+
+}  // namespace quorbel
