@@ -96,6 +96,7 @@ TEST(RunnerTest, RequiredIsolationFailsClosedWithoutTheBox) {
   };
   ScopedEnv bwrap("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
   // Without the box every run is refused, unless the operator opted in.
+  ScopedEnv boxOnly("QUORBEL_RUNNER_ALLOW_UNBOXED", std::nullopt);
   EXPECT_EQ(run(kTrivial).error,
             "Runs need the box (bubblewrap), which is not available here: bwrap not found at "
             "/nonexistent/bwrap. Set QUORBEL_RUNNER_ALLOW_UNBOXED=1 to run under process limits "
