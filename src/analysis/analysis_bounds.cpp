@@ -292,6 +292,21 @@ void* operator new(size_t size) {
 
 void* operator new[](size_t size) { return operator new(size); }
 
+// The library's temporary buffers (stable_sort) come from the nothrow forms and go back through
+// the plain delete above: both sides must be this file's, or the runtime's allocator and free mix.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  return operator new(size, std::nothrow);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept { operator delete(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { operator delete(block); }
+
 void operator delete(void* block) noexcept {
   quorbel::uncountBlock(block);
   std::free(block);
