@@ -195,6 +195,10 @@ bool pushesInto(const Node& scope, const std::string& object, const Node& exclud
                        exclude);
 }
 
+bool popsFrom(const Node& scope, const std::string& object) {
+  return callsMethodOn(scope, object, {"pop_back", "pop", "pop_front"});
+}
+
 // The container a condition asks about: !q.empty(), q.size() > 1, !st.empty() && ...
 std::string testedContainer(const Node& condition) {
   std::string name;

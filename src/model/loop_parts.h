@@ -51,6 +51,8 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.
 bool resetInside(const Node& scope, const std::string& variable, const Node& exclude);
 bool pushesInto(const Node& scope, const std::string& object, const Node& exclude);
+// True when `scope` removes entries from `object`: pop_back, pop, pop_front.
+bool popsFrom(const Node& scope, const std::string& object);
 // The container a condition asks about: !q.empty(), q.size() > 1.
 std::string testedContainer(const Node& condition);
 // The adjacency list a body walks (for (auto v : adj[u]) or adj[u].size()), or empty.

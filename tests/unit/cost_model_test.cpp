@@ -188,6 +188,8 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> f(n); for (int i = 1; i < n; i++) { int k = f[i - 1]; while (k > 0 && f[i] "
        "!= f[k]) k = f[k - 1]; if (f[i] == f[k]) k++; f[i] = k; }",
        "O(n)"},
+      {"a string rebuilt from itself copies it",
+       "string s; for (int i = 0; i < n; i++) s = s + 'a';", "O(n^2)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -373,6 +375,9 @@ TEST(SpaceTest, DeclarationShapes) {
        "vector<int> d; int x = n; while (x > 0) { d.push_back(x % 10); x /= 10; }", "O(log n)"},
       {"map filled in a loop", "", "map<int, int> cnt; for (int i = 0; i < n; i++) cnt[i]++;",
        "O(n)"},
+      {"string grown by +=", "", "string s; for (int i = 0; i < n; i++) s += 'a';", "O(n)"},
+      {"string rebuilt from itself", "", "string s; for (int i = 0; i < n; i++) s = s + 'a';",
+       "O(n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
@@ -405,6 +410,14 @@ TEST(SpaceTest, RecursionDepth) {
        "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
        "memo[key] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, n)", "O(n^2)"},
+      {"pushes undone by pops hold the stack's depth",
+       "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
+       "1); path.pop_back(); }",
+       "e(0)", "O(n)"},
+      {"pushes kept by every activation",
+       "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
+       "1); }",
+       "e(0)", "O(2^n)"},
   };
   for (const auto& c : kCases) {
     const std::string program = head + c.functions + "\nint main() { cin >> n; " + c.call + "; }\n";
