@@ -69,6 +69,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     rootDegree = rootDegreeOf(model, side, variable);
     break;
   }
+  // for (k = 0; k < g[u].size(); k++): one list, its share of all the entries
+  const Node row = bound.null() ? Node{} : nestedRow(model, bound);
+  if (!row.null() && (update.op == "++" || update.op == "+=")) {
+    facts.step = StepKind::kAdjacency;
+    facts.trips = rowShare(model, row, frames);
+    facts.range = facts.trips;
+    return facts;
+  }
   const Cost startSize = magnitudeOf(model, start, vars);
   const Cost boundSize = bound.null() ? constantCost() : tripsOfBound(model, bound, vars);
   // The distance a counter covers: from its start down to the bound, or up to the bound.
@@ -216,17 +224,11 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   facts.variable = declaredName(loop.field("declarator"));
   const Node right = unwrap(loop.field("right"));
   if (right.type() == "subscript_expression") {
-    const std::string base = containerName(right.field("argument"));
-    const Symbol* symbol = findSymbol(model, base);
+    const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
-      facts.step = StepKind::kAdjacency;
       // for (u = 1; u <= n; u++) for (v : adj[u]): the edges spread over that loop's passes
-      const Node index = unwrap(right.field("indices")).type() == "subscript_argument_list"
-                             ? right.field("indices").child(0)
-                             : right.field("indices");
-      const EnclosingLoop* owner = frameOf(frames, index.text());
-      facts.trips =
-          divideCosts(edgeCount(model, base), owner ? owner->trips : vertexCount(model, base));
+      facts.step = StepKind::kAdjacency;
+      facts.trips = rowShare(model, right, frames);
       return facts;
     }
   }

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "model/loop_parts.h"
+#include "model/recursion_guards.h"
 
 namespace quorbel {
 namespace {
@@ -300,7 +301,49 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       return facts;
     }
   }
-  // while (x != p[x]) x = p[x]: a walk along a parent chain.
+  // while (p[x] != x) x = p[x]: a walk along a parent chain, as deep as the tree: log n when
+  // the program links roots by size or rank, else every entry.
+  for (const std::string& variable : candidates) {
+    std::string table;
+    visitNodes(body, [&](const Node& n) {
+      if (!table.empty()) return false;
+      if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+          isIdentifierNamed(unwrap(n.field("left")), variable)) {
+        const Node right = unwrap(n.field("right"));
+        if (right.type() == "subscript_expression" &&
+            mentionsIdentifier(right.field("indices"), variable))
+          table = containerName(right.field("argument"));
+      }
+      return table.empty();
+    });
+    if (table.empty()) continue;
+    facts.variable = variable;
+    // k = fail[k] with k kept across the enclosing loop, which moves it up one step per pass:
+    // the falls back never outnumber the steps up.
+    // A failure table built as it is walked (pi[i] = k) is the same amortised walk.
+    bool builds = false;
+    if (!frames.empty() && !frames.back().variable.empty())
+      visitNodes(frames.back().node.field("body"), [&](const Node& n) {
+        if (builds) return false;
+        if (n.type() == "assignment_expression") {
+          const Node left = unwrap(n.field("left"));
+          builds = left.type() == "subscript_expression" && containerName(left) == table &&
+                   mentionsIdentifier(left.field("indices"), frames.back().variable);
+        }
+        return !builds;
+      });
+    if (!frames.empty() &&
+        (builds || !resetInside(frames.back().node.field("body"), variable, loop))) {
+      facts.step = StepKind::kTwoPointer;
+      facts.trips = constantCost();
+      return facts;
+    }
+    Cost size = containerSize(model, table);
+    if (isConstantCost(size)) size = primarySize(model);
+    facts.step = StepKind::kCounted;
+    facts.trips = unitesBySize(model, table) ? logCost(size) : size;
+    return facts;
+  }
   facts.step = StepKind::kUnknown;
   facts.trips = constantCost();
   return facts;
