@@ -199,6 +199,26 @@ bool popsFrom(const Node& scope, const std::string& object) {
   return callsMethodOn(scope, object, {"pop_back", "pop", "pop_front"});
 }
 
+bool stopsAtMarks(const Node& body, const std::string& variable) {
+  std::string tested;
+  bool marks = false;
+  visitNodes(body, [&](const Node& n) {
+    if (n.type() == "if_statement" && tested.empty() &&
+        !findDescendant(n.field("consequence"), {"break_statement"}).null()) {
+      const Node lookup = findDescendant(n.field("condition"), {"subscript_expression"});
+      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable))
+        tested = containerName(lookup);
+    }
+    if (n.type() == "assignment_expression" && !tested.empty()) {
+      const Node left = unwrap(n.field("left"));
+      marks = marks || (left.type() == "subscript_expression" && containerName(left) == tested &&
+                        mentionsIdentifier(left.field("indices"), variable));
+    }
+    return true;
+  });
+  return marks;
+}
+
 // The container a condition asks about: !q.empty(), q.size() > 1, !st.empty() && ...
 std::string testedContainer(const Node& condition) {
   std::string name;

@@ -74,6 +74,10 @@ Cost exponentOfRange(const Cost& range);
 // How many times `variable` multiplies itself in a bound test: i * i (2), pow(i, 5) (5).
 int rootDegreeOf(const Model& model, const Node& side, const std::string& variable);
 
+// True when the body stops at an entry marked before (if (T[j]) break;) and marks the entries it
+// passes (T[j] = 1): the scans of the enclosing loop cover each entry once in all.
+bool stopsAtMarks(const Node& body, const std::string& variable);
+
 // The rules for while and do-while loops.
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
                          const std::vector<EnclosingLoop>& frames,

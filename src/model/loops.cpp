@@ -49,12 +49,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   bool decreasing =
       update.op == "--" || update.op == "-=" || update.op == "/=" || update.op == ">>=";
   int rootDegree = 0;
+  Node variableSide;
   for (const Comparison& c : comparisons) {
     const bool onLeft = mentionsIdentifier(c.left, variable);
     const bool onRight = mentionsIdentifier(c.right, variable);
     if (!onLeft && !onRight) continue;
     Node side = unwrap(onLeft ? c.left : c.right);
     bound = onLeft ? c.right : c.left;
+    variableSide = side;
     comparison = c.op;
     // d <= n / d: the square root of n
     const Node other = unwrap(bound);
@@ -126,8 +128,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   if (update.op == "+=" || update.op == "-=") {
     const Node amount = unwrap(update.amount);
     // j += a[i] with distinct entries a[i]: the same harmonic sum as j += i
-    const Node stepName =
+    Node stepName =
         amount.type() == "subscript_expression" ? unwrap(amount.field("indices")).child(0) : amount;
+    // j += 2 * i: odd multiples only, the same sum to a constant factor
+    if (amount.type() == "binary_expression" && amount.field("operator").text() == "*") {
+      const Node l = unwrap(amount.field("left")), r = unwrap(amount.field("right"));
+      if (l.type() == "number_literal") stepName = r;
+      if (r.type() == "number_literal") stepName = l;
+    }
     if (stepName.type() == "identifier") {
       const EnclosingLoop* outer = frameOf(frames, stepName.text());
       // for (j = i; j <= 3 * i; j += i): a fixed number of steps of i
@@ -152,6 +160,31 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     if (!isConstantCost(step)) {
       facts.step = StepKind::kBlocks;
       facts.trips = divideCosts(distance, step);
+      return facts;
+    }
+  }
+  // for (j = 1; i * j <= M; j++), for (j = 1; j <= M / i; j++): the multiples of an outer i
+  if (update.op == "++" && !bound.null()) {
+    Node divisor;
+    const Node b = unwrap(bound);
+    if (b.type() == "binary_expression" && b.field("operator").text() == "/")
+      divisor = unwrap(b.field("right"));
+    if (!variableSide.null() && variableSide.type() == "binary_expression" &&
+        variableSide.field("operator").text() == "*")
+      for (const Node factor :
+           {unwrap(variableSide.field("left")), unwrap(variableSide.field("right"))})
+        if (!mentionsIdentifier(factor, variable)) divisor = factor;
+    const EnclosingLoop* outer =
+        divisor.type() == "identifier" ? frameOf(frames, divisor.text()) : nullptr;
+    if (outer && outer->variable != variable) {
+      const Cost top = divisor == unwrap(b.field("right"))
+                           ? magnitudeOf(model, b.field("left"), vars)
+                           : boundSize;
+      const bool sieve = guardedByFlag(loop, *outer);
+      facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
+      facts.trips =
+          divideCosts(multiplyCosts(top, sieve ? logLogCost(outer->range) : logCost(outer->range)),
+                      outer->trips);
       return facts;
     }
   }
@@ -207,6 +240,12 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
   Update update = readUpdate(loop.field("update"), variable);
   if (update.op.empty()) update = findUpdateIn(loop.field("body"), variable);
   LoopFacts facts = countedFacts(model, loop, frames, vars, variable, start, condition, update);
+  // for (j = i + 1; j < n; j++) { if (covered[j]) break; covered[j] = 1; }: marking scans
+  if (!frames.empty() && facts.step == StepKind::kCounted &&
+      stopsAtMarks(loop.field("body"), variable)) {
+    facts.step = StepKind::kTwoPointer;
+    facts.trips = divideCosts(facts.trips, frames.back().trips);
+  }
   // for (; j < n && ...; j++) with j from outside the enclosing loop: a two-pointer sweep
   if (start.null() && !frames.empty() &&
       !resetInside(frames.back().node.field("body"), variable, loop)) {
