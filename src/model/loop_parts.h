@@ -78,6 +78,13 @@ int rootDegreeOf(const Model& model, const Node& side, const std::string& variab
 // passes (T[j] = 1): the scans of the enclosing loop cover each entry once in all.
 bool stopsAtMarks(const Node& body, const std::string& variable);
 
+// The container a loop walks: the right side of a range-for, or the one the loop's variable
+// indexes in `use` (q[i].r in a condition inside it); empty when there is none.
+std::string walkedContainer(const EnclosingLoop& frame, const Node& use);
+// True when the program sorts `container` with a comparator that divides (x.l / block): Mo's
+// order, where pointers walk q * block + n * n / block in all.
+bool sortedInBlocks(const Model& model, const std::string& container);
+
 // The rules for while and do-while loops.
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
                          const std::vector<EnclosingLoop>& frames,

@@ -201,6 +201,13 @@ TEST(TripCountTest, EachLoopShape) {
        "O(n)"},
       {"a string rebuilt from itself copies it",
        "string s; for (int i = 0; i < n; i++) s = s + 'a';", "O(n^2)"},
+      {"window ends walking block-sorted queries",
+       "vector<int> a(n); vector<pair<int, int>> qs(q); for (auto& p : qs) cin >> p.first >> "
+       "p.second; int b = sqrt(n); sort(qs.begin(), qs.end(), [&](auto& x, auto& y) { return "
+       "x.first / b != y.first / b ? x.first < y.first : x.second < y.second; }); int lo = 0, hi "
+       "= -1; for (auto& p : qs) { while (hi < p.second) a[++hi]++; while (lo < p.first) "
+       "a[lo++]--; }",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
