@@ -212,6 +212,10 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     BoxChannels channels;
     channels.arguments = std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) +
                          '\0' + "--block-fd" + '\0' + std::to_string(kBoxBlockFd) + '\0';
+    channels.programFilter = programSyscallFilter();
+    if (!channels.programFilter.empty())
+      channels.arguments +=
+          std::string("--add-seccomp-fd") + '\0' + std::to_string(kBoxProgramFilterFd) + '\0';
     for (auto option = command.begin() + 1; option != separator; ++option)
       channels.arguments += *option + '\0';
     std::vector<std::string> visible = {command[0], "--args", std::to_string(kBoxArgumentsFd)};

@@ -61,6 +61,7 @@ struct ChildSetup {
   int argumentsFd;                   // BoxChannels: the read end of the arguments; else -1
   int statusFd;                      // BoxChannels: the write end of the status; else -1
   int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
+  int filterFd;                      // BoxChannels: the read end of the program's filter
 };
 
 void writeAll(const char* text) {
@@ -91,11 +92,13 @@ int placeBoxChannels(const ChildSetup& setup) {
   const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
   const int status = fcntl(setup.statusFd, F_DUPFD, 16);
   const int block = fcntl(setup.blockFd, F_DUPFD, 16);
-  if (arguments < 0 || status < 0 || block < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
-      dup2(status, kBoxStatusFd) < 0 || dup2(block, kBoxBlockFd) < 0) {
+  const int filter = fcntl(setup.filterFd, F_DUPFD, 16);
+  if (arguments < 0 || status < 0 || block < 0 || filter < 0 ||
+      dup2(arguments, kBoxArgumentsFd) < 0 || dup2(status, kBoxStatusFd) < 0 ||
+      dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  return kBoxBlockFd + 1;
+  return kBoxProgramFilterFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -264,8 +267,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int argumentEnds[2] = {-1, -1};
   int statusEnds[2] = {-1, -1};
   int blockEnds[2] = {-1, -1};
+  int filterEnds[2] = {-1, -1};
   auto closeChannels = [&] {
-    for (int* ends : {argumentEnds, statusEnds, blockEnds}) {
+    for (int* ends : {argumentEnds, statusEnds, blockEnds, filterEnds}) {
       closeDescriptor(ends[0]);
       closeDescriptor(ends[1]);
     }
@@ -280,10 +284,15 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     // The arguments are a few kilobytes: they fit the pipe whole before the child starts.
     const bool ready =
         pipe2(argumentEnds, O_CLOEXEC) == 0 && pipe2(statusEnds, O_CLOEXEC) == 0 &&
-        pipe2(blockEnds, O_CLOEXEC) == 0 && channels->arguments.size() < 65536 &&
+        pipe2(blockEnds, O_CLOEXEC) == 0 && pipe2(filterEnds, O_CLOEXEC) == 0 &&
+        channels->programFilter.size() < 65536 &&
+        write(filterEnds[1], channels->programFilter.data(), channels->programFilter.size()) ==
+            static_cast<ssize_t>(channels->programFilter.size()) &&
+        channels->arguments.size() < 65536 &&
         write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
             static_cast<ssize_t>(channels->arguments.size());
     closeDescriptor(argumentEnds[1]);
+    closeDescriptor(filterEnds[1]);
     if (!ready) {
       outcome.error = "Could not create process pipes.";
       closeAll();
@@ -307,7 +316,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       &syscallFilter,
       argumentEnds[0],
       statusEnds[1],
-      blockEnds[0]};
+      blockEnds[0],
+      filterEnds[0]};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -329,6 +339,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   closeDescriptor(argumentEnds[0]);
   closeDescriptor(statusEnds[1]);
   closeDescriptor(blockEnds[0]);
+  closeDescriptor(filterEnds[0]);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);
