@@ -62,6 +62,7 @@ struct ChildSetup {
   int statusFd;                      // BoxChannels: the write end of the status; else -1
   int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
   int filterFd;                      // BoxChannels: the read end of the program's filter
+  int cgroupFd;                      // BoxChannels: its cgroup's cgroup.procs, open; else -1
 };
 
 void writeAll(const char* text) {
@@ -119,6 +120,9 @@ void installFilter(const std::string& instructions) {
 
 [[noreturn]] void runChild(const ChildSetup& setup) {
   setpgid(0, 0);
+  // Joined first, while still privileged: writing "0" moves the writer itself.
+  if (setup.cgroupFd >= 0 && write(setup.cgroupFd, "0", 1) != 1)
+    childExecFailure("runner sandbox setup failed\n");
   close(setup.stdinEnds[1]);
   close(setup.stdoutEnds[0]);
   close(setup.stderrEnds[0]);
@@ -303,6 +307,16 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
 
   const ChildEnv argv(args);
   const ChildEnv envp(env);
+  int cgroupFd = -1;
+  if (channels != nullptr && !channels->cgroup.empty()) {
+    cgroupFd = open((channels->cgroup + "/cgroup.procs").c_str(), O_WRONLY | O_CLOEXEC);
+    if (cgroupFd < 0) {
+      outcome.error = "Runner box setup failed: could not join the run's cgroup.";
+      closeAll();
+      closeChannels();
+      return outcome;
+    }
+  }
   const ChildSetup setup{
       {stdinEnds[0], stdinEnds[1]},
       {stdoutEnds[0], stdoutEnds[1]},
@@ -317,7 +331,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       argumentEnds[0],
       statusEnds[1],
       blockEnds[0],
-      filterEnds[0]};
+      filterEnds[0],
+      cgroupFd};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -330,6 +345,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   const pid_t pid = fork();
   if (pid < 0) {
     outcome.error = "Could not start runner process.";
+    closeDescriptor(cgroupFd);
     closeAll();
     closeChannels();
     restoreProcessState();
@@ -340,6 +356,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   closeDescriptor(statusEnds[1]);
   closeDescriptor(blockEnds[0]);
   closeDescriptor(filterEnds[0]);
+  closeDescriptor(cgroupFd);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);

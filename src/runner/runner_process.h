@@ -38,9 +38,13 @@ struct ProcessOutcome {
 //
 // Descriptor 6 holds the program's own system call filter (runner_box_filter.h), which bwrap
 // installs just before it starts the program (--add-seccomp-fd).
+//
+// With `cgroup` set, the child moves itself into that cgroup v2 (runner_cgroup.h) before it
+// starts bwrap, so the box and all it starts are bound by its limits.
 struct BoxChannels {
   std::string arguments;
   std::string programFilter;
+  std::string cgroup;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;

@@ -13,6 +13,7 @@
 
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "runner/runner_cgroup.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -148,6 +149,57 @@ TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
             "runner isolation: process limits only (bwrap refused the box: exit 1)");
   EXPECT_EQ(describeIsolation({true, ""}), "runner isolation: bubblewrap box");
   EXPECT_EQ(isolationName({true, ""}), "bubblewrap");
+}
+
+// A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
+// files a stage's cgroup is given. The live hierarchy is the host's to offer.
+TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
+  testing::ScratchDir dir;
+  struct Root {
+    const char* name;
+    const char* controllers;  // nullptr: no cgroup.controllers
+    bool usable;
+    const char* reason;  // after the root's path
+  };
+  const Root kRoots[] = {
+      {"plain", nullptr, false, " is not a cgroup"},
+      {"hugetlb", "hugetlb\n", false, " offers no memory controller"},
+      {"nopids", "cpu memory\n", false, " offers no pids controller"},
+      {"nocpu", "memory pids io\n", false, " offers no cpu controller"},
+      {"full", "cpuset cpu io memory hugetlb pids rdma misc\n", true, ""},
+  };
+  for (const Root& row : kRoots) {
+    const std::string root = dir.makeDirectory(row.name);
+    if (row.controllers != nullptr)
+      dir.write(std::string(row.name) + "/cgroup.controllers", row.controllers);
+    dir.write(std::string(row.name) + "/cgroup.subtree_control", "");
+    const CgroupSupport support = checkCgroupRoot(root);
+    EXPECT_EQ(support.usable, row.usable) << row.name;
+    EXPECT_EQ(support.reason, row.usable ? "" : root + row.reason) << row.name;
+  }
+  EXPECT_EQ(describeCgroups({false, "", "x offers no memory controller"}),
+            "runner cgroups: none (x offers no memory controller); runs keep their process "
+            "limits");
+  EXPECT_EQ(describeCgroups({true, "/sys/fs/cgroup/quorbel", ""}),
+            "runner cgroups: /sys/fs/cgroup/quorbel");
+
+  std::string error;
+  const std::string stage = createStageCgroup(dir.path() + "/full", {512LL << 20, 18, 100}, error);
+  ASSERT_FALSE(stage.empty()) << error;
+  EXPECT_TRUE(stage.starts_with(dir.path() + "/full/quorbel-")) << stage;
+  const std::pair<const char*, const char*> kFiles[] = {{"memory.max", "536870912"},
+                                                        {"memory.swap.max", "0"},
+                                                        {"pids.max", "18"},
+                                                        {"cpu.max", "100000 100000"}};
+  for (const auto& [file, value] : kFiles)
+    EXPECT_EQ(testing::readFile(stage + "/" + file), value) << file;
+  EXPECT_EQ(testing::readFile(dir.path() + "/full/cgroup.subtree_control"), "+memory +pids +cpu");
+  EXPECT_FALSE(stageCgroupHitMemoryLimit(stage));
+  dir.write(stage.substr(dir.path().size() + 1) + "/memory.events",
+            "low 0\nhigh 0\nmax 3\noom 1\noom_kill 1\n");
+  EXPECT_TRUE(stageCgroupHitMemoryLimit(stage));
+  EXPECT_TRUE(createStageCgroup(dir.path() + "/missing", {}, error).empty());
+  EXPECT_EQ(error, "Could not create the run's cgroup.");
 }
 
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
