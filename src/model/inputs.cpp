@@ -171,8 +171,11 @@ class InputMarker {
   }
 
   // for (auto& x : a) cin >> x: the loop's reference reads into the container's entries.
+  // A few levels up only: the reference is read right in the loop's body, and each step up
+  // searches down from the root.
   void markElementOf(const Node& target) {
-    for (Node n = target.parent(); !n.null(); n = n.parent()) {
+    Node n = target.parent();
+    for (int level = 0; level < 8 && !n.null(); ++level, n = n.parent()) {
       if (n.type() != "for_range_loop") continue;
       const Node declarator = n.field("declarator");
       if (declaredName(declarator) != target.text()) continue;

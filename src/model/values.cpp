@@ -13,7 +13,9 @@ namespace {
 // Rounds of the fixpoint: a fact resting on a fact resting on a fact settles in three.
 constexpr int kRounds = 4;
 // Loops read around one counter; deeper nests add nothing a program relies on.
-constexpr int kMaxLoops = 8;
+constexpr size_t kMaxLoops = 8;
+// The syntax tree is read no deeper than the declarations are.
+constexpr size_t kMaxDepth = 40000;
 
 Node unwrapValue(Node n) {
   for (int guard = 0; guard < 8 && !n.null(); ++guard) {
@@ -54,10 +56,7 @@ class ValueReader {
       base_[keyOf(symbol)] = symbol.hasDerived ? symbol.derived : Cost{};
     for (int round = 0; round < kRounds; ++round) {
       facts_.clear();
-      visitNodes(model_.root, [&](const Node& n) {
-        readNode(n);
-        return true;
-      });
+      walk(model_.root);
       if (!apply()) break;
       found = true;
     }
@@ -77,6 +76,17 @@ class ValueReader {
         declared->fromInput || declared->isParameter)
       return nullptr;
     return declared;
+  }
+
+  // A walk that keeps the path from the root: asking a node for its parent searches down from
+  // the root, which deep nests cannot afford.
+  void walk(const Node& n) {
+    if (n.null() || path_.size() > kMaxDepth) return;
+    readNode(n);
+    path_.push_back(n);
+    const uint32_t count = n.childCount();
+    for (uint32_t i = 0; i < count; ++i) walk(n.child(i));
+    path_.pop_back();
   }
 
   void readNode(const Node& n) {
@@ -126,7 +136,7 @@ class ValueReader {
       return;
     }
     // if (a[i] > mx) mx = a[i]: the value read, kept when it is larger.
-    if (isInputValue(right) && guardedByComparisonWith(n, left.text()))
+    if (isInputValue(right) && guardedByComparisonWith(left.text()))
       return record(*symbol, {}, true);
     // best = i inside for (i < n): as large as the loop variable may be.
     const Cost value = valueInLoops(right, *symbol);
@@ -138,7 +148,7 @@ class ValueReader {
   void readCounter(const Node& update, const Node& target) {
     Symbol* symbol = trackedAt(target);
     if (!symbol) return;
-    const std::vector<Node> loops = loopsAround(update, *symbol);
+    const std::vector<Node> loops = loopsAround(*symbol);
     // A loop that starts the counter again (for (i = 0; ...; i++), or cnt = 0 in its body)
     // bounds it: the loops around that one do not add up.
     const std::string name(target.text());
@@ -178,10 +188,11 @@ class ValueReader {
       record(*symbol, passes, false);
   }
 
-  // The loops between `node` and the declaration of `symbol`, innermost first.
-  std::vector<Node> loopsAround(const Node& node, const Symbol& symbol) const {
+  // The loops between the node read and the declaration of `symbol`, innermost first.
+  std::vector<Node> loopsAround(const Symbol& symbol) const {
     std::vector<Node> loops;
-    for (Node n = node.parent(); !n.null() && loops.size() < kMaxLoops; n = n.parent()) {
+    for (auto it = path_.rbegin(); it != path_.rend() && loops.size() < kMaxLoops; ++it) {
+      const Node& n = *it;
       const std::string_view type = n.type();
       if (type == "function_definition" || type == "lambda_expression") break;
       if (!isLoopNode(n)) continue;
@@ -194,7 +205,7 @@ class ValueReader {
 
   // The magnitude of `value` with the loop variables of the loops around it in scope.
   Cost valueInLoops(const Node& value, const Symbol& symbol) const {
-    const std::vector<Node> loops = loopsAround(value, symbol);
+    const std::vector<Node> loops = loopsAround(symbol);
     std::vector<EnclosingLoop> frames;
     for (auto it = loops.rbegin(); it != loops.rend(); ++it) {
       const LoopFacts facts = loopFactsOf(model_, *it, frames);
@@ -232,7 +243,8 @@ class ValueReader {
 
   // for (int x : a) with a filled from the input: x is each value read.
   bool walksInput(const Node& identifier) const {
-    for (Node n = identifier.parent(); !n.null(); n = n.parent()) {
+    for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+      const Node& n = *it;
       if (n.type() != "for_range_loop" || declaredName(n.field("declarator")) != identifier.text())
         continue;
       const Symbol* container = findSymbol(model_, containerName(n.field("right")));
@@ -252,8 +264,9 @@ class ValueReader {
   }
 
   // if (a[i] > mx) mx = a[i]: the assignment runs only when the condition compares with mx.
-  static bool guardedByComparisonWith(const Node& assignment, std::string_view name) {
-    for (Node n = assignment.parent(); !n.null(); n = n.parent()) {
+  bool guardedByComparisonWith(std::string_view name) const {
+    for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+      const Node& n = *it;
       const std::string_view type = n.type();
       if (isLoopNode(n) || type == "function_definition" || type == "lambda_expression") break;
       if (type == "if_statement") return mentionsIdentifier(n.field("condition"), name);
@@ -264,7 +277,8 @@ class ValueReader {
   // n = _n in a member function: a value made of the function's parameters means something
   // only inside the function, where the caller's arguments replace them.
   bool madeOfParameters(const Node& at, const Symbol& symbol, const Cost& value) const {
-    for (Node n = at.parent(); !n.null(); n = n.parent()) {
+    for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+      const Node& n = *it;
       const std::string_view type = n.type();
       if (type != "function_definition" && type != "lambda_expression") continue;
       if (symbol.scopeStart >= ts_node_start_byte(n.raw)) return false;
@@ -309,6 +323,7 @@ class ValueReader {
   Model& model_;
   std::map<DeclarationKey, Cost> base_;  // what the declarations alone derived
   std::map<DeclarationKey, Fact> facts_;
+  std::vector<Node> path_;  // the ancestors of the node read, the root first
 };
 
 }  // namespace
