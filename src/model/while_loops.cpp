@@ -1,15 +1,75 @@
 // Trip counts of while and do-while loops, by what the condition tests and the body moves:
 //   while (t--)                           the count (test loops: model/test_loops.h)
-//   while (lo <= hi) { mid = ...; }       log of the range; a literal range is a constant
+//   while (lo <= hi) { mid = ...; }       log of the range; a literal range a constant number
 //   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
 //   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
+//   while (a.size() <= x) a.push_back()   grows to its bound once over the enclosing loops
+//   while (lo.size() > hi.size() + 1)     moves entries to balance two heaps: O(1) amortised
 //   while (j < n && ...) j++              two pointers (j declared outside the enclosing loop)
 //   while (x > 0) x /= 10;  while (b)     log of the value; Euclid's algorithm
 //   while (cin >> x)                      one pass per value of the input
 //   do { } while (next_permutation(...))  every permutation
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 #include "model/loop_parts.h"
+#include "model/recursion_guards.h"
 
 namespace quorbel {
+namespace {
+
+// lo = 0, hi = 1e9 halved down to one (or to eps in hi - lo > 1e-9): log2((hi - lo) / eps)
+// steps, which the count of operations keeps though the notation drops them.
+double bisectionSteps(const Model& model, const Comparison& c, double high) {
+  const Node left = unwrap(c.left);
+  const bool difference =
+      left.type() == "binary_expression" && left.field("operator").text() == "-";
+  const Node lowNode = difference                      ? unwrap(left.field("right"))
+                       : (c.op == ">" || c.op == ">=") ? unwrap(c.right)
+                                                       : left;
+  const Symbol* low = findSymbol(model, lowNode.text());
+  const auto eps = difference ? evaluateConstant(model, c.right) : std::nullopt;
+  const double width = high - (low && low->value ? *low->value : 0);
+  return std::ceil(std::log2(std::max(2.0, width / (eps && *eps > 0 && *eps < 1 ? *eps : 1))));
+}
+
+// The container of `c.size()`, casts and parentheses stripped; empty for anything else.
+std::string sizeCallOn(const Node& side) {
+  const Node n = unwrap(side);
+  if (n.type() != "call_expression") return "";
+  const Node f = n.field("function");
+  if (f.type() != "field_expression" || f.field("field").text() != "size") return "";
+  return containerName(f.field("argument"));
+}
+
+// A container's size compared with something that is not a literal: q.size() > 1 still asks
+// whether the queue has entries to drain, dp.size() <= x asks how far it has grown.
+struct SizeComparison {
+  std::string container;
+  Node bound;
+  std::string other;  // the other side's container: low.size() > high.size() + 1
+};
+
+SizeComparison sizeComparisonOf(const Node& condition) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  for (const Comparison& c : comparisons)
+    for (const bool left : {true, false}) {
+      const std::string name = sizeCallOn(left ? c.left : c.right);
+      const Node bound = unwrap(left ? c.right : c.left);
+      if (name.empty() || bound.null() || bound.type() == "number_literal") continue;
+      SizeComparison found{name, bound, ""};
+      visitNodes(bound, [&](const Node& n) {
+        if (found.other.empty() && n.type() == "call_expression") found.other = sizeCallOn(n);
+        return found.other.empty();
+      });
+      return found;
+    }
+  return {};
+}
+
+}  // namespace
 
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
                          const std::vector<EnclosingLoop>& frames,
@@ -31,6 +91,25 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     return facts;
   }
 
+  // Loops that compare sizes. Entries moved between two containers to balance them: each move
+  // undoes a push of the enclosing work, O(1) amortised per pass.
+  const SizeComparison sized = sizeComparisonOf(condition);
+  if (!sized.container.empty() && !sized.other.empty() &&
+      (pushesInto(body, sized.container, Node{}) || pushesInto(body, sized.other, Node{}))) {
+    facts.step = StepKind::kBalancing;
+    facts.trips = constantCost();
+    return facts;
+  }
+  // A container grown up to a bound: its passes over everything enclosing it sum to the final
+  // bound. The loop's own pushes never count towards its trips.
+  if (!sized.container.empty() && sized.other.empty() &&
+      pushesInto(body, sized.container, Node{})) {
+    facts.step = StepKind::kGrowth;
+    facts.trips = magnitudeOf(model, sized.bound, vars);
+    for (const EnclosingLoop& frame : frames) facts.trips = divideCosts(facts.trips, frame.trips);
+    return facts;
+  }
+
   // Containers: stacks popped in a loop that pushes them, queues and heaps drained once.
   const std::string tested = testedContainer(condition);
   const Symbol* testedSymbol = findSymbol(model, tested);
@@ -46,6 +125,12 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = constantCost();
       return facts;
     }
+  }
+  // Only an emptiness test drains: i < bit.size() is read by the rules for variables below.
+  if (testedSymbol && (sized.container.empty() || sized.container != tested) &&
+      (testedSymbol->kind == ContainerKind::kQueue || testedSymbol->kind == ContainerKind::kHeap ||
+       testedSymbol->kind == ContainerKind::kVector ||
+       (testedSymbol->kind == ContainerKind::kOrdered && pushesInto(body, tested, Node{})))) {
     facts.step = StepKind::kQueue;
     const std::string adjacency = walkedAdjacency(model, body);
     const std::string grid = writtenGrid(model, body);
@@ -104,6 +189,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
         facts.trips = symbol && !symbol->isConstant && !literalRange
                           ? logCost(sizeCost(symbol->name))
                           : constantCost();
+        if (literalRange) facts.trips = repeatedCost(bisectionSteps(model, c, *symbol->value));
         if (symbol && symbol->line > 0 && symbol->hasDerived)
           facts.trips = logCost(symbol->derived);
       }
@@ -215,7 +301,49 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       return facts;
     }
   }
-  // while (x != p[x]) x = p[x]: a walk along a parent chain.
+  // while (p[x] != x) x = p[x]: a walk along a parent chain, as deep as the tree: log n when
+  // the program links roots by size or rank, else every entry.
+  for (const std::string& variable : candidates) {
+    std::string table;
+    visitNodes(body, [&](const Node& n) {
+      if (!table.empty()) return false;
+      if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+          isIdentifierNamed(unwrap(n.field("left")), variable)) {
+        const Node right = unwrap(n.field("right"));
+        if (right.type() == "subscript_expression" &&
+            mentionsIdentifier(right.field("indices"), variable))
+          table = containerName(right.field("argument"));
+      }
+      return table.empty();
+    });
+    if (table.empty()) continue;
+    facts.variable = variable;
+    // k = fail[k] with k kept across the enclosing loop, which moves it up one step per pass:
+    // the falls back never outnumber the steps up.
+    // A failure table built as it is walked (pi[i] = k) is the same amortised walk.
+    bool builds = false;
+    if (!frames.empty() && !frames.back().variable.empty())
+      visitNodes(frames.back().node.field("body"), [&](const Node& n) {
+        if (builds) return false;
+        if (n.type() == "assignment_expression") {
+          const Node left = unwrap(n.field("left"));
+          builds = left.type() == "subscript_expression" && containerName(left) == table &&
+                   mentionsIdentifier(left.field("indices"), frames.back().variable);
+        }
+        return !builds;
+      });
+    if (!frames.empty() &&
+        (builds || !resetInside(frames.back().node.field("body"), variable, loop))) {
+      facts.step = StepKind::kTwoPointer;
+      facts.trips = constantCost();
+      return facts;
+    }
+    Cost size = containerSize(model, table);
+    if (isConstantCost(size)) size = primarySize(model);
+    facts.step = StepKind::kCounted;
+    facts.trips = unitesBySize(model, table) ? logCost(size) : size;
+    return facts;
+  }
   facts.step = StepKind::kUnknown;
   facts.trips = constantCost();
   return facts;

@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 
 #ifdef __linux__
 #include <linux/filter.h>
@@ -58,6 +60,7 @@ struct ChildSetup {
   const std::string* syscallFilter;  // raw BPF instructions; empty: none
   int argumentsFd;                   // BoxChannels: the read end of the arguments; else -1
   int statusFd;                      // BoxChannels: the write end of the status; else -1
+  int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
 };
 
 void writeAll(const char* text) {
@@ -87,11 +90,12 @@ int placeBoxChannels(const ChildSetup& setup) {
   if (setup.argumentsFd < 0) return 3;
   const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
   const int status = fcntl(setup.statusFd, F_DUPFD, 16);
-  if (arguments < 0 || status < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
-      dup2(status, kBoxStatusFd) < 0) {
+  const int block = fcntl(setup.blockFd, F_DUPFD, 16);
+  if (arguments < 0 || status < 0 || block < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
+      dup2(status, kBoxStatusFd) < 0 || dup2(block, kBoxBlockFd) < 0) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  return kBoxStatusFd + 1;
+  return kBoxBlockFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -176,6 +180,48 @@ int32_t exitCodeFromStatus(int status) {
   return -1;
 }
 
+// Writing to a child that has exited must fail with EPIPE, not end this process. The
+// disposition is the process's: the first stage running sets it, the last one restores it.
+class IgnoredPipeSignal {
+ public:
+  IgnoredPipeSignal() {
+    const std::lock_guard<std::mutex> lock(mutex());
+    if (users()++ > 0) return;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previous());
+  }
+  ~IgnoredPipeSignal() {
+    const std::lock_guard<std::mutex> lock(mutex());
+    if (--users() == 0) sigaction(SIGPIPE, &previous(), nullptr);
+  }
+  IgnoredPipeSignal(const IgnoredPipeSignal&) = delete;
+  IgnoredPipeSignal& operator=(const IgnoredPipeSignal&) = delete;
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex shared;
+    return shared;
+  }
+  static int& users() {
+    static int count = 0;
+    return count;
+  }
+  static struct sigaction& previous() {
+    static struct sigaction saved {};
+    return saved;
+  }
+};
+
+// Boxed stages run side by side: each box is a PID namespace of its own, found and ended below
+// its bwrap. A stage without the box is alone in the process: orphan adoption and the sweep of
+// every leftover child are the process's, and two such stages would kill each other's processes.
+std::shared_mutex& stageLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
 }  // namespace
 
 ChildEnv::ChildEnv(const std::vector<std::string>& values) : strings(values) {
@@ -193,10 +239,14 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
                           const std::string& syscallFilter, const BoxChannels* channels) {
-  // Orphan adoption, SIGPIPE's disposition and the sweep of leftover children are the
-  // process's, not the run's: two runs at once would kill each other's processes.
-  static std::mutex oneAtATime;
-  const std::lock_guard<std::mutex> lock(oneAtATime);
+  const bool boxed = channels != nullptr;
+  std::shared_lock<std::shared_mutex> together(stageLock(), std::defer_lock);
+  std::unique_lock<std::shared_mutex> alone(stageLock(), std::defer_lock);
+  if (boxed) {
+    together.lock();
+  } else {
+    alone.lock();
+  }
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -213,8 +263,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   };
   int argumentEnds[2] = {-1, -1};
   int statusEnds[2] = {-1, -1};
+  int blockEnds[2] = {-1, -1};
   auto closeChannels = [&] {
-    for (int* ends : {argumentEnds, statusEnds}) {
+    for (int* ends : {argumentEnds, statusEnds, blockEnds}) {
       closeDescriptor(ends[0]);
       closeDescriptor(ends[1]);
     }
@@ -229,7 +280,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     // The arguments are a few kilobytes: they fit the pipe whole before the child starts.
     const bool ready =
         pipe2(argumentEnds, O_CLOEXEC) == 0 && pipe2(statusEnds, O_CLOEXEC) == 0 &&
-        channels->arguments.size() < 65536 &&
+        pipe2(blockEnds, O_CLOEXEC) == 0 && channels->arguments.size() < 65536 &&
         write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
             static_cast<ssize_t>(channels->arguments.size());
     closeDescriptor(argumentEnds[1]);
@@ -243,29 +294,26 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
 
   const ChildEnv argv(args);
   const ChildEnv envp(env);
-  const ChildSetup setup{{stdinEnds[0], stdinEnds[1]},
-                         {stdoutEnds[0], stdoutEnds[1]},
-                         {stderrEnds[0], stderrEnds[1]},
-                         cwd.c_str(),
-                         argv.pointers.data(),
-                         envp.pointers.data(),
-                         stageLimits(compileStage, identity),
-                         compileStage,
-                         identity,
-                         &syscallFilter,
-                         argumentEnds[0],
-                         statusEnds[1]};
-  const std::vector<int> existingChildren = childProcessIds();
-  const bool previousAdoption = adoptOrphans();
-  // Writing to a child that has exited must fail with EPIPE, not end this process.
-  struct sigaction ignorePipe {};
-  struct sigaction previousPipe {};
-  ignorePipe.sa_handler = SIG_IGN;
-  sigemptyset(&ignorePipe.sa_mask);
-  sigaction(SIGPIPE, &ignorePipe, &previousPipe);
+  const ChildSetup setup{
+      {stdinEnds[0], stdinEnds[1]},
+      {stdoutEnds[0], stdoutEnds[1]},
+      {stderrEnds[0], stderrEnds[1]},
+      cwd.c_str(),
+      argv.pointers.data(),
+      envp.pointers.data(),
+      boxed ? boxStageLimits(compileStage, identity) : stageLimits(compileStage, identity),
+      compileStage,
+      identity,
+      &syscallFilter,
+      argumentEnds[0],
+      statusEnds[1],
+      blockEnds[0]};
+  // Without the box, what the child leaves is found as this process's adopted orphans.
+  const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
+  const bool previousAdoption = boxed ? false : adoptOrphans();
+  const IgnoredPipeSignal ignoredPipe;
   auto restoreProcessState = [&] {
-    sigaction(SIGPIPE, &previousPipe, nullptr);
-    restoreOrphanAdoption(previousAdoption);
+    if (!boxed) restoreOrphanAdoption(previousAdoption);
   };
 
   const int64_t start = monotonicMs();
@@ -280,6 +328,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   if (pid == 0) runChild(setup);
   closeDescriptor(argumentEnds[0]);
   closeDescriptor(statusEnds[1]);
+  closeDescriptor(blockEnds[0]);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);
@@ -300,12 +349,33 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int status = 0;
   int64_t killedAt = -1;
   // The group first, then every descendant that left it; processes that received SIGKILL can
-  // no longer fork, so the sweep converges even on a fork bomb.
+  // no longer fork, so the sweep converges even on a fork bomb. In a box, what is below bwrap
+  // goes first, while bwrap still reaps it: the namespace's first process takes the rest along.
   auto killRun = [&] {
+    if (boxed && !reaped) sweepProcessesBelow(pid);
     kill(-pid, SIGKILL);
     if (!reaped) kill(pid, SIGKILL);
-    sweepRunProcesses(existingChildren, reaped ? -1 : pid);
+    if (!boxed) sweepRunProcesses(existingChildren, reaped ? -1 : pid);
     if (killedAt < 0) killedAt = monotonicMs();
+  };
+
+  // The box's first process waits until it is capped; bwrap names it on its status descriptor.
+  auto releaseBox = [&] {
+    bool unused = false;
+    if (statusEnds[0] >= 0) drainStream(statusEnds[0], outcome.boxStatus, unused);
+    const size_t named = outcome.boxStatus.find("\"child-pid\":");
+    if (named == std::string::npos) {
+      if (reaped || statusEnds[0] < 0) closeDescriptor(blockEnds[1]);
+      return;
+    }
+    const int first = std::atoi(outcome.boxStatus.c_str() + named + 12);
+    if (first > 0 && capProcessCount(first, identity)) {
+      if (write(blockEnds[1], "1", 1) != 1) killRun();
+    } else {
+      outcome.error = "Runner box setup failed: could not cap the box's processes.";
+      killRun();
+    }
+    closeDescriptor(blockEnds[1]);
   };
 
   for (;;) {
@@ -321,6 +391,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
         reaped = true;  // reaped elsewhere (SIGCHLD ignored): the status is lost
       }
     }
+    if (blockEnds[1] >= 0) releaseBox();
     if (!outcome.timedOut && monotonicMs() > deadline) {
       outcome.timedOut = true;
       killRun();
@@ -335,9 +406,13 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     }
     if (inputFd >= 0 && (written >= input.size() || reaped)) closeDescriptor(inputFd);
 
-    pollfd polled[3];
-    int* polledFd[3];
+    pollfd polled[4];
+    int* polledFd[4];
     nfds_t count = 0;
+    if (blockEnds[1] >= 0 && statusEnds[0] >= 0) {
+      polled[count] = pollfd{statusEnds[0], static_cast<short>(POLLIN | POLLHUP), 0};
+      polledFd[count++] = &statusEnds[0];
+    }
     for (int* fd : {&outputFd, &errorFd}) {
       if (*fd < 0) continue;
       polled[count] = pollfd{*fd, static_cast<short>(POLLIN | POLLHUP), 0};
@@ -358,6 +433,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       const short events = polled[i].revents;
       if (events == 0) continue;
       int& fd = *polledFd[i];
+      if (&fd == &statusEnds[0]) continue;  // read by releaseBox on the next turn
       if (&fd == &inputFd) {
         if (events & (POLLHUP | POLLERR | POLLNVAL)) {
           closeDescriptor(fd);
@@ -397,8 +473,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   }
   if (statusKnown) outcome.exitCode = exitCodeFromStatus(status);
   outcome.elapsedMs = monotonicMs() - start;
-  // A program that exited normally may still have left processes behind.
-  sweepRunProcesses(existingChildren, -1);
+  // A program that exited normally may still have left processes behind; a box's went with
+  // its namespace.
+  if (!boxed) sweepRunProcesses(existingChildren, -1);
   restoreProcessState();
   return outcome;
 }

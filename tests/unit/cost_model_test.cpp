@@ -154,6 +154,43 @@ TEST(TripCountTest, EachLoopShape) {
       {"reading until the end", "int x; while (cin >> x) {}", "O(input)"},
       {"range-for over read vector", "vector<int> a(n); for (int x : a) {}", "O(n)"},
       {"fenwick", "vector<int> bit(n + 1); for (int i = q; i > 0; i -= i & -i) bit[i]++;", "O(n)"},
+      {"lowbit written out against a size",
+       "vector<int> bit(n + 1); for (int j = 0; j < m; j++) { int i = 1; while (i < "
+       "(int)bit.size()) { bit[i]++; i = i + (i & -i); } }",
+       "O(m * log n + n)"},
+      {"grown to a bound once over the queries",
+       "vector<int> tri = {0}; for (int k = 0; k < q; k++) { int x; cin >> x; while "
+       "((int)tri.size() <= x) tri.push_back(0); }",
+       "O(q + x)"},
+      {"balancing two heaps",
+       "priority_queue<int> a, b; for (int i = 0; i < n; i++) { a.push(i); while (a.size() > "
+       "b.size() + 1) { b.push(a.top()); a.pop(); } }",
+       "O(n * log n)"},
+      {"one list of a nested container",
+       "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "g[a].push_back(i); } for (int u = 0; u < n; u++) for (size_t k = 0; k < g[u].size(); "
+       "k++) {}",
+       "O(n + m)"},
+      {"sorting each list",
+       "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "g[a].push_back(i); } for (int u = 0; u < n; u++) sort(g[u].begin(), g[u].end());",
+       "O(m * log m + n)"},
+      {"parent chain of roots linked by size",
+       "vector<int> p(n), sz(n, 1); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
+       "while (p[a] != a) a = p[a]; while (p[b] != b) b = p[b]; if (sz[a] < sz[b]) swap(a, b); "
+       "p[b] = a; sz[a] += sz[b]; }",
+       "O(m * log n + n)"},
+      {"parent chain of roots linked anyhow",
+       "vector<int> p(n); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; while (p[a] != "
+       "a) a = p[a]; p[a] = b; }",
+       "O(m * n)"},
+      {"failure table walked as it is built",
+       "vector<int> f(n); for (int i = 1; i < n; i++) { int k = f[i - 1]; while (k > 0 && f[i] "
+       "!= f[k]) k = f[k - 1]; if (f[i] == f[k]) k++; f[i] = k; }",
+       "O(n)"},
+      {"a drain that tests a literal size",
+       "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
+       "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(inMain(c.body)), c.want) << c.name;
 }
@@ -253,6 +290,33 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "long long dp[5005][5005]; long long f(int i, int j) { if (i == 0 || j == 0) return 1; if "
        "(dp[i][j] != -1) return dp[i][j]; return dp[i][j] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, m)", "O(m * n)"},
+      {"a root test is no memo, union by size from the arithmetic",
+       "vector<int> up; int r(int x) { if (up[x] < 0) return x; return up[x] = r(up[x]); } void "
+       "j(int a, int b) { a = r(a); b = r(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
+       "up[a] += up[b]; up[b] = a; }",
+       "up.assign(n, -1); for (int i = 0; i + 1 < m; i++) j(i, i + 1)", "O(m * alpha(n) + n)"},
+      {"a lookup never stored is no memo",
+       "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
+       "1) + f(k - 2); }",
+       "f(n)", "O(2^n)"},
+      {"memo through a reference",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; long long& r = dp[k]; if (r "
+       "!= -1) return r; return r = f(k - 1) + f(k - 2); }",
+       "f(n)", "O(n)"},
+      {"calls guarded by a visit mark",
+       "vector<vector<int>> s; int f(int r, int c) { s[r][c] = 1; int t = 1; if (r + 1 < n && "
+       "!s[r + 1][c]) t += f(r + 1, c); if (c + 1 < m && !s[r][c + 1]) t += f(r, c + 1); return "
+       "t; }",
+       "s.assign(n, vector<int>(m, 0)); f(0, 0)", "O(m * n)"},
+      {"a mark cleared again is backtracking",
+       "bool u[20]; int f(int d) { if (d == n) return 1; int t = 0; for (int i = 0; i < n; i++) "
+       "if (!u[i]) { u[i] = 1; t += f(d + 1); u[i] = 0; } return t; }",
+       "f(0)", "O(n!)"},
+      {"work per call that ignores the range",
+       "vector<vector<int>> s; void f(int x, int l, int r) { for (int v : s[x]) {} if (l == r) "
+       "return; int mid = (l + r) / 2; f(2 * x, l, mid); f(2 * x + 1, mid + 1, r); }",
+       "s.assign(n, {}); for (int i = 0; i < m; i++) s[i % n].push_back(i); f(1, 0, n - 1)",
+       "O(n + m)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",

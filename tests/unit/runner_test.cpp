@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runner/run_outcome.h"
@@ -18,6 +21,7 @@
 #include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
 #include "runner/runner_pch.h"
+#include "runner/runner_process_tree.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -256,6 +260,19 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
 }
 // clang-format on
 
+// The compile limit is whole seconds from 1 to 120; anything else keeps the default 5 s.
+TEST(RunnerConfigTest, CompileLimitFromTheEnvironment) {
+  const std::pair<std::optional<std::string>, int64_t> kCases[] = {
+      {std::nullopt, 5000}, {"", 5000},    {"1", 1000},   {"60", 60000}, {"120", 120000},
+      {"0", 5000},          {"121", 5000}, {"-3", 5000},  {"2.5", 5000}, {"1000", 5000},
+      {" 7", 5000},         {"7s", 5000},  {"007", 7000},
+  };
+  for (const auto& [value, wantMs] : kCases) {
+    ScopedEnv limit("QUORBEL_RUNNER_COMPILE_SECONDS", value);
+    EXPECT_EQ(compileTimeoutMs(), wantMs) << value.value_or("(unset)");
+  }
+}
+
 // A ready header folder of the server's own is passed to the compiler; one that others may
 // write into (planted in a shared /tmp) is never used.
 TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
@@ -320,6 +337,38 @@ int main(){
   EXPECT_TRUE(dir.starts_with(tmpdir.path() + "/quorbel-run-")) << result.stdout;
   EXPECT_FALSE(std::filesystem::exists(dir));
   EXPECT_EQ(countTempRunDirs(), 0);
+}
+
+// Two boxes at once: the second starts and ends while the first still holds most of its
+// process cap (counted apart from every other box's), and neither's clean-up touches a child the
+// server started meanwhile for something else (an analysis parsing in a throw-away process, say).
+TEST(RunnerTest, BoxesRunSideBySideAndSpareTheServersOtherChildren) {
+  if (!runnerIsolation().boxed) GTEST_SKIP() << "no box here: " << runnerIsolation().reason;
+  testing::ScopedTmpDir tmpdir;
+  TempDir first = makeTempDir();
+  TempDir second = makeTempDir();
+  std::atomic<bool> firstDone{false};
+  std::thread sleeper([&] {
+    const ProcessOutcome held = runStage(
+        {"/bin/sh", "-c", "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do sleep 9 & done; sleep 3"}, first,
+        "", {}, 10000, true, true);
+    EXPECT_EQ(held.exitCode, 0) << held.stderr << held.error;
+    firstDone = true;
+  });
+  // Once the first box is up, and its shell has had a moment to start its processes.
+  for (int attempt = 0; attempt < 300 && childProcessIds().empty(); ++attempt) usleep(10000);
+  usleep(500000);
+  const pid_t bystander = fork();
+  if (bystander == 0) {
+    for (;;) pause();
+  }
+  const ProcessOutcome quick = runStage({"/usr/bin/true"}, second, "", {}, 10000, true, true);
+  EXPECT_EQ(quick.exitCode, 0) << quick.stderr << quick.error;
+  EXPECT_FALSE(firstDone) << "the second box waited for the first";
+  sleeper.join();
+  EXPECT_EQ(waitpid(bystander, nullptr, WNOHANG), 0) << "the bystander was killed";
+  kill(bystander, SIGKILL);
+  waitpid(bystander, nullptr, 0);
 }
 
 // A stand-in compiler that fails exactly when called with the run's own arguments, "-static"
