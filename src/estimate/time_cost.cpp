@@ -293,7 +293,9 @@ class TimeWalker {
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
     const bool amortised = facts.step == StepKind::kTwoPointer ||
-                           facts.step == StepKind::kStackPops || facts.step == StepKind::kAdjacency;
+                           facts.step == StepKind::kStackPops ||
+                           facts.step == StepKind::kAdjacency ||
+                           facts.step == StepKind::kBalancing || facts.step == StepKind::kGrowth;
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),

@@ -88,6 +88,8 @@ Update readUpdate(const Node& update, const std::string& variable) {
     if (isIdentifierNamed(l, variable)) {
       if (inner == "*") return {"*=", r};
       if (inner == "/") return {"/=", r};
+      // i = i + (i & -i): the lowbit step written out
+      if ((inner == "+" || inner == "-") && isLowBit(r)) return {"lowbit", {}};
       if (inner == "+") return {"+=", r};
       if (inner == "-") return {"-=", r};
       if (inner == "<<") return {"<<=", r};

@@ -257,6 +257,10 @@ std::string describeLoop(const LoopFacts& facts, const Node& loop) {
       return "Two-pointer " + kind + " (amortised)";
     case StepKind::kStackPops:
       return "Monotonic stack pops (amortised)";
+    case StepKind::kBalancing:
+      return "Balancing " + kind + " (amortised)";
+    case StepKind::kGrowth:
+      return "Growing " + kind + " (amortised over its bound)";
     case StepKind::kBinarySearch:
       return "Binary search " + kind;
     case StepKind::kQueue:

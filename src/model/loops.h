@@ -24,6 +24,8 @@ enum class StepKind {
   kSubmask,       // s = (s - 1) & mask
   kTwoPointer,    // a pointer declared outside the enclosing loop, never reset inside it
   kStackPops,     // while (!st.empty() && ...) st.pop(); in a loop that pushes st
+  kBalancing,     // while (low.size() > high.size() + 1): entries moved between two containers
+  kGrowth,        // while (a.size() <= x) a.push_back(..): grown once up to the bound
   kBinarySearch,  // while (lo <= hi) { mid = (lo + hi) / 2; ... }
   kQueue,         // while (!q.empty()): each vertex or cell once
   kAdjacency,     // for (int v : adj[u]): the edges, amortised over the vertices

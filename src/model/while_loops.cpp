@@ -3,6 +3,8 @@
 //   while (lo <= hi) { mid = ...; }       log of the range; a literal range is a constant
 //   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
 //   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
+//   while (a.size() <= x) a.push_back()   grows to its bound once over the enclosing loops
+//   while (lo.size() > hi.size() + 1)     moves entries to balance two heaps: O(1) amortised
 //   while (j < n && ...) j++              two pointers (j declared outside the enclosing loop)
 //   while (x > 0) x /= 10;  while (b)     log of the value; Euclid's algorithm
 //   while (cin >> x)                      one pass per value of the input
@@ -10,6 +12,44 @@
 #include "model/loop_parts.h"
 
 namespace quorbel {
+namespace {
+
+// The container of `c.size()`, casts and parentheses stripped; empty for anything else.
+std::string sizeCallOn(const Node& side) {
+  const Node n = unwrap(side);
+  if (n.type() != "call_expression") return "";
+  const Node f = n.field("function");
+  if (f.type() != "field_expression" || f.field("field").text() != "size") return "";
+  return containerName(f.field("argument"));
+}
+
+// A container's size compared with something that is not a literal: q.size() > 1 still asks
+// whether the queue has entries to drain, dp.size() <= x asks how far it has grown.
+struct SizeComparison {
+  std::string container;
+  Node bound;
+  std::string other;  // the other side's container: low.size() > high.size() + 1
+};
+
+SizeComparison sizeComparisonOf(const Node& condition) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  for (const Comparison& c : comparisons)
+    for (const bool left : {true, false}) {
+      const std::string name = sizeCallOn(left ? c.left : c.right);
+      const Node bound = unwrap(left ? c.right : c.left);
+      if (name.empty() || bound.null() || bound.type() == "number_literal") continue;
+      SizeComparison found{name, bound, ""};
+      visitNodes(bound, [&](const Node& n) {
+        if (found.other.empty() && n.type() == "call_expression") found.other = sizeCallOn(n);
+        return found.other.empty();
+      });
+      return found;
+    }
+  return {};
+}
+
+}  // namespace
 
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
                          const std::vector<EnclosingLoop>& frames,
@@ -31,6 +71,25 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     return facts;
   }
 
+  // Loops that compare sizes. Entries moved between two containers to balance them: each move
+  // undoes a push of the enclosing work, O(1) amortised per pass.
+  const SizeComparison sized = sizeComparisonOf(condition);
+  if (!sized.container.empty() && !sized.other.empty() &&
+      (pushesInto(body, sized.container, Node{}) || pushesInto(body, sized.other, Node{}))) {
+    facts.step = StepKind::kBalancing;
+    facts.trips = constantCost();
+    return facts;
+  }
+  // A container grown up to a bound: its passes over everything enclosing it sum to the final
+  // bound. The loop's own pushes never count towards its trips.
+  if (!sized.container.empty() && sized.other.empty() &&
+      pushesInto(body, sized.container, Node{})) {
+    facts.step = StepKind::kGrowth;
+    facts.trips = magnitudeOf(model, sized.bound, vars);
+    for (const EnclosingLoop& frame : frames) facts.trips = divideCosts(facts.trips, frame.trips);
+    return facts;
+  }
+
   // Containers: stacks popped in a loop that pushes them, queues and heaps drained once.
   const std::string tested = testedContainer(condition);
   const Symbol* testedSymbol = findSymbol(model, tested);
@@ -46,6 +105,12 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = constantCost();
       return facts;
     }
+  }
+  // Only an emptiness test drains: i < bit.size() is read by the rules for variables below.
+  if (testedSymbol && (sized.container.empty() || sized.container != tested) &&
+      (testedSymbol->kind == ContainerKind::kQueue || testedSymbol->kind == ContainerKind::kHeap ||
+       testedSymbol->kind == ContainerKind::kVector ||
+       (testedSymbol->kind == ContainerKind::kOrdered && pushesInto(body, tested, Node{})))) {
     facts.step = StepKind::kQueue;
     const std::string adjacency = walkedAdjacency(model, body);
     const std::string grid = writtenGrid(model, body);

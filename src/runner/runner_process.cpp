@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 
 #ifdef __linux__
 #include <linux/filter.h>
@@ -176,6 +177,48 @@ int32_t exitCodeFromStatus(int status) {
   return -1;
 }
 
+// Writing to a child that has exited must fail with EPIPE, not end this process. The
+// disposition is the process's: the first stage running sets it, the last one restores it.
+class IgnoredPipeSignal {
+ public:
+  IgnoredPipeSignal() {
+    const std::lock_guard<std::mutex> lock(mutex());
+    if (users()++ > 0) return;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previous());
+  }
+  ~IgnoredPipeSignal() {
+    const std::lock_guard<std::mutex> lock(mutex());
+    if (--users() == 0) sigaction(SIGPIPE, &previous(), nullptr);
+  }
+  IgnoredPipeSignal(const IgnoredPipeSignal&) = delete;
+  IgnoredPipeSignal& operator=(const IgnoredPipeSignal&) = delete;
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex shared;
+    return shared;
+  }
+  static int& users() {
+    static int count = 0;
+    return count;
+  }
+  static struct sigaction& previous() {
+    static struct sigaction saved {};
+    return saved;
+  }
+};
+
+// Boxed stages run side by side: each box is a PID namespace of its own, found and ended below
+// its bwrap. A stage without the box is alone in the process: orphan adoption and the sweep of
+// every leftover child are the process's, and two such stages would kill each other's processes.
+std::shared_mutex& stageLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
 }  // namespace
 
 ChildEnv::ChildEnv(const std::vector<std::string>& values) : strings(values) {
@@ -193,10 +236,14 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
                           const std::string& syscallFilter, const BoxChannels* channels) {
-  // Orphan adoption, SIGPIPE's disposition and the sweep of leftover children are the
-  // process's, not the run's: two runs at once would kill each other's processes.
-  static std::mutex oneAtATime;
-  const std::lock_guard<std::mutex> lock(oneAtATime);
+  const bool boxed = channels != nullptr;
+  std::shared_lock<std::shared_mutex> together(stageLock(), std::defer_lock);
+  std::unique_lock<std::shared_mutex> alone(stageLock(), std::defer_lock);
+  if (boxed) {
+    together.lock();
+  } else {
+    alone.lock();
+  }
   ProcessOutcome outcome;
   if (args.empty()) {
     outcome.error = "No executable configured.";
@@ -255,17 +302,12 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          &syscallFilter,
                          argumentEnds[0],
                          statusEnds[1]};
-  const std::vector<int> existingChildren = childProcessIds();
-  const bool previousAdoption = adoptOrphans();
-  // Writing to a child that has exited must fail with EPIPE, not end this process.
-  struct sigaction ignorePipe {};
-  struct sigaction previousPipe {};
-  ignorePipe.sa_handler = SIG_IGN;
-  sigemptyset(&ignorePipe.sa_mask);
-  sigaction(SIGPIPE, &ignorePipe, &previousPipe);
+  // Without the box, what the child leaves is found as this process's adopted orphans.
+  const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
+  const bool previousAdoption = boxed ? false : adoptOrphans();
+  const IgnoredPipeSignal ignoredPipe;
   auto restoreProcessState = [&] {
-    sigaction(SIGPIPE, &previousPipe, nullptr);
-    restoreOrphanAdoption(previousAdoption);
+    if (!boxed) restoreOrphanAdoption(previousAdoption);
   };
 
   const int64_t start = monotonicMs();
@@ -300,11 +342,13 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int status = 0;
   int64_t killedAt = -1;
   // The group first, then every descendant that left it; processes that received SIGKILL can
-  // no longer fork, so the sweep converges even on a fork bomb.
+  // no longer fork, so the sweep converges even on a fork bomb. In a box, what is below bwrap
+  // goes first, while bwrap still reaps it: the namespace's first process takes the rest along.
   auto killRun = [&] {
+    if (boxed && !reaped) sweepProcessesBelow(pid);
     kill(-pid, SIGKILL);
     if (!reaped) kill(pid, SIGKILL);
-    sweepRunProcesses(existingChildren, reaped ? -1 : pid);
+    if (!boxed) sweepRunProcesses(existingChildren, reaped ? -1 : pid);
     if (killedAt < 0) killedAt = monotonicMs();
   };
 
@@ -397,8 +441,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   }
   if (statusKnown) outcome.exitCode = exitCodeFromStatus(status);
   outcome.elapsedMs = monotonicMs() - start;
-  // A program that exited normally may still have left processes behind.
-  sweepRunProcesses(existingChildren, -1);
+  // A program that exited normally may still have left processes behind; a box's went with
+  // its namespace.
+  if (!boxed) sweepRunProcesses(existingChildren, -1);
   restoreProcessState();
   return outcome;
 }

@@ -45,7 +45,8 @@ struct ChildEnv {
   ChildEnv& operator=(const ChildEnv&) = delete;
 };
 
-// One call at a time in a process (later calls wait). Runs args[0] with `args` in `cwd`, feeding
+// Calls with `channels` (a box) run side by side; any other call runs alone in the process (it
+// waits for the boxes running, and they for it). Runs args[0] with `args` in `cwd`, feeding
 // `input` to its standard input, with exactly `env` as its environment, in its own process group,
 // under the stage's limits (runner_limits.h) and as `identity`. Past `timeoutMs`, or once a stream
 // passes kCapturedOutputLimit, it kills everything the child started (its group and any process

@@ -190,4 +190,33 @@ void sweepRunProcesses(const std::vector<int>& existingChildren, int mainPid) {
   }
 }
 
+void sweepProcessesBelow(int rootPid) {
+  const int self = getpid();
+  const int64_t giveUpAt = monotonicMs() + kSweepLimitMs;
+  for (;;) {
+    const std::vector<ProcessEntry> table = readProcessTable();
+    std::multimap<int, size_t> childrenOf;
+    for (size_t i = 0; i < table.size(); ++i) childrenOf.emplace(table[i].parentPid, i);
+    std::vector<size_t> targets;
+    std::vector<int> parents = {rootPid};
+    std::set<int> seen = {rootPid};  // a table read while processes come and go may hold a cycle
+    for (size_t next = 0; next < parents.size(); ++next) {
+      auto [from, to] = childrenOf.equal_range(parents[next]);
+      for (auto it = from; it != to; ++it) {
+        if (!seen.insert(table[it->second].pid).second) continue;
+        targets.push_back(it->second);
+        parents.push_back(table[it->second].pid);
+      }
+    }
+    bool alive = false;
+    for (size_t index : targets) {
+      if (table[index].zombie) continue;
+      alive = true;
+      killEntry(table[index], self);
+    }
+    if (!alive || monotonicMs() > giveUpAt) return;
+    usleep(1000);
+  }
+}
+
 }  // namespace quorbel

@@ -35,4 +35,10 @@ void restoreOrphanAdoption(bool previous);
 // killed but left for its caller to reap. Returns when nothing else is left, or after 2 s.
 void sweepRunProcesses(const std::vector<int>& existingChildren, int mainPid);
 
+// Kills with SIGKILL every process below `rootPid` (not rootPid itself), and nothing else: a
+// box's processes live in a PID namespace of their own, so they are all found below its bwrap
+// and die with the namespace's first process, and the boxes of other runs and the server's
+// other children are never touched. Returns when nothing is left below it, or after 2 s.
+void sweepProcessesBelow(int rootPid);
+
 }  // namespace quorbel

@@ -18,6 +18,7 @@ int wholeNumber(const char* name, int fallback, int least) {
 
 RunGateSize runGateSizeFromEnvironment() {
   RunGateSize size;
+  size.boxes = wholeNumber("QUORBEL_RUN_BOXES", size.boxes, 1);
   size.waiting = wholeNumber("QUORBEL_RUN_QUEUE", size.waiting, 0);
   return size;
 }

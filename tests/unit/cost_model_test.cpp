@@ -154,6 +154,21 @@ TEST(TripCountTest, EachLoopShape) {
       {"reading until the end", "int x; while (cin >> x) {}", "O(input)"},
       {"range-for over read vector", "vector<int> a(n); for (int x : a) {}", "O(n)"},
       {"fenwick", "vector<int> bit(n + 1); for (int i = q; i > 0; i -= i & -i) bit[i]++;", "O(n)"},
+      {"lowbit written out against a size",
+       "vector<int> bit(n + 1); for (int j = 0; j < m; j++) { int i = 1; while (i < "
+       "(int)bit.size()) { bit[i]++; i = i + (i & -i); } }",
+       "O(m * log n + n)"},
+      {"grown to a bound once over the queries",
+       "vector<int> tri = {0}; for (int k = 0; k < q; k++) { int x; cin >> x; while "
+       "((int)tri.size() <= x) tri.push_back(0); }",
+       "O(q + x)"},
+      {"balancing two heaps",
+       "priority_queue<int> a, b; for (int i = 0; i < n; i++) { a.push(i); while (a.size() > "
+       "b.size() + 1) { b.push(a.top()); a.pop(); } }",
+       "O(n * log n)"},
+      {"a drain that tests a literal size",
+       "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
+       "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(inMain(c.body)), c.want) << c.name;
 }

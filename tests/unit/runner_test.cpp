@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runner/run_outcome.h"
@@ -19,6 +22,7 @@
 #include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
 #include "runner/runner_pch.h"
+#include "runner/runner_process_tree.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -382,6 +386,33 @@ int main(){
   EXPECT_TRUE(dir.starts_with(tmpdir.path() + "/quorbel-run-")) << result.stdout;
   EXPECT_FALSE(std::filesystem::exists(dir));
   EXPECT_EQ(countTempRunDirs(), 0);
+}
+
+// Two boxes at once: the second starts and ends while the first still sleeps, and neither's
+// clean-up touches a child the server started meanwhile for something else (an analysis parsing
+// in a throw-away process, say).
+TEST(RunnerTest, BoxesRunSideBySideAndSpareTheServersOtherChildren) {
+  if (!runnerIsolation().boxed) GTEST_SKIP() << "no box here: " << runnerIsolation().reason;
+  testing::ScopedTmpDir tmpdir;
+  TempDir first = makeTempDir();
+  TempDir second = makeTempDir();
+  std::atomic<bool> firstDone{false};
+  std::thread sleeper([&] {
+    runStage({"/usr/bin/sleep", "3"}, first, "", {}, 10000, true, true);
+    firstDone = true;
+  });
+  for (int attempt = 0; attempt < 200 && childProcessIds().empty(); ++attempt) usleep(10000);
+  const pid_t bystander = fork();
+  if (bystander == 0) {
+    for (;;) pause();
+  }
+  const ProcessOutcome quick = runStage({"/usr/bin/true"}, second, "", {}, 10000, true, true);
+  EXPECT_EQ(quick.exitCode, 0) << quick.stderr << quick.error;
+  EXPECT_FALSE(firstDone) << "the second box waited for the first";
+  sleeper.join();
+  EXPECT_EQ(waitpid(bystander, nullptr, WNOHANG), 0) << "the bystander was killed";
+  kill(bystander, SIGKILL);
+  waitpid(bystander, nullptr, 0);
 }
 
 // A stand-in compiler that fails exactly when called with the run's own arguments, "-static"

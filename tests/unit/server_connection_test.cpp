@@ -623,11 +623,24 @@ TEST(RunGateTest, OneBoxAndABoundedQueue) {
   gate.leave();
   waiting.join();
   EXPECT_TRUE(second);
-  const std::pair<std::optional<std::string>, int> queues[] = {
-      {std::nullopt, 8}, {"0", 0}, {"20", 20}, {"-1", 8}, {"x", 8}};
-  for (const auto& [text, want] : queues) {
-    ScopedEnv queue("QUORBEL_RUN_QUEUE", text);
-    EXPECT_EQ(runGateSizeFromEnvironment().waiting, want) << text.value_or("unset");
+  struct Setting {
+    const char* name;
+    std::optional<std::string> text;
+    int want;
+  };
+  const Setting kSettings[] = {
+      {"QUORBEL_RUN_QUEUE", std::nullopt, 8}, {"QUORBEL_RUN_QUEUE", "0", 0},
+      {"QUORBEL_RUN_QUEUE", "20", 20},        {"QUORBEL_RUN_QUEUE", "-1", 8},
+      {"QUORBEL_RUN_QUEUE", "x", 8},          {"QUORBEL_RUN_BOXES", std::nullopt, 2},
+      {"QUORBEL_RUN_BOXES", "3", 3},          {"QUORBEL_RUN_BOXES", "0", 2},
+      {"QUORBEL_RUN_BOXES", "2x", 2},
+  };
+  for (const Setting& setting : kSettings) {
+    ScopedEnv value(setting.name, setting.text);
+    const RunGateSize size = runGateSizeFromEnvironment();
+    const bool boxes = std::string(setting.name) == "QUORBEL_RUN_BOXES";
+    EXPECT_EQ(boxes ? size.boxes : size.waiting, setting.want)
+        << setting.name << "=" << setting.text.value_or("unset");
   }
 }
 
