@@ -2,6 +2,7 @@
 
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/recursion_guards.h"
 
 namespace quorbel {
 namespace {
@@ -48,61 +49,6 @@ Node enclosingLoop(const Node& node, const Node& body) {
   for (Node n = node.parent(); !n.null() && !(n == body); n = n.parent())
     if (isLoopNode(n)) return n;
   return {};
-}
-
-// ll& res = memo[i][j]; if (res != -1) return res;  the entry a tested reference names.
-Node referencedEntry(const Function& function, const Node& condition) {
-  const Node tested = findDescendant(condition, {"identifier"});
-  if (tested.null()) return {};
-  Node entry;
-  visitNodes(function.body, [&](const Node& n) {
-    if (!entry.null()) return false;
-    if (n.type() == "init_declarator" && declaredName(n) == tested.text() &&
-        n.field("value").type() == "subscript_expression")
-      entry = n.field("value");
-    return entry.null();
-  });
-  return entry;
-}
-
-// An early return guarded by a lookup: if (dp[i][j] != -1) return dp[i][j]; if (memo.count(k))
-// if (vis[u]) return;
-std::string memoTable(const Function& function) {
-  std::string table;
-  visitNodes(function.body, [&](const Node& n) {
-    if (!table.empty()) return false;
-    if (n.type() == "if_statement") {
-      const Node consequence = n.field("consequence");
-      const bool returns =
-          consequence.type() == "return_statement" ||
-          (consequence.childCount() > 0 && consequence.child(0).type() == "return_statement");
-      if (!returns) return true;
-      const Node condition = n.field("condition");
-      Node lookup = findDescendant(condition, {"subscript_expression", "call_expression"});
-      if (lookup.null()) lookup = referencedEntry(function, condition);
-      if (lookup.null()) return true;
-      if (lookup.type() == "call_expression") {
-        const Node f = lookup.field("function");
-        // memo.count(k), memo.find(k), it != memo.end()
-        if (f.type() == "field_expression" &&
-            (f.field("field").text() == "count" || f.field("field").text() == "find" ||
-             f.field("field").text() == "contains" || f.field("field").text() == "end"))
-          table = containerName(f.field("argument"));
-        return true;
-      }
-      // par[x] == x compares an entry with a parameter: a base case, not a lookup.
-      bool mentionsParameter = false;
-      const Node comparison = findDescendant(condition, {"binary_expression"});
-      if (!comparison.null())
-        for (const Node side : {comparison.field("left"), comparison.field("right")})
-          for (const std::string& p : function.parameters)
-            if (!p.empty() && unwrapped(side).type() == "identifier" && unwrapped(side).text() == p)
-              mentionsParameter = true;
-      if (!mentionsParameter) table = containerName(lookup);
-    }
-    return table.empty();
-  });
-  return table;
 }
 
 bool isAdjacencyLoop(const Model& model, const Node& loop) {
@@ -248,28 +194,6 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
   return bound;
 }
 
-bool programUnitesBySize(const Model& model) {
-  // if (sz[a] < sz[b]) swap(a, b); rank[a] > rank[b]: two entries of one array compared.
-  bool found = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (found) return false;
-    if (n.type() == "binary_expression") {
-      const std::string_view op = n.field("operator").text();
-      if (op == "<" || op == ">" || op == "<=" || op == ">=" || op == "==") {
-        const Node l = unwrapped(n.field("left")), r = unwrapped(n.field("right"));
-        if (l.type() == "subscript_expression" && r.type() == "subscript_expression" &&
-            containerName(l) == containerName(r)) {
-          const std::string name = containerName(l);
-          for (const char* word : {"sz", "siz", "size", "rank", "rnk", "rk", "cnt", "height", "h"})
-            if (name.find(word) != std::string::npos) found = true;
-        }
-      }
-    }
-    return !found;
-  });
-  return found;
-}
-
 }  // namespace
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
@@ -284,7 +208,17 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       if (exclusive(calls[i], calls[j], function.body)) --count;
   facts.calls = std::max(1, count);
 
-  const std::string memo = memoTable(function);
+  // A chain f(p[x]) is read first: the root test of a union-find (if (p[x] < 0) return x) is
+  // no memo. Otherwise a memo returns the entry it looks up, a visit mark gives nothing back.
+  bool chain = false;
+  for (const Node& call : calls)
+    for (size_t i = 0; i < function.parameters.size(); ++i)
+      if (!function.parameters[i].empty() &&
+          changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), function.parameters[i],
+                   function.body) == Change::kChain)
+        chain = true;
+  std::string memo = chain ? "" : memoTableOf(function);
+  if (memo.empty() && !chain) memo = visitMarkOf(function, calls);
   bool inLoop = false, inAdjacencyLoop = false, pruned = false;
   int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
   std::string adjacency;
@@ -358,7 +292,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
     facts.size = containerSize(model, containerName(first));
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
-    facts.unionBySize = compresses && programUnitesBySize(model);
+    facts.unionBySize = compresses && unitesBySize(model, containerName(first));
     if (!compresses) facts.shape = RecursionShape::kLinear;
     return facts;
   }

@@ -268,6 +268,28 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "long long dp[5005][5005]; long long f(int i, int j) { if (i == 0 || j == 0) return 1; if "
        "(dp[i][j] != -1) return dp[i][j]; return dp[i][j] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, m)", "O(m * n)"},
+      {"a root test is no memo, union by size from the arithmetic",
+       "vector<int> up; int r(int x) { if (up[x] < 0) return x; return up[x] = r(up[x]); } void "
+       "j(int a, int b) { a = r(a); b = r(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
+       "up[a] += up[b]; up[b] = a; }",
+       "up.assign(n, -1); for (int i = 0; i + 1 < m; i++) j(i, i + 1)", "O(m * alpha(n) + n)"},
+      {"a lookup never stored is no memo",
+       "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
+       "1) + f(k - 2); }",
+       "f(n)", "O(2^n)"},
+      {"memo through a reference",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; long long& r = dp[k]; if (r "
+       "!= -1) return r; return r = f(k - 1) + f(k - 2); }",
+       "f(n)", "O(n)"},
+      {"calls guarded by a visit mark",
+       "vector<vector<int>> s; int f(int r, int c) { s[r][c] = 1; int t = 1; if (r + 1 < n && "
+       "!s[r + 1][c]) t += f(r + 1, c); if (c + 1 < m && !s[r][c + 1]) t += f(r, c + 1); return "
+       "t; }",
+       "s.assign(n, vector<int>(m, 0)); f(0, 0)", "O(m * n)"},
+      {"a mark cleared again is backtracking",
+       "bool u[20]; int f(int d) { if (d == n) return 1; int t = 0; for (int i = 0; i < n; i++) "
+       "if (!u[i]) { u[i] = 1; t += f(d + 1); u[i] = 0; } return t; }",
+       "f(0)", "O(n!)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",

@@ -1,0 +1,189 @@
+#include "model/recursion_guards.h"
+
+#include <set>
+
+#include "model/magnitude.h"
+
+namespace quorbel {
+namespace {
+
+Node stripped(Node node) {
+  while (!node.null() &&
+         (node.type() == "parenthesized_expression" || node.type() == "condition_clause"))
+    node = node.child(0);
+  return node;
+}
+
+// The return statement an if's consequence starts with, or null.
+Node guardedReturn(const Node& ifStatement) {
+  const Node consequence = ifStatement.field("consequence");
+  if (consequence.type() == "return_statement") return consequence;
+  if (consequence.type() == "compound_statement" && consequence.childCount() > 1 &&
+      consequence.child(1).type() == "return_statement")
+    return consequence.child(1);
+  return {};
+}
+
+// The value a return statement returns, or null for `return;`.
+Node returnedValue(const Node& statement) {
+  for (const Node& child : childrenOf(statement))
+    if (child.type() != "return" && child.type() != ";") return stripped(child);
+  return {};
+}
+
+// ll& res = memo[i][j]: the entry a local reference names, when `name` is one.
+Node referencedEntry(const Node& body, std::string_view name) {
+  Node entry;
+  visitNodes(body, [&](const Node& n) {
+    if (!entry.null()) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == name &&
+        n.field("value").type() == "subscript_expression")
+      entry = n.field("value");
+    return entry.null();
+  });
+  return entry;
+}
+
+// The right-hand sides of the stores into `table`: t[..] = v, t[..] += v, t.insert(..).
+std::vector<std::string> storesInto(const Node& body, const std::string& table,
+                                    const std::string& reference) {
+  std::vector<std::string> values;
+  visitNodes(body, [&](const Node& n) {
+    if (n.type() == "assignment_expression") {
+      const Node left = stripped(n.field("left"));
+      if ((left.type() == "subscript_expression" && containerName(left) == table) ||
+          (!reference.empty() && left.type() == "identifier" && left.text() == reference))
+        values.emplace_back(n.field("right").text());
+    }
+    if (n.type() == "call_expression") {
+      const Node f = n.field("function");
+      if (f.type() == "field_expression" && containerName(f.field("argument")) == table &&
+          (f.field("field").text() == "insert" || f.field("field").text() == "emplace"))
+        values.emplace_back(n.text());
+    }
+    return true;
+  });
+  return values;
+}
+
+const Node enclosingFunction(const Node& node) {
+  for (Node n = node.parent(); !n.null(); n = n.parent())
+    if (n.type() == "function_definition" || n.type() == "lambda_expression") return n;
+  return {};
+}
+
+}  // namespace
+
+std::string memoTableOf(const Function& function) {
+  std::string table;
+  visitNodes(function.body, [&](const Node& n) {
+    if (!table.empty()) return false;
+    if (n.type() != "if_statement") return true;
+    const Node statement = guardedReturn(n);
+    const Node value = statement.null() ? Node{} : returnedValue(statement);
+    if (value.null()) return true;
+    const Node condition = n.field("condition");
+    std::string looked, reference;
+    const Node lookup = findDescendant(condition, {"subscript_expression", "call_expression"});
+    if (lookup.type() == "call_expression") {
+      // memo.count(k), memo.find(k), it != memo.end(): returned as memo[k] or it->second
+      const Node f = lookup.field("function");
+      const std::string_view method = f.type() == "field_expression" ? f.field("field").text() : "";
+      if (method == "count" || method == "find" || method == "contains" || method == "end")
+        looked = containerName(f.field("argument"));
+      const bool returnsEntry =
+          !looked.empty() && (mentionsIdentifier(value, looked) ||
+                              value.text().find("second") != std::string_view::npos);
+      if (!returnsEntry) looked.clear();
+    } else if (lookup.type() == "subscript_expression") {
+      // if (dp[i][j] != -1) return dp[i][j]: the same table read back
+      if (value.type() == "subscript_expression" && containerName(value) == containerName(lookup))
+        looked = containerName(lookup);
+    } else {
+      // ll& res = dp[i][j]; if (res != -1) return res;
+      const Node tested = findDescendant(condition, {"identifier"});
+      const Node entry = tested.null() ? Node{} : referencedEntry(function.body, tested.text());
+      if (!entry.null() && value.type() == "identifier" && value.text() == tested.text()) {
+        looked = containerName(entry);
+        reference = std::string(tested.text());
+      }
+    }
+    if (!looked.empty() && !storesInto(function.body, looked, reference).empty()) table = looked;
+    return table.empty();
+  });
+  return table;
+}
+
+std::string visitMarkOf(const Function& function, const std::vector<Node>& recursiveCalls) {
+  // The tables tested by early returns that give nothing back from the table.
+  std::vector<std::string> candidates;
+  visitNodes(function.body, [&](const Node& n) {
+    if (n.type() != "if_statement") return true;
+    const Node statement = guardedReturn(n);
+    if (statement.null()) return true;
+    const Node value = returnedValue(statement);
+    const Node lookup = findDescendant(n.field("condition"), {"subscript_expression"});
+    if (lookup.null()) return true;
+    const bool plain = value.null() || value.type() == "number_literal" || value.type() == "true" ||
+                       value.type() == "false";
+    if (plain) candidates.push_back(containerName(lookup));
+    return true;
+  });
+  // Calls each made only under a test of one table: if (!seen[r][c + 1]) f(r, c + 1).
+  std::set<std::string> common;
+  for (size_t k = 0; k < recursiveCalls.size(); ++k) {
+    std::set<std::string> tested;
+    for (Node p = recursiveCalls[k].parent(); !p.null() && !(p == function.body); p = p.parent()) {
+      Node condition;
+      if (p.type() == "if_statement") condition = p.field("condition");
+      if (p.type() == "binary_expression" && p.field("operator").text() == "&&") condition = p;
+      visitNodes(condition, [&](const Node& e) {
+        if (e.type() == "subscript_expression") tested.insert(containerName(e));
+        return true;
+      });
+    }
+    if (k == 0) {
+      common = tested;
+      continue;
+    }
+    std::set<std::string> kept;
+    for (const std::string& table : common)
+      if (tested.count(table)) kept.insert(table);
+    common = kept;
+  }
+  candidates.insert(candidates.end(), common.begin(), common.end());
+  for (const std::string& table : candidates) {
+    const std::vector<std::string> stored = storesInto(function.body, table, "");
+    // seen[u] = 1 ... seen[u] = 0: a backtracking mark, every path is walked
+    bool oneValue = !stored.empty();
+    for (const std::string& v : stored) oneValue = oneValue && v == stored.front();
+    if (oneValue) return table;
+  }
+  return "";
+}
+
+bool unitesBySize(const Model& model, const std::string& parents) {
+  bool found = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (found) return false;
+    const bool adds = n.type() == "assignment_expression" && n.field("operator").text() == "+=";
+    bool compares = false;
+    if (n.type() == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      compares = op == "<" || op == ">" || op == "<=" || op == ">=" || op == "==";
+    }
+    if (!adds && !compares) return true;
+    const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
+    if (l.type() != "subscript_expression" || r.type() != "subscript_expression" ||
+        containerName(l) != containerName(r) || l.text() == r.text() ||
+        l.field("argument").type() != "identifier")
+      return true;
+    // sz[a] += sz[b] or rank[a] < rank[b] where the same function links one root under another
+    const Node scope = enclosingFunction(n);
+    found = !storesInto(scope.null() ? model.root : scope, parents, "").empty();
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace quorbel
