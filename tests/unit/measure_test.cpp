@@ -257,6 +257,30 @@ TEST(GrowthFit, FindsTheClassOfSyntheticTimesWithNoise) {
   EXPECT_EQ(fitGrowth(exponential, 0.001, {named}).measured, "2^n * n^2");
 }
 
+// Exact linear times: the estimate's class is chosen only when the repetitions' spread says
+// the times cannot tell it from n (n log n is a log factor off: within a band of 0.1, not of
+// 0.02); a class half a power or more away never is, whatever the spread.
+TEST(GrowthFit, TheEstimateStandsWhereTheTimesCannotTellItApart) {
+  const auto linear = [](double n) { return n; };
+  const std::vector<TimedPoint> points = synthetic(linear, 1e-7, 0, 1024, 1 << 20, 1);
+  struct Row {
+    const char* preferred;
+    double spread;
+    const char* measured;
+    const char* closest;
+  };
+  const Row kRows[] = {
+      {"", 0, "n", ""},      {"n log n", 1.0, "n log n", "n"}, {"n", 1.0, "n", ""},
+      {"n^2", 1.0, "n", ""}, {"sqrt n", 1.0, "n", ""},
+  };
+  for (const Row& row : kRows) {
+    const GrowthFit fit = fitGrowth(points, 0.004, {}, 0.002, {row.preferred, row.spread});
+    EXPECT_EQ(fit.measured, row.measured) << row.preferred << " " << row.spread;
+    EXPECT_EQ(fit.closest, row.closest) << row.preferred << " " << row.spread;
+    EXPECT_TRUE(explainsAsWell(fit, "n")) << row.preferred;
+  }
+}
+
 TEST(GrowthFit, SaysWhenThePointsDoNotDecide) {
   const auto linear = [](double n) { return n; };
   // Two sizes only.
