@@ -16,7 +16,6 @@ namespace {
 
 constexpr size_t kCodeLimitBytes = 102400;
 constexpr size_t kInputLimitBytes = 65536;
-constexpr int64_t kCompileTimeoutMs = 5000;
 
 // Decided by the first call that needs it and kept for the life of the process.
 struct StaticProbeState {
@@ -45,7 +44,7 @@ bool probeRequiredStaticCompile(bool boxed) {
     return gStaticProbe.ok = false;
   }
   ProcessOutcome outcome =
-      runStage(compileArgs(), dir, "", compileEnvironment(), kCompileTimeoutMs, true, boxed);
+      runStage(compileArgs(), dir, "", compileEnvironment(), compileTimeoutMs(), true, boxed);
   gStaticProbe.ok = outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0;
   return gStaticProbe.ok;
 }
@@ -94,7 +93,7 @@ RunResult runCppProgram(const RunRequest& request) {
   RunResult result;
   result.phase = "compile";
   ProcessOutcome compiled = runStage(withPrecompiledHeader(compileArgs()), dir, "",
-                                     compileEnvironment(), kCompileTimeoutMs, true, boxed);
+                                     compileEnvironment(), compileTimeoutMs(), true, boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;

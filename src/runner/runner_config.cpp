@@ -42,6 +42,20 @@ bool truthyEnv(const char* name) {
   return value == "1" || value == "true" || value == "yes" || value == "on";
 }
 
+int64_t compileTimeoutMs() {
+  constexpr int64_t kDefaultSeconds = 5;
+  constexpr int64_t kMostSeconds = 120;
+  const std::string value = environmentValue("QUORBEL_RUNNER_COMPILE_SECONDS");
+  if (value.empty() || value.size() > 3) return kDefaultSeconds * 1000;
+  int64_t seconds = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') return kDefaultSeconds * 1000;
+    seconds = seconds * 10 + (c - '0');
+  }
+  if (seconds < 1 || seconds > kMostSeconds) return kDefaultSeconds * 1000;
+  return seconds * 1000;
+}
+
 std::string tempBaseDirectory() {
   std::string base = environmentValue("TMPDIR");
   return base.empty() ? "/tmp" : base;

@@ -2,6 +2,7 @@
 // compiler command line and environment built from them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@ namespace quorbel {
 // False when unset or empty; otherwise true exactly for "1", "true", "yes" or "on" in any
 // letter case (no trimming).
 bool truthyEnv(const char* name);
+
+// The compile stage's wall-clock limit: QUORBEL_RUNNER_COMPILE_SECONDS when it is a whole number
+// from 1 to 120, else 5 s. A busy host compiles slower, so operators (and the test targets) can
+// give the compiler more time without touching the limits of the program itself.
+int64_t compileTimeoutMs();
 
 // TMPDIR when set and not empty, else "/tmp": where run directories are made.
 std::string tempBaseDirectory();

@@ -85,8 +85,8 @@ bool trustedProcessGroupKillProbe(const std::string& mode, std::string& details)
     details = "helper compile failed";
     return false;
   }
-  ProcessOutcome compiled =
-      runProcess(compileArgs(), dir.path, "", compileEnvironment(), 5000, true, dir.identity);
+  ProcessOutcome compiled = runProcess(compileArgs(), dir.path, "", compileEnvironment(),
+                                       compileTimeoutMs(), true, dir.identity);
   if (!compiled.error.empty() || compiled.timedOut || compiled.exitCode != 0) {
     details = "helper compile failed";
     return false;

@@ -262,6 +262,19 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
 }
 // clang-format on
 
+// The compile limit is whole seconds from 1 to 120; anything else keeps the default 5 s.
+TEST(RunnerConfigTest, CompileLimitFromTheEnvironment) {
+  const std::pair<std::optional<std::string>, int64_t> kCases[] = {
+      {std::nullopt, 5000}, {"", 5000},    {"1", 1000},   {"60", 60000}, {"120", 120000},
+      {"0", 5000},          {"121", 5000}, {"-3", 5000},  {"2.5", 5000}, {"1000", 5000},
+      {" 7", 5000},         {"7s", 5000},  {"007", 7000},
+  };
+  for (const auto& [value, wantMs] : kCases) {
+    ScopedEnv limit("QUORBEL_RUNNER_COMPILE_SECONDS", value);
+    EXPECT_EQ(compileTimeoutMs(), wantMs) << value.value_or("(unset)");
+  }
+}
+
 // A ready header folder of the server's own is passed to the compiler; a folder or header that
 // others may write into (planted in a shared /tmp) is never used.
 TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
