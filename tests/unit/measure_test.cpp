@@ -101,6 +101,29 @@ TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
        "} }",
        "n:size m*(w:value)"},
       {"no input at all", "int main(){ int s = 0; for (int i = 0; i < 10; i++) s += i; }", ""},
+      {"a member function indexes its parameter; the call subtracts one",
+       "struct T { vector<vector<int>> ch; void add(int p, int c) { ch[p].push_back(c); } };"
+       " int main(){int n; cin >> n; T t; for (int i = 1; i < n; i++) { int b; cin >> b;"
+       " t.add(b - 1, i); } }",
+       "n:size n*(b:pos1(n))"},
+      {"records of m edges after n and m: vertices of either base, the weight a value",
+       "int main(){int n, m; cin >> n >> m; vector<int> d(n + 1); vector<array<int, 3>> e;"
+       " for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; e.push_back({u, v, w}); } "
+       "}",
+       "n:size m:size m*(u:pos(n) v:pos(n) w:value)"},
+      {"names declared beside the loop's counter bound nothing",
+       "vector<int> g[200005]; int main(){int n; cin >> n;"
+       " for (int i = 1, a, b; i < n; i++) { cin >> a >> b; g[a].push_back(b); } }",
+       "n:size n*(a:pos1(n) b:pos1(n))"},
+      {"n pairs after n are plain values, even kept as records",
+       "int main(){int n; cin >> n; vector<pair<int, int>> p;"
+       " for (int i = 0; i < n; i++) { int a, b; cin >> a >> b; p.push_back({a, b}); } }",
+       "n:size n*(a:value b:value)"},
+      {"read into fields, taken down by one",
+       "struct E { int a, b, c; }; int main(){int n, m; cin >> n >> m; vector<int> d(n);"
+       " vector<E> es(m);"
+       " for (auto& e : es) { cin >> e.a >> e.b >> e.c; e.a--; e.b--; } }",
+       "n:size m:size |es|*(a:pos1(n) b:pos1(n) c:value)"},
   };
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
 }
