@@ -13,6 +13,7 @@ namespace {
 // every product finite and every notation short.
 constexpr int kMaxExponent = 64;
 constexpr size_t kMaxTerms = 24;
+constexpr double kMaxConstant = 1e18;
 
 auto growthKey(const Growth& g) {
   return std::make_tuple(g.factorial, g.sizedExponential, g.expBase, g.power, g.logs, g.logLogs,
@@ -45,6 +46,7 @@ Growth inverseGrowth(const Growth& g) {
 
 Monomial multiplyMonomials(const Monomial& a, const Monomial& b) {
   Monomial product = a;
+  product.constant = std::min(a.constant * b.constant, kMaxConstant);
   for (const auto& [size, growth] : b.sizes) {
     Growth merged = multiplyGrowth(product.sizes[size], growth);
     if (isZero(merged))
@@ -57,6 +59,7 @@ Monomial multiplyMonomials(const Monomial& a, const Monomial& b) {
 
 Monomial clampNegative(const Monomial& term) {
   Monomial clamped;
+  clamped.constant = std::max(1.0, term.constant);
   for (auto [size, growth] : term.sizes) {
     growth.expBase = std::max(growth.expBase, 1.0);
     growth.power = std::max(growth.power, 0);
@@ -170,6 +173,7 @@ Monomial commonFactor(const std::vector<Monomial>& terms) {
 
 Monomial divideMonomial(const Monomial& term, const Monomial& by) {
   Monomial inverse;
+  inverse.constant = 1 / by.constant;
   for (const auto& [size, growth] : by.sizes) inverse.sizes[size] = inverseGrowth(growth);
   return multiplyMonomials(term, inverse);
 }
@@ -213,6 +217,12 @@ void addShownSizes(const Monomial& term, std::vector<std::string>& names) {
 // ---- Construction ----
 
 Cost constantCost() { return {}; }
+
+Cost repeatedCost(double times) {
+  Monomial once;
+  once.constant = std::clamp(times, 1.0, kMaxConstant);
+  return {{once}};
+}
 
 Cost sizeCost(const std::string& size) {
   if (size.empty()) return {};
@@ -320,9 +330,13 @@ bool isConstantCost(const Cost& cost) { return simplifyCost(cost).terms.empty();
 
 Cost addCosts(const Cost& a, const Cost& b) {
   Cost sum = a;
-  for (const Monomial& term : b.terms)
-    if (std::find(sum.terms.begin(), sum.terms.end(), term) == sum.terms.end())
+  for (const Monomial& term : b.terms) {
+    const auto same = std::find(sum.terms.begin(), sum.terms.end(), term);
+    if (same == sum.terms.end())
       sum.terms.push_back(term);
+    else
+      same->constant = std::max(same->constant, term.constant);
+  }
   if (sum.terms.size() > kMaxTerms) sum = simplifyCost(sum);
   while (sum.terms.size() > kMaxTerms) {
     // Keep the fastest-growing terms of a runaway sum.
@@ -387,8 +401,12 @@ Cost simplifyCost(const Cost& cost) {
   std::vector<Monomial> clamped;
   for (const Monomial& term : cost.terms) {
     Monomial c = clampNegative(term);
-    if (!c.sizes.empty() && std::find(clamped.begin(), clamped.end(), c) == clamped.end())
+    if (c.sizes.empty()) continue;
+    const auto same = std::find(clamped.begin(), clamped.end(), c);
+    if (same == clamped.end())
       clamped.push_back(c);
+    else
+      same->constant = std::max(same->constant, c.constant);
   }
   Cost kept;
   for (size_t i = 0; i < clamped.size(); ++i) {
@@ -400,6 +418,11 @@ Cost simplifyCost(const Cost& cost) {
     if (!dominated) kept.terms.push_back(clamped[i]);
   }
   return kept;
+}
+
+Cost withoutConstants(Cost cost) {
+  for (Monomial& term : cost.terms) term.constant = 1;
+  return cost;
 }
 
 std::vector<std::string> sizesOf(const Cost& cost) {

@@ -29,11 +29,14 @@ struct Growth {
   bool operator==(const Growth&) const = default;
 };
 
-// One product of factors, keyed by size name.
+// One product of factors, keyed by size name, and the constant factor the notation drops (60
+// bisection steps, 26 letters) but the count of operations keeps. Products are equal when their
+// factors are: the constant never makes a second term of the same growth.
 struct Monomial {
   std::map<std::string, Growth> sizes;
+  double constant = 1;
 
-  bool operator==(const Monomial&) const = default;
+  bool operator==(const Monomial& other) const { return sizes == other.sizes; }
 };
 
 // A sum of products; no terms means O(1).
@@ -45,6 +48,8 @@ struct Cost {
 
 // ---- Construction ----
 Cost constantCost();
+// A fixed number of repetitions: O(1), with `times` as its constant factor.
+Cost repeatedCost(double times);
 Cost sizeCost(const std::string& size);  // n
 Cost logCost(const Cost& of);            // log of the largest sizes of `of`; O(1) for constants
 Cost logLogCost(const Cost& of);
@@ -65,8 +70,11 @@ Cost multiplyCosts(const Cost& a, const Cost& b);
 Cost divideCosts(const Cost& total, const Cost& trips);
 // Replaces every occurrence of `size` by `by` (a parameter by its argument's cost).
 Cost substituteSize(const Cost& cost, const std::string& size, const Cost& by);
-// Drops terms another term bounds and negative leftovers; what formatting shows.
+// Drops terms another term bounds and negative leftovers; what formatting shows. Of two terms
+// of one growth the larger constant stays.
 Cost simplifyCost(const Cost& cost);
+// The same terms with every constant factor 1.
+Cost withoutConstants(Cost cost);
 // Sizes named anywhere in the cost.
 std::vector<std::string> sizesOf(const Cost& cost);
 // The sizes in the order formatCost writes them, a sized exponential k^n giving k then n.

@@ -70,7 +70,7 @@ double log10OfTerm(const Monomial& term, const std::map<std::string, double>& va
     total += g.logs * log10Log(value) + g.logLogs * log10Log(log10Log(value)) +
              g.alphas * log10Alpha(value);
   }
-  return zero ? -INFINITY : total;
+  return zero ? -INFINITY : total + std::log10(std::max(term.constant, 1e-18));
 }
 
 double log10OfCost(const Cost& cost, const std::map<std::string, double>& values) {

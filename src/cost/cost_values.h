@@ -11,8 +11,8 @@
 
 namespace quorbel {
 
-// The base-10 logarithm of one product (NaN when `values` lacks one of its sizes, -infinity
-// when it is zero) and of a sum of products.
+// The base-10 logarithm of one product, its constant factor included (NaN when `values` lacks one
+// of its sizes, -infinity when it is zero) and of a sum of products.
 double log10OfTerm(const Monomial& term, const std::map<std::string, double>& values);
 double log10OfCost(const Cost& cost, const std::map<std::string, double>& values);
 // The cost with every size set to the same n (the growth chart's reading).

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "model/loop_parts.h"
+
 namespace quorbel {
 namespace {
 
@@ -136,6 +138,14 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
   if (function.type() == "field_expression") return methodCost(model, call, loops);
   const std::string_view name = bareName(function.text());
   const Node arguments = call.field("arguments");
+  // sort(adj[u].begin(), adj[u].end()): one list, its share of all the entries
+  const Node row = nestedRow(model, arguments.child(0));
+  if (!row.null() && (kSorts.count(name) || kLinearAlgorithms.count(name))) {
+    const Cost all = edgeCount(model, containerName(row.field("argument")));
+    const Cost share = rowShare(model, row, {});
+    return {true, kSorts.count(name) ? multiplyCosts(share, logCost(all)) : share,
+            std::string(name)};
+  }
   if (kSorts.count(name)) {
     const Cost size = rangeSize(model, arguments, loops);
     return {true, multiplyCosts(size, logCost(size)), "sort"};

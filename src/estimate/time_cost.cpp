@@ -621,8 +621,11 @@ void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
     const size_t hash = key.find('#');
     auto found = model.symbols.find(key.substr(0, hash));
     if (found == model.symbols.end() || isConstantCost(entries)) continue;
-    (hash == std::string::npos ? found->second.elements : found->second.slotWrites) =
-        simplifyCost(entries);
+    // Pushes accumulate over a loop's passes; writes into slots fill the same slots again.
+    if (hash == std::string::npos)
+      found->second.elements = simplifyCost(entries);
+    else
+      found->second.slotWrites = withoutConstants(simplifyCost(entries));
   }
 }
 
@@ -642,7 +645,8 @@ TimeEstimate estimateTime(Model& model) {
       auto found = model.symbols.find(name);
       if (found == model.symbols.end()) continue;
       found->second.filled.clear();
-      for (const Cost& extent : extents) found->second.filled.push_back(simplifyCost(extent));
+      for (const Cost& extent : extents)
+        found->second.filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
   applyGrowth(model, grown);

@@ -131,6 +131,28 @@ Cost indexedArraySize(const Model& model, const Node& body, const std::string& v
   return size;
 }
 
+Node nestedRow(const Model& model, const Node& expression) {
+  const Node call = unwrap(expression);
+  if (call.type() != "call_expression") return {};
+  const Node f = call.field("function");
+  if (f.type() != "field_expression") return {};
+  const std::string_view method = f.field("field").text();
+  if (method != "size" && method != "begin" && method != "end") return {};
+  const Node row = unwrap(f.field("argument"));
+  if (row.type() != "subscript_expression") return {};
+  const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
+  return symbol && symbol->nestedContainer && row.field("argument").type() == "identifier" ? row
+                                                                                           : Node{};
+}
+
+Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
+  const std::string base = containerName(row.field("argument"));
+  const Node indices = row.field("indices");
+  const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
+  const EnclosingLoop* owner = frameOf(frames, index.text());
+  return divideCosts(edgeCount(model, base), owner ? owner->trips : vertexCount(model, base));
+}
+
 // ---- Questions about the loop's surroundings ----
 
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`

@@ -39,6 +39,13 @@ Update findUpdateIn(const Node& body, const std::string& variable);
 // The size of an array the body indexes with `variable`: bit[i] in a Fenwick loop.
 Cost indexedArraySize(const Model& model, const Node& body, const std::string& variable);
 
+// g[u] of g[u].size(), g[u].begin(), g[u].end(), (int)g[u].size() when g holds a list per
+// slot; null for anything else.
+Node nestedRow(const Model& model, const Node& expression);
+// The share of one list `row` of a nested container per pass: the entries spread over the
+// passes of the enclosing loop that walks the row's index, else over all the rows.
+Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames);
+
 // ---- Questions about the loop's surroundings ----
 
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.

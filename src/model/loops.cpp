@@ -7,6 +7,7 @@
 #include "model/loops.h"
 
 #include <cmath>
+#include <optional>
 
 #include "model/loop_parts.h"
 
@@ -15,6 +16,22 @@ namespace {
 
 Cost tripsOfBound(const Model& model, const Node& bound, const std::vector<LoopVariable>& vars) {
   return magnitudeOf(model, bound, vars);
+}
+
+// for (int it = 0; it < 60; it++), for (int b = 30; b >= 0; b--), for (i = 0; i < 26; i += 2):
+// the passes of a loop between two literals by a literal step, 1 when the count is not known.
+double literalPasses(const Model& model, const Node& start, const Node& bound,
+                     const std::string& comparison, const Update& update) {
+  const auto from = evaluateConstant(model, start);
+  const auto to = evaluateConstant(model, bound);
+  std::optional<double> step = 1.0;
+  if (update.op == "+=" || update.op == "-=")
+    step = evaluateConstant(model, update.amount);
+  else if (update.op != "++" && update.op != "--")
+    return 1;
+  if (!from || !to || !step || *step <= 0) return 1;
+  const bool inclusive = comparison == "<=" || comparison == ">=";
+  return std::ceil((std::abs(*to - *from) + (inclusive ? 1 : 0)) / *step);
 }
 
 // ---- The for statement ----
@@ -28,6 +45,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   std::vector<Comparison> comparisons;
   collectComparisons(condition, comparisons);
   Node bound;
+  std::string comparison;
   bool decreasing =
       update.op == "--" || update.op == "-=" || update.op == "/=" || update.op == ">>=";
   int rootDegree = 0;
@@ -37,6 +55,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     if (!onLeft && !onRight) continue;
     Node side = unwrap(onLeft ? c.left : c.right);
     bound = onLeft ? c.right : c.left;
+    comparison = c.op;
     // d <= n / d: the square root of n
     const Node other = unwrap(bound);
     if (onLeft && onRight && other.type() == "binary_expression" &&
@@ -49,6 +68,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     if (onLeft == onRight) continue;
     rootDegree = rootDegreeOf(model, side, variable);
     break;
+  }
+  // for (k = 0; k < g[u].size(); k++): one list, its share of all the entries
+  const Node row = bound.null() ? Node{} : nestedRow(model, bound);
+  if (!row.null() && (update.op == "++" || update.op == "+=")) {
+    facts.step = StepKind::kAdjacency;
+    facts.trips = rowShare(model, row, frames);
+    facts.range = facts.trips;
+    return facts;
   }
   const Cost startSize = magnitudeOf(model, start, vars);
   const Cost boundSize = bound.null() ? constantCost() : tripsOfBound(model, bound, vars);
@@ -147,7 +174,9 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     }
   }
   facts.step = isConstantCost(distance) ? StepKind::kConstant : StepKind::kCounted;
-  facts.trips = distance;
+  facts.trips = isConstantCost(distance)
+                    ? repeatedCost(literalPasses(model, start, bound, comparison, update))
+                    : distance;
   return facts;
 }
 
@@ -195,17 +224,11 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   facts.variable = declaredName(loop.field("declarator"));
   const Node right = unwrap(loop.field("right"));
   if (right.type() == "subscript_expression") {
-    const std::string base = containerName(right.field("argument"));
-    const Symbol* symbol = findSymbol(model, base);
+    const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
-      facts.step = StepKind::kAdjacency;
       // for (u = 1; u <= n; u++) for (v : adj[u]): the edges spread over that loop's passes
-      const Node index = unwrap(right.field("indices")).type() == "subscript_argument_list"
-                             ? right.field("indices").child(0)
-                             : right.field("indices");
-      const EnclosingLoop* owner = frameOf(frames, index.text());
-      facts.trips =
-          divideCosts(edgeCount(model, base), owner ? owner->trips : vertexCount(model, base));
+      facts.step = StepKind::kAdjacency;
+      facts.trips = rowShare(model, right, frames);
       return facts;
     }
   }

@@ -198,6 +198,7 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   RecursionFacts facts;
+  facts.parameters = function.parameters;
   const std::vector<Node> calls = recursiveCalls(function);
   if (calls.empty()) return facts;
 
@@ -328,7 +329,14 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
       return multiplyCosts(logCost(facts.size), work);
     case RecursionShape::kHalving:
       if (facts.calls <= 1) return isConstantCost(work) ? logCost(facts.size) : work;
-      return isConstantCost(work) ? facts.size : multiplyCosts(work, logCost(facts.size));
+      if (isConstantCost(work)) return facts.size;
+      // Work over the call's own range sums to the range at each level (n log n); work that
+      // does not depend on it (one list of a nested container, a global scan) is paid per call.
+      for (const std::string& size : sizesOf(work))
+        for (const std::string& parameter : facts.parameters)
+          if (!parameter.empty() && (size == parameter || size == "|" + parameter + "|"))
+            return multiplyCosts(work, logCost(facts.size));
+      return multiplyCosts(work, facts.size);
     case RecursionShape::kLinear:
       return multiplyCosts(facts.size, work);
     case RecursionShape::kBranching:

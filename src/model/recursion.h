@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cost/cost.h"
 #include "model/model.h"
@@ -35,6 +36,7 @@ struct RecursionFacts {
   Cost states;     // memoised: the number of distinct states
   Cost branching;  // calls in a loop without a used mark: the loop's trip count
   bool unionBySize = false;
+  std::vector<std::string> parameters;  // the function's own: work in them scales with the range
 };
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function);

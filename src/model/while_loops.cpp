@@ -1,6 +1,6 @@
 // Trip counts of while and do-while loops, by what the condition tests and the body moves:
 //   while (t--)                           the count (test loops: model/test_loops.h)
-//   while (lo <= hi) { mid = ...; }       log of the range; a literal range is a constant
+//   while (lo <= hi) { mid = ...; }       log of the range; a literal range a constant number
 //   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
 //   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
 //   while (a.size() <= x) a.push_back()   grows to its bound once over the enclosing loops
@@ -9,10 +9,30 @@
 //   while (x > 0) x /= 10;  while (b)     log of the value; Euclid's algorithm
 //   while (cin >> x)                      one pass per value of the input
 //   do { } while (next_permutation(...))  every permutation
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 #include "model/loop_parts.h"
+#include "model/recursion_guards.h"
 
 namespace quorbel {
 namespace {
+
+// lo = 0, hi = 1e9 halved down to one (or to eps in hi - lo > 1e-9): log2((hi - lo) / eps)
+// steps, which the count of operations keeps though the notation drops them.
+double bisectionSteps(const Model& model, const Comparison& c, double high) {
+  const Node left = unwrap(c.left);
+  const bool difference =
+      left.type() == "binary_expression" && left.field("operator").text() == "-";
+  const Node lowNode = difference                      ? unwrap(left.field("right"))
+                       : (c.op == ">" || c.op == ">=") ? unwrap(c.right)
+                                                       : left;
+  const Symbol* low = findSymbol(model, lowNode.text());
+  const auto eps = difference ? evaluateConstant(model, c.right) : std::nullopt;
+  const double width = high - (low && low->value ? *low->value : 0);
+  return std::ceil(std::log2(std::max(2.0, width / (eps && *eps > 0 && *eps < 1 ? *eps : 1))));
+}
 
 // The container of `c.size()`, casts and parentheses stripped; empty for anything else.
 std::string sizeCallOn(const Node& side) {
@@ -169,6 +189,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
         facts.trips = symbol && !symbol->isConstant && !literalRange
                           ? logCost(sizeCost(symbol->name))
                           : constantCost();
+        if (literalRange) facts.trips = repeatedCost(bisectionSteps(model, c, *symbol->value));
         if (symbol && symbol->line > 0 && symbol->hasDerived)
           facts.trips = logCost(symbol->derived);
       }
@@ -280,7 +301,49 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       return facts;
     }
   }
-  // while (x != p[x]) x = p[x]: a walk along a parent chain.
+  // while (p[x] != x) x = p[x]: a walk along a parent chain, as deep as the tree: log n when
+  // the program links roots by size or rank, else every entry.
+  for (const std::string& variable : candidates) {
+    std::string table;
+    visitNodes(body, [&](const Node& n) {
+      if (!table.empty()) return false;
+      if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+          isIdentifierNamed(unwrap(n.field("left")), variable)) {
+        const Node right = unwrap(n.field("right"));
+        if (right.type() == "subscript_expression" &&
+            mentionsIdentifier(right.field("indices"), variable))
+          table = containerName(right.field("argument"));
+      }
+      return table.empty();
+    });
+    if (table.empty()) continue;
+    facts.variable = variable;
+    // k = fail[k] with k kept across the enclosing loop, which moves it up one step per pass:
+    // the falls back never outnumber the steps up.
+    // A failure table built as it is walked (pi[i] = k) is the same amortised walk.
+    bool builds = false;
+    if (!frames.empty() && !frames.back().variable.empty())
+      visitNodes(frames.back().node.field("body"), [&](const Node& n) {
+        if (builds) return false;
+        if (n.type() == "assignment_expression") {
+          const Node left = unwrap(n.field("left"));
+          builds = left.type() == "subscript_expression" && containerName(left) == table &&
+                   mentionsIdentifier(left.field("indices"), frames.back().variable);
+        }
+        return !builds;
+      });
+    if (!frames.empty() &&
+        (builds || !resetInside(frames.back().node.field("body"), variable, loop))) {
+      facts.step = StepKind::kTwoPointer;
+      facts.trips = constantCost();
+      return facts;
+    }
+    Cost size = containerSize(model, table);
+    if (isConstantCost(size)) size = primarySize(model);
+    facts.step = StepKind::kCounted;
+    facts.trips = unitesBySize(model, table) ? logCost(size) : size;
+    return facts;
+  }
   facts.step = StepKind::kUnknown;
   facts.trips = constantCost();
   return facts;

@@ -52,6 +52,7 @@ const char* const kNames[] = {
     "constant-loop",
     "descending-constant-loop",
     "nested-constant-bound",
+    "bisection-constant-steps",
     "while-decrement",
     "while-decrement-expression",
     "while-decrement-halving",

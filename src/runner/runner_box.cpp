@@ -210,8 +210,8 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     // only "--" and the program, which is all the box's /proc/1/cmdline shows.
     const auto separator = std::find(command.begin(), command.end(), "--");
     BoxChannels channels;
-    channels.arguments =
-        std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) + '\0';
+    channels.arguments = std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) +
+                         '\0' + "--block-fd" + '\0' + std::to_string(kBoxBlockFd) + '\0';
     for (auto option = command.begin() + 1; option != separator; ++option)
       channels.arguments += *option + '\0';
     std::vector<std::string> visible = {command[0], "--args", std::to_string(kBoxArgumentsFd)};

@@ -1,6 +1,10 @@
 #include "runner/runner_limits.h"
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "runner/runner_process_tree.h"
 
@@ -48,6 +52,36 @@ CompileFileSizeCap::CompileFileSizeCap(rlim_t bytes) : previous_(tCompileFileByt
 }
 
 CompileFileSizeCap::~CompileFileSizeCap() { tCompileFileBytes = previous_; }
+
+StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity) {
+  StageLimits limits = stageLimits(compileStage, identity);
+  rlimit current{};
+  if (getrlimit(RLIMIT_NPROC, &current) != 0) return limits;
+  for (int i = 0; i < limits.count; ++i) {
+    if (limits.items[i].resource == RLIMIT_NPROC) limits.items[i].value = current.rlim_max;
+  }
+  return limits;
+}
+
+bool capProcessCount(int pid, const RunnerIdentity& identity) {
+  const rlimit cap{kStageProcessBudget, kStageProcessBudget};
+  if (!identity.active) return prlimit(pid, RLIMIT_NPROC, &cap, nullptr) == 0;
+  // Only this child changes user; it allocates nothing and ends with the answer.
+  const pid_t helper = fork();
+  if (helper < 0) return false;
+  if (helper == 0) {
+    const bool set = setgroups(0, nullptr) == 0 &&
+                     setresgid(identity.gid, identity.gid, identity.gid) == 0 &&
+                     setresuid(identity.uid, identity.uid, identity.uid) == 0 &&
+                     prlimit(pid, RLIMIT_NPROC, &cap, nullptr) == 0;
+    _exit(set ? 0 : 1);
+  }
+  int status = 0;
+  while (waitpid(helper, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 void applyResourceLimits(const StageLimits& limits) {
   for (int i = 0; i < limits.count; ++i) {

@@ -46,6 +46,15 @@ class CompileFileSizeCap {
   rlim_t previous_;
 };
 
+// The stage's limits for bwrap: the process count raised to the current hard limit, since the
+// box's own processes are capped inside it (runner_process.h, BoxChannels).
+StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity);
+
+// Sets RLIMIT_NPROC of process `pid` to kStageProcessBudget (soft and hard), as `identity` when
+// active (from a short-lived child that switches to it: the process runs as that user, and
+// the server may lack the privilege to reach another user's process). True when it was set.
+bool capProcessCount(int pid, const RunnerIdentity& identity);
+
 // Child side: sets each limit with soft and hard equal; failures are ignored.
 void applyResourceLimits(const StageLimits& limits);
 

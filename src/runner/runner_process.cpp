@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <shared_mutex>
@@ -59,6 +60,7 @@ struct ChildSetup {
   const std::string* syscallFilter;  // raw BPF instructions; empty: none
   int argumentsFd;                   // BoxChannels: the read end of the arguments; else -1
   int statusFd;                      // BoxChannels: the write end of the status; else -1
+  int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
 };
 
 void writeAll(const char* text) {
@@ -88,11 +90,12 @@ int placeBoxChannels(const ChildSetup& setup) {
   if (setup.argumentsFd < 0) return 3;
   const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
   const int status = fcntl(setup.statusFd, F_DUPFD, 16);
-  if (arguments < 0 || status < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
-      dup2(status, kBoxStatusFd) < 0) {
+  const int block = fcntl(setup.blockFd, F_DUPFD, 16);
+  if (arguments < 0 || status < 0 || block < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
+      dup2(status, kBoxStatusFd) < 0 || dup2(block, kBoxBlockFd) < 0) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  return kBoxStatusFd + 1;
+  return kBoxBlockFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -260,8 +263,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   };
   int argumentEnds[2] = {-1, -1};
   int statusEnds[2] = {-1, -1};
+  int blockEnds[2] = {-1, -1};
   auto closeChannels = [&] {
-    for (int* ends : {argumentEnds, statusEnds}) {
+    for (int* ends : {argumentEnds, statusEnds, blockEnds}) {
       closeDescriptor(ends[0]);
       closeDescriptor(ends[1]);
     }
@@ -276,7 +280,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     // The arguments are a few kilobytes: they fit the pipe whole before the child starts.
     const bool ready =
         pipe2(argumentEnds, O_CLOEXEC) == 0 && pipe2(statusEnds, O_CLOEXEC) == 0 &&
-        channels->arguments.size() < 65536 &&
+        pipe2(blockEnds, O_CLOEXEC) == 0 && channels->arguments.size() < 65536 &&
         write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
             static_cast<ssize_t>(channels->arguments.size());
     closeDescriptor(argumentEnds[1]);
@@ -290,18 +294,20 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
 
   const ChildEnv argv(args);
   const ChildEnv envp(env);
-  const ChildSetup setup{{stdinEnds[0], stdinEnds[1]},
-                         {stdoutEnds[0], stdoutEnds[1]},
-                         {stderrEnds[0], stderrEnds[1]},
-                         cwd.c_str(),
-                         argv.pointers.data(),
-                         envp.pointers.data(),
-                         stageLimits(compileStage, identity),
-                         compileStage,
-                         identity,
-                         &syscallFilter,
-                         argumentEnds[0],
-                         statusEnds[1]};
+  const ChildSetup setup{
+      {stdinEnds[0], stdinEnds[1]},
+      {stdoutEnds[0], stdoutEnds[1]},
+      {stderrEnds[0], stderrEnds[1]},
+      cwd.c_str(),
+      argv.pointers.data(),
+      envp.pointers.data(),
+      boxed ? boxStageLimits(compileStage, identity) : stageLimits(compileStage, identity),
+      compileStage,
+      identity,
+      &syscallFilter,
+      argumentEnds[0],
+      statusEnds[1],
+      blockEnds[0]};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -322,6 +328,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   if (pid == 0) runChild(setup);
   closeDescriptor(argumentEnds[0]);
   closeDescriptor(statusEnds[1]);
+  closeDescriptor(blockEnds[0]);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);
@@ -352,6 +359,25 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     if (killedAt < 0) killedAt = monotonicMs();
   };
 
+  // The box's first process waits until it is capped; bwrap names it on its status descriptor.
+  auto releaseBox = [&] {
+    bool unused = false;
+    if (statusEnds[0] >= 0) drainStream(statusEnds[0], outcome.boxStatus, unused);
+    const size_t named = outcome.boxStatus.find("\"child-pid\":");
+    if (named == std::string::npos) {
+      if (reaped || statusEnds[0] < 0) closeDescriptor(blockEnds[1]);
+      return;
+    }
+    const int first = std::atoi(outcome.boxStatus.c_str() + named + 12);
+    if (first > 0 && capProcessCount(first, identity)) {
+      if (write(blockEnds[1], "1", 1) != 1) killRun();
+    } else {
+      outcome.error = "Runner box setup failed: could not cap the box's processes.";
+      killRun();
+    }
+    closeDescriptor(blockEnds[1]);
+  };
+
   for (;;) {
     if (inputFd < 0 && outputFd < 0 && errorFd < 0 && reaped) break;
     if (!reaped) {
@@ -365,6 +391,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
         reaped = true;  // reaped elsewhere (SIGCHLD ignored): the status is lost
       }
     }
+    if (blockEnds[1] >= 0) releaseBox();
     if (!outcome.timedOut && monotonicMs() > deadline) {
       outcome.timedOut = true;
       killRun();
@@ -379,9 +406,13 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     }
     if (inputFd >= 0 && (written >= input.size() || reaped)) closeDescriptor(inputFd);
 
-    pollfd polled[3];
-    int* polledFd[3];
+    pollfd polled[4];
+    int* polledFd[4];
     nfds_t count = 0;
+    if (blockEnds[1] >= 0 && statusEnds[0] >= 0) {
+      polled[count] = pollfd{statusEnds[0], static_cast<short>(POLLIN | POLLHUP), 0};
+      polledFd[count++] = &statusEnds[0];
+    }
     for (int* fd : {&outputFd, &errorFd}) {
       if (*fd < 0) continue;
       polled[count] = pollfd{*fd, static_cast<short>(POLLIN | POLLHUP), 0};
@@ -402,6 +433,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       const short events = polled[i].revents;
       if (events == 0) continue;
       int& fd = *polledFd[i];
+      if (&fd == &statusEnds[0]) continue;  // read by releaseBox on the next turn
       if (&fd == &inputFd) {
         if (events & (POLLHUP | POLLERR | POLLNVAL)) {
           closeDescriptor(fd);

@@ -25,14 +25,22 @@ struct ProcessOutcome {
 };
 
 // Descriptors handed to bwrap: its arguments, NUL separated, readable on descriptor 3 (so that
-// its command line, visible inside the box as /proc/1/cmdline, holds no host path), and its
-// JSON status written to descriptor 4 (so that its own failures are told from the program's
-// output by whether the child started, not by what was printed).
+// its command line, visible inside the box as /proc/1/cmdline, holds no host path), its JSON
+// status written to descriptor 4 (so that its own failures are told from the program's output
+// by whether the child started, not by what was printed), and descriptor 5, which the box's
+// first process waits on before it starts the program (bwrap's --block-fd).
+//
+// While it waits, the runner caps that process's RLIMIT_NPROC at kStageProcessBudget, which
+// everything started in the box inherits. Inside its own user namespace a box's processes are
+// counted apart from every other box's, so a fork bomb in one box cannot take the processes
+// another box needs; bwrap itself keeps the process's hard limit, so that the box's namespace
+// is not bounded by the count of every box together.
 struct BoxChannels {
   std::string arguments;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;
+inline constexpr int kBoxBlockFd = 5;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.
@@ -55,8 +63,9 @@ struct ChildEnv {
 // runner_box_filter.h makes) is installed in the child with no_new_privs just before exec, so it
 // binds the child and all it starts. The run stage (compileStage false) refuses to exec as root;
 // that and a filter that cannot be installed write "runner sandbox setup failed\n" and exit 127.
-// With `channels`, the arguments are readable on kBoxArgumentsFd and kBoxStatusFd is collected into
-// boxStatus.
+// With `channels`, the arguments are readable on kBoxArgumentsFd, kBoxStatusFd is collected into
+// boxStatus and kBoxBlockFd is written once the box's first process is capped; a box that
+// cannot be capped is ended with `error` "Runner box setup failed: ...".
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,

@@ -40,7 +40,7 @@ std::string renderJsonCost(const Cost& cost) {
       out += (first ? "" : ",") + renderFactor(size, growth);
       first = false;
     }
-    out += "]}";
+    out += "],\"constant\":" + numberText(cost.terms[t].constant) + "}";
   }
   return out + "]}";
 }

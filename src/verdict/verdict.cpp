@@ -176,6 +176,22 @@ std::string formulaOf(const Cost& cost) {
   return notation.substr(2, notation.size() - 3);
 }
 
+// A product with the constant factor the notation drops: "60 * n".
+std::string countedTerm(const Monomial& term) {
+  if (term.constant <= 1) return formatMonomial(term);
+  return formatLimitValue(term.constant) + (term.sizes.empty() ? "" : " * " + formatMonomial(term));
+}
+
+// The formula the operations are counted by: the notation's, or its terms with their constants.
+std::string countedFormula(const Cost& cost) {
+  if (std::all_of(cost.terms.begin(), cost.terms.end(),
+                  [](const Monomial& term) { return term.constant <= 1; }))
+    return formulaOf(cost);
+  std::string text;
+  for (const Monomial& term : cost.terms) text += (text.empty() ? "" : " + ") + countedTerm(term);
+  return text;
+}
+
 std::string valuesText(const std::vector<std::string>& names,
                        const std::map<std::string, double>& values) {
   std::string text;
@@ -206,14 +222,14 @@ void judgeTime(const Analysis& analysis, Verdict& verdict, const std::set<std::s
     time.summary = "fits: the estimate does not grow with the input";
     return;
   }
-  time.evaluation =
-      time.expression + " at " + valuesText(time.sizes, values) + ": " + time.operationsText;
+  time.evaluation = countedFormula(terms.terms) + " at " + valuesText(time.sizes, values) + ": " +
+                    time.operationsText;
   size_t dominant = 0;
   std::vector<double> termValues;
   for (const Monomial& term : terms.terms.terms) termValues.push_back(log10OfTerm(term, values));
   for (size_t i = 1; i < termValues.size(); ++i)
     if (termValues[i] > termValues[dominant]) dominant = i;
-  time.dominantTerm = formatMonomial(terms.terms.terms[dominant]);
+  time.dominantTerm = countedTerm(terms.terms.terms[dominant]);
   time.log10DominantOperations = termValues[dominant];
   time.dominantText = describeCount(termValues[dominant]);
 

@@ -47,7 +47,7 @@ struct TimeVerdict {
   double log10Operations = 0;
   std::string operationsText;  // "about 5.3 million"
   std::string evaluation;      // "(n + q) * log n at n = 2*10^5, q = 10^5: about 5.3 million"
-  std::string dominantTerm;    // "n * log n"
+  std::string dominantTerm;    // "n * log n"; "60 * n" with the constant a fixed loop adds
   double log10DominantOperations = 0;
   std::string dominantText;          // "about 3.5 million"
   double budget = 0;                 // operations within the time limit

@@ -166,6 +166,28 @@ TEST(TripCountTest, EachLoopShape) {
        "priority_queue<int> a, b; for (int i = 0; i < n; i++) { a.push(i); while (a.size() > "
        "b.size() + 1) { b.push(a.top()); a.pop(); } }",
        "O(n * log n)"},
+      {"one list of a nested container",
+       "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "g[a].push_back(i); } for (int u = 0; u < n; u++) for (size_t k = 0; k < g[u].size(); "
+       "k++) {}",
+       "O(n + m)"},
+      {"sorting each list",
+       "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "g[a].push_back(i); } for (int u = 0; u < n; u++) sort(g[u].begin(), g[u].end());",
+       "O(m * log m + n)"},
+      {"parent chain of roots linked by size",
+       "vector<int> p(n), sz(n, 1); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
+       "while (p[a] != a) a = p[a]; while (p[b] != b) b = p[b]; if (sz[a] < sz[b]) swap(a, b); "
+       "p[b] = a; sz[a] += sz[b]; }",
+       "O(m * log n + n)"},
+      {"parent chain of roots linked anyhow",
+       "vector<int> p(n); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; while (p[a] != "
+       "a) a = p[a]; p[a] = b; }",
+       "O(m * n)"},
+      {"failure table walked as it is built",
+       "vector<int> f(n); for (int i = 1; i < n; i++) { int k = f[i - 1]; while (k > 0 && f[i] "
+       "!= f[k]) k = f[k - 1]; if (f[i] == f[k]) k++; f[i] = k; }",
+       "O(n)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -290,6 +312,11 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "bool u[20]; int f(int d) { if (d == n) return 1; int t = 0; for (int i = 0; i < n; i++) "
        "if (!u[i]) { u[i] = 1; t += f(d + 1); u[i] = 0; } return t; }",
        "f(0)", "O(n!)"},
+      {"work per call that ignores the range",
+       "vector<vector<int>> s; void f(int x, int l, int r) { for (int v : s[x]) {} if (l == r) "
+       "return; int mid = (l + r) / 2; f(2 * x, l, mid); f(2 * x + 1, mid + 1, r); }",
+       "s.assign(n, {}); for (int i = 0; i < m; i++) s[i % n].push_back(i); f(1, 0, n - 1)",
+       "O(n + m)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",

@@ -170,10 +170,11 @@ TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
 }
 
 TEST(PipelineTest, RepeatedNoteIsKeptOnceWhereItFirstAppeared) {
-  // Neither parent-chain walk has a countable trip count; each would add the same note.
+  // Neither walk through a scrambled table has a countable trip count; each would add the same
+  // note.
   const Analysis analysis = analyze(
-      "int main() {\n  int x, y, p[9];\n  while (x != p[x]) x = p[x];\n"
-      "  while (y != p[y]) y = p[y];\n}\n");
+      "int main() {\n  int x, y, p[9];\n  while (x != p[x]) x = p[x] ^ 1;\n"
+      "  while (y != p[y]) y = p[y] ^ 1;\n}\n");
   expectWellFormed(analysis, "two while loops");
   EXPECT_EQ(countOf(analysis.notes, kWhileNote), 1u);
   EXPECT_LT(indexOf(analysis.notes, kWhileNote), indexOf(analysis.notes, kHeuristicNote));

@@ -60,9 +60,9 @@ TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
       R"j({"line":"-","signal":"tab\there","cost":"O(1)"}],)j"
       R"j("notes":["note one"],"parseErrorLine":7,"saved":true,)j"
       R"j("cost":{"time":{"terms":[{"factors":[{"size":"n","power":1,"logs":1,"logLogs":0,)j"
-      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}]}]},)j"
+      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}],"constant":1}]},)j"
       R"j("space":{"terms":[{"factors":[{"size":"n","power":1,"logs":0,"logLogs":0,)j"
-      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}]}]}}})j";
+      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}],"constant":1}]}}})j";
   EXPECT_EQ(renderJsonAnalysis(sampleAnalysis(), 12, true, ""), want);
 }
 
@@ -80,16 +80,16 @@ TEST(RenderJsonTest, AnalysisDocumentEdges) {
   // The verdict follows every earlier key; the structured cost comes last.
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, "x", "{}"),
             head + "0" + tail + R"j(,"storageError":"x","verdict":{})j" + cost);
-  // Sized exponentials, roots and factorials keep their parts apart.
+  // Sized exponentials, roots and factorials keep their parts apart; 60 passes stay a constant.
   Analysis shapes;
-  shapes.timeCost =
-      multiplyCosts(sizedExponentialCost(sizeCost("k"), sizeCost("n")),
-                    multiplyCosts(sqrtCost(sizeCost("m")), factorialCost(sizeCost("q"))));
+  shapes.timeCost = multiplyCosts(
+      multiplyCosts(sizedExponentialCost(sizeCost("k"), sizeCost("n")), repeatedCost(60)),
+      multiplyCosts(sqrtCost(sizeCost("m")), factorialCost(sizeCost("q"))));
   EXPECT_NE(
       renderJsonAnalysis(shapes, 0, false, "")
           .find(
               R"j("terms":[{"factors":[{"size":"n","power":0,"logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"k","factorial":false},{"size":"m","power":0.5,)j"
-              R"j("logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":false},{"size":"q","power":0,"logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":true}]}])j"),
+              R"j("logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":false},{"size":"q","power":0,"logs":0,"logLogs":0,"alphas":0,"exponential":1,"exponentialSize":"","factorial":true}],"constant":60}])j"),
       std::string::npos);
 }
 

@@ -160,6 +160,7 @@ TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   RunRequest request;
   request.code = R"(#include <fcntl.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
@@ -181,6 +182,9 @@ void status(const char* file, const std::vector<std::string>& keys) {
 int main(){
   status("/proc/self/status", {"Uid:", "CapEff:", "NoNewPrivs:", "Seccomp:"});
   status("/proc/1/status", {"Seccomp:"});
+  rlimit processes{};
+  getrlimit(RLIMIT_NPROC, &processes);
+  std::printf("processes %llu; ", static_cast<unsigned long long>(processes.rlim_cur));
   char host[64] = {};
   gethostname(host, sizeof host);
   std::printf("\npid %d, parent %d, host %s\n", getpid(), getppid(), host);
@@ -197,11 +201,11 @@ int main(){
 )";
   const RunResult result = runCppProgram(request);
   EXPECT_EQ(result.status, "success") << summarizeRun(result);
-  // Lines: this process's status then the box init's filter; the ids; what it sees; where it
-  // writes; which sockets it gets; a user namespace of its own.
+  // Lines: this process's status, the box init's filter and the box's own process cap; the ids;
+  // what it sees; where it writes; which sockets it gets; a user namespace of its own.
   EXPECT_EQ(result.stdout,
             "Uid:\t65534\t65534\t65534\t65534; CapEff:\t0000000000000000; NoNewPrivs:\t1; "
-            "Seccomp:\t2; Seccomp:\t2; \n"
+            "Seccomp:\t2; Seccomp:\t2; processes 16; \n"
             "pid 2, parent 1, host quorbel\n"
             "/etc absent; /home absent; /root absent; /usr/bin absent; /usr/include absent; "
             "/usr/lib ok; /box/main ok; \n"

@@ -401,9 +401,9 @@ int main(){
   EXPECT_EQ(countTempRunDirs(), 0);
 }
 
-// Two boxes at once: the second starts and ends while the first still sleeps, and neither's
-// clean-up touches a child the server started meanwhile for something else (an analysis parsing
-// in a throw-away process, say).
+// Two boxes at once: the second starts and ends while the first still holds most of its
+// process cap (counted apart from every other box's), and neither's clean-up touches a child the
+// server started meanwhile for something else (an analysis parsing in a throw-away process, say).
 TEST(RunnerTest, BoxesRunSideBySideAndSpareTheServersOtherChildren) {
   if (!runnerIsolation().boxed) GTEST_SKIP() << "no box here: " << runnerIsolation().reason;
   testing::ScopedTmpDir tmpdir;
@@ -411,10 +411,15 @@ TEST(RunnerTest, BoxesRunSideBySideAndSpareTheServersOtherChildren) {
   TempDir second = makeTempDir();
   std::atomic<bool> firstDone{false};
   std::thread sleeper([&] {
-    runStage({"/usr/bin/sleep", "3"}, first, "", {}, 10000, true, true);
+    const ProcessOutcome held = runStage(
+        {"/bin/sh", "-c", "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do sleep 9 & done; sleep 3"}, first,
+        "", {}, 10000, true, true);
+    EXPECT_EQ(held.exitCode, 0) << held.stderr << held.error;
     firstDone = true;
   });
-  for (int attempt = 0; attempt < 200 && childProcessIds().empty(); ++attempt) usleep(10000);
+  // Once the first box is up, and its shell has had a moment to start its processes.
+  for (int attempt = 0; attempt < 300 && childProcessIds().empty(); ++attempt) usleep(10000);
+  usleep(500000);
   const pid_t bystander = fork();
   if (bystander == 0) {
     for (;;) pause();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pipeline.h"
 #include "cost/cost_values.h"
 #include "verdict/limit_values.h"
 
@@ -104,12 +105,71 @@ TEST(CostValuesTest, EvaluatesAtValues) {
       {"root4 n * m", times(rootCost(size("n"), 4), size("m")), {{"n", 1e8}, {"m", 3}}, 300},
       {"k^n", sizedExponentialCost(size("k"), size("n")), {{"k", 3}, {"n", 4}}, 81},
       {"1", constantCost(), {}, 1},
+      {"60 passes over n", times(repeatedCost(60), size("n")), {{"n", 1e7}}, 6e8},
+      {"of one growth the larger constant",
+       addCosts(size("n"), times(repeatedCost(26), size("n"))),
+       {{"n", 10}},
+       260},
+      {"a constant alone is O(1)", simplifyCost(repeatedCost(1e6)), {}, 1},
   };
   for (const Case& c : kCases)
     EXPECT_NEAR(std::pow(10.0, log10OfCost(c.cost, c.values)), c.operations, c.operations * 1e-9)
         << c.name;
   EXPECT_TRUE(std::isnan(log10OfCost(squared("n"), {{"m", 5}}))) << "a size without a value";
   EXPECT_EQ(log10OfCost(squared("n"), {{"n", 0}}), -INFINITY);
+  // The notation drops what the count keeps.
+  EXPECT_EQ(formatCost(times(repeatedCost(60), size("n"))), "O(n)");
+  EXPECT_EQ(withoutConstants(times(repeatedCost(60), size("n"))).terms[0].constant, 1);
+}
+
+// Loops with a fixed number of passes count in the operations: 60 * 10^7 is 6 * 10^8, more
+// than 5 times the budget of 10^8 for 1 s. Bisection over [0, 1e9] to 1e-9 takes
+// ceil(log2(10^18)) = 60 steps, over [1, 1e9] to one ceil(log2(10^9 - 1)) = 30.
+TEST(VerdictTest, ConstantFactorsCount) {
+  struct Case {
+    const char* name;
+    const char* body;  // inside main, after reading n
+    const char* n;
+    double operations;
+    const char* status;
+  };
+  const Case kCases[] = {
+      {"60 steps", "for (int s = 0; s < 60; s++) for (int i = 0; i < n; i++) x += i;", "1e7", 6e8,
+       "too slow"},
+      {"bits downwards", "for (int b = 30; b >= 0; b--) for (int i = 0; i < n; i++) x ^= i >> b;",
+       "1e6", 3.1e7, "fits"},
+      {"step of two", "for (int i = 0; i < n; i++) for (int c = 0; c < 100; c += 2) x += c;", "1e6",
+       5e7, "fits"},
+      {"bisection to 1e-9",
+       "double lo = 0, hi = 1e9; while (hi - lo > 1e-9) { double mid = (lo + hi) / 2; "
+       "for (int i = 0; i < n; i++) x += i; if (x > 5) lo = mid; else hi = mid; }",
+       "1e7", 6e8, "too slow"},
+      {"integer bisection",
+       "int lo = 1, hi = 1e9; while (lo <= hi) { int mid = (lo + hi) / 2; "
+       "for (int i = 0; i < n; i++) x += i; if (x > mid) hi = mid - 1; else lo = mid + 1; }",
+       "1e7", 3e8, "tight"},
+  };
+  for (const Case& c : kCases) {
+    const std::string code =
+        std::string(
+            "#include <bits/stdc++.h>\nusing namespace std;\nint main() {\n  int n; cin >> "
+            "n; long long x = 0;\n  ") +
+        c.body + "\n  cout << x;\n}\n";
+    Verdict verdict;
+    std::string error;
+    ASSERT_TRUE(judgeAtLimits(analyze(code), sizes({{"n", c.n}}), verdict, error)) << error;
+    EXPECT_EQ(verdict.time.expression, "n") << c.name;
+    EXPECT_NEAR(std::pow(10.0, verdict.time.log10Operations), c.operations, c.operations * 1e-9)
+        << c.name;
+    EXPECT_EQ(verdict.time.status, c.status) << c.name;
+  }
+  Verdict verdict;
+  std::string error;
+  judgeAtLimits(analyze("int main() { int n; cin >> n; for (int s = 0; s < 60; s++) for (int i = "
+                        "0; i < n; i++) {} }"),
+                sizes({{"n", "1e7"}}), verdict, error);
+  EXPECT_EQ(verdict.time.evaluation, "60 * n at n = 10^7: 600 million");
+  EXPECT_EQ(verdict.time.dominantTerm, "60 * n");
 }
 
 // ---- Verdicts ----
