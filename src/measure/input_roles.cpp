@@ -256,6 +256,7 @@ class RoleAssigner {
     collectCountNames(plan_.steps);
     std::vector<Frame> frames{Frame{}};
     walk(plan_.steps, frames);
+    if (plan_.sizes.empty()) growPlainNumbers();
     markTestCounts(plan_.steps);
     applyStatedRanges();
   }
@@ -325,6 +326,17 @@ class RoleAssigner {
         walk(step.otherwise, frames);
       }
     }
+  }
+
+  // cin >> n; cout << fib(n): a program that reads only numbers, outside any loop, has no
+  // count to grow; its work grows with those numbers, so they grow instead.
+  void growPlainNumbers() {
+    for (PlanStep& step : plan_.steps)
+      if (step.kind == PlanStep::Kind::kRead && step.value.type == ValueType::kInteger &&
+          step.value.role == ValueRole::kValue) {
+        step.value.role = ValueRole::kSize;
+        plan_.sizes.push_back(step.value.name);
+      }
   }
 
   // m records after n and m (u v w, kept as {u, v, w} or read into fields): the first two are

@@ -111,6 +111,10 @@ TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
        " for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; e.push_back({u, v, w}); } "
        "}",
        "n:size m:size m*(u:pos(n) v:pos(n) w:value)"},
+      {"a program that reads only numbers grows them",
+       "long long f(int n){ return n < 2 ? n : f(n - 1) + f(n - 2); }"
+       " int main(){int n, k; cin >> n >> k; cout << f(n) % k; }",
+       "n:size k:size"},
       {"names declared beside the loop's counter bound nothing",
        "vector<int> g[200005]; int main(){int n; cin >> n;"
        " for (int i = 1, a, b; i < n; i++) { cin >> a >> b; g[a].push_back(b); } }",
