@@ -16,6 +16,7 @@ constexpr double kNoiseSeconds = 0.002;
 constexpr double kNoisyError = 0.3;
 constexpr int kMinPoints = 3;
 constexpr double kMinSpan = 4;
+constexpr double kConstantSpan = 512;
 // Two classes within this much error are indistinguishable on these points, whatever the
 // noise; beyond it, a share of the best error and of the repetitions' spread.
 constexpr double kTieError = 0.02;
@@ -106,9 +107,10 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
   }
   fit.usedPoints = static_cast<int>(usable.size());
   if (usable.empty()) {
-    // No time above start-up at any size: constant, if the sizes spread wide enough to tell.
+    // No time above start-up at any size: constant, if the sizes spread wide enough to tell
+    // (8 to 4096 and beyond: a linear loop still hides in the noise up to a few thousand).
     if (points.size() >= static_cast<size_t>(kMinPoints) && smallest > 0 &&
-        largest / smallest >= 64) {
+        largest / smallest >= kConstantSpan) {
       fit.decided = true;
       fit.measured = "1";
       fit.confidence = 0.5;
