@@ -48,172 +48,13 @@
     return Array.isArray(value) ? value : [];
   }
 
-  // ---- Growth chart: evaluating a Big-O notation with every variable set to n ----
+  // ---- Growth chart: the estimate's cost with every size set to n ----
   //
-  // Accepted: sums, products (with "*" or "n log n" juxtaposition before a function),
-  // powers, factorials, numbers, variables and the functions log, sqrt, cuberoot, rootK,
-  // alpha, min and max, e.g. O((vertices + edges) * log vertices), O(2^n * n), O(n!).
-  // Anything else (a custom pattern written in words) is refused rather than guessed.
-  // Values are carried as base-10 logarithms so that 2^n at n = 10^7 stays finite.
+  // The server sends each cost as terms, each a product of factors over the program's sizes
+  // with the constant factor the notation drops (the "cost" of /api/analyze). Values are
+  // carried as base-10 logarithms so that 2^n at n = 10^7 stays finite.
 
   const SUPERSCRIPT = '⁰¹²³⁴⁵⁶⁷⁸⁹';
-
-  function functionInfo(name) {
-    switch (name) {
-      case 'log':
-      case 'lg':
-      case 'ln':
-      case 'log2':
-        return {name: 'log', min: 1, max: 1};
-      case 'sqrt':
-        return {name: 'root', degree: 2, min: 1, max: 1};
-      case 'cuberoot':
-      case 'cbrt':
-        return {name: 'root', degree: 3, min: 1, max: 1};
-      case 'alpha':
-        return {name: 'alpha', min: 1, max: 1};
-      case 'min':
-      case 'max':
-        return {name, min: 1, max: Infinity};
-      default: {
-        const m = /^root(\d+)$/.exec(name);
-        if (m && Number(m[1]) >= 2) return {name: 'root', degree: Number(m[1]), min: 1, max: 1};
-        return null;
-      }
-    }
-  }
-
-  function isIdentifierStart(ch) {
-    return /[A-Za-z_]/.test(ch) || (ch.charCodeAt(0) > 127 && ch !== '·' && ch !== '×');
-  }
-
-  function isIdentifierPart(ch) {
-    return isIdentifierStart(ch) || /[0-9]/.test(ch);
-  }
-
-  function tokenize(text) {
-    const tokens = [];
-    let i = 0;
-    while (i < text.length) {
-      const ch = text[i];
-      if (/\s/.test(ch)) {
-        i++;
-      } else if (/[0-9]/.test(ch)) {
-        let j = i;
-        while (j < text.length && /[0-9.]/.test(text[j])) j++;
-        const value = Number(text.slice(i, j));
-        if (!Number.isFinite(value)) return null;
-        tokens.push({type: 'num', value});
-        i = j;
-      } else if (isIdentifierStart(ch)) {
-        let j = i + 1;
-        while (j < text.length && isIdentifierPart(text[j])) j++;
-        tokens.push({type: 'id', value: text.slice(i, j)});
-        i = j;
-      } else if ('+*^()!,'.includes(ch)) {
-        tokens.push({type: ch});
-        i++;
-      } else if (ch === '·' || ch === '×') {
-        tokens.push({type: '*'});
-        i++;
-      } else {
-        return null;
-      }
-    }
-    return tokens;
-  }
-
-  // Returns the expression tree of a notation "O(...)", or null when it is not a formula.
-  function parseNotation(notation) {
-    const match = /^\s*O\(([\s\S]*)\)\s*$/.exec(asText(notation));
-    if (!match) return null;
-    const tokens = tokenize(match[1]);
-    if (!tokens || tokens.length === 0) return null;
-    let pos = 0;
-    const peek = () => tokens[pos];
-    const fail = () => {
-      throw new SyntaxError('not a formula');
-    };
-    const expect = (type) => {
-      if (!peek() || peek().type !== type) fail();
-      pos++;
-    };
-    const startsFunction = (token) => token && token.type === 'id' && functionInfo(token.value);
-
-    function expression() {
-      const terms = [product()];
-      while (peek() && peek().type === '+') {
-        pos++;
-        terms.push(product());
-      }
-      return terms.length === 1 ? terms[0] : {op: 'add', args: terms};
-    }
-    function product() {
-      const factors = [power()];
-      for (;;) {
-        const token = peek();
-        if (token && token.type === '*') {
-          pos++;
-          factors.push(power());
-        } else if (startsFunction(token)) {
-          factors.push(power());  // "n log n"
-        } else {
-          break;
-        }
-      }
-      return factors.length === 1 ? factors[0] : {op: 'mul', args: factors};
-    }
-    function power() {
-      const base = postfix();
-      if (peek() && peek().type === '^') {
-        pos++;
-        return {op: 'pow', base, exp: power()};
-      }
-      return base;
-    }
-    function postfix() {
-      let node = atom();
-      while (peek() && peek().type === '!') {
-        pos++;
-        node = {op: 'fact', arg: node};
-      }
-      return node;
-    }
-    function atom() {
-      const token = tokens[pos++];
-      if (!token) fail();
-      if (token.type === 'num') return {op: 'num', value: token.value};
-      if (token.type === '(') {
-        const inner = expression();
-        expect(')');
-        return inner;
-      }
-      if (token.type !== 'id') fail();
-      const info = functionInfo(token.value);
-      if (!info) return {op: 'var', name: token.value};
-      let args;
-      if (peek() && peek().type === '(') {
-        pos++;
-        args = [expression()];
-        while (peek() && peek().type === ',') {
-          pos++;
-          args.push(expression());
-        }
-        expect(')');
-      } else {
-        args = [postfix()];  // "log n", "log log n", "sqrt n"
-      }
-      if (args.length < info.min || args.length > info.max) fail();
-      return {op: 'fn', fn: info.name, degree: info.degree, args};
-    }
-
-    try {
-      const tree = expression();
-      return pos === tokens.length ? tree : null;
-    } catch (error) {
-      return null;
-    }
-  }
 
   function log10Add(a, b) {
     if (a === -Infinity) return b;
@@ -221,19 +62,6 @@
     if (a === Infinity || b === Infinity) return Infinity;
     const top = Math.max(a, b);
     return top + Math.log10(Math.pow(10, a - top) + Math.pow(10, b - top));
-  }
-
-  function log10Multiply(a, b) {
-    if (a === -Infinity || b === -Infinity) return -Infinity;
-    return a + b;
-  }
-
-  // log10 of base^exponent, both given as log10.
-  function log10Power(base, exponent) {
-    const e = Math.pow(10, exponent);
-    if (e === 0 || base === 0) return 0;
-    if (base === -Infinity) return -Infinity;
-    return e * base;
   }
 
   // ln Γ(x) for x > 0: Stirling's series after shifting x above 10.
@@ -267,51 +95,42 @@
     return Math.log10(alpha);
   }
 
-  function evaluateLog10(node, log10N) {
-    const sub = (child) => evaluateLog10(child, log10N);
-    switch (node.op) {
-      case 'num':
-        return node.value > 0 ? Math.log10(node.value) : -Infinity;
-      case 'var':
-        return log10N;
-      case 'add':
-        return node.args.map(sub).reduce(log10Add);
-      case 'mul':
-        return node.args.map(sub).reduce(log10Multiply);
-      case 'pow':
-        return log10Power(sub(node.base), sub(node.exp));
-      case 'fact':
-        return log10Factorial(sub(node.arg));
-      case 'fn': {
-        const args = node.args.map(sub);
-        if (node.fn === 'log') return log10Log(args[0]);
-        if (node.fn === 'root') return args[0] / node.degree;
-        if (node.fn === 'alpha') return log10Alpha(args[0]);
-        if (node.fn === 'min') return Math.min(...args);
-        return Math.max(...args);
-      }
-      default:
-        return NaN;
-    }
+
+  // log10 of one factor at n = 10^x: n! * base^n * n^n (k^n with k = n) * n^power * log n ...
+  function factorLog10(factor, x) {
+    const n = Math.pow(10, x);
+    let total = Number(factor.power) * x + Number(factor.logs) * log10Log(x) +
+        Number(factor.logLogs) * log10Log(log10Log(x)) + Number(factor.alphas) * log10Alpha(x);
+    if (factor.factorial) total += log10Factorial(x);
+    if (factor.exponentialSize) total += n * x;
+    if (Number(factor.exponential) > 1) total += n * Math.log10(Number(factor.exponential));
+    return total;
   }
 
-  // log10 of the estimated operations at input size n, or null when not a formula.
-  function operationsLog10(notation, n) {
-    const tree = typeof notation === 'string' ? parseNotation(notation) : notation;
-    if (!tree) return null;
-    return evaluateLog10(tree, Math.log10(n));
+  // log10 of the operations of a cost at n = 10^x, its constants included; null when there is
+  // no cost to read. No terms is O(1): one operation.
+  function costLog10(cost, x) {
+    if (!cost || !Array.isArray(cost.terms)) return null;
+    let total = cost.terms.length ? -Infinity : 0;
+    for (const term of cost.terms) {
+      let value = Math.log10(Math.max(1, Number(term && term.constant) || 1));
+      for (const factor of asList(term && term.factors)) value += factorLog10(factor, x);
+      total = log10Add(total, value);
+    }
+    return Number.isNaN(total) ? null : total;
+  }
+
+  // log10 of the estimated operations at input size n, or null without a cost.
+  function operationsLog10(cost, n) {
+    return costLog10(cost, Math.log10(n));
   }
 
   // The largest integer n in [10, 10^7] whose operations stay within 10^8:
-  // {kind: 'some', n}, {kind: 'all', n: 10^7} or {kind: 'none', n: 10}; null when the
-  // notation is not a formula. Assumes the cost does not shrink as n grows.
-  function largestFittingN(notation) {
-    const tree = typeof notation === 'string' ? parseNotation(notation) : notation;
-    if (!tree) return null;
-    const fits = (n) => {
-      const value = evaluateLog10(tree, Math.log10(n));
-      return !Number.isNaN(value) && value <= BUDGET_LOG10 + 1e-9;
-    };
+  // {kind: 'some', n}, {kind: 'all', n: 10^7} or {kind: 'none', n: 10}; null without a cost.
+  // Assumes the cost does not shrink as n grows.
+  function largestFittingN(cost) {
+    if (costLog10(cost, CHART_MIN_LOG10) === null) return null;
+    const fits = (n) => costLog10(cost, Math.log10(n)) <= BUDGET_LOG10 + 1e-9;
     let lo = Math.pow(10, CHART_MIN_LOG10);
     let hi = Math.pow(10, CHART_MAX_LOG10);
     if (fits(hi)) return {kind: 'all', n: hi};
@@ -342,27 +161,27 @@
   // The largest input size the chart shows, as log10: 10^7, or for a curve that passes 10^24
   // operations sooner (2^n, n!) the power of ten just beyond that point, so that its rise fills
   // the chart instead of a sliver at its left edge.
-  function chartDomainLog10(tree) {
+  function chartDomainLog10(cost) {
     for (let x = CHART_MIN_LOG10; x <= CHART_MAX_LOG10; x += 0.05) {
-      if (!(evaluateLog10(tree, x) <= 24)) return Math.max(CHART_MIN_LOG10 + 1, Math.ceil(x));
+      if (!(costLog10(cost, x) <= 24)) return Math.max(CHART_MIN_LOG10 + 1, Math.ceil(x));
     }
     return CHART_MAX_LOG10;
   }
 
-  function renderChart(notation, mark) {
-    const tree = parseNotation(notation);
-    if (!tree) {
+  // `cost` is the time cost the server sent, `notation` its display form.
+  function renderChart(cost, notation, mark) {
+    if (costLog10(cost, CHART_MIN_LOG10) === null) {
       return el('p', {className: 'chart-note', id: 'growth-chart-note',
-        text: 'No growth curve for ' + asText(notation) + ': it names a pattern, not a ' +
-            'formula in the input size, so the chart would only guess.'});
+        text: 'No growth curve for ' + asText(notation) + ': the server sent no cost to ' +
+            'draw, so the chart would only guess.'});
     }
     const compact = Boolean(root.innerWidth) && root.innerWidth < 640;
     const W = compact ? 420 : 640, H = compact ? 320 : 300;
     const m = {left: compact ? 60 : 58, right: compact ? 14 : 20, top: 14, bottom: 46};
     const pw = W - m.left - m.right, ph = H - m.top - m.bottom;
-    const ops = (log10N) => evaluateLog10(tree, log10N);
+    const ops = (log10N) => costLog10(cost, log10N);
     const maxLog10 = mark ? Math.min(18, Math.max(CHART_MAX_LOG10, Math.ceil(mark.log10N))) :
-        chartDomainLog10(tree);
+        chartDomainLog10(cost);
 
     const samples = [];
     let top = BUDGET_LOG10;
@@ -416,7 +235,7 @@
 
     // Labels go where the curve is not: the budget label on the side away from the point
     // where the curve crosses the budget, the fit label along the bottom beside its line.
-    const fit = largestFittingN(tree);
+    const fit = largestFittingN(cost);
     const crossesRight = fit && fit.kind !== 'none' &&
         (Math.log10(fit.n) - CHART_MIN_LOG10) / (maxLog10 - CHART_MIN_LOG10) > 0.5;
     const budgetY = f(py(BUDGET_LOG10));
@@ -449,14 +268,20 @@
     if (mark) {
       const x = px(mark.log10N);
       const y = py(mark.log10Ops);
-      const right = x > m.left + pw * 0.6;
+      // The label goes to the side with more room and is squeezed to fit there, so that on a
+      // phone it never runs past the plot.
+      const label = 'at the limit: ' + mark.label;
+      const right = x > m.left + pw / 2;
+      const room = (right ? x - m.left : m.left + pw - x) - 10;
+      const squeeze = label.length * (compact ? 14 : 12) * 0.6 > room;
       parts.push(svg('g', {className: 'limit-marker', 'data-status': mark.status,
         'data-n': Math.round(Math.pow(10, mark.log10N))}, [
         svg('circle', {className: 'limit-point', cx: f(x), cy: f(y), r: 6}),
         // Along the top of the plot, clear of the budget line's label.
         svg('line', {className: 'limit-line', x1: f(x), x2: f(x), y1: f(y), y2: m.top}),
         svg('text', {className: 'limit-label', x: f(x + (right ? -8 : 8)), y: m.top + 14,
-          'text-anchor': right ? 'end' : 'start', text: 'at the limit: ' + mark.label}),
+          'text-anchor': right ? 'end' : 'start', textLength: squeeze ? f(room) : null,
+          lengthAdjust: squeeze ? 'spacingAndGlyphs' : null, text: label}),
       ]));
     }
 
@@ -678,7 +503,7 @@
             asText(doc.storageError)}));
     }
     children.push(
-        section('Growth', 'growth-title', [renderChart(notation,
+        section('Growth', 'growth-title', [renderChart(doc.cost && doc.cost.time, notation,
             verdict ? root.QuorbelVerdict.chartMark(verdict) : null)]),
         section('Rough constraints', 'constraints-title', [
           el('p', {className: 'budget', id: 'constraint-budget', text: asText(doc.constraintBudget)}),
@@ -984,7 +809,8 @@
         verdictPanel.show(reply.data.verdict);
         const figure = results.querySelector('.chart-wrap, #growth-chart-note');
         if (figure) {
-          figure.replaceWith(renderChart(asText(reply.data.notation),
+          figure.replaceWith(renderChart(reply.data.cost && reply.data.cost.time,
+              asText(reply.data.notation),
               root.QuorbelVerdict.chartMark(reply.data.verdict)));
         }
         return;
@@ -1166,8 +992,7 @@
     postJson,
   };
   root.QuorbelChart = {
-    chartDomainLog10: (notation) => chartDomainLog10(parseNotation(notation)),
-    parseNotation,
+    chartDomainLog10,
     operationsLog10,
     largestFittingN,
     renderChart,

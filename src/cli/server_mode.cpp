@@ -14,6 +14,7 @@
 
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "runner/runner_cgroup.h"
 #include "runner/runner_checks.h"
 #include "runner/runner_pch.h"
 #include "server/access_policy.h"
@@ -152,6 +153,7 @@ int runServerMode(int argc, char** argv) {
   else
     std::fprintf(stderr, "analysis history disabled: %s\n", store.lastError().c_str());
   std::printf("%s\n", describeIsolation(runnerIsolation()).c_str());
+  std::printf("%s\n", describeCgroups(runnerCgroups()).c_str());
   if (const std::optional<std::string> refusal = unboxedRunRefusal())
     std::printf("runner off: %s\n", refusal->c_str());
   else

@@ -140,8 +140,14 @@ class InputMarker {
       else
         break;
     }
+    // cin >> a[i], scanf("%d", &a[i][j]): the array's entries are input values.
+    if (n.type() == "subscript_expression" || n.type() == "field_expression") {
+      markEntries(containerName(n), n);
+      return;
+    }
     if (n.null() || n.type() != "identifier") return;
     const std::string name(n.text());
+    markElementOf(n);
     auto found = model_.symbols.find(name);
     if (found == model_.symbols.end()) return;
     Symbol& symbol = found->second;
@@ -155,6 +161,28 @@ class InputMarker {
     symbol.fromInput = true;
     if (symbol.kind == ContainerKind::kScalar || symbol.kind == ContainerKind::kString)
       model_.inputOrder.push_back(name);
+  }
+
+  void markEntries(const std::string& container, const Node& use) {
+    auto found = model_.symbols.find(container);
+    if (found == model_.symbols.end() || found->second.kind == ContainerKind::kScalar) return;
+    found->second.holdsInput = true;
+    if (Symbol* declared = declarationAt(model_, container, use)) declared->holdsInput = true;
+  }
+
+  // for (auto& x : a) cin >> x: the loop's reference reads into the container's entries.
+  // A few levels up only: the reference is read right in the loop's body, and each step up
+  // searches down from the root.
+  void markElementOf(const Node& target) {
+    Node n = target.parent();
+    for (int level = 0; level < 8 && !n.null(); ++level, n = n.parent()) {
+      if (n.type() != "for_range_loop") continue;
+      const Node declarator = n.field("declarator");
+      if (declaredName(declarator) != target.text()) continue;
+      if (declarator.type() == "reference_declarator")
+        markEntries(containerName(n.field("right")), n);
+      return;
+    }
   }
 
   void readCopy(const Node& target, const Node& source) {

@@ -38,12 +38,39 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
   if (symbol->isConstant) {
     if (isLimitConstant(*symbol)) return sizeCost(symbol->name);
     if (isLogConstant(*symbol)) return logCost(primarySize(model));
+    // const int m = 2 * n: a constant with no value before the run is a size made of sizes.
+    if (!symbol->value && symbol->hasDerived) return symbol->derived;
     return constantCost();
   }
   if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name);
   if (symbol->fromInput || symbol->isParameter) return sizeCost(symbol->name);
   if (symbol->hasDerived) return symbol->derived;
   if (!symbol->value && !symbol->assigned) return sizeCost(symbol->name);
+  return constantCost();
+}
+
+// __builtin_clz(n), countl_zero(n), __builtin_popcountll(n): counts of bits, at most log n.
+bool isBitCount(std::string_view name) {
+  if (name.substr(0, 5) == "std::") name.remove_prefix(5);
+  for (std::string_view count :
+       {"__builtin_clz", "__builtin_clzl", "__builtin_clzll", "__builtin_ctz", "__builtin_ctzl",
+        "__builtin_ctzll", "__builtin_popcount", "__builtin_popcountll", "countl_zero",
+        "countr_zero", "popcount", "__builtin_ffs", "__builtin_ffsll"})
+    if (name == count) return true;
+  return false;
+}
+
+// The logarithm of a value: of its size, or of a named constant too large to be a limit
+// (floor(log2(MAX_K)) with MAX_K = 1e9 levels of doubling).
+Cost logOfValue(const Model& model, const Node& argument, const std::vector<LoopVariable>& loops) {
+  Node a = argument;
+  while (!a.null() && (a.type() == "parenthesized_expression" || a.type() == "cast_expression"))
+    a = a.child(a.childCount() - 1);
+  const Cost value = magnitudeOf(model, a, loops);
+  if (!isConstantCost(value) || a.type() != "identifier") return logCost(value);
+  const Symbol* symbol = findSymbolAt(model, a.text(), a);
+  if (symbol && symbol->isConstant && symbol->value && *symbol->value >= 100)
+    return logCost(sizeCost(symbol->name));
   return constantCost();
 }
 
@@ -60,9 +87,9 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node first = arguments.child(0);
   if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
     return sqrtCost(magnitudeOf(model, first, loops));
-  if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" ||
-      name == "__builtin_clz" || name == "log10")
-    return logCost(magnitudeOf(model, first, loops));
+  if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" || name == "log10" ||
+      name == "bit_width" || name == "std::bit_width" || name == "log2l" || isBitCount(name))
+    return logOfValue(model, first, loops);
   if (name == "max" || name == "std::max") {
     Cost total;
     for (const Node& argument : childrenOf(arguments))
@@ -138,6 +165,11 @@ Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<Loop
   const Cost right = isContainer(rightNode) ? constantCost() : magnitudeOf(model, rightNode, loops);
   if (op == "+" || op == "|" || op == "^") return addCosts(left, right);
   if (op == "*") return multiplyCosts(left, right);
+  // 64 - __builtin_clzll(n), digits - 1 - countl_zero(k): the bit length of n, log n.
+  const Node counted = rightNode.type() == "call_expression" ? rightNode : Node{};
+  if (op == "-" && isConstantCost(left) && !counted.null() &&
+      isBitCount(counted.field("function").text()))
+    return right;
   if (op == "-" || op == ">>" || op == "/") return isConstantCost(left) ? constantCost() : left;
   if (op == "%" || op == "&") return isConstantCost(right) ? left : right;
   return constantCost();

@@ -37,6 +37,7 @@ struct Symbol {
   std::optional<double> value;   // a named constant's value
   bool isConstant = false;       // const / constexpr / numeric macro
   bool fromInput = false;        // read by cin, scanf or a read helper
+  bool holdsInput = false;       // a container whose entries are read: cin >> a[i]
   bool isParameter = false;
   bool nestedContainer = false;  // vector<vector<..>>, vector<int> adj[N]: a list per slot
   Cost derived;                  // what a scalar was initialised or assigned from, in sizes

@@ -8,6 +8,7 @@
 #include "model/magnitude.h"
 #include "model/model.h"
 #include "model/types.h"
+#include "model/values.h"
 #include "syntax/preprocess.h"
 #include "syntax/regex.h"
 
@@ -54,6 +55,14 @@ class Reader {
     second_ = true;
     readDeclarations(root);
     model_.declarations.swap(reread_);
+    // Extents made of values the facts size (vector<int> freq(top + 1)) are read once more,
+    // each scalar keeping the facts found for it.
+    if (readValueFacts(model_)) {
+      keepFacts_ = true;
+      reread_.clear();
+      readDeclarations(root);
+      model_.declarations.swap(reread_);
+    }
   }
 
  private:
@@ -212,8 +221,14 @@ class Reader {
       if (second_) {
         auto [first, last] = model_.declarations.equal_range(symbol.name);
         for (auto it = first; it != last; ++it)
-          if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart)
+          if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart) {
             symbol.fromInput = symbol.fromInput || it->second.fromInput;
+            symbol.holdsInput = symbol.holdsInput || it->second.holdsInput;
+            if (keepFacts_ && it->second.hasDerived) {
+              symbol.derived = it->second.derived;
+              symbol.hasDerived = true;
+            }
+          }
       }
       (second_ ? reread_ : model_.declarations).emplace(symbol.name, symbol);
       Symbol& stored = model_.symbols[symbol.name];
@@ -226,13 +241,14 @@ class Reader {
           !symbol.value && !symbol.fromInput && stored.kind == symbol.kind)
         continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
-                 wasIndexed = stored.indexed;
+                 wasIndexed = stored.indexed, heldInput = stored.holdsInput;
       const std::string sizeName = stored.sizeName;
       const std::vector<Cost> resized = stored.dimensions;
       stored = symbol;
       stored.fromInput = stored.fromInput || wasInput;
       stored.assigned = stored.assigned || wasAssigned;
       stored.indexed = stored.indexed || wasIndexed;
+      stored.holdsInput = stored.holdsInput || heldInput;
       if (stored.sizeName.empty()) stored.sizeName = sizeName;
       if (stored.dimensions.empty()) stored.dimensions = resized;
     }
@@ -454,6 +470,7 @@ class Reader {
   TypeAliases aliases_;
   std::string scope_;
   bool second_ = false;                        // reading the declarations again
+  bool keepFacts_ = false;                     // ... after the value facts were read
   std::multimap<std::string, Symbol> reread_;  // the declarations as read the second time
   int loops_ = 0;                              // loops around the node being read
 };

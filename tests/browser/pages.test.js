@@ -560,6 +560,11 @@ for (const [width, height] of [[1366, 800], [390, 844]]) {
     await typeIntoEditor(page, '// 1 <= n <= 2000\n' + NESTED_LOOPS);
     await analyzeAndWait(page, () => page.click('#analyze-button'));
     await noOverflow(page, 'result');
+    // The chart's label at the limit stays inside its plot.
+    const [label, plot] = await page.evaluate(() => [document.querySelector('#growth-chart .limit-label'),
+      document.getElementById('growth-chart')].map((node) => node.getBoundingClientRect().toJSON()));
+    assert.ok(label.left >= plot.left && label.right <= plot.right, `label ${label.left}-${label.right} ` +
+        `outside the chart ${plot.left}-${plot.right}`);
     const rowLine = await page.getAttribute('#time-breakdown tbody tr[data-line]', 'data-line');
     // The results scroll; the row is clicked far below the editor's first view.
     await page.evaluate(() => window.scrollTo(0, document.body.scrollHeight));

@@ -54,13 +54,20 @@ test('every page script is one the server serves', () => {
   }
 });
 
-// ---- The growth chart's evaluation of notations ----
+// ---- The growth chart's evaluation of the server's costs ----
 
 function loadChart() {
   const context = vm.createContext({});
   vm.runInContext(read('ide-runner.js'), context, {filename: 'ide-runner.js'});
   return context.QuorbelChart;
 }
+
+// Costs as /api/analyze sends them: terms, each a product of factors with its constant.
+const factor = (size, parts) => Object.assign({size, power: 0, logs: 0, logLogs: 0, alphas: 0,
+  exponential: 1, exponentialSize: '', factorial: false}, parts);
+const term = (factors, constant = 1) => ({factors, constant});
+const cost = (...terms) => ({terms});
+const single = (parts, constant) => cost(term([factor('n', parts)], constant));
 
 // The largest integer n in [10, 10^7] with f(n) <= 10^8, computed directly from f.
 function largestByFormula(f) {
@@ -81,80 +88,60 @@ const log2 = (x) => Math.max(1, Math.log2(x));
 test('chart finds the largest n within 10^8 operations', () => {
   const chart = loadChart();
   const cases = [
-    {name: 'quadratic: 10^4 squared is exactly the budget', notation: 'O(n^2)', want: {kind: 'some', n: 10000}},
-    {name: 'cubic: 464^3 fits, 465^3 does not', notation: 'O(n^3)', want: {kind: 'some', n: 464}},
-    {name: 'linear fits the whole range', notation: 'O(n)', want: {kind: 'all', n: 1e7}},
-    {name: 'constant fits the whole range', notation: 'O(1)', want: {kind: 'all', n: 1e7}},
-    {name: 'two to the n: 2^26 fits, 2^27 does not', notation: 'O(2^n)', want: {kind: 'some', n: 26}},
-    {name: 'two to the n times n: 22 * 2^22 fits', notation: 'O(2^n * n)', want: {kind: 'some', n: 22}},
-    {name: 'three to the n: 3^16 fits, 3^17 does not', notation: 'O(3^n)', want: {kind: 'some', n: 16}},
-    {name: 'factorial: 11! fits, 12! does not', notation: 'O(n!)', want: {kind: 'some', n: 11}},
-    {name: 'n to the n: 10^10 is over budget where the chart starts', notation: 'O(n^n)', want: {kind: 'none', n: 10}},
-    {name: 'independent passes add up', notation: 'O(n + m)', want: {kind: 'all', n: 1e7}},
-    {name: 'a sum just over the budget at 10^4', notation: 'O(n^2 + m)', want: {kind: 'some', n: 9999}},
-    {name: 'non-ASCII symbol is a variable', notation: 'O(個数^2)', want: {kind: 'some', n: 10000}},
-    {name: 'powers group to the right', notation: 'O(2^2^n)', want: {kind: 'none', n: 10}},
-    {name: 'a parenthesised base', notation: 'O((2^2)^n)', want: {kind: 'some', n: 13}},
-    {name: 'n log n', notation: 'O(n * log n)', want: largestByFormula((n) => n * log2(n))},
-    {name: 'n log n written without a star', notation: 'O(n log n)', want: largestByFormula((n) => n * log2(n))},
-    {name: 'n squared log n', notation: 'O(n^2 * log n)', want: largestByFormula((n) => n * n * log2(n))},
-    {name: 'graph traversal with a heap', notation: 'O((vertices + edges) * log vertices)',
+    {name: 'quadratic: 10^4 squared is exactly the budget', cost: single({power: 2}), want: {kind: 'some', n: 10000}},
+    {name: 'cubic: 464^3 fits, 465^3 does not', cost: single({power: 3}), want: {kind: 'some', n: 464}},
+    {name: 'linear fits the whole range', cost: single({power: 1}), want: {kind: 'all', n: 1e7}},
+    {name: 'constant fits the whole range', cost: cost(), want: {kind: 'all', n: 1e7}},
+    {name: '60 passes over n: 60 * 1666666 fits', cost: single({power: 1}, 60), want: {kind: 'some', n: 1666666}},
+    {name: 'two to the n: 2^26 fits, 2^27 does not', cost: single({exponential: 2}), want: {kind: 'some', n: 26}},
+    {name: 'two to the n times n: 22 * 2^22 fits', cost: single({exponential: 2, power: 1}), want: {kind: 'some', n: 22}},
+    {name: 'three to the n: 3^16 fits, 3^17 does not', cost: single({exponential: 3}), want: {kind: 'some', n: 16}},
+    {name: 'factorial: 11! fits, 12! does not', cost: single({factorial: true}), want: {kind: 'some', n: 11}},
+    {name: 'n to the n: 10^10 is over budget where the chart starts', cost: single({exponentialSize: 'n'}), want: {kind: 'none', n: 10}},
+    {name: 'independent passes add up', cost: cost(term([factor('n', {power: 1})]), term([factor('m', {power: 1})])),
+      want: {kind: 'all', n: 1e7}},
+    {name: 'a sum just over the budget at 10^4', cost: cost(term([factor('n', {power: 2})]), term([factor('m', {power: 1})])),
+      want: {kind: 'some', n: 9999}},
+    {name: 'n log n', cost: single({power: 1, logs: 1}), want: largestByFormula((n) => n * log2(n))},
+    {name: 'n squared log n', cost: single({power: 2, logs: 1}), want: largestByFormula((n) => n * n * log2(n))},
+    {name: 'graph traversal with a heap',
+      cost: cost(term([factor('vertices', {power: 1, logs: 1})]), term([factor('edges', {power: 1}), factor('vertices', {logs: 1})])),
       want: largestByFormula((n) => 2 * n * log2(n))},
-    {name: 'n sqrt n', notation: 'O(n * sqrt n)', want: largestByFormula((n) => n * Math.sqrt(n))},
-    {name: 'squared log', notation: 'O(n * (log n)^2)', want: largestByFormula((n) => n * log2(n) ** 2)},
-    {name: 'fourth root', notation: 'O(n^2 * root4 n)', want: largestByFormula((n) => n * n * n ** 0.25)},
-    {name: 'cube root squared', notation: 'O((cuberoot n)^2)', want: {kind: 'all', n: 1e7}},
-    {name: 'log log', notation: 'O(n * log log n)', want: {kind: 'all', n: 1e7}},
-    {name: 'inverse Ackermann', notation: 'O(edges * alpha(n))', want: {kind: 'all', n: 1e7}},
-    {name: 'log of a minimum', notation: 'O(log min(a, b))', want: {kind: 'all', n: 1e7}},
+    {name: 'n sqrt n', cost: single({power: 1.5}), want: largestByFormula((n) => n * Math.sqrt(n))},
+    {name: 'squared log', cost: single({power: 1, logs: 2}), want: largestByFormula((n) => n * log2(n) ** 2)},
+    {name: 'fourth root', cost: single({power: 2.25}), want: largestByFormula((n) => n * n * n ** 0.25)},
+    {name: 'cube root squared', cost: single({power: 2 / 3}), want: {kind: 'all', n: 1e7}},
+    {name: 'log log', cost: single({power: 1, logLogs: 1}), want: {kind: 'all', n: 1e7}},
+    {name: 'inverse Ackermann', cost: cost(term([factor('edges', {power: 1}), factor('n', {alphas: 1})])), want: {kind: 'all', n: 1e7}},
   ];
   for (const c of cases) {
-    const got = chart.largestFittingN(c.notation);
-    assert.ok(got, `${c.name}: ${c.notation} was refused`);
+    const got = chart.largestFittingN(c.cost);
+    assert.ok(got, `${c.name} was refused`);
     assert.deepEqual({kind: got.kind, n: got.n}, c.want, c.name);
   }
+  // Without a cost there is nothing to draw.
+  for (const missing of [undefined, null, {}, {terms: 'n'}]) assert.equal(chart.largestFittingN(missing), null);
 });
 
 test('chart evaluates operations on log scales', () => {
   const chart = loadChart();
   const near = (got, want, name) => assert.ok(Math.abs(got - want) < 1e-9, `${name}: ${got} != ${want}`);
-  near(chart.operationsLog10('O(n^2)', 1000), 6, 'n^2 at 1000');
-  near(chart.operationsLog10('O(1)', 1e7), 0, 'constant');
-  near(chart.operationsLog10('O(n * log n)', 1024), Math.log10(1024 * 10), 'n log n at 1024');
-  near(chart.operationsLog10('O(2^n)', 1e7), 1e7 * Math.log10(2), '2^n stays finite at 10^7');
-  near(chart.operationsLog10('O(sqrt n)', 1e6), 3, 'sqrt');
-  near(chart.operationsLog10('O(n + m)', 100), Math.log10(200), 'sum of two variables');
+  near(chart.operationsLog10(single({power: 2}), 1000), 6, 'n^2 at 1000');
+  near(chart.operationsLog10(cost(), 1e7), 0, 'constant');
+  near(chart.operationsLog10(single({power: 1, logs: 1}), 1024), Math.log10(1024 * 10), 'n log n at 1024');
+  near(chart.operationsLog10(single({exponential: 2}), 1e7), 1e7 * Math.log10(2), '2^n stays finite at 10^7');
+  near(chart.operationsLog10(single({power: 0.5}), 1e6), 3, 'sqrt');
+  near(chart.operationsLog10(single({power: 1}, 60), 1000), Math.log10(60000), '60 passes over n');
+  near(chart.operationsLog10(cost(term([factor('n', {power: 1})]), term([factor('m', {power: 1})])), 100),
+      Math.log10(200), 'sum of two sizes');
 });
 
 test('chart shows an exponential over the sizes where it rises', () => {
   const chart = loadChart();
-  for (const [notation, want] of [['O(n^2)', 7], ['O(n * log n)', 7], ['O(2^n)', 2], ['O(2^n * n)', 2],
-    ['O(n!)', 2], ['O(n^8)', 4]]) {
-    assert.equal(chart.chartDomainLog10(notation), want, notation);
-  }
-});
-
-test('chart refuses notations that are not formulas', () => {
-  const chart = loadChart();
-  const refused = [
-    'O(unknown pattern)',  // words side by side are not a product
-    'O(n - 1)',
-    'O()',
-    'n^2',  // not wrapped in O( )
-    'O(n^2',
-    'O(log)',
-    'O(2^)',
-    'O(n ? m)',
-    'O(sqrt(n, m))',
-    '',
-  ];
-  for (const notation of refused) {
-    assert.equal(chart.parseNotation(notation), null, notation);
-    assert.equal(chart.largestFittingN(notation), null, notation);
-  }
-  // Near misses that are formulas.
-  for (const notation of ['O(n log n)', 'O(log log n)', 'O(min(n, m))', 'O(N * M)']) {
-    assert.notEqual(chart.parseNotation(notation), null, notation);
+  for (const [name, parts, want] of [['n^2', {power: 2}, 7], ['n log n', {power: 1, logs: 1}, 7],
+    ['2^n', {exponential: 2}, 2], ['2^n * n', {exponential: 2, power: 1}, 2], ['n!', {factorial: true}, 2],
+    ['n^8', {power: 8}, 4]]) {
+    assert.equal(chart.chartDomainLog10(single(parts)), want, name);
   }
 });
 

@@ -271,5 +271,109 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
   }
 }
 
+TEST(LiteralExtentTest, ALiteralLoopBoundIsTheSizeOfTheArrayItWalks) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"down from a literal over a literal table",
+       "bool reach[100005]; int main() { for (int s = 100000; s > 0; --s) reach[s] = reach[s - "
+       "1]; }",
+       "O(|reach|)", "O(|reach|)"},
+      {"up to a literal over a table of a named limit",
+       "const int MAXN = 200005; int dp[MAXN]; int main() { for (int j = 1; j <= 100000; j++) "
+       "dp[j] = dp[j - 1] + j; }",
+       "O(MAXN)", "O(MAXN)"},
+      {"a literal bound walking no array",
+       "int main() { long long s = 0; for (int i = 0; i < 100000; i++) s += i; cout << s; }",
+       "O(1)", "O(1)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(ScopeReadingTest, AHelpersLocalIsSizedByTheCallsArguments) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* space;
+  } kCases[] = {
+      {"one call with a size read",
+       "vector<int> squares(int limit) { vector<int> v(limit + 1); for (int i = 0; i <= limit; "
+       "i++) v[i] = i * i; return v; } int main() { int n; cin >> n; cout << squares(n)[n]; }",
+       "O(n)"},
+      {"two calls on the halves",
+       "int part(int lo, int hi) { vector<int> t(hi - lo); return t.size(); } int main() { int "
+       "n; cin >> n; cout << part(0, n / 2) + part(n / 2, n); }",
+       "O(n)"},
+      {"a call with a literal",
+       "int ones(int k) { vector<int> w(k, 1); return w[0]; } int main() { cout << ones(8); }",
+       "O(1)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).space, c.space) << c.name;
+}
+
+TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
+  // Each program reads n values into a; the fact under test sizes the last loop or vector.
+  const std::string read =
+      "int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; long long s "
+      "= 0; ";
+  const struct {
+    const char* name;
+    const char* rest;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"largest value read by max",
+       "int top = 0; for (int x : a) top = max(top, x); for (int v = 0; v < top; v++) s += v; }",
+       "O(n + top)", "O(n)"},
+      {"largest value kept by a guard",
+       "int hi = 0; for (int i = 0; i < n; i++) if (a[i] > hi) hi = a[i]; vector<int> c(hi + "
+       "1); }",
+       "O(n + hi)", "O(n + hi)"},
+      {"largest entry found by the library",
+       "int m = *max_element(a.begin(), a.end()); for (int d = 1; d <= m; d++) for (int k = d; "
+       "k <= m; k += d) s++; }",
+       "O(m * log m + n)", "O(n)"},
+      {"sum of the values read",
+       "long long w = 0; for (int i = 0; i < n; i++) w += a[i]; vector<char> can(w + 1); }",
+       "O(n + w)", "O(n + w)"},
+      {"counter of a double loop",
+       "int c = 0; for (int i = 0; i < n; i++) for (int j = 0; j < n; j++) if (i ^ j) c++; "
+       "vector<int> b(c); }",
+       "O(n^2)", "O(n^2)"},
+      {"counter of a doubling loop",
+       "int lg = 1; while ((1 << lg) < n) lg++; for (int i = 0; i < n; i++) for (int j = 0; j < "
+       "lg; j++) s += j; }",
+       "O(n * log n)", "O(n)"},
+      {"bit length by a builtin",
+       "int b = 64 - __builtin_clzll(n); for (int i = 0; i < n; i++) for (int j = 0; j < b; j++) "
+       "s += j; }",
+       "O(n * log n)", "O(n)"},
+      {"constant computed from a size",
+       "const int m = 2 * n; for (int i = 0; i < m; i++) for (int j = 0; j < m; j++) s++; }",
+       "O(n^2)", "O(n)"},
+      {"copy of a loop variable",
+       "int best = 0; for (int i = 0; i < n; i++) if (a[i] % 3 == 0) best = i; for (int j = 0; j "
+       "< best; j++) for (int k = 0; k < best; k++) s++; }",
+       "O(n^2)", "O(n)"},
+      {"counter restarted in every pass",
+       "for (int i = 0; i < n; i++) { int c = 0; while (c < 3) c++; s += c; } for (int j = 0; j < "
+       "n; j++) s++; }",
+       "O(n)", "O(n)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + read + c.rest);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
