@@ -14,7 +14,34 @@
 namespace quorbel {
 namespace {
 
-Cost tripsOfBound(const Model& model, const Node& bound, const std::vector<LoopVariable>& vars) {
+// A literal from here up bounding a loop stands for an input limit the program left unnamed.
+constexpr double kLiteralLimit = 1000;
+
+// The declared extent of the first array `body` indexes with `variable` (|reach| of reach[s],
+// MAXN of dp[MAXN]), or O(1).
+Cost extentIndexedBy(const Model& model, const Node& body, const std::string& variable) {
+  Cost extent;
+  visitNodes(body, [&](const Node& n) {
+    if (!isConstantCost(extent)) return false;
+    if (n.type() == "subscript_expression" && mentionsIdentifier(n.field("indices"), variable)) {
+      const Symbol* array = findSymbol(model, containerName(n.field("argument")));
+      if (array && !array->dimensions.empty()) extent = array->dimensions.front();
+    }
+    return isConstantCost(extent);
+  });
+  return extent;
+}
+
+// for (s = 100000; s >= w; --s) reach[s]: a literal limit is the size of the array the loop
+// walks, named as that array is; any other bound is its magnitude.
+Cost sizeOfBound(const Model& model, const Node& loop, const Node& bound,
+                 const std::string& variable, const std::vector<LoopVariable>& vars) {
+  const Node literal = unwrap(bound);
+  if (literal.type() == "number_literal" &&
+      evaluateConstant(model, literal).value_or(0) >= kLiteralLimit) {
+    const Cost extent = extentIndexedBy(model, loop.field("body"), variable);
+    if (!isConstantCost(extent)) return extent;
+  }
   return magnitudeOf(model, bound, vars);
 }
 
@@ -79,8 +106,9 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.range = facts.trips;
     return facts;
   }
-  const Cost startSize = magnitudeOf(model, start, vars);
-  const Cost boundSize = bound.null() ? constantCost() : tripsOfBound(model, bound, vars);
+  const Cost startSize = sizeOfBound(model, loop, start, variable, vars);
+  const Cost boundSize =
+      bound.null() ? constantCost() : sizeOfBound(model, loop, bound, variable, vars);
   // The distance a counter covers: from its start down to the bound, or up to the bound.
   const Cost distance =
       decreasing ? (isConstantCost(startSize) ? boundSize : startSize) : boundSize;

@@ -168,6 +168,9 @@ class RunnerHostileTest : public ::testing::Test {
       // Listening on every interface, runs need the runner secret; the queue admits every copy.
       setenv("QUORBEL_RUNNER_SHARED_SECRET", kRunnerSecret, 1);
       setenv("QUORBEL_RUN_QUEUE", "24", 1);
+      // The header's build is a compile of the server's own, not a hostile run's: off here,
+      // so that every process below the server after a row is a run's.
+      setenv("QUORBEL_RUNNER_PCH", "0", 1);
       execl(testing::quorbelBinary().c_str(), "quorbel", nullptr);
       _exit(127);
     }
