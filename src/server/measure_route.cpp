@@ -8,6 +8,8 @@
 #include "server/access_policy.h"
 #include "server/http_server.h"
 #include "server/json_value.h"
+#include "server/routes.h"
+#include "server/run_gate.h"
 #include "server/server_switches.h"
 
 namespace quorbel {
@@ -77,6 +79,14 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
     if (value != nullptr && value->kind == JsonValue::Kind::kString) *target = value->text;
   }
   options.cancelled = [clientSocket] { return clientGone(clientSocket); };
+  // A measurement holds a box for all its runs: it waits its turn with the runs.
+  RunGate& gate = processRunGate();
+  if (!gate.enter()) {
+    Response busy = measureRefusal(429, "refused", std::string(kRunsBusyMessage));
+    busy.extraHeaders = retryAfterHeader();
+    return busy;
+  }
+  const HeldBox held(gate);
   const Measurement measurement = measureProgram(code->text, options);
   int status = 200;
   if (measurement.status == "bad_request") status = 400;

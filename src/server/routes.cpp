@@ -214,9 +214,14 @@ Response routeRunApi(const Request& request) {
                         : 0;
   if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
   RunGate& gate = processRunGate();
-  if (!gate.enter()) return busyResponse(request, 429, kRunsBusyMessage);
+  if (!gate.enter()) {
+    // routeRequest adds the CORS block: a second one would make browsers drop the answer.
+    Response busy = runRefusal(429, "internal_error", kRunsBusyMessage);
+    busy.extraHeaders = retryAfterHeader();
+    return busy;
+  }
+  const HeldBox held(gate);
   const RunResult result = runCppProgram(run);
-  gate.leave();
   int status = 200;
   if (result.status == "bad_request") status = 400;
   if (result.status == "internal_error") status = 502;
@@ -275,9 +280,12 @@ Response jsonErrorResponse(int status, std::string_view message) {
 Response busyResponse(const Request& request, int status, std::string_view message) {
   Response response = request.path == "/api/run" ? runRefusal(status, "internal_error", message)
                                                  : jsonErrorResponse(status, message);
-  response.extraHeaders =
-      corsHeaders(request) + "Retry-After: " + std::to_string(kRetryAfterSeconds) + "\r\n";
+  response.extraHeaders = corsHeaders(request) + retryAfterHeader();
   return response;
+}
+
+std::string retryAfterHeader() {
+  return "Retry-After: " + std::to_string(kRetryAfterSeconds) + "\r\n";
 }
 
 Response routeRequest(const Request& request, AnalysisStore& store) {

@@ -22,8 +22,12 @@ inline constexpr std::string_view kRunsBusyMessage =
     "Too many runs are in progress; try again in a few seconds.";
 
 // A refusal for want of room (429 or 503) with Retry-After: the run result document for
-// /api/run, {"error":message} otherwise, with the CORS block of the request's origin.
+// /api/run, {"error":message} otherwise, with the CORS block of the request's origin (for the
+// connection loop, which answers before any route does).
 Response busyResponse(const Request& request, int status, std::string_view message);
+
+// The Retry-After header line of such a refusal.
+std::string retryAfterHeader();
 
 // {"error":message} as JSON.
 Response jsonErrorResponse(int status, std::string_view message);

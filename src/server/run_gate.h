@@ -33,6 +33,18 @@ class RunGate {
   int waiting_ = 0;
 };
 
+// Gives back a box taken by a successful enter() when it goes out of scope, thrown or not.
+class HeldBox {
+ public:
+  explicit HeldBox(RunGate& gate) : gate_(gate) {}
+  ~HeldBox() { gate_.leave(); }
+  HeldBox(const HeldBox&) = delete;
+  HeldBox& operator=(const HeldBox&) = delete;
+
+ private:
+  RunGate& gate_;
+};
+
 // The process's gate, sized from the environment at its first use.
 RunGate& processRunGate();
 

@@ -627,6 +627,34 @@ TEST_F(ServerConnectionTest, LoopServesEveryoneWithinItsDeadlines) {
   close(listener);
 }
 
+// With every box busy and the queue full, a run and a measurement alike are refused at once
+// with Retry-After and one CORS grant (two would make a browser drop the answer).
+TEST_F(ServerConnectionTest, FullRunGateRefusesRunsAndMeasurements) {
+  ScopedEnv origins("QUORBEL_CORS_ORIGINS", "http://ide.example");
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
+  RunGate& gate = processRunGate();
+  const RunGateSize size = runGateSizeFromEnvironment();
+  for (int i = 0; i < size.boxes; ++i) ASSERT_TRUE(gate.enter());
+  std::vector<std::thread> queued;
+  for (int i = 0; i < size.waiting; ++i)
+    queued.emplace_back([&] { gate.enter() && (gate.leave(), true); });
+  std::this_thread::sleep_for(milliseconds(200));
+  for (const char* path : {"/api/run", "/api/measure"}) {
+    const std::string reply = serve(post(path, "application/json", R"({"code":"int main(){}"})",
+                                         "Origin: http://ide.example\r\n"));
+    EXPECT_TRUE(reply.starts_with("HTTP/1.1 429 ")) << path << "\n" << reply;
+    EXPECT_TRUE(contains(reply, "Retry-After: 5\r\n")) << path;
+    EXPECT_TRUE(contains(reply, "Too many runs are in progress")) << path;
+    size_t grants = 0;
+    for (size_t at = reply.find("Access-Control-Allow-Origin:"); at != std::string::npos;
+         at = reply.find("Access-Control-Allow-Origin:", at + 1))
+      ++grants;
+    EXPECT_EQ(grants, 1u) << path << "\n" << reply;
+  }
+  for (int i = 0; i < size.boxes; ++i) gate.leave();
+  for (std::thread& waiting : queued) waiting.join();
+}
+
 // One box: a second run waits for it, and a run beyond the queue is refused at once.
 TEST(RunGateTest, OneBoxAndABoundedQueue) {
   RunGate gate({1, 1});
