@@ -14,7 +14,9 @@
 
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "runner/runner_cgroup.h"
 #include "runner/runner_checks.h"
+#include "runner/runner_pch.h"
 #include "server/access_policy.h"
 #include "server/connection_loop.h"
 #include "server/http_server.h"
@@ -151,8 +153,11 @@ int runServerMode(int argc, char** argv) {
   else
     std::fprintf(stderr, "analysis history disabled: %s\n", store.lastError().c_str());
   std::printf("%s\n", describeIsolation(runnerIsolation()).c_str());
+  std::printf("%s\n", describeCgroups(runnerCgroups()).c_str());
   if (const std::optional<std::string> refusal = unboxedRunRefusal())
     std::printf("runner off: %s\n", refusal->c_str());
+  else
+    startPrecompiledHeaderBuild();  // compiles go on without it until it is ready
   gListensBeyondLoopback = !isLoopbackHost(address.host);
   if (gListensBeyondLoopback &&
       !isSetAndNonEmpty(processEnvironment("QUORBEL_RUNNER_SHARED_SECRET")))

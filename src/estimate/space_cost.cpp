@@ -16,6 +16,55 @@ std::string describeStructure(const Symbol& symbol) {
   return "Container growth " + symbol.name;
 }
 
+// The calls of `function` from outside its own body: a recursive call's arguments are made of
+// the parameters they would replace.
+std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
+  std::vector<Node> calls;
+  const uint32_t start = ts_node_start_byte(function.definition.raw);
+  const uint32_t end = ts_node_end_byte(function.definition.raw);
+  visitNodes(model.root, [&](const Node& n) {
+    if (n.type() != "call_expression" || n.field("function").text() != function.name) return true;
+    const uint32_t at = ts_node_start_byte(n.raw);
+    if (at < start || at >= end) calls.push_back(n);
+    return true;
+  });
+  return calls;
+}
+
+// vector<bool> mark(limit + 1) in sieve(int limit): a helper's local holds what each call asks
+// for, its parameters replaced by the arguments; the largest call counts.
+Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
+  auto found = model.functions.find(symbol.scope);
+  if (found == model.functions.end() || found->second.definition.null()) return size;
+  const Function& function = found->second;
+  bool mentions = false;
+  for (const std::string& name : sizesOf(size))
+    for (const std::string& parameter : function.parameters)
+      mentions = mentions || name == parameter || name == "|" + parameter + "|";
+  if (!mentions) return size;
+  const std::vector<Node> calls = outsideCallsOf(model, function);
+  if (calls.empty()) return size;
+  Cost total;
+  for (const Node& call : calls) {
+    Cost one = size;
+    const Node arguments = call.field("arguments");
+    for (size_t i = 0; i < function.parameters.size(); ++i) {
+      const std::string& parameter = function.parameters[i];
+      const Node argument = arguments.child(static_cast<uint32_t>(i));
+      if (parameter.empty() || argument.null()) continue;
+      const std::string name = containerName(argument);
+      const Symbol* passed = findSymbol(model, name);
+      const Cost value =
+          passed && passed->kind != ContainerKind::kScalar && argument.type() == "identifier"
+              ? containerSize(model, name)
+              : magnitudeOf(model, argument, {});
+      one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
+    }
+    total = addCosts(total, one);
+  }
+  return simplifyCost(total);
+}
+
 }  // namespace
 
 SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
@@ -23,7 +72,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   for (const auto& [name, symbol] : model.symbols) {
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
-    Cost size = simplifyCost(containerSize(model, name));
+    Cost size = sizedByCalls(model, symbol, simplifyCost(containerSize(model, name)));
     // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
     // the program holds, its own first size, since the call that would say is not at hand.
     for (const std::string& placeholder : sizesOf(size))

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion.h"
@@ -23,6 +24,19 @@ constexpr const char* kSlotsSuffix = "#slots";
 
 // Deeper syntax only comes from pathological input; the walk stops there.
 constexpr int kMaxDepth = 40000;
+
+// s = s + c, s = c + s: a new string built from the old one and assigned back.
+bool appendsToItself(const Node& assignment) {
+  if (assignment.field("operator").text() != "=") return false;
+  const Node left = assignment.field("left");
+  const Node right = assignment.field("right");
+  if (left.type() != "identifier" || right.type() != "binary_expression" ||
+      right.field("operator").text() != "+")
+    return false;
+  for (const Node side : {right.field("left"), right.field("right")})
+    if (side.type() == "identifier" && side.text() == left.text()) return true;
+  return false;
+}
 
 std::string calleeName(const Node& function) {
   std::string name(function.type() == "field_expression" ? function.field("field").text()
@@ -108,10 +122,14 @@ class TimeWalker {
     const RecursionFacts recursion = recursionFactsOf(model_, function);
     Cost total = recursionCost(recursion, work);
     if (recursion.shape != RecursionShape::kNone) {
-      // Each activation pushes what one walk of the body pushes.
+      // Each activation pushes what one walk of the body pushes; a container the activation
+      // also pops (push, recurse, pop) holds only what the activations on the stack pushed.
       const Cost activations = recursionCost(recursion, unit());
-      for (auto& entry : state_.pushes)
-        entry.second = simplifyCost(multiplyCosts(entry.second, activations));
+      const Cost depth = recursionDepth(recursion);
+      for (auto& entry : state_.pushes) {
+        const bool undone = popsFrom(function.body, entry.first.substr(0, entry.first.find('#')));
+        entry.second = simplifyCost(multiplyCosts(entry.second, undone ? depth : activations));
+      }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
       shapes_[function.name] = recursion.shape;
@@ -176,6 +194,12 @@ class TimeWalker {
     if (type == "binary_expression" || type == "assignment_expression" ||
         type == "update_expression")
       recordStores(node);
+    // s = s + c copies s before appending: a copy of what it holds
+    if (type == "assignment_expression" && appendsToItself(node)) {
+      const Symbol* symbol = findSymbol(model_, node.field("left").text());
+      if (symbol && symbol->kind == ContainerKind::kString)
+        cost = addCosts(cost, containerSize(model_, symbol->name));
+    }
     if (type == "subscript_expression") {
       cost = subscriptCost(model_, node);
       recordFill(node);
@@ -472,6 +496,14 @@ class TimeWalker {
       return;
     }
     const Node target = node.field(type == "update_expression" ? "argument" : "left");
+    // s += c and s = s + c grow a string by what they append
+    if (type == "assignment_expression" && target.type() == "identifier") {
+      const Symbol* symbol = findSymbol(model_, target.text());
+      if (symbol && symbol->kind == ContainerKind::kString &&
+          (node.field("operator").text() == "+=" || appendsToItself(node)))
+        addEntry(std::string(target.text()));
+      return;
+    }
     if (target.type() != "subscript_expression") return;
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);

@@ -222,6 +222,7 @@ class Writer {
     }
     edges_.clear();
     permutation_.clear();
+    parentOf_ = nullptr;
   }
 
   // Two positions of one size read together are an edge (u v) or a range (l r): edges take
@@ -232,7 +233,7 @@ class Writer {
     if (reads.size() >= 2 && reads[0]->role == ValueRole::kPosition &&
         reads[1]->role == ValueRole::kPosition &&
         reads[0]->governingSize == reads[1]->governingSize && !reads[0]->boundsLoop &&
-        !reads[1]->boundsLoop) {
+        !reads[1]->boundsLoop && !reads[0]->eitherBase) {
       double vertices = 0;
       if (!lookup(reads[0]->governingSize, vertices) || vertices < 1) return;
       const size_t n = static_cast<size_t>(vertices);
@@ -271,6 +272,22 @@ class Writer {
       std::iota(permutation_.begin(), permutation_.end(), 0);
       std::shuffle(permutation_.begin(), permutation_.end(), random_);
       result_.shapeUsed = "permutation";
+      return;
+    }
+    // One position read for each vertex after the first (for i = 1; i < n: cin >> parent):
+    // a parent among the vertices before it, so the parents form a tree rooted at the first.
+    if (reads.size() == 1 && reads[0]->role == ValueRole::kPosition && !reads[0]->boundsLoop &&
+        !reads[0]->eitherBase && (options_.shape.empty() || options_.shape == "tree")) {
+      double vertices = 0;
+      if (!lookup(reads[0]->governingSize, vertices) || passes + 1 != vertices) return;
+      parentOf_ = reads[0];
+      // for (v = 1; v < n; v++) cin >> p: vertex v's parent is below v, the root is v's start
+      // less one; a program that takes the parent down by one reads it one higher.
+      double start = 0;
+      if (!step.start.null() && !evaluate(step.start, start)) start = 1;
+      parentLow_ = reads[0]->takenDownByOne ? 1 : std::max(0.0, start - 1);
+      result_.shapeUsed =
+          "tree (a parent for each of " + reads[0]->governingSize + " - 1 vertices)";
     }
   }
 
@@ -355,6 +372,12 @@ class Writer {
       return low + static_cast<double>(edges_[pass_].second);
     if (!permutation_.empty() && pass_ < permutation_.size())
       return low + static_cast<double>(permutation_[pass_]);
+    if (&value == parentOf_)
+      return parentLow_ + static_cast<double>(std::uniform_int_distribution<size_t>(
+                              0, std::min(pass_, static_cast<size_t>(size - 1)))(random_));
+    // Neither 0 nor n: valid whether the program counts its vertices from 0 or from 1.
+    if (value.eitherBase && size >= 2)
+      return low + std::floor(std::uniform_real_distribution<double>(0, size - 1)(random_));
     const double offset = std::floor(std::uniform_real_distribution<double>(0, size)(random_));
     double position = low + std::min(offset, size - 1);
     // l r read together: the second is not before the first.
@@ -422,6 +445,8 @@ class Writer {
   std::vector<size_t> permutation_;
   const PlanValue* edgeFirst_ = nullptr;
   const PlanValue* edgeSecond_ = nullptr;
+  const PlanValue* parentOf_ = nullptr;
+  double parentLow_ = 0;
   size_t pass_ = 0;
   std::string text_;
   size_t lastTokenStart_ = 0;

@@ -16,8 +16,14 @@ constexpr double kNoiseSeconds = 0.002;
 constexpr double kNoisyError = 0.3;
 constexpr int kMinPoints = 3;
 constexpr double kMinSpan = 4;
-// Two classes within this much error are indistinguishable on these points.
+constexpr double kConstantSpan = 512;
+// Two classes within this much error are indistinguishable on these points, whatever the
+// noise; beyond it, a share of the best error and of the repetitions' spread.
 constexpr double kTieError = 0.02;
+constexpr double kTieShare = 0.2;
+constexpr double kSpreadShare = 0.3;
+// However noisy the repetitions, a band wider than this would let any class stand.
+constexpr double kMostSpreadError = 0.1;
 
 double log2Floor(double n) { return std::max(1.0, std::log2(std::max(n, 1.0))); }
 
@@ -86,7 +92,8 @@ std::vector<GrowthCandidate> standardGrowthClasses() {
 }
 
 GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
-                    const std::vector<GrowthCandidate>& extra, double noise) {
+                    const std::vector<GrowthCandidate>& extra, double noise,
+                    const FitHints& hints) {
   noise = std::max(noise, kNoiseSeconds);
   GrowthFit fit;
   fit.baseline = baseline;
@@ -100,9 +107,10 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
   }
   fit.usedPoints = static_cast<int>(usable.size());
   if (usable.empty()) {
-    // No time above start-up at any size: constant, if the sizes spread wide enough to tell.
+    // No time above start-up at any size: constant, if the sizes spread wide enough to tell
+    // (8 to 4096 and beyond: a linear loop still hides in the noise up to a few thousand).
     if (points.size() >= static_cast<size_t>(kMinPoints) && smallest > 0 &&
-        largest / smallest >= 64) {
+        largest / smallest >= kConstantSpan) {
       fit.decided = true;
       fit.measured = "1";
       fit.confidence = 0.5;
@@ -139,21 +147,34 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
     fit.undecided = "the times grow too little over the sizes that ran";
     return fit;
   }
-  // Of a class and the same class times log n explaining the times equally well, the one
-  // without: a log factor is also what caches filling up look like.
+  const double leastError = fit.ranking.front().error;
+  fit.tieBand = leastError * (1 + kTieShare) +
+                std::clamp(kSpreadShare * hints.spread, kTieError, kMostSpreadError);
   const std::string leader = fit.ranking.front().name;
-  for (auto ranked = fit.ranking.begin() + 1; ranked != fit.ranking.end(); ++ranked) {
-    const bool logLess =
-        leader == ranked->name + " log n" || (leader == "log n" && ranked->name == "1");
-    if (logLess && ranked->error <= fit.ranking.front().error + kTieError) {
-      std::rotate(fit.ranking.begin(), ranked, ranked + 1);
-      break;
+  const auto preferred =
+      std::find_if(fit.ranking.begin(), fit.ranking.end(),
+                   [&](const RankedClass& r) { return r.name == hints.preferred; });
+  if (preferred != fit.ranking.end() && preferred->error <= fit.tieBand) {
+    // The estimate stands where the times cannot tell it from the closest class.
+    if (preferred != fit.ranking.begin()) fit.closest = leader;
+    std::rotate(fit.ranking.begin(), preferred, preferred + 1);
+  } else {
+    // Of a class and the same class times log n explaining the times equally well, the one
+    // without: a log factor is also what caches filling up look like.
+    for (auto ranked = fit.ranking.begin() + 1; ranked != fit.ranking.end(); ++ranked) {
+      const bool logLess =
+          leader == ranked->name + " log n" || (leader == "log n" && ranked->name == "1");
+      if (logLess && ranked->error <= leastError + kTieError) {
+        std::rotate(fit.ranking.begin(), ranked, ranked + 1);
+        break;
+      }
     }
   }
   const RankedClass& best = fit.ranking.front();
-  if (best.error > kNoisyError) {
+  if (leastError > kNoisyError) {
     // Noise, or a growth none of the classes has.
     fit.undecided = "no class explains the times well";
+    fit.closest.clear();
     return fit;
   }
   fit.decided = true;
@@ -176,7 +197,7 @@ bool explainsAsWell(const GrowthFit& fit, const std::string& name) {
   if (!fit.decided) return false;
   if (name == fit.measured) return true;
   for (const RankedClass& ranked : fit.ranking)
-    if (ranked.name == name) return ranked.error <= fit.ranking.front().error + kTieError;
+    if (ranked.name == name) return ranked.error <= fit.tieBand;
   return false;
 }
 

@@ -32,6 +32,16 @@ struct GrowthFit {
   std::vector<RankedClass> ranking;  // best first
   double baseline = 0;               // seconds of start-up removed from every time
   int usedPoints = 0;
+  double tieBand = 0;  // a class whose error is at most this explains the times as well
+  // The measured class is the preferred one (the estimate's), which explains the times as
+  // well as `closest`, the class with the least error: the times alone do not separate them.
+  std::string closest;
+};
+
+// What the fit knows beside the points.
+struct FitHints {
+  std::string preferred;  // the static estimate's class: chosen when it explains as well
+  double spread = 0;      // how far repetitions of one size spread, relative (0.3: 30%)
 };
 
 // The fixed classes, simplest first.
@@ -41,8 +51,13 @@ std::vector<GrowthCandidate> standardGrowthClasses();
 // whose remaining time is below the timer's noise do not count, except that times that never
 // rise above it over a wide range of sizes are constant.
 // `noise` is the least time above start-up that counts (at least 2 ms).
+// Two classes explain the times as well when their errors differ by less than the times'
+// own noise: a fifth of the best error plus a third of the repetitions' spread (at least 0.02,
+// at most 0.1).
+// Among such classes the hint's preferred class is chosen, else the one without a log factor.
 GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
-                    const std::vector<GrowthCandidate>& extra, double noise = 0.002);
+                    const std::vector<GrowthCandidate>& extra, double noise = 0.002,
+                    const FitHints& hints = {});
 
 // Whether a class the estimate names explains the points as well as the measured one.
 bool explainsAsWell(const GrowthFit& fit, const std::string& name);

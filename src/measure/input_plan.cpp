@@ -547,7 +547,11 @@ std::string describeValue(const PlanValue& value) {
     case ValueRole::kTestCount:
       return text + "tests";
     case ValueRole::kPosition:
-      return text + (value.low == 0 ? "pos0" : "pos1") + "(" + value.governingSize + ")";
+      return text +
+             (value.eitherBase ? "pos"
+              : value.low == 0 ? "pos0"
+                               : "pos1") +
+             "(" + value.governingSize + ")";
     case ValueRole::kChoice:
       return text + "choice";
     case ValueRole::kValue:

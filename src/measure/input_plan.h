@@ -35,6 +35,10 @@ struct PlanValue {
   std::string lengthSize;        // kWord read as a size's worth of letters: that size
   bool rangeFromComment = false;
   bool boundsLoop = false;  // kPosition: l or r of a range the program loops over
+  // kPosition whose base the program does not show (a record's vertices): 1..size-1, a valid
+  // position whether the program counts from 0 or from 1.
+  bool eitherBase = false;
+  bool takenDownByOne = false;  // kPosition: the program subtracts one (x--, a[x - 1])
   int line = 0;
 };
 

@@ -6,6 +6,9 @@
 //   cin >> x; x--; ... a[x]              decremented first                   -> 1-based position
 //   vector<int> a(n); cin >> k; a[k]     a container of exactly n slots      -> 0-based position
 //   if (op == 1) ...  switch (c) case 'a':                                  -> one of the literals
+//   tree.add_child(boss - 1, i)          a member function's indexing parameter -> position
+//   cin >> u >> v >> w; edges.push_back({u, v, w})   after n, m: the first two of a record
+//                                        read m times are vertices of n      -> position
 #include "measure/input_roles.h"
 
 #include <functional>
@@ -56,7 +59,14 @@ struct Usage {
   std::set<std::string> decremented;
   std::map<std::string, std::set<double>> literals;
   std::map<std::string, std::string> indexedContainer;  // x in a[x]: a
+  std::set<std::string> stored;  // put in a braced record ({u, v, w}) or read into a field
 };
+
+// The function a call names: `unite` for unite(a, b), `add_edge` for g.add_edge(a, b).
+std::string calleeName(const Node& function) {
+  if (function.type() == "field_expression") return std::string(function.field("field").text());
+  return std::string(function.text());
+}
 
 class UsageReader {
  public:
@@ -85,10 +95,15 @@ class UsageReader {
       }
       if (type == "for_statement") {
         // for (int i = l; i <= r; i++): the start bounds the loop as much as the end.
+        // Only the values: for (int i = 1, a, b; ...) declares a and b, which bound nothing.
         const Node init = n.field("initializer");
-        if (!init.null())
-          collectNames(init.type() == "declaration" ? init : init.field("right"),
-                       usage_.boundsLoop);
+        if (!init.null() && init.type() == "declaration") {
+          for (uint32_t i = 0; i < init.childCount(); ++i)
+            if (init.child(i).type() == "init_declarator")
+              collectNames(init.child(i).field("value"), usage_.boundsLoop);
+        } else if (!init.null()) {
+          collectNames(init.field("right"), usage_.boundsLoop);
+        }
       }
     } else if (type == "subscript_expression") {
       const Node index = n.field("indices").null() ? n.field("index") : n.field("indices");
@@ -134,6 +149,10 @@ class UsageReader {
       }
     } else if (type == "call_expression") {
       readCall(n);
+    } else if (type == "initializer_list") {
+      collectNames(n, usage_.stored);
+    } else if (type == "field_expression") {
+      usage_.stored.insert(std::string(n.field("field").text()));
     }
   }
 
@@ -161,15 +180,23 @@ class UsageReader {
         Node first = arguments.child(0);
         if (first.type() == "initializer_list" && first.childCount() > 0) first = first.child(0);
         if (isNameNode(first)) usage_.indexes.insert(std::string(first.text()));
+        return;
       }
-      return;
     }
-    auto found = positionParameters_.find(std::string(function.text()));
+    auto found = positionParameters_.find(calleeName(function));
     if (found == positionParameters_.end()) return;
     for (size_t index : found->second) {
-      if (index < arguments.childCount() &&
-          isNameNode(arguments.child(static_cast<uint32_t>(index))))
-        usage_.indexes.insert(std::string(arguments.child(static_cast<uint32_t>(index)).text()));
+      if (index >= arguments.childCount()) continue;
+      // f(a, b) and f(a - 1, b - 1): the names are positions, 1-based when the call subtracts.
+      const Node argument = arguments.child(static_cast<uint32_t>(index));
+      if (isNameNode(argument)) {
+        usage_.indexes.insert(std::string(argument.text()));
+      } else if (argument.type() == "binary_expression" &&
+                 argument.field("operator").text() == "-" &&
+                 argument.field("right").text() == "1" && isNameNode(argument.field("left"))) {
+        usage_.indexes.insert(std::string(argument.field("left").text()));
+        usage_.decremented.insert(std::string(argument.field("left").text()));
+      }
     }
   }
 
@@ -182,8 +209,15 @@ class UsageReader {
           if (n.type() == "subscript_expression") {
             const Node index = n.field("indices").null() ? n.field("index") : n.field("indices");
             collectNames(index, indexed);
+          } else if (n.type() == "call_expression" &&
+                     n.field("function").type() == "field_expression" &&
+                     n.field("function").field("argument").type() == "subscript_expression") {
+            // g[u].push_back(v): v is a vertex as much as u.
+            const Node arguments = n.field("arguments");
+            if (arguments.childCount() > 0 && isNameNode(arguments.child(0)))
+              indexed.insert(std::string(arguments.child(0).text()));
           } else if (n.type() == "call_expression") {
-            auto callee = positionParameters_.find(std::string(n.field("function").text()));
+            auto callee = positionParameters_.find(calleeName(n.field("function")));
             const Node arguments = n.field("arguments");
             if (callee != positionParameters_.end())
               for (size_t i : callee->second)
@@ -222,6 +256,7 @@ class RoleAssigner {
     collectCountNames(plan_.steps);
     std::vector<Frame> frames{Frame{}};
     walk(plan_.steps, frames);
+    if (plan_.sizes.empty()) growPlainNumbers();
     markTestCounts(plan_.steps);
     applyStatedRanges();
   }
@@ -285,10 +320,53 @@ class RoleAssigner {
         frames.push_back(frame);
         walk(step.body, frames);
         frames.pop_back();
+        if (!frame.testBlock) markRecordVertices(step.body, frame, frames);
       } else if (step.kind == PlanStep::Kind::kBranch) {
         walk(step.body, frames);
         walk(step.otherwise, frames);
       }
+    }
+  }
+
+  // cin >> n; cout << fib(n): a program that reads only numbers, outside any loop, has no
+  // count to grow; its work grows with those numbers, so they grow instead.
+  void growPlainNumbers() {
+    for (PlanStep& step : plan_.steps)
+      if (step.kind == PlanStep::Kind::kRead && step.value.type == ValueType::kInteger &&
+          step.value.role == ValueRole::kValue) {
+        step.value.role = ValueRole::kSize;
+        plan_.sizes.push_back(step.value.name);
+      }
+  }
+
+  // m records after n and m (u v w, kept as {u, v, w} or read into fields): the first two are
+  // vertices of n when nothing else gave them a role. Only for a count other than the vertices'
+  // own, so that n pairs of plain values after n keep their range.
+  void markRecordVertices(std::vector<PlanStep>& body, const Frame& repeat,
+                          const std::vector<Frame>& frames) {
+    std::vector<PlanValue*> reads;
+    for (PlanStep& step : body)
+      if (step.kind == PlanStep::Kind::kRead && step.value.type == ValueType::kInteger)
+        reads.push_back(&step.value);
+    const std::string vertices = governingSize(frames);
+    if (reads.size() < 2 || vertices.empty() || repeat.countNames.count(vertices) != 0) return;
+    bool anyValue = false;
+    for (size_t i = 0; i < 2; ++i) {
+      const bool vertex =
+          reads[i]->role == ValueRole::kPosition && reads[i]->governingSize == vertices;
+      const bool value = reads[i]->role == ValueRole::kValue &&
+                         usage_.stored.count(reads[i]->name) != 0 &&
+                         statedNames_.count(reads[i]->name) == 0;
+      if (!vertex && !value) return;
+      anyValue = anyValue || value;
+    }
+    if (!anyValue) return;
+    for (size_t i = 0; i < 2; ++i) {
+      if (reads[i]->role == ValueRole::kPosition) continue;
+      reads[i]->role = ValueRole::kPosition;
+      reads[i]->governingSize = vertices;
+      reads[i]->low = 1;
+      reads[i]->eitherBase = usage_.decremented.count(reads[i]->name) == 0;
     }
   }
 
@@ -333,7 +411,9 @@ class RoleAssigner {
       addSize(name, frames);
       return;
     }
-    if (usage_.indexes.count(name) != 0 || bounds) {
+    // cin >> u >> v; u--; v--: taken down by one right away, a 1-based position.
+    if (usage_.indexes.count(name) != 0 || bounds ||
+        (nested && usage_.decremented.count(name) != 0)) {
       value.boundsLoop = bounds;
       value.governingSize = governingSize(frames);
       if (!value.governingSize.empty()) {
@@ -346,6 +426,7 @@ class RoleAssigner {
         const bool exact =
             sized != containerSizes_.end() && sized->second.text() == value.governingSize;
         value.low = usage_.decremented.count(name) == 0 && exact ? 0 : 1;
+        value.takenDownByOne = usage_.decremented.count(name) != 0;
         return;
       }
     }

@@ -405,6 +405,7 @@ class Measurer {
     run.size = size;
     run.sizes = input.sizes;
     run.inputBytes = input.text.size();
+    double spent = 0;
     for (int repetition = 0; repetition < std::max(1, options_.repetitions); ++repetition) {
       double cpu = 0;
       const RunOutcome outcome = runOnce(input.text, size, cpu);
@@ -413,11 +414,12 @@ class Measurer {
         return outcome;
       }
       run.seconds.push_back(cpu);
+      spent += cpu;
       // Repetitions only where they can change the fit: a time within the start-up's noise
-      // is not fitted, and long runs vary little.
+      // is not fitted, and the least of several short runs is what a loaded machine spoils
+      // least; a long run is repeated only while the repetitions stay within the budget.
       if (cpu - baseline_ < noise_) break;
-      if (cpu > options_.budgetSeconds / 8) break;
-      if (cpu > options_.budgetSeconds) break;
+      if (cpu > options_.budgetSeconds / 4 || spent > options_.budgetSeconds / 2) break;
     }
     run.best = *std::min_element(run.seconds.begin(), run.seconds.end());
     atLimit_ = input.atLimit;
@@ -441,7 +443,10 @@ class Measurer {
           estimateCandidate(estimateCost_, options_.vary, 100, result_.estimateClass);
       if (candidate.growth) extra.push_back(candidate);
     }
-    result_.fit = fitGrowth(points, baseline, extra, noise_);
+    FitHints hints;
+    hints.preferred = result_.estimateClass;
+    hints.spread = repetitionSpread(baseline);
+    result_.fit = fitGrowth(points, baseline, extra, noise_, hints);
     if (!result_.fit.decided) {
       result_.status = "undecided";
       result_.message = "The times do not decide a class: " + result_.fit.undecided + ".";
@@ -455,7 +460,24 @@ class Measurer {
                                         : "disagrees: measured " + result_.fit.measured +
                                               " where the estimate says " + result_.estimate;
     result_.message = "Measured " + result_.fit.measured + " over " +
-                      std::to_string(result_.runs.size()) + " sizes; " + result_.comparison + ".";
+                      std::to_string(result_.runs.size()) + " sizes";
+    if (!result_.fit.closest.empty())
+      result_.message += " (the times alone do not separate it from " + result_.fit.closest + ")";
+    result_.message += "; " + result_.comparison + ".";
+  }
+
+  // The median over the timed sizes of how far their repetitions spread, relative to the
+  // least: on a loaded machine 30% is common, and classes closer than that cannot be told.
+  double repetitionSpread(double baseline) const {
+    std::vector<double> spreads;
+    for (const SizeRun& run : result_.runs) {
+      if (run.seconds.size() < 2 || run.best - baseline < noise_) continue;
+      const double worst = *std::max_element(run.seconds.begin(), run.seconds.end());
+      spreads.push_back((worst - run.best) / run.best);
+    }
+    if (spreads.empty()) return 0;
+    std::nth_element(spreads.begin(), spreads.begin() + spreads.size() / 2, spreads.end());
+    return spreads[spreads.size() / 2];
   }
 
   const std::string& code_;

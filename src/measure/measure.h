@@ -18,7 +18,7 @@ struct MeasureOptions {
   double totalSeconds = 25;    // wall time for the runs, after compiling
   std::string vary;            // grow this size alone; the others are held
   std::string shape;           // "", "tree", "permutation", "connected"
-  int repetitions = 3;
+  int repetitions = 5;
   std::function<bool()> cancelled;  // polled between runs: true stops the measurement
 };
 

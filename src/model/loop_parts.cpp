@@ -195,6 +195,85 @@ bool pushesInto(const Node& scope, const std::string& object, const Node& exclud
                        exclude);
 }
 
+bool popsFrom(const Node& scope, const std::string& object) {
+  return callsMethodOn(scope, object, {"pop_back", "pop", "pop_front"});
+}
+
+bool stopsAtMarks(const Node& body, const std::string& variable) {
+  std::string tested;
+  bool marks = false;
+  visitNodes(body, [&](const Node& n) {
+    if (n.type() == "if_statement" && tested.empty() &&
+        !findDescendant(n.field("consequence"), {"break_statement"}).null()) {
+      const Node lookup = findDescendant(n.field("condition"), {"subscript_expression"});
+      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable))
+        tested = containerName(lookup);
+    }
+    if (n.type() == "assignment_expression" && !tested.empty()) {
+      const Node left = unwrap(n.field("left"));
+      marks = marks || (left.type() == "subscript_expression" && containerName(left) == tested &&
+                        mentionsIdentifier(left.field("indices"), variable));
+    }
+    return true;
+  });
+  return marks;
+}
+
+std::string walkedContainer(const EnclosingLoop& frame, const Node& use) {
+  if (frame.node.type() == "for_range_loop")
+    return containerName(unwrap(frame.node.field("right")));
+  std::string name;
+  if (frame.variable.empty()) return name;
+  visitNodes(use, [&](const Node& n) {
+    if (name.empty() && n.type() == "subscript_expression" &&
+        isIdentifierNamed(unwrap(n.field("indices")).type() == "subscript_argument_list"
+                              ? unwrap(n.field("indices")).child(0)
+                              : unwrap(n.field("indices")),
+                          frame.variable))
+      name = containerName(n.field("argument"));
+    return name.empty();
+  });
+  return name;
+}
+
+namespace {
+
+bool divides(const Node& scope) {
+  bool found = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (n.type() == "binary_expression" && n.field("operator").text() == "/") found = true;
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace
+
+bool sortedInBlocks(const Model& model, const std::string& container) {
+  if (container.empty()) return false;
+  bool found = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() != "call_expression") return true;
+    const std::string_view callee = n.field("function").text();
+    if (callee != "sort" && callee != "std::sort" && callee != "stable_sort") return true;
+    const Node arguments = n.field("arguments");
+    if (containerName(arguments.child(0)) != container) return true;
+    const Node comparator = unwrap(arguments.child(2));
+    if (comparator.type() == "lambda_expression") found = divides(comparator.field("body"));
+    if (comparator.type() == "identifier") {
+      auto function = model.functions.find(std::string(comparator.text()));
+      found = function != model.functions.end() && divides(function->second.body);
+    }
+    // struct Query { bool operator<(...) const { return l / B != o.l / B ? ... } }
+    if (comparator.null())
+      for (const auto& [name, function] : model.functions)
+        if (name.find("operator") != std::string::npos && divides(function.body)) found = true;
+    return !found;
+  });
+  return found;
+}
+
 // The container a condition asks about: !q.empty(), q.size() > 1, !st.empty() && ...
 std::string testedContainer(const Node& condition) {
   std::string name;

@@ -51,6 +51,8 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.
 bool resetInside(const Node& scope, const std::string& variable, const Node& exclude);
 bool pushesInto(const Node& scope, const std::string& object, const Node& exclude);
+// True when `scope` removes entries from `object`: pop_back, pop, pop_front.
+bool popsFrom(const Node& scope, const std::string& object);
 // The container a condition asks about: !q.empty(), q.size() > 1.
 std::string testedContainer(const Node& condition);
 // The adjacency list a body walks (for (auto v : adj[u]) or adj[u].size()), or empty.
@@ -71,6 +73,17 @@ bool usesAsExponent(const Node& condition, const std::string& variable);
 Cost exponentOfRange(const Cost& range);
 // How many times `variable` multiplies itself in a bound test: i * i (2), pow(i, 5) (5).
 int rootDegreeOf(const Model& model, const Node& side, const std::string& variable);
+
+// True when the body stops at an entry marked before (if (T[j]) break;) and marks the entries it
+// passes (T[j] = 1): the scans of the enclosing loop cover each entry once in all.
+bool stopsAtMarks(const Node& body, const std::string& variable);
+
+// The container a loop walks: the right side of a range-for, or the one the loop's variable
+// indexes in `use` (q[i].r in a condition inside it); empty when there is none.
+std::string walkedContainer(const EnclosingLoop& frame, const Node& use);
+// True when the program sorts `container` with a comparator that divides (x.l / block): Mo's
+// order, where pointers walk q * block + n * n / block in all.
+bool sortedInBlocks(const Model& model, const std::string& container);
 
 // The rules for while and do-while loops.
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,

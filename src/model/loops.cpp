@@ -14,7 +14,34 @@
 namespace quorbel {
 namespace {
 
-Cost tripsOfBound(const Model& model, const Node& bound, const std::vector<LoopVariable>& vars) {
+// A literal from here up bounding a loop stands for an input limit the program left unnamed.
+constexpr double kLiteralLimit = 1000;
+
+// The declared extent of the first array `body` indexes with `variable` (|reach| of reach[s],
+// MAXN of dp[MAXN]), or O(1).
+Cost extentIndexedBy(const Model& model, const Node& body, const std::string& variable) {
+  Cost extent;
+  visitNodes(body, [&](const Node& n) {
+    if (!isConstantCost(extent)) return false;
+    if (n.type() == "subscript_expression" && mentionsIdentifier(n.field("indices"), variable)) {
+      const Symbol* array = findSymbol(model, containerName(n.field("argument")));
+      if (array && !array->dimensions.empty()) extent = array->dimensions.front();
+    }
+    return isConstantCost(extent);
+  });
+  return extent;
+}
+
+// for (s = 100000; s >= w; --s) reach[s]: a literal limit is the size of the array the loop
+// walks, named as that array is; any other bound is its magnitude.
+Cost sizeOfBound(const Model& model, const Node& loop, const Node& bound,
+                 const std::string& variable, const std::vector<LoopVariable>& vars) {
+  const Node literal = unwrap(bound);
+  if (literal.type() == "number_literal" &&
+      evaluateConstant(model, literal).value_or(0) >= kLiteralLimit) {
+    const Cost extent = extentIndexedBy(model, loop.field("body"), variable);
+    if (!isConstantCost(extent)) return extent;
+  }
   return magnitudeOf(model, bound, vars);
 }
 
@@ -49,12 +76,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   bool decreasing =
       update.op == "--" || update.op == "-=" || update.op == "/=" || update.op == ">>=";
   int rootDegree = 0;
+  Node variableSide;
   for (const Comparison& c : comparisons) {
     const bool onLeft = mentionsIdentifier(c.left, variable);
     const bool onRight = mentionsIdentifier(c.right, variable);
     if (!onLeft && !onRight) continue;
     Node side = unwrap(onLeft ? c.left : c.right);
     bound = onLeft ? c.right : c.left;
+    variableSide = side;
     comparison = c.op;
     // d <= n / d: the square root of n
     const Node other = unwrap(bound);
@@ -77,8 +106,9 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.range = facts.trips;
     return facts;
   }
-  const Cost startSize = magnitudeOf(model, start, vars);
-  const Cost boundSize = bound.null() ? constantCost() : tripsOfBound(model, bound, vars);
+  const Cost startSize = sizeOfBound(model, loop, start, variable, vars);
+  const Cost boundSize =
+      bound.null() ? constantCost() : sizeOfBound(model, loop, bound, variable, vars);
   // The distance a counter covers: from its start down to the bound, or up to the bound.
   const Cost distance =
       decreasing ? (isConstantCost(startSize) ? boundSize : startSize) : boundSize;
@@ -126,8 +156,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   if (update.op == "+=" || update.op == "-=") {
     const Node amount = unwrap(update.amount);
     // j += a[i] with distinct entries a[i]: the same harmonic sum as j += i
-    const Node stepName =
+    Node stepName =
         amount.type() == "subscript_expression" ? unwrap(amount.field("indices")).child(0) : amount;
+    // j += 2 * i: odd multiples only, the same sum to a constant factor
+    if (amount.type() == "binary_expression" && amount.field("operator").text() == "*") {
+      const Node l = unwrap(amount.field("left")), r = unwrap(amount.field("right"));
+      if (l.type() == "number_literal") stepName = r;
+      if (r.type() == "number_literal") stepName = l;
+    }
     if (stepName.type() == "identifier") {
       const EnclosingLoop* outer = frameOf(frames, stepName.text());
       // for (j = i; j <= 3 * i; j += i): a fixed number of steps of i
@@ -152,6 +188,31 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     if (!isConstantCost(step)) {
       facts.step = StepKind::kBlocks;
       facts.trips = divideCosts(distance, step);
+      return facts;
+    }
+  }
+  // for (j = 1; i * j <= M; j++), for (j = 1; j <= M / i; j++): the multiples of an outer i
+  if (update.op == "++" && !bound.null()) {
+    Node divisor;
+    const Node b = unwrap(bound);
+    if (b.type() == "binary_expression" && b.field("operator").text() == "/")
+      divisor = unwrap(b.field("right"));
+    if (!variableSide.null() && variableSide.type() == "binary_expression" &&
+        variableSide.field("operator").text() == "*")
+      for (const Node factor :
+           {unwrap(variableSide.field("left")), unwrap(variableSide.field("right"))})
+        if (!mentionsIdentifier(factor, variable)) divisor = factor;
+    const EnclosingLoop* outer =
+        divisor.type() == "identifier" ? frameOf(frames, divisor.text()) : nullptr;
+    if (outer && outer->variable != variable) {
+      const Cost top = divisor == unwrap(b.field("right"))
+                           ? magnitudeOf(model, b.field("left"), vars)
+                           : boundSize;
+      const bool sieve = guardedByFlag(loop, *outer);
+      facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
+      facts.trips =
+          divideCosts(multiplyCosts(top, sieve ? logLogCost(outer->range) : logCost(outer->range)),
+                      outer->trips);
       return facts;
     }
   }
@@ -207,6 +268,12 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
   Update update = readUpdate(loop.field("update"), variable);
   if (update.op.empty()) update = findUpdateIn(loop.field("body"), variable);
   LoopFacts facts = countedFacts(model, loop, frames, vars, variable, start, condition, update);
+  // for (j = i + 1; j < n; j++) { if (covered[j]) break; covered[j] = 1; }: marking scans
+  if (!frames.empty() && facts.step == StepKind::kCounted &&
+      stopsAtMarks(loop.field("body"), variable)) {
+    facts.step = StepKind::kTwoPointer;
+    facts.trips = divideCosts(facts.trips, frames.back().trips);
+  }
   // for (; j < n && ...; j++) with j from outside the enclosing loop: a two-pointer sweep
   if (start.null() && !frames.empty() &&
       !resetInside(frames.back().node.field("body"), variable, loop)) {

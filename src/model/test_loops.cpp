@@ -363,8 +363,10 @@ bool clearsContainer(const Node& scope, const std::string& name) {
           containerName(unwrap(n.field("arguments").child(0))) == name)
         clears = true;
     }
+    // s = s + c keeps what s held
     if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
-        isIdentifierNamed(unwrap(n.field("left")), name))
+        isIdentifierNamed(unwrap(n.field("left")), name) &&
+        !mentionsIdentifier(n.field("right"), name))
       clears = true;
     return !clears;
   });

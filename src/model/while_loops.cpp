@@ -297,6 +297,16 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {
         facts.step = StepKind::kTwoPointer;
         facts.trips = divideCosts(facts.trips, frames.back().trips);
+        // Mo's order: the window's ends walk (n + q) * sqrt n over the block-sorted queries.
+        const std::string queries = walkedContainer(frames.back(), condition);
+        if (sortedInBlocks(model, queries)) {
+          Cost range = indexedArraySize(model, body, variable);
+          if (isConstantCost(range)) range = addCosts(own, boundSize);
+          if (isConstantCost(range)) range = primarySize(model);
+          const Cost total =
+              multiplyCosts(addCosts(range, containerSize(model, queries)), sqrtCost(range));
+          facts.trips = divideCosts(total, frames.back().trips);
+        }
       }
       return facts;
     }

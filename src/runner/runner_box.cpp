@@ -15,7 +15,10 @@
 #include <cstdlib>
 #include <thread>
 
+#include "runner/run_outcome.h"
 #include "runner/runner_box_filter.h"
+#include "runner/runner_cgroup.h"
+#include "runner/runner_limits.h"
 
 namespace quorbel {
 namespace {
@@ -111,6 +114,15 @@ RunnerIsolation probeBox(const std::string& bwrap) {
     message = outcome.error;
   if (message.empty()) message = "exit " + std::to_string(outcome.exitCode);
   return {false, "bwrap refused the box: " + message};
+}
+
+// The compile as its address-space limit allows; a run as its memory cap; the box's own
+// process budget (runner_limits.h) and one CPU each.
+StageCgroupLimits stageCgroupLimits(bool compileStage) {
+  StageCgroupLimits limits;
+  limits.memoryBytes = (compileStage ? 2048 : kRunMemoryCapMb) * 1024 * 1024;
+  limits.processes = static_cast<int64_t>(kStageProcessBudget) + 2;  // and bwrap's own two
+  return limits;
 }
 
 bool boxNeverStarted(const ProcessOutcome& outcome) {
@@ -212,12 +224,28 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     BoxChannels channels;
     channels.arguments = std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) +
                          '\0' + "--block-fd" + '\0' + std::to_string(kBoxBlockFd) + '\0';
+    channels.programFilter = programSyscallFilter();
+    if (!channels.programFilter.empty())
+      channels.arguments +=
+          std::string("--add-seccomp-fd") + '\0' + std::to_string(kBoxProgramFilterFd) + '\0';
     for (auto option = command.begin() + 1; option != separator; ++option)
       channels.arguments += *option + '\0';
     std::vector<std::string> visible = {command[0], "--args", std::to_string(kBoxArgumentsFd)};
     visible.insert(visible.end(), separator, command.end());
+    // Where the host delegates cgroups, the stage gets one of its own for this attempt.
+    const CgroupSupport cgroups = runnerCgroups();
+    std::string cgroupError;
+    if (cgroups.usable) {
+      channels.cgroup =
+          createStageCgroup(cgroups.root, stageCgroupLimits(compileStage), cgroupError);
+      if (channels.cgroup.empty()) {
+        outcome.error = "Runner box setup failed: " + cgroupError;
+        return outcome;
+      }
+    }
     outcome = runProcess(visible, dir.path, input, boxEnvironment(env), timeoutMs, compileStage,
                          dir.identity, boxSyscallFilter(), &channels);
+    removeStageCgroup(channels.cgroup);
     if (!boxNeverStarted(outcome) ||
         outcome.stderr.find("Resource temporarily unavailable") == std::string::npos)
       break;

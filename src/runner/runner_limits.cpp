@@ -12,6 +12,11 @@ namespace quorbel {
 namespace {
 
 constexpr rlim_t kMiB = 1024 * 1024;
+constexpr rlim_t kCompileFileBytes = 64 * kMiB;
+
+// The limits are computed in the thread that starts the stage, so a raise held by one thread
+// never reaches another thread's compiles.
+thread_local rlim_t tCompileFileBytes = kCompileFileBytes;
 
 void addLimit(StageLimits& limits, ResourceId resource, rlim_t value) {
   limits.items[limits.count++] = ResourceLimit{resource, value};
@@ -36,11 +41,17 @@ StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity) {
   addLimit(limits, RLIMIT_CORE, 0);
   addLimit(limits, RLIMIT_NOFILE, compileStage ? 96 : 32);
   addLimit(limits, RLIMIT_CPU, compileStage ? 8 : 3);
-  addLimit(limits, RLIMIT_FSIZE, compileStage ? 64 * kMiB : 1 * kMiB);
+  addLimit(limits, RLIMIT_FSIZE, compileStage ? tCompileFileBytes : 1 * kMiB);
   addLimit(limits, RLIMIT_AS, compileStage ? 2048 * kMiB : 512 * kMiB);
   addLimit(limits, RLIMIT_NPROC, processLimit(identity));
   return limits;
 }
+
+CompileFileSizeCap::CompileFileSizeCap(rlim_t bytes) : previous_(tCompileFileBytes) {
+  tCompileFileBytes = bytes;
+}
+
+CompileFileSizeCap::~CompileFileSizeCap() { tCompileFileBytes = previous_; }
 
 StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity) {
   StageLimits limits = stageLimits(compileStage, identity);

@@ -32,6 +32,20 @@ constexpr rlim_t kStageProcessBudget = 16;
 // create even when it shares its user with the server.
 StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity);
 
+// While one lives, compiles started by the calling thread may write files of up to `bytes`
+// instead of 64 MiB: the precompiled header's build writes one of about 100 MiB. Every other
+// limit of the stage stays as it is.
+class CompileFileSizeCap {
+ public:
+  explicit CompileFileSizeCap(rlim_t bytes);
+  ~CompileFileSizeCap();
+  CompileFileSizeCap(const CompileFileSizeCap&) = delete;
+  CompileFileSizeCap& operator=(const CompileFileSizeCap&) = delete;
+
+ private:
+  rlim_t previous_;
+};
+
 // The stage's limits for bwrap: the process count raised to the current hard limit, since the
 // box's own processes are capped inside it (runner_process.h, BoxChannels).
 StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity);

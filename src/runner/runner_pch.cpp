@@ -1,23 +1,33 @@
 #include "runner/runner_pch.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
 
+#include "runner/runner.h"
+#include "runner/runner_box.h"
 #include "runner/runner_config.h"
+#include "runner/runner_files.h"
+#include "runner/runner_limits.h"
 
 namespace quorbel {
 namespace {
 
 constexpr const char* kSourceName = "main.cpp";
+constexpr const char* kHeaderName = "bits/stdc++.h.gch";
+constexpr const char* kWrapperName = "stdc++-wrapper.h";
+constexpr const char* kOutputName = "stdc++.h.gch";
+constexpr rlim_t kHeaderFileBytes = rlim_t{256} << 20;
 
 // The flags a compile shares with the header's build: everything but the source and output.
 std::vector<std::string> sharedFlags(const std::vector<std::string>& args) {
@@ -41,102 +51,141 @@ std::string folderFor(const std::vector<std::string>& flags) {
   return tempBaseDirectory() + name;
 }
 
-bool exists(const std::string& path) {
+// Ours alone: a folder or .gch that others may write into (planted in a shared temporary
+// directory) would be compiled into other people's programs.
+bool isOwn(const std::string& path, bool directory) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-// The folder is this server's own and nobody else may write into it: a .gch planted in a
-// shared temporary directory would be compiled into other people's programs.
-bool isOwnFolder(const std::string& folder) {
-  struct stat info {};
-  return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+  return ::lstat(path.c_str(), &info) == 0 &&
+         (directory ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)) &&
          info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
 }
 
-// Runs in a grandchild of the server, detached from it: compiles a header that includes the
-// system's <bits/stdc++.h> into folder/bits/stdc++.h.gch, then marks the folder ready. Under
-// its own limits: a .gch is about 100 MB, more than a compile stage may write.
-[[noreturn]] void buildInBackground(const std::string& folder, std::vector<std::string> flags) {
-  ::setsid();
-  // Nothing of the server's: its listening socket and connections stay its own.
-  if (::close_range(3, ~0U, 0) != 0)
-    for (int fd = 3; fd < 1024; ++fd) ::close(fd);
-  const int devNull = ::open("/dev/null", O_RDWR);
-  if (devNull >= 0) {
-    ::dup2(devNull, 0);
-    ::dup2(devNull, 1);
-    ::dup2(devNull, 2);
+bool isReady(const std::string& folder) {
+  return isOwn(folder, true) && isOwn(folder + "/bits", true) &&
+         isOwn(folder + "/" + kHeaderName, false);
+}
+
+// Creates the folder readable by the runner identity (the compile box is started as it);
+// the mode is set only on a folder this call made, never on one found in place.
+bool makeOwnFolder(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0700) == 0) ::chmod(folder.c_str(), 0755);
+  return isOwn(folder, true);
+}
+
+void removeEntry(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return;
+  if (S_ISDIR(info.st_mode))
+    removeTree(path);
+  else
+    ::unlink(path.c_str());
+}
+
+std::vector<std::string> entriesOf(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
   }
-  for (const auto& [resource, value] : {std::pair{RLIMIT_CPU, rlim_t{300}},
-                                        {RLIMIT_FSIZE, rlim_t{512} << 20},
-                                        {RLIMIT_AS, rlim_t{4096} << 20},
-                                        {RLIMIT_CORE, rlim_t{0}}}) {
-    const rlimit limit{value, value};
-    ::setrlimit(resource, &limit);
+  ::closedir(dir);
+  return names;
+}
+
+// What a killed build (or server) left: its build folder, and anything else that is not the
+// lock, the bits folder or the finished header. Only called with the lock held.
+void removeLeftovers(const std::string& folder) {
+  for (const std::string& name : entriesOf(folder))
+    if (name != "lock" && name != "bits") removeEntry(folder + "/" + name);
+  for (const std::string& name : entriesOf(folder + "/bits"))
+    if (name != "stdc++.h.gch" || !isOwn(folder + "/bits/" + name, false))
+      removeEntry(folder + "/bits/" + name);
+}
+
+// A fresh build folder inside the cache folder, handed to the runner identity like a run's.
+TempDir makeBuildFolder(const std::string& folder) {
+  TempDir dir;
+  dir.identity = currentRunnerIdentity();
+  std::string pattern = folder + "/build-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return dir;
+  dir.path = pattern;
+  if (dir.identity.active && ::chown(dir.path.c_str(), dir.identity.uid, dir.identity.gid) != 0) {
+    // The compiler then cannot write its output and the build fails on its own.
   }
-  const std::string header = folder + "/stdc++-wrapper.h";
-  const std::string output = folder + "/bits/stdc++.h.gch";
-  const std::string part = output + "." + std::to_string(::getpid());
-  ::umask(022);
-  ::mkdir(folder.c_str(), 0755);
-  if (!isOwnFolder(folder)) ::_exit(1);
-  ::mkdir((folder + "/bits").c_str(), 0755);
-  // One build at a time across every server and test process; the lock dies with its holder.
-  const int lock = ::open((folder + "/lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-  if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0 || exists(folder + "/ready")) ::_exit(0);
-  FILE* file = std::fopen(header.c_str(), "w");
-  if (file == nullptr) ::_exit(1);
-  std::fputs("#include <bits/stdc++.h>\n", file);
-  std::fclose(file);
-  flags.insert(flags.end(), {"-x", "c++-header", header, "-o", part});
-  const pid_t compiler = ::fork();
-  if (compiler == 0) {
-    // The compiler's temporaries stay in the cache folder, out of the runs' shared one.
-    ::setenv("TMPDIR", folder.c_str(), 1);
-    std::vector<char*> argv;
-    for (std::string& flag : flags) argv.push_back(flag.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  while (compiler > 0 && ::waitpid(compiler, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (compiler > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-      ::chmod(part.c_str(), 0444) == 0 && ::rename(part.c_str(), output.c_str()) == 0) {
-    const int ready = ::open((folder + "/ready").c_str(), O_CREAT | O_WRONLY, 0444);
-    if (ready >= 0) ::close(ready);
-  }
-  ::unlink(part.c_str());
-  ::_exit(0);
+  return dir;
+}
+
+// The environment of a compile, with the compiler's temporaries kept in the build folder
+// where the box's own /tmp does not stand in for them.
+std::vector<std::string> buildEnvironment(const TempDir& dir) {
+  std::vector<std::string> env = compileEnvironment();
+  for (std::string& entry : env)
+    if (entry.starts_with("TMPDIR=")) entry = "TMPDIR=" + dir.path;
+  return env;
+}
+
+// Takes the finished output: the server's own, read-only, then renamed into place, so that a
+// compile sees either no header or a whole one.
+bool publish(const TempDir& dir, const std::string& folder) {
+  const std::string output = dir.path + "/" + kOutputName;
+  const int fd = ::open(output.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+  if (ok && info.st_uid != ::geteuid()) ok = ::fchown(fd, ::geteuid(), ::getegid()) == 0;
+  ok = ok && ::fchmod(fd, 0444) == 0;
+  ::close(fd);
+  return ok && ::rename(output.c_str(), (folder + "/" + kHeaderName).c_str()) == 0;
+}
+
+// The first line the compiler wrote, for the build's message.
+std::string firstLineOf(const ProcessOutcome& outcome) {
+  const std::string& text = outcome.stderr.empty() ? outcome.stdout : outcome.stderr;
+  return text.substr(0, std::min(text.find('\n'), size_t{200}));
+}
+
+// One build with the folder's lock held.
+PrecompiledHeaderBuild buildLocked(const std::string& folder, std::vector<std::string> args,
+                                   int64_t timeoutMs) {
+  removeLeftovers(folder);
+  if (isReady(folder)) return {true, "already built", 0};
+  // The build folder goes with this object on every return: a failed build leaves nothing.
+  TempDir dir = makeBuildFolder(folder);
+  if (dir.path.empty()) return {false, "could not create a build folder in " + folder, 0};
+  FILE* wrapper = std::fopen((dir.path + "/" + kWrapperName).c_str(), "w");
+  if (wrapper == nullptr) return {false, "could not write the header to build", 0};
+  std::fputs("#include <bits/stdc++.h>\n", wrapper);
+  std::fclose(wrapper);
+  args.insert(args.end(), {"-x", "c++-header", kWrapperName, "-o", kOutputName});
+  const CompileFileSizeCap headerSize(kHeaderFileBytes);
+  const ProcessOutcome built =
+      runStage(args, dir, "", buildEnvironment(dir), timeoutMs, true, runnerIsolation().boxed);
+  PrecompiledHeaderBuild result{false, "", built.elapsedMs};
+  if (!built.error.empty())
+    result.message = built.error;
+  else if (built.timedOut)
+    result.message = "timed out after " + std::to_string(timeoutMs) + " ms";
+  else if (built.exitCode != 0)
+    result.message = "compiler exit " + std::to_string(built.exitCode) + ": " + firstLineOf(built);
+  else if (!publish(dir, folder))
+    result.message = "the compiler left no usable header";
+  else
+    result = {true, "built", built.elapsedMs};
+  return result;
 }
 
 }  // namespace
+
+std::string precompiledHeaderFolder(const std::vector<std::string>& compileArgs) {
+  return folderFor(sharedFlags(compileArgs));
+}
 
 std::string precompiledHeaderDirectory(const std::vector<std::string>& compileArgs) {
   const std::vector<std::string> flags = sharedFlags(compileArgs);
   if (flags.empty()) return "";
   const std::string folder = folderFor(flags);
-  if (isOwnFolder(folder) && exists(folder + "/ready") && exists(folder + "/bits/stdc++.h.gch"))
-    return folder;
-  // One attempt per server process and folder; a server started later tries again.
-  static std::vector<std::string> started;
-  if (std::find(started.begin(), started.end(), folder) != started.end()) return "";
-  started.push_back(folder);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::fork() == 0) buildInBackground(folder, flags);
-    ::_exit(0);
-  }
-  int status = 0;
-  while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  return "";
-}
-
-std::string precompiledHeaderFolder(const std::vector<std::string>& compileArgs) {
-  return folderFor(sharedFlags(compileArgs));
+  return isReady(folder) ? folder : "";
 }
 
 std::vector<std::string> withPrecompiledHeader(std::vector<std::string> compileArgs) {
@@ -145,6 +194,33 @@ std::vector<std::string> withPrecompiledHeader(std::vector<std::string> compileA
   if (folder.empty() || source == compileArgs.end()) return compileArgs;
   compileArgs.insert(source, {"-I", folder});
   return compileArgs;
+}
+
+PrecompiledHeaderBuild buildPrecompiledHeader(const std::vector<std::string>& compileArgs,
+                                              int64_t timeoutMs) {
+  const std::vector<std::string> flags = sharedFlags(compileArgs);
+  if (flags.empty()) return {false, "no compiler configured", 0};
+  // The same rule as a compile: without the box, only with the operator's opt-in.
+  if (const std::optional<std::string> refusal = unboxedRunRefusal()) return {false, *refusal, 0};
+  const std::string folder = folderFor(flags);
+  if (!makeOwnFolder(folder) || !makeOwnFolder(folder + "/bits"))
+    return {false, folder + " is not the server's own folder", 0};
+  // One build at a time across every server and test process; the lock dies with its holder.
+  const int lock =
+      ::open((folder + "/lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (lock < 0) return {false, "could not open " + folder + "/lock", 0};
+  PrecompiledHeaderBuild result{false, "being built by another process", 0};
+  if (::flock(lock, LOCK_EX | LOCK_NB) == 0) result = buildLocked(folder, flags, timeoutMs);
+  ::close(lock);
+  return result;
+}
+
+void startPrecompiledHeaderBuild() {
+  const char* wanted = std::getenv("QUORBEL_RUNNER_PCH");
+  if (wanted != nullptr && wanted[0] != '\0' && !truthyEnv("QUORBEL_RUNNER_PCH")) return;
+  static std::once_flag started;
+  std::call_once(started,
+                 [] { std::thread([] { buildPrecompiledHeader(compileArgs()); }).detach(); });
 }
 
 }  // namespace quorbel

@@ -61,6 +61,8 @@ struct ChildSetup {
   int argumentsFd;                   // BoxChannels: the read end of the arguments; else -1
   int statusFd;                      // BoxChannels: the write end of the status; else -1
   int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
+  int filterFd;                      // BoxChannels: the read end of the program's filter
+  int cgroupFd;                      // BoxChannels: its cgroup's cgroup.procs, open; else -1
 };
 
 void writeAll(const char* text) {
@@ -91,11 +93,13 @@ int placeBoxChannels(const ChildSetup& setup) {
   const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
   const int status = fcntl(setup.statusFd, F_DUPFD, 16);
   const int block = fcntl(setup.blockFd, F_DUPFD, 16);
-  if (arguments < 0 || status < 0 || block < 0 || dup2(arguments, kBoxArgumentsFd) < 0 ||
-      dup2(status, kBoxStatusFd) < 0 || dup2(block, kBoxBlockFd) < 0) {
+  const int filter = fcntl(setup.filterFd, F_DUPFD, 16);
+  if (arguments < 0 || status < 0 || block < 0 || filter < 0 ||
+      dup2(arguments, kBoxArgumentsFd) < 0 || dup2(status, kBoxStatusFd) < 0 ||
+      dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  return kBoxBlockFd + 1;
+  return kBoxProgramFilterFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -116,6 +120,9 @@ void installFilter(const std::string& instructions) {
 
 [[noreturn]] void runChild(const ChildSetup& setup) {
   setpgid(0, 0);
+  // Joined first, while still privileged: writing "0" moves the writer itself.
+  if (setup.cgroupFd >= 0 && write(setup.cgroupFd, "0", 1) != 1)
+    childExecFailure("runner sandbox setup failed\n");
   close(setup.stdinEnds[1]);
   close(setup.stdoutEnds[0]);
   close(setup.stderrEnds[0]);
@@ -264,8 +271,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int argumentEnds[2] = {-1, -1};
   int statusEnds[2] = {-1, -1};
   int blockEnds[2] = {-1, -1};
+  int filterEnds[2] = {-1, -1};
   auto closeChannels = [&] {
-    for (int* ends : {argumentEnds, statusEnds, blockEnds}) {
+    for (int* ends : {argumentEnds, statusEnds, blockEnds, filterEnds}) {
       closeDescriptor(ends[0]);
       closeDescriptor(ends[1]);
     }
@@ -280,10 +288,15 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     // The arguments are a few kilobytes: they fit the pipe whole before the child starts.
     const bool ready =
         pipe2(argumentEnds, O_CLOEXEC) == 0 && pipe2(statusEnds, O_CLOEXEC) == 0 &&
-        pipe2(blockEnds, O_CLOEXEC) == 0 && channels->arguments.size() < 65536 &&
+        pipe2(blockEnds, O_CLOEXEC) == 0 && pipe2(filterEnds, O_CLOEXEC) == 0 &&
+        channels->programFilter.size() < 65536 &&
+        write(filterEnds[1], channels->programFilter.data(), channels->programFilter.size()) ==
+            static_cast<ssize_t>(channels->programFilter.size()) &&
+        channels->arguments.size() < 65536 &&
         write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
             static_cast<ssize_t>(channels->arguments.size());
     closeDescriptor(argumentEnds[1]);
+    closeDescriptor(filterEnds[1]);
     if (!ready) {
       outcome.error = "Could not create process pipes.";
       closeAll();
@@ -294,6 +307,16 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
 
   const ChildEnv argv(args);
   const ChildEnv envp(env);
+  int cgroupFd = -1;
+  if (channels != nullptr && !channels->cgroup.empty()) {
+    cgroupFd = open((channels->cgroup + "/cgroup.procs").c_str(), O_WRONLY | O_CLOEXEC);
+    if (cgroupFd < 0) {
+      outcome.error = "Runner box setup failed: could not join the run's cgroup.";
+      closeAll();
+      closeChannels();
+      return outcome;
+    }
+  }
   const ChildSetup setup{
       {stdinEnds[0], stdinEnds[1]},
       {stdoutEnds[0], stdoutEnds[1]},
@@ -307,7 +330,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       &syscallFilter,
       argumentEnds[0],
       statusEnds[1],
-      blockEnds[0]};
+      blockEnds[0],
+      filterEnds[0],
+      cgroupFd};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -320,6 +345,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   const pid_t pid = fork();
   if (pid < 0) {
     outcome.error = "Could not start runner process.";
+    closeDescriptor(cgroupFd);
     closeAll();
     closeChannels();
     restoreProcessState();
@@ -329,6 +355,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   closeDescriptor(argumentEnds[0]);
   closeDescriptor(statusEnds[1]);
   closeDescriptor(blockEnds[0]);
+  closeDescriptor(filterEnds[0]);
+  closeDescriptor(cgroupFd);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
 
   setpgid(pid, pid);

@@ -35,12 +35,21 @@ struct ProcessOutcome {
 // counted apart from every other box's, so a fork bomb in one box cannot take the processes
 // another box needs; bwrap itself keeps the process's hard limit, so that the box's namespace
 // is not bounded by the count of every box together.
+//
+// Descriptor 6 holds the program's own system call filter (runner_box_filter.h), which bwrap
+// installs just before it starts the program (--add-seccomp-fd).
+//
+// With `cgroup` set, the child moves itself into that cgroup v2 (runner_cgroup.h) before it
+// starts bwrap, so the box and all it starts are bound by its limits.
 struct BoxChannels {
   std::string arguments;
+  std::string programFilter;
+  std::string cgroup;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;
 inline constexpr int kBoxBlockFd = 5;
+inline constexpr int kBoxProgramFilterFd = 6;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.

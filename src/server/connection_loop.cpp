@@ -302,10 +302,16 @@ class Loop {
       const bool writing = connection.stage == Stage::kWriting && now >= connection.writeDeadline;
       if (reading || writing) late.push_back(socket);
     }
-    for (int socket : late) drop(socket);
+    for (int socket : late) drop(socket, true);
   }
 
-  void drop(int socket) {
+  // A late connection is reset, not closed: a plain close would leave the kernel handing the
+  // rest of a large answer to a slow reader for as long as it keeps reading.
+  void drop(int socket, bool reset = false) {
+    if (reset) {
+      const linger abort{1, 0};
+      setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
     connections_.erase(socket);
     close(socket);
   }

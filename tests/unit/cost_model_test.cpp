@@ -130,6 +130,17 @@ TEST(TripCountTest, EachLoopShape) {
       {"cube root by pow", "for (int i = 1; pow(i, 3) <= n; i++) {}", "O(cuberoot n)"},
       {"harmonic over other bound",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= m; j += i) {}", "O(m * log n + n)"},
+      {"odd multiples from the square",
+       "for (int i = 3; i <= n; i += 2) for (int j = i * i; j <= n; j += 2 * i) {}",
+       "O(n * log log n)"},
+      {"multiples under a product bound",
+       "for (int i = 1; i <= n; i++) for (int j = 1; i * j <= m; j++) {}", "O(m * log n + n)"},
+      {"multiples under a quotient bound",
+       "for (int i = 1; i <= n; i++) for (int j = 1; j <= m / i; j++) {}", "O(m * log n + n)"},
+      {"scans that stop at a mark and mark what they pass",
+       "vector<int> c(n); for (int i = 0; i < n; i++) for (int j = i + 1; j < n; j++) { if "
+       "(c[j]) break; c[j] = 1; }",
+       "O(n)"},
       {"fixed multiple is constant",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= 3 * i; j += i) {}", "O(n)"},
       {"blocks of a size", "int b = sqrt(n); for (int i = 0; i < n; i += b) {}", "O(sqrt n)"},
@@ -188,6 +199,15 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> f(n); for (int i = 1; i < n; i++) { int k = f[i - 1]; while (k > 0 && f[i] "
        "!= f[k]) k = f[k - 1]; if (f[i] == f[k]) k++; f[i] = k; }",
        "O(n)"},
+      {"a string rebuilt from itself copies it",
+       "string s; for (int i = 0; i < n; i++) s = s + 'a';", "O(n^2)"},
+      {"window ends walking block-sorted queries",
+       "vector<int> a(n); vector<pair<int, int>> qs(q); for (auto& p : qs) cin >> p.first >> "
+       "p.second; int b = sqrt(n); sort(qs.begin(), qs.end(), [&](auto& x, auto& y) { return "
+       "x.first / b != y.first / b ? x.first < y.first : x.second < y.second; }); int lo = 0, hi "
+       "= -1; for (auto& p : qs) { while (hi < p.second) a[++hi]++; while (lo < p.first) "
+       "a[lo++]--; }",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -373,6 +393,9 @@ TEST(SpaceTest, DeclarationShapes) {
        "vector<int> d; int x = n; while (x > 0) { d.push_back(x % 10); x /= 10; }", "O(log n)"},
       {"map filled in a loop", "", "map<int, int> cnt; for (int i = 0; i < n; i++) cnt[i]++;",
        "O(n)"},
+      {"string grown by +=", "", "string s; for (int i = 0; i < n; i++) s += 'a';", "O(n)"},
+      {"string rebuilt from itself", "", "string s; for (int i = 0; i < n; i++) s = s + 'a';",
+       "O(n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
@@ -405,6 +428,14 @@ TEST(SpaceTest, RecursionDepth) {
        "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
        "memo[key] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, n)", "O(n^2)"},
+      {"pushes undone by pops hold the stack's depth",
+       "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
+       "1); path.pop_back(); }",
+       "e(0)", "O(n)"},
+      {"pushes kept by every activation",
+       "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
+       "1); }",
+       "e(0)", "O(2^n)"},
   };
   for (const auto& c : kCases) {
     const std::string program = head + c.functions + "\nint main() { cin >> n; " + c.call + "; }\n";

@@ -271,6 +271,54 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
   }
 }
 
+TEST(LiteralExtentTest, ALiteralLoopBoundIsTheSizeOfTheArrayItWalks) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"down from a literal over a literal table",
+       "bool reach[100005]; int main() { for (int s = 100000; s > 0; --s) reach[s] = reach[s - "
+       "1]; }",
+       "O(|reach|)", "O(|reach|)"},
+      {"up to a literal over a table of a named limit",
+       "const int MAXN = 200005; int dp[MAXN]; int main() { for (int j = 1; j <= 100000; j++) "
+       "dp[j] = dp[j - 1] + j; }",
+       "O(MAXN)", "O(MAXN)"},
+      {"a literal bound walking no array",
+       "int main() { long long s = 0; for (int i = 0; i < 100000; i++) s += i; cout << s; }",
+       "O(1)", "O(1)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(ScopeReadingTest, AHelpersLocalIsSizedByTheCallsArguments) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* space;
+  } kCases[] = {
+      {"one call with a size read",
+       "vector<int> squares(int limit) { vector<int> v(limit + 1); for (int i = 0; i <= limit; "
+       "i++) v[i] = i * i; return v; } int main() { int n; cin >> n; cout << squares(n)[n]; }",
+       "O(n)"},
+      {"two calls on the halves",
+       "int part(int lo, int hi) { vector<int> t(hi - lo); return t.size(); } int main() { int "
+       "n; cin >> n; cout << part(0, n / 2) + part(n / 2, n); }",
+       "O(n)"},
+      {"a call with a literal",
+       "int ones(int k) { vector<int> w(k, 1); return w[0]; } int main() { cout << ones(8); }",
+       "O(1)"},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(estimateOf(std::string(kHead) + c.program).space, c.space) << c.name;
+}
+
 TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
   // Each program reads n values into a; the fact under test sizes the last loop or vector.
   const std::string read =

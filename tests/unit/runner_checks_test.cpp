@@ -13,6 +13,7 @@
 
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "runner/runner_cgroup.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -150,6 +151,57 @@ TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
   EXPECT_EQ(isolationName({true, ""}), "bubblewrap");
 }
 
+// A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
+// files a stage's cgroup is given. The live hierarchy is the host's to offer.
+TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
+  testing::ScratchDir dir;
+  struct Root {
+    const char* name;
+    const char* controllers;  // nullptr: no cgroup.controllers
+    bool usable;
+    const char* reason;  // after the root's path
+  };
+  const Root kRoots[] = {
+      {"plain", nullptr, false, " is not a cgroup"},
+      {"hugetlb", "hugetlb\n", false, " offers no memory controller"},
+      {"nopids", "cpu memory\n", false, " offers no pids controller"},
+      {"nocpu", "memory pids io\n", false, " offers no cpu controller"},
+      {"full", "cpuset cpu io memory hugetlb pids rdma misc\n", true, ""},
+  };
+  for (const Root& row : kRoots) {
+    const std::string root = dir.makeDirectory(row.name);
+    if (row.controllers != nullptr)
+      dir.write(std::string(row.name) + "/cgroup.controllers", row.controllers);
+    dir.write(std::string(row.name) + "/cgroup.subtree_control", "");
+    const CgroupSupport support = checkCgroupRoot(root);
+    EXPECT_EQ(support.usable, row.usable) << row.name;
+    EXPECT_EQ(support.reason, row.usable ? "" : root + row.reason) << row.name;
+  }
+  EXPECT_EQ(describeCgroups({false, "", "x offers no memory controller"}),
+            "runner cgroups: none (x offers no memory controller); runs keep their process "
+            "limits");
+  EXPECT_EQ(describeCgroups({true, "/sys/fs/cgroup/quorbel", ""}),
+            "runner cgroups: /sys/fs/cgroup/quorbel");
+
+  std::string error;
+  const std::string stage = createStageCgroup(dir.path() + "/full", {512LL << 20, 18, 100}, error);
+  ASSERT_FALSE(stage.empty()) << error;
+  EXPECT_TRUE(stage.starts_with(dir.path() + "/full/quorbel-")) << stage;
+  const std::pair<const char*, const char*> kFiles[] = {{"memory.max", "536870912"},
+                                                        {"memory.swap.max", "0"},
+                                                        {"pids.max", "18"},
+                                                        {"cpu.max", "100000 100000"}};
+  for (const auto& [file, value] : kFiles)
+    EXPECT_EQ(testing::readFile(stage + "/" + file), value) << file;
+  EXPECT_EQ(testing::readFile(dir.path() + "/full/cgroup.subtree_control"), "+memory +pids +cpu");
+  EXPECT_FALSE(stageCgroupHitMemoryLimit(stage));
+  dir.write(stage.substr(dir.path().size() + 1) + "/memory.events",
+            "low 0\nhigh 0\nmax 3\noom 1\noom_kill 1\n");
+  EXPECT_TRUE(stageCgroupHitMemoryLimit(stage));
+  EXPECT_TRUE(createStageCgroup(dir.path() + "/missing", {}, error).empty());
+  EXPECT_EQ(error, "Could not create the run's cgroup.");
+}
+
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
 // own PID namespace and host name, the system call filter on the box's init too, only the
 // runtime's directories of the host, read-only, a private writable working directory and /tmp,
@@ -160,8 +212,13 @@ TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   RunRequest request;
   request.code = R"(#include <fcntl.h>
 #include <sched.h>
+#include <sys/mount.h>
+#include <sys/personality.h>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/shm.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -197,6 +254,13 @@ int main(){
   const std::pair<const char*, int> families[] = {{"unix", AF_UNIX}, {"route-netlink", AF_NETLINK}, {"inet", AF_INET}, {"inet6", AF_INET6}, {"packet", AF_PACKET}, {"vsock", AF_VSOCK}};
   for (const auto& [name, family] : families) show(name, socket(family, SOCK_DGRAM, 0) >= 0);
   show("\nuser-namespace", unshare(CLONE_NEWUSER) == 0);
+  // Refused by the program's own filter, whatever the kernel would say.
+  show("\nshm", shmget(IPC_PRIVATE, 1 << 20, IPC_CREAT | 0600) >= 0);
+  show("ptrace", ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0);
+  show("personality", personality(0xffffffff) >= 0 && personality(ADDR_NO_RANDOMIZE) >= 0);
+  show("keyctl", syscall(SYS_keyctl, 0, 0, 0, 0, 0) >= 0);
+  show("userfaultfd", syscall(SYS_userfaultfd, 0) >= 0);
+  show("mount", mount("none", "/tmp", "tmpfs", 0, nullptr) == 0);
 }
 )";
   const RunResult result = runCppProgram(request);
@@ -211,8 +275,12 @@ int main(){
             "/usr/lib ok; /box/main ok; \n"
             "written ok; /tmp/written ok; /written read-only; /usr/lib/written read-only; "
             "/dev/shm/written read-only; \n"
-            "unix ok; route-netlink ok; inet denied; inet6 denied; packet denied; vsock denied; \n"
-            "user-namespace No space left on device; ");
+            "unix ok; route-netlink denied; inet denied; inet6 denied; packet denied; vsock "
+            "denied; \n"
+            "user-namespace Operation not permitted; \n"
+            "shm Operation not permitted; ptrace Operation not permitted; personality Operation "
+            "not permitted; keyctl Operation not permitted; userfaultfd Operation not permitted; "
+            "mount Operation not permitted; ");
 }
 
 }  // namespace

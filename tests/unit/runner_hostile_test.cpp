@@ -81,6 +81,19 @@ int main(){ ifaddrs* list = nullptr;
   if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) std::puts("LEAK bind");
   return 1; })",
      "runtime_error", 1, true},
+    // Segments outlive their mapping: without a refusal they hold memory outside any address
+    // space, beyond the run's 512 MiB.
+    {"hold SysV shared memory beyond the memory cap",
+     R"(#include <cstdio>
+#include <cstring>
+#include <sys/shm.h>
+int main(){ long held = 0;
+  for (int i = 0; i < 18; ++i) { int id = shmget(IPC_PRIVATE, 64L << 20, IPC_CREAT | 0600); if (id < 0) break;
+    void* at = shmat(id, nullptr, 0); if (at == reinterpret_cast<void*>(-1)) break;
+    std::memset(at, 1, 64L << 20); shmdt(at); held += 64; }
+  if (held > 512) std::printf("LEAK %ld MiB\n", held);
+  return 1; })",
+     "runtime_error", 1, true},
     // The parent only sleeps: the wall limit, not the CPU limit, must end it.
     {"fork bomb behind a sleeping parent",
      "#include <unistd.h>\nint main(){ if (fork() == 0) for (;;) fork(); sleep(30); }", "timeout",
@@ -155,6 +168,9 @@ class RunnerHostileTest : public ::testing::Test {
       // Listening on every interface, runs need the runner secret; the queue admits every copy.
       setenv("QUORBEL_RUNNER_SHARED_SECRET", kRunnerSecret, 1);
       setenv("QUORBEL_RUN_QUEUE", "24", 1);
+      // The header's build is a compile of the server's own, not a hostile run's: off here,
+      // so that every process below the server after a row is a run's.
+      setenv("QUORBEL_RUNNER_PCH", "0", 1);
       execl(testing::quorbelBinary().c_str(), "quorbel", nullptr);
       _exit(127);
     }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -217,6 +218,7 @@ TEST(RunnerTest, CrashAndMemoryHogAreRuntimeErrors) {
       // Fits easily in this machine's memory and below the compile stage's cap: only the run
       // stage's address-space cap makes it fail.
       {"memory hog of 768 MiB, touched", R"(#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(std::malloc(size)); if (p == nullptr) return 3; std::memset(p, 1, size); std::printf("%d\n", p[size - 1]); }
@@ -273,8 +275,8 @@ TEST(RunnerConfigTest, CompileLimitFromTheEnvironment) {
   }
 }
 
-// A ready header folder of the server's own is passed to the compiler; one that others may
-// write into (planted in a shared /tmp) is never used.
+// A ready header folder of the server's own is passed to the compiler; a folder or header that
+// others may write into (planted in a shared /tmp) is never used.
 TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
   testing::ScratchDir scratch;
   testing::ScopedEnv tmp{"TMPDIR", scratch.path()};
@@ -282,15 +284,75 @@ TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
   const std::string folder = precompiledHeaderFolder(args);
   ASSERT_TRUE(folder.starts_with(scratch.path() + "/quorbel-pch-")) << folder;
   EXPECT_EQ(precompiledHeaderFolder({"/usr/bin/g++", "-O0", "main.cpp"}) == folder, false);
-  scratch.makeDirectory(folder.substr(scratch.path().size() + 1) + "/bits");
-  scratch.write(folder.substr(scratch.path().size() + 1) + "/bits/stdc++.h.gch", "x");
-  scratch.write(folder.substr(scratch.path().size() + 1) + "/ready", "");
+  const std::string relative = folder.substr(scratch.path().size() + 1);
+  scratch.makeDirectory(relative + "/bits");
+  const std::string header = scratch.write(relative + "/bits/stdc++.h.gch", "x", 0444);
   ::chmod(folder.c_str(), 0777);
-  EXPECT_EQ(withPrecompiledHeader(args), args) << "writable by others";
+  EXPECT_EQ(withPrecompiledHeader(args), args) << "folder writable by others";
   ::chmod(folder.c_str(), 0755);
+  ::chmod(header.c_str(), 0666);
+  EXPECT_EQ(withPrecompiledHeader(args), args) << "header writable by others";
+  ::chmod(header.c_str(), 0444);
   const std::vector<std::string> want = {"/usr/bin/g++", "-O2", "-I",  folder,
                                          "main.cpp",     "-o",  "main"};
   EXPECT_EQ(withPrecompiledHeader(args), want);
+}
+
+std::vector<std::string> sortedEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The header's build runs a stand-in compiler (a script whose last argument is its output) as a
+// compile stage: only a build that ends well publishes a header, and whatever a killed build
+// left (its build folder, a stray part) is gone after the next build, whatever its ending.
+TEST(RunnerPchTest, OnlyAWholeHeaderIsPublished) {
+  struct Row {
+    const char* name;
+    const char* script;
+    int64_t timeoutMs;
+    bool ready;
+    const char* message;
+  };
+  const Row kRows[] = {
+      {"finishes", "printf pch > \"$out\"", 30000, true, "built"},
+      {"fails after writing a part", "printf part > \"$out\"; exit 1", 30000, false,
+       "compiler exit 1: "},
+      {"killed mid-build", "printf part > \"$out\"; exec sleep 30", 300, false,
+       "timed out after 300 ms"},
+      {"exits well, writes nothing", "exit 0", 30000, false, "the compiler left no usable header"},
+  };
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
+  for (const Row& row : kRows) {
+    testing::ScratchDir scratch;
+    testing::ScopedEnv tmp{"TMPDIR", scratch.path()};
+    const std::string compiler = scratch.write(
+        "cc", std::string("#!/bin/sh\nfor out; do :; done\n") + row.script + "\n", 0755);
+    const std::vector<std::string> args = {compiler, "-O2", "main.cpp", "-o", "main"};
+    const std::string folder = precompiledHeaderFolder(args);
+    const std::string relative = folder.substr(scratch.path().size() + 1);
+    scratch.makeDirectory(relative + "/build-a1b2c3");
+    scratch.makeDirectory(relative + "/bits");
+    scratch.write(relative + "/build-a1b2c3/stdc++.h.gch", "part");
+    scratch.write(relative + "/bits/stdc++.h.gch.4242", "part");
+    const PrecompiledHeaderBuild build = buildPrecompiledHeader(args, row.timeoutMs);
+    EXPECT_EQ(build.ready, row.ready) << row.name << ": " << build.message;
+    EXPECT_EQ(build.message, row.message) << row.name;
+    EXPECT_EQ(sortedEntries(folder), (std::vector<std::string>{"bits", "lock"})) << row.name;
+    const std::vector<std::string> header =
+        row.ready ? std::vector<std::string>{"stdc++.h.gch"} : std::vector<std::string>{};
+    EXPECT_EQ(sortedEntries(folder + "/bits"), header) << row.name;
+    EXPECT_EQ(withPrecompiledHeader(args) != args, row.ready) << row.name;
+    if (!row.ready) continue;
+    EXPECT_EQ(testing::readFile(folder + "/bits/stdc++.h.gch"), "pch");
+    struct stat info {};
+    ASSERT_EQ(::stat((folder + "/bits/stdc++.h.gch").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u) << "read-only once published";
+    EXPECT_EQ(buildPrecompiledHeader(args, row.timeoutMs).message, "already built");
+  }
 }
 
 // Each child leaves the group, lets go of the pipes and sleeps: nothing but the runner's own

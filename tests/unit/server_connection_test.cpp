@@ -539,6 +539,7 @@ TEST_F(ServerConnectionTest, LoopServesEveryoneWithinItsDeadlines) {
   LoopLimits limits;
   limits.readDeadlineMs = 600;
   limits.idleTimeoutMs = 400;
+  limits.writeDeadlineMs = 500;
   limits.maxConnections = 6;
   limits.analysisWorkers = 1;
   limits.analysisQueue = 1;
@@ -566,6 +567,24 @@ TEST_F(ServerConnectionTest, LoopServesEveryoneWithinItsDeadlines) {
   trickle.join();
   close(silent);
   close(trickling);
+
+  // A reader that takes nothing of a large file is reset at the write deadline, before the
+  // kernel could hand it the rest.
+  const std::string large(8 << 20, 'q');
+  write("public/vendor/monaco/large.js", large);
+  const int slow = socket(AF_INET, SOCK_STREAM, 0);
+  const int small = 4096;
+  setsockopt(slow, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  connect(slow, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  testing::sendAll(slow, "GET /vendor/monaco/large.js HTTP/1.1\r\n\r\n");
+  std::this_thread::sleep_for(milliseconds(limits.writeDeadlineMs + 700));
+  size_t received = 0;
+  char chunk[65536];
+  ssize_t count = 0;
+  while ((count = recv(slow, chunk, sizeof chunk, 0)) > 0) received += static_cast<size_t>(count);
+  EXPECT_EQ(count, -1) << "reset, not closed";
+  EXPECT_LT(received, large.size());
+  close(slow);
 
   // One analysis worker and one place in its queue: of three slow analyses sent together one
   // is refused at once, while the refusals of the header block never reach a worker.
