@@ -301,7 +301,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
         const std::string queries = walkedContainer(frames.back(), condition);
         if (sortedInBlocks(model, queries)) {
           Cost range = indexedArraySize(model, body, variable);
-          if (isConstantCost(range)) range = addCosts(own, boundSize);
+          // add(++r) indexes nothing here: the window spans the program's first size
           if (isConstantCost(range)) range = primarySize(model);
           const Cost total =
               multiplyCosts(addCosts(range, containerSize(model, queries)), sqrtCost(range));

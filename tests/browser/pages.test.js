@@ -5,6 +5,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const vm = require('node:vm');
 const {test} = require('./lib/harness');
 const {startServer} = require('./lib/server');
 
@@ -538,6 +539,37 @@ test('IDE hint under the input keeps its spaces around Run', async () => {
   assert.equal(await hint.evaluate((p) => getComputedStyle(p).display), 'block');
   assertClean(page);
   await context.close();
+});
+
+// The rough-constraints rows and the growth chart read one evaluation of the time cost: the
+// chart's largest n within 10^8 operations is the rows' value, to their three digits.
+test('rough constraints and the growth chart agree on every fixture', async () => {
+  const context = vm.createContext({});
+  vm.runInContext(fs.readFileSync(path.join(settings.root, 'public', 'ide-runner.js'), 'utf8'), context);
+  const chart = context.QuorbelChart;
+  const scales = {K: 1e3, M: 1e6, B: 1e9, T: 1e12};
+  const fixtures = path.join(settings.root, 'tests', 'fixtures');
+  let compared = 0;
+  for (const file of fs.readdirSync(fixtures).filter((name) => name.endsWith('.cpp'))) {
+    const code = fs.readFileSync(path.join(fixtures, file), 'utf8');
+    const reply = await fetch(server.url + '/api/analyze', {method: 'POST',
+      headers: {'Content-Type': 'application/json'}, body: JSON.stringify({code, save: false})});
+    const doc = await reply.json();
+    const fit = chart.largestFittingN(doc.cost.time);
+    for (const row of doc.constraints) {
+      const m = /^~([0-9.]+)(?:([KMBT])|e([0-9]+))?$/.exec(row.maxValue);
+      // A cost that does not grow is bound by nothing; one that fits past 10^18 by no size.
+      const unbounded = ['not bound by Big-O', 'beyond 1e18'].includes(row.maxValue);
+      const value = row.maxValue === '< 1' ? 0 : unbounded ? Infinity :
+          Number(m[1]) * (m[2] ? scales[m[2]] : m[3] ? Math.pow(10, Number(m[3])) : 1);
+      const where = `${file}: ${row.variable} ${row.maxValue}, chart ${fit.kind} ${fit.n}`;
+      if (fit.kind === 'all') assert.ok(value >= 0.995e7, where);
+      else if (fit.kind === 'none') assert.ok(value < 10, where);
+      else assert.ok(Math.abs(value - fit.n) <= 0.005 * fit.n, where);
+      compared++;
+    }
+  }
+  assert.ok(compared >= 100, `only ${compared} rows compared`);
 });
 
 // ---- A contest programmer's first hour ----

@@ -6,11 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
+#include "regression/regression.h"
+#include "test_support.h"
 #include "verdict/limit_values.h"
 
 namespace quorbel {
@@ -329,6 +334,41 @@ TEST(VerdictTest, MemoryOfElementTypes) {
   EXPECT_EQ(judged(analysisOf(constantCost()), "char a[1000001];", oneMegabyte).memory.status,
             "too much");
   EXPECT_EQ(judged(analysisOf(constantCost()), "int a[m];", {}).memory.status, "fits");
+}
+
+// For every fixture, with every size at 100: each structure of the space estimate (recursion
+// stacks included) is a counted item of the memory verdict on the same line, and the verdict
+// counts nothing else but arrays of fixed length, which the estimate leaves out as O(1).
+TEST(VerdictTest, MemoryCountsTheStructuresOfTheSpaceEstimate) {
+  int stacks = 0;
+  for (const TestCase& fixture : regressionCases()) {
+    std::ifstream in(testing::sourceDir() + "/" + fixture.path);
+    const std::string code((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Analysis analysis = analyze(code);
+    Verdict verdict;
+    std::string error;
+    ASSERT_TRUE(judgeAtLimits(analysis, {}, verdict, error)) << fixture.name;
+    GivenLimits given;
+    for (const SizeLimit& size : verdict.sizes)
+      given.sizes.push_back({size.name, "100", size.name});
+    ASSERT_TRUE(judgeAtLimits(analysis, given, verdict, error)) << fixture.name << ": " << error;
+    std::set<std::string> estimated;
+    for (const Contribution& row : analysis.spaceContributions)
+      if (!isConstantCost(row.cost))
+        estimated.insert(row.line > 0 ? std::to_string(row.line) : "-");
+    std::set<std::string> counted;
+    for (const MemoryItem& item : verdict.memory.items) {
+      EXPECT_TRUE(item.counted) << fixture.name << ": " << item.what << ": " << item.text;
+      counted.insert(item.line);
+      stacks += item.what == "recursion stack";
+      if (!estimated.contains(item.line))
+        EXPECT_NE(item.what.find('['), std::string::npos)
+            << fixture.name << ": line " << item.line << " " << item.what;
+    }
+    for (const std::string& line : estimated)
+      EXPECT_TRUE(counted.contains(line)) << fixture.name << ": line " << line;
+  }
+  EXPECT_GE(stacks, 5);
 }
 
 TEST(VerdictTest, RefusedValues) {
