@@ -13,6 +13,7 @@
 #include "analysis/recognised_shape.h"
 #include "analysis/term.h"
 #include "constraints/constraint_estimates.h"
+#include "estimate/entry_sizes.h"
 #include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
@@ -149,6 +150,7 @@ Analysis analyzeUnguarded(std::string_view code) {
         time = estimateTime(model);
         checkAnalysisBounds();
         space = estimateSpace(model, time);
+        nameEntrySizes(model, time, space);
       } catch (const AnalysisStopped&) {
         stopped = true;
       }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/entry_points.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -58,12 +59,11 @@ class TimeWalker {
       estimate.total = summary(main->second);
       addPushes(pushes_["main"], unit());
     } else {
-      // A snippet: its functions and top-level statements, each once.
-      for (auto& [name, function] : model_.functions)
-        if (!function.isLambda) {
-          estimate.total = addCosts(estimate.total, summary(function));
-          addPushes(pushes_[name], unit());
-        }
+      // A snippet: the functions nothing else calls and the top-level statements, each once.
+      for (const std::string& name : findEntryFunctions(model_)) {
+        estimate.total = addCosts(estimate.total, summary(model_.functions.at(name)));
+        addPushes(pushes_[name], unit());
+      }
       estimate.total = addCosts(estimate.total, walk(model_.root, 0));
     }
     estimate.total = simplifyCost(estimate.total);

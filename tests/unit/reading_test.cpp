@@ -2,10 +2,14 @@
 // values, constructors and input, each on the smallest program showing it.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
 
+#include "estimate/entry_sizes.h"
 #include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
+#include "model/entry_points.h"
 #include "model/magnitude.h"
 #include "model/model.h"
 #include "model/types.h"
@@ -372,6 +376,56 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
     const Estimate got = estimateOf(std::string(kHead) + read + c.rest);
     EXPECT_EQ(got.time, c.time) << c.name;
     EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+// Where a program without main starts, and the names its sizes then take.
+TEST(EntryPointTest, UncalledFunctionsAndTheirLocalSizeNames) {
+  struct Case {
+    const char* name;
+    const char* program;
+    std::set<std::string> entries;
+    std::map<std::string, std::string> sizeNames;
+  };
+  const Case kCases[] = {
+      {"helper called by the entry",
+       "int sum(vector<int>& v) { int s = 0; for (int x : v) s += x; return s; }\n"
+       "int solve(vector<int>& a) { int n = a.size(); return sum(a) + n; }",
+       {"solve"},
+       {{"a", "n"}}},
+      {"self-recursion keeps an entry",
+       "int f(string& s, int i) { int len = (int)s.length(); return i >= len ? 0 : f(s, i + 1); }",
+       {"f"},
+       {{"s", "len"}}},
+      {"a cycle: every function",
+       "int odd(int k);\nint even(int k) { return k == 0 ? 1 : odd(k - 1); }\n"
+       "int odd(int k) { return k == 0 ? 0 : even(k - 1); }",
+       {"even", "odd"},
+       {}},
+      {"a member call through an object",
+       "struct T { int get(vector<int>& v) { int n = static_cast<int>(v.size()); return n; } };\n"
+       "int run(vector<int>& w) { T t; return t.get(w); }",
+       {"run"},
+       {}},
+      {"a size that is not all the value",
+       "int g(vector<int>& v) { int half = v.size() / 2; return half; }",
+       {"g"},
+       {}},
+      {"with main, nothing is renamed",
+       "int h(vector<int>& v) { int n = v.size(); return n; }\nint main() { return 0; }",
+       {"main", "h"},
+       {}},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(std::string(kHead) + c.program);
+    EXPECT_EQ(findEntryFunctions(model), c.entries) << c.name;
+    EXPECT_EQ(findEntrySizeNames(model), c.sizeNames) << c.name;
   }
 }
 
