@@ -124,7 +124,8 @@
       revealLine(line) {
         const wanted = Math.max(1, Math.min(Number(line) || 1, api.lineCount()));
         if (editor) {
-          editor.revealLineInCenter(wanted);
+          // The start of the line, also when typing had scrolled the editor sideways.
+          editor.revealPositionInCenter({lineNumber: wanted, column: 1});
           editor.setPosition({lineNumber: wanted, column: 1});
           decorations.set([{
             range: new monaco.Range(wanted, 1, wanted, 1),
