@@ -37,13 +37,9 @@ sock_filter jumpIfEqual(uint32_t value, uint8_t ifTrue, uint8_t ifFalse) {
 }
 sock_filter load(uint32_t offset) { return statement(BPF_LD | BPF_W | BPF_ABS, offset); }
 
-}  // namespace
-
-std::string boxSyscallFilter() {
-  // Both architectures are little-endian: an argument's low word, which holds an int such as
-  // the family or the protocol, is at the argument's own offset.
-  const uint32_t kFamily = offsetof(seccomp_data, args[0]);
-  const uint32_t kProtocol = offsetof(seccomp_data, args[2]);
+// Refuses calls of another architecture (and x32's), then loads the call's number for the
+// rules that follow.
+std::vector<sock_filter> nativeCallPrologue() {
   std::vector<sock_filter> program = {
       load(offsetof(seccomp_data, arch)),
       jumpIfEqual(kNativeArch, 1, 0),
@@ -55,6 +51,17 @@ std::string boxSyscallFilter() {
   program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000U, 0, 1));
   program.push_back(statement(BPF_RET | BPF_K, refuse(EPERM)));
 #endif
+  return program;
+}
+
+}  // namespace
+
+std::string boxSyscallFilter() {
+  // Both architectures are little-endian: an argument's low word, which holds an int such as
+  // the family or the protocol, is at the argument's own offset.
+  const uint32_t kFamily = offsetof(seccomp_data, args[0]);
+  const uint32_t kProtocol = offsetof(seccomp_data, args[2]);
+  std::vector<sock_filter> program = nativeCallPrologue();
   // A jump's offsets count the instructions it skips when true and when false.
   const std::vector<sock_filter> sockets = {
       jumpIfEqual(SYS_io_uring_setup, 0, 1),
@@ -234,16 +241,7 @@ static_assert(std::size(kAllowedCalls) < 250, "a jump reaches at most 255 instru
 }  // namespace
 
 std::string programSyscallFilter() {
-  std::vector<sock_filter> program = {
-      load(offsetof(seccomp_data, arch)),
-      jumpIfEqual(kNativeArch, 1, 0),
-      statement(BPF_RET | BPF_K, refuse(EPERM)),
-      load(offsetof(seccomp_data, nr)),
-  };
-#if defined(__x86_64__)
-  program.push_back(BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 0x40000000U, 0, 1));
-  program.push_back(statement(BPF_RET | BPF_K, refuse(EPERM)));
-#endif
+  std::vector<sock_filter> program = nativeCallPrologue();
   // socket and socketpair: AF_UNIX only.
   const std::vector<sock_filter> sockets = {
       jumpIfEqual(SYS_socket, 1, 0),         jumpIfEqual(SYS_socketpair, 0, 4),
