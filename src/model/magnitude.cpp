@@ -94,7 +94,7 @@ Cost magnitudeOfHelper(const Model& model, const Node& call,
   const Node function = call.field("function");
   const Node arguments = call.field("arguments");
   const std::string name(function.type() == "template_function" ? function.field("name").text()
-                                                                 : function.text());
+                                                                : function.text());
   auto helper = model.functions.find(name);
   if (helper == model.functions.end()) {
     if (arguments.childCount() == 1 &&
