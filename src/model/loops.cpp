@@ -255,6 +255,18 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
         start = d.field("value");
         break;
       }
+  // for (i = 0, j = i + k; j < n; i++, j++): likewise among the assignments
+  for (Node e = init; !variable.empty() && !condition.null() &&
+                      !mentionsIdentifier(condition, variable) && e.type() == "comma_expression";
+       e = e.field("right")) {
+    const Node next = e.field("right");
+    const Node assigned = next.type() == "comma_expression" ? next.field("left") : next;
+    if (assigned.type() == "assignment_expression" &&
+        mentionsIdentifier(condition, assigned.field("left").text())) {
+      variable = std::string(assigned.field("left").text());
+      start = assigned.field("right");
+    }
+  }
   if (variable.empty()) {
     // for (; i < n; i++): the variable the update moves
     const Node update = unwrap(loop.field("update"));
