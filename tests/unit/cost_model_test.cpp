@@ -299,6 +299,11 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int lanes(int x) { return 4; }\nint main() { int n; cin >> n; for (int k = 0; k < "
        "lanes(n); k++) for (int i = 0; i < n; i++) {} }",
        "O(n)"},
+      {"a product over one of its factors is the other",
+       "long long both(long long a, long long b) { return a * b; }\nint main() { long long n, m; "
+       "cin >> n >> m; long long l = both(n, m); long long steps = l / n; for (long long i = 0; "
+       "i < steps; i++) {} }",
+       "O(m)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
