@@ -358,6 +358,13 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "j(int a, int b) { a = r(a); b = r(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
        "up[a] += up[b]; up[b] = a; }",
        "up.assign(n, -1); for (int i = 0; i + 1 < m; i++) j(i, i + 1)", "O(m * alpha(n) + n)"},
+      {"ranks that start as indices are labels: compression alone",
+       "vector<int> up, rk; int r(int x) { if (up[x] == x) return x; return up[x] = r(up[x]); } "
+       "void j(int a, int b) { a = r(a); b = r(b); if (rk[a] < rk[b]) swap(a, b); up[b] = a; if "
+       "(rk[a] == rk[b]) rk[a] += 1; }",
+       "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
+       "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
+       "O(m * log n + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
