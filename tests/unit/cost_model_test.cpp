@@ -208,6 +208,9 @@ TEST(TripCountTest, EachLoopShape) {
        "= -1; for (auto& p : qs) { while (hi < p.second) a[++hi]++; while (lo < p.first) "
        "a[lo++]--; }",
        "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a bound shrinking to n over the counter",
+       "long long top = n; for (long long i = 2; i <= top; i++) { long long v = n / i; top = v; }",
+       "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
       {"a drain that tests a literal size",
