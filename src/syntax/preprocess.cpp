@@ -51,7 +51,15 @@ bool isNumericBody(const std::string& body, const std::set<std::string>& numeric
     } else if (isIdentifierStart(c)) {
       size_t end = i;
       while (end < body.size() && isIdentifierChar(body[end])) ++end;
-      if (!numericNames.count(body.substr(i, end - i))) return false;
+      const std::string word = body.substr(i, end - i);
+      // (int)(2 * 1e5), (long long)1e6: a cast keeps the number a number
+      static const std::set<std::string, std::less<>> kCastWords = {
+          "int", "long", "unsigned", "signed", "short", "size_t", "int64_t", "uint64_t"};
+      if (kCastWords.count(word)) {
+        i = end;
+        continue;
+      }
+      if (!numericNames.count(word)) return false;
       sawDigit = true;
       i = end;
     } else if (std::string_view("+-*/%()<> \t").find(c) != std::string_view::npos) {
