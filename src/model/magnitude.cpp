@@ -131,6 +131,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node first = arguments.child(0);
   // static_cast<int>(v.size()), int(s.length()): a conversion keeps the value it converts.
   if (function.type() == "primitive_type" || function.type() == "sized_type_specifier" ||
+      (function.type() == "identifier" && model.scalarAliases.count(std::string(name))) ||
       (function.type() == "template_function" && function.field("name").text() == "static_cast"))
     return magnitudeOf(model, first, loops);
   if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
@@ -218,6 +219,19 @@ Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<Loop
   if (op == "-" && isConstantCost(left) && !counted.null() &&
       isBitCount(counted.field("function").text()))
     return right;
+  // l / n with l = n * m: a size that every term of the dividend holds divides out.
+  const Cost divisor = simplifyCost(right);
+  if (op == "/" && divisor.terms.size() == 1 && divisor.terms[0].sizes.size() == 1 &&
+      !isConstantCost(left)) {
+    const auto& [size, growth] = *divisor.terms[0].sizes.begin();
+    const Cost dividend = simplifyCost(left);
+    bool holds = true;
+    for (const Monomial& term : dividend.terms) {
+      auto found = term.sizes.find(size);
+      holds = holds && found != term.sizes.end() && found->second == growth;
+    }
+    if (holds) return divideCosts(dividend, divisor);
+  }
   if (op == "-" || op == ">>" || op == "/") return isConstantCost(left) ? constantCost() : left;
   if (op == "%" || op == "&") return isConstantCost(right) ? left : right;
   return constantCost();
