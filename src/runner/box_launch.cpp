@@ -1,10 +1,11 @@
 // Inside the box, as bwrap's last step hands over to it:
-//   /program/quorbel-box --tmpfs /tmp 16777216 1024 --tmpfs /box 16777216 1024 -- /program/main
-// and, once it has mounted both, /program/main runs as the same process with no capability left.
+//   /program/quorbel-box --remount /tmp 16777216 1024 --remount /box 16777216 1024 --
+//   /program/main
+// and, once it has remounted both, /program/main runs as the same process with no capability
+// left.
 #include "runner/box_launch.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,15 +108,13 @@ bool installFilter(const std::string& instructions) {
 }
 
 int launch(const BoxLaunch& plan) {
-  char directory[PATH_MAX];
-  if (getcwd(directory, sizeof directory) == nullptr) return fail("getcwd", errno);
+  // A remount, not a fresh tmpfs: what bwrap bound below the folder (a compiler's folder under
+  // /tmp, say) stays on top of it, with its own flags.
   for (const BoxMount& mount : plan.mounts) {
-    if (::mount("tmpfs", mount.path.c_str(), "tmpfs", MS_NOEXEC | MS_NOSUID | MS_NODEV,
+    if (::mount(nullptr, mount.path.c_str(), nullptr, MS_REMOUNT | MS_NOEXEC | MS_NOSUID | MS_NODEV,
                 tmpfsOptions(mount).c_str()) != 0)
-      return fail("mount " + mount.path, errno);
+      return fail("remount " + mount.path, errno);
   }
-  // The working directory may be one of them: enter the new mount, not the folder under it.
-  if (chdir(directory) != 0) return fail(std::string("chdir ") + directory, errno);
   std::string instructions;
   if (!readFilter(instructions)) return fail("read the system call filter", errno);
   if (!dropCapabilities()) return fail("drop capabilities", errno);
@@ -139,8 +138,8 @@ int launch(const BoxLaunch&) { return fail("not Linux"); }
 std::vector<std::string> boxLaunchArguments(const BoxLaunch& launch) {
   std::vector<std::string> args;
   for (const BoxMount& mount : launch.mounts)
-    args.insert(args.end(),
-                {"--tmpfs", mount.path, std::to_string(mount.bytes), std::to_string(mount.files)});
+    args.insert(args.end(), {"--remount", mount.path, std::to_string(mount.bytes),
+                             std::to_string(mount.files)});
   args.push_back("--");
   args.insert(args.end(), launch.program.begin(), launch.program.end());
   return args;
@@ -149,7 +148,7 @@ std::vector<std::string> boxLaunchArguments(const BoxLaunch& launch) {
 std::optional<BoxLaunch> parseBoxLaunchArguments(const std::vector<std::string>& args) {
   BoxLaunch launch;
   size_t at = 0;
-  while (at < args.size() && args[at] == "--tmpfs") {
+  while (at < args.size() && args[at] == "--remount") {
     if (at + 3 >= args.size()) return std::nullopt;
     BoxMount mount;
     mount.path = args[at + 1];
@@ -167,8 +166,7 @@ std::optional<BoxLaunch> parseBoxLaunchArguments(const std::vector<std::string>&
 }
 
 std::string tmpfsOptions(const BoxMount& mount) {
-  return "size=" + std::to_string(mount.bytes) + ",nr_inodes=" + std::to_string(mount.files) +
-         ",mode=0700";
+  return "size=" + std::to_string(mount.bytes) + ",nr_inodes=" + std::to_string(mount.files);
 }
 
 int runBoxLauncher(int argc, char** argv) {
@@ -176,7 +174,7 @@ int runBoxLauncher(int argc, char** argv) {
   fcntl(kBoxLaunchReportFd, F_SETFD, FD_CLOEXEC);
   const std::optional<BoxLaunch> plan =
       parseBoxLaunchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  if (!plan) return fail("usage: quorbel-box [--tmpfs PATH BYTES FILES]... -- /PROGRAM [ARGS]");
+  if (!plan) return fail("usage: quorbel-box [--remount PATH BYTES FILES]... -- /PROGRAM [ARGS]");
   return launch(*plan);
 }
 

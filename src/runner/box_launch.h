@@ -1,8 +1,8 @@
-// The box's first program where the box mounts its own writable folders. bwrap 0.8 cannot make
-// a tmpfs noexec or cap its files (nr_inodes), so bwrap starts this launcher instead of the
-// stage's program, keeping CAP_SYS_ADMIN and CAP_SETPCAP for it alone (inside the box's user
-// namespace, which owns the box's mounts). The launcher mounts each folder as a tmpfs with
-// MS_NOEXEC | MS_NOSUID | MS_NODEV and "size=...,nr_inodes=...,mode=0700", drops every
+// The box's first program where the box sets its own writable folders' limits. bwrap 0.8
+// cannot make a tmpfs noexec or cap its files (nr_inodes), so bwrap starts this launcher
+// instead of the stage's program, keeping CAP_SYS_ADMIN and CAP_SETPCAP for it alone (inside
+// the box's user namespace, which owns the box's mounts). The launcher remounts each tmpfs
+// bwrap made with MS_NOEXEC | MS_NOSUID | MS_NODEV and "size=...,nr_inodes=...", drops every
 // capability (the bounding and ambient sets too), installs the program's system call filter,
 // which refuses mount from then on, and execs the program in its own place (same process, so
 // the box's process cap and PID stay). Its executable holds only a main that calls
@@ -36,7 +36,7 @@ struct BoxLaunch {
   std::vector<std::string> program;  // program[0] is an absolute path inside the box
 };
 
-// The launcher's arguments: "--tmpfs PATH BYTES FILES" for each mount, "--", the program and
+// The launcher's arguments: "--remount PATH BYTES FILES" for each mount, "--", the program and
 // its arguments.
 std::vector<std::string> boxLaunchArguments(const BoxLaunch& launch);
 
@@ -44,11 +44,11 @@ std::vector<std::string> boxLaunchArguments(const BoxLaunch& launch);
 // follows them and a program with an absolute path follows it.
 std::optional<BoxLaunch> parseBoxLaunchArguments(const std::vector<std::string>& args);
 
-// The mount's tmpfs options: "size=BYTES,nr_inodes=FILES,mode=0700".
+// The mount's tmpfs options: "size=BYTES,nr_inodes=FILES".
 std::string tmpfsOptions(const BoxMount& mount);
 
 // The launcher's main. Returns only on failure, 127, after writing the failed step and its
-// error ("mount /tmp: Operation not permitted") to kBoxLaunchReportFd and standard error.
+// error ("remount /tmp: Operation not permitted") to kBoxLaunchReportFd and standard error.
 int runBoxLauncher(int argc, char** argv);
 
 }  // namespace quorbel

@@ -2,13 +2,13 @@
 // private working directory /box and the program read-only as /program/main):
 //   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
 //         --cap-drop ALL --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
-//         --proc /proc --dev-bind /dev/null /dev/null ... --dir /tmp
+//         --proc /proc --dev-bind /dev/null /dev/null ... --size 67108864 --tmpfs /tmp
 //         --ro-bind /usr/lib /usr/lib ... --symlink usr/lib /lib ...
 //         --bind /tmp/quorbel-run-Xy12ab /box --ro-bind <build>/quorbel-box /program/quorbel-box
-//         --remount-ro / --chdir /box -- /program/quorbel-box --tmpfs /tmp 67108864 1024 --
+//         --remount-ro / --chdir /box -- /program/quorbel-box --remount /tmp 67108864 1024 --
 //         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
-// Without the launcher bwrap makes the tmpfs itself (--size N --tmpfs /tmp), with --dev /dev
-// and --disable-userns, and keeps no capability.
+// Without the launcher the tmpfs keeps bwrap's flags, the box has --dev /dev and
+// --disable-userns, and no capability is kept.
 #include "runner/runner_box.h"
 
 #include <limits.h>
@@ -134,7 +134,7 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
                         const std::string& input, const std::vector<std::string>& env,
                         int64_t timeoutMs, bool compileStage, const std::string& launcher);
 
-// The launcher first; where it cannot mount, bwrap's own tmpfs.
+// The launcher first; where it cannot remount, bwrap's tmpfs as bwrap made it.
 RunnerIsolation probeBox(const std::string& bwrap) {
 #ifndef __linux__
   return {false, "not Linux"};
@@ -232,13 +232,14 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
     for (const char* node : kDeviceNodes) add(command, {"--dev-bind", node, node});
     add(command, {"--symlink", "/proc/self/fd", "/dev/fd", "--symlink", "/proc/self/fd/0",
                   "/dev/stdin", "--symlink", "/proc/self/fd/1", "/dev/stdout", "--symlink",
-                  "/proc/self/fd/2", "/dev/stderr", "--dir", "/tmp"});
+                  "/proc/self/fd/2", "/dev/stderr"});
     launch.mounts.push_back({"/tmp", tmpBytes, kBoxFolderFiles});
   } else {
     // /dev read-only: its tmpfs has no size cap; the device nodes stay usable.
-    add(command, {"--disable-userns", "--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev",
-                  "--perms", "0700", "--size", std::to_string(tmpBytes), "--tmpfs", "/tmp"});
+    add(command, {"--disable-userns", "--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev"});
   }
+  // The launcher remounts these noexec and capped in files, leaving what is bound below them.
+  add(command, {"--perms", "0700", "--size", std::to_string(tmpBytes), "--tmpfs", "/tmp"});
   for (const char* directory : kRuntimeDirectories)
     add(command, {"--ro-bind-try", directory, directory});
   addRootEntry(command, "/lib");
@@ -265,12 +266,8 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
   } else {
     // The program outside its working directory: that one is writable and, with the launcher,
     // noexec.
-    if (!launcher.empty()) {
-      add(command, {"--dir", box});
-      launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
-    } else {
-      add(command, {"--perms", "0700", "--size", std::to_string(kRunTmpBytes), "--tmpfs", box});
-    }
+    add(command, {"--perms", "0700", "--size", std::to_string(kRunTmpBytes), "--tmpfs", box});
+    if (!launcher.empty()) launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
     if (!program.empty()) {
       add(command, {"--ro-bind", runDir + "/" + program[0], programs + "/" + program[0]});
       program[0] = programs + "/" + program[0];

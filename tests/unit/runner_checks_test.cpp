@@ -164,23 +164,23 @@ TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
 TEST(RunnerBoxTest, LauncherArguments) {
   const BoxLaunch launch{{{"/tmp", 16777216, 1024}, {"/box", 4096, 8}}, {"/program/main", "x"}};
   const std::vector<std::string> args = boxLaunchArguments(launch);
-  EXPECT_EQ(args, (std::vector<std::string>{"--tmpfs", "/tmp", "16777216", "1024", "--tmpfs",
+  EXPECT_EQ(args, (std::vector<std::string>{"--remount", "/tmp", "16777216", "1024", "--remount",
                                             "/box", "4096", "8", "--", "/program/main", "x"}));
   const std::optional<BoxLaunch> back = parseBoxLaunchArguments(args);
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(boxLaunchArguments(*back), args);
-  EXPECT_EQ(tmpfsOptions(launch.mounts[0]), "size=16777216,nr_inodes=1024,mode=0700");
+  EXPECT_EQ(tmpfsOptions(launch.mounts[0]), "size=16777216,nr_inodes=1024");
   const std::vector<std::string> kRefused[] = {
       {},
       {"--"},
       {"/program/main"},
       {"--", "main"},
-      {"--tmpfs", "tmp", "1", "1", "--", "/p"},
-      {"--tmpfs", "/tmp", "0", "1", "--", "/p"},
-      {"--tmpfs", "/tmp", "1", "-1", "--", "/p"},
-      {"--tmpfs", "/tmp", "1k", "1", "--", "/p"},
-      {"--tmpfs", "/tmp", "1", "--", "/p"},
-      {"--tmpfs", "/tmp", "1", "1", "/p"},
+      {"--remount", "tmp", "1", "1", "--", "/p"},
+      {"--remount", "/tmp", "0", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "-1", "--", "/p"},
+      {"--remount", "/tmp", "1k", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "1", "/p"},
   };
   for (const std::vector<std::string>& refused : kRefused)
     EXPECT_FALSE(parseBoxLaunchArguments(refused).has_value()) << ::testing::PrintToString(refused);
@@ -204,8 +204,8 @@ TEST(RunnerBoxTest, LauncherReportsOnItsOwnDescriptor) {
       {{"--", "/bin/sh", "-c", "echo exec failed; exit 3"}, true, true, 3, ""},
       {{"--", "/nonexistent/program"}, true, true, 127, "exec /nonexistent/program: No such file or directory\n"},
       {{"--", "/bin/true"}, false, false, 127, "read the system call filter: Bad file descriptor\n"},
-      {{"--tmpfs", "tmp", "1", "1", "--", "/bin/true"}, true, false, 127,
-       "usage: quorbel-box [--tmpfs PATH BYTES FILES]... -- /PROGRAM [ARGS]\n"},
+      {{"--remount", "tmp", "1", "1", "--", "/bin/true"}, true, false, 127,
+       "usage: quorbel-box [--remount PATH BYTES FILES]... -- /PROGRAM [ARGS]\n"},
   };
   // clang-format on
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -228,8 +228,11 @@ TEST(RunnerBoxTest, LauncherReportsOnItsOwnDescriptor) {
       const int quiet = open("/dev/null", O_WRONLY);
       dup2(quiet, 1);
       dup2(quiet, 2);
-      dup2(report[1], kBoxLaunchReportFd);
-      c.filterGiven ? dup2(filter[0], kBoxLaunchFilterFd) : close(kBoxLaunchFilterFd);
+      // Lifted first: either pipe end may sit on the other's number.
+      const int reportEnd = fcntl(report[1], F_DUPFD_CLOEXEC, 16);
+      const int filterEnd = fcntl(filter[0], F_DUPFD_CLOEXEC, 16);
+      dup2(reportEnd, kBoxLaunchReportFd);
+      c.filterGiven ? dup2(filterEnd, kBoxLaunchFilterFd) : close(kBoxLaunchFilterFd);
       execv(argv[0], argv.data());
       _exit(126);
     }
@@ -262,12 +265,12 @@ TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
       {"run, launcher",
        false,
        "/build/quorbel-box",
-       {"/program/quorbel-box", "--tmpfs", "/tmp", "16777216", "1024", "--tmpfs", "/box",
+       {"/program/quorbel-box", "--remount", "/tmp", "16777216", "1024", "--remount", "/box",
         "16777216", "1024", "--", "/program/main"}},
       {"compile, launcher",
        true,
        "/build/quorbel-box",
-       {"/program/quorbel-box", "--tmpfs", "/tmp", "67108864", "1024", "--", "/usr/bin/true"}},
+       {"/program/quorbel-box", "--remount", "/tmp", "67108864", "1024", "--", "/usr/bin/true"}},
       {"run, bwrap's folders", false, "", {"/program/main"}},
       {"compile, bwrap's folders", true, "", {"/usr/bin/true"}},
   };
@@ -285,7 +288,7 @@ TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
     for (const char* shown : {"|--cap-add|CAP_SYS_ADMIN|--cap-add|CAP_SETPCAP|",
                               "|--ro-bind|/build/quorbel-box|/program/quorbel-box|"})
       EXPECT_EQ(options.find(shown) != std::string::npos, launcher) << c.name << shown;
-    for (const char* shown : {"|--disable-userns|", "|--dev|/dev|", "|--tmpfs|/tmp|"})
+    for (const char* shown : {"|--disable-userns|", "|--dev|/dev|"})
       EXPECT_EQ(options.find(shown) != std::string::npos, !launcher) << c.name << shown;
   }
 }
