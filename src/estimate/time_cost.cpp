@@ -632,7 +632,7 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
   const std::string where = "Test cases (line " + std::to_string(line) + "): ";
   const std::string count = test.count == "input" ? "the number of tests" : test.count;
   if (test.pricing == TestPricing::kMultiply)
-    return where + "a comment gives per-test limits, so " + count +
+    return where + test.multiplyReason + ", so " + count +
            " multiplies each test's work; with the sizes summed over all tests: " +
            formatCost(other) + ".";
   const std::string reason = test.pricing == TestPricing::kSummed

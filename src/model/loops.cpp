@@ -61,6 +61,45 @@ double literalPasses(const Model& model, const Node& start, const Node& bound,
   return std::ceil((std::abs(*to - *from) + (inclusive ? 1 : 0)) / *step);
 }
 
+// The square root of n when the loop's bound is reassigned in its body to n / counter,
+// directly or through a local holding that quotient; O(1) otherwise.
+Cost shrinkingBoundRoot(const Model& model, const Node& loop, const Node& condition,
+                        const std::string& variable, const std::vector<LoopVariable>& vars) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  if (comparisons.size() != 1) return constantCost();
+  const Node l = unwrap(comparisons[0].left), r = unwrap(comparisons[0].right);
+  const Node bound = isIdentifierNamed(l, variable)   ? r
+                     : isIdentifierNamed(r, variable) ? l
+                                                      : Node{};
+  if (bound.type() != "identifier") return constantCost();
+  const Node body = loop.field("body");
+  const std::string name(bound.text());
+  Node value;
+  visitNodes(body, [&](const Node& n) {
+    if (!value.null()) return false;
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+        isIdentifierNamed(n.field("left"), name))
+      value = unwrap(n.field("right"));
+    return value.null();
+  });
+  // prev = now with int now = n / i earlier in the pass
+  if (value.type() == "identifier") {
+    const std::string local(value.text());
+    value = Node{};
+    visitNodes(body, [&](const Node& n) {
+      if (!value.null()) return false;
+      if (n.type() == "init_declarator" && declaredName(n) == local)
+        value = unwrap(n.field("value"));
+      return value.null();
+    });
+  }
+  if (value.type() != "binary_expression" || value.field("operator").text() != "/" ||
+      !isIdentifierNamed(unwrap(value.field("right")), variable))
+    return constantCost();
+  return sqrtCost(magnitudeOf(model, value.field("left"), vars));
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -255,6 +294,18 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
         start = d.field("value");
         break;
       }
+  // for (i = 0, j = i + k; j < n; i++, j++): likewise among the assignments
+  for (Node e = init; !variable.empty() && !condition.null() &&
+                      !mentionsIdentifier(condition, variable) && e.type() == "comma_expression";
+       e = e.field("right")) {
+    const Node next = e.field("right");
+    const Node assigned = next.type() == "comma_expression" ? next.field("left") : next;
+    if (assigned.type() == "assignment_expression" &&
+        mentionsIdentifier(condition, assigned.field("left").text())) {
+      variable = std::string(assigned.field("left").text());
+      start = assigned.field("right");
+    }
+  }
   if (variable.empty()) {
     // for (; i < n; i++): the variable the update moves
     const Node update = unwrap(loop.field("update"));
@@ -279,6 +330,15 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
       !resetInside(frames.back().node.field("body"), variable, loop)) {
     facts.step = StepKind::kTwoPointer;
     facts.trips = divideCosts(facts.trips, frames.back().trips);
+  }
+  // for (i = 2; i <= top; i++) { int q = n / i; ...; top = q; }: the bound shrinks to n / i and
+  // meets the counter near the square root of n.
+  if (facts.step == StepKind::kCounted && (update.op == "++" || update.op == "+=")) {
+    const Cost root = shrinkingBoundRoot(model, loop, condition, variable, vars);
+    if (!isConstantCost(root)) {
+      facts.step = StepKind::kSquareRoot;
+      facts.trips = root;
+    }
   }
   facts.line = loop.line();
   return facts;

@@ -74,6 +74,50 @@ Cost logOfValue(const Model& model, const Node& argument, const std::vector<Loop
   return constantCost();
 }
 
+Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<LoopVariable>& loops);
+
+// using uint = unsigned; typedef long long ll;
+bool isTypeAlias(const Model& model, const std::string& name) {
+  for (const Node& top : childrenOf(model.root)) {
+    if (top.type() == "alias_declaration" && top.field("name").text() == name) return true;
+    if (top.type() == "type_definition" && top.field("declarator").text() == name) return true;
+  }
+  return false;
+}
+
+// bsr(n) { return 31 - __builtin_clz(n); }, half(x) { return x / 2; }: a helper whose body is
+// one return is the value of that expression with its parameters bound to the arguments;
+// uint(n) of a type alias converts. Helpers are followed a few levels deep only.
+Cost magnitudeOfHelper(const Model& model, const Node& call,
+                       const std::vector<LoopVariable>& loops) {
+  static thread_local int depth = 0;
+  const Node function = call.field("function");
+  const Node arguments = call.field("arguments");
+  const std::string name(function.type() == "template_function" ? function.field("name").text()
+                                                                : function.text());
+  auto helper = model.functions.find(name);
+  if (helper == model.functions.end()) {
+    if (arguments.childCount() == 1 &&
+        (function.type() == "type_identifier" || isTypeAlias(model, name)))
+      return magnitudeOf(model, arguments.child(0), loops);
+    return constantCost();
+  }
+  const Node body = helper->second.body;
+  if (depth >= 3 || body.null() || body.childCount() != 1 ||
+      body.child(0).type() != "return_statement" ||
+      helper->second.parameters.size() != arguments.childCount())
+    return constantCost();
+  const Node returned = body.child(0).childCount() ? body.child(0).child(0) : Node{};
+  std::vector<LoopVariable> bound;
+  for (size_t k = 0; k < helper->second.parameters.size(); ++k)
+    bound.push_back({helper->second.parameters[k],
+                     magnitudeOf(model, arguments.child(static_cast<uint32_t>(k)), loops)});
+  ++depth;
+  const Cost value = magnitudeOf(model, returned, bound);
+  --depth;
+  return value;
+}
+
 Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
   const Node arguments = call.field("arguments");
@@ -87,6 +131,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node first = arguments.child(0);
   // static_cast<int>(v.size()), int(s.length()): a conversion keeps the value it converts.
   if (function.type() == "primitive_type" || function.type() == "sized_type_specifier" ||
+      (function.type() == "identifier" && model.scalarAliases.count(std::string(name))) ||
       (function.type() == "template_function" && function.field("name").text() == "static_cast"))
     return magnitudeOf(model, first, loops);
   if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
@@ -125,7 +170,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
     }
     return constantCost();
   }
-  return constantCost();
+  return magnitudeOfHelper(model, call, loops);
 }
 
 // n / 2, or a name declared as one (half = n / 2, rest = n - half): half of a size.
@@ -174,6 +219,19 @@ Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<Loop
   if (op == "-" && isConstantCost(left) && !counted.null() &&
       isBitCount(counted.field("function").text()))
     return right;
+  // l / n with l = n * m: a size that every term of the dividend holds divides out.
+  const Cost divisor = simplifyCost(right);
+  if (op == "/" && divisor.terms.size() == 1 && divisor.terms[0].sizes.size() == 1 &&
+      !isConstantCost(left)) {
+    const auto& [size, growth] = *divisor.terms[0].sizes.begin();
+    const Cost dividend = simplifyCost(left);
+    bool holds = true;
+    for (const Monomial& term : dividend.terms) {
+      auto found = term.sizes.find(size);
+      holds = holds && found != term.sizes.end() && found->second == growth;
+    }
+    if (holds) return divideCosts(dividend, divisor);
+  }
   if (op == "-" || op == ">>" || op == "/") return isConstantCost(left) ? constantCost() : left;
   if (op == "%" || op == "&") return isConstantCost(right) ? left : right;
   return constantCost();

@@ -162,6 +162,24 @@ std::string visitMarkOf(const Function& function, const std::vector<Node>& recur
   return "";
 }
 
+// rank[i] = i: entries that start as their own index are labels, not sizes or ranks, and
+// comparing them bounds no tree's height.
+bool startsAsIndex(const Node& root, const std::string& table) {
+  bool found = false;
+  visitNodes(root, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() != "assignment_expression" || n.field("operator").text() != "=") return true;
+    const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
+    if (l.type() != "subscript_expression" || containerName(l) != table) return true;
+    const Node indices = l.field("indices");
+    const Node index =
+        indices.type() == "subscript_argument_list" ? indices.child(0) : stripped(indices);
+    found = r.type() == "identifier" && !index.null() && index.text() == r.text();
+    return !found;
+  });
+  return found;
+}
+
 bool unitesBySize(const Model& model, const std::string& parents) {
   bool found = false;
   visitNodes(model.root, [&](const Node& n) {
@@ -180,7 +198,8 @@ bool unitesBySize(const Model& model, const std::string& parents) {
       return true;
     // sz[a] += sz[b] or rank[a] < rank[b] where the same function links one root under another
     const Node scope = enclosingFunction(n);
-    found = !storesInto(scope.null() ? model.root : scope, parents, "").empty();
+    found = !storesInto(scope.null() ? model.root : scope, parents, "").empty() &&
+            !startsAsIndex(model.root, containerName(l));
     return !found;
   });
   return found;

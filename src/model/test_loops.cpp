@@ -159,14 +159,82 @@ bool readsIn(const Node& node) {
   return reads;
 }
 
+// True when `condition` tests only values the pass read against zero: !n, n == 0 && m == 0.
+bool testsReadValuesForZero(const Node& condition, const std::set<std::string>& readNames) {
+  bool onlyReadAndZero = true, anyRead = false;
+  visitNodes(condition, [&](const Node& n) {
+    const std::string_view type = n.type();
+    if (type == "identifier") {
+      anyRead = anyRead || readNames.count(std::string(n.text())) > 0;
+      onlyReadAndZero = onlyReadAndZero && readNames.count(std::string(n.text())) > 0;
+    } else if (type == "number_literal") {
+      onlyReadAndZero = onlyReadAndZero && n.text() == "0";
+    } else if (type == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      onlyReadAndZero = onlyReadAndZero && (op == "==" || op == "&&" || op == "||");
+    } else if (type == "unary_expression") {
+      onlyReadAndZero = onlyReadAndZero && n.field("operator").text() == "!";
+    } else if (type != "parenthesized_expression" && type != "condition_clause") {
+      onlyReadAndZero = false;
+    }
+    return onlyReadAndZero;
+  });
+  return onlyReadAndZero && anyRead;
+}
+
+// Input ended by a terminating line of zeros (if (n == 0 && m == 0) break;) or answers parted
+// by a blank line printed from the second test on: the formats of statements that give limits
+// for every test, not for their sum.
+const char* endsOnZerosOrPartsAnswers(const Node& body, const std::set<std::string>& readNames,
+                                      bool zerosOnly = false) {
+  const char* found = nullptr;
+  visitNodes(body, [&](const Node& n) {
+    if (found) return false;
+    if (isLoopNode(n)) return false;
+    if (n.type() != "if_statement") return true;
+    Node then = n.field("consequence");
+    if (then.type() == "compound_statement" && then.childCount() == 1) then = then.child(0);
+    const Node condition = unwrap(n.field("condition"));
+    if (then.type() == "break_statement" && testsReadValuesForZero(condition, readNames))
+      found = "the input ends on a line of zeros";
+    // if (!first) cout << endl; / if (printed) printf("\n");
+    std::string text;
+    for (char c : then.text())
+      if (c != ' ' && c != '\t') text += c;
+    if (text.rfind("std::", 0) == 0) text.erase(0, 5);
+    static const std::set<std::string, std::less<>> kBlankLines = {
+        "printf(\"\\n\");", "puts(\"\");",  "cout<<endl;",
+        "cout<<\"\\n\";",   "cout<<'\\n';", "putchar('\\n');"};
+    if (!zerosOnly && then.type() == "expression_statement" &&
+        condition.type() != "binary_expression" && kBlankLines.count(text))
+      found = "the answers are parted by blank lines";
+    return !found;
+  });
+  return found;
+}
+
+std::set<std::string> namesRead(const PassReads& pass) {
+  std::set<std::string> names;
+  for (const auto& statement : pass.statements) names.insert(statement.begin(), statement.end());
+  return names;
+}
+
 // The count of a loop and the variable that counts its passes: {t, t} for while (t--),
 // {T, tc} for for (tc = 1; tc <= T; tc++), {"input", ""} for while (cin >> n).
 std::pair<std::string, std::string> countOf(const Model& model, const Node& loop) {
   if (loop.type() == "for_range_loop") return {};
   const Node condition = unwrap(loop.field("condition"));
-  if (condition.null()) return {};
-  if (loop.type() != "for_statement" && readsIn(condition)) return {"input", ""};
   const Node body = loop.field("body");
+  // while (true) { cin >> n >> m; if (n == 0 && m == 0) break; ... }: until a line of zeros
+  if (condition.null() || condition.text() == "true" || condition.text() == "1") {
+    if (loop.type() == "do_statement") return {};
+    PassReader reader(model);
+    PassReads pass;
+    reader.read(body, body, pass, 0);
+    if (pass.any && endsOnZerosOrPartsAnswers(body, namesRead(pass), true)) return {"input", ""};
+    return {};
+  }
+  if (loop.type() != "for_statement" && readsIn(condition)) return {"input", ""};
   // t--, --t, t-- > 0, t-- != 0
   Node update;
   if (condition.type() == "update_expression") update = condition;
@@ -191,18 +259,19 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
   if (comparisons.size() != 1) return {};
   const Node left = unwrap(comparisons[0].left), right = unwrap(comparisons[0].right);
   // while (t > 0) { ...; t--; }
+  const auto stepOf = [&](const std::string& variable) {
+    Update step =
+        loop.type() == "for_statement" ? readUpdate(loop.field("update"), variable) : Update{};
+    return step.op.empty() ? findUpdateIn(body, variable) : step;
+  };
   if (left.type() == "identifier" && right.type() == "number_literal" &&
-      isInputScalar(model, left.text()) &&
-      countsByOne(findUpdateIn(body, std::string(left.text()))))
+      isInputScalar(model, left.text()) && countsByOne(stepOf(std::string(left.text()))))
     return {std::string(left.text()), std::string(left.text())};
   for (const auto& [counter, bound] : {std::pair{left, right}, std::pair{right, left}}) {
     if (counter.type() != "identifier" || bound.type() != "identifier") continue;
     if (!isInputScalar(model, bound.text())) continue;
     const std::string variable(counter.text());
-    Update step =
-        loop.type() == "for_statement" ? readUpdate(loop.field("update"), variable) : Update{};
-    if (step.op.empty()) step = findUpdateIn(body, variable);
-    if (countsByOne(step)) return {std::string(bound.text()), variable};
+    if (countsByOne(stepOf(variable))) return {std::string(bound.text()), variable};
   }
   return {};
 }
@@ -291,9 +360,7 @@ TestLoop testLoopOf(const Model& model, const Node& loop) {
   if (!pass.any) return test;
   test.count = count;
 
-  std::set<std::string> readNames;
-  for (const auto& statement : pass.statements)
-    readNames.insert(statement.begin(), statement.end());
+  const std::set<std::string> readNames = namesRead(pass);
   std::set<std::string> sizes;
   for (const Node& inner : pass.loops) {
     if (!pass.readingLoops.count(inner.id())) continue;
@@ -321,11 +388,19 @@ TestLoop testLoopOf(const Model& model, const Node& loop) {
   // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
   const bool unbounded = commentMatches(
       model, "([Nn]ot|[Nn]o|[Nn]ever) (separately |explicitly )?bound(ed)?([^a-z]|$)|[Uu]nbounded");
-  if (model.sumBoundedTests && !unbounded)
+  if (model.sumBoundedTests && !unbounded) {
     test.pricing = TestPricing::kSummed;
-  else if (unbounded || commentBoundsCount(model, count) ||
-           (!model.sumBoundedTests && pass.numbersCases))
+  } else if (unbounded || commentBoundsCount(model, count)) {
     test.pricing = TestPricing::kMultiply;
+    test.multiplyReason = "a comment gives per-test limits";
+  } else if (!model.sumBoundedTests && pass.numbersCases) {
+    test.pricing = TestPricing::kMultiply;
+    test.multiplyReason = "the answers are numbered by case, as statements with per-test limits do";
+  } else if (const char* format = endsOnZerosOrPartsAnswers(body, readNames);
+             !model.sumBoundedTests && format) {
+    test.pricing = TestPricing::kMultiply;
+    test.multiplyReason = std::string(format) + ", as statements with per-test limits do";
+  }
   return test;
 }
 

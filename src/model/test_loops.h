@@ -25,6 +25,8 @@ struct TestLoop {
   std::string count;               // the count's name; "input" for a loop reading to the end
   std::vector<std::string> sizes;  // test sizes as costs name them: n, |s|
   TestPricing pricing = TestPricing::kSplit;
+  // Why the count multiplies, for the report: "a comment gives per-test limits".
+  std::string multiplyReason;
 };
 
 TestLoop testLoopOf(const Model& model, const Node& loop);

@@ -54,13 +54,13 @@ std::string signalName(int signal) {
   return words != nullptr ? words->name : "SIG" + std::to_string(signal);
 }
 
-void explainRunEnding(RunResult& result) {
+void explainRunEnding(RunResult& result, bool memoryLimitKilled) {
   if (result.status != "runtime_error" || result.phase != "run" || !result.error.empty()) return;
   // A program ended by signal s (1 to 64 on Linux) exits with 128 + s.
   const int signal =
       result.exitCode > 128 && result.exitCode <= 128 + 64 ? result.exitCode - 128 : 0;
   result.signal = signalName(signal);
-  if (ranOutOfMemory(result.stderr)) {
+  if (memoryLimitKilled || ranOutOfMemory(result.stderr)) {
     result.status = "memory_limit_exceeded";
     result.explanation = "memory limit exceeded: the program asked for more than " +
                          std::to_string(kRunMemoryCapMb) + " MB";

@@ -23,7 +23,9 @@ int64_t runTimeLimitMs(int64_t requestedMs);
 std::string signalName(int signal);
 
 // Fills `signal` and `explanation` of a finished run stage from its exit status and standard
-// error, and turns a runtime error caused by exhausted memory into "memory_limit_exceeded".
-void explainRunEnding(RunResult& result);
+// error, and turns a runtime error caused by exhausted memory into "memory_limit_exceeded":
+// the C++ runtime's words for a failed allocation, or `memoryLimitKilled`, the stage's cgroup
+// having killed a process for its memory (which otherwise reads as a plain SIGKILL).
+void explainRunEnding(RunResult& result, bool memoryLimitKilled = false);
 
 }  // namespace quorbel

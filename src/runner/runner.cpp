@@ -145,7 +145,7 @@ RunResult runCppProgram(const RunRequest& request) {
   } else {
     result.status = ran.exitCode == 0 ? "success" : "runtime_error";
   }
-  explainRunEnding(result);
+  explainRunEnding(result, ran.memoryLimitKilled);
   return result;
 }
 

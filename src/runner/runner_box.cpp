@@ -245,6 +245,9 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     }
     outcome = runProcess(visible, dir.path, input, boxEnvironment(env), timeoutMs, compileStage,
                          dir.identity, boxSyscallFilter(), &channels);
+    // Read before the cgroup goes: its OOM killer's SIGKILL looks like any other kill.
+    if (!channels.cgroup.empty())
+      outcome.memoryLimitKilled = stageCgroupHitMemoryLimit(channels.cgroup);
     removeStageCgroup(channels.cgroup);
     if (!boxNeverStarted(outcome) ||
         outcome.stderr.find("Resource temporarily unavailable") == std::string::npos)

@@ -89,24 +89,28 @@ CgroupSupport checkCgroupRoot(const std::string& root) {
 }
 
 CgroupSupport runnerCgroups() {
-  static std::once_flag decided;
+  // Decided again only when the configured root changes, as a test's stand-in root does.
+  static std::mutex mutex;
+  static bool decided = false;
+  static std::string decidedFor;
   static CgroupSupport support;
-  std::call_once(decided, [] {
-    const char* configured = std::getenv("QUORBEL_RUNNER_CGROUP_ROOT");
-    if (configured != nullptr && configured[0] != '\0') {
-      support = checkCgroupRoot(configured);
-      return;
-    }
-    const std::string mount = cgroup2Mount();
-    const std::string own = ownCgroupPath();
-    if (mount.empty()) {
-      support.reason = "no cgroup2 hierarchy";
-    } else if (own != "/") {
-      support.reason = "set QUORBEL_RUNNER_CGROUP_ROOT to an empty cgroup delegated to the server";
-    } else {
-      support = checkCgroupRoot(mount);
-    }
-  });
+  const char* variable = std::getenv("QUORBEL_RUNNER_CGROUP_ROOT");
+  const std::string configured = variable != nullptr ? variable : "";
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (decided && decidedFor == configured) return support;
+  decided = true;
+  decidedFor = configured;
+  support = CgroupSupport{};
+  if (!configured.empty()) return support = checkCgroupRoot(configured);
+  const std::string mount = cgroup2Mount();
+  const std::string own = ownCgroupPath();
+  if (mount.empty()) {
+    support.reason = "no cgroup2 hierarchy";
+  } else if (own != "/") {
+    support.reason = "set QUORBEL_RUNNER_CGROUP_ROOT to an empty cgroup delegated to the server";
+  } else {
+    support = checkCgroupRoot(mount);
+  }
   return support;
 }
 

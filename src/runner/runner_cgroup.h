@@ -22,7 +22,8 @@ CgroupSupport checkCgroupRoot(const std::string& root);
 
 // QUORBEL_RUNNER_CGROUP_ROOT when set and not empty, else this process's own cgroup in the
 // cgroup2 hierarchy when it is that hierarchy's root (a delegated cgroup that holds processes
-// cannot take children with controllers: name an empty one). Decided once per process.
+// cannot take children with controllers: name an empty one). Decided once per value of the
+// variable.
 CgroupSupport runnerCgroups();
 
 // The start-up line: "runner cgroups: <root>" or "runner cgroups: none (<reason>); runs keep

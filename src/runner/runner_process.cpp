@@ -309,7 +309,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   const ChildEnv envp(env);
   int cgroupFd = -1;
   if (channels != nullptr && !channels->cgroup.empty()) {
-    cgroupFd = open((channels->cgroup + "/cgroup.procs").c_str(), O_WRONLY | O_CLOEXEC);
+    // O_CREAT opens a cgroup's own file as it is; a stand-in folder gets a plain one.
+    cgroupFd =
+        open((channels->cgroup + "/cgroup.procs").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (cgroupFd < 0) {
       outcome.error = "Runner box setup failed: could not join the run's cgroup.";
       closeAll();

@@ -22,6 +22,7 @@ struct ProcessOutcome {
   int64_t elapsedMs = 0;
   std::string error;      // a failure of the runner itself
   std::string boxStatus;  // with a BoxChannels: what bwrap wrote to its status descriptor
+  bool memoryLimitKilled = false;  // the stage's cgroup killed a process for its memory
 };
 
 // Descriptors handed to bwrap: its arguments, NUL separated, readable on descriptor 3 (so that

@@ -51,7 +51,15 @@ bool isNumericBody(const std::string& body, const std::set<std::string>& numeric
     } else if (isIdentifierStart(c)) {
       size_t end = i;
       while (end < body.size() && isIdentifierChar(body[end])) ++end;
-      if (!numericNames.count(body.substr(i, end - i))) return false;
+      const std::string word = body.substr(i, end - i);
+      // (int)(2 * 1e5), (long long)1e6: a cast keeps the number a number
+      static const std::set<std::string, std::less<>> kCastWords = {
+          "int", "long", "unsigned", "signed", "short", "size_t", "int64_t", "uint64_t"};
+      if (kCastWords.count(word)) {
+        i = end;
+        continue;
+      }
+      if (!numericNames.count(word)) return false;
       sawDigit = true;
       i = end;
     } else if (std::string_view("+-*/%()<> \t").find(c) != std::string_view::npos) {
@@ -78,6 +86,16 @@ size_t skipComment(std::string_view text, size_t i) {
   }
   const size_t end = text.find("*/", i + 2);
   return end == std::string_view::npos ? text.size() : end + 2;
+}
+
+// The identifier a text ends with, trailing blanks aside; empty when it ends otherwise.
+std::string trailingName(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  size_t start = end;
+  while (start > 0 && isIdentifierChar(text[start - 1])) --start;
+  if (start == end || !isIdentifierStart(text[start])) return {};
+  return std::string(text.substr(start, end - start));
 }
 
 class Expander {
@@ -125,6 +143,20 @@ class Expander {
         hidden.insert(name);
         std::string expanded = expand(replacement, hidden, depth + 1);
         hidden.erase(name);
+        // The result is rescanned with the text after it: FOR(i, n) may expand to the name of
+        // another macro, FOR2, whose arguments are the source's `(i, n)` that follows.
+        for (int guard = 0; guard < kMaxDepth && used_ <= budget_; ++guard) {
+          const std::string tail = trailingName(expanded);
+          auto next = macros_.find(tail);
+          size_t after = i;
+          std::vector<std::string> unused;
+          if (tail.empty() || next == macros_.end() || !next->second.functionLike ||
+              hidden.count(tail) || !readArguments(text, after, unused, lineBreaks))
+            break;
+          expanded.erase(expanded.rfind(tail));
+          expanded += expand(tail + std::string(text.substr(i, after - i)), hidden, depth + 1);
+          i = after;
+        }
         used_ += expanded.size();
         out += " " + expanded + " ";
         out.append(lineBreaks, '\n');

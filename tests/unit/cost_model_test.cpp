@@ -81,6 +81,9 @@ TEST(PreprocessTest, MacrosExpandOnTheLineOfTheirUse) {
       {"nested macros", "#define F(x) G(x)\n#define G(y) (y + 1)\nF(n);", "(n + 1)"},
       {"stringified argument", "#define S(x) #x\n\nS(abc);", "\"abc\""},
       {"self reference stops", "#define x x + 1\n\nx;", "x + 1"},
+      {"a result naming a macro takes the arguments after it",
+       "#define A2(i, n) for (int i = 0; i < n; i++)\n#define R(a, b) A2\nR(j, m)(j, m) x++;",
+       "for (int j = 0; j < m; j++)"},
       {"inside a string untouched", "#define n 5\n\n\"n\";", "\"n\""},
   };
   for (const auto& c : kCases) {
@@ -208,6 +211,11 @@ TEST(TripCountTest, EachLoopShape) {
        "= -1; for (auto& p : qs) { while (hi < p.second) a[++hi]++; while (lo < p.first) "
        "a[lo++]--; }",
        "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a bound shrinking to n over the counter",
+       "long long top = n; for (long long i = 2; i <= top; i++) { long long v = n / i; top = v; }",
+       "O(sqrt n)"},
+      {"paired counters, the tested one counts",
+       "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -259,10 +267,51 @@ TEST(TestLoopTest, FormsAndPricing) {
        "int main() { int t; cin >> t; for (int c = 1; c <= t; c++) { " + items +
            "printf(\"Case %d: %d\\n\", c, k); } }",
        "O(k * t)"},
+      {"until a line of zeros",
+       "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
+       "i++) cin >> g[i]; } }",
+       "O(input * k)"},
+      {"answers parted by blank lines",
+       "int main() { int t; cin >> t; bool later = false; while (t--) { " + items +
+           "if (later) cout << endl; later = true; } }",
+       "O(k * t)"},
+      {"count stepped in the header",
+       "int main() { int t; cin >> t; for (; t > 0; t--) { " + items + "} }", "O(k)"},
       {"a counted list of pairs is not a test loop",
        "int main() { int n, m; cin >> n >> m; vector<int> deg(n); for (int i = 0; i < m; i++) { "
        "int u, v; cin >> u >> v; deg[u]++; } }",
        "O(n + m)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
+}
+
+// Values that reach a bound through a helper or a cast keep the size they are made of.
+TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\n";
+  const std::string bfs =
+      "int main() { int n; cin >> n; for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; "
+      "g[a].push_back(b); } queue<int> q; q.push(1); while (!q.empty()) { int u = q.front(); "
+      "q.pop(); for (int v : g[u]) q.push(v); } }";
+  const struct {
+    const char* name;
+    std::string program;
+    const char* want;
+  } kCases[] = {
+      {"levels from a helper's bit length",
+       "int topBit(unsigned x) { return 31 - __builtin_clz(x); }\nint main() { int n; cin >> n; "
+       "int lg = topBit(n) + 1; for (int k = 0; k < lg; k++) for (int i = 0; i < n; i++) {} }",
+       "O(n * log n)"},
+      {"a helper returning a constant stays constant",
+       "int lanes(int x) { return 4; }\nint main() { int n; cin >> n; for (int k = 0; k < "
+       "lanes(n); k++) for (int i = 0; i < n; i++) {} }",
+       "O(n)"},
+      {"a product over one of its factors is the other",
+       "long long both(long long a, long long b) { return a * b; }\nint main() { long long n, m; "
+       "cin >> n >> m; long long l = both(n, m); long long steps = l / n; for (long long i = 0; "
+       "i < steps; i++) {} }",
+       "O(m)"},
+      {"a cast limit in a macro sizes the lists",
+       "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
 }
@@ -315,6 +364,13 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "j(int a, int b) { a = r(a); b = r(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
        "up[a] += up[b]; up[b] = a; }",
        "up.assign(n, -1); for (int i = 0; i + 1 < m; i++) j(i, i + 1)", "O(m * alpha(n) + n)"},
+      {"ranks that start as indices are labels: compression alone",
+       "vector<int> up, rk; int r(int x) { if (up[x] == x) return x; return up[x] = r(up[x]); } "
+       "void j(int a, int b) { a = r(a); b = r(b); if (rk[a] < rk[b]) swap(a, b); up[b] = a; if "
+       "(rk[a] == rk[b]) rk[a] += 1; }",
+       "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
+       "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
+       "O(m * log n + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",

@@ -239,6 +239,49 @@ int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(
   }
 }
 
+// A stand-in cgroup root (this host offers no memory controller): while the program waits,
+// each stage's cgroup is given the memory.events its OOM killer would leave, then the program
+// ends by SIGKILL as that killer's victim does. Only a counted OOM kill makes it a memory limit.
+TEST(RunnerTest, ACgroupOomKillIsAMemoryLimit) {
+  if (!runnerIsolation().boxed) GTEST_SKIP() << "no box here: " << runnerIsolation().reason;
+  struct Case {
+    const char* name;
+    const char* events;
+    const char* status;
+    const char* explanation;
+  };
+  const Case kCases[] = {
+      {"oom_kill counted", "oom 1\noom_kill 1\n", "memory_limit_exceeded",
+       "memory limit exceeded: the program asked for more than 512 MB"},
+      {"no oom_kill", "oom 0\noom_kill 0\n", "runtime_error",
+       "SIGKILL: killed, usually for going over a time or memory limit"},
+  };
+  for (const Case& c : kCases) {
+    testing::ScratchDir root;
+    root.write("cgroup.controllers", "cpuset cpu io memory pids\n");
+    root.write("cgroup.subtree_control", "");
+    ScopedEnv configured("QUORBEL_RUNNER_CGROUP_ROOT", root.path());
+    std::atomic<bool> done{false};
+    std::thread kernel([&] {
+      while (!done) {
+        for (const auto& entry : std::filesystem::directory_iterator(root.path()))
+          if (entry.is_directory() && !std::filesystem::exists(entry.path() / "memory.events"))
+            root.write(entry.path().filename().string() + "/memory.events", c.events);
+        usleep(2000);
+      }
+    });
+    const RunResult result =
+        run("#include <csignal>\n#include <unistd.h>\nint main(){ usleep(300000); "
+            "raise(SIGKILL); }\n");
+    done = true;
+    kernel.join();
+    EXPECT_EQ(result.status, c.status) << c.name << ": " << summarizeRun(result);
+    EXPECT_EQ(result.exitCode, 137) << c.name;
+    EXPECT_EQ(result.signal, "SIGKILL") << c.name;
+    EXPECT_EQ(result.explanation, c.explanation) << c.name;
+  }
+}
+
 // Plain words for each ending, and the time limit a request may lower but never raise.
 // clang-format off
 TEST(RunOutcomeTest, EndingsAndLimits) {
@@ -254,6 +297,9 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
     explainRunEnding(result);
     EXPECT_EQ(result.explanation, c.want) << c.name;
   }
+  result.status = "runtime_error", result.stderr = "", result.exitCode = 137;
+  explainRunEnding(result, /*memoryLimitKilled=*/true);
+  EXPECT_EQ(result.status, "memory_limit_exceeded") << "the cgroup's OOM kill";
   result.status = "compile_error", result.phase = "compile", result.explanation = "";
   explainRunEnding(result);
   EXPECT_EQ(result.explanation, "") << "only a run stage's ending is explained";
