@@ -141,6 +141,10 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> c(n); for (int i = 0; i < n; i++) for (int j = i + 1; j < n; j++) { if "
        "(c[j]) break; c[j] = 1; }",
        "O(n)"},
+      {"multiples of distinct entries",
+       "vector<int> a(n); for (auto& x : a) cin >> x; for (int s = 0; s < n; s++) for (int j = 1; "
+       "j * a[s] <= n; j++) {}",
+       "O(n * log n)"},
       {"fixed multiple is constant",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= 3 * i; j += i) {}", "O(n)"},
       {"blocks of a size", "int b = sqrt(n); for (int i = 0; i < n; i += b) {}", "O(sqrt n)"},
