@@ -92,6 +92,18 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
   return symbol ? containerSize(model, name) : constantCost();
 }
 
+// map<char, int>, set<bool>: a tree keyed by a type of at most 256 values stays that small.
+bool keyedBySmallType(const Symbol& symbol) {
+  const std::string& type = symbol.typeText;
+  const size_t open = type.find('<');
+  if (open == std::string::npos) return false;
+  size_t end = type.find_first_of(",>", open);
+  std::string key = type.substr(open + 1, end == std::string::npos ? 0 : end - open - 1);
+  while (!key.empty() && key.front() == ' ') key.erase(key.begin());
+  while (!key.empty() && key.back() == ' ') key.pop_back();
+  return key == "char" || key == "bool" || key == "unsigned char" || key == "signed char";
+}
+
 LibraryCost methodCost(const Model& model, const Node& call,
                        const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
@@ -104,7 +116,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
   const std::string what = std::string(method);
   switch (symbol->kind) {
     case ContainerKind::kOrdered:
-      if (kTreeOperations.count(method)) return {true, logCost(size), "ordered " + what};
+      if (kTreeOperations.count(method))
+        return {true, keyedBySmallType(*symbol) ? constantCost() : logCost(size),
+                "ordered " + what};
       break;
     case ContainerKind::kHeap:
       if (method == "push" || method == "pop" || method == "emplace")
@@ -171,7 +185,8 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
 Cost subscriptCost(const Model& model, const Node& subscript) {
   const std::string name = containerName(subscript.field("argument"));
   const Symbol* symbol = findSymbol(model, name);
-  if (!symbol || symbol->kind != ContainerKind::kOrdered) return constantCost();
+  if (!symbol || symbol->kind != ContainerKind::kOrdered || keyedBySmallType(*symbol))
+    return constantCost();
   Cost size = containerSize(model, name);
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);

@@ -311,6 +311,13 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "cin >> n >> m; long long l = both(n, m); long long steps = l / n; for (long long i = 0; "
        "i < steps; i++) {} }",
        "O(m)"},
+      {"a word in a small char array has a bounded length",
+       "int walk(char* w, int k) { int r = 0; for (int i = 0; i < k; i++) r += w[i]; return r; "
+       "}\nint main() { int n; char word[55]; scanf(\"%d\", &n); while (n--) { scanf(\"%s\", "
+       "word); printf(\"%d\", walk(word, strlen(word))); } }",
+       "O(n)"},
+      {"a tree keyed by char stays small",
+       "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
