@@ -278,6 +278,10 @@ TEST(TestLoopTest, FormsAndPricing) {
        "O(k * t)"},
       {"count stepped in the header",
        "int main() { int t; cin >> t; for (; t > 0; t--) { " + items + "} }", "O(k)"},
+      {"items in a small fixed array",
+       "int main() { int t; cin >> t; while (t--) { int k; int w[50]; cin >> k; for (int i = 0; "
+       "i < k; i++) cin >> w[i]; for (int i = 0; i < k; i++) for (int j = 0; j < k; j++) {} } }",
+       "O(k^2 * t)"},
       {"a counted list of pairs is not a test loop",
        "int main() { int n, m; cin >> n >> m; vector<int> deg(n); for (int i = 0; i < m; i++) { "
        "int u, v; cin >> u >> v; deg[u]++; } }",
@@ -383,6 +387,10 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
        "f(n)", "O(2^n)"},
+      {"memo returned from a block",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
+       "} return dp[k] = f(k - 1) + f(k - 2); }",
+       "f(n)", "O(n)"},
       {"memo through a reference",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; long long& r = dp[k]; if (r "
        "!= -1) return r; return r = f(k - 1) + f(k - 2); }",
