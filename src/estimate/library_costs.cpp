@@ -3,6 +3,7 @@
 #include <set>
 
 #include "model/loop_parts.h"
+#include "model/types.h"
 
 namespace quorbel {
 namespace {
@@ -104,6 +105,27 @@ bool keyedBySmallType(const Symbol& symbol) {
   return key == "char" || key == "bool" || key == "unsigned char" || key == "signed char";
 }
 
+// The kind of what `object` names: adj[u] in a vector<set<int>> is a set, so adj[u].insert is a
+// tree operation; g[k] in a map<int, vector<int>> is a vector.
+ContainerKind kindAt(const Symbol& symbol, const Node& object) {
+  int depth = 0;
+  for (Node e = object; e.type() == "subscript_expression"; e = e.field("argument")) ++depth;
+  std::string type = symbol.typeText;
+  // a C array of containers: its own extents are indexed first
+  if (symbol.kind == ContainerKind::kArray && kindOfType(type) != ContainerKind::kArray)
+    depth -= static_cast<int>(symbol.dimensions.size());
+  if (depth < 0 || (depth == 0 && symbol.kind == ContainerKind::kArray)) return symbol.kind;
+  for (; depth > 0; --depth) {
+    const std::vector<std::string> arguments = templateArguments(type);
+    if (arguments.empty()) return symbol.kind;
+    const ContainerKind kind = kindOfType(type);
+    type = kind == ContainerKind::kOrdered || kind == ContainerKind::kHashed ? arguments.back()
+                                                                            : arguments.front();
+  }
+  const ContainerKind kind = kindOfType(type);
+  return kind == ContainerKind::kScalar ? symbol.kind : kind;
+}
+
 LibraryCost methodCost(const Model& model, const Node& call,
                        const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
@@ -114,7 +136,7 @@ LibraryCost methodCost(const Model& model, const Node& call,
   Cost size = containerSize(model, object);
   if (isConstantCost(size)) size = primarySize(model);
   const std::string what = std::string(method);
-  switch (symbol->kind) {
+  switch (kindAt(*symbol, function.field("argument"))) {
     case ContainerKind::kOrdered:
       if (kTreeOperations.count(method))
         return {true, keyedBySmallType(*symbol) ? constantCost() : logCost(size),

@@ -131,6 +131,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node first = arguments.child(0);
   // static_cast<int>(v.size()), int(s.length()): a conversion keeps the value it converts.
   if (function.type() == "primitive_type" || function.type() == "sized_type_specifier" ||
+      (function.type() == "identifier" && model.scalarAliases.count(std::string(name))) ||
       (function.type() == "template_function" && function.field("name").text() == "static_cast"))
     return magnitudeOf(model, first, loops);
   if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")

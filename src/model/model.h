@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,7 @@ struct Model {
   std::multimap<std::string, Symbol> declarations;
   std::map<std::string, Function> functions;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
+  std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
 };

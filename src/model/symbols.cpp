@@ -93,6 +93,10 @@ class Reader {
     TypeAliases normalised = aliases_;
     for (auto& [name, alias] : normalised) alias.meaning = normaliseType(alias.meaning, aliases_);
     aliases_ = normalised;
+    for (const auto& [name, alias] : aliases_)
+      if (alias.parameters.empty() && kindOfType(alias.meaning) == ContainerKind::kScalar &&
+          alias.meaning.find_first_of("<*(") == std::string::npos)
+        model_.scalarAliases.insert(name);
   }
 
   static std::string declaredTypeName(const Node& declarator) {

@@ -88,6 +88,16 @@ size_t skipComment(std::string_view text, size_t i) {
   return end == std::string_view::npos ? text.size() : end + 2;
 }
 
+// The identifier a text ends with, trailing blanks aside; empty when it ends otherwise.
+std::string trailingName(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+  size_t start = end;
+  while (start > 0 && isIdentifierChar(text[start - 1])) --start;
+  if (start == end || !isIdentifierStart(text[start])) return {};
+  return std::string(text.substr(start, end - start));
+}
+
 class Expander {
  public:
   Expander(const MacroTable& macros, size_t budget) : macros_(macros), budget_(budget) {}
@@ -133,6 +143,20 @@ class Expander {
         hidden.insert(name);
         std::string expanded = expand(replacement, hidden, depth + 1);
         hidden.erase(name);
+        // The result is rescanned with the text after it: FOR(i, n) may expand to the name of
+        // another macro, FOR2, whose arguments are the source's `(i, n)` that follows.
+        for (int guard = 0; guard < kMaxDepth && used_ <= budget_; ++guard) {
+          const std::string tail = trailingName(expanded);
+          auto next = macros_.find(tail);
+          size_t after = i;
+          std::vector<std::string> unused;
+          if (tail.empty() || next == macros_.end() || !next->second.functionLike ||
+              hidden.count(tail) || !readArguments(text, after, unused, lineBreaks))
+            break;
+          expanded.erase(expanded.rfind(tail));
+          expanded += expand(tail + std::string(text.substr(i, after - i)), hidden, depth + 1);
+          i = after;
+        }
         used_ += expanded.size();
         out += " " + expanded + " ";
         out.append(lineBreaks, '\n');

@@ -81,6 +81,9 @@ TEST(PreprocessTest, MacrosExpandOnTheLineOfTheirUse) {
       {"nested macros", "#define F(x) G(x)\n#define G(y) (y + 1)\nF(n);", "(n + 1)"},
       {"stringified argument", "#define S(x) #x\n\nS(abc);", "\"abc\""},
       {"self reference stops", "#define x x + 1\n\nx;", "x + 1"},
+      {"a result naming a macro takes the arguments after it",
+       "#define A2(i, n) for (int i = 0; i < n; i++)\n#define R(a, b) A2\nR(j, m)(j, m) x++;",
+       "for (int j = 0; j < m; j++)"},
       {"inside a string untouched", "#define n 5\n\n\"n\";", "\"n\""},
   };
   for (const auto& c : kCases) {
