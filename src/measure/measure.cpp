@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr size_t kCodeLimitBytes = 102400;
 // Wall time: the compile stage's own CPU limit (8 s) still binds; a loaded machine is slow.
 constexpr int64_t kCompileTimeoutMs = 60000;
+constexpr int kCompileAttempts = 3;
 constexpr double kFirstSize = 8;
 constexpr double kLinearStepsBelow = 64;
 constexpr double kUnreadShare = 0.05;
@@ -199,8 +201,15 @@ class Measurer {
       return false;
     }
     const double start = wallSeconds();
-    ProcessOutcome compiled =
-        runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
+    ProcessOutcome compiled;
+    // The compiler's own fork fails with EAGAIN while other runs hold the user's processes:
+    // that says nothing of the program, so it is tried again a little later.
+    for (int attempt = 0; attempt < kCompileAttempts; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(500 * attempt));
+      compiled =
+          runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
+      if (compiled.stderr.find("Resource temporarily unavailable") == std::string::npos) break;
+    }
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);
