@@ -51,6 +51,7 @@ struct Symbol {
   int line = 0;
   Node initialiser;
   std::string sizeName;  // a string's length read into a variable: n for n = s.size()
+  std::string largestEntry;  // mx of mx = max(mx, a[i]) over the entries read: bounds a[i]
   bool declaredInLoop = false;
   bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any

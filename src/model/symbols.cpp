@@ -228,6 +228,7 @@ class Reader {
           if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart) {
             symbol.fromInput = symbol.fromInput || it->second.fromInput;
             symbol.holdsInput = symbol.holdsInput || it->second.holdsInput;
+            if (keepFacts_) symbol.largestEntry = it->second.largestEntry;
             if (keepFacts_ && it->second.hasDerived) {
               symbol.derived = it->second.derived;
               symbol.hasDerived = true;
@@ -246,7 +247,7 @@ class Reader {
         continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
                  wasIndexed = stored.indexed, heldInput = stored.holdsInput;
-      const std::string sizeName = stored.sizeName;
+      const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry;
       const std::vector<Cost> resized = stored.dimensions;
       stored = symbol;
       stored.fromInput = stored.fromInput || wasInput;
@@ -254,6 +255,7 @@ class Reader {
       stored.indexed = stored.indexed || wasIndexed;
       stored.holdsInput = stored.holdsInput || heldInput;
       if (stored.sizeName.empty()) stored.sizeName = sizeName;
+      if (stored.largestEntry.empty()) stored.largestEntry = largestEntry;
       if (stored.dimensions.empty()) stored.dimensions = resized;
     }
   }

@@ -367,6 +367,10 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
        "int best = 0; for (int i = 0; i < n; i++) if (a[i] % 3 == 0) best = i; for (int j = 0; j "
        "< best; j++) for (int k = 0; k < best; k++) s++; }",
        "O(n^2)", "O(n)"},
+      {"an entry read is at most the largest one",
+       "int top = 0; for (int i = 0; i < n; i++) top = max(top, a[i]); for (int i = 0; i < n; "
+       "i++) for (int x = 1; x <= a[i]; x++) s += x; }",
+       "O(n * top)", "O(n)"},
       {"counter restarted in every pass",
        "for (int i = 0; i < n; i++) { int c = 0; while (c < 3) c++; s += c; } for (int j = 0; j < "
        "n; j++) s++; }",
