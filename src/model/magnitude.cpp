@@ -333,7 +333,7 @@ std::vector<std::string> readSizes(const Model& model) {
   std::vector<std::string> sizes;
   for (const std::string& name : model.inputOrder) {
     const Symbol* symbol = findSymbol(model, name);
-    if (!isTestCountName(name) && symbol && symbol->kind == ContainerKind::kScalar)
+    if (!isTestCount(model, name) && symbol && symbol->kind == ContainerKind::kScalar)
       sizes.push_back(name);
   }
   return sizes;

@@ -313,8 +313,7 @@ class ValueReader {
       array = containerName(e);
     } else if (e.type() == "identifier") {
       for (auto it = path_.rbegin(); it != path_.rend() && array.empty(); ++it)
-        if (it->type() == "for_range_loop" &&
-            declaredName(it->field("declarator")) == e.text())
+        if (it->type() == "for_range_loop" && declaredName(it->field("declarator")) == e.text())
           array = containerName(it->field("right"));
     }
     auto found = model_.symbols.find(array);
@@ -363,7 +362,7 @@ class ValueReader {
   std::map<DeclarationKey, Cost> base_;  // what the declarations alone derived
   std::map<DeclarationKey, Fact> facts_;
   std::map<std::string, std::string> largest_;  // an array read -> the scalar holding its largest
-  std::vector<Node> path_;  // the ancestors of the node read, the root first
+  std::vector<Node> path_;                      // the ancestors of the node read, the root first
 };
 
 }  // namespace
