@@ -151,6 +151,7 @@ Analysis analyzeUnguarded(std::string_view code) {
         checkAnalysisBounds();
         space = estimateSpace(model, time);
         nameEntrySizes(model, time, space);
+        result.model = std::make_shared<const Model>(std::move(model));
       } catch (const AnalysisStopped&) {
         stopped = true;
       }

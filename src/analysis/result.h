@@ -54,6 +54,9 @@ struct Analysis {
   std::vector<Contribution> spaceContributions;  // one per row of the space breakdown
   // Comments, declarations and constants the limits come from, read from the same tree.
   std::shared_ptr<const SourceFacts> facts;
+  // The model the estimates read (sized by the time estimate), for whatever reads the program
+  // after the analysis, such as a measurement's input plan: one parse per request.
+  std::shared_ptr<const Model> model;
 };
 
 }  // namespace quorbel

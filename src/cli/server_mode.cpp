@@ -153,6 +153,8 @@ int runServerMode(int argc, char** argv) {
   else
     std::fprintf(stderr, "analysis history disabled: %s\n", store.lastError().c_str());
   std::printf("%s\n", describeIsolation(runnerIsolation()).c_str());
+  const std::string folders = describeBoxFolders(runnerIsolation());
+  if (!folders.empty()) std::printf("%s\n", folders.c_str());
   std::printf("%s\n", describeCgroups(runnerCgroups()).c_str());
   if (const std::optional<std::string> refusal = unboxedRunRefusal())
     std::printf("runner off: %s\n", refusal->c_str());

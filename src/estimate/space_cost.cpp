@@ -82,7 +82,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     // A word read inside a loop holds one item at a time, of a length the program never names.
     if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty())
       continue;
-    estimate.contributions.push_back({symbol.line, describeStructure(symbol), size});
+    estimate.contributions.push_back({symbol.line, describeStructure(symbol), size, symbol.name});
     estimate.total = addCosts(estimate.total, size);
   }
   for (const Contribution& allocation : time.heapAllocations) {

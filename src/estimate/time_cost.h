@@ -15,8 +15,9 @@ namespace quorbel {
 
 struct Contribution {
   int line = 0;
-  std::string what;  // "for loop over i", "sort", "Memoised recursion ..."
-  Cost cost;         // the work this construct does in its function, loops around it included
+  std::string what;       // "for loop over i", "sort", "Memoised recursion ..."
+  Cost cost;              // the work this construct does in its function, loops around it included
+  std::string structure;  // in the space estimate, the symbol a row stores; empty for others
 };
 
 struct TimeEstimate {

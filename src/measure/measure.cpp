@@ -139,8 +139,9 @@ class Measurer {
     result_.estimate = analysis.notation;
     result_.estimateClass = growthClassOf(analysis.timeCost);
     estimateCost_ = analysis.timeCost;
-    model_ = buildModel(code_);
-    plan_ = deriveInputPlan(model_);
+    // The analysis' own model: the plan reads the same parse the estimate did.
+    model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
+    plan_ = deriveInputPlan(*model_);
     result_.sizes = plan_.sizes;
     if (!plan_.readsInput || plan_.sizes.empty())
       return fail("no_input",
@@ -151,6 +152,8 @@ class Measurer {
         std::find(plan_.sizes.begin(), plan_.sizes.end(), options_.vary) == plan_.sizes.end())
       return fail("bad_request", "The program reads no size named " + options_.vary +
                                      "; its sizes: " + joined(plan_.sizes) + ".");
+    if (options_.cancelled && options_.cancelled())
+      return fail("cancelled", "The measurement was stopped.");
     if (!compile()) return result_;
     measureSizes();
     if (result_.status != "internal_error" && result_.status != "measured") return result_;
@@ -270,10 +273,7 @@ class Measurer {
     return RunOutcome::kOk;
   }
 
-  bool outOfTime() const {
-    return wallSeconds() - start_ > options_.totalSeconds ||
-           (options_.cancelled && options_.cancelled());
-  }
+  bool outOfTime() const { return wallSeconds() - start_ > options_.totalSeconds || cancelled(); }
 
   // The sizes to try: doubling from 8; from 1 in small steps when every limit is small (a
   // 2^n search over n <= 20 would otherwise give three points).
@@ -281,12 +281,19 @@ class Measurer {
     double cap = 0;
     for (const std::string& size : plan_.sizes)
       if (options_.vary.empty() || options_.vary == size)
-        cap = std::max(cap, sizeCap(plan_, model_, size));
+        cap = std::max(cap, sizeCap(plan_, *model_, size));
     return cap;
   }
 
+  bool cancelled() const { return options_.cancelled && options_.cancelled(); }
+
   void measureSizes() {
     start_ = wallSeconds();
+    // A client gone while the program compiled: nothing runs.
+    if (cancelled()) {
+      fail("cancelled", "The measurement was stopped.");
+      return;
+    }
     baseline_ = baselineTime();
     if (result_.status != "internal_error" || !result_.message.empty()) return;
     const double cap = largestCap();
@@ -297,9 +304,7 @@ class Measurer {
     double failedAt = 0;  // the smallest size that passed the budget, once one did
     for (int guard = 0; guard < 80; ++guard) {
       if (outOfTime()) {
-        result_.stopReason = options_.cancelled && options_.cancelled()
-                                 ? "cancelled"
-                                 : "the measurement's time ran out";
+        result_.stopReason = cancelled() ? "cancelled" : "the measurement's time ran out";
         break;
       }
       const RunOutcome outcome = measureSize(size);
@@ -340,7 +345,7 @@ class Measurer {
       if (next <= size && failedAt == 0) break;
       size = next;
     }
-    if (options_.cancelled && options_.cancelled()) {
+    if (cancelled()) {
       fail("cancelled", "The measurement was stopped.");
       return;
     }
@@ -368,7 +373,7 @@ class Measurer {
     generate.vary = options_.vary;
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
-    GeneratedInput input = generateInput(plan_, model_, generate);
+    GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();
     return input;
   }
@@ -484,7 +489,7 @@ class Measurer {
   const MeasureOptions& options_;
   const MeasureProgress& progress_;
   Measurement result_;
-  Model model_;
+  std::shared_ptr<const Model> model_;
   InputPlan plan_;
   TempDir dir_;
   bool boxed_ = false;
@@ -527,8 +532,8 @@ std::string growthClassOf(const Cost& cost) {
     if (same) return candidate.name;
   }
   std::string text = formatMonomial(largest);
-  for (size_t at; (at = text.find(" * log")) != std::string::npos;) text.replace(at, 3, " ");
-  for (size_t at; (at = text.find(" * sqrt")) != std::string::npos;) text.replace(at, 3, " ");
+  for (size_t from; (from = text.find(" * log")) != std::string::npos;) text.replace(from, 3, " ");
+  for (size_t from; (from = text.find(" * sqrt")) != std::string::npos;) text.replace(from, 3, " ");
   return text;
 }
 

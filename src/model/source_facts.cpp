@@ -5,12 +5,18 @@
 #include <cmath>
 #include <set>
 
+#include "syntax/regex.h"
 #include "syntax/text.h"
 
 namespace quorbel {
 namespace {
 
 constexpr int kMaxDepth = 100;
+// The input is read at the top of its loop, so the head of a loop's body is enough, and nested
+// loops of a large program are not scanned once per enclosing loop.
+constexpr size_t kScannedBodyBytes = 2000;
+// Longer lines (a table, a padded file) measure nothing worth a regular expression's retries.
+constexpr size_t kMaxLineBytes = 1000;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -339,6 +345,30 @@ void readDeclaration(SourceFacts& facts, std::string_view text, int line) {
   facts.declarations.push_back(std::move(declaration));
 }
 
+// The names the head of `body` subscripts with `variable`: a[i], a [ i + 1], a[i-1].
+std::vector<std::string> indexedWith(std::string_view body, const std::string& variable) {
+  std::vector<std::string> names;
+  body = body.substr(0, kScannedBodyBytes);
+  for (size_t open = body.find('['); open != std::string_view::npos;
+       open = body.find('[', open + 1)) {
+    size_t at = skipSpaces(body, open + 1);
+    if (body.substr(at, variable.size()) != variable) continue;
+    at = skipSpaces(body, at + variable.size());
+    if (at >= body.size() || std::string_view("]+-").find(body[at]) == std::string_view::npos)
+      continue;
+    size_t start = open;
+    while (start > 0 && isSpaceByte(body[start - 1])) --start;
+    const size_t end = start;
+    while (start > 0 && isIdentifierPartByte(static_cast<unsigned char>(body[start - 1]))) --start;
+    while (start < end && !isIdentifierStartByte(static_cast<unsigned char>(body[start]))) ++start;
+    const std::string name(body.substr(start, end - start));
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // for (int i = 1; i <= n; i++) or for (i = 0; n > i; ++i): the variable and the bound name.
 void readLoop(SourceFacts& facts, std::string_view text, int line) {
   const size_t open = text.find('(');
@@ -364,9 +394,32 @@ void readLoop(SourceFacts& facts, std::string_view text, int line) {
     std::string bound;
     size_t end = 0;
     if (left == variable && readIdentifierAt(right, 0, bound, end) && end == right.size())
-      facts.loops.push_back({variable, bound, std::string(text.substr(close + 1)), line});
+      facts.loops.push_back({variable, bound, indexedWith(text.substr(close + 1), variable), line});
     return;
   }
+}
+
+// What a line measures: the words before .size() and .length(), and the sizes it sets from a
+// collection's length (int n = nums.size();  n = (int)s.length();  const int n = int(a.size());).
+void readMeasures(std::string_view line, SourceFacts& facts) {
+  for (const std::string_view call : {".size()", ".length()"}) {
+    for (size_t at = line.find(call); at != std::string_view::npos; at = line.find(call, at + 1)) {
+      size_t start = at;
+      while (start > 0 && isIdentifierPartByte(static_cast<unsigned char>(line[start - 1])))
+        --start;
+      if (start < at) facts.measured.emplace_back(line.substr(start, at - start));
+    }
+  }
+  // Cheap tests first: the regular expression runs on the few lines that measure something.
+  if (line.size() > kMaxLineBytes || line.find('=') == std::string_view::npos ||
+      (line.find(".size") == std::string_view::npos &&
+       line.find("length") == std::string_view::npos))
+    return;
+  static const std::string kAssigned =
+      R"((?:^|[^A-Za-z0-9_.])\s*([A-Za-z_][A-Za-z0-9_]*)\s*=\s*(?:\(\s*int\s*\)|int\s*\()?\s*)"
+      R"(([A-Za-z_][A-Za-z0-9_]*)\s*\.\s*(?:size|length)\s*\(\s*\))";
+  for (const RegexMatch& match : findAllRegex(line, kAssigned))
+    facts.lengths.push_back({match.groups[1], match.groups[2]});
 }
 
 }  // namespace
@@ -403,18 +456,17 @@ bool evaluateConstantExpression(std::string_view text,
 SourceFacts readSourceFacts(const Model& model) {
   SourceFacts facts;
   if (!model.text) return facts;
-  std::string_view text = *model.text;
-  for (size_t start = 0; start <= text.size();) {
+  const std::string_view text = *model.text;
+  for (size_t start = 0; start < text.size();) {
     const size_t end = std::min(text.find('\n', start), text.size());
-    facts.lines.emplace_back(text.substr(start, end - start));
+    readMeasures(text.substr(start, end - start), facts);
     start = end + 1;
   }
-  if (text.empty()) facts.lines.clear();
   if (!model.parsed) return facts;
   visitNodes(model.root, [&facts](const Node& node) {
     const std::string_view type = node.type();
     if (type == "comment") {
-      facts.comments.push_back({std::string(node.text()), node.line()});
+      readCommentLimits(std::string(node.text()), node.line(), facts.commentLimits);
     } else if (type == "preproc_def") {
       readDefine(facts, node.text(), node.line());
     } else if (type == "type_definition" || type == "alias_declaration") {

@@ -1,6 +1,7 @@
-// What the verdict needs from the program itself, collected once from the model's tree: its
-// comments, its declarations split into declarators, its named constants and type aliases, and
-// its counted loops. The verdict asks these facts by name instead of reading the source again.
+// What the verdict needs from the program itself, collected once from the model's tree: the
+// limits its comments state, its declarations split into declarators, its named constants and
+// type aliases, its counted loops and which names it measures. The verdict asks these facts by
+// name and never reads the source itself.
 //   const int maxN = 2e5 + 5;        #define MAXN 200005       typedef long long ll;
 //   int a[maxN];                     vector<int> g[maxN];      for (int i = 1; i <= n; i++)
 #pragma once
@@ -11,14 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "model/comment_limits.h"
 #include "model/model.h"
 
 namespace quorbel {
-
-struct SourceComment {
-  std::string text;
-  int line = 0;  // of the comment's first line
-};
 
 // One name of a declaration: "dp[n + 1][m + 1]", "v(n, 0)", "x = 5".
 struct Declarator {
@@ -39,17 +36,19 @@ struct NamedConstant {
   int line = 0;
 };
 
-// for (int i = 1; i <= n; i++) body: the variable, the name it is compared with, the body.
+// for (int i = 1; i <= n; i++) cin >> a[i];: the variable, the name it is compared with, the
+// names the head of its body subscripts with the variable (a[i], a[i + 1], a[i-1]).
 struct CountedLoop {
   std::string variable;
   std::string bound;
-  std::string body;
+  std::vector<std::string> indexed;
   int line = 0;
 };
 
 struct SourceFacts {
-  std::vector<std::string> lines;  // the source's lines, lines[0] being line 1
-  std::vector<SourceComment> comments;
+  CommentLimits commentLimits;
+  std::vector<LengthEquality> lengths;  // int n = nums.size(); n = (int)s.length();
+  std::vector<std::string> measured;    // the words written before .size() or .length()
   std::vector<SourceDeclaration> declarations;
   std::map<std::string, NamedConstant> constants;
   std::map<std::string, std::string> typeAliases;  // "ll" -> "long long"; "int" with #define int
@@ -57,7 +56,7 @@ struct SourceFacts {
 };
 
 // Read from the model's tree and text, never parsed again. Never fails: an unparsed program
-// gives its lines alone.
+// gives what its lines alone say (lengths and measured names).
 SourceFacts readSourceFacts(const Model& model);
 
 // Splits a declaration's text ("static int a[N], b[N];") into type and declarators; false

@@ -1,9 +1,14 @@
-// A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin and a
-// private /box holding only a read-only "main"):
+// A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin, a
+// private working directory /box and the program read-only as /program/main):
 //   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
-//         --proc /proc --dev /dev --tmpfs /tmp --ro-bind /usr/lib /usr/lib ...
-//         --symlink usr/lib /lib ... --bind /tmp/quorbel-run-Xy12ab /box --remount-ro /
-//         --chdir /box -- /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
+//         --cap-drop ALL --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
+//         --proc /proc --dev-bind /dev/null /dev/null ... --size 67108864 --tmpfs /tmp
+//         --ro-bind /usr/lib /usr/lib ... --symlink usr/lib /lib ...
+//         --bind /tmp/quorbel-run-Xy12ab /box --ro-bind <build>/quorbel-box /program/quorbel-box
+//         --remount-ro / --chdir /box -- /program/quorbel-box --remount /tmp 67108864 1024 --
+//         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
+// Without the launcher the tmpfs keeps bwrap's flags, the box has --dev /dev and
+// --disable-userns, and no capability is kept.
 #include "runner/runner_box.h"
 
 #include <limits.h>
@@ -13,8 +18,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
+#include "runner/box_launch.h"
 #include "runner/run_outcome.h"
 #include "runner/runner_box_filter.h"
 #include "runner/runner_cgroup.h"
@@ -24,9 +31,18 @@ namespace quorbel {
 namespace {
 
 constexpr int64_t kProbeTimeoutMs = 5000;
-constexpr const char* kBoxUser = "65534";             // the overflow id: an unprivileged nobody
-constexpr const char* kCompileTmpBytes = "67108864";  // the assembler's object file goes here
-constexpr const char* kRunTmpBytes = "16777216";
+constexpr const char* kBoxUser = "65534";       // the overflow id: an unprivileged nobody
+constexpr int64_t kCompileTmpBytes = 64 << 20;  // the assembler's object file goes here
+constexpr int64_t kRunTmpBytes = 16 << 20;
+// A compile makes a handful of temporary files, a program a few of its own; empty files cost
+// kernel memory that no byte cap counts.
+constexpr int64_t kBoxFolderFiles = 1024;
+// The box's own programs, bound read-only: the stage's program (run) and the launcher.
+constexpr const char* kBoxProgramDirectory = "/program";
+// Device nodes a compile or a program may open where the launcher runs: bwrap's --dev would
+// put the box in a second user namespace, where the launcher could mount nothing.
+const char* const kDeviceNodes[] = {"/dev/null", "/dev/zero", "/dev/full", "/dev/random",
+                                    "/dev/urandom"};
 
 // The directories a stage sees of the host, read-only, when they exist.
 const char* const kRuntimeDirectories[] = {"/usr/lib", "/usr/lib64"};
@@ -34,6 +50,7 @@ const char* const kCompilerDirectories[] = {"/usr/bin", "/usr/include", "/usr/li
 
 // Decided by the first call for a bwrap path, kept for the life of the process.
 struct IsolationCache {
+  std::mutex mutex;
   bool checked = false;
   std::string bwrap;
   RunnerIsolation isolation;
@@ -97,6 +114,27 @@ std::vector<std::string> boxEnvironment(const std::vector<std::string>& env) {
   return boxed;
 }
 
+// Why a box did not start: the runner's words for its setup (which carry bwrap's or the
+// launcher's), else what was printed, else the exit status.
+std::string refusalOf(const ProcessOutcome& outcome) {
+  constexpr std::string_view kSetup = "Runner box setup failed: ";
+  if (outcome.error.starts_with(kSetup)) return outcome.error.substr(kSetup.size());
+  const std::string said =
+      firstLine(outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr);
+  if (!said.empty()) return said;
+  if (!outcome.error.empty()) return outcome.error;
+  return "exit " + std::to_string(outcome.exitCode);
+}
+
+bool started(const ProcessOutcome& outcome) {
+  return outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0;
+}
+
+ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir,
+                        const std::string& input, const std::vector<std::string>& env,
+                        int64_t timeoutMs, bool compileStage, const std::string& launcher);
+
+// The launcher first; where it cannot remount, bwrap's tmpfs as bwrap made it.
 RunnerIsolation probeBox(const std::string& bwrap) {
 #ifndef __linux__
   return {false, "not Linux"};
@@ -104,16 +142,18 @@ RunnerIsolation probeBox(const std::string& bwrap) {
   if (access(bwrap.c_str(), X_OK) != 0) return {false, "bwrap not found at " + bwrap};
   TempDir dir = makeTempDir();
   if (dir.path.empty()) return {false, "no run directory for the box probe"};
-  ProcessOutcome outcome =
-      runStage({"/usr/bin/true"}, dir, "", {}, kProbeTimeoutMs, true, /*boxed=*/true);
-  if (outcome.error.empty() && !outcome.timedOut && outcome.exitCode == 0) return {true, ""};
-  // bwrap's own words first; the runner's error names a failure of its own.
-  std::string message =
-      firstLine(outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr);
-  if (message.empty() && !outcome.error.starts_with("Runner box setup failed"))
-    message = outcome.error;
-  if (message.empty()) message = "exit " + std::to_string(outcome.exitCode);
-  return {false, "bwrap refused the box: " + message};
+  const std::string launcher = boxLauncherPath();
+  std::string mountsReason = launcher + " is missing";
+  if (access(launcher.c_str(), X_OK) == 0) {
+    const ProcessOutcome mounted =
+        runInBox({"/usr/bin/true"}, dir, "", {}, kProbeTimeoutMs, true, launcher);
+    if (started(mounted)) return {true, "", true, ""};
+    mountsReason = "the launcher failed: " + refusalOf(mounted);
+  }
+  const ProcessOutcome outcome =
+      runInBox({"/usr/bin/true"}, dir, "", {}, kProbeTimeoutMs, true, "");
+  if (started(outcome)) return {true, "", false, mountsReason};
+  return {false, "bwrap refused the box: " + refusalOf(outcome)};
 }
 
 // The compile as its address-space limit allows; a run as its memory cap; the box's own
@@ -139,12 +179,20 @@ std::string bwrapPath() {
 
 RunnerIsolation runnerIsolation() {
   const std::string bwrap = bwrapPath();
+  const std::lock_guard<std::mutex> lock(gIsolation.mutex);
   if (!gIsolation.checked || gIsolation.bwrap != bwrap) {
     gIsolation.isolation = probeBox(bwrap);
     gIsolation.bwrap = bwrap;
     gIsolation.checked = true;
   }
   return gIsolation.isolation;
+}
+
+std::string boxLauncherPath() {
+  char executable[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+  if (length <= 0) return kBoxLauncherName;
+  return directoryOf(std::string(executable, static_cast<size_t>(length))) + "/" + kBoxLauncherName;
 }
 
 std::string isolationName(const RunnerIsolation& isolation) {
@@ -156,18 +204,42 @@ std::string describeIsolation(const RunnerIsolation& isolation) {
   return "runner isolation: process limits only (" + isolation.reason + ")";
 }
 
+std::string describeBoxFolders(const RunnerIsolation& isolation) {
+  if (!isolation.boxed) return "";
+  if (isolation.ownMounts)
+    return "runner box folders: /tmp and the working directory noexec, at most " +
+           std::to_string(kBoxFolderFiles) + " files each";
+  return "runner box folders: bwrap's tmpfs, capped in bytes only (" + isolation.mountsReason + ")";
+}
+
 std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
-                                    const std::string& runDir,
-                                    const std::vector<std::string>& args) {
+                                    const std::string& runDir, const std::vector<std::string>& args,
+                                    const std::string& launcher) {
   const std::string box = kBoxDirectory;
+  const std::string programs = kBoxProgramDirectory;
+  const int64_t tmpBytes = compileStage ? kCompileTmpBytes : kRunTmpBytes;
   std::vector<std::string> command = {bwrap};
   add(command,
       {"--unshare-user", "--unshare-ipc", "--unshare-pid", "--unshare-net", "--unshare-uts",
-       "--unshare-cgroup-try", "--disable-userns", "--die-with-parent", "--new-session",
-       "--cap-drop", "ALL", "--uid", kBoxUser, "--gid", kBoxUser, "--hostname", "quorbel"});
-  // /dev read-only: its tmpfs has no size cap; the device nodes stay usable.
-  add(command, {"--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev", "--perms", "0700",
-                "--size", compileStage ? kCompileTmpBytes : kRunTmpBytes, "--tmpfs", "/tmp"});
+       "--unshare-cgroup-try", "--die-with-parent", "--new-session", "--cap-drop", "ALL", "--uid",
+       kBoxUser, "--gid", kBoxUser, "--hostname", "quorbel"});
+  BoxLaunch launch;
+  if (!launcher.empty()) {
+    // For the launcher alone, which drops them before the program starts. No second user
+    // namespace (--disable-userns, --dev): its mounts must be the box's own; the program's
+    // filter refuses new namespaces instead.
+    add(command, {"--cap-add", "CAP_SYS_ADMIN", "--cap-add", "CAP_SETPCAP", "--proc", "/proc"});
+    for (const char* node : kDeviceNodes) add(command, {"--dev-bind", node, node});
+    add(command, {"--symlink", "/proc/self/fd", "/dev/fd", "--symlink", "/proc/self/fd/0",
+                  "/dev/stdin", "--symlink", "/proc/self/fd/1", "/dev/stdout", "--symlink",
+                  "/proc/self/fd/2", "/dev/stderr"});
+    launch.mounts.push_back({"/tmp", tmpBytes, kBoxFolderFiles});
+  } else {
+    // /dev read-only: its tmpfs has no size cap; the device nodes stay usable.
+    add(command, {"--disable-userns", "--proc", "/proc", "--dev", "/dev", "--remount-ro", "/dev"});
+  }
+  // The launcher remounts these noexec and capped in files, leaving what is bound below them.
+  add(command, {"--perms", "0700", "--size", std::to_string(tmpBytes), "--tmpfs", "/tmp"});
   for (const char* directory : kRuntimeDirectories)
     add(command, {"--ro-bind-try", directory, directory});
   addRootEntry(command, "/lib");
@@ -192,11 +264,22 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
         add(command, {"--ro-bind-try", program[i + 1], program[i + 1]});
     add(command, {"--bind", runDir, box});
   } else {
-    add(command, {"--perms", "0700", "--size", kRunTmpBytes, "--tmpfs", box});
+    // The program outside its working directory: that one is writable and, with the launcher,
+    // noexec.
+    add(command, {"--perms", "0700", "--size", std::to_string(kRunTmpBytes), "--tmpfs", box});
+    if (!launcher.empty()) launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
     if (!program.empty()) {
-      add(command, {"--ro-bind", runDir + "/" + program[0], box + "/" + program[0]});
-      program[0] = box + "/" + program[0];
+      add(command, {"--ro-bind", runDir + "/" + program[0], programs + "/" + program[0]});
+      program[0] = programs + "/" + program[0];
     }
+  }
+  if (!launcher.empty()) {
+    const std::string inside = programs + "/" + kBoxLauncherName;
+    add(command, {"--ro-bind", launcher, inside});
+    launch.program = program;
+    program = {inside};
+    const std::vector<std::string> launchArgs = boxLaunchArguments(launch);
+    program.insert(program.end(), launchArgs.begin(), launchArgs.end());
   }
   add(command, {"--remount-ro", "/", "--chdir", box, "--"});
   command.insert(command.end(), program.begin(), program.end());
@@ -211,13 +294,24 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     if (!compileStage && !plain.empty()) plain[0] = dir.path + "/" + plain[0];
     return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity);
   }
+  const RunnerIsolation isolation = runnerIsolation();
+  return runInBox(args, dir, input, env, timeoutMs, compileStage,
+                  isolation.ownMounts ? boxLauncherPath() : "");
+}
+
+namespace {
+
+ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir,
+                        const std::string& input, const std::vector<std::string>& env,
+                        int64_t timeoutMs, bool compileStage, const std::string& launcher) {
   ProcessOutcome outcome;
   // A namespace refused with EAGAIN means the user's process budget is full for a moment (the
   // processes of a run just killed are still being reaped); the box never started, so trying
   // again shortly is safe.
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
-    const std::vector<std::string> command = boxCommand(bwrapPath(), compileStage, dir.path, args);
+    const std::vector<std::string> command =
+        boxCommand(bwrapPath(), compileStage, dir.path, args, launcher);
     // The options (host paths among them) travel on a descriptor; the command line keeps
     // only "--" and the program, which is all the box's /proc/1/cmdline shows.
     const auto separator = std::find(command.begin(), command.end(), "--");
@@ -225,7 +319,9 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
     channels.arguments = std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) +
                          '\0' + "--block-fd" + '\0' + std::to_string(kBoxBlockFd) + '\0';
     channels.programFilter = programSyscallFilter();
-    if (!channels.programFilter.empty())
+    // The launcher installs the program's filter itself, after its mounts.
+    channels.launchReport = !launcher.empty();
+    if (!channels.programFilter.empty() && launcher.empty())
       channels.arguments +=
           std::string("--add-seccomp-fd") + '\0' + std::to_string(kBoxProgramFilterFd) + '\0';
     for (auto option = command.begin() + 1; option != separator; ++option)
@@ -260,8 +356,13 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
         outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr;
     outcome.error = "Runner box setup failed: " +
                     (said.empty() ? "exit " + std::to_string(outcome.exitCode) : firstLine(said));
+  } else if (outcome.error.empty() && !outcome.launchReport.empty()) {
+    // The launcher's own descriptor: a program's output never reaches it.
+    outcome.error = "Runner box setup failed: " + firstLine(outcome.launchReport);
   }
   return outcome;
 }
+
+}  // namespace
 
 }  // namespace quorbel

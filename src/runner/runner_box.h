@@ -1,9 +1,11 @@
 // The box each compile and each run happens in on Linux, built with bubblewrap (bwrap): new
 // user, mount, PID, network, IPC and UTS namespaces; a read-only root holding only the C++
 // runtime's directories (and, to compile, the compiler's and its include and library paths);
-// a private, size-capped /tmp; no capabilities, no_new_privs and a system call filter
-// (runner_box_filter.h). The runner's own limits, timeouts and clean-up (runner_process.h) stay
-// around it. Where bwrap is missing or refused, runs keep those limits alone.
+// a private /tmp (and, to run, working directory) capped in bytes and, where the box's
+// launcher mounts them (box_launch.h), noexec and capped in files; no capabilities,
+// no_new_privs and a system call filter (runner_box_filter.h). The runner's own limits, timeouts
+// and clean-up (runner_process.h) stay around it. Where bwrap is missing or refused, runs keep
+// those limits alone.
 #pragma once
 
 #include <cstdint>
@@ -20,16 +22,22 @@ constexpr const char* kBoxDirectory = "/box";
 
 struct RunnerIsolation {
   bool boxed = false;
-  std::string reason;  // why runs are not boxed; empty when they are
+  std::string reason;        // why runs are not boxed; empty when they are
+  bool ownMounts = false;    // the launcher mounts the box's writable folders
+  std::string mountsReason;  // boxed without it: why (the launcher's failure or absence)
 };
 
 // QUORBEL_RUNNER_BWRAP when set and not empty, else "/usr/bin/bwrap".
 std::string bwrapPath();
 
-// Whether runs happen in the box here. Decided by starting an empty box once per process and
-// bwrap path (pointing QUORBEL_RUNNER_BWRAP at a missing file turns the box off). Reasons:
+// Whether runs happen in the box here, and whether its launcher mounts its folders. Decided by
+// starting an empty box once per process and bwrap path, with the launcher and, where that
+// fails, without (pointing QUORBEL_RUNNER_BWRAP at a missing file turns the box off). Reasons:
 // "not Linux", "bwrap not found at <path>", "bwrap refused the box: <its message>".
 RunnerIsolation runnerIsolation();
+
+// The box's launcher: kBoxLauncherName in the folder of this process's executable.
+std::string boxLauncherPath();
 
 // "bubblewrap" when boxed, else "process-limits": the key /healthz reports.
 std::string isolationName(const RunnerIsolation& isolation);
@@ -38,20 +46,27 @@ std::string isolationName(const RunnerIsolation& isolation);
 // "runner isolation: process limits only (<reason>)".
 std::string describeIsolation(const RunnerIsolation& isolation);
 
+// The server's start-up line about the box's writable folders when boxed, else empty:
+// "runner box folders: /tmp and the working directory noexec, at most 1024 files each" or
+// "runner box folders: bwrap's tmpfs, capped in bytes only (<mountsReason>)".
+std::string describeBoxFolders(const RunnerIsolation& isolation);
+
 // The bwrap command line that runs `args` in the box of one stage, with the run directory
 // `runDir` as kBoxDirectory. Compile: the directory is bound read-write and args[0] (the
 // compiler) is resolved to its real path, its directory bound read-only when /usr/bin does not
-// hold it. Run: args[0] names a file of the run directory ("main"), bound read-only into a
-// private, size-capped working directory.
+// hold it. Run: args[0] names a file of the run directory ("main"), bound read-only as
+// /program/main, and the working directory is private. With `launcher` (its host path) bwrap
+// starts it as /program/quorbel-box with the mounts to make and the program after them.
 std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
-                                    const std::string& runDir,
-                                    const std::vector<std::string>& args);
+                                    const std::string& runDir, const std::vector<std::string>& args,
+                                    const std::string& launcher = "");
 
 // Runs one stage of a submission in the run directory `dir` with runProcess: inside the box
 // when `boxed`, else as a plain process (a run-stage args[0] is then dir.path + "/" + args[0]).
 // In the box bwrap and all it starts run under boxSyscallFilter(), TMPDIR and HOME of `env`
-// become /tmp, and a failure of bwrap itself (exit 1 with "bwrap: ..." on standard error) is
-// reported in `error` as "Runner box setup failed: ...".
+// become /tmp, and a failure of bwrap itself (told by its status descriptor) or of the
+// launcher (told by its report descriptor) is reported in `error` as "Runner box setup
+// failed: ...".
 ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
                         int64_t timeoutMs, bool compileStage, bool boxed);

@@ -1,5 +1,6 @@
 #include "runner/runner_box_filter.h"
 
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 
@@ -243,11 +244,25 @@ static_assert(std::size(kAllowedCalls) < 250, "a jump reaches at most 255 instru
 std::string programSyscallFilter() {
   std::vector<sock_filter> program = nativeCallPrologue();
   // socket and socketpair: AF_UNIX only.
+  // clone: never with a new namespace. The box's launcher keeps the box in one user
+  // namespace, so that its mounts are the box's own: a second one, made by the program, would
+  // hold capabilities there and could mount a tmpfs without noexec.
+  constexpr uint32_t kNamespaceFlags = CLONE_NEWNS | CLONE_NEWCGROUP | CLONE_NEWUTS | CLONE_NEWIPC |
+                                       CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET;
   const std::vector<sock_filter> sockets = {
-      jumpIfEqual(SYS_socket, 1, 0),         jumpIfEqual(SYS_socketpair, 0, 4),
-      load(offsetof(seccomp_data, args[0])), jumpIfEqual(AF_UNIX, 0, 1),
-      statement(BPF_RET | BPF_K, kAllow),    statement(BPF_RET | BPF_K, refuse(EACCES)),
-      jumpIfEqual(SYS_clone3, 0, 1),         statement(BPF_RET | BPF_K, refuse(ENOSYS)),
+      jumpIfEqual(SYS_socket, 1, 0),
+      jumpIfEqual(SYS_socketpair, 0, 4),
+      load(offsetof(seccomp_data, args[0])),
+      jumpIfEqual(AF_UNIX, 0, 1),
+      statement(BPF_RET | BPF_K, kAllow),
+      statement(BPF_RET | BPF_K, refuse(EACCES)),
+      jumpIfEqual(SYS_clone3, 0, 1),
+      statement(BPF_RET | BPF_K, refuse(ENOSYS)),
+      jumpIfEqual(SYS_clone, 0, 4),
+      load(offsetof(seccomp_data, args[0])),
+      BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, kNamespaceFlags, 0, 1),
+      statement(BPF_RET | BPF_K, refuse(EPERM)),
+      statement(BPF_RET | BPF_K, kAllow),
   };
   program.insert(program.end(), sockets.begin(), sockets.end());
   // One test per allowed call, each jumping to the final allow when it matches.

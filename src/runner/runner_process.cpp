@@ -63,6 +63,7 @@ struct ChildSetup {
   int blockFd;                       // BoxChannels: the read end bwrap waits on; else -1
   int filterFd;                      // BoxChannels: the read end of the program's filter
   int cgroupFd;                      // BoxChannels: its cgroup's cgroup.procs, open; else -1
+  int reportFd;                      // BoxChannels: the write end of the launcher's report
 };
 
 void writeAll(const char* text) {
@@ -94,12 +95,14 @@ int placeBoxChannels(const ChildSetup& setup) {
   const int status = fcntl(setup.statusFd, F_DUPFD, 16);
   const int block = fcntl(setup.blockFd, F_DUPFD, 16);
   const int filter = fcntl(setup.filterFd, F_DUPFD, 16);
+  const int report = setup.reportFd >= 0 ? fcntl(setup.reportFd, F_DUPFD, 16) : -1;
   if (arguments < 0 || status < 0 || block < 0 || filter < 0 ||
       dup2(arguments, kBoxArgumentsFd) < 0 || dup2(status, kBoxStatusFd) < 0 ||
-      dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0) {
+      dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0 ||
+      (setup.reportFd >= 0 && (report < 0 || dup2(report, kBoxLaunchReportChannelFd) < 0))) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  return kBoxProgramFilterFd + 1;
+  return setup.reportFd >= 0 ? kBoxLaunchReportChannelFd + 1 : kBoxProgramFilterFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -272,8 +275,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int statusEnds[2] = {-1, -1};
   int blockEnds[2] = {-1, -1};
   int filterEnds[2] = {-1, -1};
+  int reportEnds[2] = {-1, -1};
   auto closeChannels = [&] {
-    for (int* ends : {argumentEnds, statusEnds, blockEnds, filterEnds}) {
+    for (int* ends : {argumentEnds, statusEnds, blockEnds, filterEnds, reportEnds}) {
       closeDescriptor(ends[0]);
       closeDescriptor(ends[1]);
     }
@@ -294,7 +298,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
             static_cast<ssize_t>(channels->programFilter.size()) &&
         channels->arguments.size() < 65536 &&
         write(argumentEnds[1], channels->arguments.data(), channels->arguments.size()) ==
-            static_cast<ssize_t>(channels->arguments.size());
+            static_cast<ssize_t>(channels->arguments.size()) &&
+        (!channels->launchReport || pipe2(reportEnds, O_CLOEXEC) == 0);
     closeDescriptor(argumentEnds[1]);
     closeDescriptor(filterEnds[1]);
     if (!ready) {
@@ -334,7 +339,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       statusEnds[1],
       blockEnds[0],
       filterEnds[0],
-      cgroupFd};
+      cgroupFd,
+      reportEnds[1]};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -358,8 +364,10 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   closeDescriptor(statusEnds[1]);
   closeDescriptor(blockEnds[0]);
   closeDescriptor(filterEnds[0]);
+  closeDescriptor(reportEnds[1]);
   closeDescriptor(cgroupFd);
   if (statusEnds[0] >= 0) setNonBlocking(statusEnds[0]);
+  if (reportEnds[0] >= 0) setNonBlocking(reportEnds[0]);
 
   setpgid(pid, pid);
   closeDescriptor(stdinEnds[0]);
@@ -499,6 +507,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       pollfd waiter{statusEnds[0], POLLIN, 0};
       if (statusEnds[0] >= 0) poll(&waiter, 1, 5);
     }
+    // Written, if at all, before the launcher's exec or exit: in the pipe by now.
+    if (reportEnds[0] >= 0) drainStream(reportEnds[0], outcome.launchReport, unused);
     closeChannels();
   }
   if (statusKnown) outcome.exitCode = exitCodeFromStatus(status);

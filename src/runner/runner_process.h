@@ -20,9 +20,10 @@ struct ProcessOutcome {
   std::string stdout;  // at most kCapturedOutputLimit bytes each
   std::string stderr;
   int64_t elapsedMs = 0;
-  std::string error;      // a failure of the runner itself
-  std::string boxStatus;  // with a BoxChannels: what bwrap wrote to its status descriptor
+  std::string error;               // a failure of the runner itself
+  std::string boxStatus;           // with a BoxChannels: what bwrap wrote to its status descriptor
   bool memoryLimitKilled = false;  // the stage's cgroup killed a process for its memory
+  std::string launchReport;        // with BoxChannels::launchReport: why the launcher failed
 };
 
 // Descriptors handed to bwrap: its arguments, NUL separated, readable on descriptor 3 (so that
@@ -42,15 +43,21 @@ struct ProcessOutcome {
 //
 // With `cgroup` set, the child moves itself into that cgroup v2 (runner_cgroup.h) before it
 // starts bwrap, so the box and all it starts are bound by its limits.
+//
+// With `launchReport`, descriptor 7 is the write end of the box launcher's report
+// (box_launch.h), collected into ProcessOutcome::launchReport; the launcher then reads the
+// program's filter from descriptor 6 itself.
 struct BoxChannels {
   std::string arguments;
   std::string programFilter;
   std::string cgroup;
+  bool launchReport = false;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;
 inline constexpr int kBoxBlockFd = 5;
 inline constexpr int kBoxProgramFilterFd = 6;
+inline constexpr int kBoxLaunchReportChannelFd = 7;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.

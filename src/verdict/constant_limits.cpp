@@ -5,14 +5,10 @@
 #include <map>
 #include <set>
 
-#include "syntax/regex.h"
-#include "syntax/text.h"
 #include "verdict/limit_values.h"
 
 namespace quorbel {
 namespace {
-
-constexpr size_t kScannedBodyBytes = 2000;
 
 // An array whose first length is a constant: "int a[maxN]" on line 4.
 struct ConstantArray {
@@ -45,19 +41,6 @@ std::map<std::string, ConstantArray> constantArrays(const SourceFacts& facts) {
   return arrays;
 }
 
-// The names `body` subscripts with `variable` ("a[i]", "a[i + 1]", "a[i-1]"). The input is
-// read at the top of its loop, so the head of the body is enough, and nested loops of a large
-// program are not scanned once per enclosing loop.
-std::set<std::string> indexedWith(const std::string& body, const std::string& variable) {
-  std::set<std::string> names;
-  const std::string pattern =
-      "(" + identifierRegexPattern() + R"()\s*\[\s*)" + regexEscape(variable) + R"(\s*[\]+-])";
-  for (const RegexMatch& match :
-       findAllRegex(std::string_view(body).substr(0, kScannedBodyBytes), pattern))
-    names.insert(match.groups[1]);
-  return names;
-}
-
 }  // namespace
 
 std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
@@ -76,7 +59,7 @@ std::vector<ConstantLimit> readConstantLimits(const SourceFacts& facts,
     int loopLine = 0;
     for (const CountedLoop& loop : facts.loops) {
       if (loop.bound != size) continue;
-      for (const std::string& name : indexedWith(loop.body, loop.variable)) {
+      for (const std::string& name : loop.indexed) {
         const auto array = arrays.find(name);
         if (array != arrays.end() && (best == nullptr || array->second.length < best->length)) {
           best = &array->second;

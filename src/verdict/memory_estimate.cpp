@@ -126,31 +126,28 @@ class Estimator {
     bool declaredHere = false;
   };
 
-  // The container declarations, by line and by name, so that each row is one look-up.
+  // The container declarations, by line and name and by name, so that each row is one look-up.
   void indexContainers() {
     for (const SourceDeclaration& declaration : facts_.declarations) {
       if (!describeContainer(declaration.type, facts_.typeAliases).container) continue;
       for (const Declarator& d : declaration.declarators) {
-        containersByLine_.emplace(declaration.line, Target{&declaration, &d, true});
+        containersHere_.emplace(std::pair(declaration.line, d.name),
+                                Target{&declaration, &d, true});
         containersByName_.emplace(d.name, Target{&declaration, &d, false});
       }
     }
   }
 
-  // The container declared on the row's line, else the first declared container the line uses.
-  Target targetOf(int line) const {
-    const auto here = containersByLine_.find(line);
-    if (here != containersByLine_.end()) return here->second;
-    if (line < 1 || static_cast<size_t>(line) > facts_.lines.size()) return {};
-    for (const std::string& word : identifierTokens(facts_.lines[line - 1])) {
-      const auto used = containersByName_.find(word);
-      if (used != containersByName_.end()) return used->second;
-    }
-    return {};
+  // The declaration of the structure the row stores: on the row's line, else the first one.
+  Target targetOf(const Contribution& row) const {
+    const auto here = containersHere_.find(std::pair(row.line, row.structure));
+    if (here != containersHere_.end()) return here->second;
+    const auto named = containersByName_.find(row.structure);
+    return named == containersByName_.end() ? Target{} : named->second;
   }
 
   // Bytes per counted unit of a row's structure, and how to name it.
-  double unitBytes(const Target& target, int line, std::string& what, bool& known) const {
+  double unitBytes(const Target& target, std::string& what, bool& known) const {
     const SourceDeclaration& declaration = *target.declaration;
     const Declarator& d = *target.declarator;
     const ContainerInfo list = describeContainer(declaration.type, facts_.typeAliases);
@@ -165,10 +162,8 @@ class Estimator {
       const std::string element = innerBuilt ? innermost(list.element) : list.element;
       return bytesOf(element, known) + list.entryOverhead;
     }
-    const std::string& text = facts_.lines[line - 1];
-    const bool subscripted = text.find(d.name + "[") != std::string::npos ||
-                             text.find(d.name + " [") != std::string::npos;
-    if ((arrayOfLists || inner.container) && subscripted) {
+    // Declared elsewhere, a list per slot counts the entries its lists gained.
+    if (arrayOfLists || inner.container) {
       what += ": list entries";
       const std::string entry = arrayOfLists ? list.element : inner.element;
       return std::max(kListEntryBytes, bytesOf(entry, known));
@@ -211,9 +206,9 @@ class Estimator {
     }
     bool known = true;
     double unit = kAssumedElementBytes;
-    const Target target = line > 0 ? targetOf(line) : Target{};
+    const Target target = line > 0 ? targetOf(row) : Target{};
     if (target.declaration != nullptr) {
-      unit = unitBytes(target, line, item.what, known);
+      unit = unitBytes(target, item.what, known);
     } else {
       known = false;
     }
@@ -232,7 +227,7 @@ class Estimator {
   const std::vector<std::string>& unlimited_;
   std::map<std::string, double> constants_;
   std::set<int> arrayLines_;
-  std::multimap<int, Target> containersByLine_;
+  std::map<std::pair<int, std::string>, Target> containersHere_;
   std::map<std::string, Target> containersByName_;
   MemoryEstimate out_;
 };

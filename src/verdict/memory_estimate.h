@@ -1,6 +1,6 @@
 // The memory of the structures an analysis found, at the limits: every array of fixed length
-// in the source, and every structure of the space estimate, found by the declaration on the
-// row's line or by the container the line uses.
+// the program declares, and every structure of the space estimate, found by the declaration of
+// the symbol its row stores (on the row's line, else the first one).
 //   int dp[5005][5005];                      5005 * 5005 ints: about 100 MB
 //   vector<vector<long long>> dp(n + 1, vector<long long>(m + 1));   the row's n * m, 8 bytes
 //   adj[u].push_back(v);                     the row's count of list entries, 2 words each

@@ -8,7 +8,6 @@
 #include "cost/cost_values.h"
 #include "model/source_facts.h"
 #include "syntax/text.h"
-#include "verdict/comment_limits.h"
 #include "verdict/constant_limits.h"
 #include "verdict/limit_values.h"
 #include "verdict/memory_estimate.h"
@@ -79,35 +78,44 @@ bool readLimit(const GivenValue& given, bool seconds, double& value, std::string
   return false;
 }
 
-// ---- Limits from the source ----
+// ---- Limits from the program ----
+
+// True when `size` stands for the length of `collection`: a comment says so (n == nums.length)
+// or the code sets it from the collection (int n = nums.size();).
+bool namesLengthOf(const std::string& size, const std::string& collection,
+                   const SourceFacts& facts) {
+  const auto same = [&](const LengthEquality& equality) {
+    return equality.size == size && equality.collection == collection;
+  };
+  return size != collection && (std::any_of(facts.commentLimits.lengths.begin(),
+                                            facts.commentLimits.lengths.end(), same) ||
+                                std::any_of(facts.lengths.begin(), facts.lengths.end(), same));
+}
 
 // How well a comment's name matches a size: 0 the same name, 1 the same but for case, 2 a
 // length and the size that stands for it (|s| of a string the program measures with s.size(),
 // which the estimate calls n; nums.length where the code sets n = nums.size(); n where a
 // comment says n == nums.length and the estimate says nums); -1 no match.
 int commentMatch(const CommentLimit& limit, const std::string& size,
-                 const std::vector<std::string>& sizes, const CommentLimits& comments,
-                 const SourceFacts& facts) {
+                 const std::vector<std::string>& sizes, const SourceFacts& facts) {
   if (limit.name == size || (limit.length && "|" + limit.name + "|" == size)) return 0;
   if (contains(sizes, limit.name)) return -1;
   if (lowerCopy(limit.name) == lowerCopy(size)) return 1;
-  if (limit.length && namesLengthOf(size, limit.name, comments, facts)) return 2;
-  if (!limit.length && namesLengthOf(limit.name, size, comments, facts)) return 2;
+  if (limit.length && namesLengthOf(size, limit.name, facts)) return 2;
+  if (!limit.length && namesLengthOf(limit.name, size, facts)) return 2;
   if (!limit.length || size != "n") return -1;
-  for (const std::string& line : facts.lines) {
-    for (const char* call : {".size()", ".length()"})
-      if (line.find(limit.name + call) != std::string::npos) return 2;
-  }
-  return -1;
+  const bool measured =
+      std::any_of(facts.measured.begin(), facts.measured.end(),
+                  [&](const std::string& word) { return word.ends_with(limit.name); });
+  return measured ? 2 : -1;
 }
 
-const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::string& size,
-                                     const std::vector<std::string>& sizes,
+const CommentLimit* bestCommentLimit(const std::string& size, const std::vector<std::string>& sizes,
                                      const SourceFacts& facts) {
   const CommentLimit* best = nullptr;
   int bestRank = 3;
-  for (const CommentLimit& limit : limits.sizes) {
-    const int rank = commentMatch(limit, size, sizes, limits, facts);
+  for (const CommentLimit& limit : facts.commentLimits.sizes) {
+    const int rank = commentMatch(limit, size, sizes, facts);
     if (rank < 0) continue;
     // A sum over all test cases bounds the total work and wins over the per-test bound.
     if (rank < bestRank || (rank == bestRank && limit.sumOverTests && !best->sumOverTests)) {
@@ -121,12 +129,12 @@ const CommentLimit* bestCommentLimit(const CommentLimits& limits, const std::str
 // The size a given name stands for: itself, or for "nums.length" the collection when the
 // estimate names it, else the size the code or a comment ties to its length.
 std::string givenSizeName(const std::string& name, const std::vector<std::string>& sizes,
-                          const CommentLimits& comments, const SourceFacts& facts) {
+                          const SourceFacts& facts) {
   const std::string collection = lengthCollection(name);
   if (collection.empty() || contains(sizes, collection))
     return collection.empty() ? name : collection;
   for (const std::string& size : sizes)
-    if (namesLengthOf(size, collection, comments, facts)) return size;
+    if (namesLengthOf(size, collection, facts)) return size;
   return name;
 }
 
@@ -310,12 +318,12 @@ bool judgeAtLimits(const Analysis& analysis, const GivenLimits& given, Verdict& 
 
   static const SourceFacts kNoFacts;
   const SourceFacts& facts = analysis.facts ? *analysis.facts : kNoFacts;
-  const CommentLimits comments = readCommentLimits(facts.comments);
+  const CommentLimits& stated = facts.commentLimits;
 
   // Everything given is checked before anything is judged.
   std::map<std::string, double> givenSizes;
   for (GivenValue value : given.sizes) {
-    value.name = givenSizeName(value.name, names, comments, facts);
+    value.name = givenSizeName(value.name, names, facts);
     if (!contains(names, value.name)) {
       error = value.label + ": the estimate has no size named '" + value.name + "'" +
               (names.empty() ? std::string(" (it names no sizes)")
@@ -332,14 +340,13 @@ bool judgeAtLimits(const Analysis& analysis, const GivenLimits& given, Verdict& 
   if (given.memoryLimit) verdict.memoryLimitSource = "given";
 
   const std::vector<ConstantLimit> constants = readConstantLimits(facts, names);
-  if (!given.timeLimit && comments.timeLimitSeconds > 0) {
-    verdict.timeLimitSeconds = comments.timeLimitSeconds;
-    verdict.timeLimitSource = "constraints comment on line " + std::to_string(comments.timeLine);
+  if (!given.timeLimit && stated.timeLimitSeconds > 0) {
+    verdict.timeLimitSeconds = stated.timeLimitSeconds;
+    verdict.timeLimitSource = "constraints comment on line " + std::to_string(stated.timeLine);
   }
-  if (!given.memoryLimit && comments.memoryLimitMb > 0) {
-    verdict.memoryLimitMb = comments.memoryLimitMb;
-    verdict.memoryLimitSource =
-        "constraints comment on line " + std::to_string(comments.memoryLine);
+  if (!given.memoryLimit && stated.memoryLimitMb > 0) {
+    verdict.memoryLimitMb = stated.memoryLimitMb;
+    verdict.memoryLimitSource = "constraints comment on line " + std::to_string(stated.memoryLine);
   }
 
   std::map<std::string, double> values;
@@ -347,7 +354,7 @@ bool judgeAtLimits(const Analysis& analysis, const GivenLimits& given, Verdict& 
   for (const std::string& name : names) {
     SizeLimit size;
     size.name = name;
-    const CommentLimit* comment = bestCommentLimit(comments, name, names, facts);
+    const CommentLimit* comment = bestCommentLimit(name, names, facts);
     const auto constant = std::find_if(constants.begin(), constants.end(),
                                        [&](const ConstantLimit& c) { return c.name == name; });
     if (givenSizes.contains(name)) {

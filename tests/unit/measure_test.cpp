@@ -3,6 +3,8 @@
 #include "measure/measure.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "measure/measure_json.h"
 #include "runner/runner_box.h"
 #include "runner/runner_config.h"
+#include "server/measure_route.h"
 #include "server/routes.h"
 #include "storage/analysis_store.h"
 #include "test_support.h"
@@ -391,6 +394,48 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
   std::filesystem::remove_all(base);
 }
 
+// Processes still running the program built under `base` (its executable lives there).
+int programsRunningFrom(const std::string& base) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::error_code error;
+    const std::string exe = std::filesystem::read_symlink(entry.path() / "exe", error).string();
+    count += !error && exe.starts_with(base) ? 1 : 0;
+  }
+  return count;
+}
+
+// A program that leaves a child behind at every run, stopped by its caller before compiling,
+// before the first size and between sizes: each measurement says it was stopped, and no directory
+// or process outlives it.
+TEST(Measure, ACancelledMeasurementStopsAndLeavesNothing) {
+  const char* kForks =
+      "#include <iostream>\n#include <unistd.h>\nint main(){ long n; std::cin >> n;\n"
+      "if (fork() == 0) { close(0); close(1); close(2); setsid(); for (;;) pause(); }\n"
+      "long s = 0; for (long i = 0; i < n; i++) s += i % 7; std::cout << s; }";
+  struct Row {
+    int pollsBeforeStop;  // how many times the caller says "go on" before "stop"
+    size_t mostSizes;     // sizes that may have run by then
+  };
+  const Row kRows[] = {{0, 0}, {1, 0}, {2, 0}, {4, 2}};
+  // Outside the box, where the program's path is the host's: the weaker of the two ways to run.
+  testing::ScopedEnv noBox("QUORBEL_RUNNER_BWRAP", "/nonexistent/bwrap");
+  testing::ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
+  testing::ScopedTmpDir tmpdir;
+  for (const Row& row : kRows) {
+    int polls = 0;
+    MeasureOptions options;
+    options.budgetSeconds = 0.2;
+    options.cancelled = [&polls, &row] { return polls++ >= row.pollsBeforeStop; };
+    const Measurement m = measureProgram(kForks, options);
+    EXPECT_EQ(m.status, "cancelled") << row.pollsBeforeStop << ": " << m.message;
+    EXPECT_EQ(m.message, "The measurement was stopped.");
+    EXPECT_LE(m.runs.size(), row.mostSizes) << row.pollsBeforeStop;
+    EXPECT_EQ(runDirectories(), 0) << row.pollsBeforeStop;
+    EXPECT_EQ(programsRunningFrom(tmpdir.path()), 0) << row.pollsBeforeStop;
+  }
+}
+
 TEST(Measure, CommandLineAndJson) {
   std::ostringstream out, err;
   EXPECT_EQ(runMeasureCli({"measure"}, out, err, false), 2);
@@ -461,6 +506,21 @@ TEST(MeasureApi, RefusesClearly) {
     EXPECT_NE(response.body.find(c.want), std::string::npos) << c.name << ": " << response.body;
   }
   EXPECT_EQ(post("{}", "PUT").status, 405);
+}
+
+// A client that hung up before the answer: the measurement stops before its first run.
+TEST(MeasureApi, StopsWhenTheClientHasGone) {
+  int ends[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  close(ends[1]);
+  Request request;
+  request.method = "POST";
+  request.path = "/api/measure";
+  request.body = "{\"code\":\"#include <iostream>\\nint main(){int n; std::cin >> n;}\"}";
+  const Response response = routeMeasureApi(request, ends[0]);
+  close(ends[0]);
+  EXPECT_NE(response.body.find("\"status\":\"cancelled\""), std::string::npos) << response.body;
+  EXPECT_NE(response.body.find("\"points\":[]"), std::string::npos) << response.body;
 }
 
 }  // namespace

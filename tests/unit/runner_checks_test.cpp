@@ -2,8 +2,14 @@
 // why there is none, and the self-tests and host validation that quorbel runs on demand.
 #include "runner/runner_checks.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -11,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/box_launch.h"
 #include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "runner/runner_cgroup.h"
@@ -151,6 +158,141 @@ TEST(RunnerBoxTest, WithoutABoxTheReasonIsGiven) {
   EXPECT_EQ(isolationName({true, ""}), "bubblewrap");
 }
 
+// ---- The box's launcher ----
+
+// Its command line both ways, and the near-misses it refuses.
+TEST(RunnerBoxTest, LauncherArguments) {
+  const BoxLaunch launch{{{"/tmp", 16777216, 1024}, {"/box", 4096, 8}}, {"/program/main", "x"}};
+  const std::vector<std::string> args = boxLaunchArguments(launch);
+  EXPECT_EQ(args, (std::vector<std::string>{"--remount", "/tmp", "16777216", "1024", "--remount",
+                                            "/box", "4096", "8", "--", "/program/main", "x"}));
+  const std::optional<BoxLaunch> back = parseBoxLaunchArguments(args);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(boxLaunchArguments(*back), args);
+  EXPECT_EQ(tmpfsOptions(launch.mounts[0]), "size=16777216,nr_inodes=1024");
+  const std::vector<std::string> kRefused[] = {
+      {},
+      {"--"},
+      {"/program/main"},
+      {"--", "main"},
+      {"--remount", "tmp", "1", "1", "--", "/p"},
+      {"--remount", "/tmp", "0", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "-1", "--", "/p"},
+      {"--remount", "/tmp", "1k", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "--", "/p"},
+      {"--remount", "/tmp", "1", "1", "/p"},
+  };
+  for (const std::vector<std::string>& refused : kRefused)
+    EXPECT_FALSE(parseBoxLaunchArguments(refused).has_value()) << ::testing::PrintToString(refused);
+  EXPECT_TRUE(parseBoxLaunchArguments({"--", "/p"}).has_value());
+}
+
+// The launcher started on the host with no mount to make (nothing it does reaches past its
+// own process): its report descriptor stays empty when the program starts and says which step
+// failed otherwise, whatever the program would print. Outside a box, a process without
+// CAP_SETPCAP cannot empty its bounding set: the launcher stops there, as it must.
+TEST(RunnerBoxTest, LauncherReportsOnItsOwnDescriptor) {
+  struct Case {
+    std::vector<std::string> args;
+    bool filterGiven;  // descriptor 6 open (with an empty filter) or closed
+    bool dropsCapabilities;
+    int exitCode;
+    const char* report;
+  };
+  // clang-format off
+  const Case kCases[] = {
+      {{"--", "/bin/sh", "-c", "echo exec failed; exit 3"}, true, true, 3, ""},
+      {{"--", "/nonexistent/program"}, true, true, 127, "exec /nonexistent/program: No such file or directory\n"},
+      {{"--", "/bin/true"}, false, false, 127, "read the system call filter: Bad file descriptor\n"},
+      {{"--remount", "tmp", "1", "1", "--", "/bin/true"}, true, false, 127,
+       "usage: quorbel-box [--remount PATH BYTES FILES]... -- /PROGRAM [ARGS]\n"},
+  };
+  // clang-format on
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3] = {};
+  const bool canDrop =
+      syscall(SYS_capget, &header, sets) == 0 && (sets[0].effective & (1U << CAP_SETPCAP)) != 0;
+  const std::string launcher = boxLauncherPath();
+  ASSERT_EQ(access(launcher.c_str(), X_OK), 0) << launcher;
+  for (const Case& c : kCases) {
+    int report[2];
+    int filter[2];
+    ASSERT_EQ(pipe2(report, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(filter, O_CLOEXEC), 0);
+    close(filter[1]);
+    std::vector<char*> argv = {const_cast<char*>(launcher.c_str())};
+    for (const std::string& arg : c.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, 1);
+      dup2(quiet, 2);
+      // Lifted first: either pipe end may sit on the other's number.
+      const int reportEnd = fcntl(report[1], F_DUPFD_CLOEXEC, 16);
+      const int filterEnd = fcntl(filter[0], F_DUPFD_CLOEXEC, 16);
+      dup2(reportEnd, kBoxLaunchReportFd);
+      c.filterGiven ? dup2(filterEnd, kBoxLaunchFilterFd) : close(kBoxLaunchFilterFd);
+      execv(argv[0], argv.data());
+      _exit(126);
+    }
+    close(report[1]);
+    close(filter[0]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t count; (count = read(report[0], buffer, sizeof buffer)) > 0;)
+      said.append(buffer, static_cast<size_t>(count));
+    close(report[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const bool stopped = c.dropsCapabilities && !canDrop;
+    EXPECT_EQ(WEXITSTATUS(status), stopped ? 127 : c.exitCode) << c.args.back();
+    EXPECT_EQ(said, stopped ? "drop capabilities: Operation not permitted\n" : c.report)
+        << c.args.back();
+  }
+}
+
+// The launcher's box: capabilities for it alone, no second user namespace, its own mounts; and
+// the program after them. Without it bwrap makes the folders.
+TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
+  struct Case {
+    const char* name;
+    bool compileStage;
+    const char* launcher;
+    std::vector<std::string> tail;  // after "--"
+  };
+  const Case kCases[] = {
+      {"run, launcher",
+       false,
+       "/build/quorbel-box",
+       {"/program/quorbel-box", "--remount", "/tmp", "16777216", "1024", "--remount", "/box",
+        "16777216", "1024", "--", "/program/main"}},
+      {"compile, launcher",
+       true,
+       "/build/quorbel-box",
+       {"/program/quorbel-box", "--remount", "/tmp", "67108864", "1024", "--", "/usr/bin/true"}},
+      {"run, bwrap's folders", false, "", {"/program/main"}},
+      {"compile, bwrap's folders", true, "", {"/usr/bin/true"}},
+  };
+  for (const Case& c : kCases) {
+    const std::vector<std::string> command =
+        boxCommand("/usr/bin/bwrap", c.compileStage, "/tmp/run",
+                   {c.compileStage ? "/usr/bin/true" : "main"}, c.launcher);
+    const auto separator = std::find(command.begin(), command.end(), "--");
+    ASSERT_NE(separator, command.end()) << c.name;
+    EXPECT_EQ(std::vector<std::string>(separator + 1, command.end()), c.tail) << c.name;
+    std::string options;  // "|a|b|...|"
+    for (auto option = command.begin(); option != separator; ++option) options += "|" + *option;
+    options += "|";
+    const bool launcher = c.launcher[0] != '\0';
+    for (const char* shown : {"|--cap-add|CAP_SYS_ADMIN|--cap-add|CAP_SETPCAP|",
+                              "|--ro-bind|/build/quorbel-box|/program/quorbel-box|"})
+      EXPECT_EQ(options.find(shown) != std::string::npos, launcher) << c.name << shown;
+    for (const char* shown : {"|--disable-userns|", "|--dev|/dev|"})
+      EXPECT_EQ(options.find(shown) != std::string::npos, !launcher) << c.name << shown;
+  }
+}
+
 // A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
 // files a stage's cgroup is given. The live hierarchy is the host's to offer.
 TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
@@ -204,8 +346,8 @@ TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
 
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
 // own PID namespace and host name, the system call filter on the box's init too, only the
-// runtime's directories of the host, read-only, a private writable working directory and /tmp,
-// and no socket but a local one.
+// runtime's directories of the host, read-only, a private writable working directory and /tmp
+// (noexec and capped in files where the launcher mounts them), and no socket but a local one.
 TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
@@ -222,8 +364,10 @@ TEST(RunnerBoxTest, WhatAProgramFindsInside) {
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 // Each fact as "what result; ".
@@ -236,24 +380,43 @@ void status(const char* file, const std::vector<std::string>& keys) {
   for (std::string line; std::getline(in, line);)
     for (const std::string& key : keys) if (line.rfind(key, 0) == 0) std::printf("%s; ", line.c_str());
 }
+// The topmost mount on `point`: noexec or not, and its file cap when it is the box's.
+void folder(const char* point) {
+  std::ifstream in("/proc/self/mountinfo");
+  std::string found;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, mountPoint, options;
+    fields >> id >> parent >> device >> root >> mountPoint >> options;
+    if (mountPoint == point) found = (options.find("noexec") != std::string::npos ? " noexec" : " exec") +
+                                     std::string(line.find("nr_inodes=1024,") != std::string::npos ? " 1024 files" : "");
+  }
+  std::printf("%s%s; ", point, found.c_str());
+}
 int main(){
   status("/proc/self/status", {"Uid:", "CapEff:", "NoNewPrivs:", "Seccomp:"});
-  status("/proc/1/status", {"Seccomp:"});
+  status("/proc/1/status", {"CapEff:", "Seccomp:"});
   rlimit processes{};
   getrlimit(RLIMIT_NPROC, &processes);
   std::printf("processes %llu; ", static_cast<unsigned long long>(processes.rlim_cur));
   char host[64] = {};
   gethostname(host, sizeof host);
   std::printf("\npid %d, parent %d, host %s\n", getpid(), getppid(), host);
-  for (const char* path : {"/etc", "/home", "/root", "/usr/bin", "/usr/include", "/usr/lib", "/box/main"})
+  for (const char* path : {"/etc", "/home", "/root", "/usr/bin", "/usr/include", "/usr/lib", "/program/main"})
     show(path, access(path, F_OK) == 0);
   std::puts("");
-  for (const char* path : {"written", "/tmp/written", "/written", "/usr/lib/written", "/dev/shm/written"})
+  for (const char* path : {"written", "/tmp/written", "/written", "/usr/lib/written", "/dev/written"})
     show(path, open(path, O_CREAT | O_WRONLY, 0600) >= 0);
+  std::puts("");
+  folder("/tmp");
+  folder("/box");
   std::puts("");
   const std::pair<const char*, int> families[] = {{"unix", AF_UNIX}, {"route-netlink", AF_NETLINK}, {"inet", AF_INET}, {"inet6", AF_INET6}, {"packet", AF_PACKET}, {"vsock", AF_VSOCK}};
   for (const auto& [name, family] : families) show(name, socket(family, SOCK_DGRAM, 0) >= 0);
   show("\nuser-namespace", unshare(CLONE_NEWUSER) == 0);
+  const long child = syscall(SYS_clone, CLONE_NEWUSER | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
+  if (child == 0) _exit(0);
+  show("cloned-user-namespace", child > 0);
   // Refused by the program's own filter, whatever the kernel would say.
   show("\nshm", shmget(IPC_PRIVATE, 1 << 20, IPC_CREAT | 0600) >= 0);
   show("ptrace", ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0);
@@ -265,22 +428,28 @@ int main(){
 )";
   const RunResult result = runCppProgram(request);
   EXPECT_EQ(result.status, "success") << summarizeRun(result);
-  // Lines: this process's status, the box init's filter and the box's own process cap; the ids;
-  // what it sees; where it writes; which sockets it gets; a user namespace of its own.
+  // Lines: this process's status, the box init's capabilities and filter and the box's own
+  // process cap; the ids; what it sees; where it writes; how its writable folders are mounted;
+  // which sockets it gets; a user namespace of its own.
+  const std::string folders = isolation.ownMounts
+                                  ? "/tmp noexec 1024 files; /box noexec 1024 files; \n"
+                                  : "/tmp exec; /box exec; \n";
   EXPECT_EQ(result.stdout,
             "Uid:\t65534\t65534\t65534\t65534; CapEff:\t0000000000000000; NoNewPrivs:\t1; "
-            "Seccomp:\t2; Seccomp:\t2; processes 16; \n"
+            "Seccomp:\t2; CapEff:\t0000000000000000; Seccomp:\t2; processes 16; \n"
             "pid 2, parent 1, host quorbel\n"
             "/etc absent; /home absent; /root absent; /usr/bin absent; /usr/include absent; "
-            "/usr/lib ok; /box/main ok; \n"
+            "/usr/lib ok; /program/main ok; \n"
             "written ok; /tmp/written ok; /written read-only; /usr/lib/written read-only; "
-            "/dev/shm/written read-only; \n"
-            "unix ok; route-netlink denied; inet denied; inet6 denied; packet denied; vsock "
-            "denied; \n"
-            "user-namespace Operation not permitted; \n"
-            "shm Operation not permitted; ptrace Operation not permitted; personality Operation "
-            "not permitted; keyctl Operation not permitted; userfaultfd Operation not permitted; "
-            "mount Operation not permitted; ");
+            "/dev/written read-only; \n" +
+                folders +
+                "unix ok; route-netlink denied; inet denied; inet6 denied; packet denied; vsock "
+                "denied; \n"
+                "user-namespace Operation not permitted; cloned-user-namespace Operation not "
+                "permitted; \n"
+                "shm Operation not permitted; ptrace Operation not permitted; personality "
+                "Operation not permitted; keyctl Operation not permitted; userfaultfd Operation "
+                "not permitted; mount Operation not permitted; ");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Hostile programs sent to a real server started with PORT set (listening on every interface),
 // each twenty times at once: every run ends as an error or a clean failure, the server keeps
-// answering, and nothing is left on the host. Rows that only the box can contain are skipped
-// where the server has no box; they are never sent there.
+// answering, and nothing is left on the host. Rows that only the box (or only the box whose
+// launcher mounts its folders) can contain are skipped where the server has none; they are
+// never sent there.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -32,12 +33,16 @@ constexpr int kAnyExit = -2;
 const std::string kSecret = "hostile-test-secret-7f3a";
 constexpr const char* kRunnerSecret = "hostile-runner-secret";
 
+// What contains a row: the runner's own limits, the box, or the box's own noexec, file-capped
+// folders.
+enum class Needs { kLimits, kBox, kBoxFolders };
+
 struct Hostile {
   const char* name;
   const char* code;  // @PORT@, @DB@, @MARKER@ and @ESCAPE@ are replaced by quoted values
   const char* status;
   int exitCode;
-  bool needsBox;
+  Needs needs;
 };
 
 // Each program prints LEAK for every attempt that worked. The run stage's memory cap is
@@ -50,7 +55,7 @@ int main(){ const char* paths[] = {"/etc/passwd", "/proc/1/environ", @DB@}; for 
     char text[4096]; std::FILE* f = std::fopen(path, "rb");
     if (f != nullptr && std::fread(text, 1, sizeof text, f) > 0) std::printf("LEAK %s\n", path); }
   return 1; })",
-     "runtime_error", 1, true},
+     "runtime_error", 1, Needs::kBox},
     // The box's own /tmp takes a write; the host's never sees it.
     {"write outside its directory, also through a link to a host file",
      R"(#include <cstdio>
@@ -59,7 +64,7 @@ int main(){ symlink(@MARKER@, "output.txt"); const char* targets[] = {@ESCAPE@, 
   for (const char* t : targets)
     if (std::FILE* f = std::fopen(t, "w")) { std::fputs("LEAK", f); std::fclose(f); std::printf("LEAK %s\n", t); }
   return 1; })",
-     "runtime_error", 1, true},
+     "runtime_error", 1, Needs::kBox},
     // Sends nothing where it can see an interface other than the loopback or resolve a name:
     // outside a box it would reach the network. 192.0.2.1 is a documentation address.
     {"see an interface, look up a name, connect to the server or outside, bind",
@@ -80,7 +85,7 @@ int main(){ ifaddrs* list = nullptr;
   int s = socket(AF_INET, SOCK_STREAM, 0); sockaddr_in a{}; a.sin_family = AF_INET;
   if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) std::puts("LEAK bind");
   return 1; })",
-     "runtime_error", 1, true},
+     "runtime_error", 1, Needs::kBox},
     // Segments outlive their mapping: without a refusal they hold memory outside any address
     // space, beyond the run's 512 MiB.
     {"hold SysV shared memory beyond the memory cap",
@@ -93,26 +98,53 @@ int main(){ long held = 0;
     std::memset(at, 1, 64L << 20); shmdt(at); held += 64; }
   if (held > 512) std::printf("LEAK %ld MiB\n", held);
   return 1; })",
-     "runtime_error", 1, true},
+     "runtime_error", 1, Needs::kBox},
     // The parent only sleeps: the wall limit, not the CPU limit, must end it.
     {"fork bomb behind a sleeping parent",
      "#include <unistd.h>\nint main(){ if (fork() == 0) for (;;) fork(); sleep(30); }", "timeout",
-     137, false},
+     137, Needs::kLimits},
     // The parent leaves at once and cleanly; the daemon must not outlive the run.
     {"daemon that outlives its parent (setsid, double fork)",
      R"(#include <unistd.h>
 int main(){ if (fork() == 0) { setsid(); if (fork() == 0) { close(0); close(1); close(2); for (;;) pause(); } _exit(0); } })",
-     "success", 0, false},
+     "success", 0, Needs::kLimits},
     {"flood output",
      "#include <cstdio>\nint main(){ for (;;) std::fputs(\"flood flood flood\\n\", stdout); }",
-     "runtime_error", kAnyExit, false},
+     "runtime_error", kAnyExit, Needs::kLimits},
     // Signals only where its parent is pid 1, the box's init: outside a box kill(-1) would
     // reach every process of the user.
     {"kill its parent and everything it can",
      R"(#include <csignal>
 #include <unistd.h>
 int main(){ if (getppid() != 1) return 2; kill(getppid(), SIGKILL); kill(-1, SIGKILL); return 1; })",
-     "runtime_error", 1, true},
+     "runtime_error", 1, Needs::kBox},
+    // Its own executable copied where it may write, made executable and started: the copy
+    // would print LEAK. Exit 1 only when a copy was made and every start refused.
+    {"write an executable into /tmp and the working directory and run it",
+     R"(#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+bool copied(const char* to) { std::FILE* in = std::fopen("/proc/self/exe", "rb"); std::FILE* out = std::fopen(to, "wb");
+  if (in == nullptr || out == nullptr) return false;
+  char buffer[65536]; for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) std::fwrite(buffer, 1, n, out);
+  std::fclose(in); return std::fclose(out) == 0 && chmod(to, 0700) == 0; }
+int main(int argc, char** argv){ if (argc > 1) { std::printf("LEAK started %s\n", argv[0]); return 0; }
+  const char* targets[] = {"/tmp/copy", "copy"};
+  for (const char* to : targets) { if (!copied(to)) return 2;
+    char* args[] = {const_cast<char*>(to), const_cast<char*>("again"), nullptr}; execv(to, args); }
+  return 1; })",
+     "runtime_error", 1, Needs::kBoxFolders},
+    // Empty files cost kernel memory that no byte cap counts. Exit 1 when the cap stopped it.
+    {"create 100,000 empty files in /tmp",
+     R"(#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+int main(){ int made = 0; char name[32];
+  for (; made < 100000; ++made) { std::snprintf(name, sizeof name, "/tmp/f%d", made);
+    const int fd = open(name, O_CREAT | O_WRONLY, 0600); if (fd < 0) break; close(fd); }
+  if (made >= 100000) std::printf("LEAK %d files\n", made);
+  return made > 0 && made < 2000 ? 1 : 2; })",
+     "runtime_error", 1, Needs::kBoxFolders},
 };
 
 // ---- The server ----
@@ -222,13 +254,17 @@ class RunnerHostileTest : public ::testing::Test {
 TEST_F(RunnerHostileTest, EachIsContainedTwentyTimesAtOnce) {
   const bool boxed = health().find("\"isolation\":\"bubblewrap\"") != std::string::npos;
   const std::string log = testing::readFile(path("server.log"));
+  const bool ownFolders =
+      log.find("runner box folders: /tmp and the working directory noexec") != std::string::npos;
   EXPECT_NE(log.find(boxed ? "runner isolation: bubblewrap box\n"
                            : "runner isolation: process limits only ("),
             std::string::npos)
       << log;
   for (const Hostile& row : kRows) {
-    if (row.needsBox && !boxed) {
-      std::cout << "[ SKIPPED  ] " << row.name << ": only the box contains it\n";
+    if ((row.needs == Needs::kBox && !boxed) || (row.needs == Needs::kBoxFolders && !ownFolders)) {
+      std::cout << "[ SKIPPED  ] " << row.name << ": only the box"
+                << (row.needs == Needs::kBoxFolders ? "'s own folders contain" : " contains")
+                << " it\n";
       continue;
     }
     const std::string code = substituted(row.code, {{"@PORT@", std::to_string(port_)},

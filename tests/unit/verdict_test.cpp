@@ -55,6 +55,46 @@ const SizeLimit* sizeNamed(const Verdict& verdict, const std::string& name) {
   return nullptr;
 }
 
+// What the model reads for the verdict, so that the verdict never reads the program's text.
+TEST(SourceFactsTest, TheModelReadsWhatTheVerdictAsks) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> measured;
+    std::vector<std::string> lengths;  // "n=nums": n is the length of nums
+    std::vector<std::string> indexed;  // by the first counted loop
+  };
+  const Case kCases[] = {
+      {"int f(vector<int> nums) { int n = nums.size(); }", {"nums"}, {"n=nums"}, {}},
+      {"void f(string s) { int n; n = (int)s.length(); }", {"s"}, {"n=s"}, {}},
+      {"void f(string s) { int n = int(s.size()); }", {"s"}, {"n=s"}, {}},
+      {"bool f(string s, int n) { return n == s.size(); }", {"s"}, {}, {}},
+      {"void f(P a, vector<int> v) { a.n = v.size(); }", {"v"}, {}, {}},
+      {"void f() { for (int i = 0; i < n; i++) cin >> b [ i + 1] >> a[i] >> c[j] >> d[i-1]; }",
+       {},
+       {},
+       {"a", "b", "d"}},
+      {"void f() { for (int i = 0; n > i; ++i) s += dp[ii] + e[2 * i]; }", {}, {}, {}},
+  };
+  for (const Case& c : kCases) {
+    const SourceFacts facts = readSourceFacts(buildModel(c.source));
+    EXPECT_EQ(facts.measured, c.measured) << c.source;
+    std::vector<std::string> lengths;
+    for (const LengthEquality& equality : facts.lengths)
+      lengths.push_back(equality.size + "=" + equality.collection);
+    EXPECT_EQ(lengths, c.lengths) << c.source;
+    EXPECT_EQ(facts.loops.empty() ? std::vector<std::string>{} : facts.loops[0].indexed, c.indexed)
+        << c.source;
+  }
+  const SourceFacts stated =
+      readSourceFacts(buildModel("int x;\n/* 1 <= n, m <= 2*10^5\n   time limit 2 s */\n"));
+  ASSERT_EQ(stated.commentLimits.sizes.size(), 2u);
+  EXPECT_EQ(stated.commentLimits.sizes[1].name, "m");
+  EXPECT_EQ(stated.commentLimits.sizes[1].value, 2e5);
+  EXPECT_EQ(stated.commentLimits.sizes[1].line, 2);
+  EXPECT_EQ(stated.commentLimits.timeLimitSeconds, 2);
+  EXPECT_EQ(stated.commentLimits.timeLine, 3);
+}
+
 TEST(LimitValuesTest, FormsPeopleWrite) {
   const std::pair<const char*, double> kRead[] = {
       {"200000", 2e5},    {"2e5", 2e5},        {"2*10^5", 2e5}, {"2·10^5", 2e5},
@@ -307,12 +347,12 @@ TEST(VerdictTest, MemoryOfElementTypes) {
       {"#define int long long\nint a[1000];", {}, 8000},
       {"typedef long long ll;\nll a[10][100];", {}, 8000},
       {"vector<int> a[1000];", {}, 24000},
-      {"vector<long long> v(n);", {{1, "Container allocation", size("n")}}, 8000},
+      {"vector<long long> v(n);", {{1, "Container allocation", size("n"), "v"}}, 8000},
       {"vector<vector<long long>> dp(n, vector<long long>(n));",
-       {{1, "Container allocation", squared("n")}},
+       {{1, "Container allocation", squared("n"), "dp"}},
        8e6},
       {"vector<vector<int>> adj(n);\nadj[u].push_back(v);",
-       {{1, "Container allocation", size("n")}, {2, "Container growth", size("n")}},
+       {{1, "Container allocation", size("n"), "adj"}, {2, "Container growth", size("n"), "adj"}},
        24000 + 16000},
       {"int dfs(int v);  // depth n, 64 bytes a frame",
        {{3, "Recursion stack of dfs", size("n")}},

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "model/source_facts.h"
-
 namespace quorbel {
 
 struct CommentLimit {
@@ -36,15 +34,12 @@ struct CommentLimits {
   int memoryLine = 0;
 };
 
-CommentLimits readCommentLimits(const std::vector<SourceComment>& comments);
+// Adds what one comment (its text, the line it starts on) says to `limits`; the first time
+// and memory limits read win.
+void readCommentLimits(const std::string& comment, int line, CommentLimits& limits);
 
 // The collection whose length `name` writes ("nums.length", "s.size()", "s.length()" give
 // nums and s); empty for any other name.
 std::string lengthCollection(const std::string& name);
-
-// True when `size` stands for the length of `collection`: a comment says so (n == nums.length)
-// or the code sets it from the collection (int n = nums.size();).
-bool namesLengthOf(const std::string& size, const std::string& collection,
-                   const CommentLimits& comments, const SourceFacts& facts);
 
 }  // namespace quorbel

@@ -1,7 +1,7 @@
 // Each comment line is first made plain (≤ as <=, "does not exceed" as <=, 10⁵ as 10^5), so
 // that one pattern for "names <= value" and one for "sum of name ... <= value" cover the
 // wordings; time and memory limits are read from the lower-cased line.
-#include "verdict/comment_limits.h"
+#include "model/comment_limits.h"
 
 #include <algorithm>
 #include <string_view>
@@ -37,14 +37,6 @@ const std::string kLengthSuffix = R"(\s*\.\s*(?:length|size)\s*(?:\(\s*\))?)";
 const std::string kName = R"(\|?[A-Za-z_][A-Za-z0-9_]*(?:)" + kLengthSuffix + R"()?\|?)";
 const std::string kValue = R"(([0-9][0-9_']*(?:,[0-9]{3})*(?:\.[0-9]+)?(?:\s*[eE]\s*\+?\s*[0-9]+)?)"
                            R"((?:\s*[*xX]\s*10\s*(?:\^|\*\*)\s*[0-9]+|\s*(?:\^|\*\*)\s*[0-9]+)?))";
-
-// Letters, digits, '_' and the bytes of non-ASCII letters: safe inside a pattern.
-bool isPlainName(const std::string& name) {
-  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) >= 0x80 || c == '_' || (c >= '0' && c <= '9') ||
-           (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-  });
-}
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -174,40 +166,15 @@ std::string lengthCollection(const std::string& name) {
   return match.groups[1];
 }
 
-bool namesLengthOf(const std::string& size, const std::string& collection,
-                   const CommentLimits& comments, const SourceFacts& facts) {
-  if (!isPlainName(size) || !isPlainName(collection) || size == collection) return false;
-  for (const LengthEquality& equality : comments.lengths)
-    if (equality.size == size && equality.collection == collection) return true;
-  // int n = nums.size();   n = (int)s.length();   const int n = int(a.size());
-  const std::string assigned = R"((?:^|[^A-Za-z0-9_.])\s*)" + size +
-                               R"(\s*=\s*(?:\(\s*int\s*\)|int\s*\()?\s*)" + collection +
-                               R"(\s*\.\s*(?:size|length)\s*\(\s*\))";
-  for (const std::string& line : facts.lines) {
-    // Cheap tests first: the regular expression runs on the few lines that measure something.
-    if (line.size() > 1000 || line.find('=') == std::string::npos ||
-        (line.find(".size") == std::string::npos && line.find("length") == std::string::npos) ||
-        line.find(collection) == std::string::npos)
-      continue;
-    if (containsRegex(line, assigned)) return true;
+void readCommentLimits(const std::string& comment, int line, CommentLimits& limits) {
+  size_t start = 0;
+  while (start <= comment.size()) {
+    size_t end = comment.find('\n', start);
+    if (end == std::string::npos) end = comment.size();
+    readLine(comment.substr(start, end - start), line, limits);
+    start = end + 1;
+    ++line;
   }
-  return false;
-}
-
-CommentLimits readCommentLimits(const std::vector<SourceComment>& comments) {
-  CommentLimits limits;
-  for (const SourceComment& comment : comments) {
-    int line = comment.line;
-    size_t start = 0;
-    while (start <= comment.text.size()) {
-      size_t end = comment.text.find('\n', start);
-      if (end == std::string::npos) end = comment.text.size();
-      readLine(comment.text.substr(start, end - start), line, limits);
-      start = end + 1;
-      ++line;
-    }
-  }
-  return limits;
 }
 
 }  // namespace quorbel
