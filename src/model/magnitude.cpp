@@ -301,6 +301,13 @@ Cost containerSize(const Model& model, const std::string& name) {
   // char s[1000006] read whole: as long as the string read, named by its length if it has one.
   if (symbol->kind == ContainerKind::kString && symbol->fromInput && symbol->literalLimit)
     return sizeCost(symbol->sizeName.empty() ? "|" + name + "|" : symbol->sizeName);
+  // char w[55] read with %s: a word no longer than the array, whatever is read into it.
+  if (symbol->kind == ContainerKind::kString && !symbol->literalLimit &&
+      !symbol->dimensions.empty() && !symbol->isParameter) {
+    bool small = true;
+    for (const Cost& extent : symbol->dimensions) small = small && isConstantCost(extent);
+    if (small) return constantCost();
+  }
   Cost extent;
   if (!symbol->dimensions.empty()) {
     extent = usedDimension(*symbol, 0);
