@@ -93,6 +93,18 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
   return symbol ? containerSize(model, name) : constantCost();
 }
 
+// map<char, int>, set<bool>: a tree keyed by a type of at most 256 values stays that small.
+bool keyedBySmallType(const Symbol& symbol) {
+  const std::string& type = symbol.typeText;
+  const size_t open = type.find('<');
+  if (open == std::string::npos) return false;
+  size_t end = type.find_first_of(",>", open);
+  std::string key = type.substr(open + 1, end == std::string::npos ? 0 : end - open - 1);
+  while (!key.empty() && key.front() == ' ') key.erase(key.begin());
+  while (!key.empty() && key.back() == ' ') key.pop_back();
+  return key == "char" || key == "bool" || key == "unsigned char" || key == "signed char";
+}
+
 // The kind of what `object` names: adj[u] in a vector<set<int>> is a set, so adj[u].insert is a
 // tree operation; g[k] in a map<int, vector<int>> is a vector.
 ContainerKind kindAt(const Symbol& symbol, const Node& object) {
@@ -108,7 +120,7 @@ ContainerKind kindAt(const Symbol& symbol, const Node& object) {
     if (arguments.empty()) return symbol.kind;
     const ContainerKind kind = kindOfType(type);
     type = kind == ContainerKind::kOrdered || kind == ContainerKind::kHashed ? arguments.back()
-                                                                            : arguments.front();
+                                                                             : arguments.front();
   }
   const ContainerKind kind = kindOfType(type);
   return kind == ContainerKind::kScalar ? symbol.kind : kind;
@@ -126,7 +138,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
   const std::string what = std::string(method);
   switch (kindAt(*symbol, function.field("argument"))) {
     case ContainerKind::kOrdered:
-      if (kTreeOperations.count(method)) return {true, logCost(size), "ordered " + what};
+      if (kTreeOperations.count(method))
+        return {true, keyedBySmallType(*symbol) ? constantCost() : logCost(size),
+                "ordered " + what};
       break;
     case ContainerKind::kHeap:
       if (method == "push" || method == "pop" || method == "emplace")
@@ -193,7 +207,8 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
 Cost subscriptCost(const Model& model, const Node& subscript) {
   const std::string name = containerName(subscript.field("argument"));
   const Symbol* symbol = findSymbol(model, name);
-  if (!symbol || symbol->kind != ContainerKind::kOrdered) return constantCost();
+  if (!symbol || symbol->kind != ContainerKind::kOrdered || keyedBySmallType(*symbol))
+    return constantCost();
   Cost size = containerSize(model, name);
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);

@@ -241,6 +241,11 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       for (const Node factor :
            {unwrap(variableSide.field("left")), unwrap(variableSide.field("right"))})
         if (!mentionsIdentifier(factor, variable)) divisor = factor;
+    // j * a[s] <= 2 * n with distinct entries a[s]: the same harmonic sum as j * s <= n
+    if (divisor.type() == "subscript_expression") {
+      const Node indices = divisor.field("indices");
+      divisor = unwrap(indices.type() == "subscript_argument_list" ? indices.child(0) : indices);
+    }
     const EnclosingLoop* outer =
         divisor.type() == "identifier" ? frameOf(frames, divisor.text()) : nullptr;
     if (outer && outer->variable != variable) {

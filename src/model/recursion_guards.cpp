@@ -18,9 +18,10 @@ Node stripped(Node node) {
 Node guardedReturn(const Node& ifStatement) {
   const Node consequence = ifStatement.field("consequence");
   if (consequence.type() == "return_statement") return consequence;
-  if (consequence.type() == "compound_statement" && consequence.childCount() > 1 &&
-      consequence.child(1).type() == "return_statement")
-    return consequence.child(1);
+  // { return t[i]; } or { ++hits; return t[i]; }
+  if (consequence.type() == "compound_statement")
+    for (uint32_t k = 0; k < 2 && k < consequence.childCount(); ++k)
+      if (consequence.child(k).type() == "return_statement") return consequence.child(k);
   return {};
 }
 

@@ -213,6 +213,21 @@ const char* endsOnZerosOrPartsAnswers(const Node& body, const std::set<std::stri
   return found;
 }
 
+// True when a pass reads items into an array of a small literal extent (int k[100][100],
+// char w[55]): each test then fits that capacity, so the statement's limits hold per test.
+bool fillsSmallArray(const Model& model, const std::set<std::string>& readNames) {
+  for (const std::string& name : readNames) {
+    const Symbol* symbol = findSymbol(model, name);
+    if (!symbol || symbol->isParameter || symbol->literalLimit || symbol->dimensions.empty() ||
+        (symbol->kind != ContainerKind::kArray && symbol->kind != ContainerKind::kString))
+      continue;
+    bool small = true;
+    for (const Cost& extent : symbol->dimensions) small = small && isConstantCost(extent);
+    if (small) return true;
+  }
+  return false;
+}
+
 std::set<std::string> namesRead(const PassReads& pass) {
   std::set<std::string> names;
   for (const auto& statement : pass.statements) names.insert(statement.begin(), statement.end());
@@ -400,6 +415,11 @@ TestLoop testLoopOf(const Model& model, const Node& loop) {
              !model.sumBoundedTests && format) {
     test.pricing = TestPricing::kMultiply;
     test.multiplyReason = std::string(format) + ", as statements with per-test limits do";
+  } else if (!model.sumBoundedTests && count != "input" && fillsSmallArray(model, readNames)) {
+    test.pricing = TestPricing::kMultiply;
+    test.multiplyReason =
+        "each test's items fit an array of fixed small size, so the limits hold "
+        "per test";
   }
   return test;
 }

@@ -59,6 +59,7 @@ const char* const kNames[] = {
     "test-cases-no-comment",
     "test-cases-sum-comment",
     "test-cases-per-test-comment",
+    "test-cases-zero-line",
     "harmonic",
     "sieve",
     "harmonic-multi-bound",

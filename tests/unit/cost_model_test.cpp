@@ -144,6 +144,10 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> c(n); for (int i = 0; i < n; i++) for (int j = i + 1; j < n; j++) { if "
        "(c[j]) break; c[j] = 1; }",
        "O(n)"},
+      {"multiples of distinct entries",
+       "vector<int> a(n); for (auto& x : a) cin >> x; for (int s = 0; s < n; s++) for (int j = 1; "
+       "j * a[s] <= n; j++) {}",
+       "O(n * log n)"},
       {"fixed multiple is constant",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= 3 * i; j += i) {}", "O(n)"},
       {"blocks of a size", "int b = sqrt(n); for (int i = 0; i < n; i += b) {}", "O(sqrt n)"},
@@ -277,6 +281,10 @@ TEST(TestLoopTest, FormsAndPricing) {
        "O(k * t)"},
       {"count stepped in the header",
        "int main() { int t; cin >> t; for (; t > 0; t--) { " + items + "} }", "O(k)"},
+      {"items in a small fixed array",
+       "int main() { int t; cin >> t; while (t--) { int k; int w[50]; cin >> k; for (int i = 0; "
+       "i < k; i++) cin >> w[i]; for (int i = 0; i < k; i++) for (int j = 0; j < k; j++) {} } }",
+       "O(k^2 * t)"},
       {"a counted list of pairs is not a test loop",
        "int main() { int n, m; cin >> n >> m; vector<int> deg(n); for (int i = 0; i < m; i++) { "
        "int u, v; cin >> u >> v; deg[u]++; } }",
@@ -310,6 +318,13 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "cin >> n >> m; long long l = both(n, m); long long steps = l / n; for (long long i = 0; "
        "i < steps; i++) {} }",
        "O(m)"},
+      {"a word in a small char array has a bounded length",
+       "int walk(char* w, int k) { int r = 0; for (int i = 0; i < k; i++) r += w[i]; return r; "
+       "}\nint main() { int n; char word[55]; scanf(\"%d\", &n); while (n--) { scanf(\"%s\", "
+       "word); printf(\"%d\", walk(word, strlen(word))); } }",
+       "O(n)"},
+      {"a tree keyed by char stays small",
+       "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -375,6 +390,10 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
        "f(n)", "O(2^n)"},
+      {"memo returned from a block",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
+       "} return dp[k] = f(k - 1) + f(k - 2); }",
+       "f(n)", "O(n)"},
       {"memo through a reference",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; long long& r = dp[k]; if (r "
        "!= -1) return r; return r = f(k - 1) + f(k - 2); }",
