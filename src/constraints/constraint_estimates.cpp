@@ -23,8 +23,8 @@ std::string roundedText(long double value) { return fixedText(std::floor(value +
 
 std::string roughAssumption(const std::string& text) {
   return text +
-         " Super rough: ignores constants, memory, input/output, recursion overhead, and hidden "
-         "helper work.";
+         " Super rough: counts the passes of loops with a constant count, but not the cost of "
+         "each operation, memory, input/output, recursion overhead, or hidden helper work.";
 }
 
 }  // namespace

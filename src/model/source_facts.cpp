@@ -330,6 +330,24 @@ void readTypedef(SourceFacts& facts, std::string_view text) {
   }
 }
 
+// Splits a declaration's text ("static int a[N], b[N];") into type and declarators; false
+// when no declarator name is found.
+bool splitDeclaration(std::string_view text, SourceDeclaration& out) {
+  const size_t start = declaratorStart(text);
+  if (start == std::string_view::npos) return false;
+  out.type = trim(text.substr(0, start));
+  if (out.type.empty()) return false;
+  size_t at = start;
+  for (;;) {
+    Declarator declarator;
+    if (!readDeclarator(text, at, declarator)) break;
+    out.declarators.push_back(std::move(declarator));
+    if (at >= text.size() || text[at] != ',') break;
+    ++at;
+  }
+  return !out.declarators.empty();
+}
+
 void readDeclaration(SourceFacts& facts, std::string_view text, int line) {
   SourceDeclaration declaration;
   if (!splitDeclaration(text, declaration)) return;
@@ -423,22 +441,6 @@ void readMeasures(std::string_view line, SourceFacts& facts) {
 }
 
 }  // namespace
-
-bool splitDeclaration(std::string_view text, SourceDeclaration& out) {
-  const size_t start = declaratorStart(text);
-  if (start == std::string_view::npos) return false;
-  out.type = trim(text.substr(0, start));
-  if (out.type.empty()) return false;
-  size_t at = start;
-  for (;;) {
-    Declarator declarator;
-    if (!readDeclarator(text, at, declarator)) break;
-    out.declarators.push_back(std::move(declarator));
-    if (at >= text.size() || text[at] != ',') break;
-    ++at;
-  }
-  return !out.declarators.empty();
-}
 
 bool evaluateConstantExpression(std::string_view text,
                                 const std::function<bool(const std::string&, double&)>& lookup,

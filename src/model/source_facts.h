@@ -59,10 +59,6 @@ struct SourceFacts {
 // gives what its lines alone say (lengths and measured names).
 SourceFacts readSourceFacts(const Model& model);
 
-// Splits a declaration's text ("static int a[N], b[N];") into type and declarators; false
-// when no declarator name is found.
-bool splitDeclaration(std::string_view text, SourceDeclaration& out);
-
 // Evaluates a C++ integer or floating constant expression: literals (2e5, 1'000'000, 0x10,
 // 10LL), names through `lookup`, + - * / % << >> and parentheses, casts such as (int) ignored.
 // False when it holds anything else or a name `lookup` does not know; the first such name is

@@ -1,9 +1,7 @@
 #include "verdict/constant_limits.h"
 
-#include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 #include "verdict/limit_values.h"
 

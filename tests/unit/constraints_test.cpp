@@ -45,12 +45,14 @@ TEST(ConstraintsTest, CompactNumberAtItsBoundaries) {
 // ---- Rows from the time cost ----
 
 // Largest n by hand, every size set to n, within 10^8 operations: n log2 n at 4,523,000 is
-// 10^8; 2 n log2 n (Dijkstra's sum) halves that budget; 2^26 < 10^8 < 2^27; 11! < 10^8 < 12!.
+// 10^8; 60 n at 1,666,666 is 10^8; 2 n log2 n (Dijkstra's sum) halves that budget;
+// 2^26 < 10^8 < 2^27; 11! < 10^8 < 12!.
 TEST(ConstraintsTest, RowsHoldTheLargestEqualSize) {
   const Cost n = sizeCost("n"), m = sizeCost("m");
   const Cost logN = logCost(n);
   const testing::Case<Cost, const char*> kCases[] = {
       {"linear", n, "n ~100M"},
+      {"60 passes over n count 60 times", multiplyCosts(repeatedCost(60), n), "n ~1.67M"},
       {"n log n", multiplyCosts(n, logN), "n ~4.52M"},
       {"square", multiplyCosts(n, n), "n ~10.0K"},
       {"two passes share the budget", addCosts(n, m), "n ~50.0M, m ~50.0M"},
