@@ -347,7 +347,8 @@ TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
 // own PID namespace and host name, the system call filter on the box's init too, only the
 // runtime's directories of the host, read-only, a private writable working directory and /tmp
-// (noexec and capped in files where the launcher mounts them), and no socket but a local one.
+// (noexec and capped in files where the launcher mounts them), no socket but a local one, and no
+// host path on the box init's command line.
 TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
@@ -424,6 +425,11 @@ int main(){
   show("keyctl", syscall(SYS_keyctl, 0, 0, 0, 0, 0) >= 0);
   show("userfaultfd", syscall(SYS_userfaultfd, 0) >= 0);
   show("mount", mount("none", "/tmp", "tmpfs", 0, nullptr) == 0);
+  // The box's init's command line, its NULs as spaces: bwrap took its options on a descriptor.
+  std::ifstream in("/proc/1/cmdline");
+  std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (char& c : line) c = c == '\0' ? ' ' : c;
+  std::printf("\n%s", line.c_str());
 }
 )";
   const RunResult result = runCppProgram(request);
@@ -449,7 +455,12 @@ int main(){
                 "permitted; \n"
                 "shm Operation not permitted; ptrace Operation not permitted; personality "
                 "Operation not permitted; keyctl Operation not permitted; userfaultfd Operation "
-                "not permitted; mount Operation not permitted; ");
+                "not permitted; mount Operation not permitted; \n" +
+                bwrapPath() + " --args 3 -- " +
+                (isolation.ownMounts ? "/program/quorbel-box --remount /tmp 16777216 1024 "
+                                       "--remount /box 16777216 1024 -- "
+                                     : "") +
+                "/program/main ");
 }
 
 }  // namespace
