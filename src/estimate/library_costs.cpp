@@ -120,7 +120,7 @@ ContainerKind kindAt(const Symbol& symbol, const Node& object) {
     if (arguments.empty()) return symbol.kind;
     const ContainerKind kind = kindOfType(type);
     type = kind == ContainerKind::kOrdered || kind == ContainerKind::kHashed ? arguments.back()
-                                                                            : arguments.front();
+                                                                             : arguments.front();
   }
   const ContainerKind kind = kindOfType(type);
   return kind == ContainerKind::kScalar ? symbol.kind : kind;

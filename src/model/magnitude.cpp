@@ -340,7 +340,7 @@ std::vector<std::string> readSizes(const Model& model) {
   std::vector<std::string> sizes;
   for (const std::string& name : model.inputOrder) {
     const Symbol* symbol = findSymbol(model, name);
-    if (!isTestCountName(name) && symbol && symbol->kind == ContainerKind::kScalar)
+    if (!isTestCount(model, name) && symbol && symbol->kind == ContainerKind::kScalar)
       sizes.push_back(name);
   }
   return sizes;
@@ -410,6 +410,13 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     return e.childCount() ? magnitudeOf(model, e.child(e.childCount() - 1), loops) : constantCost();
   if (type == "sizeof_expression") return containerSize(model, containerName(e));
   if (type == "subscript_expression") {
+    // An entry of an array the input fills is at most the largest one, where a scalar holds it
+    // (mx = max(mx, a[i])): the loop for (x = 1; x <= a[i]; ++x) runs up to mx times.
+    const std::string array = containerName(e);
+    const Symbol* symbol = findSymbolAt(model, array, e);
+    if (symbol && symbol->holdsInput && !symbol->largestEntry.empty() &&
+        e.field("argument").type() == "identifier")
+      return magnitudeOfIdentifier(model, symbol->largestEntry, loops, e);
     // The size of one adjacency list or one row: adj[u].size(), g[v]
     return constantCost();
   }

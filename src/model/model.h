@@ -50,7 +50,8 @@ struct Symbol {
   int elementBytes = 4;
   int line = 0;
   Node initialiser;
-  std::string sizeName;  // a string's length read into a variable: n for n = s.size()
+  std::string sizeName;      // a string's length read into a variable: n for n = s.size()
+  std::string largestEntry;  // mx of mx = max(mx, a[i]) over the entries read: bounds a[i]
   bool declaredInLoop = false;
   bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
@@ -79,6 +80,7 @@ struct Model {
   std::multimap<std::string, Symbol> declarations;
   std::map<std::string, Function> functions;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
+  std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
@@ -104,8 +106,9 @@ bool isLimitConstant(const Symbol& symbol);
 bool isLogConstant(const Symbol& symbol);
 // The size the program reads first: what an unsized container is assumed to hold.
 Cost primarySize(const Model& model);
-// t, T, tc, tests: the usual names of a test count.
-bool isTestCountName(std::string_view name);
+// The count of test cases: a value read that a loop counts down or up to, whose passes each
+// read a size and the items it counts (while (t--) { cin >> n; ... n numbers ... }).
+bool isTestCount(const Model& model, std::string_view name);
 // True when a comment states a bound on the sum of a size over all test cases.
 bool statesSumBound(std::string_view source);
 // The numeric value of a constant expression (2e5 + 5, 1 << 20, MAX - 1), when it has one.

@@ -7,6 +7,7 @@
 #include "model/inputs.h"
 #include "model/magnitude.h"
 #include "model/model.h"
+#include "model/test_loops.h"
 #include "model/types.h"
 #include "model/values.h"
 #include "syntax/preprocess.h"
@@ -50,6 +51,7 @@ class Reader {
     readDeclarations(root);
     readUses(root);
     markInputs(model_);
+    readTestCounts(root);
     // Extents and derived sizes read again, now that the sizes read from input are known.
     // The first reading's declarations answer scope questions while the second is made.
     second_ = true;
@@ -66,6 +68,17 @@ class Reader {
   }
 
  private:
+  // Test counts, known by what their loops read, before any size is chosen as the primary one.
+  void readTestCounts(const Node& root) {
+    visitNodes(root, [&](const Node& n) {
+      if (!isLoopNodeType(n.type())) return true;
+      const TestLoop test = testLoopOf(model_, n);
+      if (test.found && !test.sizes.empty() && test.count != "input")
+        model_.testCounts.insert(test.count);
+      return true;
+    });
+  }
+
   // ---- Type aliases: typedef long long ll; using vi = vector<int>; ----
   void readAliases(const Node& root) {
     visitNodes(root, [&](const Node& n) {
@@ -228,6 +241,7 @@ class Reader {
           if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart) {
             symbol.fromInput = symbol.fromInput || it->second.fromInput;
             symbol.holdsInput = symbol.holdsInput || it->second.holdsInput;
+            if (keepFacts_) symbol.largestEntry = it->second.largestEntry;
             if (keepFacts_ && it->second.hasDerived) {
               symbol.derived = it->second.derived;
               symbol.hasDerived = true;
@@ -246,7 +260,7 @@ class Reader {
         continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
                  wasIndexed = stored.indexed, heldInput = stored.holdsInput;
-      const std::string sizeName = stored.sizeName;
+      const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry;
       const std::vector<Cost> resized = stored.dimensions;
       stored = symbol;
       stored.fromInput = stored.fromInput || wasInput;
@@ -254,6 +268,7 @@ class Reader {
       stored.indexed = stored.indexed || wasIndexed;
       stored.holdsInput = stored.holdsInput || heldInput;
       if (stored.sizeName.empty()) stored.sizeName = sizeName;
+      if (stored.largestEntry.empty()) stored.largestEntry = largestEntry;
       if (stored.dimensions.empty()) stored.dimensions = resized;
     }
   }
@@ -545,17 +560,13 @@ bool isLogConstant(const Symbol& symbol) {
   return named && *symbol.value >= 8 && *symbol.value <= 64;
 }
 
-bool isTestCountName(std::string_view name) {
-  const std::string lowered = lower(name);
-  for (const char* word :
-       {"t", "tc", "tt", "tests", "testcases", "cases", "test", "ntest", "ntests", "tcs"})
-    if (lowered == word) return true;
-  return false;
+bool isTestCount(const Model& model, std::string_view name) {
+  return model.testCounts.count(std::string(name)) > 0;
 }
 
 Cost primarySize(const Model& model) {
   for (const std::string& name : model.inputOrder) {
-    if (isTestCountName(name)) continue;
+    if (isTestCount(model, name)) continue;
     const Symbol* symbol = findSymbol(model, name);
     if (symbol && symbol->kind == ContainerKind::kString) return sizeCost("|" + name + "|");
     return sizeCost(name);

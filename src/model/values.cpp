@@ -99,7 +99,10 @@ class ValueReader {
     } else if (type == "init_declarator") {
       // int mx = *max_element(a.begin(), a.end());
       Symbol* symbol = trackedAt(n.field("declarator"));
-      if (symbol && isLargestEntry(n.field("value"))) record(*symbol, {}, true);
+      if (symbol && isLargestEntry(n.field("value"))) {
+        record(*symbol, {}, true);
+        noteLargest(*symbol, n.field("value"));
+      }
     }
   }
 
@@ -119,7 +122,10 @@ class ValueReader {
     if (op != "=") return;
     Symbol* symbol = trackedAt(left);
     if (!symbol) return;
-    if (isLargestEntry(right)) return record(*symbol, {}, true);
+    if (isLargestEntry(right)) {
+      noteLargest(*symbol, right);
+      return record(*symbol, {}, true);
+    }
     if (isCallTo(right, {"max", "fmax"})) {
       // mx = max(mx, a[i]), mx = max({mx, x, y}): the largest value seen.
       std::vector<Node> arguments = childrenOf(right.field("arguments"));
@@ -127,7 +133,10 @@ class ValueReader {
         arguments = childrenOf(arguments[0]);
       Cost others;
       for (const Node& argument : arguments) {
-        if (isInputValue(argument)) return record(*symbol, {}, true);
+        if (isInputValue(argument)) {
+          noteLargest(*symbol, argument);
+          return record(*symbol, {}, true);
+        }
         if (!mentionsIdentifier(argument, left.text()))
           others = addCosts(others, valueInLoops(argument, *symbol));
       }
@@ -136,8 +145,10 @@ class ValueReader {
       return;
     }
     // if (a[i] > mx) mx = a[i]: the value read, kept when it is larger.
-    if (isInputValue(right) && guardedByComparisonWith(left.text()))
+    if (isInputValue(right) && guardedByComparisonWith(left.text())) {
+      noteLargest(*symbol, right);
       return record(*symbol, {}, true);
+    }
     // best = i inside for (i < n): as large as the loop variable may be.
     const Cost value = valueInLoops(right, *symbol);
     if (!isConstantCost(value) && !madeOfParameters(n, *symbol, value))
@@ -291,6 +302,25 @@ class ValueReader {
     return false;
   }
 
+  // mx holds the largest entry of the array `value` reads (a[i], *max_element(a), x of
+  // for (x : a)): every entry of that array is at most mx.
+  void noteLargest(const Symbol& largest, const Node& value) {
+    Node e = unwrapValue(value);
+    if (e.type() == "pointer_expression") e = unwrapValue(e.child(0)).field("arguments").child(0);
+    std::string array;
+    if (e.type() == "subscript_expression" || e.type() == "call_expression" ||
+        e.type() == "field_expression") {
+      array = containerName(e);
+    } else if (e.type() == "identifier") {
+      for (auto it = path_.rbegin(); it != path_.rend() && array.empty(); ++it)
+        if (it->type() == "for_range_loop" && declaredName(it->field("declarator")) == e.text())
+          array = containerName(it->field("right"));
+    }
+    auto found = model_.symbols.find(array);
+    if (found == model_.symbols.end() || !found->second.holdsInput) return;
+    largest_[array] = largest.name;
+  }
+
   void record(Symbol& symbol, const Cost& value, bool named) {
     Fact& fact = facts_[keyOf(symbol)];
     fact.named = fact.named || named;
@@ -300,6 +330,14 @@ class ValueReader {
   // Writes this round's facts; true when any derived size changed.
   bool apply() {
     bool changed = false;
+    for (const auto& [array, largest] : largest_) {
+      Symbol& table = model_.symbols[array];
+      if (table.largestEntry == largest) continue;
+      table.largestEntry = largest;
+      changed = true;
+      auto [first, last] = model_.declarations.equal_range(array);
+      for (auto it = first; it != last; ++it) it->second.largestEntry = largest;
+    }
     for (auto& [name, symbol] : model_.declarations) {
       auto found = facts_.find(keyOf(symbol));
       if (found == facts_.end()) continue;
@@ -323,7 +361,8 @@ class ValueReader {
   Model& model_;
   std::map<DeclarationKey, Cost> base_;  // what the declarations alone derived
   std::map<DeclarationKey, Fact> facts_;
-  std::vector<Node> path_;  // the ancestors of the node read, the root first
+  std::map<std::string, std::string> largest_;  // an array read -> the scalar holding its largest
+  std::vector<Node> path_;                      // the ancestors of the node read, the root first
 };
 
 }  // namespace

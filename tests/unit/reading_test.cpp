@@ -247,6 +247,31 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
 }
 
+TEST(TestCountTest, ACountIsKnownByWhatItsLoopReads) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* count;
+    bool isCount;
+  } kCases[] = {
+      {"rounds each reading a size and its items",
+       "int main() { int rounds; cin >> rounds; while (rounds--) { int n; cin >> n; vector<int> "
+       "a(n); for (int& x : a) cin >> x; } }",
+       "rounds", true},
+      {"a size named t whose loop reads single values",
+       "int main() { int t; cin >> t; long long s = 0; for (int i = 0; i < t; i++) { int x; cin "
+       ">> x; s += x; } }",
+       "t", false},
+      {"a size read inside the tests is not their count",
+       "int main() { int q; cin >> q; for (int c = 1; c <= q; c++) { int m; cin >> m; string s; "
+       "cin >> s; } }",
+       "m", false},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(isTestCount(buildModel(std::string(kHead) + c.program), c.count), c.isCount)
+        << c.name;
+}
+
 TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
   const struct {
     const char* name;
@@ -367,6 +392,10 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
        "int best = 0; for (int i = 0; i < n; i++) if (a[i] % 3 == 0) best = i; for (int j = 0; j "
        "< best; j++) for (int k = 0; k < best; k++) s++; }",
        "O(n^2)", "O(n)"},
+      {"an entry read is at most the largest one",
+       "int top = 0; for (int i = 0; i < n; i++) top = max(top, a[i]); for (int i = 0; i < n; "
+       "i++) for (int x = 1; x <= a[i]; x++) s += x; }",
+       "O(n * top)", "O(n)"},
       {"counter restarted in every pass",
        "for (int i = 0; i < n; i++) { int c = 0; while (c < 3) c++; s += c; } for (int j = 0; j < "
        "n; j++) s++; }",
