@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
@@ -11,6 +10,7 @@
 #include "measure/input_plan.h"
 #include "model/model.h"
 #include "runner/runner_box.h"
+#include "runner/runner_compile.h"
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
@@ -21,7 +21,6 @@ namespace {
 constexpr size_t kCodeLimitBytes = 102400;
 // Wall time: the compile stage's own CPU limit (8 s) still binds; a loaded machine is slow.
 constexpr int64_t kCompileTimeoutMs = 60000;
-constexpr int kCompileAttempts = 3;
 constexpr double kFirstSize = 8;
 constexpr double kLinearStepsBelow = 64;
 constexpr double kUnreadShare = 0.05;
@@ -201,15 +200,8 @@ class Measurer {
       return false;
     }
     const double start = wallSeconds();
-    ProcessOutcome compiled;
-    // The compiler's own fork fails with EAGAIN while other runs hold the user's processes:
-    // that says nothing of the program, so it is tried again a little later.
-    for (int attempt = 0; attempt < kCompileAttempts; ++attempt) {
-      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(500 * attempt));
-      compiled =
-          runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
-      if (compiled.stderr.find("Resource temporarily unavailable") == std::string::npos) break;
-    }
+    const ProcessOutcome compiled =
+        runCompileStage(compileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);

@@ -5,6 +5,7 @@
 
 #include "runner/run_outcome.h"
 #include "runner/runner_box.h"
+#include "runner/runner_compile.h"
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
@@ -92,8 +93,8 @@ RunResult runCppProgram(const RunRequest& request) {
 
   RunResult result;
   result.phase = "compile";
-  ProcessOutcome compiled = runStage(withPrecompiledHeader(compileArgs()), dir, "",
-                                     compileEnvironment(), compileTimeoutMs(), true, boxed);
+  ProcessOutcome compiled = runCompileStage(withPrecompiledHeader(compileArgs()), dir,
+                                            compileEnvironment(), compileTimeoutMs(), boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;

@@ -21,6 +21,7 @@
 #include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "runner/runner_cgroup.h"
+#include "runner/runner_compile.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -295,6 +296,41 @@ TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
 
 // A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
 // files a stage's cgroup is given. The live hierarchy is the host's to offer.
+// Only a compiler that could not start its own process is tried again; a program's own
+// errors, even ones that quote the same words, are its answer.
+TEST(RunnerCompileTest, OnlyAForkWithoutAFreeProcessIsTriedAgain) {
+  struct Row {
+    const char* name;
+    int exitCode;
+    bool timedOut;
+    const char* error;
+    const char* stderr;
+    bool again;
+  };
+  const Row rows[] = {
+      {"vfork refused", 1, false, "",
+       "g++: fatal error: cannot execute '/usr/lib/gcc/x86_64-linux-gnu/12/collect2': vfork: "
+       "Resource temporarily unavailable\ncompilation terminated.\n",
+       true},
+      {"fork refused", 1, false, "",
+       "g++: fatal error: cannot fork: Resource temporarily unavailable", true},
+      {"a syntax error", 1, false, "", "main.cpp:1:1: error: expected ';'", false},
+      {"compiled", 0, false, "", "fork: Resource temporarily unavailable", false},
+      {"out of time", 137, true, "", "vfork: Resource temporarily unavailable", false},
+      {"the runner failed", -1, false, "Runner box setup failed: x",
+       "vfork: Resource temporarily unavailable", false},
+      {"other words", 1, false, "", "open: Resource temporarily unavailable", false},
+  };
+  for (const Row& row : rows) {
+    ProcessOutcome outcome;
+    outcome.exitCode = row.exitCode;
+    outcome.timedOut = row.timedOut;
+    outcome.error = row.error;
+    outcome.stderr = row.stderr;
+    EXPECT_EQ(compilerFoundNoProcessFree(outcome), row.again) << row.name;
+  }
+}
+
 TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
   testing::ScratchDir dir;
   struct Root {

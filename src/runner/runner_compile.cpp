@@ -1,0 +1,35 @@
+#include "runner/runner_compile.h"
+
+#include <chrono>
+#include <thread>
+
+namespace quorbel {
+namespace {
+
+// Pauses before each new attempt; together longer than the longest run a box allows.
+constexpr int kPausesMs[] = {500, 1000, 2000, 2000};
+
+}  // namespace
+
+bool compilerFoundNoProcessFree(const ProcessOutcome& compiled) {
+  if (!compiled.error.empty() || compiled.timedOut || compiled.exitCode == 0) return false;
+  // The driver says "cannot execute 'cc1plus': vfork: Resource temporarily unavailable".
+  for (const char* call :
+       {"fork: Resource temporarily unavailable", "vfork: Resource temporarily unavailable"}) {
+    if (compiled.stderr.find(call) != std::string::npos) return true;
+  }
+  return false;
+}
+
+ProcessOutcome runCompileStage(const std::vector<std::string>& args, const TempDir& dir,
+                               const std::vector<std::string>& env, int64_t timeoutMs, bool boxed) {
+  ProcessOutcome compiled = runStage(args, dir, "", env, timeoutMs, true, boxed);
+  for (int pauseMs : kPausesMs) {
+    if (!compilerFoundNoProcessFree(compiled)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    compiled = runStage(args, dir, "", env, timeoutMs, true, boxed);
+  }
+  return compiled;
+}
+
+}  // namespace quorbel
