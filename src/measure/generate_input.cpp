@@ -366,6 +366,10 @@ class Writer {
     double size = 0;
     if (!lookup(value.governingSize, size) || size < 1) size = 1;
     const double low = value.low;
+    // cnt[x] of int cnt[4]: 1..3, valid whether the program counts from 0 or from 1.
+    double extent = 0;
+    if (evaluate(value.extent, extent) && extent >= 2 && extent - 1 < low + size - 1)
+      return 1 + std::floor(std::uniform_real_distribution<double>(0, extent - 1)(random_));
     if (&value == edgeFirst_ && pass_ < edges_.size())
       return low + static_cast<double>(edges_[pass_].first);
     if (&value == edgeSecond_ && pass_ < edges_.size())
@@ -380,10 +384,12 @@ class Writer {
       return low + std::floor(std::uniform_real_distribution<double>(0, size - 1)(random_));
     const double offset = std::floor(std::uniform_real_distribution<double>(0, size)(random_));
     double position = low + std::min(offset, size - 1);
-    // l r read together: the second is not before the first.
     auto previous = values_.find(lastPositionName_);
-    if (value.boundsLoop && lastPositionGoverning_ == value.governingSize &&
-        previous != values_.end() && lastWasPosition_ && position < previous->second) {
+    // Two positions of one size read together (a range l r, an edge u v) come out ordered:
+    // ranges are valid, and edges form a DAG, which a program that needs no cycle accepts and
+    // one that finds cycles reads as well.
+    if (lastPositionGoverning_ == value.governingSize && previous != values_.end() &&
+        lastWasPosition_ && position < previous->second) {
       const double swapped = previous->second;
       replaceLastToken(position);
       values_[lastPositionName_] = position;
@@ -422,8 +428,10 @@ class Writer {
     text_ += buffer;
   }
 
+  // A pass ends: its last position is no pair for the next pass's first.
   void newline() {
     if (!text_.empty() && text_.back() != '\n') text_ += '\n';
+    lastWasPosition_ = lastWasPositionPending_ = false;
   }
 
   bool coin() { return std::uniform_int_distribution<int>(0, 1)(random_) == 1; }

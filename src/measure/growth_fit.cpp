@@ -24,6 +24,13 @@ constexpr double kTieShare = 0.2;
 constexpr double kSpreadShare = 0.3;
 // However noisy the repetitions, a band wider than this would let any class stand.
 constexpr double kMostSpreadError = 0.1;
+// Caches filling up make a linear pass over 10^4..10^6 random-access elements look a log
+// factor steeper, never flatter: a preferred class one log factor below the best fit stands
+// when its error is at most twice the best's and this much more.
+constexpr double kCacheSteepening = 0.1;
+// The least time one step of work takes: times that never left the noise up to a size say
+// the work there stayed below noise / this many steps.
+constexpr double kLeastStepSeconds = 1e-9;
 
 double log2Floor(double n) { return std::max(1.0, std::log2(std::max(n, 1.0))); }
 
@@ -115,6 +122,19 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
       fit.measured = "1";
       fit.confidence = 0.5;
       fit.ranking.push_back({"1", 0});
+      // log n up to 10^18 is 60 steps: the estimate's class stands when its work at the
+      // largest size would still hide in the noise.
+      const std::vector<GrowthCandidate> classes = standardGrowthClasses();
+      const GrowthCandidate* preferred = nullptr;
+      for (const auto* list : {&classes, &extra})
+        for (const GrowthCandidate& candidate : *list)
+          if (candidate.name == hints.preferred && candidate.growth) preferred = &candidate;
+      if (preferred != nullptr && hints.preferred != "1" &&
+          preferred->growth(largest) * kLeastStepSeconds < noise) {
+        fit.measured = hints.preferred;
+        fit.closest = "1";
+        fit.ranking.insert(fit.ranking.begin(), {hints.preferred, 0});
+      }
     } else {
       fit.undecided = points.size() < static_cast<size_t>(kMinPoints)
                           ? "too few sizes ran"
@@ -154,7 +174,11 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
   const auto preferred =
       std::find_if(fit.ranking.begin(), fit.ranking.end(),
                    [&](const RankedClass& r) { return r.name == hints.preferred; });
-  if (preferred != fit.ranking.end() && preferred->error <= fit.tieBand) {
+  const bool steeperByCaches =
+      preferred != fit.ranking.end() &&
+      (leader == preferred->name + " log n" || (leader == "log n" && preferred->name == "1")) &&
+      preferred->error <= 2 * leastError + kCacheSteepening;
+  if (preferred != fit.ranking.end() && (preferred->error <= fit.tieBand || steeperByCaches)) {
     // The estimate stands where the times cannot tell it from the closest class.
     if (preferred != fit.ranking.begin()) fit.closest = leader;
     std::rotate(fit.ranking.begin(), preferred, preferred + 1);

@@ -55,6 +55,10 @@ std::vector<GrowthCandidate> standardGrowthClasses();
 // own noise: a fifth of the best error plus a third of the repetitions' spread (at least 0.02,
 // at most 0.1).
 // Among such classes the hint's preferred class is chosen, else the one without a log factor.
+// The preferred class also stands one log factor below the best (caches make a linear pass look
+// steeper, never flatter) when its error is at most twice the best's plus 0.1, and where no time
+// left the noise over a wide range of sizes when its work at the largest size would hide in that
+// noise too.
 GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
                     const std::vector<GrowthCandidate>& extra, double noise = 0.002,
                     const FitHints& hints = {});

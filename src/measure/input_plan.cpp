@@ -218,7 +218,26 @@ class PlanWalker {
     if (node.null()) return;
     const std::string_view type = node.type();
     if (type == "compound_statement" || type == "translation_unit") {
-      for (const Node& child : childrenOf(node)) walkStatement(child, steps, depth);
+      const std::vector<Node> children = childrenOf(node);
+      std::vector<bool> readsAfter(children.size() + 1, false);
+      for (size_t i = children.size(); i-- > 0;)
+        readsAfter[i] = readsAfter[i + 1] || containsReads(children[i]);
+      for (size_t i = 0; i < children.size(); ++i) {
+        // if (op == '?') { ...; continue; } cin >> u >> v;: what follows is read only when
+        // the test fails, as if it were the else-part.
+        if (readsAfter[i + 1] && leavesEarly(children[i])) {
+          PlanStep step;
+          step.kind = PlanStep::Kind::kBranch;
+          step.condition = children[i].field("condition");
+          step.line = children[i].line();
+          walkStatement(children[i].field("consequence"), step.body, depth);
+          for (size_t rest = i + 1; rest < children.size(); ++rest)
+            walkStatement(children[rest], step.otherwise, depth);
+          steps.push_back(step);
+          return;
+        }
+        walkStatement(children[i], steps, depth);
+      }
     } else if (type == "expression_statement") {
       if (node.childCount() > 0) walkExpression(node.child(0), steps, depth);
     } else if (type == "declaration") {
@@ -234,6 +253,20 @@ class PlanWalker {
     } else if (type == "return_statement") {
       if (node.childCount() > 0) walkExpression(node.child(0), steps, depth);
     }
+  }
+
+  // An if without else whose then-part reads nothing and ends in continue or return.
+  bool leavesEarly(const Node& statement) {
+    if (statement.type() != "if_statement" || !statement.field("alternative").null()) return false;
+    const Node consequence = statement.field("consequence");
+    if (containsReads(consequence) || containsReads(statement.field("condition"))) return false;
+    Node last = consequence;
+    if (last.type() == "compound_statement") {
+      const std::vector<Node> children = childrenOf(last);
+      if (children.empty()) return false;
+      last = children.back();
+    }
+    return last.type() == "continue_statement" || last.type() == "return_statement";
   }
 
   void walkExpression(const Node& expression, std::vector<PlanStep>& steps, int depth) {
@@ -320,9 +353,12 @@ class PlanWalker {
       // vector<int> a(n); reads to the grammar as a function declaration taking a type n.
       if (child.type() == "function_declarator") {
         const Node parameters = child.field("parameters");
-        if (parameters.childCount() > 0)
-          addContainerSize(declaredName(child.field("declarator")), parameters.child(0), steps,
-                           child.line());
+        if (parameters.childCount() > 0) {
+          const std::string name = declaredName(child.field("declarator"));
+          addContainerSize(name, parameters.child(0), steps, child.line());
+          for (uint32_t i = 1; i < parameters.childCount(); ++i)
+            addRowSizes(name, parameters.child(i), steps);
+        }
         continue;
       }
       if (child.type() != "init_declarator") continue;
@@ -343,13 +379,35 @@ class PlanWalker {
         continue;
       }
       if (value.type() == "argument_list" || value.type() == "initializer_list") {
-        // vector<int> a(n + 1, 0): the first argument sizes it.
-        if (value.childCount() > 0 && value.type() == "argument_list")
+        // vector<int> a(n + 1, 0): the first argument sizes it; in
+        // vector<vector<ll>> d(h, vector<ll>(w, INF)) w sizes each row.
+        if (value.childCount() > 0 && value.type() == "argument_list") {
           addContainerSize(name, value.child(0), steps, child.line());
+          for (uint32_t i = 1; i < value.childCount(); ++i)
+            addRowSizes(name, value.child(i), steps);
+        }
       } else {
         addAssign(name, value, steps, child.line());
       }
     }
+  }
+
+  // vector<ll>(w, INF) as an argument, or as the grammar reads it in a declaration that looks
+  // like a function's: a parameter of type vector<ll> declared (w, INF).
+  void addRowSizes(const std::string& name, const Node& argument, std::vector<PlanStep>& steps) {
+    Node inner;
+    if (argument.type() == "call_expression" &&
+        argument.field("function").type() == "template_function")
+      inner = argument.field("arguments");
+    else if (argument.type() == "parameter_declaration" &&
+             argument.field("type").type() == "template_type" &&
+             argument.field("declarator").type() == "abstract_function_declarator")
+      inner = argument.field("declarator").field("parameters");
+    if (inner.null()) return;
+    if (inner.childCount() == 0) return;
+    addContainerSize(name + "[]", inner.child(0), steps, argument.line());
+    for (uint32_t i = 1; i < inner.childCount(); ++i)
+      addRowSizes(name + "[]", inner.child(i), steps);
   }
 
   void walkFor(const Node& loop, std::vector<PlanStep>& steps, int depth) {

@@ -39,6 +39,9 @@ struct PlanValue {
   // position whether the program counts from 0 or from 1.
   bool eitherBase = false;
   bool takenDownByOne = false;  // kPosition: the program subtracts one (x--, a[x - 1])
+  // kPosition indexing an array declared with a fixed extent (int cnt[4]; cnt[x]++): that
+  // extent, which bounds the position whatever the size.
+  Node extent;
   int line = 0;
 };
 

@@ -60,6 +60,7 @@ struct Usage {
   std::map<std::string, std::set<double>> literals;
   std::map<std::string, std::string> indexedContainer;  // x in a[x]: a
   std::set<std::string> stored;  // put in a braced record ({u, v, w}) or read into a field
+  std::map<std::string, Node> firstExtent;  // int cnt[4], a[N][M]: 4 for cnt, N for a
 };
 
 // The function a call names: `unite` for unite(a, b), `add_edge` for g.add_edge(a, b).
@@ -153,6 +154,9 @@ class UsageReader {
       collectNames(n, usage_.stored);
     } else if (type == "field_expression") {
       usage_.stored.insert(std::string(n.field("field").text()));
+    } else if (type == "array_declarator" && n.field("declarator").type() == "identifier" &&
+               !n.field("size").null()) {
+      usage_.firstExtent[std::string(n.field("declarator").text())] = n.field("size");
     }
   }
 
@@ -427,6 +431,10 @@ class RoleAssigner {
             sized != containerSizes_.end() && sized->second.text() == value.governingSize;
         value.low = usage_.decremented.count(name) == 0 && exact ? 0 : 1;
         value.takenDownByOne = usage_.decremented.count(name) != 0;
+        if (container != usage_.indexedContainer.end()) {
+          auto extent = usage_.firstExtent.find(container->second);
+          if (extent != usage_.firstExtent.end()) value.extent = extent->second;
+        }
         return;
       }
     }

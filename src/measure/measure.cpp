@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
@@ -20,15 +21,21 @@ namespace {
 constexpr size_t kCodeLimitBytes = 102400;
 // Wall time: the compile stage's own CPU limit (8 s) still binds; a loaded machine is slow.
 constexpr int64_t kCompileTimeoutMs = 60000;
+constexpr int kCompileAttempts = 3;
 constexpr double kFirstSize = 8;
 constexpr double kLinearStepsBelow = 64;
 constexpr double kUnreadShare = 0.05;
+// Sizes between those that ran, added while fewer than this many ran long enough to time.
+constexpr int kEnoughTimed = 5;
+constexpr int kMostFillIns = 4;
 
 // Put before the program: its output goes to /dev/null (a run of 10^6 lines would otherwise
 // pass the runner's output limit), and at exit it reports the CPU time since its own static
 // initialisation (loading the program is start-up, not work), whether an
 // extraction failed for want of input, and how much of the input it left unread. The names
 // live in a namespace of their own, and #line keeps the program's line numbers.
+// A program that reads its input from a file (freopen("trails.in", "r", stdin)) reads the
+// generated input all the same: reopening the standard streams leaves them as they are.
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -54,6 +61,13 @@ struct Probe {
 };
 Probe probe;
 }  // namespace quorbel_measure_probe
+inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
+  return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
+}
+namespace std {
+using ::quorbel_measure_reopen;
+}
+#define freopen quorbel_measure_reopen
 #line 1 "main.cpp"
 )";
 
@@ -187,8 +201,15 @@ class Measurer {
       return false;
     }
     const double start = wallSeconds();
-    ProcessOutcome compiled =
-        runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
+    ProcessOutcome compiled;
+    // The compiler's own fork fails with EAGAIN while other runs hold the user's processes:
+    // that says nothing of the program, so it is tried again a little later.
+    for (int attempt = 0; attempt < kCompileAttempts; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(500 * attempt));
+      compiled =
+          runStage(compileArgs(), dir_, "", compileEnvironment(), kCompileTimeoutMs, true, boxed_);
+      if (compiled.stderr.find("Resource temporarily unavailable") == std::string::npos) break;
+    }
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);
@@ -337,7 +358,9 @@ class Measurer {
       const bool quiet = !result_.runs.empty() && result_.runs.back().best - baseline_ < noise_;
       double next = small ? size + step : size * (quiet ? 4 : 2);
       if (failedAt > 0) {
-        if (lastGood == 0 || ++bisections_ > 1) break;
+        // One point nearer the budget; up to three while few sizes were timed (2^n passes
+        // from 0.004 s to past the budget within a few sizes).
+        if (lastGood == 0 || ++bisections_ > (timedRuns() < kEnoughTimed ? 3 : 1)) break;
         next = std::floor(small ? (lastGood + failedAt) / 2 : std::sqrt(lastGood * failedAt));
         if (next <= lastGood || next >= failedAt) break;
       }
@@ -345,11 +368,56 @@ class Measurer {
       if (next <= size && failedAt == 0) break;
       size = next;
     }
+    if (!fillGaps()) return;
     if (cancelled()) {
       fail("cancelled", "The measurement was stopped.");
       return;
     }
     result_.status = "measured";
+  }
+
+  int timedRuns() const {
+    int timed = 0;
+    for (const SizeRun& run : result_.runs)
+      timed += run.best >= std::max(0.0, baseline_) + noise_ ? 1 : 0;
+    return timed;
+  }
+
+  // The fit reads the sizes that ran long enough to time. Where fewer than five did (a jump
+  // from a quiet size straight to one near the budget, memory or a limit reached early),
+  // sizes between them add points, the widest gap below a timed size first. False when a
+  // run failed the measurement.
+  bool fillGaps() {
+    std::vector<SizeRun>& runs = result_.runs;
+    const auto bySize = [](const SizeRun& a, const SizeRun& b) { return a.size < b.size; };
+    const double timedFrom = std::max(0.0, baseline_) + noise_;
+    for (int added = 0; added < kMostFillIns && runs.size() >= 2 && !outOfTime(); ++added) {
+      std::sort(runs.begin(), runs.end(), bySize);
+      if (timedRuns() >= kEnoughTimed) break;
+      double widest = 1, between = 0;
+      for (size_t i = 1; i < runs.size(); ++i) {
+        const double low = runs[i - 1].size, high = runs[i].size;
+        const double middle = std::floor(std::sqrt(low * high));
+        if (runs[i].best < timedFrom || middle <= low || middle >= high) continue;
+        if (high / low > widest) {
+          widest = high / low;
+          between = middle;
+        }
+      }
+      if (between == 0) break;
+      // The largest input, the limit reached and why the sizes stopped stay the largest size's.
+      std::string largest = std::move(result_.largestInput);
+      const std::string stopReason = result_.stopReason;
+      const bool atLimit = atLimit_;
+      const RunOutcome outcome = measureSize(between);
+      result_.largestInput = std::move(largest);
+      result_.stopReason = stopReason;
+      atLimit_ = atLimit;
+      if (outcome == RunOutcome::kFail) return false;
+      if (outcome != RunOutcome::kOk) break;
+    }
+    std::sort(runs.begin(), runs.end(), bySize);
+    return true;
   }
 
   static std::string formatSeconds(double seconds) {

@@ -2,7 +2,9 @@
 //   // 1 <= n <= 2*10^5, -10^9 <= a_i <= 10^9        // 1 ≤ u, v ≤ n
 //   // |s| <= 10^6                                      // x[i] <= 1e9
 // A bound that is not a number (u <= n) gives no range: positions are found from use.
+#include <cctype>
 #include <string>
+#include <string_view>
 
 #include "measure/input_roles.h"
 #include "syntax/regex.h"
@@ -14,12 +16,26 @@ namespace {
 constexpr const char* kNumber =
     R"((-?\s*[0-9][0-9,.'_]*(?:\s*(?:\*|x)\s*10\s*\^\s*[0-9]+|e[0-9]+|\^[0-9]+)?))";
 
+// What follows an underscore is an index when it is one letter, digits or braced: a_i, x_12,
+// A_{i}; cow_num and street_len are names of their own.
+bool isSubscript(std::string_view rest) {
+  if (!rest.empty() && rest.front() == '{') return true;
+  size_t length = 0;
+  bool digits = true;
+  while (length < rest.size() && (std::isalnum(static_cast<unsigned char>(rest[length])))) {
+    digits = digits && std::isdigit(static_cast<unsigned char>(rest[length]));
+    ++length;
+  }
+  return length == 1 || (length > 0 && digits);
+}
+
 // a_i, a[i], A_{i}, |s| and x_1 all name the base: a, a, A, s, x.
-std::string baseName(std::string text) {
+std::string baseName(const std::string& text) {
   std::string name;
-  for (char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (c == '|' || c == ' ') continue;
-    if (c == '_' && !name.empty()) break;
+    if (c == '_' && !name.empty() && isSubscript(std::string_view(text).substr(i + 1))) break;
     if (c == '[' || c == '(' || c == '{') break;
     name += c;
   }

@@ -1,5 +1,6 @@
 #include "model/recursion.h"
 
+#include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion_guards.h"
@@ -19,6 +20,57 @@ std::string calleeName(const Node& call) {
   std::string name(function.text());
   const size_t scope = name.rfind("::");
   return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+// The bound of the for loop in `body` that counts `variable`: V of for (u = 0; u < V; u++).
+Node loopBoundOf(const Node& body, std::string_view variable) {
+  Node bound;
+  visitNodes(body, [&](const Node& n) {
+    if (!bound.null()) return false;
+    if (n.type() != "for_statement") return true;
+    const Node condition = unwrapped(n.field("condition"));
+    if (condition.type() != "binary_expression") return true;
+    const std::string_view op = condition.field("operator").text();
+    if ((op == "<" || op == "<=") && unwrapped(condition.field("left")).type() == "identifier" &&
+        unwrapped(condition.field("left")).text() == variable)
+      bound = condition.field("right");
+    return bound.null();
+  });
+  return bound;
+}
+
+// The states a memoised function's parameter takes, from how the body uses it: 2^V for a set of
+// bits tested or added by a counter over V ((mask >> i) & 1, S | 1 << u), V when the recursive
+// calls pass it such a counter; O(1) when neither shows.
+Cost parameterStates(const Model& model, const Function& function, size_t index,
+                     const std::vector<Node>& calls) {
+  const std::string& parameter = function.parameters[index];
+  Cost states;
+  visitNodes(function.body, [&](const Node& n) {
+    if (!isConstantCost(states)) return false;
+    if (n.type() != "binary_expression") return true;
+    const std::string_view op = n.field("operator").text();
+    const Node left = unwrapped(n.field("left")), right = unwrapped(n.field("right"));
+    Node counter;
+    if (op == ">>" && isIdentifierNamed(left, parameter) && right.type() == "identifier")
+      counter = right;
+    if ((op == "|" || op == "&") && isIdentifierNamed(left, parameter) &&
+        right.type() == "binary_expression" && right.field("operator").text() == "<<" &&
+        unwrapped(right.field("left")).text() == "1")
+      counter = unwrapped(right.field("right"));
+    if (counter.type() != "identifier") return true;
+    const Node bound = loopBoundOf(function.body, counter.text());
+    if (!bound.null()) states = powerOfTwoCost(magnitudeOf(model, bound, {}));
+    return isConstantCost(states);
+  });
+  if (!isConstantCost(states)) return states;
+  for (const Node& call : calls) {
+    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    if (argument.type() != "identifier") continue;
+    const Node bound = loopBoundOf(function.body, argument.text());
+    if (!bound.null()) return magnitudeOf(model, bound, {});
+  }
+  return states;
 }
 
 std::vector<Node> recursiveCalls(const Function& function) {
@@ -254,8 +306,12 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const Symbol* table = findSymbol(model, memo);
     if (isConstantCost(facts.states) || (table && table->literalLimit)) {
       facts.states = constantCost();
-      for (const std::string& p : function.parameters)
-        if (!p.empty()) facts.states = multiplyCosts(facts.states, sizeCost(p));
+      for (size_t k = 0; k < function.parameters.size(); ++k) {
+        const std::string& p = function.parameters[k];
+        if (p.empty()) continue;
+        const Cost used = parameterStates(model, function, k, calls);
+        facts.states = multiplyCosts(facts.states, isConstantCost(used) ? sizeCost(p) : used);
+      }
     }
     return facts;
   }

@@ -12,6 +12,7 @@ namespace quorbel {
 namespace {
 
 constexpr int kMaxDepth = 100;
+constexpr int kMaxNesting = 8;  // containers of containers looked into
 // The input is read at the top of its loop, so the head of a loop's body is enough, and nested
 // loops of a large program are not scanned once per enclosing loop.
 constexpr size_t kScannedBodyBytes = 2000;
@@ -440,6 +441,83 @@ void readMeasures(std::string_view line, SourceFacts& facts) {
     facts.lengths.push_back({match.groups[1], match.groups[2]});
 }
 
+// ---- What each declared name stores ----
+
+// Probes that tell an affine length (n + 1, 2 * n) from one that is not (n / 2, n * n).
+constexpr double kProbes[] = {0, 1, 1000003};
+
+Extent readExtent(const std::string& written, const std::map<std::string, double>& constants) {
+  Extent extent;
+  extent.written = written;
+  std::string size;
+  double probe = 0;
+  const auto lookup = [&](const std::string& name, double& value) {
+    const auto known = constants.find(name);
+    if (known != constants.end()) {
+      value = known->second;
+      return true;
+    }
+    if (size.empty() || name != size) return false;
+    value = probe;
+    return true;
+  };
+  extent.known = evaluateConstantExpression(written, lookup, extent.value, &size);
+  if (extent.known || size.empty()) return extent;
+  extent.size = size;
+  double at[std::size(kProbes)] = {};
+  for (size_t i = 0; i < std::size(kProbes); ++i) {
+    probe = kProbes[i];
+    if (!evaluateConstantExpression(written, lookup, at[i])) return extent;
+  }
+  extent.offset = at[0];
+  extent.scale = at[1] - at[0];
+  extent.affine = extent.scale * kProbes[2] + extent.offset == at[2];
+  return extent;
+}
+
+StoredType readStoredType(const std::string& type, const SourceFacts& facts,
+                          const std::map<std::string, double>& constants) {
+  const auto sizeOf = [&](const std::string& text) {
+    return sizeOfType(text, facts.typeAliases, constants);
+  };
+  StoredType stored;
+  stored.element = sizeOf(type);
+  const ContainerInfo list = describeContainer(type, facts.typeAliases);
+  if (!list.container) return stored;
+  stored.container = true;
+  stored.entryOverhead = list.entryOverhead;
+  stored.listElement = sizeOf(list.element);
+  const ContainerInfo inner = describeContainer(list.element, facts.typeAliases);
+  stored.nested = inner.container;
+  if (inner.container) stored.innerElement = sizeOf(inner.element);
+  std::string innermost = list.element;
+  for (int level = 0; level < kMaxNesting; ++level) {
+    const ContainerInfo next = describeContainer(innermost, facts.typeAliases);
+    if (!next.container) break;
+    innermost = next.element;
+  }
+  stored.innermostElement = sizeOf(innermost);
+  return stored;
+}
+
+// Evaluates lengths and element sizes once every constant and alias of the program is known.
+void describeStorage(SourceFacts& facts) {
+  std::map<std::string, double> constants;
+  for (const auto& [name, constant] : facts.constants) constants[name] = constant.value;
+  for (SourceDeclaration& declaration : facts.declarations) {
+    const StoredType stored = readStoredType(declaration.type, facts, constants);
+    for (Declarator& d : declaration.declarators) {
+      d.stored = stored;
+      d.builtNested = stored.nested && d.initializer.find('(', 1) != std::string::npos;
+      d.shown = declaration.type + " " + d.name;
+      for (const std::string& dimension : d.dimensions) {
+        d.extents.push_back(readExtent(dimension, constants));
+        d.shown += "[" + dimension + "]";
+      }
+    }
+  }
+}
+
 }  // namespace
 
 bool evaluateConstantExpression(std::string_view text,
@@ -480,6 +558,7 @@ SourceFacts readSourceFacts(const Model& model) {
     }
     return true;
   });
+  describeStorage(facts);
   return facts;
 }
 

@@ -14,14 +14,44 @@
 
 #include "model/comment_limits.h"
 #include "model/model.h"
+#include "model/type_sizes.h"
 
 namespace quorbel {
+
+// An array length evaluated once: a number from literals and named constants, else the first
+// name they do not give, which the verdict may know a limit for; "n + 1" is then 1 * n + 1.
+struct Extent {
+  std::string written;  // for display: "maxN", "n + 1"
+  bool known = false;
+  double value = 0;
+  std::string size;     // the first name no constant gives
+  bool affine = false;  // scale * size + offset, exactly, once the size has a value
+  double scale = 0;
+  double offset = 0;
+};
+
+// What storing one name costs, from its declared type: bytes of the type itself and, for a
+// container, of what it holds.
+struct StoredType {
+  TypeSize element;           // the declared type: int for int a[N]
+  bool container = false;     // vector, set, map, string...
+  double entryOverhead = 0;   // per entry of a node-based container
+  TypeSize listElement;       // int for vector<int>, pair<int,int> for map<int, int>
+  bool nested = false;        // the element is itself a container: vector<vector<T>>
+  TypeSize innerElement;      // T for vector<vector<T>>
+  TypeSize innermostElement;  // the last element down the nesting
+};
 
 // One name of a declaration: "dp[n + 1][m + 1]", "v(n, 0)", "x = 5".
 struct Declarator {
   std::string name;
   std::vector<std::string> dimensions;  // the texts inside each [...]
   std::string initializer;              // "(n, 0)", "= 5", "{1, 2}" as written; may be empty
+  // Filled once the whole program is read, so that later constants and aliases count.
+  std::vector<Extent> extents;  // one per dimension
+  StoredType stored;
+  bool builtNested = false;  // the initializer builds the inner containers: dp(n, vector<T>(m))
+  std::string shown;         // "vector<int> g[maxN]": how the memory rows name it
 };
 
 struct SourceDeclaration {

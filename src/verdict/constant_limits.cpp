@@ -18,22 +18,15 @@ struct ConstantArray {
 
 // By name; a name declared twice keeps its shorter array.
 std::map<std::string, ConstantArray> constantArrays(const SourceFacts& facts) {
-  const auto lookup = [&](const std::string& name, double& value) {
-    const auto known = facts.constants.find(name);
-    if (known == facts.constants.end()) return false;
-    value = known->second.value;
-    return true;
-  };
   std::map<std::string, ConstantArray> arrays;
   for (const SourceDeclaration& declaration : facts.declarations) {
     for (const Declarator& d : declaration.declarators) {
-      double length = 0;
-      if (d.dimensions.empty() || !evaluateConstantExpression(d.dimensions[0], lookup, length) ||
-          !std::isfinite(length) || length <= 0)
-        continue;
+      if (d.extents.empty() || !d.extents[0].known) continue;
+      const double length = d.extents[0].value;
+      if (!std::isfinite(length) || length <= 0) continue;
       const auto known = arrays.find(d.name);
       if (known == arrays.end() || length < known->second.length)
-        arrays[d.name] = {d.name, d.dimensions[0], length, declaration.line};
+        arrays[d.name] = {d.name, d.extents[0].written, length, declaration.line};
     }
   }
   return arrays;

@@ -8,7 +8,6 @@
 #include "cost/cost_values.h"
 #include "syntax/text.h"
 #include "verdict/limit_values.h"
-#include "verdict/type_sizes.h"
 
 namespace quorbel {
 namespace {
@@ -19,7 +18,6 @@ constexpr double kAssumedElementBytes = 8;
 // One call of a small recursive function: return address, saved registers, a few arguments and
 // locals; what g++ -O2 gives a dfs(int v, int parent) on x86-64.
 constexpr double kFrameBytes = 64;
-constexpr int kMaxNesting = 8;
 
 class Estimator {
  public:
@@ -59,41 +57,41 @@ class Estimator {
       out_.missing.push_back(name);
   }
 
-  double bytesOf(const std::string& type, bool& known) const {
-    const TypeSize size = sizeOfType(type, facts_.typeAliases, constants_);
+  static double bytesOf(const TypeSize& size, bool& known) {
     known = known && size.known;
     return size.bytes;
   }
 
-  // The innermost element of nested containers: long long for vector<vector<long long>>.
-  std::string innermost(std::string type) const {
-    for (int level = 0; level < kMaxNesting; ++level) {
-      const ContainerInfo inner = describeContainer(type, facts_.typeAliases);
-      if (!inner.container) break;
-      type = inner.element;
+  // An extent's length at the limits: false when it has none, with `missing` set when the
+  // size it needs has no limit.
+  bool lengthOf(const Extent& extent, double& length, std::string& missing) const {
+    if (extent.known) {
+      length = extent.value;
+      return true;
     }
-    return type;
+    const auto limit = limits_.find(extent.size);
+    if (limit != limits_.end()) {
+      length = extent.scale * limit->second + extent.offset;
+      return extent.affine;
+    }
+    if (isUnlimited(extent.size)) missing = extent.size;
+    return false;
   }
 
   // ---- Fixed arrays ----
 
   void addFixedArrays() {
-    const auto find = [this](const std::string& name, double& value) {
-      return lookup(name, value);
-    };
     for (const SourceDeclaration& declaration : facts_.declarations) {
       for (const Declarator& d : declaration.declarators) {
-        if (d.dimensions.empty()) continue;
+        if (d.extents.empty()) continue;
         double elements = 1;
-        std::string written = declaration.type + " " + d.name;
         std::string missing;
-        for (const std::string& dimension : d.dimensions) {
+        for (const Extent& extent : d.extents) {
           double length = 0;
           std::string unknown;
-          written += "[" + dimension + "]";
-          if (evaluateConstantExpression(dimension, find, length, &unknown)) {
+          if (lengthOf(extent, length, unknown)) {
             elements *= std::max(0.0, length);
-          } else if (isUnlimited(unknown)) {
+          } else if (!unknown.empty()) {
             missing = unknown;
           } else {
             elements = -1;  // a length this step cannot know, such as a local variable
@@ -103,13 +101,13 @@ class Estimator {
         arrayLines_.insert(declaration.line);
         MemoryItem item;
         item.line = std::to_string(declaration.line);
-        item.what = written;
+        item.what = d.shown;
         if (!missing.empty()) {
           addMissing(missing);
           item.text = "not counted: no limit for " + missing;
         } else {
           bool known = true;
-          item.bytes = elements * bytesOf(declaration.type, known);
+          item.bytes = elements * bytesOf(d.stored.element, known);
           item.counted = true;
           item.text = describeBytes(item.bytes) + (known ? "" : " (element size assumed 8 bytes)");
         }
@@ -129,7 +127,7 @@ class Estimator {
   // The container declarations, by line and name and by name, so that each row is one look-up.
   void indexContainers() {
     for (const SourceDeclaration& declaration : facts_.declarations) {
-      if (!describeContainer(declaration.type, facts_.typeAliases).container) continue;
+      if (declaration.declarators.empty() || !declaration.declarators[0].stored.container) continue;
       for (const Declarator& d : declaration.declarators) {
         containersHere_.emplace(std::pair(declaration.line, d.name),
                                 Target{&declaration, &d, true});
@@ -148,27 +146,22 @@ class Estimator {
 
   // Bytes per counted unit of a row's structure, and how to name it.
   double unitBytes(const Target& target, std::string& what, bool& known) const {
-    const SourceDeclaration& declaration = *target.declaration;
     const Declarator& d = *target.declarator;
-    const ContainerInfo list = describeContainer(declaration.type, facts_.typeAliases);
-    const bool arrayOfLists = !d.dimensions.empty();
-    const ContainerInfo inner = describeContainer(list.element, facts_.typeAliases);
-    what = declaration.type + " " + d.name;
-    for (const std::string& dimension : d.dimensions) what += "[" + dimension + "]";
+    const StoredType& stored = d.stored;
+    what = d.shown;
     if (target.declaredHere) {
       // vector<vector<T>> dp(n, vector<T>(m)) counts n * m values of T; adj(n) counts n lists.
-      const bool innerBuilt = inner.container && d.initializer.find('(') != std::string::npos &&
-                              d.initializer.find('(', 1) != std::string::npos;
-      const std::string element = innerBuilt ? innermost(list.element) : list.element;
-      return bytesOf(element, known) + list.entryOverhead;
+      const TypeSize& element = d.builtNested ? stored.innermostElement : stored.listElement;
+      return bytesOf(element, known) + stored.entryOverhead;
     }
     // Declared elsewhere, a list per slot counts the entries its lists gained.
-    if (arrayOfLists || inner.container) {
+    const bool arrayOfLists = !d.extents.empty();
+    if (arrayOfLists || stored.nested) {
       what += ": list entries";
-      const std::string entry = arrayOfLists ? list.element : inner.element;
-      return std::max(kListEntryBytes, bytesOf(entry, known));
+      return std::max(kListEntryBytes,
+                      bytesOf(arrayOfLists ? stored.listElement : stored.innerElement, known));
     }
-    return bytesOf(list.element, known) + list.entryOverhead;
+    return bytesOf(stored.listElement, known) + stored.entryOverhead;
   }
 
   void addRow(const Contribution& row) {

@@ -390,6 +390,11 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
        "f(n)", "O(2^n)"},
+      {"memo over a set of bits and a last element",
+       "int dp[1 << 16][16], d[16][16]; int f(int S, int v) { if (dp[S][v] >= 0) return "
+       "dp[S][v]; int r = 1e9; for (int u = 0; u < n; u++) if (!((S >> u) & 1)) r = min(r, f(S "
+       "| 1 << u, u) + d[v][u]); return dp[S][v] = r; }",
+       "f(1, 0)", "O(2^n * n^2)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",

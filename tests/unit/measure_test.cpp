@@ -131,6 +131,16 @@ TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
        " vector<E> es(m);"
        " for (auto& e : es) { cin >> e.a >> e.b >> e.c; e.a--; e.b--; } }",
        "n:size m:size |es|*(a:pos1(n) b:pos1(n) c:value)"},
+      {"a query that reads nothing more leaves the pass early",
+       "int main(){int n, q; cin >> n >> q; vector<int> p(n);"
+       " for (int i = 0; i < q; i++) { char op; cin >> op; if (op == '?') { cout << 1; continue; }"
+       " int u, v; cin >> u >> v; p[u] = v; } }",
+       "n:size q:size q*(op:choice if( | u:pos0(n) v:value))"},
+      {"a nested vector's rows are sized by the second count",
+       "int main(){int h, w; cin >> h >> w; vector<string> c(h); for (int i = 0; i < h; i++) cin "
+       ">> c[i]; vector<vector<long long>> d(h, vector<long long>(w, 0)); cout << d[h - 1][w - "
+       "1]; }",
+       "h:size w:size h*(c:word(w))"},
   };
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
 }
@@ -151,6 +161,9 @@ TEST(InputPlan, RangesStatedInComments) {
       {"a bound that is a name gives no range", "// 1 <= u, v <= n", {}},
       {"upper bound only", "/* |s| <= 10^6 */", {"s 0 1000000"}},
       {"unicode signs", "// 1 ≤ N ≤ 3000, 1 ≤ A[i] ≤ 1e9", {"N 1 3000", "A 1 1000000000"}},
+      {"a word after the underscore is part of the name",
+       "// 1 <= cow_num <= 20, 0 <= x_12, y_{j} <= 5",
+       {"cow_num 1 20", "x 0 5", "y 0 5"}},
       {"not a comment", "const char* s = \"1 <= n <= 5\";", {}},
   };
   for (const Case& c : kCases) {
@@ -220,6 +233,47 @@ TEST(GenerateInput, EdgesFormATreeAndPositionsStayInBounds) {
     }
   }
   EXPECT_EQ(joins, 499);
+}
+
+// Pairs of positions come out ordered (a range a..b a function takes, edges of a DAG); a value
+// counted into an array of 4 stays within 1..3 whatever the size.
+TEST(GenerateInput, PairsAreOrderedAndFixedArraysBoundTheirPositions) {
+  struct Row {
+    const char* name;
+    const char* code;
+    size_t first;  // where the pairs or values start in the numbers, after the sizes
+    size_t stride;
+    double low, high;  // every value, and for pairs every second one is not below the first
+  };
+  const Row kRows[] = {
+      {"query ranges",
+       "int sp[200005]; int query(int a, int b){ return sp[a] + sp[b]; } int main(){int n, q; "
+       "cin >> n >> q; for (int i = 1; i <= n; i++) cin >> sp[i]; for (int i = 0; i < q; i++) {"
+       " int a, b; cin >> a >> b; cout << query(a, b); } }",
+       2 + 300, 2, 1, 300},
+      {"edges of a DAG",
+       "vector<int> out[200005]; int main(){int n, m; cin >> n >> m; for (int i = 0; i < m; i++)"
+       " { int u, v; cin >> u >> v; out[u].push_back(v); } }",
+       2, 2, 1, 300},
+      {"counts of 1..3",
+       "int main(){int n; cin >> n; int cnt[4] = {0, 0, 0, 0};"
+       " for (int i = 0; i < n; i++) { int x; cin >> x; cnt[x]++; } cout << cnt[1]; }",
+       1, 1, 1, 3},
+  };
+  for (const Row& row : kRows) {
+    const Model model = buildModel(row.code);
+    GenerateOptions options;
+    options.size = 300;
+    const std::vector<double> numbers =
+        numbersOf(generateInput(deriveInputPlan(model), model, options).text);
+    ASSERT_GT(numbers.size(), row.first + 10) << row.name;
+    for (size_t i = row.first; i < numbers.size(); ++i) {
+      EXPECT_GE(numbers[i], row.low) << row.name << " at " << i;
+      EXPECT_LE(numbers[i], row.high) << row.name << " at " << i;
+      if (row.stride == 2 && (i - row.first) % 2 == 1)
+        EXPECT_LE(numbers[i - 1], numbers[i]) << row.name << " at " << i;
+    }
+  }
 }
 
 TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
@@ -311,6 +365,44 @@ TEST(GrowthFit, TheEstimateStandsWhereTheTimesCannotTellItApart) {
   }
 }
 
+// Times a log factor steeper than the estimate (caches filling up) keep the estimate's class;
+// flatter ones, or steeper by more, do not. Times that never leave the noise up to a size keep
+// a class whose work there would hide in the noise too: log n up to 2^50 is 50 steps, sqrt n
+// is 3.3 * 10^7 (33 ms at 1 ns a step, above 2 ms).
+TEST(GrowthFit, TheEstimateStandsAgainstCachesAndBelowTheNoise) {
+  const auto linear = [](double n) { return n; };
+  const auto nLogN = [](double n) { return n * std::log2(n); };
+  const auto square = [](double n) { return n * n; };
+  const auto flat = [](double) { return 0.0; };
+  struct Row {
+    const char* name;
+    std::function<double(double)> f;
+    double scale, from, to;
+    const char* preferred;
+    const char* measured;
+    const char* closest;
+  };
+  const Row kRows[] = {
+      {"a log steeper", nLogN, 1e-8, 1 << 14, 1 << 18, "n", "n", "n log n"},
+      {"a log steeper, squares", [](double n) { return n * n * std::log2(n); }, 1e-9, 1 << 9,
+       1 << 13, "n^2", "n^2", "n^2 log n"},
+      {"a log flatter", linear, 1e-7, 1 << 10, 1 << 20, "n log n", "n", ""},
+      {"a power steeper", square, 1e-9, 1 << 8, 1 << 14, "n", "n^2", ""},
+      {"below the noise, log", flat, 0, 8, std::pow(2.0, 50), "log n", "log n", "1"},
+      {"below the noise, sqrt", flat, 0, 8, std::pow(2.0, 50), "sqrt n", "1", ""},
+      {"below the noise, linear up to 4096", flat, 0, 8, 4096, "n", "n", "1"},
+      {"below the noise, no estimate", flat, 0, 8, std::pow(2.0, 50), "", "1", ""},
+  };
+  for (const Row& row : kRows) {
+    const GrowthFit fit = fitGrowth(synthetic(row.f, row.scale, 0, row.from, row.to, 1), 0.004, {},
+                                    0.002, {row.preferred, 0});
+    EXPECT_TRUE(fit.decided) << row.name << ": " << fit.undecided;
+    EXPECT_EQ(fit.measured, row.measured) << row.name;
+    EXPECT_EQ(fit.closest, row.closest) << row.name;
+    EXPECT_TRUE(explainsAsWell(fit, row.measured)) << row.name;
+  }
+}
+
 TEST(GrowthFit, SaysWhenThePointsDoNotDecide) {
   const auto linear = [](double n) { return n; };
   // Two sizes only.
@@ -392,6 +484,21 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
   }
   EXPECT_EQ(runDirectories(), 0);
   std::filesystem::remove_all(base);
+}
+
+// freopen("in.txt", "r", stdin) leaves the generated input where it was, and the output goes
+// nowhere still: the program reads every size.
+TEST(Measure, AProgramThatOpensItsOwnFilesReadsTheGeneratedInput) {
+  const char* kCode =
+      "#include <cstdio>\n#include <iostream>\nint main(){ std::freopen(\"in.txt\", \"r\", "
+      "stdin); freopen(\"out.txt\", \"w\", stdout); long n, s = 0; std::cin >> n;"
+      " for (long i = 0; i < n; i++) { long x; std::cin >> x; s += x; } std::cout << s; }";
+  MeasureOptions options;
+  options.budgetSeconds = 0.05;
+  options.totalSeconds = 3;
+  const Measurement m = measureProgram(kCode, options);
+  EXPECT_TRUE(m.status == "measured" || m.status == "undecided") << m.message;
+  EXPECT_GE(m.runs.size(), 3u) << m.message;
 }
 
 // Processes still running the program built under `base` (its executable lives there).

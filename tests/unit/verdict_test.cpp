@@ -95,6 +95,50 @@ TEST(SourceFactsTest, TheModelReadsWhatTheVerdictAsks) {
   EXPECT_EQ(stated.commentLimits.timeLine, 3);
 }
 
+// Lengths and element sizes, evaluated once in the model: the memory verdict only multiplies.
+TEST(SourceFactsTest, TheModelEvaluatesExtentsAndElementSizes) {
+  struct Case {
+    const char* source;
+    std::string extent;   // the first extent: "=value", "scale*size+offset", "?size" or "-"
+    double elementBytes;  // of the declared type; of a container's element when a container
+    bool container;
+    std::string shown;
+  };
+  const Case kCases[] = {
+      {"const int N = 2e5 + 5;\nlong long a[N][3];", "=200005", 8, false, "long long a[N][3]"},
+      {"#define M (1 << 10)\nbool b[M + 1];", "=1025", 1, false, "bool b[M + 1]"},
+      {"void f(int n) { int c[2 * n + 3]; }", "2*n+3", 4, false, "int c[2 * n + 3]"},
+      {"void f(int n) { short h[n / 2]; }", "?n", 2, false, "short h[n / 2]"},
+      {"typedef long long ll;\nvector<ll> g[100];", "=100", 8, true, "vector<ll> g[100]"},
+      {"map<int, long long> cnt;", "-", 16, true, "map<int, long long> cnt"},
+      {"vector<vector<pair<int, int>>> dp;", "-", 24, true, "vector<vector<pair<int, int>>> dp"},
+  };
+  for (const Case& c : kCases) {
+    const SourceFacts facts = readSourceFacts(buildModel(c.source));
+    ASSERT_FALSE(facts.declarations.empty()) << c.source;
+    const Declarator& d = facts.declarations.back().declarators.at(0);
+    std::string extent = "-";
+    if (!d.extents.empty()) {
+      const Extent& e = d.extents[0];
+      extent = e.known ? "=" + formatLimitValue(e.value)
+               : e.affine
+                   ? formatLimitValue(e.scale) + "*" + e.size + "+" + formatLimitValue(e.offset)
+                   : "?" + e.size;
+    }
+    EXPECT_EQ(extent, c.extent) << c.source;
+    EXPECT_EQ(d.stored.container, c.container) << c.source;
+    EXPECT_EQ(c.container ? d.stored.listElement.bytes : d.stored.element.bytes, c.elementBytes)
+        << c.source;
+    EXPECT_EQ(d.shown, c.shown) << c.source;
+  }
+  const SourceFacts nested =
+      readSourceFacts(buildModel("void f(int n) { vector<vector<long long>> dp(n, "
+                                 "vector<long long>(n)); }"));
+  const Declarator& dp = nested.declarations.back().declarators.at(0);
+  EXPECT_TRUE(dp.builtNested);
+  EXPECT_EQ(dp.stored.innermostElement.bytes, 8);
+}
+
 TEST(LimitValuesTest, FormsPeopleWrite) {
   const std::pair<const char*, double> kRead[] = {
       {"200000", 2e5},    {"2e5", 2e5},        {"2*10^5", 2e5}, {"2·10^5", 2e5},

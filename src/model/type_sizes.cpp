@@ -1,4 +1,4 @@
-#include "verdict/type_sizes.h"
+#include "model/type_sizes.h"
 
 #include <algorithm>
 #include <cmath>
