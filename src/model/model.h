@@ -37,6 +37,8 @@ struct Symbol {
   std::vector<Cost> dimensions;  // array extents or constructor sizes, outermost first
   std::optional<double> value;   // a named constant's value
   bool isConstant = false;       // const / constexpr / numeric macro
+  bool notASize = false;         // a constant only taking remainders or marking values: MOD, INF
+  bool countsLevels = false;     // a constant counting doubling levels: up[N][LOG], 1 << j
   bool fromInput = false;        // read by cin, scanf or a read helper
   bool holdsInput = false;       // a container whose entries are read: cin >> a[i]
   bool isParameter = false;

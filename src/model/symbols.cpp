@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/constant_uses.h"
 #include "model/inputs.h"
 #include "model/magnitude.h"
 #include "model/model.h"
@@ -25,12 +26,6 @@ constexpr double kLargestLimit = 5e8;
 // The syntax tree is read no deeper than the estimate walks it.
 constexpr int kMaxDepth = 40000;
 
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 // The name a function definition defines: "solve" for `void Solver::solve(int n)`.
 std::string definedName(const Node& definition) {
   Node declarator = definition.field("declarator");
@@ -47,6 +42,7 @@ class Reader {
   explicit Reader(Model& model) : model_(model) {}
 
   void read(const Node& root) {
+    uses_ = readNameUses(root);
     readAliases(root);
     readDeclarations(root);
     readUses(root);
@@ -68,6 +64,18 @@ class Reader {
   }
 
  private:
+  // MOD only taking remainders and INF only stored and compared are no sizes; LOG bounding a
+  // loop that shifts by its counter, or an extent beside a large one, counts levels.
+  void readConstantUses(Symbol& symbol) {
+    auto found = uses_.find(symbol.name);
+    if (found == uses_.end()) return;
+    const NameUses& use = found->second;
+    symbol.notASize = (use.modulus || use.sentinel) && !use.size;
+    symbol.countsLevels = use.levels;
+    for (const Node& other : use.besideExtents)
+      if (evaluateConstant(model_, other).value_or(0) >= kLiteralLimit) symbol.countsLevels = true;
+  }
+
   // Test counts, known by what their loops read, before any size is chosen as the primary one.
   void readTestCounts(const Node& root) {
     visitNodes(root, [&](const Node& n) {
@@ -234,6 +242,7 @@ class Reader {
         symbol.initialiser = value;
         readInitialiser(symbol, value, constant);
       }
+      if (symbol.isConstant) readConstantUses(symbol);
       // What the inputs marked on the first reading of this declaration stays marked.
       if (second_) {
         auto [first, last] = model_.declarations.equal_range(symbol.name);
@@ -487,6 +496,7 @@ class Reader {
 
   Model& model_;
   TypeAliases aliases_;
+  std::map<std::string, NameUses> uses_;
   std::string scope_;
   bool second_ = false;                        // reading the declarations again
   bool keepFacts_ = false;                     // ... after the value facts were read
@@ -544,20 +554,13 @@ const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node
 }
 
 bool isLimitConstant(const Symbol& symbol) {
-  if (!symbol.isConstant || !symbol.value) return false;
-  const std::string name = lower(symbol.name);
-  for (const char* word : {"mod", "inf", "eps", "md", "prime", "base", "seed", "oo"})
-    if (name.find(word) != std::string::npos) return false;
+  if (!symbol.isConstant || !symbol.value || symbol.notASize) return false;
   return *symbol.value >= kSmallestLimit && *symbol.value < kLargestLimit;
 }
 
 bool isLogConstant(const Symbol& symbol) {
   if (!symbol.isConstant || !symbol.value) return false;
-  const std::string name = lower(symbol.name);
-  const bool named = name.find("log") != std::string::npos || name == "lg" || name == "k" ||
-                     name.find("lvl") != std::string::npos ||
-                     name.find("level") != std::string::npos;
-  return named && *symbol.value >= 8 && *symbol.value <= 64;
+  return symbol.countsLevels && *symbol.value >= 8 && *symbol.value <= 64;
 }
 
 bool isTestCount(const Model& model, std::string_view name) {

@@ -272,6 +272,42 @@ TEST(TestCountTest, ACountIsKnownByWhatItsLoopReads) {
         << c.name;
 }
 
+TEST(ConstantUseTest, WhatAConstantDoesTellsALimitFromAModulusOrAMark) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* constant;
+    bool limit;
+    bool levels;
+  } kCases[] = {
+      {"a modulus takes remainders only",
+       "const int P = 10007; int main() { long long n, s = 0; cin >> n; for (int i = 0; i < n; "
+       "i++) s = (s * 31 + i) % P; }",
+       "P", false, false},
+      {"a mark stored and compared",
+       "const int NONE = 5000; int d[100]; int main() { int n; cin >> n; for (int i = 0; i < n; "
+       "i++) d[i] = NONE; if (d[0] == NONE) cout << 1; }",
+       "NONE", false, false},
+      {"an extent is a size even when also stored",
+       "const int CAP = 5000; int d[CAP]; int main() { d[0] = CAP; }", "CAP", true, false},
+      {"an extent beside a large one counts levels",
+       "const int H = 17; const int N = 200005; int up[N][H]; int main() {}", "H", false, true},
+      {"a loop shifting by its counter counts levels",
+       "const int H = 17; int main() { int n; cin >> n; long long s = 0; for (int j = 0; j < H; "
+       "j++) s += n >> j; }",
+       "H", false, true},
+      {"a square grid of a small side is no table of levels",
+       "const int H = 17; int g[H][H]; int main() {}", "H", false, false},
+  };
+  for (const auto& c : kCases) {
+    const Model model = buildModel(std::string(kHead) + c.program);
+    const Symbol* symbol = findSymbol(model, c.constant);
+    ASSERT_NE(symbol, nullptr) << c.name;
+    EXPECT_EQ(isLimitConstant(*symbol), c.limit) << c.name;
+    EXPECT_EQ(isLogConstant(*symbol), c.levels) << c.name;
+  }
+}
+
 TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
   const struct {
     const char* name;

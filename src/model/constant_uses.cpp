@@ -1,0 +1,172 @@
+#include "model/constant_uses.h"
+
+#include <vector>
+
+namespace quorbel {
+namespace {
+
+// The syntax tree is read no deeper than the declarations are.
+constexpr size_t kMaxDepth = 40000;
+
+bool isComparison(std::string_view op) {
+  return op == "<" || op == "<=" || op == ">" || op == ">=" || op == "==" || op == "!=";
+}
+
+bool isArithmetic(std::string_view op) { return op == "+" || op == "-" || op == "*" || op == "/"; }
+
+class UseReader {
+ public:
+  std::map<std::string, NameUses> uses;
+
+  void walk(const Node& n) {
+    if (n.null() || path_.size() > kMaxDepth) return;
+    if (n.type() == "identifier") readUse(n);
+    path_.push_back(n);
+    const uint32_t count = n.childCount();
+    for (uint32_t i = 0; i < count; ++i) walk(n.child(i));
+    path_.pop_back();
+  }
+
+ private:
+  void readUse(const Node& identifier) {
+    if (path_.empty()) return;
+    NameUses& use = uses[std::string(identifier.text())];
+    Node child = identifier;
+    bool arithmetic = false;
+    size_t k = path_.size();
+    // Up through parentheses, casts and arithmetic to the place the value goes.
+    for (; k > 0; --k) {
+      const Node& p = path_[k - 1];
+      const std::string_view type = p.type();
+      if (type == "parenthesized_expression" || type == "cast_expression" ||
+          type == "unary_expression") {
+        child = p;
+        continue;
+      }
+      if (type == "binary_expression" && isArithmetic(p.field("operator").text())) {
+        arithmetic = true;
+        child = p;
+        continue;
+      }
+      break;
+    }
+    if (k == 0) return;
+    const Node& place = path_[k - 1];
+    const std::string_view type = place.type();
+    if (type == "init_declarator" || type == "array_declarator" || type == "enumerator") {
+      if (type == "array_declarator" && place.field("size") == child)
+        readExtent(k - 1, use);
+      else if (type == "init_declarator" && place.field("value") == child && !arithmetic &&
+               !isConstantDeclaration(k - 1))
+        use.sentinel = true;
+      return;
+    }
+    if (type == "template_argument_list") {
+      use.size = true;
+      return;
+    }
+    if (type == "binary_expression") {
+      const std::string_view op = place.field("operator").text();
+      const bool right = place.field("right") == child;
+      if (op == "%" && right) use.modulus = true;
+      if ((op == "<<" || op == ">>") && right) use.size = true;
+      if (isComparison(op)) readComparison(k - 1, op, use);
+      return;
+    }
+    if (type == "assignment_expression" && place.field("right") == child) {
+      const std::string_view op = place.field("operator").text();
+      if (op == "%=") use.modulus = true;
+      if (op == "=" && !arithmetic) use.sentinel = true;
+      return;
+    }
+    if (type == "argument_list" && k >= 2) {
+      const Node& owner = path_[k - 2];
+      // vector<int> a(N), a.assign(N, 0), a.resize(N): a container's length.
+      if (owner.type() == "init_declarator" || owner.type() == "declaration") {
+        use.size = true;
+        return;
+      }
+      if (owner.type() == "call_expression" && !arithmetic) {
+        const Node function = owner.field("function");
+        const std::string_view name = function.type() == "field_expression"
+                                          ? function.field("field").text()
+                                          : function.text();
+        if (name == "resize" || name == "assign" || name == "reserve") use.size = true;
+        // fill(d, d + n, INF), min(best, INF): a value stored or compared.
+        else if (name == "fill" || name == "std::fill" || name == "min" || name == "max" ||
+                 name == "std::min" || name == "std::max" || name == "memset")
+          use.sentinel = true;
+      }
+    }
+  }
+
+  // Inside `const int M = N + 5`, N is used to define another constant, not as a value.
+  bool isConstantDeclaration(size_t at) const {
+    for (size_t k = at; k > 0; --k) {
+      const Node& n = path_[k - 1];
+      if (n.type() != "declaration") continue;
+      const std::string_view text = n.text();
+      return text.find("const") != std::string_view::npos;
+    }
+    return false;
+  }
+
+  // i < N in a loop's condition bounds the loop; d == INF elsewhere compares with a mark.
+  void readComparison(size_t at, std::string_view op, NameUses& use) {
+    for (size_t k = at; k > 0; --k) {
+      const Node& n = path_[k - 1];
+      const std::string_view type = n.type();
+      if (type == "parenthesized_expression" || type == "condition_clause" ||
+          (type == "binary_expression" &&
+           (n.field("operator").text() == "&&" || n.field("operator").text() == "||")))
+        continue;
+      if ((type == "for_statement" || type == "while_statement") && op != "==" && op != "!=") {
+        use.size = true;
+        if (type == "for_statement") readLevelLoop(n, use);
+        return;
+      }
+      break;
+    }
+    use.sentinel = true;
+  }
+
+  // for (j = 0; j < LOG; j++) ... 1 << j ...: the bound counts doubling levels.
+  static void readLevelLoop(const Node& loop, NameUses& use) {
+    const Node initializer = loop.field("initializer");
+    std::string counter =
+        declaredName(initializer.type() == "declaration" ? initializer.field("declarator")
+                                                         : initializer.field("left"));
+    if (counter.empty()) return;
+    visitNodes(loop, [&](const Node& n) {
+      if (use.levels) return false;
+      if (n.type() == "binary_expression") {
+        const std::string_view op = n.field("operator").text();
+        if ((op == "<<" || op == ">>") && n.field("right").type() == "identifier" &&
+            n.field("right").text() == counter)
+          use.levels = true;
+      }
+      return true;
+    });
+  }
+
+  // int up[N][LOG]: the other extents of the array, kept to tell later whether one is large.
+  void readExtent(size_t at, NameUses& use) {
+    use.size = true;
+    size_t top = at;
+    while (top > 0 && path_[top - 1].type() == "array_declarator") --top;
+    for (Node d = path_[top]; d.type() == "array_declarator"; d = d.field("declarator"))
+      if (!(d == path_[at])) use.besideExtents.push_back(d.field("size"));
+  }
+
+  std::vector<Node> path_;
+};
+
+}  // namespace
+
+std::map<std::string, NameUses> readNameUses(const Node& root) {
+  UseReader reader;
+  reader.walk(root);
+  return reader.uses;
+}
+
+}  // namespace quorbel
