@@ -13,12 +13,9 @@ constexpr int kPausesMs[] = {500, 1000, 2000, 2000};
 
 bool compilerFoundNoProcessFree(const ProcessOutcome& compiled) {
   if (!compiled.error.empty() || compiled.timedOut || compiled.exitCode == 0) return false;
-  // The driver says "cannot execute 'cc1plus': vfork: Resource temporarily unavailable".
-  for (const char* call :
-       {"fork: Resource temporarily unavailable", "vfork: Resource temporarily unavailable"}) {
-    if (compiled.stderr.find(call) != std::string::npos) return true;
-  }
-  return false;
+  // The driver says "cannot execute 'cc1plus': vfork: Resource temporarily unavailable" or
+  // "cannot fork: ..."; both end in these words.
+  return compiled.stderr.find("fork: Resource temporarily unavailable") != std::string::npos;
 }
 
 ProcessOutcome runCompileStage(const std::vector<std::string>& args, const TempDir& dir,
