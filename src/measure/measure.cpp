@@ -28,19 +28,21 @@ constexpr double kUnreadShare = 0.05;
 constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
 
-// Put before the program: its output goes to /dev/null (a run of 10^6 lines would otherwise
-// pass the runner's output limit), and at exit it reports the CPU time since its own static
-// initialisation (loading the program is start-up, not work), whether an
-// extraction failed for want of input, and how much of the input it left unread. The names
-// live in a namespace of their own, and #line keeps the program's line numbers.
+// Included before the program (-include, so main.cpp is the user's text as written and the
+// compiler's excerpts quote the user's own lines at their own numbers): its output goes to
+// /dev/null (a run of 10^6 lines would otherwise pass the runner's output limit), and at exit
+// it reports the CPU time since its own static initialisation (loading the program is
+// start-up, not work), whether an extraction failed for want of input, and how much of the
+// input it left unread. The names live in a namespace of their own.
 // A program that reads its input from a file (freopen("trails.in", "r", stdin)) reads the
 // generated input all the same: reopening the standard streams leaves them as they are.
+constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
 namespace quorbel_measure_probe {
-std::clock_t started;
+inline std::clock_t started;
 struct Probe {
   Probe() {
     started = std::clock();
@@ -58,7 +60,7 @@ struct Probe {
     std::fprintf(stderr, "\nquorbel-measure cpu=%.6f failed=%d left=%ld\n", cpu, failed, left);
   }
 };
-Probe probe;
+inline Probe probe;
 }  // namespace quorbel_measure_probe
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
   return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
@@ -67,8 +69,15 @@ namespace std {
 using ::quorbel_measure_reopen;
 }
 #define freopen quorbel_measure_reopen
-#line 1 "main.cpp"
 )";
+
+// The runner's compile command with the probe included ahead of main.cpp.
+std::vector<std::string> probeCompileArgs() {
+  std::vector<std::string> args = compileArgs();
+  const auto source = std::find(args.begin(), args.end(), std::string("main.cpp"));
+  args.insert(source, {"-include", kProbeName});
+  return args;
+}
 
 double wallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -195,13 +204,14 @@ class Measurer {
     }
     dir_ = makeTempDir();
     std::string error;
-    if (dir_.path.empty() || !writeSourceFile(dir_, std::string(kProbe) + code_, error)) {
+    if (dir_.path.empty() || !writeRunFile(dir_, kProbeName, kProbe, error) ||
+        !writeSourceFile(dir_, code_, error)) {
       fail("internal_error", "Could not create isolated temporary directory.");
       return false;
     }
     const double start = wallSeconds();
     const ProcessOutcome compiled =
-        runCompileStage(compileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
+        runCompileStage(probeCompileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);

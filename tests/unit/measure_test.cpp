@@ -458,6 +458,14 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
   const Case kCases[] = {
       {"compile error", "int main(){int n; cin >> n; for (int i = 0; i < n; i++) x++; }",
        "compile_error", "The program does not compile"},
+      // The excerpt quotes the user's third line at its own number, not the line of the
+      // text the measurement puts before the program.
+      {"compile error quoted",
+       "#include <iostream>\nint main() {\n  int n; std::cin >> n; for (int i = 0; i < n; i++) "
+       "n += missingName;\n}\n",
+       "compile_error",
+       "main.cpp:3:58: error: 'missingName' was not declared in this scope\n"
+       "    3 |   int n; std::cin >> n; for (int i = 0; i < n; i++) n += missingName;"},
       {"crash at the smallest size",
        "#include <iostream>\nint main(){int n; std::cin >> n; int* p = nullptr; for (int i = 0; i "
        "< n; i++) *p = i; }",
