@@ -28,8 +28,15 @@ struct GeneratedInput {
   std::string shapeUsed;                // "tree (n - 1 edges)", "permutation", ...
 };
 
-// The largest value a size of this plan can take (its stated limit, or the type's range).
-double sizeCap(const InputPlan& plan, const Model& model, const std::string& size);
+// The largest value each size of this plan can take: its stated limit (when `stated`), the
+// extent of a fixed array a loop over it fills, the range of its type.
+std::map<std::string, double> sizeCaps(const InputPlan& plan, const Model& model, bool stated);
+double sizeCap(const InputPlan& plan, const Model& model, const std::string& size,
+               bool stated = true);
+
+// Where the growing sizes stop growing together: the least cap among them (test counts held at
+// one do not count). Every growing size takes min(size, this).
+double growthCap(const InputPlan& plan, const Model& model, const GenerateOptions& options);
 
 // Writes one input. Deterministic for a seed. Never fails: an expression it cannot evaluate
 // counts the grown size.

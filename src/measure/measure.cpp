@@ -298,14 +298,13 @@ class Measurer {
 
   bool outOfTime() const { return wallSeconds() - start_ > options_.totalSeconds || cancelled(); }
 
-  // The sizes to try: doubling from 8; from 1 in small steps when every limit is small (a
-  // 2^n search over n <= 20 would otherwise give three points).
+  // Where the growing sizes stop growing together: their least stated limit, or past the
+  // limits the least array extent or type range among them.
   double largestCap() const {
-    double cap = 0;
-    for (const std::string& size : plan_.sizes)
-      if (options_.vary.empty() || options_.vary == size)
-        cap = std::max(cap, sizeCap(plan_, *model_, size));
-    return cap;
+    GenerateOptions generate;
+    generate.vary = options_.vary;
+    generate.ignoreLimits = pastLimits_;
+    return growthCap(plan_, *model_, generate);
   }
 
   bool cancelled() const { return options_.cancelled && options_.cancelled(); }
@@ -319,8 +318,10 @@ class Measurer {
     }
     baseline_ = baselineTime();
     if (result_.status != "internal_error" || !result_.message.empty()) return;
-    const double cap = largestCap();
-    const bool small = cap <= kLinearStepsBelow;
+    // The sizes to try: doubling from 8; from 1 in small steps when the limit is small (a 2^n
+    // search over n <= 20 would otherwise give three points).
+    double cap = largestCap();
+    bool small = cap <= kLinearStepsBelow;
     const double step = small ? std::max(1.0, std::floor(cap / 12)) : 0;
     double size = small ? std::max(1.0, step) : kFirstSize;
     double lastGood = 0;
@@ -342,6 +343,8 @@ class Measurer {
           // for an n^2 loop) decides nothing: the sizes go on past it, and the report says so.
           if (!decidedSoFar()) {
             pastLimits_ = true;
+            cap = largestCap();
+            small = false;
             result_.notes.push_back(
                 "the runs up to the stated limits were too short to time; sizes went past them");
           } else {
@@ -366,8 +369,13 @@ class Measurer {
         next = std::floor(small ? (lastGood + failedAt) / 2 : std::sqrt(lastGood * failedAt));
         if (next <= lastGood || next >= failedAt) break;
       }
-      if (next > cap && !pastLimits_) next = cap;
-      if (next <= size && failedAt == 0) break;
+      if (next > cap) next = cap;
+      if (next <= size && failedAt == 0) {
+        // An array or the type's range holds a size: past it the sizes no longer grow together.
+        if (pastLimits_ && result_.stopReason.empty())
+          result_.stopReason = "the sizes reached the most their arrays or types hold";
+        break;
+      }
       size = next;
     }
     if (!fillGaps()) return;
