@@ -431,6 +431,10 @@ TEST(GrowthFit, TheEstimateStandsAgainstCachesAndBelowTheNoise) {
        1 << 13, "n^2", "n^2", "n^2 log n"},
       {"a log flatter", linear, 1e-7, 1 << 10, 1 << 20, "n log n", "n", ""},
       {"a power steeper", square, 1e-9, 1 << 8, 1 << 14, "n", "n^2", ""},
+      // A random-access pass whose working set outgrows the caches: n^1.4 over 2^13..2^18.
+      {"a sqrt steeper", [](double n) { return std::pow(n, 1.4); }, 1e-9, 1 << 13, 1 << 18, "n",
+       "n", "n sqrt n"},
+      {"more than a sqrt steeper", square, 1e-9, 1 << 8, 1 << 14, "n sqrt n", "n^2", ""},
       {"below the noise, log", flat, 0, 8, std::pow(2.0, 50), "log n", "log n", "1"},
       {"below the noise, sqrt", flat, 0, 8, std::pow(2.0, 50), "sqrt n", "1", ""},
       {"below the noise, linear up to 4096", flat, 0, 8, 4096, "n", "n", "1"},
