@@ -221,9 +221,13 @@ class Writer {
     for (const PlanStep& inner : step.body)
       if (inner.kind == PlanStep::Kind::kRead) reads.push_back(&inner.value);
     prepareShape(step, reads, passes);
+    // Tests whose count grows with the sizes are each as large as the sizes; other repeats
+    // share the sizes among their passes.
+    const bool wholeTests = step.count.type() == "identifier" &&
+                            options_.growingCounts.count(std::string(step.count.text())) != 0;
     for (double pass = 0; pass < passes && !overflow_; ++pass) {
       pass_ = static_cast<size_t>(pass);
-      runSteps(step.body, passesAround * std::max(1.0, passes));
+      runSteps(step.body, wholeTests ? passesAround : passesAround * std::max(1.0, passes));
       newline();
     }
     edges_.clear();
@@ -306,11 +310,13 @@ class Writer {
     double size = grows ? options_.size : options_.heldSize;
     // Sizes grow together up to the least of their caps: with one held at its limit while the
     // others grow, an n * W table would grow as W alone.
-    if (grows && value.role != ValueRole::kTestCount && size >= together_) {
+    const bool countGrows = options_.vary == value.name ||
+                            (options_.vary.empty() && options_.growingCounts.count(value.name));
+    if (grows && (value.role != ValueRole::kTestCount || countGrows) && size >= together_) {
       size = together_;
       for (auto& [name, atCap] : capped_) atCap = true;
     }
-    if (value.role == ValueRole::kTestCount) size = options_.vary == value.name ? options_.size : 1;
+    if (value.role == ValueRole::kTestCount) size = countGrows ? std::min(size, options_.size) : 1;
     if (value.role == ValueRole::kSize && passesAround > 1)
       size = std::max(1.0, std::floor(size / passesAround));
     auto found = caps_.find(value.name);
@@ -526,7 +532,8 @@ double growthCap(const InputPlan& plan, const Model& model, const GenerateOption
   const std::map<std::string, double> caps = sizeCaps(plan, model, !options.ignoreLimits);
   std::set<std::string> heldCounts;
   for (const PlanValue* value : planValues(plan))
-    if (value->role == ValueRole::kTestCount && value->name != options.vary)
+    if (value->role == ValueRole::kTestCount && value->name != options.vary &&
+        !(options.vary.empty() && options.growingCounts.count(value->name)))
       heldCounts.insert(value->name);
   double cap = kWideCap;
   for (const auto& [size, limit] : caps)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "measure/input_plan.h"
@@ -18,6 +19,9 @@ struct GenerateOptions {
   uint64_t seed = 1;
   size_t maxBytes = 8u << 20;
   bool ignoreLimits = false;  // sizes pass their stated limits (values keep their ranges)
+  // Test counts that grow with the sizes, each test as large as the sizes: the counts the
+  // estimate multiplies by (limits per test). The others stay at one test.
+  std::set<std::string> growingCounts;
 };
 
 struct GeneratedInput {

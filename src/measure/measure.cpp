@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <set>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
@@ -166,6 +167,12 @@ class Measurer {
     model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
     plan_ = deriveInputPlan(*model_);
     result_.sizes = plan_.sizes;
+    // A test count the estimate multiplies by (limits per test) grows with the sizes.
+    const std::vector<std::string> named = sizesOf(estimateCost_);
+    for (const PlanValue* value : planValues(plan_))
+      if (value->role == ValueRole::kTestCount &&
+          std::find(named.begin(), named.end(), value->name) != named.end())
+        growingCounts_.insert(value->name);
     if (!plan_.readsInput || plan_.sizes.empty())
       return fail("no_input",
                   plan_.readsInput
@@ -305,6 +312,7 @@ class Measurer {
     GenerateOptions generate;
     generate.vary = options_.vary;
     generate.ignoreLimits = pastLimits_;
+    generate.growingCounts = growingCounts_;
     return growthCap(plan_, *model_, generate);
   }
 
@@ -452,6 +460,7 @@ class Measurer {
     generate.vary = options_.vary;
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
+    generate.growingCounts = growingCounts_;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();
     return input;
@@ -584,6 +593,7 @@ class Measurer {
   bool pastLimits_ = false;
   int bisections_ = 0;
   Cost estimateCost_;
+  std::set<std::string> growingCounts_;
 };
 
 }  // namespace

@@ -277,7 +277,7 @@ TEST(GenerateInput, PairsAreOrderedAndFixedArraysBoundTheirPositions) {
   }
 }
 
-TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
+TEST(GenerateInput, TestCountHeldAtOneUnlessItGrowsAndVaryHoldsTheOthers) {
   const std::string code =
       "int main(){int t; cin >> t; while (t--) { int n, m; cin >> n >> m;"
       " for (int i = 0; i < n; i++) { int x; cin >> x; } for (int j = 0; j < m; j++) { int y; cin "
@@ -288,6 +288,12 @@ TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
   GenerateOptions options;
   options.size = 64;
   EXPECT_EQ(numbersOf(generateInput(plan, model, options).text).size(), 1u + 2 + 64 + 64);
+  // A count the estimate multiplies by grows too, and every test is as large as the sizes.
+  options.growingCounts = {"t"};
+  const GeneratedInput tests = generateInput(plan, model, options);
+  EXPECT_EQ(tests.sizes, (std::map<std::string, double>{{"t", 64}, {"n", 64}, {"m", 64}}));
+  EXPECT_EQ(numbersOf(tests.text).size(), 1u + 64 * (2 + 64 + 64));
+  options.growingCounts.clear();
   options.vary = "m";
   options.heldSize = 10;
   const GeneratedInput varied = generateInput(plan, model, options);
