@@ -272,7 +272,8 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
   std::vector<Comparison> comparisons;
   collectComparisons(condition, comparisons);
   if (comparisons.size() != 1) return {};
-  const Node left = unwrap(comparisons[0].left), right = unwrap(comparisons[0].right);
+  const Node left = unwrapConversions(model, comparisons[0].left),
+             right = unwrapConversions(model, comparisons[0].right);
   // while (t > 0) { ...; t--; }
   const auto stepOf = [&](const std::string& variable) {
     Update step =
