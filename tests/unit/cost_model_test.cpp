@@ -274,6 +274,11 @@ TEST(TestLoopTest, FormsAndPricing) {
       {"until a line of zeros",
        "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
        "i++) cin >> g[i]; } }",
+       "O(T * k)"},
+      {"T of the program's own keeps the unnamed count apart",
+       "template <class T> T twice(T x) { return x + x; }\n"
+       "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
+       "i++) cin >> g[i]; } }",
        "O(input * k)"},
       {"answers parted by blank lines",
        "int main() { int t; cin >> t; bool later = false; while (t--) { " + items +
