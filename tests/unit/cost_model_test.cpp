@@ -220,6 +220,11 @@ TEST(TripCountTest, EachLoopShape) {
        "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
+      {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"a binary search over a view runs its test per step",
+       "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
+       "int s = 0; for (int v : a) s += v > x; return s < x; });",
+       "O(n * log m)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -426,6 +431,17 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "return; int mid = (l + r) / 2; f(2 * x, l, mid); f(2 * x + 1, mid + 1, r); }",
        "s.assign(n, {}); for (int i = 0; i < m; i++) s[i % n].push_back(i); f(1, 0, n - 1)",
        "O(n + m)"},
+      {"sift down a heap by a doubled index",
+       "int h[200005]; void down(int k) { int l = k * 2; if (l <= n) { if (h[k] > h[l]) { "
+       "swap(h[k], h[l]); down(l); } } }",
+       "for (int i = 0; i < m; i++) down(1)", "O(m * log n)"},
+      {"point query on a tree keeping its ranges in the entries",
+       "struct Nd { int lo, hi, s; } t[800005]; int qy(int x, int p) { if (p >= t[x].hi || "
+       "t[x].lo > p) return 0; if (t[x].hi - t[x].lo == 1) return t[x].s; return qy(x << 1, p) + "
+       "qy((x << 1) + 1, p); }",
+       "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
+      {"every node of a tree laid out by doubled indices",
+       "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",
