@@ -630,7 +630,7 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
   std::string sizes;
   for (const std::string& size : test.sizes) sizes += (sizes.empty() ? "" : ", ") + size;
   const std::string where = "Test cases (line " + std::to_string(line) + "): ";
-  const std::string count = test.count == "input" ? "the number of tests" : test.count;
+  const std::string count = test.untilEnd ? "the number of tests" : test.count;
   if (test.pricing == TestPricing::kMultiply)
     return where + test.multiplyReason + ", so " + count +
            " multiplies each test's work; with the sizes summed over all tests: " +

@@ -81,7 +81,7 @@ class Reader {
     visitNodes(root, [&](const Node& n) {
       if (!isLoopNodeType(n.type())) return true;
       const TestLoop test = testLoopOf(model_, n);
-      if (test.found && !test.sizes.empty() && test.count != "input")
+      if (test.found && !test.sizes.empty() && !test.untilEnd)
         model_.testCounts.insert(test.count);
       return true;
     });

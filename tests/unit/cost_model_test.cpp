@@ -274,11 +274,20 @@ TEST(TestLoopTest, FormsAndPricing) {
       {"until a line of zeros",
        "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
        "i++) cin >> g[i]; } }",
+       "O(T * k)"},
+      {"T of the program's own keeps the unnamed count apart",
+       "template <class T> T twice(T x) { return x + x; }\n"
+       "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
+       "i++) cin >> g[i]; } }",
        "O(input * k)"},
       {"answers parted by blank lines",
        "int main() { int t; cin >> t; bool later = false; while (t--) { " + items +
            "if (later) cout << endl; later = true; } }",
        "O(k * t)"},
+      {"count converted by a functional cast",
+       "typedef long long ll; int main() { int t; cin >> t; for (ll c = 0; c < ll(t); ++c) { " +
+           items + "} }",
+       "O(k)"},
       {"count stepped in the header",
        "int main() { int t; cin >> t; for (; t > 0; t--) { " + items + "} }", "O(k)"},
       {"items in a small fixed array",
@@ -476,6 +485,13 @@ TEST(SpaceTest, DeclarationShapes) {
       {"string grown by +=", "", "string s; for (int i = 0; i < n; i++) s += 'a';", "O(n)"},
       {"string rebuilt from itself", "", "string s; for (int i = 0; i < n; i++) s = s + 'a';",
        "O(n)"},
+      {"helper local sized through another helper's call",
+       "vector<int> order(const vector<int>& a) { vector<int> ids(a.size()); return ids; }\n"
+       "template <class T> vector<int> outer(vector<T>& b) { return order(b); }",
+       "vector<int> v(m); outer<int>(v);", "O(m)"},
+      {"helper nobody calls holds nothing",
+       "vector<int> copyOf(const vector<int>& a) { vector<int> b(a.size()); return b; }", "",
+       "O(1)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
