@@ -23,7 +23,11 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
   visitNodes(model.root, [&](const Node& n) {
-    if (n.type() != "call_expression" || n.field("function").text() != function.name) return true;
+    if (n.type() != "call_expression") return true;
+    // f<ll>(xs) calls f
+    Node callee = n.field("function");
+    if (callee.type() == "template_function") callee = callee.field("name");
+    if (callee.text() != function.name) return true;
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
     return true;
@@ -31,19 +35,46 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   return calls;
 }
 
-// vector<bool> mark(limit + 1) in sieve(int limit): a helper's local holds what each call asks
-// for, its parameters replaced by the arguments; the largest call counts.
-Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
-  auto found = model.functions.find(symbol.scope);
-  if (found == model.functions.end() || found->second.definition.null()) return size;
-  const Function& function = found->second;
-  bool mentions = false;
+// The function whose definition holds `node`, innermost first; null at file scope.
+const Function* functionAround(const Model& model, const Node& node) {
+  int guard = 0;
+  for (Node p = node.parent(); !p.null() && guard < 400; p = p.parent(), ++guard)
+    for (const auto& [name, function] : model.functions)
+      if (!function.definition.null() && p == function.definition) return &function;
+  return nullptr;
+}
+
+bool mentionsParameters(const Function& function, const Cost& size) {
   for (const std::string& name : sizesOf(size))
     for (const std::string& parameter : function.parameters)
-      mentions = mentions || name == parameter || name == "|" + parameter + "|";
-  if (!mentions) return size;
+      if (!parameter.empty() && (name == parameter || name == "|" + parameter + "|")) return true;
+  return false;
+}
+
+// True when `function` is named anywhere outside its own definition: called, passed, stored.
+bool namedOutside(const Model& model, const Function& function) {
+  const uint32_t start = ts_node_start_byte(function.definition.raw);
+  const uint32_t end = ts_node_end_byte(function.definition.raw);
+  bool named = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if (named) return false;
+    const uint32_t at = ts_node_start_byte(n.raw);
+    if (n.type() == "identifier" && n.text() == function.name && (at < start || at >= end))
+      named = true;
+    return !named;
+  });
+  return named;
+}
+
+// vector<bool> mark(limit + 1) in sieve(int limit): a helper's local holds what each call asks
+// for, its parameters replaced by the arguments; the largest call counts. A call made from
+// another helper with that helper's parameters is followed to its own callers.
+Cost sizedByCalls(const Model& model, const Function& function, const Cost& size, int depth) {
+  if (depth > 4 || !mentionsParameters(function, size)) return size;
   const std::vector<Node> calls = outsideCallsOf(model, function);
-  if (calls.empty()) return size;
+  // A helper nobody names is never run: its locals take no room.
+  if (calls.empty())
+    return function.name != "main" && !namedOutside(model, function) ? Cost{} : size;
   Cost total;
   for (const Node& call : calls) {
     Cost one = size;
@@ -60,9 +91,17 @@ Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
               : magnitudeOf(model, argument, {});
       one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
     }
+    const Function* caller = functionAround(model, call);
+    if (caller && caller != &function) one = sizedByCalls(model, *caller, one, depth + 1);
     total = addCosts(total, one);
   }
   return simplifyCost(total);
+}
+
+Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
+  auto found = model.functions.find(symbol.scope);
+  if (found == model.functions.end() || found->second.definition.null()) return size;
+  return sizedByCalls(model, found->second, size, 0);
 }
 
 }  // namespace

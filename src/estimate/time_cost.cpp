@@ -360,7 +360,19 @@ class TimeWalker {
     if (!callee) {
       recordPushes(call);
       recordScanned(call);
-      const LibraryCost library = libraryCallCost(model_, call, vars);
+      LibraryCost library = libraryCallCost(model_, call, vars);
+      // ranges::lower_bound(views::iota(lo, hi), true, {}, [&](auto x) { ...n... }): the
+      // algorithm calls a lambda it is handed about as often as its own cost says.
+      if (library.known) {
+        Cost handed;
+        for (const Node& argument : childrenOf(call.field("arguments")))
+          if (argument.type() == "lambda_expression")
+            handed = addCosts(handed, walk(argument.field("body"), 1));
+        handed = simplifyCost(handed);
+        if (!handed.terms.empty() && !isConstantCost(handed))
+          library.cost =
+              multiplyCosts(isConstantCost(library.cost) ? unit() : library.cost, handed);
+      }
       if (library.known && !isConstantCost(library.cost))
         contributions_.push_back(
             {call.line(), library.what, simplifyCost(multiplyCosts(multiplier(), library.cost))});
@@ -634,7 +646,7 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
   std::string sizes;
   for (const std::string& size : test.sizes) sizes += (sizes.empty() ? "" : ", ") + size;
   const std::string where = "Test cases (line " + std::to_string(line) + "): ";
-  const std::string count = test.count == "input" ? "the number of tests" : test.count;
+  const std::string count = test.untilEnd ? "the number of tests" : test.count;
   if (test.pricing == TestPricing::kMultiply)
     return where + test.multiplyReason + ", so " + count +
            " multiplies each test's work; with the sizes summed over all tests: " +

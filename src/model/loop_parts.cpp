@@ -34,6 +34,23 @@ Node unwrap(Node node) {
   return node;
 }
 
+Node unwrapConversions(const Model& model, Node node) {
+  for (int guard = 0; guard < 8 && !node.null(); ++guard) {
+    node = unwrap(node);
+    if (node.null() || node.type() != "call_expression") break;
+    const Node function = node.field("function");
+    const Node arguments = node.field("arguments");
+    const std::string_view type = function.type();
+    const bool converts =
+        type == "primitive_type" || type == "sized_type_specifier" ||
+        (type == "identifier" && model.scalarAliases.count(std::string(function.text()))) ||
+        (type == "template_function" && function.field("name").text() == "static_cast");
+    if (!converts || arguments.childCount() != 1) break;
+    node = arguments.child(0);
+  }
+  return node;
+}
+
 // The comparisons joined by && in a condition.
 void collectComparisons(const Node& condition, std::vector<Comparison>& out) {
   const Node c = unwrap(condition);

@@ -18,6 +18,8 @@ namespace quorbel {
 bool isIdentifierNamed(const Node& node, std::string_view name);
 // Strips parentheses, condition clauses and casts.
 Node unwrap(Node node);
+// unwrap, and also conversions written as calls: ll(t), int(n), static_cast<int>(q).
+Node unwrapConversions(const Model& model, Node node);
 
 struct Comparison {
   Node left, right;

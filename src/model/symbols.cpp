@@ -83,7 +83,7 @@ class Reader {
     visitNodes(root, [&](const Node& n) {
       if (!isLoopNodeType(n.type())) return true;
       const TestLoop test = testLoopOf(model_, n);
-      if (test.found && !test.sizes.empty() && test.count != "input")
+      if (test.found && !test.sizes.empty() && !test.untilEnd)
         model_.testCounts.insert(test.count);
       return true;
     });
@@ -266,10 +266,14 @@ class Reader {
       if (stored.fromInput && stored.kind == ContainerKind::kString &&
           symbol.kind == ContainerKind::kArray && symbol.typeText == "char")
         symbol.kind = ContainerKind::kString;
-      // A local that shadows a global keeps what is known about either.
+      // A local that shadows a global keeps what is known about either. A parameter never
+      // replaces another declaration: its uses find it in its function's scope, while calls
+      // pass the caller's object, which the table describes.
       if (!stored.name.empty() && symbol.dimensions.empty() && !symbol.hasDerived &&
-          !symbol.value && !symbol.fromInput && stored.kind == symbol.kind)
+          !symbol.value && !symbol.fromInput && stored.kind == symbol.kind &&
+          (parameter || !stored.isParameter))
         continue;
+      if (!stored.name.empty() && parameter && !stored.isParameter) continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
                  wasIndexed = stored.indexed, heldInput = stored.holdsInput;
       const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry;
@@ -560,9 +564,11 @@ const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node
   const Symbol* innermost = declarationAt(const_cast<Model&>(model), name, use);
   // A container's entry in the table carries what the whole program did with it (pushes,
   // resizes); a scalar's own declaration carries its value, its reads and its scope.
-  if (!innermost || !table ||
-      (innermost->kind != ContainerKind::kScalar && !innermost->isParameter))
-    return table;
+  if (!innermost || !table) return table;
+  // A member and a local of another function named alike: the table holds one of them, and
+  // where the other is in scope it is what the name means.
+  const bool other = innermost->line != table->line && innermost->kind != table->kind;
+  if (innermost->kind != ContainerKind::kScalar && !innermost->isParameter && !other) return table;
   return innermost;
 }
 

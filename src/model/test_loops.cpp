@@ -272,7 +272,8 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
   std::vector<Comparison> comparisons;
   collectComparisons(condition, comparisons);
   if (comparisons.size() != 1) return {};
-  const Node left = unwrap(comparisons[0].left), right = unwrap(comparisons[0].right);
+  const Node left = unwrapConversions(model, comparisons[0].left),
+             right = unwrapConversions(model, comparisons[0].right);
   // while (t > 0) { ...; t--; }
   const auto stepOf = [&](const std::string& variable) {
     Update step =
@@ -360,12 +361,25 @@ bool commentBoundsCount(const Model& model, const std::string& count) {
   return commentMatches(model, "(^|[^A-Za-z0-9_])" + letters + "[ ]*(<=|≤|<)[ ]*[0-9]");
 }
 
+// Statements call the number of tests T; where the program uses T for something of its own
+// (a variable, a template's type), the count keeps the name of what it runs to: the input.
+std::string unnamedCount(const Model& model) {
+  bool taken = false;
+  visitNodes(model.root, [&](const Node& n) {
+    if ((n.type() == "identifier" || n.type() == "type_identifier") && n.text() == "T")
+      taken = true;
+    return !taken;
+  });
+  return taken ? "input" : "T";
+}
+
 }  // namespace
 
 TestLoop testLoopOf(const Model& model, const Node& loop) {
   TestLoop test;
   const auto [count, counter] = countOf(model, loop);
   if (count.empty()) return test;
+  test.untilEnd = count == "input";
   const Node body = loop.field("body");
   if (indexesWith(body, counter)) return test;
   PassReader reader(model);
@@ -396,6 +410,8 @@ TestLoop testLoopOf(const Model& model, const Node& loop) {
       for (const std::string& name : statement)
         if (isInputScalar(model, name) && name != count) sizes.insert(name);
   test.sizes.assign(sizes.begin(), sizes.end());
+  // Passes that each read sized items are tests; passes of single values are the input itself.
+  if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model);
   // Without test sizes only a count that is nothing but a count is one of tests: the m of an
   // edge list, also used elsewhere, counts lines whose passes read two numbers each.
   test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count);

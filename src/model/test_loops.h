@@ -22,7 +22,8 @@ enum class TestPricing {
 
 struct TestLoop {
   bool found = false;
-  std::string count;               // the count's name; "input" for a loop reading to the end
+  std::string count;               // the count's name; T for a loop reading to the end
+  bool untilEnd = false;           // the passes run until the input ends: the count has no name
   std::vector<std::string> sizes;  // test sizes as costs name them: n, |s|
   TestPricing pricing = TestPricing::kSplit;
   // Why the count multiplies, for the report: "a comment gives per-test limits".

@@ -88,8 +88,12 @@ bool mentionsIdentifier(const Node& node, std::string_view name) {
   bool found = false;
   visitNodes(node, [&](const Node& n) {
     if (found) return false;
-    if ((n.type() == "identifier" || n.type() == "field_identifier") && n.text() == name)
-      found = true;
+    if (n.type() == "identifier" && n.text() == name) found = true;
+    // this->t is the member t; sa.t is another object's member, not a variable named t.
+    if (n.type() == "field_identifier" && n.text() == name) {
+      const Node object = n.parent().field("argument");
+      found = n.parent().type() != "field_expression" || object.null() || object.type() == "this";
+    }
     return !found;
   });
   return found;

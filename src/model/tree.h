@@ -40,7 +40,8 @@ Node findDescendant(const Node& node, std::initializer_list<std::string_view> ty
 std::string declaredName(const Node& declarator);
 // True for for, while, do and range-for statements.
 bool isLoopNode(const Node& node);
-// Whether `name` appears as an identifier anywhere under `node`.
+// Whether `name` appears as an identifier anywhere under `node`, or as a member of `this`
+// (another object's member `o.name` is not the variable).
 bool mentionsIdentifier(const Node& node, std::string_view name);
 
 }  // namespace quorbel

@@ -220,6 +220,11 @@ TEST(TripCountTest, EachLoopShape) {
        "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
+      {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"a binary search over a view runs its test per step",
+       "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
+       "int s = 0; for (int v : a) s += v > x; return s < x; });",
+       "O(n * log m)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -274,11 +279,20 @@ TEST(TestLoopTest, FormsAndPricing) {
       {"until a line of zeros",
        "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
        "i++) cin >> g[i]; } }",
+       "O(T * k)"},
+      {"T of the program's own keeps the unnamed count apart",
+       "template <class T> T twice(T x) { return x + x; }\n"
+       "int main() { while (true) { int k; cin >> k; if (k == 0) break; for (int i = 0; i < k; "
+       "i++) cin >> g[i]; } }",
        "O(input * k)"},
       {"answers parted by blank lines",
        "int main() { int t; cin >> t; bool later = false; while (t--) { " + items +
            "if (later) cout << endl; later = true; } }",
        "O(k * t)"},
+      {"count converted by a functional cast",
+       "typedef long long ll; int main() { int t; cin >> t; for (ll c = 0; c < ll(t); ++c) { " +
+           items + "} }",
+       "O(k)"},
       {"count stepped in the header",
        "int main() { int t; cin >> t; for (; t > 0; t--) { " + items + "} }", "O(k)"},
       {"items in a small fixed array",
@@ -425,6 +439,17 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "return; int mid = (l + r) / 2; f(2 * x, l, mid); f(2 * x + 1, mid + 1, r); }",
        "s.assign(n, {}); for (int i = 0; i < m; i++) s[i % n].push_back(i); f(1, 0, n - 1)",
        "O(n + m)"},
+      {"sift down a heap by a doubled index",
+       "int h[200005]; void down(int k) { int l = k * 2; if (l <= n) { if (h[k] > h[l]) { "
+       "swap(h[k], h[l]); down(l); } } }",
+       "for (int i = 0; i < m; i++) down(1)", "O(m * log n)"},
+      {"point query on a tree keeping its ranges in the entries",
+       "struct Nd { int lo, hi, s; } t[800005]; int qy(int x, int p) { if (p >= t[x].hi || "
+       "t[x].lo > p) return 0; if (t[x].hi - t[x].lo == 1) return t[x].s; return qy(x << 1, p) + "
+       "qy((x << 1) + 1, p); }",
+       "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
+      {"every node of a tree laid out by doubled indices",
+       "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",
@@ -488,6 +513,13 @@ TEST(SpaceTest, DeclarationShapes) {
       {"string grown by +=", "", "string s; for (int i = 0; i < n; i++) s += 'a';", "O(n)"},
       {"string rebuilt from itself", "", "string s; for (int i = 0; i < n; i++) s = s + 'a';",
        "O(n)"},
+      {"helper local sized through another helper's call",
+       "vector<int> order(const vector<int>& a) { vector<int> ids(a.size()); return ids; }\n"
+       "template <class T> vector<int> outer(vector<T>& b) { return order(b); }",
+       "vector<int> v(m); outer<int>(v);", "O(m)"},
+      {"helper nobody calls holds nothing",
+       "vector<int> copyOf(const vector<int>& a) { vector<int> b(a.size()); return b; }", "",
+       "O(1)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };

@@ -242,6 +242,16 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
        "int main() { int n; cin >> n; { int n = 3; cout << n; } for (int i = 0; i < n; i++) cout "
        "<< i; }",
        "O(n)"},
+      {"helper's parameter named like the caller's vector it is passed",
+       "void go(vector<int>& a) { sort(a.begin(), a.end()); } int main() { int n; cin >> n; "
+       "vector<int> a; for (int i = 0; i < n; i++) { int x; cin >> x; a.push_back(x); } go(a); }",
+       "O(n * log n)"},
+      {"member named like the test count, read through an object",
+       "struct W { vector<int> t; int k = 0; W(int n) { t.resize(n); } void add(int c) { t[k++] = "
+       "c; } }; int main() { int t; cin >> t; while (t--) { int n; cin >> n; W w(n); for (int i = "
+       "0; i < n; i++) { int x; cin >> x; w.add(x); } long long s = 0; for (int i = 0; i < w.k; "
+       "i++) s += w.t[w.t[i]]; cout << s; } }",
+       "O(n)"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
