@@ -400,6 +400,18 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
        "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
        "O(m * log n + n)"},
+      {"compression written as a conditional, labels compared equal are no ranks",
+       "vector<int> up, t; int r(int x) { return up[x] = x == up[x] ? x : r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (t[a] == t[b]) up[a] = b; }",
+       "up.resize(n); t.assign(n, 1); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * log n + n)"},
+      {"compression in the branch of a conditional, ranks that tie grow",
+       "vector<int> up, rk; int r(int x) { return up[x] == x ? x : up[x] = r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (rk[a] == rk[b]) rk[a]++; up[b] = a; }",
+       "up.resize(n); rk.assign(n, 0); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * alpha(n) + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
