@@ -221,6 +221,16 @@ TEST(TripCountTest, EachLoopShape) {
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"binary splitting spends a value read",
+       "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "
+       "left); left -= take; }",
+       "O(log m)"},
+      {"binary splitting of each entry read, named by its array",
+       "vector<int> c(n); for (int i = 0; i < n; i++) cin >> c[i]; for (int i = 0; i < n; i++) { "
+       "int left = c[i]; for (int k = 1; left > 0; k *= 2) left -= min(k, left); }",
+       "O(n * log c)"},
+      {"a doubling counter beside a value spent by one is no split",
+       "int left = m; for (int k = 1; left > 0; k <<= 1) left -= 1;", "O(m)"},
       {"a binary search over a view runs its test per step",
        "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
        "int s = 0; for (int v : a) s += v > x; return s < x; });",
