@@ -386,7 +386,11 @@ class TimeWalker {
       depths_found_.push_back(
           {call.line(), "Recursion stack of " + callee->name,
            simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
-    if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
+    // A memo kept across the loop's passes computes each state once, whichever pass asks.
+    auto shape = shapes_.find(callee->name);
+    const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
+    if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
+        !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());

@@ -1,5 +1,7 @@
 #include "model/recursion.h"
 
+#include <set>
+
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -45,6 +47,26 @@ Node loopBoundOf(const Node& body, std::string_view variable) {
 Cost parameterStates(const Model& model, const Function& function, size_t index,
                      const std::vector<Node>& calls) {
   const std::string& parameter = function.parameters[index];
+  // f(a / 2) + f(a / 3): the values reached are a / (2^i * 3^j), log a choices per divisor.
+  std::set<std::string> divisors;
+  for (const Node& call : calls) {
+    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    const std::string_view op =
+        argument.type() == "binary_expression" ? argument.field("operator").text() : "";
+    if ((op != "/" && op != ">>") ||
+        !isIdentifierNamed(unwrapped(argument.field("left")), parameter) ||
+        unwrapped(argument.field("right")).type() != "number_literal") {
+      divisors.clear();
+      break;
+    }
+    divisors.insert(std::string(unwrapped(argument.field("right")).text()));
+  }
+  if (!divisors.empty()) {
+    Cost states;
+    for (size_t k = 0; k < divisors.size(); ++k)
+      states = multiplyCosts(states, logCost(sizeCost(parameter)));
+    return states;
+  }
   Cost states;
   visitNodes(function.body, [&](const Node& n) {
     if (!isConstantCost(states)) return false;
@@ -365,7 +387,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     facts.states = containerSize(model, memo);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
-    if (isConstantCost(facts.states) || (table && table->literalLimit)) {
+    if (isConstantCost(facts.states) || (table && table->literalLimit) ||
+        madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
@@ -489,10 +512,21 @@ Cost recursionDepth(const RecursionFacts& facts) {
     case RecursionShape::kUnionFind:
       return facts.unionBySize ? logCost(facts.size) : facts.size;
     case RecursionShape::kMemoised: {
-      // The deepest chain moves one parameter at a time through the table's extents.
+      // The deepest chain moves one parameter at a time through the table's extents; one that
+      // only takes log n values (f(a / 2), f(a / 3)) divides its way down in log n calls.
       Cost depth;
-      for (const std::string& size : sizesOf(simplifyCost(facts.states)))
-        depth = addCosts(depth, sizeCost(size));
+      const Cost states = simplifyCost(facts.states);
+      for (const std::string& size : sizesOf(states)) {
+        bool logarithmic = true;
+        for (const Monomial& term : states.terms) {
+          auto found = term.sizes.find(size);
+          if (found != term.sizes.end() &&
+              (found->second.power > 0 || found->second.expBase != 1 || found->second.factorial ||
+               found->second.sizedExponential))
+            logarithmic = false;
+        }
+        depth = addCosts(depth, logarithmic ? logCost(sizeCost(size)) : sizeCost(size));
+      }
       return depth;
     }
     default:

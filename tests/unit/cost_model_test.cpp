@@ -417,6 +417,14 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "dp[S][v]; int r = 1e9; for (int u = 0; u < n; u++) if (!((S >> u) & 1)) r = min(r, f(S "
        "| 1 << u, u) + d[v][u]); return dp[S][v] = r; }",
        "f(1, 0)", "O(2^n * n^2)"},
+      {"memo over a value divided two ways: log n choices per divisor",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n * log log n)"},
+      {"memo asked once per pass computes each state once",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
+       "return dp[k] = f(k - 1) + f(k - 2); }",
+       "for (int i = 0; i < n; i++) f(i)", "O(n)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",
@@ -495,6 +503,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
       {"literal array holding the input", "int w[20];", "for (int i = 0; i < n; i++) cin >> w[i];",
        "O(n)"},
+      {"subsets of a small constant", "const int K = 15; int dp[1 << K][K];", "", "O(2^K * K)"},
+      {"bits over subsets", "#define K 20\nbitset<1 << K> seen;", "", "O(2^K)"},
+      {"levels beside a large extent", "const int N = 2e5, L = 18; int up[N][L];", "",
+       "O(N * log n)"},
       {"bitmask table", "", "vector<vector<int>> dp(1 << n, vector<int>(n));", "O(2^n * n)"},
       {"nested vector", "", "vector<vector<long long>> memo(n, vector<long long>(m, -1));",
        "O(m * n)"},
@@ -557,6 +569,10 @@ TEST(SpaceTest, RecursionDepth) {
        "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
        "memo[key] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, n)", "O(n^2)"},
+      {"a memo over a divided value is log deep",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n)"},
       {"pushes undone by pops hold the stack's depth",
        "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
        "1); path.pop_back(); }",
