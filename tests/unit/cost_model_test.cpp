@@ -347,6 +347,16 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "i++) { int L = qs[i].l, R = qs[i].r; while (hi < R) a[++hi]++; while (lo < L) a[lo++]--; "
        "} }",
        "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a search from a board of fixed size",
+       "int main() { long long s = 0; for (int i = 0; i < 9; i++) { int x; cin >> x; s = s * 10 + "
+       "x; } unordered_set<long long> seen; queue<long long> q; q.push(s); seen.insert(s); while "
+       "(!q.empty()) { long long c = q.front(); q.pop(); for (int d = 1; d < 9; d++) { long long "
+       "v = c / 10 + d; if (!seen.count(v)) { seen.insert(v); q.push(v); } } } }",
+       "O(1)"},
+      {"a value read on its own may size the search",
+       "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
+       "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
+       "O(k)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
