@@ -547,6 +547,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < m; i++) { cin >> qs[i].l; qs[i].id = i; } for (int i = 0; i < m; i++) "
        "ans[qs[i].id] = qs[i].l;",
        "O(|ans| + m)"},
+      {"rows built for every level in a helper",
+       "vector<vector<int>> d; void build(const vector<int>& v) { int k = v.size(); d.resize(20); "
+       "for (int s = 0; (1 << s) <= k; s++) d[s] = vector<int>(k); }",
+       "vector<int> a(n); build(a);", "O(n * log n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
