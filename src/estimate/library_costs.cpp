@@ -68,10 +68,22 @@ std::string_view bareName(std::string_view name) {
   return scope == std::string_view::npos ? name : name.substr(scope + 2);
 }
 
-// The number of entries in the range of an algorithm call: a.begin(), a.end() / a, a + n.
+// views::iota(a, b) makes its numbers as they are asked for: a view, not a fill.
+bool isView(const Node& function) {
+  return function.text().find("views::") != std::string_view::npos ||
+         function.text().find("ranges::") != std::string_view::npos;
+}
+
+// The number of entries in the range of an algorithm call: a.begin(), a.end() / a, a + n, and
+// views::iota(lo, hi) for the ranges algorithms.
 Cost rangeSize(const Model& model, const Node& arguments, const std::vector<LoopVariable>& loops) {
   const Node first = arguments.child(0);
   const Node second = arguments.child(1);
+  if (first.type() == "call_expression" && isView(first.field("function")) &&
+      bareName(first.field("function").text()) == "iota") {
+    const Node bounds = first.field("arguments");
+    return bounds.childCount() == 2 ? magnitudeOf(model, bounds.child(1), loops) : constantCost();
+  }
   const std::string name = containerName(first);
   const Symbol* symbol = findSymbol(model, name);
   const bool whole = first.type() == "call_expression" || first.type() == "field_expression" ||
@@ -194,10 +206,21 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
     // max({a, b, c}) or max(a, b): constant unless given a whole range
     return {true, constantCost(), std::string(name)};
   }
+  if (name == "iota" && isView(function)) return {true, constantCost(), "view"};
   if (kLinearAlgorithms.count(name)) {
     Cost size = rangeSize(model, arguments, loops);
-    if (name == "memset" || name == "memcpy")
-      size = containerSize(model, containerName(arguments.child(0)));
+    // memset(a, 0, sizeof a) clears a; memset(num, 0, n) and memcpy(b, a, 4 * n) touch the
+    // bytes they are told to.
+    if (name == "memset" || name == "memcpy") {
+      const Node bytes = arguments.child(2);
+      const std::string target = containerName(unwrap(arguments.child(0)));
+      size = containerSize(model, target);
+      if (!bytes.null() && !mentionsIdentifier(bytes, target)) {
+        const Cost count = magnitudeOf(model, bytes, loops);
+        if (!isConstantCost(count) || bytes.text().find("sizeof") == std::string_view::npos)
+          size = count;
+      }
+    }
     if (name == "fill_n") size = magnitudeOf(model, arguments.child(1), loops);
     return {true, size, std::string(name)};
   }

@@ -361,7 +361,19 @@ class TimeWalker {
     if (!callee) {
       recordPushes(call);
       recordScanned(call);
-      const LibraryCost library = libraryCallCost(model_, call, vars);
+      LibraryCost library = libraryCallCost(model_, call, vars);
+      // ranges::lower_bound(views::iota(lo, hi), true, {}, [&](auto x) { ...n... }): the
+      // algorithm calls a lambda it is handed about as often as its own cost says.
+      if (library.known) {
+        Cost handed;
+        for (const Node& argument : childrenOf(call.field("arguments")))
+          if (argument.type() == "lambda_expression")
+            handed = addCosts(handed, walk(argument.field("body"), 1));
+        handed = simplifyCost(handed);
+        if (!handed.terms.empty() && !isConstantCost(handed))
+          library.cost =
+              multiplyCosts(isConstantCost(library.cost) ? unit() : library.cost, handed);
+      }
       if (library.known && !isConstantCost(library.cost))
         contributions_.push_back(
             {call.line(), library.what, simplifyCost(multiplyCosts(multiplier(), library.cost))});
@@ -370,7 +382,11 @@ class TimeWalker {
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
     recordStack(*callee, call, vars);
-    if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
+    // A memo kept across the loop's passes computes each state once, whichever pass asks.
+    auto shape = shapes_.find(callee->name);
+    const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
+    if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
+        !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());

@@ -8,6 +8,7 @@
 #include <functional>
 #include <numeric>
 #include <random>
+#include <set>
 
 #include "model/source_facts.h"
 
@@ -25,7 +26,12 @@ bool isWideType(const std::string& type) {
 class Writer {
  public:
   Writer(const InputPlan& plan, const Model& model, const GenerateOptions& options)
-      : plan_(plan), model_(model), options_(options), random_(options.seed) {}
+      : plan_(plan),
+        model_(model),
+        options_(options),
+        random_(options.seed),
+        caps_(sizeCaps(plan, model, !options.ignoreLimits)),
+        together_(growthCap(plan, model, options)) {}
 
   GeneratedInput write() {
     for (const std::string& size : plan_.sizes) capped_[size] = false;
@@ -215,9 +221,13 @@ class Writer {
     for (const PlanStep& inner : step.body)
       if (inner.kind == PlanStep::Kind::kRead) reads.push_back(&inner.value);
     prepareShape(step, reads, passes);
+    // Tests whose count grows with the sizes are each as large as the sizes; other repeats
+    // share the sizes among their passes.
+    const bool wholeTests = step.count.type() == "identifier" &&
+                            options_.growingCounts.count(std::string(step.count.text())) != 0;
     for (double pass = 0; pass < passes && !overflow_; ++pass) {
       pass_ = static_cast<size_t>(pass);
-      runSteps(step.body, passesAround * std::max(1.0, passes));
+      runSteps(step.body, wholeTests ? passesAround : passesAround * std::max(1.0, passes));
       newline();
     }
     edges_.clear();
@@ -298,11 +308,23 @@ class Writer {
   double sizeValue(const PlanValue& value, double passesAround) {
     const bool grows = growing(value.name);
     double size = grows ? options_.size : options_.heldSize;
-    if (value.role == ValueRole::kTestCount) size = options_.vary == value.name ? options_.size : 1;
+    // Sizes grow together up to the least of their caps: with one held at its limit while the
+    // others grow, an n * W table would grow as W alone.
+    const bool countGrows = options_.vary == value.name ||
+                            (options_.vary.empty() && options_.growingCounts.count(value.name));
+    if (grows && (value.role != ValueRole::kTestCount || countGrows) && size >= together_) {
+      size = together_;
+      for (auto& [name, atCap] : capped_) atCap = true;
+    }
+    if (value.role == ValueRole::kTestCount) size = countGrows ? std::min(size, options_.size) : 1;
     if (value.role == ValueRole::kSize && passesAround > 1)
       size = std::max(1.0, std::floor(size / passesAround));
-    const double cap = options_.ignoreLimits ? sizeCap(InputPlan{}, model_, value.name)
-                                             : sizeCap(plan_, model_, value.name);
+    auto found = caps_.find(value.name);
+    double cap = found == caps_.end() ? kIntCap : found->second;
+    // 1 <= k <= n: no more than the size it is bounded by, as that size came out.
+    double bound = 0;
+    if (!value.highName.empty() && lookup(value.highName, bound) && bound >= 1)
+      cap = std::min(cap, bound);
     if (size >= cap) {
       size = cap;
       capped_[value.name] = true;
@@ -403,6 +425,8 @@ class Writer {
 
   double plainValue(const PlanValue& value) {
     double low = value.low, high = value.high;
+    double bound = 0;
+    if (!value.highName.empty() && lookup(value.highName, bound) && bound >= low) high = bound;
     if (!value.rangeFromComment && value.type == ValueType::kReal) high = 1e6;
     if (high < low) std::swap(low, high);
     if (value.type == ValueType::kReal)
@@ -449,6 +473,8 @@ class Writer {
   std::map<std::string, double> values_;
   std::map<std::string, double> lengths_;
   std::map<std::string, bool> capped_;
+  std::map<std::string, double> caps_;
+  double together_ = kWideCap;
   std::vector<std::pair<size_t, size_t>> edges_;
   std::vector<size_t> permutation_;
   const PlanValue* edgeFirst_ = nullptr;
@@ -467,13 +493,52 @@ class Writer {
 
 }  // namespace
 
-double sizeCap(const InputPlan& plan, const Model& model, const std::string& size) {
-  double cap = kIntCap;
-  const Symbol* symbol = findSymbol(model, size);
-  if (symbol != nullptr && isWideType(symbol->typeText)) cap = kWideCap;
+std::map<std::string, double> sizeCaps(const InputPlan& plan, const Model& model, bool stated) {
+  std::map<std::string, double> caps;
+  for (const std::string& size : plan.sizes) {
+    const Symbol* symbol = findSymbol(model, size);
+    caps[size] = symbol != nullptr && isWideType(symbol->typeText) ? kWideCap : kIntCap;
+  }
+  if (stated)
+    for (const PlanValue* value : planValues(plan))
+      if (caps.count(value->name) && value->rangeFromComment && value->high >= 1)
+        caps[value->name] = std::min(caps[value->name], value->high);
+  // for (i = 0; i < n; i++) cin >> a[i] with int a[1005]: n stays within the array whatever a
+  // comment says, or the program writes past its end.
+  const SourceFacts facts = readSourceFacts(model);
+  std::map<std::string, double> extents;
+  for (const SourceDeclaration& declaration : facts.declarations)
+    for (const Declarator& declarator : declaration.declarators)
+      if (declarator.extents.size() == 1 && declarator.extents[0].known &&
+          declarator.extents[0].value >= 2)
+        extents[declarator.name] = declarator.extents[0].value;
+  for (const CountedLoop& loop : facts.loops) {
+    auto cap = caps.find(loop.bound);
+    if (cap == caps.end()) continue;
+    for (const std::string& array : loop.indexed)
+      if (auto extent = extents.find(array); extent != extents.end())
+        cap->second = std::min(cap->second, extent->second - 1);
+  }
+  return caps;
+}
+
+double sizeCap(const InputPlan& plan, const Model& model, const std::string& size, bool stated) {
+  const std::map<std::string, double> caps = sizeCaps(plan, model, stated);
+  auto found = caps.find(size);
+  return found == caps.end() ? kIntCap : found->second;
+}
+
+double growthCap(const InputPlan& plan, const Model& model, const GenerateOptions& options) {
+  const std::map<std::string, double> caps = sizeCaps(plan, model, !options.ignoreLimits);
+  std::set<std::string> heldCounts;
   for (const PlanValue* value : planValues(plan))
-    if (value->name == size && value->rangeFromComment && value->high >= 1)
-      cap = std::min(cap, value->high);
+    if (value->role == ValueRole::kTestCount && value->name != options.vary &&
+        !(options.vary.empty() && options.growingCounts.count(value->name)))
+      heldCounts.insert(value->name);
+  double cap = kWideCap;
+  for (const auto& [size, limit] : caps)
+    if ((options.vary.empty() || options.vary == size) && !heldCounts.count(size))
+      cap = std::min(cap, limit);
   return cap;
 }
 

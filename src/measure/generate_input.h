@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "measure/input_plan.h"
@@ -18,6 +19,9 @@ struct GenerateOptions {
   uint64_t seed = 1;
   size_t maxBytes = 8u << 20;
   bool ignoreLimits = false;  // sizes pass their stated limits (values keep their ranges)
+  // Test counts that grow with the sizes, each test as large as the sizes: the counts the
+  // estimate multiplies by (limits per test). The others stay at one test.
+  std::set<std::string> growingCounts;
 };
 
 struct GeneratedInput {
@@ -28,8 +32,15 @@ struct GeneratedInput {
   std::string shapeUsed;                // "tree (n - 1 edges)", "permutation", ...
 };
 
-// The largest value a size of this plan can take (its stated limit, or the type's range).
-double sizeCap(const InputPlan& plan, const Model& model, const std::string& size);
+// The largest value each size of this plan can take: its stated limit (when `stated`), the
+// extent of a fixed array a loop over it fills, the range of its type.
+std::map<std::string, double> sizeCaps(const InputPlan& plan, const Model& model, bool stated);
+double sizeCap(const InputPlan& plan, const Model& model, const std::string& size,
+               bool stated = true);
+
+// Where the growing sizes stop growing together: the least cap among them (test counts held at
+// one do not count). Every growing size takes min(size, this).
+double growthCap(const InputPlan& plan, const Model& model, const GenerateOptions& options);
 
 // Writes one input. Deterministic for a seed. Never fails: an expression it cannot evaluate
 // counts the grown size.

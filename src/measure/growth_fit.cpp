@@ -24,9 +24,10 @@ constexpr double kTieShare = 0.2;
 constexpr double kSpreadShare = 0.3;
 // However noisy the repetitions, a band wider than this would let any class stand.
 constexpr double kMostSpreadError = 0.1;
-// Caches filling up make a linear pass over 10^4..10^6 random-access elements look a log
-// factor steeper, never flatter: a preferred class one log factor below the best fit stands
-// when its error is at most twice the best's and this much more.
+// Caches filling up make a pass over 10^4..10^6 random-access elements (a DFS over a random
+// tree, a map's nodes) look a log or even a square-root factor steeper, never flatter: a
+// preferred class at most that factor below the best fit stands when its error is at most
+// twice the best's and this much more.
 constexpr double kCacheSteepening = 0.1;
 // The least time one step of work takes: times that never left the noise up to a size say
 // the work there stayed below noise / this many steps.
@@ -79,6 +80,23 @@ double fitError(const std::vector<TimedPoint>& points, const std::function<doubl
     sum += r * r;
   }
   return std::sqrt(sum / static_cast<double>(points.size()));
+}
+
+// Whether `steeper` grows faster than `flatter` over from..to, by no more than the square root
+// of the span: n log n or n sqrt n over n, log n over 1.
+bool steeperByAtMostASqrt(const std::vector<GrowthCandidate>& candidates,
+                          const std::string& steeper, const std::string& flatter, double from,
+                          double to) {
+  const GrowthCandidate* a = nullptr;
+  const GrowthCandidate* b = nullptr;
+  for (const GrowthCandidate& candidate : candidates) {
+    if (candidate.name == steeper) a = &candidate;
+    if (candidate.name == flatter) b = &candidate;
+  }
+  if (a == nullptr || b == nullptr || !a->growth || !b->growth || !(to > from)) return false;
+  const double rise =
+      std::log(a->growth(to) / a->growth(from)) - std::log(b->growth(to) / b->growth(from));
+  return std::isfinite(rise) && rise > 1e-9 && rise <= 0.5 * std::log(to / from) + 1e-9;
 }
 
 }  // namespace
@@ -158,10 +176,12 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
     fit.undecided = "only " + std::to_string(usable.size()) + " sizes ran long enough to time";
     return fit;
   }
-  double fastest = INFINITY, slowest = 0;
+  double fastest = INFINITY, slowest = 0, timedFrom = INFINITY, timedTo = 0;
   for (const TimedPoint& p : usable) {
     fastest = std::min(fastest, p.seconds);
     slowest = std::max(slowest, p.seconds);
+    timedFrom = std::min(timedFrom, p.size);
+    timedTo = std::max(timedTo, p.size);
   }
   if (slowest / fastest < kMinSpan) {
     fit.undecided = "the times grow too little over the sizes that ran";
@@ -176,7 +196,7 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
                    [&](const RankedClass& r) { return r.name == hints.preferred; });
   const bool steeperByCaches =
       preferred != fit.ranking.end() &&
-      (leader == preferred->name + " log n" || (leader == "log n" && preferred->name == "1")) &&
+      steeperByAtMostASqrt(candidates, leader, preferred->name, timedFrom, timedTo) &&
       preferred->error <= 2 * leastError + kCacheSteepening;
   if (preferred != fit.ranking.end() && (preferred->error <= fit.tieBand || steeperByCaches)) {
     // The estimate stands where the times cannot tell it from the closest class.

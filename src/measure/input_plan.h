@@ -34,6 +34,7 @@ struct PlanValue {
   std::vector<double> literals;  // kChoice
   std::string lengthSize;        // kWord read as a size's worth of letters: that size
   bool rangeFromComment = false;
+  std::string highName;     // 1 <= k <= n: at most what the size n took
   bool boundsLoop = false;  // kPosition: l or r of a range the program loops over
   // kPosition whose base the program does not show (a record's vertices): 1..size-1, a valid
   // position whether the program counts from 0 or from 1.

@@ -505,6 +505,12 @@ class RoleAssigner {
       if (range.name != value.name) continue;
       if (value.role == ValueRole::kValue || value.role == ValueRole::kSize ||
           value.role == ValueRole::kTestCount) {
+        if (!range.highName.empty()) {
+          if (range.highName == value.name) return;
+          value.highName = range.highName;
+          if (range.hasLow) value.low = range.low;
+          return;
+        }
         if (range.hasLow) value.low = range.low;
         value.high = range.high;
         if (value.role == ValueRole::kValue && !range.hasLow) value.low = std::min(1.0, range.high);

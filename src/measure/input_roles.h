@@ -19,6 +19,7 @@ struct StatedRange {
   double low = 0;
   double high = 0;
   bool hasLow = false;
+  std::string highName;  // 1 <= k <= n: bounded by the size n, high unset
 };
 
 // The ranges stated in the comments of `source`, in order of appearance.

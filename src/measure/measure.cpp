@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <set>
 
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
@@ -27,20 +28,23 @@ constexpr double kUnreadShare = 0.05;
 // Sizes between those that ran, added while fewer than this many ran long enough to time.
 constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
+constexpr double kShortRun = 0.03;
 
-// Put before the program: its output goes to /dev/null (a run of 10^6 lines would otherwise
-// pass the runner's output limit), and at exit it reports the CPU time since its own static
-// initialisation (loading the program is start-up, not work), whether an
-// extraction failed for want of input, and how much of the input it left unread. The names
-// live in a namespace of their own, and #line keeps the program's line numbers.
+// Included before the program (-include, so main.cpp is the user's text as written and the
+// compiler's excerpts quote the user's own lines at their own numbers): its output goes to
+// /dev/null (a run of 10^6 lines would otherwise pass the runner's output limit), and at exit
+// it reports the CPU time since its own static initialisation (loading the program is
+// start-up, not work), whether an extraction failed for want of input, and how much of the
+// input it left unread. The names live in a namespace of their own.
 // A program that reads its input from a file (freopen("trails.in", "r", stdin)) reads the
 // generated input all the same: reopening the standard streams leaves them as they are.
+constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
 namespace quorbel_measure_probe {
-std::clock_t started;
+inline std::clock_t started;
 struct Probe {
   Probe() {
     started = std::clock();
@@ -58,7 +62,7 @@ struct Probe {
     std::fprintf(stderr, "\nquorbel-measure cpu=%.6f failed=%d left=%ld\n", cpu, failed, left);
   }
 };
-Probe probe;
+inline Probe probe;
 }  // namespace quorbel_measure_probe
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
   return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
@@ -67,8 +71,15 @@ namespace std {
 using ::quorbel_measure_reopen;
 }
 #define freopen quorbel_measure_reopen
-#line 1 "main.cpp"
 )";
+
+// The runner's compile command with the probe included ahead of main.cpp.
+std::vector<std::string> probeCompileArgs() {
+  std::vector<std::string> args = compileArgs();
+  const auto source = std::find(args.begin(), args.end(), std::string("main.cpp"));
+  args.insert(source, {"-include", kProbeName});
+  return args;
+}
 
 double wallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -156,6 +167,12 @@ class Measurer {
     model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
     plan_ = deriveInputPlan(*model_);
     result_.sizes = plan_.sizes;
+    // A test count the estimate multiplies by (limits per test) grows with the sizes.
+    const std::vector<std::string> named = sizesOf(estimateCost_);
+    for (const PlanValue* value : planValues(plan_))
+      if (value->role == ValueRole::kTestCount &&
+          std::find(named.begin(), named.end(), value->name) != named.end())
+        growingCounts_.insert(value->name);
     if (!plan_.readsInput || plan_.sizes.empty())
       return fail("no_input",
                   plan_.readsInput
@@ -195,13 +212,14 @@ class Measurer {
     }
     dir_ = makeTempDir();
     std::string error;
-    if (dir_.path.empty() || !writeSourceFile(dir_, std::string(kProbe) + code_, error)) {
+    if (dir_.path.empty() || !writeRunFile(dir_, kProbeName, kProbe, error) ||
+        !writeSourceFile(dir_, code_, error)) {
       fail("internal_error", "Could not create isolated temporary directory.");
       return false;
     }
     const double start = wallSeconds();
     const ProcessOutcome compiled =
-        runCompileStage(compileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
+        runCompileStage(probeCompileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);
@@ -288,14 +306,14 @@ class Measurer {
 
   bool outOfTime() const { return wallSeconds() - start_ > options_.totalSeconds || cancelled(); }
 
-  // The sizes to try: doubling from 8; from 1 in small steps when every limit is small (a
-  // 2^n search over n <= 20 would otherwise give three points).
+  // Where the growing sizes stop growing together: their least stated limit, or past the
+  // limits the least array extent or type range among them.
   double largestCap() const {
-    double cap = 0;
-    for (const std::string& size : plan_.sizes)
-      if (options_.vary.empty() || options_.vary == size)
-        cap = std::max(cap, sizeCap(plan_, *model_, size));
-    return cap;
+    GenerateOptions generate;
+    generate.vary = options_.vary;
+    generate.ignoreLimits = pastLimits_;
+    generate.growingCounts = growingCounts_;
+    return growthCap(plan_, *model_, generate);
   }
 
   bool cancelled() const { return options_.cancelled && options_.cancelled(); }
@@ -309,8 +327,10 @@ class Measurer {
     }
     baseline_ = baselineTime();
     if (result_.status != "internal_error" || !result_.message.empty()) return;
-    const double cap = largestCap();
-    const bool small = cap <= kLinearStepsBelow;
+    // The sizes to try: doubling from 8; from 1 in small steps when the limit is small (a 2^n
+    // search over n <= 20 would otherwise give three points).
+    double cap = largestCap();
+    bool small = cap <= kLinearStepsBelow;
     const double step = small ? std::max(1.0, std::floor(cap / 12)) : 0;
     double size = small ? std::max(1.0, step) : kFirstSize;
     double lastGood = 0;
@@ -332,6 +352,8 @@ class Measurer {
           // for an n^2 loop) decides nothing: the sizes go on past it, and the report says so.
           if (!decidedSoFar()) {
             pastLimits_ = true;
+            cap = largestCap();
+            small = false;
             result_.notes.push_back(
                 "the runs up to the stated limits were too short to time; sizes went past them");
           } else {
@@ -356,8 +378,13 @@ class Measurer {
         next = std::floor(small ? (lastGood + failedAt) / 2 : std::sqrt(lastGood * failedAt));
         if (next <= lastGood || next >= failedAt) break;
       }
-      if (next > cap && !pastLimits_) next = cap;
-      if (next <= size && failedAt == 0) break;
+      if (next > cap) next = cap;
+      if (next <= size && failedAt == 0) {
+        // An array or the type's range holds a size: past it the sizes no longer grow together.
+        if (pastLimits_ && result_.stopReason.empty())
+          result_.stopReason = "the sizes reached the most their arrays or types hold";
+        break;
+      }
       size = next;
     }
     if (!fillGaps()) return;
@@ -433,6 +460,7 @@ class Measurer {
     generate.vary = options_.vary;
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
+    generate.growingCounts = growingCounts_;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();
     return input;
@@ -471,7 +499,8 @@ class Measurer {
     run.sizes = input.sizes;
     run.inputBytes = input.text.size();
     double spent = 0;
-    for (int repetition = 0; repetition < std::max(1, options_.repetitions); ++repetition) {
+    int repetitions = std::max(1, options_.repetitions);
+    for (int repetition = 0; repetition < repetitions; ++repetition) {
       double cpu = 0;
       const RunOutcome outcome = runOnce(input.text, size, cpu);
       if (outcome != RunOutcome::kOk) {
@@ -485,6 +514,9 @@ class Measurer {
       // least; a long run is repeated only while the repetitions stay within the budget.
       if (cpu - baseline_ < noise_) break;
       if (cpu > options_.budgetSeconds / 4 || spent > options_.budgetSeconds / 2) break;
+      // A run of a few milliseconds above start-up is where a busy machine's slices weigh
+      // most: twice the repetitions, so that the least of them is the program's own time.
+      if (repetition == 0 && cpu - baseline_ < kShortRun) repetitions *= 2;
     }
     run.best = *std::min_element(run.seconds.begin(), run.seconds.end());
     atLimit_ = input.atLimit;
@@ -561,6 +593,7 @@ class Measurer {
   bool pastLimits_ = false;
   int bisections_ = 0;
   Cost estimateCost_;
+  std::set<std::string> growingCounts_;
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Ranges of values as problem statements write them in comments:
 //   // 1 <= n <= 2*10^5, -10^9 <= a_i <= 10^9        // 1 ≤ u, v ≤ n
 //   // |s| <= 10^6                                      // x[i] <= 1e9
-// A bound that is not a number (u <= n) gives no range: positions are found from use.
+// A bound that is a name (1 <= k <= n) bounds by that name's value as the input gives it;
+// positions are found from use.
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -114,6 +115,18 @@ std::vector<StatedRange> readStatedRanges(std::string_view source) {
       if (!readNumber(match.groups[1], low) || !readNumber(match.groups[3], high)) continue;
       for (const std::string& name : splitNames(match.groups[2]))
         ranges.push_back({name, low, high, true});
+    }
+    // "1 <= k <= n": a name as the bound, when it ends the chain or the clause.
+    const std::string byName = std::string(kNumber) + R"(\s*<\s*=?\s*)" + names +
+                               R"(\s*<\s*=?\s*([A-Za-z_][A-Za-z0-9_]*)\s*(?:$|[,;.)]|<))";
+    for (const RegexMatch& match : findAllRegex(comment, byName)) {
+      double low = 0;
+      if (!readNumber(match.groups[1], low)) continue;
+      for (const std::string& name : splitNames(match.groups[2])) {
+        bool known = false;
+        for (const StatedRange& range : ranges) known = known || range.name == name;
+        if (!known) ranges.push_back({name, low, 0, true, match.groups[3]});
+      }
     }
     // "n, m <= 10^5" and "|s| <= 10^6" without a lower bound, for names no chain gave.
     for (const RegexMatch& match : findAllRegex(comment, upper)) {

@@ -38,6 +38,8 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
   if (symbol->isConstant) {
     if (isLimitConstant(*symbol)) return sizeCost(symbol->name);
     if (isLogConstant(*symbol)) return logCost(primarySize(model));
+    // dp[1 << K][K]: however small, K is the size the table grows with.
+    if (symbol->countsItems && !symbol->countsLevels) return sizeCost(symbol->name);
     // const int m = 2 * n: a constant with no value before the run is a size made of sizes.
     if (!symbol->value && symbol->hasDerived) return symbol->derived;
     return constantCost();
@@ -281,14 +283,24 @@ std::string containerName(const Node& expression) {
   return "";
 }
 
+bool madeOfItemCounts(const Model& model, const Cost& extent) {
+  const std::vector<std::string> sizes = sizesOf(extent);
+  for (const std::string& size : sizes) {
+    const Symbol* symbol = findSymbol(model, size);
+    if (!symbol || !symbol->countsItems) return false;
+  }
+  return !sizes.empty();
+}
+
 namespace {
 
 // A literal extent (the |a| of a[100005], or the 20 of w[20]) is as large as the indices that
 // fill it: p[i] for i < n holds n entries, dp[mask] for mask < 2^k holds 2^k.
-Cost usedDimension(const Symbol& symbol, size_t k) {
+Cost usedDimension(const Model& model, const Symbol& symbol, size_t k) {
   const Cost& declared = symbol.dimensions[k];
   const bool literal = isConstantCost(declared) ||
-                       sizesOf(declared) == std::vector<std::string>{"|" + symbol.name + "|"};
+                       sizesOf(declared) == std::vector<std::string>{"|" + symbol.name + "|"} ||
+                       madeOfItemCounts(model, declared);
   if (literal && k < symbol.filled.size() && !isConstantCost(symbol.filled[k]))
     return symbol.filled[k];
   return declared;
@@ -313,10 +325,10 @@ Cost containerSize(const Model& model, const std::string& name) {
   }
   Cost extent;
   if (!symbol->dimensions.empty()) {
-    extent = usedDimension(*symbol, 0);
+    extent = usedDimension(model, *symbol, 0);
     if (symbol->kind == ContainerKind::kArray || symbol->kind == ContainerKind::kVector)
       for (size_t i = 1; i < symbol->dimensions.size(); ++i)
-        extent = multiplyCosts(extent, usedDimension(*symbol, i));
+        extent = multiplyCosts(extent, usedDimension(model, *symbol, i));
   }
   if (symbol->literalLimit && !sizesOf(simplifyCost(extent)).empty() &&
       (!isConstantCost(symbol->elements) || !isConstantCost(symbol->slotWrites))) {

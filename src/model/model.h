@@ -39,6 +39,7 @@ struct Symbol {
   bool isConstant = false;       // const / constexpr / numeric macro
   bool notASize = false;         // a constant only taking remainders or marking values: MOD, INF
   bool countsLevels = false;     // a constant counting doubling levels: up[N][LOG], 1 << j
+  bool countsItems = false;      // a constant whose subsets a table holds: dp[1 << K][K]
   bool fromInput = false;        // read by cin, scanf or a read helper
   bool holdsInput = false;       // a container whose entries are read: cin >> a[i]
   bool isParameter = false;

@@ -1,5 +1,7 @@
 #include "model/recursion.h"
 
+#include <set>
+
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -45,6 +47,26 @@ Node loopBoundOf(const Node& body, std::string_view variable) {
 Cost parameterStates(const Model& model, const Function& function, size_t index,
                      const std::vector<Node>& calls) {
   const std::string& parameter = function.parameters[index];
+  // f(a / 2) + f(a / 3): the values reached are a / (2^i * 3^j), log a choices per divisor.
+  std::set<std::string> divisors;
+  for (const Node& call : calls) {
+    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    const std::string_view op =
+        argument.type() == "binary_expression" ? argument.field("operator").text() : "";
+    if ((op != "/" && op != ">>") ||
+        !isIdentifierNamed(unwrapped(argument.field("left")), parameter) ||
+        unwrapped(argument.field("right")).type() != "number_literal") {
+      divisors.clear();
+      break;
+    }
+    divisors.insert(std::string(unwrapped(argument.field("right")).text()));
+  }
+  if (!divisors.empty()) {
+    Cost states;
+    for (size_t k = 0; k < divisors.size(); ++k)
+      states = multiplyCosts(states, logCost(sizeCost(parameter)));
+    return states;
+  }
   Cost states;
   visitNodes(function.body, [&](const Node& n) {
     if (!isConstantCost(states)) return false;
@@ -143,6 +165,33 @@ bool hasRangeTest(const Function& function) {
   return found;
 }
 
+// if (pos >= st[node].hi || st[node].lo > pos) return 0;: a tree laid out by doubled indices
+// that keeps each node's range in its entry, and leaves a node outside the asked range at once.
+bool hasStoredRangeTest(const Function& function, const std::string& index) {
+  bool found = false;
+  visitNodes(function.body, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() != "if_statement") return true;
+    const Node condition = n.field("condition");
+    const std::string_view text = condition.text();
+    if (text.find("||") == std::string_view::npos && text.find("&&") == std::string_view::npos)
+      return true;
+    bool entry = false, other = false;
+    visitNodes(condition, [&](const Node& c) {
+      if (c.type() == "subscript_expression" && mentionsIdentifier(c.field("indices"), index))
+        entry = true;
+      return true;
+    });
+    for (const std::string& p : function.parameters)
+      if (!p.empty() && p != index && mentionsIdentifier(condition, p)) other = true;
+    if (entry && other &&
+        findDescendant(n.field("consequence"), {"return_statement"}).type() == "return_statement")
+      found = true;
+    return !found;
+  });
+  return found;
+}
+
 Node enclosingReturn(const Node& node, const Node& body) {
   for (Node n = node.parent(); !n.null() && !(n == body); n = n.parent())
     if (n.type() == "return_statement") return n;
@@ -170,7 +219,7 @@ bool exclusive(const Node& a, const Node& b, const Node& body) {
   return false;
 }
 
-enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain };
+enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain, kDouble };
 
 // How the call changes parameter `index`.
 // True when `body` declares or assigns `name` as a midpoint: (lo + hi) / 2, l + (r - l) / 2,
@@ -196,12 +245,46 @@ bool assignedMidpoint(const Node& body, std::string_view name) {
   return midpoint;
 }
 
+// True when `value` is `parameter` doubled, a child of a binary heap or tree laid out in an
+// array: 2 * i, i * 2, i << 1, 2 * i + 1, (i << 1) | 1.
+bool doubles(const Node& value, std::string_view parameter) {
+  Node v = unwrapped(value);
+  if (v.type() == "binary_expression" &&
+      (v.field("operator").text() == "+" || v.field("operator").text() == "|") &&
+      unwrapped(v.field("right")).text() == "1")
+    v = unwrapped(v.field("left"));
+  if (v.type() != "binary_expression") return false;
+  const std::string_view op = v.field("operator").text();
+  const Node l = unwrapped(v.field("left")), r = unwrapped(v.field("right"));
+  if (op == "*")
+    return (l.text() == parameter && r.text() == "2") || (l.text() == "2" && r.text() == parameter);
+  return op == "<<" && l.text() == parameter && r.text() == "1";
+}
+
+// The local `name` when the body sets it to the parameter doubled: l = n * 2; then f(l).
+bool assignedDouble(const Node& body, std::string_view name, std::string_view parameter) {
+  bool found = false;
+  visitNodes(body, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == name)
+      found = doubles(n.field("value"), parameter);
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+        unwrapped(n.field("left")).text() == name)
+      found = doubles(n.field("right"), parameter);
+    return !found;
+  });
+  return found;
+}
+
 Change changeOf(const Node& argument, const std::string& parameter, const Node& body) {
   const Node a = unwrapped(argument);
   if (a.null()) return Change::kNone;
   const std::string_view text = a.text();
-  if (a.type() == "identifier")
-    return assignedMidpoint(body, text) ? Change::kHalve : Change::kNone;
+  if (doubles(a, parameter)) return Change::kDouble;
+  if (a.type() == "identifier") {
+    if (assignedMidpoint(body, text)) return Change::kHalve;
+    return assignedDouble(body, text, parameter) ? Change::kDouble : Change::kNone;
+  }
   // mid + 1: built on a midpoint local
   bool onMidpoint = false;
   visitNodes(a, [&](const Node& n) {
@@ -304,7 +387,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     facts.states = containerSize(model, memo);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
-    if (isConstantCost(facts.states) || (table && table->literalLimit)) {
+    if (isConstantCost(facts.states) || (table && table->literalLimit) ||
+        madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
@@ -335,6 +419,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       change = c;
       size =
           c == Change::kIncrease ? baseCaseBound(model, function, parameter) : sizeCost(parameter);
+      // heapdown(l) with l = n * 2 and if (l <= hn): the index doubles up to its bound.
+      if (c == Change::kDouble) {
+        const Node argument = unwrapped(arguments.child(static_cast<uint32_t>(i)));
+        size = argument.type() == "identifier"
+                   ? baseCaseBound(model, function, std::string(argument.text()))
+                   : Cost{};
+        if (isConstantCost(size)) size = baseCaseBound(model, function, parameter);
+      }
       if (c == Change::kHalve) {
         // f(l, mid) and f(mid + 1, r): the range ends at the last parameter that is not a value
         size = sizeCost(parameter);
@@ -363,8 +455,13 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   } else if (inLoop) {
     facts.shape = pruned || isConstantCost(facts.branching) ? RecursionShape::kPermutations
                                                             : RecursionShape::kBranching;
-  } else if (change == Change::kHalve) {
-    facts.shape = hasRangeTest(function) ? RecursionShape::kRangeQuery : RecursionShape::kHalving;
+  } else if (change == Change::kHalve || change == Change::kDouble) {
+    bool stored = false;
+    for (const std::string& p : function.parameters)
+      stored =
+          stored || (change == Change::kDouble && !p.empty() && hasStoredRangeTest(function, p));
+    facts.shape =
+        hasRangeTest(function) || stored ? RecursionShape::kRangeQuery : RecursionShape::kHalving;
   } else {
     facts.shape = facts.calls >= 2 ? RecursionShape::kBranching : RecursionShape::kLinear;
   }
@@ -415,10 +512,21 @@ Cost recursionDepth(const RecursionFacts& facts) {
     case RecursionShape::kUnionFind:
       return facts.unionBySize ? logCost(facts.size) : facts.size;
     case RecursionShape::kMemoised: {
-      // The deepest chain moves one parameter at a time through the table's extents.
+      // The deepest chain moves one parameter at a time through the table's extents; one that
+      // only takes log n values (f(a / 2), f(a / 3)) divides its way down in log n calls.
       Cost depth;
-      for (const std::string& size : sizesOf(simplifyCost(facts.states)))
-        depth = addCosts(depth, sizeCost(size));
+      const Cost states = simplifyCost(facts.states);
+      for (const std::string& size : sizesOf(states)) {
+        bool logarithmic = true;
+        for (const Monomial& term : states.terms) {
+          auto found = term.sizes.find(size);
+          if (found != term.sizes.end() &&
+              (found->second.power > 0 || found->second.expBase != 1 || found->second.factorial ||
+               found->second.sizedExponential))
+            logarithmic = false;
+        }
+        depth = addCosts(depth, logarithmic ? logCost(sizeCost(size)) : sizeCost(size));
+      }
       return depth;
     }
     default:

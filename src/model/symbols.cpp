@@ -65,13 +65,15 @@ class Reader {
 
  private:
   // MOD only taking remainders and INF only stored and compared are no sizes; LOG bounding a
-  // loop that shifts by its counter, or an extent beside a large one, counts levels.
+  // loop that shifts by its counter, or an extent beside a large one, counts levels; K of an
+  // extent 1 << K counts the items whose subsets the table holds.
   void readConstantUses(Symbol& symbol) {
     auto found = uses_.find(symbol.name);
     if (found == uses_.end()) return;
     const NameUses& use = found->second;
     symbol.notASize = (use.modulus || use.sentinel) && !use.size;
     symbol.countsLevels = use.levels;
+    symbol.countsItems = use.subsets && !symbol.notASize;
     for (const Node& other : use.besideExtents)
       if (evaluateConstant(model_, other).value_or(0) >= kLiteralLimit) symbol.countsLevels = true;
   }
@@ -206,6 +208,7 @@ class Reader {
       symbol.elementBytes = bytesOfType(typeText);
       symbol.nestedContainer = isNestedType(typeText);
       if (symbol.kind == ContainerKind::kArray) symbol.dimensions = fixedArrayExtents(typeText);
+      if (symbol.kind == ContainerKind::kBitset) symbol.dimensions = bitsetExtent(n.field("type"));
       if (copied && copied->kind != ContainerKind::kScalar) {
         symbol.dimensions = copied->dimensions;
         symbol.nestedContainer = copied->nestedContainer;
@@ -343,6 +346,16 @@ class Reader {
         return;
       }
     }
+  }
+
+  // bitset<1 << K>, bitset<N>: as many bits as its argument, when that is a size.
+  std::vector<Cost> bitsetExtent(const Node& type) {
+    const Node arguments = type.field("arguments");
+    const Node bits =
+        arguments.null() ? Node{} : findDescendant(arguments, {"binary_expression", "identifier"});
+    const Cost extent = bits.null() ? constantCost() : magnitudeOf(model_, bits, {});
+    if (isConstantCost(extent)) return {};
+    return {extent};
   }
 
   // array<array<int, M>, N>: N then M, each a named limit, a literal or a small constant.

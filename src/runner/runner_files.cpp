@@ -105,13 +105,18 @@ TempDir makeTempDir() {
 }
 
 bool writeSourceFile(const TempDir& dir, std::string_view code, std::string& error) {
-  const std::string path = dir.path + "/main.cpp";
+  return writeRunFile(dir, "main.cpp", code, error);
+}
+
+bool writeRunFile(const TempDir& dir, const std::string& name, std::string_view text,
+                  std::string& error) {
+  const std::string path = dir.path + "/" + name;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
     error = "Could not create source file.";
     return false;
   }
-  out.write(code.data(), static_cast<std::streamsize>(code.size()));
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
   chmod(path.c_str(), 0600);
   if (dir.identity.active && chown(path.c_str(), dir.identity.uid, dir.identity.gid) != 0) {

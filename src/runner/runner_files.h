@@ -30,6 +30,9 @@ TempDir makeTempDir();
 // Writes `code` as main.cpp in the directory (mode 0600, owned by the identity). False with
 // `error` = "Could not create source file." when the file cannot be opened.
 bool writeSourceFile(const TempDir& dir, std::string_view code, std::string& error);
+// The same for another file of the compile (a header it includes), named `name` in the directory.
+bool writeRunFile(const TempDir& dir, const std::string& name, std::string_view text,
+                  std::string& error);
 
 // Makes `path` (normally dir + "/main") mode 0700 and hands it to the identity when active.
 // A symbolic link is refused, never followed.

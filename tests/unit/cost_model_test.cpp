@@ -220,6 +220,11 @@ TEST(TripCountTest, EachLoopShape) {
        "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
+      {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"a binary search over a view runs its test per step",
+       "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
+       "int s = 0; for (int v : a) s += v > x; return s < x; });",
+       "O(n * log m)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -404,6 +409,14 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "dp[S][v]; int r = 1e9; for (int u = 0; u < n; u++) if (!((S >> u) & 1)) r = min(r, f(S "
        "| 1 << u, u) + d[v][u]); return dp[S][v] = r; }",
        "f(1, 0)", "O(2^n * n^2)"},
+      {"memo over a value divided two ways: log n choices per divisor",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n * log log n)"},
+      {"memo asked once per pass computes each state once",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
+       "return dp[k] = f(k - 1) + f(k - 2); }",
+       "for (int i = 0; i < n; i++) f(i)", "O(n)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",
@@ -426,6 +439,17 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "return; int mid = (l + r) / 2; f(2 * x, l, mid); f(2 * x + 1, mid + 1, r); }",
        "s.assign(n, {}); for (int i = 0; i < m; i++) s[i % n].push_back(i); f(1, 0, n - 1)",
        "O(n + m)"},
+      {"sift down a heap by a doubled index",
+       "int h[200005]; void down(int k) { int l = k * 2; if (l <= n) { if (h[k] > h[l]) { "
+       "swap(h[k], h[l]); down(l); } } }",
+       "for (int i = 0; i < m; i++) down(1)", "O(m * log n)"},
+      {"point query on a tree keeping its ranges in the entries",
+       "struct Nd { int lo, hi, s; } t[800005]; int qy(int x, int p) { if (p >= t[x].hi || "
+       "t[x].lo > p) return 0; if (t[x].hi - t[x].lo == 1) return t[x].s; return qy(x << 1, p) + "
+       "qy((x << 1) + 1, p); }",
+       "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
+      {"every node of a tree laid out by doubled indices",
+       "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",
@@ -471,6 +495,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
       {"literal array holding the input", "int w[20];", "for (int i = 0; i < n; i++) cin >> w[i];",
        "O(n)"},
+      {"subsets of a small constant", "const int K = 15; int dp[1 << K][K];", "", "O(2^K * K)"},
+      {"bits over subsets", "#define K 20\nbitset<1 << K> seen;", "", "O(2^K)"},
+      {"levels beside a large extent", "const int N = 2e5, L = 18; int up[N][L];", "",
+       "O(N * log n)"},
       {"bitmask table", "", "vector<vector<int>> dp(1 << n, vector<int>(n));", "O(2^n * n)"},
       {"nested vector", "", "vector<vector<long long>> memo(n, vector<long long>(m, -1));",
        "O(m * n)"},
@@ -524,6 +552,10 @@ TEST(SpaceTest, RecursionDepth) {
        "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
        "memo[key] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, n)", "O(n^2)"},
+      {"a memo over a divided value is log deep",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n)"},
       {"pushes undone by pops hold the stack's depth",
        "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
        "1); path.pop_back(); }",

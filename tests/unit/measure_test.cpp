@@ -158,7 +158,8 @@ TEST(InputPlan, RangesStatedInComments) {
        "// 1 <= n <= 2*10^5, -10^9 <= a_i <= 10^9",
        {"n 1 200000", "a -1000000000 1000000000"}},
       {"a list shares its bounds", "// 1 <= u, v <= 10^5", {"u 1 100000", "v 1 100000"}},
-      {"a bound that is a name gives no range", "// 1 <= u, v <= n", {}},
+      {"a bound that is a name", "// 1 <= u, v <= n", {"u 1 0 n", "v 1 0 n"}},
+      {"a chain through a name", "// 1 <= k <= n <= 5*10^5", {"k 1 0 n", "n 0 500000"}},
       {"upper bound only", "/* |s| <= 10^6 */", {"s 0 1000000"}},
       {"unicode signs", "// 1 ≤ N ≤ 3000, 1 ≤ A[i] ≤ 1e9", {"N 1 3000", "A 1 1000000000"}},
       {"a word after the underscore is part of the name",
@@ -172,7 +173,7 @@ TEST(InputPlan, RangesStatedInComments) {
       std::ostringstream row;
       row << r.name << ' ' << std::fixed;
       row.precision(0);
-      row << r.low << ' ' << r.high;
+      row << r.low << ' ' << r.high << (r.highName.empty() ? "" : " " + r.highName);
       got.push_back(row.str());
     }
     EXPECT_EQ(got, c.want) << c.name;
@@ -276,7 +277,7 @@ TEST(GenerateInput, PairsAreOrderedAndFixedArraysBoundTheirPositions) {
   }
 }
 
-TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
+TEST(GenerateInput, TestCountHeldAtOneUnlessItGrowsAndVaryHoldsTheOthers) {
   const std::string code =
       "int main(){int t; cin >> t; while (t--) { int n, m; cin >> n >> m;"
       " for (int i = 0; i < n; i++) { int x; cin >> x; } for (int j = 0; j < m; j++) { int y; cin "
@@ -287,6 +288,12 @@ TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
   GenerateOptions options;
   options.size = 64;
   EXPECT_EQ(numbersOf(generateInput(plan, model, options).text).size(), 1u + 2 + 64 + 64);
+  // A count the estimate multiplies by grows too, and every test is as large as the sizes.
+  options.growingCounts = {"t"};
+  const GeneratedInput tests = generateInput(plan, model, options);
+  EXPECT_EQ(tests.sizes, (std::map<std::string, double>{{"t", 64}, {"n", 64}, {"m", 64}}));
+  EXPECT_EQ(numbersOf(tests.text).size(), 1u + 64 * (2 + 64 + 64));
+  options.growingCounts.clear();
   options.vary = "m";
   options.heldSize = 10;
   const GeneratedInput varied = generateInput(plan, model, options);
@@ -295,6 +302,48 @@ TEST(GenerateInput, TestCountHeldAtOneAndVaryHoldsTheOthers) {
   EXPECT_EQ(varied.sizes.at("t"), 1);
   options.maxBytes = 50;
   EXPECT_FALSE(generateInput(plan, model, options).complete);
+}
+
+// Every growing size takes the same value up to the least cap among them: a stated limit, or
+// past the limits an array a loop over the size fills; a size bounded by a name stays within it.
+TEST(GenerateInput, SizesGrowTogetherUpToTheLeastCap) {
+  struct Row {
+    const char* name;
+    const char* code;
+    double size;
+    bool pastLimits;
+    const char* vary;
+    std::map<std::string, double> want;
+    bool atLimit;
+  };
+  const char* kTable =
+      "// 1 <= n <= 100, 1 <= W <= 10^5\nint main(){int n, W; cin >> n >> W; for (int i = 0; i "
+      "< n; i++) { int w; cin >> w; } long s = 0; for (int c = 0; c < W; c++) s += c; }";
+  const char* kArray =
+      "int a[105]; int main(){int n, x; cin >> n >> x; for (int i = 0; i < n; i++) cin >> a[i];"
+      " long s = 0; for (int c = 0; c < x; c++) s += c; }";
+  const char* kNamed =
+      "// 1 <= k <= n <= 10^5\nint main(){int n, k; cin >> n >> k; for (int i = 0; i < n; i++) {"
+      " int x; cin >> x; } long s = 0; for (int j = 0; j < k; j++) s += j; }";
+  const Row kRows[] = {
+      {"below the limits", kTable, 64, false, "", {{"n", 64}, {"W", 64}}, false},
+      {"the least limit holds both", kTable, 1000, false, "", {{"n", 100}, {"W", 100}}, true},
+      {"past the limits", kTable, 1000, true, "", {{"n", 1000}, {"W", 1000}}, false},
+      {"varied alone", kTable, 1000, false, "W", {{"n", 100}, {"W", 1000}}, false},
+      {"an array holds both", kArray, 1000, true, "", {{"n", 104}, {"x", 104}}, true},
+      {"a name bounds a held size", kNamed, 50, false, "n", {{"n", 50}, {"k", 50}}, false},
+  };
+  for (const Row& row : kRows) {
+    const Model model = buildModel(row.code);
+    GenerateOptions options;
+    options.size = row.size;
+    options.ignoreLimits = row.pastLimits;
+    options.vary = row.vary;
+    options.heldSize = 100;
+    const GeneratedInput input = generateInput(deriveInputPlan(model), model, options);
+    EXPECT_EQ(input.sizes, row.want) << row.name;
+    EXPECT_EQ(input.atLimit, row.atLimit) << row.name;
+  }
 }
 
 // ---- The fit ----
@@ -388,6 +437,10 @@ TEST(GrowthFit, TheEstimateStandsAgainstCachesAndBelowTheNoise) {
        1 << 13, "n^2", "n^2", "n^2 log n"},
       {"a log flatter", linear, 1e-7, 1 << 10, 1 << 20, "n log n", "n", ""},
       {"a power steeper", square, 1e-9, 1 << 8, 1 << 14, "n", "n^2", ""},
+      // A random-access pass whose working set outgrows the caches: n^1.4 over 2^13..2^18.
+      {"a sqrt steeper", [](double n) { return std::pow(n, 1.4); }, 1e-9, 1 << 13, 1 << 18, "n",
+       "n", "n sqrt n"},
+      {"more than a sqrt steeper", square, 1e-9, 1 << 8, 1 << 14, "n sqrt n", "n^2", ""},
       {"below the noise, log", flat, 0, 8, std::pow(2.0, 50), "log n", "log n", "1"},
       {"below the noise, sqrt", flat, 0, 8, std::pow(2.0, 50), "sqrt n", "1", ""},
       {"below the noise, linear up to 4096", flat, 0, 8, 4096, "n", "n", "1"},
@@ -458,6 +511,14 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
   const Case kCases[] = {
       {"compile error", "int main(){int n; cin >> n; for (int i = 0; i < n; i++) x++; }",
        "compile_error", "The program does not compile"},
+      // The excerpt quotes the user's third line at its own number, not the line of the
+      // text the measurement puts before the program.
+      {"compile error quoted",
+       "#include <iostream>\nint main() {\n  int n; std::cin >> n; for (int i = 0; i < n; i++) "
+       "n += missingName;\n}\n",
+       "compile_error",
+       "main.cpp:3:58: error: 'missingName' was not declared in this scope\n"
+       "    3 |   int n; std::cin >> n; for (int i = 0; i < n; i++) n += missingName;"},
       {"crash at the smallest size",
        "#include <iostream>\nint main(){int n; std::cin >> n; int* p = nullptr; for (int i = 0; i "
        "< n; i++) *p = i; }",
