@@ -305,6 +305,7 @@ class TimeWalker {
     state_.frames.push_back({loop, facts.variable, range, summed ? unit() : facts.trips, {}});
     if (test.found) ++testDepth_;
     if (summed) testFrames_[loop.id()] = test;
+    if (test.found) testLoops_.insert(loop.id());
     Cost body = walk(loop.field("body"), depth + 1);
     body = addCosts(body, walk(loop.field("condition"), depth + 1));
     body = addCosts(body, walk(loop.field("update"), depth + 1));
@@ -572,7 +573,10 @@ class TimeWalker {
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
       // i % 26 wraps whatever i walks.
-      bool walks = indices[k].text().find('%') == std::string_view::npos;
+      // ans[qs[i].id] writes where a stored field says: a value, not the loop's range.
+      bool walks = indices[k].text().find('%') == std::string_view::npos &&
+                   findDescendant(indices[k], {"field_expression"}).null() &&
+                   indices[k].type() != "field_expression";
       bool inLoop = false;
       for (const LoopVariable& var : vars)
         inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
@@ -593,6 +597,8 @@ class TimeWalker {
       const bool declared =
           symbol && symbol->declaredInLoop && symbol->line > first && symbol->line <= last;
       if (declared || (symbol && clearedIn(frame.node, symbol->name))) break;
+      // Each test writes its items into the same slots from the start: one test's worth.
+      if (testLoops_.count(frame.node.id()) && name.find(kSlotsSuffix) != std::string::npos) break;
       // A test loop's passes push what their test sizes count once over all tests.
       auto test = testFrames_.find(frame.node.id());
       if (test != testFrames_.end()) {
@@ -662,6 +668,7 @@ class TimeWalker {
   bool uncounted_ = false;
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
+  std::set<uint32_t> testLoops_;             // every test loop met
   std::map<std::pair<uint32_t, std::string>, bool> cleared_;
 
  public:
