@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "estimate/library_costs.h"
@@ -381,11 +382,7 @@ class TimeWalker {
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
-    auto depth = depths_.find(callee->name);
-    if (depth != depths_.end())
-      depths_found_.push_back(
-          {call.line(), "Recursion stack of " + callee->name,
-           simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
+    recordStack(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
     auto shape = shapes_.find(callee->name);
     const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
@@ -401,6 +398,35 @@ class TimeWalker {
       contributions_.push_back({call.line(), "call to " + callee->name,
                                 simplifyCost(multiplyCosts(multiplier(), cost))});
     return cost;
+  }
+
+  // The stack a call holds: the callee's own recursion and the deepest stack its body's calls
+  // hold, in the caller's sizes. A helper's stack is told where its caller calls it, so no
+  // parameter of the helper reaches the total (lcm(a, b) calling gcd(a, b) from main).
+  void recordStack(const Function& callee, const Node& call,
+                   const std::vector<LoopVariable>& vars) {
+    Cost stack = calleeStacks_[callee.name];
+    auto depth = depths_.find(callee.name);
+    if (depth != depths_.end()) stack = addCosts(stack, depth->second);
+    if (isConstantCost(stack)) return;
+    const Cost held = simplifyCost(substituteArguments(callee, stack, call, vars));
+    if (state_.function && state_.function->name != "main" && !isEntry(*state_.function)) {
+      Cost& deepest = calleeStacks_[state_.function->name];
+      deepest = simplifyCost(addCosts(deepest, held));
+      return;
+    }
+    const std::string what = depth != depths_.end() ? "Recursion stack of " + callee.name
+                                                    : "Recursion stack under " + callee.name;
+    depths_found_.push_back({call.line(), what, held});
+  }
+
+  bool isEntry(const Function& function) {
+    if (!entries_) {
+      entries_.emplace();
+      if (!model_.functions.count("main"))
+        for (const std::string& name : findEntryFunctions(model_)) entries_->insert(name);
+    }
+    return entries_->count(function.name) > 0;
   }
 
   bool isTraversal(const Function& function) {
@@ -648,6 +674,8 @@ class TimeWalker {
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
   std::map<std::string, Cost> depths_;
+  std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
+  std::optional<std::set<std::string>> entries_;
   std::vector<Contribution> depths_found_;
   std::vector<Contribution> heap_;
   std::set<std::string> inProgress_;
