@@ -45,6 +45,9 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
     return constantCost();
   }
   if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name);
+  // auto [lo, hi] = range(): a part of a returned value, a position or count no larger than
+  // the program's size; the binding's own name is no size the reader knows.
+  if (symbol->bound) return primarySize(model);
   if (symbol->fromInput || symbol->isParameter) return sizeCost(symbol->name);
   if (symbol->hasDerived) return symbol->derived;
   if (!symbol->value && !symbol->assigned) return sizeCost(symbol->name);
@@ -410,10 +413,11 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     return magnitudeOfIdentifier(model, e.text(), loops, e);
   if (type == "parameter_declaration") return magnitudeOf(model, e.field("type"), loops);
   if (type == "field_expression") {
-    const Node argument = e.field("argument");
-    if (argument.type() == "this")
-      return magnitudeOfIdentifier(model, e.field("field").text(), loops);
-    return magnitudeOfIdentifier(model, e.field("field").text(), loops);
+    // p.first, it->second: a member of a library type the program never declares holds a
+    // value, not a size the program names.
+    const std::string_view field = e.field("field").text();
+    if (!findSymbol(model, field)) return constantCost();
+    return magnitudeOfIdentifier(model, field, loops);
   }
   if (type == "call_expression") return magnitudeOfCall(model, e, loops);
   if (type == "binary_expression") return magnitudeOfBinary(model, e, loops);

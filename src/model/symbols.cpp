@@ -83,8 +83,7 @@ class Reader {
     visitNodes(root, [&](const Node& n) {
       if (!isLoopNodeType(n.type())) return true;
       const TestLoop test = testLoopOf(model_, n);
-      if (test.found && !test.sizes.empty() && !test.untilEnd)
-        model_.testCounts.insert(test.count);
+      if (test.found && !test.sizes.empty() && !test.untilEnd) model_.testCounts.insert(test.count);
       return true;
     });
   }
@@ -173,6 +172,7 @@ class Reader {
                           !parameter && declaredType.find("string") == std::string::npos;
     for (const Node& d : childrenOf(n)) {
       const std::string_view dtype = d.type();
+      if (dtype == "init_declarator" && declareBindings(d.field("declarator"))) continue;
       if (dtype != "identifier" && dtype != "init_declarator" && dtype != "array_declarator" &&
           dtype != "field_identifier" && dtype != "reference_declarator" &&
           dtype != "pointer_declarator" && dtype != "function_declarator")
@@ -289,6 +289,31 @@ class Reader {
     }
   }
 
+  // auto [lo, hi] = solve(); for (auto& [u, w] : edges): each name holds a value taken apart
+  // from another, never a size read by itself. False when `declarator` binds no names.
+  bool declareBindings(const Node& declarator) {
+    Node binding = declarator;
+    while (binding.type() == "reference_declarator")
+      binding = binding.child(binding.childCount() - 1);
+    if (binding.type() != "structured_binding_declarator") return false;
+    for (const Node& part : childrenOf(binding)) {
+      if (part.type() != "identifier") continue;
+      Symbol symbol;
+      symbol.name = std::string(part.text());
+      symbol.typeText = "auto";
+      symbol.assigned = true;
+      symbol.bound = true;
+      symbol.line = part.line();
+      symbol.scope = scope_;
+      symbol.declaredInLoop = loops_ > 0;
+      markScope(symbol, part);
+      (second_ ? reread_ : model_.declarations).emplace(symbol.name, symbol);
+      Symbol& stored = model_.symbols[symbol.name];
+      if (stored.name.empty()) stored = symbol;
+    }
+    return true;
+  }
+
   // Seg(int n) : t(4 * n), keys(src) {}: a member initialiser sizes the member as a
   // constructor call would, in the constructor's parameters (replaced at each declaration).
   void readMemberInitialiser(const Node& initialiser) {
@@ -399,6 +424,7 @@ class Reader {
   }
 
   void readRangeVariable(const Node& loop) {
+    if (declareBindings(loop.field("declarator"))) return;
     const std::string name = declaredName(loop.field("declarator"));
     if (name.empty()) return;
     Symbol& stored = model_.symbols[name];

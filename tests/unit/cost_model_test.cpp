@@ -349,6 +349,24 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "O(n)"},
       {"a tree keyed by char stays small",
        "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
+      {"Mo's order through operator< and bounds kept in locals",
+       "int B; struct Qr { int l, r; bool operator<(const Qr& o) const { return l / B != o.l / B "
+       "? l < o.l : r < o.r; } } qs[200005];\nint a[200005];\nint main() { int n, q; cin >> n >> "
+       "q; B = sqrt(n) + 1; for (int i = 0; i < n; i++) cin >> a[i]; for (int i = 0; i < q; i++) "
+       "cin >> qs[i].l >> qs[i].r; sort(qs, qs + q); int lo = 0, hi = -1; for (int i = 0; i < q; "
+       "i++) { int L = qs[i].l, R = qs[i].r; while (hi < R) a[++hi]++; while (lo < L) a[lo++]--; "
+       "} }",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a search from a board of fixed size",
+       "int main() { long long s = 0; for (int i = 0; i < 9; i++) { int x; cin >> x; s = s * 10 + "
+       "x; } unordered_set<long long> seen; queue<long long> q; q.push(s); seen.insert(s); while "
+       "(!q.empty()) { long long c = q.front(); q.pop(); for (int d = 1; d < 9; d++) { long long "
+       "v = c / 10 + d; if (!seen.count(v)) { seen.insert(v); q.push(v); } } } }",
+       "O(1)"},
+      {"a value read on its own may size the search",
+       "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
+       "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
+       "O(k)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -542,6 +560,19 @@ TEST(SpaceTest, DeclarationShapes) {
       {"helper nobody calls holds nothing",
        "vector<int> copyOf(const vector<int>& a) { vector<int> b(a.size()); return b; }", "",
        "O(1)"},
+      {"each numbered test refills the same slots", "int a[200005];",
+       "int t; cin >> t; while (t--) { int k; cin >> k; for (int i = 0; i < k; i++) cin >> a[i]; "
+       "printf(\"Case %d:\\n\", t); }",
+       "O(k)"},
+      {"slots named by a stored field are not the loop's range",
+       "struct Qr { int l, id; } qs[200005]; int ans[200005];",
+       "for (int i = 0; i < m; i++) { cin >> qs[i].l; qs[i].id = i; } for (int i = 0; i < m; i++) "
+       "ans[qs[i].id] = qs[i].l;",
+       "O(|ans| + m)"},
+      {"rows built for every level in a helper",
+       "vector<vector<int>> d; void build(const vector<int>& v) { int k = v.size(); d.resize(20); "
+       "for (int s = 0; (1 << s) <= k; s++) d[s] = vector<int>(k); }",
+       "vector<int> a(n); build(a);", "O(n * log n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };

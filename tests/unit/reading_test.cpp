@@ -257,6 +257,35 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
 }
 
+TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"a member of a library pair is a value, not a size",
+       "int main() { int n; cin >> n; pair<int, int> p = {0, 7}; for (int i = 0; i < p.second; "
+       "i++) cout << i; for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)", "O(1)"},
+      {"the parts of a returned pair span at most the program's size",
+       "int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; auto [lo, "
+       "hi] = [&]() { int l = 0, r = n - 1; while (l < r && a[l] == 0) l++; return make_pair(l, "
+       "r); }(); multiset<int> s; for (int i = lo; i <= hi; i++) s.insert(a[i]); }",
+       "O(n * log n)", "O(n)"},
+      {"a helper's callee's stack told in the caller's sizes",
+       "long long g(long long a, long long b) { return b ? g(b, a % b) : a; } long long l(long "
+       "long a, long long b) { return a / g(a, b) * b; } int main() { long long x, y; cin >> x "
+       ">> y; cout << l(x, y); }",
+       "O(log y)", "O(log y)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate estimate = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(estimate.time, c.time) << c.name;
+    EXPECT_EQ(estimate.space, c.space) << c.name;
+  }
+}
+
 TEST(TestCountTest, ACountIsKnownByWhatItsLoopReads) {
   const struct {
     const char* name;
