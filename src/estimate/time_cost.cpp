@@ -520,6 +520,24 @@ class TimeWalker {
     return cost;
   }
 
+  // data[s] = vector<int>(n) for every level s of a sparse table: each row assigned holds
+  // what it was built with, once per pass of the loops around.
+  void recordRow(const Node& assignment, const Symbol* symbol) {
+    if (!symbol || !symbol->nestedContainer || assignment.field("operator").text() != "=") return;
+    const Node value = unwrap(assignment.field("right"));
+    if (value.type() != "call_expression") return;
+    const Node function = value.field("function");
+    if (function.type() != "template_function" ||
+        model_.functions.count(std::string(function.field("name").text())))
+      return;
+    const Node arguments = value.field("arguments");
+    if (arguments.childCount() == 0) return;
+    const Cost each = magnitudeOf(model_, arguments.child(0), variablesInScope());
+    const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
+    if (!isConstantCost(total) && !state_.frames.empty())
+      heap_.push_back({assignment.line(), "Rows of " + symbol->name, total});
+  }
+
   void recordAllocation(const Node& expression) {
     const Node size = findDescendant(expression.field("declarator"), {"new_declarator"});
     const Node extent = size.null() ? Node{} : size.child(0);
@@ -550,6 +568,7 @@ class TimeWalker {
     if (target.type() != "subscript_expression") return;
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
+    if (type == "assignment_expression") recordRow(node, symbol);
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
       addEntry(name);

@@ -221,6 +221,16 @@ TEST(TripCountTest, EachLoopShape) {
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"binary splitting spends a value read",
+       "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "
+       "left); left -= take; }",
+       "O(log m)"},
+      {"binary splitting of each entry read, named by its array",
+       "vector<int> c(n); for (int i = 0; i < n; i++) cin >> c[i]; for (int i = 0; i < n; i++) { "
+       "int left = c[i]; for (int k = 1; left > 0; k *= 2) left -= min(k, left); }",
+       "O(n * log c)"},
+      {"a doubling counter beside a value spent by one is no split",
+       "int left = m; for (int k = 1; left > 0; k <<= 1) left -= 1;", "O(m)"},
       {"a binary search over a view runs its test per step",
        "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
        "int s = 0; for (int v : a) s += v > x; return s < x; });",
@@ -347,6 +357,16 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "i++) { int L = qs[i].l, R = qs[i].r; while (hi < R) a[++hi]++; while (lo < L) a[lo++]--; "
        "} }",
        "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a search from a board of fixed size",
+       "int main() { long long s = 0; for (int i = 0; i < 9; i++) { int x; cin >> x; s = s * 10 + "
+       "x; } unordered_set<long long> seen; queue<long long> q; q.push(s); seen.insert(s); while "
+       "(!q.empty()) { long long c = q.front(); q.pop(); for (int d = 1; d < 9; d++) { long long "
+       "v = c / 10 + d; if (!seen.count(v)) { seen.insert(v); q.push(v); } } } }",
+       "O(1)"},
+      {"a value read on its own may size the search",
+       "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
+       "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
+       "O(k)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -408,6 +428,18 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
        "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
        "O(m * log n + n)"},
+      {"compression written as a conditional, labels compared equal are no ranks",
+       "vector<int> up, t; int r(int x) { return up[x] = x == up[x] ? x : r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (t[a] == t[b]) up[a] = b; }",
+       "up.resize(n); t.assign(n, 1); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * log n + n)"},
+      {"compression in the branch of a conditional, ranks that tie grow",
+       "vector<int> up, rk; int r(int x) { return up[x] == x ? x : up[x] = r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (rk[a] == rk[b]) rk[a]++; up[b] = a; }",
+       "up.resize(n); rk.assign(n, 0); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * alpha(n) + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
@@ -537,6 +569,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < m; i++) { cin >> qs[i].l; qs[i].id = i; } for (int i = 0; i < m; i++) "
        "ans[qs[i].id] = qs[i].l;",
        "O(|ans| + m)"},
+      {"rows built for every level in a helper",
+       "vector<vector<int>> d; void build(const vector<int>& v) { int k = v.size(); d.resize(20); "
+       "for (int s = 0; (1 << s) <= k; s++) d[s] = vector<int>(k); }",
+       "vector<int> a(n); build(a);", "O(n * log n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
