@@ -98,6 +98,23 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
   return simplifyCost(total);
 }
 
+// The innermost function (not a lambda) whose definition spans `line`.
+const Function* functionAtLine(const Model& model, int line) {
+  const Function* found = nullptr;
+  uint32_t narrowest = UINT32_MAX;
+  for (const auto& [name, function] : model.functions) {
+    if (function.definition.null() || function.isLambda) continue;
+    const uint32_t first = ts_node_start_point(function.definition.raw).row + 1;
+    const uint32_t last = ts_node_end_point(function.definition.raw).row + 1;
+    if (static_cast<uint32_t>(line) < first || static_cast<uint32_t>(line) > last) continue;
+    if (last - first < narrowest) {
+      narrowest = last - first;
+      found = &function;
+    }
+  }
+  return found;
+}
+
 Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
   auto found = model.functions.find(symbol.scope);
   if (found == model.functions.end() || found->second.definition.null()) return size;
@@ -124,7 +141,11 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     estimate.contributions.push_back({symbol.line, describeStructure(symbol), size, symbol.name});
     estimate.total = addCosts(estimate.total, size);
   }
-  for (const Contribution& allocation : time.heapAllocations) {
+  for (Contribution allocation : time.heapAllocations) {
+    // new int[k] or rows built in a helper hold what its callers ask for
+    if (const Function* function = functionAtLine(model, allocation.line))
+      allocation.cost = sizedByCalls(model, *function, allocation.cost, 0);
+    if (allocation.cost.terms.empty()) continue;
     estimate.contributions.push_back(allocation);
     estimate.total = addCosts(estimate.total, allocation.cost);
   }

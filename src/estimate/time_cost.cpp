@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "estimate/library_costs.h"
@@ -304,6 +305,7 @@ class TimeWalker {
     state_.frames.push_back({loop, facts.variable, range, summed ? unit() : facts.trips, {}});
     if (test.found) ++testDepth_;
     if (summed) testFrames_[loop.id()] = test;
+    if (test.found) testLoops_.insert(loop.id());
     Cost body = walk(loop.field("body"), depth + 1);
     body = addCosts(body, walk(loop.field("condition"), depth + 1));
     body = addCosts(body, walk(loop.field("update"), depth + 1));
@@ -380,12 +382,12 @@ class TimeWalker {
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
-    auto depth = depths_.find(callee->name);
-    if (depth != depths_.end())
-      depths_found_.push_back(
-          {call.line(), "Recursion stack of " + callee->name,
-           simplifyCost(substituteArguments(*callee, depth->second, call, vars))});
-    if (isTraversal(*callee) && !state_.frames.empty() && guardedByMark(call) && !resetsInLoop()) {
+    recordStack(*callee, call, vars);
+    // A memo kept across the loop's passes computes each state once, whichever pass asks.
+    auto shape = shapes_.find(callee->name);
+    const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
+    if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
+        !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());
@@ -396,6 +398,35 @@ class TimeWalker {
       contributions_.push_back({call.line(), "call to " + callee->name,
                                 simplifyCost(multiplyCosts(multiplier(), cost))});
     return cost;
+  }
+
+  // The stack a call holds: the callee's own recursion and the deepest stack its body's calls
+  // hold, in the caller's sizes. A helper's stack is told where its caller calls it, so no
+  // parameter of the helper reaches the total (lcm(a, b) calling gcd(a, b) from main).
+  void recordStack(const Function& callee, const Node& call,
+                   const std::vector<LoopVariable>& vars) {
+    Cost stack = calleeStacks_[callee.name];
+    auto depth = depths_.find(callee.name);
+    if (depth != depths_.end()) stack = addCosts(stack, depth->second);
+    if (isConstantCost(stack)) return;
+    const Cost held = simplifyCost(substituteArguments(callee, stack, call, vars));
+    if (state_.function && state_.function->name != "main" && !isEntry(*state_.function)) {
+      Cost& deepest = calleeStacks_[state_.function->name];
+      deepest = simplifyCost(addCosts(deepest, held));
+      return;
+    }
+    const std::string what = depth != depths_.end() ? "Recursion stack of " + callee.name
+                                                    : "Recursion stack under " + callee.name;
+    depths_found_.push_back({call.line(), what, held});
+  }
+
+  bool isEntry(const Function& function) {
+    if (!entries_) {
+      entries_.emplace();
+      if (!model_.functions.count("main"))
+        for (const std::string& name : findEntryFunctions(model_)) entries_->insert(name);
+    }
+    return entries_->count(function.name) > 0;
   }
 
   bool isTraversal(const Function& function) {
@@ -489,6 +520,24 @@ class TimeWalker {
     return cost;
   }
 
+  // data[s] = vector<int>(n) for every level s of a sparse table: each row assigned holds
+  // what it was built with, once per pass of the loops around.
+  void recordRow(const Node& assignment, const Symbol* symbol) {
+    if (!symbol || !symbol->nestedContainer || assignment.field("operator").text() != "=") return;
+    const Node value = unwrap(assignment.field("right"));
+    if (value.type() != "call_expression") return;
+    const Node function = value.field("function");
+    if (function.type() != "template_function" ||
+        model_.functions.count(std::string(function.field("name").text())))
+      return;
+    const Node arguments = value.field("arguments");
+    if (arguments.childCount() == 0) return;
+    const Cost each = magnitudeOf(model_, arguments.child(0), variablesInScope());
+    const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
+    if (!isConstantCost(total) && !state_.frames.empty())
+      heap_.push_back({assignment.line(), "Rows of " + symbol->name, total});
+  }
+
   void recordAllocation(const Node& expression) {
     const Node size = findDescendant(expression.field("declarator"), {"new_declarator"});
     const Node extent = size.null() ? Node{} : size.child(0);
@@ -519,6 +568,7 @@ class TimeWalker {
     if (target.type() != "subscript_expression") return;
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
+    if (type == "assignment_expression") recordRow(node, symbol);
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
       addEntry(name);
@@ -542,7 +592,10 @@ class TimeWalker {
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
       // i % 26 wraps whatever i walks.
-      bool walks = indices[k].text().find('%') == std::string_view::npos;
+      // ans[qs[i].id] writes where a stored field says: a value, not the loop's range.
+      bool walks = indices[k].text().find('%') == std::string_view::npos &&
+                   findDescendant(indices[k], {"field_expression"}).null() &&
+                   indices[k].type() != "field_expression";
       bool inLoop = false;
       for (const LoopVariable& var : vars)
         inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
@@ -563,6 +616,8 @@ class TimeWalker {
       const bool declared =
           symbol && symbol->declaredInLoop && symbol->line > first && symbol->line <= last;
       if (declared || (symbol && clearedIn(frame.node, symbol->name))) break;
+      // Each test writes its items into the same slots from the start: one test's worth.
+      if (testLoops_.count(frame.node.id()) && name.find(kSlotsSuffix) != std::string::npos) break;
       // A test loop's passes push what their test sizes count once over all tests.
       auto test = testFrames_.find(frame.node.id());
       if (test != testFrames_.end()) {
@@ -619,6 +674,8 @@ class TimeWalker {
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
   std::map<std::string, Cost> depths_;
+  std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
+  std::optional<std::set<std::string>> entries_;
   std::vector<Contribution> depths_found_;
   std::vector<Contribution> heap_;
   std::set<std::string> inProgress_;
@@ -630,6 +687,7 @@ class TimeWalker {
   bool uncounted_ = false;
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
+  std::set<uint32_t> testLoops_;             // every test loop met
   std::map<std::pair<uint32_t, std::string>, bool> cleared_;
 
  public:

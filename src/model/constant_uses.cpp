@@ -55,7 +55,7 @@ class UseReader {
     const std::string_view type = place.type();
     if (type == "init_declarator" || type == "array_declarator" || type == "enumerator") {
       if (type == "array_declarator" && place.field("size") == child)
-        readExtent(k - 1, use);
+        readExtent(k - 1, identifier.text(), use);
       else if (type == "init_declarator" && place.field("value") == child && !arithmetic &&
                !isConstantDeclaration(k - 1))
         use.sentinel = true;
@@ -70,6 +70,8 @@ class UseReader {
       const bool right = place.field("right") == child;
       if (op == "%" && right) use.modulus = true;
       if ((op == "<<" || op == ">>") && right) use.size = true;
+      if (op == "<<" && right && place.field("left").text() == "1" && isExtent(k - 1))
+        use.subsets = true;
       if (isComparison(op)) readComparison(k - 1, op, use);
       return;
     }
@@ -98,6 +100,22 @@ class UseReader {
           use.sentinel = true;
       }
     }
+  }
+
+  // The expression at path_[at] is an array's extent or a template's argument, as it stands or
+  // in parentheses.
+  bool isExtent(size_t at) const {
+    Node child = path_[at];
+    for (size_t k = at; k > 0; --k) {
+      const Node& p = path_[k - 1];
+      if (p.type() == "parenthesized_expression") {
+        child = p;
+        continue;
+      }
+      if (p.type() == "template_argument_list") return true;
+      return p.type() == "array_declarator" && p.field("size") == child;
+    }
+    return false;
   }
 
   // Inside `const int M = N + 5`, N is used to define another constant, not as a value.
@@ -150,12 +168,14 @@ class UseReader {
   }
 
   // int up[N][LOG]: the other extents of the array, kept to tell later whether one is large.
-  void readExtent(size_t at, NameUses& use) {
+  // dp[1 << K][K] is no such pair: the large extent is the subsets of K items, made of K itself.
+  void readExtent(size_t at, std::string_view name, NameUses& use) {
     use.size = true;
     size_t top = at;
     while (top > 0 && path_[top - 1].type() == "array_declarator") --top;
     for (Node d = path_[top]; d.type() == "array_declarator"; d = d.field("declarator"))
-      if (!(d == path_[at])) use.besideExtents.push_back(d.field("size"));
+      if (!(d == path_[at]) && !mentionsIdentifier(d.field("size"), name))
+        use.besideExtents.push_back(d.field("size"));
   }
 
   std::vector<Node> path_;

@@ -17,6 +17,7 @@ struct NameUses {
   bool modulus = false;   // the right side of % or %=
   bool sentinel = false;  // assigned, stored or compared as it is
   bool levels = false;    // bounds a loop that shifts by its counter: j < LOG with 1 << j
+  bool subsets = false;   // the exponent of an extent: dp[1 << K], bitset<1 << K>
   std::vector<Node> besideExtents;  // the other extents of the arrays it is an extent of
 };
 

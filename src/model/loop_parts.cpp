@@ -241,15 +241,30 @@ std::string walkedContainer(const EnclosingLoop& frame, const Node& use) {
     return containerName(unwrap(frame.node.field("right")));
   std::string name;
   if (frame.variable.empty()) return name;
-  visitNodes(use, [&](const Node& n) {
-    if (name.empty() && n.type() == "subscript_expression" &&
-        isIdentifierNamed(unwrap(n.field("indices")).type() == "subscript_argument_list"
-                              ? unwrap(n.field("indices")).child(0)
-                              : unwrap(n.field("indices")),
-                          frame.variable))
-      name = containerName(n.field("argument"));
-    return name.empty();
-  });
+  const auto indexed = [&](const Node& scope) {
+    visitNodes(scope, [&](const Node& n) {
+      if (name.empty() && n.type() == "subscript_expression" &&
+          isIdentifierNamed(unwrap(n.field("indices")).type() == "subscript_argument_list"
+                                ? unwrap(n.field("indices")).child(0)
+                                : unwrap(n.field("indices")),
+                            frame.variable))
+        name = containerName(n.field("argument"));
+      return name.empty();
+    });
+  };
+  indexed(use);
+  // int L = q[i].l; while (cur > L): a local the pass took from the entry
+  if (name.empty())
+    visitNodes(use, [&](const Node& n) {
+      if (n.type() != "identifier" || !name.empty()) return name.empty();
+      const std::string local(n.text());
+      visitNodes(frame.node.field("body"), [&](const Node& d) {
+        if (name.empty() && d.type() == "init_declarator" && declaredName(d) == local)
+          indexed(d.field("value"));
+        return name.empty();
+      });
+      return name.empty();
+    });
   return name;
 }
 

@@ -38,11 +38,16 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
   if (symbol->isConstant) {
     if (isLimitConstant(*symbol)) return sizeCost(symbol->name);
     if (isLogConstant(*symbol)) return logCost(primarySize(model));
+    // dp[1 << K][K]: however small, K is the size the table grows with.
+    if (symbol->countsItems && !symbol->countsLevels) return sizeCost(symbol->name);
     // const int m = 2 * n: a constant with no value before the run is a size made of sizes.
     if (!symbol->value && symbol->hasDerived) return symbol->derived;
     return constantCost();
   }
   if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name);
+  // auto [lo, hi] = range(): a part of a returned value, a position or count no larger than
+  // the program's size; the binding's own name is no size the reader knows.
+  if (symbol->bound) return primarySize(model);
   if (symbol->fromInput || symbol->isParameter) return sizeCost(symbol->name);
   if (symbol->hasDerived) return symbol->derived;
   if (!symbol->value && !symbol->assigned) return sizeCost(symbol->name);
@@ -123,11 +128,19 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node arguments = call.field("arguments");
   if (function.type() == "field_expression") {
     const std::string_view method = function.field("field").text();
-    if (method == "size" || method == "length" || method == "end")
-      return containerSizeAt(model, function.field("argument"));
+    if (method == "size" || method == "length" || method == "end") {
+      // x.size() in a helper whose x is bound to the caller's argument: the argument's size.
+      const Node object = function.field("argument");
+      for (auto it = loops.rbegin(); object.type() == "identifier" && it != loops.rend(); ++it)
+        if (it->name == object.text()) return it->range;
+      return containerSizeAt(model, object);
+    }
     return constantCost();
   }
   const std::string_view name = function.text();
+  // A function the program defines is read from its body, whatever library name it shares.
+  if (function.type() == "identifier" && model.functions.count(std::string(name)))
+    return magnitudeOfHelper(model, call, loops);
   const Node first = arguments.child(0);
   // static_cast<int>(v.size()), int(s.length()): a conversion keeps the value it converts.
   if (function.type() == "primitive_type" || function.type() == "sized_type_specifier" ||
@@ -152,8 +165,8 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
     }
     return constantCost();
   }
-  if (name == "sz" || name == "size" || name == "std::size" || name == "end" || name == "len" ||
-      name == "strlen")
+  if (name == "size" || name == "std::size" || name == "ssize" || name == "std::ssize" ||
+      name == "end" || name == "std::end" || name == "strlen")
     return containerSizeAt(model, first);
   if (name == "abs" || name == "llabs") return magnitudeOf(model, first, loops);
   if (name == "pow" || name == "std::pow" || name == "powl") {
@@ -278,14 +291,24 @@ std::string containerName(const Node& expression) {
   return "";
 }
 
+bool madeOfItemCounts(const Model& model, const Cost& extent) {
+  const std::vector<std::string> sizes = sizesOf(extent);
+  for (const std::string& size : sizes) {
+    const Symbol* symbol = findSymbol(model, size);
+    if (!symbol || !symbol->countsItems) return false;
+  }
+  return !sizes.empty();
+}
+
 namespace {
 
 // A literal extent (the |a| of a[100005], or the 20 of w[20]) is as large as the indices that
 // fill it: p[i] for i < n holds n entries, dp[mask] for mask < 2^k holds 2^k.
-Cost usedDimension(const Symbol& symbol, size_t k) {
+Cost usedDimension(const Model& model, const Symbol& symbol, size_t k) {
   const Cost& declared = symbol.dimensions[k];
   const bool literal = isConstantCost(declared) ||
-                       sizesOf(declared) == std::vector<std::string>{"|" + symbol.name + "|"};
+                       sizesOf(declared) == std::vector<std::string>{"|" + symbol.name + "|"} ||
+                       madeOfItemCounts(model, declared);
   if (literal && k < symbol.filled.size() && !isConstantCost(symbol.filled[k]))
     return symbol.filled[k];
   return declared;
@@ -310,10 +333,10 @@ Cost containerSize(const Model& model, const std::string& name) {
   }
   Cost extent;
   if (!symbol->dimensions.empty()) {
-    extent = usedDimension(*symbol, 0);
+    extent = usedDimension(model, *symbol, 0);
     if (symbol->kind == ContainerKind::kArray || symbol->kind == ContainerKind::kVector)
       for (size_t i = 1; i < symbol->dimensions.size(); ++i)
-        extent = multiplyCosts(extent, usedDimension(*symbol, i));
+        extent = multiplyCosts(extent, usedDimension(model, *symbol, i));
   }
   if (symbol->literalLimit && !sizesOf(simplifyCost(extent)).empty() &&
       (!isConstantCost(symbol->elements) || !isConstantCost(symbol->slotWrites))) {
@@ -398,10 +421,11 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     return magnitudeOfIdentifier(model, e.text(), loops, e);
   if (type == "parameter_declaration") return magnitudeOf(model, e.field("type"), loops);
   if (type == "field_expression") {
-    const Node argument = e.field("argument");
-    if (argument.type() == "this")
-      return magnitudeOfIdentifier(model, e.field("field").text(), loops);
-    return magnitudeOfIdentifier(model, e.field("field").text(), loops);
+    // p.first, it->second: a member of a library type the program never declares holds a
+    // value, not a size the program names.
+    const std::string_view field = e.field("field").text();
+    if (!findSymbol(model, field)) return constantCost();
+    return magnitudeOfIdentifier(model, field, loops);
   }
   if (type == "call_expression") return magnitudeOfCall(model, e, loops);
   if (type == "binary_expression") return magnitudeOfBinary(model, e, loops);

@@ -26,6 +26,9 @@ Cost containerSize(const Model& model, const std::string& name);
 // What of an array's extents a traversal uses: each extent, or the program's own k-th input size
 // where the k-th extent is a capacity constant (adj[maxN], grid[maxN][maxM]).
 Cost usedExtent(const Model& model, const std::vector<Cost>& extents);
+// ways[1 << K] with K = 18: a capacity fixed before the run, as a literal is, made of the
+// constants whose subsets tables hold.
+bool madeOfItemCounts(const Model& model, const Cost& extent);
 // The vertex count and the edge count of an adjacency list `adj[u]` / `g[u]`.
 Cost vertexCount(const Model& model, const std::string& name);
 Cost edgeCount(const Model& model, const std::string& name);

@@ -39,6 +39,7 @@ struct Symbol {
   bool isConstant = false;       // const / constexpr / numeric macro
   bool notASize = false;         // a constant only taking remainders or marking values: MOD, INF
   bool countsLevels = false;     // a constant counting doubling levels: up[N][LOG], 1 << j
+  bool countsItems = false;      // a constant whose subsets a table holds: dp[1 << K][K]
   bool fromInput = false;        // read by cin, scanf or a read helper
   bool holdsInput = false;       // a container whose entries are read: cin >> a[i]
   bool isParameter = false;
@@ -56,6 +57,7 @@ struct Symbol {
   std::string largestEntry;  // mx of mx = max(mx, a[i]) over the entries read: bounds a[i]
   bool declaredInLoop = false;
   bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
+  bool bound = false;         // a name of a structured binding: part of a value taken apart
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
   std::string scope;     // the function it is local to; empty for globals and members
   uint32_t scopeStart = 0, scopeEnd = 0;  // bytes of the block, loop or function it lives in

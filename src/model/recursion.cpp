@@ -1,5 +1,7 @@
 #include "model/recursion.h"
 
+#include <set>
+
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -45,6 +47,26 @@ Node loopBoundOf(const Node& body, std::string_view variable) {
 Cost parameterStates(const Model& model, const Function& function, size_t index,
                      const std::vector<Node>& calls) {
   const std::string& parameter = function.parameters[index];
+  // f(a / 2) + f(a / 3): the values reached are a / (2^i * 3^j), log a choices per divisor.
+  std::set<std::string> divisors;
+  for (const Node& call : calls) {
+    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    const std::string_view op =
+        argument.type() == "binary_expression" ? argument.field("operator").text() : "";
+    if ((op != "/" && op != ">>") ||
+        !isIdentifierNamed(unwrapped(argument.field("left")), parameter) ||
+        unwrapped(argument.field("right")).type() != "number_literal") {
+      divisors.clear();
+      break;
+    }
+    divisors.insert(std::string(unwrapped(argument.field("right")).text()));
+  }
+  if (!divisors.empty()) {
+    Cost states;
+    for (size_t k = 0; k < divisors.size(); ++k)
+      states = multiplyCosts(states, logCost(sizeCost(parameter)));
+    return states;
+  }
   Cost states;
   visitNodes(function.body, [&](const Node& n) {
     if (!isConstantCost(states)) return false;
@@ -287,6 +309,23 @@ Change changeOf(const Node& argument, const std::string& parameter, const Node& 
   return Change::kNone;
 }
 
+// p[x] = find(p[x]), return p[x] = x == p[x] ? x : find(p[x]): an entry of `table` takes the
+// value of a recursive call, so the chain it followed is cut short.
+bool storesCallInto(const Node& body, const std::string& table, const std::vector<Node>& calls) {
+  bool stores = false;
+  visitNodes(body, [&](const Node& n) {
+    if (stores) return false;
+    if (n.type() != "assignment_expression" || n.field("operator").text() != "=") return true;
+    const Node left = unwrapped(n.field("left")), right = n.field("right");
+    if (left.type() != "subscript_expression" || containerName(left) != table) return true;
+    for (const Node& call : calls)
+      stores = stores || (ts_node_start_byte(call.raw) >= ts_node_start_byte(right.raw) &&
+                          ts_node_end_byte(call.raw) <= ts_node_end_byte(right.raw));
+    return !stores;
+  });
+  return stores;
+}
+
 // The bound of `if (i == n) return` / `if (i >= n)` for an increasing parameter.
 Cost baseCaseBound(const Model& model, const Function& function, const std::string& parameter) {
   Cost bound;
@@ -365,7 +404,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     facts.states = containerSize(model, memo);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
-    if (isConstantCost(facts.states) || (table && table->literalLimit)) {
+    if (isConstantCost(facts.states) || (table && table->literalLimit) ||
+        madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
@@ -412,10 +452,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   }
   if (change == Change::kChain) {
     facts.shape = RecursionShape::kUnionFind;
-    const bool compresses =
-        function.body.text().find("] = " + function.name) != std::string_view::npos ||
-        function.body.text().find("]=" + function.name) != std::string_view::npos;
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
+    const bool compresses = storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first));
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     facts.unionBySize = compresses && unitesBySize(model, containerName(first));
@@ -489,10 +527,21 @@ Cost recursionDepth(const RecursionFacts& facts) {
     case RecursionShape::kUnionFind:
       return facts.unionBySize ? logCost(facts.size) : facts.size;
     case RecursionShape::kMemoised: {
-      // The deepest chain moves one parameter at a time through the table's extents.
+      // The deepest chain moves one parameter at a time through the table's extents; one that
+      // only takes log n values (f(a / 2), f(a / 3)) divides its way down in log n calls.
       Cost depth;
-      for (const std::string& size : sizesOf(simplifyCost(facts.states)))
-        depth = addCosts(depth, sizeCost(size));
+      const Cost states = simplifyCost(facts.states);
+      for (const std::string& size : sizesOf(states)) {
+        bool logarithmic = true;
+        for (const Monomial& term : states.terms) {
+          auto found = term.sizes.find(size);
+          if (found != term.sizes.end() &&
+              (found->second.power > 0 || found->second.expBase != 1 || found->second.factorial ||
+               found->second.sizedExponential))
+            logarithmic = false;
+        }
+        depth = addCosts(depth, logarithmic ? logCost(sizeCost(size)) : sizeCost(size));
+      }
       return depth;
     }
     default:

@@ -65,13 +65,15 @@ class Reader {
 
  private:
   // MOD only taking remainders and INF only stored and compared are no sizes; LOG bounding a
-  // loop that shifts by its counter, or an extent beside a large one, counts levels.
+  // loop that shifts by its counter, or an extent beside a large one, counts levels; K of an
+  // extent 1 << K counts the items whose subsets the table holds.
   void readConstantUses(Symbol& symbol) {
     auto found = uses_.find(symbol.name);
     if (found == uses_.end()) return;
     const NameUses& use = found->second;
     symbol.notASize = (use.modulus || use.sentinel) && !use.size;
     symbol.countsLevels = use.levels;
+    symbol.countsItems = use.subsets && !symbol.notASize;
     for (const Node& other : use.besideExtents)
       if (evaluateConstant(model_, other).value_or(0) >= kLiteralLimit) symbol.countsLevels = true;
   }
@@ -81,8 +83,7 @@ class Reader {
     visitNodes(root, [&](const Node& n) {
       if (!isLoopNodeType(n.type())) return true;
       const TestLoop test = testLoopOf(model_, n);
-      if (test.found && !test.sizes.empty() && !test.untilEnd)
-        model_.testCounts.insert(test.count);
+      if (test.found && !test.sizes.empty() && !test.untilEnd) model_.testCounts.insert(test.count);
       return true;
     });
   }
@@ -171,6 +172,7 @@ class Reader {
                           !parameter && declaredType.find("string") == std::string::npos;
     for (const Node& d : childrenOf(n)) {
       const std::string_view dtype = d.type();
+      if (dtype == "init_declarator" && declareBindings(d.field("declarator"))) continue;
       if (dtype != "identifier" && dtype != "init_declarator" && dtype != "array_declarator" &&
           dtype != "field_identifier" && dtype != "reference_declarator" &&
           dtype != "pointer_declarator" && dtype != "function_declarator")
@@ -206,6 +208,7 @@ class Reader {
       symbol.elementBytes = bytesOfType(typeText);
       symbol.nestedContainer = isNestedType(typeText);
       if (symbol.kind == ContainerKind::kArray) symbol.dimensions = fixedArrayExtents(typeText);
+      if (symbol.kind == ContainerKind::kBitset) symbol.dimensions = bitsetExtent(n.field("type"));
       if (copied && copied->kind != ContainerKind::kScalar) {
         symbol.dimensions = copied->dimensions;
         symbol.nestedContainer = copied->nestedContainer;
@@ -286,6 +289,31 @@ class Reader {
     }
   }
 
+  // auto [lo, hi] = solve(); for (auto& [u, w] : edges): each name holds a value taken apart
+  // from another, never a size read by itself. False when `declarator` binds no names.
+  bool declareBindings(const Node& declarator) {
+    Node binding = declarator;
+    while (binding.type() == "reference_declarator")
+      binding = binding.child(binding.childCount() - 1);
+    if (binding.type() != "structured_binding_declarator") return false;
+    for (const Node& part : childrenOf(binding)) {
+      if (part.type() != "identifier") continue;
+      Symbol symbol;
+      symbol.name = std::string(part.text());
+      symbol.typeText = "auto";
+      symbol.assigned = true;
+      symbol.bound = true;
+      symbol.line = part.line();
+      symbol.scope = scope_;
+      symbol.declaredInLoop = loops_ > 0;
+      markScope(symbol, part);
+      (second_ ? reread_ : model_.declarations).emplace(symbol.name, symbol);
+      Symbol& stored = model_.symbols[symbol.name];
+      if (stored.name.empty()) stored = symbol;
+    }
+    return true;
+  }
+
   // Seg(int n) : t(4 * n), keys(src) {}: a member initialiser sizes the member as a
   // constructor call would, in the constructor's parameters (replaced at each declaration).
   void readMemberInitialiser(const Node& initialiser) {
@@ -318,6 +346,16 @@ class Reader {
         return;
       }
     }
+  }
+
+  // bitset<1 << K>, bitset<N>: as many bits as its argument, when that is a size.
+  std::vector<Cost> bitsetExtent(const Node& type) {
+    const Node arguments = type.field("arguments");
+    const Node bits =
+        arguments.null() ? Node{} : findDescendant(arguments, {"binary_expression", "identifier"});
+    const Cost extent = bits.null() ? constantCost() : magnitudeOf(model_, bits, {});
+    if (isConstantCost(extent)) return {};
+    return {extent};
   }
 
   // array<array<int, M>, N>: N then M, each a named limit, a literal or a small constant.
@@ -386,6 +424,7 @@ class Reader {
   }
 
   void readRangeVariable(const Node& loop) {
+    if (declareBindings(loop.field("declarator"))) return;
     const std::string name = declaredName(loop.field("declarator"));
     if (name.empty()) return;
     Symbol& stored = model_.symbols[name];
@@ -467,6 +506,14 @@ class Reader {
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
   void readAssignment(const Node& n) {
     const Node left = n.field(n.type() == "update_expression" ? "argument" : "left");
+    // q[i].id = i: a member given a value through its object holds that value, no size of its
+    // own; what the value is stays with the object's entry.
+    if (left.type() == "field_expression") {
+      auto member = model_.symbols.find(std::string(left.field("field").text()));
+      if (member != model_.symbols.end() && member->second.kind == ContainerKind::kScalar)
+        member->second.assigned = true;
+      return;
+    }
     if (left.type() != "identifier") return;
     auto found = model_.symbols.find(std::string(left.text()));
     if (found == model_.symbols.end()) return;

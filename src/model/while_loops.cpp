@@ -69,6 +69,45 @@ SizeComparison sizeComparisonOf(const Node& condition) {
   return {};
 }
 
+// True when the program reads a fixed number of values: every read sits in main, under for
+// loops of a constant count only (the cells of a 3 x 3 board). A search over the states such an
+// input starts from explores a space of fixed size, whatever values were read.
+bool readsFixedCount(const Model& model) {
+  auto main = model.functions.find("main");
+  if (main == model.functions.end()) return false;
+  bool reads = false, fixed = true;
+  visitNodes(model.root, [&](const Node& n) {
+    if (!fixed) return false;
+    bool read = false;
+    if (n.type() == "binary_expression" && n.field("operator").text() == ">>") {
+      Node left = n;
+      while (left.type() == "binary_expression") left = unwrap(left.field("left"));
+      read = left.text() == "cin" || left.text() == "std::cin";
+    }
+    if (n.type() == "call_expression") {
+      const std::string_view callee = n.field("function").text();
+      read = callee == "scanf" || callee == "getline" || callee == "getchar" || callee == "gets" ||
+             callee == "fgets" || callee == "fread" || callee == "read";
+    }
+    if (!read) return true;
+    reads = true;
+    int guard = 0;
+    bool inMain = false, inLoop = false;
+    for (Node p = n.parent(); !p.null() && guard < 200; p = p.parent(), ++guard) {
+      if (p == main->second.body) inMain = true;
+      if (!isLoopNode(p)) continue;
+      inLoop = true;
+      if (p.type() != "for_statement" || !isConstantCost(loopFactsOf(model, p, {}).trips) ||
+          loopFactsOf(model, p, {}).step == StepKind::kUnknown)
+        fixed = false;
+    }
+    // a value read on its own (cin >> n) may be a size
+    fixed = fixed && inMain && inLoop;
+    return false;
+  });
+  return reads && fixed;
+}
+
 }  // namespace
 
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
@@ -140,7 +179,8 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
     else
       facts.trips = containerSize(model, tested);
-    if (isConstantCost(facts.trips)) facts.trips = primarySize(model);
+    if (isConstantCost(facts.trips))
+      facts.trips = readsFixedCount(model) ? constantCost() : primarySize(model);
     // for (s = 1; s <= n; s++) if (!seen[s]) { BFS from s }: each vertex once over all passes
     if (!frames.empty() && (!adjacency.empty() || !grid.empty()) &&
         !reinitialisesMarks(frames.back().node.field("body")))

@@ -221,6 +221,16 @@ TEST(TripCountTest, EachLoopShape) {
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"binary splitting spends a value read",
+       "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "
+       "left); left -= take; }",
+       "O(log m)"},
+      {"binary splitting of each entry read, named by its array",
+       "vector<int> c(n); for (int i = 0; i < n; i++) cin >> c[i]; for (int i = 0; i < n; i++) { "
+       "int left = c[i]; for (int k = 1; left > 0; k *= 2) left -= min(k, left); }",
+       "O(n * log c)"},
+      {"a doubling counter beside a value spent by one is no split",
+       "int left = m; for (int k = 1; left > 0; k <<= 1) left -= 1;", "O(m)"},
       {"a binary search over a view runs its test per step",
        "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
        "int s = 0; for (int v : a) s += v > x; return s < x; });",
@@ -339,6 +349,24 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "O(n)"},
       {"a tree keyed by char stays small",
        "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
+      {"Mo's order through operator< and bounds kept in locals",
+       "int B; struct Qr { int l, r; bool operator<(const Qr& o) const { return l / B != o.l / B "
+       "? l < o.l : r < o.r; } } qs[200005];\nint a[200005];\nint main() { int n, q; cin >> n >> "
+       "q; B = sqrt(n) + 1; for (int i = 0; i < n; i++) cin >> a[i]; for (int i = 0; i < q; i++) "
+       "cin >> qs[i].l >> qs[i].r; sort(qs, qs + q); int lo = 0, hi = -1; for (int i = 0; i < q; "
+       "i++) { int L = qs[i].l, R = qs[i].r; while (hi < R) a[++hi]++; while (lo < L) a[lo++]--; "
+       "} }",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a search from a board of fixed size",
+       "int main() { long long s = 0; for (int i = 0; i < 9; i++) { int x; cin >> x; s = s * 10 + "
+       "x; } unordered_set<long long> seen; queue<long long> q; q.push(s); seen.insert(s); while "
+       "(!q.empty()) { long long c = q.front(); q.pop(); for (int d = 1; d < 9; d++) { long long "
+       "v = c / 10 + d; if (!seen.count(v)) { seen.insert(v); q.push(v); } } } }",
+       "O(1)"},
+      {"a value read on its own may size the search",
+       "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
+       "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
+       "O(k)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -400,6 +428,18 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
        "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
        "O(m * log n + n)"},
+      {"compression written as a conditional, labels compared equal are no ranks",
+       "vector<int> up, t; int r(int x) { return up[x] = x == up[x] ? x : r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (t[a] == t[b]) up[a] = b; }",
+       "up.resize(n); t.assign(n, 1); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * log n + n)"},
+      {"compression in the branch of a conditional, ranks that tie grow",
+       "vector<int> up, rk; int r(int x) { return up[x] == x ? x : up[x] = r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (rk[a] == rk[b]) rk[a]++; up[b] = a; }",
+       "up.resize(n); rk.assign(n, 0); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * alpha(n) + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
@@ -409,6 +449,14 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "dp[S][v]; int r = 1e9; for (int u = 0; u < n; u++) if (!((S >> u) & 1)) r = min(r, f(S "
        "| 1 << u, u) + d[v][u]); return dp[S][v] = r; }",
        "f(1, 0)", "O(2^n * n^2)"},
+      {"memo over a value divided two ways: log n choices per divisor",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n * log log n)"},
+      {"memo asked once per pass computes each state once",
+       "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
+       "return dp[k] = f(k - 1) + f(k - 2); }",
+       "for (int i = 0; i < n; i++) f(i)", "O(n)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",
@@ -487,6 +535,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
       {"literal array holding the input", "int w[20];", "for (int i = 0; i < n; i++) cin >> w[i];",
        "O(n)"},
+      {"subsets of a small constant", "const int K = 15; int dp[1 << K][K];", "", "O(2^K * K)"},
+      {"bits over subsets", "#define K 20\nbitset<1 << K> seen;", "", "O(2^K)"},
+      {"levels beside a large extent", "const int N = 2e5, L = 18; int up[N][L];", "",
+       "O(N * log n)"},
       {"bitmask table", "", "vector<vector<int>> dp(1 << n, vector<int>(n));", "O(2^n * n)"},
       {"nested vector", "", "vector<vector<long long>> memo(n, vector<long long>(m, -1));",
        "O(m * n)"},
@@ -508,6 +560,19 @@ TEST(SpaceTest, DeclarationShapes) {
       {"helper nobody calls holds nothing",
        "vector<int> copyOf(const vector<int>& a) { vector<int> b(a.size()); return b; }", "",
        "O(1)"},
+      {"each numbered test refills the same slots", "int a[200005];",
+       "int t; cin >> t; while (t--) { int k; cin >> k; for (int i = 0; i < k; i++) cin >> a[i]; "
+       "printf(\"Case %d:\\n\", t); }",
+       "O(k)"},
+      {"slots named by a stored field are not the loop's range",
+       "struct Qr { int l, id; } qs[200005]; int ans[200005];",
+       "for (int i = 0; i < m; i++) { cin >> qs[i].l; qs[i].id = i; } for (int i = 0; i < m; i++) "
+       "ans[qs[i].id] = qs[i].l;",
+       "O(|ans| + m)"},
+      {"rows built for every level in a helper",
+       "vector<vector<int>> d; void build(const vector<int>& v) { int k = v.size(); d.resize(20); "
+       "for (int s = 0; (1 << s) <= k; s++) d[s] = vector<int>(k); }",
+       "vector<int> a(n); build(a);", "O(n * log n)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };
@@ -540,6 +605,10 @@ TEST(SpaceTest, RecursionDepth) {
        "return 1; auto key = make_pair(i, j); if (memo.count(key)) return memo[key]; return "
        "memo[key] = f(i - 1, j) + f(i, j - 1); }",
        "f(n, n)", "O(n^2)"},
+      {"a memo over a divided value is log deep",
+       "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
+       "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
+       "f(n)", "O(log^2 n)"},
       {"pushes undone by pops hold the stack's depth",
        "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
        "1); path.pop_back(); }",

@@ -257,6 +257,50 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
 }
 
+TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* time;
+    const char* space;
+  } kCases[] = {
+      {"a member of a library pair is a value, not a size",
+       "int main() { int n; cin >> n; pair<int, int> p = {0, 7}; for (int i = 0; i < p.second; "
+       "i++) cout << i; for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)", "O(1)"},
+      {"the parts of a returned pair span at most the program's size",
+       "int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; auto [lo, "
+       "hi] = [&]() { int l = 0, r = n - 1; while (l < r && a[l] == 0) l++; return make_pair(l, "
+       "r); }(); multiset<int> s; for (int i = lo; i <= hi; i++) s.insert(a[i]); }",
+       "O(n * log n)", "O(n)"},
+      {"a helper's callee's stack told in the caller's sizes",
+       "long long g(long long a, long long b) { return b ? g(b, a % b) : a; } long long l(long "
+       "long a, long long b) { return a / g(a, b) * b; } int main() { long long x, y; cin >> x "
+       ">> y; cout << l(x, y); }",
+       "O(log y)", "O(log y)"},
+      {"a member given a value through its object is no size",
+       "struct Q { int l, id; } q[100005]; int ans[100005]; int main() { int n; cin >> n; for "
+       "(int i = 0; i < n; i++) { cin >> q[i].l; q[i].id = i; } for (int i = 0; i < n; i++) "
+       "ans[q[i].id] = q[i].l; }",
+       "O(n)", "O(|ans| + n)"},
+      {"a size helper the program defines is read from its body",
+       "template <class T> int sz(const T& x) { return (int)x.size(); } int main() { int n; cin "
+       ">> n; vector<int> a(n); for (auto& x : a) cin >> x; for (int i = 0; i < sz(a); i++) for "
+       "(int j = 0; j < sz(a); j++) cout << a[i] + a[j]; }",
+       "O(n^2)", "O(n)"},
+      {"the program's own function wins over a library name",
+       "int len(int k) { return 5; } int main() { int n; cin >> n; vector<int> a(n); for (auto& "
+       "x : a) cin >> x; for (int i = 0; i < n; i++) for (int j = 0; j < len(a[i]); j++) cout << "
+       "a[i]; }",
+       "O(n)", "O(n)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate estimate = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(estimate.time, c.time) << c.name;
+    EXPECT_EQ(estimate.space, c.space) << c.name;
+  }
+}
+
 TEST(TestCountTest, ACountIsKnownByWhatItsLoopReads) {
   const struct {
     const char* name;
