@@ -100,6 +100,58 @@ Cost shrinkingBoundRoot(const Model& model, const Node& loop, const Node& condit
   return sqrtCost(magnitudeOf(model, value.field("left"), vars));
 }
 
+// The initialiser of the local `name` declares in `body`'s enclosing function, or null.
+Node localInitialiser(const Node& from, const std::string& name) {
+  Node scope = from;
+  while (!scope.parent().null() && scope.type() != "function_definition" &&
+         scope.type() != "lambda_expression")
+    scope = scope.parent();
+  Node value;
+  visitNodes(scope, [&](const Node& n) {
+    if (!value.null()) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == name) value = unwrap(n.field("value"));
+    return value.null();
+  });
+  return value;
+}
+
+struct SpentValue {
+  Cost value;
+  bool byCounter = false;  // each round takes the counter's step out of it
+};
+
+// The value a condition tests that the body spends: num of num > 0 with num -= min(k, num) or
+// num -= k (by the counter `variable`), or num -= 1, num-- (by a fixed amount). An entry of an
+// array read (num = m[i]) is named by the array. O(1) when there is none.
+SpentValue spentValue(const Model& model, const Node& body, const Node& condition,
+                      const std::string& variable, const std::vector<LoopVariable>& vars) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  for (const Comparison& c : comparisons) {
+    const Node tested = unwrap(c.left);
+    if (tested.type() != "identifier") continue;
+    const std::string name(tested.text());
+    const Update update = findUpdateIn(body, name);
+    if (update.op != "-=" && update.op != "--") continue;
+    Node amount = unwrap(update.amount);
+    if (amount.type() == "identifier" && amount.text() != variable) {
+      const Node value = localInitialiser(amount, std::string(amount.text()));
+      if (!value.null()) amount = value;
+    }
+    SpentValue spent;
+    spent.byCounter = !amount.null() && mentionsIdentifier(amount, variable);
+    spent.value = magnitudeOf(model, tested, vars);
+    const Node start = localInitialiser(tested, name);
+    if (isConstantCost(spent.value) && !start.null()) spent.value = magnitudeOf(model, start, vars);
+    const Symbol* array =
+        start.type() == "subscript_expression" ? findSymbol(model, containerName(start)) : nullptr;
+    if (isConstantCost(spent.value) && array && array->holdsInput)
+      spent.value = sizeCost(array->name);
+    return spent;
+  }
+  return {};
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -190,6 +242,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   if (update.op == "*=" || update.op == "<<=" || update.op == "/=" || update.op == ">>=") {
     facts.step = StepKind::kGeometric;
     facts.trips = logCost(distance);
+    // for (k = 1; num > 0; k <<= 1) num -= min(k, num): a doubling counter used up against
+    // another value ends when that value is spent, after log of it rounds.
+    // One spent by a fixed amount instead takes as many rounds as the value.
+    if (bound.null() && (update.op == "*=" || update.op == "<<=")) {
+      const SpentValue spent = spentValue(model, loop.field("body"), condition, variable, vars);
+      facts.trips = spent.byCounter ? logCost(spent.value) : spent.value;
+      if (!spent.byCounter) facts.step = StepKind::kCounted;
+    }
     return facts;
   }
   if (update.op == "+=" || update.op == "-=") {

@@ -309,6 +309,23 @@ Change changeOf(const Node& argument, const std::string& parameter, const Node& 
   return Change::kNone;
 }
 
+// p[x] = find(p[x]), return p[x] = x == p[x] ? x : find(p[x]): an entry of `table` takes the
+// value of a recursive call, so the chain it followed is cut short.
+bool storesCallInto(const Node& body, const std::string& table, const std::vector<Node>& calls) {
+  bool stores = false;
+  visitNodes(body, [&](const Node& n) {
+    if (stores) return false;
+    if (n.type() != "assignment_expression" || n.field("operator").text() != "=") return true;
+    const Node left = unwrapped(n.field("left")), right = n.field("right");
+    if (left.type() != "subscript_expression" || containerName(left) != table) return true;
+    for (const Node& call : calls)
+      stores = stores || (ts_node_start_byte(call.raw) >= ts_node_start_byte(right.raw) &&
+                          ts_node_end_byte(call.raw) <= ts_node_end_byte(right.raw));
+    return !stores;
+  });
+  return stores;
+}
+
 // The bound of `if (i == n) return` / `if (i >= n)` for an increasing parameter.
 Cost baseCaseBound(const Model& model, const Function& function, const std::string& parameter) {
   Cost bound;
@@ -435,10 +452,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   }
   if (change == Change::kChain) {
     facts.shape = RecursionShape::kUnionFind;
-    const bool compresses =
-        function.body.text().find("] = " + function.name) != std::string_view::npos ||
-        function.body.text().find("]=" + function.name) != std::string_view::npos;
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
+    const bool compresses = storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first));
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     facts.unionBySize = compresses && unitesBySize(model, containerName(first));

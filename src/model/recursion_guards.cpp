@@ -73,6 +73,22 @@ const Node enclosingFunction(const Node& node) {
   return {};
 }
 
+// rk[a]++, ++rk[a], rk[a] += 1: an entry of `table` counted up by one.
+bool incremented(const Node& root, const std::string& table) {
+  bool found = false;
+  visitNodes(root, [&](const Node& n) {
+    if (found) return false;
+    Node target;
+    if (n.type() == "update_expression") target = stripped(n.field("argument"));
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "+=" &&
+        n.field("right").text() == "1")
+      target = stripped(n.field("left"));
+    found = target.type() == "subscript_expression" && containerName(target) == table;
+    return !found;
+  });
+  return found;
+}
+
 }  // namespace
 
 std::string memoTableOf(const Function& function) {
@@ -189,7 +205,9 @@ bool unitesBySize(const Model& model, const std::string& parents) {
     bool compares = false;
     if (n.type() == "binary_expression") {
       const std::string_view op = n.field("operator").text();
-      compares = op == "<" || op == ">" || op == "<=" || op == ">=" || op == "==";
+      compares = op == "<" || op == ">" || op == "<=" || op == ">=";
+      // if (rk[a] == rk[b]) rk[a]++: ranks that tie grow; labels that tie (t[u] == t[v]) do not
+      if (op == "==") compares = incremented(model.root, containerName(n.field("left")));
     }
     if (!adds && !compares) return true;
     const Node l = stripped(n.field("left")), r = stripped(n.field("right"));

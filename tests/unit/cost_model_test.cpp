@@ -227,6 +227,16 @@ TEST(TripCountTest, EachLoopShape) {
       {"steps of the outer counter squared",
        "for (int p = 2; p * p < n; p++) for (long long j = p * p; j < n; j += p * p) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
+      {"binary splitting spends a value read",
+       "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "
+       "left); left -= take; }",
+       "O(log m)"},
+      {"binary splitting of each entry read, named by its array",
+       "vector<int> c(n); for (int i = 0; i < n; i++) cin >> c[i]; for (int i = 0; i < n; i++) { "
+       "int left = c[i]; for (int k = 1; left > 0; k *= 2) left -= min(k, left); }",
+       "O(n * log c)"},
+      {"a doubling counter beside a value spent by one is no split",
+       "int left = m; for (int k = 1; left > 0; k <<= 1) left -= 1;", "O(m)"},
       {"a binary search over a view runs its test per step",
        "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
        "int s = 0; for (int v : a) s += v > x; return s < x; });",
@@ -424,6 +434,18 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "up.resize(n); rk.resize(n); for (int i = 0; i < n; i++) { up[i] = i; rk[i] = i; } for "
        "(int i = 0; i + 1 < m; i++) j(i, i + 1)",
        "O(m * log n + n)"},
+      {"compression written as a conditional, labels compared equal are no ranks",
+       "vector<int> up, t; int r(int x) { return up[x] = x == up[x] ? x : r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (t[a] == t[b]) up[a] = b; }",
+       "up.resize(n); t.assign(n, 1); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * log n + n)"},
+      {"compression in the branch of a conditional, ranks that tie grow",
+       "vector<int> up, rk; int r(int x) { return up[x] == x ? x : up[x] = r(up[x]); } void j(int "
+       "a, int b) { a = r(a); b = r(b); if (rk[a] == rk[b]) rk[a]++; up[b] = a; }",
+       "up.resize(n); rk.assign(n, 0); iota(up.begin(), up.end(), 0); for (int i = 0; i + 1 < m; "
+       "i++) j(i, i + 1)",
+       "O(m * alpha(n) + n)"},
       {"a lookup never stored is no memo",
        "int a[100]; int f(int k) { if (k < 2) return k; if (a[k] > 0) return a[k]; return f(k - "
        "1) + f(k - 2); }",
