@@ -128,11 +128,19 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node arguments = call.field("arguments");
   if (function.type() == "field_expression") {
     const std::string_view method = function.field("field").text();
-    if (method == "size" || method == "length" || method == "end")
-      return containerSizeAt(model, function.field("argument"));
+    if (method == "size" || method == "length" || method == "end") {
+      // x.size() in a helper whose x is bound to the caller's argument: the argument's size.
+      const Node object = function.field("argument");
+      for (auto it = loops.rbegin(); object.type() == "identifier" && it != loops.rend(); ++it)
+        if (it->name == object.text()) return it->range;
+      return containerSizeAt(model, object);
+    }
     return constantCost();
   }
   const std::string_view name = function.text();
+  // A function the program defines is read from its body, whatever library name it shares.
+  if (function.type() == "identifier" && model.functions.count(std::string(name)))
+    return magnitudeOfHelper(model, call, loops);
   const Node first = arguments.child(0);
   // static_cast<int>(v.size()), int(s.length()): a conversion keeps the value it converts.
   if (function.type() == "primitive_type" || function.type() == "sized_type_specifier" ||
@@ -157,8 +165,8 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
     }
     return constantCost();
   }
-  if (name == "sz" || name == "size" || name == "std::size" || name == "end" || name == "len" ||
-      name == "strlen")
+  if (name == "size" || name == "std::size" || name == "ssize" || name == "std::ssize" ||
+      name == "end" || name == "std::end" || name == "strlen")
     return containerSizeAt(model, first);
   if (name == "abs" || name == "llabs") return magnitudeOf(model, first, loops);
   if (name == "pow" || name == "std::pow" || name == "powl") {

@@ -506,6 +506,14 @@ class Reader {
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
   void readAssignment(const Node& n) {
     const Node left = n.field(n.type() == "update_expression" ? "argument" : "left");
+    // q[i].id = i: a member given a value through its object holds that value, no size of its
+    // own; what the value is stays with the object's entry.
+    if (left.type() == "field_expression") {
+      auto member = model_.symbols.find(std::string(left.field("field").text()));
+      if (member != model_.symbols.end() && member->second.kind == ContainerKind::kScalar)
+        member->second.assigned = true;
+      return;
+    }
     if (left.type() != "identifier") return;
     auto found = model_.symbols.find(std::string(left.text()));
     if (found == model_.symbols.end()) return;

@@ -220,6 +220,12 @@ TEST(TripCountTest, EachLoopShape) {
        "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
+      {"a bound assigned in the condition", "for (int y = 1, v; (v = y * y + 3) >> 1 < n; y++) {}",
+       "O(sqrt n)"},
+      {"a step that grows each pass", "long long v = 0; for (int k = 0; v < n; v += (k += 2)) {}",
+       "O(sqrt n)"},
+      {"steps of the outer counter squared",
+       "for (int p = 2; p * p < n; p++) for (long long j = p * p; j < n; j += p * p) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
       {"binary splitting spends a value read",
        "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "

@@ -278,6 +278,21 @@ TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
        "long a, long long b) { return a / g(a, b) * b; } int main() { long long x, y; cin >> x "
        ">> y; cout << l(x, y); }",
        "O(log y)", "O(log y)"},
+      {"a member given a value through its object is no size",
+       "struct Q { int l, id; } q[100005]; int ans[100005]; int main() { int n; cin >> n; for "
+       "(int i = 0; i < n; i++) { cin >> q[i].l; q[i].id = i; } for (int i = 0; i < n; i++) "
+       "ans[q[i].id] = q[i].l; }",
+       "O(n)", "O(|ans| + n)"},
+      {"a size helper the program defines is read from its body",
+       "template <class T> int sz(const T& x) { return (int)x.size(); } int main() { int n; cin "
+       ">> n; vector<int> a(n); for (auto& x : a) cin >> x; for (int i = 0; i < sz(a); i++) for "
+       "(int j = 0; j < sz(a); j++) cout << a[i] + a[j]; }",
+       "O(n^2)", "O(n)"},
+      {"the program's own function wins over a library name",
+       "int len(int k) { return 5; } int main() { int n; cin >> n; vector<int> a(n); for (auto& "
+       "x : a) cin >> x; for (int i = 0; i < n; i++) for (int j = 0; j < len(a[i]); j++) cout << "
+       "a[i]; }",
+       "O(n)", "O(n)"},
   };
   for (const auto& c : kCases) {
     const Estimate estimate = estimateOf(std::string(kHead) + c.program);
