@@ -637,6 +637,13 @@ class TimeWalker {
 
   void addEntry(const std::string& name) {
     if (name.empty()) return;
+    // Small to large: entries moved out of the smaller container take no new room.
+    if (!state_.frames.empty()) {
+      const Node loop = state_.frames.back().node;
+      if (loop.type() == "for_range_loop" &&
+          swappedForSmaller(loop, containerName(loop.field("right"))))
+        return;
+    }
     // A container declared inside a loop starts empty on each pass: only the loops inside
     // that one multiply what it receives.
     const Symbol* symbol = findSymbol(model_, name.substr(0, name.find('#')));

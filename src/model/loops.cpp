@@ -458,6 +458,35 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
   return facts;
 }
 
+}  // namespace
+
+bool swappedForSmaller(const Node& loop, const std::string& name) {
+  if (name.empty()) return false;
+  Node scope = loop;
+  while (!scope.parent().null() && scope.type() != "function_definition" &&
+         scope.type() != "lambda_expression")
+    scope = scope.parent();
+  bool found = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() != "if_statement") return true;
+    const Node swap = findDescendant(n.field("consequence"), {"call_expression"});
+    const std::string_view callee = swap.null() ? "" : swap.field("function").text();
+    if (callee != "swap" && callee != "std::swap") return true;
+    if (!mentionsIdentifier(swap.field("arguments"), name)) return true;
+    bool sizes = false;
+    visitNodes(n.field("condition"), [&](const Node& c) {
+      if (c.type() == "field_expression" && c.field("field").text() == "size") sizes = true;
+      return !sizes;
+    });
+    found = sizes;
+    return !found;
+  });
+  return found;
+}
+
+namespace {
+
 LoopFacts rangeFacts(const Model& model, const Node& loop,
                      const std::vector<EnclosingLoop>& frames) {
   LoopFacts facts;
@@ -475,6 +504,13 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   }
   if (right.type() == "initializer_list") {
     facts.step = StepKind::kConstant;
+    return facts;
+  }
+  // Small to large: the container walked was swapped for the smaller of two, so each entry
+  // moves into one at least twice as large, log n times over all the merges.
+  if (swappedForSmaller(loop, containerName(right))) {
+    facts.step = StepKind::kContainer;
+    facts.trips = logCost(primarySize(model));
     return facts;
   }
   facts.step = StepKind::kContainer;

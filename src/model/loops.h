@@ -63,4 +63,8 @@ std::vector<LoopVariable> loopVariablesOf(const std::vector<EnclosingLoop>& fram
 // A plain-language name for the loop in signals: "for loop over i", "while loop".
 std::string describeLoop(const LoopFacts& facts, const Node& loop);
 
+// if (a.size() < b.size()) swap(a, b): in the function around `loop`, `name` is swapped with
+// another container under a test of their sizes (small to large merging).
+bool swappedForSmaller(const Node& loop, const std::string& name);
+
 }  // namespace quorbel

@@ -473,6 +473,12 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "== 0) return 1; if (vis[i][j]) return dp[i][j]; vis[i][j] = true; return dp[i][j] = f(i - "
        "1, j) + f(i, j - 1); }",
        "int t; cin >> t; while (t--) { int a, b; cin >> a >> b; f(a, b); }", "O(N^2 + t)"},
+      {"small to large: each entry moves log n times, each move an insert",
+       "vector<vector<int>> g; set<int>* s(int v) { set<int>* a = new set<int>{v}; for (int c : "
+       "g[v]) { set<int>* b = s(c); if (a->size() < b->size()) swap(a, b); for (int x : *b) "
+       "a->insert(x); delete b; } return a; }",
+       "g.assign(n, {}); for (int i = 1; i < n; i++) g[i / 2].push_back(i); s(0)",
+       "O(n * log^2 n)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",
