@@ -361,6 +361,7 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     if (!callee) {
       recordPushes(call);
+      recordRows(call);
       recordScanned(call);
       LibraryCost library = libraryCallCost(model_, call, vars);
       // ranges::lower_bound(views::iota(lo, hi), true, {}, [&](auto x) { ...n... }): the
@@ -536,6 +537,26 @@ class TimeWalker {
     const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
     if (!isConstantCost(total) && !state_.frames.empty())
       heap_.push_back({assignment.line(), "Rows of " + symbol->name, total});
+  }
+
+  // sp.assign(levels, vector<int>(m)) and g.resize(n, vector<int>(m)): a table of rows made
+  // at once, rows times each row's length, whatever loops the call sits in.
+  void recordRows(const Node& call) {
+    const Node function = call.field("function");
+    if (function.type() != "field_expression") return;
+    const std::string_view method = function.field("field").text();
+    if (method != "assign" && method != "resize") return;
+    const Symbol* symbol = findSymbol(model_, containerName(function.field("argument")));
+    const Node arguments = call.field("arguments");
+    if (!symbol || !symbol->nestedContainer || arguments.childCount() != 2) return;
+    const Node row = unwrap(arguments.child(1));
+    if (row.type() != "call_expression" || row.field("arguments").childCount() == 0) return;
+    const std::vector<LoopVariable> vars = variablesInScope();
+    // assign replaces what the table held: the loops around it make no more rows
+    const Cost total =
+        simplifyCost(multiplyCosts(magnitudeOf(model_, arguments.child(0), vars),
+                                   magnitudeOf(model_, row.field("arguments").child(0), vars)));
+    if (!isConstantCost(total)) heap_.push_back({call.line(), "Rows of " + symbol->name, total});
   }
 
   void recordAllocation(const Node& expression) {
