@@ -11,6 +11,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion.h"
+#include "model/recursion_guards.h"
 #include "model/test_loops.h"
 
 namespace quorbel {
@@ -67,6 +68,7 @@ class TimeWalker {
       }
       estimate.total = addCosts(estimate.total, walk(model_.root, 0));
     }
+    for (const auto& [name, cost] : once_) estimate.total = addCosts(estimate.total, cost);
     estimate.total = simplifyCost(estimate.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
@@ -390,6 +392,12 @@ class TimeWalker {
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
     auto shape = shapes_.find(callee->name);
     const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
+    // A global memo table nothing clears fills once over the whole run, whoever asks and
+    // however often: every test of a test loop shares it.
+    if (memoised && !state_.frames.empty() && keptForTheRun(*callee)) {
+      once_[callee->name] = addCosts(once_[callee->name], cost);
+      return constantCost();
+    }
     if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
         !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
@@ -494,6 +502,30 @@ class TimeWalker {
       return !skips;
     });
     return skips;
+  }
+
+  bool keptForTheRun(const Function& function) {
+    const std::string table = memoTableOf(function);
+    const Symbol* symbol = findSymbol(model_, table);
+    const Symbol* seen = declarationAt(model_, table, function.body);
+    if (seen) symbol = seen;
+    if (table.empty() || !symbol || !symbol->scope.empty() || symbol->isParameter) return false;
+    bool reset = false;
+    visitNodes(model_.root, [&](const Node& n) {
+      if (reset) return false;
+      if (n.type() == "call_expression") {
+        const std::string name = calleeName(n.field("function"));
+        const Node f = n.field("function");
+        const bool named =
+            (f.type() == "field_expression" && containerName(f.field("argument")) == table) ||
+            mentionsIdentifier(n.field("arguments"), table);
+        if (named && (name == "memset" || name == "fill" || name == "assign" || name == "clear" ||
+                      name == "fill_n" || name == "resize"))
+          reset = true;
+      }
+      return !reset;
+    });
+    return !reset;
   }
 
   bool resetsInLoop() {
@@ -703,6 +735,7 @@ class TimeWalker {
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
+  std::map<std::string, Cost> once_;  // memos over global tables nothing resets: paid once
   std::map<std::string, Cost> depths_;
   std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
   std::map<std::string, std::map<std::string, Cost>> calleeLocals_;  // its locals' sizes

@@ -250,6 +250,9 @@ struct Frame {
   std::set<std::string> countNames;  // the names its pass count is written in
 };
 
+// A position's stated range this many times the largest size's is no position.
+constexpr double kPastEverySize = 100;
+
 class RoleAssigner {
  public:
   RoleAssigner(const Model& model, InputPlan& plan) : model_(model), plan_(plan) {}
@@ -490,8 +493,26 @@ class RoleAssigner {
 
   void applyStatedRanges() {
     const std::vector<StatedRange> ranges = readStatedRanges(*model_.text);
+    // The most any size may be, as stated: a position stated to reach past it (0 <= n <=
+    // 10^18 beside k <= 50, read as init[n] under if (n < k)) indexes nothing that large, so it
+    // is the value the comment states.
+    double largestSize = 0;
+    bool everySizeStated = !plan_.sizes.empty();
+    for (const std::string& size : plan_.sizes) {
+      double stated = -1;
+      for (const StatedRange& range : ranges)
+        if (range.name == size && range.highName.empty()) stated = std::max(stated, range.high);
+      everySizeStated = everySizeStated && stated >= 1;
+      largestSize = std::max(largestSize, stated);
+    }
     std::function<void(std::vector<PlanStep>&)> apply = [&](std::vector<PlanStep>& steps) {
       for (PlanStep& step : steps) {
+        if (step.kind == PlanStep::Kind::kRead && step.value.role == ValueRole::kPosition &&
+            everySizeStated && step.value.extent.null())
+          for (const StatedRange& range : ranges)
+            if (range.name == step.value.name && range.highName.empty() &&
+                range.high > kPastEverySize * largestSize)
+              step.value.role = ValueRole::kValue;
         if (step.kind == PlanStep::Kind::kRead) applyRange(step.value, ranges);
         apply(step.body);
         apply(step.otherwise);

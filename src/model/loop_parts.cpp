@@ -459,11 +459,17 @@ int rootDegreeOf(const Model& model, const Node& side, const std::string& variab
     }
     return 0;
   }
-  if (e.type() == "binary_expression" && e.field("operator").text() == "*") {
-    const int left = rootDegreeOf(model, e.field("left"), variable);
-    const int right = rootDegreeOf(model, e.field("right"), variable);
-    return left + right;
-  }
+  // (m = y * y + 36) >> 1 < lim: the value assigned is the one tested
+  if (e.type() == "assignment_expression" && e.field("operator").text() == "=")
+    return rootDegreeOf(model, e.field("right"), variable);
+  if (e.type() != "binary_expression") return 0;
+  const std::string_view op = e.field("operator").text();
+  const int left = rootDegreeOf(model, e.field("left"), variable);
+  const int right = rootDegreeOf(model, e.field("right"), variable);
+  if (op == "*") return left + right;
+  // 4 * x * x + 1, (i * i) >> 1: a constant added or a constant divisor keeps the degree
+  if (op == "+" || op == "-") return std::max(left, right);
+  if ((op == "/" || op == ">>") && !mentionsIdentifier(e.field("right"), variable)) return left;
   return 0;
 }
 

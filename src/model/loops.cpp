@@ -283,6 +283,43 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
         return facts;
       }
     }
+    // m += (k += 36) + 18: a step that itself grows by a constant each pass covers the
+    // distance in its square root of passes
+    bool accelerates = false;
+    visitNodes(amount, [&](const Node& n) {
+      if ((n.type() == "assignment_expression" && (n.field("operator").text() == "+=") &&
+           !mentionsIdentifier(n.field("right"), n.field("left").text())) ||
+          (n.type() == "update_expression" && n.text().find("++") != std::string_view::npos))
+        accelerates = accelerates || !mentionsIdentifier(n, variable);
+      return !accelerates;
+    });
+    if (accelerates) {
+      facts.step = StepKind::kSquareRoot;
+      facts.trips = sqrtCost(distance);
+      return facts;
+    }
+    // m += p * p, or p2 set to p * p by the enclosing loop: the sum of M / p^2 over p converges,
+    // so the passes over the whole enclosing loop stay within the distance
+    for (const EnclosingLoop& frame : frames) {
+      if (frame.variable.empty()) continue;
+      Node squared = amount;
+      if (amount.type() == "identifier") {
+        const std::string name(amount.text());
+        visitNodes(frame.node.field("condition"), [&](const Node& n) {
+          if (n.type() == "assignment_expression" &&
+              isIdentifierNamed(unwrap(n.field("left")), name))
+            squared = unwrap(n.field("right"));
+          return true;
+        });
+      }
+      if (squared.type() == "binary_expression" && squared.field("operator").text() == "*" &&
+          isIdentifierNamed(unwrap(squared.field("left")), frame.variable) &&
+          isIdentifierNamed(unwrap(squared.field("right")), frame.variable)) {
+        facts.step = StepKind::kTwoPointer;
+        facts.trips = divideCosts(distance, frame.trips);
+        return facts;
+      }
+    }
     const Cost step = magnitudeOf(model, amount, vars);
     if (!isConstantCost(step)) {
       facts.step = StepKind::kBlocks;
@@ -348,6 +385,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
 LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<EnclosingLoop>& frames,
                    const std::vector<LoopVariable>& vars) {
   auto [variable, start] = readInitialiser(loop.field("initializer"));
+  bool startFromOutside = true;
   const Node condition = loop.field("condition");
   // for (l = 0, r = 0; r < n; ++r): the variable the condition tests, not the first declared
   const Node init = loop.field("initializer");
@@ -371,6 +409,17 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
       start = assigned.field("right");
     }
   }
+  // for (int k = 0; m < lim; m += (k += 4)): the condition tests what the update moves
+  if (!variable.empty() && !condition.null() && !mentionsIdentifier(condition, variable)) {
+    const Node moved = unwrap(loop.field("update"));
+    if (moved.type() == "assignment_expression" &&
+        unwrap(moved.field("left")).type() == "identifier" &&
+        mentionsIdentifier(condition, unwrap(moved.field("left")).text())) {
+      variable = std::string(unwrap(moved.field("left")).text());
+      start = Node{};
+      startFromOutside = false;
+    }
+  }
   if (variable.empty()) {
     // for (; i < n; i++): the variable the update moves
     const Node update = unwrap(loop.field("update"));
@@ -391,7 +440,7 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
     facts.trips = divideCosts(facts.trips, frames.back().trips);
   }
   // for (; j < n && ...; j++) with j from outside the enclosing loop: a two-pointer sweep
-  if (start.null() && !frames.empty() &&
+  if (start.null() && startFromOutside && !frames.empty() &&
       !resetInside(frames.back().node.field("body"), variable, loop)) {
     facts.step = StepKind::kTwoPointer;
     facts.trips = divideCosts(facts.trips, frames.back().trips);

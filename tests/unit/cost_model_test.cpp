@@ -220,6 +220,12 @@ TEST(TripCountTest, EachLoopShape) {
        "O(sqrt n)"},
       {"paired counters, the tested one counts",
        "int i, j; for (i = 0, j = i + m; j < n; i++, j++) {}", "O(n)"},
+      {"a bound assigned in the condition", "for (int y = 1, v; (v = y * y + 3) >> 1 < n; y++) {}",
+       "O(sqrt n)"},
+      {"a step that grows each pass", "long long v = 0; for (int k = 0; v < n; v += (k += 2)) {}",
+       "O(sqrt n)"},
+      {"steps of the outer counter squared",
+       "for (int p = 2; p * p < n; p++) for (long long j = p * p; j < n; j += p * p) {}", "O(n)"},
       {"memset by its count", "char c[200005]; memset(c, 0, n);", "O(n)"},
       {"binary splitting spends a value read",
        "long long left = m; for (long long k = 1; left > 0; k <<= 1) { long long take = min(k, "
@@ -457,6 +463,16 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
        "return dp[k] = f(k - 1) + f(k - 2); }",
        "for (int i = 0; i < n; i++) f(i)", "O(n)"},
+      {"a mark beside the table at the same entry makes a memo",
+       "int dp[105][105]; bool vis[105][105]; int f(int i, int j) { if (i == 0 || j == 0) return "
+       "1; if (vis[i][j]) return dp[i][j]; vis[i][j] = true; return dp[i][j] = f(i - 1, j) + f(i, "
+       "j - 1); }",
+       "f(n, m)", "O(m * n)"},
+      {"a global memo nothing clears fills once over all tests",
+       "const int N = 1005; int dp[N][N]; bool vis[N][N]; int f(int i, int j) { if (i == 0 || j "
+       "== 0) return 1; if (vis[i][j]) return dp[i][j]; vis[i][j] = true; return dp[i][j] = f(i - "
+       "1, j) + f(i, j - 1); }",
+       "int t; cin >> t; while (t--) { int a, b; cin >> a >> b; f(a, b); }", "O(N^2 + t)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",

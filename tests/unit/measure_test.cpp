@@ -68,6 +68,16 @@ TEST(InputPlan, ReadsInOrderWithTheLoopsAroundThem) {
        "int main(){int n, q; cin >> n >> q; vector<int> a(n); while (q--) { int k; cin >> k; "
        "a[k]++; } }",
        "n:size q:size q*(k:pos0(n))"},
+      {"a position stated far past every size is a value",
+       "// 1 <= k <= 50, 0 <= n <= 10^18\nint main(){long k, n; cin >> k >> n; vector<long> "
+       "a(k); for (int i = 0; i < k; i++) cin >> a[i]; if (n < k) { cout << a[n]; return 0; }"
+       " long s = 0, e = n - k; while (e > 0) { s += e & 1; e /= 2; } cout << s; }",
+       "k:size n:value k*(a:value)"},
+      {"a position stated within the sizes stays one",
+       "// 1 <= k <= 50, 0 <= n <= 50\nint main(){long k, n; cin >> k >> n; vector<long> "
+       "a(k); for (int i = 0; i < k; i++) cin >> a[i]; if (n < k) { cout << a[n]; return 0; }"
+       " long s = 0, e = n - k; while (e > 0) { s += e & 1; e /= 2; } cout << s; }",
+       "k:size n:pos0(k) k*(a:value)"},
       {"a test count around blocks that read their own size",
        "void solve(){int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; }"
        " int main(){int t; cin >> t; while (t--) solve(); }",
