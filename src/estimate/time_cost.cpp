@@ -11,6 +11,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion.h"
+#include "model/recursion_guards.h"
 #include "model/test_loops.h"
 
 namespace quorbel {
@@ -67,6 +68,7 @@ class TimeWalker {
       }
       estimate.total = addCosts(estimate.total, walk(model_.root, 0));
     }
+    for (const auto& [name, cost] : once_) estimate.total = addCosts(estimate.total, cost);
     estimate.total = simplifyCost(estimate.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
@@ -137,11 +139,14 @@ class TimeWalker {
       depths_[function.name] = recursionDepth(recursion);
     }
     // A container local to the function starts empty on every call: what one call adds is
-    // its size, and nothing of it reaches the callers.
+    // its size, and nothing of it reaches the callers. A helper's is told in its callers'
+    // sizes where they call it.
+    const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
       const Symbol* symbol = findSymbol(model_, it->first.substr(0, it->first.find('#')));
       if (symbol && symbol->scope == function.name) {
-        local_[it->first] = addCosts(local_[it->first], it->second);
+        Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
+        held = addCosts(held, it->second);
         it = state_.pushes.erase(it);
       } else {
         ++it;
@@ -384,9 +389,16 @@ class TimeWalker {
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
     recordStack(*callee, call, vars);
+    recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
     auto shape = shapes_.find(callee->name);
     const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
+    // A global memo table nothing clears fills once over the whole run, whoever asks and
+    // however often: every test of a test loop shares it.
+    if (memoised && !state_.frames.empty() && keptForTheRun(*callee)) {
+      once_[callee->name] = addCosts(once_[callee->name], cost);
+      return constantCost();
+    }
     if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
         !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
@@ -411,7 +423,7 @@ class TimeWalker {
     if (depth != depths_.end()) stack = addCosts(stack, depth->second);
     if (isConstantCost(stack)) return;
     const Cost held = simplifyCost(substituteArguments(callee, stack, call, vars));
-    if (state_.function && state_.function->name != "main" && !isEntry(*state_.function)) {
+    if (state_.function && !isEntryOrMain(*state_.function)) {
       Cost& deepest = calleeStacks_[state_.function->name];
       deepest = simplifyCost(addCosts(deepest, held));
       return;
@@ -419,6 +431,28 @@ class TimeWalker {
     const std::string what = depth != depths_.end() ? "Recursion stack of " + callee.name
                                                     : "Recursion stack under " + callee.name;
     depths_found_.push_back({call.line(), what, held});
+  }
+
+  // The size a helper's local containers reach and the indices it writes, in the sizes of
+  // the caller that calls it.
+  void recordCalleeLocals(const Function& callee, const Node& call,
+                          const std::vector<LoopVariable>& vars) {
+    const bool told = !state_.function || isEntryOrMain(*state_.function);
+    for (const auto& [name, size] : calleeLocals_[callee.name]) {
+      const Cost reached = simplifyCost(substituteArguments(callee, size, call, vars));
+      Cost& held = told ? local_[name] : calleeLocals_[state_.function->name][name];
+      held = addCosts(held, reached);
+    }
+    for (const auto& [name, extents] : calleeFills_[callee.name]) {
+      std::vector<Cost>& filled = told ? filled_[name] : calleeFills_[state_.function->name][name];
+      if (filled.size() < extents.size()) filled.resize(extents.size());
+      for (size_t k = 0; k < extents.size(); ++k)
+        filled[k] = addCosts(filled[k], substituteArguments(callee, extents[k], call, vars));
+    }
+  }
+
+  bool isEntryOrMain(const Function& function) {
+    return function.name == "main" || isEntry(function);
   }
 
   bool isEntry(const Function& function) {
@@ -469,6 +503,30 @@ class TimeWalker {
       return !skips;
     });
     return skips;
+  }
+
+  bool keptForTheRun(const Function& function) {
+    const std::string table = memoTableOf(function);
+    const Symbol* symbol = findSymbol(model_, table);
+    const Symbol* seen = declarationAt(model_, table, function.body);
+    if (seen) symbol = seen;
+    if (table.empty() || !symbol || !symbol->scope.empty() || symbol->isParameter) return false;
+    bool reset = false;
+    visitNodes(model_.root, [&](const Node& n) {
+      if (reset) return false;
+      if (n.type() == "call_expression") {
+        const std::string name = calleeName(n.field("function"));
+        const Node f = n.field("function");
+        const bool named =
+            (f.type() == "field_expression" && containerName(f.field("argument")) == table) ||
+            mentionsIdentifier(n.field("arguments"), table);
+        if (named && (name == "memset" || name == "fill" || name == "assign" || name == "clear" ||
+                      name == "fill_n" || name == "resize"))
+          reset = true;
+      }
+      return !reset;
+    });
+    return !reset;
   }
 
   bool resetsInLoop() {
@@ -607,7 +665,11 @@ class TimeWalker {
     }
     if (array.type() != "identifier") return;
     const std::vector<LoopVariable> vars = variablesInScope();
-    std::vector<Cost>& filled = filled_[std::string(array.text())];
+    // A helper's indices are told in its parameters, replaced where its callers call it.
+    const bool told = !state_.function || isEntryOrMain(*state_.function);
+    std::vector<Cost>& filled =
+        told ? filled_[std::string(array.text())]
+             : calleeFills_[state_.function->name][std::string(array.text())];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
       // Only an index that walks a loop's range tells the extent used; a value read from the
@@ -694,8 +756,11 @@ class TimeWalker {
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
+  std::map<std::string, Cost> once_;  // memos over global tables nothing resets: paid once
   std::map<std::string, Cost> depths_;
   std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
+  std::map<std::string, std::map<std::string, Cost>> calleeLocals_;  // its locals' sizes
+  std::map<std::string, std::map<std::string, std::vector<Cost>>> calleeFills_;  // its indices
   std::optional<std::set<std::string>> entries_;
   std::vector<Contribution> depths_found_;
   std::vector<Contribution> heap_;

@@ -404,6 +404,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     facts.states = containerSize(model, memo);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
+    // A global table a local of another function shadows by name: its own extents count.
+    const Symbol* seen = declarationAt(const_cast<Model&>(model), memo, function.body);
+    if (seen && table && seen->line != table->line && seen->kind == ContainerKind::kArray) {
+      facts.states = constantCost();
+      for (const Cost& extent : seen->dimensions)
+        facts.states = multiplyCosts(facts.states, extent);
+      table = seen;
+    }
     if (isConstantCost(facts.states) || (table && table->literalLimit) ||
         madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();

@@ -67,6 +67,14 @@ std::vector<std::string> storesInto(const Node& body, const std::string& table,
   return values;
 }
 
+// dp[i][j][k] and vis[i][j][k]: entries of two tables at the same indices.
+bool sameIndices(const Node& a, const Node& b) {
+  const std::string_view ta = a.text(), tb = b.text();
+  const size_t na = containerName(a).size(), nb = containerName(b).size();
+  return ta.size() > na && tb.size() > nb && ta.substr(na) == tb.substr(nb) &&
+         ta.substr(na).front() == '[';
+}
+
 const Node enclosingFunction(const Node& node) {
   for (Node n = node.parent(); !n.null(); n = n.parent())
     if (n.type() == "function_definition" || n.type() == "lambda_expression") return n;
@@ -113,9 +121,13 @@ std::string memoTableOf(const Function& function) {
                               value.text().find("second") != std::string_view::npos);
       if (!returnsEntry) looked.clear();
     } else if (lookup.type() == "subscript_expression") {
-      // if (dp[i][j] != -1) return dp[i][j]: the same table read back
+      // if (dp[i][j] != -1) return dp[i][j]: the same table read back; if (vis[i][j]) return
+      // dp[i][j]: a mark beside the table, set once, at the same indices
       if (value.type() == "subscript_expression" && containerName(value) == containerName(lookup))
         looked = containerName(lookup);
+      else if (value.type() == "subscript_expression" && sameIndices(value, lookup) &&
+               !storesInto(function.body, containerName(lookup), "").empty())
+        looked = containerName(value);
     } else {
       // ll& res = dp[i][j]; if (res != -1) return res;
       const Node tested = findDescendant(condition, {"identifier"});

@@ -463,6 +463,16 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
        "return dp[k] = f(k - 1) + f(k - 2); }",
        "for (int i = 0; i < n; i++) f(i)", "O(n)"},
+      {"a mark beside the table at the same entry makes a memo",
+       "int dp[105][105]; bool vis[105][105]; int f(int i, int j) { if (i == 0 || j == 0) return "
+       "1; if (vis[i][j]) return dp[i][j]; vis[i][j] = true; return dp[i][j] = f(i - 1, j) + f(i, "
+       "j - 1); }",
+       "f(n, m)", "O(m * n)"},
+      {"a global memo nothing clears fills once over all tests",
+       "const int N = 1005; int dp[N][N]; bool vis[N][N]; int f(int i, int j) { if (i == 0 || j "
+       "== 0) return 1; if (vis[i][j]) return dp[i][j]; vis[i][j] = true; return dp[i][j] = f(i - "
+       "1, j) + f(i, j - 1); }",
+       "int t; cin >> t; while (t--) { int a, b; cin >> a >> b; f(a, b); }", "O(N^2 + t)"},
       {"memo returned from a block",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) { return dp[k]; "
        "} return dp[k] = f(k - 1) + f(k - 2); }",
