@@ -139,11 +139,14 @@ class TimeWalker {
       depths_[function.name] = recursionDepth(recursion);
     }
     // A container local to the function starts empty on every call: what one call adds is
-    // its size, and nothing of it reaches the callers.
+    // its size, and nothing of it reaches the callers. A helper's is told in its callers'
+    // sizes where they call it.
+    const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
       const Symbol* symbol = findSymbol(model_, it->first.substr(0, it->first.find('#')));
       if (symbol && symbol->scope == function.name) {
-        local_[it->first] = addCosts(local_[it->first], it->second);
+        Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
+        held = addCosts(held, it->second);
         it = state_.pushes.erase(it);
       } else {
         ++it;
@@ -363,6 +366,7 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     if (!callee) {
       recordPushes(call);
+      recordRows(call);
       recordScanned(call);
       LibraryCost library = libraryCallCost(model_, call, vars);
       // ranges::lower_bound(views::iota(lo, hi), true, {}, [&](auto x) { ...n... }): the
@@ -385,6 +389,7 @@ class TimeWalker {
     if (state_.function && callee->name == state_.function->name) return constantCost();
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
     recordStack(*callee, call, vars);
+    recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
     auto shape = shapes_.find(callee->name);
     const bool memoised = shape != shapes_.end() && shape->second == RecursionShape::kMemoised;
@@ -418,7 +423,7 @@ class TimeWalker {
     if (depth != depths_.end()) stack = addCosts(stack, depth->second);
     if (isConstantCost(stack)) return;
     const Cost held = simplifyCost(substituteArguments(callee, stack, call, vars));
-    if (state_.function && state_.function->name != "main" && !isEntry(*state_.function)) {
+    if (state_.function && !isEntryOrMain(*state_.function)) {
       Cost& deepest = calleeStacks_[state_.function->name];
       deepest = simplifyCost(addCosts(deepest, held));
       return;
@@ -426,6 +431,28 @@ class TimeWalker {
     const std::string what = depth != depths_.end() ? "Recursion stack of " + callee.name
                                                     : "Recursion stack under " + callee.name;
     depths_found_.push_back({call.line(), what, held});
+  }
+
+  // The size a helper's local containers reach and the indices it writes, in the sizes of
+  // the caller that calls it.
+  void recordCalleeLocals(const Function& callee, const Node& call,
+                          const std::vector<LoopVariable>& vars) {
+    const bool told = !state_.function || isEntryOrMain(*state_.function);
+    for (const auto& [name, size] : calleeLocals_[callee.name]) {
+      const Cost reached = simplifyCost(substituteArguments(callee, size, call, vars));
+      Cost& held = told ? local_[name] : calleeLocals_[state_.function->name][name];
+      held = addCosts(held, reached);
+    }
+    for (const auto& [name, extents] : calleeFills_[callee.name]) {
+      std::vector<Cost>& filled = told ? filled_[name] : calleeFills_[state_.function->name][name];
+      if (filled.size() < extents.size()) filled.resize(extents.size());
+      for (size_t k = 0; k < extents.size(); ++k)
+        filled[k] = addCosts(filled[k], substituteArguments(callee, extents[k], call, vars));
+    }
+  }
+
+  bool isEntryOrMain(const Function& function) {
+    return function.name == "main" || isEntry(function);
   }
 
   bool isEntry(const Function& function) {
@@ -570,6 +597,26 @@ class TimeWalker {
       heap_.push_back({assignment.line(), "Rows of " + symbol->name, total});
   }
 
+  // sp.assign(levels, vector<int>(m)) and g.resize(n, vector<int>(m)): a table of rows made
+  // at once, rows times each row's length, whatever loops the call sits in.
+  void recordRows(const Node& call) {
+    const Node function = call.field("function");
+    if (function.type() != "field_expression") return;
+    const std::string_view method = function.field("field").text();
+    if (method != "assign" && method != "resize") return;
+    const Symbol* symbol = findSymbol(model_, containerName(function.field("argument")));
+    const Node arguments = call.field("arguments");
+    if (!symbol || !symbol->nestedContainer || arguments.childCount() != 2) return;
+    const Node row = unwrap(arguments.child(1));
+    if (row.type() != "call_expression" || row.field("arguments").childCount() == 0) return;
+    const std::vector<LoopVariable> vars = variablesInScope();
+    // assign replaces what the table held: the loops around it make no more rows
+    const Cost total =
+        simplifyCost(multiplyCosts(magnitudeOf(model_, arguments.child(0), vars),
+                                   magnitudeOf(model_, row.field("arguments").child(0), vars)));
+    if (!isConstantCost(total)) heap_.push_back({call.line(), "Rows of " + symbol->name, total});
+  }
+
   void recordAllocation(const Node& expression) {
     const Node size = findDescendant(expression.field("declarator"), {"new_declarator"});
     const Node extent = size.null() ? Node{} : size.child(0);
@@ -618,7 +665,11 @@ class TimeWalker {
     }
     if (array.type() != "identifier") return;
     const std::vector<LoopVariable> vars = variablesInScope();
-    std::vector<Cost>& filled = filled_[std::string(array.text())];
+    // A helper's indices are told in its parameters, replaced where its callers call it.
+    const bool told = !state_.function || isEntryOrMain(*state_.function);
+    std::vector<Cost>& filled =
+        told ? filled_[std::string(array.text())]
+             : calleeFills_[state_.function->name][std::string(array.text())];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
       // Only an index that walks a loop's range tells the extent used; a value read from the
@@ -715,6 +766,8 @@ class TimeWalker {
   std::map<std::string, Cost> once_;  // memos over global tables nothing resets: paid once
   std::map<std::string, Cost> depths_;
   std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
+  std::map<std::string, std::map<std::string, Cost>> calleeLocals_;  // its locals' sizes
+  std::map<std::string, std::map<std::string, std::vector<Cost>>> calleeFills_;  // its indices
   std::optional<std::set<std::string>> entries_;
   std::vector<Contribution> depths_found_;
   std::vector<Contribution> heap_;

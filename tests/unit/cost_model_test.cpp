@@ -595,6 +595,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "vector<vector<int>> d; void build(const vector<int>& v) { int k = v.size(); d.resize(20); "
        "for (int s = 0; (1 << s) <= k; s++) d[s] = vector<int>(k); }",
        "vector<int> a(n); build(a);", "O(n * log n)"},
+      {"a table of rows assigned at once", "vector<vector<int>> sp;",
+       "int lv = __lg(n) + 1; sp.assign(lv, vector<int>(n));", "O(n * log n)"},
+      {"a table assigned again in every pass holds the last one", "vector<vector<int>> dp;",
+       "for (int i = 0; i < n; i++) dp.assign(2, vector<int>(m, 0));", "O(m)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
   };

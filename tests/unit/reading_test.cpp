@@ -293,6 +293,16 @@ TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
        "x : a) cin >> x; for (int i = 0; i < n; i++) for (int j = 0; j < len(a[i]); j++) cout << "
        "a[i]; }",
        "O(n)", "O(n)"},
+      {"a helper's local list told in the caller's sizes",
+       "vector<int> collect(int lo, int hi) { vector<int> v; for (int i = lo; i < hi; i++) "
+       "v.push_back(i); return v; } int main() { int n; cin >> n; vector<int> a = collect(0, n); "
+       "cout << a.size(); }",
+       "O(n)", "O(n)"},
+      {"indices a helper walks told in the caller's sizes",
+       "int t[45]; long long part(int lo, int hi) { long long s = 0; for (int i = lo; i < hi; "
+       "i++) s += t[i]; return s; } int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin "
+       ">> t[i]; cout << part(0, n / 2) + part(n / 2, n); }",
+       "O(n)", "O(n)"},
   };
   for (const auto& c : kCases) {
     const Estimate estimate = estimateOf(std::string(kHead) + c.program);
