@@ -6,6 +6,7 @@
 //   while (a.size() <= x) a.push_back()   grows to its bound once over the enclosing loops
 //   while (lo.size() > hi.size() + 1)     moves entries to balance two heaps: O(1) amortised
 //   while (j < n && ...) j++              two pointers (j declared outside the enclosing loop)
+//   while (sum > s) sum -= a[l++]         the pointer's array, amortised the same way
 //   while (x > 0) x /= 10;  while (b)     log of the value; Euclid's algorithm
 //   while (cin >> x)                      one pass per value of the input
 //   do { } while (next_permutation(...))  every permutation
@@ -106,6 +107,27 @@ bool readsFixedCount(const Model& model) {
     return false;
   });
   return reads && fixed;
+}
+
+// A pointer stepped by one in `body` that indexes an array, and the array's range: the loop
+// cannot pass more entries than the array holds.
+struct WalkedPointer {
+  std::string name;
+  Cost range;
+};
+
+WalkedPointer walkedPointer(const Model& model, const Node& body, const std::string& tested) {
+  WalkedPointer walked;
+  visitNodes(body, [&](const Node& n) {
+    if (!isConstantCost(walked.range)) return false;
+    if (n.type() != "update_expression") return true;
+    const Node argument = unwrap(n.field("argument"));
+    if (argument.type() != "identifier" || argument.text() == tested) return true;
+    walked.name = std::string(argument.text());
+    walked.range = indexedArraySize(model, body, walked.name);
+    return isConstantCost(walked.range);
+  });
+  return walked;
 }
 
 }  // namespace
@@ -332,6 +354,20 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       return facts;
     }
     if (update.op == "++" || update.op == "--" || update.op == "+=" || update.op == "-=") {
+      // while (sum > s) { sum -= a[l]; l++; }: the value bounds nothing, the pointer it walks
+      // does; kept across the enclosing loop, it passes each entry once over all passes.
+      const WalkedPointer walked = update.op == "+=" || update.op == "-="
+                                       ? walkedPointer(model, body, variable)
+                                       : WalkedPointer{};
+      if (!isConstantCost(walked.range)) {
+        facts.step = StepKind::kCounted;
+        facts.trips = walked.range;
+        if (!frames.empty() && !resetInside(frames.back().node.field("body"), walked.name, loop)) {
+          facts.step = StepKind::kTwoPointer;
+          facts.trips = divideCosts(walked.range, frames.back().trips);
+        }
+        return facts;
+      }
       facts.step = StepKind::kCounted;
       facts.trips = addCosts(own, boundSize);
       if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {

@@ -163,6 +163,14 @@ TEST(TripCountTest, EachLoopShape) {
        "O(n)"},
       {"pointer reset is not amortised",
        "for (int i = 0; i < n; i++) { int j = 0; while (j < n) j++; }", "O(n^2)"},
+      {"window shrunk while a value exceeds its bound",
+       "long long s; cin >> s; vector<long long> a(n); long long sum = 0; int l = 0; for (int r "
+       "= 0; r < n; r++) { sum += a[r]; while (sum > s) { sum -= a[l]; l++; } }",
+       "O(n)"},
+      {"window restarted in every pass",
+       "long long s; cin >> s; vector<long long> a(n); for (int r = 0; r < n; r++) { long long "
+       "sum = a[r]; int l = 0; while (sum > s) { sum -= a[l]; l++; } }",
+       "O(n^2)"},
       {"monotonic stack",
        "vector<int> st; for (int i = 0; i < n; i++) { while (!st.empty() && st.back() < i) "
        "st.pop_back(); st.push_back(i); }",
