@@ -6,6 +6,7 @@
 
 #include "model/constant_uses.h"
 #include "model/inputs.h"
+#include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/model.h"
 #include "model/test_loops.h"
@@ -244,6 +245,11 @@ class Reader {
         symbol.assigned = true;
         symbol.initialiser = value;
         readInitialiser(symbol, value, constant);
+        // string u = t + '#' + s: as long as the strings it joins.
+        if (symbol.kind == ContainerKind::kString && symbol.dimensions.empty()) {
+          const Cost joined = joinedLength(value);
+          if (!isConstantCost(joined)) symbol.dimensions = {joined};
+        }
       }
       if (symbol.isConstant) readConstantUses(symbol);
       // What the inputs marked on the first reading of this declaration stays marked.
@@ -331,6 +337,19 @@ class Reader {
       return;
     }
     readInitialiser(member, arguments, false);
+  }
+
+  // The length of a string joined with +: the lengths of the strings in it, characters aside.
+  Cost joinedLength(const Node& expression, int depth = 0) {
+    const Node e = unwrap(expression);
+    if (depth > kMaxDepth) return constantCost();
+    if (e.type() == "binary_expression" && e.field("operator").text() == "+")
+      return addCosts(joinedLength(e.field("left"), depth + 1),
+                      joinedLength(e.field("right"), depth + 1));
+    if (e.type() != "identifier") return constantCost();
+    const Symbol* joined = findSymbolAt(model_, e.text(), e);
+    if (!joined || joined->kind != ContainerKind::kString) return constantCost();
+    return containerSize(model_, joined->name);
   }
 
   // The block, loop, function or class a declaration is visible in.

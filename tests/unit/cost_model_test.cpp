@@ -214,6 +214,11 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> f(n); for (int i = 1; i < n; i++) { int k = f[i - 1]; while (k > 0 && f[i] "
        "!= f[k]) k = f[k - 1]; if (f[i] == f[k]) k++; f[i] = k; }",
        "O(n)"},
+      {"a failure table over a joined string is as long as its parts",
+       "string s, t; cin >> s >> t; string u = t + '#' + s; int w = u.size(); vector<int> p(w); "
+       "for (int i = 1; i < w; i++) { int k = p[i - 1]; while (k > 0 && u[i] != u[k]) k = p[k - "
+       "1]; if (u[i] == u[k]) k++; p[i] = k; }",
+       "O(|t| + |s|)"},
       {"a string rebuilt from itself copies it",
        "string s; for (int i = 0; i < n; i++) s = s + 'a';", "O(n^2)"},
       {"window ends walking block-sorted queries",
