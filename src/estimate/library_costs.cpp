@@ -172,6 +172,14 @@ LibraryCost methodCost(const Model& model, const Node& call,
                     : size,
                 "vector " + what};
       break;
+    case ContainerKind::kStructure:
+      // The AtCoder Library's documented bounds: a tree's operations take log n, a union-find's
+      // alpha(n) amortised, its groups() every entry.
+      if (method == "groups") return {true, size, what};
+      if (method == "merge" || method == "same" || method == "leader" || method == "size")
+        return {true, alphaCost(size), "union-find " + what};
+      if (method != "all_prod") return {true, logCost(size), "tree " + what};
+      break;
     default:
       break;
   }

@@ -28,6 +28,7 @@ enum class ContainerKind {
   kHeap,     // priority_queue
   kQueue,    // queue, stack
   kBitset,
+  kStructure,  // atcoder::segtree, fenwick_tree, dsu: a library structure over n entries
 };
 
 struct Symbol {

@@ -195,12 +195,15 @@ class Reader {
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
-      if (constructed && (kindOfType(typeText) == ContainerKind::kScalar || parameter)) continue;
+      const bool structure = isLibraryStructure(n.field("type").text());
+      if (constructed &&
+          ((kindOfType(typeText) == ContainerKind::kScalar && !structure) || parameter))
+        continue;
       Symbol symbol;
       symbol.name = declaredName(d);
       if (symbol.name.empty()) continue;
       symbol.typeText = typeText;
-      symbol.kind = kindOfType(typeText);
+      symbol.kind = structure ? ContainerKind::kStructure : kindOfType(typeText);
       symbol.isParameter = parameter;
       symbol.line = d.line();
       symbol.scope = scope_;

@@ -366,6 +366,14 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "}\nint main() { int n; char word[55]; scanf(\"%d\", &n); while (n--) { scanf(\"%s\", "
        "word); printf(\"%d\", walk(word, strlen(word))); } }",
        "O(n)"},
+      {"the library's Fenwick tree takes log n per call",
+       "int main() { int n, q; cin >> n >> q; atcoder::fenwick_tree<long long> fw(n); for (int i "
+       "= 0; i < q; i++) { int p; cin >> p; fw.add(p, 1); } }",
+       "O(q * log n + n)"},
+      {"the library's union-find takes alpha(n) per call",
+       "int main() { int n, q; cin >> n >> q; atcoder::dsu d(n); for (int i = 0; i < q; i++) { "
+       "int u, v; cin >> u >> v; d.merge(u, v); } }",
+       "O(q * alpha(n) + n)"},
       {"a tree keyed by char stays small",
        "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
       {"Mo's order through operator< and bounds kept in locals",
