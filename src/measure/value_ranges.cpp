@@ -3,6 +3,7 @@
 //   // |s| <= 10^6                                      // x[i] <= 1e9
 // A bound that is a name (1 <= k <= n) bounds by that name's value as the input gives it;
 // positions are found from use.
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -100,6 +101,12 @@ std::vector<std::string> commentsOf(std::string_view source) {
   return comments;
 }
 
+// A name an earlier, fuller statement already gave a range keeps that one.
+bool hasRange(const std::vector<StatedRange>& ranges, const std::string& name) {
+  return std::any_of(ranges.begin(), ranges.end(),
+                     [&](const StatedRange& range) { return range.name == name; });
+}
+
 }  // namespace
 
 std::vector<StatedRange> readStatedRanges(std::string_view source) {
@@ -122,21 +129,15 @@ std::vector<StatedRange> readStatedRanges(std::string_view source) {
     for (const RegexMatch& match : findAllRegex(comment, byName)) {
       double low = 0;
       if (!readNumber(match.groups[1], low)) continue;
-      for (const std::string& name : splitNames(match.groups[2])) {
-        bool known = false;
-        for (const StatedRange& range : ranges) known = known || range.name == name;
-        if (!known) ranges.push_back({name, low, 0, true, match.groups[3]});
-      }
+      for (const std::string& name : splitNames(match.groups[2]))
+        if (!hasRange(ranges, name)) ranges.push_back({name, low, 0, true, match.groups[3]});
     }
     // "n, m <= 10^5" and "|s| <= 10^6" without a lower bound, for names no chain gave.
     for (const RegexMatch& match : findAllRegex(comment, upper)) {
       double high = 0;
       if (!readNumber(match.groups[2], high)) continue;
-      for (const std::string& name : splitNames(match.groups[1])) {
-        bool known = false;
-        for (const StatedRange& range : ranges) known = known || range.name == name;
-        if (!known) ranges.push_back({name, 0, high, false});
-      }
+      for (const std::string& name : splitNames(match.groups[1]))
+        if (!hasRange(ranges, name)) ranges.push_back({name, 0, high, false});
     }
   }
   return ranges;

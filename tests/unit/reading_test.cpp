@@ -21,6 +21,14 @@ struct Estimate {
   std::string time, space;
 };
 
+// A whole program and the time and space it should be read as.
+struct ProgramCase {
+  const char* name;
+  const char* program;
+  const char* time;
+  const char* space;
+};
+
 Estimate estimateOf(const std::string& program) {
   Model model = buildModel(program);
   const TimeEstimate time = estimateTime(model);
@@ -188,12 +196,7 @@ TEST(InputReadingTest, ReadersAreKnownByWhatTheyDo) {
 }
 
 TEST(InputReadingTest, CharacterBuffersReadWholeAreStrings) {
-  const struct {
-    const char* name;
-    const char* program;
-    const char* time;
-    const char* space;
-  } kCases[] = {
+  const ProgramCase kCases[] = {
       {"from an offset, measured by strlen",
        "char s[1000005]; int f[1000005]; int main() { scanf(\"%s\", s + 1); int len = strlen(s + "
        "1); for (int i = 1; i <= len; i++) f[i] = s[i]; }",
@@ -258,12 +261,7 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
 }
 
 TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
-  const struct {
-    const char* name;
-    const char* program;
-    const char* time;
-    const char* space;
-  } kCases[] = {
+  const ProgramCase kCases[] = {
       {"a member of a library pair is a value, not a size",
        "int main() { int n; cin >> n; pair<int, int> p = {0, 7}; for (int i = 0; i < p.second; "
        "i++) cout << i; for (int i = 0; i < n; i++) cout << i; }",
@@ -373,12 +371,7 @@ TEST(ConstantUseTest, WhatAConstantDoesTellsALimitFromAModulusOrAMark) {
 }
 
 TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
-  const struct {
-    const char* name;
-    const char* program;
-    const char* time;
-    const char* space;
-  } kCases[] = {
+  const ProgramCase kCases[] = {
       {"constructor sorting a copy of its argument",
        "struct R { vector<int> k; R(const vector<int>& src) : k(src) { sort(k.begin(), k.end()); "
        "} }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> x; R r(a); "
@@ -401,12 +394,7 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
 }
 
 TEST(LiteralExtentTest, ALiteralLoopBoundIsTheSizeOfTheArrayItWalks) {
-  const struct {
-    const char* name;
-    const char* program;
-    const char* time;
-    const char* space;
-  } kCases[] = {
+  const ProgramCase kCases[] = {
       {"down from a literal over a literal table",
        "bool reach[100005]; int main() { for (int s = 100000; s > 0; --s) reach[s] = reach[s - "
        "1]; }",
