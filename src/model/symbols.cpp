@@ -44,6 +44,7 @@ class Reader {
 
   void read(const Node& root) {
     uses_ = readNameUses(root);
+    model_.library = readLibraryNames(root);
     readAliases(root);
     readDeclarations(root);
     readUses(root);
@@ -195,7 +196,8 @@ class Reader {
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
-      const bool structure = isLibraryStructure(n.field("type").text());
+      const bool structure =
+          isLibraryStructureName(libraryNameOf(n.field("type").text(), model_.library));
       if (constructed &&
           ((kindOfType(typeText) == ContainerKind::kScalar && !structure) || parameter))
         continue;
