@@ -131,7 +131,12 @@ class TimeWalker {
       const Cost depth = recursionDepth(recursion);
       for (auto& entry : state_.pushes) {
         const bool undone = popsFrom(function.body, entry.first.substr(0, entry.first.find('#')));
-        entry.second = simplifyCost(multiplyCosts(entry.second, undone ? depth : activations));
+        // Halving activations push in proportion to their range, so their pushes add up as
+        // their work does (one call on half the range: a geometric sum, the first call's).
+        const Cost all = recursion.shape == RecursionShape::kHalving
+                             ? recursionCost(recursion, entry.second)
+                             : multiplyCosts(entry.second, activations);
+        entry.second = simplifyCost(undone ? multiplyCosts(entry.second, depth) : all);
       }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
@@ -259,12 +264,15 @@ class TimeWalker {
       state_.frames.back().locals.push_back({name, magnitude});
   }
 
+  // SA<string> -> SA: the name a constructor of the type is known by.
+  static std::string baseTypeName(std::string_view type) {
+    return std::string(type.substr(0, type.find('<')));
+  }
+
   // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
   // arguments in place of its parameters.
   Cost constructorCost(const Node& declaration) {
-    std::string type(declaration.field("type").text());
-    const size_t angle = type.find('<');
-    if (angle != std::string::npos) type = type.substr(0, angle);
+    const std::string type = baseTypeName(declaration.field("type").text());
     auto found = model_.functions.find(type);
     if (found == model_.functions.end() || found->second.isLambda) return constantCost();
     const Function& constructor = found->second;
@@ -307,8 +315,14 @@ class TimeWalker {
     const Node value = declarator.field(constructed ? "parameters" : "value");
     if (value.null() || (value.type() != "argument_list" && !constructed)) return constantCost();
     if (constructed && declarator.parent().type() != "declaration") return constantCost();
-    const Symbol* symbol = findSymbol(model_, declaredName(declarator));
+    const Symbol* symbol = findSymbolAt(model_, declaredName(declarator), declarator);
     if (!symbol || symbol->kind == ContainerKind::kScalar) return constantCost();
+    // SA<string> sa(s, build(s)) where a member elsewhere is `vector<int> sa`: the name found
+    // belongs to another declaration, and this one's constructor is priced as a call.
+    const Node declaration = declarator.parent();
+    if (declaration.type() == "declaration" &&
+        model_.functions.count(baseTypeName(declaration.field("type").text())))
+      return constantCost();
     Cost size;
     const std::vector<LoopVariable> vars = variablesInScope();
     Node current = value;
