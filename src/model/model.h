@@ -70,6 +70,7 @@ struct Function {
   std::vector<std::string> parameters;
   std::vector<std::string> parameterTypes;
   std::vector<bool> byReference;  // per parameter: T& x, T* x, Args&... rest
+  std::vector<Node> defaults;     // per parameter: the value a call leaving it out passes
   Node body;
   Node definition;
   int line = 0;

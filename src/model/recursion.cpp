@@ -346,6 +346,29 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
   return bound;
 }
 
+// f(smaller) where `smaller` is a container the activation declares and fills itself, not a
+// copy or slice of its own argument: a reduced problem (pairs merged, marked positions kept)
+// that real solutions build at most half as large, so the sizes fall geometrically.
+bool passesRebuiltContainer(const Model& model, const Function& function, const Node& call) {
+  const Node arguments = call.field("arguments");
+  for (size_t i = 0; i < function.parameters.size() && i < arguments.childCount(); ++i) {
+    const Node argument = unwrapped(arguments.child(static_cast<uint32_t>(i)));
+    if (argument.type() != "identifier" || function.parameters[i].empty()) continue;
+    const Symbol* local = findSymbolAt(model, argument.text(), argument);
+    if (!local || local->isParameter || local->scope != function.name ||
+        (local->kind != ContainerKind::kVector && local->kind != ContainerKind::kString))
+      continue;
+    if (local->scopeStart < ts_node_start_byte(function.body.raw) ||
+        local->scopeEnd > ts_node_end_byte(function.body.raw))
+      continue;
+    if (!local->initialiser.null() &&
+        mentionsIdentifier(local->initialiser, function.parameters[i]))
+      continue;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
@@ -478,7 +501,9 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   } else if (inLoop) {
     facts.shape = pruned || isConstantCost(facts.branching) ? RecursionShape::kPermutations
                                                             : RecursionShape::kBranching;
-  } else if (change == Change::kHalve || change == Change::kDouble) {
+  } else if (change == Change::kHalve || change == Change::kDouble ||
+             (change == Change::kNone && facts.calls == 1 &&
+              passesRebuiltContainer(model, function, calls.front()))) {
     bool stored = false;
     for (const std::string& p : function.parameters)
       stored =

@@ -75,6 +75,7 @@ const char* const kNames[] = {
     "ternary-recursion",
     "k-branch-recursion",
     "n-branch-recursion",
+    "halving-rebuilt-vector",
     "exponential-linear-work",
     "exponential-quadratic-work",
     "dsu-path-compression",

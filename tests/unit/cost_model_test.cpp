@@ -578,6 +578,14 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
       {"every node of a tree laid out by doubled indices",
        "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
+      {"one call on a container the activation fills itself: a geometric sum",
+       "int f(const vector<int>& v) { if (v.size() < 2) return 0; vector<int> w; for (int i = "
+       "1; i < (int)v.size(); i += 2) w.push_back(v[i]); return f(w) + 1; }",
+       "vector<int> a(n); f(a)", "O(n)"},
+      {"one call on a copy of its argument less one entry: linear depth",
+       "int f(const vector<int>& v) { if (v.empty()) return 0; vector<int> w(v.begin() + 1, "
+       "v.end()); for (int i = 0; i < (int)v.size(); i++) m += v[i]; return f(w) + 1; }",
+       "vector<int> a(n); f(a)", "O(n^2)"},
       {"traversal",
        "vector<vector<int>> g; vector<bool> seen; void d(int u) { seen[u] = true; for (int v : "
        "g[u]) if (!seen[v]) d(v); }",
