@@ -201,6 +201,7 @@ class TimeWalker {
       return cost;
     }
     if (type == "call_expression") cost = walkCall(node);
+    if (type == "parameter_declaration") cost = walkDeclaredCall(node);
     if (type == "new_expression") recordAllocation(node);
     if (type == "binary_expression" || type == "assignment_expression" ||
         type == "update_expression")
@@ -220,6 +221,30 @@ class TimeWalker {
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
+    return cost;
+  }
+
+  // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
+  // call of the program's build all the same.
+  Cost walkDeclaredCall(const Node& parameter) {
+    const Node declarator = parameter.field("declarator");
+    if (declarator.type() != "abstract_function_declarator") return constantCost();
+    const Node list = parameter.parent();
+    const Node declared = list.parent();
+    if (declared.type() != "function_declarator" || declared.parent().type() != "declaration" ||
+        declared.parent().parent().type() != "compound_statement")
+      return constantCost();
+    auto found = model_.functions.find(std::string(parameter.field("type").text()));
+    if (found == model_.functions.end()) return constantCost();
+    const Function& callee = found->second;
+    if (state_.function && callee.name == state_.function->name) return constantCost();
+    const std::vector<LoopVariable> vars = variablesInScope();
+    const Node arguments = declarator.field("parameters");
+    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars);
+    addPushes(pushesOfCall(callee, arguments, vars), multiplier());
+    if (!isConstantCost(cost))
+      contributions_.push_back({parameter.line(), "call to " + callee.name,
+                                simplifyCost(multiplyCosts(multiplier(), cost))});
     return cost;
   }
 
@@ -567,7 +592,14 @@ class TimeWalker {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
       Node argument = arguments.child(static_cast<uint32_t>(i));
-      if (argument.type() == "parameter_declaration") argument = argument.field("type");
+      // Seg st(n) parses n as a type; S obj(build(s)) parses build(s) as one, which stays a call.
+      if (argument.type() == "parameter_declaration" &&
+          argument.field("declarator").type() != "abstract_function_declarator")
+        argument = argument.field("type");
+      // A parameter the call leaves out takes its default: sa_is(s) with int B = 200.
+      const bool defaulted =
+          argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
+      if (defaulted) argument = callee.defaults[i];
       Cost value;
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
@@ -760,10 +792,15 @@ class TimeWalker {
     const Node function = call.field("function");
     if (function.type() != "field_expression") return;
     const std::string_view method = function.field("field").text();
+    // g.add_edge(u, v) on the library's graphs adds an edge as push_back adds an entry
+    const std::string name = containerName(function.field("argument"));
+    const Symbol* symbol = findSymbol(model_, name);
+    const bool edge = (method == "add_edge" || method == "add_clause") && symbol &&
+                      symbol->kind == ContainerKind::kStructure;
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
-        method != "emplace" && method != "insert" && method != "push_front")
+        method != "emplace" && method != "insert" && method != "push_front" && !edge)
       return;
-    addEntry(containerName(function.field("argument")));
+    addEntry(name);
   }
 
   std::string dominantPattern(const Cost& total) {

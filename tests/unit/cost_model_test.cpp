@@ -374,6 +374,22 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int n, q; cin >> n >> q; atcoder::dsu d(n); for (int i = 0; i < q; i++) { "
        "int u, v; cin >> u >> v; d.merge(u, v); } }",
        "O(q * alpha(n) + n)"},
+      {"bare names after the using-directive are the library's",
+       "namespace atcoder {}\nusing namespace atcoder;\nint main() { int n, q; cin >> n >> q; "
+       "fenwick_tree<int> fw(n); for (int i = 0; i < q; i++) fw.add(i % n, 1); }",
+       "O(q * log n + n)"},
+      {"without the directive a bare name is the program's own",
+       "int main() { int n, q; cin >> n >> q; fenwick_tree<int> fw(n); for (int i = 0; i < q; "
+       "i++) fw.add(i % n, 1); }",
+       "O(q)"},
+      {"the library's max flow takes n^2 m",
+       "int main() { int n, m; cin >> n >> m; atcoder::mf_graph<int> g(n); for (int i = 0; i < "
+       "m; i++) { int a, b, c; cin >> a >> b >> c; g.add_edge(a, b, c); } g.flow(0, n - 1); }",
+       "O(m * n^2)"},
+      {"the library's two-sat is linear in clauses and variables",
+       "int main() { int n, m; cin >> n >> m; atcoder::two_sat ts(n); for (int i = 0; i < m; "
+       "i++) { int a, b; cin >> a >> b; ts.add_clause(a, true, b, false); } ts.satisfiable(); }",
+       "O(n + m)"},
       {"a tree keyed by char stays small",
        "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
       {"Mo's order through operator< and bounds kept in locals",
@@ -398,6 +414,35 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
+}
+
+TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
+  LibraryNames open;
+  open.bare = {"segtree", "dsu"};
+  open.aliases = {{"mint", "modint998244353"}};
+  const struct {
+    const char* spelling;
+    bool opened;
+    const char* want;
+  } kCases[] = {
+      {"atcoder::segtree<S, op, e>", false, "segtree"},
+      {"::atcoder::dsu", false, "dsu"},
+      {"segtree<S, op, e>", false, ""},
+      {"segtree<S, op, e>", true, "segtree"},
+      {"dsu::leader", true, ""},
+      {"mint", true, "modint998244353"},
+      {"atcoder::mystery", false, ""},
+      {"fenwick_tree<int>", true, ""},  // defined by the program: not in the open names
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(libraryNameOf(c.spelling, c.opened ? open : LibraryNames{}), c.want) << c.spelling;
+  const Model own = buildModel(
+      "namespace atcoder {}\nusing namespace atcoder;\nstruct dsu { int p[9]; };\n"
+      "using mint = static_modint<7>;\nint main() {}\n");
+  EXPECT_EQ(own.library.bare.count("dsu"), 0u);
+  EXPECT_EQ(own.library.bare.count("segtree"), 1u);
+  EXPECT_EQ(own.library.aliases.at("mint"), "static_modint");
+  EXPECT_TRUE(buildModel("struct dsu {};\nint main() {}\n").library.bare.empty());
 }
 
 TEST(RecurrenceTest, ShapesOfRecursion) {
