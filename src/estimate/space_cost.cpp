@@ -70,7 +70,14 @@ bool namedOutside(const Model& model, const Function& function) {
 // for, its parameters replaced by the arguments; the largest call counts. A call made from
 // another helper with that helper's parameters is followed to its own callers.
 Cost sizedByCalls(const Model& model, const Function& function, const Cost& size, int depth) {
-  if (depth > 4 || !mentionsParameters(function, size)) return size;
+  if (depth > 4) return size;
+  if (!mentionsParameters(function, size)) {
+    // A lambda's local sized by the enclosing function's parameter (auto copy = cnt): that
+    // function's callers tell it.
+    const Function* around =
+        function.isLambda ? functionAround(model, function.definition) : nullptr;
+    return around && around != &function ? sizedByCalls(model, *around, size, depth + 1) : size;
+  }
   const std::vector<Node> calls = outsideCallsOf(model, function);
   // A helper nobody names is never run: its locals take no room.
   if (calls.empty())
@@ -81,7 +88,8 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
     const Node arguments = call.field("arguments");
     for (size_t i = 0; i < function.parameters.size(); ++i) {
       const std::string& parameter = function.parameters[i];
-      const Node argument = arguments.child(static_cast<uint32_t>(i));
+      Node argument = arguments.child(static_cast<uint32_t>(i));
+      if (argument.null() && i < function.defaults.size()) argument = function.defaults[i];
       if (parameter.empty() || argument.null()) continue;
       const std::string name = containerName(argument);
       const Symbol* passed = findSymbol(model, name);

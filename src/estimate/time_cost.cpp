@@ -131,7 +131,12 @@ class TimeWalker {
       const Cost depth = recursionDepth(recursion);
       for (auto& entry : state_.pushes) {
         const bool undone = popsFrom(function.body, entry.first.substr(0, entry.first.find('#')));
-        entry.second = simplifyCost(multiplyCosts(entry.second, undone ? depth : activations));
+        // Halving activations push in proportion to their range, so their pushes add up as
+        // their work does (one call on half the range: a geometric sum, the first call's).
+        const Cost all = recursion.shape == RecursionShape::kHalving
+                             ? recursionCost(recursion, entry.second)
+                             : multiplyCosts(entry.second, activations);
+        entry.second = simplifyCost(undone ? multiplyCosts(entry.second, depth) : all);
       }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
@@ -196,6 +201,7 @@ class TimeWalker {
       return cost;
     }
     if (type == "call_expression") cost = walkCall(node);
+    if (type == "parameter_declaration") cost = walkDeclaredCall(node);
     if (type == "new_expression") recordAllocation(node);
     if (type == "binary_expression" || type == "assignment_expression" ||
         type == "update_expression")
@@ -218,6 +224,30 @@ class TimeWalker {
     return cost;
   }
 
+  // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
+  // call of the program's build all the same.
+  Cost walkDeclaredCall(const Node& parameter) {
+    const Node declarator = parameter.field("declarator");
+    if (declarator.type() != "abstract_function_declarator") return constantCost();
+    const Node list = parameter.parent();
+    const Node declared = list.parent();
+    if (declared.type() != "function_declarator" || declared.parent().type() != "declaration" ||
+        declared.parent().parent().type() != "compound_statement")
+      return constantCost();
+    auto found = model_.functions.find(std::string(parameter.field("type").text()));
+    if (found == model_.functions.end()) return constantCost();
+    const Function& callee = found->second;
+    if (state_.function && callee.name == state_.function->name) return constantCost();
+    const std::vector<LoopVariable> vars = variablesInScope();
+    const Node arguments = declarator.field("parameters");
+    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars);
+    addPushes(pushesOfCall(callee, arguments, vars), multiplier());
+    if (!isConstantCost(cost))
+      contributions_.push_back({parameter.line(), "call to " + callee.name,
+                                simplifyCost(multiplyCosts(multiplier(), cost))});
+    return cost;
+  }
+
   // int r = l + len - 1; inside a loop: r ranges as far as the loop variables it is made of.
   void bindLocal(const Node& declarator) {
     const Node value = declarator.field("value");
@@ -234,12 +264,15 @@ class TimeWalker {
       state_.frames.back().locals.push_back({name, magnitude});
   }
 
+  // SA<string> -> SA: the name a constructor of the type is known by.
+  static std::string baseTypeName(std::string_view type) {
+    return std::string(type.substr(0, type.find('<')));
+  }
+
   // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
   // arguments in place of its parameters.
   Cost constructorCost(const Node& declaration) {
-    std::string type(declaration.field("type").text());
-    const size_t angle = type.find('<');
-    if (angle != std::string::npos) type = type.substr(0, angle);
+    const std::string type = baseTypeName(declaration.field("type").text());
     auto found = model_.functions.find(type);
     if (found == model_.functions.end() || found->second.isLambda) return constantCost();
     const Function& constructor = found->second;
@@ -282,8 +315,14 @@ class TimeWalker {
     const Node value = declarator.field(constructed ? "parameters" : "value");
     if (value.null() || (value.type() != "argument_list" && !constructed)) return constantCost();
     if (constructed && declarator.parent().type() != "declaration") return constantCost();
-    const Symbol* symbol = findSymbol(model_, declaredName(declarator));
+    const Symbol* symbol = findSymbolAt(model_, declaredName(declarator), declarator);
     if (!symbol || symbol->kind == ContainerKind::kScalar) return constantCost();
+    // SA<string> sa(s, build(s)) where a member elsewhere is `vector<int> sa`: the name found
+    // belongs to another declaration, and this one's constructor is priced as a call.
+    const Node declaration = declarator.parent();
+    if (declaration.type() == "declaration" &&
+        model_.functions.count(baseTypeName(declaration.field("type").text())))
+      return constantCost();
     Cost size;
     const std::vector<LoopVariable> vars = variablesInScope();
     Node current = value;
@@ -553,7 +592,14 @@ class TimeWalker {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
       Node argument = arguments.child(static_cast<uint32_t>(i));
-      if (argument.type() == "parameter_declaration") argument = argument.field("type");
+      // Seg st(n) parses n as a type; S obj(build(s)) parses build(s) as one, which stays a call.
+      if (argument.type() == "parameter_declaration" &&
+          argument.field("declarator").type() != "abstract_function_declarator")
+        argument = argument.field("type");
+      // A parameter the call leaves out takes its default: sa_is(s) with int B = 200.
+      const bool defaulted =
+          argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
+      if (defaulted) argument = callee.defaults[i];
       Cost value;
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
@@ -746,10 +792,15 @@ class TimeWalker {
     const Node function = call.field("function");
     if (function.type() != "field_expression") return;
     const std::string_view method = function.field("field").text();
+    // g.add_edge(u, v) on the library's graphs adds an edge as push_back adds an entry
+    const std::string name = containerName(function.field("argument"));
+    const Symbol* symbol = findSymbol(model_, name);
+    const bool edge = (method == "add_edge" || method == "add_clause") && symbol &&
+                      symbol->kind == ContainerKind::kStructure;
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
-        method != "emplace" && method != "insert" && method != "push_front")
+        method != "emplace" && method != "insert" && method != "push_front" && !edge)
       return;
-    addEntry(containerName(function.field("argument")));
+    addEntry(name);
   }
 
   std::string dominantPattern(const Cost& total) {

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/returned_sizes.h"
+
 namespace quorbel {
 namespace {
 
@@ -90,6 +92,29 @@ bool isTypeAlias(const Model& model, const std::string& name) {
   return false;
 }
 
+// The size of an argument: a container's entries, a scalar's value.
+Cost argumentSize(const Model& model, const Node& argument,
+                  const std::vector<LoopVariable>& loops) {
+  if (argument.type() == "identifier") {
+    const Symbol* symbol = findSymbolAt(model, argument.text(), argument);
+    if (symbol && symbol->kind != ContainerKind::kScalar) return containerSizeAt(model, argument);
+  }
+  return magnitudeOf(model, argument, loops);
+}
+
+// build(s) returning a container sized by s: as many entries as it returns, in the caller's
+// sizes; a left-out argument passes the parameter's default.
+Cost returnedSizeOf(const Model& model, const Function& function, const std::vector<Node>& given,
+                    const std::vector<LoopVariable>& loops) {
+  std::vector<Cost> sizes;
+  for (size_t k = 0; k < function.parameters.size(); ++k) {
+    Node argument = k < given.size() ? given[k] : Node{};
+    if (argument.null() && k < function.defaults.size()) argument = function.defaults[k];
+    sizes.push_back(argumentSize(model, argument, loops));
+  }
+  return returnedSize(model, function, sizes);
+}
+
 // bsr(n) { return 31 - __builtin_clz(n); }, half(x) { return x / 2; }: a helper whose body is
 // one return is the value of that expression with its parameters bound to the arguments;
 // uint(n) of a type alias converts. Helpers are followed a few levels deep only.
@@ -108,10 +133,10 @@ Cost magnitudeOfHelper(const Model& model, const Node& call,
     return constantCost();
   }
   const Node body = helper->second.body;
-  if (depth >= 3 || body.null() || body.childCount() != 1 ||
-      body.child(0).type() != "return_statement" ||
-      helper->second.parameters.size() != arguments.childCount())
-    return constantCost();
+  if (depth >= 3 || body.null()) return constantCost();
+  if (body.childCount() != 1 || body.child(0).type() != "return_statement")
+    return returnedSizeOf(model, helper->second, childrenOf(arguments), loops);
+  if (helper->second.parameters.size() != arguments.childCount()) return constantCost();
   const Node returned = body.child(0).childCount() ? body.child(0).child(0) : Node{};
   std::vector<LoopVariable> bound;
   for (size_t k = 0; k < helper->second.parameters.size(); ++k)
@@ -152,6 +177,8 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" || name == "log10" ||
       name == "bit_width" || name == "std::bit_width" || name == "log2l" || isBitCount(name))
     return logOfValue(model, first, loops);
+  // the digits of a number: as many as its logarithm
+  if (name == "to_string" || name == "std::to_string") return logOfValue(model, first, loops);
   if (name == "max" || name == "std::max") {
     Cost total;
     for (const Node& argument : childrenOf(arguments))
@@ -419,7 +446,15 @@ Cost magnitudeOf(const Model& model, const Node& expression,
   // `vector<int> a(n)` may parse as a declaration of a function taking a `n`.
   if (type == "identifier" || type == "type_identifier")
     return magnitudeOfIdentifier(model, e.text(), loops, e);
-  if (type == "parameter_declaration") return magnitudeOf(model, e.field("type"), loops);
+  if (type == "parameter_declaration") {
+    // S obj(build(s)) parses build(s) as a parameter of a function type: still a call.
+    const Node declarator = e.field("declarator");
+    auto called = model.functions.find(std::string(e.field("type").text()));
+    if (declarator.type() == "abstract_function_declarator" && called != model.functions.end())
+      return returnedSizeOf(model, called->second, childrenOf(declarator.field("parameters")),
+                            loops);
+    return magnitudeOf(model, e.field("type"), loops);
+  }
   if (type == "field_expression") {
     // p.first, it->second: a member of a library type the program never declares holds a
     // value, not a size the program names.

@@ -44,6 +44,7 @@ class Reader {
 
   void read(const Node& root) {
     uses_ = readNameUses(root);
+    model_.library = readLibraryNames(root);
     readAliases(root);
     readDeclarations(root);
     readUses(root);
@@ -195,7 +196,8 @@ class Reader {
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
-      const bool structure = isLibraryStructure(n.field("type").text());
+      const bool structure =
+          isLibraryStructureName(libraryNameOf(n.field("type").text(), model_.library));
       if (constructed &&
           ((kindOfType(typeText) == ContainerKind::kScalar && !structure) || parameter))
         continue;
@@ -349,6 +351,9 @@ class Reader {
     if (e.type() == "binary_expression" && e.field("operator").text() == "+")
       return addCosts(joinedLength(e.field("left"), depth + 1),
                       joinedLength(e.field("right"), depth + 1));
+    // to_string(x): as many characters as x has digits
+    const std::string_view callee = e.type() == "call_expression" ? e.field("function").text() : "";
+    if (callee == "to_string" || callee == "std::to_string") return magnitudeOf(model_, e, {});
     if (e.type() != "identifier") return constantCost();
     const Symbol* joined = findSymbolAt(model_, e.text(), e);
     if (!joined || joined->kind != ContainerKind::kString) return constantCost();
@@ -468,8 +473,19 @@ class Reader {
     function.definition = n;
     function.line = n.line();
     readParameters(declarator.field("parameters"), function);
-    if (!function.name.empty() && !function.body.null() && !model_.functions.count(function.name))
+    if (function.name.empty() || function.body.null()) return;
+    // SA() {} beside SA(Str s, V<int> sa) : sa(sa) {...}: of a name defined more than once, an
+    // empty definition gives way to one that does something; otherwise the first stands.
+    auto defined = model_.functions.find(function.name);
+    if (defined == model_.functions.end() ||
+        (isEmptyDefinition(defined->second) && !isEmptyDefinition(function)))
       model_.functions[function.name] = function;
+  }
+
+  // No statement and no member initialiser: calling it does nothing.
+  static bool isEmptyDefinition(const Function& function) {
+    return function.body.childCount() == 0 &&
+           findDescendant(function.definition, {"field_initializer_list"}).null();
   }
 
   void readParameters(const Node& list, Function& function) {
@@ -477,6 +493,7 @@ class Reader {
       const std::string name = declaredName(p.field("declarator"));
       function.parameters.push_back(name);
       function.parameterTypes.push_back(resolveType(std::string(p.field("type").text())));
+      function.defaults.push_back(p.field("default_value"));
       const std::string_view declarator = p.field("declarator").type();
       function.byReference.push_back(declarator == "reference_declarator" ||
                                      declarator == "pointer_declarator" ||

@@ -75,6 +75,7 @@ const char* const kNames[] = {
     "ternary-recursion",
     "k-branch-recursion",
     "n-branch-recursion",
+    "halving-rebuilt-vector",
     "exponential-linear-work",
     "exponential-quadratic-work",
     "dsu-path-compression",
@@ -134,6 +135,12 @@ const char* const kNames[] = {
     "space-random-map-growth",
     "space-random-priority-queue-growth",
     "space-random-constant-containers",
+    // library structures
+    "library-atcoder-bare-names",
+    "library-atcoder-own-structure",
+    "library-atcoder-graphs",
+    "library-atcoder-strings",
+    "policy-tree-rank-queries",
 };
 // clang-format on
 

@@ -385,6 +385,22 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        "int main() { int n; cin >> n; [&] { for (int i = 0; i < n; i++) for (int j = 0; j < n; "
        "j++) cout << i; }(); }",
        "O(n^2)", "O(1)"},
+      {"argument made by a call of the program's, parsed as a parameter",
+       "vector<int> ids(const string& t) { vector<int> o(t.size()); iota(o.begin(), o.end(), 0); "
+       "sort(o.begin(), o.end(), [&](int x, int y) { return t[x] < t[y]; }); return o; } struct "
+       "K { vector<int> keep; K(const vector<int>& g) : keep(g) {} }; int main() { string s; cin "
+       ">> s; K k(ids(s)); cout << k.keep[0]; }",
+       "O(|s| * log |s|)", "O(|s|)"},
+      {"an empty constructor gives way to the working one",
+       "struct P { vector<int> v; P() {} P(const vector<int>& g) : v(g) { sort(v.begin(), "
+       "v.end()); } }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> "
+       "x; P p(a); }",
+       "O(n * log n)", "O(n)"},
+      {"a parameter left out takes its default",
+       "vector<int> tally(const string& w, int alpha = 26) { vector<int> c(alpha); for (char ch "
+       ": w) c[ch - 'a']++; return c; } int main() { string s; cin >> s; vector<int> c = "
+       "tally(s); cout << c[0]; }",
+       "O(|s|)", "O(|s|)"},
   };
   for (const auto& c : kCases) {
     const Estimate got = estimateOf(std::string(kHead) + c.program);
@@ -431,6 +447,11 @@ TEST(ScopeReadingTest, AHelpersLocalIsSizedByTheCallsArguments) {
       {"a call with a literal",
        "int ones(int k) { vector<int> w(k, 1); return w[0]; } int main() { cout << ones(8); }",
        "O(1)"},
+      {"a lambda's copy of its function's local, the parameter left out",
+       "int peak(const string& w, int alpha = 26) { vector<int> c(alpha); auto top = [&]() { "
+       "auto copy = c; sort(copy.begin(), copy.end()); return copy.back(); }; for (char ch : w) "
+       "c[ch - 'a']++; return top(); } int main() { string s; cin >> s; cout << peak(s); }",
+       "O(|s|)"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).space, c.space) << c.name;

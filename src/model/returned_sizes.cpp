@@ -1,0 +1,69 @@
+#include "model/returned_sizes.h"
+
+#include "model/magnitude.h"
+
+namespace quorbel {
+namespace {
+
+// The size of one returned container, in the function's own parameters.
+Cost sizeOfReturned(const Model& model, const Node& returned) {
+  if (returned.type() != "identifier") return constantCost();
+  const std::string name(returned.text());
+  const Symbol* local = declarationAt(const_cast<Model&>(model), name, returned);
+  if (!local || local->kind == ContainerKind::kScalar) return constantCost();
+  if (local->isParameter)
+    return sizeCost(local->kind == ContainerKind::kString ? "|" + name + "|" : name);
+  // The table's entry is this declaration: what was pushed or read into it counts too.
+  const Symbol* entry = findSymbol(model, name);
+  if (entry && entry->line == local->line) return containerSize(model, name);
+  Cost size = local->dimensions.empty() ? constantCost() : local->dimensions.front();
+  for (size_t k = 1; k < local->dimensions.size(); ++k)
+    size = multiplyCosts(size, local->dimensions[k]);
+  return size;
+}
+
+// A size made of the function's own names: a parameter, or a local nothing read.
+bool namesOwnName(const Model& model, const Function& function, const std::string& size) {
+  for (const std::string& parameter : function.parameters)
+    if (!parameter.empty() &&
+        (size == parameter || size == "|" + parameter + "|" || size.rfind(parameter + "#", 0) == 0))
+      return true;
+  const bool barred = size.size() > 2 && size.front() == '|' && size.back() == '|';
+  const std::string name = barred ? size.substr(1, size.size() - 2) : size;
+  const uint32_t start = ts_node_start_byte(function.definition.raw);
+  const uint32_t end = ts_node_end_byte(function.definition.raw);
+  auto [first, last] = model.declarations.equal_range(name);
+  for (auto it = first; it != last; ++it)
+    if (it->second.scopeStart >= start && it->second.scopeEnd <= end && !it->second.fromInput)
+      return true;
+  return false;
+}
+
+}  // namespace
+
+Cost returnedSize(const Model& model, const Function& function,
+                  const std::vector<Cost>& arguments) {
+  if (function.body.null()) return constantCost();
+  Cost total;
+  visitNodes(function.body, [&](const Node& n) {
+    // A lambda's returns are its own.
+    if (n.type() == "lambda_expression") return false;
+    if (n.type() == "return_statement" && n.childCount() > 0)
+      total = addCosts(total, sizeOfReturned(model, n.child(0)));
+    return true;
+  });
+  for (size_t i = 0; i < function.parameters.size() && i < arguments.size(); ++i) {
+    const std::string& parameter = function.parameters[i];
+    if (parameter.empty()) continue;
+    total = substituteSize(total, parameter, arguments[i]);
+    total = substituteSize(total, "|" + parameter + "|", arguments[i]);
+    total = substituteSize(total, parameter + "#rows", arguments[i]);
+  }
+  total = simplifyCost(total);
+  // A size still made of the function's own names is nothing the caller can name.
+  for (const std::string& size : sizesOf(total))
+    if (namesOwnName(model, function, size)) return constantCost();
+  return total;
+}
+
+}  // namespace quorbel
