@@ -148,7 +148,18 @@ class TimeWalker {
     // sizes where they call it.
     const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
-      const Symbol* symbol = findSymbol(model_, it->first.substr(0, it->first.find('#')));
+      const std::string name = it->first.substr(0, it->first.find('#'));
+      // s.push_back(0) on a parameter taken by value grows the copy, not the caller's s nor
+      // another function's container of that name.
+      bool copy = false;
+      for (size_t k = 0; k < function.parameters.size(); ++k)
+        copy = copy || (function.parameters[k] == name && k < function.byReference.size() &&
+                        !function.byReference[k]);
+      if (copy) {
+        it = state_.pushes.erase(it);
+        continue;
+      }
+      const Symbol* symbol = findSymbol(model_, name);
       if (symbol && symbol->scope == function.name) {
         Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
         held = addCosts(held, it->second);

@@ -351,6 +351,9 @@ class Reader {
     if (e.type() == "binary_expression" && e.field("operator").text() == "+")
       return addCosts(joinedLength(e.field("left"), depth + 1),
                       joinedLength(e.field("right"), depth + 1));
+    // to_string(x): as many characters as x has digits
+    const std::string_view callee = e.type() == "call_expression" ? e.field("function").text() : "";
+    if (callee == "to_string" || callee == "std::to_string") return magnitudeOf(model_, e, {});
     if (e.type() != "identifier") return constantCost();
     const Symbol* joined = findSymbolAt(model_, e.text(), e);
     if (!joined || joined->kind != ContainerKind::kString) return constantCost();

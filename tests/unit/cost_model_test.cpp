@@ -501,6 +501,15 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
       {"a fixed set of choices",
        "void p(int d) { if (d == n) return; for (char c : {'L', 'R', 'U'}) p(d + 1); }", "p(0)",
        "O(3^n)"},
+      {"a loop counted between constants branches that many ways",
+       "void p(int d) { if (d == n) return; for (int c = 0; c < 2; c++) p(d + 1); }", "p(0)",
+       "O(2^n)"},
+      {"four moves of a walk that marks its cell: never the one back",
+       "bool u[9][9]; int dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1}; void w(int x, int y, int "
+       "d) { if (d == n) return; u[x][y] = 1; for (int k = 0; k < 4; k++) { int a = x + dx[k], b "
+       "= y + dy[k]; if (a < 0 || b < 0 || a > 8 || b > 8 || u[a][b]) continue; w(a, b, d + 1); } "
+       "u[x][y] = 0; }",
+       "w(0, 0, 0)", "O(3^n)"},
       {"every sequence",
        "void p(int d) { if (d == n) return; for (int c = 0; c < m; c++) p(d + 1); }", "p(0)",
        "O(m^n)"},
@@ -545,6 +554,15 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
        "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
        "f(n)", "O(log^2 n * log log n)"},
+      {"divisors made of two primes reach log^2 values",
+       "unordered_map<long long, long long> k; long long f(long long a) { if (a < 12) return a; "
+       "if (k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3) + f(a / 4); }",
+       "f(n)", "O(log^2 n)"},
+      {"digit memo: positions up to the base case, a digit and a flag take few values",
+       "long long dp[20][11][2]; bool sn[20][11][2]; long long g(int p, int l, int t) { if (p == "
+       "m) return 1; if (sn[p][l][t]) return dp[p][l][t]; long long r = 0; for (int d = 0; d <= "
+       "9; d++) r += g(p + 1, d, t && d == 9); sn[p][l][t] = true; return dp[p][l][t] = r; }",
+       "g(0, n, 1)", "O(m)"},
       {"memo asked once per pass computes each state once",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
        "return dp[k] = f(k - 1) + f(k - 2); }",
@@ -646,6 +664,9 @@ TEST(SpaceTest, DeclarationShapes) {
        "O(K * N)"},
       {"macro constant", "#define MAX 1000005\npair<int, int> p[MAX];", "", "O(MAX)"},
       {"small literal array is constant", "int cnt[26];", "", "O(1)"},
+      {"pushes into a parameter taken by value grow the copy only",
+       "void g(vector<int> v) { v.push_back(1); }",
+       "vector<int> v(n); for (int i = 0; i < m; i++) g(v);", "O(n)"},
       {"modulus is not a size", "const int MOD = 1e9 + 7; int a[MOD % 7];", "", "O(1)"},
       {"array of lists holds the edges too", "const int N = 2e5 + 5; vector<int> adj[N];",
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
