@@ -1,15 +1,17 @@
 // Speed of the estimator: `analyze` against the bare tree-sitter parse (`readCppSyntax`) on
 // every fixture program, and generated programs far beyond contest size. After the Google
 // Benchmark table it prints the targets and whether each was met:
-//   - the whole fixture set: total analyze time at most 10 times total parse time;
+//   - the whole fixture set: total analyze time at most 3 times total parse time, with the
+//     number of fixtures whose own analysis takes more than 3 times their parse;
 //   - the 5,000-line program under 1 s;
 //   - no generated workload over 10 s or over 1 GiB resident;
 //   - on inputs of 2k, 4k, 8k and 16k lines made of the fixture programs, the analysis with its
 //     verdict at most 3 times the bare parse.
 // Peak resident memory is measured per workload in a forked child, so one workload's peak does
 // not hide the next one's; the time targets are judged on the child's CPU time, which other
-// work on a shared machine does not inflate. The targets are reported, never enforced: timing on a
-// shared machine is no test.
+// work on a shared machine does not inflate. In this process times are CPU time of the whole
+// process, not of the calling thread: the analysis runs its walks on a thread of its own. The
+// targets are reported, never enforced: timing on a shared machine is no test.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -37,7 +39,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kFixtureRatioTarget = 10.0;
+constexpr double kFixtureRatioTarget = 3.0;
 constexpr double kFiveThousandLinesSeconds = 1.0;
 constexpr double kWorkloadSeconds = 10.0;
 constexpr double kWorkloadResidentMiB = 1024.0;
@@ -67,10 +69,12 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// CPU time of the calling thread: other work on a shared machine stretches wall time, not this.
-double threadSeconds() {
+// CPU time of the process, every thread of it: other work on a shared machine stretches wall
+// time, not this, and the analysis's own thread (analysis/large_stack) is counted. Nothing else
+// runs in this process while a benchmark is timed.
+double processSeconds() {
   timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
@@ -97,16 +101,16 @@ void benchFixture(benchmark::State& state, const Fixture* fixture) {
   double parseTotal = 0;
   double analyzeTotal = 0;
   for (auto _ : state) {
-    double start = threadSeconds();
+    double start = processSeconds();
     {
       SyntaxReaderResult syntax = readCppSyntax(fixture->source);
       benchmark::DoNotOptimize(syntax.tree.get());
     }
-    const double parse = threadSeconds() - start;
-    start = threadSeconds();
+    const double parse = processSeconds() - start;
+    start = processSeconds();
     Analysis analysis = analyze(fixture->source);
     benchmark::DoNotOptimize(analysis.notation.data());
-    const double whole = threadSeconds() - start;
+    const double whole = processSeconds() - start;
     parseTotal += parse;
     analyzeTotal += whole;
     state.SetIterationTime(whole);
@@ -124,16 +128,16 @@ void benchWorkload(benchmark::State& state, const Workload* workload) {
   double parseTotal = 0;
   double analyzeTotal = 0;
   for (auto _ : state) {
-    double start = threadSeconds();
+    double start = processSeconds();
     {
       SyntaxReaderResult syntax = readCppSyntax(workload->source);
       benchmark::DoNotOptimize(syntax.tree.get());
     }
-    parseTotal += threadSeconds() - start;
-    start = threadSeconds();
+    parseTotal += processSeconds() - start;
+    start = processSeconds();
     Analysis analysis = analyze(workload->source);
     benchmark::DoNotOptimize(analysis.notation.data());
-    const double whole = threadSeconds() - start;
+    const double whole = processSeconds() - start;
     analyzeTotal += whole;
     state.SetIterationTime(whole);
   }
@@ -217,6 +221,10 @@ void printFixtureSummary(const std::vector<Fixture>& fixtures) {
   std::printf("  target: analyze at most %.0f x parse ... %s\n", kFixtureRatioTarget,
               verdict(ratio <= kFixtureRatioTarget));
   std::sort(ratios.rbegin(), ratios.rend());
+  const auto above = std::count_if(ratios.begin(), ratios.end(),
+                                   [](const auto& r) { return r.first > kFixtureRatioTarget; });
+  std::printf("  fixtures above %.0f x on their own: %td of %zu\n", kFixtureRatioTarget, above,
+              ratios.size());
   std::printf("  highest ratios:");
   for (size_t i = 0; i < ratios.size() && i < 5; ++i)
     std::printf(" %s %.1f%s", ratios[i].second.c_str(), ratios[i].first,
@@ -244,9 +252,9 @@ template <typename Work>
 double fastestOfThree(Work work) {
   double best = 1e9;
   for (int run = 0; run < 3; ++run) {
-    const double start = threadSeconds();
+    const double start = processSeconds();
     work();
-    best = std::min(best, threadSeconds() - start);
+    best = std::min(best, processSeconds() - start);
   }
   return best;
 }

@@ -1,11 +1,75 @@
 #include "analysis/large_stack.h"
 
 #include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <vector>
 
 namespace quorbel {
 namespace {
 
 constexpr size_t kStackBytes = size_t{512} << 20;
+// What an ordinary thread's stack would be: the part of a kept stack that stays resident, so
+// the next analysis does not fault its pages in again.
+constexpr size_t kResidentBytes = size_t{8} << 20;
+// Stacks kept for the next analyses, one per analysis a server runs at once.
+constexpr size_t kKeptStacks = 4;
+
+// A stack mapped once and handed from analysis to analysis: mapping, faulting in and unmapping
+// 512 MB for every analysis cost more than the parse of a small program.
+struct Stack {
+  char* base = nullptr;  // the guard page, then the usable stack up to base + kStackBytes
+  size_t guard = 0;
+};
+
+std::mutex keptMutex;
+std::vector<Stack>& keptStacks() {
+  static std::vector<Stack>* kept = new std::vector<Stack>();  // never destroyed: no exit order
+  return *kept;
+}
+
+size_t pageBytes() {
+  const long page = sysconf(_SC_PAGESIZE);
+  return page > 0 ? static_cast<size_t>(page) : 4096;
+}
+
+// A kept stack, or a fresh mapping whose lowest page traps an overflow; base null on failure.
+Stack takeStack() {
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    if (!keptStacks().empty()) {
+      const Stack stack = keptStacks().back();
+      keptStacks().pop_back();
+      return stack;
+    }
+  }
+  Stack stack;
+  stack.guard = pageBytes();
+  void* mapped = mmap(nullptr, stack.guard + kStackBytes, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+  if (mapped == MAP_FAILED) return {};
+  stack.base = static_cast<char*>(mapped);
+  if (mprotect(stack.base, stack.guard, PROT_NONE) != 0) {
+    munmap(mapped, stack.guard + kStackBytes);
+    return {};
+  }
+  return stack;
+}
+
+// Returns the pages a deep walk touched below the resident part, then keeps the stack.
+void giveBack(const Stack& stack) {
+  madvise(stack.base + stack.guard, kStackBytes - kResidentBytes, MADV_DONTNEED);
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    if (keptStacks().size() < kKeptStacks) {
+      keptStacks().push_back(stack);
+      return;
+    }
+  }
+  munmap(stack.base, stack.guard + kStackBytes);
+}
 
 void* runWork(void* argument) {
   (*static_cast<const std::function<void()>*>(argument))();
@@ -15,21 +79,25 @@ void* runWork(void* argument) {
 }  // namespace
 
 void runOnLargeStack(const std::function<void()>& work) {
+  const Stack stack = takeStack();
   pthread_attr_t attributes;
-  if (pthread_attr_init(&attributes) != 0) {
+  if (stack.base == nullptr || pthread_attr_init(&attributes) != 0) {
+    if (stack.base != nullptr) giveBack(stack);
     work();
     return;
   }
   pthread_t thread;
   const bool started =
-      pthread_attr_setstacksize(&attributes, kStackBytes) == 0 &&
+      pthread_attr_setstack(&attributes, stack.base + stack.guard, kStackBytes) == 0 &&
       pthread_create(&thread, &attributes, runWork, const_cast<std::function<void()>*>(&work)) == 0;
   pthread_attr_destroy(&attributes);
   if (!started) {
+    giveBack(stack);
     work();
     return;
   }
   pthread_join(thread, nullptr);
+  giveBack(stack);
 }
 
 }  // namespace quorbel

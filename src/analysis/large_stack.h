@@ -8,7 +8,8 @@
 namespace quorbel {
 
 // Runs `work` to completion on a thread with a 512 MB stack (reserved, touched only as used);
-// runs it on the calling thread when no such thread can be made.
+// runs it on the calling thread when no such thread can be made. A few stacks are kept mapped
+// for the next calls, with no more than their top 8 MB resident between calls.
 void runOnLargeStack(const std::function<void()>& work);
 
 }  // namespace quorbel

@@ -58,8 +58,10 @@ const std::set<std::string_view> kSorts = {"sort", "stable_sort", "partial_sort"
 const std::set<std::string_view> kSearches = {"lower_bound", "upper_bound", "binary_search",
                                               "equal_range"};
 const std::set<std::string_view> kTreeOperations = {
-    "insert", "erase",       "find", "count", "lower_bound",  "upper_bound", "emplace",
-    "at",     "equal_range", "push", "pop",   "emplace_hint", "contains"};
+    "insert", "erase", "find", "count", "lower_bound", "upper_bound", "emplace", "at",
+    "equal_range", "push", "pop", "emplace_hint", "contains",
+    // the policy tree's rank queries walk one path as a lookup does
+    "order_of_key", "find_by_order"};
 const std::set<std::string_view> kLinearMethods = {"assign", "resize",        "substr",  "compare",
                                                    "rfind",  "find_first_of", "replace", "reverse"};
 
@@ -138,12 +140,83 @@ ContainerKind kindAt(const Symbol& symbol, const Node& object) {
   return kind == ContainerKind::kScalar ? symbol.kind : kind;
 }
 
+// mint x; mint(2); modint998244353 y: the library's modular integers.
+bool isModular(const Model& model, const Node& object) {
+  if (object.type() == "call_expression")
+    return isModularName(libraryNameOf(object.field("function").text(), model.library));
+  const Symbol* symbol = findSymbol(model, containerName(object));
+  // the declared type is kept normalised, its namespace and aliases resolved: modint998244353
+  return symbol && isModularName(templateName(symbol->typeText));
+}
+
+// The AtCoder Library's structures at their documented bounds: a tree's operations take log n,
+// a union-find's alpha(n) amortised, a graph's edges O(1) each and its one pass over the graph
+// n + m (a flow n^2 m); what lists every entry, every entry.
+LibraryCost structureCost(const Model& model, const Symbol& symbol, std::string_view method,
+                          const Cost& size) {
+  const std::string what(method);
+  const std::string structure = templateName(symbol.typeText);
+  if (structure == "dsu") {
+    if (method == "groups") return {true, size, "union-find " + what};
+    return {true, alphaCost(size), "union-find " + what};
+  }
+  if (structure == "scc_graph" || structure == "two_sat" || structure == "mf_graph" ||
+      structure == "mcf_graph") {
+    if (method == "add_edge" || method == "add_clause" || method == "get_edge" ||
+        method == "change_edge" || method == "answer")
+      return {true, method == "answer" ? size : constantCost(), "graph " + what};
+    if (method == "flow" && structure == "mf_graph" && !symbol.dimensions.empty()) {
+      const Cost vertices = symbol.dimensions.front();
+      return {true, multiplyCosts(multiplyCosts(vertices, vertices), edgeCount(model, symbol.name)),
+              "max flow"};
+    }
+    if ((method == "flow" || method == "slope") && structure == "mcf_graph")
+      return {true, multiplyCosts(size, logCost(size)), "min-cost flow"};
+    return {true, size, "graph " + what};
+  }
+  if (method == "all_prod" || (structure == "segtree" && method == "get"))
+    return {true, constantCost(), "tree " + what};
+  return {true, logCost(size), "tree " + what};
+}
+
+// A free function of the AtCoder Library at its documented bound: a convolution of a and b
+// (|a| + |b|) log(|a| + |b|); suffix and lcp arrays and the Z-function the string's length;
+// floor_sum, pow_mod and inv_mod the log of their value.
+LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const Node& arguments,
+                                const std::vector<LoopVariable>& loops) {
+  const std::string what(name);
+  const auto sizeOf = [&](uint32_t i) {
+    const Node argument = arguments.child(i);
+    const Symbol* symbol = findSymbol(model, containerName(argument));
+    return symbol && symbol->kind != ContainerKind::kScalar
+               ? containerSize(model, containerName(argument))
+               : magnitudeOf(model, argument, loops);
+  };
+  if (name == "convolution" || name == "convolution_ll") {
+    const Cost both = addCosts(sizeOf(0), sizeOf(1));
+    return {true, multiplyCosts(both, logCost(both)), what};
+  }
+  if (name == "suffix_array" || name == "lcp_array" || name == "z_algorithm")
+    return {true, sizeOf(0), what};
+  if (name == "floor_sum")
+    return {true, logCost(magnitudeOf(model, arguments.child(1), loops)), what};
+  if (name == "pow_mod")
+    return {true, logCost(magnitudeOf(model, arguments.child(1), loops)), what};
+  if (name == "crt") return {true, sizeOf(0), what};
+  return {true, constantCost(), what};  // inv_mod: the log of a modulus
+}
+
 LibraryCost methodCost(const Model& model, const Node& call,
                        const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
   const std::string object = containerName(function.field("argument"));
   const std::string_view method = function.field("field").text();
   const Symbol* symbol = findSymbol(model, object);
+  // x.pow(k) on the library's modular integers takes log k; inv() the log of the modulus, a
+  // constant.
+  if (method == "pow" && isModular(model, function.field("argument")))
+    return {true, logCost(magnitudeOf(model, call.field("arguments").child(0), loops)),
+            "modular pow"};
   if (!symbol || symbol->kind == ContainerKind::kScalar) return {};
   Cost size = containerSize(model, object);
   if (isConstantCost(size)) size = primarySize(model);
@@ -173,13 +246,7 @@ LibraryCost methodCost(const Model& model, const Node& call,
                 "vector " + what};
       break;
     case ContainerKind::kStructure:
-      // The AtCoder Library's documented bounds: a tree's operations take log n, a union-find's
-      // alpha(n) amortised, its groups() every entry.
-      if (method == "groups") return {true, size, what};
-      if (method == "merge" || method == "same" || method == "leader" || method == "size")
-        return {true, alphaCost(size), "union-find " + what};
-      if (method != "all_prod") return {true, logCost(size), "tree " + what};
-      break;
+      return structureCost(model, *symbol, method, size);
     default:
       break;
   }
@@ -194,6 +261,9 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
   if (function.type() == "field_expression") return methodCost(model, call, loops);
   const std::string_view name = bareName(function.text());
   const Node arguments = call.field("arguments");
+  const std::string library = libraryNameOf(function.text(), model.library);
+  if (!library.empty() && !isModularName(library) && !isLibraryStructureName(library))
+    return libraryFunctionCost(model, library, arguments, loops);
   // sort(adj[u].begin(), adj[u].end()): one list, its share of all the entries
   const Node row = nestedRow(model, arguments.child(0));
   if (!row.null() && (kSorts.count(name) || kLinearAlgorithms.count(name))) {

@@ -792,10 +792,14 @@ class TimeWalker {
     const Node function = call.field("function");
     if (function.type() != "field_expression") return;
     const std::string_view method = function.field("field").text();
-    if (method != "push_back" && method != "emplace_back" && method != "push" &&
-        method != "emplace" && method != "insert" && method != "push_front")
-      return;
+    // g.add_edge(u, v) on the library's graphs adds an edge as push_back adds an entry
     const std::string name = containerName(function.field("argument"));
+    const Symbol* symbol = findSymbol(model_, name);
+    const bool edge = (method == "add_edge" || method == "add_clause") && symbol &&
+                      symbol->kind == ContainerKind::kStructure;
+    if (method != "push_back" && method != "emplace_back" && method != "push" &&
+        method != "emplace" && method != "insert" && method != "push_front" && !edge)
+      return;
     // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
     // caller's container.
     const Function* current = state_.function;

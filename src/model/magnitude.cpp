@@ -183,6 +183,8 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" || name == "log10" ||
       name == "bit_width" || name == "std::bit_width" || name == "log2l" || isBitCount(name))
     return logOfValue(model, first, loops);
+  // the digits of a number: as many as its logarithm
+  if (name == "to_string" || name == "std::to_string") return logOfValue(model, first, loops);
   if (name == "max" || name == "std::max") {
     Cost total;
     for (const Node& argument : childrenOf(arguments))

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cost/cost.h"
+#include "model/library_names.h"
 #include "model/tree.h"
 #include "syntax/syntax_reader.h"
 
@@ -28,7 +29,7 @@ enum class ContainerKind {
   kHeap,     // priority_queue
   kQueue,    // queue, stack
   kBitset,
-  kStructure,  // atcoder::segtree, fenwick_tree, dsu: a library structure over n entries
+  kStructure,  // atcoder::segtree, dsu, scc_graph: a library structure over n entries
 };
 
 struct Symbol {
@@ -96,6 +97,7 @@ struct Model {
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
   std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
+  LibraryNames library;                 // the AtCoder Library's names as the program uses them
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
 };

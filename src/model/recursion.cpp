@@ -1,5 +1,8 @@
 #include "model/recursion.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <set>
 
 #include "model/loop_parts.h"
@@ -59,11 +62,23 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
       divisors.clear();
       break;
     }
-    divisors.insert(std::string(unwrapped(argument.field("right")).text()));
+    // a >> k divides by 2^k
+    divisors.insert(op == ">>" ? "2" : std::string(unwrapped(argument.field("right")).text()));
   }
   if (!divisors.empty()) {
+    // a / 2, a / 3, a / 4 reach a / (2^i * 3^j): one log a per prime the divisors are made of
+    std::set<long long> primes;
+    for (const std::string& divisor : divisors) {
+      long long d = std::strtoll(divisor.c_str(), nullptr, 0);
+      for (long long f = 2; f * f <= d && f < 1000; ++f)
+        while (d % f == 0) {
+          primes.insert(f);
+          d /= f;
+        }
+      if (d > 1) primes.insert(d);
+    }
     Cost states;
-    for (size_t k = 0; k < divisors.size(); ++k)
+    for (size_t k = 0; k < std::max<size_t>(1, primes.size()); ++k)
       states = multiplyCosts(states, logCost(sizeCost(parameter)));
     return states;
   }
@@ -346,6 +361,91 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
   return bound;
 }
 
+// The extents of a fixed array table as its declaration writes them, outermost first: the
+// value of each where a literal or a constant gives it, 0 where none does.
+std::vector<double> fixedExtents(const Model& model, const std::string& table) {
+  std::vector<double> extents;
+  visitNodes(model.root, [&](const Node& n) {
+    if (!extents.empty()) return false;
+    if (n.type() != "array_declarator" || n.parent().type() == "array_declarator") return true;
+    std::vector<Node> sizes;
+    Node d = n;
+    for (; d.type() == "array_declarator"; d = d.field("declarator"))
+      sizes.insert(sizes.begin(), d.field("size"));
+    if (d.type() != "identifier" || d.text() != table) return true;
+    for (const Node& size : sizes) extents.push_back(evaluateConstant(model, size).value_or(0));
+    return false;
+  });
+  return extents;
+}
+
+// memo[pos][last][started][tight] with memo declared [20][11][2][2]: the parameters that index
+// an extent of a few entries (a digit, a flag) take that few values, whatever they are called.
+std::set<std::string> categoricalParameters(const Model& model, const Function& function,
+                                            const std::string& memo) {
+  std::set<std::string> few;
+  const std::vector<double> extents = fixedExtents(model, memo);
+  visitNodes(function.body, [&](const Node& n) {
+    if (n.type() != "subscript_expression" || n.parent().type() == "subscript_expression" ||
+        containerName(n) != memo)
+      return true;
+    std::vector<Node> indices;  // innermost subscript last
+    for (Node s = n; s.type() == "subscript_expression"; s = unwrapped(s.field("argument")))
+      indices.insert(indices.begin(), unwrapped(s.field("indices")).childCount() > 0
+                                          ? unwrapped(unwrapped(s.field("indices")).child(0))
+                                          : Node{});
+    for (size_t k = 0; k < indices.size() && k < extents.size(); ++k)
+      if (indices[k].type() == "identifier" && extents[k] >= 1 && extents[k] <= 32)
+        few.insert(std::string(indices[k].text()));
+    return false;
+  });
+  return few;
+}
+
+// for (int d = 0; d < 4; d++): the passes of a loop counted between constants, 0 otherwise.
+int constantTrips(const Model& model, const Node& loop) {
+  if (loop.type() != "for_statement") return 0;
+  const Node condition = unwrapped(loop.field("condition"));
+  const Node init = loop.field("initializer");
+  if (condition.type() != "binary_expression" || init.null()) return 0;
+  const std::string_view op = condition.field("operator").text();
+  const std::optional<double> bound = evaluateConstant(model, condition.field("right"));
+  const Node declarator = findDescendant(init, {"init_declarator"});
+  const Node start = declarator.null() ? init.field("right") : declarator.field("value");
+  const std::optional<double> first = evaluateConstant(model, start);
+  if (!bound || !first || (op != "<" && op != "<=" && op != "!=")) return 0;
+  const Node update = loop.field("update");
+  if (update.null() || update.type() != "update_expression" ||
+      update.text().find("++") == std::string_view::npos)
+    return 0;
+  const double trips = *bound - *first + (op == "<=" ? 1 : 0);
+  return trips >= 1 && trips <= 64 ? static_cast<int>(trips) : 0;
+}
+
+// if (used[nx][ny]) continue; inside the loop, used[x][y] = true before it: the walk marks the
+// state it stands on, so of k moves the one back to where it came from is always refused.
+bool marksItsOwnState(const Node& body, const Node& loop) {
+  std::set<std::string> marked;
+  visitNodes(body, [&](const Node& n) {
+    if (n == loop) return false;
+    if (n.type() == "assignment_expression" &&
+        unwrapped(n.field("left")).type() == "subscript_expression")
+      marked.insert(containerName(unwrapped(n.field("left"))));
+    return true;
+  });
+  bool tested = false;
+  visitNodes(loop.field("body"), [&](const Node& n) {
+    if (tested) return false;
+    if (n.type() != "if_statement") return true;
+    visitNodes(n.field("condition"), [&](const Node& e) {
+      if (e.type() == "subscript_expression" && marked.count(containerName(e))) tested = true;
+      return !tested;
+    });
+    return !tested;
+  });
+  return tested;
+}
+
 // f(smaller) where `smaller` is a container the activation declares and fills itself, not a
 // copy or slice of its own argument: a reduced problem (pairs merged, marked positions kept)
 // that real solutions build at most half as large, so the sizes fall geometrically.
@@ -411,6 +511,11 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       const Node right = loop.type() == "for_range_loop" ? loop.field("right") : Node{};
       if (right.type() == "initializer_list")
         choices = std::max(choices, static_cast<int>(right.childCount()));
+      // four moves on a grid, of which a marked walk never takes the one back
+      const int trips = constantTrips(model, loop);
+      if (trips > 0)
+        choices = std::max(choices,
+                           trips >= 3 && marksItsOwnState(function.body, loop) ? trips - 1 : trips);
     }
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
@@ -438,10 +543,18 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (isConstantCost(facts.states) || (table && table->literalLimit) ||
         madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();
+      const std::set<std::string> few = categoricalParameters(model, function, memo);
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
         if (p.empty()) continue;
-        const Cost used = parameterStates(model, function, k, calls);
+        Cost used = parameterStates(model, function, k, calls);
+        // go(pos + 1, ...) until pos == digits.size(): the positions up to the base case
+        bool increases = false;
+        for (const Node& call : calls)
+          increases = increases || changeOf(call.field("arguments").child(static_cast<uint32_t>(k)),
+                                            p, function.body) == Change::kIncrease;
+        if (isConstantCost(used) && increases) used = baseCaseBound(model, function, p);
+        if (isConstantCost(used) && few.count(p)) continue;
         facts.states = multiplyCosts(facts.states, isConstantCost(used) ? sizeCost(p) : used);
       }
     }

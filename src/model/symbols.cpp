@@ -45,6 +45,7 @@ class Reader {
 
   void read(const Node& root) {
     uses_ = readNameUses(root);
+    model_.library = readLibraryNames(root);
     readAliases(root);
     readDeclarations(root);
     readUses(root);
@@ -214,7 +215,8 @@ class Reader {
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
-      const bool structure = isLibraryStructure(n.field("type").text());
+      const bool structure =
+          isLibraryStructureName(libraryNameOf(n.field("type").text(), model_.library));
       if (constructed &&
           ((kindOfType(typeText) == ContainerKind::kScalar && !structure) || parameter))
         continue;
@@ -369,6 +371,9 @@ class Reader {
     if (e.type() == "binary_expression" && e.field("operator").text() == "+")
       return addCosts(joinedLength(e.field("left"), depth + 1),
                       joinedLength(e.field("right"), depth + 1));
+    // to_string(x): as many characters as x has digits
+    const std::string_view callee = e.type() == "call_expression" ? e.field("function").text() : "";
+    if (callee == "to_string" || callee == "std::to_string") return magnitudeOf(model_, e, {});
     if (e.type() != "identifier") return constantCost();
     const Symbol* joined = findSymbolAt(model_, e.text(), e);
     if (!joined || joined->kind != ContainerKind::kString) return constantCost();

@@ -1,6 +1,7 @@
 #include "model/tree.h"
 
-#include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include "analysis/analysis_bounds.h"
 
@@ -9,6 +10,21 @@ namespace {
 
 // Deeper trees come only from pathological input; the model reads no further down.
 constexpr int kMaxVisitDepth = 40000;
+
+// Field names resolved to the grammar's ids once: looking a name up scans the grammar's names
+// with strcmp, and the model asks for fields on nearly every node it reads.
+TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
+  static const std::unordered_map<std::string_view, TSFieldId> ids = [language] {
+    std::unordered_map<std::string_view, TSFieldId> byName;
+    const uint32_t count = ts_language_field_count(language);
+    for (uint32_t id = 1; id <= count; ++id)
+      if (const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id)))
+        byName.emplace(field, static_cast<TSFieldId>(id));
+    return byName;
+  }();
+  const auto found = ids.find(name);
+  return found == ids.end() ? 0 : found->second;
+}
 
 void visitBounded(const Node& node, const std::function<bool(const Node&)>& descend, int depth) {
   if (node.null() || depth > kMaxVisitDepth || !descend(node)) return;
@@ -27,7 +43,9 @@ std::string_view Node::text() const {
 
 Node Node::field(const char* name) const {
   if (null()) return {};
-  return {ts_node_child_by_field_name(raw, name, static_cast<uint32_t>(std::strlen(name))), source};
+  const TSFieldId id = fieldIdOf(ts_tree_language(raw.tree), name);
+  if (id == 0) return {TSNode{}, source};  // a name the grammar has no field for
+  return {ts_node_child_by_field_id(raw, id), source};
 }
 
 Node Node::child(uint32_t index) const {

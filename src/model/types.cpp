@@ -221,15 +221,4 @@ int bytesOfType(std::string_view normalised) {
   return 4;
 }
 
-// atcoder::segtree<S, op, e>, atcoder::dsu as written: the namespace that normalising drops is
-// what tells the library's structures from a program's own of the same name.
-bool isLibraryStructure(std::string_view spelling) {
-  constexpr std::string_view kLibrary = "atcoder::";
-  const size_t start = spelling.find_first_not_of(" \t");
-  if (start == std::string_view::npos || spelling.substr(start, kLibrary.size()) != kLibrary)
-    return false;
-  const std::string name = templateName(spelling.substr(start + kLibrary.size()));
-  return name == "segtree" || name == "lazy_segtree" || name == "fenwick_tree" || name == "dsu";
-}
-
 }  // namespace quorbel

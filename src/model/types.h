@@ -34,7 +34,4 @@ bool isNestedType(std::string_view normalised);
 // Bytes of one element, roughly: 1 for bool and char, 8 for 64-bit values and pairs, else 4.
 int bytesOfType(std::string_view normalised);
 
-// True for the AtCoder Library's tree and union-find structures, written with their namespace.
-bool isLibraryStructure(std::string_view spelling);
-
 }  // namespace quorbel

@@ -135,6 +135,12 @@ const char* const kNames[] = {
     "space-random-map-growth",
     "space-random-priority-queue-growth",
     "space-random-constant-containers",
+    // library structures
+    "library-atcoder-bare-names",
+    "library-atcoder-own-structure",
+    "library-atcoder-graphs",
+    "library-atcoder-strings",
+    "policy-tree-rank-queries",
 };
 // clang-format on
 

@@ -374,6 +374,22 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int n, q; cin >> n >> q; atcoder::dsu d(n); for (int i = 0; i < q; i++) { "
        "int u, v; cin >> u >> v; d.merge(u, v); } }",
        "O(q * alpha(n) + n)"},
+      {"bare names after the using-directive are the library's",
+       "namespace atcoder {}\nusing namespace atcoder;\nint main() { int n, q; cin >> n >> q; "
+       "fenwick_tree<int> fw(n); for (int i = 0; i < q; i++) fw.add(i % n, 1); }",
+       "O(q * log n + n)"},
+      {"without the directive a bare name is the program's own",
+       "int main() { int n, q; cin >> n >> q; fenwick_tree<int> fw(n); for (int i = 0; i < q; "
+       "i++) fw.add(i % n, 1); }",
+       "O(q)"},
+      {"the library's max flow takes n^2 m",
+       "int main() { int n, m; cin >> n >> m; atcoder::mf_graph<int> g(n); for (int i = 0; i < "
+       "m; i++) { int a, b, c; cin >> a >> b >> c; g.add_edge(a, b, c); } g.flow(0, n - 1); }",
+       "O(m * n^2)"},
+      {"the library's two-sat is linear in clauses and variables",
+       "int main() { int n, m; cin >> n >> m; atcoder::two_sat ts(n); for (int i = 0; i < m; "
+       "i++) { int a, b; cin >> a >> b; ts.add_clause(a, true, b, false); } ts.satisfiable(); }",
+       "O(n + m)"},
       {"a tree keyed by char stays small",
        "int main() { map<char, int> f; string s; cin >> s; for (char c : s) f[c]++; }", "O(|s|)"},
       {"Mo's order through operator< and bounds kept in locals",
@@ -398,6 +414,35 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
+}
+
+TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
+  LibraryNames open;
+  open.bare = {"segtree", "dsu"};
+  open.aliases = {{"mint", "modint998244353"}};
+  const struct {
+    const char* spelling;
+    bool opened;
+    const char* want;
+  } kCases[] = {
+      {"atcoder::segtree<S, op, e>", false, "segtree"},
+      {"::atcoder::dsu", false, "dsu"},
+      {"segtree<S, op, e>", false, ""},
+      {"segtree<S, op, e>", true, "segtree"},
+      {"dsu::leader", true, ""},
+      {"mint", true, "modint998244353"},
+      {"atcoder::mystery", false, ""},
+      {"fenwick_tree<int>", true, ""},  // defined by the program: not in the open names
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(libraryNameOf(c.spelling, c.opened ? open : LibraryNames{}), c.want) << c.spelling;
+  const Model own = buildModel(
+      "namespace atcoder {}\nusing namespace atcoder;\nstruct dsu { int p[9]; };\n"
+      "using mint = static_modint<7>;\nint main() {}\n");
+  EXPECT_EQ(own.library.bare.count("dsu"), 0u);
+  EXPECT_EQ(own.library.bare.count("segtree"), 1u);
+  EXPECT_EQ(own.library.aliases.at("mint"), "static_modint");
+  EXPECT_TRUE(buildModel("struct dsu {};\nint main() {}\n").library.bare.empty());
 }
 
 TEST(RecurrenceTest, ShapesOfRecursion) {
@@ -436,6 +481,15 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
       {"a fixed set of choices",
        "void p(int d) { if (d == n) return; for (char c : {'L', 'R', 'U'}) p(d + 1); }", "p(0)",
        "O(3^n)"},
+      {"a loop counted between constants branches that many ways",
+       "void p(int d) { if (d == n) return; for (int c = 0; c < 2; c++) p(d + 1); }", "p(0)",
+       "O(2^n)"},
+      {"four moves of a walk that marks its cell: never the one back",
+       "bool u[9][9]; int dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1}; void w(int x, int y, int "
+       "d) { if (d == n) return; u[x][y] = 1; for (int k = 0; k < 4; k++) { int a = x + dx[k], b "
+       "= y + dy[k]; if (a < 0 || b < 0 || a > 8 || b > 8 || u[a][b]) continue; w(a, b, d + 1); } "
+       "u[x][y] = 0; }",
+       "w(0, 0, 0)", "O(3^n)"},
       {"every sequence",
        "void p(int d) { if (d == n) return; for (int c = 0; c < m; c++) p(d + 1); }", "p(0)",
        "O(m^n)"},
@@ -480,6 +534,15 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "map<long long, long long> k; long long f(long long a) { if (a < 2) return a; if "
        "(k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3); }",
        "f(n)", "O(log^2 n * log log n)"},
+      {"divisors made of two primes reach log^2 values",
+       "unordered_map<long long, long long> k; long long f(long long a) { if (a < 12) return a; "
+       "if (k.count(a)) return k[a]; return k[a] = f(a / 2) + f(a / 3) + f(a / 4); }",
+       "f(n)", "O(log^2 n)"},
+      {"digit memo: positions up to the base case, a digit and a flag take few values",
+       "long long dp[20][11][2]; bool sn[20][11][2]; long long g(int p, int l, int t) { if (p == "
+       "m) return 1; if (sn[p][l][t]) return dp[p][l][t]; long long r = 0; for (int d = 0; d <= "
+       "9; d++) r += g(p + 1, d, t && d == 9); sn[p][l][t] = true; return dp[p][l][t] = r; }",
+       "g(0, n, 1)", "O(m)"},
       {"memo asked once per pass computes each state once",
        "long long dp[5005]; long long f(int k) { if (k < 2) return k; if (dp[k]) return dp[k]; "
        "return dp[k] = f(k - 1) + f(k - 2); }",
