@@ -201,6 +201,11 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
        "g[a].push_back(i); } for (int u = 0; u < n; u++) sort(g[u].begin(), g[u].end());",
        "O(m * log m + n)"},
+      {"searching one list of an array of lists",
+       "const int MX = 200005; vector<int> at[MX]; for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "at[a].push_back(i); } for (int i = 0; i < q; i++) { int a, b; cin >> a >> b; "
+       "upper_bound(at[a].begin(), at[a].end(), b); }",
+       "O(q * log m + m)"},
       {"parent chain of roots linked by size",
        "vector<int> p(n), sz(n, 1); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
        "while (p[a] != a) a = p[a]; while (p[b] != b) b = p[b]; if (sz[a] < sz[b]) swap(a, b); "
