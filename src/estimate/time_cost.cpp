@@ -401,7 +401,9 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
-      const Symbol* object = findSymbol(model_, containerName(function.field("argument")));
+      // t.query(...) where a member elsewhere is also named t: the object in scope here
+      const Node argument = function.field("argument");
+      const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
       if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
           model_.functions.count(name) == 0)
         return nullptr;
