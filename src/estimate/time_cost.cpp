@@ -401,7 +401,9 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
-      const Symbol* object = findSymbol(model_, containerName(function.field("argument")));
+      // t.query(...) where a member elsewhere is also named t: the object in scope here
+      const Node argument = function.field("argument");
+      const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
       if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
           model_.functions.count(name) == 0)
         return nullptr;
@@ -811,6 +813,13 @@ class TimeWalker {
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
         method != "emplace" && method != "insert" && method != "push_front" && !edge)
       return;
+    // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
+    // caller's container.
+    const Function* current = state_.function;
+    for (size_t i = 0; current && i < current->parameters.size(); ++i)
+      if (current->parameters[i] == name && i < current->byReference.size() &&
+          !current->byReference[i])
+        return;
     addEntry(name);
   }
 

@@ -221,6 +221,11 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
        "g[a].push_back(i); } for (int u = 0; u < n; u++) sort(g[u].begin(), g[u].end());",
        "O(m * log m + n)"},
+      {"searching one list of an array of lists",
+       "const int MX = 200005; vector<int> at[MX]; for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "at[a].push_back(i); } for (int i = 0; i < q; i++) { int a, b; cin >> a >> b; "
+       "upper_bound(at[a].begin(), at[a].end(), b); }",
+       "O(q * log m + m)"},
       {"parent chain of roots linked by size",
        "vector<int> p(n), sz(n, 1); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
        "while (p[a] != a) a = p[a]; while (p[b] != b) b = p[b]; if (sz[a] < sz[b]) swap(a, b); "
@@ -614,6 +619,10 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "t[x].lo > p) return 0; if (t[x].hi - t[x].lo == 1) return t[x].s; return qy(x << 1, p) + "
        "qy((x << 1) + 1, p); }",
        "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
+      {"a method called through an object named like a member array",
+       "struct P { int t[400005]; int q(int b, int e, int k) { if (b == e) return t[b]; int mid = "
+       "(b + e) / 2; return k <= mid ? q(b, mid, k) : q(mid + 1, e, k); } } t;",
+       "for (int i = 0; i < m; i++) t.q(1, n, i)", "O(m * log n)"},
       {"every node of a tree laid out by doubled indices",
        "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"one call on a container the activation fills itself: a geometric sum",
