@@ -272,6 +272,11 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
     return {true, kSorts.count(name) ? multiplyCosts(share, logCost(all)) : share,
             std::string(name)};
   }
+  // upper_bound(pos[v].begin(), pos[v].end(), x): one list, no longer than all the entries
+  if (!row.null() && kSearches.count(name)) {
+    const Cost all = edgeCount(model, containerName(row.field("argument")));
+    if (!isConstantCost(all)) return {true, logCost(all), std::string(name)};
+  }
   if (kSorts.count(name)) {
     const Cost size = rangeSize(model, arguments, loops);
     return {true, multiplyCosts(size, logCost(size)), "sort"};

@@ -148,7 +148,18 @@ class TimeWalker {
     // sizes where they call it.
     const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
-      const Symbol* symbol = findSymbol(model_, it->first.substr(0, it->first.find('#')));
+      const std::string name = it->first.substr(0, it->first.find('#'));
+      // s.push_back(0) on a parameter taken by value grows the copy, not the caller's s nor
+      // another function's container of that name.
+      bool copy = false;
+      for (size_t k = 0; k < function.parameters.size(); ++k)
+        copy = copy || (function.parameters[k] == name && k < function.byReference.size() &&
+                        !function.byReference[k]);
+      if (copy) {
+        it = state_.pushes.erase(it);
+        continue;
+      }
+      const Symbol* symbol = findSymbol(model_, name);
       if (symbol && symbol->scope == function.name) {
         Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
         held = addCosts(held, it->second);
@@ -390,7 +401,9 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
-      const Symbol* object = findSymbol(model_, containerName(function.field("argument")));
+      // t.query(...) where a member elsewhere is also named t: the object in scope here
+      const Node argument = function.field("argument");
+      const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
       if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
           model_.functions.count(name) == 0)
         return nullptr;
@@ -800,6 +813,13 @@ class TimeWalker {
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
         method != "emplace" && method != "insert" && method != "push_front" && !edge)
       return;
+    // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
+    // caller's container.
+    const Function* current = state_.function;
+    for (size_t i = 0; current && i < current->parameters.size(); ++i)
+      if (current->parameters[i] == name && i < current->byReference.size() &&
+          !current->byReference[i])
+        return;
     addEntry(name);
   }
 

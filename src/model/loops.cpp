@@ -9,6 +9,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/block_walks.h"
 #include "model/loop_parts.h"
 
 namespace quorbel {
@@ -354,6 +355,15 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       facts.trips =
           divideCosts(multiplyCosts(top, sieve ? logLogCost(outer->range) : logCost(outer->range)),
                       outer->trips);
+      return facts;
+    }
+  }
+  // the rest of a block, one block, or the whole blocks between two positions
+  if ((update.op == "++" || update.op == "--") && !bound.null()) {
+    const BlockWalk walk = blockWalkOf(model, loop, start, bound, decreasing, vars);
+    if (walk.found) {
+      facts.step = StepKind::kBlocks;
+      facts.trips = walk.trips;
       return facts;
     }
   }

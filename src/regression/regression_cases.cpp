@@ -67,6 +67,7 @@ const char* const kNames[] = {
     "summed-log",
     "summed-loglog",
     "summed-sqrt",
+    "sqrt-blocks-range-sum",
     "summed-cuberoot",
     "dependent-step-cancel",
     "query-harmonic",

@@ -151,6 +151,26 @@ TEST(TripCountTest, EachLoopShape) {
       {"fixed multiple is constant",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= 3 * i; j += i) {}", "O(n)"},
       {"blocks of a size", "int b = sqrt(n); for (int i = 0; i < n; i += b) {}", "O(sqrt n)"},
+      {"rest of a position's block",
+       "int b = sqrt(n); int x; cin >> x; int k = x / b; for (int i = x; i < (k + 1) * b; i++) {}",
+       "O(sqrt n)"},
+      {"a block's start up to a position",
+       "int b = sqrt(n); int x; cin >> x; for (int i = b * (x / b); i <= x; i++) {}", "O(sqrt n)"},
+      {"whole blocks between two positions",
+       "int b = sqrt(n); int l, r; cin >> l >> r; for (int k = l / b + 1; k < r / b; k++) {}",
+       "O(sqrt n)"},
+      {"both ends in one block",
+       "int b = sqrt(n); int l, r; cin >> l >> r; if (l / b == r / b) for (int k = l; k <= r; "
+       "k++) {}",
+       "O(sqrt n)"},
+      {"ends in different blocks walk the distance",
+       "int b = sqrt(n); int l, r; cin >> l >> r; if (l / b != r / b) for (int k = l; k <= r; "
+       "k++) {}",
+       "O(r)"},
+      {"a block size grown in place stays a name",
+       "int b = 1; while (b * b < n) b++; int x; cin >> x; for (int i = x; i < (x / b + 1) * b; "
+       "i++) {}",
+       "O(sqrt n)"},
       {"submasks", "for (int s = 0; s < (1 << n); s++) for (int t = s; t; t = (t - 1) & s) {}",
        "O(3^n)"},
       {"test count", "int t; cin >> t; while (t--) { for (int i = 0; i < n; i++) {} }", "O(n * t)"},
@@ -201,6 +221,11 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a; cin >> a; "
        "g[a].push_back(i); } for (int u = 0; u < n; u++) sort(g[u].begin(), g[u].end());",
        "O(m * log m + n)"},
+      {"searching one list of an array of lists",
+       "const int MX = 200005; vector<int> at[MX]; for (int i = 0; i < m; i++) { int a; cin >> a; "
+       "at[a].push_back(i); } for (int i = 0; i < q; i++) { int a, b; cin >> a >> b; "
+       "upper_bound(at[a].begin(), at[a].end(), b); }",
+       "O(q * log m + m)"},
       {"parent chain of roots linked by size",
        "vector<int> p(n), sz(n, 1); for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
        "while (p[a] != a) a = p[a]; while (p[b] != b) b = p[b]; if (sz[a] < sz[b]) swap(a, b); "
@@ -594,6 +619,10 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "t[x].lo > p) return 0; if (t[x].hi - t[x].lo == 1) return t[x].s; return qy(x << 1, p) + "
        "qy((x << 1) + 1, p); }",
        "for (int i = 0; i < m; i++) qy(1, i)", "O(m * log n)"},
+      {"a method called through an object named like a member array",
+       "struct P { int t[400005]; int q(int b, int e, int k) { if (b == e) return t[b]; int mid = "
+       "(b + e) / 2; return k <= mid ? q(b, mid, k) : q(mid + 1, e, k); } } t;",
+       "for (int i = 0; i < m; i++) t.q(1, n, i)", "O(m * log n)"},
       {"every node of a tree laid out by doubled indices",
        "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"one call on a container the activation fills itself: a geometric sum",
@@ -644,6 +673,9 @@ TEST(SpaceTest, DeclarationShapes) {
        "O(K * N)"},
       {"macro constant", "#define MAX 1000005\npair<int, int> p[MAX];", "", "O(MAX)"},
       {"small literal array is constant", "int cnt[26];", "", "O(1)"},
+      {"pushes into a parameter taken by value grow the copy only",
+       "void g(vector<int> v) { v.push_back(1); }",
+       "vector<int> v(n); for (int i = 0; i < m; i++) g(v);", "O(n)"},
       {"modulus is not a size", "const int MOD = 1e9 + 7; int a[MOD % 7];", "", "O(1)"},
       {"array of lists holds the edges too", "const int N = 2e5 + 5; vector<int> adj[N];",
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},

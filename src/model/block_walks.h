@@ -1,0 +1,28 @@
+// Walks over the blocks of a square-root decomposition, read from the arithmetic of the bounds:
+//   int bl = x / B;  for (j = x; j < (bl + 1) * B; j++)       at most B: the rest of x's block
+//   for (k = B * (get(r) - 1) + 1; k <= r; k++)                at most B: r's block up to r
+//   for (k = get(l) + 1; k < get(r); k++)                      at most n / B: the whole blocks
+//   if (l / B == r / B) for (k = l; k <= r; k++)               at most B: one block
+// whatever the names, the block size or the helper that divides by it.
+#pragma once
+
+#include <vector>
+
+#include "cost/cost.h"
+#include "model/magnitude.h"
+#include "model/model.h"
+
+namespace quorbel {
+
+struct BlockWalk {
+  bool found = false;
+  Cost trips;
+};
+
+// The passes of a loop stepping by one from `start` to `bound` when the two positions are tied
+// by a division by a block size: within one block (the block size) or across whole blocks
+// (the distance over the block size). Not found for any other pair of bounds.
+BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
+                      bool decreasing, const std::vector<LoopVariable>& vars);
+
+}  // namespace quorbel
