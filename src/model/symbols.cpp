@@ -622,8 +622,7 @@ Model buildModel(const SyntaxReaderResult& syntax) {
   if (!syntax.source || !syntax.tree) return model;
   model.sumBoundedTests = statesSumBound(*syntax.source);
   model.tree = syntax.tree;
-  model.nodes = readNodeTable(ts_tree_root_node(syntax.tree.get()));
-  model.root = tableRoot(*model.nodes, *syntax.source);
+  model.root = {ts_tree_root_node(syntax.tree.get()), *syntax.source};
   model.parsed = true;
   Reader(model).read(model.root);
   return model;
