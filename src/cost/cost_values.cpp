@@ -80,7 +80,10 @@ double log10OfCost(const Cost& cost, const std::map<std::string, double>& values
   return total;
 }
 
-double log10AtEqualSizes(const Cost& cost, double n) {
+namespace {
+
+// Every size the cost names, each at n.
+std::map<std::string, double> equalSizes(const Cost& cost, double n) {
   std::map<std::string, double> values;
   for (const Monomial& term : cost.terms)
     for (const auto& entry : term.sizes) {
@@ -91,12 +94,23 @@ double log10AtEqualSizes(const Cost& cost, double n) {
       }
       values[entry.first] = n;
     }
-  return log10OfCost(cost, values);
+  return values;
+}
+
+}  // namespace
+
+double log10AtEqualSizes(const Cost& cost, double n) {
+  return log10OfCost(cost, equalSizes(cost, n));
 }
 
 double largestEqualSize(const Cost& cost, double log10Budget) {
   constexpr double kLargest = 1e18;
-  const auto fits = [&](double n) { return log10AtEqualSizes(cost, n) <= log10Budget + 1e-9; };
+  // The sizes are gathered once and set to each value tried.
+  std::map<std::string, double> values = equalSizes(cost, 0);
+  const auto fits = [&](double n) {
+    for (auto& entry : values) entry.second = n;
+    return log10OfCost(cost, values) <= log10Budget + 1e-9;
+  };
   if (fits(kLargest)) return kLargest;
   if (!fits(1)) return 0;
   double lo = 1, hi = kLargest;

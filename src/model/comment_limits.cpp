@@ -84,7 +84,9 @@ CommentLimit limitFor(std::string name, double value, int line) {
 
 void readTimeAndMemory(const std::string& lowered, int line, CommentLimits& limits) {
   RegexMatch match;
-  if (limits.timeLimitSeconds == 0 &&
+  // Each pattern needs a word of its own: most comment lines have none, and are not searched.
+  const auto has = [&lowered](const char* word) { return lowered.find(word) != std::string::npos; };
+  if (limits.timeLimitSeconds == 0 && (has("limit") || has("tl")) &&
       searchRegex(lowered,
                   R"((?:time[ _-]*limit|\btl\b)\D{0,20}?([0-9]+(?:\.[0-9]+)?)\s*)"
                   R"((milliseconds?|ms|seconds?|secs?|s\b)?)",
@@ -95,7 +97,7 @@ void readTimeAndMemory(const std::string& lowered, int line, CommentLimits& limi
       limits.timeLine = line;
     }
   }
-  if (limits.memoryLimitMb == 0 &&
+  if (limits.memoryLimitMb == 0 && (has("memory") || has("ml")) &&
       searchRegex(lowered,
                   R"((?:memory[ _-]*limit|\bmemory\b|\bml\b)\D{0,20}?([0-9]+(?:\.[0-9]+)?)\s*)"
                   R"((kilobytes?|kib|kb|megabytes?|mib|mb|gigabytes?|gib|gb|[kmg]\b)?)",
@@ -121,26 +123,33 @@ void readLine(const std::string& raw, int line, CommentLimits& limits) {
   // Sums first; their text is blanked so that "cases <= 2e5" is not read as a size.
   const std::string sumPattern = R"(\bsum\b\s*(?:of\s+)?(?:(?:all|the)\s+)*\(?\s*()" + kName +
                                  R"()\s*\)?[^<]*<=?\s*)" + kValue;
-  for (const RegexMatch& match : findAllRegex(text, sumPattern)) {
-    const ReadNumber value = readLimitNumber(match.groups[2]);
-    if (!value.ok) continue;
-    CommentLimit limit = limitFor(match.groups[1], value.value, line);
-    limit.sumOverTests = true;
-    limits.sizes.push_back(limit);
-    text.replace(match.position, match.length, std::string(match.length, ' '));
-  }
+  // The sums, the chains and the lengths need a comparison sign; sums the word "sum".
+  const bool compares = text.find('<') != std::string::npos;
+  const bool equates = text.find('=') != std::string::npos;
+  if (compares && text.find("sum") != std::string::npos)
+    for (const RegexMatch& match : findAllRegex(text, sumPattern)) {
+      const ReadNumber value = readLimitNumber(match.groups[2]);
+      if (!value.ok) continue;
+      CommentLimit limit = limitFor(match.groups[1], value.value, line);
+      limit.sumOverTests = true;
+      limits.sizes.push_back(limit);
+      text.replace(match.position, match.length, std::string(match.length, ' '));
+    }
 
   // "n == nums.length" and "nums.length == n" tie a size to a collection's length.
   const std::string word = R"(([A-Za-z_][A-Za-z0-9_]*))";
-  for (const RegexMatch& match :
-       findAllRegex(text, word + R"(\s*==?\s*)" + word + kLengthSuffix + R"(\b)"))
-    limits.lengths.push_back({match.groups[1], match.groups[2]});
-  for (const RegexMatch& match :
-       findAllRegex(text, word + kLengthSuffix + R"(\s*==?\s*)" + word + R"(\b)"))
-    limits.lengths.push_back({match.groups[2], match.groups[1]});
+  if (equates)
+    for (const RegexMatch& match :
+         findAllRegex(text, word + R"(\s*==?\s*)" + word + kLengthSuffix + R"(\b)"))
+      limits.lengths.push_back({match.groups[1], match.groups[2]});
+  if (equates)
+    for (const RegexMatch& match :
+         findAllRegex(text, word + kLengthSuffix + R"(\s*==?\s*)" + word + R"(\b)"))
+      limits.lengths.push_back({match.groups[2], match.groups[1]});
 
   const std::string chainPattern =
       "(" + kName + R"((?:\s*,\s*)" + kName + R"()*)\s*<=?\s*)" + kValue;
+  if (!compares) return;
   for (const RegexMatch& match : findAllRegex(text, chainPattern)) {
     const ReadNumber value = readLimitNumber(match.groups[2]);
     if (!value.ok) continue;

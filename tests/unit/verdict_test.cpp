@@ -95,6 +95,39 @@ TEST(SourceFactsTest, TheModelReadsWhatTheVerdictAsks) {
   EXPECT_EQ(stated.commentLimits.timeLine, 3);
 }
 
+// Each kind of statement a comment line makes, short forms included: what a line lacks the
+// words or signs for is not searched, and what it has is still read.
+TEST(SourceFactsTest, CommentLinesGiveTheirLimits) {
+  struct Case {
+    const char* comment;
+    double seconds, megabytes;
+    std::vector<std::string> sizes;  // name=value, "sum " before sums over tests
+    std::vector<std::string> lengths;
+  };
+  const Case kCases[] = {
+      {"TL: 2 s, ML: 512 MB", 2, 512, {}, {}},
+      {"time limit 1500 ms; memory 64 MB", 1.5, 64, {}, {}},
+      {"sum of n <= 2e5", 0, 0, {"sum n=200000"}, {}},
+      {"1 <= n, q <= 1000", 0, 0, {"n=1000", "q=1000"}, {}},
+      {"n == nums.length", 0, 0, {}, {"n=nums"}},
+      {"expect time: O(n)", 0, 0, {}, {}},
+  };
+  for (const Case& c : kCases) {
+    CommentLimits limits;
+    readCommentLimits(c.comment, 1, limits);
+    EXPECT_EQ(limits.timeLimitSeconds, c.seconds) << c.comment;
+    EXPECT_EQ(limits.memoryLimitMb, c.megabytes) << c.comment;
+    std::vector<std::string> sizes, lengths;
+    for (const CommentLimit& size : limits.sizes)
+      sizes.push_back((size.sumOverTests ? "sum " : "") + size.name + "=" +
+                      std::to_string(static_cast<long long>(size.value)));
+    for (const LengthEquality& length : limits.lengths)
+      lengths.push_back(length.size + "=" + length.collection);
+    EXPECT_EQ(sizes, c.sizes) << c.comment;
+    EXPECT_EQ(lengths, c.lengths) << c.comment;
+  }
+}
+
 // Lengths and element sizes, evaluated once in the model: the memory verdict only multiplies.
 TEST(SourceFactsTest, TheModelEvaluatesExtentsAndElementSizes) {
   struct Case {
