@@ -819,6 +819,13 @@ class TimeWalker {
     if (method != "push_back" && method != "emplace_back" && method != "push" &&
         method != "emplace" && method != "insert" && method != "push_front" && !edge)
       return;
+    // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
+    // caller's container.
+    const Function* current = state_.function;
+    for (size_t i = 0; current && i < current->parameters.size(); ++i)
+      if (current->parameters[i] == name && i < current->byReference.size() &&
+          !current->byReference[i])
+        return;
     addEntry(name);
   }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/reassignments.h"
 #include "model/returned_sizes.h"
 
 namespace quorbel {
@@ -34,6 +35,11 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
   for (auto it = loops.rbegin(); it != loops.rend(); ++it)
     if (it->name == name) return it->range;
   const Symbol* symbol = findSymbolAt(model, name, use);
+  // cin >> n; n = 1 << n; for (i < n): the value the last reassignment before the use gave.
+  const Reassignment* reassigned = reassignmentAt(model, name, use);
+  if (reassigned && symbol && symbol->kind == ContainerKind::kScalar &&
+      symbol->scopeStart <= reassigned->from && reassigned->to <= symbol->scopeEnd)
+    return reassigned->value;
   // A name the snippet never declares, or a scalar it never gives a value: a size it leaves
   // to its reader (`int n; for (i < n)`).
   if (!symbol) return isLibraryConstant(name) ? constantCost() : sizeCost(std::string(name));

@@ -77,6 +77,13 @@ struct Function {
   bool isLambda = false;
 };
 
+// n = 1 << n, a statement of a block: from the statement's end to the block's end the name
+// holds the new value; uses before it keep the old one.
+struct Reassignment {
+  uint32_t from = 0, to = 0;
+  Cost value;
+};
+
 struct Model {
   std::shared_ptr<const std::string> text;  // the macro-expanded source the tree indexes
   std::shared_ptr<TSTree> tree;
@@ -86,6 +93,7 @@ struct Model {
   // once (a parameter named like a loop variable of main).
   std::multimap<std::string, Symbol> declarations;
   std::map<std::string, Function> functions;
+  std::multimap<std::string, Reassignment> reassignments;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
   std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n

@@ -9,6 +9,7 @@
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/model.h"
+#include "model/reassignments.h"
 #include "model/test_loops.h"
 #include "model/types.h"
 #include "model/values.h"
@@ -50,6 +51,7 @@ class Reader {
     readUses(root);
     markInputs(model_);
     readTestCounts(root);
+    readReassignments(model_);
     // Extents and derived sizes read again, now that the sizes read from input are known.
     // The first reading's declarations answer scope questions while the second is made.
     second_ = true;
@@ -138,6 +140,17 @@ class Reader {
 
   std::string resolveType(const std::string& type) { return normaliseType(type, aliases_); }
 
+  // The program's own function a call expression calls, if any.
+  const Function* programFunctionCalled(const Node& value) const {
+    if (value.type() != "call_expression") return nullptr;
+    Node function = value.field("function");
+    if (function.type() == "template_function") function = function.field("name");
+    if (function.type() != "identifier") return nullptr;
+    auto found = model_.functions.find(std::string(function.text()));
+    if (found == model_.functions.end() || found->second.isLambda) return nullptr;
+    return &found->second;
+  }
+
   // ---- Declarations ----
   // A walk that knows which function it is in, so that each local records its scope.
   void readDeclarations(const Node& node, int depth = 0) {
@@ -182,6 +195,7 @@ class Reader {
       std::string typeText = declaredType;
       Node value = dtype == "init_declarator" ? d.field("value") : Node{};
       const Symbol* copied = nullptr;
+      Cost returned;
       if (typeText == "auto" && !value.null()) {
         // auto g = vector<vector<int>>(n, ...): the type is the constructor's; auto b = a: a's.
         if (value.type() == "call_expression" &&
@@ -192,6 +206,11 @@ class Reader {
         } else if (value.type() == "identifier") {
           copied = findSymbol(model_, value.text());
           if (copied && copied->kind != ContainerKind::kScalar) typeText = copied->typeText;
+        } else if (const Function* called = programFunctionCalled(value)) {
+          // auto got = build(s): the type build returns, as long as what it returns.
+          typeText = resolveType(std::string(called->definition.field("type").text()));
+          if (kindOfType(typeText) != ContainerKind::kScalar)
+            returned = magnitudeOf(model_, value, {});
         }
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
@@ -215,6 +234,7 @@ class Reader {
       symbol.nestedContainer = isNestedType(typeText);
       if (symbol.kind == ContainerKind::kArray) symbol.dimensions = fixedArrayExtents(typeText);
       if (symbol.kind == ContainerKind::kBitset) symbol.dimensions = bitsetExtent(n.field("type"));
+      if (!isConstantCost(returned)) symbol.dimensions = {returned};
       if (copied && copied->kind != ContainerKind::kScalar) {
         symbol.dimensions = copied->dimensions;
         symbol.nestedContainer = copied->nestedContainer;

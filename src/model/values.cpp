@@ -149,6 +149,10 @@ class ValueReader {
       noteLargest(*symbol, right);
       return record(*symbol, {}, true);
     }
+    // if (i * (i + 1) / 2 <= n) k = i: no larger than the guard lets it be.
+    const Cost guarded = guardedBound(right, *symbol);
+    if (!isConstantCost(guarded) && !madeOfParameters(n, *symbol, guarded))
+      return record(*symbol, guarded, false);
     // best = i inside for (i < n): as large as the loop variable may be.
     const Cost value = valueInLoops(right, *symbol);
     if (!isConstantCost(value) && !madeOfParameters(n, *symbol, value))
@@ -227,6 +231,32 @@ class ValueReader {
                         {}});
     }
     return simplifyCost(magnitudeOf(model_, value, loopVariablesOf(frames)));
+  }
+
+  // The bound an if around the assignment puts on the value assigned: i * i <= n keeps i
+  // within the square root of n, i < m within m. O(1) when no comparison bounds it.
+  Cost guardedBound(const Node& value, const Symbol& symbol) const {
+    if (value.type() != "identifier") return constantCost();
+    const std::string name(value.text());
+    for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+      const std::string_view type = it->type();
+      if (isLoopNode(*it) || type == "function_definition" || type == "lambda_expression") break;
+      if (type != "if_statement") continue;
+      std::vector<Comparison> comparisons;
+      collectComparisons(it->field("condition"), comparisons);
+      for (const Comparison& c : comparisons) {
+        const bool below = c.op == "<" || c.op == "<=";
+        if (!below && c.op != ">" && c.op != ">=") continue;
+        const Node small = below ? c.left : c.right, large = below ? c.right : c.left;
+        if (mentionsIdentifier(large, name) || mentionsIdentifier(large, symbol.name)) continue;
+        const int degree = rootDegreeOf(model_, small, name);
+        if (degree < 1) continue;
+        const Cost bound = valueInLoops(large, symbol);
+        if (isConstantCost(bound)) continue;
+        return degree >= 2 ? rootCost(bound, degree) : bound;
+      }
+    }
+    return constantCost();
   }
 
   // A value taken from the input: a scalar read, an entry of an array the input fills, the

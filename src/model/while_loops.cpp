@@ -309,6 +309,13 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     if (l.type() == "binary_expression")
       for (const Node side : {unwrap(l.field("left")), unwrap(l.field("right"))})
         if (side.type() == "identifier") candidates.emplace_back(side.text());
+    // while (k * (k + 1) / 2 <= n) k++: a name the tested polynomial grows with
+    if (l.type() == "binary_expression")
+      visitNodes(l, [&](const Node& n) {
+        if (n.type() == "identifier" && rootDegreeOf(model, l, std::string(n.text())) >= 2)
+          candidates.emplace_back(n.text());
+        return true;
+      });
   }
   if (condition.type() == "identifier") candidates.emplace_back(condition.text());
   if (condition.type() == "unary_expression") {
@@ -321,12 +328,14 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     facts.variable = variable;
     Node bound;
     bool squareRoot = false;
+    int degree = 0;
     for (const Comparison& c : comparisons) {
       const bool onLeft = mentionsIdentifier(c.left, variable);
       if (onLeft == mentionsIdentifier(c.right, variable)) continue;
       bound = onLeft ? c.right : c.left;
       const Node side = unwrap(onLeft ? c.left : c.right);
       squareRoot = side.type() == "binary_expression" && side.field("operator").text() == "*";
+      degree = rootDegreeOf(model, side, variable);
       break;
     }
     Cost own;
@@ -348,9 +357,9 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
         facts.trips = divideCosts(facts.trips, frames.back().trips);
       return facts;
     }
-    if (squareRoot) {
+    if (squareRoot || degree >= 2) {
       facts.step = StepKind::kSquareRoot;
-      facts.trips = sqrtCost(boundSize);
+      facts.trips = degree > 2 ? rootCost(boundSize, degree) : sqrtCost(boundSize);
       return facts;
     }
     if (update.op == "++" || update.op == "--" || update.op == "+=" || update.op == "-=") {

@@ -509,6 +509,22 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
        "for (int i = 0; i < n; i++) { int c = 0; while (c < 3) c++; s += c; } for (int j = 0; j < "
        "n; j++) s++; }",
        "O(n)", "O(n)"},
+      {"a reassignment sizes only the uses after it",
+       "for (int i = 0; i < n; i++) s += i; n = 1 << n; vector<int> b(n); }", "O(2^n)", "O(2^n)"},
+      {"a reassignment from a string's length",
+       "string w; cin >> w; n = w.size(); for (int i = 0; i < n; i++) for (int j = 0; j < n; "
+       "j++) s += w[i] == w[j]; }",
+       "O(|w|^2 + n)", "O(n + |w|)"},
+      {"a doubled size keeps its class", "n *= 2; n = n * 2; for (int i = 0; i < n; i++) s += i; }",
+       "O(n)", "O(n)"},
+      {"a counter under a polynomial bound",
+       "long long v; cin >> v; int k = 0; while ((long long)k * (k + 1) / 2 <= v) k++; for (int "
+       "i = 0; i < k; i++) s += i; }",
+       "O(n + sqrt v)", "O(n)"},
+      {"a value kept under a guard",
+       "long long v; cin >> v; int k = 0; for (int i = 1; i <= 100000; i++) if ((long long)i * i "
+       "<= v) k = i; for (int i = 0; i < k; i++) for (int j = 0; j < k; j++) s += i ^ j; }",
+       "O(n + v)", "O(n)"},
   };
   for (const auto& c : kCases) {
     const Estimate got = estimateOf(std::string(kHead) + read + c.rest);
