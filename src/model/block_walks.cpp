@@ -15,6 +15,9 @@ namespace {
 // Locals and helper bodies are followed no deeper than this.
 constexpr int kMaxDepth = 6;
 constexpr double kTiny = 1e-9;
+// Bounds worth reading are a few names long; anything larger is not read at all.
+constexpr int kMaxNodes = 400;
+constexpr size_t kMaxTerms = 32;
 
 // A polynomial over the names in the bounds, a block size allowed a negative power: x / B is
 // x * B^-1. Floor division is taken as exact; what it rounds away is less than one block.
@@ -22,6 +25,7 @@ using Powers = std::map<std::string, int>;
 struct Form {
   std::map<Powers, double> terms;
   std::set<std::string> divisors;  // the names divided by
+  bool tooLarge = false;           // more terms than a bound has: read as nothing
 };
 
 Form constantForm(double value) {
@@ -43,6 +47,7 @@ Form add(const Form& a, const Form& b, double sign = 1) {
     if (std::abs(sum.terms[powers]) < kTiny) sum.terms.erase(powers);
   }
   sum.divisors.insert(b.divisors.begin(), b.divisors.end());
+  sum.tooLarge = a.tooLarge || b.tooLarge;
   return sum;
 }
 
@@ -56,6 +61,8 @@ Form multiply(const Form& a, const Form& b) {
       product.terms[powers] += ca * cb;
       if (std::abs(product.terms[powers]) < kTiny) product.terms.erase(powers);
     }
+  product.tooLarge = a.tooLarge || b.tooLarge || product.terms.size() > kMaxTerms;
+  if (product.tooLarge) product.terms.clear();
   product.divisors = a.divisors;
   product.divisors.insert(b.divisors.begin(), b.divisors.end());
   return product;
@@ -89,7 +96,8 @@ class FormReader {
                            const std::map<std::string, Form>& bound = {}) {
     const Node e = unwrap(expression);
     const std::string_view type = e.type();
-    if (depth > kMaxDepth || e.null()) return std::nullopt;
+    // bounds are short: a long or deep expression is no block arithmetic, and stops here
+    if (depth > kMaxDepth || e.null() || ++visited_ > kMaxNodes) return std::nullopt;
     if (type == "number_literal") {
       const auto value = evaluateConstant(model_, e);
       if (!value) return std::nullopt;
@@ -179,6 +187,7 @@ class FormReader {
 
   const Model& model_;
   Node loop_;
+  int visited_ = 0;
 };
 
 // The block size a form's terms all share: every term a constant or c * B, the distance of two
@@ -263,7 +272,7 @@ BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, c
   if (start.null() || bound.null()) return {};
   FormReader reader(model, loop);
   const auto from = reader.read(start, 0);
-  if (!from) return {};
+  if (!from || from->tooLarge) return {};
   // min(n, b * i) as an upper bound: the loop stops by the nearer one, so either may tell
   std::vector<Node> ends = {bound};
   const Node b = unwrap(bound);
@@ -272,7 +281,7 @@ BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, c
     ends = childrenOf(b.field("arguments"));
   for (const Node& end : ends) {
     const auto to = reader.read(end, 0);
-    if (!to) continue;
+    if (!to || to->tooLarge) continue;
     const Form distance = decreasing ? add(*from, *to, -1) : add(*to, *from, -1);
     const std::string divisor = withinOneBlock(distance);
     if (!divisor.empty()) return {true, magnitudeOfName(model, loop, divisor, vars)};
@@ -296,6 +305,7 @@ BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, c
       const auto right = reader.read(test.field("right"), 0);
       if (!left || !right) continue;
       const Form gap = add(*left, *right, -1);
+      if (gap.tooLarge) continue;
       for (const std::string& by : gap.divisors) {
         Form scaled = multiply(gap, atomForm(by));
         Form sum = add(scaled, distance), difference = add(scaled, distance, -1);
