@@ -130,13 +130,19 @@ class TimeWalker {
       const Cost activations = recursionCost(recursion, unit());
       const Cost depth = recursionDepth(recursion);
       for (auto& entry : state_.pushes) {
-        const bool undone = popsFrom(function.body, entry.first.substr(0, entry.first.find('#')));
+        const std::string name = entry.first.substr(0, entry.first.find('#'));
+        const bool undone = popsFrom(function.body, name);
         // Halving activations push in proportion to their range, so their pushes add up as
         // their work does (one call on half the range: a geometric sum, the first call's).
-        const Cost all = recursion.shape == RecursionShape::kHalving
-                             ? recursionCost(recursion, entry.second)
-                             : multiplyCosts(entry.second, activations);
-        entry.second = simplifyCost(undone ? multiplyCosts(entry.second, depth) : all);
+        const bool halving = recursion.shape == RecursionShape::kHalving;
+        const Cost all = halving ? recursionCost(recursion, entry.second)
+                                 : multiplyCosts(entry.second, activations);
+        // A local of the function is freed when its activation returns: only the activations
+        // on the stack hold theirs, and halved ranges on the stack sum to the first one's.
+        const Symbol* symbol = findSymbol(model_, name);
+        const bool local = symbol && symbol->scope == function.name && !symbol->isParameter;
+        if (local && halving && !isConstantCost(entry.second)) continue;
+        entry.second = simplifyCost(undone || local ? multiplyCosts(entry.second, depth) : all);
       }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});

@@ -7,6 +7,7 @@
 // reader; its name plays no part.
 #include "model/inputs.h"
 
+#include <algorithm>
 #include <set>
 
 #include "model/magnitude.h"
@@ -152,7 +153,17 @@ class InputMarker {
     if (found == model_.symbols.end()) return;
     Symbol& symbol = found->second;
     // The declaration in scope here is the one read, whichever the table holds.
-    if (Symbol* declared = declarationAt(model_, name, n)) declared->fromInput = true;
+    Symbol* declared = declarationAt(model_, name, n);
+    if (declared) declared->fromInput = true;
+    // int t read in main while the table holds a member vector<long long> t: the scalar is
+    // the size read; the member's entry stays as it is.
+    if (declared && declared->kind == ContainerKind::kScalar &&
+        symbol.kind != ContainerKind::kScalar && declared->scopeStart != symbol.scopeStart) {
+      if (std::find(model_.inputOrder.begin(), model_.inputOrder.end(), name) ==
+          model_.inputOrder.end())
+        model_.inputOrder.push_back(name);
+      return;
+    }
     // char s[N] read whole holds one string: its length is the input's.
     if (symbol.kind == ContainerKind::kArray && symbol.dimensions.size() == 1 &&
         symbol.typeText == "char")

@@ -305,6 +305,12 @@ class Reader {
           (parameter || !stored.isParameter))
         continue;
       if (!stored.name.empty() && parameter && !stored.isParameter) continue;
+      // int t in main beside a member vector<long long> t: the scalar's facts stay with its
+      // own declaration, which its uses find; the member keeps the table's entry.
+      if (!stored.name.empty() && stored.member && stored.kind != ContainerKind::kScalar &&
+          symbol.kind == ContainerKind::kScalar && !symbol.scope.empty() &&
+          stored.scopeStart != symbol.scopeStart)
+        continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
                  wasIndexed = stored.indexed, heldInput = stored.holdsInput;
       const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry;
@@ -390,6 +396,7 @@ class Reader {
           type == "template_declaration") {
         symbol.scopeStart = ts_node_start_byte(n.raw);
         symbol.scopeEnd = ts_node_end_byte(n.raw);
+        symbol.member = type == "field_declaration_list";
         return;
       }
     }

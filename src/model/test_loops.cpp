@@ -133,7 +133,12 @@ class PassReader {
 
 bool isInputScalar(const Model& model, std::string_view name) {
   const Symbol* symbol = findSymbol(model, name);
-  return symbol && symbol->fromInput && symbol->kind == ContainerKind::kScalar;
+  if (symbol && symbol->fromInput && symbol->kind == ContainerKind::kScalar) return true;
+  // int t read in main while the table holds a member vector t: the declaration read counts.
+  auto [first, last] = model.declarations.equal_range(std::string(name));
+  for (auto it = first; it != last; ++it)
+    if (it->second.fromInput && it->second.kind == ContainerKind::kScalar) return true;
+  return false;
 }
 
 bool countsByOne(const Update& update) {

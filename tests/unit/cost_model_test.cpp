@@ -763,6 +763,14 @@ TEST(SpaceTest, RecursionDepth) {
        "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
        "1); path.pop_back(); }",
        "e(0)", "O(n)"},
+      {"a local of each activation is freed on return",
+       "int f(int k) { if (k == 0) return 0; vector<int> v; for (int i = 0; i < 3; i++) "
+       "v.push_back(i); return f(k - 1) + f(k - 1) + v[0]; }",
+       "f(n)", "O(n)"},
+      {"locals over halved ranges on the stack sum to the first",
+       "void s(int l, int r) { if (l >= r) return; int mid = (l + r) / 2; s(l, mid); s(mid + 1, "
+       "r); vector<int> t; for (int i = l; i <= r; i++) t.push_back(i); }",
+       "s(0, n)", "O(n)"},
       {"pushes kept by every activation",
        "vector<int> path; void e(int d) { if (d == n) return; path.push_back(d); e(d + 1); e(d + "
        "1); }",

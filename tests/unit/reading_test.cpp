@@ -396,6 +396,11 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        "v.end()); } }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> "
        "x; P p(a); }",
        "O(n * log n)", "O(n)"},
+      {"a member resized by its constructor beside a scalar of the same name in main",
+       "struct B { vector<int> t; B(int m) { t.resize(m); } int get(int i) { int s = 0; for (; "
+       "i > 0; i -= i & -i) s += t[i]; return s; } }; int main() { int n; cin >> n; B b(n); for "
+       "(int i = 1; i <= n; i++) { int t = b.get(i); cout << t; } }",
+       "O(n * log n)", "O(n)"},
       {"a parameter left out takes its default",
        "vector<int> tally(const string& w, int alpha = 26) { vector<int> c(alpha); for (char ch "
        ": w) c[ch - 'a']++; return c; } int main() { string s; cin >> s; vector<int> c = "
