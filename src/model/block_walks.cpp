@@ -269,7 +269,8 @@ std::vector<Node> guardsAround(const Node& loop) {
 
 BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
                       bool decreasing, const std::vector<LoopVariable>& vars) {
-  if (start.null() || bound.null()) return {};
+  // every walk found below counts positions in blocks, which takes a division by a name
+  if (start.null() || bound.null() || !model.dividesByName) return {};
   FormReader reader(model, loop);
   const auto from = reader.read(start, 0);
   if (!from || from->tooLarge) return {};

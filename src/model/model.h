@@ -99,6 +99,7 @@ struct Model {
   std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
   LibraryNames library;                 // the AtCoder Library's names as the program uses them
+  bool dividesByName = false;           // some x / b divides by a name: block walks are possible
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
 };

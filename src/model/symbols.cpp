@@ -621,6 +621,19 @@ class Reader {
   int loops_ = 0;                              // loops around the node being read
 };
 
+// One walk of the whole program, so that the block-walk rule, which needs a division by a
+// name somewhere, does not search each loop's surroundings in a program that has none.
+bool dividesByName(const Node& root) {
+  bool found = false;
+  visitNodes(root, [&](const Node& n) {
+    if (n.type() == "binary_expression" && n.field("operator").text() == "/" &&
+        unwrap(n.field("right")).type() == "identifier")
+      found = true;
+    return !found;
+  });
+  return found;
+}
+
 }  // namespace
 
 Model buildModel(const SyntaxReaderResult& syntax) {
@@ -632,6 +645,7 @@ Model buildModel(const SyntaxReaderResult& syntax) {
   model.root = {ts_tree_root_node(syntax.tree.get()), *syntax.source};
   model.parsed = true;
   Reader(model).read(model.root);
+  model.dividesByName = dividesByName(model.root);
   return model;
 }
 
