@@ -131,7 +131,7 @@ class TimeWalker {
       const Cost activations = recursionCost(recursion, unit());
       const Cost depth = recursionDepth(recursion);
       for (auto& entry : state_.pushes) {
-        const std::string name = entry.first.substr(0, entry.first.find('#'));
+        const std::string name = nameOfKey(entry.first);
         const bool undone = popsFrom(function.body, name);
         // Halving activations push in proportion to their range, so their pushes add up as
         // their work does (one call on half the range: a geometric sum, the first call's).
@@ -140,7 +140,7 @@ class TimeWalker {
                                  : multiplyCosts(entry.second, activations);
         // A local of the function is freed when its activation returns: only the activations
         // on the stack hold theirs, and halved ranges on the stack sum to the first one's.
-        const Symbol* symbol = findSymbol(model_, name);
+        const Symbol* symbol = entryOfKey(model_, entry.first);
         const bool local = symbol && symbol->scope == function.name && !symbol->isParameter;
         if (local && halving && !isConstantCost(entry.second)) continue;
         entry.second = simplifyCost(undone || local ? multiplyCosts(entry.second, depth) : all);
@@ -155,7 +155,7 @@ class TimeWalker {
     // sizes where they call it.
     const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
-      const std::string name = it->first.substr(0, it->first.find('#'));
+      const std::string name = nameOfKey(it->first);
       // s.push_back(0) on a parameter taken by value grows the copy, not the caller's s nor
       // another function's container of that name.
       bool copy = false;
@@ -166,7 +166,7 @@ class TimeWalker {
         it = state_.pushes.erase(it);
         continue;
       }
-      const Symbol* symbol = findSymbol(model_, name);
+      const Symbol* symbol = entryOfKey(model_, it->first);
       // A container taken by reference is the caller's: its pushes go back to the call.
       const bool parameter =
           std::count(function.parameters.begin(), function.parameters.end(), name);
@@ -193,7 +193,7 @@ class TimeWalker {
     for (const auto& [key, count] : pushes_[callee.name]) {
       // gen(.., out) pushing into its reference parameter out fills the caller's container
       const size_t hash = key.find('#');
-      const std::string name = key.substr(0, hash);
+      const std::string name = nameOfKey(key);
       std::string into = key;
       for (size_t k = 0; k < callee.parameters.size(); ++k) {
         if (callee.parameters[k] != name || k >= callee.byReference.size() ||
@@ -204,7 +204,8 @@ class TimeWalker {
                                   ? findSymbolAt(model_, argument.text(), argument)
                                   : nullptr;
         if (given && given->kind != ContainerKind::kScalar && !given->isParameter)
-          into = given->name + (hash == std::string::npos ? "" : key.substr(hash));
+          into = containerKey(model_, argument.text(), argument) +
+                 (hash == std::string::npos ? "" : key.substr(hash));
       }
       pushes[into] = addCosts(pushes[into], substituteArguments(callee, count, call, vars));
     }
@@ -249,7 +250,7 @@ class TimeWalker {
     if (type == "assignment_expression" && appendsToItself(node)) {
       const Symbol* symbol = findSymbol(model_, node.field("left").text());
       if (symbol && symbol->kind == ContainerKind::kString)
-        cost = addCosts(cost, containerSize(model_, symbol->name));
+        cost = addCosts(cost, containerSize(model_, symbol->name, node));
     }
     if (type == "subscript_expression") {
       cost = subscriptCost(model_, node);
@@ -260,19 +261,20 @@ class TimeWalker {
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
-    if (type == "init_declarator") recordReturned(declaredName(node), node.field("value"));
+    if (type == "init_declarator") recordReturned(node.field("declarator"), node.field("value"));
     if (type == "assignment_expression" && node.field("operator").text() == "=" &&
         node.field("left").type() == "identifier")
-      recordReturned(std::string(node.field("left").text()), node.field("right"));
+      recordReturned(node.field("left"), node.field("right"));
     return cost;
   }
 
   // vector<ll> L = allSums(0, n / 2): L holds what the helper's returned local received in
   // that call, told in this call's arguments.
-  void recordReturned(const std::string& name, const Node& value) {
+  void recordReturned(const Node& target, const Node& value) {
+    const std::string name = declaredName(target);
     if (name.empty() || value.null() || value.type() != "call_expression") return;
-    const Symbol* target = findSymbol(model_, name);
-    if (!target || target->kind == ContainerKind::kScalar) return;
+    const Symbol* symbol = findSymbolAt(model_, name, target);
+    if (!symbol || symbol->kind == ContainerKind::kScalar) return;
     const Function* callee = userFunction(value);
     if (!callee || callee->body.null() || (state_.function && callee == state_.function)) return;
     auto locals = calleeLocals_.find(callee->name);
@@ -282,7 +284,7 @@ class TimeWalker {
       if (n.type() == "lambda_expression") return false;
       if (n.type() == "return_statement" && n.childCount() > 0 &&
           n.child(0).type() == "identifier") {
-        auto held = locals->second.find(std::string(n.child(0).text()));
+        auto held = locals->second.find(containerKey(model_, n.child(0).text(), n.child(0)));
         if (held != locals->second.end()) received = addCosts(received, held->second);
       }
       return true;
@@ -290,7 +292,8 @@ class TimeWalker {
     if (isConstantCost(received)) return;
     const Cost size =
         simplifyCost(substituteArguments(*callee, received, value, variablesInScope()));
-    state_.pushes[name] = addCosts(state_.pushes[name], size);
+    const std::string key = containerKey(model_, name, target);
+    state_.pushes[key] = addCosts(state_.pushes[key], size);
   }
 
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
@@ -676,7 +679,7 @@ class TimeWalker {
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
       if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
-        value = containerSize(model_, name);
+        value = containerSize(model_, name, argument);
       else
         value = magnitudeOf(model_, argument, vars);
       // A string parameter's size is written |s|.
@@ -752,7 +755,7 @@ class TimeWalker {
       if (node.field("operator").text() != ">>" || node.text().find("cin") != 0) return;
       const Node target = node.field("right");
       if (target.type() == "subscript_expression")
-        addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+        addEntry(containerName(target.field("argument")), target, kSlotsSuffix);
       return;
     }
     const Node target = node.field(type == "update_expression" ? "argument" : "left");
@@ -761,7 +764,7 @@ class TimeWalker {
       const Symbol* symbol = findSymbol(model_, target.text());
       if (symbol && symbol->kind == ContainerKind::kString &&
           (node.field("operator").text() == "+=" || appendsToItself(node)))
-        addEntry(std::string(target.text()));
+        addEntry(std::string(target.text()), target);
       return;
     }
     if (target.type() != "subscript_expression") return;
@@ -770,7 +773,7 @@ class TimeWalker {
     if (type == "assignment_expression") recordRow(node, symbol);
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
-      addEntry(name);
+      addEntry(name, target);
   }
 
   // a[i][j] inside loops over i and j: the largest index used along each extent.
@@ -787,9 +790,8 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     // A helper's indices are told in its parameters, replaced where its callers call it.
     const bool told = !state_.function || isEntryOrMain(*state_.function);
-    std::vector<Cost>& filled =
-        told ? filled_[std::string(array.text())]
-             : calleeFills_[state_.function->name][std::string(array.text())];
+    const std::string key = containerKey(model_, array.text(), array);
+    std::vector<Cost>& filled = told ? filled_[key] : calleeFills_[state_.function->name][key];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
       // Only an index that walks a loop's range tells the extent used; a value read from the
@@ -806,8 +808,11 @@ class TimeWalker {
     }
   }
 
-  void addEntry(const std::string& name) {
-    if (name.empty()) return;
+  // Entries added to the container `name` where `use` stands, counted under the key of the
+  // declaration it refers to there (`tail` marks writes into slots).
+  void addEntry(const std::string& container, const Node& use, const char* tail = "") {
+    if (container.empty()) return;
+    const std::string name = containerKey(model_, container, use) + tail;
     // Small to large: entries moved out of the smaller container take no new room.
     if (!state_.frames.empty()) {
       const Node loop = state_.frames.back().node;
@@ -817,7 +822,7 @@ class TimeWalker {
     }
     // A container declared inside a loop starts empty on each pass: only the loops inside
     // that one multiply what it receives.
-    const Symbol* symbol = findSymbol(model_, name.substr(0, name.find('#')));
+    const Symbol* symbol = entryOfKey(model_, name);
     Cost times;
     for (auto it = state_.frames.rbegin(); it != state_.frames.rend(); ++it) {
       const EnclosingLoop& frame = *it;
@@ -858,7 +863,7 @@ class TimeWalker {
       const Node target =
           argument.type() == "pointer_expression" ? argument.field("argument") : Node{};
       if (target.type() != "subscript_expression") continue;
-      addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+      addEntry(containerName(target.field("argument")), target, kSlotsSuffix);
     }
   }
 
@@ -881,7 +886,7 @@ class TimeWalker {
       if (current->parameters[i] == name && i < current->byReference.size() &&
           !current->byReference[i])
         return;
-    addEntry(name);
+    addEntry(name, function);
   }
 
   std::string dominantPattern(const Cost& total) {
@@ -945,14 +950,13 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
 // Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
 void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
   for (const auto& [key, entries] : grown) {
-    const size_t hash = key.find('#');
-    auto found = model.symbols.find(key.substr(0, hash));
-    if (found == model.symbols.end() || isConstantCost(entries)) continue;
+    Symbol* found = entryOfKey(model, key);
+    if (!found || isConstantCost(entries)) continue;
     // Pushes accumulate over a loop's passes; writes into slots fill the same slots again.
-    if (hash == std::string::npos)
-      found->second.elements = simplifyCost(entries);
+    if (key.find('#') == std::string::npos)
+      found->elements = simplifyCost(entries);
     else
-      found->second.slotWrites = withoutConstants(simplifyCost(entries));
+      found->slotWrites = withoutConstants(simplifyCost(entries));
   }
 }
 
@@ -968,12 +972,12 @@ TimeEstimate estimateTime(Model& model) {
     grown = first.grownContainers();
     for (const auto& [name, extents] : first.constructedMembers())
       model.symbols[name].dimensions = extents;
-    for (const auto& [name, extents] : first.filledArrays()) {
-      auto found = model.symbols.find(name);
-      if (found == model.symbols.end()) continue;
-      found->second.filled.clear();
+    for (const auto& [key, extents] : first.filledArrays()) {
+      Symbol* found = entryOfKey(model, key);
+      if (!found) continue;
+      found->filled.clear();
       for (const Cost& extent : extents)
-        found->second.filled.push_back(withoutConstants(simplifyCost(extent)));
+        found->filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
   applyGrowth(model, grown);

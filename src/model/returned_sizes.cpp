@@ -13,9 +13,9 @@ Cost sizeOfReturned(const Model& model, const Node& returned) {
   if (!local || local->kind == ContainerKind::kScalar) return constantCost();
   if (local->isParameter)
     return sizeCost(local->kind == ContainerKind::kString ? "|" + name + "|" : name);
-  // The table's entry is this declaration: what was pushed or read into it counts too.
-  const Symbol* entry = findSymbol(model, name);
-  if (entry && entry->line == local->line) return containerSize(model, name);
+  // The entry holding this declaration's facts: what was pushed or read into it counts too.
+  const Symbol* entry = containerAt(model, name, returned);
+  if (entry && entry->line == local->line) return containerSizeOf(model, *entry);
   Cost size = local->dimensions.empty() ? constantCost() : local->dimensions.front();
   for (size_t k = 1; k < local->dimensions.size(); ++k)
     size = multiplyCosts(size, local->dimensions[k]);
