@@ -212,6 +212,10 @@ class Reader {
           if (kindOfType(typeText) != ContainerKind::kScalar)
             returned = magnitudeOf(model_, value, {});
         }
+      } else if (!value.null() && kindOfType(typeText) != ContainerKind::kScalar &&
+                 programFunctionCalled(value)) {
+        // vector<int> got = build(s): as long as what build returns, as auto would be.
+        returned = magnitudeOf(model_, value, {});
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";

@@ -144,6 +144,7 @@ const char* const kNames[] = {
     "policy-tree-rank-queries",
     // reading: declarations, values and objects as the code writes them
     "constructor-argument-from-call",
+    "constructor-argument-from-auto",
     "member-beside-same-named-scalar",
     "same-named-containers",
     "reassigned-size",

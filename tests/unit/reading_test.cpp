@@ -406,6 +406,12 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        ": w) c[ch - 'a']++; return c; } int main() { string s; cin >> s; vector<int> c = "
        "tally(s); cout << c[0]; }",
        "O(|s|)", "O(|s|)"},
+      {"an object built from a list a helper returned, the helper's string named like main's",
+       "vector<int> ids(const string& s) { vector<int> v(s.size()); return v; } struct K { "
+       "vector<int> a; K(const vector<int>& from) : a(from) {} }; int main() { string s; int q; "
+       "cin >> s >> q; vector<int> got = ids(s); K k(got); while (q--) for (int x : k.a) cout << "
+       "x; }",
+       "O(q * |s|)", "O(|s|)"},
   };
   for (const auto& c : kCases) {
     const Estimate got = estimateOf(std::string(kHead) + c.program);
