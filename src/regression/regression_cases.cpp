@@ -154,6 +154,9 @@ const char* const kNames[] = {
     "literal-bound-subset-sums",
     "leetcode-local-size-names",
     "rows-of-sets-and-chosen-macros",
+    // meet in the middle: lists doubled per item, halves under the exponent
+    "halves-closest-subset-sum",
+    "doubling-xor-subsets",
     // memo tables over small constants
     "memo-divided-value",
     "subset-memo-small-constant",
