@@ -27,6 +27,23 @@ TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
   return found == ids.end() ? 0 : found->second;
 }
 
+// Node type names measured once per grammar symbol: ts_node_type hands back a C string whose
+// length every comparison would measure again, and the model compares the type of nearly every
+// node it reads, many times over.
+std::string_view typeNameOf(TSNode node) {
+  static const TSLanguage* const language = ts_tree_language(node.tree);
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> byId(ts_language_symbol_count(language));
+    for (uint32_t id = 0; id < byId.size(); ++id)
+      if (const char* name = ts_language_symbol_name(language, static_cast<TSSymbol>(id)))
+        byId[id] = name;
+    return byId;
+  }();
+  const TSSymbol symbol = ts_node_symbol(node);
+  if (ts_tree_language(node.tree) != language || symbol >= names.size()) return ts_node_type(node);
+  return names[symbol];
+}
+
 void visitBounded(const Node& node, const std::function<bool(const Node&)>& descend, int depth) {
   if (node.null() || depth > kMaxVisitDepth || !descend(node)) return;
   const uint32_t count = node.childCount();
@@ -142,6 +159,8 @@ Node tableRoot(const NodeTable& table, std::string_view source) {
   if (table.entries.empty()) return {TSNode{}, source};
   return table.at(0, source);
 }
+
+std::string_view Node::type() const { return null() ? std::string_view() : typeNameOf(raw); }
 
 std::string_view Node::text() const {
   if (null()) return {};

@@ -23,7 +23,7 @@ struct Node {
   uint32_t slot = 0;
 
   bool null() const { return ts_node_is_null(raw); }
-  std::string_view type() const { return null() ? std::string_view() : ts_node_type(raw); }
+  std::string_view type() const;
   std::string_view text() const;
   int line() const { return null() ? 0 : static_cast<int>(ts_node_start_point(raw).row) + 1; }
   Node field(const char* name) const;
