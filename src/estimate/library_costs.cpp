@@ -93,7 +93,7 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
   if (symbol && whole && symbol->kind != ContainerKind::kScalar &&
       (second.null() || second.text().find("end") != std::string_view::npos ||
        first.type() == "identifier")) {
-    Cost size = containerSize(model, name);
+    Cost size = containerSize(model, name, first);
     if (!second.null() && second.text().find("end") == std::string_view::npos) {
       Cost explicitEnd = magnitudeOf(model, second, loops);
       if (!isConstantCost(explicitEnd)) return explicitEnd;
@@ -104,7 +104,7 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
     const Cost end = magnitudeOf(model, second, loops);
     if (!isConstantCost(end)) return end;
   }
-  return symbol ? containerSize(model, name) : constantCost();
+  return symbol ? containerSize(model, name, first) : constantCost();
 }
 
 // map<char, int>, set<bool>: a tree keyed by a type of at most 256 values stays that small.
@@ -189,7 +189,7 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
     const Node argument = arguments.child(i);
     const Symbol* symbol = findSymbol(model, containerName(argument));
     return symbol && symbol->kind != ContainerKind::kScalar
-               ? containerSize(model, containerName(argument))
+               ? containerSize(model, containerName(argument), argument)
                : magnitudeOf(model, argument, loops);
   };
   if (name == "convolution" || name == "convolution_ll") {
@@ -218,7 +218,7 @@ LibraryCost methodCost(const Model& model, const Node& call,
     return {true, logCost(magnitudeOf(model, call.field("arguments").child(0), loops)),
             "modular pow"};
   if (!symbol || symbol->kind == ContainerKind::kScalar) return {};
-  Cost size = containerSize(model, object);
+  Cost size = containerSize(model, object, function);
   if (isConstantCost(size)) size = primarySize(model);
   const std::string what = std::string(method);
   switch (kindAt(*symbol, function.field("argument"))) {
@@ -297,7 +297,7 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
     if (name == "memset" || name == "memcpy") {
       const Node bytes = arguments.child(2);
       const std::string target = containerName(unwrap(arguments.child(0)));
-      size = containerSize(model, target);
+      size = containerSize(model, target, arguments);
       if (!bytes.null() && !mentionsIdentifier(bytes, target)) {
         const Cost count = magnitudeOf(model, bytes, loops);
         if (!isConstantCost(count) || bytes.text().find("sizeof") == std::string_view::npos)
@@ -315,7 +315,7 @@ Cost subscriptCost(const Model& model, const Node& subscript) {
   const Symbol* symbol = findSymbol(model, name);
   if (!symbol || symbol->kind != ContainerKind::kOrdered || keyedBySmallType(*symbol))
     return constantCost();
-  Cost size = containerSize(model, name);
+  Cost size = containerSize(model, name, subscript);
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);
 }

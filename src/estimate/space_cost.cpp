@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/entry_points.h"
 #include "model/magnitude.h"
 
 namespace quorbel {
@@ -79,9 +80,13 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
     return around && around != &function ? sizedByCalls(model, *around, size, depth + 1) : size;
   }
   const std::vector<Node> calls = outsideCallsOf(model, function);
-  // A helper nobody names is never run: its locals take no room.
-  if (calls.empty())
-    return function.name != "main" && !namedOutside(model, function) ? Cost{} : size;
+  // A helper nobody names is never run: its locals take no room. A program without main
+  // starts in the functions nothing calls (a judge's solution class), whose locals do.
+  if (calls.empty()) {
+    const bool entry = !model.functions.count("main") && !function.isLambda &&
+                       findEntryFunctions(model).count(function.name);
+    return function.name != "main" && !entry && !namedOutside(model, function) ? Cost{} : size;
+  }
   Cost total;
   for (const Node& call : calls) {
     Cost one = size;
@@ -95,7 +100,7 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
       const Symbol* passed = findSymbol(model, name);
       const Cost value =
           passed && passed->kind != ContainerKind::kScalar && argument.type() == "identifier"
-              ? containerSize(model, name)
+              ? containerSize(model, name, argument)
               : magnitudeOf(model, argument, {});
       one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
     }
@@ -133,10 +138,19 @@ Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
 
 SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   SpaceEstimate estimate;
-  for (const auto& [name, symbol] : model.symbols) {
+  // The table's entry per name, and each other container declared under a name the table
+  // gives to another declaration (a helper's local vector<int> v beside main's v).
+  std::vector<const Symbol*> held;
+  for (const auto& [name, symbol] : model.symbols) held.push_back(&symbol);
+  for (const auto& [name, symbol] : model.declarations) {
+    const Symbol* table = findSymbol(model, name);
+    if (!table || table->scopeStart != symbol.scopeStart) held.push_back(&symbol);
+  }
+  for (const Symbol* entry : held) {
+    const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
-    Cost size = sizedByCalls(model, symbol, simplifyCost(containerSize(model, name)));
+    Cost size = sizedByCalls(model, symbol, simplifyCost(containerSizeOf(model, symbol)));
     // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
     // the program holds, its own first size, since the call that would say is not at hand.
     for (const std::string& placeholder : sizesOf(size))

@@ -130,7 +130,7 @@ class TimeWalker {
       const Cost activations = recursionCost(recursion, unit());
       const Cost depth = recursionDepth(recursion);
       for (auto& entry : state_.pushes) {
-        const std::string name = entry.first.substr(0, entry.first.find('#'));
+        const std::string name = nameOfKey(entry.first);
         const bool undone = popsFrom(function.body, name);
         // Halving activations push in proportion to their range, so their pushes add up as
         // their work does (one call on half the range: a geometric sum, the first call's).
@@ -139,7 +139,7 @@ class TimeWalker {
                                  : multiplyCosts(entry.second, activations);
         // A local of the function is freed when its activation returns: only the activations
         // on the stack hold theirs, and halved ranges on the stack sum to the first one's.
-        const Symbol* symbol = findSymbol(model_, name);
+        const Symbol* symbol = entryOfKey(model_, entry.first);
         const bool local = symbol && symbol->scope == function.name && !symbol->isParameter;
         if (local && halving && !isConstantCost(entry.second)) continue;
         entry.second = simplifyCost(undone || local ? multiplyCosts(entry.second, depth) : all);
@@ -154,7 +154,7 @@ class TimeWalker {
     // sizes where they call it.
     const bool told = isEntryOrMain(function);
     for (auto it = state_.pushes.begin(); it != state_.pushes.end();) {
-      const std::string name = it->first.substr(0, it->first.find('#'));
+      const std::string name = nameOfKey(it->first);
       // s.push_back(0) on a parameter taken by value grows the copy, not the caller's s nor
       // another function's container of that name.
       bool copy = false;
@@ -165,7 +165,7 @@ class TimeWalker {
         it = state_.pushes.erase(it);
         continue;
       }
-      const Symbol* symbol = findSymbol(model_, name);
+      const Symbol* symbol = entryOfKey(model_, it->first);
       if (symbol && symbol->scope == function.name) {
         Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
         held = addCosts(held, it->second);
@@ -227,7 +227,7 @@ class TimeWalker {
     if (type == "assignment_expression" && appendsToItself(node)) {
       const Symbol* symbol = findSymbol(model_, node.field("left").text());
       if (symbol && symbol->kind == ContainerKind::kString)
-        cost = addCosts(cost, containerSize(model_, symbol->name));
+        cost = addCosts(cost, containerSize(model_, symbol->name, node));
     }
     if (type == "subscript_expression") {
       cost = subscriptCost(model_, node);
@@ -623,7 +623,7 @@ class TimeWalker {
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
       if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
-        value = containerSize(model_, name);
+        value = containerSize(model_, name, argument);
       else
         value = magnitudeOf(model_, argument, vars);
       // A string parameter's size is written |s|.
@@ -697,7 +697,7 @@ class TimeWalker {
       if (node.field("operator").text() != ">>" || node.text().find("cin") != 0) return;
       const Node target = node.field("right");
       if (target.type() == "subscript_expression")
-        addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+        addEntry(containerName(target.field("argument")), target, kSlotsSuffix);
       return;
     }
     const Node target = node.field(type == "update_expression" ? "argument" : "left");
@@ -706,7 +706,7 @@ class TimeWalker {
       const Symbol* symbol = findSymbol(model_, target.text());
       if (symbol && symbol->kind == ContainerKind::kString &&
           (node.field("operator").text() == "+=" || appendsToItself(node)))
-        addEntry(std::string(target.text()));
+        addEntry(std::string(target.text()), target);
       return;
     }
     if (target.type() != "subscript_expression") return;
@@ -715,7 +715,7 @@ class TimeWalker {
     if (type == "assignment_expression") recordRow(node, symbol);
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
-      addEntry(name);
+      addEntry(name, target);
   }
 
   // a[i][j] inside loops over i and j: the largest index used along each extent.
@@ -732,9 +732,8 @@ class TimeWalker {
     const std::vector<LoopVariable> vars = variablesInScope();
     // A helper's indices are told in its parameters, replaced where its callers call it.
     const bool told = !state_.function || isEntryOrMain(*state_.function);
-    std::vector<Cost>& filled =
-        told ? filled_[std::string(array.text())]
-             : calleeFills_[state_.function->name][std::string(array.text())];
+    const std::string key = containerKey(model_, array.text(), array);
+    std::vector<Cost>& filled = told ? filled_[key] : calleeFills_[state_.function->name][key];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
       // Only an index that walks a loop's range tells the extent used; a value read from the
@@ -751,8 +750,11 @@ class TimeWalker {
     }
   }
 
-  void addEntry(const std::string& name) {
-    if (name.empty()) return;
+  // Entries added to the container `name` where `use` stands, counted under the key of the
+  // declaration it refers to there (`tail` marks writes into slots).
+  void addEntry(const std::string& container, const Node& use, const char* tail = "") {
+    if (container.empty()) return;
+    const std::string name = containerKey(model_, container, use) + tail;
     // Small to large: entries moved out of the smaller container take no new room.
     if (!state_.frames.empty()) {
       const Node loop = state_.frames.back().node;
@@ -762,7 +764,7 @@ class TimeWalker {
     }
     // A container declared inside a loop starts empty on each pass: only the loops inside
     // that one multiply what it receives.
-    const Symbol* symbol = findSymbol(model_, name.substr(0, name.find('#')));
+    const Symbol* symbol = entryOfKey(model_, name);
     Cost times;
     for (auto it = state_.frames.rbegin(); it != state_.frames.rend(); ++it) {
       const EnclosingLoop& frame = *it;
@@ -803,7 +805,7 @@ class TimeWalker {
       const Node target =
           argument.type() == "pointer_expression" ? argument.field("argument") : Node{};
       if (target.type() != "subscript_expression") continue;
-      addEntry(containerName(target.field("argument")) + kSlotsSuffix);
+      addEntry(containerName(target.field("argument")), target, kSlotsSuffix);
     }
   }
 
@@ -826,7 +828,7 @@ class TimeWalker {
       if (current->parameters[i] == name && i < current->byReference.size() &&
           !current->byReference[i])
         return;
-    addEntry(name);
+    addEntry(name, function);
   }
 
   std::string dominantPattern(const Cost& total) {
@@ -890,14 +892,13 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
 // Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
 void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
   for (const auto& [key, entries] : grown) {
-    const size_t hash = key.find('#');
-    auto found = model.symbols.find(key.substr(0, hash));
-    if (found == model.symbols.end() || isConstantCost(entries)) continue;
+    Symbol* found = entryOfKey(model, key);
+    if (!found || isConstantCost(entries)) continue;
     // Pushes accumulate over a loop's passes; writes into slots fill the same slots again.
-    if (hash == std::string::npos)
-      found->second.elements = simplifyCost(entries);
+    if (key.find('#') == std::string::npos)
+      found->elements = simplifyCost(entries);
     else
-      found->second.slotWrites = withoutConstants(simplifyCost(entries));
+      found->slotWrites = withoutConstants(simplifyCost(entries));
   }
 }
 
@@ -913,12 +914,12 @@ TimeEstimate estimateTime(Model& model) {
     grown = first.grownContainers();
     for (const auto& [name, extents] : first.constructedMembers())
       model.symbols[name].dimensions = extents;
-    for (const auto& [name, extents] : first.filledArrays()) {
-      auto found = model.symbols.find(name);
-      if (found == model.symbols.end()) continue;
-      found->second.filled.clear();
+    for (const auto& [key, extents] : first.filledArrays()) {
+      Symbol* found = entryOfKey(model, key);
+      if (!found) continue;
+      found->filled.clear();
       for (const Cost& extent : extents)
-        found->second.filled.push_back(withoutConstants(simplifyCost(extent)));
+        found->filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
   applyGrowth(model, grown);

@@ -164,6 +164,17 @@ class InputMarker {
         model_.inputOrder.push_back(name);
       return;
     }
+    // A container of a helper's own named like the one the table holds: only it is read.
+    if (declared && declared != &symbol && declared == containerAt(model_, name, n)) {
+      if (declared->kind == ContainerKind::kArray && declared->dimensions.size() == 1 &&
+          declared->typeText == "char")
+        declared->kind = ContainerKind::kString;
+      if (declared->kind == ContainerKind::kString &&
+          std::find(model_.inputOrder.begin(), model_.inputOrder.end(), name) ==
+              model_.inputOrder.end())
+        model_.inputOrder.push_back(name);
+      return;
+    }
     // char s[N] read whole holds one string: its length is the input's.
     if (symbol.kind == ContainerKind::kArray && symbol.dimensions.size() == 1 &&
         symbol.typeText == "char")
@@ -175,9 +186,9 @@ class InputMarker {
   }
 
   void markEntries(const std::string& container, const Node& use) {
-    auto found = model_.symbols.find(container);
-    if (found == model_.symbols.end() || found->second.kind == ContainerKind::kScalar) return;
-    found->second.holdsInput = true;
+    Symbol* found = containerAt(model_, container, use);
+    if (!found || found->kind == ContainerKind::kScalar) return;
+    found->holdsInput = true;
     if (Symbol* declared = declarationAt(model_, container, use)) declared->holdsInput = true;
   }
 

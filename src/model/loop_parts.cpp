@@ -142,7 +142,7 @@ Cost indexedArraySize(const Model& model, const Node& body, const std::string& v
   visitNodes(body, [&](const Node& n) {
     if (!isConstantCost(size)) return false;
     if (n.type() == "subscript_expression" && mentionsIdentifier(n.field("indices"), variable))
-      size = containerSize(model, containerName(n.field("argument")));
+      size = containerSize(model, containerName(n.field("argument")), n);
     return isConstantCost(size);
   });
   return size;

@@ -524,7 +524,7 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
     return facts;
   }
   facts.step = StepKind::kContainer;
-  facts.trips = containerSize(model, containerName(right));
+  facts.trips = containerSize(model, containerName(right), right);
   return facts;
 }
 

@@ -27,7 +27,7 @@ Cost containerSizeAt(const Model& model, const Node& expression) {
   if (symbol && symbol->isParameter && symbol->nestedContainer) return sizeCost(name + "#rows");
   if (symbol && symbol->isParameter && symbol->kind != ContainerKind::kScalar)
     return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : name);
-  return containerSize(model, name);
+  return containerSize(model, name, use);
 }
 
 Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
@@ -52,7 +52,7 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
     if (!symbol->value && symbol->hasDerived) return symbol->derived;
     return constantCost();
   }
-  if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name);
+  if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name, use);
   // auto [lo, hi] = range(): a part of a returned value, a position or count no larger than
   // the program's size; the binding's own name is no size the reader knows.
   if (symbol->bound) return primarySize(model);
@@ -351,7 +351,17 @@ Cost usedDimension(const Model& model, const Symbol& symbol, size_t k) {
 
 Cost containerSize(const Model& model, const std::string& name) {
   const Symbol* symbol = findSymbol(model, name);
-  if (!symbol) return constantCost();
+  return symbol ? containerSizeOf(model, *symbol) : constantCost();
+}
+
+Cost containerSize(const Model& model, const std::string& name, const Node& use) {
+  const Symbol* symbol = containerAt(model, name, use);
+  return symbol ? containerSizeOf(model, *symbol) : constantCost();
+}
+
+Cost containerSizeOf(const Model& model, const Symbol& entry) {
+  const Symbol* symbol = &entry;
+  const std::string& name = entry.name;
   if (symbol->isParameter)
     return sizeCost(symbol->kind == ContainerKind::kString ? "|" + name + "|" : symbol->name);
   // char s[1000006] read whole: as long as the string read, named by its length if it has one.
@@ -459,6 +469,11 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     if (declarator.type() == "abstract_function_declarator" && called != model.functions.end())
       return returnedSizeOf(model, called->second, childrenOf(declarator.field("parameters")),
                             loops);
+    // vector<int> v(n * m) parses n * m as a parameter m of type pointer to n: a product.
+    if (declarator.type() == "pointer_declarator" &&
+        declarator.field("declarator").type() == "identifier")
+      return multiplyCosts(magnitudeOf(model, e.field("type"), loops),
+                           magnitudeOf(model, declarator.field("declarator"), loops));
     return magnitudeOf(model, e.field("type"), loops);
   }
   if (type == "field_expression") {
@@ -473,7 +488,7 @@ Cost magnitudeOf(const Model& model, const Node& expression,
   if (type == "parenthesized_expression" || type == "cast_expression" ||
       type == "unary_expression" || type == "condition_clause" || type == "comma_expression")
     return e.childCount() ? magnitudeOf(model, e.child(e.childCount() - 1), loops) : constantCost();
-  if (type == "sizeof_expression") return containerSize(model, containerName(e));
+  if (type == "sizeof_expression") return containerSize(model, containerName(e), e);
   if (type == "subscript_expression") {
     // An entry of an array the input fills is at most the largest one, where a scalar holds it
     // (mx = max(mx, a[i])): the loop for (x = 1; x <= a[i]; ++x) runs up to mx times.

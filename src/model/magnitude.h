@@ -23,6 +23,10 @@ Cost magnitudeOf(const Model& model, const Node& expression,
 // The number of entries a container holds: its extents, what was read or pushed into it, or,
 // for a parameter, the parameter itself (replaced by the argument at each call).
 Cost containerSize(const Model& model, const std::string& name);
+// The same, of the declaration `name` refers to where `use` stands (containerAt).
+Cost containerSize(const Model& model, const std::string& name, const Node& use);
+// The same, of one entry: the table's or a declaration's.
+Cost containerSizeOf(const Model& model, const Symbol& symbol);
 // What of an array's extents a traversal uses: each extent, or the program's own k-th input size
 // where the k-th extent is a capacity constant (adj[maxN], grid[maxN][maxM]).
 Cost usedExtent(const Model& model, const std::vector<Cost>& extents);

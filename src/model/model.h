@@ -119,6 +119,19 @@ const Symbol* findSymbol(const Model& model, std::string_view name);
 const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node& use);
 // The declaration of `name` whose scope most closely encloses `use`, if any.
 Symbol* declarationAt(Model& model, std::string_view name, const Node& use);
+// The entry holding what the program does with the container `name` where `use` stands: the
+// declaration in scope there when the table's entry describes another declaration of that name
+// (a helper's local vector<int> v beside main's), else the table's entry.
+const Symbol* containerAt(const Model& model, std::string_view name, const Node& use);
+Symbol* containerAt(Model& model, std::string_view name, const Node& use);
+// The key the facts about that container are gathered under over a walk: its name where the
+// table's entry answers for it, else the name and its declaration's scope (v@812).
+std::string containerKey(const Model& model, std::string_view name, const Node& use);
+// The entry a key of containerKey names (a `#slots` tail aside); null when there is none.
+Symbol* entryOfKey(Model& model, const std::string& key);
+const Symbol* entryOfKey(const Model& model, const std::string& key);
+// The name a key of containerKey is about: "v" of v@812#slots.
+std::string nameOfKey(const std::string& key);
 // A named constant that stands for an input limit (maxN = 2e5 + 5), not a modulus or infinity.
 bool isLimitConstant(const Symbol& symbol);
 // A small named constant that counts binary-lifting levels (LOG = 20).

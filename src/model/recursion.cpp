@@ -529,7 +529,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   }
   if (!memo.empty()) {
     facts.shape = RecursionShape::kMemoised;
-    facts.states = containerSize(model, memo);
+    facts.states = containerSize(model, memo, function.body);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
     // A global table a local of another function shadows by name: its own extents count.
@@ -598,7 +598,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     facts.shape = RecursionShape::kUnionFind;
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
     const bool compresses = storesCallInto(function.body, containerName(first), calls);
-    facts.size = containerSize(model, containerName(first));
+    facts.size = containerSize(model, containerName(first), first);
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     facts.unionBySize = compresses && unitesBySize(model, containerName(first));
     if (!compresses) facts.shape = RecursionShape::kLinear;

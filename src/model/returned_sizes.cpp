@@ -13,28 +13,36 @@ Cost sizeOfReturned(const Model& model, const Node& returned) {
   if (!local || local->kind == ContainerKind::kScalar) return constantCost();
   if (local->isParameter)
     return sizeCost(local->kind == ContainerKind::kString ? "|" + name + "|" : name);
-  // The table's entry is this declaration: what was pushed or read into it counts too.
-  const Symbol* entry = findSymbol(model, name);
-  if (entry && entry->line == local->line) return containerSize(model, name);
+  // The entry holding this declaration's facts: what was pushed or read into it counts too.
+  const Symbol* entry = containerAt(model, name, returned);
+  if (entry && entry->line == local->line) return containerSizeOf(model, *entry);
   Cost size = local->dimensions.empty() ? constantCost() : local->dimensions.front();
   for (size_t k = 1; k < local->dimensions.size(); ++k)
     size = multiplyCosts(size, local->dimensions[k]);
   return size;
 }
 
-// A size made of the function's own names: a parameter, or a local nothing read.
-bool namesOwnName(const Model& model, const Function& function, const std::string& size) {
-  for (const std::string& parameter : function.parameters)
+// A size named by one of the function's parameters from `from` on (those no argument replaces).
+bool namesParameter(const Function& function, const std::string& size, size_t from) {
+  for (size_t i = from; i < function.parameters.size(); ++i) {
+    const std::string& parameter = function.parameters[i];
     if (!parameter.empty() &&
         (size == parameter || size == "|" + parameter + "|" || size.rfind(parameter + "#", 0) == 0))
       return true;
+  }
+  return false;
+}
+
+// A size named by a local of the function that nothing read: no name its callers know.
+bool namesLocal(const Model& model, const Function& function, const std::string& size) {
   const bool barred = size.size() > 2 && size.front() == '|' && size.back() == '|';
   const std::string name = barred ? size.substr(1, size.size() - 2) : size;
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
   auto [first, last] = model.declarations.equal_range(name);
   for (auto it = first; it != last; ++it)
-    if (it->second.scopeStart >= start && it->second.scopeEnd <= end && !it->second.fromInput)
+    if (it->second.scopeStart >= start && it->second.scopeEnd <= end && !it->second.fromInput &&
+        !it->second.isParameter)
       return true;
   return false;
 }
@@ -52,6 +60,12 @@ Cost returnedSize(const Model& model, const Function& function,
       total = addCosts(total, sizeOfReturned(model, n.child(0)));
     return true;
   });
+  // Locals are told apart before the arguments come in: an argument may share a local's name
+  // (build(s) in a caller whose own string is s as well).
+  total = simplifyCost(total);
+  for (const std::string& size : sizesOf(total))
+    if (!namesParameter(function, size, 0) && namesLocal(model, function, size))
+      return constantCost();
   for (size_t i = 0; i < function.parameters.size() && i < arguments.size(); ++i) {
     const std::string& parameter = function.parameters[i];
     if (parameter.empty()) continue;
@@ -60,9 +74,9 @@ Cost returnedSize(const Model& model, const Function& function,
     total = substituteSize(total, parameter + "#rows", arguments[i]);
   }
   total = simplifyCost(total);
-  // A size still made of the function's own names is nothing the caller can name.
+  // A parameter no argument replaced is nothing the caller can name.
   for (const std::string& size : sizesOf(total))
-    if (namesOwnName(model, function, size)) return constantCost();
+    if (namesParameter(function, size, arguments.size())) return constantCost();
   return total;
 }
 

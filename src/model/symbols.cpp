@@ -212,6 +212,10 @@ class Reader {
           if (kindOfType(typeText) != ContainerKind::kScalar)
             returned = magnitudeOf(model_, value, {});
         }
+      } else if (!value.null() && kindOfType(typeText) != ContainerKind::kScalar &&
+                 programFunctionCalled(value)) {
+        // vector<int> got = build(s): as long as what build returns, as auto would be.
+        returned = magnitudeOf(model_, value, {});
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
       const bool constructed = dtype == "function_declarator";
@@ -284,6 +288,13 @@ class Reader {
           if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart) {
             symbol.fromInput = symbol.fromInput || it->second.fromInput;
             symbol.holdsInput = symbol.holdsInput || it->second.holdsInput;
+            // What its uses told a container of its own (resized, indexed, named length).
+            symbol.indexed = symbol.indexed || it->second.indexed;
+            if (symbol.sizeName.empty()) symbol.sizeName = it->second.sizeName;
+            if (symbol.dimensions.empty() && symbol.kind != ContainerKind::kScalar)
+              symbol.dimensions = it->second.dimensions;
+            if (it->second.kind == ContainerKind::kString && symbol.kind == ContainerKind::kArray)
+              symbol.kind = ContainerKind::kString;
             if (keepFacts_) symbol.largestEntry = it->second.largestEntry;
             if (keepFacts_ && it->second.hasDerived) {
               symbol.derived = it->second.derived;
@@ -364,7 +375,7 @@ class Reader {
                                ? findSymbolAt(model_, arguments.child(0).text(), arguments.child(0))
                                : nullptr;
     if (source && source->kind != ContainerKind::kScalar) {
-      member.dimensions = {containerSize(model_, source->name)};
+      member.dimensions = {containerSize(model_, source->name, arguments.child(0))};
       return;
     }
     readInitialiser(member, arguments, false);
@@ -383,7 +394,7 @@ class Reader {
     if (e.type() != "identifier") return constantCost();
     const Symbol* joined = findSymbolAt(model_, e.text(), e);
     if (!joined || joined->kind != ContainerKind::kString) return constantCost();
-    return containerSize(model_, joined->name);
+    return containerSize(model_, joined->name, e);
   }
 
   // The block, loop, function or class a declaration is visible in.
@@ -462,13 +473,12 @@ class Reader {
       if (f.type() == "field_expression" &&
           (f.field("field").text() == "size" || f.field("field").text() == "length"))
         object = containerName(f.field("argument"));
-      auto read = model_.symbols.find(object);
-      if (read != model_.symbols.end() && read->second.fromInput &&
-          read->second.kind != ContainerKind::kScalar &&
-          (read->second.kind == ContainerKind::kString || text.find("strlen") == 0)) {
+      Symbol* read = containerAt(model_, object, call);
+      if (read && read->fromInput && read->kind != ContainerKind::kScalar &&
+          (read->kind == ContainerKind::kString || text.find("strlen") == 0)) {
         symbol.fromInput = true;
         // The string's length goes by this name from now on: n = s.size() makes |s| n.
-        if (read->second.sizeName.empty()) read->second.sizeName = symbol.name;
+        if (read->sizeName.empty()) read->sizeName = symbol.name;
         return;
       }
     }
@@ -549,10 +559,8 @@ class Reader {
     if (f.type() != "field_expression") return;
     const std::string_view method = f.field("field").text();
     if (method != "assign" && method != "resize") return;
-    auto found = model_.symbols.find(containerName(f.field("argument")));
-    if (found == model_.symbols.end() || !found->second.dimensions.empty() ||
-        found->second.kind == ContainerKind::kScalar)
-      return;
+    Symbol* found = containerAt(model_, containerName(f.field("argument")), call);
+    if (!found || !found->dimensions.empty() || found->kind == ContainerKind::kScalar) return;
     Node current = call.field("arguments");
     std::vector<Cost> extents;
     for (int guard = 0; guard < 4 && !current.null() && current.childCount() > 0; ++guard) {
@@ -561,12 +569,12 @@ class Reader {
       extents.push_back(extent);
       current = constructorArguments(current.child(1));
     }
-    found->second.dimensions = extents;
+    found->dimensions = extents;
   }
 
   void markIndexed(const Node& subscript) {
-    auto found = model_.symbols.find(containerName(subscript.field("argument")));
-    if (found != model_.symbols.end()) found->second.indexed = true;
+    if (Symbol* found = containerAt(model_, containerName(subscript.field("argument")), subscript))
+      found->indexed = true;
   }
 
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
@@ -685,6 +693,58 @@ const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node
   const bool other = innermost->line != table->line && innermost->kind != table->kind;
   if (innermost->kind != ContainerKind::kScalar && !innermost->isParameter && !other) return table;
   return innermost;
+}
+
+namespace {
+
+bool isSameDeclaration(const Symbol& a, const Symbol& b) {
+  return a.line == b.line && a.scopeStart == b.scopeStart;
+}
+
+}  // namespace
+
+Symbol* containerAt(Model& model, std::string_view name, const Node& use) {
+  auto found = model.symbols.find(std::string(name));
+  Symbol* table = found == model.symbols.end() ? nullptr : &found->second;
+  if (!table || use.null() || model.declarations.count(std::string(name)) < 2) return table;
+  Symbol* declared = declarationAt(model, name, use);
+  // A parameter stands for its caller's object, which the table describes.
+  if (!declared || declared->kind == ContainerKind::kScalar || declared->isParameter ||
+      isSameDeclaration(*declared, *table))
+    return table;
+  return declared;
+}
+
+const Symbol* containerAt(const Model& model, std::string_view name, const Node& use) {
+  return containerAt(const_cast<Model&>(model), name, use);
+}
+
+std::string containerKey(const Model& model, std::string_view name, const Node& use) {
+  const Symbol* entry = containerAt(model, name, use);
+  const Symbol* table = findSymbol(model, name);
+  if (!entry || entry == table) return std::string(name);
+  return std::string(name) + "@" + std::to_string(entry->scopeStart);
+}
+
+std::string nameOfKey(const std::string& key) { return key.substr(0, key.find_first_of("@#")); }
+
+Symbol* entryOfKey(Model& model, const std::string& key) {
+  const std::string name = nameOfKey(key);
+  const size_t at = key.find('@');
+  if (at == std::string::npos) {
+    auto found = model.symbols.find(name);
+    return found == model.symbols.end() ? nullptr : &found->second;
+  }
+  const std::string scope = key.substr(at + 1, key.find('#', at) - at - 1);
+  auto [first, last] = model.declarations.equal_range(name);
+  for (auto it = first; it != last; ++it)
+    if (std::to_string(it->second.scopeStart) == scope && it->second.kind != ContainerKind::kScalar)
+      return &it->second;
+  return nullptr;
+}
+
+const Symbol* entryOfKey(const Model& model, const std::string& key) {
+  return entryOfKey(const_cast<Model&>(model), key);
 }
 
 bool isLimitConstant(const Symbol& symbol) {

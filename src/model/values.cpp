@@ -346,8 +346,8 @@ class ValueReader {
         if (it->type() == "for_range_loop" && declaredName(it->field("declarator")) == e.text())
           array = containerName(it->field("right"));
     }
-    auto found = model_.symbols.find(array);
-    if (found == model_.symbols.end() || !found->second.holdsInput) return;
+    const Symbol* found = containerAt(model_, array, e);
+    if (!found || !found->holdsInput) return;
     largest_[array] = largest.name;
   }
 

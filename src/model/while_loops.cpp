@@ -145,7 +145,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
   if (condition.text().find("next_permutation") != std::string_view::npos) {
     const Node call = findDescendant(condition, {"call_expression"});
     const Node args = call.field("arguments");
-    Cost size = containerSize(model, containerName(args.child(0)));
+    Cost size = containerSize(model, containerName(args.child(0)), args);
     if (isConstantCost(size)) size = magnitudeOf(model, args.child(1), vars);
     facts.step = StepKind::kPermutations;
     facts.trips = factorialCost(size);
@@ -200,7 +200,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     else if (!grid.empty())
       facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
     else
-      facts.trips = containerSize(model, tested);
+      facts.trips = containerSize(model, tested, condition);
     if (isConstantCost(facts.trips))
       facts.trips = readsFixedCount(model) ? constantCost() : primarySize(model);
     // for (s = 1; s <= n; s++) if (!seen[s]) { BFS from s }: each vertex once over all passes
@@ -433,7 +433,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = constantCost();
       return facts;
     }
-    Cost size = containerSize(model, table);
+    Cost size = containerSize(model, table, loop);
     if (isConstantCost(size)) size = primarySize(model);
     facts.step = StepKind::kCounted;
     facts.trips = unitesBySize(model, table) ? logCost(size) : size;

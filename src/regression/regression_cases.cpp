@@ -142,6 +142,20 @@ const char* const kNames[] = {
     "library-atcoder-graphs",
     "library-atcoder-strings",
     "policy-tree-rank-queries",
+    // reading: declarations, values and objects as the code writes them
+    "constructor-argument-from-call",
+    "constructor-argument-from-auto",
+    "member-beside-same-named-scalar",
+    "same-named-containers",
+    "reassigned-size",
+    "guarded-square-root",
+    "value-facts-divisor-counts",
+    "literal-bound-subset-sums",
+    "leetcode-local-size-names",
+    "rows-of-sets-and-chosen-macros",
+    // memo tables over small constants
+    "memo-divided-value",
+    "subset-memo-small-constant",
 };
 // clang-format on
 

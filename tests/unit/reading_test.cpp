@@ -406,6 +406,12 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        ": w) c[ch - 'a']++; return c; } int main() { string s; cin >> s; vector<int> c = "
        "tally(s); cout << c[0]; }",
        "O(|s|)", "O(|s|)"},
+      {"an object built from a list a helper returned, the helper's string named like main's",
+       "vector<int> ids(const string& s) { vector<int> v(s.size()); return v; } struct K { "
+       "vector<int> a; K(const vector<int>& from) : a(from) {} }; int main() { string s; int q; "
+       "cin >> s >> q; vector<int> got = ids(s); K k(got); while (q--) for (int x : k.a) cout << "
+       "x; }",
+       "O(q * |s|)", "O(|s|)"},
   };
   for (const auto& c : kCases) {
     const Estimate got = estimateOf(std::string(kHead) + c.program);
@@ -432,6 +438,34 @@ TEST(LiteralExtentTest, ALiteralLoopBoundIsTheSizeOfTheArrayItWalks) {
     const Estimate got = estimateOf(std::string(kHead) + c.program);
     EXPECT_EQ(got.time, c.time) << c.name;
     EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+TEST(ScopeReadingTest, ContainersOfOneNameKeepTheirOwnFacts) {
+  const ProgramCase kCases[] = {
+      {"a helper's small local beside main's table",
+       "int f(int k) { vector<int> v(k); int s = 0; for (int x : v) s += x; return s; } int "
+       "main() { int n; cin >> n; vector<int> v(n * n); for (int i = 0; i < n * n; i++) cin >> "
+       "v[i]; long long t = 0; for (int i = 0; i < n; i++) t += f(3); for (int x : v) t += x; }",
+       "O(n^2)", "O(n^2)"},
+      {"a global list the input fills beside a helper's local",
+       "vector<int> v; int g(int k) { vector<int> v(k, 0); int c = 0; for (int x : v) c += x; "
+       "return c; } int main() { int n; cin >> n; for (int i = 0; i < n; i++) { int x; cin >> x; "
+       "v.push_back(x); } long long t = 0; for (int i = 0; i < n; i++) t += g(5); }",
+       "O(n)", "O(n)"},
+      {"sibling blocks each with their own list",
+       "int main() { int n, m; cin >> n >> m; { vector<int> w; for (int i = 0; i < n; i++) "
+       "w.push_back(i); cout << w.size(); } { vector<int> w; for (int i = 0; i < m; i++) "
+       "w.push_back(i); long long s = 0; for (int x : w) for (int y : w) s += x ^ y; } }",
+       "O(m^2 + n)", "O(n + m)"},
+      {"a product the parser reads as a pointer parameter",
+       "int main() { int n, m; cin >> n >> m; vector<int> v(n * m); cout << v[0]; }", "O(m * n)",
+       "O(m * n)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate estimate = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(estimate.time, c.time) << c.name;
+    EXPECT_EQ(estimate.space, c.space) << c.name;
   }
 }
 
