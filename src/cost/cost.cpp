@@ -397,6 +397,16 @@ Cost substituteSize(const Cost& cost, const std::string& size, const Cost& by) {
   return result;
 }
 
+Cost halveExponentials(const Cost& cost, const std::string& size) {
+  Cost result = cost;
+  for (Monomial& term : result.terms) {
+    auto found = term.sizes.find(size);
+    if (found != term.sizes.end() && found->second.expBase > 1)
+      found->second.expBase = std::sqrt(found->second.expBase);
+  }
+  return result;
+}
+
 Cost simplifyCost(const Cost& cost) {
   std::vector<Monomial> clamped;
   for (const Monomial& term : cost.terms) {

@@ -70,6 +70,9 @@ Cost multiplyCosts(const Cost& a, const Cost& b);
 Cost divideCosts(const Cost& total, const Cost& trips);
 // Replaces every occurrence of `size` by `by` (a parameter by its argument's cost).
 Cost substituteSize(const Cost& cost, const std::string& size, const Cost& by);
+// Takes the square root of every exponential in `size` (2^n becomes 2^(n/2)), so that what
+// replaces `size` next counts only half of itself under an exponent.
+Cost halveExponentials(const Cost& cost, const std::string& size);
 // Drops terms another term bounds and negative leftovers; what formatting shows. Of two terms
 // of one growth the larger constant stays.
 Cost simplifyCost(const Cost& cost);

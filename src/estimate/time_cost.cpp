@@ -7,6 +7,7 @@
 
 #include "estimate/library_costs.h"
 #include "model/entry_points.h"
+#include "model/halved_ranges.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -166,7 +167,10 @@ class TimeWalker {
         continue;
       }
       const Symbol* symbol = entryOfKey(model_, it->first);
-      if (symbol && symbol->scope == function.name) {
+      // A container taken by reference is the caller's: its pushes go back to the call.
+      const bool parameter =
+          std::count(function.parameters.begin(), function.parameters.end(), name);
+      if (symbol && symbol->scope == function.name && !parameter) {
         Cost& held = told ? local_[it->first] : calleeLocals_[function.name][it->first];
         held = addCosts(held, it->second);
         it = state_.pushes.erase(it);
@@ -184,8 +188,27 @@ class TimeWalker {
   // What one call of `callee` adds to each container, in the caller's sizes.
   std::map<std::string, Cost> pushesOfCall(const Function& callee, const Node& call,
                                            const std::vector<LoopVariable>& vars) {
-    std::map<std::string, Cost> pushes = pushes_[callee.name];
-    for (auto& entry : pushes) entry.second = substituteArguments(callee, entry.second, call, vars);
+    const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
+    std::map<std::string, Cost> pushes;
+    for (const auto& [key, count] : pushes_[callee.name]) {
+      // gen(.., out) pushing into its reference parameter out fills the caller's container
+      const size_t hash = key.find('#');
+      const std::string name = nameOfKey(key);
+      std::string into = key;
+      for (size_t k = 0; k < callee.parameters.size(); ++k) {
+        if (callee.parameters[k] != name || k >= callee.byReference.size() ||
+            !callee.byReference[k])
+          continue;
+        const Node argument = arguments.child(static_cast<uint32_t>(k));
+        const Symbol* given = argument.type() == "identifier"
+                                  ? findSymbolAt(model_, argument.text(), argument)
+                                  : nullptr;
+        if (given && given->kind != ContainerKind::kScalar && !given->isParameter)
+          into = containerKey(model_, argument.text(), argument) +
+                 (hash == std::string::npos ? "" : key.substr(hash));
+      }
+      pushes[into] = addCosts(pushes[into], substituteArguments(callee, count, call, vars));
+    }
     return pushes;
   }
 
@@ -238,7 +261,39 @@ class TimeWalker {
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
+    if (type == "init_declarator") recordReturned(node.field("declarator"), node.field("value"));
+    if (type == "assignment_expression" && node.field("operator").text() == "=" &&
+        node.field("left").type() == "identifier")
+      recordReturned(node.field("left"), node.field("right"));
     return cost;
+  }
+
+  // vector<ll> L = allSums(0, n / 2): L holds what the helper's returned local received in
+  // that call, told in this call's arguments.
+  void recordReturned(const Node& target, const Node& value) {
+    const std::string name = declaredName(target);
+    if (name.empty() || value.null() || value.type() != "call_expression") return;
+    const Symbol* symbol = findSymbolAt(model_, name, target);
+    if (!symbol || symbol->kind == ContainerKind::kScalar) return;
+    const Function* callee = userFunction(value);
+    if (!callee || callee->body.null() || (state_.function && callee == state_.function)) return;
+    auto locals = calleeLocals_.find(callee->name);
+    if (locals == calleeLocals_.end()) return;
+    Cost received;
+    visitNodes(callee->body, [&](const Node& n) {
+      if (n.type() == "lambda_expression") return false;
+      if (n.type() == "return_statement" && n.childCount() > 0 &&
+          n.child(0).type() == "identifier") {
+        auto held = locals->second.find(containerKey(model_, n.child(0).text(), n.child(0)));
+        if (held != locals->second.end()) received = addCosts(received, held->second);
+      }
+      return true;
+    });
+    if (isConstantCost(received)) return;
+    const Cost size =
+        simplifyCost(substituteArguments(*callee, received, value, variablesInScope()));
+    const std::string key = containerKey(model_, name, target);
+    state_.pushes[key] = addCosts(state_.pushes[key], size);
   }
 
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
@@ -379,10 +434,10 @@ class TimeWalker {
                            : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
-    const bool amortised = facts.step == StepKind::kTwoPointer ||
-                           facts.step == StepKind::kStackPops ||
-                           facts.step == StepKind::kAdjacency ||
-                           facts.step == StepKind::kBalancing || facts.step == StepKind::kGrowth;
+    const bool amortised =
+        facts.step == StepKind::kTwoPointer || facts.step == StepKind::kStackPops ||
+        facts.step == StepKind::kAdjacency || facts.step == StepKind::kBalancing ||
+        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling;
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
@@ -607,6 +662,7 @@ class TimeWalker {
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
     std::vector<std::pair<std::string, Cost>> replacements;
+    const std::vector<bool> halved = halvedRanges(model_, callee, childrenOf(arguments));
     for (size_t i = 0; i < callee.parameters.size(); ++i) {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
@@ -634,6 +690,8 @@ class TimeWalker {
       if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
       const std::string placeholder = "\x01" + std::to_string(i);
       cost = substituteSize(cost, key, sizeCost(placeholder));
+      // gen(0, n / 2): half the items under the exponent, 2^(n/2)
+      if (i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
       replacements.push_back({placeholder, value});
       cost = substituteSize(cost, parameter + "#edges", symbol ? edgeCount(model_, name) : Cost{});
       cost = substituteSize(cost, parameter + "#rows",

@@ -172,6 +172,64 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
 
 // ---- Questions about the loop's surroundings ----
 
+namespace {
+
+// v.size(), (int)v.size(), size(v), ssize(v): the container whose size `expression` takes.
+std::string sizeTakenOf(const Model& model, const Node& expression) {
+  const Node call = unwrapConversions(model, expression);
+  if (call.null() || call.type() != "call_expression") return "";
+  const Node f = call.field("function");
+  if (f.type() == "field_expression")
+    return f.field("field").text() == "size" ? containerName(f.field("argument")) : "";
+  const std::string_view name = f.text();
+  const Node arguments = call.field("arguments");
+  if ((name == "size" || name == "std::size" || name == "ssize" || name == "std::ssize") &&
+      arguments.childCount() == 1)
+    return containerName(arguments.child(0));
+  return "";
+}
+
+}  // namespace
+
+std::string doubledContainer(const Model& model, const Node& loop, const Node& bound,
+                             const Node& enclosing) {
+  Node b = unwrapConversions(model, bound);
+  // v.size() - 1 as the start of a loop walking down
+  if (b.type() == "binary_expression" && evaluateConstant(model, b.field("right")) &&
+      (b.field("operator").text() == "-" || b.field("operator").text() == "+"))
+    b = unwrapConversions(model, b.field("left"));
+  if (b.null()) return "";
+  const Node header = loop.field("initializer");
+  const bool once = !header.null() && !bound.null() &&
+                    ts_node_start_byte(bound.raw) >= ts_node_start_byte(header.raw) &&
+                    ts_node_end_byte(bound.raw) <= ts_node_end_byte(header.raw);
+  std::string taken = sizeTakenOf(model, b);
+  if (taken.empty() && b.type() == "identifier") {
+    // int k = v.size(); in the enclosing pass before the loop, or in the loop's own header
+    const uint32_t before = ts_node_start_byte(loop.raw);
+    visitNodes(enclosing.field("body"), [&](const Node& n) {
+      if (!taken.empty() || ts_node_start_byte(n.raw) >= before) return false;
+      Node value;
+      if (n.type() == "init_declarator" && declaredName(n) == b.text()) value = n.field("value");
+      if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+          isIdentifierNamed(n.field("left"), b.text()))
+        value = n.field("right");
+      if (!value.null()) taken = sizeTakenOf(model, value);
+      return taken.empty();
+    });
+    visitNodes(loop.field("initializer"), [&](const Node& n) {
+      if (taken.empty() && n.type() == "init_declarator" && declaredName(n) == b.text())
+        taken = sizeTakenOf(model, n.field("value"));
+      return taken.empty();
+    });
+  } else if (!taken.empty() && !once) {
+    // for (j = 0; j < v.size(); j++) v.push_back(..) never ends: only a size taken before.
+    return "";
+  }
+  if (taken.empty() || !pushesInto(loop.field("body"), taken, Node{})) return "";
+  return taken;
+}
+
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`
 // (so that it starts over on every pass of the loop `scope` is the body of).
 bool resetInside(const Node& scope, const std::string& variable, const Node& exclude) {

@@ -50,6 +50,12 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
 
 // ---- Questions about the loop's surroundings ----
 
+// for (x : a) { int k = v.size(); for (j = 0; j < k; j++) v.push_back(v[j] + x); }: the
+// container whose size, taken before the loop in the pass of `enclosing` (or in the loop's
+// header), bounds the loop while the loop pushes into it, so that every pass of `enclosing`
+// doubles it. Empty for any other loop.
+std::string doubledContainer(const Model& model, const Node& loop, const Node& bound,
+                             const Node& enclosing);
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.
 bool resetInside(const Node& scope, const std::string& variable, const Node& exclude);
 bool pushesInto(const Node& scope, const std::string& object, const Node& exclude);

@@ -198,6 +198,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.range = facts.trips;
     return facts;
   }
+  // for (j = 0; j < k; j++) v.push_back(..) with k = v.size() taken in the enclosing pass:
+  // every pass doubles v, so the passes of this loop over all of the enclosing one's sum to
+  // 2^(its trips) and v holds that many entries.
+  if (!frames.empty() && (update.op == "++" || update.op == "--")) {
+    const EnclosingLoop& outer = frames.back();
+    if (!doubledContainer(model, loop, decreasing ? start : bound, outer.node).empty()) {
+      facts.step = StepKind::kDoubling;
+      facts.range = powerOfTwoCost(outer.trips);
+      facts.trips = divideCosts(facts.range, outer.trips);
+      return facts;
+    }
+  }
   const Cost startSize = sizeOfBound(model, loop, start, variable, vars);
   const Cost boundSize =
       bound.null() ? constantCost() : sizeOfBound(model, loop, bound, variable, vars);
@@ -571,6 +583,8 @@ std::string describeLoop(const LoopFacts& facts, const Node& loop) {
       return "Balancing " + kind + " (amortised)";
     case StepKind::kGrowth:
       return "Growing " + kind + " (amortised over its bound)";
+    case StepKind::kDoubling:
+      return "Doubling " + kind + " (pushes while walking the old entries)";
     case StepKind::kBinarySearch:
       return "Binary search " + kind;
     case StepKind::kQueue:

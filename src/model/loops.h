@@ -26,6 +26,7 @@ enum class StepKind {
   kStackPops,     // while (!st.empty() && ...) st.pop(); in a loop that pushes st
   kBalancing,     // while (low.size() > high.size() + 1): entries moved between two containers
   kGrowth,        // while (a.size() <= x) a.push_back(..): grown once up to the bound
+  kDoubling,      // k = v.size(); for (j < k) v.push_back(..): v doubles per enclosing pass
   kBinarySearch,  // while (lo <= hi) { mid = (lo + hi) / 2; ... }
   kQueue,         // while (!q.empty()): each vertex or cell once
   kAdjacency,     // for (int v : adj[u]): the edges, amortised over the vertices

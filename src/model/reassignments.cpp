@@ -16,12 +16,46 @@ bool insideLoopAfterDeclaration(const Node& statement, const Symbol& symbol) {
   return false;
 }
 
+// A new value for `name` from `from` to `to`; two branches ending at one place (if ... else)
+// leave either value, so their values add.
+void recordReassignment(Model& model, const std::string& name, uint32_t from, uint32_t to,
+                        const Cost& value) {
+  auto [first, last] = model.reassignments.equal_range(name);
+  for (auto it = first; it != last; ++it)
+    if (it->second.from == from && it->second.to == to) {
+      it->second.value = simplifyCost(addCosts(it->second.value, value));
+      return;
+    }
+  model.reassignments.emplace(name, Reassignment{from, to, value});
+}
+
+// if (k > 0) n = 1 << n; else ...: after the if, the block sees the old value or the new one.
+// Climbs out of the ifs around `statement`, recording the value each one may leave.
+void readAfterBranches(Model& model, const Node& statement, const Node& left, const Cost& value) {
+  Node inner = statement;
+  for (int guard = 0; guard < 6; ++guard) {
+    Node up = inner.parent();
+    if (up.type() == "compound_statement") up = up.parent();
+    if (up.type() == "else_clause") up = up.parent();
+    if (up.type() != "if_statement") return;
+    const Node block = up.parent();
+    if (block.type() != "compound_statement" && block.type() != "else_clause" &&
+        block.type() != "if_statement")
+      return;
+    if (block.type() == "compound_statement") {
+      const Cost before = simplifyCost(magnitudeOf(model, left, {}));
+      recordReassignment(model, std::string(left.text()), ts_node_end_byte(up.raw),
+                         ts_node_end_byte(block.raw), simplifyCost(addCosts(before, value)));
+    }
+    inner = up;
+  }
+}
+
 void readStatement(Model& model, const Node& assignment) {
   if (assignment.field("operator").text() != "=") return;
   const Node statement = assignment.parent();
   if (statement.type() != "expression_statement") return;
   const Node block = statement.parent();
-  if (block.type() != "compound_statement") return;
   const Node left = assignment.field("left");
   if (left.type() != "identifier") return;
   const Symbol* symbol = findSymbolAt(model, left.text(), left);
@@ -37,9 +71,10 @@ void readStatement(Model& model, const Node& assignment) {
       return;
   const Cost value = simplifyCost(magnitudeOf(model, right, {}));
   if (isConstantCost(value) || value == simplifyCost(magnitudeOf(model, left, {}))) return;
-  model.reassignments.emplace(
-      std::string(left.text()),
-      Reassignment{ts_node_end_byte(statement.raw), ts_node_end_byte(block.raw), value});
+  if (block.type() == "compound_statement")
+    recordReassignment(model, std::string(left.text()), ts_node_end_byte(statement.raw),
+                       ts_node_end_byte(block.raw), value);
+  readAfterBranches(model, statement, left, value);
 }
 
 }  // namespace

@@ -148,11 +148,15 @@ const char* const kNames[] = {
     "member-beside-same-named-scalar",
     "same-named-containers",
     "reassigned-size",
+    "reassigned-in-branches-and-loops",
     "guarded-square-root",
     "value-facts-divisor-counts",
     "literal-bound-subset-sums",
     "leetcode-local-size-names",
     "rows-of-sets-and-chosen-macros",
+    // meet in the middle: lists doubled per item, halves under the exponent
+    "halves-closest-subset-sum",
+    "doubling-xor-subsets",
     // memo tables over small constants
     "memo-divided-value",
     "subset-memo-small-constant",

@@ -279,6 +279,18 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> a(n); auto it = ranges::lower_bound(views::iota(0, m), true, {}, [&](int x) { "
        "int s = 0; for (int v : a) s += v > x; return s < x; });",
        "O(n * log m)"},
+      {"pushing while walking the size taken before doubles per pass",
+       "vector<int> v(1); for (int x = 0; x < n; x++) { int was = v.size(); for (int j = 0; j < "
+       "was; j++) v.push_back(v[j] ^ x); }",
+       "O(2^n)"},
+      {"a size taken in the header, walked down, doubles too",
+       "vector<int> v(1); for (int x = 0; x < n; x++) for (int j = (int)v.size() - 1; j >= 0; "
+       "--j) v.emplace_back(v[j] + x);",
+       "O(2^n)"},
+      {"a size taken before a loop that pushes elsewhere is that size",
+       "vector<int> v(m), w; for (int x = 0; x < n; x++) { int k = v.size(); for (int j = 0; j "
+       "< k; j++) w.push_back(v[j]); }",
+       "O(m * n)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -623,6 +635,22 @@ TEST(RecurrenceTest, ShapesOfRecursion) {
        "struct P { int t[400005]; int q(int b, int e, int k) { if (b == e) return t[b]; int mid = "
        "(b + e) / 2; return k <= mid ? q(b, mid, k) : q(mid + 1, e, k); } } t;",
        "for (int i = 0; i < m; i++) t.q(1, n, i)", "O(m * log n)"},
+      {"subset sums of each half, one doubling pass per item",
+       "vector<int> w; vector<long long> sums(int from, int to) { vector<long long> got(1, 0); "
+       "for (int p = from; p < to; ++p) { int was = got.size(); for (int j = 0; j < was; ++j) "
+       "got.push_back(got[j] + w[p]); } return got; }",
+       "w.resize(n); auto a = sums(0, n >> 1); auto b = sums(n >> 1, n); sort(b.begin(), "
+       "b.end())",
+       "O(2^(n/2) * n)"},
+      {"both branches down to a half's end push into the caller's list",
+       "void g(int at, int end, int s, vector<int>& into) { if (at == end) { into.push_back(s); "
+       "return; } g(at + 1, end, s, into); g(at + 1, end, s ^ at, into); }",
+       "int half = n / 2; vector<int> got; g(half, n, 0, got); sort(got.begin(), got.end())",
+       "O(2^(n/2) * n)"},
+      {"down to the whole range's end is no half",
+       "void g(int at, int end, vector<int>& into) { if (at == end) { into.push_back(at); "
+       "return; } g(at + 1, end, into); g(at + 1, end, into); }",
+       "vector<int> got; g(0, n, got); for (int x : got) m += x", "O(2^n)"},
       {"every node of a tree laid out by doubled indices",
        "void all(int k) { if (k > n) return; all(2 * k); all(2 * k + 1); }", "all(1)", "O(n)"},
       {"one call on a container the activation fills itself: a geometric sum",
@@ -676,6 +704,9 @@ TEST(SpaceTest, DeclarationShapes) {
       {"pushes into a parameter taken by value grow the copy only",
        "void g(vector<int> v) { v.push_back(1); }",
        "vector<int> v(n); for (int i = 0; i < m; i++) g(v);", "O(n)"},
+      {"appending to a string taken by value grows the copy only",
+       "int g(string s) { s += '#'; return s.size(); }",
+       "string s; cin >> s; for (int i = 0; i < m; i++) g(s);", "O(|s|)"},
       {"modulus is not a size", "const int MOD = 1e9 + 7; int a[MOD % 7];", "", "O(1)"},
       {"array of lists holds the edges too", "const int N = 2e5 + 5; vector<int> adj[N];",
        "for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; adj[u].push_back(v); }", "O(N + m)"},
@@ -725,6 +756,14 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < n; i++) dp.assign(2, vector<int>(m, 0));", "O(m)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
+      {"a list doubled once per item", "",
+       "vector<int> v(1); for (int x = 0; x < n; x++) { int k = v.size(); for (int j = 0; j < k; "
+       "j++) v.push_back(v[j] + x); }",
+       "O(2^n)"},
+      {"a helper's returned half of the subsets",
+       "vector<int> part(int lo, int hi) { vector<int> r(1); for (int i = lo; i < hi; i++) { int "
+       "k = r.size(); for (int j = 0; j < k; j++) r.push_back(r[j] + i); } return r; }",
+       "vector<int> a = part(0, n / 2);", "O(2^(n/2))"},
   };
   for (const auto& c : kCases) {
     const std::string program =
