@@ -54,14 +54,15 @@ Cost stackSize(const Model& model, const std::string& array, const Node& use) {
 
 Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
                            const std::vector<LoopVariable>& loops, const Node& use = {}) {
-  for (auto it = loops.rbegin(); it != loops.rend(); ++it)
-    if (it->name == name) return it->range;
   const Symbol* symbol = findSymbolAt(model, name, use);
-  // cin >> n; n = 1 << n; for (i < n): the value the last reassignment before the use gave.
+  // cin >> n; n = 1 << n; for (i < n): the value the last reassignment before the use gave,
+  // over what the name was bound to before it (int w = n; ... w = 1 << n;).
   const Reassignment* reassigned = reassignmentAt(model, name, use);
   if (reassigned && symbol && symbol->kind == ContainerKind::kScalar &&
       symbol->scopeStart <= reassigned->from && reassigned->to <= symbol->scopeEnd)
     return reassigned->value;
+  for (auto it = loops.rbegin(); it != loops.rend(); ++it)
+    if (it->name == name) return it->range;
   // A name the snippet never declares, or a scalar it never gives a value: a size it leaves
   // to its reader (`int n; for (i < n)`).
   if (!symbol) return isLibraryConstant(name) ? constantCost() : sizeCost(std::string(name));

@@ -89,6 +89,7 @@ struct Reassignment {
 struct Model {
   std::shared_ptr<const std::string> text;  // the macro-expanded source the tree indexes
   std::shared_ptr<TSTree> tree;
+  std::shared_ptr<const NodeTable> nodes;  // the tree's nodes read once; `root` and below use it
   Node root;
   std::map<std::string, Symbol> symbols;  // one entry per name, what is known of it anywhere
   // Every declaration with the extent of its scope, for the names a program declares more than

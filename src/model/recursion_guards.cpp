@@ -1,5 +1,6 @@
 #include "model/recursion_guards.h"
 
+#include <map>
 #include <set>
 
 #include "model/magnitude.h"
@@ -211,22 +212,35 @@ bool startsAsIndex(const Node& root, const std::string& table) {
 
 bool unitesBySize(const Model& model, const std::string& parents) {
   bool found = false;
+  std::map<std::string, bool> counted;  // incremented(), asked once per table
   visitNodes(model.root, [&](const Node& n) {
     if (found) return false;
     const bool adds = n.type() == "assignment_expression" && n.field("operator").text() == "+=";
-    bool compares = false;
+    bool compares = false, ties = false;
     if (n.type() == "binary_expression") {
       const std::string_view op = n.field("operator").text();
       compares = op == "<" || op == ">" || op == "<=" || op == ">=";
-      // if (rk[a] == rk[b]) rk[a]++: ranks that tie grow; labels that tie (t[u] == t[v]) do not
-      if (op == "==") compares = incremented(model.root, containerName(n.field("left")));
+      ties = op == "==";
     }
-    if (!adds && !compares) return true;
+    if (!adds && !compares && !ties) return true;
     const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
     if (l.type() != "subscript_expression" || r.type() != "subscript_expression" ||
         containerName(l) != containerName(r) || l.text() == r.text() ||
         l.field("argument").type() != "identifier")
       return true;
+    // if (rk[a] == rk[b]) rk[a]++: ranks that tie grow; labels that tie (t[u] == t[v]) do not.
+    // Asked last: it walks the whole program, and most comparisons are no two entries of a table.
+    if (ties) {
+      const std::string table = containerName(n.field("left"));
+      const auto known = counted.find(table);
+      if (known == counted.end()) {
+        const bool grows = incremented(model.root, table);
+        counted.emplace(table, grows);
+        if (!grows) return true;
+      } else if (!known->second) {
+        return true;
+      }
+    }
     // sz[a] += sz[b] or rank[a] < rank[b] where the same function links one root under another
     const Node scope = enclosingFunction(n);
     found = !storesInto(scope.null() ? model.root : scope, parents, "").empty() &&

@@ -650,7 +650,8 @@ Model buildModel(const SyntaxReaderResult& syntax) {
   if (!syntax.source || !syntax.tree) return model;
   model.sumBoundedTests = statesSumBound(*syntax.source);
   model.tree = syntax.tree;
-  model.root = {ts_tree_root_node(syntax.tree.get()), *syntax.source};
+  model.nodes = readNodeTable(ts_tree_root_node(syntax.tree.get()));
+  model.root = tableRoot(*model.nodes, *syntax.source);
   model.parsed = true;
   Reader(model).read(model.root);
   model.dividesByName = dividesByName(model.root);

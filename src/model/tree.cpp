@@ -1,5 +1,6 @@
 #include "model/tree.h"
 
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 
@@ -26,13 +27,140 @@ TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
   return found == ids.end() ? 0 : found->second;
 }
 
+// Node type names measured once per grammar symbol: ts_node_type hands back a C string whose
+// length every comparison would measure again, and the model compares the type of nearly every
+// node it reads, many times over.
+std::string_view typeNameOf(TSNode node) {
+  static const TSLanguage* const language = ts_tree_language(node.tree);
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> byId(ts_language_symbol_count(language));
+    for (uint32_t id = 0; id < byId.size(); ++id)
+      if (const char* name = ts_language_symbol_name(language, static_cast<TSSymbol>(id)))
+        byId[id] = name;
+    return byId;
+  }();
+  const TSSymbol symbol = ts_node_symbol(node);
+  if (ts_tree_language(node.tree) != language || symbol >= names.size()) return ts_node_type(node);
+  return names[symbol];
+}
+
 void visitBounded(const Node& node, const std::function<bool(const Node&)>& descend, int depth) {
   if (node.null() || depth > kMaxVisitDepth || !descend(node)) return;
   const uint32_t count = node.childCount();
   for (uint32_t i = 0; i < count; ++i) visitBounded(node.child(i), descend, depth + 1);
 }
 
+constexpr uint32_t kNoSlot = UINT32_MAX;
+
+// A cursor over a subtree, deleted however the walk ends (a stopped analysis throws).
+struct Cursor {
+  TSTreeCursor raw;
+  explicit Cursor(TSNode node) : raw(ts_tree_cursor_new(node)) {}
+  ~Cursor() { ts_tree_cursor_delete(&raw); }
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+};
+
 }  // namespace
+
+// The tree's visible nodes in pre-order, read once with a cursor: a node's named children, its
+// fields and its parent are then found in constant time, where tree-sitter walks the earlier
+// siblings for a child or a field and searches down from the root for a parent, and the model
+// asks these of nearly every node, many times over.
+struct NodeTable {
+  struct Entry {
+    TSNode node{};
+    uint32_t parent = kNoSlot;
+    uint32_t end = 0;                         // the slot after its last descendant
+    uint32_t depth = 0;                       // levels below the root
+    uint32_t firstNamed = 0, namedCount = 0;  // its named children, in `named`
+    uint32_t firstField = 0, fieldCount = 0;  // its children that fill a field, in `fields`
+    TSFieldId field = 0;                      // the field it fills in its parent
+    bool isNamed = false;
+  };
+  std::vector<Entry> entries;
+  std::vector<uint32_t> named;
+  std::vector<uint32_t> fields;
+
+  Node at(uint32_t slot, std::string_view source) const {
+    return {entries[slot].node, source, this, slot};
+  }
+};
+
+namespace {
+
+// Groups the children of every entry, in order, into `into`; `take` picks which children.
+template <typename Take>
+void groupChildren(NodeTable& table, std::vector<uint32_t>& into, Take take,
+                   uint32_t NodeTable::Entry::*first, uint32_t NodeTable::Entry::*count) {
+  auto& entries = table.entries;
+  for (uint32_t slot = 1; slot < entries.size(); ++slot)
+    if (take(entries[slot])) ++(entries[entries[slot].parent].*count);
+  uint32_t next = 0;
+  for (auto& entry : entries) {
+    entry.*first = next;
+    next += entry.*count;
+    entry.*count = 0;
+  }
+  into.resize(next);
+  for (uint32_t slot = 1; slot < entries.size(); ++slot) {
+    if (!take(entries[slot])) continue;
+    auto& parent = entries[entries[slot].parent];
+    into[parent.*first + (parent.*count)++] = slot;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
+  auto table = std::make_shared<NodeTable>();
+  if (ts_node_is_null(root)) return table;
+  auto& entries = table->entries;
+  Cursor cursor(root);
+  std::vector<uint32_t> path;  // slots from the root to the cursor's node
+  while (true) {
+    const uint32_t slot = static_cast<uint32_t>(entries.size());
+    NodeTable::Entry entry;
+    entry.node = ts_tree_cursor_current_node(&cursor.raw);
+    entry.isNamed = ts_node_is_named(entry.node);
+    entry.depth = static_cast<uint32_t>(path.size());
+    if (!path.empty()) {
+      entry.parent = path.back();
+      entry.field = ts_tree_cursor_current_field_id(&cursor.raw);
+    }
+    entries.push_back(entry);
+    pollAnalysisBounds();
+    if (ts_tree_cursor_goto_first_child(&cursor.raw)) {
+      path.push_back(slot);
+      continue;
+    }
+    entries[slot].end = slot + 1;
+    while (!ts_tree_cursor_goto_next_sibling(&cursor.raw)) {
+      if (path.empty() || !ts_tree_cursor_goto_parent(&cursor.raw)) {
+        path.clear();
+        break;
+      }
+      entries[path.back()].end = static_cast<uint32_t>(entries.size());
+      path.pop_back();
+      if (path.empty()) break;
+    }
+    if (path.empty()) break;
+  }
+  groupChildren(
+      *table, table->named, [](const NodeTable::Entry& e) { return e.isNamed; },
+      &NodeTable::Entry::firstNamed, &NodeTable::Entry::namedCount);
+  groupChildren(
+      *table, table->fields, [](const NodeTable::Entry& e) { return e.field != 0; },
+      &NodeTable::Entry::firstField, &NodeTable::Entry::fieldCount);
+  return table;
+}
+
+Node tableRoot(const NodeTable& table, std::string_view source) {
+  if (table.entries.empty()) return {TSNode{}, source};
+  return table.at(0, source);
+}
+
+std::string_view Node::type() const { return null() ? std::string_view() : typeNameOf(raw); }
 
 std::string_view Node::text() const {
   if (null()) return {};
@@ -45,29 +173,67 @@ Node Node::field(const char* name) const {
   if (null()) return {};
   const TSFieldId id = fieldIdOf(ts_tree_language(raw.tree), name);
   if (id == 0) return {TSNode{}, source};  // a name the grammar has no field for
+  if (table == nullptr) return {ts_node_child_by_field_id(raw, id), source};
+  const NodeTable::Entry& entry = table->entries[slot];
+  for (uint32_t i = 0; i < entry.fieldCount; ++i) {
+    const uint32_t child = table->fields[entry.firstField + i];
+    if (table->entries[child].field == id) return table->at(child, source);
+  }
+  // A field the grammar passes up from a hidden rule can name a deeper node, as in `(x %= m)`,
+  // whose `left` is x: tree-sitter finds it, and the answer keeps no place in the table.
   return {ts_node_child_by_field_id(raw, id), source};
+}
+
+uint32_t Node::childCount() const {
+  if (null()) return 0;
+  return table != nullptr ? table->entries[slot].namedCount : ts_node_named_child_count(raw);
 }
 
 Node Node::child(uint32_t index) const {
   if (null()) return {};
   pollAnalysisBounds();  // walks that allocate nothing still end at the analysis's time limit
-  return {ts_node_named_child(raw, index), source};
+  if (table == nullptr) return {ts_node_named_child(raw, index), source};
+  const NodeTable::Entry& entry = table->entries[slot];
+  if (index >= entry.namedCount) return {TSNode{}, source};
+  return table->at(table->named[entry.firstNamed + index], source);
 }
 
 Node Node::parent() const {
   if (null()) return {};
-  return {ts_node_parent(raw), source};
+  if (table == nullptr) return {ts_node_parent(raw), source};
+  const uint32_t above = table->entries[slot].parent;
+  return above == kNoSlot ? Node{TSNode{}, source} : table->at(above, source);
 }
 
 std::vector<Node> childrenOf(const Node& node) {
   std::vector<Node> children;
   const uint32_t count = node.childCount();
+  children.reserve(count);
   for (uint32_t i = 0; i < count; ++i) children.push_back(node.child(i));
   return children;
 }
 
 void visitNodes(const Node& node, const std::function<bool(const Node&)>& descend) {
-  visitBounded(node, descend, 0);
+  if (node.table == nullptr || node.null()) {
+    visitBounded(node, descend, 0);
+    return;
+  }
+  // The table holds the nodes in pre-order: a subtree is the slots up to its entry's end, and
+  // skipping one is a jump there. Unnamed nodes are leaves and not visited.
+  const NodeTable& table = *node.table;
+  if (!descend(node)) return;
+  const uint32_t top = table.entries[node.slot].depth;
+  const uint32_t last = table.entries[node.slot].end;
+  uint32_t slot = node.slot + 1;
+  while (slot < last) {
+    const NodeTable::Entry& entry = table.entries[slot];
+    if (!entry.isNamed || entry.depth - top > static_cast<uint32_t>(kMaxVisitDepth)) {
+      slot = entry.end;
+      continue;
+    }
+    pollAnalysisBounds();
+    slot = descend(table.at(slot, node.source)) ? slot + 1 : entry.end;
+  }
 }
 
 Node findDescendant(const Node& node, std::initializer_list<std::string_view> types) {

@@ -4,23 +4,30 @@
 #include <tree_sitter/api.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quorbel {
 
+struct NodeTable;
+
 // A syntax node together with the source it indexes into; `null()` for a missing node.
 struct Node {
   TSNode raw{};
   std::string_view source;
+  // Set on the nodes reached from a table's root (tableRoot): the node's place in it, where its
+  // children, fields and parent are found in constant time. Without it tree-sitter is asked.
+  const NodeTable* table = nullptr;
+  uint32_t slot = 0;
 
   bool null() const { return ts_node_is_null(raw); }
-  std::string_view type() const { return null() ? std::string_view() : ts_node_type(raw); }
+  std::string_view type() const;
   std::string_view text() const;
   int line() const { return null() ? 0 : static_cast<int>(ts_node_start_point(raw).row) + 1; }
   Node field(const char* name) const;
-  uint32_t childCount() const { return null() ? 0 : ts_node_named_child_count(raw); }
+  uint32_t childCount() const;
   Node child(uint32_t index) const;
   Node parent() const;
   uint32_t id() const {
@@ -28,6 +35,11 @@ struct Node {
   }
   bool operator==(const Node& other) const { return ts_node_eq(raw, other.raw); }
 };
+
+// Every visible node of the tree under `root`, read once (model/tree.cpp).
+std::shared_ptr<const NodeTable> readNodeTable(TSNode root);
+// The table's root as a node: every node reached from it through these functions uses the table.
+Node tableRoot(const NodeTable& table, std::string_view source);
 
 // The named children of a node, in order.
 std::vector<Node> childrenOf(const Node& node);

@@ -6,6 +6,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/reassignments.h"
 
 namespace quorbel {
 namespace {
@@ -110,6 +111,7 @@ class ValueReader {
     const Node left = unwrapValue(n.field("left"));
     const Node right = unwrapValue(n.field("right"));
     const std::string_view op = n.field("operator").text();
+    if (scalesItself(model_, left, right, op)) return readScaling(n, left);
     if (op == "+=") {
       Symbol* symbol = trackedAt(left);
       // sum += a[i]: the sum of values read.
@@ -157,6 +159,28 @@ class ValueReader {
     const Cost value = valueInLoops(right, *symbol);
     if (!isConstantCost(value) && !madeOfParameters(n, *symbol, value))
       record(*symbol, value, false);
+  }
+
+  // while (size < n) size *= 2: a value scaled in a loop that compares it with a bound stops
+  // at the first power past the bound, as large as the bound is (a segment tree's leaves).
+  void readScaling(const Node& assignment, const Node& target) {
+    Symbol* symbol = trackedAt(target);
+    if (!symbol) return;
+    for (const Node& loop : loopsAround(*symbol)) {
+      std::vector<Comparison> comparisons;
+      collectComparisons(loop.field("condition"), comparisons);
+      for (const Comparison& c : comparisons) {
+        const bool below = c.op == "<" || c.op == "<=", above = c.op == ">" || c.op == ">=";
+        Node bound;
+        if (unwrapValue(c.left).text() == target.text() && below) bound = c.right;
+        if (unwrapValue(c.right).text() == target.text() && above) bound = c.left;
+        if (bound.null()) continue;
+        const Cost value = valueInLoops(bound, *symbol);
+        if (!isConstantCost(value) && !madeOfParameters(assignment, *symbol, value))
+          record(*symbol, value, false);
+        return;
+      }
+    }
   }
 
   // cnt++ or cnt += 1 inside loops that do not hold cnt's declaration: at most the loops' passes.

@@ -148,6 +148,7 @@ const char* const kNames[] = {
     "member-beside-same-named-scalar",
     "same-named-containers",
     "reassigned-size",
+    "reassigned-in-branches-and-loops",
     "guarded-square-root",
     "value-facts-divisor-counts",
     "literal-bound-subset-sums",

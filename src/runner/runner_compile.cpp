@@ -15,7 +15,13 @@ bool compilerFoundNoProcessFree(const ProcessOutcome& compiled) {
   if (!compiled.error.empty() || compiled.timedOut || compiled.exitCode == 0) return false;
   // The driver says "cannot execute 'cc1plus': vfork: Resource temporarily unavailable" or
   // "cannot fork: ..."; both end in these words.
-  return compiled.stderr.find("fork: Resource temporarily unavailable") != std::string::npos;
+  if (compiled.stderr.find("fork: Resource temporarily unavailable") != std::string::npos)
+    return true;
+  // The compiler itself could not start: execve refuses a user already at its process limit
+  // (another run's fork bomb, when stages run without the box). The stage's child says so in
+  // exactly these words and exits 127 before the compiler runs.
+  return compiled.exitCode == 127 &&
+         compiled.stderr == "exec failed: Resource temporarily unavailable\n";
 }
 
 ProcessOutcome runCompileStage(const std::vector<std::string>& args, const TempDir& dir,

@@ -8,9 +8,9 @@
 
 namespace quorbel {
 
-// Whether a compile failed only because the compiler could not start one of its own processes
-// (fork or vfork answered EAGAIN): other runs of the same user held every process the limit
-// allows, which says nothing of the program compiled.
+// Whether a compile failed only because the compiler, or one of its own processes, could not
+// start (exec, fork or vfork answered EAGAIN): other runs of the same user held every process the
+// limit allows, which says nothing of the program compiled.
 bool compilerFoundNoProcessFree(const ProcessOutcome& compiled);
 
 // Runs the compile stage with runStage, and again after a pause while the compiler found no

@@ -270,7 +270,8 @@ TEST(PipelineTest, BoundsStopCostlyAnalysesWithTheirReason) {
     const char* want;  // the message's start; empty: the analysis finishes
   };
   const Case cases[] = {
-      {"macro chain: time", macroChain(6), quick, "analysis stopped after 0.5 s: reading"},
+      {"size chain: time", testing::sizeChainProgram(800), quick,
+       "analysis stopped after 0.5 s: reading"},
       {"many statements: memory", manyStatements(14000), tight, "analysis stopped after "},
       {"expanded text ceiling", macroChain(5), small, "analysis stopped after "},
       {"ordinary program", "int main(){int n;for(int i=0;i<n;i++);}", AnalysisBounds{}, ""},

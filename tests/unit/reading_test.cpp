@@ -564,6 +564,22 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
        "long long v; cin >> v; int k = 0; for (int i = 1; i <= 100000; i++) if ((long long)i * i "
        "<= v) k = i; for (int i = 0; i < k; i++) for (int j = 0; j < k; j++) s += i ^ j; }",
        "O(n + v)", "O(n)"},
+      {"a width doubled until it covers the values",
+       "int m = 1; while (m < n) m *= 2; for (int i = 0; i < m; i++) for (int j = 0; j < m; j++) "
+       "s += i ^ j; }",
+       "O(n^2)", "O(n)"},
+      {"a width doubled by a shift in a for header",
+       "int m; for (m = 1; m <= n; m <<= 1) {} vector<long long> t(m * m); }", "O(n^2)", "O(n^2)"},
+      {"a reassignment under a test may hold after it",
+       "int w = n; if (a[0] > 0) { w = 1 << n; } for (int i = 0; i < w; i++) s += i; }", "O(2^n)",
+       "O(n)"},
+      {"a size doubled on every pass of a loop that never tests it",
+       "int k; cin >> k; for (int i = 0; i < k; i++) n *= 2; for (int i = 0; i < n; i++) s += i; "
+       "}",
+       "O(2^k * n)", "O(n)"},
+      {"either branch's value holds after an if and else",
+       "if (a[0] > 0) n = 1 << n; else n = n * n; for (int i = 0; i < n; i++) s += i; }", "O(2^n)",
+       "O(n)"},
   };
   for (const auto& c : kCases) {
     const Estimate got = estimateOf(std::string(kHead) + read + c.rest);

@@ -294,11 +294,9 @@ TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
   }
 }
 
-// A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
-// files a stage's cgroup is given. The live hierarchy is the host's to offer.
-// Only a compiler that could not start its own process is tried again; a program's own
-// errors, even ones that quote the same words, are its answer.
-TEST(RunnerCompileTest, OnlyAForkWithoutAFreeProcessIsTriedAgain) {
+// Only a compiler that could not start, or could not start its own process, is tried again;
+// its own errors, even ones that quote the same words, are its answer.
+TEST(RunnerCompileTest, OnlyACompilerWithoutAFreeProcessIsTriedAgain) {
   struct Row {
     const char* name;
     int exitCode;
@@ -320,6 +318,11 @@ TEST(RunnerCompileTest, OnlyAForkWithoutAFreeProcessIsTriedAgain) {
       {"the runner failed", -1, false, "Runner box setup failed: x",
        "vfork: Resource temporarily unavailable", false},
       {"other words", 1, false, "", "open: Resource temporarily unavailable", false},
+      {"exec refused", 127, false, "", "exec failed: Resource temporarily unavailable\n", true},
+      {"exec of a missing compiler", 127, false, "", "exec failed: No such file or directory\n",
+       false},
+      {"a compiler quoting the words", 1, false, "",
+       "exec failed: Resource temporarily unavailable\n", false},
   };
   for (const Row& row : rows) {
     ProcessOutcome outcome;
@@ -331,6 +334,8 @@ TEST(RunnerCompileTest, OnlyAForkWithoutAFreeProcessIsTriedAgain) {
   }
 }
 
+// A stand-in cgroup root in a scratch folder: which hierarchies take stage cgroups, and the
+// files a stage's cgroup is given. The live hierarchy is the host's to offer.
 TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
   testing::ScratchDir dir;
   struct Root {

@@ -588,10 +588,7 @@ TEST_F(ServerConnectionTest, LoopServesEveryoneWithinItsDeadlines) {
 
   // One analysis worker and one place in its queue: of three slow analyses sent together one
   // is refused at once, while the refusals of the header block never reach a worker.
-  const std::string chain =
-      "#define A x+x+x+(\n#define B A A A A A A\n#define C B B B B B B\n"
-      "#define D C C C C C C\n#define E D D D D D D\n#define F E E E E E E\n"
-      "int main(){F}";
+  const std::string chain = testing::sizeChainProgram(800);
   std::vector<std::string> replies(3);
   std::vector<std::thread> clients;
   for (std::string& reply : replies) {

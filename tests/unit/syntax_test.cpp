@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "analysis/large_stack.h"
 #include "analysis/pipeline.h"
+#include "model/tree.h"
 #include "syntax/regex.h"
 #include "syntax/syntax_reader.h"
 #include "syntax/text.h"
@@ -259,6 +262,109 @@ TEST(SyntaxReaderTest, HostileBytesStillParse) {
   const SyntaxReaderResult result = readCppSyntax(bytes);
   EXPECT_TRUE(result.parsed);
   EXPECT_EQ(ts_node_end_byte(ts_tree_root_node(result.tree.get())), bytes.size());
+}
+
+// ---- The node table ----
+
+// Every node of `root` by asking tree-sitter for each named child in turn, in pre-order.
+void collectByIndex(TSNode node, std::vector<TSNode>& out) {
+  out.push_back(node);
+  for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i)
+    collectByIndex(ts_node_named_child(node, i), out);
+}
+
+// The table answers every question about a node as tree-sitter does: the same nodes in the same
+// order, the same children, parents and fields, also for a field a hidden rule passes up.
+TEST(NodeTableTest, AnswersAsTreeSitterDoes) {
+  // want: the identifiers among the nodes, counted by hand.
+  const testing::Case<const char*, size_t> kCases[] = {
+      {"empty", "", 0},
+      {"a function with a loop",
+       "int main() { int n; cin >> n; for (int i = 0; i < n; ++i) a[i] = i * 2; }", 11},
+      {"a field passed up through parentheses", "int f(int x) { return (x %= 7) < 0 ? x : 1; }", 4},
+      // Five written, and the one the parser puts in as missing after `i <`.
+      {"a syntax error", "int main() { for (int i = 0; i < ; ++i) { f(i) } }", 6},
+      {"templates and lambdas",
+       "template <class T> struct S { T v; }; auto g = [&](int a) { return S<int>{a}; };", 3},
+  };
+  for (const auto& c : kCases) {
+    const SyntaxReaderResult syntax = readCppSyntax(c.in);
+    ASSERT_TRUE(syntax.tree) << c.name;
+    const TSNode rawRoot = ts_tree_root_node(syntax.tree.get());
+    const auto table = readNodeTable(rawRoot);
+    const Node root = tableRoot(*table, *syntax.source);
+    const TSLanguage* language = ts_tree_language(syntax.tree.get());
+    std::vector<TSNode> expected, visited;
+    collectByIndex(rawRoot, expected);
+    EXPECT_EQ(
+        std::count_if(expected.begin(), expected.end(),
+                      [](TSNode n) { return std::string_view(ts_node_type(n)) == "identifier"; }),
+        static_cast<std::ptrdiff_t>(c.want))
+        << c.name;
+    EXPECT_TRUE(root.parent().null()) << c.name;
+    visitNodes(root, [&](const Node& n) {
+      visited.push_back(n.raw);
+      EXPECT_EQ(n.childCount(), ts_node_named_child_count(n.raw)) << c.name;
+      EXPECT_TRUE(n.child(n.childCount()).null()) << c.name;
+      const std::vector<Node> children = childrenOf(n);
+      for (uint32_t i = 0; i < children.size(); ++i) {
+        EXPECT_TRUE(ts_node_eq(children[i].raw, ts_node_named_child(n.raw, i))) << c.name;
+        EXPECT_TRUE(children[i].parent() == n) << c.name;
+      }
+      for (TSFieldId id = 1; id <= ts_language_field_count(language); ++id) {
+        const Node field = n.field(ts_language_field_name_for_id(language, id));
+        EXPECT_TRUE(ts_node_eq(field.raw, ts_node_child_by_field_id(n.raw, id)))
+            << c.name << ": " << ts_language_field_name_for_id(language, id) << " of " << n.type();
+      }
+      return true;
+    });
+    ASSERT_EQ(visited.size(), expected.size()) << c.name;
+    for (size_t i = 0; i < visited.size(); ++i)
+      EXPECT_TRUE(ts_node_eq(visited[i], expected[i])) << c.name << " node " << i;
+  }
+  // `(x %= 7)` names x as its left through the hidden rule: the case the table defers.
+  const SyntaxReaderResult passed = readCppSyntax("int f(int x) { return (x %= 7); }");
+  const auto table = readNodeTable(ts_tree_root_node(passed.tree.get()));
+  const Node parenthesised =
+      findDescendant(tableRoot(*table, *passed.source), {"parenthesized_expression"});
+  EXPECT_EQ(parenthesised.field("left").text(), "x");
+  EXPECT_TRUE(parenthesised.field("no such field").null());
+}
+
+// A walk that declines a node skips what is under it and goes on with the next sibling.
+TEST(NodeTableTest, DecliningANodeSkipsItsSubtree) {
+  const SyntaxReaderResult syntax = readCppSyntax("void f() { if (a) { b(); c(); } d(); } int e;");
+  const auto table = readNodeTable(ts_tree_root_node(syntax.tree.get()));
+  std::vector<std::string> seen;
+  visitNodes(tableRoot(*table, *syntax.source), [&](const Node& n) {
+    if (n.type() == "identifier") seen.emplace_back(n.text());
+    return n.type() != "if_statement";
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"f", "d", "e"}));
+}
+
+// Stacks are kept from call to call: deep work runs twice in a row and from several threads at
+// once, each on a stack of its own.
+TEST(LargeStackTest, KeptStacksServeRepeatedAndConcurrentWork) {
+  // About 64 MB of frames: more than an ordinary thread has.
+  const std::function<int(int)> deep = [&deep](int level) -> int {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(level);
+    return level == 0 ? frame[0] : deep(level - 1) + (frame[0] == static_cast<char>(level));
+  };
+  for (int round = 0; round < 2; ++round) {
+    int result = -1;
+    runOnLargeStack([&] { result = deep(60000); });
+    EXPECT_EQ(result, 60000) << "round " << round;
+  }
+  std::vector<int> results(6, -1);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); ++t)
+    threads.emplace_back([&results, &deep, t] {
+      runOnLargeStack([&] { results[t] = deep(20000 + static_cast<int>(t)); });
+    });
+  for (std::thread& thread : threads) thread.join();
+  for (size_t t = 0; t < results.size(); ++t) EXPECT_EQ(results[t], 20000 + static_cast<int>(t));
 }
 
 }  // namespace

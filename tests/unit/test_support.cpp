@@ -91,6 +91,24 @@ int runWithoutRoot(const std::function<int()>& body) {
   return child > 0 && waitpid(child, &status, 0) == child ? statusOf(status) : -1;
 }
 
+// ---- Programs ----
+
+std::string sizeChainProgram(int functions) {
+  std::string sizes, reads, bodies;
+  for (int k = 0; k < functions; ++k) {
+    const std::string s = "s" + std::to_string(k);
+    sizes += (k == 0 ? "int " : ", ") + s;
+    reads += "  cin >> " + s + ";\n";
+    const std::string next = k + 1 < functions ? "f" + std::to_string(k + 1) + "();" : "total++;";
+    bodies += "void f" + std::to_string(k) + "() {\n  for (int i = 0; i < " + s + "; i++) " + next +
+              "\n}\n";
+  }
+  std::string declarations;
+  for (int k = 0; k < functions; ++k) declarations += "void f" + std::to_string(k) + "();\n";
+  return "#include <bits/stdc++.h>\nusing namespace std;\n" + sizes + ";\nlong long total;\n" +
+         declarations + bodies + "int main() {\n" + reads + "  f0();\n  cout << total;\n}\n";
+}
+
 // ---- Files and the environment ----
 
 std::string readFile(const std::string& path) {

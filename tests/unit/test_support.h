@@ -52,6 +52,13 @@ int runWithoutRoot(const std::function<int()>& body);
 // True when no process `pid` exists any more.
 inline bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 
+// ---- Programs ----
+
+// A program whose analysis is slow for what it must build: `functions` functions, each looping
+// over a size of its own and calling the next, so the first one's cost is the product of every
+// size and the costs of all of them hold functions^2 / 2 factors. A few hundred take seconds.
+std::string sizeChainProgram(int functions);
+
 // ---- Files and the environment ----
 
 // Reads a whole file; empty when it cannot be read.
