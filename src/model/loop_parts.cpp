@@ -223,7 +223,10 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
   const Node indices = row.field("indices");
   const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
   const EnclosingLoop* owner = frameOf(frames, index.text());
-  return divideCosts(edgeCount(model, base), owner ? owner->trips : vertexCount(model, base));
+  Cost rows = owner ? owner->trips : vertexCount(model, base);
+  // rows of a literal extent the input leaves unnamed: as many as a drain over them visits
+  if (counted != model.counted.rowCounts.end() && isConstantCost(rows)) rows = primarySize(model);
+  return divideCosts(edgeCount(model, base), rows);
 }
 
 // ---- Questions about the loop's surroundings ----

@@ -292,9 +292,11 @@ TEST(TripCountTest, EachLoopShape) {
        "< k; j++) w.push_back(v[j]); }",
        "O(m * n)"},
       {"an array kept as a stack by a counter drains once per push",
-       "int st[200005], top = 0; for (int i = 0; i < n; i++) st[++top] = i; while (top) { int x "
-       "= st[top--]; for (int k = 1; k < m; k *= 2) x++; }",
-       "O(n * log m)"},
+       "int to[1005][1005], deg[1005], st[1000005], top = 0; bool seen[1005] = {}; for (int i = "
+       "0; i < m; i++) { int u, v; cin >> u >> v; to[u][deg[u]++] = v; } st[++top] = 0; while "
+       "(top > 0) { int u = st[top--]; for (int i = 0; i < deg[u]; i++) if (!seen[to[u][i]]) { "
+       "seen[to[u][i]] = 1; st[++top] = to[u][i]; } }",
+       "O(m + n)"},
       {"a sift down by a doubled index kept aside, up to the counter",
        "int h[200005], sz = 0; for (int i = 0; i < n; i++) h[++sz] = i; for (int i = 0; i < n; "
        "i++) { h[1] = h[sz--]; int k = 1; while (2 * k <= sz) { int c = 2 * k; if (c + 1 <= sz "
