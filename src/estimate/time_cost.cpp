@@ -519,7 +519,7 @@ class TimeWalker {
       addPushes(pushesOfCall(*callee, call, vars), unit());
       return constantCost();
     }
-    addPushes(pushesOfCall(*callee, call, vars), multiplier());
+    addCallPushes(pushesOfCall(*callee, call, vars));
     if (!isConstantCost(cost))
       contributions_.push_back({call.line(), "call to " + callee->name,
                                 simplifyCost(multiplyCosts(multiplier(), cost))});
@@ -767,6 +767,7 @@ class TimeWalker {
         addEntry(std::string(target.text()), target);
       return;
     }
+    if (type == "assignment_expression") recordCountedPush(node);
     if (target.type() != "subscript_expression") return;
     const std::string name = containerName(target.field("argument"));
     const Symbol* symbol = findSymbol(model_, name);
@@ -774,6 +775,29 @@ class TimeWalker {
     if (symbol &&
         (symbol->kind == ContainerKind::kOrdered || symbol->kind == ContainerKind::kHashed))
       addEntry(name, target);
+  }
+
+  // heap[++hn] = x pushes onto an array kept as a stack by hn; t[u][cnt[u]++] = v appends to
+  // row u of a table whose row lengths cnt keeps.
+  void recordCountedPush(const Node& assignment) {
+    if (assignment.field("operator").text() != "=") return;
+    Node written = unwrap(assignment.field("left"));
+    if (written.type() == "field_expression") written = unwrap(written.field("argument"));
+    if (written.type() != "subscript_expression") return;
+    const Node indices = written.field("indices");
+    Node index = unwrap(indices.type() == "subscript_argument_list" ? indices.child(0) : indices);
+    const Node array = unwrap(written.field("argument"));
+    if (index.type() == "update_expression") {
+      const Node counter = unwrap(index.field("argument"));
+      auto stack = model_.counted.stacks.find(std::string(counter.text()));
+      if (counter.type() == "identifier" && stack != model_.counted.stacks.end() &&
+          containerName(array) == stack->second)
+        addEntry(stack->second, array);
+      index = counter;
+    }
+    if (index.type() == "subscript_expression" && array.type() == "subscript_expression" &&
+        model_.counted.rowCounts.count(containerName(index.field("argument"))))
+      addEntry(containerName(array.field("argument")), array);
   }
 
   // a[i][j] inside loops over i and j: the largest index used along each extent.
@@ -820,10 +844,14 @@ class TimeWalker {
           swappedForSmaller(loop, containerName(loop.field("right"))))
         return;
     }
-    // A container declared inside a loop starts empty on each pass: only the loops inside
-    // that one multiply what it receives.
+    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(passesHolding(name)));
+  }
+
+  // `times` entries of container `name` multiplied by the passes of the loops around that it
+  // keeps: a container declared inside a loop, or emptied in each of its passes, keeps only
+  // what the loops inside that one add.
+  Cost passesHolding(const std::string& name, Cost times = {}) {
     const Symbol* symbol = entryOfKey(model_, name);
-    Cost times;
     for (auto it = state_.frames.rbegin(); it != state_.frames.rend(); ++it) {
       const EnclosingLoop& frame = *it;
       const int first = frame.node.line();
@@ -845,7 +873,13 @@ class TimeWalker {
       }
       times = multiplyCosts(times, frame.trips);
     }
-    state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(times));
+    return times;
+  }
+
+  // A callee's pushes once per pass of the loops around the call that the container keeps.
+  void addCallPushes(const std::map<std::string, Cost>& pushes) {
+    for (const auto& [name, count] : pushes)
+      state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(passesHolding(name, count)));
   }
 
   // A container emptied or replaced in each pass of a loop holds one pass's entries.
@@ -853,7 +887,27 @@ class TimeWalker {
     const auto key = std::make_pair(loop.id(), name);
     auto known = cleared_.find(key);
     if (known != cleared_.end()) return known->second;
-    return cleared_[key] = clearsContainer(loop.field("body"), name);
+    // hn = 0 empties the stack hn keeps; memset(cnt, 0, ..) empties the rows cnt measures
+    bool cleared = clearsContainer(loop.field("body"), name);
+    for (const auto& [counter, array] : model_.counted.stacks)
+      if (!cleared && array == name) cleared = resetsCounter(loop.field("body"), counter);
+    auto count = model_.counted.countOfRows.find(name);
+    if (!cleared && count != model_.counted.countOfRows.end())
+      cleared = clearsContainer(loop.field("body"), count->second);
+    return cleared_[key] = cleared;
+  }
+
+  // hn = 0 in `body`: the counter starts over.
+  static bool resetsCounter(const Node& body, const std::string& counter) {
+    bool reset = false;
+    visitNodes(body, [&](const Node& n) {
+      if (reset) return false;
+      reset = n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+              isIdentifierNamed(unwrap(n.field("left")), counter) &&
+              unwrap(n.field("right")).text() == "0";
+      return !reset;
+    });
+    return reset;
   }
 
   // scanf("%d", &a[i]) fills a slot as cin >> a[i] does.
@@ -981,6 +1035,17 @@ TimeEstimate estimateTime(Model& model) {
     }
   }
   applyGrowth(model, grown);
+  // A stack kept by a counter receives its pushes in the loops that drain it, over rows whose
+  // entries the first pass has just learnt: one more pass counts them with that knowledge.
+  if (!model.counted.stacks.empty()) {
+    TimeWalker again(model);
+    again.run();
+    std::map<std::string, Cost> stacked;
+    for (const auto& [key, entries] : again.grownContainers())
+      for (const auto& [counter, array] : model.counted.stacks)
+        if (nameOfKey(key) == array && key.find('#') == std::string::npos) stacked[key] = entries;
+    applyGrowth(model, stacked);
+  }
   TimeWalker second(model);
   TimeEstimate estimate = second.run();
   if (!second.tests_.empty()) {

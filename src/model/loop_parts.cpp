@@ -1,5 +1,7 @@
 #include "model/loop_parts.h"
 
+#include <set>
+
 namespace quorbel {
 namespace {
 
@@ -120,19 +122,70 @@ bool isGeometric(const std::string& op) {
   return op == "*=" || op == "/=" || op == "<<=" || op == ">>=" || op == "lowbit";
 }
 
+namespace {
+
+// 2 * k, k * 2, k << 1, k + k, and any of them plus or or one: `variable` doubled.
+bool doubledValue(const Node& value, const std::string& variable) {
+  Node v = unwrap(value);
+  if (v.type() == "binary_expression" &&
+      (v.field("operator").text() == "+" || v.field("operator").text() == "|") &&
+      unwrap(v.field("right")).text() == "1")
+    v = unwrap(v.field("left"));
+  if (v.type() != "binary_expression") return false;
+  const std::string_view op = v.field("operator").text();
+  const Node l = unwrap(v.field("left")), r = unwrap(v.field("right"));
+  if (op == "*")
+    return (isIdentifierNamed(l, variable) && r.text() == "2") ||
+           (isIdentifierNamed(r, variable) && l.text() == "2");
+  if (op == "<<") return isIdentifierNamed(l, variable) && r.text() == "1";
+  return op == "+" && isIdentifierNamed(l, variable) && isIdentifierNamed(r, variable);
+}
+
+// k = c with c = 2 * k (+ 1) set earlier in `body`: a sift down a heap laid out in an array.
+bool stepsToDoubled(const Node& body, const std::string& variable) {
+  std::set<std::string> doubled;
+  bool steps = false;
+  visitNodes(body, [&](const Node& n) {
+    if (steps || n.type() == "lambda_expression") return false;
+    Node target, value;
+    if (n.type() == "init_declarator") {
+      target = n.field("declarator");
+      value = n.field("value");
+    }
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=") {
+      target = unwrap(n.field("left"));
+      value = unwrap(n.field("right"));
+    }
+    if (target.type() != "identifier" || value.null()) return true;
+    if (doubledValue(value, variable)) doubled.insert(std::string(target.text()));
+    if (target.text() == variable && value.type() == "identifier" &&
+        doubled.count(std::string(value.text())))
+      steps = true;
+    return !steps;
+  });
+  return steps;
+}
+
+}  // namespace
+
 // The update of `variable` in a body; a halving or doubling one wins over a step by one
 // (`if (n % 2) n -= 1; else n /= 2;` halves at least every other pass).
 Update findUpdateIn(const Node& body, const std::string& variable) {
   Update found;
+  bool copies = false;  // variable = another name: perhaps a doubled index kept aside
   visitNodes(body, [&](const Node& n) {
     if (isGeometric(found.op)) return false;
     if (n.type() == "lambda_expression") return false;
     if (n.type() == "update_expression" || n.type() == "assignment_expression") {
       Update u = readUpdate(n, variable);
       if (!u.op.empty() && (found.op.empty() || isGeometric(u.op))) found = u;
+      copies = copies || (n.type() == "assignment_expression" &&
+                          isIdentifierNamed(unwrap(n.field("left")), variable) &&
+                          unwrap(n.field("right")).type() == "identifier");
     }
     return !isGeometric(found.op);
   });
+  if (!isGeometric(found.op) && copies && stepsToDoubled(body, variable)) return {"*=", {}};
   return found;
 }
 
@@ -163,7 +216,10 @@ Node nestedRow(const Model& model, const Node& expression) {
 }
 
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
-  const std::string base = containerName(row.field("argument"));
+  std::string base = containerName(row.field("argument"));
+  // cnt[u] of t[u][cnt[u]] = v: the length of t's row u
+  auto counted = model.counted.rowCounts.find(base);
+  if (counted != model.counted.rowCounts.end()) base = counted->second;
   const Node indices = row.field("indices");
   const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
   const EnclosingLoop* owner = frameOf(frames, index.text());
@@ -191,6 +247,27 @@ std::string sizeTakenOf(const Model& model, const Node& expression) {
 
 }  // namespace
 
+Node valueBefore(const Node& loop, std::string_view name, const Node& enclosing) {
+  Node found;
+  auto read = [&](const Node& n) {
+    if (n.type() == "init_declarator" && declaredName(n) == name) found = n.field("value");
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
+        isIdentifierNamed(n.field("left"), name))
+      found = n.field("right");
+  };
+  visitNodes(loop.field("initializer"), [&](const Node& n) {
+    if (found.null()) read(n);
+    return found.null();
+  });
+  const uint32_t before = ts_node_start_byte(loop.raw);
+  visitNodes(enclosing.field("body"), [&](const Node& n) {
+    if (!found.null() || ts_node_start_byte(n.raw) >= before) return false;
+    read(n);
+    return found.null();
+  });
+  return found;
+}
+
 std::string doubledContainer(const Model& model, const Node& loop, const Node& bound,
                              const Node& enclosing) {
   Node b = unwrapConversions(model, bound);
@@ -204,30 +281,24 @@ std::string doubledContainer(const Model& model, const Node& loop, const Node& b
                     ts_node_start_byte(bound.raw) >= ts_node_start_byte(header.raw) &&
                     ts_node_end_byte(bound.raw) <= ts_node_end_byte(header.raw);
   std::string taken = sizeTakenOf(model, b);
-  if (taken.empty() && b.type() == "identifier") {
-    // int k = v.size(); in the enclosing pass before the loop, or in the loop's own header
-    const uint32_t before = ts_node_start_byte(loop.raw);
-    visitNodes(enclosing.field("body"), [&](const Node& n) {
-      if (!taken.empty() || ts_node_start_byte(n.raw) >= before) return false;
-      Node value;
-      if (n.type() == "init_declarator" && declaredName(n) == b.text()) value = n.field("value");
-      if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
-          isIdentifierNamed(n.field("left"), b.text()))
-        value = n.field("right");
-      if (!value.null()) taken = sizeTakenOf(model, value);
-      return taken.empty();
-    });
-    visitNodes(loop.field("initializer"), [&](const Node& n) {
-      if (taken.empty() && n.type() == "init_declarator" && declaredName(n) == b.text())
-        taken = sizeTakenOf(model, n.field("value"));
-      return taken.empty();
-    });
-  } else if (!taken.empty() && !once) {
-    // for (j = 0; j < v.size(); j++) v.push_back(..) never ends: only a size taken before.
+  // int k = v.size(); in the enclosing pass before the loop, or in the loop's own header
+  if (taken.empty() && b.type() == "identifier")
+    taken = sizeTakenOf(model, valueBefore(loop, b.text(), enclosing));
+  // for (j = 0; j < v.size(); j++) v.push_back(..) never ends: only a size taken before.
+  else if (!taken.empty() && !once)
     return "";
-  }
   if (taken.empty() || !pushesInto(loop.field("body"), taken, Node{})) return "";
   return taken;
+}
+
+Node countedRow(const Model& model, const Node& loop, const Node& bound, const Node& enclosing) {
+  Node b = unwrapConversions(model, bound);
+  if (b.type() == "identifier")
+    b = unwrapConversions(model, valueBefore(loop, b.text(), enclosing));
+  if (b.type() != "subscript_expression" ||
+      !model.counted.rowCounts.count(containerName(b.field("argument"))))
+    return {};
+  return b;
 }
 
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`
@@ -394,6 +465,17 @@ std::string walkedAdjacency(const Model& model, const Node& body) {
       const std::string base = containerName(list.field("argument"));
       const Symbol* symbol = findSymbol(model, base);
       if (symbol && symbol->nestedContainer) name = base;
+    }
+    // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
+    if (n.type() == "for_statement") {
+      std::vector<Comparison> comparisons;
+      collectComparisons(n.field("condition"), comparisons);
+      for (const Comparison& c : comparisons)
+        for (const Node& side : {c.left, c.right}) {
+          const Node row = countedRow(model, n, side, Node{});
+          if (name.empty() && !row.null())
+            name = model.counted.rowCounts.at(containerName(row.field("argument")));
+        }
     }
     return name.empty();
   });

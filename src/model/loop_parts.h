@@ -45,7 +45,8 @@ Cost indexedArraySize(const Model& model, const Node& body, const std::string& v
 // slot; null for anything else.
 Node nestedRow(const Model& model, const Node& expression);
 // The share of one list `row` of a nested container per pass: the entries spread over the
-// passes of the enclosing loop that walks the row's index, else over all the rows.
+// passes of the enclosing loop that walks the row's index, else over all the rows. A row's
+// length kept apart (cnt[u] of t[u][cnt[u]++] = v) is t's row u.
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames);
 
 // ---- Questions about the loop's surroundings ----
@@ -56,6 +57,12 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
 // doubles it. Empty for any other loop.
 std::string doubledContainer(const Model& model, const Node& loop, const Node& bound,
                              const Node& enclosing);
+// The value `name` is given in the loop's header, or else before the loop in the pass of
+// `enclosing` (a null node: the header only); null when neither gives it one.
+Node valueBefore(const Node& loop, std::string_view name, const Node& enclosing);
+// for (i = 0; i < cnt[u]; i++), for (i = 0, k = cnt[u]; i < k; i++) with cnt the row lengths
+// of a table (t[u][cnt[u]++] = v): the cnt[u] the loop is bound by, else null.
+Node countedRow(const Model& model, const Node& loop, const Node& bound, const Node& enclosing);
 // True when `variable` is declared, or assigned other than by ++/+=, inside `scope`.
 bool resetInside(const Node& scope, const std::string& variable, const Node& exclude);
 bool pushesInto(const Node& scope, const std::string& object, const Node& exclude);

@@ -191,7 +191,10 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     break;
   }
   // for (k = 0; k < g[u].size(); k++): one list, its share of all the entries
-  const Node row = bound.null() ? Node{} : nestedRow(model, bound);
+  Node row = bound.null() ? Node{} : nestedRow(model, bound);
+  // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
+  if (row.null() && !bound.null())
+    row = countedRow(model, loop, bound, frames.empty() ? Node{} : frames.back().node);
   if (!row.null() && (update.op == "++" || update.op == "+=")) {
     facts.step = StepKind::kAdjacency;
     facts.trips = rowShare(model, row, frames);

@@ -30,6 +30,28 @@ Cost containerSizeAt(const Model& model, const Node& expression) {
   return containerSize(model, name, use);
 }
 
+// The entries pushed onto `array`, kept as a stack by a counter, where `use` asks. In a
+// function with a parameter named like one of those sizes (push(int n, ..) beside main's n) a
+// call would take the size for its argument: there the stack is told by its own name, |heap|.
+Cost stackSize(const Model& model, const std::string& array, const Node& use) {
+  // the pushes counted, else the array's extent
+  const Symbol* symbol = findSymbol(model, array);
+  const Cost size =
+      symbol && !isConstantCost(symbol->elements) ? symbol->elements : containerSize(model, array);
+  Node function = use;
+  for (int guard = 0; guard < 400 && !function.null() && function.type() != "function_definition";
+       ++guard)
+    function = function.parent();
+  if (function.null()) return size;
+  const Node declarator = findDescendant(function.field("declarator"), {"identifier"});
+  auto found = model.functions.find(std::string(declarator.text()));
+  if (found == model.functions.end()) return size;
+  for (const std::string& size_name : sizesOf(size))
+    for (const std::string& parameter : found->second.parameters)
+      if (parameter == size_name) return sizeCost("|" + array + "|");
+  return size;
+}
+
 Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
                            const std::vector<LoopVariable>& loops, const Node& use = {}) {
   const Symbol* symbol = findSymbolAt(model, name, use);
@@ -54,6 +76,9 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
     return constantCost();
   }
   if (symbol->kind != ContainerKind::kScalar) return containerSize(model, symbol->name, use);
+  // hn of heap[++hn] = x: as large as the items pushed onto the array it keeps as a stack
+  auto stack = model.counted.stacks.find(symbol->name);
+  if (stack != model.counted.stacks.end()) return stackSize(model, stack->second, use);
   // auto [lo, hi] = range(): a part of a returned value, a position or count no larger than
   // the program's size; the binding's own name is no size the reader knows.
   if (symbol->bound) return primarySize(model);
@@ -391,6 +416,9 @@ Cost containerSizeOf(const Model& model, const Symbol& entry) {
   // Pushes grow a container past its extent; reads into slots fill the extent, and only tell
   // the size of one whose extent is a literal (int w[20] holding the n weights).
   Cost size = addCosts(extent, symbol->elements);
+  // heap[++hn] = x, to[u][deg[u]++] = v: a plain array's entries fill it, never past its extent
+  if (symbol->kind == ContainerKind::kArray && !symbol->nestedContainer && !isConstantCost(extent))
+    size = extent;
   if (isConstantCost(extent)) size = addCosts(size, symbol->slotWrites);
   if (!isConstantCost(size)) return size;
   if (symbol->fromInput && (symbol->kind == ContainerKind::kString || !symbol->sizeName.empty()))

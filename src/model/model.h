@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cost/cost.h"
+#include "model/counted_arrays.h"
 #include "model/library_names.h"
 #include "model/tree.h"
 #include "syntax/syntax_reader.h"
@@ -101,6 +102,7 @@ struct Model {
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
   LibraryNames library;                 // the AtCoder Library's names as the program uses them
   bool dividesByName = false;           // some x / b divides by a name: block walks are possible
+  CountedArrays counted;                // stacks kept by a counter, rows kept with their lengths
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
 };

@@ -1,5 +1,7 @@
 #include "model/reassignments.h"
 
+#include "model/loop_parts.h"
+#include "model/loops.h"
 #include "model/magnitude.h"
 
 namespace quorbel {
@@ -51,19 +53,64 @@ void readAfterBranches(Model& model, const Node& statement, const Node& left, co
   }
 }
 
+// for (i < k) n *= 2: a size scaled on every pass of loops that never test it has grown by the
+// factor once per pass when they end, n * 2^k for the uses after them.
+void readScaledInLoops(Model& model, const Node& statement, const Node& left,
+                       const Symbol& symbol) {
+  std::vector<Node> loops;  // innermost first
+  for (Node n = statement.parent(); !n.null() && loops.size() < 4; n = n.parent()) {
+    if (ts_node_start_byte(n.raw) <= symbol.scopeStart &&
+        symbol.scopeEnd <= ts_node_end_byte(n.raw))
+      break;
+    if (n.type() == "function_definition" || n.type() == "lambda_expression") return;
+    if (!isLoopNode(n)) continue;
+    if (mentionsIdentifier(n.field("condition"), left.text())) return;
+    loops.push_back(n);
+  }
+  if (loops.empty() || loops.back().parent().type() != "compound_statement") return;
+  std::vector<EnclosingLoop> frames;
+  Cost passes = Cost{{Monomial{}}};
+  for (auto it = loops.rbegin(); it != loops.rend(); ++it) {
+    const LoopFacts facts = loopFactsOf(model, *it, frames);
+    if (facts.step == StepKind::kUnknown || isConstantCost(facts.trips)) return;
+    passes = multiplyCosts(passes, facts.trips);
+    frames.push_back({*it,
+                      facts.variable,
+                      isConstantCost(facts.range) ? facts.trips : facts.range,
+                      facts.trips,
+                      {}});
+  }
+  const Cost before = simplifyCost(magnitudeOf(model, left, {}));
+  if (isConstantCost(before)) return;
+  recordReassignment(model, std::string(left.text()), ts_node_end_byte(loops.back().raw),
+                     ts_node_end_byte(loops.back().parent().raw),
+                     simplifyCost(multiplyCosts(before, powerOfTwoCost(simplifyCost(passes)))));
+}
+
 void readStatement(Model& model, const Node& assignment) {
-  if (assignment.field("operator").text() != "=") return;
+  const std::string_view op = assignment.field("operator").text();
   const Node statement = assignment.parent();
   if (statement.type() != "expression_statement") return;
   const Node block = statement.parent();
   const Node left = assignment.field("left");
+  if (op != "=") {
+    const Symbol* scaled =
+        left.type() == "identifier" ? findSymbolAt(model, left.text(), left) : nullptr;
+    if (scaled && scaled->kind == ContainerKind::kScalar && !scaled->isConstant &&
+        scalesItself(model, left, assignment.field("right"), op) &&
+        insideLoopAfterDeclaration(statement, *scaled))
+      readScaledInLoops(model, statement, left, *scaled);
+    return;
+  }
   if (left.type() != "identifier") return;
   const Symbol* symbol = findSymbolAt(model, left.text(), left);
   if (!symbol || symbol->kind != ContainerKind::kScalar || symbol->isConstant) return;
   const Node right = assignment.field("right");
   // n = n / 2 repeated by a loop is the loop's to count, not a size for the rest of the block.
-  if (mentionsIdentifier(right, left.text()) && insideLoopAfterDeclaration(statement, *symbol))
+  if (mentionsIdentifier(right, left.text()) && insideLoopAfterDeclaration(statement, *symbol)) {
+    if (scalesItself(model, left, right, op)) readScaledInLoops(model, statement, left, *symbol);
     return;
+  }
   // Loop variables are out of reach here: a value made of them is no size for the block.
   for (Node n = block; !n.null(); n = n.parent())
     if (n.type() == "for_statement" &&
@@ -88,6 +135,25 @@ void readReassignments(Model& model) {
   // Each value is read as the uses before it see the name: a later reassignment does not
   // change an earlier one's value.
   for (const Node& assignment : assignments) readStatement(model, assignment);
+}
+
+bool scalesItself(const Model& model, const Node& left, const Node& right, std::string_view op) {
+  if (left.type() != "identifier") return false;
+  const auto factor = [&](const Node& side) { return evaluateConstant(model, side); };
+  const auto self = [&](const Node& side) {
+    return unwrap(side).type() == "identifier" && unwrap(side).text() == left.text();
+  };
+  if (op == "*=") return factor(right).value_or(0) >= 2;
+  if (op == "<<=") return factor(right).value_or(0) >= 1;
+  if (op == "+=") return self(right);
+  const Node value = unwrap(right);
+  if (op != "=" || value.type() != "binary_expression") return false;
+  const Node a = value.field("left"), b = value.field("right");
+  const std::string_view by = value.field("operator").text();
+  if (by == "*")
+    return (self(a) && factor(b).value_or(0) >= 2) || (self(b) && factor(a).value_or(0) >= 2);
+  if (by == "<<") return self(a) && factor(b).value_or(0) >= 1;
+  return by == "+" && self(a) && self(b);
 }
 
 const Reassignment* reassignmentAt(const Model& model, std::string_view name, const Node& use) {

@@ -12,5 +12,8 @@ void readReassignments(Model& model);
 // The value `name` holds where `use` stands, after the last reassignment before it; null when
 // no reassignment reaches `use`.
 const Reassignment* reassignmentAt(const Model& model, std::string_view name, const Node& use);
+// x *= 2, x <<= 1, x = x * 2, x = 2 * x, x += x, x = x + x: the assignment scales `left` by a
+// constant factor of at least two.
+bool scalesItself(const Model& model, const Node& left, const Node& right, std::string_view op);
 
 }  // namespace quorbel

@@ -655,6 +655,7 @@ Model buildModel(const SyntaxReaderResult& syntax) {
   model.parsed = true;
   Reader(model).read(model.root);
   model.dividesByName = dividesByName(model.root);
+  model.counted = findCountedArrays(model.root);
   return model;
 }
 

@@ -6,6 +6,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/reassignments.h"
 
 namespace quorbel {
 namespace {
@@ -110,7 +111,7 @@ class ValueReader {
     const Node left = unwrapValue(n.field("left"));
     const Node right = unwrapValue(n.field("right"));
     const std::string_view op = n.field("operator").text();
-    if (scalesItself(left, right, op)) return readScaling(n, left);
+    if (scalesItself(model_, left, right, op)) return readScaling(n, left);
     if (op == "+=") {
       Symbol* symbol = trackedAt(left);
       // sum += a[i]: the sum of values read.
@@ -158,25 +159,6 @@ class ValueReader {
     const Cost value = valueInLoops(right, *symbol);
     if (!isConstantCost(value) && !madeOfParameters(n, *symbol, value))
       record(*symbol, value, false);
-  }
-
-  // size *= 2, size <<= 1, size = size * 2, size += size: the value times a constant factor.
-  bool scalesItself(const Node& left, const Node& right, std::string_view op) const {
-    if (left.type() != "identifier") return false;
-    const auto factor = [&](const Node& side) { return evaluateConstant(model_, side); };
-    if (op == "*=") return factor(right).value_or(0) >= 2;
-    if (op == "<<=") return factor(right).value_or(0) >= 1;
-    if (op == "+=") return right.type() == "identifier" && right.text() == left.text();
-    if (op != "=" || right.type() != "binary_expression") return false;
-    const Node a = unwrapValue(right.field("left")), b = unwrapValue(right.field("right"));
-    const std::string_view by = right.field("operator").text();
-    const auto self = [&](const Node& side) {
-      return side.type() == "identifier" && side.text() == left.text();
-    };
-    if (by == "*")
-      return (self(a) && factor(b).value_or(0) >= 2) || (self(b) && factor(a).value_or(0) >= 2);
-    if (by == "<<") return self(a) && factor(b).value_or(0) >= 1;
-    return by == "+" && self(a) && self(b);
   }
 
   // while (size < n) size *= 2: a value scaled in a loop that compares it with a bound stops

@@ -130,6 +130,22 @@ WalkedPointer walkedPointer(const Model& model, const Node& body, const std::str
   return walked;
 }
 
+// The counter of an array kept as a stack that `condition` tests for entries left: hn of
+// while (hn), while (hn > 0), while (hn != 0), while (hn >= 1); empty for anything else.
+std::string drainedCounter(const Model& model, const Node& condition) {
+  Node tested = condition;
+  if (condition.type() == "binary_expression") {
+    const std::string_view op = condition.field("operator").text();
+    const auto limit = evaluateConstant(model, condition.field("right"));
+    const bool entriesLeft =
+        limit && ((*limit == 0 && (op == ">" || op == "!=")) || (*limit == 1 && op == ">="));
+    tested = entriesLeft ? unwrap(condition.field("left")) : Node{};
+  }
+  if (tested.type() != "identifier") return "";
+  const std::string name(tested.text());
+  return model.counted.stacks.count(name) ? name : "";
+}
+
 }  // namespace
 
 LoopFacts whileLoopFacts(const Model& model, const Node& loop,
@@ -172,7 +188,10 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
   }
 
   // Containers: stacks popped in a loop that pushes them, queues and heaps drained once.
-  const std::string tested = testedContainer(condition);
+  std::string tested = testedContainer(condition);
+  // while (hn), while (top > 0): an array kept as a stack by that counter, drained as a queue is
+  const std::string counter = drainedCounter(model, condition);
+  if (tested.empty() && !counter.empty()) tested = model.counted.stacks.at(counter);
   const Symbol* testedSymbol = findSymbol(model, tested);
   // Maps and sets shrink by erase under a moving pointer: the pointer rules below price them.
   if (testedSymbol &&
@@ -190,7 +209,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
   // Only an emptiness test drains: i < bit.size() is read by the rules for variables below.
   if (testedSymbol && (sized.container.empty() || sized.container != tested) &&
       (testedSymbol->kind == ContainerKind::kQueue || testedSymbol->kind == ContainerKind::kHeap ||
-       testedSymbol->kind == ContainerKind::kVector ||
+       testedSymbol->kind == ContainerKind::kVector || !counter.empty() ||
        (testedSymbol->kind == ContainerKind::kOrdered && pushesInto(body, tested, Node{})))) {
     facts.step = StepKind::kQueue;
     const std::string adjacency = walkedAdjacency(model, body);
@@ -339,7 +358,7 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       break;
     }
     Cost own;
-    const Symbol* symbol = findSymbol(model, variable);
+    const Symbol* symbol = findSymbolAt(model, variable, condition);
     if (symbol && (symbol->fromInput || symbol->isParameter))
       own = sizeCost(variable);
     else if (symbol && symbol->hasDerived)

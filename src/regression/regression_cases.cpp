@@ -157,6 +157,8 @@ const char* const kNames[] = {
     // meet in the middle: lists doubled per item, halves under the exponent
     "halves-closest-subset-sum",
     "doubling-xor-subsets",
+    // plain arrays kept by counters: a heap drained by its counter, rows with their lengths
+    "counter-heap-rows",
     // memo tables over small constants
     "memo-divided-value",
     "subset-memo-small-constant",

@@ -291,6 +291,20 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> v(m), w; for (int x = 0; x < n; x++) { int k = v.size(); for (int j = 0; j "
        "< k; j++) w.push_back(v[j]); }",
        "O(m * n)"},
+      {"an array kept as a stack by a counter drains once per push",
+       "int st[200005], top = 0; for (int i = 0; i < n; i++) st[++top] = i; while (top) { int x "
+       "= st[top--]; for (int k = 1; k < m; k *= 2) x++; }",
+       "O(n * log m)"},
+      {"a sift down by a doubled index kept aside, up to the counter",
+       "int h[200005], sz = 0; for (int i = 0; i < n; i++) h[++sz] = i; for (int i = 0; i < n; "
+       "i++) { h[1] = h[sz--]; int k = 1; while (2 * k <= sz) { int c = 2 * k; if (c + 1 <= sz "
+       "&& h[c + 1] < h[c]) c++; k = c; } }",
+       "O(n * log n)"},
+      {"rows kept with their lengths share the entries",
+       "int to[1005][1005], deg[1005]; for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; "
+       "to[u][deg[u]++] = v; } for (int u = 0; u < n; u++) for (int i = 0, k = deg[u]; i < k; "
+       "i++) for (int b = 1; b < q; b *= 2) {}",
+       "O(m * log q + n)"},
       {"a drain that tests a literal size",
        "queue<int> d; for (int i = 0; i < n; i++) d.push(i); while (d.size() > 1) { d.pop(); }",
        "O(n)"},
@@ -756,6 +770,10 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < n; i++) dp.assign(2, vector<int>(m, 0));", "O(m)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
+      {"a stack its counter empties in each pass keeps one pass", "int st[200005], top;",
+       "for (int r = 0; r < m; r++) { top = 0; for (int i = 0; i < n; i++) st[++top] = i; while "
+       "(top > 0) top--; }",
+       "O(n)"},
       {"a list doubled once per item", "",
        "vector<int> v(1); for (int x = 0; x < n; x++) { int k = v.size(); for (int j = 0; j < k; "
        "j++) v.push_back(v[j] + x); }",

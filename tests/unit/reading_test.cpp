@@ -573,6 +573,10 @@ TEST(ValueFactTest, WhatTheCodeDoesWithAScalarSizesIt) {
       {"a reassignment under a test may hold after it",
        "int w = n; if (a[0] > 0) { w = 1 << n; } for (int i = 0; i < w; i++) s += i; }", "O(2^n)",
        "O(n)"},
+      {"a size doubled on every pass of a loop that never tests it",
+       "int k; cin >> k; for (int i = 0; i < k; i++) n *= 2; for (int i = 0; i < n; i++) s += i; "
+       "}",
+       "O(2^k * n)", "O(n)"},
       {"either branch's value holds after an if and else",
        "if (a[0] > 0) n = 1 << n; else n = n * n; for (int i = 0; i < n; i++) s += i; }", "O(2^n)",
        "O(n)"},
