@@ -4,6 +4,7 @@
 #include <set>
 
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -84,18 +85,15 @@ const Node enclosingFunction(const Node& node) {
 
 // rk[a]++, ++rk[a], rk[a] += 1: an entry of `table` counted up by one.
 bool incremented(const Node& root, const std::string& table) {
-  bool found = false;
-  visitNodes(root, [&](const Node& n) {
-    if (found) return false;
+  for (const Node& n : descendantsOfType(root, {"update_expression", "assignment_expression"})) {
     Node target;
     if (n.type() == "update_expression") target = stripped(n.field("argument"));
     if (n.type() == "assignment_expression" && n.field("operator").text() == "+=" &&
         n.field("right").text() == "1")
       target = stripped(n.field("left"));
-    found = target.type() == "subscript_expression" && containerName(target) == table;
-    return !found;
-  });
-  return found;
+    if (target.type() == "subscript_expression" && containerName(target) == table) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -195,26 +193,22 @@ std::string visitMarkOf(const Function& function, const std::vector<Node>& recur
 // rank[i] = i: entries that start as their own index are labels, not sizes or ranks, and
 // comparing them bounds no tree's height.
 bool startsAsIndex(const Node& root, const std::string& table) {
-  bool found = false;
-  visitNodes(root, [&](const Node& n) {
-    if (found) return false;
-    if (n.type() != "assignment_expression" || n.field("operator").text() != "=") return true;
+  for (const Node& n : descendantsOfType(root, {"assignment_expression"})) {
+    if (n.field("operator").text() != "=") continue;
     const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
-    if (l.type() != "subscript_expression" || containerName(l) != table) return true;
+    if (l.type() != "subscript_expression" || containerName(l) != table) continue;
     const Node indices = l.field("indices");
     const Node index =
         indices.type() == "subscript_argument_list" ? indices.child(0) : stripped(indices);
-    found = r.type() == "identifier" && !index.null() && index.text() == r.text();
-    return !found;
-  });
-  return found;
+    if (r.type() == "identifier" && !index.null() && index.text() == r.text()) return true;
+  }
+  return false;
 }
 
 bool unitesBySize(const Model& model, const std::string& parents) {
-  bool found = false;
   std::map<std::string, bool> counted;  // incremented(), asked once per table
-  visitNodes(model.root, [&](const Node& n) {
-    if (found) return false;
+  for (const Node& n :
+       descendantsOfType(model.root, {"assignment_expression", "binary_expression"})) {
     const bool adds = n.type() == "assignment_expression" && n.field("operator").text() == "+=";
     bool compares = false, ties = false;
     if (n.type() == "binary_expression") {
@@ -222,32 +216,28 @@ bool unitesBySize(const Model& model, const std::string& parents) {
       compares = op == "<" || op == ">" || op == "<=" || op == ">=";
       ties = op == "==";
     }
-    if (!adds && !compares && !ties) return true;
+    if (!adds && !compares && !ties) continue;
     const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
     if (l.type() != "subscript_expression" || r.type() != "subscript_expression" ||
         containerName(l) != containerName(r) || l.text() == r.text() ||
         l.field("argument").type() != "identifier")
-      return true;
+      continue;
     // if (rk[a] == rk[b]) rk[a]++: ranks that tie grow; labels that tie (t[u] == t[v]) do not.
-    // Asked last: it walks the whole program, and most comparisons are no two entries of a table.
+    // Asked last: it searches the whole program, and most comparisons are of no two entries.
     if (ties) {
       const std::string table = containerName(n.field("left"));
-      const auto known = counted.find(table);
-      if (known == counted.end()) {
-        const bool grows = incremented(model.root, table);
-        counted.emplace(table, grows);
-        if (!grows) return true;
-      } else if (!known->second) {
-        return true;
-      }
+      auto known = counted.find(table);
+      if (known == counted.end())
+        known = counted.emplace(table, incremented(model.root, table)).first;
+      if (!known->second) continue;
     }
     // sz[a] += sz[b] or rank[a] < rank[b] where the same function links one root under another
     const Node scope = enclosingFunction(n);
-    found = !storesInto(scope.null() ? model.root : scope, parents, "").empty() &&
-            !startsAsIndex(model.root, containerName(l));
-    return !found;
-  });
-  return found;
+    if (!storesInto(scope.null() ? model.root : scope, parents, "").empty() &&
+        !startsAsIndex(model.root, containerName(l)))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace quorbel

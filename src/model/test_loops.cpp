@@ -5,6 +5,7 @@
 
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 #include "syntax/regex.h"
 
 namespace quorbel {
@@ -327,29 +328,24 @@ std::vector<std::string> countingNames(const Model& model, const Node& loop) {
   return names;
 }
 
+// Whether `node` lies in the subtree of `outer`: their bytes nest as their nodes do.
+bool within(const Node& node, const Node& outer) {
+  return ts_node_start_byte(node.raw) >= ts_node_start_byte(outer.raw) &&
+         ts_node_end_byte(node.raw) <= ts_node_end_byte(outer.raw);
+}
+
 bool commentMatches(const Model& model, const std::string& pattern) {
-  bool matches = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (matches) return false;
-    if (n.type() == "comment" && containsRegex(n.text(), pattern)) matches = true;
-    return !matches;
-  });
-  return matches;
+  for (const Node& comment : descendantsOfType(model.root, {"comment"}))
+    if (containsRegex(comment.text(), pattern)) return true;
+  return false;
 }
 
 // True when `count` is only declared, read and tested by the loop's header: t of while (t--).
 bool onlyCounts(const Model& model, const Node& loop, const std::string& count) {
   int outside = 0;
-  bool inBody = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (n == loop) {
-      inBody = mentionsIdentifier(loop.field("body"), count);
-      return false;
-    }
-    if (n.type() == "identifier" && n.text() == count) ++outside;
-    return outside <= 2;
-  });
-  return !inBody && outside <= 2;
+  for (const Node& n : descendantsOfType(model.root, {"identifier"}))
+    if (n.text() == count && !within(n, loop) && ++outside > 2) return false;
+  return !mentionsIdentifier(loop.field("body"), count);
 }
 
 // A comment that bounds the count (1 <= T <= 100) gives the statement's per-test limits.
@@ -369,13 +365,9 @@ bool commentBoundsCount(const Model& model, const std::string& count) {
 // Statements call the number of tests T; where the program uses T for something of its own
 // (a variable, a template's type), the count keeps the name of what it runs to: the input.
 std::string unnamedCount(const Model& model) {
-  bool taken = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if ((n.type() == "identifier" || n.type() == "type_identifier") && n.text() == "T")
-      taken = true;
-    return !taken;
-  });
-  return taken ? "input" : "T";
+  for (const Node& n : descendantsOfType(model.root, {"identifier", "type_identifier"}))
+    if (n.text() == "T") return "input";
+  return "T";
 }
 
 }  // namespace

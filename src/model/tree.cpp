@@ -1,10 +1,12 @@
 #include "model/tree.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
 
 #include "analysis/analysis_bounds.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -27,21 +29,44 @@ TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
   return found == ids.end() ? 0 : found->second;
 }
 
-// Node type names measured once per grammar symbol: ts_node_type hands back a C string whose
-// length every comparison would measure again, and the model compares the type of nearly every
-// node it reads, many times over.
-std::string_view typeNameOf(TSNode node) {
-  static const TSLanguage* const language = ts_tree_language(node.tree);
-  static const std::vector<std::string_view> names = [] {
-    std::vector<std::string_view> byId(ts_language_symbol_count(language));
-    for (uint32_t id = 0; id < byId.size(); ++id)
-      if (const char* name = ts_language_symbol_name(language, static_cast<TSSymbol>(id)))
-        byId[id] = name;
-    return byId;
+// The grammar's node type names, measured once per symbol: ts_node_type hands back a C string
+// whose length every comparison would measure again, and the model compares the type of nearly
+// every node it reads, many times over. Built from the first tree's language, the only one.
+struct Grammar {
+  const TSLanguage* language = nullptr;
+  std::vector<std::string_view> names;  // by symbol
+  std::unordered_map<std::string_view, std::vector<TSSymbol>> symbolsNamed;
+};
+
+const Grammar& grammarOf(const TSTree* tree) {
+  static const Grammar grammar = [tree] {
+    Grammar read;
+    read.language = ts_tree_language(tree);
+    read.names.resize(ts_language_symbol_count(read.language));
+    for (uint32_t id = 0; id < read.names.size(); ++id) {
+      const char* name = ts_language_symbol_name(read.language, static_cast<TSSymbol>(id));
+      if (name == nullptr) continue;
+      read.names[id] = name;
+      read.symbolsNamed[read.names[id]].push_back(static_cast<TSSymbol>(id));
+    }
+    return read;
   }();
+  return grammar;
+}
+
+// The symbol a node's type is read by; one past the grammar's names when tree-sitter must be
+// asked (an error node, another language).
+uint32_t symbolOf(TSNode node) {
+  const Grammar& grammar = grammarOf(node.tree);
   const TSSymbol symbol = ts_node_symbol(node);
-  if (ts_tree_language(node.tree) != language || symbol >= names.size()) return ts_node_type(node);
-  return names[symbol];
+  if (ts_tree_language(node.tree) != grammar.language || symbol >= grammar.names.size())
+    return static_cast<uint32_t>(grammar.names.size());
+  return symbol;
+}
+
+std::string_view typeNameOf(TSNode node, uint32_t symbol) {
+  const Grammar& grammar = grammarOf(node.tree);
+  return symbol < grammar.names.size() ? grammar.names[symbol] : ts_node_type(node);
 }
 
 void visitBounded(const Node& node, const std::function<bool(const Node&)>& descend, int depth) {
@@ -76,11 +101,17 @@ struct NodeTable {
     uint32_t firstNamed = 0, namedCount = 0;  // its named children, in `named`
     uint32_t firstField = 0, fieldCount = 0;  // its children that fill a field, in `fields`
     TSFieldId field = 0;                      // the field it fills in its parent
+    uint32_t symbol = 0;                      // its type, as symbolOf gives it
+    uint32_t unnamedAbove = kNoSlot;          // its nearest unnamed ancestor, if any
     bool isNamed = false;
   };
   std::vector<Entry> entries;
   std::vector<uint32_t> named;
   std::vector<uint32_t> fields;
+  // Every node's slot, grouped by symbol and in pre-order within a group: the nodes of symbol s
+  // are bySymbol[firstOfSymbol[s]] up to bySymbol[firstOfSymbol[s + 1]].
+  std::vector<uint32_t> firstOfSymbol;
+  std::vector<uint32_t> bySymbol;
 
   Node at(uint32_t slot, std::string_view source) const {
     return {entries[slot].node, source, this, slot};
@@ -123,6 +154,7 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
     NodeTable::Entry entry;
     entry.node = ts_tree_cursor_current_node(&cursor.raw);
     entry.isNamed = ts_node_is_named(entry.node);
+    entry.symbol = symbolOf(entry.node);
     entry.depth = static_cast<uint32_t>(path.size());
     if (!path.empty()) {
       entry.parent = path.back();
@@ -152,6 +184,18 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
   groupChildren(
       *table, table->fields, [](const NodeTable::Entry& e) { return e.field != 0; },
       &NodeTable::Entry::firstField, &NodeTable::Entry::fieldCount);
+  for (uint32_t slot = 1; slot < entries.size(); ++slot) {
+    const NodeTable::Entry& parent = entries[entries[slot].parent];
+    entries[slot].unnamedAbove = parent.isNamed ? parent.unnamedAbove : entries[slot].parent;
+  }
+  const size_t symbols = grammarOf(root.tree).names.size() + 1;
+  table->firstOfSymbol.assign(symbols + 1, 0);
+  for (const NodeTable::Entry& entry : entries) ++table->firstOfSymbol[entry.symbol + 1];
+  for (size_t s = 1; s <= symbols; ++s) table->firstOfSymbol[s] += table->firstOfSymbol[s - 1];
+  table->bySymbol.resize(entries.size());
+  std::vector<uint32_t> next(table->firstOfSymbol.begin(), table->firstOfSymbol.end() - 1);
+  for (uint32_t slot = 0; slot < entries.size(); ++slot)
+    table->bySymbol[next[entries[slot].symbol]++] = slot;
   return table;
 }
 
@@ -160,7 +204,10 @@ Node tableRoot(const NodeTable& table, std::string_view source) {
   return table.at(0, source);
 }
 
-std::string_view Node::type() const { return null() ? std::string_view() : typeNameOf(raw); }
+std::string_view Node::type() const {
+  if (null()) return {};
+  return typeNameOf(raw, table != nullptr ? table->entries[slot].symbol : symbolOf(raw));
+}
 
 std::string_view Node::text() const {
   if (null()) return {};
@@ -247,6 +294,52 @@ Node findDescendant(const Node& node, std::initializer_list<std::string_view> ty
       }
     return true;
   });
+  return found;
+}
+
+std::vector<Node> descendantsOfType(const Node& node,
+                                    std::initializer_list<std::string_view> types) {
+  std::vector<Node> found;
+  if (node.null()) return found;
+  if (node.table == nullptr) {
+    visitNodes(node, [&](const Node& n) {
+      for (std::string_view type : types)
+        if (n.type() == type) {
+          found.push_back(n);
+          break;
+        }
+      return true;
+    });
+    return found;
+  }
+  // The subtree's nodes of those symbols that a walk would reach: named (or the node itself),
+  // under no unnamed node below it, and within the depth a walk goes down to.
+  const NodeTable& table = *node.table;
+  const Grammar& grammar = grammarOf(node.raw.tree);
+  const NodeTable::Entry& top = table.entries[node.slot];
+  std::vector<uint32_t> slots;
+  for (std::string_view type : types) {
+    const auto symbols = grammar.symbolsNamed.find(type);
+    if (symbols == grammar.symbolsNamed.end()) continue;
+    for (TSSymbol symbol : symbols->second) {
+      const auto first = table.bySymbol.begin() + table.firstOfSymbol[symbol];
+      const auto last = table.bySymbol.begin() + table.firstOfSymbol[symbol + 1];
+      for (auto at = std::lower_bound(first, last, node.slot); at != last && *at < top.end; ++at) {
+        const NodeTable::Entry& entry = table.entries[*at];
+        const bool visible = entry.unnamedAbove == kNoSlot || entry.unnamedAbove <= node.slot;
+        const bool reached = *at == node.slot || (entry.isNamed && visible);
+        if (reached && entry.depth - top.depth <= static_cast<uint32_t>(kMaxVisitDepth))
+          slots.push_back(*at);
+      }
+    }
+  }
+  std::sort(slots.begin(), slots.end());
+  slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+  found.reserve(slots.size());
+  for (uint32_t slot : slots) {
+    pollAnalysisBounds();
+    found.push_back(table.at(slot, node.source));
+  }
   return found;
 }
 

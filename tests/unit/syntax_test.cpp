@@ -10,6 +10,7 @@
 
 #include "analysis/large_stack.h"
 #include "analysis/pipeline.h"
+#include "model/nodes_of_type.h"
 #include "model/tree.h"
 #include "syntax/regex.h"
 #include "syntax/syntax_reader.h"
@@ -341,6 +342,58 @@ TEST(NodeTableTest, DecliningANodeSkipsItsSubtree) {
     return n.type() != "if_statement";
   });
   EXPECT_EQ(seen, (std::vector<std::string>{"f", "d", "e"}));
+}
+
+// The nodes of some types under a node, from the table and from a walk of tree-sitter's own
+// nodes: the same, in the same order. want: their texts, read off the code by hand.
+TEST(NodeTableTest, FindsTheNodesOfATypeAsAWalkDoes) {
+  struct Row {
+    const char* name;
+    const char* code;
+    const char* under;  // the first node of this type is searched; empty: the whole program
+    std::initializer_list<std::string_view> types;
+    std::vector<std::string> want;
+  };
+  const Row kRows[] = {
+      {"comments anywhere",
+       "// a\nint main() { int n; /* b */ for (;;) { // c\n } }",
+       "",
+       {"comment"},
+       {"// a", "/* b */", "// c"}},
+      {"two types in pre-order",
+       "void f() { x++; a[i] += 1; y = --z; }",
+       "",
+       {"update_expression", "assignment_expression"},
+       {"x++", "a[i] += 1", "y = --z", "--z"}},
+      {"a name as a variable and as a type",
+       "int T; struct S { T v; };",
+       "",
+       {"identifier", "type_identifier"},
+       {"T", "S", "T"}},
+      {"within one loop",
+       "int main() { int n, s; for (int i = 0; i < n; i++) s += i; n++; }",
+       "for_statement",
+       {"identifier"},
+       {"i", "i", "n", "i", "s", "i"}},
+      {"the node itself",
+       "void f() { g(h(1)); }",
+       "call_expression",
+       {"call_expression"},
+       {"g(h(1))", "h(1)"}},
+      {"no such type", "int main() {}", "", {"while_statement"}, {}},
+  };
+  for (const Row& row : kRows) {
+    const SyntaxReaderResult syntax = readCppSyntax(row.code);
+    ASSERT_TRUE(syntax.tree) << row.name;
+    const auto table = readNodeTable(ts_tree_root_node(syntax.tree.get()));
+    const Node plain{ts_tree_root_node(syntax.tree.get()), *syntax.source};
+    for (Node root : {tableRoot(*table, *syntax.source), plain}) {
+      if (*row.under != '\0') root = findDescendant(root, {row.under});
+      std::vector<std::string> texts;
+      for (const Node& n : descendantsOfType(root, row.types)) texts.emplace_back(n.text());
+      EXPECT_EQ(texts, row.want) << row.name << (root.table ? " (table)" : " (tree-sitter)");
+    }
+  }
 }
 
 // Stacks are kept from call to call: deep work runs twice in a row and from several threads at
