@@ -122,10 +122,8 @@ bool isGeometric(const std::string& op) {
   return op == "*=" || op == "/=" || op == "<<=" || op == ">>=" || op == "lowbit";
 }
 
-namespace {
-
 // 2 * k, k * 2, k << 1, k + k, and any of them plus or or one: `variable` doubled.
-bool doubledValue(const Node& value, const std::string& variable) {
+bool isDoubled(const Node& value, std::string_view variable) {
   Node v = unwrap(value);
   if (v.type() == "binary_expression" &&
       (v.field("operator").text() == "+" || v.field("operator").text() == "|") &&
@@ -140,6 +138,8 @@ bool doubledValue(const Node& value, const std::string& variable) {
   if (op == "<<") return isIdentifierNamed(l, variable) && r.text() == "1";
   return op == "+" && isIdentifierNamed(l, variable) && isIdentifierNamed(r, variable);
 }
+
+namespace {
 
 // k = c with c = 2 * k (+ 1) set earlier in `body`: a sift down a heap laid out in an array.
 bool stepsToDoubled(const Node& body, const std::string& variable) {
@@ -157,7 +157,7 @@ bool stepsToDoubled(const Node& body, const std::string& variable) {
       value = unwrap(n.field("right"));
     }
     if (target.type() != "identifier" || value.null()) return true;
-    if (doubledValue(value, variable)) doubled.insert(std::string(target.text()));
+    if (isDoubled(value, variable)) doubled.insert(std::string(target.text()));
     if (target.text() == variable && value.type() == "identifier" &&
         doubled.count(std::string(value.text())))
       steps = true;

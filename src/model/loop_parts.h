@@ -36,6 +36,9 @@ struct Update {
 };
 Update readUpdate(const Node& update, const std::string& variable);
 bool isGeometric(const std::string& op);
+// 2 * k, k * 2, k << 1, k + k, and any of them plus or or one: `variable` doubled, as a child
+// of a binary heap or tree laid out in an array is.
+bool isDoubled(const Node& value, std::string_view variable);
 // The update of `variable` in a body; a halving or doubling one wins over a step by one.
 Update findUpdateIn(const Node& body, const std::string& variable);
 // The size of an array the body indexes with `variable`: bit[i] in a Fenwick loop.

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/halved_ranges.h"
 #include "model/reassignments.h"
 #include "model/returned_sizes.h"
 
@@ -243,24 +244,6 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
     return constantCost();
   }
   return magnitudeOfHelper(model, call, loops);
-}
-
-// n / 2, or a name declared as one (half = n / 2, rest = n - half): half of a size.
-bool isHalfOf(const Model& model, const Node& expression, int depth = 0) {
-  Node e = expression;
-  while (!e.null() && e.type() == "parenthesized_expression") e = e.child(0);
-  if (e.null() || depth > 4) return false;
-  if (e.type() == "identifier") {
-    const Symbol* symbol = findSymbol(model, e.text());
-    return symbol && isHalfOf(model, symbol->initialiser, depth + 1);
-  }
-  if (e.type() != "binary_expression") return false;
-  const std::string_view op = e.field("operator").text();
-  if (op == "/" || op == ">>") {
-    const auto divisor = evaluateConstant(model, e.field("right"));
-    return divisor && *divisor == (op == "/" ? 2 : 1);
-  }
-  return op == "-" && isHalfOf(model, e.field("right"), depth + 1);
 }
 
 Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<LoopVariable>& loops) {

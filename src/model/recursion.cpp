@@ -260,32 +260,16 @@ bool assignedMidpoint(const Node& body, std::string_view name) {
   return midpoint;
 }
 
-// True when `value` is `parameter` doubled, a child of a binary heap or tree laid out in an
-// array: 2 * i, i * 2, i << 1, 2 * i + 1, (i << 1) | 1.
-bool doubles(const Node& value, std::string_view parameter) {
-  Node v = unwrapped(value);
-  if (v.type() == "binary_expression" &&
-      (v.field("operator").text() == "+" || v.field("operator").text() == "|") &&
-      unwrapped(v.field("right")).text() == "1")
-    v = unwrapped(v.field("left"));
-  if (v.type() != "binary_expression") return false;
-  const std::string_view op = v.field("operator").text();
-  const Node l = unwrapped(v.field("left")), r = unwrapped(v.field("right"));
-  if (op == "*")
-    return (l.text() == parameter && r.text() == "2") || (l.text() == "2" && r.text() == parameter);
-  return op == "<<" && l.text() == parameter && r.text() == "1";
-}
-
 // The local `name` when the body sets it to the parameter doubled: l = n * 2; then f(l).
 bool assignedDouble(const Node& body, std::string_view name, std::string_view parameter) {
   bool found = false;
   visitNodes(body, [&](const Node& n) {
     if (found) return false;
     if (n.type() == "init_declarator" && declaredName(n) == name)
-      found = doubles(n.field("value"), parameter);
+      found = isDoubled(n.field("value"), parameter);
     if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
         unwrapped(n.field("left")).text() == name)
-      found = doubles(n.field("right"), parameter);
+      found = isDoubled(n.field("right"), parameter);
     return !found;
   });
   return found;
@@ -295,7 +279,7 @@ Change changeOf(const Node& argument, const std::string& parameter, const Node& 
   const Node a = unwrapped(argument);
   if (a.null()) return Change::kNone;
   const std::string_view text = a.text();
-  if (doubles(a, parameter)) return Change::kDouble;
+  if (isDoubled(a, parameter)) return Change::kDouble;
   if (a.type() == "identifier") {
     if (assignedMidpoint(body, text)) return Change::kHalve;
     return assignedDouble(body, text, parameter) ? Change::kDouble : Change::kNone;
