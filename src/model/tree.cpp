@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <unordered_map>
 
@@ -16,7 +17,7 @@ constexpr int kMaxVisitDepth = 40000;
 
 // Field names resolved to the grammar's ids once: looking a name up scans the grammar's names
 // with strcmp, and the model asks for fields on nearly every node it reads.
-TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
+TSFieldId fieldIdByName(const TSLanguage* language, const char* name) {
   static const std::unordered_map<std::string_view, TSFieldId> ids = [language] {
     std::unordered_map<std::string_view, TSFieldId> byName;
     const uint32_t count = ts_language_field_count(language);
@@ -27,6 +28,22 @@ TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
   }();
   const auto found = ids.find(name);
   return found == ids.end() ? 0 : found->second;
+}
+
+// Callers name fields with string literals: an id is kept by the literal's address, and the
+// name is compared again, so a buffer reused for another name never reads a stale id.
+TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
+  struct Kept {
+    const char* asked = nullptr;
+    const char* field = nullptr;  // the grammar's own copy of the name
+    TSFieldId id = 0;
+  };
+  static thread_local Kept kept[64];
+  Kept& slot = kept[(reinterpret_cast<uintptr_t>(name) >> 3) % 64];
+  if (slot.asked == name && std::strcmp(slot.field, name) == 0) return slot.id;
+  const TSFieldId id = fieldIdByName(language, name);
+  if (id != 0) slot = {name, ts_language_field_name_for_id(language, id), id};
+  return id;
 }
 
 // The grammar's node type names, measured once per symbol: ts_node_type hands back a C string
@@ -102,6 +119,7 @@ struct NodeTable {
     uint32_t firstField = 0, fieldCount = 0;  // its children that fill a field, in `fields`
     TSFieldId field = 0;                      // the field it fills in its parent
     uint32_t symbol = 0;                      // its type, as symbolOf gives it
+    std::string_view typeName;                // and the type's name
     uint32_t unnamedAbove = kNoSlot;          // its nearest unnamed ancestor, if any
     bool isNamed = false;
   };
@@ -114,7 +132,7 @@ struct NodeTable {
   std::vector<uint32_t> bySymbol;
 
   Node at(uint32_t slot, std::string_view source) const {
-    return {entries[slot].node, source, this, slot};
+    return {entries[slot].node, source, this, slot, entries[slot].typeName};
   }
 };
 
@@ -155,6 +173,7 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
     entry.node = ts_tree_cursor_current_node(&cursor.raw);
     entry.isNamed = ts_node_is_named(entry.node);
     entry.symbol = symbolOf(entry.node);
+    entry.typeName = typeNameOf(entry.node, entry.symbol);
     entry.depth = static_cast<uint32_t>(path.size());
     if (!path.empty()) {
       entry.parent = path.back();
@@ -204,9 +223,9 @@ Node tableRoot(const NodeTable& table, std::string_view source) {
   return table.at(0, source);
 }
 
-std::string_view Node::type() const {
+std::string_view Node::typeOutsideTable() const {
   if (null()) return {};
-  return typeNameOf(raw, table != nullptr ? table->entries[slot].symbol : symbolOf(raw));
+  return typeNameOf(raw, symbolOf(raw));
 }
 
 std::string_view Node::text() const {

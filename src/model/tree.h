@@ -21,9 +21,12 @@ struct Node {
   // children, fields and parent are found in constant time. Without it tree-sitter is asked.
   const NodeTable* table = nullptr;
   uint32_t slot = 0;
+  // The grammar's name for the node's type, kept for the nodes of a table: the model asks the
+  // type of nearly every node it reads, many times over.
+  std::string_view typeName{};
 
-  bool null() const { return ts_node_is_null(raw); }
-  std::string_view type() const;
+  bool null() const { return raw.id == nullptr; }  // as ts_node_is_null, without the call
+  std::string_view type() const { return table != nullptr ? typeName : typeOutsideTable(); }
   std::string_view text() const;
   int line() const { return null() ? 0 : static_cast<int>(ts_node_start_point(raw).row) + 1; }
   Node field(const char* name) const;
@@ -34,6 +37,8 @@ struct Node {
     return null() ? 0 : ts_node_start_byte(raw) * 131u + ts_node_end_byte(raw);
   }
   bool operator==(const Node& other) const { return ts_node_eq(raw, other.raw); }
+  // A node read from tree-sitter directly, or an error node: its type asked of tree-sitter.
+  std::string_view typeOutsideTable() const;
 };
 
 // Every visible node of the tree under `root`, read once (model/tree.cpp).
