@@ -42,6 +42,13 @@ bool appendsToItself(const Node& assignment) {
   return false;
 }
 
+// Whether some term of `cost` grows with `size`.
+bool namesSize(const Cost& cost, const std::string& size) {
+  for (const Monomial& term : cost.terms)
+    if (term.sizes.count(size)) return true;
+  return false;
+}
+
 std::string calleeName(const Node& function) {
   std::string name(function.type() == "field_expression" ? function.field("field").text()
                                                          : function.text());
@@ -711,6 +718,14 @@ class TimeWalker {
     // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
+    // A replacement leaves the cost's terms merged and in order; once they are, replacing a
+    // size no term names changes nothing, and what would replace it is not worked out.
+    bool merged = false;
+    const auto replace = [&](const std::string& size, const auto& by) {
+      if (merged && !namesSize(cost, size)) return;
+      cost = substituteSize(cost, size, by());
+      merged = true;
+    };
     std::vector<std::pair<std::string, Cost>> replacements;
     const std::vector<bool> halved = halvedArguments(callee, arguments);
     for (size_t i = 0; i < callee.parameters.size(); ++i) {
@@ -725,27 +740,29 @@ class TimeWalker {
       const bool defaulted =
           argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
       if (defaulted) argument = callee.defaults[i];
-      Cost value;
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
-      if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
-        value = containerSize(model_, name, argument);
-      else
-        value = magnitudeOf(model_, argument, vars);
       // A string parameter's size is written |s|.
       const Symbol* own = findSymbol(model_, parameter);
       const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
                                   ? "|" + parameter + "|"
                                   : parameter;
-      if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
       const std::string placeholder = "\x01" + std::to_string(i);
-      cost = substituteSize(cost, key, sizeCost(placeholder));
-      // gen(0, n / 2): half the items under the exponent, 2^(n/2)
-      if (i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
-      replacements.push_back({placeholder, value});
-      cost = substituteSize(cost, parameter + "#edges", symbol ? edgeCount(model_, name) : Cost{});
-      cost = substituteSize(cost, parameter + "#rows",
-                            symbol ? vertexCount(model_, name) : sizeCost(parameter));
+      replace(key, [&] { return sizeCost(placeholder); });
+      if (namesSize(cost, placeholder)) {
+        // gen(0, n / 2): half the items under the exponent, 2^(n/2)
+        if (i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
+        Cost value;
+        if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
+          value = containerSize(model_, name, argument);
+        else
+          value = magnitudeOf(model_, argument, vars);
+        if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+        replacements.push_back({placeholder, value});
+      }
+      replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
+      replace(parameter + "#rows",
+              [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
     }
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);

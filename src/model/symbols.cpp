@@ -84,9 +84,10 @@ class Reader {
 
   // Test counts, known by what their loops read, before any size is chosen as the primary one.
   void readTestCounts(const Node& root) {
+    TestLoopMemo memo;
     visitNodes(root, [&](const Node& n) {
       if (!isLoopNodeType(n.type())) return true;
-      const TestLoop test = testLoopOf(model_, n);
+      const TestLoop test = testLoopOf(model_, n, &memo);
       if (test.found && !test.sizes.empty() && !test.untilEnd) model_.testCounts.insert(test.count);
       return true;
     });

@@ -350,8 +350,22 @@ bool commentMatches(const Model& model, const std::string& pattern, TestLoopMemo
 }
 
 // True when `count` is only declared, read and tested by the loop's header: t of while (t--).
-bool onlyCounts(const Model& model, const Node& loop, const std::string& count) {
+bool onlyCounts(const Model& model, const Node& loop, const std::string& count,
+                TestLoopMemo* memo) {
   int outside = 0;
+  if (memo) {
+    // Asked of every loop that may count tests: the program's identifiers are grouped once.
+    if (!memo->identifiersRead) {
+      for (const Node& n : descendantsOfType(model.root, {"identifier"}))
+        memo->identifiers[n.text()].push_back(n);
+      memo->identifiersRead = true;
+    }
+    auto named = memo->identifiers.find(count);
+    if (named != memo->identifiers.end())
+      for (const Node& n : named->second)
+        if (!within(n, loop) && ++outside > 2) return false;
+    return !mentionsIdentifier(loop.field("body"), count);
+  }
   for (const Node& n : descendantsOfType(model.root, {"identifier"}))
     if (n.text() == count && !within(n, loop) && ++outside > 2) return false;
   return !mentionsIdentifier(loop.field("body"), count);
@@ -426,7 +440,7 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
   // Without test sizes only a count that is nothing but a count is one of tests: the m of an
   // edge list, also used elsewhere, counts lines whose passes read two numbers each.
-  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count);
+  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count, memo);
 
   // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
   const bool unbounded = commentMatches(

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -36,6 +37,9 @@ struct TestLoop {
 struct TestLoopMemo {
   std::map<std::string, bool> comments;  // by pattern
   std::string unnamedCount;
+  // The program's identifiers by their text, in the order they are written, once asked.
+  std::map<std::string_view, std::vector<Node>> identifiers;
+  bool identifiersRead = false;
 };
 
 TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo = nullptr);

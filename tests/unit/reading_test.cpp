@@ -11,9 +11,11 @@
 #include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "model/entry_points.h"
+#include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/model.h"
 #include "model/nodes_of_type.h"
+#include "model/recursion_guards.h"
 #include "model/test_loops.h"
 #include "model/types.h"
 
@@ -369,6 +371,30 @@ TEST(TestCountTest, LoopsReadWithOneMemoKeepTheirOwnComments) {
       if (shared.found) pricing.push_back(shared.pricing);
     }
     EXPECT_EQ(pricing, c.pricing) << c.name;
+  }
+}
+
+// Whole-program questions are kept once answered: asking of one table, then another, then the
+// first again gives each its own answer, not the one found first.
+TEST(ProgramAnswersTest, EachTableKeepsItsOwnAnswer) {
+  const Model model = buildModel(
+      std::string(kHead) +
+      "int p[100], sz[100], q[100]; struct Query { int l, r; }; int find(int x) { while (p[x] != "
+      "x) x = p[x]; return x; } void unite(int a, int b) { a = find(a); b = find(b); if (sz[a] < "
+      "sz[b]) swap(a, b); p[b] = a; sz[a] += sz[b]; } int main() { vector<Query> qs, plain; "
+      "sort(plain.begin(), plain.end(), [](Query a, Query b) { return a.l < b.l; }); "
+      "sort(qs.begin(), qs.end(), [](Query a, Query b) { return a.l / 300 < b.l / 300; }); }");
+  const struct {
+    const char* table;
+    bool unites;
+    bool sorted;
+  } kAsked[] = {
+      {"p", true, false},      {"q", false, false}, {"qs", false, true},
+      {"plain", false, false}, {"p", true, false},  {"qs", false, true},
+  };
+  for (const auto& asked : kAsked) {
+    EXPECT_EQ(unitesBySize(model, asked.table), asked.unites) << asked.table;
+    EXPECT_EQ(sortedInBlocks(model, asked.table), asked.sorted) << asked.table;
   }
 }
 
