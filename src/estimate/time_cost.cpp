@@ -21,6 +21,20 @@ const char* const kUncountedLoopNote =
     "A loop's trip count could not be derived from its condition and updates, so it was "
     "counted as running a constant number of times.";
 
+// Sizes a callee's cost is written in whose arguments carry no size the program reads or names.
+constexpr size_t kMaxUnnamedShown = 3;
+
+std::string describeUnnamed(const std::vector<std::string>& unnamed) {
+  std::string text =
+      "A function's cost depends on a value that could not be named in the "
+      "program's sizes, so it was counted as a constant: ";
+  for (size_t i = 0; i < unnamed.size() && i < kMaxUnnamedShown; ++i)
+    text += (i ? "; " : "") + unnamed[i];
+  if (unnamed.size() > kMaxUnnamedShown)
+    text += "; and " + std::to_string(unnamed.size() - kMaxUnnamedShown) + " more";
+  return text + ".";
+}
+
 namespace {
 
 // Entries written into existing slots (cin >> a[i]) are counted apart from pushes.
@@ -76,6 +90,7 @@ class TimeWalker {
     estimate.heapAllocations = heap_;
     estimate.pattern = dominantPattern(estimate.total);
     if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
+    if (!unnamed_.empty()) estimate.notes.push_back(describeUnnamed(unnamed_));
     return estimate;
   }
 
@@ -312,7 +327,7 @@ class TimeWalker {
     if (state_.function && callee.name == state_.function->name) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
     const Node arguments = declarator.field("parameters");
-    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars);
+    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
     if (!isConstantCost(cost))
       contributions_.push_back({parameter.line(), "call to " + callee.name,
@@ -356,7 +371,8 @@ class TimeWalker {
       if (d.type() == "identifier" && constructor.parameters.empty()) arguments = d;
       if (arguments.null()) continue;
       const std::vector<LoopVariable> vars = variablesInScope();
-      const Cost cost = substituteArguments(constructor, summary(constructor), arguments, vars);
+      const Cost cost =
+          substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
       // Members sized in the constructor's parameters take this object's arguments.
       for (const std::string& parameter : constructor.parameters)
         for (auto& [name, symbol] : model_.symbols) {
@@ -500,7 +516,7 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
-    Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
+    Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
@@ -656,8 +672,28 @@ class TimeWalker {
     return reset;
   }
 
+  // f(k + 1) where f costs O(x): the argument's value is neither a constant nor a size the model
+  // can name, so x becomes O(1); the note says so rather than leave it unsaid.
+  void noteIfUnnamed(const Function& callee, const std::string& key, const Node& argument,
+                     const Cost& summaryCost, const Cost& value) {
+    if (argument.null() || !isConstantCost(value)) return;
+    const std::vector<std::string> sizes = sizesOf(simplifyCost(summaryCost));
+    if (std::find(sizes.begin(), sizes.end(), key) == sizes.end()) return;
+    if (evaluateConstant(model_, argument)) return;  // f(5): a constant indeed
+    const std::string what = callee.name + "'s " + key;
+    for (const std::string& seen : unnamed_)
+      if (seen.rfind(what + " ", 0) == 0) return;
+    std::string given(argument.text());
+    if (given.size() > 40) given = given.substr(0, 37) + "...";
+    unnamed_.push_back(what + " at line " + std::to_string(argument.line()) + " (" + given + ")");
+  }
+
+  // What a call costs, as against what it pushes, returns or fills: only a cost left unnamed is
+  // told in the notes.
+  static constexpr bool kTimeOfCall = true;
+
   Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
-                           const std::vector<LoopVariable>& vars) {
+                           const std::vector<LoopVariable>& vars, bool timeOfCall = false) {
     // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
@@ -688,6 +724,7 @@ class TimeWalker {
                                   ? "|" + parameter + "|"
                                   : parameter;
       if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+      if (timeOfCall) noteIfUnnamed(callee, key, argument, summaryCost, value);
       const std::string placeholder = "\x01" + std::to_string(i);
       cost = substituteSize(cost, key, sizeCost(placeholder));
       // gen(0, n / 2): half the items under the exponent, 2^(n/2)
@@ -969,6 +1006,7 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
   std::set<uint32_t> testLoops_;             // every test loop met
