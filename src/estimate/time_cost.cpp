@@ -65,9 +65,23 @@ std::string calleeName(const Node& function) {
   return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
+// Answers the walks of one estimate share: each walk asks them again of the same calls, loops
+// and functions. Those in `halved` and `kept` read only what the model was built with. A test
+// loop reads the members' extents the first walk learns, so `testLoops` is filled only by the
+// walks after it, and `recursion` only by the walks that see the model as it ends.
+struct WalkMemo {
+  std::map<std::pair<uint32_t, std::string>, std::vector<bool>> halved;  // argument list, callee
+  std::map<std::string, bool> kept;  // by function: its memo table is never reset
+  TestLoopMemo tests;
+  bool extentsKnown = false;
+  std::map<uint32_t, TestLoop> testLoops;  // by the loop's slot
+  bool settled = false;
+  std::map<std::string, RecursionFacts> recursion;  // by function
+};
+
 class TimeWalker {
  public:
-  explicit TimeWalker(Model& model) : model_(model) {}
+  TimeWalker(Model& model, WalkMemo& memo) : model_(model), memo_(memo) {}
 
   TimeEstimate run() {
     TimeEstimate estimate;
@@ -138,7 +152,7 @@ class TimeWalker {
     state_.function = &function;
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
-    const RecursionFacts recursion = recursionFactsOf(model_, function);
+    const RecursionFacts recursion = recursionOf(function);
     Cost total = recursionCost(recursion, work);
     if (recursion.shape != RecursionShape::kNone) {
       // Each activation pushes what one walk of the body pushes; a container the activation
@@ -265,17 +279,18 @@ class TimeWalker {
     if (type == "assignment_expression" && appendsToItself(node)) {
       const Symbol* symbol = findSymbol(model_, node.field("left").text());
       if (symbol && symbol->kind == ContainerKind::kString)
-        cost = addCosts(cost, containerSize(model_, symbol->name, node));
+        cost = addCosts(std::move(cost), containerSize(model_, symbol->name, node));
     }
     if (type == "subscript_expression") {
       cost = subscriptCost(model_, node);
       recordFill(node);
     }
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
-    if (type == "declaration") cost = addCosts(cost, constructorCost(node));
+    if (type == "declaration") cost = addCosts(std::move(cost), constructorCost(node));
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
-    for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
+    for (uint32_t i = 0; i < count; ++i)
+      cost = addCosts(std::move(cost), walk(node.child(i), depth + 1));
     if (type == "init_declarator") recordReturned(node.field("declarator"), node.field("value"));
     if (type == "assignment_expression" && node.field("operator").text() == "=" &&
         node.field("left").type() == "identifier")
@@ -425,7 +440,7 @@ class TimeWalker {
 
   Cost walkLoop(const Node& loop, int depth) {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
-    TestLoop test = testLoopOf(model_, loop);
+    TestLoop test = testLoopAt(loop);
     if (test.found) priceTests(test, facts);
     if (facts.step == StepKind::kUnknown) uncounted_ = true;
     Cost range = facts.range;
@@ -439,10 +454,10 @@ class TimeWalker {
     if (summed) testFrames_[loop.id()] = test;
     if (test.found) testLoops_.insert(loop.id());
     Cost body = walk(loop.field("body"), depth + 1);
-    body = addCosts(body, walk(loop.field("condition"), depth + 1));
-    body = addCosts(body, walk(loop.field("update"), depth + 1));
+    body = addCosts(std::move(body), walk(loop.field("condition"), depth + 1));
+    body = addCosts(std::move(body), walk(loop.field("update"), depth + 1));
     if (loop.type() == "for_range_loop")
-      body = addCosts(body, walk(loop.field("right"), depth + 1));
+      body = addCosts(std::move(body), walk(loop.field("right"), depth + 1));
     state_.frames.pop_back();
     if (test.found) --testDepth_;
     const Cost total = test.found
@@ -459,6 +474,22 @@ class TimeWalker {
           {facts.line, describeLoop(facts, loop),
            simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
     return addCosts(total, unit());
+  }
+
+  TestLoop testLoopAt(const Node& loop) {
+    if (!memo_.extentsKnown || loop.table == nullptr) return testLoopOf(model_, loop, &memo_.tests);
+    auto known = memo_.testLoops.find(loop.slot);
+    if (known == memo_.testLoops.end())
+      known = memo_.testLoops.emplace(loop.slot, testLoopOf(model_, loop, &memo_.tests)).first;
+    return known->second;
+  }
+
+  RecursionFacts recursionOf(const Function& function) {
+    if (!memo_.settled) return recursionFactsOf(model_, function);
+    auto known = memo_.recursion.find(function.name);
+    if (known == memo_.recursion.end())
+      known = memo_.recursion.emplace(function.name, recursionFactsOf(model_, function)).first;
+    return known->second;
   }
 
   // The outermost test loop follows the comments (or their absence); loops inside it split
@@ -528,7 +559,7 @@ class TimeWalker {
       once_[callee->name] = addCosts(once_[callee->name], cost);
       return constantCost();
     }
-    if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
+    if (!state_.frames.empty() && isTraversal(*callee) && (guardedByMark(call) || memoised) &&
         !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
@@ -599,6 +630,8 @@ class TimeWalker {
         (shape->second == RecursionShape::kTraversal || shape->second == RecursionShape::kMemoised))
       return true;
     // A BFS: a queue-driven loop over an adjacency list or grid.
+    auto known = queueDriven_.find(function.name);
+    if (known != queueDriven_.end()) return known->second;
     bool queue = false;
     visitNodes(function.body, [&](const Node& n) {
       if (queue) return false;
@@ -608,6 +641,7 @@ class TimeWalker {
         queue = true;
       return !queue;
     });
+    queueDriven_.emplace(function.name, queue);
     return queue;
   }
 
@@ -635,6 +669,13 @@ class TimeWalker {
   }
 
   bool keptForTheRun(const Function& function) {
+    auto known = memo_.kept.find(function.name);
+    if (known == memo_.kept.end())
+      known = memo_.kept.emplace(function.name, tableKeptForTheRun(function)).first;
+    return known->second;
+  }
+
+  bool tableKeptForTheRun(const Function& function) {
     const std::string table = memoTableOf(function);
     const Symbol* symbol = findSymbol(model_, table);
     const Symbol* seen = declarationAt(model_, table, function.body);
@@ -692,13 +733,22 @@ class TimeWalker {
   // told in the notes.
   static constexpr bool kTimeOfCall = true;
 
+  std::vector<bool> halvedArguments(const Function& callee, const Node& arguments) {
+    if (arguments.table == nullptr) return halvedRanges(model_, callee, childrenOf(arguments));
+    const auto key = std::make_pair(arguments.slot, callee.name);
+    auto known = memo_.halved.find(key);
+    if (known == memo_.halved.end())
+      known = memo_.halved.emplace(key, halvedRanges(model_, callee, childrenOf(arguments))).first;
+    return known->second;
+  }
+
   Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
                            const std::vector<LoopVariable>& vars, bool timeOfCall = false) {
     // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
     std::vector<std::pair<std::string, Cost>> replacements;
-    const std::vector<bool> halved = halvedRanges(model_, callee, childrenOf(arguments));
+    const std::vector<bool> halved = halvedArguments(callee, arguments);
     for (size_t i = 0; i < callee.parameters.size(); ++i) {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
@@ -988,6 +1038,7 @@ class TimeWalker {
   }
 
   Model& model_;
+  WalkMemo& memo_;
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
@@ -1011,6 +1062,7 @@ class TimeWalker {
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
   std::set<uint32_t> testLoops_;             // every test loop met
   std::map<std::pair<uint32_t, std::string>, bool> cleared_;
+  std::map<std::string, bool> queueDriven_;  // by function: a BFS drains a queue in it
 
  public:
   bool flipTests_ = false;  // price the first test loop under the other assumption
@@ -1058,8 +1110,9 @@ TimeEstimate estimateTime(Model& model) {
   // The first pass learns how many entries each container receives; the second prices the
   // loops over them with that knowledge.
   std::map<std::string, Cost> grown;
+  WalkMemo memo;
   {
-    TimeWalker first(model);
+    TimeWalker first(model, memo);
     first.run();
     grown = first.grownContainers();
     for (const auto& [name, extents] : first.constructedMembers())
@@ -1072,11 +1125,12 @@ TimeEstimate estimateTime(Model& model) {
         found->filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
+  memo.extentsKnown = true;
   applyGrowth(model, grown);
   // A stack kept by a counter receives its pushes in the loops that drain it, over rows whose
   // entries the first pass has just learnt: one more pass counts them with that knowledge.
   if (!model.counted.stacks.empty()) {
-    TimeWalker again(model);
+    TimeWalker again(model, memo);
     again.run();
     std::map<std::string, Cost> stacked;
     for (const auto& [key, entries] : again.grownContainers())
@@ -1084,10 +1138,11 @@ TimeEstimate estimateTime(Model& model) {
         if (nameOfKey(key) == array && key.find('#') == std::string::npos) stacked[key] = entries;
     applyGrowth(model, stacked);
   }
-  TimeWalker second(model);
+  memo.settled = true;
+  TimeWalker second(model, memo);
   TimeEstimate estimate = second.run();
   if (!second.tests_.empty()) {
-    TimeWalker other(model);
+    TimeWalker other(model, memo);
     other.flipTests_ = true;
     const Cost otherTotal = other.run().total;
     const auto& [line, test] = second.tests_.front();
