@@ -21,6 +21,20 @@ const char* const kUncountedLoopNote =
     "A loop's trip count could not be derived from its condition and updates, so it was "
     "counted as running a constant number of times.";
 
+// Sizes a callee's cost is written in whose arguments carry no size the program reads or names.
+constexpr size_t kMaxUnnamedShown = 3;
+
+std::string describeUnnamed(const std::vector<std::string>& unnamed) {
+  std::string text =
+      "A function's cost depends on a value that could not be named in the "
+      "program's sizes, so it was counted as a constant: ";
+  for (size_t i = 0; i < unnamed.size() && i < kMaxUnnamedShown; ++i)
+    text += (i ? "; " : "") + unnamed[i];
+  if (unnamed.size() > kMaxUnnamedShown)
+    text += "; and " + std::to_string(unnamed.size() - kMaxUnnamedShown) + " more";
+  return text + ".";
+}
+
 namespace {
 
 // Entries written into existing slots (cin >> a[i]) are counted apart from pushes.
@@ -97,6 +111,7 @@ class TimeWalker {
     estimate.heapAllocations = heap_;
     estimate.pattern = dominantPattern(estimate.total);
     if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
+    if (!unnamed_.empty()) estimate.notes.push_back(describeUnnamed(unnamed_));
     return estimate;
   }
 
@@ -334,7 +349,7 @@ class TimeWalker {
     if (state_.function && callee.name == state_.function->name) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
     const Node arguments = declarator.field("parameters");
-    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars);
+    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
     if (!isConstantCost(cost))
       contributions_.push_back({parameter.line(), "call to " + callee.name,
@@ -378,7 +393,8 @@ class TimeWalker {
       if (d.type() == "identifier" && constructor.parameters.empty()) arguments = d;
       if (arguments.null()) continue;
       const std::vector<LoopVariable> vars = variablesInScope();
-      const Cost cost = substituteArguments(constructor, summary(constructor), arguments, vars);
+      const Cost cost =
+          substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
       // Members sized in the constructor's parameters take this object's arguments.
       for (const std::string& parameter : constructor.parameters)
         for (auto& [name, symbol] : model_.symbols) {
@@ -538,7 +554,7 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
-    Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
+    Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
@@ -704,6 +720,26 @@ class TimeWalker {
     return reset;
   }
 
+  // f(k + 1) where f costs O(x): the argument's value is neither a constant nor a size the model
+  // can name, so x becomes O(1); the note says so rather than leave it unsaid.
+  void noteIfUnnamed(const Function& callee, const std::string& key, const Node& argument,
+                     const Cost& summaryCost, const Cost& value) {
+    if (argument.null() || !isConstantCost(value)) return;
+    const std::vector<std::string> sizes = sizesOf(simplifyCost(summaryCost));
+    if (std::find(sizes.begin(), sizes.end(), key) == sizes.end()) return;
+    if (evaluateConstant(model_, argument)) return;  // f(5): a constant indeed
+    const std::string what = callee.name + "'s " + key;
+    for (const std::string& seen : unnamed_)
+      if (seen.rfind(what + " ", 0) == 0) return;
+    std::string given(argument.text());
+    if (given.size() > 40) given = given.substr(0, 37) + "...";
+    unnamed_.push_back(what + " at line " + std::to_string(argument.line()) + " (" + given + ")");
+  }
+
+  // What a call costs, as against what it pushes, returns or fills: only a cost left unnamed is
+  // told in the notes.
+  static constexpr bool kTimeOfCall = true;
+
   std::vector<bool> halvedArguments(const Function& callee, const Node& arguments) {
     if (arguments.table == nullptr) return halvedRanges(model_, callee, childrenOf(arguments));
     const auto key = std::make_pair(arguments.slot, callee.name);
@@ -714,7 +750,7 @@ class TimeWalker {
   }
 
   Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
-                           const std::vector<LoopVariable>& vars) {
+                           const std::vector<LoopVariable>& vars, bool timeOfCall = false) {
     // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
@@ -749,16 +785,18 @@ class TimeWalker {
                                   : parameter;
       const std::string placeholder = "\x01" + std::to_string(i);
       replace(key, [&] { return sizeCost(placeholder); });
-      if (namesSize(cost, placeholder)) {
-        // gen(0, n / 2): half the items under the exponent, 2^(n/2)
-        if (i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
+      const bool named = namesSize(cost, placeholder);
+      if (named || timeOfCall) {
         Cost value;
         if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
           value = containerSize(model_, name, argument);
         else
           value = magnitudeOf(model_, argument, vars);
         if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
-        replacements.push_back({placeholder, value});
+        if (timeOfCall) noteIfUnnamed(callee, key, argument, summaryCost, value);
+        // gen(0, n / 2): half the items under the exponent, 2^(n/2)
+        if (named && i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
+        if (named) replacements.push_back({placeholder, value});
       }
       replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
       replace(parameter + "#rows",
@@ -1037,6 +1075,7 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
   std::set<uint32_t> testLoops_;             // every test loop met
