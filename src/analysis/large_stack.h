@@ -8,8 +8,9 @@
 namespace quorbel {
 
 // Runs `work` to completion on a thread with a 512 MB stack (reserved, touched only as used);
-// runs it on the calling thread when no such thread can be made. A few stacks are kept mapped
-// for the next calls, with no more than their top 8 MB resident between calls.
+// runs it on the calling thread when no such thread can be made. What `work` throws is thrown
+// here. A few such threads are kept waiting for the next calls, with no more than the top 8 MB
+// of their stacks resident between calls.
 void runOnLargeStack(const std::function<void()>& work);
 
 }  // namespace quorbel

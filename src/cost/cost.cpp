@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <set>
 #include <tuple>
 
 namespace quorbel {
@@ -57,20 +56,23 @@ Monomial multiplyMonomials(const Monomial& a, const Monomial& b) {
   return product;
 }
 
+Growth clampGrowth(Growth growth) {
+  growth.expBase = std::max(growth.expBase, 1.0);
+  growth.power = std::max(growth.power, 0);
+  growth.alphas = std::max(growth.alphas, 0);
+  // n! * n is (n + 1)!: a factorial absorbs the polynomial factors of its own size.
+  if (growth.factorial || growth.sizedExponential) growth.power = growth.logs = 0;
+  growth.logs = std::max(growth.logs, 0);
+  growth.logLogs = std::max(growth.logLogs, 0);
+  if (std::abs(growth.expBase - 1) < 1e-9) growth.expBase = 1;
+  return growth;
+}
+
 Monomial clampNegative(const Monomial& term) {
   Monomial clamped;
   clamped.constant = std::max(1.0, term.constant);
-  for (auto [size, growth] : term.sizes) {
-    growth.expBase = std::max(growth.expBase, 1.0);
-    growth.power = std::max(growth.power, 0);
-    growth.alphas = std::max(growth.alphas, 0);
-    // n! * n is (n + 1)!: a factorial absorbs the polynomial factors of its own size.
-    if (growth.factorial || growth.sizedExponential) growth.power = growth.logs = 0;
-    growth.logs = std::max(growth.logs, 0);
-    growth.logLogs = std::max(growth.logLogs, 0);
-    if (std::abs(growth.expBase - 1) < 1e-9) growth.expBase = 1;
-    if (!isZero(growth)) clamped.sizes[size] = growth;
-  }
+  for (const auto& [size, growth] : term.sizes)
+    if (const Growth kept = clampGrowth(growth); !isZero(kept)) clamped.sizes[size] = kept;
   // k^n * k is k^(n + 1): the exponential absorbs the polynomial factors of its base and
   // exponent, as n! absorbs those of n.
   for (const auto& [size, growth] : term.sizes) {
@@ -91,14 +93,22 @@ Growth growthIn(const Monomial& term, const std::string& size) {
   return found == term.sizes.end() ? Growth{} : found->second;
 }
 
-// True when `a` grows no faster than `b` in every size.
+// True when `a` grows no faster than `b` in every size. Both products keep their sizes in order,
+// so the sizes of either are visited in one merged pass.
 bool boundedBy(const Monomial& a, const Monomial& b) {
-  std::set<std::string> names;
-  for (const auto& entry : a.sizes) names.insert(entry.first);
-  for (const auto& entry : b.sizes) names.insert(entry.first);
-  for (const std::string& name : names) {
-    const Growth mine = growthIn(a, name);
-    if (growthKey(mine) <= growthKey(growthIn(b, name))) continue;
+  auto mineAt = a.sizes.begin();
+  auto theirsAt = b.sizes.begin();
+  while (mineAt != a.sizes.end() || theirsAt != b.sizes.end()) {
+    const bool inMine =
+        mineAt != a.sizes.end() && (theirsAt == b.sizes.end() || mineAt->first <= theirsAt->first);
+    const bool inTheirs =
+        theirsAt != b.sizes.end() && (mineAt == a.sizes.end() || theirsAt->first <= mineAt->first);
+    const std::string& name = inMine ? mineAt->first : theirsAt->first;
+    const Growth mine = inMine ? mineAt->second : Growth{};
+    const Growth theirs = inTheirs ? theirsAt->second : Growth{};
+    if (inMine) ++mineAt;
+    if (inTheirs) ++theirsAt;
+    if (growthKey(mine) <= growthKey(theirs)) continue;
     // k^n bounds every polynomial in k and in n.
     const bool polynomial = !mine.factorial && !mine.sizedExponential && mine.expBase <= 1;
     bool absorbed = false;
@@ -326,10 +336,20 @@ Cost factorialCost(const Cost& of) {
 
 // ---- Algebra ----
 
-bool isConstantCost(const Cost& cost) { return simplifyCost(cost).terms.empty(); }
+// Whether simplifying would leave the cost without terms: no product has a size that grows
+// once negative exponents are clamped. Asked of nearly every cost the walks build, so it
+// builds nothing.
+bool isConstantCost(const Cost& cost) {
+  for (const Monomial& term : cost.terms)
+    for (const auto& entry : term.sizes)
+      if (!isZero(clampGrowth(entry.second))) return false;
+  return true;
+}
 
-Cost addCosts(const Cost& a, const Cost& b) {
-  Cost sum = a;
+namespace {
+
+// Adds `b`'s products into `sum`, then trims a runaway sum to its fastest-growing terms.
+void addInto(Cost& sum, const Cost& b) {
   for (const Monomial& term : b.terms) {
     const auto same = std::find(sum.terms.begin(), sum.terms.end(), term);
     if (same == sum.terms.end())
@@ -345,16 +365,32 @@ Cost addCosts(const Cost& a, const Cost& b) {
         [](const Monomial& x, const Monomial& y) { return compareGrowth(x, y) < 0; });
     sum.terms.erase(smallest);
   }
+}
+
+}  // namespace
+
+Cost addCosts(const Cost& a, const Cost& b) {
+  Cost sum = a;
+  addInto(sum, b);
   return sum;
 }
 
+Cost addCosts(Cost&& a, const Cost& b) {
+  addInto(a, b);
+  return std::move(a);
+}
+
 Cost multiplyCosts(const Cost& a, const Cost& b) {
-  const std::vector<Monomial> left = a.terms.empty() ? std::vector<Monomial>{Monomial{}} : a.terms;
-  const std::vector<Monomial> right = b.terms.empty() ? std::vector<Monomial>{Monomial{}} : b.terms;
+  // O(1) multiplies as the one empty product.
+  static const std::vector<Monomial> kOne{Monomial{}};
+  const std::vector<Monomial>& left = a.terms.empty() ? kOne : a.terms;
+  const std::vector<Monomial>& right = b.terms.empty() ? kOne : b.terms;
   Cost product;
+  Cost one{{Monomial{}}};
   for (const Monomial& x : left)
     for (const Monomial& y : right) {
-      product = addCosts(product, {{multiplyMonomials(x, y)}});
+      one.terms.front() = multiplyMonomials(x, y);
+      addInto(product, one);
     }
   return product;
 }

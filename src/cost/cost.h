@@ -65,6 +65,7 @@ Cost factorialCost(const Cost& of);
 // ---- Algebra ----
 bool isConstantCost(const Cost& cost);
 Cost addCosts(const Cost& a, const Cost& b);
+Cost addCosts(Cost&& a, const Cost& b);  // adds into `a`'s storage
 Cost multiplyCosts(const Cost& a, const Cost& b);
 // `total` spread over `trips` iterations: total / trips, exponents allowed to go negative.
 Cost divideCosts(const Cost& total, const Cost& trips);

@@ -42,9 +42,9 @@ bool lookUp(const std::map<std::string, double>& values, const std::string& name
   return true;
 }
 
-}  // namespace
-
-double log10OfTerm(const Monomial& term, const std::map<std::string, double>& values) {
+// The term's log10 with each size's log10 given by `lookUp(name, log10)`, false when unknown.
+template <typename LookUp>
+double log10OfTermWith(const Monomial& term, const LookUp& lookUp) {
   double total = 0;
   bool zero = false;
   for (const auto& [size, g] : term.sizes) {
@@ -53,14 +53,14 @@ double log10OfTerm(const Monomial& term, const std::map<std::string, double>& va
       // k^n: n times log k.
       const size_t caret = size.find('^');
       double base = 0;
-      if (caret == std::string::npos || !lookUp(values, size.substr(0, caret), base) ||
-          !lookUp(values, size.substr(caret + 1), value))
+      if (caret == std::string::npos || !lookUp(size.substr(0, caret), base) ||
+          !lookUp(size.substr(caret + 1), value))
         return NAN;
       zero = zero || base == -INFINITY;
       if (value != -INFINITY && !zero) total += std::pow(10.0, value) * base;
       continue;
     }
-    if (!lookUp(values, size, value)) return NAN;
+    if (!lookUp(size, value)) return NAN;
     if (g.factorial) total += log10Factorial(value);
     if (g.expBase > 1 && value != -INFINITY) total += std::pow(10.0, value) * std::log10(g.expBase);
     if (g.power != 0) {
@@ -73,11 +73,26 @@ double log10OfTerm(const Monomial& term, const std::map<std::string, double>& va
   return zero ? -INFINITY : total + std::log10(std::max(term.constant, 1e-18));
 }
 
-double log10OfCost(const Cost& cost, const std::map<std::string, double>& values) {
+template <typename LookUp>
+double log10OfCostWith(const Cost& cost, const LookUp& lookUp) {
   if (cost.terms.empty()) return 0;
   double total = -INFINITY;
-  for (const Monomial& term : cost.terms) total = log10Sum(total, log10OfTerm(term, values));
+  for (const Monomial& term : cost.terms) total = log10Sum(total, log10OfTermWith(term, lookUp));
   return total;
+}
+
+}  // namespace
+
+double log10OfTerm(const Monomial& term, const std::map<std::string, double>& values) {
+  return log10OfTermWith(term, [&values](const std::string& name, double& log10) {
+    return lookUp(values, name, log10);
+  });
+}
+
+double log10OfCost(const Cost& cost, const std::map<std::string, double>& values) {
+  return log10OfCostWith(cost, [&values](const std::string& name, double& log10) {
+    return lookUp(values, name, log10);
+  });
 }
 
 namespace {
@@ -105,11 +120,14 @@ double log10AtEqualSizes(const Cost& cost, double n) {
 
 double largestEqualSize(const Cost& cost, double log10Budget) {
   constexpr double kLargest = 1e18;
-  // The sizes are gathered once and set to each value tried.
-  std::map<std::string, double> values = equalSizes(cost, 0);
+  // Every size the cost names is n: each lookup is log10 n, with no table to search.
   const auto fits = [&](double n) {
-    for (auto& entry : values) entry.second = n;
-    return log10OfCost(cost, values) <= log10Budget + 1e-9;
+    const double log10 = n > 0 ? std::log10(n) : -INFINITY;
+    const auto atN = [log10](const std::string&, double& value) {
+      value = log10;
+      return true;
+    };
+    return log10OfCostWith(cost, atN) <= log10Budget + 1e-9;
   };
   if (fits(kLargest)) return kLargest;
   if (!fits(1)) return 0;

@@ -21,6 +21,20 @@ const char* const kUncountedLoopNote =
     "A loop's trip count could not be derived from its condition and updates, so it was "
     "counted as running a constant number of times.";
 
+// Sizes a callee's cost is written in whose arguments carry no size the program reads or names.
+constexpr size_t kMaxUnnamedShown = 3;
+
+std::string describeUnnamed(const std::vector<std::string>& unnamed) {
+  std::string text =
+      "A function's cost depends on a value that could not be named in the "
+      "program's sizes, so it was counted as a constant: ";
+  for (size_t i = 0; i < unnamed.size() && i < kMaxUnnamedShown; ++i)
+    text += (i ? "; " : "") + unnamed[i];
+  if (unnamed.size() > kMaxUnnamedShown)
+    text += "; and " + std::to_string(unnamed.size() - kMaxUnnamedShown) + " more";
+  return text + ".";
+}
+
 namespace {
 
 // Entries written into existing slots (cin >> a[i]) are counted apart from pushes.
@@ -42,6 +56,13 @@ bool appendsToItself(const Node& assignment) {
   return false;
 }
 
+// Whether some term of `cost` grows with `size`.
+bool namesSize(const Cost& cost, const std::string& size) {
+  for (const Monomial& term : cost.terms)
+    if (term.sizes.count(size)) return true;
+  return false;
+}
+
 std::string calleeName(const Node& function) {
   std::string name(function.type() == "field_expression" ? function.field("field").text()
                                                          : function.text());
@@ -51,9 +72,23 @@ std::string calleeName(const Node& function) {
   return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
+// Answers the walks of one estimate share: each walk asks them again of the same calls, loops
+// and functions. Those in `halved` and `kept` read only what the model was built with. A test
+// loop reads the members' extents the first walk learns, so `testLoops` is filled only by the
+// walks after it, and `recursion` only by the walks that see the model as it ends.
+struct WalkMemo {
+  std::map<std::pair<uint32_t, std::string>, std::vector<bool>> halved;  // argument list, callee
+  std::map<std::string, bool> kept;  // by function: its memo table is never reset
+  TestLoopMemo tests;
+  bool extentsKnown = false;
+  std::map<uint32_t, TestLoop> testLoops;  // by the loop's slot
+  bool settled = false;
+  std::map<std::string, RecursionFacts> recursion;  // by function
+};
+
 class TimeWalker {
  public:
-  explicit TimeWalker(Model& model) : model_(model) {}
+  TimeWalker(Model& model, WalkMemo& memo) : model_(model), memo_(memo) {}
 
   TimeEstimate run() {
     TimeEstimate estimate;
@@ -76,6 +111,7 @@ class TimeWalker {
     estimate.heapAllocations = heap_;
     estimate.pattern = dominantPattern(estimate.total);
     if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
+    if (!unnamed_.empty()) estimate.notes.push_back(describeUnnamed(unnamed_));
     return estimate;
   }
 
@@ -123,7 +159,7 @@ class TimeWalker {
     state_.function = &function;
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
-    const RecursionFacts recursion = recursionFactsOf(model_, function);
+    const RecursionFacts recursion = recursionOf(function);
     Cost total = recursionCost(recursion, work);
     if (recursion.shape != RecursionShape::kNone) {
       // Each activation pushes what one walk of the body pushes; a container the activation
@@ -250,17 +286,18 @@ class TimeWalker {
     if (type == "assignment_expression" && appendsToItself(node)) {
       const Symbol* symbol = findSymbol(model_, node.field("left").text());
       if (symbol && symbol->kind == ContainerKind::kString)
-        cost = addCosts(cost, containerSize(model_, symbol->name, node));
+        cost = addCosts(std::move(cost), containerSize(model_, symbol->name, node));
     }
     if (type == "subscript_expression") {
       cost = subscriptCost(model_, node);
       recordFill(node);
     }
     if (type == "init_declarator" || type == "function_declarator") cost = allocationCost(node);
-    if (type == "declaration") cost = addCosts(cost, constructorCost(node));
+    if (type == "declaration") cost = addCosts(std::move(cost), constructorCost(node));
     if (type == "init_declarator") bindLocal(node);
     const uint32_t count = node.childCount();
-    for (uint32_t i = 0; i < count; ++i) cost = addCosts(cost, walk(node.child(i), depth + 1));
+    for (uint32_t i = 0; i < count; ++i)
+      cost = addCosts(std::move(cost), walk(node.child(i), depth + 1));
     if (type == "init_declarator") recordReturned(node.field("declarator"), node.field("value"));
     if (type == "assignment_expression" && node.field("operator").text() == "=" &&
         node.field("left").type() == "identifier")
@@ -312,7 +349,7 @@ class TimeWalker {
     if (state_.function && callee.name == state_.function->name) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
     const Node arguments = declarator.field("parameters");
-    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars);
+    const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
     if (!isConstantCost(cost))
       contributions_.push_back({parameter.line(), "call to " + callee.name,
@@ -356,7 +393,8 @@ class TimeWalker {
       if (d.type() == "identifier" && constructor.parameters.empty()) arguments = d;
       if (arguments.null()) continue;
       const std::vector<LoopVariable> vars = variablesInScope();
-      const Cost cost = substituteArguments(constructor, summary(constructor), arguments, vars);
+      const Cost cost =
+          substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
       // Members sized in the constructor's parameters take this object's arguments.
       for (const std::string& parameter : constructor.parameters)
         for (auto& [name, symbol] : model_.symbols) {
@@ -409,7 +447,7 @@ class TimeWalker {
 
   Cost walkLoop(const Node& loop, int depth) {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
-    TestLoop test = testLoopOf(model_, loop);
+    TestLoop test = testLoopAt(loop);
     if (test.found) priceTests(test, facts);
     if (facts.step == StepKind::kUnknown) uncounted_ = true;
     Cost range = facts.range;
@@ -423,10 +461,10 @@ class TimeWalker {
     if (summed) testFrames_[loop.id()] = test;
     if (test.found) testLoops_.insert(loop.id());
     Cost body = walk(loop.field("body"), depth + 1);
-    body = addCosts(body, walk(loop.field("condition"), depth + 1));
-    body = addCosts(body, walk(loop.field("update"), depth + 1));
+    body = addCosts(std::move(body), walk(loop.field("condition"), depth + 1));
+    body = addCosts(std::move(body), walk(loop.field("update"), depth + 1));
     if (loop.type() == "for_range_loop")
-      body = addCosts(body, walk(loop.field("right"), depth + 1));
+      body = addCosts(std::move(body), walk(loop.field("right"), depth + 1));
     state_.frames.pop_back();
     if (test.found) --testDepth_;
     const Cost total = test.found
@@ -443,6 +481,22 @@ class TimeWalker {
           {facts.line, describeLoop(facts, loop),
            simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
     return addCosts(total, unit());
+  }
+
+  TestLoop testLoopAt(const Node& loop) {
+    if (!memo_.extentsKnown || loop.table == nullptr) return testLoopOf(model_, loop, &memo_.tests);
+    auto known = memo_.testLoops.find(loop.slot);
+    if (known == memo_.testLoops.end())
+      known = memo_.testLoops.emplace(loop.slot, testLoopOf(model_, loop, &memo_.tests)).first;
+    return known->second;
+  }
+
+  RecursionFacts recursionOf(const Function& function) {
+    if (!memo_.settled) return recursionFactsOf(model_, function);
+    auto known = memo_.recursion.find(function.name);
+    if (known == memo_.recursion.end())
+      known = memo_.recursion.emplace(function.name, recursionFactsOf(model_, function)).first;
+    return known->second;
   }
 
   // The outermost test loop follows the comments (or their absence); loops inside it split
@@ -500,7 +554,7 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
-    Cost cost = substituteArguments(*callee, summary(*callee), call, vars);
+    Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
@@ -512,7 +566,7 @@ class TimeWalker {
       once_[callee->name] = addCosts(once_[callee->name], cost);
       return constantCost();
     }
-    if (isTraversal(*callee) && !state_.frames.empty() && (guardedByMark(call) || memoised) &&
+    if (!state_.frames.empty() && isTraversal(*callee) && (guardedByMark(call) || memoised) &&
         !resetsInLoop()) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
@@ -583,6 +637,8 @@ class TimeWalker {
         (shape->second == RecursionShape::kTraversal || shape->second == RecursionShape::kMemoised))
       return true;
     // A BFS: a queue-driven loop over an adjacency list or grid.
+    auto known = queueDriven_.find(function.name);
+    if (known != queueDriven_.end()) return known->second;
     bool queue = false;
     visitNodes(function.body, [&](const Node& n) {
       if (queue) return false;
@@ -592,6 +648,7 @@ class TimeWalker {
         queue = true;
       return !queue;
     });
+    queueDriven_.emplace(function.name, queue);
     return queue;
   }
 
@@ -619,6 +676,13 @@ class TimeWalker {
   }
 
   bool keptForTheRun(const Function& function) {
+    auto known = memo_.kept.find(function.name);
+    if (known == memo_.kept.end())
+      known = memo_.kept.emplace(function.name, tableKeptForTheRun(function)).first;
+    return known->second;
+  }
+
+  bool tableKeptForTheRun(const Function& function) {
     const std::string table = memoTableOf(function);
     const Symbol* symbol = findSymbol(model_, table);
     const Symbol* seen = declarationAt(model_, table, function.body);
@@ -656,13 +720,50 @@ class TimeWalker {
     return reset;
   }
 
+  // f(k + 1) where f costs O(x): the argument's value is neither a constant nor a size the model
+  // can name, so x becomes O(1); the note says so rather than leave it unsaid.
+  void noteIfUnnamed(const Function& callee, const std::string& key, const Node& argument,
+                     const Cost& summaryCost, const Cost& value) {
+    if (argument.null() || !isConstantCost(value)) return;
+    const std::vector<std::string> sizes = sizesOf(simplifyCost(summaryCost));
+    if (std::find(sizes.begin(), sizes.end(), key) == sizes.end()) return;
+    if (evaluateConstant(model_, argument)) return;  // f(5): a constant indeed
+    const std::string what = callee.name + "'s " + key;
+    for (const std::string& seen : unnamed_)
+      if (seen.rfind(what + " ", 0) == 0) return;
+    std::string given(argument.text());
+    if (given.size() > 40) given = given.substr(0, 37) + "...";
+    unnamed_.push_back(what + " at line " + std::to_string(argument.line()) + " (" + given + ")");
+  }
+
+  // What a call costs, as against what it pushes, returns or fills: only a cost left unnamed is
+  // told in the notes.
+  static constexpr bool kTimeOfCall = true;
+
+  std::vector<bool> halvedArguments(const Function& callee, const Node& arguments) {
+    if (arguments.table == nullptr) return halvedRanges(model_, callee, childrenOf(arguments));
+    const auto key = std::make_pair(arguments.slot, callee.name);
+    auto known = memo_.halved.find(key);
+    if (known == memo_.halved.end())
+      known = memo_.halved.emplace(key, halvedRanges(model_, callee, childrenOf(arguments))).first;
+    return known->second;
+  }
+
   Cost substituteArguments(const Function& callee, const Cost& summaryCost, const Node& call,
-                           const std::vector<LoopVariable>& vars) {
+                           const std::vector<LoopVariable>& vars, bool timeOfCall = false) {
     // A call's arguments, or a declaration's: `Seg st(n)` may parse as `n` naming a type.
     const Node arguments = call.type() == "call_expression" ? call.field("arguments") : call;
     Cost cost = summaryCost;
+    // A replacement leaves the cost's terms merged and in order; once they are, replacing a
+    // size no term names changes nothing, and what would replace it is not worked out.
+    bool merged = false;
+    const auto replace = [&](const std::string& size, const auto& by) {
+      if (merged && !namesSize(cost, size)) return;
+      cost = substituteSize(cost, size, by());
+      merged = true;
+    };
     std::vector<std::pair<std::string, Cost>> replacements;
-    const std::vector<bool> halved = halvedRanges(model_, callee, childrenOf(arguments));
+    const std::vector<bool> halved = halvedArguments(callee, arguments);
     for (size_t i = 0; i < callee.parameters.size(); ++i) {
       const std::string& parameter = callee.parameters[i];
       if (parameter.empty()) continue;
@@ -675,27 +776,31 @@ class TimeWalker {
       const bool defaulted =
           argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
       if (defaulted) argument = callee.defaults[i];
-      Cost value;
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
-      if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
-        value = containerSize(model_, name, argument);
-      else
-        value = magnitudeOf(model_, argument, vars);
       // A string parameter's size is written |s|.
       const Symbol* own = findSymbol(model_, parameter);
       const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
                                   ? "|" + parameter + "|"
                                   : parameter;
-      if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
       const std::string placeholder = "\x01" + std::to_string(i);
-      cost = substituteSize(cost, key, sizeCost(placeholder));
-      // gen(0, n / 2): half the items under the exponent, 2^(n/2)
-      if (i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
-      replacements.push_back({placeholder, value});
-      cost = substituteSize(cost, parameter + "#edges", symbol ? edgeCount(model_, name) : Cost{});
-      cost = substituteSize(cost, parameter + "#rows",
-                            symbol ? vertexCount(model_, name) : sizeCost(parameter));
+      replace(key, [&] { return sizeCost(placeholder); });
+      const bool named = namesSize(cost, placeholder);
+      if (named || timeOfCall) {
+        Cost value;
+        if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
+          value = containerSize(model_, name, argument);
+        else
+          value = magnitudeOf(model_, argument, vars);
+        if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+        if (timeOfCall) noteIfUnnamed(callee, key, argument, summaryCost, value);
+        // gen(0, n / 2): half the items under the exponent, 2^(n/2)
+        if (named && i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
+        if (named) replacements.push_back({placeholder, value});
+      }
+      replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
+      replace(parameter + "#rows",
+              [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
     }
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);
@@ -951,6 +1056,7 @@ class TimeWalker {
   }
 
   Model& model_;
+  WalkMemo& memo_;
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
@@ -969,10 +1075,12 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes
   std::set<uint32_t> testLoops_;             // every test loop met
   std::map<std::pair<uint32_t, std::string>, bool> cleared_;
+  std::map<std::string, bool> queueDriven_;  // by function: a BFS drains a queue in it
 
  public:
   bool flipTests_ = false;  // price the first test loop under the other assumption
@@ -1020,8 +1128,9 @@ TimeEstimate estimateTime(Model& model) {
   // The first pass learns how many entries each container receives; the second prices the
   // loops over them with that knowledge.
   std::map<std::string, Cost> grown;
+  WalkMemo memo;
   {
-    TimeWalker first(model);
+    TimeWalker first(model, memo);
     first.run();
     grown = first.grownContainers();
     for (const auto& [name, extents] : first.constructedMembers())
@@ -1034,11 +1143,12 @@ TimeEstimate estimateTime(Model& model) {
         found->filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
+  memo.extentsKnown = true;
   applyGrowth(model, grown);
   // A stack kept by a counter receives its pushes in the loops that drain it, over rows whose
   // entries the first pass has just learnt: one more pass counts them with that knowledge.
   if (!model.counted.stacks.empty()) {
-    TimeWalker again(model);
+    TimeWalker again(model, memo);
     again.run();
     std::map<std::string, Cost> stacked;
     for (const auto& [key, entries] : again.grownContainers())
@@ -1046,10 +1156,11 @@ TimeEstimate estimateTime(Model& model) {
         if (nameOfKey(key) == array && key.find('#') == std::string::npos) stacked[key] = entries;
     applyGrowth(model, stacked);
   }
-  TimeWalker second(model);
+  memo.settled = true;
+  TimeWalker second(model, memo);
   TimeEstimate estimate = second.run();
   if (!second.tests_.empty()) {
-    TimeWalker other(model);
+    TimeWalker other(model, memo);
     other.flipTests_ = true;
     const Cost otherTotal = other.run().total;
     const auto& [line, test] = second.tests_.front();

@@ -1,6 +1,9 @@
 #include "model/loop_parts.h"
 
+#include <mutex>
 #include <set>
+
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -411,19 +414,32 @@ bool divides(const Node& scope) {
   return found;
 }
 
+// The calls of sort, std::sort and stable_sort in the order a walk meets them, found once per
+// model: every loop of a program with window pointers asks.
+std::vector<Node> sortCallsOf(const Model& model) {
+  const auto search = [&] {
+    std::vector<Node> calls;
+    for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
+      const std::string_view callee = n.field("function").text();
+      if (callee == "sort" || callee == "std::sort" || callee == "stable_sort") calls.push_back(n);
+    }
+    return calls;
+  };
+  if (!model.answers) return search();
+  std::lock_guard<std::mutex> lock(model.answers->mutex);
+  if (!model.answers->sortCalls) model.answers->sortCalls = search();
+  return *model.answers->sortCalls;
+}
+
 }  // namespace
 
 bool sortedInBlocks(const Model& model, const std::string& container) {
   if (container.empty()) return false;
-  bool found = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (found) return false;
-    if (n.type() != "call_expression") return true;
-    const std::string_view callee = n.field("function").text();
-    if (callee != "sort" && callee != "std::sort" && callee != "stable_sort") return true;
+  for (const Node& n : sortCallsOf(model)) {
     const Node arguments = n.field("arguments");
-    if (containerName(arguments.child(0)) != container) return true;
+    if (containerName(arguments.child(0)) != container) continue;
     const Node comparator = unwrap(arguments.child(2));
+    bool found = false;
     if (comparator.type() == "lambda_expression") found = divides(comparator.field("body"));
     if (comparator.type() == "identifier") {
       auto function = model.functions.find(std::string(comparator.text()));
@@ -433,9 +449,9 @@ bool sortedInBlocks(const Model& model, const std::string& container) {
     if (comparator.null())
       for (const auto& [name, function] : model.functions)
         if (name.find("operator") != std::string::npos && divides(function.body)) found = true;
-    return !found;
-  });
-  return found;
+    if (found) return true;
+  }
+  return false;
 }
 
 // The container a condition asks about: !q.empty(), q.size() > 1, !st.empty() && ...

@@ -175,10 +175,13 @@ Cost magnitudeOfHelper(const Model& model, const Node& call,
   for (size_t k = 0; k < helper->second.parameters.size(); ++k)
     bound.push_back({helper->second.parameters[k],
                      magnitudeOf(model, arguments.child(static_cast<uint32_t>(k)), loops)});
-  ++depth;
-  const Cost value = magnitudeOf(model, returned, bound);
-  --depth;
-  return value;
+  // Counted back down however the reading ends: the thread runs the next analysis too.
+  struct Deeper {
+    int& depth;
+    explicit Deeper(int& d) : depth(++d) {}
+    ~Deeper() { --depth; }
+  } deeper(depth);
+  return magnitudeOf(model, returned, bound);
 }
 
 Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<LoopVariable>& loops) {

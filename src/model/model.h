@@ -15,6 +15,7 @@
 #include "cost/cost.h"
 #include "model/counted_arrays.h"
 #include "model/library_names.h"
+#include "model/program_answers.h"
 #include "model/tree.h"
 #include "syntax/syntax_reader.h"
 
@@ -105,6 +106,8 @@ struct Model {
   CountedArrays counted;                // stacks kept by a counter, rows kept with their lengths
   bool sumBoundedTests = false;         // a comment bounds the sum of sizes over test cases
   bool parsed = false;
+  // Whole-program answers found once asked (model/program_answers.h); they read only the tree.
+  std::shared_ptr<ProgramAnswers> answers = std::make_shared<ProgramAnswers>();
 };
 
 // Reads the program from its parse, which `syntax` keeps; the model shares the tree and the text

@@ -1,6 +1,7 @@
 #include "model/recursion_guards.h"
 
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "model/magnitude.h"
@@ -205,7 +206,9 @@ bool startsAsIndex(const Node& root, const std::string& table) {
   return false;
 }
 
-bool unitesBySize(const Model& model, const std::string& parents) {
+namespace {
+
+bool searchUnitesBySize(const Model& model, const std::string& parents) {
   std::map<std::string, bool> counted;  // incremented(), asked once per table
   for (const Node& n :
        descendantsOfType(model.root, {"assignment_expression", "binary_expression"})) {
@@ -238,6 +241,18 @@ bool unitesBySize(const Model& model, const std::string& parents) {
       return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool unitesBySize(const Model& model, const std::string& parents) {
+  if (!model.answers) return searchUnitesBySize(model, parents);
+  std::lock_guard<std::mutex> lock(model.answers->mutex);
+  auto& known = model.answers->unitesBySize;
+  auto found = known.find(parents);
+  if (found == known.end())
+    found = known.emplace(parents, searchUnitesBySize(model, parents)).first;
+  return found->second;
 }
 
 }  // namespace quorbel

@@ -86,10 +86,11 @@ class Reader {
 
   // Test counts, known by what their loops read, before any size is chosen as the primary one.
   void readTestCounts(const Node& root) {
+    TestLoopMemo memo;
     // The loop statements, as isLoopNodeType tells them.
     for (const Node& n : descendantsOfType(
              root, {"for_statement", "while_statement", "do_statement", "for_range_loop"})) {
-      const TestLoop test = testLoopOf(model_, n);
+      const TestLoop test = testLoopOf(model_, n, &memo);
       if (test.found && !test.sizes.empty() && !test.untilEnd) model_.testCounts.insert(test.count);
     }
   }

@@ -334,22 +334,45 @@ bool within(const Node& node, const Node& outer) {
          ts_node_end_byte(node.raw) <= ts_node_end_byte(outer.raw);
 }
 
-bool commentMatches(const Model& model, const std::string& pattern) {
+bool commentMatches(const Model& model, const std::string& pattern, TestLoopMemo* memo) {
+  if (memo) {
+    auto known = memo->comments.find(pattern);
+    if (known != memo->comments.end()) return known->second;
+  }
+  bool matches = false;
   for (const Node& comment : descendantsOfType(model.root, {"comment"}))
-    if (containsRegex(comment.text(), pattern)) return true;
-  return false;
+    if (containsRegex(comment.text(), pattern)) {
+      matches = true;
+      break;
+    }
+  if (memo) memo->comments.emplace(pattern, matches);
+  return matches;
 }
 
 // True when `count` is only declared, read and tested by the loop's header: t of while (t--).
-bool onlyCounts(const Model& model, const Node& loop, const std::string& count) {
+bool onlyCounts(const Model& model, const Node& loop, const std::string& count,
+                TestLoopMemo* memo) {
   int outside = 0;
+  if (memo) {
+    // Asked of every loop that may count tests: the program's identifiers are grouped once.
+    if (!memo->identifiersRead) {
+      for (const Node& n : descendantsOfType(model.root, {"identifier"}))
+        memo->identifiers[n.text()].push_back(n);
+      memo->identifiersRead = true;
+    }
+    auto named = memo->identifiers.find(count);
+    if (named != memo->identifiers.end())
+      for (const Node& n : named->second)
+        if (!within(n, loop) && ++outside > 2) return false;
+    return !mentionsIdentifier(loop.field("body"), count);
+  }
   for (const Node& n : descendantsOfType(model.root, {"identifier"}))
     if (n.text() == count && !within(n, loop) && ++outside > 2) return false;
   return !mentionsIdentifier(loop.field("body"), count);
 }
 
 // A comment that bounds the count (1 <= T <= 100) gives the statement's per-test limits.
-bool commentBoundsCount(const Model& model, const std::string& count) {
+bool commentBoundsCount(const Model& model, const std::string& count, TestLoopMemo* memo) {
   if (count.empty() || count == "input" || count.size() > 20) return false;
   std::string letters;
   for (char c : count) {
@@ -359,20 +382,26 @@ bool commentBoundsCount(const Model& model, const std::string& count) {
         letter ? std::string("[") + static_cast<char>(c | 0x20) + static_cast<char>(c & ~0x20) + "]"
                : std::string(1, c);
   }
-  return commentMatches(model, "(^|[^A-Za-z0-9_])" + letters + "[ ]*(<=|≤|<)[ ]*[0-9]");
+  return commentMatches(model, "(^|[^A-Za-z0-9_])" + letters + "[ ]*(<=|≤|<)[ ]*[0-9]", memo);
 }
 
 // Statements call the number of tests T; where the program uses T for something of its own
 // (a variable, a template's type), the count keeps the name of what it runs to: the input.
-std::string unnamedCount(const Model& model) {
+std::string unnamedCount(const Model& model, TestLoopMemo* memo) {
+  if (memo && !memo->unnamedCount.empty()) return memo->unnamedCount;
+  std::string name = "T";
   for (const Node& n : descendantsOfType(model.root, {"identifier", "type_identifier"}))
-    if (n.text() == "T") return "input";
-  return "T";
+    if (n.text() == "T") {
+      name = "input";
+      break;
+    }
+  if (memo) memo->unnamedCount = name;
+  return name;
 }
 
 }  // namespace
 
-TestLoop testLoopOf(const Model& model, const Node& loop) {
+TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   TestLoop test;
   const auto [count, counter] = countOf(model, loop);
   if (count.empty()) return test;
@@ -408,17 +437,18 @@ TestLoop testLoopOf(const Model& model, const Node& loop) {
         if (isInputScalar(model, name) && name != count) sizes.insert(name);
   test.sizes.assign(sizes.begin(), sizes.end());
   // Passes that each read sized items are tests; passes of single values are the input itself.
-  if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model);
+  if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
   // Without test sizes only a count that is nothing but a count is one of tests: the m of an
   // edge list, also used elsewhere, counts lines whose passes read two numbers each.
-  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count);
+  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count, memo);
 
   // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
   const bool unbounded = commentMatches(
-      model, "([Nn]ot|[Nn]o|[Nn]ever) (separately |explicitly )?bound(ed)?([^a-z]|$)|[Uu]nbounded");
+      model, "([Nn]ot|[Nn]o|[Nn]ever) (separately |explicitly )?bound(ed)?([^a-z]|$)|[Uu]nbounded",
+      memo);
   if (model.sumBoundedTests && !unbounded) {
     test.pricing = TestPricing::kSummed;
-  } else if (unbounded || commentBoundsCount(model, count)) {
+  } else if (unbounded || commentBoundsCount(model, count, memo)) {
     test.pricing = TestPricing::kMultiply;
     test.multiplyReason = "a comment gives per-test limits";
   } else if (!model.sumBoundedTests && pass.numbersCases) {

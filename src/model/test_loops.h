@@ -6,7 +6,9 @@
 // sums over the passes instead of multiplying by the count.
 #pragma once
 
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -30,7 +32,17 @@ struct TestLoop {
   std::string multiplyReason;
 };
 
-TestLoop testLoopOf(const Model& model, const Node& loop);
+// What the test-loop reading asks of the whole program whatever the loop, kept by a caller that
+// asks of many loops: which comment patterns match, and the name an unnamed count takes.
+struct TestLoopMemo {
+  std::map<std::string, bool> comments;  // by pattern
+  std::string unnamedCount;
+  // The program's identifiers by their text, in the order they are written, once asked.
+  std::map<std::string_view, std::vector<Node>> identifiers;
+  bool identifiersRead = false;
+};
+
+TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo = nullptr);
 // The terms of one pass's cost that grow with a test size are charged once, the others once
 // per pass; with no test sizes the count multiplies the whole pass.
 Cost splitTestCost(const TestLoop& test, const Cost& pass);

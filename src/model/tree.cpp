@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <unordered_map>
 
@@ -15,50 +16,34 @@ namespace {
 constexpr int kMaxVisitDepth = 40000;
 
 // Field names resolved to the grammar's ids once: looking a name up scans the grammar's names
-// with strcmp, and the model asks for fields on nearly every node it reads. The names are few
-// and short, so an open-addressed table keyed by their ends and length finds one with a single
-// comparison, where a general hash of the whole name cost more than the rest of the lookup.
-class FieldIds {
- public:
-  explicit FieldIds(const TSLanguage* language) {
+// with strcmp, and the model asks for fields on nearly every node it reads.
+TSFieldId fieldIdByName(const TSLanguage* language, const char* name) {
+  static const std::unordered_map<std::string_view, TSFieldId> ids = [language] {
+    std::unordered_map<std::string_view, TSFieldId> byName;
     const uint32_t count = ts_language_field_count(language);
-    for (uint32_t id = 1; id <= count; ++id) {
-      const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id));
-      if (field == nullptr || *field == '\0' || find(field) != 0) continue;
-      const std::string_view name(field);
-      uint32_t at = slotOf(name);
-      while (!slots_[at].name.empty()) at = (at + 1) % kSlots;
-      slots_[at] = {name, static_cast<TSFieldId>(id)};
-    }
-  }
+    for (uint32_t id = 1; id <= count; ++id)
+      if (const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id)))
+        byName.emplace(field, static_cast<TSFieldId>(id));
+    return byName;
+  }();
+  const auto found = ids.find(name);
+  return found == ids.end() ? 0 : found->second;
+}
 
-  TSFieldId find(std::string_view name) const {
-    if (name.empty()) return 0;
-    for (uint32_t at = slotOf(name), probes = 0; probes < kSlots;
-         at = (at + 1) % kSlots, ++probes) {
-      if (slots_[at].name.empty()) return 0;
-      if (slots_[at].name == name) return slots_[at].id;
-    }
-    return 0;
-  }
-
- private:
-  static constexpr uint32_t kSlots = 512;  // a power of two well above the grammar's fields
-  struct Slot {
-    std::string_view name;
+// Callers name fields with string literals: an id is kept by the literal's address, and the
+// name is compared again, so a buffer reused for another name never reads a stale id.
+TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
+  struct Kept {
+    const char* asked = nullptr;
+    const char* field = nullptr;  // the grammar's own copy of the name
     TSFieldId id = 0;
   };
-  static uint32_t slotOf(std::string_view name) {
-    const auto first = static_cast<unsigned char>(name.front());
-    const auto last = static_cast<unsigned char>(name.back());
-    return (first * 31u + last * 7u + static_cast<uint32_t>(name.size()) * 131u) % kSlots;
-  }
-  Slot slots_[kSlots];
-};
-
-TSFieldId fieldIdOf(const TSLanguage* language, const char* name) {
-  static const FieldIds ids(language);
-  return ids.find(name);
+  static thread_local Kept kept[64];
+  Kept& slot = kept[(reinterpret_cast<uintptr_t>(name) >> 3) % 64];
+  if (slot.asked == name && std::strcmp(slot.field, name) == 0) return slot.id;
+  const TSFieldId id = fieldIdByName(language, name);
+  if (id != 0) slot = {name, ts_language_field_name_for_id(language, id), id};
+  return id;
 }
 
 // The grammar's node type names, measured once per symbol: ts_node_type hands back a C string
@@ -107,7 +92,7 @@ void visitBounded(const Node& node, const std::function<bool(const Node&)>& desc
   for (uint32_t i = 0; i < count; ++i) visitBounded(node.child(i), descend, depth + 1);
 }
 
-constexpr uint32_t kNoSlot = NodeTable::kNoSlot;
+constexpr uint32_t kNoSlot = UINT32_MAX;
 
 // A cursor over a subtree, deleted however the walk ends (a stopped analysis throws).
 struct Cursor {
@@ -119,6 +104,37 @@ struct Cursor {
 };
 
 }  // namespace
+
+// The tree's visible nodes in pre-order, read once with a cursor: a node's named children, its
+// fields and its parent are then found in constant time, where tree-sitter walks the earlier
+// siblings for a child or a field and searches down from the root for a parent, and the model
+// asks these of nearly every node, many times over.
+struct NodeTable {
+  struct Entry {
+    TSNode node{};
+    uint32_t parent = kNoSlot;
+    uint32_t end = 0;                         // the slot after its last descendant
+    uint32_t depth = 0;                       // levels below the root
+    uint32_t firstNamed = 0, namedCount = 0;  // its named children, in `named`
+    uint32_t firstField = 0, fieldCount = 0;  // its children that fill a field, in `fields`
+    TSFieldId field = 0;                      // the field it fills in its parent
+    uint32_t symbol = 0;                      // its type, as symbolOf gives it
+    std::string_view typeName;                // and the type's name
+    uint32_t unnamedAbove = kNoSlot;          // its nearest unnamed ancestor, if any
+    bool isNamed = false;
+  };
+  std::vector<Entry> entries;
+  std::vector<uint32_t> named;
+  std::vector<uint32_t> fields;
+  // Every node's slot, grouped by symbol and in pre-order within a group: the nodes of symbol s
+  // are bySymbol[firstOfSymbol[s]] up to bySymbol[firstOfSymbol[s + 1]].
+  std::vector<uint32_t> firstOfSymbol;
+  std::vector<uint32_t> bySymbol;
+
+  Node at(uint32_t slot, std::string_view source) const {
+    return {entries[slot].node, source, this, slot, entries[slot].typeName};
+  }
+};
 
 namespace {
 
@@ -148,11 +164,6 @@ void groupChildren(NodeTable& table, std::vector<uint32_t>& into, Take take,
 std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
   auto table = std::make_shared<NodeTable>();
   if (ts_node_is_null(root)) return table;
-  const Grammar& grammar = grammarOf(root.tree);
-  if (ts_tree_language(root.tree) == grammar.language) {
-    table->typeNames = grammar.names.data();
-    table->typeCount = static_cast<uint32_t>(grammar.names.size());
-  }
   auto& entries = table->entries;
   Cursor cursor(root);
   std::vector<uint32_t> path;  // slots from the root to the cursor's node
@@ -162,6 +173,7 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
     entry.node = ts_tree_cursor_current_node(&cursor.raw);
     entry.isNamed = ts_node_is_named(entry.node);
     entry.symbol = symbolOf(entry.node);
+    entry.typeName = typeNameOf(entry.node, entry.symbol);
     entry.depth = static_cast<uint32_t>(path.size());
     if (!path.empty()) {
       entry.parent = path.back();
@@ -211,7 +223,10 @@ Node tableRoot(const NodeTable& table, std::string_view source) {
   return table.at(0, source);
 }
 
-std::string_view Node::typeAsked() const { return typeNameOf(raw, symbolOf(raw)); }
+std::string_view Node::typeOutsideTable() const {
+  if (null()) return {};
+  return typeNameOf(raw, symbolOf(raw));
+}
 
 std::string_view Node::text() const {
   if (null()) return {};
@@ -235,6 +250,11 @@ Node Node::field(const char* name) const {
   return {ts_node_child_by_field_id(raw, id), source};
 }
 
+uint32_t Node::childCount() const {
+  if (null()) return 0;
+  return table != nullptr ? table->entries[slot].namedCount : ts_node_named_child_count(raw);
+}
+
 Node Node::child(uint32_t index) const {
   if (null()) return {};
   pollAnalysisBounds();  // walks that allocate nothing still end at the analysis's time limit
@@ -242,6 +262,13 @@ Node Node::child(uint32_t index) const {
   const NodeTable::Entry& entry = table->entries[slot];
   if (index >= entry.namedCount) return {TSNode{}, source};
   return table->at(table->named[entry.firstNamed + index], source);
+}
+
+Node Node::parent() const {
+  if (null()) return {};
+  if (table == nullptr) return {ts_node_parent(raw), source};
+  const uint32_t above = table->entries[slot].parent;
+  return above == kNoSlot ? Node{TSNode{}, source} : table->at(above, source);
 }
 
 std::vector<Node> childrenOf(const Node& node) {

@@ -3,7 +3,6 @@
 
 #include <tree_sitter/api.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,80 +21,25 @@ struct Node {
   // children, fields and parent are found in constant time. Without it tree-sitter is asked.
   const NodeTable* table = nullptr;
   uint32_t slot = 0;
+  // The grammar's name for the node's type, kept for the nodes of a table: the model asks the
+  // type of nearly every node it reads, many times over.
+  std::string_view typeName{};
 
-  // Asked of nearly every node the model and the estimate read: kept inline, where
-  // tree-sitter's own functions are calls into the shared library.
-  bool null() const { return raw.id == nullptr; }
-  inline std::string_view type() const;
+  bool null() const { return raw.id == nullptr; }  // as ts_node_is_null, without the call
+  std::string_view type() const { return table != nullptr ? typeName : typeOutsideTable(); }
   std::string_view text() const;
   int line() const { return null() ? 0 : static_cast<int>(ts_node_start_point(raw).row) + 1; }
   Node field(const char* name) const;
-  inline uint32_t childCount() const;
+  uint32_t childCount() const;
   Node child(uint32_t index) const;
-  inline Node parent() const;
+  Node parent() const;
   uint32_t id() const {
     return null() ? 0 : ts_node_start_byte(raw) * 131u + ts_node_end_byte(raw);
   }
   bool operator==(const Node& other) const { return ts_node_eq(raw, other.raw); }
-
- private:
-  std::string_view typeAsked() const;  // tree-sitter's answer, for nodes outside a table
+  // A node read from tree-sitter directly, or an error node: its type asked of tree-sitter.
+  std::string_view typeOutsideTable() const;
 };
-
-// The tree's visible nodes in pre-order, read once with a cursor: a node's named children, its
-// fields and its parent are then found in constant time, where tree-sitter walks the earlier
-// siblings for a child or a field and searches down from the root for a parent, and the model
-// asks these of nearly every node, many times over.
-struct NodeTable {
-  static constexpr uint32_t kNoSlot = UINT32_MAX;
-  struct Entry {
-    TSNode node{};
-    uint32_t parent = kNoSlot;
-    uint32_t end = 0;                         // the slot after its last descendant
-    uint32_t depth = 0;                       // levels below the root
-    uint32_t firstNamed = 0, namedCount = 0;  // its named children, in `named`
-    uint32_t firstField = 0, fieldCount = 0;  // its children that fill a field, in `fields`
-    TSFieldId field = 0;                      // the field it fills in its parent
-    uint32_t symbol = 0;                      // its type: an index into typeNames, or past them
-    uint32_t unnamedAbove = kNoSlot;          // its nearest unnamed ancestor, if any
-    bool isNamed = false;
-  };
-  std::vector<Entry> entries;
-  std::vector<uint32_t> named;
-  std::vector<uint32_t> fields;
-  // Every node's slot, grouped by symbol and in pre-order within a group: the nodes of symbol s
-  // are bySymbol[firstOfSymbol[s]] up to bySymbol[firstOfSymbol[s + 1]].
-  std::vector<uint32_t> firstOfSymbol;
-  std::vector<uint32_t> bySymbol;
-  // The grammar's type names by symbol, measured once (they outlive every table).
-  const std::string_view* typeNames = nullptr;
-  uint32_t typeCount = 0;
-
-  Node at(uint32_t slot, std::string_view source) const {
-    return {entries[slot].node, source, this, slot};
-  }
-};
-
-std::string_view Node::type() const {
-  if (null()) return {};
-  if (table != nullptr) {
-    const uint32_t symbol = table->entries[slot].symbol;
-    if (symbol < table->typeCount) return table->typeNames[symbol];
-  }
-  return typeAsked();
-}
-
-uint32_t Node::childCount() const {
-  if (null()) return 0;
-  return table != nullptr ? table->entries[slot].namedCount : ts_node_named_child_count(raw);
-}
-
-Node Node::parent() const {
-  if (null()) return {};
-  if (table == nullptr) return {ts_node_parent(raw), source};
-  const uint32_t above = table->entries[slot].parent;
-  return above == NodeTable::kNoSlot ? Node{TSNode{}, source} : table->at(above, source);
-}
 
 // Every visible node of the tree under `root`, read once (model/tree.cpp).
 std::shared_ptr<const NodeTable> readNodeTable(TSNode root);

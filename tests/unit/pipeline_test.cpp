@@ -180,6 +180,41 @@ TEST(PipelineTest, RepeatedNoteIsKeptOnceWhereItFirstAppeared) {
   EXPECT_LT(indexOf(analysis.notes, kWhileNote), indexOf(analysis.notes, kHeuristicNote));
 }
 
+// A call whose argument is neither a constant nor a size the program reads or names: the callee's
+// cost in that parameter becomes O(1), and a note says which parameter, where, and what was given.
+TEST(PipelineTest, NotesArgumentsWhoseSizeCannotBeNamed) {
+  const std::string walk =
+      "#include <iostream>\nint n;\n"
+      "int walk(int x) { int s = 0; for (int i = 0; i < x; i++) s += i; return s; }\n"
+      "int mixed(int x) { int s = 0; for (int i = 0; i < n; i++) s += x;\n"
+      "  for (int i = 0; i < x; i++) s++; return s; }\n";
+  const std::string kNote =
+      "A function's cost depends on a value that could not be named in the program's sizes, so "
+      "it was counted as a constant: ";
+  const struct {
+    const char* name;
+    std::string main;
+    std::string note;  // empty: no such note
+  } kCases[] = {
+      {"a value from nowhere", "int main() { int k = rand() % 7; return walk(k); }",
+       kNote + "walk's x at line 6 (k)."},
+      {"beside a named size", "int main() { std::cin >> n; int k = rand(); return mixed(k); }",
+       kNote + "mixed's x at line 6 (k)."},
+      {"two parameters, one note each",
+       "int main() { int a = rand(), b = rand(); return walk(a) + mixed(b) + walk(b); }",
+       kNote + "walk's x at line 6 (a); mixed's x at line 6 (b)."},
+      {"a literal", "int main() { return walk(5000); }", ""},
+      {"a size read from input", "int main() { std::cin >> n; return walk(n); }", ""},
+  };
+  for (const auto& row : kCases) {
+    const Analysis analysis = analyze(walk + row.main + "\n");
+    std::string found;
+    for (const std::string& note : analysis.notes)
+      if (note.starts_with(kNote)) found = note;
+    EXPECT_EQ(found, row.note) << row.name;
+  }
+}
+
 TEST(PipelineTest, BreakdownIsOrderedByLineNumberNotText) {
   // The loop on line 10 is found before the sort on line 2; as text "10" < "2".
   const Analysis analysis = analyze(

@@ -5,13 +5,18 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "estimate/entry_sizes.h"
 #include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "model/entry_points.h"
+#include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/model.h"
+#include "model/nodes_of_type.h"
+#include "model/recursion_guards.h"
+#include "model/test_loops.h"
 #include "model/types.h"
 
 namespace quorbel {
@@ -332,6 +337,65 @@ TEST(TestCountTest, ACountIsKnownByWhatItsLoopReads) {
   for (const auto& c : kCases)
     EXPECT_EQ(isTestCount(buildModel(std::string(kHead) + c.program), c.count), c.isCount)
         << c.name;
+}
+
+// Test loops read with one memo answer as each read alone: the comment bounding one count says
+// nothing of another count's loop, and the memo must not hand the first answer to the second.
+TEST(TestCountTest, LoopsReadWithOneMemoKeepTheirOwnComments) {
+  const struct {
+    const char* name;
+    const char* program;
+    std::vector<TestPricing> pricing;  // per test loop, in the order they are written
+  } kCases[] = {
+      {"a bounded count, then an unbounded one",
+       "// 1 <= T <= 100\nint main() { int T; cin >> T; while (T--) { int n; cin >> n; "
+       "vector<int> a(n); for (int& x : a) cin >> x; } int q; cin >> q; while (q--) { int m; "
+       "cin >> m; vector<int> b(m); for (int& x : b) cin >> x; } }",
+       {TestPricing::kMultiply, TestPricing::kSplit}},
+      {"an unbounded count, then a bounded one",
+       "// 1 <= q <= 100\nint main() { int T; cin >> T; while (T--) { int n; cin >> n; "
+       "vector<int> a(n); for (int& x : a) cin >> x; } int q; cin >> q; while (q--) { int m; "
+       "cin >> m; vector<int> b(m); for (int& x : b) cin >> x; } }",
+       {TestPricing::kSplit, TestPricing::kMultiply}},
+  };
+  for (const auto& c : kCases) {
+    const Model model = buildModel(std::string(kHead) + c.program);
+    TestLoopMemo memo;
+    std::vector<TestPricing> pricing;
+    for (const Node& loop : descendantsOfType(model.root, {"while_statement"})) {
+      const TestLoop alone = testLoopOf(model, loop);
+      const TestLoop shared = testLoopOf(model, loop, &memo);
+      EXPECT_EQ(shared.found, alone.found) << c.name;
+      EXPECT_EQ(shared.count, alone.count) << c.name;
+      EXPECT_EQ(shared.sizes, alone.sizes) << c.name;
+      if (shared.found) pricing.push_back(shared.pricing);
+    }
+    EXPECT_EQ(pricing, c.pricing) << c.name;
+  }
+}
+
+// Whole-program questions are kept once answered: asking of one table, then another, then the
+// first again gives each its own answer, not the one found first.
+TEST(ProgramAnswersTest, EachTableKeepsItsOwnAnswer) {
+  const Model model = buildModel(
+      std::string(kHead) +
+      "int p[100], sz[100], q[100]; struct Query { int l, r; }; int find(int x) { while (p[x] != "
+      "x) x = p[x]; return x; } void unite(int a, int b) { a = find(a); b = find(b); if (sz[a] < "
+      "sz[b]) swap(a, b); p[b] = a; sz[a] += sz[b]; } int main() { vector<Query> qs, plain; "
+      "sort(plain.begin(), plain.end(), [](Query a, Query b) { return a.l < b.l; }); "
+      "sort(qs.begin(), qs.end(), [](Query a, Query b) { return a.l / 300 < b.l / 300; }); }");
+  const struct {
+    const char* table;
+    bool unites;
+    bool sorted;
+  } kAsked[] = {
+      {"p", true, false},      {"q", false, false}, {"qs", false, true},
+      {"plain", false, false}, {"p", true, false},  {"qs", false, true},
+  };
+  for (const auto& asked : kAsked) {
+    EXPECT_EQ(unitesBySize(model, asked.table), asked.unites) << asked.table;
+    EXPECT_EQ(sortedInBlocks(model, asked.table), asked.sorted) << asked.table;
+  }
 }
 
 TEST(ConstantUseTest, WhatAConstantDoesTellsALimitFromAModulusOrAMark) {

@@ -1,9 +1,12 @@
 // The syntax module: the text helpers, the regular-expression engine checked against the
 // standard one, and the tree-sitter reader that flattens a parse into nodes and lines.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -418,6 +421,27 @@ TEST(LargeStackTest, KeptStacksServeRepeatedAndConcurrentWork) {
     });
   for (std::thread& thread : threads) thread.join();
   for (size_t t = 0; t < results.size(); ++t) EXPECT_EQ(results[t], 20000 + static_cast<int>(t));
+}
+
+// The threads are kept between calls: what the work throws still reaches the caller, the
+// thread serves the next call afterwards, and a forked child (where the kept threads do not
+// exist) gets threads of its own instead of waiting forever for the parent's.
+TEST(LargeStackTest, KeptThreadsSurviveThrowsAndForks) {
+  EXPECT_THROW(runOnLargeStack([] { throw std::runtime_error("stopped"); }), std::runtime_error);
+  int result = 0;
+  runOnLargeStack([&] { result = 7; });
+  EXPECT_EQ(result, 7);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(20);
+    int inChild = 0;
+    runOnLargeStack([&] { inChild = 3; });
+    _exit(inChild == 3 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
 }
 
 }  // namespace
