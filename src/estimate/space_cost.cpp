@@ -4,6 +4,7 @@
 
 #include "model/entry_points.h"
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -23,16 +24,14 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   std::vector<Node> calls;
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  visitNodes(model.root, [&](const Node& n) {
-    if (n.type() != "call_expression") return true;
+  for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
     // f<ll>(xs) calls f
     Node callee = n.field("function");
     if (callee.type() == "template_function") callee = callee.field("name");
-    if (callee.text() != function.name) return true;
+    if (callee.text() != function.name) continue;
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
-    return true;
-  });
+  }
   return calls;
 }
 
@@ -56,15 +55,11 @@ bool mentionsParameters(const Function& function, const Cost& size) {
 bool namedOutside(const Model& model, const Function& function) {
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  bool named = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (named) return false;
+  for (const Node& n : descendantsOfType(model.root, {"identifier"})) {
     const uint32_t at = ts_node_start_byte(n.raw);
-    if (n.type() == "identifier" && n.text() == function.name && (at < start || at >= end))
-      named = true;
-    return !named;
-  });
-  return named;
+    if (n.text() == function.name && (at < start || at >= end)) return true;
+  }
+  return false;
 }
 
 // vector<bool> mark(limit + 1) in sieve(int limit): a helper's local holds what each call asks

@@ -505,8 +505,15 @@ StoredType readStoredType(const std::string& type, const SourceFacts& facts,
 void describeStorage(SourceFacts& facts) {
   std::map<std::string, double> constants;
   for (const auto& [name, constant] : facts.constants) constants[name] = constant.value;
+  // Most declarations share a handful of types (int, vector<int>): each is read once.
+  std::map<std::string, StoredType> storedByType;
   for (SourceDeclaration& declaration : facts.declarations) {
-    const StoredType stored = readStoredType(declaration.type, facts, constants);
+    auto known = storedByType.find(declaration.type);
+    if (known == storedByType.end())
+      known =
+          storedByType.emplace(declaration.type, readStoredType(declaration.type, facts, constants))
+              .first;
+    const StoredType& stored = known->second;
     for (Declarator& d : declaration.declarators) {
       d.stored = stored;
       d.builtNested = stored.nested && d.initializer.find('(', 1) != std::string::npos;
