@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 
+#include "model/nodes_of_type.h"
 #include "syntax/regex.h"
 #include "syntax/text.h"
 
@@ -550,7 +551,9 @@ SourceFacts readSourceFacts(const Model& model) {
     start = end + 1;
   }
   if (!model.parsed) return facts;
-  visitNodes(model.root, [&facts](const Node& node) {
+  for (const Node& node :
+       descendantsOfType(model.root, {"comment", "preproc_def", "type_definition",
+                                      "alias_declaration", "declaration", "for_statement"})) {
     const std::string_view type = node.type();
     if (type == "comment") {
       readCommentLimits(std::string(node.text()), node.line(), facts.commentLimits);
@@ -563,8 +566,7 @@ SourceFacts readSourceFacts(const Model& model) {
     } else if (type == "for_statement") {
       readLoop(facts, node.text(), node.line());
     }
-    return true;
-  });
+  }
   describeStorage(facts);
   return facts;
 }
