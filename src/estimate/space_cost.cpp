@@ -1,9 +1,11 @@
 #include "estimate/space_cost.h"
 
 #include <algorithm>
+#include <map>
 
 #include "model/entry_points.h"
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -23,16 +25,14 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   std::vector<Node> calls;
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  visitNodes(model.root, [&](const Node& n) {
-    if (n.type() != "call_expression") return true;
+  for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
     // f<ll>(xs) calls f
     Node callee = n.field("function");
     if (callee.type() == "template_function") callee = callee.field("name");
-    if (callee.text() != function.name) return true;
+    if (callee.text() != function.name) continue;
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
-    return true;
-  });
+  }
   return calls;
 }
 
@@ -56,36 +56,55 @@ bool mentionsParameters(const Function& function, const Cost& size) {
 bool namedOutside(const Model& model, const Function& function) {
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  bool named = false;
-  visitNodes(model.root, [&](const Node& n) {
-    if (named) return false;
+  for (const Node& n : descendantsOfType(model.root, {"identifier"})) {
     const uint32_t at = ts_node_start_byte(n.raw);
-    if (n.type() == "identifier" && n.text() == function.name && (at < start || at >= end))
-      named = true;
-    return !named;
-  });
-  return named;
+    if (n.text() == function.name && (at < start || at >= end)) return true;
+  }
+  return false;
 }
+
+// Each helper's calls from outside its body and whether it is named there, found once per
+// estimate: the space of every local of a helper asks them.
+struct CallSites {
+  std::map<const Function*, std::vector<Node>> calls;
+  std::map<const Function*, bool> named;
+
+  const std::vector<Node>& callsOf(const Model& model, const Function& function) {
+    auto known = calls.find(&function);
+    if (known == calls.end())
+      known = calls.emplace(&function, outsideCallsOf(model, function)).first;
+    return known->second;
+  }
+
+  bool namedOutsideOf(const Model& model, const Function& function) {
+    auto known = named.find(&function);
+    if (known == named.end()) known = named.emplace(&function, namedOutside(model, function)).first;
+    return known->second;
+  }
+};
 
 // vector<bool> mark(limit + 1) in sieve(int limit): a helper's local holds what each call asks
 // for, its parameters replaced by the arguments; the largest call counts. A call made from
 // another helper with that helper's parameters is followed to its own callers.
-Cost sizedByCalls(const Model& model, const Function& function, const Cost& size, int depth) {
+Cost sizedByCalls(const Model& model, const Function& function, const Cost& size, int depth,
+                  CallSites& sites) {
   if (depth > 4) return size;
   if (!mentionsParameters(function, size)) {
     // A lambda's local sized by the enclosing function's parameter (auto copy = cnt): that
     // function's callers tell it.
     const Function* around =
         function.isLambda ? functionAround(model, function.definition) : nullptr;
-    return around && around != &function ? sizedByCalls(model, *around, size, depth + 1) : size;
+    return around && around != &function ? sizedByCalls(model, *around, size, depth + 1, sites)
+                                         : size;
   }
-  const std::vector<Node> calls = outsideCallsOf(model, function);
+  const std::vector<Node>& calls = sites.callsOf(model, function);
   // A helper nobody names is never run: its locals take no room. A program without main
   // starts in the functions nothing calls (a judge's solution class), whose locals do.
   if (calls.empty()) {
     const bool entry = !model.functions.count("main") && !function.isLambda &&
                        findEntryFunctions(model).count(function.name);
-    return function.name != "main" && !entry && !namedOutside(model, function) ? Cost{} : size;
+    return function.name != "main" && !entry && !sites.namedOutsideOf(model, function) ? Cost{}
+                                                                                       : size;
   }
   Cost total;
   for (const Node& call : calls) {
@@ -105,7 +124,7 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
       one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
     }
     const Function* caller = functionAround(model, call);
-    if (caller && caller != &function) one = sizedByCalls(model, *caller, one, depth + 1);
+    if (caller && caller != &function) one = sizedByCalls(model, *caller, one, depth + 1, sites);
     total = addCosts(total, one);
   }
   return simplifyCost(total);
@@ -128,16 +147,17 @@ const Function* functionAtLine(const Model& model, int line) {
   return found;
 }
 
-Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size) {
+Cost sizedByCalls(const Model& model, const Symbol& symbol, const Cost& size, CallSites& sites) {
   auto found = model.functions.find(symbol.scope);
   if (found == model.functions.end() || found->second.definition.null()) return size;
-  return sizedByCalls(model, found->second, size, 0);
+  return sizedByCalls(model, found->second, size, 0, sites);
 }
 
 }  // namespace
 
 SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   SpaceEstimate estimate;
+  CallSites sites;
   // The table's entry per name, and each other container declared under a name the table
   // gives to another declaration (a helper's local vector<int> v beside main's v).
   std::vector<const Symbol*> held;
@@ -150,7 +170,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
-    Cost size = sizedByCalls(model, symbol, simplifyCost(containerSizeOf(model, symbol)));
+    Cost size = sizedByCalls(model, symbol, simplifyCost(containerSizeOf(model, symbol)), sites);
     // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
     // the program holds, its own first size, since the call that would say is not at hand.
     for (const std::string& placeholder : sizesOf(size))
@@ -166,7 +186,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   for (Contribution allocation : time.heapAllocations) {
     // new int[k] or rows built in a helper hold what its callers ask for
     if (const Function* function = functionAtLine(model, allocation.line))
-      allocation.cost = sizedByCalls(model, *function, allocation.cost, 0);
+      allocation.cost = sizedByCalls(model, *function, allocation.cost, 0, sites);
     if (allocation.cost.terms.empty()) continue;
     estimate.contributions.push_back(allocation);
     estimate.total = addCosts(estimate.total, allocation.cost);

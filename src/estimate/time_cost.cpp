@@ -74,13 +74,12 @@ std::string calleeName(const Node& function) {
 
 // Answers the walks of one estimate share: each walk asks them again of the same calls, loops
 // and functions. Those in `halved` and `kept` read only what the model was built with. A test
-// loop reads the members' extents the first walk learns, so `testLoops` is filled only by the
-// walks after it, and `recursion` only by the walks that see the model as it ends.
+// loop reads the members' extents, which the first walk may learn: `testLoops` is emptied when
+// it does. `recursion` is filled only by the walks that see the model as it ends.
 struct WalkMemo {
   std::map<std::pair<uint32_t, std::string>, std::vector<bool>> halved;  // argument list, callee
   std::map<std::string, bool> kept;  // by function: its memo table is never reset
   TestLoopMemo tests;
-  bool extentsKnown = false;
   std::map<uint32_t, TestLoop> testLoops;  // by the loop's slot
   bool settled = false;
   std::map<std::string, RecursionFacts> recursion;  // by function
@@ -139,10 +138,18 @@ class TimeWalker {
     std::vector<LoopVariable> locals;    // scalars bound outside loops: int m = v.size();
   };
 
+  // The function's scalars bound outside loops, then each loop's variable and its locals,
+  // outermost first; asked at every call, so built in one copy.
   std::vector<LoopVariable> variablesInScope() const {
-    std::vector<LoopVariable> vars = state_.locals;
-    const std::vector<LoopVariable> inLoops = loopVariablesOf(state_.frames);
-    vars.insert(vars.end(), inLoops.begin(), inLoops.end());
+    size_t count = state_.locals.size();
+    for (const EnclosingLoop& frame : state_.frames) count += 1 + frame.locals.size();
+    std::vector<LoopVariable> vars;
+    vars.reserve(count);
+    vars.insert(vars.end(), state_.locals.begin(), state_.locals.end());
+    for (const EnclosingLoop& frame : state_.frames) {
+      if (!frame.variable.empty()) vars.push_back({frame.variable, frame.range});
+      vars.insert(vars.end(), frame.locals.begin(), frame.locals.end());
+    }
     return vars;
   }
 
@@ -484,7 +491,7 @@ class TimeWalker {
   }
 
   TestLoop testLoopAt(const Node& loop) {
-    if (!memo_.extentsKnown || loop.table == nullptr) return testLoopOf(model_, loop, &memo_.tests);
+    if (loop.table == nullptr) return testLoopOf(model_, loop, &memo_.tests);
     auto known = memo_.testLoops.find(loop.slot);
     if (known == memo_.testLoops.end())
       known = memo_.testLoops.emplace(loop.slot, testLoopOf(model_, loop, &memo_.tests)).first;
@@ -1135,6 +1142,7 @@ TimeEstimate estimateTime(Model& model) {
     grown = first.grownContainers();
     for (const auto& [name, extents] : first.constructedMembers())
       model.symbols[name].dimensions = extents;
+    if (!first.constructedMembers().empty()) memo.testLoops.clear();
     for (const auto& [key, extents] : first.filledArrays()) {
       Symbol* found = entryOfKey(model, key);
       if (!found) continue;
@@ -1143,7 +1151,6 @@ TimeEstimate estimateTime(Model& model) {
         found->filled.push_back(withoutConstants(simplifyCost(extent)));
     }
   }
-  memo.extentsKnown = true;
   applyGrowth(model, grown);
   // A stack kept by a counter receives its pushes in the loops that drain it, over rows whose
   // entries the first pass has just learnt: one more pass counts them with that knowledge.

@@ -4,6 +4,7 @@
 #include "model/comment_limits.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "syntax/regex.h"
@@ -40,6 +41,17 @@ const std::string kValue = R"(([0-9][0-9_']*(?:,[0-9]{3})*(?:\.[0-9]+)?(?:\s*[eE
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+bool startsPhrase(char c) {
+  static const auto kStarts = [] {
+    std::array<bool, 256> starts{};
+    for (std::string_view phrase : kAtMostPhrases)
+      starts[static_cast<unsigned char>(phrase[0])] = true;
+    starts['s'] = true;  // "sum"
+    return starts;
+  }();
+  return kStarts[static_cast<unsigned char>(c)];
+}
+
 // Replaces the phrases meaning "at most" by "<=" and lower-cases "sum", in any case.
 std::string plainComparisons(const std::string& text) {
   const std::string lowered = lowerCopy(text);
@@ -47,6 +59,11 @@ std::string plainComparisons(const std::string& text) {
   size_t at = 0;
   while (at < text.size()) {
     const bool wordStart = at == 0 || !isLetter(text[at - 1]);
+    // Only a word start whose letter begins a phrase or "sum" can be replaced.
+    if (!wordStart || !startsPhrase(lowered[at])) {
+      out += text[at++];
+      continue;
+    }
     bool replaced = false;
     for (std::string_view phrase : kAtMostPhrases) {
       if (!wordStart || lowered.compare(at, phrase.size(), phrase) != 0) continue;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "model/loop_parts.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -31,7 +32,7 @@ CountedArrays findCountedArrays(const Node& root) {
   std::set<std::string> countedDown;         // scalars decremented: c--, --c, c -= 1
   std::set<std::string> countedUp;           // arrays whose entries are incremented: cnt[u]++
   std::map<std::string, std::string> rows;   // table -> count of t[u][cnt[u]] = v
-  visitNodes(root, [&](const Node& n) {
+  for (const Node& n : descendantsOfType(root, {"update_expression", "assignment_expression"})) {
     const std::string_view type = n.type();
     if (type == "update_expression") {
       const Node argument = unwrap(n.field("argument"));
@@ -43,9 +44,9 @@ CountedArrays findCountedArrays(const Node& root) {
     if (type == "assignment_expression" && n.field("operator").text() == "-=" &&
         unwrap(n.field("left")).type() == "identifier")
       countedDown.insert(std::string(unwrap(n.field("left")).text()));
-    if (type != "assignment_expression") return true;
+    if (type != "assignment_expression") continue;
     const Node written = writtenSubscript(n);
-    if (written.null()) return true;
+    if (written.null()) continue;
     const Node index = indexOf(written);
     // a[++c] = x, a[c++].w = x
     if (isCountUp(index) && unwrap(index.field("argument")).type() == "identifier" &&
@@ -63,8 +64,7 @@ CountedArrays findCountedArrays(const Node& root) {
       rows.emplace(std::string(row.field("argument").text()), counter);
       if (isCountUp(index)) countedUp.insert(counter);
     }
-    return true;
-  });
+  }
   CountedArrays found;
   for (const auto& [counter, array] : grown)
     if (countedDown.count(counter)) found.stacks[counter] = array;

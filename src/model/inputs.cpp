@@ -11,6 +11,7 @@
 #include <set>
 
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -33,21 +34,20 @@ class InputMarker {
 
   void run() {
     findReaders();
-    visitNodes(model_.root, [&](const Node& n) {
+    for (const Node& n : descendantsOfType(model_.root, {"binary_expression", "call_expression"})) {
       if (n.type() == "binary_expression" && n.field("operator").text() == ">>")
         readExtraction(n);
       else if (n.type() == "call_expression")
         readCall(n);
-      return true;
-    });
+    }
     // s = buf; string t(s): a copy of an input string is input too.
-    visitNodes(model_.root, [&](const Node& n) {
+    for (const Node& n :
+         descendantsOfType(model_.root, {"assignment_expression", "init_declarator"})) {
       if (n.type() == "assignment_expression" && n.field("operator").text() == "=")
         readCopy(n.field("left"), n.field("right"));
       else if (n.type() == "init_declarator")
         readCopy(n.field("declarator"), n.field("value"));
-      return true;
-    });
+    }
     // A constant is never a size read, whatever a helper writes into it.
     for (auto& entry : model_.symbols)
       if (entry.second.kind == ContainerKind::kScalar && entry.second.isConstant)

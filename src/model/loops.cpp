@@ -557,12 +557,13 @@ std::vector<LoopVariable> loopVariablesOf(const std::vector<EnclosingLoop>& fram
 LoopFacts loopFactsOf(const Model& model, const Node& loop,
                       const std::vector<EnclosingLoop>& enclosing,
                       const std::vector<LoopVariable>& locals) {
+  const std::string_view type = loop.type();
+  // A range-for's trips are its range's size: it needs no variables in scope.
+  if (type == "for_range_loop") return rangeFacts(model, loop, enclosing);
   std::vector<LoopVariable> vars = locals;
   const std::vector<LoopVariable> inLoops = loopVariablesOf(enclosing);
   vars.insert(vars.end(), inLoops.begin(), inLoops.end());
-  const std::string_view type = loop.type();
   if (type == "for_statement") return forFacts(model, loop, enclosing, vars);
-  if (type == "for_range_loop") return rangeFacts(model, loop, enclosing);
   return whileLoopFacts(model, loop, enclosing, vars);
 }
 

@@ -3,6 +3,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 
 namespace quorbel {
 namespace {
@@ -127,11 +128,7 @@ void readStatement(Model& model, const Node& assignment) {
 }  // namespace
 
 void readReassignments(Model& model) {
-  std::vector<Node> assignments;
-  visitNodes(model.root, [&](const Node& n) {
-    if (n.type() == "assignment_expression") assignments.push_back(n);
-    return true;
-  });
+  const std::vector<Node> assignments = descendantsOfType(model.root, {"assignment_expression"});
   // Each value is read as the uses before it see the name: a later reassignment does not
   // change an earlier one's value.
   for (const Node& assignment : assignments) readStatement(model, assignment);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 
+#include "model/nodes_of_type.h"
 #include "syntax/regex.h"
 #include "syntax/text.h"
 
@@ -504,8 +505,15 @@ StoredType readStoredType(const std::string& type, const SourceFacts& facts,
 void describeStorage(SourceFacts& facts) {
   std::map<std::string, double> constants;
   for (const auto& [name, constant] : facts.constants) constants[name] = constant.value;
+  // Most declarations share a handful of types (int, vector<int>): each is read once.
+  std::map<std::string, StoredType> storedByType;
   for (SourceDeclaration& declaration : facts.declarations) {
-    const StoredType stored = readStoredType(declaration.type, facts, constants);
+    auto known = storedByType.find(declaration.type);
+    if (known == storedByType.end())
+      known =
+          storedByType.emplace(declaration.type, readStoredType(declaration.type, facts, constants))
+              .first;
+    const StoredType& stored = known->second;
     for (Declarator& d : declaration.declarators) {
       d.stored = stored;
       d.builtNested = stored.nested && d.initializer.find('(', 1) != std::string::npos;
@@ -543,7 +551,9 @@ SourceFacts readSourceFacts(const Model& model) {
     start = end + 1;
   }
   if (!model.parsed) return facts;
-  visitNodes(model.root, [&facts](const Node& node) {
+  for (const Node& node :
+       descendantsOfType(model.root, {"comment", "preproc_def", "type_definition",
+                                      "alias_declaration", "declaration", "for_statement"})) {
     const std::string_view type = node.type();
     if (type == "comment") {
       readCommentLimits(std::string(node.text()), node.line(), facts.commentLimits);
@@ -556,8 +566,7 @@ SourceFacts readSourceFacts(const Model& model) {
     } else if (type == "for_statement") {
       readLoop(facts, node.text(), node.line());
     }
-    return true;
-  });
+  }
   describeStorage(facts);
   return facts;
 }

@@ -1,6 +1,7 @@
 // Reads the program's declarations into the symbol table: globals, locals, struct members and
 // parameters with their types; named constants with their values; the sizes read from input
 // and the scalars derived from them; the functions, member functions and lambdas.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -9,6 +10,7 @@
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/model.h"
+#include "model/nodes_of_type.h"
 #include "model/reassignments.h"
 #include "model/test_loops.h"
 #include "model/types.h"
@@ -85,17 +87,17 @@ class Reader {
   // Test counts, known by what their loops read, before any size is chosen as the primary one.
   void readTestCounts(const Node& root) {
     TestLoopMemo memo;
-    visitNodes(root, [&](const Node& n) {
-      if (!isLoopNodeType(n.type())) return true;
+    // The loop statements, as isLoopNodeType tells them.
+    for (const Node& n : descendantsOfType(
+             root, {"for_statement", "while_statement", "do_statement", "for_range_loop"})) {
       const TestLoop test = testLoopOf(model_, n, &memo);
       if (test.found && !test.sizes.empty() && !test.untilEnd) model_.testCounts.insert(test.count);
-      return true;
-    });
+    }
   }
 
   // ---- Type aliases: typedef long long ll; using vi = vector<int>; ----
   void readAliases(const Node& root) {
-    visitNodes(root, [&](const Node& n) {
+    for (const Node& n : descendantsOfType(root, {"type_definition", "alias_declaration"})) {
       if (n.type() == "type_definition") {
         const std::string type(n.field("type").text());
         for (const Node& d : childrenOf(n)) {
@@ -114,8 +116,7 @@ class Reader {
             alias.parameters.push_back(declaredTypeName(p));
         aliases_[std::string(n.field("name").text())] = alias;
       }
-      return true;
-    });
+    }
     // Meanings normalised once all names are known, so the order of definitions does not matter.
     TypeAliases normalised = aliases_;
     for (auto& [name, alias] : normalised) alias.meaning = normaliseType(alias.meaning, aliases_);
@@ -541,7 +542,9 @@ class Reader {
 
   // ---- Uses: resizes, subscripts, assignments and lambdas ----
   void readUses(const Node& root) {
-    visitNodes(root, [&](const Node& n) {
+    for (const Node& n : descendantsOfType(
+             root, {"call_expression", "declaration", "init_declarator", "assignment_expression",
+                    "update_expression", "subscript_expression"})) {
       if (n.type() == "call_expression")
         readResize(n);
       else if (n.type() == "declaration" || n.type() == "init_declarator")
@@ -550,8 +553,7 @@ class Reader {
         readAssignment(n);
       else if (n.type() == "subscript_expression")
         markIndexed(n);
-      return true;
-    });
+    }
   }
 
   // memo.assign(n, vector<ll>(n, -1)); par.resize(n): extents given after the declaration.
@@ -633,14 +635,10 @@ class Reader {
 // One walk of the whole program, so that the block-walk rule, which needs a division by a
 // name somewhere, does not search each loop's surroundings in a program that has none.
 bool dividesByName(const Node& root) {
-  bool found = false;
-  visitNodes(root, [&](const Node& n) {
-    if (n.type() == "binary_expression" && n.field("operator").text() == "/" &&
-        unwrap(n.field("right")).type() == "identifier")
-      found = true;
-    return !found;
-  });
-  return found;
+  for (const Node& n : descendantsOfType(root, {"binary_expression"}))
+    if (n.field("operator").text() == "/" && unwrap(n.field("right")).type() == "identifier")
+      return true;
+  return false;
 }
 
 }  // namespace
@@ -783,8 +781,19 @@ bool statesSumBound(std::string_view source) {
       "(//|/\\*|\\*)[^\\n]*([Ss]um|SUM|Σ|\\\\sum)( of)?( all)?( the)? ?[A-Za-z_|]{1,12}\\|? ?"
       "(<=|≤|<|does not exceed|doesn't exceed|is at most|will not exceed|won't exceed|not exceed)",
   };
-  for (const char* form : kForms)
-    if (containsRegex(source, form)) return true;
+  // Every match lies within one line and names a sum: only the lines that say "sum" (or Σ)
+  // are searched, not the whole program once per form.
+  for (size_t start = 0; start < source.size();) {
+    const size_t end = std::min(source.find('\n', start), source.size());
+    const std::string_view line = source.substr(start, end - start);
+    start = end + 1;
+    const bool namesSum = line.find("um") != std::string_view::npos ||
+                          line.find("UM") != std::string_view::npos ||
+                          line.find("Σ") != std::string_view::npos;
+    if (!namesSum) continue;
+    for (const char* form : kForms)
+      if (containsRegex(line, form)) return true;
+  }
   return false;
 }
 

@@ -17,7 +17,19 @@ constexpr int kExpansionRounds = 8;
 // A type spelt longer than this after expansion is left as it is: it only grows from here.
 constexpr size_t kLongestType = 600;
 
-bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+// ASCII letters, digits and '_' (std::isalnum in the "C" locale the program keeps, without the
+// call per character).
+bool isWordChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The outermost name of a normalised type: "vector" of "vector<int>", "long long" of itself.
+std::string_view outerName(std::string_view normalised) {
+  size_t end = 0;
+  while (end < normalised.size() && (isWordChar(normalised[end]) || normalised[end] == ' ')) ++end;
+  while (end > 0 && normalised[end - 1] == ' ') --end;
+  return normalised.substr(0, end);
+}
 
 // Index just past the `>` matching the `<` at `open`, or npos.
 size_t closingAngle(std::string_view text, size_t open) {
@@ -164,13 +176,7 @@ std::string normaliseType(std::string_view spelling, const TypeAliases& aliases)
   return type;
 }
 
-std::string templateName(std::string_view normalised) {
-  size_t end = 0;
-  while (end < normalised.size() && (isWordChar(normalised[end]) || normalised[end] == ' ')) ++end;
-  std::string name(normalised.substr(0, end));
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  return name;
-}
+std::string templateName(std::string_view normalised) { return std::string(outerName(normalised)); }
 
 std::vector<std::string> templateArguments(std::string_view normalised) {
   const size_t open = normalised.find('<');
@@ -183,9 +189,9 @@ std::vector<std::string> templateArguments(std::string_view normalised) {
 ContainerKind kindOfType(std::string_view normalised) {
   // A pointer stores one address, whatever it points to.
   if (!normalised.empty() && normalised.back() == '*') return ContainerKind::kScalar;
-  const std::string name = templateName(normalised);
+  const std::string_view name = outerName(normalised);
   if (name == "priority_queue") return ContainerKind::kHeap;
-  if (name.rfind("unordered_", 0) == 0 || name == "gp_hash_table" || name == "cc_hash_table")
+  if (name.substr(0, 10) == "unordered_" || name == "gp_hash_table" || name == "cc_hash_table")
     return ContainerKind::kHashed;
   if (name == "set" || name == "map" || name == "multiset" || name == "multimap" || name == "tree")
     return ContainerKind::kOrdered;

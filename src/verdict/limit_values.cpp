@@ -2,6 +2,7 @@
 // scanner can say precisely that "2e5x" is not a number instead of quietly reading "2e5".
 #include "verdict/limit_values.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -34,18 +35,32 @@ constexpr Replacement kReplacements[] = {
 };
 
 // Superscript digits: ⁰ ¹ ² ³ are in Latin-1, the rest in the superscripts block.
+constexpr std::pair<std::string_view, int> kSuperscriptDigits[] = {
+    {"\xE2\x81\xB0", 0}, {"\xC2\xB9", 1},     {"\xC2\xB2", 2},     {"\xC2\xB3", 3},
+    {"\xE2\x81\xB4", 4}, {"\xE2\x81\xB5", 5}, {"\xE2\x81\xB6", 6}, {"\xE2\x81\xB7", 7},
+    {"\xE2\x81\xB8", 8}, {"\xE2\x81\xB9", 9}};
+
 int superscriptDigit(std::string_view text, size_t at, size_t& length) {
-  static constexpr std::pair<std::string_view, int> kDigits[] = {
-      {"\xE2\x81\xB0", 0}, {"\xC2\xB9", 1},     {"\xC2\xB2", 2},     {"\xC2\xB3", 3},
-      {"\xE2\x81\xB4", 4}, {"\xE2\x81\xB5", 5}, {"\xE2\x81\xB6", 6}, {"\xE2\x81\xB7", 7},
-      {"\xE2\x81\xB8", 8}, {"\xE2\x81\xB9", 9}};
-  for (const auto& [bytes, digit] : kDigits) {
+  for (const auto& [bytes, digit] : kSuperscriptDigits) {
     if (text.substr(at, bytes.size()) == bytes) {
       length = bytes.size();
       return digit;
     }
   }
   return -1;
+}
+
+// Whether a byte can start a superscript digit or a replacement: most bytes of a comment are
+// plain text, and for them the tables need not be searched.
+bool startsSpecial(char c) {
+  static const auto kStarts = [] {
+    std::array<bool, 256> starts{};
+    for (const Replacement& r : kReplacements) starts[static_cast<unsigned char>(r.from[0])] = true;
+    for (const auto& digit : kSuperscriptDigits)
+      starts[static_cast<unsigned char>(digit.first[0])] = true;
+    return starts;
+  }();
+  return kStarts[static_cast<unsigned char>(c)];
 }
 
 // ---- Reading ----
@@ -205,6 +220,12 @@ std::string normalizeMathText(std::string_view text) {
   bool inSuperscript = false;
   size_t at = 0;
   while (at < text.size()) {
+    if (!startsSpecial(text[at])) {
+      inSuperscript = false;
+      const char c = text[at++];
+      if (c != '$' && c != '{' && c != '}') out += c;
+      continue;
+    }
     size_t length = 0;
     const int digit = superscriptDigit(text, at, length);
     if (digit >= 0) {
