@@ -265,6 +265,66 @@ TEST(ScopeReadingTest, TheInnermostDeclarationNamesTheValue) {
     EXPECT_EQ(estimateOf(std::string(kHead) + c.program).time, c.time) << c.name;
 }
 
+// The declarations of x below, by line: a global (3), a parameter (4), a block's local (5), a
+// loop's variable (7), main's local (8) and a block's local of main (9).
+const char* const kScopes =
+    "#include <bits/stdc++.h>\n"
+    "using namespace std;\n"
+    "int x = 1;\n"
+    "void f(int x) {\n"
+    "  { int x = 3; g(x); }\n"
+    "  h(x); }\n"
+    "void k() { h(x); for (int x = 0; x < 2; x++) h(x); h(x); }\n"
+    "int main() { int x = 6;\n"
+    "  { int x = 7; h(x); }\n"
+    "  h(x); }\n";
+
+// The identifiers named `name`, in pre-order.
+std::vector<Node> usesOf(const Model& model, std::string_view name) {
+  std::vector<Node> uses;
+  for (const Node& n : descendantsOfType(model.root, {"identifier"}))
+    if (n.text() == name) uses.push_back(n);
+  return uses;
+}
+
+TEST(ScopeReadingTest, EachUseFindsTheDeclarationOfItsInnermostScope) {
+  Model model = buildModel(kScopes);
+  // Per use of x in the text's order (declarators included): the line of the declaration found.
+  const int kLines[] = {3, 4, 5, 5, 4, 3, 7, 7, 7, 7, 3, 8, 9, 9, 8};
+  const std::vector<Node> uses = usesOf(model, "x");
+  ASSERT_EQ(uses.size(), std::size(kLines));
+  for (size_t i = 0; i < uses.size(); ++i) {
+    const Symbol* found = declarationAt(model, "x", uses[i]);
+    ASSERT_NE(found, nullptr) << "use " << i;
+    EXPECT_EQ(found->line, kLines[i]) << "use " << i << " on line " << uses[i].line();
+  }
+  EXPECT_EQ(declarationAt(model, "absent", uses.front()), nullptr);
+}
+
+TEST(ScopeReadingTest, TheIndexOfScopesAnswersAsTheScanOfDeclarations) {
+  // Without its index (dropped, or describing other declarations) the model scans; both answer
+  // alike for every identifier of programs declaring names in nested and sibling scopes.
+  for (const char* program :
+       {kScopes,
+        "int n; struct S { int n; void f() { for (int n = 0; n < 3; n++) g(n); g(n); } };\n"
+        "int main() { int n; cin >> n; auto l = [&](int n) { return n; }; if (n) { int n = 2; "
+        "g(n); } for (auto [n, m] : v) g(n); g(l(n)); }"}) {
+    Model indexed = buildModel(std::string(program));
+    Model scanned = buildModel(std::string(program));
+    ASSERT_NE(scanned.declarationIndex, nullptr);
+    scanned.declarationIndex.reset();
+    const std::vector<Node> a = descendantsOfType(indexed.root, {"identifier"});
+    const std::vector<Node> b = descendantsOfType(scanned.root, {"identifier"});
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+      const Symbol* x = declarationAt(indexed, a[i].text(), a[i]);
+      const Symbol* y = declarationAt(scanned, b[i].text(), b[i]);
+      ASSERT_EQ(x == nullptr, y == nullptr) << a[i].text() << " on line " << a[i].line();
+      if (x) EXPECT_TRUE(x->line == y->line && x->scopeStart == y->scopeStart) << a[i].text();
+    }
+  }
+}
+
 TEST(NotationNameTest, OnlySizesTheReaderKnowsReachTheNotation) {
   const ProgramCase kCases[] = {
       {"a member of a library pair is a value, not a size",
