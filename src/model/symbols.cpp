@@ -42,6 +42,9 @@ std::string definedName(const Node& definition) {
   return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
+// The declarations of the symbol's name read before at its line and scope, in their order.
+std::vector<const Symbol*> readingsOf(const Model& model, const Symbol& symbol);
+
 class Reader {
  public:
   explicit Reader(Model& model) : model_(model) {}
@@ -289,24 +292,22 @@ class Reader {
       if (symbol.isConstant) readConstantUses(symbol);
       // What the inputs marked on the first reading of this declaration stays marked.
       if (second_) {
-        auto [first, last] = model_.declarations.equal_range(symbol.name);
-        for (auto it = first; it != last; ++it)
-          if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart) {
-            symbol.fromInput = symbol.fromInput || it->second.fromInput;
-            symbol.holdsInput = symbol.holdsInput || it->second.holdsInput;
-            // What its uses told a container of its own (resized, indexed, named length).
-            symbol.indexed = symbol.indexed || it->second.indexed;
-            if (symbol.sizeName.empty()) symbol.sizeName = it->second.sizeName;
-            if (symbol.dimensions.empty() && symbol.kind != ContainerKind::kScalar)
-              symbol.dimensions = it->second.dimensions;
-            if (it->second.kind == ContainerKind::kString && symbol.kind == ContainerKind::kArray)
-              symbol.kind = ContainerKind::kString;
-            if (keepFacts_) symbol.largestEntry = it->second.largestEntry;
-            if (keepFacts_ && it->second.hasDerived) {
-              symbol.derived = it->second.derived;
-              symbol.hasDerived = true;
-            }
+        for (const Symbol* earlier : readingsOf(model_, symbol)) {
+          symbol.fromInput = symbol.fromInput || earlier->fromInput;
+          symbol.holdsInput = symbol.holdsInput || earlier->holdsInput;
+          // What its uses told a container of its own (resized, indexed, named length).
+          symbol.indexed = symbol.indexed || earlier->indexed;
+          if (symbol.sizeName.empty()) symbol.sizeName = earlier->sizeName;
+          if (symbol.dimensions.empty() && symbol.kind != ContainerKind::kScalar)
+            symbol.dimensions = earlier->dimensions;
+          if (earlier->kind == ContainerKind::kString && symbol.kind == ContainerKind::kArray)
+            symbol.kind = ContainerKind::kString;
+          if (keepFacts_) symbol.largestEntry = earlier->largestEntry;
+          if (keepFacts_ && earlier->hasDerived) {
+            symbol.derived = earlier->derived;
+            symbol.hasDerived = true;
           }
+        }
       }
       (second_ ? reread_ : model_.declarations).emplace(symbol.name, symbol);
       Symbol& stored = model_.symbols[symbol.name];
@@ -682,6 +683,7 @@ struct DeclarationIndex {
     Symbol* symbol = nullptr;
     uint32_t holder = kNone;  // the nearest earlier entry whose scope holds this one's
     uint32_t first = 0;       // the first entry with this very scope, in the multimap's order
+    uint32_t order = 0;       // its place among the name's declarations in the multimap
   };
   struct Group {
     std::vector<Entry> entries;
@@ -730,15 +732,40 @@ size_t declarationCount(const Model& model, std::string_view name) {
   return model.declarations.count(std::string(name));
 }
 
+std::vector<const Symbol*> readingsOf(const Model& model, const Symbol& symbol) {
+  std::vector<const Symbol*> found;
+  const DeclarationIndex* index = currentIndex(model);
+  if (!index) {
+    auto [first, last] = model.declarations.equal_range(symbol.name);
+    for (auto it = first; it != last; ++it)
+      if (it->second.line == symbol.line && it->second.scopeStart == symbol.scopeStart)
+        found.push_back(&it->second);
+    return found;
+  }
+  const auto group = index->groups.find(symbol.name);
+  if (group == index->groups.end()) return found;
+  const auto& entries = group->second.entries;
+  const auto byStart = [](const auto& e, uint32_t start) { return e.start < start; };
+  std::vector<std::pair<uint32_t, const Symbol*>> ordered;
+  for (auto it = std::lower_bound(entries.begin(), entries.end(), symbol.scopeStart, byStart);
+       it != entries.end() && it->start == symbol.scopeStart; ++it)
+    if (it->symbol->line == symbol.line) ordered.emplace_back(it->order, it->symbol);
+  std::sort(ordered.begin(), ordered.end());
+  for (const auto& [order, earlier] : ordered) found.push_back(earlier);
+  return found;
+}
+
 }  // namespace
 
 void indexDeclarations(Model& model) {
   auto index = std::make_shared<DeclarationIndex>();
   index->owner = &model.declarations;
   index->size = model.declarations.size();
-  for (auto& [name, symbol] : model.declarations)
-    index->groups[std::string_view(name)].entries.push_back(
-        {symbol.scopeStart, symbol.scopeEnd, &symbol});
+  for (auto& [name, symbol] : model.declarations) {
+    auto& entries = index->groups[std::string_view(name)].entries;
+    entries.push_back({symbol.scopeStart, symbol.scopeEnd, &symbol, DeclarationIndex::kNone, 0,
+                       static_cast<uint32_t>(entries.size())});
+  }
   for (auto& [name, group] : index->groups) indexGroup(group);
   model.declarationIndex = std::move(index);
 }
