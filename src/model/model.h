@@ -87,6 +87,10 @@ struct Reassignment {
   Cost value;
 };
 
+// The declarations of each name with their scopes sorted, so that the one in scope at a place
+// is found by a search instead of a scan of every declaration of the name (symbols.cpp).
+struct DeclarationIndex;
+
 struct Model {
   std::shared_ptr<const std::string> text;  // the macro-expanded source the tree indexes
   std::shared_ptr<TSTree> tree;
@@ -96,6 +100,9 @@ struct Model {
   // Every declaration with the extent of its scope, for the names a program declares more than
   // once (a parameter named like a loop variable of main).
   std::multimap<std::string, Symbol> declarations;
+  // Built by indexDeclarations once `declarations` is settled; used only while it describes
+  // this very multimap at its current size, else the declarations are scanned.
+  std::shared_ptr<const DeclarationIndex> declarationIndex;
   std::map<std::string, Function> functions;
   std::multimap<std::string, Reassignment> reassignments;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
@@ -124,6 +131,8 @@ const Symbol* findSymbol(const Model& model, std::string_view name);
 const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node& use);
 // The declaration of `name` whose scope most closely encloses `use`, if any.
 Symbol* declarationAt(Model& model, std::string_view name, const Node& use);
+// Indexes model.declarations as they are now, for declarationAt.
+void indexDeclarations(Model& model);
 // The entry holding what the program does with the container `name` where `use` stands: the
 // declaration in scope there when the table's entry describes another declaration of that name
 // (a helper's local vector<int> v beside main's), else the table's entry.

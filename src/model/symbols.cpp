@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <unordered_map>
 
 #include "model/constant_uses.h"
 #include "model/inputs.h"
@@ -50,6 +51,7 @@ class Reader {
     model_.library = readLibraryNames(root);
     readAliases(root);
     readDeclarations(root);
+    indexDeclarations(model_);
     readUses(root);
     markInputs(model_);
     readTestCounts(root);
@@ -59,6 +61,7 @@ class Reader {
     second_ = true;
     readDeclarations(root);
     model_.declarations.swap(reread_);
+    indexDeclarations(model_);
     // Extents made of values the facts size (vector<int> freq(top + 1)) are read once more,
     // each scalar keeping the facts found for it.
     if (readValueFacts(model_)) {
@@ -66,6 +69,7 @@ class Reader {
       reread_.clear();
       readDeclarations(root);
       model_.declarations.swap(reread_);
+      indexDeclarations(model_);
     }
   }
 
@@ -667,9 +671,96 @@ const Symbol* findSymbol(const Model& model, std::string_view name) {
   return found == model.symbols.end() ? nullptr : &found->second;
 }
 
+// Per name, its declarations' scopes sorted by start (the outer first where two start alike,
+// the multimap's order kept among equal scopes), each with the nearest scope holding it. Scopes
+// are syntax nodes, so two of them are nested or apart: the innermost scope holding a place is
+// the last one starting at or before it that holds it, reached from there through the holders.
+struct DeclarationIndex {
+  static constexpr uint32_t kNone = UINT32_MAX;
+  struct Entry {
+    uint32_t start = 0, end = 0;
+    Symbol* symbol = nullptr;
+    uint32_t holder = kNone;  // the nearest earlier entry whose scope holds this one's
+    uint32_t first = 0;       // the first entry with this very scope, in the multimap's order
+  };
+  struct Group {
+    std::vector<Entry> entries;
+    bool nested = true;  // every two scopes nested or apart; else the name is scanned
+  };
+  const void* owner = nullptr;  // the multimap indexed, and its size then
+  size_t size = 0;
+  std::unordered_map<std::string_view, Group> groups;
+};
+
+namespace {
+
+void indexGroup(DeclarationIndex::Group& group) {
+  auto& entries = group.entries;
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return a.start != b.start ? a.start < b.start : a.end > b.end;
+  });
+  std::vector<uint32_t> open;
+  for (uint32_t i = 0; i < entries.size(); ++i) {
+    auto& entry = entries[i];
+    while (!open.empty() && entries[open.back()].end < entry.end) {
+      if (entries[open.back()].end > entry.start) group.nested = false;  // overlapping scopes
+      open.pop_back();
+    }
+    entry.holder = open.empty() ? DeclarationIndex::kNone : open.back();
+    const bool same =
+        i > 0 && entries[i - 1].start == entry.start && entries[i - 1].end == entry.end;
+    entry.first = same ? entries[i - 1].first : i;
+    open.push_back(i);
+  }
+}
+
+// Whether the index describes the model's declarations as they are.
+const DeclarationIndex* currentIndex(const Model& model) {
+  const DeclarationIndex* index = model.declarationIndex.get();
+  return index && index->owner == &model.declarations && index->size == model.declarations.size()
+             ? index
+             : nullptr;
+}
+
+size_t declarationCount(const Model& model, std::string_view name) {
+  if (const DeclarationIndex* index = currentIndex(model)) {
+    const auto group = index->groups.find(name);
+    return group == index->groups.end() ? 0 : group->second.entries.size();
+  }
+  return model.declarations.count(std::string(name));
+}
+
+}  // namespace
+
+void indexDeclarations(Model& model) {
+  auto index = std::make_shared<DeclarationIndex>();
+  index->owner = &model.declarations;
+  index->size = model.declarations.size();
+  for (auto& [name, symbol] : model.declarations)
+    index->groups[std::string_view(name)].entries.push_back(
+        {symbol.scopeStart, symbol.scopeEnd, &symbol});
+  for (auto& [name, group] : index->groups) indexGroup(group);
+  model.declarationIndex = std::move(index);
+}
+
 Symbol* declarationAt(Model& model, std::string_view name, const Node& use) {
   if (use.null()) return nullptr;
   const uint32_t at = ts_node_start_byte(use.raw);
+  if (const DeclarationIndex* index = currentIndex(model)) {
+    const auto found = index->groups.find(name);
+    if (found == index->groups.end()) return nullptr;
+    const auto& [entries, nested] = found->second;
+    if (nested) {
+      // The last scope starting at or before `at`, then its holders, until one holds `at`.
+      const auto after =
+          std::upper_bound(entries.begin(), entries.end(), at,
+                           [](uint32_t place, const auto& e) { return place < e.start; });
+      uint32_t i = after == entries.begin() ? DeclarationIndex::kNone
+                                            : static_cast<uint32_t>(after - entries.begin() - 1);
+      while (i != DeclarationIndex::kNone && at >= entries[i].end) i = entries[i].holder;
+      return i == DeclarationIndex::kNone ? nullptr : entries[entries[i].first].symbol;
+    }
+  }
   Symbol* innermost = nullptr;
   auto [first, last] = model.declarations.equal_range(std::string(name));
   for (auto it = first; it != last; ++it) {
@@ -683,7 +774,7 @@ Symbol* declarationAt(Model& model, std::string_view name, const Node& use) {
 
 const Symbol* findSymbolAt(const Model& model, std::string_view name, const Node& use) {
   const Symbol* table = findSymbol(model, name);
-  if (use.null() || model.declarations.count(std::string(name)) < 2) return table;
+  if (use.null() || declarationCount(model, name) < 2) return table;
   const Symbol* innermost = declarationAt(const_cast<Model&>(model), name, use);
   // A container's entry in the table carries what the whole program did with it (pushes,
   // resizes); a scalar's own declaration carries its value, its reads and its scope.
@@ -706,7 +797,7 @@ bool isSameDeclaration(const Symbol& a, const Symbol& b) {
 Symbol* containerAt(Model& model, std::string_view name, const Node& use) {
   auto found = model.symbols.find(std::string(name));
   Symbol* table = found == model.symbols.end() ? nullptr : &found->second;
-  if (!table || use.null() || model.declarations.count(std::string(name)) < 2) return table;
+  if (!table || use.null() || declarationCount(model, name) < 2) return table;
   Symbol* declared = declarationAt(model, name, use);
   // A parameter stands for its caller's object, which the table describes.
   if (!declared || declared->kind == ContainerKind::kScalar || declared->isParameter ||

@@ -165,6 +165,9 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
   auto table = std::make_shared<NodeTable>();
   if (ts_node_is_null(root)) return table;
   auto& entries = table->entries;
+  // About one node for every two or three bytes of source: reserved at once, the table is not
+  // copied and faulted in again as it grows (a 16,000-line program has some 300,000 nodes).
+  entries.reserve(ts_node_end_byte(root) / 2 + 16);
   Cursor cursor(root);
   std::vector<uint32_t> path;  // slots from the root to the cursor's node
   while (true) {
