@@ -76,12 +76,18 @@ std::pair<Node, Node> nearestInitialiser(const Node& use, const std::string& nam
     const std::string_view type = scope.type();
     if (type == "function_definition" || type == "lambda_expression") break;
     if (type != "compound_statement" && type != "for_statement") continue;
+    // Children are read in place: the blocks up to the function's body hold many statements.
     Node found;
-    for (const Node& statement : childrenOf(scope)) {
+    const uint32_t statements = scope.childCount();
+    for (uint32_t i = 0; i < statements; ++i) {
+      const Node statement = scope.child(i);
       if (statement == inner) break;
       if (statement.type() != "declaration") continue;
-      for (const Node& d : childrenOf(statement))
+      const uint32_t declarators = statement.childCount();
+      for (uint32_t k = 0; k < declarators; ++k) {
+        const Node d = statement.child(k);
         if (d.type() == "init_declarator" && declaredName(d) == name) found = d.field("value");
+      }
     }
     if (!found.null()) return {found, scope};
   }
@@ -121,8 +127,7 @@ class FormReader {
     if (parameter != bound.end()) return parameter->second;
     // a named constant stays a name, as a block size it divides by does
     // a local computed once before the loop and never changed: what it was computed from
-    const auto [initialiser, scope] =
-        bound.empty() ? nearestInitialiser(loop_, name) : std::pair<Node, Node>{};
+    const auto [initialiser, scope] = bound.empty() ? initialiserOf(name) : std::pair<Node, Node>{};
     if (!initialiser.null() && initialiser.type() != "initializer_list" &&
         !assignedIn(scope, name)) {
       const auto inner = read(initialiser, depth + 1);
@@ -172,7 +177,23 @@ class FormReader {
     return read(statements[0].child(0), depth + 1, passed);
   }
 
-  static bool assignedIn(const Node& scope, const std::string& name) {
+  // A walk's start, its ends and the guards around it name the same few locals: each local's
+  // initialiser, and whether its block assigns it again, are looked up once per reader.
+  std::pair<Node, Node> initialiserOf(const std::string& name) {
+    auto known = initialisers_.find(name);
+    if (known == initialisers_.end())
+      known = initialisers_.emplace(name, nearestInitialiser(loop_, name)).first;
+    return known->second;
+  }
+
+  bool assignedIn(const Node& scope, const std::string& name) {
+    auto known = assigned_.find(name);
+    if (known == assigned_.end())
+      known = assigned_.emplace(name, assignedAnywhereIn(scope, name)).first;
+    return known->second;
+  }
+
+  static bool assignedAnywhereIn(const Node& scope, const std::string& name) {
     bool assigned = false;
     visitNodes(scope, [&](const Node& n) {
       if (assigned) return false;
@@ -188,6 +209,8 @@ class FormReader {
   const Model& model_;
   Node loop_;
   int visited_ = 0;
+  std::map<std::string, std::pair<Node, Node>> initialisers_;  // by name: nearestInitialiser
+  std::map<std::string, bool> assigned_;  // by name, in the block its initialiser lives in
 };
 
 // The block size a form's terms all share: every term a constant or c * B, the distance of two
