@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 
 #include "model/constant_uses.h"
 #include "model/inputs.h"
@@ -147,7 +148,14 @@ class Reader {
     return "";
   }
 
-  std::string resolveType(const std::string& type) { return normaliseType(type, aliases_); }
+  // The aliases are all read before any type is resolved, so a spelling resolves alike each time;
+  // each declaration is read up to three times and most spell one of a few types.
+  const std::string& resolveType(const std::string& type) {
+    auto found = resolved_.find(type);
+    if (found == resolved_.end())
+      found = resolved_.emplace(type, normaliseType(type, aliases_)).first;
+    return found->second;
+  }
 
   // The program's own function a call expression calls, if any.
   const Function* programFunctionCalled(const Node& value) const {
@@ -165,7 +173,8 @@ class Reader {
   void readDeclarations(const Node& node, int depth = 0) {
     if (node.null() || depth > kMaxDepth) return;
     const std::string_view type = node.type();
-    const std::string outer = scope_;
+    std::string outer;  // the scope to restore, when this node opens one
+    bool opens = false;
     const int outerLoops = loops_;
     if (isLoopNode(node)) ++loops_;
     if (type == "declaration" || type == "field_declaration") {
@@ -174,19 +183,22 @@ class Reader {
       readDeclaration(node, true);
     } else if (type == "function_definition") {
       readFunction(node);
-      scope_ = definedName(node);
+      outer = std::exchange(scope_, definedName(node));
+      opens = true;
     } else if (type == "for_range_loop") {
       readRangeVariable(node);
     } else if (type == "field_initializer") {
       readMemberInitialiser(node);
     } else if (type == "field_declaration_list") {
-      scope_.clear();
+      outer = std::exchange(scope_, std::string());
+      opens = true;
     } else if (type == "init_declarator" && node.field("value").type() == "lambda_expression") {
-      scope_ = declaredName(node);
+      outer = std::exchange(scope_, declaredName(node));
+      opens = true;
     }
     const uint32_t count = node.childCount();
     for (uint32_t i = 0; i < count; ++i) readDeclarations(node.child(i), depth + 1);
-    scope_ = outer;
+    if (opens) scope_ = std::move(outer);
     loops_ = outerLoops;
   }
 
@@ -629,6 +641,7 @@ class Reader {
 
   Model& model_;
   TypeAliases aliases_;
+  std::unordered_map<std::string, std::string> resolved_;  // spelling -> resolveType's answer
   std::map<std::string, NameUses> uses_;
   std::string scope_;
   bool second_ = false;                        // reading the declarations again
