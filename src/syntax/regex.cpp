@@ -7,6 +7,7 @@
 #include <boost/regex.hpp>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <unordered_map>
 
@@ -20,7 +21,10 @@ constexpr auto kSyntax = boost::regex::ECMAScript | boost::regex::no_mod_m | boo
 // grow without end.
 constexpr size_t kMaxCachedPatterns = 4096;
 
+// Shared by the server's analysis workers, which run at the same time: the lock guards the
+// cache's maps; a compiled pattern is only read, by any number of threads at once.
 struct PatternCache {
+  std::mutex lock;
   std::unordered_map<std::string, std::shared_ptr<const boost::regex>> compiled;
   std::set<std::string> seen;
 };
@@ -34,6 +38,7 @@ PatternCache& patternCache() {
 std::shared_ptr<const boost::regex> compiledPattern(std::string_view pattern) {
   PatternCache& cache = patternCache();
   std::string key(pattern);
+  const std::lock_guard<std::mutex> held(cache.lock);
   auto found = cache.compiled.find(key);
   if (found != cache.compiled.end()) return found->second;
   if (cache.compiled.size() >= kMaxCachedPatterns) cache.compiled.clear();
@@ -102,8 +107,9 @@ int occurrencesRegex(std::string_view text, std::string_view pattern) {
 bool isValidRegex(std::string_view pattern) { return compiledPattern(pattern) != nullptr; }
 
 std::vector<std::string> compiledRegexPatterns() {
-  const std::set<std::string>& seen = patternCache().seen;
-  return std::vector<std::string>(seen.begin(), seen.end());
+  PatternCache& cache = patternCache();
+  const std::lock_guard<std::mutex> held(cache.lock);
+  return std::vector<std::string>(cache.seen.begin(), cache.seen.end());
 }
 
 }  // namespace quorbel
