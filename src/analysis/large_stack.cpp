@@ -2,9 +2,9 @@
 
 #include <pthread.h>
 #include <sys/mman.h>
+#include <ucontext.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <vector>
@@ -16,23 +16,37 @@ constexpr size_t kStackBytes = size_t{512} << 20;
 // What an ordinary thread's stack would be: the part of a kept stack that stays resident, so
 // the next analysis does not fault its pages in again.
 constexpr size_t kResidentBytes = size_t{8} << 20;
-// Threads kept waiting for the next analyses, one per analysis a server runs at once.
-constexpr size_t kKeptWorkers = 4;
+// Stacks kept for the next analyses, one per analysis a server runs at once.
+constexpr size_t kKeptStacks = 4;
 
-// A stack of its own for each worker: mapping, faulting in and unmapping 512 MB for every
-// analysis cost more than the parse of a small program.
+// A stack mapped once and handed from analysis to analysis: mapping, faulting in and unmapping
+// 512 MB for every analysis cost more than the parse of a small program.
 struct Stack {
   char* base = nullptr;  // the guard page, then the usable stack up to base + kStackBytes
   size_t guard = 0;
 };
+
+std::mutex keptMutex;
+std::vector<Stack>& keptStacks() {
+  static std::vector<Stack>* kept = new std::vector<Stack>();  // never destroyed: no exit order
+  return *kept;
+}
 
 size_t pageBytes() {
   const long page = sysconf(_SC_PAGESIZE);
   return page > 0 ? static_cast<size_t>(page) : 4096;
 }
 
-// A fresh mapping whose lowest page traps an overflow; base null on failure.
-Stack mapStack() {
+// A kept stack, or a fresh mapping whose lowest page traps an overflow; base null on failure.
+Stack takeStack() {
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    if (!keptStacks().empty()) {
+      const Stack stack = keptStacks().back();
+      keptStacks().pop_back();
+      return stack;
+    }
+  }
   Stack stack;
   stack.guard = pageBytes();
   void* mapped = mmap(nullptr, stack.guard + kStackBytes, PROT_READ | PROT_WRITE,
@@ -46,44 +60,21 @@ Stack mapStack() {
   return stack;
 }
 
-void unmapStack(const Stack& stack) { munmap(stack.base, stack.guard + kStackBytes); }
-
-// Starts `routine` on a thread running on `stack`; false when no thread could be made.
-bool startThread(const Stack& stack, void* (*routine)(void*), void* argument, pthread_t& thread) {
-  pthread_attr_t attributes;
-  if (pthread_attr_init(&attributes) != 0) return false;
-  const bool started =
-      pthread_attr_setstack(&attributes, stack.base + stack.guard, kStackBytes) == 0 &&
-      pthread_create(&thread, &attributes, routine, argument) == 0;
-  pthread_attr_destroy(&attributes);
-  return started;
+// Returns the pages a deep walk touched below the resident part, then keeps the stack.
+void giveBack(const Stack& stack) {
+  madvise(stack.base + stack.guard, kStackBytes - kResidentBytes, MADV_DONTNEED);
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    if (keptStacks().size() < kKeptStacks) {
+      keptStacks().push_back(stack);
+      return;
+    }
+  }
+  munmap(stack.base, stack.guard + kStackBytes);
 }
 
-// A thread kept between analyses: creating one costs the kernel more than a small program's
-// whole analysis, so a few wait here for the next work instead of exiting.
-struct Worker {
-  Stack stack;
-  std::mutex mutex;
-  std::condition_variable wake;
-  const std::function<void()>* work = nullptr;  // set by the caller, cleared when done
-  std::exception_ptr error;
-};
-
-// The kept workers waiting for work, and how many exist. Never destroyed (a worker may still be
-// waiting when the process exits); a forked child, where none of the threads exist, starts a
-// pool of its own.
-struct Pool {
-  std::mutex mutex;
-  std::vector<Worker*> idle;
-  size_t started = 0;
-};
-
-Pool* pool = new Pool();
-
-void forgetWorkersAfterFork() { pool = new Pool(); }
-
-// Nothing may leave a thread's start routine: what the work throws is thrown again by the
-// thread that asked for it.
+// Nothing may leave a thread's start routine or a context's entry: what the work throws is
+// thrown again by the code that asked for it.
 std::exception_ptr runCatching(const std::function<void()>& work) {
   try {
     work();
@@ -93,103 +84,71 @@ std::exception_ptr runCatching(const std::function<void()>& work) {
   return nullptr;
 }
 
-void* serveWork(void* argument) {
-  Worker& worker = *static_cast<Worker*>(argument);
-  while (true) {
-    const std::function<void()>* work = nullptr;
-    {
-      std::unique_lock<std::mutex> lock(worker.mutex);
-      worker.wake.wait(lock, [&] { return worker.work != nullptr; });
-      work = worker.work;
-    }
-    std::exception_ptr error = runCatching(*work);
-    // Returns the pages a deep walk touched below the resident part; this thread's own frames
-    // are all within it.
-    madvise(worker.stack.base + worker.stack.guard, kStackBytes - kResidentBytes, MADV_DONTNEED);
-    std::lock_guard<std::mutex> lock(worker.mutex);
-    worker.error = error;
-    worker.work = nullptr;
-    worker.wake.notify_all();
-  }
-}
-
-// An idle kept worker, a new one while fewer than kKeptWorkers exist, or null.
-Worker* takeWorker() {
-  static const bool registered = [] {
-    return pthread_atfork(nullptr, nullptr, forgetWorkersAfterFork) == 0;
-  }();
-  (void)registered;
-  Pool& kept = *pool;
-  {
-    std::lock_guard<std::mutex> lock(kept.mutex);
-    if (!kept.idle.empty()) {
-      Worker* worker = kept.idle.back();
-      kept.idle.pop_back();
-      return worker;
-    }
-    if (kept.started >= kKeptWorkers) return nullptr;
-    ++kept.started;
-  }
-  auto* worker = new Worker();
-  worker->stack = mapStack();
-  pthread_t thread;
-  if (worker->stack.base != nullptr && startThread(worker->stack, serveWork, worker, thread)) {
-    pthread_detach(thread);
-    return worker;
-  }
-  if (worker->stack.base != nullptr) unmapStack(worker->stack);
-  delete worker;
-  std::lock_guard<std::mutex> lock(kept.mutex);
-  --kept.started;
-  return nullptr;
-}
-
-void runOnWorker(Worker& worker, const std::function<void()>& work) {
-  std::exception_ptr error;
-  {
-    std::unique_lock<std::mutex> lock(worker.mutex);
-    worker.work = &work;
-    worker.wake.notify_all();
-    worker.wake.wait(lock, [&] { return worker.work == nullptr; });
-    error = worker.error;
-    worker.error = nullptr;
-  }
-  {
-    std::lock_guard<std::mutex> lock(pool->mutex);
-    pool->idle.push_back(&worker);
-  }
-  if (error) std::rethrow_exception(error);
-}
-
-struct OneRun {
+struct Run {
   const std::function<void()>* work;
   std::exception_ptr error;
+  ucontext_t caller{}, callee{};
 };
 
-void* runOnce(void* argument) {
-  auto& run = *static_cast<OneRun*>(argument);
+#if defined(__SANITIZE_ADDRESS__)
+
+// The sanitizer follows threads, not switched stacks: a thread of its own runs the work.
+void* runOnThread(void* argument) {
+  auto& run = *static_cast<Run*>(argument);
   run.error = runCatching(*run.work);
   return nullptr;
 }
 
+bool runOn(const Stack& stack, Run& run) {
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  pthread_t thread;
+  const bool started =
+      pthread_attr_setstack(&attributes, stack.base + stack.guard, kStackBytes) == 0 &&
+      pthread_create(&thread, &attributes, runOnThread, &run) == 0;
+  pthread_attr_destroy(&attributes);
+  if (started) pthread_join(thread, nullptr);
+  return started;
+}
+
+#else
+
+// The calling thread switches to the large stack and back: a thread made or woken for each
+// analysis cost the kernel more than a small program's whole analysis, and ran it on another
+// core, away from the caches the caller had warmed.
+thread_local Run* tRun = nullptr;
+
+void runSwitched() {
+  Run& run = *tRun;
+  run.error = runCatching(*run.work);
+}  // returning resumes uc_link: the caller
+
+bool runOn(const Stack& stack, Run& run) {
+  if (getcontext(&run.callee) != 0) return false;
+  run.callee.uc_stack.ss_sp = stack.base + stack.guard;
+  run.callee.uc_stack.ss_size = kStackBytes;
+  run.callee.uc_link = &run.caller;
+  makecontext(&run.callee, runSwitched, 0);
+  Run* const outer = tRun;  // a run started from within another
+  tRun = &run;
+  const bool switched = swapcontext(&run.caller, &run.callee) == 0;
+  tRun = outer;
+  return switched;
+}
+
+#endif
+
 }  // namespace
 
 void runOnLargeStack(const std::function<void()>& work) {
-  if (Worker* worker = takeWorker()) {
-    runOnWorker(*worker, work);
-    return;
-  }
-  // More analyses at once than kept workers: this one gets a thread and a stack of its own.
-  const Stack stack = mapStack();
-  OneRun run{&work, nullptr};
-  pthread_t thread;
-  if (stack.base == nullptr || !startThread(stack, runOnce, &run, thread)) {
-    if (stack.base != nullptr) unmapStack(stack);
+  const Stack stack = takeStack();
+  Run run{&work, nullptr};
+  if (stack.base == nullptr || !runOn(stack, run)) {
+    if (stack.base != nullptr) giveBack(stack);
     work();
     return;
   }
-  pthread_join(thread, nullptr);
-  unmapStack(stack);
+  giveBack(stack);
   if (run.error) std::rethrow_exception(run.error);
 }
 
