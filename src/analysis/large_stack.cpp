@@ -90,7 +90,16 @@ struct Run {
   ucontext_t caller{}, callee{};
 };
 
+// gcc says __SANITIZE_ADDRESS__, clang (the fuzzing build) answers __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define QUORBEL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORBEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(QUORBEL_ADDRESS_SANITIZER)
 
 // The sanitizer follows threads, not switched stacks: a thread of its own runs the work.
 void* runOnThread(void* argument) {
