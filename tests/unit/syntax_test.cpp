@@ -423,10 +423,9 @@ TEST(LargeStackTest, KeptStacksServeRepeatedAndConcurrentWork) {
   for (size_t t = 0; t < results.size(); ++t) EXPECT_EQ(results[t], 20000 + static_cast<int>(t));
 }
 
-// The threads are kept between calls: what the work throws still reaches the caller, the
-// thread serves the next call afterwards, and a forked child (where the kept threads do not
-// exist) gets threads of its own instead of waiting forever for the parent's.
-TEST(LargeStackTest, KeptThreadsSurviveThrowsAndForks) {
+// Stacks are kept between calls: what the work throws still reaches the caller, the next call
+// still runs on a kept stack afterwards, and a forked child runs work on the large stack too.
+TEST(LargeStackTest, KeptStacksSurviveThrowsAndForks) {
   EXPECT_THROW(runOnLargeStack([] { throw std::runtime_error("stopped"); }), std::runtime_error);
   int result = 0;
   runOnLargeStack([&] { result = 7; });
