@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/input_limit.h"
+#include "base/input_limit.h"
 #include "analysis/pipeline.h"
 #include "syntax/syntax_reader.h"
 #include "verdict/verdict.h"
@@ -70,7 +70,7 @@ double secondsSince(Clock::time_point start) {
 }
 
 // CPU time of the process, every thread of it: other work on a shared machine stretches wall
-// time, not this, and the analysis's own thread (analysis/large_stack) is counted. Nothing else
+// time, not this, and the analysis's own thread (base/large_stack) is counted. Nothing else
 // runs in this process while a benchmark is timed.
 double processSeconds() {
   timespec now{};

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/input_limit.h"
+#include "base/input_limit.h"
 #include "analysis/pipeline.h"
 #include "cost/cost_values.h"
 #include "fuzz_checks.h"

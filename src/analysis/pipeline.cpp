@@ -7,11 +7,11 @@
 #include <set>
 #include <string>
 
-#include "analysis/analysis_bounds.h"
-#include "analysis/large_stack.h"
-#include "analysis/notation.h"
+#include "base/analysis_bounds.h"
+#include "base/large_stack.h"
+#include "estimate/notation.h"
 #include "analysis/recognised_shape.h"
-#include "analysis/term.h"
+#include "estimate/term.h"
 #include "constraints/constraint_estimates.h"
 #include "estimate/entry_sizes.h"
 #include "estimate/space_cost.h"
@@ -19,7 +19,7 @@
 #include "estimate/time_term.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/term.h"
+#include "constraints/constraint_estimates.h"
+#include "estimate/term.h"
 #include "estimate/time_cost.h"
 #include "model/source_facts.h"
 
@@ -26,12 +27,6 @@ struct SpaceSummary {
   std::string pattern;
   std::vector<std::string> signals;
   std::vector<Row> breakdown;
-};
-
-struct ConstraintEstimate {
-  std::string variable;
-  std::string maxValue;
-  std::string assumption;
 };
 
 struct Analysis {

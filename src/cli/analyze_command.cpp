@@ -15,13 +15,13 @@
 #include <optional>
 #include <sstream>
 
-#include "analysis/analysis_bounds.h"
-#include "analysis/input_limit.h"
+#include "base/analysis_bounds.h"
+#include "base/input_limit.h"
 #include "analysis/pipeline.h"
 #include "cli/analyze_report.h"
-#include "syntax/text.h"
+#include "base/text.h"
 #include "verdict/verdict.h"
-#include "verdict/verdict_report.h"
+#include "server/verdict_report.h"
 
 namespace quorbel {
 namespace {

@@ -3,7 +3,7 @@
 // out stream is written only when a report is. Exit statuses: 0 report or requested help,
 // 1 file or limit problem (missing, directory, unreadable, too large), 2 usage problem or
 // empty input, 3 a report whose verdict reached --fail-on, 4 an analysis stopped by its
-// bounds (analysis/analysis_bounds.h).
+// bounds (base/analysis_bounds.h).
 #pragma once
 
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "cli/analyze_report.h"
 
-#include "server/file_text.h"
+#include "base/file_text.h"
 
 namespace quorbel {
 

@@ -30,7 +30,7 @@ int usageError(const std::string& what) {
 
 int runEntry(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
-  if (firstArgumentIs(argc, argv, "--test")) return runTests();
+  if (firstArgumentIs(argc, argv, "--test")) return runTests(runAnalyzeCli);
   if (firstArgumentIs(argc, argv, "--runner-linux-test")) return runRunnerLinuxValidation();
   if (firstArgumentIs(argc, argv, "--version")) {
     std::printf("%s\n", kVersion);

@@ -9,7 +9,7 @@
 
 #include "measure/measure.h"
 #include "measure/measure_json.h"
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

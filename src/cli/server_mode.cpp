@@ -21,7 +21,7 @@
 #include "server/connection_loop.h"
 #include "server/http_server.h"
 #include "storage/analysis_store.h"
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

@@ -6,10 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "analysis/result.h"
 #include "cost/cost.h"
 
 namespace quorbel {
+
+// The largest value of one size whose cost fits the budget, with what the other sizes were held at.
+struct ConstraintEstimate {
+  std::string variable;
+  std::string maxValue;
+  std::string assumption;
+};
 
 // One row per size of `time`, in the order its notation names them, each holding the largest
 // value that fits; a constant cost gives one "input" row.

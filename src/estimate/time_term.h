@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "analysis/term.h"
+#include "estimate/term.h"
 #include "cost/cost.h"
 
 namespace quorbel {

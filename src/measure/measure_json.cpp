@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "server/render_json.h"
+#include "base/json_text.h"
 
 namespace quorbel {
 namespace {

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "measure/input_roles.h"
-#include "syntax/regex.h"
-#include "verdict/limit_values.h"
+#include "base/regex.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

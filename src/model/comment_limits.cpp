@@ -7,9 +7,9 @@
 #include <array>
 #include <string_view>
 
-#include "syntax/regex.h"
-#include "syntax/text.h"
-#include "verdict/limit_values.h"
+#include "base/regex.h"
+#include "base/text.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "model/nodes_of_type.h"
-#include "syntax/regex.h"
-#include "syntax/text.h"
+#include "base/regex.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

@@ -18,7 +18,7 @@
 #include "model/types.h"
 #include "model/values.h"
 #include "syntax/preprocess.h"
-#include "syntax/regex.h"
+#include "base/regex.h"
 
 namespace quorbel {
 namespace {

@@ -6,7 +6,7 @@
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/nodes_of_type.h"
-#include "syntax/regex.h"
+#include "base/regex.h"
 
 namespace quorbel {
 namespace {

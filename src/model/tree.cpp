@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "analysis/analysis_bounds.h"
+#include "base/analysis_bounds.h"
 #include "model/nodes_of_type.h"
 
 namespace quorbel {

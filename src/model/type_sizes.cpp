@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/source_facts.h"
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

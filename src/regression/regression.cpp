@@ -11,10 +11,9 @@
 #include <sstream>
 
 #include "analysis/pipeline.h"
-#include "cli/analyze_command.h"
+#include "base/text.h"
 #include "runner/runner_checks.h"
 #include "storage/analysis_store.h"
-#include "syntax/text.h"
 
 namespace quorbel {
 namespace {
@@ -142,9 +141,9 @@ std::vector<CliCheck> cliChecks() {
   };
 }
 
-bool runCliCheck(const CliCheck& check) {
+bool runCliCheck(const CliCheck& check, const AnalyzeCommand& analyzeCommand) {
   std::ostringstream out, err;
-  const int status = runAnalyzeCli(check.arguments, out, err);
+  const int status = analyzeCommand(check.arguments, out, err);
   bool passed = true;
   std::cout << "cli-" << check.name << ": exit " << status << "\n";
   if (status != check.expectedExit) {
@@ -196,10 +195,10 @@ struct ScratchHome {
   std::optional<std::string> saved;
 };
 
-bool runCliChecks() {
+bool runCliChecks(const AnalyzeCommand& analyzeCommand) {
   bool passed = true;
   ScratchHome home;
-  for (const CliCheck& check : cliChecks()) passed = runCliCheck(check) && passed;
+  for (const CliCheck& check : cliChecks()) passed = runCliCheck(check, analyzeCommand) && passed;
   return passed;
 }
 
@@ -222,9 +221,9 @@ bool runStorageCheck() {
 
 }  // namespace
 
-int runTests() {
+int runTests(const AnalyzeCommand& analyzeCommand) {
   bool passed = runFixtureTable();
-  passed = runCliChecks() && passed;
+  passed = runCliChecks(analyzeCommand) && passed;
   passed = runStorageCheck() && passed;
   std::cout.flush();
   const bool runnerPassed = runRunnerSelfTests() == 0;

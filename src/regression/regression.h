@@ -2,6 +2,8 @@
 // runner self-checks, one printed line per check.
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +24,12 @@ struct TestCase {
 std::vector<TestCase> regressionCases();
 // Reads the "// expect time|space|signal: ..." lines that open a fixture into `test`.
 void readExpectations(std::string_view code, TestCase& test);
+// The command line's analyze command, which the checks drive as a user would; handed in by the
+// command line itself, which sits above this check.
+using AnalyzeCommand =
+    std::function<int(const std::vector<std::string>&, std::ostream&, std::ostream&)>;
+
 // Runs every check from the working directory; 0 when all passed, 1 otherwise.
-int runTests();
+int runTests(const AnalyzeCommand& analyzeCommand);
 
 }  // namespace quorbel

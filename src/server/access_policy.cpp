@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

@@ -4,9 +4,9 @@
 #include <map>
 
 #include "analysis/pipeline.h"
-#include "server/file_text.h"
+#include "base/file_text.h"
 #include "verdict/verdict.h"
-#include "verdict/verdict_report.h"
+#include "server/verdict_report.h"
 
 namespace quorbel {
 namespace {

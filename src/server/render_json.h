@@ -7,17 +7,11 @@
 #include <vector>
 
 #include "analysis/result.h"
+#include "base/json_text.h"
 #include "runner/runner.h"
 
 namespace quorbel {
 
-// The quoted JSON literal: \b \t \n \f \r \" \\ named, other bytes below 0x20 as \u00xx
-// (lower-case hex); 0x7F and well-formed UTF-8 unchanged, any other byte as U+FFFD.
-std::string jsonString(std::string_view text);
-// `text` with every byte that starts no well-formed UTF-8 sequence replaced by U+FFFD.
-std::string validUtf8(std::string_view text);
-// ["a","b"]; [] when empty.
-std::string renderJsonList(const std::vector<std::string>& items);
 // [{"line":..,"signal":..,"cost":..},...]; the line stays a JSON string.
 std::string renderJsonRows(const std::vector<Row>& rows);
 

@@ -5,13 +5,13 @@
 #include <optional>
 #include <utility>
 
-#include "analysis/analysis_bounds.h"
-#include "analysis/input_limit.h"
+#include "base/analysis_bounds.h"
+#include "base/input_limit.h"
 #include "analysis/pipeline.h"
 #include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "server/access_policy.h"
-#include "server/file_text.h"
+#include "base/file_text.h"
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/limit_request.h"
@@ -21,9 +21,9 @@
 #include "server/run_gate.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
-#include "syntax/text.h"
+#include "base/text.h"
 #include "verdict/verdict.h"
-#include "verdict/verdict_report.h"
+#include "server/verdict_report.h"
 
 namespace quorbel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

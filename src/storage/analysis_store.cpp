@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "analysis/analysis_bounds.h"
+#include "base/analysis_bounds.h"
 
 extern "C" const TSLanguage* tree_sitter_cpp(void);
 

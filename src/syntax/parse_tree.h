@@ -1,5 +1,5 @@
 // The one way the program parses C++ with tree-sitter: under the active analysis bounds
-// (analysis/analysis_bounds.h), through the parser's timeout and cancellation flag, since
+// (base/analysis_bounds.h), through the parser's timeout and cancellation flag, since
 // error recovery on hostile text can run for minutes inside a single parse call.
 #pragma once
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "analysis/analysis_bounds.h"
-#include "syntax/regex.h"
+#include "base/analysis_bounds.h"
+#include "base/regex.h"
 
 namespace quorbel {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <map>
 
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

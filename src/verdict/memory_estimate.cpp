@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "cost/cost_values.h"
-#include "syntax/text.h"
-#include "verdict/limit_values.h"
+#include "base/text.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "cost/cost_values.h"
 #include "model/source_facts.h"
-#include "syntax/text.h"
+#include "base/text.h"
 #include "verdict/constant_limits.h"
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 #include "verdict/memory_estimate.h"
 
 namespace quorbel {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/input_limit.h"
+#include "base/input_limit.h"
 #include "cli/analyze_command.h"
 #include "cli/analyze_report.h"
-#include "server/file_text.h"
+#include "base/file_text.h"
 #include "test_support.h"
 
 namespace quorbel {

@@ -1,4 +1,4 @@
-#include "analysis/notation.h"
+#include "estimate/notation.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_bounds.h"
+#include "base/analysis_bounds.h"
 #include "test_support.h"
 #include "verdict/verdict.h"
 

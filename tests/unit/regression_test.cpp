@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/analyze_command.h"
 #include "test_support.h"
 
 namespace quorbel {
@@ -50,7 +51,7 @@ TEST(RegressionTest, MissingFixturesFailTheRunAndHomeIsRestored) {
   ASSERT_EQ(chdir(scratch.c_str()), 0);
 
   ::testing::internal::CaptureStdout();
-  const int status = runTests();
+  const int status = runTests(runAnalyzeCli);
   const std::string out = ::testing::internal::GetCapturedStdout();
 
   ASSERT_EQ(chdir(previous.c_str()), 0);

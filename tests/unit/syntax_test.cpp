@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/large_stack.h"
+#include "base/large_stack.h"
 #include "analysis/pipeline.h"
 #include "model/nodes_of_type.h"
 #include "model/tree.h"
-#include "syntax/regex.h"
+#include "base/regex.h"
 #include "syntax/syntax_reader.h"
-#include "syntax/text.h"
+#include "base/text.h"
 #include "test_support.h"
 
 namespace quorbel {

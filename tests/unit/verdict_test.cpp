@@ -16,7 +16,7 @@
 #include "cost/cost_values.h"
 #include "regression/regression.h"
 #include "test_support.h"
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

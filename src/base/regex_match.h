@@ -2,7 +2,7 @@
 // engines (Boost.Regex and the standard library's reference).
 #pragma once
 
-#include "syntax/regex.h"
+#include "base/regex.h"
 
 namespace quorbel {
 

@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/result.h"
-#include "analysis/term.h"
+#include "estimate/term.h"
 
 namespace quorbel {
 

@@ -1,4 +1,4 @@
-#include "analysis/analysis_bounds.h"
+#include "base/analysis_bounds.h"
 
 #include <malloc.h>
 #include <time.h>

@@ -2,7 +2,7 @@
 // the process on texts of a few tens of kilobytes. The syntax flags make "^", "$" and "."
 // behave as in the standard ECMAScript engine: anchors at the ends of the text only, "." not
 // matching a line break.
-#include "syntax/regex.h"
+#include "base/regex.h"
 
 #include <boost/regex.hpp>
 #include <exception>
@@ -11,7 +11,7 @@
 #include <set>
 #include <unordered_map>
 
-#include "syntax/regex_match.h"
+#include "base/regex_match.h"
 
 namespace quorbel {
 namespace {

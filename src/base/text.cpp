@@ -1,4 +1,4 @@
-#include "syntax/text.h"
+#include "base/text.h"
 
 #include <algorithm>
 

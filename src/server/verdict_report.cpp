@@ -1,11 +1,11 @@
-#include "verdict/verdict_report.h"
+#include "server/verdict_report.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "server/file_text.h"
+#include "base/file_text.h"
 #include "server/render_json.h"
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {

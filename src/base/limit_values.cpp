@@ -1,6 +1,6 @@
 // Limit values are read by hand rather than by a pattern: the accepted forms are few, and a
 // scanner can say precisely that "2e5x" is not a number instead of quietly reading "2e5".
-#include "verdict/limit_values.h"
+#include "base/limit_values.h"
 
 #include <array>
 #include <charconv>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

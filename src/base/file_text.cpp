@@ -1,4 +1,4 @@
-#include "server/file_text.h"
+#include "base/file_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 

@@ -1,10 +1,10 @@
-#include "analysis/term.h"
+#include "estimate/term.h"
 
 #include <cstdint>
 #include <set>
 
-#include "analysis/notation.h"
-#include "syntax/text.h"
+#include "estimate/notation.h"
+#include "base/text.h"
 
 namespace quorbel {
 

@@ -1,9 +1,9 @@
-#include "analysis/notation.h"
+#include "estimate/notation.h"
 
 #include <set>
 #include <utility>
 
-#include "syntax/text.h"
+#include "base/text.h"
 
 namespace quorbel {
 namespace {

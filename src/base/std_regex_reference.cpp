@@ -2,8 +2,8 @@
 // is checked against. It recurses per character: callers pass short texts only.
 #include <regex>
 
-#include "syntax/regex.h"
-#include "syntax/regex_match.h"
+#include "base/regex.h"
+#include "base/regex_match.h"
 
 namespace quorbel {
 

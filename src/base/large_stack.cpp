@@ -1,4 +1,4 @@
-#include "analysis/large_stack.h"
+#include "base/large_stack.h"
 
 #include <pthread.h>
 #include <sys/mman.h>
