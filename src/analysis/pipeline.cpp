@@ -7,19 +7,20 @@
 #include <set>
 #include <string>
 
+#include "analysis/confidence.h"
+#include "analysis/recognised_shape.h"
 #include "base/analysis_bounds.h"
 #include "base/large_stack.h"
-#include "estimate/notation.h"
-#include "analysis/recognised_shape.h"
-#include "estimate/term.h"
+#include "base/text.h"
 #include "constraints/constraint_estimates.h"
 #include "estimate/entry_sizes.h"
+#include "estimate/notation.h"
 #include "estimate/space_cost.h"
+#include "estimate/term.h"
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
-#include "base/text.h"
 
 namespace quorbel {
 namespace {
@@ -126,7 +127,14 @@ Analysis analyzeUnguarded(std::string_view code) {
   // The text read is the macro-expanded one, whose lines are the source's: rep(i, n) {...} is
   // no error once expanded.
   result.parseErrorLine = static_cast<int>(syntax.firstErrorLine);
-  if (result.parseErrorLine > 0) result.notes.push_back(parseErrorNote(result.parseErrorLine));
+  if (result.parseErrorLine > 0) {
+    result.notes.push_back(parseErrorNote(result.parseErrorLine));
+    for (const char* dimension : {"time", "space"})
+      result.assumptions.push_back({result.parseErrorLine, dimension,
+                                    "the code from line " + std::to_string(result.parseErrorLine) +
+                                        " does not parse; what it hides is missing",
+                                    "low"});
+  }
   // The model's walks would not finish in reasonable time.
   const bool tooDeep = syntax.deepestLoopNesting > kMaxLoopNesting;
   if (tooDeep) result.notes.push_back(kTooDeepNote);
@@ -179,6 +187,8 @@ Analysis analyzeUnguarded(std::string_view code) {
   if (result.signals.empty()) result.signals.push_back(kNothingFoundSignal);
   if (result.breakdown.empty()) result.breakdown.push_back({"-", "Straight-line work", "O(1)"});
   result.notes = cleanNotes(result.notes);
+  result.assumptions = orderAssumptions(std::move(result.assumptions));
+  result.confidence = rateConfidence(result.assumptions);
   std::stable_sort(
       result.breakdown.begin(), result.breakdown.end(),
       [](const Row& a, const Row& b) { return breakdownSortKey(a) < breakdownSortKey(b); });

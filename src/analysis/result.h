@@ -29,6 +29,22 @@ struct SpaceSummary {
   std::vector<Row> breakdown;
 };
 
+// Something an estimate assumed instead of deriving it from the code, and how much it weakens
+// the answer: "medium" for a bound that holds under a stated convention or is derived but
+// loose, "low" for a term assumed, a region unread or a call unresolved.
+struct Assumption {
+  int line = 0;           // 0 when it belongs to no one line
+  std::string dimension;  // "time" or "space"
+  std::string text;
+  std::string level;  // "medium" or "low"
+};
+
+// How sure each notation is: "high" when nothing was assumed, else the weakest assumption's level.
+struct Confidence {
+  std::string time = "high";
+  std::string space = "high";
+};
+
 struct Analysis {
   std::string notation;
   std::string label;
@@ -52,6 +68,9 @@ struct Analysis {
   // The model the estimates read (sized by the time estimate), for whatever reads the program
   // after the analysis, such as a measurement's input plan: one parse per request.
   std::shared_ptr<const Model> model;
+  // What the estimates assumed, in line order, and the confidence they leave.
+  std::vector<Assumption> assumptions;
+  Confidence confidence;
 };
 
 }  // namespace quorbel
