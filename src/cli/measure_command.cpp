@@ -7,9 +7,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/limit_values.h"
 #include "measure/measure.h"
 #include "measure/measure_json.h"
-#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {
@@ -54,6 +54,7 @@ void printReport(const Measurement& m, std::ostream& out) {
       out << (i ? ", " : " ") << m.fit.ranking[i].name << " " << fixed(m.fit.ranking[i].error, 3);
     out << '\n';
   }
+  if (!m.plan.empty()) out << "Plan: " << m.plan << '\n';
   if (!m.shape.empty()) out << "Shape: " << m.shape << '\n';
   if (!m.runs.empty()) {
     out << "Runs (CPU seconds, least of the repetitions; start-up " << fixed(m.fit.baseline, 4)
