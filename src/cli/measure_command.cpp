@@ -17,6 +17,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kStopped = 4;  // a bound of the analysis tripped, as for `quorbel analyze`
 constexpr size_t kMaxFileBytes = 1u << 20;
 
 void printUsage(std::ostream& out) {
@@ -137,6 +138,7 @@ int runMeasureCli(const std::vector<std::string>& arguments, std::ostream& out, 
     printReport(m, out);
   }
   if (m.status == "bad_request") return kUsage;
+  if (m.status == "analysis_stopped") return kStopped;
   return m.status == "measured" || m.status == "undecided" ? kOk : kFailed;
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "analysis/pipeline.h"
+#include "analysis/bounded_analysis.h"
 #include "cost/cost_values.h"
 #include "measure/generate_input.h"
 #include "measure/grown_sizes.h"
@@ -165,13 +165,17 @@ class Measurer {
         options_.shape != "connected" && options_.shape != "random")
       return fail("bad_request", "Unknown shape \"" + options_.shape +
                                      "\": use tree, permutation, connected or random.");
-    const Analysis analysis = analyze(code_);
+    // The analysis and the plan read from its model run under the bounds every analysis
+    // has: a hostile file costs this request 3 s of CPU, not the server's memory.
+    BoundedAnalysis bounded = analyzeWithinBounds(code_, [&](const Analysis& analysis) {
+      model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
+      plan_ = deriveInputPlan(*model_);
+    });
+    if (bounded.stopped) return fail("analysis_stopped", *bounded.stopped);
+    const Analysis& analysis = bounded.analysis;
     result_.estimate = analysis.notation;
     result_.estimateClass = growthClassOf(analysis.timeCost);
     estimateCost_ = analysis.timeCost;
-    // The analysis' own model: the plan reads the same parse the estimate did.
-    model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
-    plan_ = deriveInputPlan(*model_);
     result_.sizes = plan_.sizes;
     result_.plan = describePlan(plan_);
     // A test count the estimate multiplies by (limits per test) grows with the sizes.

@@ -32,7 +32,7 @@ struct SizeRun {
 
 struct Measurement {
   // measured, undecided, compile_error, runtime_error, wrong_input, timeout, no_input,
-  // bad_request, cancelled, internal_error
+  // bad_request, cancelled, internal_error, analysis_stopped (a bound of the analysis tripped)
   std::string status = "internal_error";
   std::string message;             // what happened, at which size, in one sentence
   std::vector<std::string> sizes;  // the plan's sizes in reading order

@@ -696,6 +696,7 @@ TEST(MeasureApi, StopsWhenTheClientHasGone) {
   request.method = "POST";
   request.path = "/api/measure";
   request.body = "{\"code\":\"#include <iostream>\\nint main(){int n; std::cin >> n;}\"}";
+  request.headers["content-type"] = "application/json";
   const Response response = routeMeasureApi(request, ends[0]);
   close(ends[0]);
   EXPECT_NE(response.body.find("\"status\":\"cancelled\""), std::string::npos) << response.body;
