@@ -8,6 +8,7 @@
 #include "estimate/library_costs.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
+#include "model/inputs.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -812,6 +813,12 @@ class TimeWalker {
         else
           value = magnitudeOf(model_, argument, vars);
         if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+        // A program that reads nothing is a harness for its functions: the data it passes is
+        // one example, and the functions' costs stand in their own parameters.
+        if (readsNothing_ && isConstantCost(value) && !argument.null() && isInMain(call)) {
+          const bool container = own && own->isParameter && own->kind != ContainerKind::kScalar;
+          value = sizeCost(container && key == parameter ? "|" + parameter + "|" : key);
+        }
         if (timeOfCall) noteIfUnnamed(callee, key, argument, summaryCost, value);
         // gen(0, n / 2): half the items under the exponent, 2^(n/2)
         if (named && i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
@@ -824,6 +831,14 @@ class TimeWalker {
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);
     return cost;
+  }
+
+  bool isInMain(const Node& node) const {
+    auto main = model_.functions.find("main");
+    if (main == model_.functions.end() || main->second.body.null()) return false;
+    const Node& body = main->second.body;
+    return ts_node_start_byte(node.raw) >= ts_node_start_byte(body.raw) &&
+           ts_node_end_byte(node.raw) <= ts_node_end_byte(body.raw);
   }
 
   // data[s] = vector<int>(n) for every level s of a sparse table: each row assigned holds
@@ -1094,6 +1109,7 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  const bool readsNothing_ = model_.functions.count("main") > 0 && !touchesInput(model_);
   std::vector<Assumption> assumptions_;
   std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked

@@ -14,9 +14,7 @@
 #include "model/nodes_of_type.h"
 
 namespace quorbel {
-namespace {
 
-// C library calls that take characters or formatted values from the input.
 bool isLibraryReader(std::string_view name) {
   for (const char* reader :
        {"scanf", "std::scanf", "getchar", "getchar_unlocked", "_getchar_nolock", "getc", "fgetc",
@@ -24,6 +22,18 @@ bool isLibraryReader(std::string_view name) {
     if (name == reader) return true;
   return false;
 }
+
+bool touchesInput(const Model& model) {
+  for (const Node& n : descendantsOfType(model.root, {"identifier", "qualified_identifier"})) {
+    const std::string_view name = n.text();
+    if (name == "cin" || name == "std::cin" || name == "stdin" || name == "read" ||
+        isLibraryReader(name))
+      return true;
+  }
+  return false;
+}
+
+namespace {
 
 // Rounds of the reader fixpoint: a helper calling a helper calling getchar resolves in three.
 constexpr int kReaderRounds = 8;

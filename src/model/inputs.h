@@ -4,6 +4,8 @@
 // returns what it read.
 #pragma once
 
+#include <string_view>
+
 #include "model/model.h"
 
 namespace quorbel {
@@ -12,5 +14,10 @@ namespace quorbel {
 // in reading order (Model::inputOrder). A character buffer read whole (`scanf("%s", s + 1)`)
 // becomes an input string. REQUIRES: the declarations and functions are read.
 void markInputs(Model& model);
+
+// C library calls that take characters or formatted values from the input.
+bool isLibraryReader(std::string_view name);
+// Whether the program names any route to its input at all: cin, stdin, a library reader.
+bool touchesInput(const Model& model);
 
 }  // namespace quorbel

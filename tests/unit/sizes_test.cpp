@@ -201,5 +201,82 @@ TEST(SizesFromValuesTest, ValuesAndUsesDecide) {
   }
 }
 
+// A program that reads nothing is a harness: the data main passes is one example, and each
+// function it calls is priced in its own parameters.
+TEST(SizesFromValuesTest, HarnessesPriceFunctionsInTheirParameters) {
+  const SizeRow rows[] = {
+      {"a class method called on a literal vector",
+       R"cpp(class Solution {
+              public:
+               int distinct(vector<int>& nums) {
+                 sort(nums.begin(), nums.end());
+                 return unique(nums.begin(), nums.end()) - nums.begin();
+               }
+             };
+             int main() {
+               vector<int> a = {3, 1, 3};
+               cout << Solution().distinct(a) << endl;
+             }
+       )cpp",
+       "O(|nums| * log |nums|)", ""},
+      {"a free function called on a literal string",
+       R"cpp(int pairs(const string& word) {
+               int c = 0;
+               for (size_t i = 0; i < word.size(); i++)
+                 for (size_t j = i + 1; j < word.size(); j++) c += word[i] == word[j];
+               return c;
+             }
+             int main() {
+               string w = "banana";
+               printf("%d\n", pairs(w));
+               return 0;
+             }
+       )cpp",
+       "O(|word|^2)", ""},
+      {"a literal count passed to a function",
+       R"cpp(long long triangle(int rows) {
+               long long t = 0;
+               for (int r = 0; r < rows; r++)
+                 for (int c = 0; c <= r; c++) t++;
+               return t;
+             }
+             int main() { cout << triangle(5) << "\n"; }
+       )cpp",
+       "O(rows^2)", ""},
+      {"a program that reads input keeps the literal a constant",
+       R"cpp(long long triangle(int rows) {
+               long long t = 0;
+               for (int r = 0; r < rows; r++)
+                 for (int c = 0; c <= r; c++) t++;
+               return t;
+             }
+             int main() {
+               int n;
+               cin >> n;
+               cout << triangle(5) + n << "\n";
+             }
+       )cpp",
+       "O(1)", ""},
+      {"only the calls main makes take parameter names",
+       R"cpp(int steps(int from) {
+               int s = 0;
+               for (int i = from; i < 100; i++) s++;
+               return s;
+             }
+             int walk(int depth) { return depth == 0 ? 0 : steps(0) + walk(depth - 1); }
+             int main() {
+               vector<int> v = {1, 2};
+               cout << walk((int)v.size()) << "\n";
+             }
+       )cpp",
+       "O(depth)", ""},
+  };
+  for (const SizeRow& row : rows) {
+    Model model =
+        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
+    EXPECT_EQ(formatCost(estimateTime(model).total), row.time) << row.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
