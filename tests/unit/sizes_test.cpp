@@ -270,11 +270,28 @@ TEST(SizesFromValuesTest, HarnessesPriceFunctionsInTheirParameters) {
              }
        )cpp",
        "O(depth)", ""},
+      {"a helper's local sized by the example it is given",
+       R"cpp(int lis(const vector<int>& a) {
+               int n = a.size();
+               vector<int> best(n, 1);
+               for (int i = 0; i < n; i++)
+                 for (int j = 0; j < i; j++)
+                   if (a[j] < a[i]) best[i] = max(best[i], best[j] + 1);
+               return *max_element(best.begin(), best.end());
+             }
+             int main() {
+               vector<int> data = {3, 1, 2};
+               cout << lis(data) << endl;
+             }
+       )cpp",
+       "O(|a|^2)", "O(|a|)"},
   };
   for (const SizeRow& row : rows) {
     Model model =
         buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
-    EXPECT_EQ(formatCost(estimateTime(model).total), row.time) << row.name;
+    const TimeEstimate time = estimateTime(model);
+    EXPECT_EQ(formatCost(time.total), row.time) << row.name;
+    if (*row.space) EXPECT_EQ(formatCost(estimateSpace(model, time).total), row.space) << row.name;
   }
 }
 
