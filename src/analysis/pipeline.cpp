@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "constraints/constraint_estimates.h"
 #include "estimate/entry_sizes.h"
+#include "estimate/internal_sizes.h"
 #include "estimate/notation.h"
 #include "estimate/space_cost.h"
 #include "estimate/term.h"
@@ -115,6 +116,24 @@ SpaceSummary summariseSpace(const SpaceEstimate& space) {
   return summary;
 }
 
+// Sizes the walks keep for themselves are written as the containers they belong to; each
+// renamed container leaves an assumption in its dimension.
+void nameInternalSizes(Cost& cost, std::vector<Contribution>& contributions, const char* dimension,
+                       std::vector<Assumption>& assumptions) {
+  NamedSizes named = quorbel::nameInternalSizes(cost);
+  cost = named.cost;
+  for (Contribution& c : contributions) c.cost = quorbel::nameInternalSizes(c.cost).cost;
+  for (const std::string& owner : named.renamed)
+    assumptions.push_back({0, dimension,
+                           "a part of " + owner + " could not be told apart; written " + owner,
+                           "medium"});
+}
+
+void nameInternalSizes(TimeEstimate& time, SpaceEstimate& space) {
+  nameInternalSizes(time.total, time.contributions, "time", time.assumptions);
+  nameInternalSizes(space.total, space.contributions, "space", space.assumptions);
+}
+
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
   // The one parse of the analysis: the guarded read of the macro-expanded text, whose tree the
@@ -169,6 +188,7 @@ Analysis analyzeUnguarded(std::string_view code) {
         checkAnalysisBounds();
         space = estimateSpace(model, time);
         nameEntrySizes(model, time, space);
+        nameInternalSizes(time, space);
         result.model = std::make_shared<const Model>(std::move(model));
       } catch (const AnalysisStopped&) {
         stopped = true;

@@ -141,6 +141,7 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
         continue;
       }
       one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
+      if (passed) one = substituteSize(one, parameter + "#row", rowLength(model, *passed));
     }
     if (caller && caller != &function) one = sizedByCalls(model, *caller, one, depth + 1, sites);
     total = addCosts(total, one);

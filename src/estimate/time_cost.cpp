@@ -827,6 +827,8 @@ class TimeWalker {
       replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
       replace(parameter + "#rows",
               [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
+      replace(parameter + "#row",
+              [&] { return symbol ? rowLength(model_, *symbol) : sizeCost(parameter + "#row"); });
     }
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);

@@ -212,7 +212,8 @@ Node nestedRow(const Model& model, const Node& expression) {
   const std::string_view method = f.field("field").text();
   if (method != "size" && method != "begin" && method != "end") return {};
   const Node row = unwrap(f.field("argument"));
-  if (row.type() != "subscript_expression") return {};
+  // g[0].size(): a table's row length, not a share of what its rows hold.
+  if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
   const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
   return symbol && symbol->nestedContainer && row.field("argument").type() == "identifier" ? row
                                                                                            : Node{};

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "analysis/pipeline.h"
 #include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "model/model.h"
@@ -293,6 +294,99 @@ TEST(SizesFromValuesTest, HarnessesPriceFunctionsInTheirParameters) {
     EXPECT_EQ(formatCost(time.total), row.time) << row.name;
     if (*row.space) EXPECT_EQ(formatCost(estimateSpace(model, time).total), row.space) << row.name;
   }
+}
+
+// g[0].size(), g.front().size(), g.at(0).size(): the length of a table's row, wherever the
+// table is held; a row picked by a variable stays that row's own length.
+TEST(SizesFromValuesTest, FixedRowsTellTheRowLength) {
+  const SizeRow rows[] = {
+      {"the last row's length in a helper",
+       R"cpp(long long pairsPerColumn(const vector<vector<int>>& g) {
+               long long t = 0;
+               for (size_t i = 0; i < g.size(); i++)
+                 for (size_t j = 0; j < g.back().size(); j++) t += g[i][j];
+               return t;
+             }
+             int main() {
+               int rows, cols;
+               cin >> rows >> cols;
+               vector<vector<int>> g(rows, vector<int>(cols));
+               for (auto& r : g)
+                 for (auto& x : r) cin >> x;
+               cout << pairsPerColumn(g);
+             }
+       )cpp",
+       "O(cols * rows)", ""},
+      {"the first row's length, for every pair of rows",
+       R"cpp(int sameColumns(vector<vector<char>>& grid) {
+               int same = 0;
+               for (size_t a = 0; a < grid.size(); a++)
+                 for (size_t b = 0; b < grid.size(); b++)
+                   for (size_t c = 0; c < grid[0].size(); c++) same += grid[a][c] == grid[b][c];
+               return same;
+             }
+             int main() {
+               int height, width;
+               cin >> height >> width;
+               vector<vector<char>> grid(height, vector<char>(width));
+               for (auto& r : grid)
+                 for (auto& ch : r) cin >> ch;
+               cout << sameColumns(grid);
+             }
+       )cpp",
+       "O(height^2 * width)", ""},
+      {"a row picked by a variable is that row, as in a traversal",
+       R"cpp(int main() {
+               int n, m;
+               cin >> n >> m;
+               vector<vector<int>> adj(n);
+               for (int i = 0; i < m; i++) {
+                 int a, b;
+                 cin >> a >> b;
+                 adj[a].push_back(b);
+                 adj[b].push_back(a);
+               }
+               vector<int> dist(n, -1);
+               queue<int> q;
+               q.push(0);
+               dist[0] = 0;
+               while (!q.empty()) {
+                 int u = q.front();
+                 q.pop();
+                 for (size_t k = 0; k < adj[u].size(); k++) {
+                   int v = adj[u][k];
+                   if (dist[v] < 0) {
+                     dist[v] = dist[u] + 1;
+                     q.push(v);
+                   }
+                 }
+               }
+               cout << dist[n - 1];
+             }
+       )cpp",
+       "O(n + m)", ""},
+  };
+  for (const SizeRow& row : rows) {
+    Model model =
+        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
+    EXPECT_EQ(formatCost(estimateTime(model).total), row.time) << row.name;
+  }
+}
+
+// A size the walks keep for themselves (the rows of a parameter no call tells) is written as
+// its container and named as an assumption, never printed.
+TEST(SizesFromValuesTest, InternalSizesAreWrittenAsTheirContainers) {
+  const Analysis analysis = analyze(R"cpp(
+    int widest(const std::vector<std::vector<int>>& table) {
+      int best = 0;
+      for (size_t i = 0; i < table.size(); i++)
+        for (int x : table[i]) best = best < x ? x : best;
+      return best;
+    })cpp");
+  EXPECT_EQ(analysis.notation, "O(|table|)");
+  ASSERT_EQ(analysis.assumptions.size(), 1u);
+  EXPECT_EQ(analysis.assumptions[0].dimension, "time");
+  EXPECT_EQ(analysis.confidence.time, "medium");
 }
 
 }  // namespace
