@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/confidence.h"
+#include "analysis/cost_assumptions.h"
 #include "analysis/recognised_shape.h"
 #include "base/analysis_bounds.h"
 #include "base/large_stack.h"
@@ -189,6 +190,9 @@ Analysis analyzeUnguarded(std::string_view code) {
         space = estimateSpace(model, time);
         nameEntrySizes(model, time, space);
         nameInternalSizes(time, space);
+        const std::vector<Assumption> shapes =
+            assumeFromTimeCost(model, simplifyCost(time.total), time.contributions);
+        time.assumptions.insert(time.assumptions.end(), shapes.begin(), shapes.end());
         result.model = std::make_shared<const Model>(std::move(model));
       } catch (const AnalysisStopped&) {
         stopped = true;
