@@ -38,6 +38,11 @@ struct RecursionFacts {
   Cost states;     // memoised: the number of distinct states
   Cost branching;  // calls in a loop without a used mark: the loop's trip count
   bool unionBySize = false;
+  std::string table;  // memoised: the memo or visit-mark table whose entries are computed once
+  // What the reading assumed instead of deriving it, and how strongly ("medium", "low"); empty
+  // when the shape was read from the code.
+  std::string assumed;
+  std::string assumedLevel;
   std::vector<std::string> parameters;  // the function's own: work in them scales with the range
 };
 

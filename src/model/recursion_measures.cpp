@@ -253,6 +253,56 @@ bool walksFromComputedVertex(const Function& function, const Node& loop) {
   return reassigned;
 }
 
+namespace {
+
+// root->left, t.kids, node->next[c]: a field reached from the node `parameter` names.
+bool isFieldOf(const Node& expression, const std::string& parameter) {
+  Node n = bare(expression);
+  if (n.type() == "subscript_expression") n = bare(n.field("argument"));
+  if (n.type() != "field_expression") return false;
+  const Node object = bare(n.field("argument"));
+  return isIdentifierNamed(object, parameter) ||
+         // nodes[v].child: an entry of a node table indexed by the parameter
+         (object.type() == "subscript_expression" &&
+          isIdentifierNamed(
+              bare(object.field("indices").childCount() > 0 ? object.field("indices").child(0)
+                                                            : object.field("indices")),
+              parameter));
+}
+
+}  // namespace
+
+bool isChildOf(const Function& function, const Node& argument, const std::string& parameter) {
+  const Node a = bare(argument);
+  if (isFieldOf(a, parameter)) return true;
+  if (a.type() != "identifier") return false;
+  // for (auto* c : node->children) f(c)
+  for (Node n = a.parent(); !n.null() && !(n == function.body); n = n.parent())
+    if (n.type() == "for_range_loop")
+      return declaredName(n.field("declarator")) == a.text() &&
+             isFieldOf(n.field("right"), parameter);
+  return false;
+}
+
+std::vector<bool> keyedParameters(const Function& function, const std::string& table) {
+  std::vector<bool> keyed(function.parameters.size(), false);
+  bool any = false;
+  visitNodes(function.body, [&](const Node& n) {
+    if (n.type() != "subscript_expression") return true;
+    Node base = n;
+    while (base.type() == "subscript_expression") base = bare(base.field("argument"));
+    if (!isIdentifierNamed(base, table)) return true;
+    for (size_t k = 0; k < function.parameters.size(); ++k)
+      if (!function.parameters[k].empty() && mentionsIdentifier(n, function.parameters[k])) {
+        keyed[k] = true;
+        any = true;
+      }
+    return false;
+  });
+  if (!any) keyed.assign(keyed.size(), true);
+  return keyed;
+}
+
 bool clearedByEachCall(const Function& function, const std::string& container) {
   bool cleared = false;
   visitNodes(function.body, [&](const Node& n) {

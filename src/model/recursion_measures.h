@@ -41,6 +41,17 @@ bool prunesAgainstBound(const Model& model, const Function& function,
 // activation computes is a decomposition, not a traversal.
 bool walksFromComputedVertex(const Function& function, const Node& loop);
 
+// True when `argument` of a recursive call is a child held by the node `parameter` points to:
+// root->left, t.kids[i], node->next[c], or the variable of a loop over node->children. Calls on
+// distinct children of a tree enter each node once.
+bool isChildOf(const Function& function, const Node& argument, const std::string& parameter);
+
+// Per parameter: true when it is part of the key of the memo `table`, an index of some
+// table[..] the function reads or writes. A parameter outside every key (a mask that follows
+// from the keyed one) adds no states. All true when no parameter indexes the table directly
+// (memo[key] with key a local built from them).
+std::vector<bool> keyedParameters(const Function& function, const std::string& table);
+
 // True when the function empties `container` itself (seen.clear(), seen = {}): what the
 // activations push does not pile up, the container holds at most one activation's share.
 bool clearedByEachCall(const Function& function, const std::string& container);

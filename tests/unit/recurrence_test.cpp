@@ -259,5 +259,100 @@ TEST(RecursionMeasureTest, MemoKeysTiedToOthers) {
   expectTimes(kCases, std::size(kCases));
 }
 
+TEST(RecursionMeasureTest, ChildrenOfATreeNode) {
+  const Program kCases[] = {
+      {"left and right pointers",
+       "struct T { int v; T *l, *r; }; int sum(T* t) { int s = t->v; if (t->l) s += sum(t->l); "
+       "if (t->r) s += sum(t->r); return s; }",
+       "int n; cin >> n; vector<T> p(n); for (auto& x : p) cin >> x.v; cout << sum(&p[0]);",
+       "O(n)"},
+      {"a loop over a node's children",
+       "struct N { int w; vector<N*> kids; }; long long tot(N* u) { long long s = u->w; for (N* "
+       "c : u->kids) s += tot(c); return s; }",
+       "int n; cin >> n; vector<N> p(n); for (auto& x : p) cin >> x.w; cout << tot(&p[0]);",
+       "O(n)"},
+      {"children kept in an entry of a node table",
+       "struct E { vector<int> ch; int h; }; E nd[200005]; int n; int height(int v) { int b = 0; "
+       "for (int i = 0; i < 2 && i < (int)nd[v].ch.size(); i++) b = max(b, height(nd[v].ch[i])); "
+       "return nd[v].h = b + 1; }",
+       "cin >> n; cout << height(0);", "O(n)"},
+      {"one child per call: a path down",
+       "struct B { int k; B *lo, *hi; }; bool has(B* b, int k) { if (!b) return false; if (b->k "
+       "== k) return true; return k < b->k ? has(b->lo, k) : has(b->hi, k); }",
+       "int n; cin >> n; vector<B> p(n); cout << has(&p[0], 5);", "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, MemoKeysAndMarks) {
+  const Program kCases[] = {
+      {"stores through a reference, a mask outside the key follows from it",
+       "int n, nb[16]; long long dp[1 << 16]; int seen[1 << 16]; long long go(int s, int can) { "
+       "if (seen[s]) return dp[s]; if (s == (1 << n) - 1) return 1; seen[s] = 1; long long& r "
+       "= dp[s]; r = 0; for (int i = 0; i < n; i++) if (!(s >> i & 1) && (can >> i & 1)) r += "
+       "go(s | 1 << i, can | nb[i]); return r; }",
+       "cin >> n; cout << go(0, 1);", "O(2^n * n)"},
+      {"a key kept by a map, the other parameter along for the ride",
+       "int n; map<long long, long long> memo; long long f(long long x, int depth) { if (x <= 1) "
+       "return depth; if (memo.count(x)) return memo[x]; return memo[x] = f(x / 2, depth + 1) + "
+       "f(x / 3, depth + 1); }",
+       "long long v; cin >> v; cout << f(v, 0);", "O(log^2 v * log log v)"},
+      {"colours that move on are marks: each vertex once over the loop",
+       "vector<int> nx, col; int walk(int u) { col[u] = 1; int v = nx[u], r = 0; if (col[v] == "
+       "0) r = walk(v); col[u] = 2; return r + 1; }",
+       "int n; cin >> n; nx.resize(n); col.assign(n, 0); for (auto& x : nx) cin >> x; vector<int> "
+       "got; for (int i = 0; i < n; i++) { got.clear(); if (col[i] == 0) walk(i); }",
+       "O(n)"},
+      {"marks cleared before each start: every start walks again",
+       "vector<int> nx; vector<bool> vis; int walk(int u) { vis[u] = true; int v = nx[u]; if "
+       "(!vis[v]) return walk(v) + 1; return 1; }",
+       "int n; cin >> n; nx.resize(n); for (auto& x : nx) cin >> x; for (int i = 0; i < n; i++) "
+       "{ vis.assign(n, false); walk(i); }",
+       "O(n^2)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, ShapesNotDerivedAreAssumptions) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* level;  // "" when the recursion assumes nothing
+  } kCases[] = {
+      {"a value recomputed by a helper: depth unread",
+       "int step(int x) { return x - x / 3 - 1; } int f(int x) { if (x <= 0) return 0; return "
+       "f(step(x)) + 1; } int main() { int n; cin >> n; cout << f(n); }",
+       "low"},
+      {"a list rebuilt from a global: depth unread",
+       "vector<int> pool; int g(int k) { if (pool.empty()) return k; pool.pop_back(); int r = "
+       "pool.size(); return g(r); } int main() { int n; cin >> n; pool.resize(n); cout << g(0); }",
+       "low"},
+      {"a removed centre is taken as a centre",
+       "vector<vector<int>> g; vector<bool> off; int sz(int v, int p) { int s = 1; for (int u : "
+       "g[v]) if (u != p && !off[u]) s += sz(u, v); return s; } void d(int v) { int c = v; "
+       "sz(c, -1); off[c] = true; for (int u : g[c]) if (!off[u]) d(u); } int main() { int n; "
+       "cin >> n; g.assign(n, {}); off.assign(n, false); d(0); }",
+       "medium"},
+      {"one less each call is read",
+       "int f(int k) { return k ? f(k - 1) : 0; } int main() { int "
+       "n; cin >> n; cout << f(n); }",
+       ""},
+      {"halves are read",
+       "int h(int l, int r) { if (l >= r) return 0; int m = (l + r) / 2; return "
+       "h(l, m) + h(m + 1, r); } int main() { int n; cin >> n; cout << h(0, n); }",
+       ""},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") +
+                             c.program + "\n");
+    std::string level;
+    for (const Assumption& a : estimateTime(model).assumptions)
+      if (a.text.find("recursion") != std::string::npos ||
+          a.text.find("centre") != std::string::npos)
+        level = a.level;
+    EXPECT_EQ(level, c.level) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
