@@ -584,7 +584,13 @@ class TimeWalker {
       once_[callee->name] = addCosts(once_[callee->name], cost);
       return constantCost();
     }
-    if (!state_.frames.empty() && isTraversal(*callee) && (guardedByMark(call) || memoised) &&
+    // A traversal guarding itself by a mark or memo (if (dp[v] != -1) return dp[v]) returns at
+    // once from a vertex seen before, wherever it is called from.
+    const bool selfGuarded = shape != shapes_.end() &&
+                             shape->second == RecursionShape::kTraversal &&
+                             !recursionOf(*callee).table.empty();
+    if (!state_.frames.empty() && isTraversal(*callee) &&
+        (guardedByMark(call) || memoised || selfGuarded) &&
         !resetsInLoop(*callee)) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);

@@ -5,6 +5,7 @@
 //   halves, a calls (master)        T(n) = a T(n / 2) + f(n)
 //   pruned against bounds           O(1) nodes per level: log n * work
 //   largest part halved             log n levels, each entering every vertex once
+//   split at a computed point       n activations; log n scans per point from the smaller side
 //   memoised                        states * work
 #include <algorithm>
 
@@ -59,6 +60,12 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
       // smaller work per activation is the traversal's.
       if (powerIn(work, sizesOf(facts.size)) >= kWholePower)
         return multiplyCosts(work, logCost(facts.size));
+      return multiplyCosts(facts.size, work);
+    case RecursionShape::kPartition:
+      // At most one activation per point of the range. A split found from the nearer end costs
+      // the smaller part: each point is scanned from the smaller side log n times.
+      if (facts.smallerSide && powerIn(work, facts.parameters) > 0)
+        return addCosts(multiplyCosts(work, logCost(facts.size)), facts.size);
       return multiplyCosts(facts.size, work);
     case RecursionShape::kPermutations:
       return multiplyCosts(factorialCost(facts.size), work);
@@ -119,6 +126,8 @@ std::string describeRecursion(const RecursionFacts& facts) {
       return "Graph traversal (vertices + edges)";
     case RecursionShape::kDecomposition:
       return "Decomposition around removed vertices (log n levels)";
+    case RecursionShape::kPartition:
+      return "Divide and conquer at a computed split (disjoint parts)";
     case RecursionShape::kPermutations:
       return "Backtracking over permutations";
     case RecursionShape::kRangeQuery:

@@ -486,6 +486,12 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
         chain = chain || c == Change::kChain || c == Change::kChild;
       }
   std::string memo = chain ? "" : memoTableOf(function);
+  // A table whose entries are returned, keyed by more than the vertex, is a memo even where the
+  // calls walk lists: the states are its keys (l, r, k), not the vertices.
+  int keys = 0;
+  if (!memo.empty())
+    for (bool keyed : keyedParameters(function, memo)) keys += keyed ? 1 : 0;
+  const bool returnsEntries = !memo.empty() && keys >= 2;
   if (memo.empty() && !chain) memo = visitMarkOf(function, calls);
   bool inLoop = false, inAdjacencyLoop = false, pruned = false, fromComputedVertex = false;
   int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
@@ -515,7 +521,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
     }
   }
-  if (inAdjacencyLoop) {
+  if (inAdjacencyLoop && !returnsEntries) {
     // Recursing into the parts left around a vertex the activation picked and removed: each
     // part is a component of its own, so every vertex is entered once, at a depth of log n
     // when the pick is a centre (how real code picks it).
@@ -526,6 +532,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       facts.assumedLevel = "medium";
     }
     facts.size = vertexCount(model, adjacency);
+    facts.table = memo;  // a mark or memo that makes a repeated call cost O(1)
     return facts;
   }
   if (!memo.empty()) {
@@ -614,6 +621,16 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     facts.unionBySize = compresses && unitesBySize(model, containerName(first));
     if (!compresses) facts.shape = RecursionShape::kLinear;
+    return facts;
+  }
+  // f(l, p - 1) and f(p + 1, r): disjoint parts around a point the activation computes
+  const std::pair<int, int> split = change == Change::kNone && !inLoop && facts.calls >= 2
+                                        ? splitRange(function, calls)
+                                        : std::pair<int, int>{-1, -1};
+  if (split.second >= 0) {
+    facts.shape = RecursionShape::kPartition;
+    facts.size = sizeCost(function.parameters[static_cast<size_t>(split.second)]);
+    facts.smallerSide = scansFromBothEnds(function);
     return facts;
   }
   if (isConstantCost(size)) {

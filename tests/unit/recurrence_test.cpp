@@ -354,5 +354,51 @@ TEST(RecursionMeasureTest, ShapesNotDerivedAreAssumptions) {
   }
 }
 
+TEST(RecursionMeasureTest, SplitAtAComputedPoint) {
+  const Program kCases[] = {
+      {"split found scanning in from both ends: the smaller part",
+       "vector<int> pv, nx; bool bad(int l, int r) { if (l >= r) return false; int i = l, j = "
+       "r, at = -1; while (i <= j) { if (pv[i] < l && nx[i] > r) { at = i; break; } if (pv[j] "
+       "< l && nx[j] > r) { at = j; break; } ++i; --j; } if (at < 0) return true; return bad(l, "
+       "at - 1) || bad(at + 1, r); }",
+       "int n; cin >> n; pv.resize(n); nx.resize(n); cout << bad(0, n - 1);", "O(n * log n)"},
+      {"both ends with a for loop and a return",
+       "vector<int> key; int cut(int lo, int hi) { if (hi - lo < 1) return 0; int p = -1; for "
+       "(int a = lo, b = hi; a <= b; a++, b--) { if (key[a] == 0) { p = a; break; } if (key[b] "
+       "== 0) { p = b; break; } } if (p < 0) return 1; return cut(lo, p - 1) + cut(p + 1, hi); }",
+       "int n; cin >> n; key.resize(n); cout << cut(0, n - 1);", "O(n * log n)"},
+      {"a pivot placed by a full scan: quadratic at worst",
+       "vector<int> a; void qs(int lo, int hi) { if (lo >= hi) return; int piv = a[hi], k = lo; "
+       "for (int i = lo; i < hi; i++) if (a[i] < piv) swap(a[i], a[k++]); swap(a[k], a[hi]); "
+       "qs(lo, k - 1); qs(k + 1, hi); }",
+       "int n; cin >> n; a.resize(n); qs(0, n - 1);", "O(n^2)"},
+      {"constant work around the split: one activation per point",
+       "vector<int> h; int tall(int l, int r) { if (l > r) return 0; int m = l; int s = m; "
+       "return 1 + tall(l, s - 1) + tall(s + 1, r); }",
+       "int n; cin >> n; h.resize(n); cout << tall(0, n - 1);", "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, SelfGuardedTraversalsCalledFromLoops) {
+  const Program kCases[] = {
+      {"longest path memo over a DAG, asked from every edge",
+       "vector<vector<int>> g; vector<int> best; int lp(int v) { if (best[v] != -1) return "
+       "best[v]; best[v] = 0; for (int u : g[v]) best[v] = max(best[v], lp(u) + 1); return "
+       "best[v]; }",
+       "int n, m; cin >> n >> m; g.assign(n, {}); best.assign(n, -1); for (int i = 0; i < m; "
+       "i++) { int a, b; cin >> a >> b; g[a].push_back(b); } int r = 0; for (int i = 0; i < n; "
+       "i++) for (int u : g[i]) r = max(r, lp(u)); cout << r;",
+       "O(n + m)"},
+      {"a mark tested on entry, asked from every vertex",
+       "vector<int> adj[100005]; bool vis[100005]; void go(int v) { if (vis[v]) return; vis[v] "
+       "= true; for (int u : adj[v]) go(u); }",
+       "int n, m; cin >> n >> m; for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
+       "adj[a].push_back(b); } for (int i = 0; i < n; i++) go(i);",
+       "O(m + n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
