@@ -53,8 +53,14 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
       return work;
     case RecursionShape::kMemoised:
       return multiplyCosts(facts.states, work);
-    case RecursionShape::kTraversal:
-      return multiplyCosts(facts.size, work);
+    case RecursionShape::kTraversal: {
+      // work in a depth counter (a search over the first piv entries of a stack kept along the
+      // path) grows to the depth: the counter's start plus the vertices
+      Cost grown = work;
+      for (const std::string& counter : facts.counters)
+        grown = substituteSize(grown, counter, addCosts(sizeCost(counter), facts.size));
+      return multiplyCosts(facts.size, grown);
+    }
     case RecursionShape::kDecomposition:
       // Every level enters each vertex once: work linear in the graph is paid once per level;
       // smaller work per activation is the traversal's.
@@ -80,7 +86,9 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
         return multiplyCosts(sizedExponentialCost(facts.branching, facts.size), work);
       return multiplyCosts(exponentialCost(facts.size, std::min(facts.calls, 4)), work);
     case RecursionShape::kUnionFind:
-      return multiplyCosts(facts.unionBySize ? alphaCost(facts.size) : logCost(facts.size), work);
+      return multiplyCosts(
+          facts.unionBySize && facts.compresses ? alphaCost(facts.size) : logCost(facts.size),
+          work);
   }
   return work;
 }

@@ -533,6 +533,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     }
     facts.size = vertexCount(model, adjacency);
     facts.table = memo;  // a mark or memo that makes a repeated call cost O(1)
+    facts.counters = depthCounters(function, calls);
     return facts;
   }
   if (!memo.empty()) {
@@ -619,8 +620,11 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const bool compresses = storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first), first);
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
-    facts.unionBySize = compresses && unitesBySize(model, containerName(first));
-    if (!compresses) facts.shape = RecursionShape::kLinear;
+    // Union by size alone keeps every tree log n deep; path compression alone amortises to log
+    // n per find; both give alpha(n); neither leaves chains as long as the set.
+    facts.unionBySize = unitesBySize(model, containerName(first));
+    facts.compresses = compresses;
+    if (!compresses && !facts.unionBySize) facts.shape = RecursionShape::kLinear;
     return facts;
   }
   // f(l, p - 1) and f(p + 1, r): disjoint parts around a point the activation computes

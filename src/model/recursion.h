@@ -35,11 +35,12 @@ enum class RecursionShape {
 
 struct RecursionFacts {
   RecursionShape shape = RecursionShape::kNone;
-  int calls = 0;   // recursive calls per activation (exclusive branches count once)
-  Cost size;       // what the recursion shrinks: its depth, or the range it halves
-  Cost states;     // memoised: the number of distinct states
-  Cost branching;  // calls in a loop without a used mark: the loop's trip count
-  bool unionBySize = false;
+  int calls = 0;             // recursive calls per activation (exclusive branches count once)
+  Cost size;                 // what the recursion shrinks: its depth, or the range it halves
+  Cost states;               // memoised: the number of distinct states
+  Cost branching;            // calls in a loop without a used mark: the loop's trip count
+  bool unionBySize = false;  // union-find: roots joined by size or rank
+  bool compresses = false;   // union-find: a find stores the root it returns (path compression)
   bool smallerSide = false;  // partition: the split is found scanning from both ends
   // memoised or traversal: the memo or visit-mark table whose entries are computed once
   std::string table;
@@ -48,6 +49,8 @@ struct RecursionFacts {
   std::string assumed;
   std::string assumedLevel;
   std::vector<std::string> parameters;  // the function's own: work in them scales with the range
+  // traversal: parameters every call raises by a constant, bounded by their start plus the depth
+  std::vector<std::string> counters;
 };
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function);

@@ -397,6 +397,25 @@ bool scansFromBothEnds(const Function& function) {
   return found;
 }
 
+std::vector<std::string> depthCounters(const Function& function, const std::vector<Node>& calls) {
+  std::vector<std::string> counters;
+  if (calls.empty()) return counters;
+  for (size_t k = 0; k < function.parameters.size(); ++k) {
+    const std::string& p = function.parameters[k];
+    if (p.empty()) continue;
+    bool raised = true;
+    for (const Node& call : calls) {
+      const Node arguments = call.field("arguments");
+      const Delta d = k < arguments.childCount()
+                          ? deltaOf(arguments.child(static_cast<uint32_t>(k)), p)
+                          : Delta{};
+      raised = raised && d.kind == Delta::kArithmetic && d.by > 0;
+    }
+    if (raised) counters.push_back(p);
+  }
+  return counters;
+}
+
 std::vector<bool> tiedParameters(const Function& function, const std::vector<Node>& calls) {
   const size_t count = function.parameters.size();
   std::vector<bool> tied(count, false);

@@ -67,6 +67,10 @@ std::pair<int, int> splitRange(const Function& function, const std::vector<Node>
 // stops at what it finds (break, return): it costs the smaller of the two parts it splits.
 bool scansFromBothEnds(const Function& function);
 
+// The parameters every call raises by a constant (solve(.., piv + 1, ..), go(d + 1)): depth
+// counters, never more than their first value plus the depth of the recursion.
+std::vector<std::string> depthCounters(const Function& function, const std::vector<Node>& calls);
+
 // Per parameter of a memoised function: true when its value is fixed by the others along every
 // call, so it is no dimension of the states: go(row + 1, used | 1 << j) keeps row equal to
 // the bits of used, rec(i + 1, j, k + 1) and rec(i, j + 1, k + 1) keep k = i + j. Of two

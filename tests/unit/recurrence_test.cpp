@@ -400,5 +400,57 @@ TEST(RecursionMeasureTest, SelfGuardedTraversalsCalledFromLoops) {
   expectTimes(kCases, std::size(kCases));
 }
 
+TEST(RecursionMeasureTest, UnionFindByWhatItKeeps) {
+  const Program kCases[] = {
+      {"union by size alone: trees log n deep",
+       "vector<int> par, sz; int top(int x) { return par[x] == x ? x : top(par[x]); } void "
+       "join(int a, int b) { a = top(a); b = top(b); if (a == b) return; if (sz[a] < sz[b]) "
+       "swap(a, b); par[b] = a; sz[a] += sz[b]; }",
+       "int n, q; cin >> n >> q; par.resize(n); sz.assign(n, 1); iota(par.begin(), par.end(), "
+       "0); while (q--) { int a, b; cin >> a >> b; join(a, b); }",
+       "O(q * log n + n)"},
+      {"negative sizes at the roots, no compression",
+       "vector<int> up; int rt(int x) { if (up[x] < 0) return x; return rt(up[x]); } void uni(int "
+       "a, int b) { a = rt(a); b = rt(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
+       "up[a] += up[b]; up[b] = a; }",
+       "int n, q; cin >> n >> q; up.assign(n, -1); for (int i = 0; i < q; i++) { int a, b; "
+       "cin >> a >> b; uni(a, b); }",
+       "O(q * log n + n)"},
+      {"neither size nor compression: chains as long as the set",
+       "vector<int> par; int top(int x) { return par[x] == x ? x : top(par[x]); } void join(int "
+       "a, int b) { par[top(a)] = top(b); }",
+       "int n, q; cin >> n >> q; par.resize(n); iota(par.begin(), par.end(), 0); while (q--) { "
+       "int a, b; cin >> a >> b; join(a, b); }",
+       "O(n * q)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, DepthCountersGrowToTheDepth) {
+  const Program kCases[] = {
+      {"a search over the path kept so far",
+       "vector<vector<int>> g; vector<long long> path; void walk(int v, int p, int d) { int lo = "
+       "0, hi = d; while (lo < hi) { int m = (lo + hi) / 2; if (path[m] < v) lo = m + 1; else hi "
+       "= m; } path[d] = v; for (int u : g[v]) if (u != p) walk(u, v, d + 1); }",
+       "int n; cin >> n; g.assign(n, {}); path.assign(n + 1, 0); for (int i = 1; i < n; i++) { "
+       "int a, b; cin >> a >> b; g[a].push_back(b); g[b].push_back(a); } walk(0, -1, 0);",
+       "O(n * log n)"},
+      {"a scan of every ancestor",
+       "vector<vector<int>> kids; vector<int> st; long long tot = 0; void go(int v, int depth) { "
+       "for (int j = 0; j < depth; j++) tot += st[j]; st[depth] = v; for (int c : kids[v]) go(c, "
+       "depth + 1); }",
+       "int n; cin >> n; kids.assign(n, {}); st.assign(n + 1, 0); for (int i = 1; i < n; i++) { "
+       "int p; cin >> p; kids[p].push_back(i); } go(0, 0);",
+       "O(n^2)"},
+      {"a counter the work never reads",
+       "vector<vector<int>> kids; vector<int> dep; void go(int v, int level) { dep[v] = level; "
+       "for (int c : kids[v]) go(c, level + 1); }",
+       "int n; cin >> n; kids.assign(n, {}); dep.assign(n, 0); for (int i = 1; i < n; i++) { int "
+       "p; cin >> p; kids[p].push_back(i); } go(0, 0);",
+       "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
