@@ -218,7 +218,7 @@ class Loop {
       if (got > 0) {
         connection.in.append(chunk, static_cast<size_t>(got));
         connection.idleDeadline = Clock::now() + std::chrono::milliseconds(limits_.idleTimeoutMs);
-        if (connection.in.size() > kMaxRequestHeadBytes + kMaxRequestBodyBytes) break;
+        if (connection.in.size() > kMaxRequestHeadBytes + kMaxRunRequestBodyBytes) break;
         continue;
       }
       if (got < 0 && errno == EINTR) continue;
@@ -231,7 +231,7 @@ class Loop {
     if (read == RequestRead::kIncomplete) return;
     connection.in.clear();
     if (read == RequestRead::kNoRequest) return drop(socket);
-    if (const std::optional<Response> refusal = refusalOfRead(read))
+    if (const std::optional<Response> refusal = refusalOfRead(read, request.path))
       return startWriting(connection, serializeResponse(*refusal));
     dispatch(socket, connection, std::move(request));
   }

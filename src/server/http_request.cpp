@@ -53,7 +53,7 @@ size_t parseContentLength(std::string_view digits) {
   size_t value = 0;
   for (char c : digits) {
     value = value * 10 + static_cast<size_t>(c - '0');
-    if (value > kMaxRequestBodyBytes) return kMaxRequestBodyBytes + 1;
+    if (value > kMaxRunRequestBodyBytes) return kMaxRunRequestBodyBytes + 1;
   }
   return value;
 }
@@ -98,6 +98,10 @@ void parseRequestHead(std::string_view head, Request& request) {
   request.query = question == std::string::npos ? "" : request.target.substr(question + 1);
 }
 
+size_t maxRequestBodyBytes(std::string_view path) {
+  return path == "/api/run" ? kMaxRunRequestBodyBytes : kMaxRequestBodyBytes;
+}
+
 RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& request) {
   const size_t terminator = buffer.find("\r\n\r\n");
   if (terminator == std::string::npos) {
@@ -116,7 +120,7 @@ RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& req
     if (request.repeatedContentLength || !isPlainDecimal(header->second))
       return RequestRead::kInvalidContentLength;
     contentLength = parseContentLength(header->second);
-    if (contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
+    if (contentLength > maxRequestBodyBytes(request.path)) return RequestRead::kBodyTooLarge;
   }
   const size_t bodyStart = terminator + 4;
   const size_t received = buffer.size() - bodyStart;

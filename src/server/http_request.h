@@ -28,12 +28,18 @@ struct RequestLimits {
 // The header block may not exceed this without its blank line, and no body may be larger.
 inline constexpr size_t kMaxRequestHeadBytes = 2000000;
 inline constexpr size_t kMaxRequestBodyBytes = 2000000;
+// A run's body carries a judge-sized input and expected output (64 MiB each, runner.h) besides
+// its code, and JSON escapes; every other route keeps kMaxRequestBodyBytes.
+inline constexpr size_t kMaxRunRequestBodyBytes = size_t{160} << 20;
+
+// The body limit of the route at `path`.
+size_t maxRequestBodyBytes(std::string_view path);
 
 enum class RequestRead {
   kComplete,              // `request` is filled in
   kNoRequest,             // peer closed, timed out, empty method or oversized head: no answer
   kInvalidContentLength,  // Content-Length is not one plain decimal number, or is repeated
-  kBodyTooLarge,          // Content-Length above kMaxRequestBodyBytes; the body was not read
+  kBodyTooLarge,          // Content-Length above maxRequestBodyBytes(path); the body was not read
   kTransferEncoding,      // a Transfer-Encoding header: bodies come with Content-Length only
   kIncomplete,            // (takeRequest) more bytes are needed
 };
