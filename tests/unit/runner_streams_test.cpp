@@ -52,7 +52,9 @@ TEST_F(StageStreamsTest, KeepsThePrefixSeesEveryByteAndEndsPastTheLimit) {
       {"at the limit", "head -c 1048576 /dev/zero", 1 << 20, 4096, 0, 1 << 20, false},
       {"standard error past what is kept", "head -c 300000 /dev/zero >&2", 1 << 20, 0, 4096, 0,
        false},
-      {"standard error over the limit", "head -c 2000000 /dev/zero >&2", 1 << 20, 0, 4096, 0, true},
+      // Killed, not left to its clock: without the kill it would sleep past the stage's 10 s.
+      {"standard error over the limit", "head -c 2000000 /dev/zero >&2; sleep 30", 1 << 20, 0, 4096,
+       0, true},
   };
   for (const Case& c : kCases) {
     int64_t seen = 0;
@@ -200,6 +202,16 @@ int main() { long long x, sum = 0, count = 0; while (std::scanf("%lld", &x) == 1
   // The last line differs, far past what comes back.
   request.expectedOutput = expected.substr(0, expected.size() - 2) + "8\n";
   EXPECT_EQ(runCppProgram(request).verdict, "wrong_answer");
+}
+
+// The program may read its input, never write into the runner's file.
+TEST(RunTestsTest, StandardInputIsReadOnly) {
+  const RunResult result = runCode(
+      "#include <unistd.h>\n#include <cstdio>\nint main(){ char c = 0; const bool read1 = "
+      "read(0, &c, 1) == 1; const bool wrote = write(0, \"x\", 1) == 1; std::printf(\"%c %d "
+      "%d\", c, read1, wrote); }",
+      "abc");
+  EXPECT_EQ(result.stdout, "a 1 0") << result.compilerOutput << result.stderr;
 }
 
 TEST(RunTestsTest, OutputPastItsLimitEndsTheRun) {
