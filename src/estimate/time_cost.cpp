@@ -1183,6 +1183,15 @@ TimeEstimate estimateTime(Model& model) {
     const Cost otherTotal = other.run().total;
     const auto& [line, test] = second.tests_.front();
     estimate.notes.push_back(describeTestPricing(line, test, otherTotal));
+    // Without a comment the tests' sizes are summed by convention: the bound a reader whose
+    // statement gives per-test limits needs is stated beside it.
+    if (test.pricing == TestPricing::kSplit &&
+        formatCost(simplifyCost(otherTotal)) != formatCost(simplifyCost(estimate.total))) {
+      const std::string text = "tests are summed: if every test has its own limits, " +
+                               formatCost(simplifyCost(otherTotal));
+      estimate.notes.push_back(text);
+      estimate.assumptions.push_back({line, "time", text, "medium"});
+    }
   }
   return estimate;
 }
