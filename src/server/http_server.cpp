@@ -67,6 +67,8 @@ std::string_view reasonPhrase(int status) {
       return "Unprocessable Content";
     case 429:
       return "Too Many Requests";
+    case 431:
+      return "Request Header Fields Too Large";
     case 502:
       return "Bad Gateway";
     case 503:
@@ -97,15 +99,23 @@ bool sendResponse(int socket, int status, std::string_view contentType, std::str
                     Clock::now() + std::chrono::milliseconds(kWriteDeadlineMs));
 }
 
-std::optional<Response> refusalOfRead(RequestRead read) {
+std::optional<Response> refusalOfRead(RequestRead read, std::string_view path) {
   switch (read) {
     case RequestRead::kInvalidContentLength:
       return jsonErrorResponse(400, "Invalid Content-Length.");
     case RequestRead::kBodyTooLarge:
       return jsonErrorResponse(413, "Request body is too large: the limit is " +
-                                        std::to_string(kMaxRequestBodyBytes) + " bytes.");
+                                        std::to_string(maxRequestBodyBytes(path)) + " bytes.");
     case RequestRead::kTransferEncoding:
       return jsonErrorResponse(400, "Transfer-Encoding is not supported; send Content-Length.");
+    case RequestRead::kHeadTooLarge:
+      return jsonErrorResponse(431, "The header block is too large: the limit is " +
+                                        std::to_string(kMaxRequestHeadBytes) + " bytes.");
+    case RequestRead::kMalformedHead:
+      return jsonErrorResponse(
+          400,
+          "Malformed header block: lines end with CR LF, are not folded, and have no "
+          "blank before the colon.");
     default:
       return std::nullopt;
   }
@@ -120,7 +130,7 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
   const RequestRead read = readRequest(clientSocket, limits, request);
   // Answered from the header block alone; the body is never read, so an oversized upload
   // costs the server nothing.
-  if (const std::optional<Response> refusal = refusalOfRead(read)) {
+  if (const std::optional<Response> refusal = refusalOfRead(read, request.path)) {
     sendResponse(clientSocket, refusal->status, refusal->contentType, refusal->body,
                  refusal->extraHeaders);
   } else if (read == RequestRead::kComplete) {
