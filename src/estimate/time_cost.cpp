@@ -11,6 +11,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/member_calls.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -388,6 +389,24 @@ class TimeWalker {
     return std::string(type.substr(0, type.find('<')));
   }
 
+  // Members sized in the constructor's parameters take this object's arguments.
+  void sizeMembers(const Function& constructor, const Node& arguments,
+                   const std::vector<LoopVariable>& vars) {
+    for (const std::string& parameter : constructor.parameters)
+      for (auto& [name, symbol] : model_.symbols) {
+        if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
+        bool mentions = false;
+        for (const Cost& extent : symbol.dimensions)
+          for (const std::string& size : sizesOf(extent))
+            mentions = mentions || size == parameter || size == "|" + parameter + "|";
+        if (!mentions) continue;
+        std::vector<Cost> sized;
+        for (const Cost& extent : symbol.dimensions)
+          sized.push_back(simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
+        constructed_[name] = sized;
+      }
+  }
+
   // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
   // arguments in place of its parameters.
   Cost constructorCost(const Node& declaration) {
@@ -405,21 +424,7 @@ class TimeWalker {
       const std::vector<LoopVariable> vars = variablesInScope();
       const Cost cost =
           substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
-      // Members sized in the constructor's parameters take this object's arguments.
-      for (const std::string& parameter : constructor.parameters)
-        for (auto& [name, symbol] : model_.symbols) {
-          if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
-          bool mentions = false;
-          for (const Cost& extent : symbol.dimensions)
-            for (const std::string& size : sizesOf(extent))
-              mentions = mentions || size == parameter || size == "|" + parameter + "|";
-          if (!mentions) continue;
-          std::vector<Cost> sized;
-          for (const Cost& extent : symbol.dimensions)
-            sized.push_back(
-                simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
-          constructed_[name] = sized;
-        }
+      sizeMembers(constructor, arguments, vars);
       addPushes(pushesOfCall(constructor, arguments, vars), multiplier());
       if (!isConstantCost(cost))
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
@@ -531,6 +536,8 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
+      // seg[c].update(..), it->add(..): a member of the element's type.
+      if (const Function* member = memberCalledThrough(model_, call)) return member;
       // t.query(...) where a member elsewhere is also named t: the object in scope here
       const Node argument = function.field("argument");
       const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
@@ -569,6 +576,8 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
+    // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
+    if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);

@@ -43,16 +43,29 @@ bool isInputStream(const Model& model, const Node& object) {
   if (n.type() != "identifier") return false;
   const Symbol* symbol = findSymbol(model, n.text());
   if (!symbol) return false;
-  const auto templateFree = [](const std::string& type) {
-    for (const char* builtin : {"int", "long", "short", "char", "bool", "double", "float",
-                                "unsigned", "signed", "size_t", "auto"})
-      if (type.find(builtin) != std::string::npos) return false;
-    return true;
+  // A number is shifted, not read from: its type's first word is a number type's.
+  const auto numberType = [](const std::string& type) {
+    size_t start = type.find_first_not_of(" \t");
+    while (start != std::string::npos &&
+           (type.compare(start, 6, "const ") == 0 || type.compare(start, 7, "static ") == 0))
+      start = type.find_first_not_of(" \t", type.find(' ', start));
+    if (start == std::string::npos) return true;
+    const size_t end = type.find_first_of(" \t<*&", start);
+    const std::string first = type.substr(start, end == std::string::npos ? end : end - start);
+    for (const char* builtin :
+         {"int",      "long",    "short",    "char",    "bool",     "double",  "float",
+          "unsigned", "signed",  "size_t",   "auto",    "ll",       "ull",     "i64",
+          "u64",      "int64_t", "uint64_t", "int32_t", "uint32_t", "__int128"})
+      if (first == builtin) return true;
+    return false;
   };
+  // The program's own operator>>, however it is spaced: operator>>, operator >>.
+  const bool ownExtraction =
+      model.functions.count("operator>>") > 0 || model.functions.count("operator >>") > 0;
   // ifstream fin, istringstream in, or an object of a type the program gives an operator>>.
   return symbol->typeText.find("stream") != std::string::npos ||
-         (symbol->kind == ContainerKind::kScalar && model.functions.count("operator>>") > 0 &&
-          !symbol->typeText.empty() && templateFree(symbol->typeText));
+         (symbol->kind == ContainerKind::kScalar && ownExtraction && !symbol->typeText.empty() &&
+          !model.scalarAliases.count(symbol->typeText) && !numberType(symbol->typeText));
 }
 
 Node foldedReadOf(const Model& model, const Node& fold) {
@@ -300,6 +313,16 @@ class InputMarker {
     // the size read; the member's entry stays as it is.
     if (declared && declared->kind == ContainerKind::kScalar &&
         symbol.kind != ContainerKind::kScalar && declared->scopeStart != symbol.scopeStart) {
+      if (std::find(model_.inputOrder.begin(), model_.inputOrder.end(), name) ==
+          model_.inputOrder.end())
+        model_.inputOrder.push_back(name);
+      return;
+    }
+    // A scalar or string declared in another scope than the table's entry of that name (a
+    // helper's string T beside main's int T): only the declaration in scope is read.
+    if (declared && (declared->line != symbol.line || declared->scopeStart != symbol.scopeStart) &&
+        declared->kind != symbol.kind &&
+        (declared->kind == ContainerKind::kScalar || declared->kind == ContainerKind::kString)) {
       if (std::find(model_.inputOrder.begin(), model_.inputOrder.end(), name) ==
           model_.inputOrder.end())
         model_.inputOrder.push_back(name);

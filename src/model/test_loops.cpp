@@ -26,6 +26,25 @@ std::string calleeOf(const Node& call) {
 }
 
 // The name a read fills: n for n, &n, a[i], p.first.
+std::string targetName(Node target);
+
+// The identifier a read's target starts from, for the scope it is read in.
+Node targetNode(Node target) {
+  for (int guard = 0; guard < 8 && !target.null(); ++guard) {
+    const std::string_view type = target.type();
+    if (type == "identifier") return target;
+    if (type == "pointer_expression" || type == "parenthesized_expression")
+      target = target.child(target.childCount() - 1);
+    else if (type == "subscript_expression" || type == "field_expression")
+      target = target.field(type == "subscript_expression" ? "argument" : "argument");
+    else if (type == "binary_expression")
+      target = target.field("left");
+    else
+      break;
+  }
+  return {};
+}
+
 std::string targetName(Node target) {
   for (int guard = 0; guard < 6 && !target.null(); ++guard) {
     const std::string_view type = target.type();
@@ -45,6 +64,7 @@ struct PassReads {
   std::set<uint32_t> readingLoops;  // node ids
   std::vector<Node> loops;
   std::set<std::string> handedCounts;  // values handed to a reader: the n of readArray(a, n)
+  std::map<std::string, Node> readAt;  // where each name is first read: its scope there decides
   bool any = false;
 };
 
@@ -149,6 +169,15 @@ class PassReader {
   // or of statements that follow one another (cin >> n; cin >> s;), are read together.
   void record(const Node& n, const Node& scope, std::vector<std::string> targets, PassReads& out) {
     out.any = true;
+    // The declaration each name read stands for is the one in scope at the read.
+    visitNodes(n, [&](const Node& inner) {
+      if (inner.type() == "identifier")
+        for (const std::string& target : targets)
+          if (target == inner.text()) out.readAt.emplace(target, inner);
+      return true;
+    });
+    if (n.parent().type() == "init_declarator" || n.parent().type() == "assignment_expression")
+      for (const std::string& target : targets) out.readAt.emplace(target, n.parent());
     targets.erase(std::remove(targets.begin(), targets.end(), std::string()), targets.end());
     const Node statement = statementOf(n);
     bool together = false;
@@ -178,7 +207,14 @@ class PassReader {
   std::set<std::string> followed_;
 };
 
-bool isInputScalar(const Model& model, std::string_view name) {
+// True when `name` is a scalar read from the input. Asked where it is used (`use`), the
+// declaration in scope there answers: main's int T = 1 is no count because a helper reads a
+// string T.
+bool isInputScalar(const Model& model, std::string_view name, const Node& use = Node{}) {
+  if (!use.null()) {
+    if (const Symbol* declared = findSymbolAt(model, name, use))
+      return declared->fromInput && declared->kind == ContainerKind::kScalar;
+  }
   const Symbol* symbol = findSymbol(model, name);
   if (symbol && symbol->fromInput && symbol->kind == ContainerKind::kScalar) return true;
   // int t read in main while the table holds a member vector t: the declaration read counts.
@@ -289,14 +325,16 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     update = unwrap(condition.field("left"));
   if (!update.null()) {
     const std::string name(update.field("argument").text());
-    if (update.text().find("--") == std::string_view::npos || !isInputScalar(model, name))
+    if (update.text().find("--") == std::string_view::npos ||
+        !isInputScalar(model, name, update.field("argument")))
       return {};
     return {name, name};
   }
   // while (t) { ...; t--; }
   if (condition.type() == "identifier") {
     const std::string name(condition.text());
-    if (isInputScalar(model, name) && countsByOne(findUpdateIn(body, name))) return {name, name};
+    if (isInputScalar(model, name, condition) && countsByOne(findUpdateIn(body, name)))
+      return {name, name};
     return {};
   }
   // for (tc = 1; tc <= T; tc++), while (i < q) { ...; i++; }
@@ -312,11 +350,11 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     return step.op.empty() ? findUpdateIn(body, variable) : step;
   };
   if (left.type() == "identifier" && right.type() == "number_literal" &&
-      isInputScalar(model, left.text()) && countsByOne(stepOf(std::string(left.text()))))
+      isInputScalar(model, left.text(), left) && countsByOne(stepOf(std::string(left.text()))))
     return {std::string(left.text()), std::string(left.text())};
   for (const auto& [counter, bound] : {std::pair{left, right}, std::pair{right, left}}) {
     if (counter.type() != "identifier" || bound.type() != "identifier") continue;
-    if (!isInputScalar(model, bound.text())) continue;
+    if (!isInputScalar(model, bound.text(), bound)) continue;
     const std::string variable(counter.text());
     if (countsByOne(stepOf(variable))) return {std::string(bound.text()), variable};
   }
@@ -452,8 +490,12 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
     if (readNames.count(name) && isInputScalar(model, name) && name != count) sizes.insert(name);
   // A string read in the pass is items itself; so is a container read whole (cin >> a through
   // the program's operator>>, read(a)), whose extents read in the pass are test sizes.
+  const auto readAt = [&](const std::string& name) {
+    auto found = pass.readAt.find(name);
+    return found == pass.readAt.end() ? Node{} : found->second;
+  };
   for (const std::string& name : readNames) {
-    const Symbol* symbol = findSymbol(model, name);
+    const Symbol* symbol = findSymbolAt(model, name, readAt(name));
     if (!symbol) continue;
     if (symbol->kind == ContainerKind::kString) {
       sizes.insert("|" + name + "|");
@@ -461,7 +503,7 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
     } else if (symbol->kind != ContainerKind::kScalar) {
       for (const Cost& extent : symbol->dimensions)
         for (const std::string& size : sizesOf(extent))
-          if (readNames.count(size) && isInputScalar(model, size) && size != count)
+          if (readNames.count(size) && isInputScalar(model, size, readAt(size)) && size != count)
             sizes.insert(size);
     }
   }
@@ -473,7 +515,7 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   for (const auto& statement : pass.statements)
     if (std::any_of(statement.begin(), statement.end(), isSize))
       for (const std::string& name : statement)
-        if (isInputScalar(model, name) && name != count) sizes.insert(name);
+        if (isInputScalar(model, name, readAt(name)) && name != count) sizes.insert(name);
   test.sizes.assign(sizes.begin(), sizes.end());
   // Passes that each read sized items are tests; passes of single values are the input itself.
   if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
