@@ -11,6 +11,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/member_calls.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -391,6 +392,24 @@ class TimeWalker {
     return std::string(type.substr(0, type.find('<')));
   }
 
+  // Members sized in the constructor's parameters take this object's arguments.
+  void sizeMembers(const Function& constructor, const Node& arguments,
+                   const std::vector<LoopVariable>& vars) {
+    for (const std::string& parameter : constructor.parameters)
+      for (auto& [name, symbol] : model_.symbols) {
+        if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
+        bool mentions = false;
+        for (const Cost& extent : symbol.dimensions)
+          for (const std::string& size : sizesOf(extent))
+            mentions = mentions || size == parameter || size == "|" + parameter + "|";
+        if (!mentions) continue;
+        std::vector<Cost> sized;
+        for (const Cost& extent : symbol.dimensions)
+          sized.push_back(simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
+        constructed_[name] = sized;
+      }
+  }
+
   // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
   // arguments in place of its parameters.
   Cost constructorCost(const Node& declaration) {
@@ -408,21 +427,7 @@ class TimeWalker {
       const std::vector<LoopVariable> vars = variablesInScope();
       const Cost cost =
           substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
-      // Members sized in the constructor's parameters take this object's arguments.
-      for (const std::string& parameter : constructor.parameters)
-        for (auto& [name, symbol] : model_.symbols) {
-          if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
-          bool mentions = false;
-          for (const Cost& extent : symbol.dimensions)
-            for (const std::string& size : sizesOf(extent))
-              mentions = mentions || size == parameter || size == "|" + parameter + "|";
-          if (!mentions) continue;
-          std::vector<Cost> sized;
-          for (const Cost& extent : symbol.dimensions)
-            sized.push_back(
-                simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
-          constructed_[name] = sized;
-        }
+      sizeMembers(constructor, arguments, vars);
       addPushes(pushesOfCall(constructor, arguments, vars), multiplier());
       if (!isConstantCost(cost))
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
@@ -534,6 +539,8 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
+      // seg[c].update(..), it->add(..): a member of the element's type.
+      if (const Function* member = memberCalledThrough(model_, call)) return member;
       // t.query(...) where a member elsewhere is also named t: the object in scope here
       const Node argument = function.field("argument");
       const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
@@ -572,6 +579,8 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
+    // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
+    if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
@@ -1212,6 +1221,15 @@ TimeEstimate estimateTime(Model& model) {
     const Cost otherTotal = other.run().total;
     const auto& [line, test] = second.tests_.front();
     estimate.notes.push_back(describeTestPricing(line, test, otherTotal));
+    // Without a comment the tests' sizes are summed by convention: the bound a reader whose
+    // statement gives per-test limits needs is stated beside it.
+    if (test.pricing == TestPricing::kSplit &&
+        formatCost(simplifyCost(otherTotal)) != formatCost(simplifyCost(estimate.total))) {
+      const std::string text = "tests are summed: if every test has its own limits, " +
+                               formatCost(simplifyCost(otherTotal));
+      estimate.notes.push_back(text);
+      estimate.assumptions.push_back({line, "time", text, "medium"});
+    }
   }
   return estimate;
 }

@@ -80,6 +80,14 @@ std::pair<std::string, Node> readInitialiser(const Node& init) {
     return {"", {}};
   }
   Node e = init.type() == "comma_expression" ? init.field("left") : init;
+  if (e.type() == "assignment_expression" && e.field("left").type() == "identifier")
+    return {std::string(e.field("left").text()), e.field("right")};
+  // for (t[i += n] = v; i > 1; i >>= 1): the variable is set inside the statement; from
+  // i += n it starts at least at n.
+  Node inner = findDescendant(e.type() == "assignment_expression" ? e.field("left") : e,
+                              {"assignment_expression"});
+  if (!inner.null() && inner.field("left").type() == "identifier")
+    return {std::string(inner.field("left").text()), inner.field("right")};
   if (e.type() == "assignment_expression")
     return {std::string(e.field("left").text()), e.field("right")};
   return {"", {}};
