@@ -317,8 +317,10 @@ bool resetInside(const Node& scope, const std::string& variable, const Node& exc
     if (n.type() == "declaration")
       for (const Node& d : childrenOf(n))
         if (d.type() == "identifier" && d.text() == variable) reset = true;
+    // k = fail[k - 1] moves k from where it is; only a value without k starts it over
     if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
-        isIdentifierNamed(n.field("left"), variable))
+        isIdentifierNamed(n.field("left"), variable) &&
+        !mentionsIdentifier(n.field("right"), variable))
       reset = true;
     return !reset;
   });
@@ -559,18 +561,6 @@ const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::stri
   for (auto it = frames.rbegin(); it != frames.rend(); ++it)
     if (it->variable == name) return &*it;
   return nullptr;
-}
-
-bool guardedByFlag(const Node& loop, const EnclosingLoop& outer) {
-  // if (!composite[i]) / if (is_prime[i]) around the inner loop
-  for (Node n = loop.parent(); !n.null() && !(n == outer.node); n = n.parent())
-    if (n.type() == "if_statement") {
-      const Node condition = n.field("condition");
-      if (condition.text().find('[') != std::string_view::npos &&
-          mentionsIdentifier(condition, outer.variable))
-        return true;
-    }
-  return false;
 }
 
 bool usesAsExponent(const Node& condition, const std::string& variable) {

@@ -10,7 +10,9 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/index_steps.h"
 #include "model/loop_parts.h"
+#include "model/multiples.h"
 
 namespace quorbel {
 namespace {
@@ -288,9 +290,10 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
         return facts;
       }
       if (outer) {
-        const bool sieve =
-            (start.type() == "binary_expression" && start.field("operator").text() == "*") ||
-            guardedByFlag(loop, *outer);
+        // Only steps restricted to primes make a sieve, wherever the multiples start.
+        const bool sieve = stepsOverPrimes(
+            model, loop, *outer,
+            amount.type() == "subscript_expression" ? containerName(amount) : std::string());
         facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
         // sum over i <= N of M / i is M log N (over primes: M log log N)
         const Cost total =
@@ -365,7 +368,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       const Cost top = divisor == unwrap(b.field("right"))
                            ? magnitudeOf(model, b.field("left"), vars)
                            : boundSize;
-      const bool sieve = guardedByFlag(loop, *outer);
+      const bool sieve = stepsOverPrimes(model, loop, *outer);
       facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
       facts.trips =
           divideCosts(multiplyCosts(top, sieve ? logLogCost(outer->range) : logCost(outer->range)),
@@ -457,6 +460,13 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
     return {variable, StepKind::kUnknown, constantCost(), constantCost(), loop.line()};
   Update update = readUpdate(loop.field("update"), variable);
   if (update.op.empty()) update = findUpdateIn(loop.field("body"), variable);
+  // for (p = i >> 1; i > 1 && ..; i = p, p = i >> 1): the header moves another index, by halves
+  if (update.op.empty()) {
+    const std::string index = scaledIndexOf(model, loop);
+    if (!index.empty())
+      return {index, StepKind::kGeometric, scaledIndexTrips(model, loop, index), constantCost(),
+              loop.line()};
+  }
   LoopFacts facts = countedFacts(model, loop, frames, vars, variable, start, condition, update);
   // for (j = i + 1; j < n; j++) { if (covered[j]) break; covered[j] = 1; }: marking scans
   if (!frames.empty() && facts.step == StepKind::kCounted &&

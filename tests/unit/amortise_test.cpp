@@ -1,0 +1,145 @@
+// Loops priced by what moves: indices that halve or double wherever the step is written,
+// pointers that only move one way across the passes of a loop, containers drained of what was
+// pushed, multiples loops by whether their steps are primes, and the honest bound of a loop
+// whose count is not derived. Each case is a short program of our own with the answer derived
+// by hand; near-misses keep the rules from firing where the guarantee is absent.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cost/cost.h"
+#include "estimate/time_cost.h"
+#include "model/model.h"
+
+namespace quorbel {
+namespace {
+
+std::string timeOf(const std::string& program) {
+  Model model = buildModel(program);
+  return formatCost(estimateTime(model).total);
+}
+
+std::string program(const std::string& globals, const std::string& mainBody) {
+  return "#include <bits/stdc++.h>\nusing namespace std;\n" + globals +
+         "\nint main() {\n  int n, q;\n  cin >> n >> q;\n" + mainBody + "\n}\n";
+}
+
+struct Case {
+  const char* name;
+  const char* globals;
+  const char* body;
+  const char* want;
+};
+
+void expectTimes(const Case* begin, const Case* end) {
+  for (const Case* c = begin; c != end; ++c)
+    EXPECT_EQ(timeOf(program(c->globals, c->body)), c->want) << c->name;
+}
+
+// A heap laid out in an array: its sift loops move the index to a parent or a child, log n
+// levels, however the step is written.
+TEST(AmortiseTest, SiftLoopsHalveOrDoubleTheirIndex) {
+  const Case kCases[] = {
+      {"halved in a copy kept by the header",
+       "vector<int> w(1);\nvoid lift(int i) { for (int p = i / 2; i > 1 && w[p] < w[i]; i = p, p = "
+       "i / 2) swap(w[p], w[i]); }",
+       "for (int k = 0; k < n; k++) { w.push_back(k); lift(w.size() - 1); }", "O(n * log n)"},
+      {"a child chosen in the condition",
+       "vector<int> w(1);\nint last() { return (int)w.size() - 1; }\nvoid sink(int i) { int c; "
+       "while ((c = i << 1) <= last()) { if (c < last() && w[c + 1] > w[c]) c++; if (w[i] >= "
+       "w[c]) break; swap(w[i], w[c]); i = c; } }",
+       "for (int k = 0; k < n; k++) w.push_back(k); for (int k = 0; k < n; k++) sink(1);",
+       "O(n * log n)"},
+      {"a parent through a helper",
+       "vector<long long> pq;\nint up(int x) { return (x - 1) >> 1; }\nvoid add(long long v) { "
+       "pq.push_back(v); int at = pq.size() - 1; while (at && pq[up(at)] < pq[at]) { "
+       "swap(pq[up(at)], pq[at]); at = up(at); } }",
+       "for (int k = 0; k < n; k++) add(k);", "O(n * log n)"},
+      {"a child through a helper choosing between two",
+       "vector<int> hp;\nint pick(int x) { int a = 2 * x + 1, b = a + 1; return b < (int)hp.size() "
+       "&& hp[b] < hp[a] ? b : a; }\nvoid fall(int x) { while (2 * x + 1 < (int)hp.size()) { int "
+       "c = pick(x); if (hp[x] <= hp[c]) break; swap(hp[x], hp[c]); x = c; } }",
+       "for (int k = 0; k < n; k++) hp.push_back(k); for (int k = 0; k < q; k++) fall(0);",
+       "O(q * log n + n)"},
+      {"a step by one is not a sift",
+       "vector<int> w;\nvoid walk(int i) { int c; while ((c = i + "
+       "1) < (int)w.size()) i = c; }",
+       "for (int k = 0; k < n; k++) w.push_back(k); walk(0);", "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A loop that runs while a helper reports entries left and pops one each pass drains what was
+// pushed.
+TEST(AmortiseTest, DrainsThroughASizeHelper) {
+  const Case kCases[] = {
+      {"size minus one", "vector<int> d(1);\nint left() { return (int)d.size() - 1; }",
+       "for (int k = 0; k < n; k++) d.push_back(k); while (left()) d.pop_back();", "O(n)"},
+      {"compared with zero", "deque<int> d;\nint count() { return d.size(); }",
+       "for (int k = 0; k < q; k++) d.push_back(k); while (count() > 0) d.pop_front();", "O(q)"},
+      {"a stack", "stack<int> s;\nbool any() { return !s.empty(); }",
+       "for (int k = 0; k < n; k++) s.push(k); while (any()) s.pop();", "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A pointer moved down along a table from where it is, in a branch or after a full match,
+// still only falls as far as the passes raised it.
+TEST(AmortiseTest, PointersMovedFromWhereTheyAreStayAmortised) {
+  const Case kCases[] = {
+      {"failure link after a full match", "",
+       "string t, p; cin >> t >> p; int m = p.size(); vector<int> f(m); int k = 0; for (int i = 0; "
+       "i < (int)t.size(); i++) { while (k > 0 && t[i] != p[k]) k = f[k - 1]; if (t[i] == p[k]) "
+       "k++; if (k == m) k = f[k - 1]; }",
+       "O(m + |t|)"},
+      {"moved in another branch", "",
+       "vector<int> nx(n), a(n); int j = 0; for (int i = 0; i < n; i++) { while (j > 0 && a[i] != "
+       "a[j]) j = nx[j]; if (a[i] == a[j]) j++; else if (j == 0) j = nx[j]; }",
+       "O(n)"},
+      {"a fresh start each pass is not amortised", "",
+       "vector<int> nx(n), a(n); int j = 0; for (int i = 0; i < n; i++) { j = i; while (j > 0 && "
+       "a[i] != a[j]) j = nx[j]; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// Multiples loops: a sieve when the steps are primes (a flag the loop marks is tested first, or
+// a list filled under that test is walked), harmonic for every step, wherever they start.
+TEST(AmortiseTest, MultiplesByWhetherTheStepsArePrimes) {
+  const Case kCases[] = {
+      {"guarded by the flag it marks, from the square", "",
+       "vector<bool> comp(n + 1); for (int i = 2; i <= n; i++) if (!comp[i]) for (long long j = "
+       "1LL * i * i; j <= n; j += i) comp[j] = true;",
+       "O(n * log log n)"},
+      {"continue before the loop, from the step", "",
+       "vector<int> lp(n + 1); for (int i = 2; i <= n; i++) { if (lp[i]) continue; for (int j = "
+       "i; j <= n; j += i) if (!lp[j]) lp[j] = i; }",
+       "O(n * log log n)"},
+      {"a bitset's test and set", "bitset<1000001> mark;",
+       "for (int i = 2; i <= n; i++) { if (mark.test(i)) continue; for (int j = 2 * i; j <= n; j "
+       "+= i) mark.set(j); }",
+       "O(n * log log n)"},
+      {"a list of primes walked", "",
+       "vector<char> bad(n + 1); vector<int> ps; for (int i = 2; i <= n; i++) if (!bad[i]) { "
+       "ps.push_back(i); for (int j = 2 * i; j <= n; j += i) bad[j] = 1; } vector<int> cnt(n + "
+       "1); for (int p : ps) for (int j = p; j <= n; j += p) cnt[j]++;",
+       "O(n * log log n)"},
+      {"every step from twice the step", "",
+       "vector<int> c(n + 1); for (int d = 1; d <= n; d++) for (int j = 2 * d; j <= n; j += d) "
+       "c[j]++;",
+       "O(n * log n)"},
+      {"every step from the square", "",
+       "vector<int> c(n + 1); for (int d = 1; d * d <= n; d++) for (int j = d * d; j <= n; j += "
+       "d) c[j]++;",
+       "O(n * log n)"},
+      {"a flag nothing marks is a filter, not primality", "",
+       "vector<int> a(n + 1), c(n + 1); for (int i = 1; i <= n; i++) cin >> a[i]; for (int d = 1; "
+       "d <= n; d++) if (a[d]) for (int j = d; j <= n; j += d) c[j] += a[d];",
+       "O(n * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+}  // namespace
+}  // namespace quorbel
