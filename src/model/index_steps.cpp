@@ -16,6 +16,12 @@ namespace {
 // Calls followed and locals resolved before the answer is no.
 constexpr int kMaxDepth = 8;
 
+// The index of a subscript, its brackets stripped.
+Node subscriptIndex(const Node& subscript) {
+  const Node indices = unwrap(subscript.field("indices"));
+  return unwrap(indices.type() == "subscript_argument_list" ? indices.child(0) : indices);
+}
+
 bool isLiteral(const Node& node) { return unwrap(node).type() == "number_literal"; }
 
 // `variable`, or `variable` plus or minus a literal: the operand a halving or doubling moves.
@@ -153,6 +159,28 @@ Cost scaledIndexTrips(const Model& model, const Node& loop, const std::string& v
   Cost size = indexedArraySize(model, loop, variable);
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);
+}
+
+ChainClimb chainClimbOf(const Node& loop) {
+  ChainClimb climb;
+  const Node condition = loop.field("condition");
+  visitNodes(loop.field("body"), [&](const Node& n) {
+    if (!climb.variable.empty() || n.type() == "lambda_expression") return false;
+    if (n.type() != "assignment_expression" || n.field("operator").text() != "=") return true;
+    const Node left = unwrap(n.field("left"));
+    const Node right = unwrap(n.field("right"));
+    if (left.type() != "identifier" || right.type() != "subscript_expression") return true;
+    const std::string variable(left.text());
+    const Node head = subscriptIndex(right);
+    if (head.type() != "subscript_expression" ||
+        !isIdentifierNamed(subscriptIndex(head), variable) ||
+        !mentionsIdentifier(condition, variable))
+      return true;
+    climb.variable = variable;
+    climb.parents = containerName(right.field("argument"));
+    return false;
+  });
+  return climb;
 }
 
 std::string containerSizedByHelper(const Model& model, const Node& condition) {

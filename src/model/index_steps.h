@@ -29,6 +29,15 @@ std::string scaledIndexOf(const Model& model, const Node& loop);
 // program's first size when it indexes none.
 Cost scaledIndexTrips(const Model& model, const Node& loop, const std::string& variable);
 
+// while (head[a] != head[b]) { ..; a = par[head[a]]; }: the variable the condition tests that
+// the body moves to the parent of its chain's head (a composed lookup T1[T2[x]]), and T1;
+// empty when there is none. Heavy-light chains are left O(log n) times along any path.
+struct ChainClimb {
+  std::string variable;
+  std::string parents;
+};
+ChainClimb chainClimbOf(const Node& loop);
+
 // The container whose size a program function returns, when `condition` calls it: d of
 // `int hsize() { return (int)d.size() - 1; }` in while (hsize()); empty otherwise.
 std::string containerSizedByHelper(const Model& model, const Node& condition);

@@ -549,7 +549,10 @@ bool assignsHalf(const Node& body) {
     if (n.type() == "binary_expression") {
       const std::string_view op = n.field("operator").text();
       const Node right = unwrap(n.field("right"));
-      if ((op == "/" && right.text() == "2") || (op == ">>" && right.text() == "1")) found = true;
+      // a ternary search's thirds narrow the range as surely as halves
+      if ((op == "/" && (right.text() == "2" || right.text() == "3")) ||
+          (op == ">>" && right.text() == "1"))
+        found = true;
     }
     return !found;
   });

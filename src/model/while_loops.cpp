@@ -461,6 +461,16 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     facts.trips = unitesBySize(model, table) ? logCost(size) : size;
     return facts;
   }
+  // A climb by whole chains to the parents of their heads: log of the parents' table.
+  const ChainClimb climb = chainClimbOf(loop);
+  if (!climb.variable.empty()) {
+    Cost size = containerSize(model, climb.parents, loop);
+    if (isConstantCost(size)) size = primarySize(model);
+    facts.variable = climb.variable;
+    facts.step = StepKind::kGeometric;
+    facts.trips = logCost(size);
+    return facts;
+  }
   // A sift up or down a heap: the index halves or doubles through copies or helpers.
   const std::string index = scaledIndexOf(model, loop);
   if (!index.empty()) {

@@ -141,5 +141,70 @@ TEST(AmortiseTest, MultiplesByWhetherTheStepsArePrimes) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A loop no rule counts is bounded by what it moves or reads, and the estimate says which size
+// it took and how far the bound reaches.
+TEST(AmortiseTest, FallbackBoundsByWhatMoves) {
+  const struct {
+    const char* name;
+    const char* globals;
+    const char* body;
+    const char* want;
+    const char* bound;  // a piece of the assumption's sentence
+    const char* level;
+  } kCases[] = {
+      {"a pointer kept across the passes", "",
+       "vector<int> a(n); int l = 0; for (int r = 0; r < n; r++) { while (a[r] - a[l] > q) l++; }",
+       "O(n)", "bounded by |a| (l indexes a) over all passes of the enclosing loop", "medium"},
+      {"a deque's front popped", "",
+       "deque<int> d; for (int i = 0; i < n; i++) { d.push_back(i); while (d.front() < i - q) "
+       "d.pop_front(); }",
+       "O(n)", "it removes entries of d", "medium"},
+      {"a parent chain without a test", "",
+       "vector<int> up(n); for (int i = 0; i < q; i++) { int x; cin >> x; for (int v = x;; v = "
+       "up[v]) if (v == 0) break; }",
+       "O(n * q)", "bounded by |up| (v indexes up)", "medium"},
+      {"an extension pushing a frontier", "",
+       "vector<int> a(n), z(n); for (int i = 1, lo = 0, hi = 0; i < n; i++) { if (i < hi) z[i] = "
+       "min(hi - i, z[i - lo]); while (i + z[i] < n && a[z[i]] == a[i + z[i]]) z[i]++; if (i + "
+       "z[i] > hi) lo = i, hi = i + z[i]; }",
+       "O(n)", "extends a frontier kept across the passes", "medium"},
+      {"an extension from scratch each pass", "",
+       "vector<int> a(n), w(n); for (int i = 0; i < n; i++) { w[i] = 0; while (i + w[i] < n && "
+       "a[w[i]] == a[i + w[i]]) w[i]++; }",
+       "O(n^2)", "bounded by n", "medium"},
+      {"a global stack counter lowered from where it was left",
+       "int st[200005], top = 0;\nvoid unwind(int v) { while (top > 0 && st[top - 1] != v) "
+       "top--; }",
+       "for (int i = 0; i < n; i++) st[top++] = i; for (int i = 0; i < q; i++) { int v; cin >> v; "
+       "unwind(v); }",
+       "O(n + q)", "", ""},
+      {"a global window end moved both ways is not kept",
+       "vector<int> a; int lo = 0;\nvoid moveTo(int x) { while (lo < x) lo++; while (lo > x) lo--; "
+       "}",
+       "a.resize(n); for (int i = 0; i < q; i++) { int x; cin >> x; moveTo(x); }", "O(q * x + n)",
+       "", ""},
+      {"an exponent tested on the right", "",
+       "int k = 0; while (n > (1 << k)) ++k; for (int i = 0; i < k; i++) {}", "O(log n)",
+       "k is a shift amount", "medium"},
+      {"the characters of one value",
+       "int readInt() { int x = 0; char c = getchar(); while (c < '0' || c > '9') c = getchar(); "
+       "while (c >= '0' && c <= '9') { x = x * 10 + c - '0'; c = getchar(); } return x; }",
+       "int k = readInt(); for (int i = 0; i < k; i++) readInt();", "O(k)",
+       "one token's characters", "medium"},
+      {"nothing named: the first size stands in", "",
+       "long long t = 1; while (true) { t = t * 3 % 1000003; if (t == 1) break; }", "O(n)",
+       "the first size the program reads stands for it", "low"},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(program(c.globals, c.body));
+    const TimeEstimate estimate = estimateTime(model);
+    EXPECT_EQ(formatCost(estimate.total), c.want) << c.name;
+    bool said = *c.bound == '\0';
+    for (const Assumption& a : estimate.assumptions)
+      said = said || (a.text.find(c.bound) != std::string::npos && a.level == c.level);
+    EXPECT_TRUE(said) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
