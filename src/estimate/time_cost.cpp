@@ -6,6 +6,8 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/early_exits.h"
+#include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
 #include "model/loop_bounds.h"
@@ -280,6 +282,16 @@ class TimeWalker {
         type == "comment" || type == "preproc_include")
       return unit();
     if (isLoopNode(node)) return walkLoop(node, depth);
+    if (type == "if_statement" && !state_.frames.empty()) {
+      // A check made only on a lookup hit whose success leaves: run in full once per call.
+      const Node check = checkedOnHit(node);
+      if (!check.null()) {
+        state_.amortised = addCosts(state_.amortised, simplifyCost(walk(check, depth + 1)));
+        Cost cost =
+            addCosts(unit(), walk(unwrap(node.field("condition")).field("left"), depth + 1));
+        return addCosts(std::move(cost), walk(node.field("consequence"), depth + 1));
+      }
+    }
     Cost cost = unit();
     // [&] { ... }(): a lambda called where it is written runs its body right here.
     if (type == "call_expression" && node.field("function").type() == "lambda_expression") {
@@ -482,7 +494,7 @@ class TimeWalker {
       if (bounded.span == BoundSpan::kEnclosingPasses && !state_.frames.empty())
         facts.trips = divideCosts(facts.trips, state_.frames.back().trips);
     }
-    const bool overRun = bounded.found && bounded.span == BoundSpan::kProgram;
+    const bool overRun = facts.overRun || (bounded.found && bounded.span == BoundSpan::kProgram);
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
     // A pass of a test loop whose sizes are summed is charged as if it saw all the items.
@@ -991,7 +1003,7 @@ class TimeWalker {
     if (!state_.frames.empty()) {
       const Node loop = state_.frames.back().node;
       if (loop.type() == "for_range_loop" &&
-          swappedForSmaller(loop, containerName(loop.field("right"))))
+          (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(loop.field("right")))))
         return;
     }
     state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(passesHolding(name)));

@@ -315,6 +315,71 @@ bool extendsFrontier(const Node& loop, const EnclosingLoop& frame, const std::st
   return clipped;
 }
 
+// ---- Membership walks ----
+
+// The container whose membership of `name` the condition tests: s.count(v), s.find(v) != ...
+std::string memberTested(const Node& condition, const std::string& name) {
+  std::string found;
+  visitNodes(condition, [&](const Node& n) {
+    if (!found.empty()) return false;
+    if (n.type() != "call_expression") return true;
+    const Node f = n.field("function");
+    if (f.type() != "field_expression") return true;
+    const std::string_view method = f.field("field").text();
+    if ((method == "count" || method == "find" || method == "contains") &&
+        mentionsIdentifier(n.field("arguments"), name))
+      found = containerName(f.field("argument"));
+    return found.empty();
+  });
+  return found;
+}
+
+// x of v += x in the loop, when x is a plain name.
+std::string stepOf(const Node& loop, const std::string& name) {
+  std::string step;
+  visitNodes(loop, [&](const Node& n) {
+    if (!step.empty()) return false;
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "+=" &&
+        isIdentifierNamed(unwrap(n.field("left")), name) &&
+        unwrap(n.field("right")).type() == "identifier")
+      step = std::string(unwrap(n.field("right")).text());
+    return step.empty();
+  });
+  return step;
+}
+
+// v starts from a table keyed by the step (v = from[x], v = from.count(x) ? from[x] : x) and
+// the table is given v back after the loop (from[x] = v).
+bool startKeptPerStep(const Node& loop, const std::string& name, const std::string& step) {
+  const Node scope = loop.parent();
+  std::string table;
+  bool stored = false;
+  const auto keyedRead = [&](const Node& value) {
+    std::string read;
+    visitNodes(value, [&](const Node& n) {
+      if (read.empty() && n.type() == "subscript_expression" && isIdentifierNamed(indexOf(n), step))
+        read = containerName(n.field("argument"));
+      return read.empty();
+    });
+    return read;
+  };
+  visitNodes(scope, [&](const Node& n) {
+    if (n == loop) return false;
+    if (n.type() == "init_declarator" && declaredName(n) == name && table.empty())
+      table = keyedRead(n.field("value"));
+    if (n.type() == "assignment_expression" && n.field("operator").text() == "=") {
+      const Node left = unwrap(n.field("left"));
+      if (isIdentifierNamed(left, name) && table.empty()) table = keyedRead(n.field("right"));
+      if (left.type() == "subscript_expression" && !table.empty() && containerName(left) == table &&
+          isIdentifierNamed(indexOf(left), step) &&
+          isIdentifierNamed(unwrap(n.field("right")), name))
+        stored = true;
+    }
+    return true;
+  });
+  return !table.empty() && stored;
+}
+
 // ---- The rules ----
 
 LoopBound charactersBound(const Model& model, const Node& loop) {
@@ -549,6 +614,23 @@ LoopBound movedBound(const Model& model, const Node& loop, const std::vector<Enc
       if (!frames.empty() && framesKeeping(frames, name, loop) > 0 &&
           !declaredInside(findSymbolAt(model, name, loop), frames.back()))
         bound.span = BoundSpan::kEnclosingPasses;
+      return bound;
+    }
+    // while (seen.count(v)) v += x: no more steps than the set holds; from a start kept per
+    // step x (v = from[x] ... from[x] = v), each x passes its multiples once over the run
+    const std::string members = entry ? "" : memberTested(condition, name);
+    if (!members.empty() && !isConstantCost(sizeOf(model, members, loop))) {
+      const Cost size = sizeOf(model, members, loop);
+      bound.bound = size;
+      bound.what = "|" + members + "|";
+      bound.why = name + " steps while it is in " + members;
+      const std::string step = stepOf(loop, name);
+      if (!step.empty() && startKeptPerStep(loop, name, step)) {
+        bound.bound = multiplyCosts(size, logCost(size));
+        bound.what = "|" + members + "| log |" + members + "|";
+        bound.why = name + " resumes for each step " + step + " where it stopped";
+        bound.span = BoundSpan::kProgram;
+      }
       return bound;
     }
     const std::string container =

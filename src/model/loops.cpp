@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/entry_moves.h"
 #include "model/index_steps.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
@@ -155,6 +156,48 @@ SpentValue spentValue(const Model& model, const Node& body, const Node& conditio
   return {};
 }
 
+// The mask a submask walk enumerates: M of s = (s - 1) & M in the loop's update.
+Node enumeratedMask(const Node& loop, const std::string& variable) {
+  Node mask;
+  visitNodes(loop.field("update"), [&](const Node& n) {
+    if (!mask.null()) return false;
+    if (n.type() == "assignment_expression" &&
+        isIdentifierNamed(unwrap(n.field("left")), variable)) {
+      const Node right = unwrap(n.field("right"));
+      if (right.type() == "binary_expression" && right.field("operator").text() == "&")
+        for (const Node side : {unwrap(right.field("left")), unwrap(right.field("right"))})
+          if (!mentionsIdentifier(side, variable)) mask = side;
+    }
+    return mask.null();
+  });
+  return mask;
+}
+
+// The mask a submask walk starts from or enumerates is made from the variable of a loop over
+// all masks (m itself, ~m & full, or a local built up and then cut by m with &= ~m), so its
+// submasks over all masks m number 3^n, not 2^n each.
+bool maskTiedTo(const Node& loop, const Node& start, const std::string& variable,
+                const EnclosingLoop& frame) {
+  if (frame.variable.empty() || isConstantCost(exponentOfRange(frame.range))) return false;
+  for (const Node& mask : {unwrap(start), enumeratedMask(loop, variable)}) {
+    if (mask.null()) continue;
+    if (mentionsIdentifier(mask, frame.variable)) return true;
+    if (mask.type() != "identifier") continue;
+    bool tied = false;
+    visitNodes(frame.node.field("body"), [&](const Node& n) {
+      if (tied || n == loop) return false;
+      if (n.type() == "assignment_expression" &&
+          isIdentifierNamed(unwrap(n.field("left")), mask.text()))
+        tied = mentionsIdentifier(n.field("right"), frame.variable);
+      if (n.type() == "init_declarator" && declaredName(n) == mask.text())
+        tied = mentionsIdentifier(n.field("value"), frame.variable);
+      return !tied;
+    });
+    if (tied) return true;
+  }
+  return false;
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -226,7 +269,8 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   if (update.op == "submask") {
     const EnclosingLoop* outer = nullptr;
     for (const EnclosingLoop& frame : frames)
-      if (mentionsIdentifier(start, frame.variable)) outer = &frame;
+      if (mentionsIdentifier(start, frame.variable) || maskTiedTo(loop, start, variable, frame))
+        outer = &frame;
     facts.step = StepKind::kSubmask;
     if (outer) {
       const Cost exponent = exponentOfRange(outer->range);
@@ -528,6 +572,28 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   facts.line = loop.line();
   facts.variable = declaredName(loop.field("declarator"));
   const Node right = unwrap(loop.field("right"));
+  // Small to large: the container walked is the smaller of two, so each entry moves into one
+  // at least twice as large, log n times over all the merges of the run.
+  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right))) {
+    // the entries merged: what the containers received, else the size the program reads;
+    // an array of them counts its rows, not their entries
+    const Symbol* merged = containerAt(model, containerName(right), right);
+    Cost entries = merged && !isConstantCost(merged->elements) ? merged->elements : Cost{};
+    if (isConstantCost(entries) && merged && merged->dimensions.empty())
+      entries = containerSize(model, containerName(right), right);
+    if (isConstantCost(entries)) entries = primarySize(model);
+    facts.step = StepKind::kContainer;
+    facts.trips = multiplyCosts(entries, logCost(entries));
+    facts.overRun = true;
+    return facts;
+  }
+  // for (i..n) for (k : at[i]) at[i + k].push_back(k): each value steps through n / k rows
+  if (!frames.empty() && feedsOwnBuckets(loop, frames.back())) {
+    const Cost range = frames.back().range;
+    facts.step = StepKind::kHarmonic;
+    facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
+    return facts;
+  }
   if (right.type() == "subscript_expression") {
     const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
@@ -539,13 +605,6 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   }
   if (right.type() == "initializer_list") {
     facts.step = StepKind::kConstant;
-    return facts;
-  }
-  // Small to large: the container walked was swapped for the smaller of two, so each entry
-  // moves into one at least twice as large, log n times over all the merges.
-  if (swappedForSmaller(loop, containerName(right))) {
-    facts.step = StepKind::kContainer;
-    facts.trips = logCost(primarySize(model));
     return facts;
   }
   facts.step = StepKind::kContainer;

@@ -141,6 +141,105 @@ TEST(AmortiseTest, MultiplesByWhetherTheStepsArePrimes) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Entries that only move into a container at least twice the size of their old one move log n
+// times each, n log n in all over the run; entries that feed later buckets of their own list
+// step n / k times each.
+TEST(AmortiseTest, EntriesMovedByTheirOwnSteps) {
+  const Case kCases[] = {
+      {"smaller side by branch", "",
+       "vector<multiset<int>> s(n); for (int i = 0; i < n; i++) s[i].insert(i); for (int k = 0; "
+       "k < q; k++) { int a, b; cin >> a >> b; if (s[b].size() >= s[a].size()) { for (int v : "
+       "s[a]) s[b].insert(v); s[a].clear(); } else { for (int v : s[b]) s[a].insert(v); "
+       "s[b].clear(); "
+       "} }",
+       "O(n * log^2 n + q)"},
+      {"indices swapped, a list appended", "",
+       "vector<vector<int>> g(n); vector<int> who(n); for (int i = 0; i < n; i++) "
+       "g[i].push_back(i); "
+       "for (int k = 0; k < q; k++) { int u, v; cin >> u >> v; if ((int)g[u].size() < "
+       "(int)g[v].size()) swap(u, v); for (int x : g[v]) { who[x] = u; g[u].push_back(x); } "
+       "g[v].clear(); }",
+       "O(n * log n + q)"},
+      {"pointers swapped in a recursion",
+       "vector<vector<int>> ch; vector<int> col;\n"
+       "set<int>* up(int v) { set<int>* mine = new set<int>{col[v]}; for (int c : ch[v]) { "
+       "set<int>* kid = up(c); if (mine->size() < kid->size()) swap(mine, kid); for (int x : "
+       "*kid) mine->insert(x); delete kid; } return mine; }",
+       "ch.resize(n); col.resize(n); for (int v = 1; v < n; v++) { int p; cin >> p; "
+       "ch[p].push_back(v); } delete up(0);",
+       "O(n * log^2 n)"},
+      {"a size comparison that does not choose the walked side", "",
+       "vector<int> a(n), b(n), c(n); long long t = 0; for (int k = 0; k < q; k++) { if (a.size() "
+       "< b.size()) swap(a, b); for (int x : c) t += x; }",
+       "O(n * q)"},
+      {"buckets fed at the entry's next multiple", "",
+       "vector<vector<int>> at(n + 1); vector<int> nx(n + 1); for (int k = 1; k <= n; k++) { nx[k] "
+       "= k; at[k].push_back(k); } for (int i = 1; i <= n; i++) for (int k : at[i]) { nx[k] += k; "
+       "if (nx[k] <= n) at[nx[k]].push_back(k); }",
+       "O(n * log n)"},
+      {"buckets fed at the position plus the entry", "",
+       "vector<vector<int>> b(n + 1); for (int k = 1; k <= n; k++) b[k].push_back(k); for (int i = "
+       "1; i <= n; i++) for (int d : b[i]) if (i + d <= n) b[i + d].push_back(d);",
+       "O(n * log n)"},
+      {"buckets fed elsewhere are a plain list", "",
+       "vector<vector<int>> b(n + 1); for (int k = 1; k <= n; k++) b[k].push_back(k); for (int i = "
+       "1; i <= n; i++) for (int d : b[i]) if (d + 1 <= n) b[d + 1].push_back(i);",
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// Submasks of a mask made from the outer mask, over all masks: 3^n in all.
+TEST(AmortiseTest, SubmasksOfMasksTiedToTheOuterMask) {
+  const Case kCases[] = {
+      {"the outer mask itself", "",
+       "for (int m = 0; m < (1 << n); m++) for (int s = m; s; s = (s - 1) & m) {}", "O(3^n)"},
+      {"its complement", "",
+       "int full = (1 << n) - 1; for (int m = 0; m < (1 << n); m++) for (int s = full ^ m; s > 0; "
+       "s = (s - 1) & (full ^ m)) {}",
+       "O(3^n)"},
+      {"a mask built bit by bit and cut by the outer one", "",
+       "vector<int> need(n); for (int m = 0; m < (1 << n); m++) { int avail = 0; for (int j = 0; j "
+       "< n; j++) if ((m & need[j]) == need[j]) avail |= 1 << j; avail &= ~m; for (int s = avail; "
+       "s; s = (s - 1) & avail) {} }",
+       "O(3^n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A walk that resumes for each step where the last walk for that step stopped passes each
+// stored multiple once; a check made only on a lookup hit that ends the search runs once.
+TEST(AmortiseTest, WalksAndChecksChargedOnce) {
+  const Case kCases[] = {
+      {"a membership walk from a start kept per step", "",
+       "set<int> s; map<int, int> last; for (int i = 0; i < n; i++) { int x; cin >> x; "
+       "s.insert(x); } for (int k = 0; k < n; k++) { int x; cin >> x; int v = last.count(x) ? "
+       "last[x] : x; while (s.count(v)) v += x; last[x] = v; }",
+       "O(n * log^2 n)"},
+      {"a membership walk from scratch each time", "",
+       "unordered_set<int> s; for (int i = 0; i < n; i++) { int x; cin >> x; s.insert(x); } for "
+       "(int k = 0; k < q; k++) { int x, v; cin >> x; v = x; while (s.count(v)) v += x; }",
+       "O(n * q)"},
+      {"a check after a hashed hit that returns", "",
+       "string t; cin >> t; int m = t.size(); unordered_map<long long, int> at; long long h = 0; "
+       "for (int i = 0; i + q <= m; i++) { h = h * 31 + t[i]; auto it = at.find(h); if (it != "
+       "at.end() && t.substr(it->second, q) == t.substr(i, q)) { cout << i; return 0; } at[h] = i; "
+       "}",
+       "O(m)"},
+      {"a check after a count that breaks", "",
+       "vector<int> a(n); map<int, int> seen; int found = -1; for (int i = 0; i + q <= n; i++) { "
+       "if (seen.count(a[i]) && equal(a.begin() + seen[a[i]], a.begin() + seen[a[i]] + q, "
+       "a.begin() + i)) { found = i; break; } seen[a[i]] = i; }",
+       "O(n * log n + q)"},
+      {"a check that does not leave runs every pass", "",
+       "vector<int> a(n); map<int, int> seen; int hits = 0; for (int i = 0; i + q <= n; i++) { if "
+       "(seen.count(a[i]) && equal(a.begin(), a.begin() + q, a.begin() + i)) hits++; seen[a[i]] "
+       "= i; }",
+       "O(n * (q + log n))"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 // A loop no rule counts is bounded by what it moves or reads, and the estimate says which size
 // it took and how far the bound reaches.
 TEST(AmortiseTest, FallbackBoundsByWhatMoves) {
