@@ -198,6 +198,24 @@ bool maskTiedTo(const Node& loop, const Node& start, const std::string& variable
   return false;
 }
 
+// if (i % p == 0) break; in `body`: a walk over the primes that stops at the smallest prime
+// factor of `variable`.
+bool stopsAtDivisor(const Node& body, const std::string& variable) {
+  bool found = false;
+  visitNodes(body, [&](const Node& n) {
+    if (found || n.type() != "if_statement") return !found;
+    bool divides = false;
+    visitNodes(n.field("condition"), [&](const Node& m) {
+      divides = divides || (m.type() == "binary_expression" && m.field("operator").text() == "%" &&
+                            mentionsIdentifier(m.field("left"), variable));
+      return !divides;
+    });
+    found = divides && !findDescendant(n.field("consequence"), {"break_statement"}).null();
+    return !found;
+  });
+  return found;
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -311,6 +329,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       const SpentValue spent = spentValue(model, loop.field("body"), condition, variable, vars);
       facts.trips = spent.byCounter ? logCost(spent.value) : spent.value;
       if (!spent.byCounter) facts.step = StepKind::kCounted;
+      // for (gap = 1; rank[n - 1] != n - 1; gap *= 2): an offset doubled until the test, which
+      // reads something else, holds; it stays within the array it offsets into: log of that
+      if (isConstantCost(spent.value)) {
+        Cost offset = indexedArraySize(model, loop.field("body"), variable);
+        if (isConstantCost(offset)) offset = primarySize(model);
+        facts.step = StepKind::kGeometric;
+        facts.trips = logCost(offset);
+      }
     }
     return facts;
   }
@@ -434,15 +460,50 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.trips = rootCost(boundSize, rootDegree);
     return facts;
   }
-  // for (j = 0; j < primes.size() && i * primes[j] < N; j++): a linear sieve marks each number
-  // once over all i, so the inner loop's passes sum to the bound.
-  if (comparisons.size() > 1 && !frames.empty()) {
-    for (const Comparison& c : comparisons) {
+  // for (j = 0; j < primes.size() && i * primes[j] < N; j++), or the product tested as an exit
+  // of the body (if (i * primes[j] > N) break;): a linear sieve, which also stops at the
+  // smallest prime factor of i, marks each number once over all i, so the inner loop's passes
+  // sum to the bound. Without that stop, i walks the primes up to N / i: N log log N over all
+  // i (N log N over every step).
+  std::vector<Comparison> products = comparisons;
+  for (const Node& statement : childrenOf(loop.field("body")))
+    if (statement.type() == "if_statement" &&
+        (!findDescendant(statement.field("consequence"), {"break_statement"}).null() ||
+         !findDescendant(statement.field("alternative"), {"break_statement"}).null()))
+      collectComparisons(statement.field("condition"), products);
+  if (products.size() > 1 && !frames.empty()) {
+    const std::string& outer = frames.back().variable;
+    for (const Comparison& c : products) {
       const Node side = unwrap(c.left);
-      if (side.type() == "binary_expression" && side.field("operator").text() == "*" &&
-          mentionsIdentifier(side, variable) && mentionsIdentifier(side, frames.back().variable)) {
+      if (side.type() != "binary_expression" || side.field("operator").text() != "*") continue;
+      // i * p[j], (ll)i * j: the outer variable times what the inner loop walks
+      const Node l = unwrapConversions(model, side.field("left"));
+      const Node r = unwrapConversions(model, side.field("right"));
+      const bool product = (isIdentifierNamed(l, outer) && mentionsIdentifier(r, variable) &&
+                            !mentionsIdentifier(r, outer)) ||
+                           (isIdentifierNamed(r, outer) && mentionsIdentifier(l, variable) &&
+                            !mentionsIdentifier(l, outer));
+      if (product) {
+        const Cost top = magnitudeOf(model, c.right, vars);
         facts.step = StepKind::kTwoPointer;
-        facts.trips = divideCosts(magnitudeOf(model, c.right, vars), frames.back().trips);
+        facts.trips = divideCosts(top, frames.back().trips);
+        // p[j] <= lp[i]: the walk stops at the smallest prime factor of i as surely
+        bool bySmallest = false;
+        for (const Comparison& other : products)
+          for (const Node& bound : {unwrap(other.left), unwrap(other.right)})
+            bySmallest = bySmallest ||
+                         (bound.type() == "subscript_expression" &&
+                          isIdentifierNamed(
+                              unwrap(bound.field("indices")).type() == "subscript_argument_list"
+                                  ? unwrap(unwrap(bound.field("indices")).child(0))
+                                  : unwrap(bound.field("indices")),
+                              outer));
+        if (bySmallest || stopsAtDivisor(loop.field("body"), outer)) return facts;
+        const Node entry = findDescendant(side, {"subscript_expression"});
+        const bool primes = !entry.null() && filledUnderFlagTest(model, containerName(entry));
+        facts.step = primes ? StepKind::kSieve : StepKind::kHarmonic;
+        facts.trips = divideCosts(multiplyCosts(top, primes ? logLogCost(top) : logCost(top)),
+                                  frames.back().trips);
         return facts;
       }
     }

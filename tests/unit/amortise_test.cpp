@@ -141,6 +141,39 @@ TEST(AmortiseTest, MultiplesByWhetherTheStepsArePrimes) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A walk over a list of primes bounded by a product with the outer variable: a linear sieve
+// when it stops at the smallest prime factor (each number marked once), else the primes up to
+// N / i for every i, N log log N in all; and an offset doubled until a test of something else.
+TEST(AmortiseTest, ProductBoundedWalksAndDoubledOffsets) {
+  const Case kCases[] = {
+      {"linear sieve, the product as an exit", "",
+       "vector<int> lp(n + 1), pr; for (int i = 2; i <= n; i++) { if (!lp[i]) { lp[i] = i; "
+       "pr.push_back(i); } for (int j = 0; j < (int)pr.size(); j++) { if ((long long)i * pr[j] > "
+       "n) break; lp[i * pr[j]] = pr[j]; if (i % pr[j] == 0) break; } }",
+       "O(n)"},
+      {"linear sieve, the smallest factor in the test", "",
+       "vector<int> lp(n + 1), pr; for (int i = 2; i <= n; i++) { if (lp[i] == 0) { lp[i] = i; "
+       "pr.push_back(i); } for (int j = 0; j < (int)pr.size() && pr[j] <= lp[i] && i * pr[j] <= "
+       "n; j++) lp[i * pr[j]] = pr[j]; }",
+       "O(n)"},
+      {"primes up to n / i for every i", "",
+       "vector<char> cp(n + 1); vector<int> ps, c(n + 1); for (int i = 2; i <= n; i++) { if "
+       "(!cp[i]) ps.push_back(i); for (int j = 0; j < (int)ps.size(); j++) { if (i * ps[j] > n) "
+       "break; cp[i * ps[j]] = 1; if (i % ps[j] == 0) break; } } for (int i = 1; i <= n; i++) for "
+       "(int j = 0; j < (int)ps.size(); j++) { if (i * ps[j] <= n) c[i * ps[j]]++; else break; }",
+       "O(n * log log n)"},
+      {"a product of two entries is no such bound", "",
+       "vector<int> x(n); int best = 0; for (int i = 0; i < n; i++) for (int j = i + 1; j < n; "
+       "j++) { if ((x[i] - x[j]) * (x[i] - x[j]) > q) break; best++; }",
+       "O(n^2)"},
+      {"an offset doubled until the ranks are distinct", "",
+       "vector<int> rk(n), tmp(n); for (int gap = 1; tmp[n - 1] != n - 1; gap *= 2) { for (int i "
+       "= 0; i < n; i++) tmp[i] = rk[i] + (i + gap < n ? rk[i + gap] : 0); }",
+       "O(n * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 // Entries that only move into a container at least twice the size of their old one move log n
 // times each, n log n in all over the run; entries that feed later buckets of their own list
 // step n / k times each.
