@@ -157,6 +157,12 @@ std::string scaledIndexOf(const Model& model, const Node& loop) {
 
 Cost scaledIndexTrips(const Model& model, const Node& loop, const std::string& variable) {
   Cost size = indexedArraySize(model, loop, variable);
+  // a value halved or divided down, not an index: as many rounds as its own bits
+  const Symbol* value = findSymbolAt(model, variable, loop);
+  if (isConstantCost(size) && value && value->kind == ContainerKind::kScalar)
+    size = value->fromInput || value->isParameter ? sizeCost(variable)
+           : value->hasDerived                    ? value->derived
+                                                  : Cost{};
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);
 }

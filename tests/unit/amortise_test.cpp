@@ -61,6 +61,8 @@ TEST(AmortiseTest, SiftLoopsHalveOrDoubleTheirIndex) {
        "c = pick(x); if (hp[x] <= hp[c]) break; swap(hp[x], hp[c]); x = c; } }",
        "for (int k = 0; k < n; k++) hp.push_back(k); for (int k = 0; k < q; k++) fall(0);",
        "O(q * log n + n)"},
+      {"a value divided by a literal through a copy: its own bits", "",
+       "long long x = q, y; while (x % 10 == 0) { y = x / 10; x = y; }", "O(log q)"},
       {"a step by one is not a sift",
        "vector<int> w;\nvoid walk(int i) { int c; while ((c = i + "
        "1) < (int)w.size()) i = c; }",
@@ -336,6 +338,95 @@ TEST(AmortiseTest, FallbackBoundsByWhatMoves) {
       said = said || (a.text.find(c.bound) != std::string::npos && a.level == c.level);
     EXPECT_TRUE(said) << c.name;
   }
+}
+
+// The bound a fallback takes, kind by kind, each in three spellings of its own; the sentence
+// names the size and what the loop moves.
+TEST(AmortiseTest, FallbackBoundKindsInThreeSpellings) {
+  const struct {
+    const char* name;
+    const char* globals;
+    const char* body;
+    const char* want;
+    const char* bound;
+  } kCases[] = {
+      // a container the loop pops, kept across the passes of the loop that fills it
+      {"back popped while larger", "",
+       "vector<int> st; for (int i = 0; i < n; i++) { while (st.back() > i % q) st.pop_back(); "
+       "st.push_back(i); }",
+       "O(n)", "it removes entries of st"},
+      {"a queue's front popped", "",
+       "queue<int> w; for (int i = 0; i < n; i++) { w.push(i); while (w.front() + q < i) w.pop(); "
+       "}",
+       "O(n)", "it removes entries of w"},
+      {"a set's smallest erased", "",
+       "set<int> s; for (int i = 0; i < n; i++) { s.insert(i); while (*s.begin() < i - q) "
+       "s.erase(s.begin()); }",
+       "O(n * log n)", "it removes entries of s"},
+      // a pointer by the array it indexes
+      {"a pointer while its entry is small", "",
+       "vector<long long> a(n); int p = 0; for (int i = 0; i < q; i++) { long long x; cin >> x; "
+       "while (a[p] < x) p++; }",
+       "O(n + q)", "p indexes a"},
+      {"a pointer down a sorted array", "",
+       "vector<int> b(n); int p = n - 1; for (int i = 0; i < q; i++) { int x; cin >> x; while "
+       "(b[p] > x) --p; }",
+       "O(n + q)", "p indexes b"},
+      {"a record's field", "struct E { int w, u, v; };",
+       "vector<E> es(n); int p = 0; for (int i = 0; i < q; i++) { int k; cin >> k; while "
+       "(es[p].w <= k) p += 1; }",
+       "O(n + q)", "p indexes es"},
+      // a shift amount by log of its bound
+      {"a shift on the right", "", "int b = 0; while (n > (1 << b)) b++;", "O(log n)",
+       "b is a shift amount"},
+      {"a wide shift on the right", "", "int b = 0; while ((long long)q >= (1LL << b)) ++b;",
+       "O(log q)", "b is a shift amount"},
+      {"a bit tested in a literal mask", "", "int m = 0x3f0, b = 0; while (m & (1 << b)) b++;",
+       "O(1)", "the bits of a word"},
+      // a value divided each round
+      {"divided while divisible, kept across the outer loop", "",
+       "long long x = n; for (int p = 2; p <= 50; p++) while (!(x % p)) x /= p;", "O(log n)",
+       "x is divided each round"},
+      {"divided by a read base while a multiple", "",
+       "long long x = q; int d; cin >> d; while (!(x % d)) x = x / d;", "O(log q)",
+       "x is divided each round"},
+      {"divided by a read factor, counted", "",
+       "long long x = n; int f, e = 0; cin >> f; while (!(x % f)) x /= f, e++;", "O(log n)",
+       "x is divided each round"},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(program(c.globals, c.body));
+    const TimeEstimate estimate = estimateTime(model);
+    EXPECT_EQ(formatCost(estimate.total), c.want) << c.name;
+    bool said = false;
+    for (const Assumption& a : estimate.assumptions)
+      said = said || a.text.find(c.bound) != std::string::npos;
+    EXPECT_TRUE(said) << c.name;
+  }
+}
+
+// A climb that leaves a whole chain for the parent of its head, in three spellings.
+TEST(AmortiseTest, ChainClimbsAreLogarithmic) {
+  const Case kCases[] = {
+      {"heads compared",
+       "vector<int> top, up, depth;\n"
+       "int climb(int a, int b) { int s = 0; while (top[a] != top[b]) { if (depth[top[a]] < "
+       "depth[top[b]]) swap(a, b); s++; a = up[top[a]]; } return s; }",
+       "top.resize(n); up.resize(n); depth.resize(n); for (int i = 0; i < q; i++) { int a, b; "
+       "cin >> a >> b; climb(a, b); }",
+       "O(q * log n + n)"},
+      {"heads through a helper",
+       "vector<int> hd, par;\nint chain(int v) { return hd[v]; }\n"
+       "int up2(int a, int b) { while (chain(a) != chain(b)) { if (a < b) swap(a, b); a = "
+       "par[hd[a]]; } return a; }",
+       "hd.resize(n); par.resize(n); for (int i = 0; i < q; i++) up2(i % n, 0);",
+       "O(q * log n + n)"},
+      {"a parent table walked one step is no climb",
+       "vector<int> par;\n"
+       "int root(int a) { while (par[a] != a) a = par[a]; return a; }",
+       "par.resize(n); for (int i = 0; i < q; i++) root(i % n);", "O(n * q)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
 }
 
 }  // namespace
