@@ -686,7 +686,8 @@ LoopBound steppedPointerBound(const Model& model, const Node& loop,
                               const std::vector<EnclosingLoop>& frames) {
   LoopBound bound;
   visitNodes(loop.field("body"), [&](const Node& n) {
-    if (bound.found || n.type() == "lambda_expression") return false;
+    // a nested loop's own counter is that loop's business, not a pointer this one moves
+    if (bound.found || n.type() == "lambda_expression" || isLoopNode(n)) return false;
     if (n.type() != "update_expression") return true;
     const Node pointer = unwrap(n.field("argument"));
     if (pointer.type() != "identifier") return true;
