@@ -6,8 +6,11 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/early_exits.h"
+#include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
+#include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -283,6 +286,16 @@ class TimeWalker {
         type == "comment" || type == "preproc_include")
       return unit();
     if (isLoopNode(node)) return walkLoop(node, depth);
+    if (type == "if_statement" && !state_.frames.empty()) {
+      // A check made only on a lookup hit whose success leaves: run in full once per call.
+      const Node check = checkedOnHit(node);
+      if (!check.null()) {
+        state_.amortised = addCosts(state_.amortised, simplifyCost(walk(check, depth + 1)));
+        Cost cost =
+            addCosts(unit(), walk(unwrap(node.field("condition")).field("left"), depth + 1));
+        return addCosts(std::move(cost), walk(node.field("consequence"), depth + 1));
+      }
+    }
     Cost cost = unit();
     // [&] { ... }(): a lambda called where it is written runs its body right here.
     if (type == "call_expression" && node.field("function").type() == "lambda_expression") {
@@ -467,19 +480,38 @@ class TimeWalker {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
     TestLoop test = testLoopAt(loop);
     if (test.found) priceTests(test, facts);
-    if (facts.step == StepKind::kUnknown) {
-      uncounted_ = true;
-      assumptions_.push_back({loop.line(), "time",
-                              "the loop's trip count could not be derived; counted as constant",
-                              "low"});
+    // A count no rule derives is bounded by what the loop moves or reads, and says so.
+    LoopBound bounded;
+    // A helper's pointer or stack counter kept from call to call moves across its range once
+    // over the run, whichever call moves it: the range, charged once.
+    if (facts.step == StepKind::kCounted && loop.type() == "while_statement" &&
+        !facts.variable.empty() && state_.function && !isEntryOrMain(*state_.function) &&
+        keptOverRun(model_, loop, facts.variable)) {
+      bounded = boundByWhatMoves(model_, loop, state_.frames, variablesInScope());
+      if (bounded.found && !bounded.assumed && bounded.span == BoundSpan::kProgram)
+        facts.trips = bounded.bound;
+      else
+        bounded = LoopBound{};
     }
+    if (facts.step == StepKind::kUnknown) {
+      bounded = boundByWhatMoves(model_, loop, state_.frames, variablesInScope());
+      uncounted_ = uncounted_ || !bounded.found;
+      assumptions_.push_back({loop.line(), "time", describeBound(bounded),
+                              bounded.found && !bounded.assumed ? "medium" : "low"});
+      facts.trips = bounded.found ? bounded.bound : constantCost();
+      if (bounded.span == BoundSpan::kEnclosingPasses && !state_.frames.empty())
+        facts.trips = divideCosts(facts.trips, state_.frames.back().trips);
+    }
+    const bool overRun = facts.overRun || (bounded.found && bounded.span == BoundSpan::kProgram);
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
     // A pass of a test loop whose sizes are summed is charged as if it saw all the items.
     const bool summed =
         test.found && (test.pricing == TestPricing::kSummed ||
                        (test.pricing == TestPricing::kSplit && !test.sizes.empty()));
-    state_.frames.push_back({loop, facts.variable, range, summed ? unit() : facts.trips, {}});
+    // A loop charged once over the run adds its body's pushes once per call, as it is priced.
+    state_.frames.push_back(
+        {loop, facts.variable, range, summed || overRun ? unit() : facts.trips, {}});
     if (test.found) ++testDepth_;
     if (summed) testFrames_[loop.id()] = test;
     if (test.found) testLoops_.insert(loop.id());
@@ -490,15 +522,21 @@ class TimeWalker {
       body = addCosts(std::move(body), walk(loop.field("right"), depth + 1));
     state_.frames.pop_back();
     if (test.found) --testDepth_;
-    const Cost total = test.found
-                           ? splitTestCost(test, body)
-                           : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    Cost total = test.found ? splitTestCost(test, body)
+                            : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    // Pops of a container that outlives every call: all runs together pop what was pushed.
+    if (overRun) {
+      const std::string key = "loop at line " + std::to_string(loop.line());
+      once_[key] = simplifyCost(total);
+      total = unit();
+    }
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
     const bool amortised =
         facts.step == StepKind::kTwoPointer || facts.step == StepKind::kStackPops ||
         facts.step == StepKind::kAdjacency || facts.step == StepKind::kBalancing ||
-        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling;
+        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling ||
+        (bounded.found && bounded.span != BoundSpan::kRun);
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
@@ -1000,7 +1038,7 @@ class TimeWalker {
     if (!state_.frames.empty()) {
       const Node loop = state_.frames.back().node;
       if (loop.type() == "for_range_loop" &&
-          swappedForSmaller(loop, containerName(loop.field("right"))))
+          (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(loop.field("right")))))
         return;
     }
     state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(passesHolding(name)));

@@ -133,9 +133,10 @@ TEST(TripCountTest, EachLoopShape) {
       {"cube root by pow", "for (int i = 1; pow(i, 3) <= n; i++) {}", "O(cuberoot n)"},
       {"harmonic over other bound",
        "for (int i = 1; i <= n; i++) for (int j = i; j <= m; j += i) {}", "O(m * log n + n)"},
+      // no test restricts i to primes: the sum of n / (2i) over odd i is harmonic
       {"odd multiples from the square",
        "for (int i = 3; i <= n; i += 2) for (int j = i * i; j <= n; j += 2 * i) {}",
-       "O(n * log log n)"},
+       "O(n * log n)"},
       {"multiples under a product bound",
        "for (int i = 1; i <= n; i++) for (int j = 1; i * j <= m; j++) {}", "O(m * log n + n)"},
       {"multiples under a quotient bound",
