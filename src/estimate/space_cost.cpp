@@ -134,7 +134,7 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
           passed && passed->kind != ContainerKind::kScalar && argument.type() == "identifier"
               ? containerSize(model, name, argument)
               : magnitudeOf(model, argument, {});
-      if (example && isConstantCost(value)) {
+      if (example && isConstantCost(value) && !evaluateConstant(model, argument)) {
         const bool container = i < function.parameterTypes.size() &&
                                kindOfType(function.parameterTypes[i]) != ContainerKind::kScalar;
         if (container) one = substituteSize(one, parameter, sizeCost("|" + parameter + "|"));

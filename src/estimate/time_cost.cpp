@@ -199,8 +199,7 @@ class TimeWalker {
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
       if (!recursion.assumed.empty())
-        assumptions_.push_back(
-            {function.line, "time", recursion.assumed, recursion.assumedLevel});
+        assumptions_.push_back({function.line, "time", recursion.assumed, recursion.assumedLevel});
       shapes_[function.name] = recursion.shape;
       depths_[function.name] = recursionDepth(recursion);
     }
@@ -638,8 +637,7 @@ class TimeWalker {
                              shape->second == RecursionShape::kTraversal &&
                              !recursionOf(*callee).table.empty();
     if (!state_.frames.empty() && isTraversal(*callee) &&
-        (guardedByMark(call) || memoised || selfGuarded) &&
-        !resetsInLoop(*callee)) {
+        (guardedByMark(call) || memoised || selfGuarded) && !resetsInLoop(*callee)) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());
@@ -797,8 +795,8 @@ class TimeWalker {
       if (n.type() == "call_expression") {
         const std::string name = calleeName(n.field("function"));
         const Node f = n.field("function");
-        bool named = f.type() == "field_expression" &&
-                     indexed.count(containerName(f.field("argument"))) > 0;
+        bool named =
+            f.type() == "field_expression" && indexed.count(containerName(f.field("argument"))) > 0;
         for (const std::string& table : indexed)
           named = named || mentionsIdentifier(n.field("arguments"), table);
         if (named && (name == "memset" || name == "fill" || name == "assign" || name == "clear"))
@@ -888,7 +886,8 @@ class TimeWalker {
         if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
         // A program that reads nothing is a harness for its functions: the data it passes is
         // one example, and the functions' costs stand in their own parameters.
-        if (readsNothing_ && isConstantCost(value) && !argument.null() && isInMain(call)) {
+        if (readsNothing_ && isConstantCost(value) && !argument.null() && isInMain(call) &&
+            !evaluateConstant(model_, argument)) {
           const bool container = own && own->isParameter && own->kind != ContainerKind::kScalar;
           value = sizeCost(container && key == parameter ? "|" + parameter + "|" : key);
         }
