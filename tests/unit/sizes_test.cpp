@@ -19,6 +19,16 @@ struct SizeRow {
   const char* space;  // empty: not what the row shows
 };
 
+// The row's program after the usual includes: its time notation, and its space notation where
+// the row gives one.
+void expectEstimates(const SizeRow& row) {
+  Model model =
+      buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
+  const TimeEstimate time = estimateTime(model);
+  EXPECT_EQ(formatCost(time.total), row.time) << row.name;
+  if (*row.space) EXPECT_EQ(formatCost(estimateSpace(model, time).total), row.space) << row.name;
+}
+
 TEST(SizesFromValuesTest, ValuesAndUsesDecide) {
   const SizeRow rows[] = {
       {"a const holding a string length",
@@ -193,13 +203,7 @@ TEST(SizesFromValuesTest, ValuesAndUsesDecide) {
        )cpp",
        "O(n)", "O(n)"},
   };
-  for (const SizeRow& row : rows) {
-    Model model =
-        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
-    const TimeEstimate time = estimateTime(model);
-    EXPECT_EQ(formatCost(time.total), row.time) << row.name;
-    if (*row.space) EXPECT_EQ(formatCost(estimateSpace(model, time).total), row.space) << row.name;
-  }
+  for (const SizeRow& row : rows) expectEstimates(row);
 }
 
 // A program that reads nothing is a harness: the data main passes is one example, and each
@@ -287,13 +291,7 @@ TEST(SizesFromValuesTest, HarnessesPriceFunctionsInTheirParameters) {
        )cpp",
        "O(|a|^2)", "O(|a|)"},
   };
-  for (const SizeRow& row : rows) {
-    Model model =
-        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
-    const TimeEstimate time = estimateTime(model);
-    EXPECT_EQ(formatCost(time.total), row.time) << row.name;
-    if (*row.space) EXPECT_EQ(formatCost(estimateSpace(model, time).total), row.space) << row.name;
-  }
+  for (const SizeRow& row : rows) expectEstimates(row);
 }
 
 // g[0].size(), g.front().size(), g.at(0).size(): the length of a table's row, wherever the
@@ -366,11 +364,7 @@ TEST(SizesFromValuesTest, FixedRowsTellTheRowLength) {
        )cpp",
        "O(n + m)", ""},
   };
-  for (const SizeRow& row : rows) {
-    Model model =
-        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + row.body);
-    EXPECT_EQ(formatCost(estimateTime(model).total), row.time) << row.name;
-  }
+  for (const SizeRow& row : rows) expectEstimates(row);
 }
 
 // A size the walks keep for themselves (the rows of a parameter no call tells) is written as
