@@ -867,6 +867,7 @@ class TimeWalker {
       const bool defaulted =
           argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
       if (defaulted) argument = callee.defaults[i];
+      if (!argument.null()) argument = passedThrough(argument);
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
       // A string parameter's size is written |s|.

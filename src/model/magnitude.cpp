@@ -159,6 +159,8 @@ bool isTypeAlias(const Model& model, const std::string& name) {
 // The size of an argument: a container's entries, a scalar's value.
 Cost argumentSize(const Model& model, const Node& argument,
                   const std::vector<LoopVariable>& loops) {
+  if (const Node passed = passedThrough(argument); !(passed == argument))
+    return argumentSize(model, passed, loops);
   if (argument.type() == "identifier") {
     const Symbol* symbol = findSymbolAt(model, argument.text(), argument);
     if (symbol && symbol->kind != ContainerKind::kScalar) return containerSizeAt(model, argument);
@@ -552,6 +554,16 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     return constantCost();
   }
   return constantCost();
+}
+
+Node passedThrough(const Node& expression) {
+  if (expression.type() != "call_expression" || expression.field("arguments").childCount() == 0)
+    return expression;
+  const std::string_view callee = expression.field("function").text();
+  for (std::string_view name : {"gets", "fgets", "strcpy", "strncpy", "strcat", "strncat"})
+    if (callee == name || callee == "std::" + std::string(name))
+      return passedThrough(expression.field("arguments").child(0));
+  return expression;
 }
 
 }  // namespace quorbel

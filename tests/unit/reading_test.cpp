@@ -241,6 +241,34 @@ TEST(InputReadingTest, CharacterBuffersReadWholeAreStrings) {
   }
 }
 
+// A walk that stops at a string's terminating zero is as long as the string, whatever route
+// filled it and however the stop is written.
+TEST(InputReadingTest, WalksToTheTerminatingZeroAreAsLongAsTheString) {
+  const ProgramCase kCases[] = {
+      {"index tested bare",
+       "char s[100005]; int main() { scanf(\"%s\", s); int c = 0; for (int i = 0; s[i]; i++) "
+       "c += s[i] == 'a'; printf(\"%d\", c); }",
+       "O(|s|)", "O(|s|)"},
+      {"compared with the zero character, beside another stop",
+       "char line[100005]; int main() { fgets(line, sizeof line, stdin); int i; for (i = 0; "
+       "line[i] != '\\0' && line[i] != ' '; ++i) {} printf(\"%d\", i); }",
+       "O(|line|)", "O(|line|)"},
+      {"a pointer from the buffer",
+       "char w[100005]; int main() { scanf(\"%s\", w); int c = 0; for (char *p = w; *p; p++) "
+       "c++; printf(\"%d\", c); }",
+       "O(|w|)", "O(|w|)"},
+      {"a helper handed what gets returns",
+       "char t[100005]; int vowels(const char *q) { int c = 0; for (int k = 0; q[k] != 0; k++) c "
+       "+= q[k] == 'a'; return c; } int main() { printf(\"%d\", vowels(gets(t))); }",
+       "O(|t|)", "O(|t|)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
