@@ -241,8 +241,19 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
       (function.type() == "identifier" && model.scalarAliases.count(std::string(name))) ||
       (function.type() == "template_function" && function.field("name").text() == "static_cast"))
     return magnitudeOf(model, first, loops);
-  if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
-    return sqrtCost(magnitudeOf(model, first, loops));
+  // The math library's functions by their base names: std::ceil and ceill are ceil.
+  std::string_view base = name;
+  if (base.substr(0, 5) == "std::") base.remove_prefix(5);
+  for (std::string_view stem : {"sqrt", "cbrt", "ceil", "floor", "round", "trunc", "fabs"})
+    if (base.size() == stem.size() + 1 && base.substr(0, stem.size()) == stem &&
+        (base.back() == 'l' || base.back() == 'f'))
+      base = stem;
+  if (base == "sqrt" || base == "isqrt") return sqrtCost(magnitudeOf(model, first, loops));
+  if (base == "cbrt") return rootCost(magnitudeOf(model, first, loops), 3);
+  // Rounding keeps the value it rounds: ceil(sqrtl(n)) is still the root of n.
+  for (std::string_view rounding : {"ceil", "floor", "round", "trunc", "llround", "lround", "rint",
+                                    "lrint", "llrint", "nearbyint", "fabs", "labs"})
+    if (base == rounding) return magnitudeOf(model, first, loops);
   if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" || name == "log10" ||
       name == "bit_width" || name == "std::bit_width" || name == "log2l" || isBitCount(name))
     return logOfValue(model, first, loops);

@@ -269,6 +269,25 @@ TEST(InputReadingTest, WalksToTheTerminatingZeroAreAsLongAsTheString) {
   }
 }
 
+// A bound computed by the math library: roots shrink the value, rounding keeps it.
+TEST(ValueFactTest, MathFunctionsRootOrKeepTheValueTheyAreGiven) {
+  const struct {
+    const char* bound;
+    const char* time;
+  } kCases[] = {
+      {"ceil(sqrtl(n))", "O(sqrt n)"},         {"floor(sqrt((double)n))", "O(sqrt n)"},
+      {"std::llround(sqrtf(n))", "O(sqrt n)"}, {"(long long)cbrtl(n) + 1", "O(cuberoot n)"},
+      {"std::round(n / 2.0)", "O(n)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program =
+        std::string(kHead) + "int main() { long long n; cin >> n; const long long D = " + c.bound +
+        "; long long r = 0; for (long long i = 1; i <= D; i++) r += n / i; "
+        "cout << r; }";
+    EXPECT_EQ(estimateOf(program).time, c.time) << c.bound;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
