@@ -529,10 +529,10 @@ Cost magnitudeOf(const Model& model, const Node& expression,
   if (type == "parameter_declaration") {
     // S obj(build(s)) parses build(s) as a parameter of a function type: still a call.
     const Node declarator = e.field("declarator");
-    auto called = model.functions.find(std::string(e.field("type").text()));
-    if (declarator.type() == "abstract_function_declarator" && called != model.functions.end())
-      return returnedSizeOf(model, called->second, childrenOf(declarator.field("parameters")),
-                            loops);
+    auto called = model.functions.find(typeAsCallee(e.field("type")));
+    if (const Node arguments = callArgumentsOf(e);
+        !arguments.null() && called != model.functions.end())
+      return returnedSizeOf(model, called->second, childrenOf(arguments), loops);
     // vector<int> v(n * m) parses n * m as a parameter m of type pointer to n: a product.
     if (declarator.type() == "pointer_declarator" &&
         declarator.field("declarator").type() == "identifier")

@@ -587,6 +587,21 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        "K { vector<int> keep; K(const vector<int>& g) : keep(g) {} }; int main() { string s; cin "
        ">> s; K k(ids(s)); cout << k.keep[0]; }",
        "O(|s| * log |s|)", "O(|s|)"},
+      {"auto initialised in parentheses by a template function's call",
+       "template <class T> vector<T> squares(int n) { vector<T> f(n); for (int i = 1; i < n; i++) "
+       "for (int j = 1; j * j <= i; j++) f[i] += f[i - j * j]; return f; } int main() { int n; "
+       "cin >> n; auto got(squares<long long>(n)); for (auto x : got) cout << x; }",
+       "O(n * sqrt n)", "O(n)"},
+      {"the same call without template arguments, into a named type",
+       "template <class T> vector<T> squares(int n) { vector<T> f(n); for (int i = 1; i < n; i++) "
+       "for (int j = 1; j * j <= i; j++) f[i] += f[i - j * j]; return f; } int main() { int n; "
+       "cin >> n; vector<int> got(squares<int>(n)); cout << got[0]; }",
+       "O(n * sqrt n)", "O(n)"},
+      {"auto in parentheses from a plain function",
+       "vector<int> ones(int m) { vector<int> o(m, 1); return o; } int main() { int n; cin >> n; "
+       "auto "
+       "got(ones(n)); for (int x : got) cout << x; }",
+       "O(n)", "O(n)"},
       {"an empty constructor gives way to the working one",
        "struct P { vector<int> v; P() {} P(const vector<int>& g) : v(g) { sort(v.begin(), "
        "v.end()); } }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> "
