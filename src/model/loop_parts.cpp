@@ -100,9 +100,10 @@ Update readUpdate(const Node& update, const std::string& variable) {
     Update first = readUpdate(u.field("left"), variable);
     return first.op.empty() ? readUpdate(u.field("right"), variable) : first;
   }
-  if (u.type() == "update_expression" && isIdentifierNamed(u.field("argument"), variable))
+  // --(i) and (i) += 2, as macros parenthesise their arguments
+  if (u.type() == "update_expression" && isIdentifierNamed(unwrap(u.field("argument")), variable))
     return {std::string(u.field("operator").text()), {}};
-  if (u.type() != "assignment_expression" || !isIdentifierNamed(u.field("left"), variable))
+  if (u.type() != "assignment_expression" || !isIdentifierNamed(unwrap(u.field("left")), variable))
     return {};
   const std::string op(u.field("operator").text());
   const Node right = unwrap(u.field("right"));

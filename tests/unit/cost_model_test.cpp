@@ -129,6 +129,11 @@ TEST(TripCountTest, EachLoopShape) {
   } kCases[] = {
       {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
       {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
+      // macros parenthesise the counter: --(i), (i)--, (i) -= 2, (i) *= 2
+      {"parenthesised decrement", "for (int i = n - 1; i >= 0; --(i)) {}", "O(n)"},
+      {"parenthesised postfix decrement", "for (int i = n; (i) > 0; (i)--) {}", "O(n)"},
+      {"parenthesised compound step", "for (int i = n; i > 0; (i) -= 2) {}", "O(n)"},
+      {"parenthesised doubling", "for (int i = 1; i <= n; (i) *= 2) {}", "O(log n)"},
       {"halving", "for (int i = n; i > 0; i /= 2) {}", "O(log n)"},
       {"shift in the condition", "for (int k = 0; (1 << k) <= n; k++) {}", "O(log n)"},
       {"power in the condition", "int k = 0; while (pow(2, k) < m) k++;", "O(log m)"},
