@@ -228,6 +228,20 @@ Node nestedRow(const Model& model, const Node& expression) {
                                                                                            : Node{};
 }
 
+namespace {
+
+// A row of main's reached outside every loop (sort(comp[best].begin(), ...)): read once, for a
+// row the input may fill with every entry, not for each row in turn.
+bool readOnceInMain(const Node& row) {
+  for (Node p = row.parent(); !p.null(); p = p.parent()) {
+    if (isLoopNode(p) || p.type() == "lambda_expression") return false;
+    if (p.type() == "function_definition") return declaredName(p.field("declarator")) == "main";
+  }
+  return false;
+}
+
+}  // namespace
+
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
   std::string base = containerName(row.field("argument"));
   // cnt[u] of t[u][cnt[u]] = v: the length of t's row u
@@ -236,6 +250,7 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
   const Node indices = row.field("indices");
   const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
   const EnclosingLoop* owner = frameOf(frames, index.text());
+  if (!owner && readOnceInMain(row)) return edgeCount(model, base);
   Cost rows = owner ? owner->trips : vertexCount(model, base);
   // rows of a literal extent the input leaves unnamed: as many as a drain over them visits
   if (counted != model.counted.rowCounts.end() && isConstantCost(rows)) rows = primarySize(model);

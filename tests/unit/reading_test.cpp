@@ -288,6 +288,34 @@ TEST(ValueFactTest, MathFunctionsRootOrKeepTheValueTheyAreGiven) {
   }
 }
 
+// One row of a table of lists read once in main may hold every entry; rows read in turn share
+// the entries among them.
+TEST(ScopeReadingTest, ARowMainReadsOnceMayHoldEveryEntry) {
+  const char* const kRead =
+      "int n, m; cin >> n >> m; vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a, "
+      "b; cin >> a >> b; g[a].push_back(b); } int best = 0; for (int v = 0; v < n; v++) if "
+      "(g[v].size() > g[best].size()) best = v; ";
+  const ProgramCase kCases[] = {
+      {"sorted once", "sort(g[best].begin(), g[best].end()); cout << g[best][0];",
+       "O(m * log m + n)", "O(n + m)"},
+      {"walked once by a range-for", "long long s = 0; for (int x : g[best]) s += x; cout << s;",
+       "O(n + m)", "O(n + m)"},
+      {"walked once to its size",
+       "long long s = 0; for (size_t k = 0; k < g[best].size(); k++) "
+       "s += g[best][k]; cout << s;",
+       "O(n + m)", "O(n + m)"},
+      {"every row sorted in turn",
+       "for (int v = 0; v < n; v++) sort(g[v].begin(), g[v].end()); cout << g[best][0];",
+       "O(m * log m + n)", "O(n + m)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got =
+        estimateOf(std::string(kHead) + "int main() { " + kRead + c.program + " }");
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
