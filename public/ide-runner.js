@@ -393,10 +393,57 @@
     ])]);
   }
 
-  function metric(kind, title, notation, label, pattern) {
+  const CONFIDENCE_LEVELS = ['high', 'medium', 'low'];
+
+  // "line 39: the loop's trip count ..." for each assumption of one dimension.
+  function assumptionTexts(doc, dimension) {
+    return asList(doc.assumptions)
+        .filter((a) => a && asText(a.dimension) === dimension)
+        .map((a) => (Number(a.line) > 0 ? 'line ' + Number(a.line) + ': ' : '') + asText(a.text));
+  }
+
+  // How sure a notation is: the badge names the level, and what the estimate assumed shows on
+  // hover (its title) and, for touch screens, in a list a tap opens.
+  function confidenceBadge(doc, dimension) {
+    const level = asText(doc.confidence && doc.confidence[dimension]);
+    if (!CONFIDENCE_LEVELS.includes(level)) return [];
+    const texts = assumptionTexts(doc, dimension);
+    const list = el('ul', {className: 'assumption-list', id: dimension + '-assumptions', hidden: ''},
+        texts.map((text) => el('li', {text})));
+    const badge = el('button', {type: 'button', id: dimension + '-confidence',
+      className: 'confidence-badge confidence-' + level, text: level + ' confidence',
+      title: texts.length ? texts.join('\n') : 'Every term was derived from the code.',
+      'aria-expanded': 'false', 'aria-controls': list.id});
+    badge.addEventListener('click', () => {
+      list.hidden = !list.hidden;
+      badge.setAttribute('aria-expanded', String(!list.hidden));
+    });
+    return texts.length ? [badge, list] : [badge];
+  }
+
+  // Where an estimate rests on assumptions, running the program is the witness that does not
+  // share them: offer the page's Measure button.
+  function measureOffer(doc) {
+    const confidence = (doc && doc.confidence) || {};
+    const measure = document.getElementById('measure-button');
+    if (!measure || (confidence.time !== 'medium' && confidence.time !== 'low' &&
+        confidence.space !== 'medium' && confidence.space !== 'low')) {
+      return null;
+    }
+    const run = el('button', {type: 'button', className: 'link-button', id: 'measure-offer-button',
+      text: 'Measure it'});
+    run.addEventListener('click', () => measure.click());
+    return el('p', {className: 'message', id: 'measure-offer', role: 'status'}, [
+      'This estimate rests on assumptions. ', run,
+      ' to run the program at growing sizes and compare.',
+    ]);
+  }
+
+  function metric(kind, title, notation, label, pattern, badge) {
     return el('article', {className: 'metric metric-' + kind}, [
       el('h3', {text: title}),
       el('p', {className: 'notation ' + kind + '-notation', text: notation}),
+      ...(badge || []),
       el('p', {className: 'metric-label'}, [
         el('span', {className: 'label ' + kind + '-label', text: label}),
         ' ',
@@ -480,9 +527,10 @@
     const children = [
       el('h2', {className: 'visually-hidden', text: 'Analysis'}),
       el('div', {className: 'summary'}, [
-        metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern)),
+        metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern),
+            confidenceBadge(doc, 'time')),
         metric('space', 'Auxiliary space', asText(space.notation), asText(space.label),
-            asText(space.pattern)),
+            asText(space.pattern), confidenceBadge(doc, 'space')),
         verdict ? verdictPanel.element : null,
       ]),
       el('p', {className: 'meta'}, [
@@ -497,6 +545,8 @@
             verdict ? verdictPanel.current() : undefined)),
       ]),
     ];
+    const offer = measureOffer(doc);
+    if (offer) children.push(offer);
     const errorLine = Number(doc.parseErrorLine) || 0;
     if (errorLine > 0) {
       const show = el('button', {type: 'button', className: 'link-button', id: 'parse-error-line',

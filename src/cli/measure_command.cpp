@@ -55,6 +55,7 @@ void printReport(const Measurement& m, std::ostream& out) {
       out << (i ? ", " : " ") << m.fit.ranking[i].name << " " << fixed(m.fit.ranking[i].error, 3);
     out << '\n';
   }
+  if (!m.plan.empty()) out << "Plan: " << m.plan << '\n';
   if (!m.shape.empty()) out << "Shape: " << m.shape << '\n';
   if (!m.runs.empty()) {
     out << "Runs (CPU seconds, least of the repetitions; start-up " << fixed(m.fit.baseline, 4)

@@ -48,6 +48,10 @@ struct Measurement {
   std::string largestInput;        // the generated input of the largest size that ran
   std::vector<std::string> notes;  // what the measurement had to assume
   double compileSeconds = 0;
+  std::string plan;  // the input plan the runs were written from, as describePlan gives it
+  // Sizes the estimate depends on whose value never changed over the runs (held at a limit, or
+  // not read at all): an agreement is not claimed while one is left.
+  std::vector<std::string> notGrown;
 };
 
 // Called after each size with the run just finished.

@@ -43,6 +43,19 @@ std::string renderJsonConstraints(const std::vector<ConstraintEstimate>& constra
       });
 }
 
+// [{"line":39,"dimension":"time","text":"..."},...]; the line is a number, 0 for none.
+std::string renderJsonAssumptions(const std::vector<Assumption>& assumptions) {
+  std::string out = "[";
+  for (const Assumption& a : assumptions) {
+    if (out.size() > 1) out += ',';
+    out += "{\"line\":" + std::to_string(a.line);
+    appendField(out, "dimension", jsonString(a.dimension));
+    appendField(out, "text", jsonString(a.text));
+    out += '}';
+  }
+  return out + "]";
+}
+
 std::string renderJsonSpace(const SpaceSummary& space) {
   std::string out = "{\"notation\":" + jsonString(space.notation);
   appendField(out, "label", jsonString(space.label));
@@ -80,6 +93,10 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "cost",
               "{\"time\":" + renderJsonCost(analysis.timeCost) +
                   ",\"space\":" + renderJsonCost(analysis.spaceCost) + "}");
+  appendField(out, "confidence",
+              "{\"time\":" + jsonString(analysis.confidence.time) +
+                  ",\"space\":" + jsonString(analysis.confidence.space) + "}");
+  appendField(out, "assumptions", renderJsonAssumptions(analysis.assumptions));
   out += '}';
   return out;
 }

@@ -19,7 +19,9 @@ std::string renderJsonRows(const std::vector<Row>& rows);
 // signals, breakdown}, constraintBudget, constraints, lineCount, signals, breakdown, notes,
 // saved, storageError only when `storageError` is not empty, "verdict" with `renderedVerdict`
 // as its value when that is not empty, and last "cost": {"time": ..., "space": ...}, the costs
-// the notations were formatted from as terms (server/render_cost_json.h).
+// the notations were formatted from as terms (server/render_cost_json.h), then "confidence":
+// {"time": ..., "space": ...} ("high", "medium" or "low") and "assumptions": [{"line",
+// "dimension", "text"}, ...], what the estimates assumed.
 std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool saved,
                                std::string_view storageError,
                                std::string_view renderedVerdict = "");

@@ -192,6 +192,10 @@ test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', a
   assert.ok((await page.textContent('.space-notation')).startsWith('O('), 'space notation shown');
   assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length - 1);
   assert.match(await page.textContent('#constraint-budget'), /100M primitive operations/);
+  // Every term was derived: a high badge on each notation, and no offer to measure.
+  assert.equal((await page.textContent('#time-confidence')).trim(), 'high confidence');
+  assert.equal((await page.textContent('#space-confidence')).trim(), 'high confidence');
+  assert.equal(await page.locator('#measure-offer').count(), 0, 'nothing to check by running');
 
   const rows = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => ({
     line: tr.dataset.line || '',
@@ -257,6 +261,35 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
   await shoot(page, 'result-page.png');
   assertClean(page);
+  await context.close();
+});
+
+test('an estimate that assumed something says so and offers to measure', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}, hasTouch: true});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, '#include <iostream>\nint main() {\n  int n;\n  std::cin >> n;\n' +
+      '  for (int i = 0; i < n; i++) { @@ }\n}\n');
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  const badge = page.locator('#time-confidence');
+  assert.equal((await badge.textContent()).trim(), 'low confidence');
+  // On hover: the title holds the assumptions, with their line.
+  assert.match(await badge.getAttribute('title'), /^line 5: the code from line 5 does not parse/);
+  // On a tap: the list opens, and a second tap closes it.
+  assert.equal(await page.isVisible('#time-assumptions'), false);
+  await badge.tap();
+  assert.equal(await page.isVisible('#time-assumptions'), true);
+  assert.equal(await badge.getAttribute('aria-expanded'), 'true');
+  assert.match(await page.textContent('#time-assumptions li'), /does not parse/);
+  await badge.tap();
+  assert.equal(await page.isVisible('#time-assumptions'), false);
+  // The space notation rests on the same unread line.
+  assert.equal((await page.textContent('#space-confidence')).trim(), 'low confidence');
+  // Measuring is offered, and the offer runs the page's Measure.
+  assert.equal(await page.isVisible('#measure-offer'), true);
+  await page.click('#measure-offer-button');
+  await page.waitForSelector('#measure-result', {timeout: 30000});
+  await shoot(page, 'confidence.png');
   await context.close();
 });
 
