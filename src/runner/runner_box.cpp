@@ -1,18 +1,16 @@
 // A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin, a
-// private working directory /box and the program copied in as /program/main, like the
-// launcher: copies, not binds, so that the box's mountinfo names no host folder):
+// private working directory /box and the program read-only as /program/main):
 //   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
 //         --cap-drop ALL --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
 //         --proc /proc --dev-bind /dev/null /dev/null ... --size 67108864 --tmpfs /tmp
 //         --ro-bind /usr/lib /usr/lib ... --symlink usr/lib /lib ...
-//         --bind /tmp/quorbel-run-Xy12ab /box --perms 0555 --file 9 /program/quorbel-box
+//         --bind /tmp/quorbel-run-Xy12ab /box --ro-bind <build>/quorbel-box /program/quorbel-box
 //         --remount-ro / --chdir /box -- /program/quorbel-box --remount /tmp 67108864 1024 --
 //         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
 // Without the launcher the tmpfs keeps bwrap's flags, the box has --dev /dev and
 // --disable-userns, and no capability is kept.
 #include "runner/runner_box.h"
 
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -270,17 +268,14 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
     // noexec.
     add(command, {"--perms", "0700", "--size", std::to_string(kRunTmpBytes), "--tmpfs", box});
     if (!launcher.empty()) launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
-    // Copied in, not bound: a bind mount would name the run folder's host path in the box's
-    // /proc/self/mountinfo. runInBox hands bwrap the file on this descriptor.
     if (!program.empty()) {
-      add(command, {"--perms", "0555", "--file", std::to_string(kBoxProgramFileFd),
-                    programs + "/" + program[0]});
+      add(command, {"--ro-bind", runDir + "/" + program[0], programs + "/" + program[0]});
       program[0] = programs + "/" + program[0];
     }
   }
   if (!launcher.empty()) {
     const std::string inside = programs + "/" + kBoxLauncherName;
-    add(command, {"--perms", "0555", "--file", std::to_string(kBoxLauncherFileFd), inside});
+    add(command, {"--ro-bind", launcher, inside});
     launch.program = program;
     program = {inside};
     const std::vector<std::string> launchArgs = boxLaunchArguments(launch);
@@ -306,17 +301,6 @@ ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir
 
 namespace {
 
-// Closes its descriptor at the end of the scope.
-struct FileDescriptor {
-  explicit FileDescriptor(int descriptor) : fd(descriptor) {}
-  ~FileDescriptor() {
-    if (fd >= 0) close(fd);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  const int fd;
-};
-
 ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
                         int64_t timeoutMs, bool compileStage, const std::string& launcher) {
@@ -335,15 +319,6 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
     channels.arguments = std::string("--json-status-fd") + '\0' + std::to_string(kBoxStatusFd) +
                          '\0' + "--block-fd" + '\0' + std::to_string(kBoxBlockFd) + '\0';
     channels.programFilter = programSyscallFilter();
-    // The files boxCommand has bwrap copy in (--file), opened here for this attempt.
-    const FileDescriptor programFile(
-        compileStage || args.empty()
-            ? -1
-            : open((dir.path + "/" + args[0]).c_str(), O_RDONLY | O_CLOEXEC));
-    const FileDescriptor launcherFile(
-        launcher.empty() ? -1 : open(launcher.c_str(), O_RDONLY | O_CLOEXEC));
-    channels.programFd = programFile.fd;
-    channels.launcherFd = launcherFile.fd;
     // The launcher installs the program's filter itself, after its mounts.
     channels.launchReport = !launcher.empty();
     if (!channels.programFilter.empty() && launcher.empty())

@@ -68,8 +68,6 @@ struct ChildSetup {
   int filterFd;                      // BoxChannels: the read end of the program's filter
   int cgroupFd;                      // BoxChannels: its cgroup's cgroup.procs, open; else -1
   int reportFd;                      // BoxChannels: the write end of the launcher's report
-  int programFd;                     // BoxChannels: the program bwrap copies in; else -1
-  int launcherFd;                    // BoxChannels: the launcher bwrap copies in; else -1
 };
 
 void writeAll(const char* text) {
@@ -102,23 +100,13 @@ int placeBoxChannels(const ChildSetup& setup) {
   const int block = fcntl(setup.blockFd, F_DUPFD, 16);
   const int filter = fcntl(setup.filterFd, F_DUPFD, 16);
   const int report = setup.reportFd >= 0 ? fcntl(setup.reportFd, F_DUPFD, 16) : -1;
-  const int program = setup.programFd >= 0 ? fcntl(setup.programFd, F_DUPFD, 16) : -1;
-  const int launcher = setup.launcherFd >= 0 ? fcntl(setup.launcherFd, F_DUPFD, 16) : -1;
   if (arguments < 0 || status < 0 || block < 0 || filter < 0 ||
       dup2(arguments, kBoxArgumentsFd) < 0 || dup2(status, kBoxStatusFd) < 0 ||
       dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0 ||
-      (setup.reportFd >= 0 && (report < 0 || dup2(report, kBoxLaunchReportChannelFd) < 0)) ||
-      (setup.programFd >= 0 && (program < 0 || dup2(program, kBoxProgramFileFd) < 0)) ||
-      (setup.launcherFd >= 0 && (launcher < 0 || dup2(launcher, kBoxLauncherFileFd) < 0))) {
+      (setup.reportFd >= 0 && (report < 0 || dup2(report, kBoxLaunchReportChannelFd) < 0))) {
     childExecFailure("runner sandbox setup failed\n");
   }
-  if (setup.programFd < 0 && setup.launcherFd < 0)
-    return setup.reportFd >= 0 ? kBoxLaunchReportChannelFd + 1 : kBoxProgramFilterFd + 1;
-  // What sits on a number left unused must not reach bwrap as if it were that file.
-  if (setup.reportFd < 0) close(kBoxLaunchReportChannelFd);
-  if (setup.programFd < 0) close(kBoxProgramFileFd);
-  if (setup.launcherFd < 0) close(kBoxLauncherFileFd);
-  return kBoxLauncherFileFd + 1;
+  return setup.reportFd >= 0 ? kBoxLaunchReportChannelFd + 1 : kBoxProgramFilterFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -356,9 +344,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       blockEnds[0],
       filterEnds[0],
       cgroupFd,
-      reportEnds[1],
-      channels != nullptr ? channels->programFd : -1,
-      channels != nullptr ? channels->launcherFd : -1};
+      reportEnds[1]};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();

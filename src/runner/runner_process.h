@@ -47,25 +47,17 @@ struct ProcessOutcome {
 // With `launchReport`, descriptor 7 is the write end of the box launcher's report
 // (box_launch.h), collected into ProcessOutcome::launchReport; the launcher then reads the
 // program's filter from descriptor 6 itself.
-//
-// `programFd` and `launcherFd`, when open, are readable on descriptors 8 and 9: the program
-// to run and the box's launcher, which bwrap copies into the box's own root (--file) instead
-// of binding them, since a bind mount names its host folder in the box's /proc/self/mountinfo.
 struct BoxChannels {
   std::string arguments;
   std::string programFilter;
   std::string cgroup;
   bool launchReport = false;
-  int programFd = -1;
-  int launcherFd = -1;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;
 inline constexpr int kBoxBlockFd = 5;
 inline constexpr int kBoxProgramFilterFd = 6;
 inline constexpr int kBoxLaunchReportChannelFd = 7;
-inline constexpr int kBoxProgramFileFd = 8;
-inline constexpr int kBoxLauncherFileFd = 9;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.
