@@ -43,7 +43,8 @@ struct Connection {
   std::string in;
   RequestProgress progress;  // the header block is parsed once, when it is whole
   bool peerClosed = false;
-  Clock::time_point lastByte;  // accept or the last byte received: the oldest idle goes first
+  Clock::time_point lastByte;        // accept or the last byte received: the oldest idle goes first
+  unsigned long acceptedInTurn = 0;  // a connection accepted this turn has not been read yet
   Clock::time_point readDeadline;
   Clock::time_point idleDeadline;
   std::string out;
@@ -189,6 +190,7 @@ class Loop {
   }
 
   void turn() {
+    ++turns_;
     std::vector<pollfd> watched{{listener_, POLLIN, 0},
                                 {completions_->wakeDescriptor(), POLLIN, 0}};
     for (const auto& [socket, connection] : connections_) {
@@ -241,13 +243,18 @@ class Loop {
       const Clock::time_point now = Clock::now();
       connection.peer = peer;
       connection.lastByte = now;
+      connection.acceptedInTurn = turns_;
       connection.readDeadline = now + std::chrono::milliseconds(limits_.readDeadlineMs);
       connection.idleDeadline = now + std::chrono::milliseconds(limits_.idleTimeoutMs);
+      // A request sent with the connection is usually here already: read at once, so that a
+      // quick one is answered before a flood of later connections could need its slot.
+      readFrom(client, connection);
     }
   }
 
   // Slots are shared fairly: a client address over its share, or a full table, gives up its
-  // (or anyone's) connection that has waited longest for a request byte. One client holding
+  // (or anyone's) connection that has waited longest for a request byte, never one accepted
+  // in this turn, which has had no chance to be read yet. One client holding
   // hundreds of half-sent requests then recycles its own connections while others are served.
   // False when every connection is busy with an answer: the new one is closed.
   bool makeRoomFor(const std::string& peer) {
@@ -258,7 +265,9 @@ class Loop {
     int oldest = -1;
     Clock::time_point oldestByte = Clock::time_point::max();
     for (const auto& [socket, connection] : connections_) {
-      if (connection.stage != Stage::kReading || (peerFull && connection.peer != peer)) continue;
+      if (connection.stage != Stage::kReading || (peerFull && connection.peer != peer) ||
+          connection.acceptedInTurn == turns_)
+        continue;
       if (connection.lastByte < oldestByte) {
         oldest = socket;
         oldestByte = connection.lastByte;
@@ -400,6 +409,7 @@ class Loop {
   std::shared_ptr<std::atomic<int>> activeRuns_;
   WorkerPool analyses_;
   Clock::time_point lastTrim_;
+  unsigned long turns_ = 0;
 };
 
 }  // namespace
