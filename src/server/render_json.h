@@ -26,7 +26,10 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
                                std::string_view storageError,
                                std::string_view renderedVerdict = "");
 // The /api/run document: status, phase, stdout, stderr, compilerOutput, exitCode, timedOut,
-// stdoutTruncated, stderrTruncated, compileMs, runMs, and error only when not empty.
+// stdoutTruncated, stderrTruncated, compileMs, runMs, error only when not empty, signal,
+// explanation, timeLimitMs, memoryLimitMb, memoryKb, verdict when judged, and for a request
+// with tests: tests (each test's status, verdict, streams, exit, runMs, memoryKb, signal and
+// explanation), passed and total.
 std::string renderJsonRunResult(const RunResult& result);
 
 }  // namespace quorbel

@@ -107,7 +107,7 @@ TEST(RenderJsonTest, RunResultDocument) {
             R"j({"status":"internal_error","phase":"","stdout":"","stderr":"",)j"
             R"j("compilerOutput":"","exitCode":-1,"timedOut":false,"stdoutTruncated":false,)j"
             R"j("stderrTruncated":false,"compileMs":0,"runMs":0,"signal":"","explanation":"",)j"
-            R"j("timeLimitMs":0,"memoryLimitMb":0})j");
+            R"j("timeLimitMs":0,"memoryLimitMb":0,"memoryKb":0})j");
 
   const RunResult ran{.status = "runtime_error",
                       .phase = "run",
@@ -129,7 +129,8 @@ TEST(RenderJsonTest, RunResultDocument) {
             R"j("compilerOutput":"warning: \u0001","exitCode":-11,"timedOut":true,)j"
             R"j("stdoutTruncated":true,"stderrTruncated":false,"compileMs":1234567890123,)j"
             R"j("runMs":7,"error":"Output limit exceeded.","signal":"SIGSEGV",)j"
-            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512})j");
+            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512,)j"
+            R"j("memoryKb":0})j");
 }
 
 // ---- The result page ----
