@@ -173,6 +173,7 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.space = summariseSpace(space);
     result.timeCost = simplifyCost(time.total);
     result.spaceCost = simplifyCost(space.total);
+    result.timeContributions = time.contributions;
     result.spaceContributions = space.contributions;
   }
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
