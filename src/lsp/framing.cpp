@@ -1,5 +1,6 @@
 #include "lsp/framing.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/text.h"
@@ -48,17 +49,18 @@ std::optional<size_t> contentLength(std::string_view header, std::string& proble
   return length;
 }
 
-// Drops bytes up to the next place a header could start, after garbage that is none.
-void resynchronise(FrameReader& reader) {
-  const std::string lowered = lowerCopy(reader.buffer.substr(1));
-  const size_t next = lowered.find(kLengthName);
+// Drops bytes up to the next "Content-Length"; false while none has arrived yet (a tail that
+// may be the start of one is kept).
+bool resynchronise(FrameReader& reader) {
+  const size_t next = lowerCopy(reader.buffer).find(kLengthName);
   if (next == std::string::npos) {
-    // Keep a tail that may be the start of a header still arriving.
     const size_t keep = std::min(reader.buffer.size(), kLengthName.size());
     reader.buffer.erase(0, reader.buffer.size() - keep);
-  } else {
-    reader.buffer.erase(0, next + 1);
+    return false;
   }
+  reader.buffer.erase(0, next);
+  reader.resynchronising = false;
+  return true;
 }
 
 }  // namespace
@@ -70,18 +72,24 @@ void feedFrames(FrameReader& reader, std::string_view bytes) {
 }
 
 Frame nextFrame(FrameReader& reader) {
+  if (reader.resynchronising && !resynchronise(reader)) return {};
   const size_t headerEnd = reader.buffer.find(kHeaderEnd);
-  if (headerEnd == std::string::npos) {
-    if (reader.buffer.size() <= kMaxFrameHeaderBytes) return {};
-    resynchronise(reader);
+  const size_t bodyStart = headerEnd + kHeaderEnd.size();
+  if (headerEnd == std::string::npos ? reader.buffer.size() > kMaxFrameHeaderBytes
+                                     : headerEnd > kMaxFrameHeaderBytes) {
+    // Whether its end has come yet depends on how the bytes were split: the next header is
+    // looked for from its second byte either way.
+    reader.buffer.erase(0, 1);
+    reader.resynchronising = true;
     return badHeader("a header block longer than 8192 bytes");
   }
+  if (headerEnd == std::string::npos) return {};
   std::string problem;
   const std::optional<size_t> length =
       contentLength(std::string_view(reader.buffer).substr(0, headerEnd), problem);
-  const size_t bodyStart = headerEnd + kHeaderEnd.size();
   if (!length) {
     reader.buffer.erase(0, bodyStart);
+    reader.resynchronising = true;
     return badHeader(problem);
   }
   if (*length > kMaxFrameBodyBytes) {

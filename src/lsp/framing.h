@@ -19,6 +19,9 @@ constexpr size_t kMaxFrameHeaderBytes = 8192;
 struct FrameReader {
   std::string buffer;    // bytes received and not yet given back
   size_t skipBytes = 0;  // of a refused body still to be dropped as it arrives
+  // After a header that could not be read, bytes are dropped up to the next "Content-Length"
+  // (the body of the bad message among them), however the bytes were split when they came.
+  bool resynchronising = false;
 };
 
 enum class FrameStatus { kNeedMore, kMessage, kBadHeader };

@@ -45,7 +45,9 @@ bool readRpcMessage(std::string_view body, RpcMessage& message, RpcError& error)
   }
   if (method->kind != Kind::kString) return invalid(error, "the method is not a string");
   message.method = method->text;
-  if (const JsonValue* params = jsonMember(document, "params")) {
+  // Some clients send "params": null where they mean none.
+  if (const JsonValue* params = jsonMember(document, "params");
+      params != nullptr && params->kind != Kind::kNull) {
     if (params->kind != Kind::kObject && params->kind != Kind::kArray)
       return invalid(error, "the params are neither an object nor an array");
     message.params = *params;

@@ -146,8 +146,9 @@ void LspSession::dispatchRequest(const RpcMessage& message) {
   if (method == "workspace/executeCommand") {
     if (stringAt(message.params, {"command"}) != kMeasureCommand)
       return replyError(message, kRpcInvalidParams, "unknown command");
-    startMeasurement(message.params);
-    return reply(message, "null");
+    // The answer comes at once; what the measurement finds, as a message when it ends.
+    reply(message, "null");
+    return startMeasurement(message.params);
   }
   const bool known = method == "textDocument/hover" || method == "textDocument/codeLens" ||
                      method == "textDocument/inlayHint";
