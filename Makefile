@@ -51,6 +51,17 @@ test: unit unit-asan regression browser-test fuzz-smoke
 browser-test: build
 	node tests/browser/run.js --binary ./$(BUILD)/quorbel --screenshots $(BUILD)/screenshots
 
+# The VS Code extension (editors/vscode) packaged as build/quorbel.vsix by @vscode/vsce: its npm
+# packages at the versions package-lock.json pins, into the git-ignored node_modules/. vsce's
+# optional keychain module (keytar, native) and install scripts are left out: packaging needs
+# neither.
+.PHONY: vscode
+vscode: bootstrap
+	cd editors/vscode && npm ci --omit=optional --ignore-scripts --no-audit --no-fund
+	@mkdir -p $(BUILD)
+	cd editors/vscode && ./node_modules/.bin/vsce package --allow-missing-repository \
+	  --skip-license -o ../../$(BUILD)/quorbel.vsix < /dev/null
+
 # Load check of the HTTP server: wrk on a free loopback port for 10 s per route (bench/server).
 .PHONY: bench-server
 bench-server: build
