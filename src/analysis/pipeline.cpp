@@ -123,7 +123,12 @@ Analysis analyzeUnguarded(std::string_view code) {
   Analysis result = startingAnalysis();
   const bool blank = trim(code).empty();
 
-  if (!syntax.parsed && !blank) result.notes.push_back(kUnparsedNote);
+  if (!syntax.parsed && !blank) {
+    result.notes.push_back(kUnparsedNote);
+    for (const char* dimension : {"time", "space"})
+      result.assumptions.push_back(
+          {0, dimension, "the code could not be read; nothing was estimated", "low"});
+  }
   // The text read is the macro-expanded one, whose lines are the source's: rep(i, n) {...} is
   // no error once expanded.
   result.parseErrorLine = static_cast<int>(syntax.firstErrorLine);
@@ -137,7 +142,12 @@ Analysis analyzeUnguarded(std::string_view code) {
   }
   // The model's walks would not finish in reasonable time.
   const bool tooDeep = syntax.deepestLoopNesting > kMaxLoopNesting;
-  if (tooDeep) result.notes.push_back(kTooDeepNote);
+  if (tooDeep) {
+    result.notes.push_back(kTooDeepNote);
+    for (const char* dimension : {"time", "space"})
+      result.assumptions.push_back(
+          {0, dimension, "loops nest too deep to read; nothing was estimated", "low"});
+  }
 
   // ---- the cost model: time, then space from the same symbols ----
   Term total = constantTerm("No repeated work detected");
@@ -175,6 +185,10 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.spaceCost = simplifyCost(space.total);
     result.timeContributions = time.contributions;
     result.spaceContributions = space.contributions;
+    result.assumptions.insert(result.assumptions.end(), time.assumptions.begin(),
+                              time.assumptions.end());
+    result.assumptions.insert(result.assumptions.end(), space.assumptions.begin(),
+                              space.assumptions.end());
   }
   result.notes.push_back(blank ? kEmptyNote : kHeuristicNote);
   describeTerm(total, result.label, result.pattern, timePattern);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "constraints/constraint_estimates.h"
+#include "estimate/assumption.h"
 #include "estimate/term.h"
 #include "estimate/time_cost.h"
 #include "model/source_facts.h"
@@ -27,16 +28,6 @@ struct SpaceSummary {
   std::string pattern;
   std::vector<std::string> signals;
   std::vector<Row> breakdown;
-};
-
-// Something an estimate assumed instead of deriving it from the code, and how much it weakens
-// the answer: "medium" for a bound that holds under a stated convention or is derived but
-// loose, "low" for a term assumed, a region unread or a call unresolved.
-struct Assumption {
-  int line = 0;           // 0 when it belongs to no one line
-  std::string dimension;  // "time" or "space"
-  std::string text;
-  std::string level;  // "medium" or "low"
 };
 
 // How sure each notation is: "high" when nothing was assumed, else the weakest assumption's level.

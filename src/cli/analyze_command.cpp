@@ -15,13 +15,13 @@
 #include <optional>
 #include <sstream>
 
+#include "analysis/bounded_analysis.h"
 #include "base/analysis_bounds.h"
 #include "base/input_limit.h"
-#include "analysis/pipeline.h"
-#include "cli/analyze_report.h"
 #include "base/text.h"
-#include "verdict/verdict.h"
+#include "cli/analyze_report.h"
 #include "server/verdict_report.h"
+#include "verdict/verdict.h"
 
 namespace quorbel {
 namespace {
@@ -387,19 +387,18 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   }
 
   if (showProgress) err << "Analyzing..." << std::flush;
-  Analysis analysis;
   Verdict verdict;
   std::string error;
   bool judged = true;
-  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
-    analysis = analyze(contents);
+  BoundedAnalysis bounded = analyzeWithinBounds(contents, [&](const Analysis& analysis) {
     judged = judgeAtLimits(analysis, command.limits, verdict, error);
   });
   if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
-  if (stopped) {
-    err << "quorbel: " << *stopped << '\n';
+  if (bounded.stopped) {
+    err << "quorbel: " << *bounded.stopped << '\n';
     return kStatusStopped;
   }
+  const Analysis& analysis = bounded.analysis;
   if (!judged) return limitError(err, error);
   if (analysis.parseErrorLine > 0) {
     err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "

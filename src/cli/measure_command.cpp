@@ -7,9 +7,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/limit_values.h"
 #include "measure/measure.h"
 #include "measure/measure_json.h"
-#include "base/limit_values.h"
 
 namespace quorbel {
 namespace {
@@ -17,6 +17,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kStopped = 4;  // a bound of the analysis tripped, as for `quorbel analyze`
 constexpr size_t kMaxFileBytes = 1u << 20;
 
 void printUsage(std::ostream& out) {
@@ -54,6 +55,7 @@ void printReport(const Measurement& m, std::ostream& out) {
       out << (i ? ", " : " ") << m.fit.ranking[i].name << " " << fixed(m.fit.ranking[i].error, 3);
     out << '\n';
   }
+  if (!m.plan.empty()) out << "Plan: " << m.plan << '\n';
   if (!m.shape.empty()) out << "Shape: " << m.shape << '\n';
   if (!m.runs.empty()) {
     out << "Runs (CPU seconds, least of the repetitions; start-up " << fixed(m.fit.baseline, 4)
@@ -136,6 +138,7 @@ int runMeasureCli(const std::vector<std::string>& arguments, std::ostream& out, 
     printReport(m, out);
   }
   if (m.status == "bad_request") return kUsage;
+  if (m.status == "analysis_stopped") return kStopped;
   return m.status == "measured" || m.status == "undecided" ? kOk : kFailed;
 }
 

@@ -13,6 +13,8 @@ namespace quorbel {
 struct SpaceEstimate {
   Cost total;
   std::vector<Contribution> contributions;  // one per structure that is not constant
+  // Where the walk fell back instead of deriving a size (dimension "space").
+  std::vector<Assumption> assumptions;
 };
 
 // REQUIRES: `time` is estimateTime(model), which sized the containers.

@@ -13,6 +13,7 @@
 #include "model/magnitude.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
+#include "model/recursion_measures.h"
 #include "model/test_loops.h"
 
 namespace quorbel {
@@ -111,6 +112,7 @@ class TimeWalker {
     estimate.pattern = dominantPattern(estimate.total);
     if (uncounted_) estimate.notes.push_back(kUncountedLoopNote);
     if (!unnamed_.empty()) estimate.notes.push_back(describeUnnamed(unnamed_));
+    estimate.assumptions = assumptions_;
     return estimate;
   }
 
@@ -176,6 +178,7 @@ class TimeWalker {
       for (auto& entry : state_.pushes) {
         const std::string name = nameOfKey(entry.first);
         const bool undone = popsFrom(function.body, name);
+        if (clearedByEachCall(function, name)) continue;  // one activation's share at a time
         // Halving activations push in proportion to their range, so their pushes add up as
         // their work does (one call on half the range: a geometric sum, the first call's).
         const bool halving = recursion.shape == RecursionShape::kHalving;
@@ -456,7 +459,12 @@ class TimeWalker {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
     TestLoop test = testLoopAt(loop);
     if (test.found) priceTests(test, facts);
-    if (facts.step == StepKind::kUnknown) uncounted_ = true;
+    if (facts.step == StepKind::kUnknown) {
+      uncounted_ = true;
+      assumptions_.push_back({loop.line(), "time",
+                              "the loop's trip count could not be derived; counted as constant",
+                              "low"});
+    }
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
     // A pass of a test loop whose sizes are summed is charged as if it saw all the items.
@@ -741,6 +749,10 @@ class TimeWalker {
     std::string given(argument.text());
     if (given.size() > 40) given = given.substr(0, 37) + "...";
     unnamed_.push_back(what + " at line " + std::to_string(argument.line()) + " (" + given + ")");
+    assumptions_.push_back(
+        {argument.line(), "time",
+         what + " is " + given + ", which names no size the program reads; counted as constant",
+         "low"});
   }
 
   // What a call costs, as against what it pushes, returns or fills: only a cost left unnamed is
@@ -1082,6 +1094,7 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  std::vector<Assumption> assumptions_;
   std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked
   std::map<uint32_t, TestLoop> testFrames_;  // test loops whose passes sum their sizes

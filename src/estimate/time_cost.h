@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cost/cost.h"
+#include "estimate/assumption.h"
 #include "model/model.h"
 
 namespace quorbel {
@@ -30,6 +31,8 @@ struct TimeEstimate {
   std::vector<Contribution> recursionDepths;
   // new T[size] in its loops: what stays allocated.
   std::vector<Contribution> heapAllocations;
+  // Where the walk fell back instead of deriving a cost (dimension "time").
+  std::vector<Assumption> assumptions;
 };
 
 // The note for a loop whose trip count the model cannot derive.

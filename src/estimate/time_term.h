@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "estimate/term.h"
 #include "cost/cost.h"
+#include "estimate/term.h"
 
 namespace quorbel {
 

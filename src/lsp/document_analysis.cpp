@@ -2,8 +2,7 @@
 
 #include <optional>
 
-#include "analysis/pipeline.h"
-#include "base/analysis_bounds.h"
+#include "analysis/bounded_analysis.h"
 #include "base/input_limit.h"
 #include "lsp/editor_settings.h"
 #include "lsp/positions.h"
@@ -19,15 +18,21 @@ DocumentAnalysis analyseDocument(std::string text, const GivenLimits& limits) {
     document.refusal = "file is too large to analyze (limit 1 MB)";
     return document;
   }
-  const std::string analysed = textForAnalysis(document.text);
-  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
-    document.analysis = analyze(analysed);
-    document.unusedLimits = judgeAtEditorLimits(document.analysis, limits, document.verdict);
-  });
-  if (stopped) {
+  try {
+    BoundedAnalysis bounded =
+        analyzeWithinBounds(textForAnalysis(document.text), [&](const Analysis& analysis) {
+          document.unusedLimits = judgeAtEditorLimits(analysis, limits, document.verdict);
+        });
+    if (bounded.stopped) document.refusal = *bounded.stopped;
+    document.analysis = std::move(bounded.analysis);
+  } catch (const std::exception& error) {
+    // Out of memory outside the bounds' count and the like: the session goes on without it.
+    document.refusal = std::string("analysis failed: ") + error.what();
+  }
+  if (!document.refusal.empty()) {
     document.analysis = Analysis{};
     document.verdict = Verdict{};
-    document.refusal = *stopped;
+    document.unusedLimits.clear();
     return document;
   }
   if (document.analysis.model) {

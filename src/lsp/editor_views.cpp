@@ -144,7 +144,7 @@ std::string lineHover(const DocumentAnalysis& document, int line) {
   }
   if (text.empty()) return text;
   for (const std::string& note : notesOnLine(analysis, line))
-    text += "\n\n*Why it may differ:* " + escapeMarkdown(note);
+    text += "\n\n*Assumed:* " + escapeMarkdown(note);
   return text;
 }
 

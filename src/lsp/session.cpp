@@ -1,5 +1,6 @@
 #include "lsp/session.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "base/json_text.h"
@@ -104,18 +105,27 @@ std::optional<int> LspSession::handleMessage(std::string_view body) {
   if (message.kind == RpcKind::kResponse) return std::nullopt;  // the server asks nothing
   if (message.kind == RpcKind::kNotification) {
     if (message.method == "exit") return statusAtEndOfInput();
-    if (initialized_ && !shutdownRequested_) dispatchNotification(message);
+    try {
+      if (initialized_ && !shutdownRequested_) dispatchNotification(message);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "quorbel lsp: %s: %s\n", message.method.c_str(), error.what());
+    }
     return std::nullopt;
   }
-  if (message.method == "initialize" && !initialized_) {
-    initialized_ = true;
-    reply(message, initialize(message.params));
-  } else if (!initialized_) {
-    replyError(message, kRpcServerNotInitialized, "the server is not initialized yet");
-  } else if (shutdownRequested_) {
-    replyError(message, kRpcInvalidRequest, "the server is shutting down");
-  } else {
-    dispatchRequest(message);
+  try {
+    if (message.method == "initialize" && !initialized_) {
+      initialized_ = true;
+      reply(message, initialize(message.params));
+    } else if (!initialized_) {
+      replyError(message, kRpcServerNotInitialized, "the server is not initialized yet");
+    } else if (shutdownRequested_) {
+      replyError(message, kRpcInvalidRequest, "the server is shutting down");
+    } else {
+      dispatchRequest(message);
+    }
+  } catch (const std::exception& error) {
+    // One request that could not be served (out of memory) does not end the session.
+    replyError(message, kRpcInternalError, error.what());
   }
   return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "measure/size_extents.h"
 #include "model/source_facts.h"
 
 namespace quorbel {
@@ -303,6 +304,14 @@ class Writer {
 
   // ---- Values ----
 
+  // The least value a size took so far, at least 1.
+  double leastSize() const {
+    double least = 0;
+    for (const auto& [name, value] : result_.sizes)
+      if (value >= 1 && (least == 0 || value < least)) least = value;
+    return least == 0 ? 1 : least;
+  }
+
   double grownSize() const { return options_.vary.empty() ? options_.size : options_.heldSize; }
 
   double sizeValue(const PlanValue& value, double passesAround) {
@@ -402,7 +411,7 @@ class Writer {
       return parentLow_ + static_cast<double>(std::uniform_int_distribution<size_t>(
                               0, std::min(pass_, static_cast<size_t>(size - 1)))(random_));
     // Neither 0 nor n: valid whether the program counts its vertices from 0 or from 1.
-    if (value.eitherBase && size >= 2)
+    if ((value.eitherBase || options_.positionsEitherBase) && size >= 2)
       return low + std::floor(std::uniform_real_distribution<double>(0, size - 1)(random_));
     const double offset = std::floor(std::uniform_real_distribution<double>(0, size)(random_));
     double position = low + std::min(offset, size - 1);
@@ -428,6 +437,8 @@ class Writer {
     double bound = 0;
     if (!value.highName.empty() && lookup(value.highName, bound) && bound >= low) high = bound;
     if (!value.rangeFromComment && value.type == ValueType::kReal) high = 1e6;
+    if (options_.valuesWithinSizes && !value.rangeFromComment && value.highName.empty())
+      high = std::max(low, leastSize());
     if (high < low) std::swap(low, high);
     if (value.type == ValueType::kReal)
       return std::uniform_real_distribution<double>(low, high)(random_);
@@ -505,19 +516,9 @@ std::map<std::string, double> sizeCaps(const InputPlan& plan, const Model& model
         caps[value->name] = std::min(caps[value->name], value->high);
   // for (i = 0; i < n; i++) cin >> a[i] with int a[1005]: n stays within the array whatever a
   // comment says, or the program writes past its end.
-  const SourceFacts facts = readSourceFacts(model);
-  std::map<std::string, double> extents;
-  for (const SourceDeclaration& declaration : facts.declarations)
-    for (const Declarator& declarator : declaration.declarators)
-      if (declarator.extents.size() == 1 && declarator.extents[0].known &&
-          declarator.extents[0].value >= 2)
-        extents[declarator.name] = declarator.extents[0].value;
-  for (const CountedLoop& loop : facts.loops) {
-    auto cap = caps.find(loop.bound);
-    if (cap == caps.end()) continue;
-    for (const std::string& array : loop.indexed)
-      if (auto extent = extents.find(array); extent != extents.end())
-        cap->second = std::min(cap->second, extent->second - 1);
+  for (const auto& [size, extentCap] : arrayExtentCaps(plan, model)) {
+    auto cap = caps.find(size);
+    if (cap != caps.end()) cap->second = std::min(cap->second, extentCap);
   }
   return caps;
 }

@@ -22,6 +22,12 @@ struct GenerateOptions {
   // Test counts that grow with the sizes, each test as large as the sizes: the counts the
   // estimate multiplies by (limits per test). The others stay at one test.
   std::set<std::string> growingCounts;
+  // Shapes tried after a crash or an invalid input at a small size, where the plan's guess
+  // about a value's use was wrong: plain values without a stated range drawn within the least
+  // size read so far (a value that indexes an array after all), positions drawn from 1 to
+  // size - 1 (valid whether the program counts from 0 or from 1).
+  bool valuesWithinSizes = false;
+  bool positionsEitherBase = false;
 };
 
 struct GeneratedInput {

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "measure/input_roles.h"
+#include "model/source_facts.h"
 
 namespace quorbel {
 namespace {
@@ -45,11 +46,20 @@ bool isScanfName(std::string_view name) { return name == "scanf" || name == "std
 
 bool isLineReader(std::string_view name) { return name == "getline" || name == "std::getline"; }
 
+// The C library's character readers, locked or not: a function calling one reads by itself.
+bool isCharacterReader(std::string_view name) {
+  for (const char* reader : {"getchar", "getchar_unlocked", "_getchar_nolock", "getc",
+                             "getc_unlocked", "fgetc", "fgetc_unlocked", "fread", "fread_unlocked"})
+    if (name == reader) return true;
+  return false;
+}
+
 // The variable a read lands in: a for a[i][j], u for e[i].u, x for &x or *(p) forms.
 struct Target {
   std::string base;    // the declared container or scalar
   std::string name;    // the value's name for roles: the member for e[i].u, else base
   int subscripts = 0;  // how many [..] were applied
+  double offset = 0;   // scanf("%s", s + 1): the characters skipped before the read lands
 };
 
 Target targetOf(Node node) {
@@ -65,7 +75,18 @@ Target targetOf(Node node) {
       if (target.name.empty()) target.name = std::string(node.field("field").text());
       node = node.field("argument");
     } else if (type == "binary_expression") {  // scanf("%s", s + 1)
+      const Node right = node.field("right");
+      double skipped = 0;
+      if (node.field("operator").text() == "+" && right.type() == "number_literal" &&
+          evaluateConstantExpression(
+              right.text(), [](const std::string&, double&) { return false; }, skipped))
+        target.offset += skipped;
       node = node.field("left");
+    } else if (type == "call_expression" && node.field("function").type() == "field_expression" &&
+               node.field("function").field("field").text() == "at") {
+      // a.at(i).at(j) reads like a[i][j].
+      ++target.subscripts;
+      node = node.field("function").field("argument");
     } else {
       break;
     }
@@ -176,9 +197,7 @@ class PlanWalker {
     visitNodes(body, [&](const Node& n) {
       if (n.type() == "call_expression") {
         const std::string callee = calleeName(n);
-        if (callee == "getchar" || callee == "getchar_unlocked" || callee == "fread" ||
-            callee == "getc" || callee == "_getchar_nolock")
-          characterReads = true;
+        if (isCharacterReader(callee)) characterReads = true;
       }
       std::vector<Node> targets;
       if (n.type() == "binary_expression" && extractionTargets(n, targets)) {
@@ -200,8 +219,7 @@ class PlanWalker {
       if (n.type() == "binary_expression" && extractionTargets(n, targets)) found = true;
       if (n.type() == "call_expression") {
         const std::string callee = calleeName(n);
-        if (isScanfName(callee) || isLineReader(callee) || callee == "getchar" ||
-            callee == "getchar_unlocked" || callee == "fread" || callee == "getc")
+        if (isScanfName(callee) || isLineReader(callee) || isCharacterReader(callee))
           found = true;
         else if (model_.functions.count(callee) != 0 && active_.count(callee) == 0 &&
                  functionReads(callee))
@@ -291,6 +309,12 @@ class PlanWalker {
         addRead(expression.field("left"), false, steps, ValueType::kInteger, false);
         return;
       }
+      // x[i] = 2 * readInt(): the value read, scaled, lands in the left side all the same.
+      if (const int calls = readerResultCalls(right); calls > 0) {
+        for (int i = 0; i < calls; ++i)
+          addRead(expression.field("left"), false, steps, ValueType::kInteger, false);
+        return;
+      }
       if (containsReads(right)) {
         walkExpression(right, steps, depth);
         return;
@@ -300,6 +324,22 @@ class PlanWalker {
           !target.base.empty())
         addAssign(target.base, right, steps, expression.line());
     }
+  }
+
+  // How many calls in `expression` hand back a value read (readInt() * 2, readInt() - 1),
+  // when nothing else in it reads.
+  int readerResultCalls(const Node& expression) {
+    int calls = 0;
+    bool other = false;
+    visitNodes(expression, [&](const Node& n) {
+      if (n.type() != "call_expression") return true;
+      if (readsIntoResult(n))
+        ++calls;
+      else if (containsReads(n))
+        other = true;
+      return false;
+    });
+    return other ? 0 : calls;
   }
 
   bool readsIntoResult(const Node& call) {
@@ -365,7 +405,8 @@ class PlanWalker {
       const std::string name = declaredName(child);
       const Node value = child.field("value");
       if (value.null()) continue;
-      if (value.type() == "call_expression" && readsIntoResult(value)) {
+      if ((value.type() == "call_expression" && readsIntoResult(value)) ||
+          readerResultCalls(value) == 1) {
         PlanStep step;
         step.kind = PlanStep::Kind::kRead;
         step.value.name = name;
@@ -497,6 +538,8 @@ class PlanWalker {
       if (read.kind == PlanStep::Kind::kRead && read.value.name == element &&
           !step.container.empty()) {
         read.value.name = step.container;
+        read.value.base = step.container;
+        read.value.subscripts = 1;
         Target target{step.container, step.container, 1};
         if (read.value.type == ValueType::kInteger)
           read.value.type = typeOfTarget(model_, target, false);
@@ -556,6 +599,9 @@ class PlanWalker {
     PlanStep step;
     step.kind = PlanStep::Kind::kRead;
     step.value.name = target.name;
+    step.value.base = target.base;
+    step.value.subscripts = target.subscripts;
+    step.value.offset = target.offset;
     step.value.type = typeGiven ? given : typeOfTarget(model_, target, line);
     step.value.line = targetNode.line();
     step.line = targetNode.line();

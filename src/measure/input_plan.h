@@ -43,6 +43,11 @@ struct PlanValue {
   // kPosition indexing an array declared with a fixed extent (int cnt[4]; cnt[x]++): that
   // extent, which bounds the position whatever the size.
   Node extent;
+  // Where the read lands: the variable, the subscripts applied to it (g[i] of char g[N][M] is
+  // 1) and the characters skipped (scanf("%s", s + 1) skips 1); a word must fit what is left.
+  std::string base;
+  int subscripts = 0;
+  double offset = 0;
   int line = 0;
 };
 

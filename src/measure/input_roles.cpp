@@ -75,6 +75,7 @@ class UsageReader {
 
   Usage read() {
     findPositionParameters();
+    findRecordTypes();
     visitNodes(model_.root, [&](const Node& n) {
       visitNode(n);
       return true;
@@ -90,8 +91,17 @@ class UsageReader {
       if (!condition.null() && condition.type() == "binary_expression") {
         const std::string_view op = condition.field("operator").text();
         if (op == "<" || op == "<=" || op == ">" || op == ">=" || op == "!=") {
-          collectNames(condition.field("left"), usage_.boundsLoop);
-          collectNames(condition.field("right"), usage_.boundsLoop);
+          // for (auto u = 0; u < n; u++) declares a counter of its own: a u read elsewhere
+          // is another variable, which this loop does not bound.
+          std::set<std::string> compared, declared;
+          collectNames(condition.field("left"), compared);
+          collectNames(condition.field("right"), compared);
+          const Node init = type == "for_statement" ? n.field("initializer") : Node();
+          if (!init.null() && init.type() == "declaration")
+            for (const Node& child : childrenOf(init))
+              if (child.type() == "init_declarator") declared.insert(declaredName(child));
+          for (const std::string& name : compared)
+            if (declared.count(name) == 0) usage_.boundsLoop.insert(name);
         }
       }
       if (type == "for_statement") {
@@ -171,10 +181,43 @@ class UsageReader {
       usage_.indexedContainer[name] = std::string(container.text());
   }
 
+  // The names of the record types the program declares or aliases (struct E, typedef
+  // pair<int, int> pii, using T = tuple<int, int, int>); number aliases (ll) convert, they
+  // build no record.
+  void findRecordTypes() {
+    visitNodes(model_.root, [&](const Node& n) {
+      const std::string_view type = n.type();
+      if ((type == "struct_specifier" || type == "class_specifier") && !n.field("name").null())
+        recordTypes_.insert(std::string(n.field("name").text()));
+      else if (type == "type_definition" || type == "alias_declaration")
+        for (const Node& child : childrenOf(n))
+          if (child.type() == "type_identifier") recordTypes_.insert(std::string(child.text()));
+      return true;
+    });
+    for (const std::string& alias : model_.scalarAliases) recordTypes_.erase(alias);
+  }
+
+  // pii(d, ii(a, b)), make_pair(u, v), make_tuple(u, v, w), Edge(u, v, w), pair<int, int>(u, v):
+  // the arguments are kept together as one record, as in a braced {u, v, w}.
+  bool buildsRecord(const Node& function) const {
+    if (function.type() == "template_function") {
+      const std::string_view name = function.field("name").text();
+      return name == "pair" || name == "tuple" || name == "std::pair" || name == "std::tuple";
+    }
+    const std::string_view name = function.text();
+    return name == "make_pair" || name == "make_tuple" || name == "std::make_pair" ||
+           name == "std::make_tuple" || recordTypes_.count(std::string(name)) != 0;
+  }
+
   // adj[u].push_back(v), g[u].emplace_back(v, w), unite(a, b) where unite indexes its parameters.
   void readCall(const Node& call) {
     const Node function = call.field("function");
     const Node arguments = call.field("arguments");
+    if (buildsRecord(function)) collectNames(arguments, usage_.stored);
+    // edges.emplace_back(u, v, w): the container builds the record from the arguments.
+    if (function.type() == "field_expression" && function.field("field").text() == "emplace_back" &&
+        function.field("argument").type() != "subscript_expression" && arguments.childCount() >= 2)
+      collectNames(arguments, usage_.stored);
     if (function.type() == "field_expression") {
       const std::string_view method = function.field("field").text();
       const Node owner = function.field("argument");
@@ -239,6 +282,7 @@ class UsageReader {
   const Model& model_;
   Usage usage_;
   std::map<std::string, std::set<size_t>> positionParameters_;
+  std::set<std::string> recordTypes_;
 };
 
 // ---- Roles over the plan ----
@@ -308,6 +352,7 @@ class RoleAssigner {
   }
 
   void addSize(const std::string& name, std::vector<Frame>& frames) {
+    if (plan_.sizes.empty()) promoteEarlyNumbers(frames);
     if (std::find(plan_.sizes.begin(), plan_.sizes.end(), name) == plan_.sizes.end())
       plan_.sizes.push_back(name);
     if (frames.back().firstSize.empty()) frames.back().firstSize = name;
@@ -457,6 +502,26 @@ class RoleAssigner {
       return;
     }
     value.role = ValueRole::kValue;
+    // The same parameter read ahead of the sizes (cin >> k >> n): decided once a size follows.
+    if (!nested && plan_.sizes.empty() && !statedNames_.count(name)) early_.push_back(&value);
+  }
+
+  // Numbers read before the first size, outside any repeat, are sizes as much as those read
+  // after them (a row width read before the row count; n of cin >> n >> m before m edges, which
+  // then governs the positions as the first size read).
+  // REQUIRES: no size was found yet.
+  void promoteEarlyNumbers(std::vector<Frame>& frames) {
+    std::vector<std::string> early;
+    for (PlanValue* value : early_) {
+      if (value->role != ValueRole::kValue ||
+          std::find(plan_.sizes.begin(), plan_.sizes.end(), value->name) != plan_.sizes.end())
+        continue;
+      value->role = ValueRole::kSize;
+      early.push_back(value->name);
+    }
+    if (!early.empty() && frames.back().firstSize.empty()) frames.back().firstSize = early[0];
+    plan_.sizes.insert(plan_.sizes.begin(), early.begin(), early.end());
+    early_.clear();
   }
 
   // n strings of length m after cin >> n >> m: the last size read that counts no enclosing
@@ -548,6 +613,7 @@ class RoleAssigner {
   std::map<std::string, Node> containerSizes_;
   std::set<std::string> statedNames_;
   std::set<std::string> testCounts_;
+  std::vector<PlanValue*> early_;
 };
 
 }  // namespace

@@ -5,9 +5,10 @@
 #include <cmath>
 #include <set>
 
-#include "analysis/pipeline.h"
+#include "analysis/bounded_analysis.h"
 #include "cost/cost_values.h"
 #include "measure/generate_input.h"
+#include "measure/grown_sizes.h"
 #include "measure/input_plan.h"
 #include "model/model.h"
 #include "runner/runner_box.h"
@@ -29,6 +30,11 @@ constexpr double kUnreadShare = 0.05;
 constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
 constexpr double kShortRun = 0.03;
+// What each retry changes, in order, after the shape before it failed at a small size.
+constexpr int kPlanShapes = 3;
+constexpr const char* kShapeRetries[kPlanShapes - 1] = {
+    "the runs started again with values drawn within the sizes",
+    "the runs started again with positions valid from 0 or from 1 as well"};
 
 // Included before the program (-include, so main.cpp is the user's text as written and the
 // compiler's excerpts quote the user's own lines at their own numbers): its output goes to
@@ -159,14 +165,19 @@ class Measurer {
         options_.shape != "connected" && options_.shape != "random")
       return fail("bad_request", "Unknown shape \"" + options_.shape +
                                      "\": use tree, permutation, connected or random.");
-    const Analysis analysis = analyze(code_);
+    // The analysis and the plan read from its model run under the bounds every analysis
+    // has: a hostile file costs this request 3 s of CPU, not the server's memory.
+    BoundedAnalysis bounded = analyzeWithinBounds(code_, [&](const Analysis& analysis) {
+      model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
+      plan_ = deriveInputPlan(*model_);
+    });
+    if (bounded.stopped) return fail("analysis_stopped", *bounded.stopped);
+    const Analysis& analysis = bounded.analysis;
     result_.estimate = analysis.notation;
     result_.estimateClass = growthClassOf(analysis.timeCost);
     estimateCost_ = analysis.timeCost;
-    // The analysis' own model: the plan reads the same parse the estimate did.
-    model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
-    plan_ = deriveInputPlan(*model_);
     result_.sizes = plan_.sizes;
+    result_.plan = describePlan(plan_);
     // A test count the estimate multiplies by (limits per test) grows with the sizes.
     const std::vector<std::string> named = sizesOf(estimateCost_);
     for (const PlanValue* value : planValues(plan_))
@@ -185,7 +196,14 @@ class Measurer {
     if (options_.cancelled && options_.cancelled())
       return fail("cancelled", "The measurement was stopped.");
     if (!compile()) return result_;
-    measureSizes();
+    start_ = wallSeconds();
+    for (shape_ = 0;; ++shape_) {
+      measureSizes();
+      if (!wrongShape() || shape_ + 1 >= kPlanShapes || outOfTime()) break;
+      result_.notes.push_back(result_.message.substr(0, result_.message.find(';')) + "; " +
+                              kShapeRetries[shape_] + ".");
+      restart();
+    }
     if (result_.status != "internal_error" && result_.status != "measured") return result_;
     fitPoints();
     return result_;
@@ -196,6 +214,25 @@ class Measurer {
     result_.status = status;
     result_.message = message;
     return result_;
+  }
+
+  // A crash, a read past the input, unread input or a timeout before three sizes ran: the
+  // plan guessed a value's use wrong more often than the program is wrong.
+  bool wrongShape() const {
+    return result_.status == "runtime_error" || result_.status == "wrong_input" ||
+           result_.status == "timeout";
+  }
+
+  // Back to the state before the first run, for the next shape; the notes stay.
+  void restart() {
+    result_.status = "internal_error";
+    result_.message.clear();
+    result_.stopReason.clear();
+    result_.largestInput.clear();
+    result_.shape.clear();
+    result_.runs.clear();
+    atLimit_ = tooLarge_ = pastLimits_ = false;
+    bisections_ = 0;
   }
 
   static std::string joined(const std::vector<std::string>& items) {
@@ -319,7 +356,6 @@ class Measurer {
   bool cancelled() const { return options_.cancelled && options_.cancelled(); }
 
   void measureSizes() {
-    start_ = wallSeconds();
     // A client gone while the program compiled: nothing runs.
     if (cancelled()) {
       fail("cancelled", "The measurement was stopped.");
@@ -461,6 +497,8 @@ class Measurer {
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
     generate.growingCounts = growingCounts_;
+    generate.valuesWithinSizes = shape_ >= 1;
+    generate.positionsEitherBase = shape_ >= 2;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();
     return input;
@@ -551,11 +589,22 @@ class Measurer {
       return;
     }
     result_.status = "measured";
-    result_.agrees =
+    std::vector<std::map<std::string, double>> taken;
+    for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
+    result_.notGrown = sizesNotGrown(
+        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
+        taken);
+    const bool explains =
         !result_.estimateClass.empty() && explainsAsWell(result_.fit, result_.estimateClass);
-    result_.comparison = result_.agrees ? "agrees"
-                                        : "disagrees: measured " + result_.fit.measured +
-                                              " where the estimate says " + result_.estimate;
+    // Times that never saw a size grow cannot confirm what the estimate says of it.
+    result_.agrees = explains && result_.notGrown.empty();
+    if (explains && !result_.agrees)
+      result_.comparison = "not compared: the runs did not grow " + joined(result_.notGrown) +
+                           ", which the estimate depends on";
+    else
+      result_.comparison = result_.agrees ? "agrees"
+                                          : "disagrees: measured " + result_.fit.measured +
+                                                " where the estimate says " + result_.estimate;
     result_.message = "Measured " + result_.fit.measured + " over " +
                       std::to_string(result_.runs.size()) + " sizes";
     if (!result_.fit.closest.empty())
@@ -592,6 +641,7 @@ class Measurer {
   bool tooLarge_ = false;
   bool pastLimits_ = false;
   int bisections_ = 0;
+  int shape_ = 0;  // the plan shape the runs are written in: 0 as derived, then kShapeRetries
   Cost estimateCost_;
   std::set<std::string> growingCounts_;
 };

@@ -32,7 +32,7 @@ struct SizeRun {
 
 struct Measurement {
   // measured, undecided, compile_error, runtime_error, wrong_input, timeout, no_input,
-  // bad_request, cancelled, internal_error
+  // bad_request, cancelled, internal_error, analysis_stopped (a bound of the analysis tripped)
   std::string status = "internal_error";
   std::string message;             // what happened, at which size, in one sentence
   std::vector<std::string> sizes;  // the plan's sizes in reading order
@@ -48,6 +48,10 @@ struct Measurement {
   std::string largestInput;        // the generated input of the largest size that ran
   std::vector<std::string> notes;  // what the measurement had to assume
   double compileSeconds = 0;
+  std::string plan;  // the input plan the runs were written from, as describePlan gives it
+  // Sizes the estimate depends on whose value never changed over the runs (held at a limit, or
+  // not read at all): an agreement is not claimed while one is left.
+  std::vector<std::string> notGrown;
 };
 
 // Called after each size with the run just finished.

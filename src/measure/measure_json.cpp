@@ -15,6 +15,14 @@ std::string number(double value) {
   return buffer;
 }
 
+// Sizes are whole numbers however large: 1048576, never 1.04858e+06.
+std::string integer(double value) {
+  if (!std::isfinite(value)) return "null";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.0f", value);
+  return buffer;
+}
+
 }  // namespace
 
 std::string renderMeasurementJson(const Measurement& m, bool withInput, size_t inputLimit) {
@@ -36,10 +44,10 @@ std::string renderMeasurementJson(const Measurement& m, bool withInput, size_t i
   for (size_t i = 0; i < m.runs.size(); ++i) {
     const SizeRun& run = m.runs[i];
     if (i > 0) json += ',';
-    json += "{\"size\":" + number(run.size) + ",\"sizes\":{";
+    json += "{\"size\":" + integer(run.size) + ",\"sizes\":{";
     bool first = true;
     for (const auto& [name, value] : run.sizes) {
-      json += (first ? "" : ",") + jsonString(name) + ":" + number(value);
+      json += (first ? "" : ",") + jsonString(name) + ":" + integer(value);
       first = false;
     }
     json += "},\"seconds\":[";
@@ -60,6 +68,8 @@ std::string renderMeasurementJson(const Measurement& m, bool withInput, size_t i
       json += ",\"largestInput\":" + jsonString(m.largestInput);
     json += ",\"largestInputBytes\":" + std::to_string(m.largestInput.size());
   }
+  json += ",\"plan\":" + jsonString(m.plan);
+  json += ",\"notGrown\":" + renderJsonList(m.notGrown);
   return json + "}";
 }
 

@@ -1,7 +1,9 @@
 // A measurement as one JSON document, keys in a fixed order: status, message, measured,
 // estimate, estimateClass, agrees, comparison, confidence, undecided, sizes, vary, shape,
 // baselineSeconds, points [{size, sizes{name: value}, seconds[], best, inputBytes}], ranking
-// [{class, error}], stopReason, compileSeconds, notes, and largestInput when asked for.
+// [{class, error}], stopReason, compileSeconds, notes, largestInput when asked for, plan (the
+// input plan in one line) and notGrown (sizes of the estimate whose value never changed).
+// Sizes are whole numbers as written, never rounded to six digits.
 #pragma once
 
 #include <string>

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "measure/input_roles.h"
-#include "base/regex.h"
 #include "base/limit_values.h"
+#include "base/regex.h"
+#include "measure/input_roles.h"
 
 namespace quorbel {
 namespace {

@@ -46,6 +46,28 @@ std::string_view withoutPort(std::string_view host) {
   return host.substr(0, host.find(':'));
 }
 
+bool isDecimal(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// An IPv4 literal in 127.0.0.0/8, written as four decimal parts of 0-255 without leading
+// zeros: a name that merely starts with "127." ("127.0.0.1.nip.io", "127.evil.example") is
+// looked up in DNS, and its owner decides where it points, which is how rebinding works.
+bool isLoopbackAddress(std::string_view name) {
+  int parts = 0;
+  while (true) {
+    const size_t dot = name.find('.');
+    const std::string_view part = name.substr(0, dot);
+    if (!isDecimal(part) || part.size() > 3 || (part.size() > 1 && part.front() == '0'))
+      return false;
+    if (std::stoi(std::string(part)) > 255 || (parts == 0 && part != "127")) return false;
+    ++parts;
+    if (dot == std::string_view::npos) break;
+    name.remove_prefix(dot + 1);
+  }
+  return parts == 4;
+}
+
 bool originAllowed(std::string_view origin) {
   return listed(listFromEnvironment("QUORBEL_CORS_ORIGINS"), origin);
 }
@@ -66,8 +88,11 @@ bool secretConfigured() {
 
 bool isLoopbackHost(std::string_view host) {
   const std::string trimmed = trim(host);
-  const std::string name = lowerCopy(std::string(withoutPort(trimmed)));
-  return name == "localhost" || name == "[::1]" || name.rfind("127.", 0) == 0;
+  const std::string_view name = withoutPort(trimmed);
+  const std::string_view port = std::string_view(trimmed).substr(name.size());
+  if (!port.empty() && !(port.front() == ':' && isDecimal(port.substr(1)))) return false;
+  const std::string lowered = lowerCopy(std::string(name));
+  return lowered == "localhost" || lowered == "[::1]" || isLoopbackAddress(lowered);
 }
 
 std::string corsHeaders(const Request& request) {

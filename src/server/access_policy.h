@@ -29,7 +29,8 @@ std::string corsHeaders(const Request& request);
 // check.
 std::optional<std::string> runAccessRefusal(const Request& request);
 
-// "localhost", "127.0.0.1", "[::1]" and any 127.x.y.z, with or without ":port".
+// "localhost", "[::1]" and an IPv4 literal in 127.0.0.0/8 ("127.0.0.1", "127.1.2.3"), with or
+// without ":port"; never a name that only starts with "127." ("127.0.0.1.nip.io").
 bool isLoopbackHost(std::string_view host);
 
 }  // namespace quorbel

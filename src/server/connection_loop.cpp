@@ -1,6 +1,9 @@
 #include "server/connection_loop.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -31,10 +34,16 @@ using Clock = std::chrono::steady_clock;
 
 enum class Stage { kReading, kWorking, kWriting };
 
+constexpr int kAcceptsPerTurn = 64;
+constexpr size_t kLargeBufferBytes = size_t{1} << 20;
+
 struct Connection {
   Stage stage = Stage::kReading;
+  std::string peer;  // the client's address as slots are counted (addressKey)
   std::string in;
+  RequestProgress progress;  // the header block is parsed once, when it is whole
   bool peerClosed = false;
+  Clock::time_point lastByte;  // accept or the last byte received: the oldest idle goes first
   Clock::time_point readDeadline;
   Clock::time_point idleDeadline;
   std::string out;
@@ -128,6 +137,24 @@ class WorkerPool {
   std::vector<std::thread> threads_;
 };
 
+// The client's address as connection slots count it: an IPv4 address, or the /64 an IPv6
+// client holds (one host commonly has all of it). Empty for other families.
+std::string addressKey(const sockaddr_storage& address) {
+  char text[INET6_ADDRSTRLEN] = "";
+  if (address.ss_family == AF_INET) {
+    const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+    inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
+    return text;
+  }
+  if (address.ss_family == AF_INET6) {
+    in6_addr prefix = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
+    std::fill(prefix.s6_addr + 8, prefix.s6_addr + 16, 0);
+    inet_ntop(AF_INET6, &prefix, text, sizeof text);
+    return std::string(text) + "/64";
+  }
+  return "";
+}
+
 enum class Work { kQuick, kAnalysis, kRun };
 
 Work workOf(const Request& request) {
@@ -196,19 +223,50 @@ class Loop {
     return static_cast<int>(std::max<long long>(wait, 0) + 1);
   }
 
+  // At most a backlog's worth per turn: the requests of connections already accepted are read
+  // before a flood of new ones can push them out.
   void acceptAll() {
-    while (true) {
-      const int client = accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    for (int accepted = 0; accepted < kAcceptsPerTurn; ++accepted) {
+      sockaddr_storage address{};
+      socklen_t length = sizeof address;
+      const int client = accept4(listener_, reinterpret_cast<sockaddr*>(&address), &length,
+                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (client < 0) return;
-      if (connections_.size() >= limits_.maxConnections) {
+      const std::string peer = addressKey(address);
+      if (!makeRoomFor(peer)) {
         close(client);
         continue;
       }
       Connection& connection = connections_[client];
       const Clock::time_point now = Clock::now();
+      connection.peer = peer;
+      connection.lastByte = now;
       connection.readDeadline = now + std::chrono::milliseconds(limits_.readDeadlineMs);
       connection.idleDeadline = now + std::chrono::milliseconds(limits_.idleTimeoutMs);
     }
+  }
+
+  // Slots are shared fairly: a client address over its share, or a full table, gives up its
+  // (or anyone's) connection that has waited longest for a request byte. One client holding
+  // hundreds of half-sent requests then recycles its own connections while others are served.
+  // False when every connection is busy with an answer: the new one is closed.
+  bool makeRoomFor(const std::string& peer) {
+    size_t fromPeer = 0;
+    for (const auto& [socket, connection] : connections_) fromPeer += connection.peer == peer;
+    const bool peerFull = fromPeer >= limits_.maxConnectionsPerAddress;
+    if (!peerFull && connections_.size() < limits_.maxConnections) return true;
+    int oldest = -1;
+    Clock::time_point oldestByte = Clock::time_point::max();
+    for (const auto& [socket, connection] : connections_) {
+      if (connection.stage != Stage::kReading || (peerFull && connection.peer != peer)) continue;
+      if (connection.lastByte < oldestByte) {
+        oldest = socket;
+        oldestByte = connection.lastByte;
+      }
+    }
+    if (oldest < 0) return false;
+    drop(oldest, true);
+    return true;
   }
 
   void readFrom(int socket, Connection& connection) {
@@ -217,7 +275,9 @@ class Loop {
       const ssize_t got = recv(socket, chunk, sizeof chunk, 0);
       if (got > 0) {
         connection.in.append(chunk, static_cast<size_t>(got));
-        connection.idleDeadline = Clock::now() + std::chrono::milliseconds(limits_.idleTimeoutMs);
+        connection.lastByte = Clock::now();
+        connection.idleDeadline =
+            connection.lastByte + std::chrono::milliseconds(limits_.idleTimeoutMs);
         if (connection.in.size() > kMaxRequestHeadBytes + kMaxRequestBodyBytes) break;
         continue;
       }
@@ -226,10 +286,11 @@ class Loop {
       connection.peerClosed = true;
       break;
     }
-    Request request;
-    const RequestRead read = takeRequest(connection.in, connection.peerClosed, request);
+    const RequestRead read =
+        continueRequest(connection.in, connection.peerClosed, connection.progress);
     if (read == RequestRead::kIncomplete) return;
-    connection.in.clear();
+    Request request = std::move(connection.progress.request);
+    releaseBuffer(connection);
     if (read == RequestRead::kNoRequest) return drop(socket);
     if (const std::optional<Response> refusal = refusalOfRead(read))
       return startWriting(connection, serializeResponse(*refusal));
@@ -312,8 +373,23 @@ class Loop {
       const linger abort{1, 0};
       setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
     }
+    const auto found = connections_.find(socket);
+    if (found != connections_.end()) releaseBuffer(found->second);
     connections_.erase(socket);
     close(socket);
+  }
+
+  // Hundreds of clients that each sent most of a large body leave the heap holding their
+  // buffers after they are gone: large ones are handed back to the system, at most once a
+  // second.
+  void releaseBuffer(Connection& connection) {
+    const bool large = connection.in.capacity() >= kLargeBufferBytes;
+    std::string().swap(connection.in);
+    const Clock::time_point now = Clock::now();
+    if (large && now - lastTrim_ >= std::chrono::seconds(1)) {
+      malloc_trim(0);
+      lastTrim_ = now;
+    }
   }
 
   int listener_;
@@ -323,6 +399,7 @@ class Loop {
   std::shared_ptr<Completions> completions_;
   std::shared_ptr<std::atomic<int>> activeRuns_;
   WorkerPool analyses_;
+  Clock::time_point lastTrim_;
 };
 
 }  // namespace

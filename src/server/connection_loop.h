@@ -18,10 +18,12 @@ struct LoopLimits {
   int readDeadlineMs = 15000;   // from accept to the whole request
   int idleTimeoutMs = 5000;     // without a byte while reading
   int writeDeadlineMs = 10000;  // from the answer being ready to its last byte
-  size_t maxConnections = 512;  // beyond this, new connections are closed at once
-  int analysisWorkers = 2;      // QUORBEL_ANALYSIS_WORKERS
-  size_t analysisQueue = 16;    // analyses waiting for a worker; QUORBEL_ANALYSIS_QUEUE
-  int runThreads = 10;          // runs admitted at once: the run gate's boxes and queue
+  size_t maxConnections = 512;  // when full, the oldest idle reader makes room for a new one
+  size_t maxConnectionsPerAddress = 128;  // one client (IPv4 address, IPv6 /64) beyond this
+                                          // gives up its own oldest idle reader
+  int analysisWorkers = 2;                // QUORBEL_ANALYSIS_WORKERS
+  size_t analysisQueue = 16;              // analyses waiting for a worker; QUORBEL_ANALYSIS_QUEUE
+  int runThreads = 10;                    // runs admitted at once: the run gate's boxes and queue
 };
 
 // The defaults with QUORBEL_ANALYSIS_WORKERS and QUORBEL_ANALYSIS_QUEUE applied, and as many

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 #include "base/text.h"
 
@@ -67,7 +68,7 @@ int hexDigitValue(char c) {
 
 }  // namespace
 
-void parseRequestHead(std::string_view head, Request& request) {
+bool parseRequestHead(std::string_view head, Request& request) {
   size_t lineEnd = head.find('\n');
   const std::string_view requestLine = head.substr(0, lineEnd);
   size_t position = 0;
@@ -79,6 +80,7 @@ void parseRequestHead(std::string_view head, Request& request) {
     *token = std::string(requestLine.substr(start, position - start));
   }
 
+  bool wellFormed = true;
   while (lineEnd != std::string_view::npos) {
     const size_t start = lineEnd + 1;
     lineEnd = head.find('\n', start);
@@ -86,8 +88,14 @@ void parseRequestHead(std::string_view head, Request& request) {
         start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const size_t colon = line.find(':');
-    if (colon == std::string_view::npos) continue;
-    const std::string name = lowerCopy(trim(line.substr(0, colon)));
+    // "Host : x" and a line folded onto the previous one are read one way by some proxies and
+    // another way by others: a request that two readers may see differently is refused.
+    if (colon == std::string_view::npos || colon == 0 || line[0] == ' ' || line[0] == '\t' ||
+        line[colon - 1] == ' ' || line[colon - 1] == '\t') {
+      wellFormed = false;
+      continue;
+    }
+    const std::string name = lowerCopy(std::string(line.substr(0, colon)));
     if (name == "content-length" && request.headers.count(name))
       request.repeatedContentLength = true;
     request.headers[name] = trim(line.substr(colon + 1));
@@ -96,34 +104,58 @@ void parseRequestHead(std::string_view head, Request& request) {
   const size_t question = request.target.find('?');
   request.path = request.target.substr(0, question);
   request.query = question == std::string::npos ? "" : request.target.substr(question + 1);
+  return wellFormed;
+}
+
+RequestRead continueRequest(const std::string& buffer, bool peerClosed, RequestProgress& progress) {
+  if (progress.bodyStart == 0) {
+    // Only the bytes that arrived since the last call are looked at. Every LF must follow a
+    // CR and every CR precede an LF: bare line ends are how one request reads as two.
+    size_t at = progress.scanned;
+    const size_t limit = std::min(buffer.size(), kMaxRequestHeadBytes);
+    for (; at < limit; ++at) {
+      const char c = buffer[at];
+      if (c == '\r') {
+        if (at + 1 == buffer.size()) break;  // its LF may be in the next segment
+        if (buffer[at + 1] != '\n') return RequestRead::kMalformedHead;
+      } else if (c == '\n') {
+        if (at == 0 || buffer[at - 1] != '\r') return RequestRead::kMalformedHead;
+        if (at >= 3 && buffer.compare(at - 3, 4, "\r\n\r\n") == 0) break;
+      }
+    }
+    progress.scanned = at;
+    if (at >= kMaxRequestHeadBytes) return RequestRead::kHeadTooLarge;
+    if (at >= buffer.size() || buffer[at] != '\n')
+      return peerClosed ? RequestRead::kNoRequest : RequestRead::kIncomplete;
+
+    Request& request = progress.request;
+    const bool wellFormed = parseRequestHead(std::string_view(buffer).substr(0, at - 3), request);
+    if (request.method.empty()) return RequestRead::kNoRequest;
+    if (!wellFormed) return RequestRead::kMalformedHead;
+    // A body framed two ways is how requests are smuggled past a proxy: refuse, never guess.
+    if (request.headers.count("transfer-encoding")) return RequestRead::kTransferEncoding;
+    const auto header = request.headers.find("content-length");
+    if (header != request.headers.end()) {
+      if (request.repeatedContentLength || !isPlainDecimal(header->second))
+        return RequestRead::kInvalidContentLength;
+      progress.contentLength = parseContentLength(header->second);
+      if (progress.contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
+    }
+    progress.bodyStart = at + 1;
+  }
+  const size_t received = buffer.size() - progress.bodyStart;
+  if (received < progress.contentLength && !peerClosed) return RequestRead::kIncomplete;
+  // A peer that closed early (or reset) is answered with the body it did send.
+  progress.request.body =
+      buffer.substr(progress.bodyStart, std::min(received, progress.contentLength));
+  return RequestRead::kComplete;
 }
 
 RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& request) {
-  const size_t terminator = buffer.find("\r\n\r\n");
-  if (terminator == std::string::npos) {
-    if (buffer.size() > kMaxRequestHeadBytes || peerClosed) return RequestRead::kNoRequest;
-    return RequestRead::kIncomplete;
-  }
-  request = Request{};
-  parseRequestHead(std::string_view(buffer).substr(0, terminator), request);
-  if (request.method.empty()) return RequestRead::kNoRequest;
-  // A body framed two ways is how requests are smuggled past a proxy: refuse, never guess.
-  if (request.headers.count("transfer-encoding")) return RequestRead::kTransferEncoding;
-
-  size_t contentLength = 0;
-  const auto header = request.headers.find("content-length");
-  if (header != request.headers.end()) {
-    if (request.repeatedContentLength || !isPlainDecimal(header->second))
-      return RequestRead::kInvalidContentLength;
-    contentLength = parseContentLength(header->second);
-    if (contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
-  }
-  const size_t bodyStart = terminator + 4;
-  const size_t received = buffer.size() - bodyStart;
-  if (received < contentLength && !peerClosed) return RequestRead::kIncomplete;
-  // A peer that closed early (or reset) is answered with the body it did send.
-  request.body = buffer.substr(bodyStart, std::min(received, contentLength));
-  return RequestRead::kComplete;
+  RequestProgress progress;
+  const RequestRead read = continueRequest(buffer, peerClosed, progress);
+  if (read == RequestRead::kComplete) request = std::move(progress.request);
+  return read;
 }
 
 RequestRead readRequest(int socket, const RequestLimits& limits, Request& request) {
@@ -131,13 +163,24 @@ RequestRead readRequest(int socket, const RequestLimits& limits, Request& reques
       Clock::now() + std::chrono::milliseconds(limits.requestTimeoutMs);
   std::string buffer;
   bool closed = false;
+  RequestProgress progress;
   while (true) {
-    const RequestRead read = takeRequest(buffer, closed, request);
+    const RequestRead read = continueRequest(buffer, closed, progress);
+    if (read == RequestRead::kComplete) request = std::move(progress.request);
     if (read != RequestRead::kIncomplete) return read;
     const Received received = receiveChunk(socket, limits, deadline, buffer);
     if (received == Received::kTimedOut) return RequestRead::kNoRequest;
     closed = received == Received::kClosed;
   }
+}
+
+// The media type itself, not a parameter that mentions it: "text/plain; x=application/json"
+// is text, and a cross-site form could send it without a preflight.
+bool isJsonContentType(const Request& request) {
+  const auto header = request.headers.find("content-type");
+  if (header == request.headers.end()) return false;
+  const std::string_view value = header->second;
+  return lowerCopy(trim(value.substr(0, value.find(';')))) == "application/json";
 }
 
 std::string urlDecode(std::string_view text) {

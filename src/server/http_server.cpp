@@ -67,6 +67,8 @@ std::string_view reasonPhrase(int status) {
       return "Unprocessable Content";
     case 429:
       return "Too Many Requests";
+    case 431:
+      return "Request Header Fields Too Large";
     case 502:
       return "Bad Gateway";
     case 503:
@@ -106,6 +108,14 @@ std::optional<Response> refusalOfRead(RequestRead read) {
                                         std::to_string(kMaxRequestBodyBytes) + " bytes.");
     case RequestRead::kTransferEncoding:
       return jsonErrorResponse(400, "Transfer-Encoding is not supported; send Content-Length.");
+    case RequestRead::kHeadTooLarge:
+      return jsonErrorResponse(431, "The header block is too large: the limit is " +
+                                        std::to_string(kMaxRequestHeadBytes) + " bytes.");
+    case RequestRead::kMalformedHead:
+      return jsonErrorResponse(
+          400,
+          "Malformed header block: lines end with CR LF, are not folded, and have no "
+          "blank before the colon.");
     default:
       return std::nullopt;
   }

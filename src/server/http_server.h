@@ -33,8 +33,9 @@ std::string serializeResponse(const Response& response);
 // deadline passed; the caller then just closes.
 bool sendResponse(int socket, int status, std::string_view contentType, std::string_view body,
                   std::string_view extraHeaders);
-// The 400 answer to a request refused from its header block (bad or repeated
-// Content-Length, a body too large, Transfer-Encoding); nullopt for other outcomes.
+// The answer to a request refused from its header block: 400 for a bad or repeated
+// Content-Length, Transfer-Encoding or a malformed line, 413 for a body too large, 431 for a
+// header block too large; nullopt for other outcomes.
 std::optional<Response> refusalOfRead(RequestRead read);
 // "OK", "No Content", "Bad Request", ...; "Internal Server Error" for any status not listed.
 std::string_view reasonPhrase(int status);

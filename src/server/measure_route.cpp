@@ -55,6 +55,9 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
     return measureRefusal(401, "refused", "Runner backend authorization failed.");
   if (const std::optional<std::string> unboxed = unboxedRunRefusal())
     return measureRefusal(503, "refused", *unboxed);
+  // A cross-site page may post text/plain without asking first: only JSON is read.
+  if (!isJsonContentType(request))
+    return measureRefusal(415, "bad_request", "Expected Content-Type: application/json.");
   JsonValue body;
   const JsonValue* code = nullptr;
   if (parseJson(request.body, body)) code = jsonMember(body, "code");
@@ -90,6 +93,8 @@ Response routeMeasureApi(const Request& request, int clientSocket) {
   const Measurement measurement = measureProgram(code->text, options);
   int status = 200;
   if (measurement.status == "bad_request") status = 400;
+  // As /api/analyze answers a tripped bound: asking again would not help.
+  if (measurement.status == "analysis_stopped") status = 422;
   if (measurement.status == "internal_error") status = 502;
   return Response{status, "application/json; charset=utf-8",
                   renderMeasurementJson(measurement, true, kMaxInputBytes), ""};

@@ -5,13 +5,14 @@
 #include <optional>
 #include <utility>
 
+#include "analysis/bounded_analysis.h"
 #include "base/analysis_bounds.h"
+#include "base/file_text.h"
 #include "base/input_limit.h"
-#include "analysis/pipeline.h"
+#include "base/text.h"
 #include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "server/access_policy.h"
-#include "base/file_text.h"
 #include "server/http_server.h"
 #include "server/json_value.h"
 #include "server/limit_request.h"
@@ -21,9 +22,8 @@
 #include "server/run_gate.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
-#include "base/text.h"
-#include "verdict/verdict.h"
 #include "server/verdict_report.h"
+#include "verdict/verdict.h"
 
 namespace quorbel {
 namespace {
@@ -54,15 +54,6 @@ Response runRefusal(int status, std::string_view statusWord, std::string_view er
   refused.status = statusWord;
   refused.error = error;
   return respond(status, kJsonType, renderJsonRunResult(refused));
-}
-
-// The media type itself, not a parameter that mentions it: "text/plain; x=application/json"
-// is text, and a cross-site form could send it without a preflight.
-bool isJsonContentType(const Request& request) {
-  const auto header = request.headers.find("content-type");
-  if (header == request.headers.end()) return false;
-  const std::string_view value = header->second;
-  return lowerCopy(trim(value.substr(0, value.find(';')))) == "application/json";
 }
 
 // The body as one JSON object, read by the one JSON parser; its top-level members are the
@@ -108,15 +99,15 @@ SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
                              const GivenLimits* limits = nullptr, bool save = true) {
   SavedAnalysis result;
   bool judged = true;
-  const std::optional<std::string> stopped = runWithinBounds(analysisBoundsFromEnvironment(), [&] {
-    result.analysis = analyze(code);
+  BoundedAnalysis bounded = analyzeWithinBounds(code, [&](const Analysis& analysis) {
     if (limits != nullptr)
-      judged = judgeAtLimits(result.analysis, *limits, result.verdict, result.limitError);
+      judged = judgeAtLimits(analysis, *limits, result.verdict, result.limitError);
   });
-  if (stopped) {
-    result.stopped = *stopped;
+  if (bounded.stopped) {
+    result.stopped = *bounded.stopped;
     return result;
   }
+  result.analysis = std::move(bounded.analysis);
   result.lineCount = countCodeLines(code);
   if (!judged) return result;
   if (!save || !storageSaveEnabled() || trim(code).empty()) return result;

@@ -340,7 +340,8 @@ TEST(GenerateInput, SizesGrowTogetherUpToTheLeastCap) {
       {"the least limit holds both", kTable, 1000, false, "", {{"n", 100}, {"W", 100}}, true},
       {"past the limits", kTable, 1000, true, "", {{"n", 1000}, {"W", 1000}}, false},
       {"varied alone", kTable, 1000, false, "W", {{"n", 100}, {"W", 1000}}, false},
-      {"an array holds both", kArray, 1000, true, "", {{"n", 104}, {"x", 104}}, true},
+      // for (i = 0; i < n; i++) a[i] of a[105]: i reaches n - 1 <= 104, so n <= 105.
+      {"an array holds both", kArray, 1000, true, "", {{"n", 105}, {"x", 105}}, true},
       {"a name bounds a held size", kNamed, 50, false, "n", {{"n", 50}, {"k", 50}}, false},
   };
   for (const Row& row : kRows) {
@@ -695,6 +696,7 @@ TEST(MeasureApi, StopsWhenTheClientHasGone) {
   request.method = "POST";
   request.path = "/api/measure";
   request.body = "{\"code\":\"#include <iostream>\\nint main(){int n; std::cin >> n;}\"}";
+  request.headers["content-type"] = "application/json";
   const Response response = routeMeasureApi(request, ends[0]);
   close(ends[0]);
   EXPECT_NE(response.body.find("\"status\":\"cancelled\""), std::string::npos) << response.body;

@@ -55,6 +55,9 @@ std::string healthy() {
 const std::string kTooLarge =
     response("413 Content Too Large", kJson, kCors,
              R"({"error":"The code is too large to analyze: the limit is 1 MB (1048576 bytes)."})");
+const std::string kHeadTooLarge =
+    response("431 Request Header Fields Too Large", kJson, kCors,
+             R"({"error":"The header block is too large: the limit is 65536 bytes."})");
 const std::string kBodyTooLarge =
     response("413 Content Too Large", kJson, kCors,
              R"({"error":"Request body is too large: the limit is 2000000 bytes."})");
@@ -463,9 +466,14 @@ TEST_F(ServerConnectionTest, SizeLimitsAndContentLength) {
   const std::string post = "POST /api/analyze HTTP/1.1\r\nContent-Length: ";
   const std::string nowhere = "POST /nowhere HTTP/1.1\r\nContent-Length: ";
   const testing::Case<std::string, std::string> cases[] = {
-      {"header block over the limit", fill + std::string(2000001, 'a'), ""},
-      {"header block just under the limit", fill + std::string(1999000, 'a') + "\r\n\r\n",
+      {"header block one byte over the limit",
+       fill + std::string(65536 - fill.size() - 3, 'a') + "\r\n\r\n", kHeadTooLarge},
+      {"header block at the limit", fill + std::string(65536 - fill.size() - 4, 'a') + "\r\n\r\n",
        healthy()},
+      {"header block over the limit, blank line never sent", fill + std::string(70000, 'a'),
+       kHeadTooLarge},
+      {"3.6 MB header block sent at once", fill + std::string(3600000, 'a') + "\r\n\r\n",
+       kHeadTooLarge},
       {"body over the limit", post + "2000001\r\n\r\n", kBodyTooLarge},
       {"length beyond any integer", post + "99999999999999999999999999\r\n\r\n", kBodyTooLarge},
       {"body exactly at the limit", nowhere + "2000000\r\n\r\n" + std::string(2000000, 'b'),

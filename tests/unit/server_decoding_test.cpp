@@ -94,14 +94,13 @@ TEST(ServerDecodingTest, InvalidUtf8BecomesReplacementCharacters) {
 
 TEST(ServerDecodingTest, ParseRequestHead) {
   Request request;
-  parseRequestHead(
-      "POST  /api/analyze?x=1?y HTTP/1.1 extra\r\n"
-      "Content-Type :  Application/JSON \r\n"
-      "no colon here\r\n"
-      "X-Repeat: one\r\n"
-      "x-repeat: two\r\n"
-      "Host: a:b",
-      request);
+  EXPECT_TRUE(
+      parseRequestHead("POST  /api/analyze?x=1?y HTTP/1.1 extra\r\n"
+                       "Content-Type:  Application/JSON \r\n"
+                       "X-Repeat: one\r\n"
+                       "x-repeat: two\r\n"
+                       "Host: a:b",
+                       request));
   EXPECT_EQ(request.method, "POST");
   EXPECT_EQ(request.target, "/api/analyze?x=1?y");
   EXPECT_EQ(request.path, "/api/analyze");
@@ -111,7 +110,7 @@ TEST(ServerDecodingTest, ParseRequestHead) {
   EXPECT_EQ(request.headers, want);
 
   Request bare;
-  parseRequestHead("GET /", bare);
+  EXPECT_TRUE(parseRequestHead("GET /", bare));
   EXPECT_EQ(bare.method, "GET");
   EXPECT_EQ(bare.path, "/");
   EXPECT_EQ(bare.query, "");

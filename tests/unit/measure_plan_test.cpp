@@ -1,0 +1,269 @@
+// Input plans on the shapes real solutions read in: reader functions on unlocked characters,
+// reads through .at(), records built by constructors, a row width read before the row count;
+// the most a size may grow inside the fixed arrays it indexes; which of an estimate's sizes the
+// runs grew; sizes written whole in the JSON; the plan shape tried after a crash.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "measure/generate_input.h"
+#include "measure/grown_sizes.h"
+#include "measure/input_plan.h"
+#include "measure/measure.h"
+#include "measure/measure_json.h"
+#include "measure/size_extents.h"
+#include "test_support.h"
+
+namespace quorbel {
+namespace {
+
+std::string planOf(const std::string& code) {
+  return describePlan(deriveInputPlan(buildModel(code)));
+}
+
+// ---- Plans ----
+
+TEST(InputPlanShapes, ReadsAsRealSolutionsWriteThem) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"a reader on getc_unlocked, its value scaled as it is stored",
+       "int x[505], y[505]; int next(){ int r = 0, c = getc_unlocked(stdin);"
+       " while (c >= '0') { r = r * 10 + c - '0'; c = getc_unlocked(stdin); } return r; }"
+       " int main(){ int n = next(); for (int i = 0; i < n; i++) x[i] = 2 * next(), y[i] = "
+       "next() + 1; }",
+       "n:size n*(x:value y:value)"},
+      {"a declaration takes a reader's value shifted",
+       "int rd(){ int v; scanf(\"%d\", &v); return v; }"
+       " int main(){ int n = rd() - 1; long s = 0; for (int i = 0; i < n; i++) s += rd(); }",
+       "n:size n*(s:value)"},
+      {"reads through .at() land in the container",
+       "int main(){ int h, w; cin >> h >> w; vector<vector<int>> g(h, vector<int>(w));"
+       " for (int i = 0; i < h; i++) for (int j = 0; j < w; j++) cin >> g.at(i).at(j); }",
+       "h:size w:size h*(w*(g:value))"},
+      {"a record built by a pair alias: its first two are vertices",
+       "typedef pair<int, int> ii; int par[100005]; int root(int v){ return par[v] == v ? v : "
+       "par[v] = root(par[v]); }"
+       " typedef pair<int, ii> P; int main(){ int n, m; cin >> n >> m; vector<P> e(m);"
+       " for (int i = 0; i < m; i++) { int a, b, c; cin >> a >> b >> c; e[i] = P(c, ii(a, b)); "
+       "} }",
+       "n:size m:size m*(a:pos(n) b:pos(n) c:value)"},
+      {"a record built by make_tuple",
+       "int main(){ int n, m; cin >> n >> m; vector<tuple<int, int, int>> e;"
+       " for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; e.push_back(make_tuple(u, "
+       "v, w)); } vector<int> d(n); }",
+       "n:size m:size m*(u:pos(n) v:pos(n) w:value)"},
+      {"a record a container builds in place",
+       "int main(){ int n, m; cin >> n >> m; vector<tuple<int, int, int>> e;"
+       " for (int i = 0; i < m; i++) { int p, q, r; cin >> p >> q >> r; e.emplace_back(p, q, r); "
+       "} }",
+       "n:size m:size m*(p:pos(n) q:pos(n) r:value)"},
+      {"n pairs after n stay values without a record of their own",
+       "int main(){ int n; cin >> n; long s = 0; for (int i = 0; i < n; i++) { int a, b; cin >> "
+       "a >> b; s += make_pair(a, b).first; } }",
+       "n:size n*(a:value b:value)"},
+      {"a row width read before the row count is a size, the rows' length",
+       "char g[820][821]; int main(){ int w, h; scanf(\"%d %d\", &w, &h);"
+       " for (int i = 0; i < h; i++) scanf(\"%s\", g[i]); }",
+       "w:size h:size h*(g:word(w))"},
+      {"a counter of the same name declared by a loop bounds nothing read",
+       "int main(){ int n; cin >> n; vector<vector<int>> g(n);"
+       " for (int i = 1; i < n; i++) { int u, v; cin >> u >> v; g[u - 1].push_back(v - 1); "
+       "g[v - 1].push_back(u - 1); }"
+       " for (int u = 0; u < n; u++) cout << g[u].size(); }",
+       "n:size n*(u:pos1(n) v:pos1(n))"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
+}
+
+// ---- Array extents ----
+
+TEST(SizeExtents, ASizeStaysInsideTheFixedArraysItIndexes) {
+  struct Case {
+    const char* name;
+    const char* code;
+    std::map<std::string, double> want;
+  };
+  const Case kCases[] = {
+      // i runs to n and a holds a[0..1004]: n <= 1004.
+      {"1-based fill of a literal extent",
+       "int a[1005]; int main(){ int n; cin >> n; for (int i = 1; i <= n; i++) cin >> a[i]; }",
+       {{"n", 1004}}},
+      // i runs to n - 1 <= 1004: n <= 1005.
+      {"0-based fill through a named constant",
+       "const int MAXN = 1005; long long a[MAXN]; int main(){ int n; cin >> n;"
+       " for (int i = 0; i < n; ++i) cin >> a[i]; }",
+       {{"n", 1005}}},
+      // The bound written first: n > i is i < n.
+      {"the bound on the left, a define",
+       "#define LIM 2000\nint c[LIM]; int main(){ int n; cin >> n; for (int i = 0; n > i; i++) "
+       "cin >> c[i]; }",
+       {{"n", 2000}}},
+      // d[i][j + 1]: i <= n - 1 <= 504 and j + 1 <= m <= 504.
+      {"two dimensions, the inner shifted",
+       "int d[505][505]; int main(){ int n, m; cin >> n >> m; for (int i = 0; i < n; i++)"
+       " for (int j = 0; j < m; j++) cin >> d[i][j + 1]; }",
+       {{"n", 505}, {"m", 504}}},
+      // h rows of g[0..819]; a row's letters and its terminator in 821 cells: w <= 820.
+      {"words into the rows of a character grid",
+       "char g[820][821]; int main(){ int w, h; scanf(\"%d %d\", &w, &h);"
+       " for (int i = 0; i < h; i++) scanf(\"%s\", g[i]); }",
+       {{"h", 820}, {"w", 820}}},
+      // s + 1 skips a cell, the terminator takes one: 1003 letters.
+      {"a word read one cell in",
+       "char s[1005]; int main(){ scanf(\"%s\", s + 1); int n = strlen(s + 1); cout << n; }",
+       {{"s", 1003}}},
+      {"a vector sized by n has no fixed extent",
+       "int main(){ int n; cin >> n; vector<int> a(n); for (int i = 0; i < n; i++) cin >> a[i]; "
+       "}",
+       {}},
+      {"an index that is not the counter bounds nothing",
+       "int cnt[26]; int main(){ int n; cin >> n; string s; cin >> s; for (int i = 0; i < n; i++)"
+       " cnt[s[i] - 'a']++; }",
+       {}},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    EXPECT_EQ(arrayExtentCaps(deriveInputPlan(model), model), c.want) << c.name;
+  }
+}
+
+TEST(SizeExtents, GeneratedSizesNeverPassAnArrayOrAStatedLimit) {
+  struct Case {
+    const char* name;
+    const char* code;
+    std::map<std::string, double> want;  // at size 4096, limits not ignored
+  };
+  const Case kCases[] = {
+      {"an array's extent holds the size",
+       "const int MAXN = 1005; int a[MAXN]; int main(){ int n; cin >> n; for (int i = 1; i <= "
+       "n; i++) cin >> a[i]; }",
+       {{"n", 1004}}},
+      // M <= 10 stops both: sizes grow together up to the least cap.
+      {"a stated limit holds the size",
+       "// 1 <= N <= 10^5, 1 <= M <= 10\nint main(){ int N, M; cin >> N >> M; for (int i = 0; i "
+       "< N; i++) for (int j = 0; j < M; j++) { int x; cin >> x; } }",
+       {{"N", 10}, {"M", 10}}},
+      {"the lesser of a comment and an array",
+       "// 1 <= n <= 5000\nint a[3001]; int main(){ int n; cin >> n; for (int i = 1; i <= n; "
+       "i++) cin >> a[i]; }",
+       {{"n", 3000}}},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    GenerateOptions options;
+    options.size = 4096;
+    const GeneratedInput input = generateInput(deriveInputPlan(model), model, options);
+    EXPECT_EQ(input.sizes, c.want) << c.name;
+  }
+}
+
+// ---- Values within the sizes ----
+
+TEST(GenerateInput, TheRetryShapeDrawsValuesWithinTheLeastSize) {
+  const std::string code =
+      "int main(){ int n; cin >> n; vector<int> c(n + 1); for (int i = 0; i < n; i++) {"
+      " int x; cin >> x; assert(x <= n); c.at(x)++; } }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  ASSERT_EQ(describePlan(plan), "n:size n*(x:value)");
+  for (const bool within : {false, true}) {
+    GenerateOptions options;
+    options.size = 50;
+    options.valuesWithinSizes = within;
+    std::istringstream in(generateInput(plan, model, options).text);
+    double n = 0, x = 0, most = 0;
+    in >> n;
+    while (in >> x) most = std::max(most, x);
+    EXPECT_EQ(n, 50);
+    if (within)
+      EXPECT_LE(most, 50);
+    else
+      EXPECT_GT(most, 50);  // 50 draws in [1, 10^9]: all below 51 has odds near 10^-350
+  }
+}
+
+// ---- Sizes the runs grew ----
+
+TEST(GrownSizes, AnAgreementNeedsEverySizeToGrow) {
+  using Runs = std::vector<std::map<std::string, double>>;
+  struct Case {
+    const char* name;
+    std::vector<std::string> estimate;
+    Runs runs;
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {"both grew", {"n", "m"}, {{{"n", 8}, {"m", 8}}, {{"n", 16}, {"m", 16}}}, {}},
+      {"m held at its limit", {"n", "m"}, {{{"n", 8}, {"m", 10}}, {{"n", 16}, {"m", 10}}}, {"m"}},
+      {"a capacity no run reads", {"N", "maxn"}, {{{"N", 8}}, {{"N", 64}}}, {"maxn"}},
+      {"a string's length by its bars", {"|s|"}, {{{"s", 8}}, {{"s", 32}}}, {}},
+      {"a length by its method",
+       {"a.size()", "k"},
+       {{{"a", 8}, {"k", 3}}, {{"a", 9}, {"k", 3}}},
+       {"k"}},
+      {"a single run grows nothing", {"n"}, {{{"n", 8}}}, {"n"}},
+      {"no runs", {"n"}, {}, {"n"}},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(sizesNotGrown(c.estimate, c.runs), c.want) << c.name;
+}
+
+// ---- JSON ----
+
+TEST(MeasureJson, SizesAreWrittenWhole) {
+  Measurement m;
+  m.status = "measured";
+  for (const double size : {1048576.0, 2097152.0, 8.0}) {
+    SizeRun run;
+    run.size = size;
+    run.sizes = {{"n", size}, {"q", size - 1}};
+    run.seconds = {0.5};
+    run.best = 0.5;
+    m.runs.push_back(run);
+  }
+  m.plan = "n:size q:size";
+  m.notGrown = {"maxn"};
+  const std::string json = renderMeasurementJson(m, false);
+  for (const char* want :
+       {"\"size\":1048576,", "\"n\":1048576,", "\"q\":1048575}", "\"size\":2097152,",
+        "\"q\":2097151}", "\"size\":8,", "\"plan\":\"n:size q:size\"", "\"notGrown\":[\"maxn\"]}"})
+    EXPECT_NE(json.find(want), std::string::npos) << want << " in " << json;
+  EXPECT_EQ(json.find("e+"), std::string::npos) << json;
+  EXPECT_EQ(json.find("1048580"), std::string::npos) << json;
+  // The new keys come after the ones clients already read.
+  EXPECT_LT(json.find("\"notes\""), json.find("\"plan\""));
+}
+
+// ---- The next plan shape ----
+
+TEST(Measure, ACrashAtASmallSizeTriesTheNextPlanShape) {
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("measure-shape-" + std::to_string(getpid()));
+  std::filesystem::create_directories(base);
+  testing::ScopedEnv tmpdir("TMPDIR", base);
+  // x is checked against n, which the plan does not read as indexing: values of 10^9 abort.
+  const std::string code =
+      "#include <bits/stdc++.h>\nint main(){ int n; std::cin >> n; std::vector<long long> c(n + "
+      "1);\n for (int i = 0; i < n; i++) { int x; std::cin >> x; if (x < 1 || x > n) "
+      "std::abort(); c[i] += x; }\n long long s = 0; for (int i = 0; i < n; i++) for "
+      "(int j = 0; j < 50; j++) s += c[i] ^ j; std::cout << s; }\n";
+  MeasureOptions options;
+  options.budgetSeconds = 0.2;
+  options.totalSeconds = 20;
+  const Measurement m = measureProgram(code, options);
+  EXPECT_NE(m.status, "runtime_error") << m.message;
+  ASSERT_FALSE(m.notes.empty());
+  EXPECT_NE(m.notes.front().find("values drawn within the sizes"), std::string::npos)
+      << m.notes.front();
+  ASSERT_FALSE(m.runs.empty());
+  EXPECT_GT(m.runs.back().sizes.at("n"), 8);
+  std::filesystem::remove_all(base);
+}
+
+}  // namespace
+}  // namespace quorbel
