@@ -107,8 +107,8 @@ std::optional<int> LspSession::handleMessage(std::string_view body) {
     if (message.method == "exit") return statusAtEndOfInput();
     try {
       if (initialized_ && !shutdownRequested_) dispatchNotification(message);
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "quorbel lsp: %s: %s\n", message.method.c_str(), error.what());
+    } catch (const std::exception& failure) {
+      std::fprintf(stderr, "quorbel lsp: %s: %s\n", message.method.c_str(), failure.what());
     }
     return std::nullopt;
   }
@@ -123,9 +123,9 @@ std::optional<int> LspSession::handleMessage(std::string_view body) {
     } else {
       dispatchRequest(message);
     }
-  } catch (const std::exception& error) {
+  } catch (const std::exception& failure) {
     // One request that could not be served (out of memory) does not end the session.
-    replyError(message, kRpcInternalError, error.what());
+    replyError(message, kRpcInternalError, failure.what());
   }
   return std::nullopt;
 }
