@@ -149,14 +149,5 @@ TEST(LspRpcTest, ReadsMessages) {
   for (const RpcCase& c : cases) EXPECT_EQ(readOne(c.body), c.want) << c.name;
 }
 
-TEST(LspRpcTest, RendersMessages) {
-  EXPECT_EQ(renderRpcResult("7", "null"), R"({"jsonrpc":"2.0","id":7,"result":null})");
-  EXPECT_EQ(
-      renderRpcError({-32601, "unknown method \"x\"", "\"a\""}),
-      R"({"jsonrpc":"2.0","id":"a","error":{"code":-32601,"message":"unknown method \"x\""}})");
-  EXPECT_EQ(renderRpcNotification("window/logMessage", R"({"type":3})"),
-            R"({"jsonrpc":"2.0","method":"window/logMessage","params":{"type":3}})");
-}
-
 }  // namespace
 }  // namespace quorbel

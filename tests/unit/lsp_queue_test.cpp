@@ -70,16 +70,6 @@ TEST(LspQueueTest, Debouncing) {
   }
 }
 
-TEST(LspQueueTest, NextDueTime) {
-  AnalysisQueue queue;
-  EXPECT_FALSE(nextDueTime(queue));
-  noteDocumentText(queue, "a", "x", 1, at(300));
-  noteDocumentText(queue, "b", "y", 1, at(200));
-  EXPECT_EQ(nextDueTime(queue), at(200));
-  takeDueAnalysis(queue, at(250));
-  EXPECT_EQ(nextDueTime(queue), at(300));
-}
-
 TEST(LspQueueTest, StaleAnalysesAreDropped) {
   struct Case {
     const char* name;
