@@ -77,13 +77,15 @@ bench-attacks: build
 # Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp),
 # what the runner's box costs (bench/runner_bench.cpp) and how soon the language server answers
 # an edit (bench/lsp_bench.cpp): Google Benchmark's tables, then the targets and whether each
-# was met. Figures, never a test.
+# was met; judge-sized runs and second compiles through /api/run (bench/run_box_bench.cpp).
+# Figures, never a test.
 bench: build
-	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench \
-	  quorbel_pch_bench quorbel_lsp_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench quorbel_pch_bench \
+	  quorbel_run_box_bench quorbel_lsp_bench
 	./$(BUILD)/quorbel_bench
 	./$(BUILD)/quorbel_runner_bench
 	./$(BUILD)/quorbel_pch_bench
+	./$(BUILD)/quorbel_run_box_bench
 	./$(BUILD)/quorbel_lsp_bench
 
 # libFuzzer targets (fuzz/), built with clang in their own folder; clang and its runtime are

@@ -193,6 +193,9 @@ class TimeWalker {
       }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
+      if (!recursion.assumed.empty())
+        assumptions_.push_back(
+            {function.line, "time", recursion.assumed, recursion.assumedLevel});
       shapes_[function.name] = recursion.shape;
       depths_[function.name] = recursionDepth(recursion);
     }
@@ -581,8 +584,14 @@ class TimeWalker {
       once_[callee->name] = addCosts(once_[callee->name], cost);
       return constantCost();
     }
-    if (!state_.frames.empty() && isTraversal(*callee) && (guardedByMark(call) || memoised) &&
-        !resetsInLoop()) {
+    // A traversal guarding itself by a mark or memo (if (dp[v] != -1) return dp[v]) returns at
+    // once from a vertex seen before, wherever it is called from.
+    const bool selfGuarded = shape != shapes_.end() &&
+                             shape->second == RecursionShape::kTraversal &&
+                             !recursionOf(*callee).table.empty();
+    if (!state_.frames.empty() && isTraversal(*callee) &&
+        (guardedByMark(call) || memoised || selfGuarded) &&
+        !resetsInLoop(*callee)) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());
@@ -721,14 +730,31 @@ class TimeWalker {
     return !reset;
   }
 
-  bool resetsInLoop() {
+  // True when the innermost loop's body resets a table the callee indexes (its marks or memo):
+  // a traversal or memo cleared between passes runs again. A list it only fills is no mark.
+  bool resetsInLoop(const Function& callee) {
+    auto known = indexed_.find(callee.name);
+    if (known == indexed_.end()) {
+      known = indexed_.emplace(callee.name, std::set<std::string>{}).first;
+      visitNodes(callee.body, [&](const Node& n) {
+        if (n.type() == "subscript_expression") known->second.insert(containerName(n));
+        return true;
+      });
+    }
+    const std::set<std::string>& indexed = known->second;
     const Node body = state_.frames.back().node.field("body");
     bool reset = false;
     visitNodes(body, [&](const Node& n) {
       if (reset) return false;
       if (n.type() == "call_expression") {
         const std::string name = calleeName(n.field("function"));
-        if (name == "memset" || name == "fill" || name == "assign" || name == "clear") reset = true;
+        const Node f = n.field("function");
+        bool named = f.type() == "field_expression" &&
+                     indexed.count(containerName(f.field("argument"))) > 0;
+        for (const std::string& table : indexed)
+          named = named || mentionsIdentifier(n.field("arguments"), table);
+        if (named && (name == "memset" || name == "fill" || name == "assign" || name == "clear"))
+          reset = true;
       }
       return !reset;
     });
@@ -1079,6 +1105,7 @@ class TimeWalker {
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
+  std::map<std::string, std::set<std::string>> indexed_;  // by function: the tables it indexes
   std::map<std::string, Cost> once_;  // memos over global tables nothing resets: paid once
   std::map<std::string, Cost> depths_;
   std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
