@@ -255,7 +255,9 @@ TEST(RunTestsTest, ReportsTheMemoryARunUsed) {
   EXPECT_LT(large.memoryKb, 120 * 1024);
   const RunResult small = runCode("int main(){}");
   EXPECT_GT(small.memoryKb, 0);
-  if (runnerIsolation().ownMounts) EXPECT_LT(small.memoryKb, 16 * 1024);
+  if (runnerIsolation().ownMounts) {
+    EXPECT_LT(small.memoryKb, 16 * 1024);
+  }
 }
 
 }  // namespace
