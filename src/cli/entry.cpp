@@ -8,6 +8,7 @@
 #include "cli/measure_command.h"
 #include "cli/server_mode.h"
 #include "cli/suggestion.h"
+#include "lsp/stdio_server.h"
 #include "regression/regression.h"
 #include "runner/runner_checks.h"
 
@@ -39,6 +40,7 @@ int runEntry(int argc, char** argv) {
     return 0;
   }
   if (isAnalyzeCliCommand(argc, argv)) return dispatchCli(argc, argv);
+  if (isLspCommand(argc, argv)) return runLspCommand(argc, argv);
   if (isMeasureCliCommand(argc, argv)) return dispatchMeasureCli(argc, argv);
   if (argc > 2 || (argc == 2 && !parsePort(argv[1] == nullptr ? "" : argv[1]))) {
     const std::string word = argv[1] == nullptr ? "" : argv[1];
