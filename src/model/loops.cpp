@@ -13,6 +13,7 @@
 #include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
+#include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
 
@@ -703,6 +704,9 @@ LoopFacts loopFactsOf(const Model& model, const Node& loop,
   std::vector<LoopVariable> vars = locals;
   const std::vector<LoopVariable> inLoops = loopVariablesOf(enclosing);
   vars.insert(vars.end(), inLoops.begin(), inLoops.end());
+  // while (x != p[x]) { p[x] = p[p[x]]; x = p[x]; }: a compressed chain, climbed in log n
+  if (LoopFacts chain = compressedChainFacts(model, loop); chain.step != StepKind::kUnknown)
+    return chain;
   if (type == "for_statement") return forFacts(model, loop, enclosing, vars);
   return whileLoopFacts(model, loop, enclosing, vars);
 }

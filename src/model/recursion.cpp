@@ -6,6 +6,7 @@
 #include <set>
 
 #include "model/element_rows.h"
+#include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -620,10 +621,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       }
     }
   }
+  // return cells[v].up = leader(cells[v].up): a link kept in the entry, compressed
+  const bool linkCompressed = !compressedLink(function, calls).null();
+  if (linkCompressed) change = Change::kChain;
   if (change == Change::kChain) {
     facts.shape = RecursionShape::kUnionFind;
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
-    const bool compresses = storesCallInto(function.body, containerName(first), calls);
+    const bool compresses =
+        linkCompressed || storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first), first);
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     // Union by size alone keeps every tree log n deep; path compression alone amortises to log
