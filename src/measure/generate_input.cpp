@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "measure/primes.h"
 #include "measure/size_extents.h"
 #include "model/source_facts.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr double kIntCap = 1e9;
 constexpr double kWideCap = 1e18;
+constexpr double kExactInDouble = 9007199254740992.0;  // 2^53
 
 bool isWideType(const std::string& type) {
   return type.find("long") != std::string::npos || type.find("ll") != std::string::npos ||
@@ -364,6 +366,9 @@ class Writer {
       case ValueRole::kSize:
       case ValueRole::kTestCount:
         number = sizeValue(value, passesAround);
+        // Primes only where a double holds them exactly: the size is written as it was taken.
+        if (value.wholeNumber && number >= 2 && number < kExactInDouble)
+          number = static_cast<double>(largestPrimeAtMost(static_cast<uint64_t>(number)));
         result_.sizes[value.name] = number;
         break;
       case ValueRole::kPosition:

@@ -308,6 +308,7 @@ class RoleAssigner {
     std::vector<Frame> frames{Frame{}};
     walk(plan_.steps, frames);
     if (plan_.sizes.empty()) growPlainNumbers();
+    markWholeNumbers();
     markTestCounts(plan_.steps);
     applyStatedRanges();
   }
@@ -389,6 +390,17 @@ class RoleAssigner {
         step.value.role = ValueRole::kSize;
         plan_.sizes.push_back(step.value.name);
       }
+  }
+
+  // A program that reads a few numbers and nothing in a loop (cin >> n; factor n): its sizes
+  // count no items, they are the numbers its work is measured in.
+  void markWholeNumbers() {
+    for (const PlanStep& step : plan_.steps)
+      if (step.kind != PlanStep::Kind::kRead && step.kind != PlanStep::Kind::kAssign) return;
+    for (PlanStep& step : plan_.steps)
+      if (step.kind == PlanStep::Kind::kRead && step.value.role == ValueRole::kSize &&
+          step.value.type == ValueType::kInteger)
+        step.value.wholeNumber = true;
   }
 
   // m records after n and m (u v w, kept as {u, v, w} or read into fields): the first two are

@@ -572,14 +572,27 @@ class Measurer {
     for (const SizeRun& run : result_.runs) points.push_back({run.size, run.best});
     double baseline = baseline_;
     if (baseline < 0) baseline = points.empty() ? 0 : points.front().seconds * 0.9;
+    std::vector<std::map<std::string, double>> taken;
+    for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
+    result_.notGrown = sizesNotGrown(
+        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
+        taken);
+    // The times speak of the sizes that grew: a capacity no input sets (n * MAXN) or a size
+    // held at its limit is a constant to them, and the class the fit prefers is the estimate's
+    // with those held.
+    Cost grownCost = estimateCost_;
+    if (options_.vary.empty())
+      for (const std::string& size : result_.notGrown)
+        grownCost = substituteSize(grownCost, size, constantCost());
+    const std::string grownClass =
+        result_.notGrown.empty() ? result_.estimateClass : growthClassOf(simplifyCost(grownCost));
     std::vector<GrowthCandidate> extra;
-    if (!result_.estimateClass.empty()) {
-      GrowthCandidate candidate =
-          estimateCandidate(estimateCost_, options_.vary, 100, result_.estimateClass);
+    if (!grownClass.empty()) {
+      GrowthCandidate candidate = estimateCandidate(grownCost, options_.vary, 100, grownClass);
       if (candidate.growth) extra.push_back(candidate);
     }
     FitHints hints;
-    hints.preferred = result_.estimateClass;
+    hints.preferred = grownClass;
     hints.spread = repetitionSpread(baseline);
     result_.fit = fitGrowth(points, baseline, extra, noise_, hints);
     if (!result_.fit.decided) {
@@ -589,13 +602,7 @@ class Measurer {
       return;
     }
     result_.status = "measured";
-    std::vector<std::map<std::string, double>> taken;
-    for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
-    result_.notGrown = sizesNotGrown(
-        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
-        taken);
-    const bool explains =
-        !result_.estimateClass.empty() && explainsAsWell(result_.fit, result_.estimateClass);
+    const bool explains = !grownClass.empty() && explainsAsWell(result_.fit, grownClass);
     // Times that never saw a size grow cannot confirm what the estimate says of it.
     result_.agrees = explains && result_.notGrown.empty();
     if (explains && !result_.agrees)

@@ -13,6 +13,7 @@
 #include "measure/input_plan.h"
 #include "measure/measure.h"
 #include "measure/measure_json.h"
+#include "measure/primes.h"
 #include "measure/size_extents.h"
 #include "test_support.h"
 
@@ -181,10 +182,63 @@ TEST(GenerateInput, TheRetryShapeDrawsValuesWithinTheLeastSize) {
     in >> n;
     while (in >> x) most = std::max(most, x);
     EXPECT_EQ(n, 50);
-    if (within)
-      EXPECT_LE(most, 50);
-    else
-      EXPECT_GT(most, 50);  // 50 draws in [1, 10^9]: all below 51 has odds near 10^-350
+    // 50 draws in [1, 10^9] all below 51 have odds near 10^-350.
+    EXPECT_EQ(most <= 50, within) << most;
+  }
+}
+
+// ---- Numbers read alone ----
+
+TEST(Primes, TheLargestPrimeAtMostAValue) {
+  struct Case {
+    uint64_t value;
+    uint64_t want;
+  };
+  // 2^16 - 15, 2^20 - 3, 2^31 - 1 and 10^18 - 11 are the largest primes below those powers.
+  const Case kCases[] = {{0, 0},
+                         {1, 1},
+                         {2, 2},
+                         {8, 7},
+                         {16, 13},
+                         {65536, 65521},
+                         {1048576, 1048573},
+                         {2147483648ULL, 2147483647ULL},
+                         {1000000000000000000ULL, 999999999999999989ULL}};
+  for (const Case& c : kCases) EXPECT_EQ(largestPrimeAtMost(c.value), c.want) << c.value;
+  // Strong pseudoprimes to small bases and a Carmichael number are composite.
+  for (const uint64_t composite : {561ULL, 2047ULL, 3215031751ULL, 3825123056546413051ULL})
+    EXPECT_FALSE(isPrime(composite)) << composite;
+}
+
+TEST(GenerateInput, ANumberReadAloneIsWrittenAsAPrime) {
+  struct Case {
+    const char* name;
+    const char* code;
+    double size;
+    std::map<std::string, double> want;
+  };
+  const Case kCases[] = {
+      {"trial division",
+       "int main(){ long long n; cin >> n; int f = 0; for (long long d = 2; d * d <= n; d++)"
+       " while (n % d == 0) { n /= d; f++; } cout << f; }",
+       1048576,
+       {{"n", 1048573}}},
+      {"two numbers alone",
+       "int main(){ long long a, b; cin >> a >> b; cout << a % b; }",
+       16,
+       {{"a", 13}, {"b", 13}}},
+      // A size that counts items is the count, whatever its primality.
+      {"a count of items",
+       "int main(){ int n; cin >> n; long s = 0; for (int i = 0; i < n; i++) { int x; cin >> x; "
+       "s += x; } }",
+       16,
+       {{"n", 16}}},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    GenerateOptions options;
+    options.size = c.size;
+    EXPECT_EQ(generateInput(deriveInputPlan(model), model, options).sizes, c.want) << c.name;
   }
 }
 
