@@ -42,13 +42,17 @@ constexpr const char* kShapeRetries[kPlanShapes - 1] = {
 // it reports the CPU time since its own static initialisation (loading the program is
 // start-up, not work), whether an extraction failed for want of input, and how much of the
 // input it left unread. The names live in a namespace of their own.
-// A program that reads its input from a file (freopen("trails.in", "r", stdin)) reads the
-// generated input all the same: reopening the standard streams leaves them as they are.
+// A program that reads its input from a file (freopen("trails.in", "r", stdin), ifstream
+// fin("cow.in")) reads the generated input all the same: reopening the standard streams
+// leaves them as they are, and a file stream opened for reading reads the standard input's
+// buffer instead.
 constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <iostream>
+#include <string>
 namespace quorbel_measure_probe {
 inline std::clock_t started;
 struct Probe {
@@ -73,10 +77,23 @@ inline Probe probe;
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
   return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
 }
+struct quorbel_measure_ifstream : std::istream {
+  quorbel_measure_ifstream() : std::istream(std::cin.rdbuf()) {}
+  explicit quorbel_measure_ifstream(const char*, std::ios_base::openmode = std::ios_base::in)
+      : std::istream(std::cin.rdbuf()) {}
+  explicit quorbel_measure_ifstream(const std::string&, std::ios_base::openmode = std::ios_base::in)
+      : std::istream(std::cin.rdbuf()) {}
+  void open(const char*, std::ios_base::openmode = std::ios_base::in) {}
+  void open(const std::string&, std::ios_base::openmode = std::ios_base::in) {}
+  bool is_open() const { return true; }
+  void close() {}
+};
 namespace std {
 using ::quorbel_measure_reopen;
+using ::quorbel_measure_ifstream;
 }
 #define freopen quorbel_measure_reopen
+#define ifstream quorbel_measure_ifstream
 )";
 
 // The runner's compile command with the probe included ahead of main.cpp.

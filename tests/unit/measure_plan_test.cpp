@@ -78,6 +78,30 @@ TEST(InputPlanShapes, ReadsAsRealSolutionsWriteThem) {
        "g[v - 1].push_back(u - 1); }"
        " for (int u = 0; u < n; u++) cout << g[u].size(); }",
        "n:size n*(u:pos1(n) v:pos1(n))"},
+      {"a file stream the program opens",
+       "int main(){ ifstream fin(\"cow.in\"); ofstream fout(\"cow.out\"); int n; fin >> n;"
+       " long s = 0; for (int i = 0; i < n; i++) { int x; fin >> x; s += x; } fout << s; }",
+       "n:size n*(x:value)"},
+      {"a stream handed in by reference",
+       "void load(istream& in, vector<int>& a){ int n; in >> n; a.resize(n); for (auto& x : a) in "
+       ">> x; }"
+       " int main(){ vector<int> a; load(cin, a); }",
+       "n:size |a|*(a:value)"},
+      {"a string stream parses text already read: no input of its own",
+       "int main(){ string line; getline(cin, line); istringstream ss(line); int x, s = 0;"
+       " while (ss >> x) s += x; cout << s; }",
+       "line:line(line)"},
+      {"a member function of the program's class, called on an object",
+       "struct G { void solve() { cout << 0; } };"
+       " class S { public: void solve() { int n; cin >> n; for (int i = 0; i < n; i++) { int "
+       "x; cin >> x; } } };"
+       " int main(){ S s; s.solve(); }",
+       "n:size n*(x:value)"},
+      {"through a temporary and a pointer",
+       "struct R { void go() { int q; cin >> q; while (q--) { int k; cin >> k; } } };"
+       " struct P { void go() { int m; cin >> m; } };"
+       " int main(){ R().go(); P* p = new P(); p->go(); }",
+       "q:size q*(k:value) m:size"},
   };
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
 }
