@@ -444,6 +444,10 @@ class Writer {
     if (!value.rangeFromComment && value.type == ValueType::kReal) high = 1e6;
     if (options_.valuesWithinSizes && !value.rangeFromComment && value.highName.empty())
       high = std::max(low, leastSize());
+    if (options_.grownValues.count(value.name) != 0 && growing(value.name)) {
+      high = std::max(low, std::min(high, std::floor(options_.size)));
+      result_.sizes[value.name] = high;
+    }
     if (high < low) std::swap(low, high);
     if (value.type == ValueType::kReal)
       return std::uniform_real_distribution<double>(low, high)(random_);

@@ -28,6 +28,9 @@ struct GenerateOptions {
   // size - 1 (valid whether the program counts from 0 or from 1).
   bool valuesWithinSizes = false;
   bool positionsEitherBase = false;
+  // Values the estimate measures its work in (log a of a gcd, the digits of x): drawn up to
+  // the grown size, which they take as a size of their own, so that their growth is timed.
+  std::set<std::string> grownValues;
 };
 
 struct GeneratedInput {

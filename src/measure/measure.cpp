@@ -184,7 +184,8 @@ class Measurer {
                                      "\": use tree, permutation, connected or random.");
     // The analysis and the plan read from its model run under the bounds every analysis
     // has: a hostile file costs this request 3 s of CPU, not the server's memory.
-    BoundedAnalysis bounded = analyzeWithinBounds(code_, [&](const Analysis& analysis) {
+    text_ = withLineFeeds(code_);
+    BoundedAnalysis bounded = analyzeWithinBounds(text_, [&](const Analysis& analysis) {
       model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
       plan_ = deriveInputPlan(*model_);
     });
@@ -201,6 +202,11 @@ class Measurer {
       if (value->role == ValueRole::kTestCount &&
           std::find(named.begin(), named.end(), value->name) != named.end())
         growingCounts_.insert(value->name);
+    // A value read that the estimate names (O(t * log a)) grows with the sizes.
+    for (const PlanValue* value : planValues(plan_))
+      if (value->role == ValueRole::kValue && value->type == ValueType::kInteger)
+        for (const std::string& size : named)
+          if (readSizeName(size) == value->name) grownValues_.insert(value->name);
     if (!plan_.readsInput || plan_.sizes.empty())
       return fail("no_input",
                   plan_.readsInput
@@ -514,6 +520,7 @@ class Measurer {
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
     generate.growingCounts = growingCounts_;
+    generate.grownValues = grownValues_;
     generate.valuesWithinSizes = shape_ >= 1;
     generate.positionsEitherBase = shape_ >= 2;
     GeneratedInput input = generateInput(plan_, *model_, generate);
@@ -651,6 +658,7 @@ class Measurer {
   }
 
   const std::string& code_;
+  std::string text_;  // the code as the model reads it (withLineFeeds)
   const MeasureOptions& options_;
   const MeasureProgress& progress_;
   Measurement result_;
@@ -668,6 +676,7 @@ class Measurer {
   int shape_ = 0;  // the plan shape the runs are written in: 0 as derived, then kShapeRetries
   Cost estimateCost_;
   std::set<std::string> growingCounts_;
+  std::set<std::string> grownValues_;
 };
 
 }  // namespace
@@ -701,6 +710,13 @@ std::string growthClassOf(const Cost& cost) {
   std::string text = formatMonomial(largest);
   for (size_t from; (from = text.find(" * log")) != std::string::npos;) text.replace(from, 3, " ");
   for (size_t from; (from = text.find(" * sqrt")) != std::string::npos;) text.replace(from, 3, " ");
+  return text;
+}
+
+std::string withLineFeeds(const std::string& code) {
+  std::string text = code;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
   return text;
 }
 

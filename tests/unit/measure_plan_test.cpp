@@ -106,6 +106,24 @@ TEST(InputPlanShapes, ReadsAsRealSolutionsWriteThem) {
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
 }
 
+TEST(InputPlanShapes, LinesEndedByACarriageReturnAlone) {
+  struct Case {
+    const char* code;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"#include <cstdio>\r#define ll long long\rint main(){ int n; scanf(\"%d\", &n); }",
+       "#include <cstdio>\n#define ll long long\nint main(){ int n; scanf(\"%d\", &n); }"},
+      {"a\r\nb\r", "a\r\nb\n"},  // Windows line ends stay as they are
+      {"\r\r\n", "\n\r\n"},
+      {"", ""},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(withLineFeeds(c.code), c.want) << c.code;
+  // Read as one line, the #include would swallow main.
+  EXPECT_EQ(planOf(kCases[0].code), "");
+  EXPECT_EQ(planOf(withLineFeeds(kCases[0].code)), "n:size");
+}
+
 // ---- Array extents ----
 
 TEST(SizeExtents, ASizeStaysInsideTheFixedArraysItIndexes) {
@@ -209,6 +227,33 @@ TEST(GenerateInput, TheRetryShapeDrawsValuesWithinTheLeastSize) {
     // 50 draws in [1, 10^9] all below 51 have odds near 10^-350.
     EXPECT_EQ(most <= 50, within) << most;
   }
+}
+
+TEST(GenerateInput, AValueTheEstimateNamesGrowsWithTheSizes) {
+  const std::string code =
+      "int main(){ int t; cin >> t; long long s = 0; for (int i = 0; i < t; i++) { long long a, "
+      "b; cin >> a >> b; s += __gcd(a, b); } cout << s; }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  ASSERT_EQ(describePlan(plan), "t:size t*(a:value b:value)");
+  GenerateOptions options;
+  options.size = 64;
+  options.grownValues = {"a"};
+  const GeneratedInput input = generateInput(plan, model, options);
+  // a is drawn within the size and reported as one; b keeps its wide range.
+  EXPECT_EQ(input.sizes, (std::map<std::string, double>{{"t", 64}, {"a", 64}}));
+  std::istringstream in(input.text);
+  double t = 0, a = 0, b = 0, mostA = 0, mostB = 0;
+  in >> t;
+  while (in >> a >> b) {
+    mostA = std::max(mostA, a);
+    mostB = std::max(mostB, b);
+  }
+  EXPECT_LE(mostA, 64);
+  EXPECT_GT(mostB, 64);
+  // Varying t alone holds a at its wide range.
+  options.vary = "t";
+  EXPECT_EQ(generateInput(plan, model, options).sizes.count("a"), 0u);
 }
 
 // ---- Numbers read alone ----
