@@ -245,8 +245,9 @@ class Writer {
     edgeFirst_ = edgeSecond_ = nullptr;
     if (reads.size() >= 2 && reads[0]->role == ValueRole::kPosition &&
         reads[1]->role == ValueRole::kPosition &&
-        reads[0]->governingSize == reads[1]->governingSize && !reads[0]->boundsLoop &&
-        !reads[1]->boundsLoop && !reads[0]->eitherBase) {
+        reads[0]->governingSize == reads[1]->governingSize &&
+        (options_.pairsFormTrees || (!reads[0]->boundsLoop && !reads[1]->boundsLoop)) &&
+        !reads[0]->eitherBase) {
       double vertices = 0;
       if (!lookup(reads[0]->governingSize, vertices) || vertices < 1) return;
       const size_t n = static_cast<size_t>(vertices);

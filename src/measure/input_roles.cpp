@@ -14,6 +14,8 @@
 #include <functional>
 #include <set>
 
+#include "measure/size_extents.h"
+
 namespace quorbel {
 namespace {
 
@@ -303,6 +305,7 @@ class RoleAssigner {
 
   void assign() {
     usage_ = UsageReader(model_).read();
+    indexingBounds_ = indexingBounds(model_);
     for (const StatedRange& range : readStatedRanges(*model_.text)) statedNames_.insert(range.name);
     collectCountNames(plan_.steps);
     std::vector<Frame> frames{Frame{}};
@@ -453,6 +456,12 @@ class RoleAssigner {
     if (value.type == ValueType::kWord || value.type == ValueType::kLine) {
       value.role = ValueRole::kValue;
       if (!nested) {
+        // cin >> n >> s; for (i = 0; i < n; i++) s[i]: the string is n letters long.
+        const std::string walkedTo = sizeWalkingOver(name);
+        if (!walkedTo.empty()) {
+          value.lengthSize = walkedTo;
+          return;
+        }
         value.lengthSize = name;
         addSize(name, frames);
       } else {
@@ -534,6 +543,16 @@ class RoleAssigner {
     if (!early.empty() && frames.back().firstSize.empty()) frames.back().firstSize = early[0];
     plan_.sizes.insert(plan_.sizes.begin(), early.begin(), early.end());
     early_.clear();
+  }
+
+  // The size read so far that bounds a loop walking over `name` by its counter; the last read
+  // when several do, empty when none does.
+  std::string sizeWalkingOver(const std::string& name) const {
+    auto bounds = indexingBounds_.find(name);
+    if (bounds == indexingBounds_.end()) return std::string();
+    for (auto size = plan_.sizes.rbegin(); size != plan_.sizes.rend(); ++size)
+      if (bounds->second.count(*size) != 0) return *size;
+    return std::string();
   }
 
   // n strings of length m after cin >> n >> m: the last size read that counts no enclosing
@@ -626,6 +645,7 @@ class RoleAssigner {
   std::set<std::string> statedNames_;
   std::set<std::string> testCounts_;
   std::vector<PlanValue*> early_;
+  std::map<std::string, std::set<std::string>> indexingBounds_;
 };
 
 }  // namespace

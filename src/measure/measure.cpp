@@ -33,7 +33,7 @@ constexpr double kShortRun = 0.03;
 // What each retry changes, in order, after the shape before it failed at a small size.
 constexpr int kPlanShapes = 3;
 constexpr const char* kShapeRetries[kPlanShapes - 1] = {
-    "the runs started again with values drawn within the sizes",
+    "the runs started again with values drawn within the sizes and n - 1 pairs as a tree",
     "the runs started again with positions valid from 0 or from 1 as well"};
 
 // Included before the program (-include, so main.cpp is the user's text as written and the
@@ -44,8 +44,8 @@ constexpr const char* kShapeRetries[kPlanShapes - 1] = {
 // input it left unread. The names live in a namespace of their own.
 // A program that reads its input from a file (freopen("trails.in", "r", stdin), ifstream
 // fin("cow.in")) reads the generated input all the same: reopening the standard streams
-// leaves them as they are, and a file stream opened for reading reads the standard input's
-// buffer instead.
+// leaves them as they are (the error stream too, which carries the report), and a file stream
+// opened for reading reads the standard input's buffer instead.
 constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
@@ -75,7 +75,8 @@ struct Probe {
 inline Probe probe;
 }  // namespace quorbel_measure_probe
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
-  return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
+  return stream == stdin || stream == stdout || stream == stderr ? stream
+                                                                 : std::freopen(path, mode, stream);
 }
 struct quorbel_measure_ifstream : std::istream {
   quorbel_measure_ifstream() : std::istream(std::cin.rdbuf()) {}
@@ -410,11 +411,14 @@ class Measurer {
           // A limit small enough that its runs stay within the start-up's noise (n <= 3000
           // for an n^2 loop) decides nothing: the sizes go on past it, and the report says so.
           if (!decidedSoFar()) {
+            const double stated = cap;
             pastLimits_ = true;
             cap = largestCap();
             small = false;
-            result_.notes.push_back(
-                "the runs up to the stated limits were too short to time; sizes went past them");
+            // An array's extent holds the sizes all the same: nothing went past it.
+            if (cap > stated)
+              result_.notes.push_back(
+                  "the runs up to the stated limits were too short to time; sizes went past them");
           } else {
             result_.stopReason = "the sizes reached their stated limits";
             break;
@@ -522,6 +526,7 @@ class Measurer {
     generate.growingCounts = growingCounts_;
     generate.grownValues = grownValues_;
     generate.valuesWithinSizes = shape_ >= 1;
+    generate.pairsFormTrees = shape_ >= 1;
     generate.positionsEitherBase = shape_ >= 2;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();

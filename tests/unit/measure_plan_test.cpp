@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "measure/generate_input.h"
@@ -78,6 +79,22 @@ TEST(InputPlanShapes, ReadsAsRealSolutionsWriteThem) {
        "g[v - 1].push_back(u - 1); }"
        " for (int u = 0; u < n; u++) cout << g[u].size(); }",
        "n:size n*(u:pos1(n) v:pos1(n))"},
+      {"a string walked to a size read before it",
+       "int main(){ int n; string s; cin >> n >> s; int c = 0; for (int i = 0; i < n; i++) c += "
+       "s[i] == 'a'; cout << c; }",
+       "n:size s:word(n)"},
+      {"two strings, each walked to its own size",
+       "int main(){ int N, M; string S, T; cin >> N >> M >> S >> T; long x = 0;"
+       " for (int i = 1; i <= N; i++) x += S[i - 1]; for (int j = 0; M > j; j++) x -= T[j]; }",
+       "N:size M:size S:word(N) T:word(M)"},
+      {"a character array read one cell in",
+       "char s[200005]; int main(){ int n; scanf(\"%d %s\", &n, s + 1); int c = 0;"
+       " for (int i = 1; i <= n; i++) c += s[i] == s[1]; printf(\"%d\", c); }",
+       "n:size s:word(n)"},
+      {"a string walked to its own length is its own size",
+       "int main(){ string s; cin >> s; int c = 0; for (int i = 0; i < (int)s.size(); i++) c += "
+       "s[i] == 'a'; cout << c; }",
+       "s:word(s)"},
       {"a file stream the program opens",
        "int main(){ ifstream fin(\"cow.in\"); ofstream fout(\"cow.out\"); int n; fin >> n;"
        " long s = 0; for (int i = 0; i < n; i++) { int x; fin >> x; s += x; } fout << s; }",
@@ -254,6 +271,40 @@ TEST(GenerateInput, AValueTheEstimateNamesGrowsWithTheSizes) {
   // Varying t alone holds a at its wide range.
   options.vary = "t";
   EXPECT_EQ(generateInput(plan, model, options).sizes.count("a"), 0u);
+}
+
+TEST(GenerateInput, TheRetryShapeMakesATreeOfPairsTheProgramAlsoLoopsBetween) {
+  const std::string code =
+      "int main(){ int n; cin >> n; vector<vector<int>> g(n + 1); for (int i = 1; i < n; i++) {"
+      " int u, v; cin >> u >> v; g[u].push_back(v); g[v].push_back(u); }"
+      " int u = 1, v = n; while (u != v) u++; cout << u; }";
+  const Model model = buildModel(code);
+  const InputPlan plan = deriveInputPlan(model);
+  for (const bool trees : {false, true}) {
+    GenerateOptions options;
+    options.size = 64;
+    options.pairsFormTrees = trees;
+    const GeneratedInput input = generateInput(plan, model, options);
+    EXPECT_EQ(input.shapeUsed, trees ? "tree (n - 1 edges)" : "") << trees;
+    if (!trees) continue;
+    // n - 1 edges joining 64 vertices without a cycle: every union joins two parts.
+    std::istringstream in(input.text);
+    int n = 0;
+    in >> n;
+    std::vector<int> part(n + 1);
+    for (int i = 0; i <= n; ++i) part[i] = i;
+    const std::function<int(int)> find = [&](int x) {
+      return part[x] == x ? x : part[x] = find(part[x]);
+    };
+    int joins = 0;
+    for (int a, b; in >> a >> b;) {
+      ASSERT_GE(a, 1);
+      ASSERT_LE(b, n);
+      if (find(a) != find(b)) ++joins;
+      part[find(a)] = find(b);
+    }
+    EXPECT_EQ(joins, n - 1);
+  }
 }
 
 // ---- Numbers read alone ----

@@ -537,7 +537,7 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
       {"reads more than the plan gives",
        "#include <iostream>\nint main(){int n; std::cin >> n; int x; for (int i = 0; i < n; i++) "
        "std::cin >> x;"
-       " std::istream& in = std::cin; in >> x >> x; std::cout << x; }",
+       " std::istream* in = &std::cin; *in >> x >> x; std::cout << x; }",
        "wrong_input", "read past the end of the generated input at size"},
       {"no input", "int main(){ return 0; }", "no_input", "reads no input"},
   };
