@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <sstream>
 
 #include "measure/generate_input.h"
 #include "measure/grown_sizes.h"
+#include "measure/growth_fit.h"
 #include "measure/input_plan.h"
 #include "measure/measure.h"
 #include "measure/measure_json.h"
@@ -359,6 +361,33 @@ TEST(GenerateInput, ANumberReadAloneIsWrittenAsAPrime) {
     GenerateOptions options;
     options.size = c.size;
     EXPECT_EQ(generateInput(deriveInputPlan(model), model, options).sizes, c.want) << c.name;
+  }
+}
+
+// ---- The fit over a long start-up ----
+
+TEST(GrowthFit, WorkGrowingAboveALongStartUpIsFitted) {
+  struct Case {
+    const char* name;
+    double startUp;                      // seconds before the first read, every size
+    std::function<double(double)> work;  // seconds above it at size n
+    const char* want;                    // the class, or why undecided
+  };
+  const Case kCases[] = {
+      // 0.2 s of tables, then 10^-7 s a step: 3.3 ms to 52 ms over 32768..524288.
+      {"linear over a table of factorials", 0.2, [](double n) { return 1e-7 * n; }, "n"},
+      // 0.3 s of a sieve, then 10 ms to 2.7 s of pairs.
+      {"quadratic over a sieve", 0.3, [](double n) { return 1e-11 * n * n; }, "n^2"},
+      {"quadratic over a short start-up", 0.001, [](double n) { return 1e-12 * n * n; }, "n^2"},
+      // 3 ms to 3.6 ms above start-up: the work barely moves.
+      {"flat above start-up", 0.2, [](double n) { return 0.003 + 1e-9 * n; },
+       "the times grow too little over the sizes that ran"},
+  };
+  for (const Case& c : kCases) {
+    std::vector<TimedPoint> points;
+    for (double n = 32768; n <= 524288; n *= 2) points.push_back({n, c.startUp + c.work(n)});
+    const GrowthFit fit = fitGrowth(points, c.startUp, {});
+    EXPECT_EQ(fit.decided ? fit.measured : fit.undecided, c.want) << c.name;
   }
 }
 
