@@ -468,5 +468,29 @@ TEST(Measure, ACrashAtASmallSizeTriesTheNextPlanShape) {
   std::filesystem::remove_all(base);
 }
 
+TEST(Measure, AProgramOnlyTheNewerStandardCompilesIsMeasured) {
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("measure-std-" + std::to_string(getpid()));
+  std::filesystem::create_directories(base);
+  testing::ScopedEnv tmpdir("TMPDIR", base);
+  // std::countl_zero and std::ranges came with C++20.
+  const char* kCodes[] = {
+      "#include <bit>\n#include <iostream>\nint main(){ unsigned n; std::cin >> n; unsigned s = "
+      "0;\n for (unsigned i = 1; i <= n; i++) s += std::countl_zero(i); std::cout << s; }\n",
+      "#include <bits/stdc++.h>\nint main(){ int n; std::cin >> n; std::vector<int> a(n);\n for "
+      "(auto& x : a) std::cin >> x; std::ranges::sort(a); std::cout << a[0]; }\n",
+  };
+  for (const char* code : kCodes) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.05;
+    options.totalSeconds = 3;
+    const Measurement m = measureProgram(code, options);
+    EXPECT_NE(m.status, "compile_error") << m.message;
+    ASSERT_FALSE(m.notes.empty()) << code;
+    EXPECT_EQ(m.notes.front(), "compiled as C++20: the runner's C++17 refuses the program");
+  }
+  std::filesystem::remove_all(base);
+}
+
 }  // namespace
 }  // namespace quorbel
