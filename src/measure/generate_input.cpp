@@ -358,6 +358,10 @@ class Writer {
       if (value.type == ValueType::kLine && !text_.empty() && text_.back() != '\n') text_ += '\n';
       std::string word(static_cast<size_t>(std::max(1.0, length)), 'a');
       for (char& c : word) c = static_cast<char>('a' + letter_(random_));
+      // A number too long for any integer type, read as text: no leading zero.
+      if (options_.wordsOfDigits)
+        for (size_t i = 0; i < word.size(); ++i)
+          word[i] = static_cast<char>('0' + (i == 0 ? 1 : 0) + (word[i] - 'a') % (i == 0 ? 9 : 10));
       emit(word);
       if (value.type == ValueType::kLine) newline();
       return;

@@ -31,6 +31,7 @@ struct GenerateOptions {
   bool valuesWithinSizes = false;
   bool positionsEitherBase = false;
   bool pairsFormTrees = false;
+  bool wordsOfDigits = false;  // words as decimal numbers (digit DP, stoi(s), s[i] - '0')
   // Values the estimate measures its work in (log a of a gcd, the digits of x): drawn up to
   // the grown size, which they take as a size of their own, so that their growth is timed.
   std::set<std::string> grownValues;

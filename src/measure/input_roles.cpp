@@ -399,7 +399,9 @@ class RoleAssigner {
   // count no items, they are the numbers its work is measured in.
   void markWholeNumbers() {
     for (const PlanStep& step : plan_.steps)
-      if (step.kind != PlanStep::Kind::kRead && step.kind != PlanStep::Kind::kAssign) return;
+      if ((step.kind != PlanStep::Kind::kRead && step.kind != PlanStep::Kind::kAssign) ||
+          (step.kind == PlanStep::Kind::kRead && step.value.type != ValueType::kInteger))
+        return;
     for (PlanStep& step : plan_.steps)
       if (step.kind == PlanStep::Kind::kRead && step.value.role == ValueRole::kSize &&
           step.value.type == ValueType::kInteger)

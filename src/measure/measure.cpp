@@ -31,10 +31,11 @@ constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
 constexpr double kShortRun = 0.03;
 // What each retry changes, in order, after the shape before it failed at a small size.
-constexpr int kPlanShapes = 3;
+constexpr int kPlanShapes = 4;
 constexpr const char* kShapeRetries[kPlanShapes - 1] = {
     "the runs started again with values drawn within the sizes and n - 1 pairs as a tree",
-    "the runs started again with positions valid from 0 or from 1 as well"};
+    "the runs started again with positions valid from 0 or from 1 as well",
+    "the runs started again with words of digits as well"};
 
 // Included before the program (-include, so main.cpp is the user's text as written and the
 // compiler's excerpts quote the user's own lines at their own numbers): its output goes to
@@ -541,6 +542,7 @@ class Measurer {
     generate.grownValues = grownValues_;
     generate.valuesWithinSizes = shape_ >= 1;
     generate.pairsFormTrees = shape_ >= 1;
+    generate.wordsOfDigits = shape_ >= 3;
     generate.positionsEitherBase = shape_ >= 2;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();

@@ -309,6 +309,46 @@ TEST(GenerateInput, TheRetryShapeMakesATreeOfPairsTheProgramAlsoLoopsBetween) {
   }
 }
 
+TEST(GenerateInput, TheLastRetryShapeWritesWordsOfDigits) {
+  struct Case {
+    const char* name;
+    const char* code;
+    double size;
+    const char* shape;  // what the text must look like: 'd' a digit, 'D' a digit but 0, ' ' a space
+  };
+  const Case kCases[] = {
+      {"a number too long for any type",
+       "int main(){ string a; cin >> a; long s = 0; for (char c : a) s += c - '0'; cout << s; }", 6,
+       "Dddddd"},
+      {"two bounds of a digit DP",
+       "int main(){ string lo, hi; cin >> lo >> hi; cout << stoi(lo.substr(0, 2)) + "
+       "hi.size(); }",
+       3, "Ddd Ddd"},
+      {"a count, then a number of that many digits",
+       "int main(){ int n; string s; cin >> n >> s; long x = 0; for (int i = 0; i < n; i++) x = "
+       "x * 10 + s[i] - '0'; cout << x; }",
+       4, "D Dddd"},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    GenerateOptions options;
+    options.size = c.size;
+    options.wordsOfDigits = true;
+    std::string text = generateInput(deriveInputPlan(model), model, options).text;
+    for (char& ch : text)
+      if (ch == '\n') ch = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    // The count is written as a number (4, not the prime 3: the program reads more than
+    // numbers), the words as digits.
+    std::string shape;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const bool first = i == 0 || text[i - 1] == ' ';
+      shape += text[i] == ' ' ? ' ' : (first && text[i] != '0' ? 'D' : 'd');
+    }
+    EXPECT_EQ(shape, c.shape) << c.name << ": " << text;
+  }
+}
+
 // ---- Numbers read alone ----
 
 TEST(Primes, TheLargestPrimeAtMostAValue) {
