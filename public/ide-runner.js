@@ -393,10 +393,57 @@
     ])]);
   }
 
-  function metric(kind, title, notation, label, pattern) {
+  const CONFIDENCE_LEVELS = ['high', 'medium', 'low'];
+
+  // "line 39: the loop's trip count ..." for each assumption of one dimension.
+  function assumptionTexts(doc, dimension) {
+    return asList(doc.assumptions)
+        .filter((a) => a && asText(a.dimension) === dimension)
+        .map((a) => (Number(a.line) > 0 ? 'line ' + Number(a.line) + ': ' : '') + asText(a.text));
+  }
+
+  // How sure a notation is: the badge names the level, and what the estimate assumed shows on
+  // hover (its title) and, for touch screens, in a list a tap opens.
+  function confidenceBadge(doc, dimension) {
+    const level = asText(doc.confidence && doc.confidence[dimension]);
+    if (!CONFIDENCE_LEVELS.includes(level)) return [];
+    const texts = assumptionTexts(doc, dimension);
+    const list = el('ul', {className: 'assumption-list', id: dimension + '-assumptions', hidden: ''},
+        texts.map((text) => el('li', {text})));
+    const badge = el('button', {type: 'button', id: dimension + '-confidence',
+      className: 'confidence-badge confidence-' + level, text: level + ' confidence',
+      title: texts.length ? texts.join('\n') : 'Every term was derived from the code.',
+      'aria-expanded': 'false', 'aria-controls': list.id});
+    badge.addEventListener('click', () => {
+      list.hidden = !list.hidden;
+      badge.setAttribute('aria-expanded', String(!list.hidden));
+    });
+    return texts.length ? [badge, list] : [badge];
+  }
+
+  // Where an estimate rests on assumptions, running the program is the witness that does not
+  // share them: offer the page's Measure button.
+  function measureOffer(doc) {
+    const confidence = (doc && doc.confidence) || {};
+    const measure = document.getElementById('measure-button');
+    if (!measure || (confidence.time !== 'medium' && confidence.time !== 'low' &&
+        confidence.space !== 'medium' && confidence.space !== 'low')) {
+      return null;
+    }
+    const run = el('button', {type: 'button', className: 'link-button', id: 'measure-offer-button',
+      text: 'Measure it'});
+    run.addEventListener('click', () => measure.click());
+    return el('p', {className: 'message', id: 'measure-offer', role: 'status'}, [
+      'This estimate rests on assumptions. ', run,
+      ' to run the program at growing sizes and compare.',
+    ]);
+  }
+
+  function metric(kind, title, notation, label, pattern, badge) {
     return el('article', {className: 'metric metric-' + kind}, [
       el('h3', {text: title}),
       el('p', {className: 'notation ' + kind + '-notation', text: notation}),
+      ...(badge || []),
       el('p', {className: 'metric-label'}, [
         el('span', {className: 'label ' + kind + '-label', text: label}),
         ' ',
@@ -470,9 +517,10 @@
     const children = [
       el('h2', {className: 'visually-hidden', text: 'Analysis'}),
       el('div', {className: 'summary'}, [
-        metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern)),
+        metric('time', 'Time', notation, asText(doc.label), asText(doc.pattern),
+            confidenceBadge(doc, 'time')),
         metric('space', 'Auxiliary space', asText(space.notation), asText(space.label),
-            asText(space.pattern)),
+            asText(space.pattern), confidenceBadge(doc, 'space')),
         verdict ? verdictPanel.element : null,
       ]),
       el('p', {className: 'meta'}, [
@@ -486,6 +534,8 @@
         copyButton('copy-report', 'Copy report (Markdown)', () => markdownReport(doc)),
       ]),
     ];
+    const offer = measureOffer(doc);
+    if (offer) children.push(offer);
     const errorLine = Number(doc.parseErrorLine) || 0;
     if (errorLine > 0) {
       const show = el('button', {type: 'button', className: 'link-button', id: 'parse-error-line',
@@ -601,6 +651,31 @@
     internal_error: 'Runner error',
   };
 
+  // A judged run's badge says the verdict: a program that ran cleanly to a wrong answer is
+  // never shown as a success.
+  const VERDICT_TEXT = {
+    accepted: 'Accepted',
+    wrong_answer: 'Wrong answer',
+    time_limit_exceeded: 'Time limit exceeded',
+    memory_limit_exceeded: 'Memory limit exceeded',
+    runtime_error: 'Runtime error',
+  };
+
+  function badge(result, id) {
+    const verdict = asText(result.verdict);
+    const status = asText(result.status) || 'internal_error';
+    const key = VERDICT_TEXT[verdict] ? verdict : status;
+    return el('span', {className: 'status-badge run-status', id, 'data-status': key,
+      text: VERDICT_TEXT[verdict] || STATUS_TEXT[status] || status});
+  }
+
+  // "3.2 MB" from the run's peak in KiB; "–" when the run reported none.
+  function formatMemory(kb) {
+    const value = Number(kb) || 0;
+    if (value <= 0) return '–';
+    return value < 1024 ? value + ' KB' : (value / 1024).toFixed(1) + ' MB';
+  }
+
   function fact(term, value, className) {
     return el('div', {}, [el('dt', {text: term}), el('dd', {className, text: value})]);
   }
@@ -610,7 +685,7 @@
       el('h3', {text: title}),
       el('pre', {id, text: asText(text)}),
       truncated ? el('p', {className: 'stream-note',
-        text: 'Cut at 64 KB: the program wrote more than that.'}) : null,
+        text: 'Showing the first 1 MB: the program wrote more than that.'}) : null,
     ]);
   }
 
@@ -651,6 +726,21 @@
     return {same: true};
   }
 
+  // The server compared the whole output; the first difference is looked for in what it sent
+  // back, which may stop before it.
+  function renderVerdict(result, expected) {
+    const verdict = asText(result.verdict);
+    if (verdict === 'accepted') return renderComparison({same: true});
+    if (verdict !== 'wrong_answer') return null;
+    const comparison = compareOutput(result.stdout, expected);
+    if (comparison && !comparison.same) return renderComparison(comparison);
+    return el('div', {className: 'message message-error run-compare', role: 'status'}, [
+      el('strong', {text: 'Wrong answer: '}),
+      result.stdoutTruncated === true ? 'the output differs past the first 1 MB shown here.' :
+          'the output differs from the expected output.',
+    ]);
+  }
+
   function renderComparison(comparison) {
     if (!comparison) return null;
     if (comparison.same) {
@@ -674,14 +764,14 @@
     const limitMs = Number(result.timeLimitMs) || 0;
     const children = [el('div', {className: 'run-summary'}, [
       opts.title ? el('h3', {className: 'run-title', text: opts.title}) : null,
-      el('span', {className: 'status-badge run-status', id: opts.title ? null : 'run-status',
-        'data-status': status, text: STATUS_TEXT[status] || status}),
+      badge(result, opts.title ? null : 'run-status'),
       el('dl', {className: 'run-facts'}, [
         fact('Phase', phase || '–', 'run-phase'),
         fact('Exit code', String(result.exitCode) + (result.signal ? ' (' + result.signal + ')' : ''),
             'run-exit-code'),
-        fact('Compile', (Number(result.compileMs) || 0) + ' ms', 'run-compile-ms'),
+        opts.title ? null : fact('Compile', (Number(result.compileMs) || 0) + ' ms', 'run-compile-ms'),
         fact('Run', phase === 'run' ? (Number(result.runMs) || 0) + ' ms' : '–', 'run-run-ms'),
+        fact('Memory', phase === 'run' ? formatMemory(result.memoryKb) : '–', 'run-memory'),
         limitMs ? fact('Limits', (limitMs / 1000) + ' s, ' + result.memoryLimitMb + ' MB',
             'run-limits') : null,
       ]),
@@ -703,18 +793,72 @@
       children.push(el('p', {className: 'message ' + (limit ? 'message-warn' : 'message-error'),
         id: 'run-error', role: 'status'}, [
         el('strong', {text: error}),
-        limit ? 'The program wrote more than 64 KB to one stream and was stopped.' : null,
+        limit ? 'The program wrote more than 64 MB to one stream and was stopped.' : null,
       ]));
     }
-    if (status === 'success') children.push(renderComparison(compareOutput(result.stdout, opts.expected)));
+    if (result.verdict) children.push(renderVerdict(result, opts.expected));
+    else if (status === 'success') children.push(renderComparison(compareOutput(result.stdout, opts.expected)));
     const out = stream('Standard output', opts.title ? null : 'run-stdout', result.stdout,
         result.stdoutTruncated === true);
     const err = stream('Standard error', opts.title ? null : 'run-stderr', result.stderr,
         result.stderrTruncated === true);
-    const compiler = compilerStream(result.compilerOutput, opts.onLineClick);
+    const compiler = opts.title ? null : compilerStream(result.compilerOutput, opts.onLineClick);
     if (phase === 'compile') children.push(compiler, out, err);
     else children.push(out, err, compiler);
     container.replaceChildren(...children.filter(Boolean));
+    container.dataset.state = 'done';
+  }
+
+  // Several tests under one compile: "2/3 passed", a row per test, then each test's run.
+  function renderTestsResult(container, result, options) {
+    const opts = options || {};
+    const tests = asList(result.tests);
+    if (tests.length === 0) {
+      renderRunResult(container, result, opts);
+      return;
+    }
+    const passed = Number(result.passed) || 0;
+    const total = Number(result.total) || tests.length;
+    const rows = el('tbody');
+    const boxes = [];
+    tests.forEach((test, i) => {
+      const title = 'Test ' + (i + 1);
+      const row = el('tr', {className: 'run-test-row'}, [
+        el('th', {scope: 'row', text: title}),
+        el('td', {}, [badge(test)]),
+        el('td', {className: 'run-test-time', text: (Number(test.runMs) || 0) + ' ms'}),
+        el('td', {className: 'run-test-memory', text: formatMemory(test.memoryKb)}),
+      ]);
+      rows.append(row);
+      const box = el('div', {className: 'run-test'});
+      renderRunResult(box, Object.assign({phase: 'run', timeLimitMs: result.timeLimitMs,
+        memoryLimitMb: result.memoryLimitMb}, test), {expected: (opts.expected || [])[i], title});
+      boxes.push(box);
+    });
+    const allPassed = passed === total;
+    container.replaceChildren(
+        el('div', {className: 'run-summary'}, [
+          el('span', {className: 'status-badge run-status', id: 'run-status',
+            'data-status': allPassed ? 'accepted' : 'wrong_answer', text: allPassed ? 'All passed' : 'Failed'}),
+          el('strong', {className: 'run-passed', id: 'run-passed', 'data-passed': passed,
+            'data-total': total, text: passed + '/' + total + ' passed'}),
+          el('dl', {className: 'run-facts'}, [
+            fact('Compile', (Number(result.compileMs) || 0) + ' ms', 'run-compile-ms'),
+            fact('Limits', ((Number(result.timeLimitMs) || 0) / 1000) + ' s, ' +
+                result.memoryLimitMb + ' MB', 'run-limits'),
+          ]),
+        ]),
+        el('div', {className: 'table-wrap'}, [el('table', {className: 'data run-tests', id: 'run-tests'}, [
+          el('thead', {}, [el('tr', {}, [
+            el('th', {scope: 'col', text: 'Test'}),
+            el('th', {scope: 'col', text: 'Verdict'}),
+            el('th', {scope: 'col', text: 'Time'}),
+            el('th', {scope: 'col', text: 'Memory'}),
+          ])]),
+          rows,
+        ])]),
+        ...boxes,
+        compilerStream(result.compilerOutput, opts.onLineClick));
     container.dataset.state = 'done';
   }
 
@@ -914,7 +1058,21 @@
     const stdin = document.getElementById('stdin');
     const expected = document.getElementById('expected');
     const timeLimit = document.getElementById('time-limit');
+    const standard = document.getElementById('standard');
+    const debugRun = document.getElementById('debug-run');
     const storage = root.QuorbelStorage;
+    // The standard and the debug switch stay as the programmer left them.
+    const savedStandard = storage ? storage.loadDraft('ide-standard') : null;
+    if (standard && savedStandard && [...standard.options].some((o) => o.value === savedStandard)) {
+      standard.value = savedStandard;
+    }
+    if (debugRun && storage) debugRun.checked = storage.loadDraft('ide-debug') === 'on';
+    if (standard && storage) {
+      standard.addEventListener('change', () => storage.saveDraft('ide-standard', standard.value));
+    }
+    if (debugRun && storage) {
+      debugRun.addEventListener('change', () => storage.saveDraft('ide-debug', debugRun.checked ? 'on' : 'off'));
+    }
     const savedInput = storage ? storage.loadDraft('ide-input') : null;
     if (savedInput != null) stdin.value = savedInput;
     stdin.addEventListener('input', debounce(() => {
@@ -934,34 +1092,35 @@
       const inputs = splitTests(stdin.value);
       const wants = splitTests(expected ? expected.value : '');
       const seconds = Number(timeLimit && timeLimit.value);
-      const limit = seconds > 0 ? {timeLimitMs: Math.round(seconds * 1000)} : {};
+      const request = {code, standard: standard ? standard.value : 'c++20',
+        debug: Boolean(debugRun && debugRun.checked)};
+      if (seconds > 0) request.timeLimitMs = Math.round(seconds * 1000);
+      // A blank expected output judges nothing: that test passes by running to its end.
+      const judged = (want) => asText(want).trim() === '' ? {} : {expectedOutput: want};
+      if (inputs.length > 1) {
+        request.tests = inputs.map((input, i) => Object.assign({input}, judged(wants[i])));
+      } else {
+        Object.assign(request, {input: inputs[0]}, judged(wants[0]));
+      }
       const showLine = (line) => {
         page.editor.revealLine(line);
         bringIntoView(document.getElementById('editor'));
       };
-      const shown = [];
-      let failure = null;
-      for (let i = 0; i < inputs.length && !failure; i++) {
-        const reply = await postJson('/api/run', Object.assign({code, input: inputs[i]}, limit),
-            RUN_TIMEOUT_MS);
-        if (!(reply.kind === 'answer' && reply.data && typeof reply.data.status === 'string')) {
-          failure = describeFailure(reply, RUN_TIMEOUT_MS / 1000);
-          break;
-        }
-        const box = el('div', {className: 'run-test'});
-        renderRunResult(box, reply.data, {expected: wants[i], onLineClick: showLine,
-          title: inputs.length > 1 ? 'Test ' + (i + 1) : null});
-        shown.push(box);
-        page.editor.showDiagnostics(compilerDiagnostics(reply.data.compilerOutput));
-        if (reply.data.phase === 'compile') break;  // the same code fails the same way again
-      }
+      // Each test may take its whole limit, and a little for its box.
+      const waitMs = RUN_TIMEOUT_MS + inputs.length * ((seconds > 0 ? seconds : 2) * 1000 + 500);
+      const reply = await postJson('/api/run', request, waitMs);
       running = false;
       setBusy(runButton, false);
-      if (failure) {
+      if (!(reply.kind === 'answer' && reply.data && typeof reply.data.status === 'string')) {
+        const failure = describeFailure(reply, Math.round(waitMs / 1000));
         renderError(output, failure[0], failure[1]);
       } else {
-        output.replaceChildren(...(shown.length === 1 ? [...shown[0].childNodes] : shown));
-        output.dataset.state = 'done';
+        if (Array.isArray(reply.data.tests)) {
+          renderTestsResult(output, reply.data, {expected: wants, onLineClick: showLine});
+        } else {
+          renderRunResult(output, reply.data, {expected: wants[0], onLineClick: showLine});
+        }
+        page.editor.showDiagnostics(compilerDiagnostics(reply.data.compilerOutput));
         shownFor = code;
       }
       bringIntoView(output);
@@ -986,6 +1145,7 @@
     startIdePage,
     renderAnalysis,
     renderRunResult,
+    renderTestsResult,
     compilerDiagnostics,
     compareOutput,
     splitTests,

@@ -13,6 +13,7 @@
 #include "model/magnitude.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
+#include "model/recursion_measures.h"
 #include "model/test_loops.h"
 
 namespace quorbel {
@@ -177,6 +178,7 @@ class TimeWalker {
       for (auto& entry : state_.pushes) {
         const std::string name = nameOfKey(entry.first);
         const bool undone = popsFrom(function.body, name);
+        if (clearedByEachCall(function, name)) continue;  // one activation's share at a time
         // Halving activations push in proportion to their range, so their pushes add up as
         // their work does (one call on half the range: a geometric sum, the first call's).
         const bool halving = recursion.shape == RecursionShape::kHalving;

@@ -31,6 +31,7 @@ class UseReader {
   void readUse(const Node& identifier) {
     if (path_.empty()) return;
     NameUses& use = uses[std::string(identifier.text())];
+    if (isWrite(identifier)) use.written = true;
     Node child = identifier;
     bool arithmetic = false;
     size_t k = path_.size();
@@ -102,6 +103,19 @@ class UseReader {
     }
   }
 
+  // x = .., x += .., ++x, cin >> x, &x, f(x): the place may give `identifier` a new value.
+  bool isWrite(const Node& identifier) const {
+    const Node& parent = path_.back();
+    const std::string_view type = parent.type();
+    if (type == "assignment_expression") return parent.field("left") == identifier;
+    if (type == "update_expression") return true;
+    if (type == "pointer_expression") return parent.field("operator").text() == "&";
+    if (type == "binary_expression")
+      return parent.field("operator").text() == ">>" && parent.field("right") == identifier;
+    return type == "argument_list" && path_.size() >= 2 &&
+           path_[path_.size() - 2].type() == "call_expression";
+  }
+
   // The expression at path_[at] is an array's extent or a template's argument, as it stands or
   // in parentheses.
   bool isExtent(size_t at) const {
@@ -148,7 +162,31 @@ class UseReader {
     use.sentinel = true;
   }
 
-  // for (j = 0; j < LOG; j++) ... 1 << j ...: the bound counts doubling levels.
+  // up[v][k] = up[up[v][k - 1]][k - 1], par[k][v] = par[k - 1][par[k - 1][v]]: a table read at
+  // one of its own entries, each level composing the one below it twice.
+  static bool composesLevels(const Node& subscript, std::string_view counter) {
+    if (!mentionsIdentifier(subscript, counter)) return false;
+    const std::string root = arrayRoot(subscript);
+    if (root.empty()) return false;
+    bool composed = false;
+    visitNodes(subscript.field("indices"), [&](const Node& n) {
+      if (composed) return false;
+      if (n.type() == "subscript_expression" && arrayRoot(n) == root) composed = true;
+      return true;
+    });
+    if (composed) return true;
+    // par[k - 1][par[k - 1][v]]: the inner read stands in the outer row's index.
+    const Node row = subscript.field("argument");
+    return row.type() == "subscript_expression" && composesLevels(row, counter);
+  }
+
+  static std::string arrayRoot(Node n) {
+    while (n.type() == "subscript_expression") n = n.field("argument");
+    return n.type() == "identifier" ? std::string(n.text()) : std::string();
+  }
+
+  // for (j = 0; j < LOG; j++) ... 1 << j ...: the bound counts doubling levels; so does a loop
+  // over j that composes a jump table's level j - 1 into level j.
   static void readLevelLoop(const Node& loop, NameUses& use) {
     const Node initializer = loop.field("initializer");
     std::string counter =
@@ -163,6 +201,7 @@ class UseReader {
             n.field("right").text() == counter)
           use.levels = true;
       }
+      if (n.type() == "subscript_expression" && composesLevels(n, counter)) use.levels = true;
       return true;
     });
   }

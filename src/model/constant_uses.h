@@ -18,6 +18,9 @@ struct NameUses {
   bool sentinel = false;  // assigned, stored or compared as it is
   bool levels = false;    // bounds a loop that shifts by its counter: j < LOG with 1 << j
   bool subsets = false;   // the exponent of an extent: dp[1 << K], bitset<1 << K>
+  // Given a value after its declaration: assigned, stepped, read into (cin >> x), its address
+  // taken, or passed as it stands to a call that may take it by reference.
+  bool written = false;
   std::vector<Node> besideExtents;  // the other extents of the arrays it is an extent of
 };
 

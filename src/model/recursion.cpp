@@ -9,6 +9,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion_guards.h"
+#include "model/recursion_measures.h"
 
 namespace quorbel {
 namespace {
@@ -275,9 +276,13 @@ bool assignedDouble(const Node& body, std::string_view name, std::string_view pa
   return found;
 }
 
-Change changeOf(const Node& argument, const std::string& parameter, const Node& body) {
+Change changeOf(const Node& argument, const std::string& parameter, const Function& function) {
+  const Node& body = function.body;
   const Node a = unwrapped(argument);
   if (a.null()) return Change::kNone;
+  // solve(L) with L(a.begin(), a.begin() + n / 2); f(p - 1) with p a power of ten below x
+  if (isHalfSliceOf(function, a, parameter) || onPowerBelow(body, a, parameter))
+    return Change::kHalve;
   const std::string_view text = a.text();
   if (isDoubled(a, parameter)) return Change::kDouble;
   if (a.type() == "identifier") {
@@ -475,11 +480,11 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     for (size_t i = 0; i < function.parameters.size(); ++i)
       if (!function.parameters[i].empty() &&
           changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), function.parameters[i],
-                   function.body) == Change::kChain)
+                   function) == Change::kChain)
         chain = true;
   std::string memo = chain ? "" : memoTableOf(function);
   if (memo.empty() && !chain) memo = visitMarkOf(function, calls);
-  bool inLoop = false, inAdjacencyLoop = false, pruned = false;
+  bool inLoop = false, inAdjacencyLoop = false, pruned = false, fromComputedVertex = false;
   int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
   std::string adjacency;
   for (const Node& call : calls) {
@@ -504,10 +509,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
       adjacency = adjacencyOf(loop);
+      fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
     }
   }
   if (inAdjacencyLoop) {
-    facts.shape = RecursionShape::kTraversal;
+    // Recursing into the parts left around a vertex the activation picked and removed: each
+    // part is a component of its own, so every vertex is entered once, at a depth of log n
+    // when the pick is a centre (how real code picks it).
+    facts.shape = fromComputedVertex ? RecursionShape::kDecomposition : RecursionShape::kTraversal;
     facts.size = vertexCount(model, adjacency);
     return facts;
   }
@@ -524,19 +533,23 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
         facts.states = multiplyCosts(facts.states, extent);
       table = seen;
     }
-    if (isConstantCost(facts.states) || (table && table->literalLimit) ||
+    // A key fixed by the others along every call (row = popcount(used)) is no dimension: the
+    // states are those the other keys reach.
+    const std::vector<bool> tied = tiedParameters(function, calls);
+    const bool anyTied = std::find(tied.begin(), tied.end(), true) != tied.end();
+    if (anyTied || isConstantCost(facts.states) || (table && table->literalLimit) ||
         madeOfItemCounts(model, facts.states)) {
       facts.states = constantCost();
       const std::set<std::string> few = categoricalParameters(model, function, memo);
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
-        if (p.empty()) continue;
+        if (p.empty() || tied[k]) continue;
         Cost used = parameterStates(model, function, k, calls);
         // go(pos + 1, ...) until pos == digits.size(): the positions up to the base case
         bool increases = false;
         for (const Node& call : calls)
           increases = increases || changeOf(call.field("arguments").child(static_cast<uint32_t>(k)),
-                                            p, function.body) == Change::kIncrease;
+                                            p, function) == Change::kIncrease;
         if (isConstantCost(used) && increases) used = baseCaseBound(model, function, p);
         if (isConstantCost(used) && few.count(p)) continue;
         facts.states = multiplyCosts(facts.states, isConstantCost(used) ? sizeCost(p) : used);
@@ -555,8 +568,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (parameter.empty()) continue;
     Change c = Change::kNone;
     for (const Node& call : calls) {
-      c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), parameter,
-                   function.body);
+      c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), parameter, function);
       if (c != Change::kNone) break;
     }
     if (c == Change::kNone) continue;
@@ -573,8 +585,11 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
         if (isConstantCost(size)) size = baseCaseBound(model, function, parameter);
       }
       if (c == Change::kHalve) {
-        // f(l, mid) and f(mid + 1, r): the range ends at the last parameter that is not a value
-        size = sizeCost(parameter);
+        // f(l, mid) and f(mid + 1, r): the range ends at the last parameter that is not a value;
+        // a string parameter's length is written |s|, as the calls substitute it
+        const Symbol* own = findSymbol(model, parameter);
+        const bool text = own && own->isParameter && own->kind == ContainerKind::kString;
+        size = sizeCost(text ? "|" + parameter + "|" : parameter);
       }
     }
   }
@@ -605,101 +620,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     for (const std::string& p : function.parameters)
       stored =
           stored || (change == Change::kDouble && !p.empty() && hasStoredRangeTest(function, p));
-    facts.shape =
-        hasRangeTest(function) || stored ? RecursionShape::kRangeQuery : RecursionShape::kHalving;
+    facts.shape = hasRangeTest(function) || stored ||
+                          (facts.calls >= 2 && prunesAgainstBound(model, function, calls))
+                      ? RecursionShape::kRangeQuery
+                      : RecursionShape::kHalving;
   } else {
     facts.shape = facts.calls >= 2 ? RecursionShape::kBranching : RecursionShape::kLinear;
   }
   return facts;
-}
-
-Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
-  switch (facts.shape) {
-    case RecursionShape::kNone:
-      return work;
-    case RecursionShape::kMemoised:
-      return multiplyCosts(facts.states, work);
-    case RecursionShape::kTraversal:
-      return multiplyCosts(facts.size, work);
-    case RecursionShape::kPermutations:
-      return multiplyCosts(factorialCost(facts.size), work);
-    case RecursionShape::kRangeQuery:
-      return multiplyCosts(logCost(facts.size), work);
-    case RecursionShape::kHalving:
-      if (facts.calls <= 1) return isConstantCost(work) ? logCost(facts.size) : work;
-      if (isConstantCost(work)) return facts.size;
-      // Work over the call's own range sums to the range at each level (n log n); work that
-      // does not depend on it (one list of a nested container, a global scan) is paid per call.
-      for (const std::string& size : sizesOf(work))
-        for (const std::string& parameter : facts.parameters)
-          if (!parameter.empty() && (size == parameter || size == "|" + parameter + "|"))
-            return multiplyCosts(work, logCost(facts.size));
-      return multiplyCosts(work, facts.size);
-    case RecursionShape::kLinear:
-      return multiplyCosts(facts.size, work);
-    case RecursionShape::kBranching:
-      if (!isConstantCost(facts.branching))
-        return multiplyCosts(sizedExponentialCost(facts.branching, facts.size), work);
-      return multiplyCosts(exponentialCost(facts.size, std::min(facts.calls, 4)), work);
-    case RecursionShape::kUnionFind:
-      return multiplyCosts(facts.unionBySize ? alphaCost(facts.size) : logCost(facts.size), work);
-  }
-  return work;
-}
-
-Cost recursionDepth(const RecursionFacts& facts) {
-  switch (facts.shape) {
-    case RecursionShape::kNone:
-      return constantCost();
-    case RecursionShape::kHalving:
-    case RecursionShape::kRangeQuery:
-      return logCost(facts.size);
-    case RecursionShape::kUnionFind:
-      return facts.unionBySize ? logCost(facts.size) : facts.size;
-    case RecursionShape::kMemoised: {
-      // The deepest chain moves one parameter at a time through the table's extents; one that
-      // only takes log n values (f(a / 2), f(a / 3)) divides its way down in log n calls.
-      Cost depth;
-      const Cost states = simplifyCost(facts.states);
-      for (const std::string& size : sizesOf(states)) {
-        bool logarithmic = true;
-        for (const Monomial& term : states.terms) {
-          auto found = term.sizes.find(size);
-          if (found != term.sizes.end() &&
-              (found->second.power > 0 || found->second.expBase != 1 || found->second.factorial ||
-               found->second.sizedExponential))
-            logarithmic = false;
-        }
-        depth = addCosts(depth, logarithmic ? logCost(sizeCost(size)) : sizeCost(size));
-      }
-      return depth;
-    }
-    default:
-      return facts.size;
-  }
-}
-
-std::string describeRecursion(const RecursionFacts& facts) {
-  switch (facts.shape) {
-    case RecursionShape::kMemoised:
-      return "Memoised recursion (states x work per state)";
-    case RecursionShape::kTraversal:
-      return "Graph traversal (vertices + edges)";
-    case RecursionShape::kPermutations:
-      return "Backtracking over permutations";
-    case RecursionShape::kRangeQuery:
-      return "Segment-tree style range recursion";
-    case RecursionShape::kHalving:
-      return "Divide-and-conquer recursion";
-    case RecursionShape::kLinear:
-      return "Linear recursion";
-    case RecursionShape::kBranching:
-      return "Branching recursion";
-    case RecursionShape::kUnionFind:
-      return "Union-find with path compression";
-    default:
-      return "Recursion";
-  }
 }
 
 }  // namespace quorbel

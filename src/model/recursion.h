@@ -6,6 +6,7 @@
 //   f(i + 1) in a loop + used[]   permutations: n!
 //   if (dp[i][j] != -1) return    memoised: states times the work per state
 //   for (v : adj[u]) f(v)         traversal: vertices + edges
+//   v = centre; for (u : g[v]) f(u)   decomposition: log n levels of the parts left
 //   p[x] = find(p[x])             union-find with path compression
 #pragma once
 
@@ -27,6 +28,7 @@ enum class RecursionShape {
   kLinear,
   kBranching,
   kUnionFind,
+  kDecomposition,
 };
 
 struct RecursionFacts {

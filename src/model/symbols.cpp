@@ -204,8 +204,13 @@ class Reader {
 
   void readDeclaration(const Node& n, bool parameter) {
     const std::string declaredType = resolveType(std::string(n.field("type").text()));
-    const bool constant = n.text().substr(0, 32).find("const") != std::string_view::npos &&
-                          !parameter && declaredType.find("string") == std::string::npos;
+    // A value fixed for the whole run is a constant whatever its declaration says: `const`, or a
+    // scalar never written after its initialiser (int M = 500000;). Which constants are sizes
+    // then follows from their values and uses.
+    const bool declaredConstant = n.text().substr(0, 32).find("const") != std::string_view::npos &&
+                                  !parameter && declaredType.find("string") == std::string::npos;
+    const bool scalarType = kindOfType(declaredType) == ContainerKind::kScalar &&
+                            declaredType != "auto" && n.type() == "declaration";
     for (const Node& d : childrenOf(n)) {
       const std::string_view dtype = d.type();
       if (dtype == "init_declarator" && declareBindings(d.field("declarator"))) continue;
@@ -294,7 +299,10 @@ class Reader {
       if (!value.null()) {
         symbol.assigned = true;
         symbol.initialiser = value;
-        readInitialiser(symbol, value, constant);
+        auto use = uses_.find(symbol.name);
+        const bool neverWritten =
+            scalarType && !parameter && !symbol.member && use != uses_.end() && !use->second.written;
+        readInitialiser(symbol, value, declaredConstant || neverWritten);
         // string u = t + '#' + s: as long as the strings it joins.
         if (symbol.kind == ContainerKind::kString && symbol.dimensions.empty()) {
           const Cost joined = joinedLength(value);
@@ -476,10 +484,13 @@ class Reader {
       }
       return;
     }
+    // const int N = s.size(): fixed once set, but by the run; its size is read below.
     if (constant) {
-      symbol.isConstant = true;
-      symbol.value = evaluateConstant(model_, value);
-      if (symbol.value) return;
+      if (const std::optional<double> fixed = evaluateConstant(model_, value)) {
+        symbol.isConstant = true;
+        symbol.value = fixed;
+        return;
+      }
     }
     if (symbol.kind != ContainerKind::kScalar) return;
     // int n = strlen(s), m = t.size(): the length of an input string is a size of its own.

@@ -208,10 +208,12 @@ ContainerKind kindOfType(std::string_view normalised) {
 
 bool isNestedType(std::string_view normalised) {
   const ContainerKind outer = kindOfType(normalised);
-  if (outer != ContainerKind::kVector && outer != ContainerKind::kArray) return false;
+  // map<int, vector<int>>: a list per key, as a vector of lists holds one per slot
+  const bool keyed = outer == ContainerKind::kOrdered || outer == ContainerKind::kHashed;
+  if (outer != ContainerKind::kVector && outer != ContainerKind::kArray && !keyed) return false;
   const std::vector<std::string> arguments = templateArguments(normalised);
-  if (arguments.empty()) return false;
-  const ContainerKind inner = kindOfType(arguments.front());
+  if (arguments.size() < (keyed ? 2u : 1u)) return false;
+  const ContainerKind inner = kindOfType(keyed ? arguments[1] : arguments.front());
   // Rows of a fixed array or a string are items of their own, not lists to walk.
   return inner == ContainerKind::kVector || inner == ContainerKind::kOrdered ||
          inner == ContainerKind::kHashed || inner == ContainerKind::kQueue ||

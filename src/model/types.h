@@ -29,7 +29,8 @@ std::vector<std::string> templateArguments(std::string_view normalised);
 // What a normalised type stores: a sequence, an ordered tree (set, map, policy trees), a hash
 // table, a heap, a queue, a string, a bitset, a fixed array, or a scalar.
 ContainerKind kindOfType(std::string_view normalised);
-// A sequence whose element is itself a container: a list per slot.
+// A sequence whose element is itself a container, or a map whose value is one: a list per slot
+// or per key.
 bool isNestedType(std::string_view normalised);
 // Bytes of one element, roughly: 1 for bool and char, 8 for 64-bit values and pairs, else 4.
 int bytesOfType(std::string_view normalised);

@@ -97,7 +97,7 @@ struct CliCheck {
 };
 
 std::vector<CliCheck> cliChecks() {
-  const std::string notation = "Time: O(n^2)\nSpace: O(1)\n";
+  const std::string notation = "Time: O(n^2)\nSpace: O(1)\nConfidence: time high, space high\n";
   const std::vector<std::string> notationForbids = {"Analyzing...", "Worst-case time"};
   const std::vector<std::string> fullRequires = {
       "quorbel analysis",        "File: tests/fixtures/brute.cpp",

@@ -1,11 +1,13 @@
 // Inside the box, as bwrap's last step hands over to it:
 //   /program/quorbel-box --remount /tmp 16777216 1024 --remount /box 16777216 1024 --
 //   /program/main
-// and, once it has remounted both, /program/main runs as the same process with no capability
-// left.
+// and, once it has remounted both, /program/main runs as its child with no capability left; the
+// launcher waits for it and reports its peak memory.
 #include "runner/box_launch.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -118,13 +120,37 @@ int launch(const BoxLaunch& plan) {
   std::string instructions;
   if (!readFilter(instructions)) return fail("read the system call filter", errno);
   if (!dropCapabilities()) return fail("drop capabilities", errno);
+  // The program runs as the same user: undumpable, the init's /proc files (its environment,
+  // its memory) stay closed to it. The program's exec makes the program dumpable again.
+  if (prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) != 0) return fail("make the launcher undumpable", errno);
   if (!installFilter(instructions)) return fail("install the system call filter", errno);
   std::vector<char*> argv;
   for (const std::string& argument : plan.program)
     argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  execve(argv[0], argv.data(), environ);
-  return fail("exec " + plan.program[0], errno);
+  // The program runs as a child, so that its peak memory is its own: whatever execs the box
+  // inherits the server's resident size in its figure, and bwrap's counts that along.
+  const pid_t program = fork();
+  if (program < 0) return fail("fork", errno);
+  if (program == 0) {
+    execve(argv[0], argv.data(), environ);
+    _exit(fail("exec " + plan.program[0], errno));
+  }
+  // The streams are the program's alone: their end tells the runner that it is done.
+  for (int stream = 0; stream < 3; ++stream) close(stream);
+  // As the box's init it also reaps what the program left behind, until the program itself ends.
+  int status = 0;
+  rusage usage{};
+  for (;;) {
+    const pid_t ended = wait4(-1, &status, 0, &usage);
+    if (ended == program) break;
+    if (ended < 0 && errno != EINTR) return 127;
+  }
+  writeAll(kBoxLaunchReportFd,
+           std::string(kPeakMemoryWord) + std::to_string(usage.ru_maxrss) + "\n");
+  // An init cannot die of a signal it raises itself; the status bwrap would report for one.
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 127;
 }
 
 #else
@@ -170,7 +196,7 @@ std::string tmpfsOptions(const BoxMount& mount) {
 }
 
 int runBoxLauncher(int argc, char** argv) {
-  // Closed by a successful exec, so that an empty report means the program started.
+  // Closed by the program's exec: only the launcher writes it.
   fcntl(kBoxLaunchReportFd, F_SETFD, FD_CLOEXEC);
   const std::optional<BoxLaunch> plan =
       parseBoxLaunchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));

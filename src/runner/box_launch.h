@@ -4,8 +4,11 @@
 // the box's user namespace, which owns the box's mounts). The launcher remounts each tmpfs
 // bwrap made with MS_NOEXEC | MS_NOSUID | MS_NODEV and "size=...,nr_inodes=...", drops every
 // capability (the bounding and ambient sets too), installs the program's system call filter,
-// which refuses mount from then on, and execs the program in its own place (same process, so
-// the box's process cap and PID stay). Its executable holds only a main that calls
+// which refuses mount from then on, and starts the program as its child (which inherits the
+// box's process cap and filter). bwrap starts it as the box's init (--as-pid-1), so the program's
+// signals cannot end it; it reaps what the program leaves, reports the program's peak resident
+// memory once the program ends, and exits with its status (128 + the signal that ended it), its
+// end taking everything left in the box along. Its executable holds only a main that calls
 // runBoxLauncher.
 #pragma once
 
@@ -21,9 +24,11 @@ inline constexpr const char* kBoxLauncherName = "quorbel-box";
 
 // The descriptors the launcher finds open: the program's filter (raw classic-BPF instructions,
 // read to its end; empty: none) and the write end of its report, which it marks close-on-exec:
-// the runner finds it empty after a successful exec, else holding why the launch failed.
+// the runner finds in it why the launch failed, or kPeakMemoryWord and the program's peak
+// resident memory in KiB once the program ended ("peak-kb 1234\n").
 inline constexpr int kBoxLaunchFilterFd = 6;
 inline constexpr int kBoxLaunchReportFd = 7;
+inline constexpr const char* kPeakMemoryWord = "peak-kb ";
 
 struct BoxMount {
   std::string path;
@@ -47,8 +52,9 @@ std::optional<BoxLaunch> parseBoxLaunchArguments(const std::vector<std::string>&
 // The mount's tmpfs options: "size=BYTES,nr_inodes=FILES".
 std::string tmpfsOptions(const BoxMount& mount);
 
-// The launcher's main. Returns only on failure, 127, after writing the failed step and its
-// error ("remount /tmp: Operation not permitted") to kBoxLaunchReportFd and standard error.
+// The launcher's main. Returns the program's exit status, or on failure 127 after writing the
+// failed step and its error ("remount /tmp: Operation not permitted") to kBoxLaunchReportFd and
+// standard error.
 int runBoxLauncher(int argc, char** argv);
 
 }  // namespace quorbel

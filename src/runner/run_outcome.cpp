@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 namespace quorbel {
 namespace {
@@ -43,9 +44,28 @@ bool ranOutOfMemory(const std::string& stderrText) {
 
 }  // namespace
 
-int64_t runTimeLimitMs(int64_t requestedMs) {
-  if (requestedMs <= 0 || requestedMs > kRunTimeCapMs) return kRunTimeCapMs;
-  return std::max<int64_t>(requestedMs, 100);
+int64_t runTimeCapMs() {
+  constexpr int64_t kDefaultCapMs = 10000;
+  const char* value = std::getenv("QUORBEL_RUN_TIME_CAP_MS");
+  if (value == nullptr || value[0] == '\0') return kDefaultCapMs;
+  int64_t ms = 0;
+  for (const char* c = value; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9' || ms > 600000) return kDefaultCapMs;
+    ms = ms * 10 + (*c - '0');
+  }
+  return ms >= 100 && ms <= 600000 ? ms : kDefaultCapMs;
+}
+
+int64_t runTimeLimitMs(int64_t requestedMs, int64_t capMs) {
+  if (requestedMs <= 0) return std::min(kDefaultRunTimeMs, capMs);
+  return std::clamp<int64_t>(requestedMs, 100, capMs);
+}
+
+std::string verdictOf(const std::string& status, bool outputMatched) {
+  if (status == "success") return outputMatched ? "accepted" : "wrong_answer";
+  if (status == "timeout") return "time_limit_exceeded";
+  if (status == "memory_limit_exceeded") return status;
+  return "runtime_error";
 }
 
 std::string signalName(int signal) {

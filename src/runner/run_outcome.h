@@ -11,13 +11,21 @@
 
 namespace quorbel {
 
-// The run stage's caps: a request may ask for less time, never more.
-inline constexpr int64_t kRunTimeCapMs = 2000;
+// The run stage's time limit when a request names none, and its memory cap.
+inline constexpr int64_t kDefaultRunTimeMs = 2000;
 inline constexpr int64_t kRunMemoryCapMb = 512;
 
-// The time limit a run gets for `requestedMs`: the cap for 0 or anything above it, at least
-// 100 ms otherwise.
-int64_t runTimeLimitMs(int64_t requestedMs);
+// The most time a request may ask for: QUORBEL_RUN_TIME_CAP_MS when it is a whole number from
+// 100 to 600000, else 10000.
+int64_t runTimeCapMs();
+
+// The time limit a run gets for `requestedMs` under `capMs`: kDefaultRunTimeMs (or the cap when
+// lower) for 0 and below, the cap above it, at least 100 ms otherwise.
+int64_t runTimeLimitMs(int64_t requestedMs, int64_t capMs = runTimeCapMs());
+
+// A judged run's verdict from its status and whether its output matched: accepted,
+// wrong_answer, time_limit_exceeded, memory_limit_exceeded, or runtime_error for the rest.
+std::string verdictOf(const std::string& status, bool outputMatched);
 
 // "SIGSEGV" for 11, "SIG34" for a signal without a usual name; empty for 0 and below.
 std::string signalName(int signal);

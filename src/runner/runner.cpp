@@ -2,11 +2,15 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runner/run_outcome.h"
+#include "runner/run_tests.h"
 #include "runner/runner_box.h"
 #include "runner/runner_compile.h"
 #include "runner/runner_config.h"
+#include "runner/runner_debug.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
 #include "runner/runner_pch.h"
@@ -16,7 +20,6 @@ namespace quorbel {
 namespace {
 
 constexpr size_t kCodeLimitBytes = 102400;
-constexpr size_t kInputLimitBytes = 65536;
 
 // Decided by the first call that needs it and kept for the life of the process.
 struct StaticProbeState {
@@ -50,6 +53,43 @@ bool probeRequiredStaticCompile(bool boxed) {
   return gStaticProbe.ok;
 }
 
+// Why the request's tests or standard cannot be run, before anything is compiled.
+std::optional<std::string> refuseTests(const RunRequest& request) {
+  if (!isKnownStandard(request.standard))
+    return "Unknown standard \"" + request.standard + "\": expected c++17, c++20 or c++23.";
+  if (request.tests.size() > kMostTests)
+    return "At most " + std::to_string(kMostTests) + " tests may run at once.";
+  const auto tooLarge = [](const std::string& text) { return text.size() > kInputLimitBytes; };
+  bool large =
+      tooLarge(request.input) || (request.expectedOutput && tooLarge(*request.expectedOutput));
+  for (const RunTest& test : request.tests)
+    large =
+        large || tooLarge(test.input) || (test.expectedOutput && tooLarge(*test.expectedOutput));
+  if (large) return std::string("Input exceeds the 64 MB limit.");
+  return std::nullopt;
+}
+
+// The request's result from its tests' runs: the first run not accepted (else the first) gives
+// the fields a single run has, after the compile's own.
+RunResult summarizeTests(std::vector<RunResult> runs, RunResult compiled) {
+  std::optional<size_t> failed;
+  int64_t passed = 0;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    // A test without an expected output passes by running to the end.
+    const bool accepted =
+        runs[i].verdict.empty() ? runs[i].status == "success" : runs[i].verdict == "accepted";
+    if (accepted) ++passed;
+    if (!accepted && !failed) failed = i;
+  }
+  RunResult result = runs[failed.value_or(0)];
+  result.compileMs = compiled.compileMs;
+  result.compilerOutput = std::move(compiled.compilerOutput);
+  result.passed = passed;
+  result.total = static_cast<int64_t>(runs.size());
+  result.tests = std::move(runs);
+  return result;
+}
+
 }  // namespace
 
 std::optional<std::string> unboxedRunRefusal() {
@@ -68,9 +108,7 @@ RunResult internalError(const std::string& message) {
 RunResult runCppProgram(const RunRequest& request) {
   if (request.code.empty()) return badRequest("Expected a non-empty code field.");
   if (request.code.size() > kCodeLimitBytes) return badRequest("Code exceeds the 100 KB limit.");
-  if (request.input.size() > kInputLimitBytes) {
-    return badRequest("Input exceeds the 64 KB limit.");
-  }
+  if (const std::optional<std::string> refused = refuseTests(request)) return badRequest(*refused);
   // Runs fail closed: without the box they are refused unless the operator opted in.
   const std::optional<std::string> unboxed = unboxedRunRefusal();
   if (unboxed) return internalError(*unboxed);
@@ -90,10 +128,13 @@ RunResult runCppProgram(const RunRequest& request) {
   if (dir.path.empty()) return internalError("Could not create isolated temporary directory.");
   std::string error;
   if (!writeSourceFile(dir, request.code, error)) return internalError(error);
+  if (request.debug && !writeRunFile(dir, kDebugSupportName, debugSupportSource(), error))
+    return internalError(error);
 
   RunResult result;
   result.phase = "compile";
-  ProcessOutcome compiled = runCompileStage(withPrecompiledHeader(compileArgs()), dir,
+  const CompileOptions options{request.standard, request.debug};
+  ProcessOutcome compiled = runCompileStage(withPrecompiledHeader(compileArgs(options)), dir,
                                             compileEnvironment(), compileTimeoutMs(), boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
@@ -102,10 +143,12 @@ RunResult runCppProgram(const RunRequest& request) {
     if (!result.compilerOutput.empty()) result.compilerOutput += "\n";
     result.compilerOutput += compiled.stdout;
   }
+  const int64_t total = static_cast<int64_t>(request.tests.size());
   if (compiled.timedOut) {
     result.status = "timeout";
     result.timedOut = true;
     result.exitCode = compiled.exitCode;
+    result.total = total;
     return result;
   }
   if (compiled.exitCode != 0) {
@@ -113,41 +156,29 @@ RunResult runCppProgram(const RunRequest& request) {
     result.exitCode = compiled.exitCode;
     result.stdoutTruncated = compiled.stdoutTruncated;
     result.stderrTruncated = compiled.stderrTruncated;
+    result.total = total;
     return result;
   }
 
   prepareExecutable(dir.path + "/main", dir.identity);
-  result.phase = "run";
   // Checked only now, as it always was: the compile never needed a network namespace.
   if (!boxed && truthyEnv("QUORBEL_RUNNER_REQUIRE_NETNS")) {
     return internalError("Runner sandbox setup failed.");
   }
-  result.timeLimitMs = runTimeLimitMs(request.timeLimitMs);
-  result.memoryLimitMb = kRunMemoryCapMb;
-  ProcessOutcome ran = runStage({"main"}, dir, request.input, {}, result.timeLimitMs, false, boxed);
-  result.runMs = ran.elapsedMs;
-  result.stdout = ran.stdout;
-  result.stderr = ran.stderr;
-  result.exitCode = ran.exitCode;
-  result.timedOut = ran.timedOut;
-  result.stdoutTruncated = ran.stdoutTruncated;
-  result.stderrTruncated = ran.stderrTruncated;
-  // In the box its own status tells a failed start (ran.error); unboxed, only the runner's
-  // exact words with its exit status do, so that a program printing them fails only itself.
-  if (!boxed && ran.exitCode == 127 && ran.stderr == "runner sandbox setup failed\n") {
-    return internalError("Runner sandbox setup failed.");
+  const TestStage stage{runTimeLimitMs(request.timeLimitMs), request.debug, boxed};
+  if (request.tests.empty()) {
+    RunResult ran = runTest(dir, RunTest{request.input, request.expectedOutput}, stage);
+    if (ran.status == "internal_error") return ran;
+    ran.compileMs = result.compileMs;
+    ran.compilerOutput = std::move(result.compilerOutput);
+    return ran;
   }
-  if (!ran.error.empty()) return internalError(ran.error);
-  if (ran.timedOut) {
-    result.status = "timeout";
-  } else if (ran.outputLimitExceeded) {
-    result.status = "runtime_error";
-    result.error = "Output limit exceeded.";
-  } else {
-    result.status = ran.exitCode == 0 ? "success" : "runtime_error";
+  std::vector<RunResult> runs;
+  for (const RunTest& test : request.tests) {
+    runs.push_back(runTest(dir, test, stage));
+    if (runs.back().status == "internal_error") return runs.back();
   }
-  explainRunEnding(result, ran.memoryLimitKilled);
-  return result;
+  return summarizeTests(std::move(runs), std::move(result));
 }
 
 }  // namespace quorbel

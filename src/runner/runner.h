@@ -6,13 +6,30 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorbel {
+
+inline constexpr size_t kInputLimitBytes = size_t{64} << 20;
+inline constexpr size_t kOutputLimitBytes = size_t{64} << 20;
+inline constexpr size_t kKeptOutputBytes = size_t{1} << 20;
+inline constexpr size_t kMostTests = 32;
+
+// One test of a program: its standard input and, to be judged, the output it should write.
+struct RunTest {
+  std::string input;
+  std::optional<std::string> expectedOutput;
+};
 
 struct RunRequest {
   std::string code;
   std::string input;
-  int64_t timeLimitMs = 0;  // 0: the server's cap (run_outcome.h); never above it
+  std::optional<std::string> expectedOutput;  // judges the single run when set
+  std::vector<RunTest> tests;      // when not empty: compiled once, each test run in a fresh box
+                                   // (`input` and `expectedOutput` are then not read)
+  int64_t timeLimitMs = 0;         // 0: the default (run_outcome.h); never above the cap
+  std::string standard = "c++20";  // "c++17", "c++20" or "c++23", GNU dialects
+  bool debug = false;              // checked containers and sanitizer (runner_debug.h)
 };
 
 struct RunResult {
@@ -34,11 +51,25 @@ struct RunResult {
   std::string explanation;  // a runtime error in plain words
   int64_t timeLimitMs = 0;  // the limits the run had
   int64_t memoryLimitMb = 0;
+  int64_t memoryKb = 0;  // the run's peak resident memory
+  std::string verdict;   // with an expected output: accepted, wrong_answer, time_limit_exceeded,
+                         // memory_limit_exceeded or runtime_error
+  // A request with tests: each test's run (status, streams, time, memory and verdict), and
+  // how many were accepted. The fields above are then the first test not accepted, else the
+  // first test.
+  std::vector<RunResult> tests;
+  int64_t passed = 0;
+  int64_t total = 0;
 };
 
-// Compiles request.code as main.cpp in a fresh directory and runs it on request.input, each
-// stage in the box where runnerIsolation() has one (runner_box.h). Refuses empty code, code
-// over 102400 bytes, input over 65536 bytes and unsafe includes ("bad_request"). Without the
+// Compiles request.code as main.cpp in a fresh directory and runs it on request.input (or on
+// each of request.tests, in a fresh box each), each stage in the box where runnerIsolation() has
+// one (runner_box.h). Standard input is read from a file; of each output stream the first
+// kKeptOutputBytes reach the result, and a run writing more than kOutputLimitBytes to one is
+// ended; the expected output is compared with the whole output as it streams past
+// (output_compare.h). Refuses empty code, code over 102400 bytes, an input or expected output
+// over kInputLimitBytes, more than kMostTests tests, an unknown standard and unsafe includes
+// ("bad_request"). Without the
 // box it refuses every run unless QUORBEL_RUNNER_ALLOW_UNBOXED is on, and fails closed on
 // QUORBEL_RUNNER_REQUIRE_CHROOT and, at the run stage, QUORBEL_RUNNER_REQUIRE_NETNS
 // ("internal_error"); the box meets both. Never throws; reports every outcome in the result. Every

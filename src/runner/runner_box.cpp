@@ -132,7 +132,8 @@ bool started(const ProcessOutcome& outcome) {
 
 ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
-                        int64_t timeoutMs, bool compileStage, const std::string& launcher);
+                        int64_t timeoutMs, bool compileStage, const std::string& launcher,
+                        const StageOptions& options = {});
 
 // The launcher first; where it cannot remount, bwrap's tmpfs as bwrap made it.
 RunnerIsolation probeBox(const std::string& bwrap) {
@@ -228,7 +229,8 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
     // For the launcher alone, which drops them before the program starts. No second user
     // namespace (--disable-userns, --dev): its mounts must be the box's own; the program's
     // filter refuses new namespaces instead.
-    add(command, {"--cap-add", "CAP_SYS_ADMIN", "--cap-add", "CAP_SETPCAP", "--proc", "/proc"});
+    add(command, {"--as-pid-1", "--cap-add", "CAP_SYS_ADMIN", "--cap-add", "CAP_SETPCAP", "--proc",
+                  "/proc"});
     for (const char* node : kDeviceNodes) add(command, {"--dev-bind", node, node});
     add(command, {"--symlink", "/proc/self/fd", "/dev/fd", "--symlink", "/proc/self/fd/0",
                   "/dev/stdin", "--symlink", "/proc/self/fd/1", "/dev/stdout", "--symlink",
@@ -288,23 +290,27 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
 
 ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
-                        int64_t timeoutMs, bool compileStage, bool boxed) {
+                        int64_t timeoutMs, bool compileStage, bool boxed,
+                        const StageOptions& options) {
   if (!boxed) {
     std::vector<std::string> plain = args;
     if (!compileStage && !plain.empty()) plain[0] = dir.path + "/" + plain[0];
-    return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity);
+    return runProcess(plain, dir.path, input, env, timeoutMs, compileStage, dir.identity, "",
+                      nullptr, options);
   }
   const RunnerIsolation isolation = runnerIsolation();
   return runInBox(args, dir, input, env, timeoutMs, compileStage,
-                  isolation.ownMounts ? boxLauncherPath() : "");
+                  isolation.ownMounts ? boxLauncherPath() : "", options);
 }
 
 namespace {
 
 ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
-                        int64_t timeoutMs, bool compileStage, const std::string& launcher) {
+                        int64_t timeoutMs, bool compileStage, const std::string& launcher,
+                        const StageOptions& options) {
   ProcessOutcome outcome;
+  int64_t cgroupPeakKb = 0;
   // A namespace refused with EAGAIN means the user's process budget is full for a moment (the
   // processes of a run just killed are still being reaped); the box never started, so trying
   // again shortly is safe.
@@ -340,15 +346,19 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
       }
     }
     outcome = runProcess(visible, dir.path, input, boxEnvironment(env), timeoutMs, compileStage,
-                         dir.identity, boxSyscallFilter(), &channels);
+                         dir.identity, boxSyscallFilter(), &channels, options);
     // Read before the cgroup goes: its OOM killer's SIGKILL looks like any other kill.
-    if (!channels.cgroup.empty())
+    if (!channels.cgroup.empty()) {
       outcome.memoryLimitKilled = stageCgroupHitMemoryLimit(channels.cgroup);
+      cgroupPeakKb = stageCgroupPeakMemoryKb(channels.cgroup);
+    }
     removeStageCgroup(channels.cgroup);
     if (!boxNeverStarted(outcome) ||
         outcome.stderr.find("Resource temporarily unavailable") == std::string::npos)
       break;
   }
+  // Counts everything the box held, tmpfs and kernel memory too, as its memory cap does.
+  if (cgroupPeakKb > 0) outcome.peakMemoryKb = cgroupPeakKb;
   // bwrap names the program's process on its status descriptor once it started it; without
   // that line the box itself failed, whatever the program could have printed.
   if (boxNeverStarted(outcome)) {
@@ -356,6 +366,10 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
         outcome.stderr.starts_with("bwrap: ") ? outcome.stderr.substr(7) : outcome.stderr;
     outcome.error = "Runner box setup failed: " +
                     (said.empty() ? "exit " + std::to_string(outcome.exitCode) : firstLine(said));
+  } else if (outcome.launchReport.starts_with(kPeakMemoryWord)) {
+    // The program's own figure, without bwrap's; a cgroup's counts the whole box.
+    outcome.peakMemoryKb =
+        std::atoll(outcome.launchReport.c_str() + std::string_view(kPeakMemoryWord).size());
   } else if (outcome.error.empty() && !outcome.launchReport.empty()) {
     // The launcher's own descriptor: a program's output never reaches it.
     outcome.error = "Runner box setup failed: " + firstLine(outcome.launchReport);

@@ -66,9 +66,11 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
 // In the box bwrap and all it starts run under boxSyscallFilter(), TMPDIR and HOME of `env`
 // become /tmp, and a failure of bwrap itself (told by its status descriptor) or of the
 // launcher (told by its report descriptor) is reported in `error` as "Runner box setup
-// failed: ...".
+// failed: ...". `options` as runProcess takes them; peakMemoryKb is the stage cgroup's peak where
+// there is one, else the launcher's figure for the program, else wait4's.
 ProcessOutcome runStage(const std::vector<std::string>& args, const TempDir& dir,
                         const std::string& input, const std::vector<std::string>& env,
-                        int64_t timeoutMs, bool compileStage, bool boxed);
+                        int64_t timeoutMs, bool compileStage, bool boxed,
+                        const StageOptions& options = {});
 
 }  // namespace quorbel

@@ -153,6 +153,11 @@ bool stageCgroupHitMemoryLimit(const std::string& path) {
   return false;
 }
 
+int64_t stageCgroupPeakMemoryKb(const std::string& path) {
+  const std::string text = readWhole(path + "/memory.peak");
+  return text.empty() ? 0 : std::atoll(text.c_str()) / 1024;
+}
+
 void removeStageCgroup(const std::string& path) {
   if (path.empty()) return;
   writeValue(path + "/cgroup.kill", "1");

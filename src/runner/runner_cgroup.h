@@ -44,6 +44,9 @@ std::string createStageCgroup(const std::string& root, const StageCgroupLimits& 
 // Whether the stage's cgroup ended a process for its memory (memory.events oom_kill).
 bool stageCgroupHitMemoryLimit(const std::string& path);
 
+// The stage cgroup's peak memory (memory.peak) in KiB; 0 where the kernel keeps none (before 5.19).
+int64_t stageCgroupPeakMemoryKb(const std::string& path);
+
 // Kills whatever is left in it (cgroup.kill) and removes it, trying for up to a second.
 void removeStageCgroup(const std::string& path);
 

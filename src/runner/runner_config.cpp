@@ -4,6 +4,12 @@
 
 #include <cstdlib>
 
+#include "runner/runner_debug.h"
+
+#ifndef QUORBEL_ACL_DIR
+#define QUORBEL_ACL_DIR "vendor/ac-library"
+#endif
+
 namespace quorbel {
 namespace {
 
@@ -61,11 +67,39 @@ std::string tempBaseDirectory() {
   return base.empty() ? "/tmp" : base;
 }
 
-std::vector<std::string> compileArgs() {
-  std::vector<std::string> args = {resolveCompiler(), "-std=gnu++17", "-O2",      "-pipe",
-                                   "-Wall",           "-Wextra",      "-pedantic"};
+bool isKnownStandard(const std::string& standard) {
+  return standard == "c++17" || standard == "c++20" || standard == "c++23";
+}
+
+std::string atcoderLibraryDirectory() {
+  const std::string configured = environmentValue("QUORBEL_ACL_DIR");
+  return configured.empty() ? QUORBEL_ACL_DIR : configured;
+}
+
+std::vector<std::string> compileArgs(const CompileOptions& options) {
+  const std::string standard = isKnownStandard(options.standard) ? options.standard : "c++20";
+  std::vector<std::string> args = {resolveCompiler(),
+                                   "-std=gnu++" + standard.substr(3),
+                                   options.debug ? "-O1" : "-O2",
+                                   "-pipe",
+                                   "-Wall",
+                                   "-Wextra",
+                                   "-pedantic"};
+  if (options.debug) {
+    const std::vector<std::string> debug = debugCompileFlags();
+    args.insert(args.end(), debug.begin(), debug.end());
+  }
+  const std::string library = atcoderLibraryDirectory();
+  if (access((library + "/atcoder").c_str(), R_OK | X_OK) == 0)
+    args.insert(args.end(), {"-I", library});
   if (truthyEnv("QUORBEL_RUNNER_STATIC")) args.push_back("-static");
-  for (const char* tail : {"main.cpp", "-o", "main"}) args.push_back(tail);
+  args.push_back("main.cpp");
+  if (options.debug) args.push_back(kDebugSupportName);
+  for (const char* tail : {"-o", "main"}) args.push_back(tail);
+  if (options.debug) {
+    const std::vector<std::string> link = debugLinkFlags();
+    args.insert(args.end(), link.begin(), link.end());
+  }
   return args;
 }
 

@@ -36,11 +36,12 @@ rlim_t processLimit(const RunnerIdentity& identity) {
 
 }  // namespace
 
-StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity) {
+StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity, int64_t cpuSeconds) {
   StageLimits limits;
   addLimit(limits, RLIMIT_CORE, 0);
   addLimit(limits, RLIMIT_NOFILE, compileStage ? 96 : 32);
-  addLimit(limits, RLIMIT_CPU, compileStage ? 8 : 3);
+  const rlim_t defaultCpu = compileStage ? 8 : 3;
+  addLimit(limits, RLIMIT_CPU, cpuSeconds > 0 ? static_cast<rlim_t>(cpuSeconds) : defaultCpu);
   addLimit(limits, RLIMIT_FSIZE, compileStage ? tCompileFileBytes : 1 * kMiB);
   addLimit(limits, RLIMIT_AS, compileStage ? 2048 * kMiB : 512 * kMiB);
   addLimit(limits, RLIMIT_NPROC, processLimit(identity));
@@ -53,8 +54,8 @@ CompileFileSizeCap::CompileFileSizeCap(rlim_t bytes) : previous_(tCompileFileByt
 
 CompileFileSizeCap::~CompileFileSizeCap() { tCompileFileBytes = previous_; }
 
-StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity) {
-  StageLimits limits = stageLimits(compileStage, identity);
+StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity, int64_t cpuSeconds) {
+  StageLimits limits = stageLimits(compileStage, identity, cpuSeconds);
   rlimit current{};
   if (getrlimit(RLIMIT_NPROC, &current) != 0) return limits;
   for (int i = 0; i < limits.count; ++i) {

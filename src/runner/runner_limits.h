@@ -4,6 +4,8 @@
 
 #include <sys/resource.h>
 
+#include <cstdint>
+
 #include "runner/runner_identity.h"
 
 namespace quorbel {
@@ -25,12 +27,13 @@ struct StageLimits {
 // a submitted program none. With 512 MiB each, a run can never hold more than 8 GiB.
 constexpr rlim_t kStageProcessBudget = 16;
 
-// In this order: core 0; open files 96 (compile) / 32 (run); CPU 8 / 3 s; file size 64 MiB /
+// In this order: core 0; open files 96 (compile) / 32 (run); CPU 8 / 3 s (or `cpuSeconds` when
+// positive, for a run given a longer time limit); file size 64 MiB /
 // 1 MiB; address space 2 GiB / 512 MiB; processes: the tasks the stage's user (the identity
 // when active, else this process's user) has now plus kStageProcessBudget, never above the
 // current hard limit. RLIMIT_NPROC counts per user, so the headroom bounds what the run can
 // create even when it shares its user with the server.
-StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity);
+StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity, int64_t cpuSeconds = 0);
 
 // While one lives, compiles started by the calling thread may write files of up to `bytes`
 // instead of 64 MiB: the precompiled header's build writes one of about 100 MiB. Every other
@@ -48,7 +51,8 @@ class CompileFileSizeCap {
 
 // The stage's limits for bwrap: the process count raised to the current hard limit, since the
 // box's own processes are capped inside it (runner_process.h, BoxChannels).
-StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity);
+StageLimits boxStageLimits(bool compileStage, const RunnerIdentity& identity,
+                           int64_t cpuSeconds = 0);
 
 // Sets RLIMIT_NPROC of process `pid` to kStageProcessBudget (soft and hard), as `identity` when
 // active (from a short-lived child that switches to it: the process runs as that user, and

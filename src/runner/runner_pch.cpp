@@ -17,6 +17,7 @@
 #include "runner/runner.h"
 #include "runner/runner_box.h"
 #include "runner/runner_config.h"
+#include "runner/runner_debug.h"
 #include "runner/runner_files.h"
 #include "runner/runner_limits.h"
 
@@ -29,11 +30,14 @@ constexpr const char* kWrapperName = "stdc++-wrapper.h";
 constexpr const char* kOutputName = "stdc++.h.gch";
 constexpr rlim_t kHeaderFileBytes = rlim_t{256} << 20;
 
-// The flags a compile shares with the header's build: everything but the source and output.
+// The flags a compile shares with the header's build: everything but the sources, the output
+// and what only the link reads.
 std::vector<std::string> sharedFlags(const std::vector<std::string>& args) {
   std::vector<std::string> flags;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == kSourceName || args[i] == "-static") continue;
+    if (args[i] == kSourceName || args[i] == kDebugSupportName || args[i] == "-static" ||
+        args[i].starts_with("-l"))
+      continue;
     if (args[i] == "-o") {
       ++i;
       continue;
@@ -215,12 +219,27 @@ PrecompiledHeaderBuild buildPrecompiledHeader(const std::vector<std::string>& co
   return result;
 }
 
+std::vector<CompileOptions> precompiledHeaderOptions() {
+  std::vector<CompileOptions> all = {CompileOptions{}};
+  for (bool debug : {false, true})
+    for (const char* standard : {"c++20", "c++17", "c++23"})
+      if (debug || std::string(standard) != CompileOptions{}.standard)
+        all.push_back(CompileOptions{standard, debug});
+  return all;
+}
+
 void startPrecompiledHeaderBuild() {
   const char* wanted = std::getenv("QUORBEL_RUNNER_PCH");
   if (wanted != nullptr && wanted[0] != '\0' && !truthyEnv("QUORBEL_RUNNER_PCH")) return;
   static std::once_flag started;
-  std::call_once(started,
-                 [] { std::thread([] { buildPrecompiledHeader(compileArgs()); }).detach(); });
+  // One after another on one thread: the default first, so that the usual compile is fast
+  // soonest, and never more than one build's load on the host at a time.
+  std::call_once(started, [] {
+    std::thread([] {
+      for (const CompileOptions& options : precompiledHeaderOptions())
+        buildPrecompiledHeader(compileArgs(options));
+    }).detach();
+  });
 }
 
 }  // namespace quorbel

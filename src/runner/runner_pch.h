@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "runner/runner_config.h"
+
 namespace quorbel {
 
 // The build's wall-time limit; the compile stage's CPU limit binds as for any compile.
@@ -42,9 +44,12 @@ std::vector<std::string> withPrecompiledHeader(std::vector<std::string> compileA
 PrecompiledHeaderBuild buildPrecompiledHeader(const std::vector<std::string>& compileArgs,
                                               int64_t timeoutMs = kPrecompiledHeaderTimeoutMs);
 
-// The server's start-up: buildPrecompiledHeader(compileArgs()) on a thread of its own, once
-// per process, unless QUORBEL_RUNNER_PCH is set to a false value. Compiles meanwhile go on
-// without the header.
+// Every standard and mode a run may ask for, the default (CompileOptions{}) first.
+std::vector<CompileOptions> precompiledHeaderOptions();
+
+// The server's start-up: buildPrecompiledHeader(compileArgs(options)) for each of
+// precompiledHeaderOptions(), one after another on a thread of its own, once per process, unless
+// QUORBEL_RUNNER_PCH is set to a false value. Compiles meanwhile go on without the header.
 void startPrecompiledHeaderBuild();
 
 }  // namespace quorbel

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +28,8 @@
 namespace quorbel {
 namespace {
 
-constexpr size_t kChunkBytes = 4096;
+constexpr size_t kChunkBytes = 65536;
+constexpr size_t kInputChunkBytes = 4096;
 constexpr int kPollIntervalMs = 25;
 // After a kill, how long the pipes may stay open before we stop waiting for them: only a
 // process out of our reach (adopted by init where orphan adoption is unavailable) can hold
@@ -158,10 +160,23 @@ void installFilter(const std::string& instructions) {
   childExecFailure("\n");
 }
 
-// Reads what is ready on `fd` into `stream`, keeping at most kCapturedOutputLimit bytes and
-// discarding the rest, so that a writer killed mid-flood still reaches end of file.
-void drainStream(int& fd, std::string& stream, bool& truncated) {
-  char buffer[kChunkBytes];
+// Where one output stream goes: the first `keptLimit` bytes kept, every byte counted and shown to
+// `watcher`, so that an output far larger than what is kept is still seen whole once.
+struct StreamSink {
+  std::string& kept;
+  bool& truncated;
+  size_t keptLimit = kCapturedOutputLimit;
+  int64_t* total = nullptr;
+  const std::function<void(std::string_view)>* watcher = nullptr;
+  size_t stopAfter = kCapturedOutputLimit;  // returns once `total` passes it: the caller kills
+};
+
+// Reads what is ready on `fd` into the sink. Past what is kept it goes on reading and discarding,
+// so that a writer killed mid-flood still reaches end of file.
+void drainStream(int& fd, const StreamSink& sink) {
+  static thread_local char buffer[kChunkBytes];
+  int64_t seen = 0;
+  int64_t& total = sink.total != nullptr ? *sink.total : seen;
   for (;;) {
     ssize_t count = read(fd, buffer, sizeof(buffer));
     if (count < 0 && errno == EINTR) continue;
@@ -170,18 +185,18 @@ void drainStream(int& fd, std::string& stream, bool& truncated) {
       closeDescriptor(fd);
       return;
     }
-    if (stream.size() >= kCapturedOutputLimit) {
-      truncated = true;
-      return;
-    }
-    size_t room = kCapturedOutputLimit - stream.size();
-    if (static_cast<size_t>(count) > room) {
-      truncated = true;
-      stream.append(buffer, room);
-      return;
-    }
-    stream.append(buffer, static_cast<size_t>(count));
+    const std::string_view chunk(buffer, static_cast<size_t>(count));
+    total += count;
+    if (sink.watcher != nullptr && *sink.watcher) (*sink.watcher)(chunk);
+    const size_t room = sink.keptLimit - std::min(sink.keptLimit, sink.kept.size());
+    if (chunk.size() > room) sink.truncated = true;
+    sink.kept.append(chunk.substr(0, room));
+    if (static_cast<size_t>(total) > sink.stopAfter) return;
   }
+}
+
+void drainStream(int& fd, std::string& stream, bool& truncated) {
+  drainStream(fd, StreamSink{stream, truncated});
 }
 
 int32_t exitCodeFromStatus(int status) {
@@ -248,7 +263,8 @@ void setNonBlocking(int fd) {
 ProcessOutcome runProcess(const std::vector<std::string>& args, const std::string& cwd,
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
-                          const std::string& syscallFilter, const BoxChannels* channels) {
+                          const std::string& syscallFilter, const BoxChannels* channels,
+                          const StageOptions& options) {
   const bool boxed = channels != nullptr;
   std::shared_lock<std::shared_mutex> together(stageLock(), std::defer_lock);
   std::unique_lock<std::shared_mutex> alone(stageLock(), std::defer_lock);
@@ -282,8 +298,12 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       closeDescriptor(ends[1]);
     }
   };
-  if (pipe2(stdinEnds, O_CLOEXEC) != 0 || pipe2(stdoutEnds, O_CLOEXEC) != 0 ||
-      pipe2(stderrEnds, O_CLOEXEC) != 0) {
+  // A file given as standard input is read by the program at its own pace; the child gets its
+  // own descriptor of it, and nothing is written from here.
+  const bool inputOpened = options.inputFd >= 0
+                               ? (stdinEnds[0] = fcntl(options.inputFd, F_DUPFD_CLOEXEC, 3)) >= 0
+                               : pipe2(stdinEnds, O_CLOEXEC) == 0;
+  if (!inputOpened || pipe2(stdoutEnds, O_CLOEXEC) != 0 || pipe2(stderrEnds, O_CLOEXEC) != 0) {
     outcome.error = "Could not create process pipes.";
     closeAll();
     return outcome;
@@ -324,23 +344,23 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       return outcome;
     }
   }
-  const ChildSetup setup{
-      {stdinEnds[0], stdinEnds[1]},
-      {stdoutEnds[0], stdoutEnds[1]},
-      {stderrEnds[0], stderrEnds[1]},
-      cwd.c_str(),
-      argv.pointers.data(),
-      envp.pointers.data(),
-      boxed ? boxStageLimits(compileStage, identity) : stageLimits(compileStage, identity),
-      compileStage,
-      identity,
-      &syscallFilter,
-      argumentEnds[0],
-      statusEnds[1],
-      blockEnds[0],
-      filterEnds[0],
-      cgroupFd,
-      reportEnds[1]};
+  const ChildSetup setup{{stdinEnds[0], stdinEnds[1]},
+                         {stdoutEnds[0], stdoutEnds[1]},
+                         {stderrEnds[0], stderrEnds[1]},
+                         cwd.c_str(),
+                         argv.pointers.data(),
+                         envp.pointers.data(),
+                         boxed ? boxStageLimits(compileStage, identity, options.cpuSeconds)
+                               : stageLimits(compileStage, identity, options.cpuSeconds),
+                         compileStage,
+                         identity,
+                         &syscallFilter,
+                         argumentEnds[0],
+                         statusEnds[1],
+                         blockEnds[0],
+                         filterEnds[0],
+                         cgroupFd,
+                         reportEnds[1]};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();
@@ -376,11 +396,12 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   int& inputFd = stdinEnds[1];
   int& outputFd = stdoutEnds[0];
   int& errorFd = stderrEnds[0];
-  setNonBlocking(inputFd);
+  if (inputFd >= 0) setNonBlocking(inputFd);
   setNonBlocking(outputFd);
   setNonBlocking(errorFd);
 
   const int64_t deadline = start + timeoutMs;
+  int64_t stderrBytes = 0;
   size_t written = 0;
   bool reaped = false;
   bool statusKnown = false;
@@ -420,11 +441,13 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
     if (inputFd < 0 && outputFd < 0 && errorFd < 0 && reaped) break;
     if (!reaped) {
       int childStatus = 0;
-      pid_t result = waitpid(pid, &childStatus, WNOHANG);
+      rusage usage{};
+      pid_t result = wait4(pid, &childStatus, WNOHANG, &usage);
       if (result == pid) {
         reaped = true;
         statusKnown = true;
         status = childStatus;
+        outcome.peakMemoryKb = usage.ru_maxrss;
       } else if (result < 0 && errno != EINTR) {
         reaped = true;  // reaped elsewhere (SIGCHLD ignored): the status is lost
       }
@@ -434,7 +457,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       outcome.timedOut = true;
       killRun();
     }
-    if (!outcome.outputLimitExceeded && (outcome.stdoutTruncated || outcome.stderrTruncated)) {
+    if (!outcome.outputLimitExceeded &&
+        static_cast<size_t>(std::max(outcome.stdoutBytes, stderrBytes)) > options.limitBytes) {
       outcome.outputLimitExceeded = true;
       killRun();
     }
@@ -477,7 +501,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
           closeDescriptor(fd);
           continue;
         }
-        size_t chunk = std::min(input.size() - written, kChunkBytes);
+        size_t chunk = std::min(input.size() - written, kInputChunkBytes);
         ssize_t sent = write(fd, input.data() + written, chunk);
         if (sent > 0) {
           written += static_cast<size_t>(sent);
@@ -487,10 +511,12 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
         continue;
       }
       const bool isOutput = &fd == &outputFd;
-      std::string& stream = isOutput ? outcome.stdout : outcome.stderr;
-      bool& truncated = isOutput ? outcome.stdoutTruncated : outcome.stderrTruncated;
-      drainStream(fd, stream, truncated);
-      if (truncated && !outcome.outputLimitExceeded) {
+      int64_t& total = isOutput ? outcome.stdoutBytes : stderrBytes;
+      drainStream(fd, StreamSink{isOutput ? outcome.stdout : outcome.stderr,
+                                 isOutput ? outcome.stdoutTruncated : outcome.stderrTruncated,
+                                 options.keptBytes, &total, isOutput ? &options.onStdout : nullptr,
+                                 options.limitBytes});
+      if (static_cast<size_t>(total) > options.limitBytes && !outcome.outputLimitExceeded) {
         outcome.outputLimitExceeded = true;
         killRun();
       }

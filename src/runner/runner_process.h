@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runner/runner_identity.h"
@@ -11,13 +13,28 @@ namespace quorbel {
 
 constexpr size_t kCapturedOutputLimit = 65536;  // bytes kept per stream
 
+// What a stage may take beyond the defaults, which keep kCapturedOutputLimit bytes of each
+// stream and end the stage once one passes it. A run reads a judge-sized input from a file and
+// writes a judge-sized output that is watched as it streams past, never held whole.
+struct StageOptions {
+  int inputFd = -1;                                // read as standard input; -1: `input` by a pipe
+  size_t keptBytes = kCapturedOutputLimit;         // bytes of each stream kept in the outcome
+  size_t limitBytes = kCapturedOutputLimit;        // bytes a stream may write before the stage ends
+  int64_t cpuSeconds = 0;                          // RLIMIT_CPU; 0: the stage's default
+  std::function<void(std::string_view)> onStdout;  // sees every byte of standard output
+};
+
 struct ProcessOutcome {
   int32_t exitCode = -1;  // 128 + signal when killed by one; -1 when unknown
   bool timedOut = false;
   bool outputLimitExceeded = false;
-  bool stdoutTruncated = false;
+  bool stdoutTruncated = false;  // more was written than kept
   bool stderrTruncated = false;
-  std::string stdout;  // at most kCapturedOutputLimit bytes each
+  std::string stdout;       // at most StageOptions::keptBytes each
+  int64_t stdoutBytes = 0;  // all the stage wrote to its standard output
+  // The peak resident memory of the child and what it waited for (wait4's ru_maxrss); a box
+  // may replace it with its cgroup's or its launcher's figure, which leave bwrap out.
+  int64_t peakMemoryKb = 0;
   std::string stderr;
   int64_t elapsedMs = 0;
   std::string error;               // a failure of the runner itself
@@ -74,7 +91,7 @@ struct ChildEnv {
 // waits for the boxes running, and they for it). Runs args[0] with `args` in `cwd`, feeding
 // `input` to its standard input, with exactly `env` as its environment, in its own process group,
 // under the stage's limits (runner_limits.h) and as `identity`. Past `timeoutMs`, or once a stream
-// passes kCapturedOutputLimit, it kills everything the child started (its group and any process
+// passes options.limitBytes, it kills everything the child started (its group and any process
 // that left it). Whatever the child left running is killed before returning, and no descriptor of
 // ours reaches it. A non-empty `syscallFilter` (raw classic-BPF instructions, as
 // runner_box_filter.h makes) is installed in the child with no_new_privs just before exec, so it
@@ -87,7 +104,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                           const std::string& input, const std::vector<std::string>& env,
                           int64_t timeoutMs, bool compileStage, const RunnerIdentity& identity,
                           const std::string& syscallFilter = "",
-                          const BoxChannels* channels = nullptr);
+                          const BoxChannels* channels = nullptr, const StageOptions& options = {});
 
 // Adds O_NONBLOCK to the descriptor's flags.
 void setNonBlocking(int fd);

@@ -278,7 +278,7 @@ class Loop {
         connection.lastByte = Clock::now();
         connection.idleDeadline =
             connection.lastByte + std::chrono::milliseconds(limits_.idleTimeoutMs);
-        if (connection.in.size() > kMaxRequestHeadBytes + kMaxRequestBodyBytes) break;
+        if (connection.in.size() > kMaxRequestHeadBytes + kMaxRunRequestBodyBytes) break;
         continue;
       }
       if (got < 0 && errno == EINTR) continue;
@@ -292,7 +292,7 @@ class Loop {
     Request request = std::move(connection.progress.request);
     releaseBuffer(connection);
     if (read == RequestRead::kNoRequest) return drop(socket);
-    if (const std::optional<Response> refusal = refusalOfRead(read))
+    if (const std::optional<Response> refusal = refusalOfRead(read, request.path))
       return startWriting(connection, serializeResponse(*refusal));
     dispatch(socket, connection, std::move(request));
   }

@@ -54,7 +54,7 @@ size_t parseContentLength(std::string_view digits) {
   size_t value = 0;
   for (char c : digits) {
     value = value * 10 + static_cast<size_t>(c - '0');
-    if (value > kMaxRequestBodyBytes) return kMaxRequestBodyBytes + 1;
+    if (value > kMaxRunRequestBodyBytes) return kMaxRunRequestBodyBytes + 1;
   }
   return value;
 }
@@ -139,7 +139,8 @@ RequestRead continueRequest(const std::string& buffer, bool peerClosed, RequestP
       if (request.repeatedContentLength || !isPlainDecimal(header->second))
         return RequestRead::kInvalidContentLength;
       progress.contentLength = parseContentLength(header->second);
-      if (progress.contentLength > kMaxRequestBodyBytes) return RequestRead::kBodyTooLarge;
+      if (progress.contentLength > maxRequestBodyBytes(request.path))
+        return RequestRead::kBodyTooLarge;
     }
     progress.bodyStart = at + 1;
   }
@@ -149,6 +150,10 @@ RequestRead continueRequest(const std::string& buffer, bool peerClosed, RequestP
   progress.request.body =
       buffer.substr(progress.bodyStart, std::min(received, progress.contentLength));
   return RequestRead::kComplete;
+}
+
+size_t maxRequestBodyBytes(std::string_view path) {
+  return path == "/api/run" ? kMaxRunRequestBodyBytes : kMaxRequestBodyBytes;
 }
 
 RequestRead takeRequest(const std::string& buffer, bool peerClosed, Request& request) {

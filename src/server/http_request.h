@@ -29,12 +29,18 @@ struct RequestLimits {
 // bytes arrive (common servers keep to 8-64 KB); no body may be larger than the other.
 inline constexpr size_t kMaxRequestHeadBytes = 64 * 1024;
 inline constexpr size_t kMaxRequestBodyBytes = 2000000;
+// A run's body carries a judge-sized input and expected output (64 MiB each, runner.h) besides
+// its code, and JSON escapes; every other route keeps kMaxRequestBodyBytes.
+inline constexpr size_t kMaxRunRequestBodyBytes = size_t{160} << 20;
+
+// The body limit of the route at `path`.
+size_t maxRequestBodyBytes(std::string_view path);
 
 enum class RequestRead {
   kComplete,              // `request` is filled in
   kNoRequest,             // peer closed, timed out or empty method: no answer
   kInvalidContentLength,  // Content-Length is not one plain decimal number, or is repeated
-  kBodyTooLarge,          // Content-Length above kMaxRequestBodyBytes; the body was not read
+  kBodyTooLarge,          // Content-Length above maxRequestBodyBytes(path); the body was not read
   kTransferEncoding,      // a Transfer-Encoding header: bodies come with Content-Length only
   kHeadTooLarge,          // the header block passed kMaxRequestHeadBytes
   kMalformedHead,         // a line not ended by CR LF, a folded line, a blank before a colon

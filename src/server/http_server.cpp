@@ -99,13 +99,13 @@ bool sendResponse(int socket, int status, std::string_view contentType, std::str
                     Clock::now() + std::chrono::milliseconds(kWriteDeadlineMs));
 }
 
-std::optional<Response> refusalOfRead(RequestRead read) {
+std::optional<Response> refusalOfRead(RequestRead read, std::string_view path) {
   switch (read) {
     case RequestRead::kInvalidContentLength:
       return jsonErrorResponse(400, "Invalid Content-Length.");
     case RequestRead::kBodyTooLarge:
       return jsonErrorResponse(413, "Request body is too large: the limit is " +
-                                        std::to_string(kMaxRequestBodyBytes) + " bytes.");
+                                        std::to_string(maxRequestBodyBytes(path)) + " bytes.");
     case RequestRead::kTransferEncoding:
       return jsonErrorResponse(400, "Transfer-Encoding is not supported; send Content-Length.");
     case RequestRead::kHeadTooLarge:
@@ -130,7 +130,7 @@ void serveConnection(int clientSocket, AnalysisStore& store, const RequestLimits
   const RequestRead read = readRequest(clientSocket, limits, request);
   // Answered from the header block alone; the body is never read, so an oversized upload
   // costs the server nothing.
-  if (const std::optional<Response> refusal = refusalOfRead(read)) {
+  if (const std::optional<Response> refusal = refusalOfRead(read, request.path)) {
     sendResponse(clientSocket, refusal->status, refusal->contentType, refusal->body,
                  refusal->extraHeaders);
   } else if (read == RequestRead::kComplete) {

@@ -34,9 +34,9 @@ std::string serializeResponse(const Response& response);
 bool sendResponse(int socket, int status, std::string_view contentType, std::string_view body,
                   std::string_view extraHeaders);
 // The answer to a request refused from its header block: 400 for a bad or repeated
-// Content-Length, Transfer-Encoding or a malformed line, 413 for a body too large, 431 for a
-// header block too large; nullopt for other outcomes.
-std::optional<Response> refusalOfRead(RequestRead read);
+// Content-Length, Transfer-Encoding or a malformed line, 413 for a body too large for the route
+// at `path`, 431 for a header block too large; nullopt for other outcomes.
+std::optional<Response> refusalOfRead(RequestRead read, std::string_view path = "");
 // "OK", "No Content", "Bad Request", ...; "Internal Server Error" for any status not listed.
 std::string_view reasonPhrase(int status);
 

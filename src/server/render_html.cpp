@@ -5,8 +5,9 @@
 
 #include "analysis/pipeline.h"
 #include "base/file_text.h"
-#include "verdict/verdict.h"
+#include "runner/run_outcome.h"
 #include "server/verdict_report.h"
+#include "verdict/verdict.h"
 
 namespace quorbel {
 namespace {
@@ -123,7 +124,21 @@ std::string renderPage(std::string_view code, const Analysis& analysis) {
 
 std::string renderPage(std::string_view code) { return renderPage(code, analyze(code)); }
 
-std::string renderIde() { return readFile("public/ide.html"); }
+std::string renderIde() {
+  // The time limit field offers what the operator allows, in seconds ("10", "2.5").
+  std::string page = readFile("public/ide.html");
+  const int64_t capMs = runTimeCapMs();
+  std::string seconds = std::to_string(capMs / 1000);
+  if (capMs % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + capMs % 1000).substr(1);
+    while (fraction.back() == '0') fraction.pop_back();
+    seconds += "." + fraction;
+  }
+  constexpr std::string_view kCap = "{{RUN_TIME_CAP_SECONDS}}";
+  for (size_t at; (at = page.find(kCap)) != std::string::npos;)
+    page.replace(at, kCap.size(), seconds);
+  return page;
+}
 
 std::string renderStorage() { return readFile("public/storage.html"); }
 

@@ -43,6 +43,19 @@ std::string renderJsonConstraints(const std::vector<ConstraintEstimate>& constra
       });
 }
 
+// [{"line":39,"dimension":"time","text":"..."},...]; the line is a number, 0 for none.
+std::string renderJsonAssumptions(const std::vector<Assumption>& assumptions) {
+  std::string out = "[";
+  for (const Assumption& a : assumptions) {
+    if (out.size() > 1) out += ',';
+    out += "{\"line\":" + std::to_string(a.line);
+    appendField(out, "dimension", jsonString(a.dimension));
+    appendField(out, "text", jsonString(a.text));
+    out += '}';
+  }
+  return out + "]";
+}
+
 std::string renderJsonSpace(const SpaceSummary& space) {
   std::string out = "{\"notation\":" + jsonString(space.notation);
   appendField(out, "label", jsonString(space.label));
@@ -80,9 +93,36 @@ std::string renderJsonAnalysis(const Analysis& analysis, int lineCount, bool sav
   appendField(out, "cost",
               "{\"time\":" + renderJsonCost(analysis.timeCost) +
                   ",\"space\":" + renderJsonCost(analysis.spaceCost) + "}");
+  appendField(out, "confidence",
+              "{\"time\":" + jsonString(analysis.confidence.time) +
+                  ",\"space\":" + jsonString(analysis.confidence.space) + "}");
+  appendField(out, "assumptions", renderJsonAssumptions(analysis.assumptions));
   out += '}';
   return out;
 }
+
+namespace {
+
+// One test of a run with tests: what its run did, without the compile's fields.
+std::string renderJsonTestRun(const RunResult& run) {
+  std::string out = "{\"status\":" + jsonString(run.status);
+  if (!run.verdict.empty()) appendField(out, "verdict", jsonString(run.verdict));
+  appendField(out, "stdout", jsonString(run.stdout));
+  appendField(out, "stderr", jsonString(run.stderr));
+  appendField(out, "exitCode", std::to_string(run.exitCode));
+  appendField(out, "timedOut", boolWord(run.timedOut));
+  appendField(out, "stdoutTruncated", boolWord(run.stdoutTruncated));
+  appendField(out, "stderrTruncated", boolWord(run.stderrTruncated));
+  appendField(out, "runMs", std::to_string(run.runMs));
+  appendField(out, "memoryKb", std::to_string(run.memoryKb));
+  if (!run.error.empty()) appendField(out, "error", jsonString(run.error));
+  appendField(out, "signal", jsonString(run.signal));
+  appendField(out, "explanation", jsonString(run.explanation));
+  out += '}';
+  return out;
+}
+
+}  // namespace
 
 std::string renderJsonRunResult(const RunResult& result) {
   std::string out = "{\"status\":" + jsonString(result.status);
@@ -101,6 +141,18 @@ std::string renderJsonRunResult(const RunResult& result) {
   appendField(out, "explanation", jsonString(result.explanation));
   appendField(out, "timeLimitMs", std::to_string(result.timeLimitMs));
   appendField(out, "memoryLimitMb", std::to_string(result.memoryLimitMb));
+  appendField(out, "memoryKb", std::to_string(result.memoryKb));
+  if (!result.verdict.empty()) appendField(out, "verdict", jsonString(result.verdict));
+  if (result.total > 0) {
+    std::string tests = "[";
+    for (const RunResult& test : result.tests) {
+      if (tests.size() > 1) tests += ',';
+      tests += renderJsonTestRun(test);
+    }
+    appendField(out, "tests", tests + "]");
+    appendField(out, "passed", std::to_string(result.passed));
+    appendField(out, "total", std::to_string(result.total));
+  }
   out += '}';
   return out;
 }

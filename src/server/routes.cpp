@@ -20,6 +20,7 @@
 #include "server/render_html.h"
 #include "server/render_json.h"
 #include "server/run_gate.h"
+#include "server/run_request.h"
 #include "server/server_switches.h"
 #include "server/static_files.h"
 #include "server/verdict_report.h"
@@ -194,16 +195,9 @@ Response routeRunApi(const Request& request) {
   JsonValue document;
   if (std::optional<Response> refusal = readJsonBody(request, document, true)) return *refusal;
   RunRequest run;
-  if (!stringMember(document, "code", run.code)) {
-    return runRefusal(400, "bad_request", kExpectedCode);
-  }
-  stringMember(document, "input", run.input);
-  // A shorter time limit than the cap, in milliseconds; anything unreadable means the cap.
-  const JsonValue* limit = jsonMember(document, "timeLimitMs");
-  const double ms = limit != nullptr && limit->kind == JsonValue::Kind::kNumber
-                        ? std::strtod(limit->text.c_str(), nullptr)
-                        : 0;
-  if (ms > 0 && ms < 1e9) run.timeLimitMs = static_cast<int64_t>(ms);
+  std::string requestError;
+  if (!readRunRequest(document, run, requestError))
+    return runRefusal(400, "bad_request", requestError);
   RunGate& gate = processRunGate();
   if (!gate.enter()) {
     // routeRequest adds the CORS block: a second one would make browsers drop the answer.

@@ -192,6 +192,10 @@ test('analyze page: nested loops give O(n^2), rows reveal lines, chart drawn', a
   assert.ok((await page.textContent('.space-notation')).startsWith('O('), 'space notation shown');
   assert.equal(Number(await page.textContent('.line-count')), NESTED_LOOPS.split('\n').length - 1);
   assert.match(await page.textContent('#constraint-budget'), /100M primitive operations/);
+  // Every term was derived: a high badge on each notation, and no offer to measure.
+  assert.equal((await page.textContent('#time-confidence')).trim(), 'high confidence');
+  assert.equal((await page.textContent('#space-confidence')).trim(), 'high confidence');
+  assert.equal(await page.locator('#measure-offer').count(), 0, 'nothing to check by running');
 
   const rows = await page.$$eval('#time-breakdown tbody tr', (trs) => trs.map((tr) => ({
     line: tr.dataset.line || '',
@@ -257,6 +261,35 @@ test('without JavaScript the form posts to /analyze and gets the result page', a
   assert.doesNotMatch(html, /\{\{[A-Z_]+\}\}/, 'every placeholder replaced');
   await shoot(page, 'result-page.png');
   assertClean(page);
+  await context.close();
+});
+
+test('an estimate that assumed something says so and offers to measure', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}, hasTouch: true});
+  const page = await openPage(context, '/');
+  await editorReady(page);
+  await typeIntoEditor(page, '#include <iostream>\nint main() {\n  int n;\n  std::cin >> n;\n' +
+      '  for (int i = 0; i < n; i++) { @@ }\n}\n');
+  await analyzeAndWait(page, () => page.click('#analyze-button'));
+  const badge = page.locator('#time-confidence');
+  assert.equal((await badge.textContent()).trim(), 'low confidence');
+  // On hover: the title holds the assumptions, with their line.
+  assert.match(await badge.getAttribute('title'), /^line 5: the code from line 5 does not parse/);
+  // On a tap: the list opens, and a second tap closes it.
+  assert.equal(await page.isVisible('#time-assumptions'), false);
+  await badge.tap();
+  assert.equal(await page.isVisible('#time-assumptions'), true);
+  assert.equal(await badge.getAttribute('aria-expanded'), 'true');
+  assert.match(await page.textContent('#time-assumptions li'), /does not parse/);
+  await badge.tap();
+  assert.equal(await page.isVisible('#time-assumptions'), false);
+  // The space notation rests on the same unread line.
+  assert.equal((await page.textContent('#space-confidence')).trim(), 'low confidence');
+  // Measuring is offered, and the offer runs the page's Measure.
+  assert.equal(await page.isVisible('#measure-offer'), true);
+  await page.click('#measure-offer-button');
+  await page.waitForSelector('#measure-result', {timeout: 30000});
+  await shoot(page, 'confidence.png');
   await context.close();
 });
 
@@ -359,6 +392,37 @@ test('IDE shows a compile error', async () => {
   await context.close();
 });
 
+test('IDE: the standard is chosen and remembered, memory shows beside the time', async () => {
+  const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
+  const page = await openPage(context, '/ide');
+  await editorReady(page);
+  assert.equal(await page.inputValue('#standard'), 'c++20', 'C++20 by default');
+  assert.equal(await page.getAttribute('#time-limit', 'max'), '10', 'the operator\'s cap');
+  await typeIntoEditor(page, '#include <cstdio>\nint main() { std::printf("%ld\\n", __cplusplus); }\n');
+  await page.fill('#stdin', '');
+  await page.fill('#expected', '');
+  await runAndWait(page);
+  assert.equal(await page.textContent('#run-stdout'), '202002\n');
+  await page.selectOption('#standard', 'c++23');
+  await runAndWait(page);
+  assert.equal(await page.textContent('#run-stdout'), '202100\n');
+  assert.match(await page.textContent('.run-memory'), /^\d+(\.\d)? (KB|MB)$/);
+  // A judged single run says its verdict, not "Success".
+  await page.fill('#expected', '202100\n');
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'accepted');
+  await page.fill('#expected', '1\n');
+  await runAndWait(page);
+  assert.equal(await page.getAttribute('#run-status', 'data-status'), 'wrong_answer');
+  assert.equal((await page.textContent('#run-status')).trim(), 'Wrong answer');
+  const again = await openPage(context, '/ide');
+  await editorReady(again);
+  assert.equal(await again.inputValue('#standard'), 'c++23', 'remembered on the next visit');
+  assertClean(page);
+  assertClean(again);
+  await context.close();
+});
+
 test('IDE shows the output limit and the time limit plainly', async () => {
   const context = await browser.newContext({viewport: {width: 1440, height: 1000}});
   const page = await openPage(context, '/ide');
@@ -367,7 +431,8 @@ test('IDE shows the output limit and the time limit plainly', async () => {
   await runAndWait(page);
   assert.equal(await page.getAttribute('#run-status', 'data-status'), 'runtime_error');
   assert.match(await page.textContent('#run-error'), /^Output limit exceeded\./);
-  assert.equal((await page.textContent('#run-stdout')).length, 65536);
+  assert.equal((await page.textContent('#run-stdout')).length, 1 << 20, 'the first megabyte');
+  assert.match(await page.textContent('#run-output'), /Showing the first 1 MB/);
   await shoot(page, 'ide-output-limit.png');
 
   await typeIntoEditor(page, SPIN);
@@ -672,9 +737,21 @@ for (const viewport of [{width: 1366, height: 800}, PHONE.viewport]) {
     await runAndWait(page);
     const tests = await page.$$eval('.run-test', (boxes) => boxes.map((b) => b.textContent));
     assert.equal(tests.length, 3, 'three tests in one run: ' + await page.textContent('#run-output'));
-    assert.match(tests[0], /Success.*matches the expected output/s);
+    assert.match(tests[0], /Accepted.*matches the expected output/s);
     assert.match(tests[1], /Runtime error.*136 \(SIGFPE\).*division or modulo by zero/s);
-    assert.match(tests[2], /Wrong answer: line 1 differs.*expected: 5.*got: +4/s);
+    assert.match(tests[2], /Wrong answer.*line 1 differs.*expected: 5.*got: +4/s);
+    // The summary and a row per test; the test without an expected output did not pass.
+    assert.equal((await page.textContent('#run-passed')).trim(), '1/3 passed');
+    const rows = await page.$$eval('#run-tests .run-test-row', (trs) =>
+      trs.map((tr) => [...tr.cells].map((cell) => cell.textContent.trim())));
+    assert.deepEqual(rows.map((row) => row.slice(0, 2)),
+        [['Test 1', 'Accepted'], ['Test 2', 'Runtime error'], ['Test 3', 'Wrong answer']]);
+    for (const row of rows) {
+      assert.match(row[2], /^\d+ ms$/);
+      assert.match(row[3], /^\d+(\.\d)? (KB|MB)$/);
+    }
+    assert.equal(await page.locator('#run-output .status-badge[data-status="success"]').count(), 0,
+        'no success badge beside a wrong answer');
     assert.match(tests[0], /1\.5 s, 512 MB/);
     await noOverflow(page, 'IDE results');
     if (viewport.width > 500) await shoot(page, 'ide-tests.png');

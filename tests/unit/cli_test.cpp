@@ -56,7 +56,7 @@ std::string extra(const std::string& argument) {
 
 // A program without loops or storage: constant time and space.
 const std::string kPlainProgram = "int main() { return 0; }\n";
-const std::string kPlainReport = "Time: O(1)\nSpace: O(1)\n";
+const std::string kPlainReport = "Time: O(1)\nSpace: O(1)\nConfidence: time high, space high\n";
 
 // ---- Fixture: a scratch directory with a home and a working directory ----
 
@@ -238,7 +238,7 @@ TEST_F(CliTest, VerdictStdinAndWarnings) {
   root_.write("work/open.cpp", body);
   root_.write("work/empty.cpp", " \n\t\n");
   root_.write("work/broken.cpp", "int main() {\n  int n; cin >> n;\n  for (int i = 0; i < n; i++ {\n  }\n}\n");
-  const std::string quadratic = "Time: O(n^2)\nSpace: O(1)\n";
+  const std::string quadratic = "Time: O(n^2)\nSpace: O(1)\nConfidence: time high, space high\n";
   // n^2 at n = 5000 is 2.5*10^7 (fits), at 22360 about 5*10^8 (tight), at 10^5 10^10.
   const struct { const char* limit; const char* failOn; const char* time; int status; } kGates[] = {
       {"n=5000", "tight", "fits", 0}, {"n=22360", "tight", "tight", 3},
@@ -256,7 +256,10 @@ TEST_F(CliTest, VerdictStdinAndWarnings) {
        quadratic + "Verdict: time no verdict, memory fits\n",
        message("--fail-on tight has no time verdict to judge: no verdict for time: no limit for n."), 0},
       {"empty file", {"analyze", "full", "empty.cpp"}, "", message("empty.cpp is empty: nothing to analyze."), 2},
-      {"first syntax error", {"analyze", "broken.cpp"}, kPlainReport, message("warning: the code does not parse "
+      {"first syntax error", {"analyze", "broken.cpp"}, "Time: O(1)\nSpace: O(1)\n"
+       "Confidence: time low, space low\n"
+       "  - line 3 (time): the code from line 3 does not parse; what it hides is missing\n"
+       "  - line 3 (space): the code from line 3 does not parse; what it hides is missing\n", message("warning: the code does not parse "
        "cleanly (first syntax error on line 3); the estimate may miss what it hides."), 0},
   };
   for (const CliCase& c : kCases) expect(c);
@@ -324,10 +327,14 @@ TEST(CliReportTest, CountCodeLines) {
 TEST(CliReportTest, FullReportOfBareRowsAndEmptyLists) {
   Analysis analysis;
   analysis.constraints = {{"if equal", "~10.0K each", ""}};
+  analysis.assumptions = {{4, "space", "tests are summed", "medium"}, {0, "time", "looked up", "medium"}};
+  analysis.confidence = {"high", "medium"};
   const std::string want =
       "quorbel analysis\nFile: /tmp/x.cpp\nLines: 2\n\n"
       "Worst-case time: \n  Label: \n  Pattern: \n\n"
       "Auxiliary space: \n  Label: \n  Pattern: \n\n"
+      "Confidence: time high, space medium\nAssumptions:\n  - line 4 (space): tests are summed\n"
+      "  - (time): looked up\n\n"
       "Rough constraints:\n  - if equal: ~10.0K each\n\n"
       "Time signals:\n  - none\n\n"
       "Space signals:\n  - none\n";

@@ -73,7 +73,9 @@ TEST(TypeReadingTest, KindIsTheOutermostTemplates) {
       {"vector<string>", ContainerKind::kVector, false},
       {"vector<pair<int,int>>", ContainerKind::kVector, false},
       {"pair<int,vector<int>>", ContainerKind::kScalar, false},
-      {"map<int,vector<int>>", ContainerKind::kOrdered, false},
+      {"map<int,vector<int>>", ContainerKind::kOrdered, true},  // a list per key
+      {"unordered_map<long long,set<int>>", ContainerKind::kHashed, true},
+      {"map<vector<int>,int>", ContainerKind::kOrdered, false},  // a list as the key only
       {"tree<int,null_type,less<int>,rb_tree_tag>", ContainerKind::kOrdered, false},
       {"unordered_map<int,int>", ContainerKind::kHashed, false},
       {"priority_queue<pair<int,int>>", ContainerKind::kHeap, false},

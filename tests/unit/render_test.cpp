@@ -45,7 +45,10 @@ Analysis sampleAnalysis() {
       .space = {"O(n)", "Linear", "Array", {"vector v"}, {{"2", "vector<int> v(n)", "O(n)"}}},
       .parseErrorLine = 7,
       .timeCost = multiplyCosts(sizeCost("n"), logCost(sizeCost("n"))),
-      .spaceCost = sizeCost("n")};
+      .spaceCost = sizeCost("n"),
+      .assumptions = {{39, "time", "trip count \"bounded\" by |adj|", "medium"},
+                      {0, "space", "tests are summed", "medium"}},
+      .confidence = {"medium", "medium"}};
 }
 
 TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
@@ -62,7 +65,10 @@ TEST(RenderJsonTest, AnalysisDocumentKeyOrder) {
       R"j("cost":{"time":{"terms":[{"factors":[{"size":"n","power":1,"logs":1,"logLogs":0,)j"
       R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}],"constant":1}]},)j"
       R"j("space":{"terms":[{"factors":[{"size":"n","power":1,"logs":0,"logLogs":0,)j"
-      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}],"constant":1}]}}})j";
+      R"j("alphas":0,"exponential":1,"exponentialSize":"","factorial":false}],"constant":1}]}},)j"
+      R"j("confidence":{"time":"medium","space":"medium"},)j"
+      R"j("assumptions":[{"line":39,"dimension":"time","text":"trip count \"bounded\" by |adj|"},)j"
+      R"j({"line":0,"dimension":"space","text":"tests are summed"}]})j";
   EXPECT_EQ(renderJsonAnalysis(sampleAnalysis(), 12, true, ""), want);
 }
 
@@ -73,11 +79,13 @@ TEST(RenderJsonTest, AnalysisDocumentEdges) {
       R"j("constraintBudget":"","constraints":[],"lineCount":)j";
   const std::string tail =
       R"j(,"signals":[],"breakdown":[],"notes":[],"parseErrorLine":0,"saved":false)j";
-  const std::string cost = R"j(,"cost":{"time":{"terms":[]},"space":{"terms":[]}}})j";
+  const std::string cost =
+      R"j(,"cost":{"time":{"terms":[]},"space":{"terms":[]}},)j"
+      R"j("confidence":{"time":"high","space":"high"},"assumptions":[]})j";
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, ""), head + "0" + tail + cost);
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, -1, false, "disk \"full\""),
             head + "-1" + tail + R"j(,"storageError":"disk \"full\"")j" + cost);
-  // The verdict follows every earlier key; the structured cost comes last.
+  // The verdict follows every earlier key; the structured cost, then the confidence, come last.
   EXPECT_EQ(renderJsonAnalysis(Analysis{}, 0, false, "x", "{}"),
             head + "0" + tail + R"j(,"storageError":"x","verdict":{})j" + cost);
   // Sized exponentials, roots and factorials keep their parts apart; 60 passes stay a constant.
@@ -99,7 +107,7 @@ TEST(RenderJsonTest, RunResultDocument) {
             R"j({"status":"internal_error","phase":"","stdout":"","stderr":"",)j"
             R"j("compilerOutput":"","exitCode":-1,"timedOut":false,"stdoutTruncated":false,)j"
             R"j("stderrTruncated":false,"compileMs":0,"runMs":0,"signal":"","explanation":"",)j"
-            R"j("timeLimitMs":0,"memoryLimitMb":0})j");
+            R"j("timeLimitMs":0,"memoryLimitMb":0,"memoryKb":0})j");
 
   const RunResult ran{.status = "runtime_error",
                       .phase = "run",
@@ -121,7 +129,8 @@ TEST(RenderJsonTest, RunResultDocument) {
             R"j("compilerOutput":"warning: \u0001","exitCode":-11,"timedOut":true,)j"
             R"j("stdoutTruncated":true,"stderrTruncated":false,"compileMs":1234567890123,)j"
             R"j("runMs":7,"error":"Output limit exceeded.","signal":"SIGSEGV",)j"
-            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512})j");
+            R"j("explanation":"SIGSEGV: invalid","timeLimitMs":1500,"memoryLimitMb":512,)j"
+            R"j("memoryKb":0})j");
 }
 
 // ---- The result page ----

@@ -58,16 +58,17 @@ TEST(RunnerTest, RefusalsBeforeCompiling) {
     std::string input;
     const char* error;
   };
+  const std::string atLimit(64 << 20, 'i');
+  const std::string overLimit((64 << 20) + 1, 'i');
   const Case kCases[] = {
-      {"empty code is refused before any size check", "", std::string(65537, 'i'),
+      {"empty code is refused before any size check", "", overLimit,
        "Expected a non-empty code field."},
       {"code at the limit", unsafeCodeOfSize(102400), "", kUnsafeInclude},
       {"code one byte over", unsafeCodeOfSize(102401), "", "Code exceeds the 100 KB limit."},
-      {"code over wins over input over", unsafeCodeOfSize(102401), std::string(65537, 'i'),
+      {"code over wins over input over", unsafeCodeOfSize(102401), overLimit,
        "Code exceeds the 100 KB limit."},
-      {"input at the limit", unsafeCodeOfSize(100), std::string(65536, 'i'), kUnsafeInclude},
-      {"input one byte over", unsafeCodeOfSize(100), std::string(65537, 'i'),
-       "Input exceeds the 64 KB limit."},
+      {"input at the limit", unsafeCodeOfSize(100), atLimit, kUnsafeInclude},
+      {"input one byte over", unsafeCodeOfSize(100), overLimit, "Input exceeds the 64 MB limit."},
   };
   testing::ScopedTmpDir tmpdir;
   for (const Case& c : kCases) {
@@ -303,8 +304,11 @@ TEST(RunOutcomeTest, EndingsAndLimits) {
   result.status = "compile_error", result.phase = "compile", result.explanation = "";
   explainRunEnding(result);
   EXPECT_EQ(result.explanation, "") << "only a run stage's ending is explained";
-  const std::pair<int64_t, int64_t> kLimits[] = {{0, 2000}, {-5, 2000}, {1, 100}, {1500, 1500}, {2000, 2000}, {2001, 2000}};
-  for (const auto& [asked, got] : kLimits) EXPECT_EQ(runTimeLimitMs(asked), got) << asked;
+  // Under the default cap of 10 s, and under a cap an operator lowered below the default.
+  const std::pair<int64_t, int64_t> kLimits[] = {{0, 2000}, {-5, 2000}, {1, 100}, {1500, 1500}, {2001, 2001}, {4000, 4000}, {10000, 10000}, {10001, 10000}};
+  for (const auto& [asked, got] : kLimits) EXPECT_EQ(runTimeLimitMs(asked, 10000), got) << asked;
+  const std::pair<int64_t, int64_t> kLowCap[] = {{0, 1000}, {999, 999}, {1001, 1000}};
+  for (const auto& [asked, got] : kLowCap) EXPECT_EQ(runTimeLimitMs(asked, 1000), got) << asked;
 }
 // clang-format on
 
@@ -485,8 +489,8 @@ TEST(RunnerTest, StaticModeFailsClosedAndProbesOncePerProcess) {
   testing::ScratchDir dir;
   const std::string failing = dir.write(
       "failing",
-      "#!/bin/sh\n[ \"$*\" = \"-std=gnu++17 -O2 -pipe -Wall -Wextra -pedantic -static main.cpp -o "
-      "main\" ] && exit 1\ncp /bin/true main\n",
+      "#!/bin/sh\ncase \"$*\" in \"-std=gnu++20 -O2 -pipe -Wall -Wextra -pedantic -I \"*\" -static "
+      "main.cpp -o main\") exit 1;; esac\ncp /bin/true main\n",
       0755);
   const std::string working = dir.write("working", "#!/bin/sh\ncp /bin/true main\n", 0755);
   const char* const kUnavailable = "Runner required static compile mode is unavailable.";
@@ -527,8 +531,8 @@ TEST(RunnerConfigTest, CompileCommand) {
   for (const Case& c : kCases) {
     ScopedEnv compiler("QUORBEL_CPP_COMPILER", c.compiler);
     ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", c.staticMode);
-    std::vector<std::string> want = {c.want,  "-std=gnu++17", "-O2",      "-pipe",
-                                     "-Wall", "-Wextra",      "-pedantic"};
+    std::vector<std::string> want = {c.want,  "-std=gnu++20", "-O2",      "-pipe",
+                                     "-Wall", "-Wextra",      "-pedantic", "-I", atcoderLibraryDirectory()};
     if (c.isStatic) want.push_back("-static");
     for (const char* tail : {"main.cpp", "-o", "main"}) want.push_back(tail);
     EXPECT_EQ(compileArgs(), want) << c.name;

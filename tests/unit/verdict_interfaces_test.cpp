@@ -65,9 +65,11 @@ TEST_F(VerdictInterfacesTest, JsonModePrintsTheApiBody) {
     EXPECT_EQ(out.out, response.body + "\n");
     JsonValue document;
     ASSERT_TRUE(parseJson(response.body, document));
-    ASSERT_GE(document.members.size(), 2u);
-    EXPECT_EQ(document.members[document.members.size() - 2].key, "verdict");
-    EXPECT_EQ(document.members.back().key, "cost");
+    ASSERT_GE(document.members.size(), 4u);
+    EXPECT_EQ(document.members[document.members.size() - 4].key, "verdict");
+    EXPECT_EQ(document.members[document.members.size() - 3].key, "cost");
+    EXPECT_EQ(document.members[document.members.size() - 2].key, "confidence");
+    EXPECT_EQ(document.members.back().key, "assumptions");
   }
   // The n limit came from the comment, the time limit from the same line.
   const Response fromSource = api("{\"code\":" + code + "}");
