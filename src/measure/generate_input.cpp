@@ -202,7 +202,20 @@ class Writer {
     }
   }
 
+  // Whether `steps` read a size of their own: a block that sizes itself.
+  static bool readsSize(const std::vector<PlanStep>& steps) {
+    for (const PlanStep& step : steps)
+      if ((step.kind == PlanStep::Kind::kRead &&
+           (step.value.role == ValueRole::kSize || step.value.role == ValueRole::kTestCount)) ||
+          readsSize(step.body) || readsSize(step.otherwise))
+        return true;
+    return false;
+  }
+
   double passesOf(const PlanStep& step, double passesAround) {
+    // while (cin >> n >> m) { m edges }: one case as large as the sizes, as a test count of
+    // one would give, rather than as many cases as the size with one edge each.
+    if (step.kind == PlanStep::Kind::kUntilEnd && readsSize(step.body)) return 1;
     if (step.kind == PlanStep::Kind::kUntilEnd)
       return std::max(1.0, std::floor(grownSize() / passesAround));
     double count = 0;

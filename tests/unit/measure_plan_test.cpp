@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -346,6 +347,42 @@ TEST(GenerateInput, TheLastRetryShapeWritesWordsOfDigits) {
       shape += text[i] == ' ' ? ' ' : (first && text[i] != '0' ? 'D' : 'd');
     }
     EXPECT_EQ(shape, c.shape) << c.name << ": " << text;
+  }
+}
+
+TEST(GenerateInput, CasesUntilTheEndThatSizeThemselvesAreOneCase) {
+  struct Case {
+    const char* name;
+    const char* code;
+    std::map<std::string, double> want;  // at size 64
+    size_t lines;                        // lines of the input
+  };
+  const Case kCases[] = {
+      // One case: n and m, then 64 edges.
+      {"a graph per case",
+       "int main(){ int n, m; while (cin >> n >> m) { vector<vector<int>> g(n + 1);"
+       " for (int i = 0; i < m; i++) { int u, v; cin >> u >> v; g[u].push_back(v); } } }",
+       {{"n", 64}, {"m", 64}},
+       65},
+      {"a list per case",
+       "int main(){ int n; while (scanf(\"%d\", &n) == 1) { long s = 0; for (int i = 0; i < n; "
+       "i++) { int x; scanf(\"%d\", &x); s += x; } printf(\"%ld\\n\", s); } }",
+       {{"n", 64}},
+       65},
+      // Values alone until the end: 64 of them, one a line.
+      {"values until the end",
+       "int main(){ long x, s = 0; while (cin >> x) s += x; cout << s; }",
+       {},
+       64},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    GenerateOptions options;
+    options.size = 64;
+    const GeneratedInput input = generateInput(deriveInputPlan(model), model, options);
+    EXPECT_EQ(input.sizes, c.want) << c.name;
+    EXPECT_EQ(static_cast<size_t>(std::count(input.text.begin(), input.text.end(), '\n')), c.lines)
+        << c.name << ": " << input.text.substr(0, 80);
   }
 }
 
