@@ -98,16 +98,11 @@ using ::quorbel_measure_ifstream;
 #define ifstream quorbel_measure_ifstream
 )";
 
-// The runner's compile command with the probe included ahead of main.cpp; with `newer`, the
-// language standard judges offer beside it (std::ranges, countl_zero), for a program the
-// runner's own standard refuses.
-std::vector<std::string> probeCompileArgs(bool newer) {
+// The runner's compile command with the probe included ahead of main.cpp.
+std::vector<std::string> probeCompileArgs() {
   std::vector<std::string> args = compileArgs();
   const auto source = std::find(args.begin(), args.end(), std::string("main.cpp"));
   args.insert(source, {"-include", kProbeName});
-  if (newer)
-    for (std::string& arg : args)
-      if (arg.starts_with("-std=")) arg = "-std=gnu++20";
   return args;
 }
 
@@ -285,17 +280,8 @@ class Measurer {
       return false;
     }
     const double start = wallSeconds();
-    ProcessOutcome compiled = runCompileStage(probeCompileArgs(false), dir_, compileEnvironment(),
-                                              kCompileTimeoutMs, boxed_);
-    if (compiled.error.empty() && !compiled.timedOut && compiled.exitCode != 0) {
-      ProcessOutcome newer = runCompileStage(probeCompileArgs(true), dir_, compileEnvironment(),
-                                             kCompileTimeoutMs, boxed_);
-      // The first standard's errors stand when the newer one does not help either.
-      if (newer.error.empty() && !newer.timedOut && newer.exitCode == 0) {
-        compiled = std::move(newer);
-        result_.notes.push_back("compiled as C++20: the runner's C++17 refuses the program");
-      }
-    }
+    const ProcessOutcome compiled =
+        runCompileStage(probeCompileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);
