@@ -65,12 +65,15 @@ bench-attacks: build
 
 # Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp)
 # and what the runner's box costs (bench/runner_bench.cpp): Google Benchmark's tables, then the
-# targets and whether each was met. Figures, never a test.
+# targets and whether each was met; judge-sized runs and second compiles through /api/run
+# (bench/run_box_bench.cpp). Figures, never a test.
 bench: build
-	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench quorbel_pch_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench quorbel_pch_bench \
+	  quorbel_run_box_bench
 	./$(BUILD)/quorbel_bench
 	./$(BUILD)/quorbel_runner_bench
 	./$(BUILD)/quorbel_pch_bench
+	./$(BUILD)/quorbel_run_box_bench
 
 # libFuzzer targets (fuzz/), built with clang in their own folder; clang and its runtime are
 # installed for these targets only. `make fuzz` runs each target FUZZ_SECONDS (default 10

@@ -8,12 +8,14 @@
 #include <string>
 
 #include "analysis/confidence.h"
+#include "analysis/cost_assumptions.h"
 #include "analysis/recognised_shape.h"
 #include "base/analysis_bounds.h"
 #include "base/large_stack.h"
 #include "base/text.h"
 #include "constraints/constraint_estimates.h"
 #include "estimate/entry_sizes.h"
+#include "estimate/internal_sizes.h"
 #include "estimate/notation.h"
 #include "estimate/space_cost.h"
 #include "estimate/term.h"
@@ -115,6 +117,24 @@ SpaceSummary summariseSpace(const SpaceEstimate& space) {
   return summary;
 }
 
+// Sizes the walks keep for themselves are written as the containers they belong to; each
+// renamed container leaves an assumption in its dimension.
+void nameInternalSizes(Cost& cost, std::vector<Contribution>& contributions, const char* dimension,
+                       std::vector<Assumption>& assumptions) {
+  NamedSizes named = quorbel::nameInternalSizes(cost);
+  cost = named.cost;
+  for (Contribution& c : contributions) c.cost = quorbel::nameInternalSizes(c.cost).cost;
+  for (const std::string& owner : named.renamed)
+    assumptions.push_back({0, dimension,
+                           "a part of " + owner + " could not be told apart; written " + owner,
+                           "medium"});
+}
+
+void nameInternalSizes(TimeEstimate& time, SpaceEstimate& space) {
+  nameInternalSizes(time.total, time.contributions, "time", time.assumptions);
+  nameInternalSizes(space.total, space.contributions, "space", space.assumptions);
+}
+
 // Runs the whole analysis; `analyze` wraps it so that nothing escapes.
 Analysis analyzeUnguarded(std::string_view code) {
   // The one parse of the analysis: the guarded read of the macro-expanded text, whose tree the
@@ -169,6 +189,10 @@ Analysis analyzeUnguarded(std::string_view code) {
         checkAnalysisBounds();
         space = estimateSpace(model, time);
         nameEntrySizes(model, time, space);
+        nameInternalSizes(time, space);
+        const std::vector<Assumption> shapes =
+            assumeFromTimeCost(model, simplifyCost(time.total), time.contributions);
+        time.assumptions.insert(time.assumptions.end(), shapes.begin(), shapes.end());
         result.model = std::make_shared<const Model>(std::move(model));
       } catch (const AnalysisStopped&) {
         stopped = true;

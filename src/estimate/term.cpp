@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <set>
 
-#include "estimate/notation.h"
 #include "base/text.h"
+#include "estimate/notation.h"
 
 namespace quorbel {
 

@@ -6,11 +6,16 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/early_exits.h"
+#include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
+#include "model/inputs.h"
+#include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/member_calls.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -193,6 +198,8 @@ class TimeWalker {
       }
       contributions_.push_back(
           {function.line, describeRecursion(recursion) + " in " + function.name, total});
+      if (!recursion.assumed.empty())
+        assumptions_.push_back({function.line, "time", recursion.assumed, recursion.assumedLevel});
       shapes_[function.name] = recursion.shape;
       depths_[function.name] = recursionDepth(recursion);
     }
@@ -279,6 +286,16 @@ class TimeWalker {
         type == "comment" || type == "preproc_include")
       return unit();
     if (isLoopNode(node)) return walkLoop(node, depth);
+    if (type == "if_statement" && !state_.frames.empty()) {
+      // A check made only on a lookup hit whose success leaves: run in full once per call.
+      const Node check = checkedOnHit(node);
+      if (!check.null()) {
+        state_.amortised = addCosts(state_.amortised, simplifyCost(walk(check, depth + 1)));
+        Cost cost =
+            addCosts(unit(), walk(unwrap(node.field("condition")).field("left"), depth + 1));
+        return addCosts(std::move(cost), walk(node.field("consequence"), depth + 1));
+      }
+    }
     Cost cost = unit();
     // [&] { ... }(): a lambda called where it is written runs its body right here.
     if (type == "call_expression" && node.field("function").type() == "lambda_expression") {
@@ -388,6 +405,24 @@ class TimeWalker {
     return std::string(type.substr(0, type.find('<')));
   }
 
+  // Members sized in the constructor's parameters take this object's arguments.
+  void sizeMembers(const Function& constructor, const Node& arguments,
+                   const std::vector<LoopVariable>& vars) {
+    for (const std::string& parameter : constructor.parameters)
+      for (auto& [name, symbol] : model_.symbols) {
+        if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
+        bool mentions = false;
+        for (const Cost& extent : symbol.dimensions)
+          for (const std::string& size : sizesOf(extent))
+            mentions = mentions || size == parameter || size == "|" + parameter + "|";
+        if (!mentions) continue;
+        std::vector<Cost> sized;
+        for (const Cost& extent : symbol.dimensions)
+          sized.push_back(simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
+        constructed_[name] = sized;
+      }
+  }
+
   // Ranked r(a); SegTree st(n); Fenwick f{n}: the constructor runs with the declaration's
   // arguments in place of its parameters.
   Cost constructorCost(const Node& declaration) {
@@ -405,21 +440,7 @@ class TimeWalker {
       const std::vector<LoopVariable> vars = variablesInScope();
       const Cost cost =
           substituteArguments(constructor, summary(constructor), arguments, vars, kTimeOfCall);
-      // Members sized in the constructor's parameters take this object's arguments.
-      for (const std::string& parameter : constructor.parameters)
-        for (auto& [name, symbol] : model_.symbols) {
-          if (symbol.dimensions.empty() || symbol.scope != "" || symbol.isParameter) continue;
-          bool mentions = false;
-          for (const Cost& extent : symbol.dimensions)
-            for (const std::string& size : sizesOf(extent))
-              mentions = mentions || size == parameter || size == "|" + parameter + "|";
-          if (!mentions) continue;
-          std::vector<Cost> sized;
-          for (const Cost& extent : symbol.dimensions)
-            sized.push_back(
-                simplifyCost(substituteArguments(constructor, extent, arguments, vars)));
-          constructed_[name] = sized;
-        }
+      sizeMembers(constructor, arguments, vars);
       addPushes(pushesOfCall(constructor, arguments, vars), multiplier());
       if (!isConstantCost(cost))
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
@@ -459,19 +480,38 @@ class TimeWalker {
     LoopFacts facts = loopFactsOf(model_, loop, state_.frames, state_.locals);
     TestLoop test = testLoopAt(loop);
     if (test.found) priceTests(test, facts);
-    if (facts.step == StepKind::kUnknown) {
-      uncounted_ = true;
-      assumptions_.push_back({loop.line(), "time",
-                              "the loop's trip count could not be derived; counted as constant",
-                              "low"});
+    // A count no rule derives is bounded by what the loop moves or reads, and says so.
+    LoopBound bounded;
+    // A helper's pointer or stack counter kept from call to call moves across its range once
+    // over the run, whichever call moves it: the range, charged once.
+    if (facts.step == StepKind::kCounted && loop.type() == "while_statement" &&
+        !facts.variable.empty() && state_.function && !isEntryOrMain(*state_.function) &&
+        keptOverRun(model_, loop, facts.variable)) {
+      bounded = boundByWhatMoves(model_, loop, state_.frames, variablesInScope());
+      if (bounded.found && !bounded.assumed && bounded.span == BoundSpan::kProgram)
+        facts.trips = bounded.bound;
+      else
+        bounded = LoopBound{};
     }
+    if (facts.step == StepKind::kUnknown) {
+      bounded = boundByWhatMoves(model_, loop, state_.frames, variablesInScope());
+      uncounted_ = uncounted_ || !bounded.found;
+      assumptions_.push_back({loop.line(), "time", describeBound(bounded),
+                              bounded.found && !bounded.assumed ? "medium" : "low"});
+      facts.trips = bounded.found ? bounded.bound : constantCost();
+      if (bounded.span == BoundSpan::kEnclosingPasses && !state_.frames.empty())
+        facts.trips = divideCosts(facts.trips, state_.frames.back().trips);
+    }
+    const bool overRun = facts.overRun || (bounded.found && bounded.span == BoundSpan::kProgram);
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
     // A pass of a test loop whose sizes are summed is charged as if it saw all the items.
     const bool summed =
         test.found && (test.pricing == TestPricing::kSummed ||
                        (test.pricing == TestPricing::kSplit && !test.sizes.empty()));
-    state_.frames.push_back({loop, facts.variable, range, summed ? unit() : facts.trips, {}});
+    // A loop charged once over the run adds its body's pushes once per call, as it is priced.
+    state_.frames.push_back(
+        {loop, facts.variable, range, summed || overRun ? unit() : facts.trips, {}});
     if (test.found) ++testDepth_;
     if (summed) testFrames_[loop.id()] = test;
     if (test.found) testLoops_.insert(loop.id());
@@ -482,15 +522,21 @@ class TimeWalker {
       body = addCosts(std::move(body), walk(loop.field("right"), depth + 1));
     state_.frames.pop_back();
     if (test.found) --testDepth_;
-    const Cost total = test.found
-                           ? splitTestCost(test, body)
-                           : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    Cost total = test.found ? splitTestCost(test, body)
+                            : multiplyCosts(facts.trips.terms.empty() ? unit() : facts.trips, body);
+    // Pops of a container that outlives every call: all runs together pop what was pushed.
+    if (overRun) {
+      const std::string key = "loop at line " + std::to_string(loop.line());
+      once_[key] = simplifyCost(total);
+      total = unit();
+    }
     // An amortised loop is worth a row even when its share per pass is constant: its total
     // over the enclosing loops is what it contributes.
     const bool amortised =
         facts.step == StepKind::kTwoPointer || facts.step == StepKind::kStackPops ||
         facts.step == StepKind::kAdjacency || facts.step == StepKind::kBalancing ||
-        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling;
+        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling ||
+        (bounded.found && bounded.span != BoundSpan::kRun);
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
@@ -531,6 +577,8 @@ class TimeWalker {
     const Node function = call.field("function");
     const std::string name = calleeName(function);
     if (function.type() == "field_expression") {
+      // seg[c].update(..), it->add(..): a member of the element's type.
+      if (const Function* member = memberCalledThrough(model_, call)) return member;
       // t.query(...) where a member elsewhere is also named t: the object in scope here
       const Node argument = function.field("argument");
       const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
@@ -569,6 +617,8 @@ class TimeWalker {
       return library.cost;
     }
     if (state_.function && callee->name == state_.function->name) return constantCost();
+    // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
+    if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
@@ -581,8 +631,13 @@ class TimeWalker {
       once_[callee->name] = addCosts(once_[callee->name], cost);
       return constantCost();
     }
-    if (!state_.frames.empty() && isTraversal(*callee) && (guardedByMark(call) || memoised) &&
-        !resetsInLoop()) {
+    // A traversal guarding itself by a mark or memo (if (dp[v] != -1) return dp[v]) returns at
+    // once from a vertex seen before, wherever it is called from.
+    const bool selfGuarded = shape != shapes_.end() &&
+                             shape->second == RecursionShape::kTraversal &&
+                             !recursionOf(*callee).table.empty();
+    if (!state_.frames.empty() && isTraversal(*callee) &&
+        (guardedByMark(call) || memoised || selfGuarded) && !resetsInLoop(*callee)) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
       addPushes(pushesOfCall(*callee, call, vars), unit());
@@ -721,14 +776,31 @@ class TimeWalker {
     return !reset;
   }
 
-  bool resetsInLoop() {
+  // True when the innermost loop's body resets a table the callee indexes (its marks or memo):
+  // a traversal or memo cleared between passes runs again. A list it only fills is no mark.
+  bool resetsInLoop(const Function& callee) {
+    auto known = indexed_.find(callee.name);
+    if (known == indexed_.end()) {
+      known = indexed_.emplace(callee.name, std::set<std::string>{}).first;
+      visitNodes(callee.body, [&](const Node& n) {
+        if (n.type() == "subscript_expression") known->second.insert(containerName(n));
+        return true;
+      });
+    }
+    const std::set<std::string>& indexed = known->second;
     const Node body = state_.frames.back().node.field("body");
     bool reset = false;
     visitNodes(body, [&](const Node& n) {
       if (reset) return false;
       if (n.type() == "call_expression") {
         const std::string name = calleeName(n.field("function"));
-        if (name == "memset" || name == "fill" || name == "assign" || name == "clear") reset = true;
+        const Node f = n.field("function");
+        bool named =
+            f.type() == "field_expression" && indexed.count(containerName(f.field("argument"))) > 0;
+        for (const std::string& table : indexed)
+          named = named || mentionsIdentifier(n.field("arguments"), table);
+        if (named && (name == "memset" || name == "fill" || name == "assign" || name == "clear"))
+          reset = true;
       }
       return !reset;
     });
@@ -812,6 +884,13 @@ class TimeWalker {
         else
           value = magnitudeOf(model_, argument, vars);
         if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
+        // A program that reads nothing is a harness for its functions: the data it passes is
+        // one example, and the functions' costs stand in their own parameters.
+        if (readsNothing_ && isConstantCost(value) && !argument.null() && isInMain(call) &&
+            !evaluateConstant(model_, argument)) {
+          const bool container = own && own->isParameter && own->kind != ContainerKind::kScalar;
+          value = sizeCost(container && key == parameter ? "|" + parameter + "|" : key);
+        }
         if (timeOfCall) noteIfUnnamed(callee, key, argument, summaryCost, value);
         // gen(0, n / 2): half the items under the exponent, 2^(n/2)
         if (named && i < halved.size() && halved[i]) cost = halveExponentials(cost, placeholder);
@@ -820,10 +899,20 @@ class TimeWalker {
       replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
       replace(parameter + "#rows",
               [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
+      replace(parameter + "#row",
+              [&] { return symbol ? rowLength(model_, *symbol) : sizeCost(parameter + "#row"); });
     }
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);
     return cost;
+  }
+
+  bool isInMain(const Node& node) const {
+    auto main = model_.functions.find("main");
+    if (main == model_.functions.end() || main->second.body.null()) return false;
+    const Node& body = main->second.body;
+    return ts_node_start_byte(node.raw) >= ts_node_start_byte(body.raw) &&
+           ts_node_end_byte(node.raw) <= ts_node_end_byte(body.raw);
   }
 
   // data[s] = vector<int>(n) for every level s of a sparse table: each row assigned holds
@@ -965,7 +1054,7 @@ class TimeWalker {
     if (!state_.frames.empty()) {
       const Node loop = state_.frames.back().node;
       if (loop.type() == "for_range_loop" &&
-          swappedForSmaller(loop, containerName(loop.field("right"))))
+          (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(loop.field("right")))))
         return;
     }
     state_.pushes[name] = addCosts(state_.pushes[name], simplifyCost(passesHolding(name)));
@@ -1079,6 +1168,7 @@ class TimeWalker {
   FunctionState state_;
   std::map<std::string, Cost> summaries_;
   std::map<std::string, RecursionShape> shapes_;
+  std::map<std::string, std::set<std::string>> indexed_;  // by function: the tables it indexes
   std::map<std::string, Cost> once_;  // memos over global tables nothing resets: paid once
   std::map<std::string, Cost> depths_;
   std::map<std::string, Cost> calleeStacks_;  // per helper, the stack its calls hold
@@ -1094,6 +1184,7 @@ class TimeWalker {
   std::map<std::string, std::vector<Cost>> filled_;
   std::map<std::string, std::vector<Cost>> constructed_;  // members sized by a declaration
   bool uncounted_ = false;
+  const bool readsNothing_ = model_.functions.count("main") > 0 && !touchesInput(model_);
   std::vector<Assumption> assumptions_;
   std::vector<std::string> unnamed_;         // "f's x at line 12 (k + 1)", once per parameter
   int testDepth_ = 0;                        // test loops around the node being walked
@@ -1185,6 +1276,15 @@ TimeEstimate estimateTime(Model& model) {
     const Cost otherTotal = other.run().total;
     const auto& [line, test] = second.tests_.front();
     estimate.notes.push_back(describeTestPricing(line, test, otherTotal));
+    // Without a comment the tests' sizes are summed by convention: the bound a reader whose
+    // statement gives per-test limits needs is stated beside it.
+    if (test.pricing == TestPricing::kSplit &&
+        formatCost(simplifyCost(otherTotal)) != formatCost(simplifyCost(estimate.total))) {
+      const std::string text = "tests are summed: if every test has its own limits, " +
+                               formatCost(simplifyCost(otherTotal));
+      estimate.notes.push_back(text);
+      estimate.assumptions.push_back({line, "time", text, "medium"});
+    }
   }
   return estimate;
 }

@@ -80,6 +80,14 @@ std::pair<std::string, Node> readInitialiser(const Node& init) {
     return {"", {}};
   }
   Node e = init.type() == "comma_expression" ? init.field("left") : init;
+  if (e.type() == "assignment_expression" && e.field("left").type() == "identifier")
+    return {std::string(e.field("left").text()), e.field("right")};
+  // for (t[i += n] = v; i > 1; i >>= 1): the variable is set inside the statement; from
+  // i += n it starts at least at n.
+  Node inner = findDescendant(e.type() == "assignment_expression" ? e.field("left") : e,
+                              {"assignment_expression"});
+  if (!inner.null() && inner.field("left").type() == "identifier")
+    return {std::string(inner.field("left").text()), inner.field("right")};
   if (e.type() == "assignment_expression")
     return {std::string(e.field("left").text()), e.field("right")};
   return {"", {}};
@@ -212,7 +220,8 @@ Node nestedRow(const Model& model, const Node& expression) {
   const std::string_view method = f.field("field").text();
   if (method != "size" && method != "begin" && method != "end") return {};
   const Node row = unwrap(f.field("argument"));
-  if (row.type() != "subscript_expression") return {};
+  // g[0].size(): a table's row length, not a share of what its rows hold.
+  if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
   const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
   return symbol && symbol->nestedContainer && row.field("argument").type() == "identifier" ? row
                                                                                            : Node{};
@@ -317,8 +326,10 @@ bool resetInside(const Node& scope, const std::string& variable, const Node& exc
     if (n.type() == "declaration")
       for (const Node& d : childrenOf(n))
         if (d.type() == "identifier" && d.text() == variable) reset = true;
+    // k = fail[k - 1] moves k from where it is; only a value without k starts it over
     if (n.type() == "assignment_expression" && n.field("operator").text() == "=" &&
-        isIdentifierNamed(n.field("left"), variable))
+        isIdentifierNamed(n.field("left"), variable) &&
+        !mentionsIdentifier(n.field("right"), variable))
       reset = true;
     return !reset;
   });
@@ -547,7 +558,10 @@ bool assignsHalf(const Node& body) {
     if (n.type() == "binary_expression") {
       const std::string_view op = n.field("operator").text();
       const Node right = unwrap(n.field("right"));
-      if ((op == "/" && right.text() == "2") || (op == ">>" && right.text() == "1")) found = true;
+      // a ternary search's thirds narrow the range as surely as halves
+      if ((op == "/" && (right.text() == "2" || right.text() == "3")) ||
+          (op == ">>" && right.text() == "1"))
+        found = true;
     }
     return !found;
   });
@@ -559,18 +573,6 @@ const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::stri
   for (auto it = frames.rbegin(); it != frames.rend(); ++it)
     if (it->variable == name) return &*it;
   return nullptr;
-}
-
-bool guardedByFlag(const Node& loop, const EnclosingLoop& outer) {
-  // if (!composite[i]) / if (is_prime[i]) around the inner loop
-  for (Node n = loop.parent(); !n.null() && !(n == outer.node); n = n.parent())
-    if (n.type() == "if_statement") {
-      const Node condition = n.field("condition");
-      if (condition.text().find('[') != std::string_view::npos &&
-          mentionsIdentifier(condition, outer.variable))
-        return true;
-    }
-  return false;
 }
 
 bool usesAsExponent(const Node& condition, const std::string& variable) {

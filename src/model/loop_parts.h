@@ -83,8 +83,6 @@ bool reinitialisesMarks(const Node& body);
 bool assignsHalf(const Node& body);
 // The enclosing loop whose variable is `name`, or null.
 const EnclosingLoop* frameOf(const std::vector<EnclosingLoop>& frames, std::string_view name);
-// if (!composite[i]) or if (is_prime[i]) between `loop` and the enclosing loop `outer`.
-bool guardedByFlag(const Node& loop, const EnclosingLoop& outer);
 // True when a comparison in `condition` shifts by `variable` or raises to it: (1 << k) < n.
 bool usesAsExponent(const Node& condition, const std::string& variable);
 // n for a range of 2^n.

@@ -10,7 +10,10 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/entry_moves.h"
+#include "model/index_steps.h"
 #include "model/loop_parts.h"
+#include "model/multiples.h"
 
 namespace quorbel {
 namespace {
@@ -153,6 +156,66 @@ SpentValue spentValue(const Model& model, const Node& body, const Node& conditio
   return {};
 }
 
+// The mask a submask walk enumerates: M of s = (s - 1) & M in the loop's update.
+Node enumeratedMask(const Node& loop, const std::string& variable) {
+  Node mask;
+  visitNodes(loop.field("update"), [&](const Node& n) {
+    if (!mask.null()) return false;
+    if (n.type() == "assignment_expression" &&
+        isIdentifierNamed(unwrap(n.field("left")), variable)) {
+      const Node right = unwrap(n.field("right"));
+      if (right.type() == "binary_expression" && right.field("operator").text() == "&")
+        for (const Node side : {unwrap(right.field("left")), unwrap(right.field("right"))})
+          if (!mentionsIdentifier(side, variable)) mask = side;
+    }
+    return mask.null();
+  });
+  return mask;
+}
+
+// The mask a submask walk starts from or enumerates is made from the variable of a loop over
+// all masks (m itself, ~m & full, or a local built up and then cut by m with &= ~m), so its
+// submasks over all masks m number 3^n, not 2^n each.
+bool maskTiedTo(const Node& loop, const Node& start, const std::string& variable,
+                const EnclosingLoop& frame) {
+  if (frame.variable.empty() || isConstantCost(exponentOfRange(frame.range))) return false;
+  for (const Node& mask : {unwrap(start), enumeratedMask(loop, variable)}) {
+    if (mask.null()) continue;
+    if (mentionsIdentifier(mask, frame.variable)) return true;
+    if (mask.type() != "identifier") continue;
+    bool tied = false;
+    visitNodes(frame.node.field("body"), [&](const Node& n) {
+      if (tied || n == loop) return false;
+      if (n.type() == "assignment_expression" &&
+          isIdentifierNamed(unwrap(n.field("left")), mask.text()))
+        tied = mentionsIdentifier(n.field("right"), frame.variable);
+      if (n.type() == "init_declarator" && declaredName(n) == mask.text())
+        tied = mentionsIdentifier(n.field("value"), frame.variable);
+      return !tied;
+    });
+    if (tied) return true;
+  }
+  return false;
+}
+
+// if (i % p == 0) break; in `body`: a walk over the primes that stops at the smallest prime
+// factor of `variable`.
+bool stopsAtDivisor(const Node& body, const std::string& variable) {
+  bool found = false;
+  visitNodes(body, [&](const Node& n) {
+    if (found || n.type() != "if_statement") return !found;
+    bool divides = false;
+    visitNodes(n.field("condition"), [&](const Node& m) {
+      divides = divides || (m.type() == "binary_expression" && m.field("operator").text() == "%" &&
+                            mentionsIdentifier(m.field("left"), variable));
+      return !divides;
+    });
+    found = divides && !findDescendant(n.field("consequence"), {"break_statement"}).null();
+    return !found;
+  });
+  return found;
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -224,7 +287,8 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   if (update.op == "submask") {
     const EnclosingLoop* outer = nullptr;
     for (const EnclosingLoop& frame : frames)
-      if (mentionsIdentifier(start, frame.variable)) outer = &frame;
+      if (mentionsIdentifier(start, frame.variable) || maskTiedTo(loop, start, variable, frame))
+        outer = &frame;
     facts.step = StepKind::kSubmask;
     if (outer) {
       const Cost exponent = exponentOfRange(outer->range);
@@ -265,6 +329,14 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       const SpentValue spent = spentValue(model, loop.field("body"), condition, variable, vars);
       facts.trips = spent.byCounter ? logCost(spent.value) : spent.value;
       if (!spent.byCounter) facts.step = StepKind::kCounted;
+      // for (gap = 1; rank[n - 1] != n - 1; gap *= 2): an offset doubled until the test, which
+      // reads something else, holds; it stays within the array it offsets into: log of that
+      if (isConstantCost(spent.value)) {
+        Cost offset = indexedArraySize(model, loop.field("body"), variable);
+        if (isConstantCost(offset)) offset = primarySize(model);
+        facts.step = StepKind::kGeometric;
+        facts.trips = logCost(offset);
+      }
     }
     return facts;
   }
@@ -288,9 +360,10 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
         return facts;
       }
       if (outer) {
-        const bool sieve =
-            (start.type() == "binary_expression" && start.field("operator").text() == "*") ||
-            guardedByFlag(loop, *outer);
+        // Only steps restricted to primes make a sieve, wherever the multiples start.
+        const bool sieve = stepsOverPrimes(
+            model, loop, *outer,
+            amount.type() == "subscript_expression" ? containerName(amount) : std::string());
         facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
         // sum over i <= N of M / i is M log N (over primes: M log log N)
         const Cost total =
@@ -365,7 +438,7 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       const Cost top = divisor == unwrap(b.field("right"))
                            ? magnitudeOf(model, b.field("left"), vars)
                            : boundSize;
-      const bool sieve = guardedByFlag(loop, *outer);
+      const bool sieve = stepsOverPrimes(model, loop, *outer);
       facts.step = sieve ? StepKind::kSieve : StepKind::kHarmonic;
       facts.trips =
           divideCosts(multiplyCosts(top, sieve ? logLogCost(outer->range) : logCost(outer->range)),
@@ -387,15 +460,50 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     facts.trips = rootCost(boundSize, rootDegree);
     return facts;
   }
-  // for (j = 0; j < primes.size() && i * primes[j] < N; j++): a linear sieve marks each number
-  // once over all i, so the inner loop's passes sum to the bound.
-  if (comparisons.size() > 1 && !frames.empty()) {
-    for (const Comparison& c : comparisons) {
+  // for (j = 0; j < primes.size() && i * primes[j] < N; j++), or the product tested as an exit
+  // of the body (if (i * primes[j] > N) break;): a linear sieve, which also stops at the
+  // smallest prime factor of i, marks each number once over all i, so the inner loop's passes
+  // sum to the bound. Without that stop, i walks the primes up to N / i: N log log N over all
+  // i (N log N over every step).
+  std::vector<Comparison> products = comparisons;
+  for (const Node& statement : childrenOf(loop.field("body")))
+    if (statement.type() == "if_statement" &&
+        (!findDescendant(statement.field("consequence"), {"break_statement"}).null() ||
+         !findDescendant(statement.field("alternative"), {"break_statement"}).null()))
+      collectComparisons(statement.field("condition"), products);
+  if (products.size() > 1 && !frames.empty()) {
+    const std::string& outer = frames.back().variable;
+    for (const Comparison& c : products) {
       const Node side = unwrap(c.left);
-      if (side.type() == "binary_expression" && side.field("operator").text() == "*" &&
-          mentionsIdentifier(side, variable) && mentionsIdentifier(side, frames.back().variable)) {
+      if (side.type() != "binary_expression" || side.field("operator").text() != "*") continue;
+      // i * p[j], (ll)i * j: the outer variable times what the inner loop walks
+      const Node l = unwrapConversions(model, side.field("left"));
+      const Node r = unwrapConversions(model, side.field("right"));
+      const bool product = (isIdentifierNamed(l, outer) && mentionsIdentifier(r, variable) &&
+                            !mentionsIdentifier(r, outer)) ||
+                           (isIdentifierNamed(r, outer) && mentionsIdentifier(l, variable) &&
+                            !mentionsIdentifier(l, outer));
+      if (product) {
+        const Cost top = magnitudeOf(model, c.right, vars);
         facts.step = StepKind::kTwoPointer;
-        facts.trips = divideCosts(magnitudeOf(model, c.right, vars), frames.back().trips);
+        facts.trips = divideCosts(top, frames.back().trips);
+        // p[j] <= lp[i]: the walk stops at the smallest prime factor of i as surely
+        bool bySmallest = false;
+        for (const Comparison& other : products)
+          for (const Node& bound : {unwrap(other.left), unwrap(other.right)})
+            bySmallest = bySmallest ||
+                         (bound.type() == "subscript_expression" &&
+                          isIdentifierNamed(
+                              unwrap(bound.field("indices")).type() == "subscript_argument_list"
+                                  ? unwrap(unwrap(bound.field("indices")).child(0))
+                                  : unwrap(bound.field("indices")),
+                              outer));
+        if (bySmallest || stopsAtDivisor(loop.field("body"), outer)) return facts;
+        const Node entry = findDescendant(side, {"subscript_expression"});
+        const bool primes = !entry.null() && filledUnderFlagTest(model, containerName(entry));
+        facts.step = primes ? StepKind::kSieve : StepKind::kHarmonic;
+        facts.trips = divideCosts(multiplyCosts(top, primes ? logLogCost(top) : logCost(top)),
+                                  frames.back().trips);
         return facts;
       }
     }
@@ -457,6 +565,13 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
     return {variable, StepKind::kUnknown, constantCost(), constantCost(), loop.line()};
   Update update = readUpdate(loop.field("update"), variable);
   if (update.op.empty()) update = findUpdateIn(loop.field("body"), variable);
+  // for (p = i >> 1; i > 1 && ..; i = p, p = i >> 1): the header moves another index, by halves
+  if (update.op.empty()) {
+    const std::string index = scaledIndexOf(model, loop);
+    if (!index.empty())
+      return {index, StepKind::kGeometric, scaledIndexTrips(model, loop, index), constantCost(),
+              loop.line()};
+  }
   LoopFacts facts = countedFacts(model, loop, frames, vars, variable, start, condition, update);
   // for (j = i + 1; j < n; j++) { if (covered[j]) break; covered[j] = 1; }: marking scans
   if (!frames.empty() && facts.step == StepKind::kCounted &&
@@ -518,6 +633,28 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   facts.line = loop.line();
   facts.variable = declaredName(loop.field("declarator"));
   const Node right = unwrap(loop.field("right"));
+  // Small to large: the container walked is the smaller of two, so each entry moves into one
+  // at least twice as large, log n times over all the merges of the run.
+  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right))) {
+    // the entries merged: what the containers received, else the size the program reads;
+    // an array of them counts its rows, not their entries
+    const Symbol* merged = containerAt(model, containerName(right), right);
+    Cost entries = merged && !isConstantCost(merged->elements) ? merged->elements : Cost{};
+    if (isConstantCost(entries) && merged && merged->dimensions.empty())
+      entries = containerSize(model, containerName(right), right);
+    if (isConstantCost(entries)) entries = primarySize(model);
+    facts.step = StepKind::kContainer;
+    facts.trips = multiplyCosts(entries, logCost(entries));
+    facts.overRun = true;
+    return facts;
+  }
+  // for (i..n) for (k : at[i]) at[i + k].push_back(k): each value steps through n / k rows
+  if (!frames.empty() && feedsOwnBuckets(loop, frames.back())) {
+    const Cost range = frames.back().range;
+    facts.step = StepKind::kHarmonic;
+    facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
+    return facts;
+  }
   if (right.type() == "subscript_expression") {
     const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
@@ -529,13 +666,6 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   }
   if (right.type() == "initializer_list") {
     facts.step = StepKind::kConstant;
-    return facts;
-  }
-  // Small to large: the container walked was swapped for the smaller of two, so each entry
-  // moves into one at least twice as large, log n times over all the merges.
-  if (swappedForSmaller(loop, containerName(right))) {
-    facts.step = StepKind::kContainer;
-    facts.trips = logCost(primarySize(model));
     return facts;
   }
   facts.step = StepKind::kContainer;

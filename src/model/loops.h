@@ -52,6 +52,7 @@ struct LoopFacts {
   Cost trips;
   Cost range;
   int line = 0;
+  bool overRun = false;  // trips are all runs' over the whole program: charged once
 };
 
 // REQUIRES: isLoopNode(loop). `enclosing` lists the loops around it in the same function,

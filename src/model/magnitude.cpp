@@ -8,6 +8,32 @@
 #include "model/returned_sizes.h"
 
 namespace quorbel {
+
+// g[0], g.front(), g.back(), g.at(0): one fixed row of the container `g`, which tells the row
+// length of a table; null otherwise. A row picked by a variable (g[u]) is that row's own length,
+// as an adjacency list's.
+Node fixedRowOwner(const Node& expression) {
+  const auto fixed = [](const Node& index) {
+    bool digit = false;
+    for (char c : index.text()) {
+      if (c >= '0' && c <= '9')
+        digit = true;
+      else if (c != '[' && c != ']' && c != '(' && c != ')' && c != ' ')
+        return false;
+    }
+    return digit;
+  };
+  if (expression.type() == "subscript_expression")
+    return fixed(expression.field("indices")) ? expression.field("argument") : Node{};
+  if (expression.type() != "call_expression") return {};
+  const Node function = expression.field("function");
+  if (function.type() != "field_expression") return {};
+  const std::string_view field = function.field("field").text();
+  if (field == "front" || field == "back") return function.field("argument");
+  return field == "at" && fixed(expression.field("arguments")) ? function.field("argument")
+                                                               : Node{};
+}
+
 namespace {
 
 // INT_MAX, LLONG_MAX, RAND_MAX: the headers' constants, never sizes.
@@ -20,6 +46,11 @@ bool isLibraryConstant(std::string_view name) {
 // The size of the container an expression names where it stands: a parameter named like a
 // container of the caller's is the parameter, replaced by the argument at each call.
 Cost containerSizeAt(const Model& model, const Node& expression) {
+  // grid.front().size(): the length of one row, not the number of rows.
+  if (const Node owner = fixedRowOwner(expression); owner.type() == "identifier") {
+    const Symbol* symbol = findSymbolAt(model, owner.text(), owner);
+    if (symbol && symbol->nestedContainer) return rowLength(model, *symbol);
+  }
   const std::string name = containerName(expression);
   Node use = expression;
   while (!use.null() && use.type() != "identifier" && use.childCount() > 0) use = use.child(0);
@@ -360,6 +391,11 @@ Cost usedDimension(const Model& model, const Symbol& symbol, size_t k) {
 }
 
 }  // namespace
+
+Cost rowLength(const Model& model, const Symbol& symbol) {
+  if (!symbol.isParameter && symbol.dimensions.size() >= 2) return usedDimension(model, symbol, 1);
+  return sizeCost(symbol.name + "#row");
+}
 
 Cost containerSize(const Model& model, const std::string& name) {
   const Symbol* symbol = findSymbol(model, name);

@@ -23,6 +23,12 @@ Cost magnitudeOf(const Model& model, const Node& expression,
 // The number of entries a container holds: its extents, what was read or pushed into it, or,
 // for a parameter, the parameter itself (replaced by the argument at each call).
 Cost containerSize(const Model& model, const std::string& name);
+// g[0], g.front(), g.back(), g.at(0): the container one fixed row of which `expression` is;
+// null otherwise.
+Node fixedRowOwner(const Node& expression);
+// The length of one row of a nested container: its second extent where its declaration gives
+// one, else `name#row`, which a call replaces by its argument's row length.
+Cost rowLength(const Model& model, const Symbol& symbol);
 // The same, of the declaration `name` refers to where `use` stands (containerAt).
 Cost containerSize(const Model& model, const std::string& name, const Node& use);
 // The same, of one entry: the table's or a declaration's.

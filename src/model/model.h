@@ -107,6 +107,9 @@ struct Model {
   std::multimap<std::string, Reassignment> reassignments;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
   std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items
+  // Functions and lambdas that consume the input, each with the parameters it fills from it
+  // (a pack's last entry stands for the arguments from there on).
+  std::map<std::string, std::vector<bool>> readers;
   std::set<std::string> scalarAliases;  // ll, u64: names of number types, so ll(n) converts n
   LibraryNames library;                 // the AtCoder Library's names as the program uses them
   bool dividesByName = false;           // some x / b divides by a name: block walks are possible

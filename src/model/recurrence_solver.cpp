@@ -5,6 +5,7 @@
 //   halves, a calls (master)        T(n) = a T(n / 2) + f(n)
 //   pruned against bounds           O(1) nodes per level: log n * work
 //   largest part halved             log n levels, each entering every vertex once
+//   split at a computed point       n activations; log n scans per point from the smaller side
 //   memoised                        states * work
 #include <algorithm>
 
@@ -52,13 +53,25 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
       return work;
     case RecursionShape::kMemoised:
       return multiplyCosts(facts.states, work);
-    case RecursionShape::kTraversal:
-      return multiplyCosts(facts.size, work);
+    case RecursionShape::kTraversal: {
+      // work in a depth counter (a search over the first piv entries of a stack kept along the
+      // path) grows to the depth: the counter's start plus the vertices
+      Cost grown = work;
+      for (const std::string& counter : facts.counters)
+        grown = substituteSize(grown, counter, addCosts(sizeCost(counter), facts.size));
+      return multiplyCosts(facts.size, grown);
+    }
     case RecursionShape::kDecomposition:
       // Every level enters each vertex once: work linear in the graph is paid once per level;
       // smaller work per activation is the traversal's.
       if (powerIn(work, sizesOf(facts.size)) >= kWholePower)
         return multiplyCosts(work, logCost(facts.size));
+      return multiplyCosts(facts.size, work);
+    case RecursionShape::kPartition:
+      // At most one activation per point of the range. A split found from the nearer end costs
+      // the smaller part: each point is scanned from the smaller side log n times.
+      if (facts.smallerSide && powerIn(work, facts.parameters) > 0)
+        return addCosts(multiplyCosts(work, logCost(facts.size)), facts.size);
       return multiplyCosts(facts.size, work);
     case RecursionShape::kPermutations:
       return multiplyCosts(factorialCost(facts.size), work);
@@ -73,7 +86,9 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
         return multiplyCosts(sizedExponentialCost(facts.branching, facts.size), work);
       return multiplyCosts(exponentialCost(facts.size, std::min(facts.calls, 4)), work);
     case RecursionShape::kUnionFind:
-      return multiplyCosts(facts.unionBySize ? alphaCost(facts.size) : logCost(facts.size), work);
+      return multiplyCosts(
+          facts.unionBySize && facts.compresses ? alphaCost(facts.size) : logCost(facts.size),
+          work);
   }
   return work;
 }
@@ -119,6 +134,8 @@ std::string describeRecursion(const RecursionFacts& facts) {
       return "Graph traversal (vertices + edges)";
     case RecursionShape::kDecomposition:
       return "Decomposition around removed vertices (log n levels)";
+    case RecursionShape::kPartition:
+      return "Divide and conquer at a computed split (disjoint parts)";
     case RecursionShape::kPermutations:
       return "Backtracking over permutations";
     case RecursionShape::kRangeQuery:

@@ -235,7 +235,7 @@ bool exclusive(const Node& a, const Node& b, const Node& body) {
   return false;
 }
 
-enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain, kDouble };
+enum class Change { kNone, kDecrease, kIncrease, kHalve, kChain, kDouble, kChild };
 
 // How the call changes parameter `index`.
 // True when `body` declares or assigns `name` as a midpoint: (lo + hi) / 2, l + (r - l) / 2,
@@ -283,6 +283,7 @@ Change changeOf(const Node& argument, const std::string& parameter, const Functi
   // solve(L) with L(a.begin(), a.begin() + n / 2); f(p - 1) with p a power of ten below x
   if (isHalfSliceOf(function, a, parameter) || onPowerBelow(body, a, parameter))
     return Change::kHalve;
+  if (isChildOf(function, a, parameter)) return Change::kChild;  // root->left, node->kids[i]
   const std::string_view text = a.text();
   if (isDoubled(a, parameter)) return Change::kDouble;
   if (a.type() == "identifier") {
@@ -478,11 +479,19 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   bool chain = false;
   for (const Node& call : calls)
     for (size_t i = 0; i < function.parameters.size(); ++i)
-      if (!function.parameters[i].empty() &&
-          changeOf(call.field("arguments").child(static_cast<uint32_t>(i)), function.parameters[i],
-                   function) == Change::kChain)
-        chain = true;
+      if (!function.parameters[i].empty()) {
+        // a link followed out of the node, p[x] or t[v].next[c]: whatever it tests is no memo
+        const Change c = changeOf(call.field("arguments").child(static_cast<uint32_t>(i)),
+                                  function.parameters[i], function);
+        chain = chain || c == Change::kChain || c == Change::kChild;
+      }
   std::string memo = chain ? "" : memoTableOf(function);
+  // A table whose entries are returned, keyed by more than the vertex, is a memo even where the
+  // calls walk lists: the states are its keys (l, r, k), not the vertices.
+  int keys = 0;
+  if (!memo.empty())
+    for (bool keyed : keyedParameters(function, memo)) keys += keyed ? 1 : 0;
+  const bool returnsEntries = !memo.empty() && keys >= 2;
   if (memo.empty() && !chain) memo = visitMarkOf(function, calls);
   bool inLoop = false, inAdjacencyLoop = false, pruned = false, fromComputedVertex = false;
   int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
@@ -512,16 +521,24 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
     }
   }
-  if (inAdjacencyLoop) {
+  if (inAdjacencyLoop && !returnsEntries) {
     // Recursing into the parts left around a vertex the activation picked and removed: each
     // part is a component of its own, so every vertex is entered once, at a depth of log n
     // when the pick is a centre (how real code picks it).
     facts.shape = fromComputedVertex ? RecursionShape::kDecomposition : RecursionShape::kTraversal;
+    if (fromComputedVertex) {
+      facts.assumed = "the vertex " + function.name +
+                      " removes is taken to be a centre, so every part left is at most half";
+      facts.assumedLevel = "medium";
+    }
     facts.size = vertexCount(model, adjacency);
+    facts.table = memo;  // a mark or memo that makes a repeated call cost O(1)
+    facts.counters = depthCounters(function, calls);
     return facts;
   }
   if (!memo.empty()) {
     facts.shape = RecursionShape::kMemoised;
+    facts.table = memo;
     facts.states = containerSize(model, memo, function.body);
     // dp[5005][5005]: a literal capacity, while the parameters tell the states reached.
     const Symbol* table = findSymbol(model, memo);
@@ -536,6 +553,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     // A key fixed by the others along every call (row = popcount(used)) is no dimension: the
     // states are those the other keys reach.
     const std::vector<bool> tied = tiedParameters(function, calls);
+    const std::vector<bool> keyed = keyedParameters(function, memo);
     const bool anyTied = std::find(tied.begin(), tied.end(), true) != tied.end();
     if (anyTied || isConstantCost(facts.states) || (table && table->literalLimit) ||
         madeOfItemCounts(model, facts.states)) {
@@ -543,7 +561,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       const std::set<std::string> few = categoricalParameters(model, function, memo);
       for (size_t k = 0; k < function.parameters.size(); ++k) {
         const std::string& p = function.parameters[k];
-        if (p.empty() || tied[k]) continue;
+        if (p.empty() || tied[k] || !keyed[k]) continue;
         Cost used = parameterStates(model, function, k, calls);
         // go(pos + 1, ...) until pos == digits.size(): the positions up to the base case
         bool increases = false;
@@ -572,10 +590,13 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       if (c != Change::kNone) break;
     }
     if (c == Change::kNone) continue;
-    if (change == Change::kNone || c == Change::kHalve) {
+    // a child of a tree node is the weakest measure: another parameter's bound reads better
+    if (c == Change::kChild && change != Change::kNone) continue;
+    if (change == Change::kNone || change == Change::kChild || c == Change::kHalve) {
       change = c;
       size =
           c == Change::kIncrease ? baseCaseBound(model, function, parameter) : sizeCost(parameter);
+      if (c == Change::kChild) size = Cost{};  // the tree's nodes: the program's size
       // heapdown(l) with l = n * 2 and if (l <= hn): the index doubles up to its bound.
       if (c == Change::kDouble) {
         const Node argument = unwrapped(arguments.child(static_cast<uint32_t>(i)));
@@ -599,13 +620,39 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const bool compresses = storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first), first);
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
-    facts.unionBySize = compresses && unitesBySize(model, containerName(first));
-    if (!compresses) facts.shape = RecursionShape::kLinear;
+    // Union by size alone keeps every tree log n deep; path compression alone amortises to log
+    // n per find; both give alpha(n); neither leaves chains as long as the set.
+    facts.unionBySize = unitesBySize(model, containerName(first));
+    facts.compresses = compresses;
+    if (!compresses && !facts.unionBySize) facts.shape = RecursionShape::kLinear;
     return facts;
   }
-  if (isConstantCost(size)) size = primarySize(model);
+  // f(l, p - 1) and f(p + 1, r): disjoint parts around a point the activation computes
+  const std::pair<int, int> split = change == Change::kNone && !inLoop && facts.calls >= 2
+                                        ? splitRange(function, calls)
+                                        : std::pair<int, int>{-1, -1};
+  if (split.second >= 0) {
+    facts.shape = RecursionShape::kPartition;
+    facts.size = sizeCost(function.parameters[static_cast<size_t>(split.second)]);
+    facts.smallerSide = scansFromBothEnds(function);
+    return facts;
+  }
+  if (isConstantCost(size)) {
+    // Nothing the calls pass tells how deep they go (a value recomputed from the input, a
+    // list rebuilt): the program's main size stands in, and the answer says so.
+    size = primarySize(model);
+    if (change != Change::kChild && change != Change::kHalve &&
+        !passesRebuiltContainer(model, function, calls.front())) {
+      facts.assumed = "the depth of " + function.name +
+                      "'s recursion is not read from its arguments; taken as " + formatCost(size);
+      facts.assumedLevel = "low";
+    }
+  }
   facts.size = size;
-  if (inLoop && choices > 0) {
+  if (change == Change::kChild && (facts.calls >= 2 || inLoop)) {
+    // calls on distinct children: each node of the tree is entered once
+    facts.shape = RecursionShape::kTraversal;
+  } else if (inLoop && choices > 0) {
     // k choices per level branch k ways: k^depth, not the permutations of a used[] mark
     facts.shape = RecursionShape::kBranching;
     facts.calls = std::max(facts.calls, choices);

@@ -7,6 +7,7 @@
 //   if (dp[i][j] != -1) return    memoised: states times the work per state
 //   for (v : adj[u]) f(v)         traversal: vertices + edges
 //   v = centre; for (u : g[v]) f(u)   decomposition: log n levels of the parts left
+//   f(l, p - 1), f(p + 1, r)      partition at a computed point: n activations at most
 //   p[x] = find(p[x])             union-find with path compression
 #pragma once
 
@@ -29,16 +30,27 @@ enum class RecursionShape {
   kBranching,
   kUnionFind,
   kDecomposition,
+  kPartition,
 };
 
 struct RecursionFacts {
   RecursionShape shape = RecursionShape::kNone;
-  int calls = 0;   // recursive calls per activation (exclusive branches count once)
-  Cost size;       // what the recursion shrinks: its depth, or the range it halves
-  Cost states;     // memoised: the number of distinct states
-  Cost branching;  // calls in a loop without a used mark: the loop's trip count
-  bool unionBySize = false;
+  int calls = 0;             // recursive calls per activation (exclusive branches count once)
+  Cost size;                 // what the recursion shrinks: its depth, or the range it halves
+  Cost states;               // memoised: the number of distinct states
+  Cost branching;            // calls in a loop without a used mark: the loop's trip count
+  bool unionBySize = false;  // union-find: roots joined by size or rank
+  bool compresses = false;   // union-find: a find stores the root it returns (path compression)
+  bool smallerSide = false;  // partition: the split is found scanning from both ends
+  // memoised or traversal: the memo or visit-mark table whose entries are computed once
+  std::string table;
+  // What the reading assumed instead of deriving it, and how strongly ("medium", "low"); empty
+  // when the shape was read from the code.
+  std::string assumed;
+  std::string assumedLevel;
   std::vector<std::string> parameters;  // the function's own: work in them scales with the range
+  // traversal: parameters every call raises by a constant, bounded by their start plus the depth
+  std::vector<std::string> counters;
 };
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function);

@@ -48,6 +48,20 @@ Node referencedEntry(const Node& body, std::string_view name) {
   return entry;
 }
 
+// ll& r = memo[i][j]: the local reference to an entry of `table`, empty when there is none.
+std::string referenceTo(const Node& body, const std::string& table) {
+  std::string name;
+  visitNodes(body, [&](const Node& n) {
+    if (!name.empty()) return false;
+    if (n.type() == "init_declarator" && n.field("declarator").type() == "reference_declarator" &&
+        stripped(n.field("value")).type() == "subscript_expression" &&
+        containerName(stripped(n.field("value"))) == table)
+      name = declaredName(n);
+    return name.empty();
+  });
+  return name;
+}
+
 // The right-hand sides of the stores into `table`: t[..] = v, t[..] += v, t.insert(..).
 std::vector<std::string> storesInto(const Node& body, const std::string& table,
                                     const std::string& reference) {
@@ -137,6 +151,8 @@ std::string memoTableOf(const Function& function) {
         reference = std::string(tested.text());
       }
     }
+    // long long& ret = dp[s]; ret = 0; ret += ...: stores through a reference to the entry
+    if (reference.empty() && !looked.empty()) reference = referenceTo(function.body, looked);
     if (!looked.empty() && !storesInto(function.body, looked, reference).empty()) table = looked;
     return table.empty();
   });
@@ -186,7 +202,13 @@ std::string visitMarkOf(const Function& function, const std::vector<Node>& recur
     // seen[u] = 1 ... seen[u] = 0: a backtracking mark, every path is walked
     bool oneValue = !stored.empty();
     for (const std::string& v : stored) oneValue = oneValue && v == stored.front();
-    if (oneValue) return table;
+    // col[u] = 1 ... col[u] = 2: colours that only move on (entered, then finished) never
+    // return an entry to unvisited, as a backtracking mark's 0 or false does
+    bool onward = !stored.empty();
+    for (const std::string& v : stored)
+      onward = onward && !v.empty() && v != "0" && v != "false" && v != "-1" &&
+               v.find_first_not_of("0123456789") == std::string::npos;
+    if (oneValue || onward) return table;
   }
   return "";
 }

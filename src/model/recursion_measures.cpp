@@ -238,6 +238,21 @@ bool walksFromComputedVertex(const Function& function, const Node& loop) {
   const Node index = bare(
       indices.type() == "identifier" || indices.childCount() == 0 ? indices : indices.child(0));
   if (index.type() != "identifier") return false;
+  // gone[c] = true, then the walk tests gone[u]: the picked vertex is removed for good
+  bool removed = false;
+  visitNodes(function.body, [&](const Node& n) {
+    if (removed) return false;
+    if (n.type() != "assignment_expression") return true;
+    const Node left = bare(n.field("left"));
+    if (left.type() != "subscript_expression") return true;
+    const Node at = left.field("indices");
+    const Node first = bare(at.type() == "identifier" || at.childCount() == 0 ? at : at.child(0));
+    if (!isIdentifierNamed(first, index.text())) return true;
+    const Node table = bare(left.field("argument"));
+    removed = table.type() == "identifier" && mentionsIdentifier(loop.field("body"), table.text());
+    return !removed;
+  });
+  if (!removed) return false;
   if (!isParameter(function, index.text()))
     return !localDeclaration(function.body, index.text()).null();
   // the parameter reassigned before the walk: v = x; gone[v] = true; for (u : g[v])
@@ -251,6 +266,56 @@ bool walksFromComputedVertex(const Function& function, const Node& loop) {
     return !reassigned;
   });
   return reassigned;
+}
+
+namespace {
+
+// root->left, t.kids, node->next[c]: a field reached from the node `parameter` names.
+bool isFieldOf(const Node& expression, const std::string& parameter) {
+  Node n = bare(expression);
+  if (n.type() == "subscript_expression") n = bare(n.field("argument"));
+  if (n.type() != "field_expression") return false;
+  const Node object = bare(n.field("argument"));
+  return isIdentifierNamed(object, parameter) ||
+         // nodes[v].child: an entry of a node table indexed by the parameter
+         (object.type() == "subscript_expression" &&
+          isIdentifierNamed(
+              bare(object.field("indices").childCount() > 0 ? object.field("indices").child(0)
+                                                            : object.field("indices")),
+              parameter));
+}
+
+}  // namespace
+
+bool isChildOf(const Function& function, const Node& argument, const std::string& parameter) {
+  const Node a = bare(argument);
+  if (isFieldOf(a, parameter)) return true;
+  if (a.type() != "identifier") return false;
+  // for (auto* c : node->children) f(c)
+  for (Node n = a.parent(); !n.null() && !(n == function.body); n = n.parent())
+    if (n.type() == "for_range_loop")
+      return declaredName(n.field("declarator")) == a.text() &&
+             isFieldOf(n.field("right"), parameter);
+  return false;
+}
+
+std::vector<bool> keyedParameters(const Function& function, const std::string& table) {
+  std::vector<bool> keyed(function.parameters.size(), false);
+  bool any = false;
+  visitNodes(function.body, [&](const Node& n) {
+    if (n.type() != "subscript_expression") return true;
+    Node base = n;
+    while (base.type() == "subscript_expression") base = bare(base.field("argument"));
+    if (!isIdentifierNamed(base, table)) return true;
+    for (size_t k = 0; k < function.parameters.size(); ++k)
+      if (!function.parameters[k].empty() && mentionsIdentifier(n, function.parameters[k])) {
+        keyed[k] = true;
+        any = true;
+      }
+    return false;
+  });
+  if (!any) keyed.assign(keyed.size(), true);
+  return keyed;
 }
 
 bool clearedByEachCall(const Function& function, const std::string& container) {
@@ -267,6 +332,88 @@ bool clearedByEachCall(const Function& function, const std::string& container) {
     return !cleared;
   });
   return cleared;
+}
+
+std::pair<int, int> splitRange(const Function& function, const std::vector<Node>& calls) {
+  const size_t count = function.parameters.size();
+  auto argumentOf = [&](const Node& call, size_t k) {
+    const Node arguments = call.field("arguments");
+    return k < arguments.childCount() ? bare(arguments.child(static_cast<uint32_t>(k))) : Node{};
+  };
+  // the local of the body an argument is built on: p of p - 1, p + 1 or p
+  auto splitPoint = [&](const Node& argument) -> std::string {
+    std::string point;
+    visitNodes(argument, [&](const Node& n) {
+      if (!point.empty()) return false;
+      if (n.type() == "identifier" && !isParameter(function, n.text()) &&
+          !localDeclaration(function.body, n.text()).null())
+        point = std::string(n.text());
+      return point.empty();
+    });
+    return point;
+  };
+  for (size_t a = 0; a < count; ++a)
+    for (size_t b = a + 1; b < count; ++b) {
+      const std::string &first = function.parameters[a], &last = function.parameters[b];
+      if (first.empty() || last.empty()) continue;
+      std::string left, right;  // the split points of f(l, p - 1) and of f(p + 1, r)
+      for (const Node& call : calls) {
+        const Node x = argumentOf(call, a), y = argumentOf(call, b);
+        if (x.null() || y.null()) continue;
+        if (isIdentifierNamed(x, first) && !mentionsIdentifier(y, last)) left = splitPoint(y);
+        if (isIdentifierNamed(y, last) && !mentionsIdentifier(x, first)) right = splitPoint(x);
+      }
+      if (!left.empty() && left == right) return {static_cast<int>(a), static_cast<int>(b)};
+    }
+  return {-1, -1};
+}
+
+bool scansFromBothEnds(const Function& function) {
+  bool found = false;
+  visitNodes(function.body, [&](const Node& loop) {
+    if (found) return false;
+    if (loop.type() != "while_statement" && loop.type() != "for_statement") return true;
+    Node condition = bare(loop.field("condition"));
+    if (condition.type() == "condition_clause") condition = bare(condition.child(0));
+    if (condition.type() != "binary_expression") return true;
+    const std::string_view op = condition.field("operator").text();
+    const Node i = bare(condition.field("left")), j = bare(condition.field("right"));
+    if ((op != "<=" && op != "<") || i.type() != "identifier" || j.type() != "identifier")
+      return true;
+    bool up = false, down = false, stops = false;
+    visitNodes(loop, [&](const Node& n) {
+      if (n.type() == "update_expression") {
+        const Node target = bare(n.field("argument"));
+        const bool inc = n.text().find("++") != std::string_view::npos;
+        if (inc && isIdentifierNamed(target, i.text())) up = true;
+        if (!inc && isIdentifierNamed(target, j.text())) down = true;
+      }
+      if (n.type() == "break_statement" || n.type() == "return_statement") stops = true;
+      return true;
+    });
+    found = up && down && stops;
+    return !found;
+  });
+  return found;
+}
+
+std::vector<std::string> depthCounters(const Function& function, const std::vector<Node>& calls) {
+  std::vector<std::string> counters;
+  if (calls.empty()) return counters;
+  for (size_t k = 0; k < function.parameters.size(); ++k) {
+    const std::string& p = function.parameters[k];
+    if (p.empty()) continue;
+    bool raised = true;
+    for (const Node& call : calls) {
+      const Node arguments = call.field("arguments");
+      const Delta d = k < arguments.childCount()
+                          ? deltaOf(arguments.child(static_cast<uint32_t>(k)), p)
+                          : Delta{};
+      raised = raised && d.kind == Delta::kArithmetic && d.by > 0;
+    }
+    if (raised) counters.push_back(p);
+  }
+  return counters;
 }
 
 std::vector<bool> tiedParameters(const Function& function, const std::vector<Node>& calls) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
@@ -37,13 +38,38 @@ bool prunesAgainstBound(const Model& model, const Function& function,
                         const std::vector<Node>& calls);
 
 // True when the vertex whose list `loop` walks is not the parameter as the call received it: a
-// local (int c = centroid(v)) or the parameter reassigned (v = x). A walk from a vertex the
-// activation computes is a decomposition, not a traversal.
+// local (int c = centroid(v)) or the parameter reassigned (v = x), and is marked removed in a
+// table the walk tests (gone[c] = true; if (!gone[u])). A walk from a vertex the activation
+// picks and removes is a decomposition, not a traversal.
 bool walksFromComputedVertex(const Function& function, const Node& loop);
+
+// True when `argument` of a recursive call is a child held by the node `parameter` points to:
+// root->left, t.kids[i], node->next[c], or the variable of a loop over node->children. Calls on
+// distinct children of a tree enter each node once.
+bool isChildOf(const Function& function, const Node& argument, const std::string& parameter);
+
+// Per parameter: true when it is part of the key of the memo `table`, an index of some
+// table[..] the function reads or writes. A parameter outside every key (a mask that follows
+// from the keyed one) adds no states. All true when no parameter indexes the table directly
+// (memo[key] with key a local built from them).
+std::vector<bool> keyedParameters(const Function& function, const std::string& table);
 
 // True when the function empties `container` itself (seen.clear(), seen = {}): what the
 // activations push does not pile up, the container holds at most one activation's share.
 bool clearedByEachCall(const Function& function, const std::string& container);
+
+// The parameters (first, last) of a range the calls split at a point the activation computes:
+// f(l, p - 1) and f(p + 1, r) with p a local of the body. {-1, -1} when there are none. The
+// parts are disjoint, so there are at most as many activations as the range is long.
+std::pair<int, int> splitRange(const Function& function, const std::vector<Node>& calls);
+
+// True when a loop walks inward from both ends of the range (++i and --j under i <= j) and
+// stops at what it finds (break, return): it costs the smaller of the two parts it splits.
+bool scansFromBothEnds(const Function& function);
+
+// The parameters every call raises by a constant (solve(.., piv + 1, ..), go(d + 1)): depth
+// counters, never more than their first value plus the depth of the recursion.
+std::vector<std::string> depthCounters(const Function& function, const std::vector<Node>& calls);
 
 // Per parameter of a memoised function: true when its value is fixed by the others along every
 // call, so it is no dimension of the states: go(row + 1, used | 1 << j) keeps row equal to

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <set>
 
+#include "base/regex.h"
+#include "model/inputs.h"
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/nodes_of_type.h"
-#include "base/regex.h"
 
 namespace quorbel {
 namespace {
@@ -24,9 +25,26 @@ std::string calleeOf(const Node& call) {
   return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
-bool isStream(std::string_view text) { return text == "cin" || text == "std::cin"; }
-
 // The name a read fills: n for n, &n, a[i], p.first.
+std::string targetName(Node target);
+
+// The identifier a read's target starts from, for the scope it is read in.
+Node targetNode(Node target) {
+  for (int guard = 0; guard < 8 && !target.null(); ++guard) {
+    const std::string_view type = target.type();
+    if (type == "identifier") return target;
+    if (type == "pointer_expression" || type == "parenthesized_expression")
+      target = target.child(target.childCount() - 1);
+    else if (type == "subscript_expression" || type == "field_expression")
+      target = target.field(type == "subscript_expression" ? "argument" : "argument");
+    else if (type == "binary_expression")
+      target = target.field("left");
+    else
+      break;
+  }
+  return {};
+}
+
 std::string targetName(Node target) {
   for (int guard = 0; guard < 6 && !target.null(); ++guard) {
     const std::string_view type = target.type();
@@ -45,8 +63,9 @@ struct PassReads {
   std::vector<std::vector<std::string>> statements;
   std::set<uint32_t> readingLoops;  // node ids
   std::vector<Node> loops;
+  std::set<std::string> handedCounts;  // values handed to a reader: the n of readArray(a, n)
+  std::map<std::string, Node> readAt;  // where each name is first read: its scope there decides
   bool any = false;
-  bool numbersCases = false;
 };
 
 class PassReader {
@@ -69,9 +88,6 @@ class PassReader {
     visitNodes(root, [&](const Node& n) {
       const std::string_view type = n.type();
       if (isLoopNode(n)) out.loops.push_back(n);
-      // printf("Case #%d: ...") numbers the answers as statements with per-test limits do.
-      if (type == "string_literal" && containsRegex(n.text(), "^\"Case (#?%|\")"))
-        out.numbersCases = true;
       if (type == "binary_expression" && n.field("operator").text() == ">>") {
         std::vector<std::string> targets;
         Node left = n;
@@ -80,59 +96,125 @@ class PassReader {
           targets.push_back(targetName(left.field("right")));
           left = unwrap(left.field("left"));
         }
-        if (!left.null() && isStream(left.text())) {
+        if (!left.null() && isInputStream(model_, left)) {
           record(n, scope, targets, out);
           return false;
         }
         return true;
       }
+      if (const Node pack = foldedReadOf(model_, n); !pack.null()) {
+        record(n, scope, {targetName(pack)}, out);
+        return false;
+      }
       if (type == "call_expression") {
-        const std::string callee = calleeOf(n);
+        const std::string callee = readerCalleeOf(n);
+        const Node function = n.field("function");
         const Node arguments = n.field("arguments");
         std::vector<std::string> targets;
-        if (callee == "scanf" || callee == "getline" || callee == "fgets" || callee == "gets" ||
-            callee == "getchar" || callee == "getchar_unlocked" || callee == "fread") {
-          const uint32_t first = callee == "scanf" || callee == "getline" ? 1 : 0;
+        // cin.get(c), fin.getline(buf, n)
+        const bool streamMethod = function.type() == "field_expression" &&
+                                  isInputStream(model_, function.field("argument"));
+        if (streamMethod || isLibraryReader(callee)) {
+          const uint32_t first = callee == "scanf" || callee == "getline" ? 1
+                                 : callee == "fscanf"                     ? 2
+                                                                          : 0;
           for (uint32_t i = first; i < arguments.childCount(); ++i)
             targets.push_back(targetName(arguments.child(i)));
           record(n, scope, targets, out);
           return true;
         }
-        auto function = model_.functions.find(callee);
-        if (function != model_.functions.end() && depth <= kMaxCallDepth &&
-            functionReads(function->second, depth)) {
-          for (const Node& argument : childrenOf(arguments))
-            targets.push_back(targetName(argument));
-          const Node parent = n.parent();
-          if (parent.type() == "assignment_expression")
-            targets.push_back(targetName(parent.field("left")));
-          if (parent.type() == "init_declarator") targets.push_back(declaredName(parent));
-          record(n, scope, targets, out);
-          if (followed_.insert(callee).second)
-            read(function->second.body, function->second.body, out, depth + 1);
+        auto reader = model_.readers.find(callee);
+        auto defined = model_.functions.find(callee);
+        if (defined == model_.functions.end() || depth > kMaxCallDepth) return true;
+        if (reader == model_.readers.end() && !functionReads(defined->second, depth)) return true;
+        // read(a, n): the filled arguments are read; a count handed to the reader is a size
+        // it reads that many items of.
+        for (uint32_t i = 0; i < arguments.childCount(); ++i) {
+          const bool fills =
+              reader != model_.readers.end() &&
+              (i < reader->second.size() ? reader->second[i]
+                                         : !reader->second.empty() && reader->second.back());
+          const std::string name = targetName(arguments.child(i));
+          if (fills || reader == model_.readers.end())
+            targets.push_back(name);
+          else if (!name.empty())
+            out.handedCounts.insert(name);
         }
+        const Node parent = n.parent();
+        if (parent.type() == "assignment_expression")
+          targets.push_back(targetName(parent.field("left")));
+        if (parent.type() == "init_declarator") targets.push_back(declaredName(parent));
+        record(n, scope, targets, out);
+        if (followed_.insert(callee).second)
+          read(defined->second.body, defined->second.body, out, depth + 1);
       }
       return true;
     });
   }
 
  private:
-  // A read marks every loop between it and the scope it was found in.
+  // The statement a read belongs to: its expression statement, declaration or loop header.
+  static Node statementOf(const Node& n) {
+    Node p = n;
+    for (int guard = 0; guard < 64 && !p.null(); ++guard, p = p.parent()) {
+      const std::string_view type = p.type();
+      if (type == "expression_statement" || type == "declaration" || type == "condition_clause" ||
+          isLoopNode(p))
+        return p;
+    }
+    return {};
+  }
+
+  // A read marks every loop between it and the scope it was found in. Reads of one statement,
+  // or of statements that follow one another (cin >> n; cin >> s;), are read together.
   void record(const Node& n, const Node& scope, std::vector<std::string> targets, PassReads& out) {
     out.any = true;
+    // The declaration each name read stands for is the one in scope at the read.
+    visitNodes(n, [&](const Node& inner) {
+      if (inner.type() == "identifier")
+        for (const std::string& target : targets)
+          if (target == inner.text()) out.readAt.emplace(target, inner);
+      return true;
+    });
+    if (n.parent().type() == "init_declarator" || n.parent().type() == "assignment_expression")
+      for (const std::string& target : targets) out.readAt.emplace(target, n.parent());
     targets.erase(std::remove(targets.begin(), targets.end(), std::string()), targets.end());
-    if (!targets.empty()) out.statements.push_back(targets);
+    const Node statement = statementOf(n);
+    bool together = false;
+    if (!statement.null() && !out.statements.empty()) {
+      together = statement.id() == lastStatement_;
+      if (!together) {
+        const std::vector<Node> siblings = childrenOf(statement.parent());
+        for (size_t i = 1; i < siblings.size(); ++i)
+          if (siblings[i] == statement) together = siblings[i - 1].id() == lastStatement_;
+      }
+    }
+    if (!statement.null()) lastStatement_ = statement.id();
+    if (!targets.empty()) {
+      if (together)
+        out.statements.back().insert(out.statements.back().end(), targets.begin(), targets.end());
+      else
+        out.statements.push_back(targets);
+    }
     int guard = 0;
     for (Node p = n.parent(); !p.null() && !(p == scope) && guard < 200; p = p.parent(), ++guard)
       if (isLoopNode(p)) out.readingLoops.insert(p.id());
   }
 
+  uint32_t lastStatement_ = UINT32_MAX;
   const Model& model_;
   std::map<std::string, bool> reads_;
   std::set<std::string> followed_;
 };
 
-bool isInputScalar(const Model& model, std::string_view name) {
+// True when `name` is a scalar read from the input. Asked where it is used (`use`), the
+// declaration in scope there answers: main's int T = 1 is no count because a helper reads a
+// string T.
+bool isInputScalar(const Model& model, std::string_view name, const Node& use = Node{}) {
+  if (!use.null()) {
+    if (const Symbol* declared = findSymbolAt(model, name, use))
+      return declared->fromInput && declared->kind == ContainerKind::kScalar;
+  }
   const Symbol* symbol = findSymbol(model, name);
   if (symbol && symbol->fromInput && symbol->kind == ContainerKind::kScalar) return true;
   // int t read in main while the table holds a member vector t: the declaration read counts.
@@ -147,22 +229,31 @@ bool countsByOne(const Update& update) {
          ((update.op == "+=" || update.op == "-=") && update.amount.text() == "1");
 }
 
-bool readsIn(const Node& node) {
-  bool reads = false;
+// True when a loop's condition reads values (while (cin >> n), while (scanf(..) == 2),
+// while (getline(cin, s))). Characters taken one by one (c = getchar(), gc()) are the digits of
+// one value, not a test per pass.
+bool readsIn(const Model& model, const Node& node) {
+  bool characters = false;
   visitNodes(node, [&](const Node& n) {
-    if (reads) return false;
-    if (n.type() == "binary_expression" && n.field("operator").text() == ">>") {
-      Node left = n;
-      while (!left.null() && left.type() == "binary_expression") left = unwrap(left.field("left"));
-      reads = !left.null() && isStream(left.text());
-    }
-    if (n.type() == "call_expression") {
-      const std::string callee = calleeOf(n);
-      reads = callee == "scanf" || callee == "getline";
-    }
-    return !reads;
+    if (n.type() != "call_expression") return true;
+    const std::string callee = readerCalleeOf(n);
+    static const std::set<std::string, std::less<>> kCharacterReaders = {
+        "getchar", "getchar_unlocked", "_getchar_nolock",
+        "getc",    "getc_unlocked",    "fgetc",
+        "fread",   "fread_unlocked",   "get",
+        "peek"};
+    auto reader = model.readers.find(callee);
+    if (kCharacterReaders.count(callee) ||
+        (reader != model.readers.end() &&
+         std::none_of(reader->second.begin(), reader->second.end(), [](bool b) { return b; })))
+      characters = true;
+    return !characters;
   });
-  return reads;
+  if (characters) return false;
+  PassReader reader(model);
+  PassReads pass;
+  reader.read(node, node, pass, 0);
+  return pass.any;
 }
 
 // True when `condition` tests only values the pass read against zero: !n, n == 0 && m == 0.
@@ -188,50 +279,20 @@ bool testsReadValuesForZero(const Node& condition, const std::set<std::string>& 
   return onlyReadAndZero && anyRead;
 }
 
-// Input ended by a terminating line of zeros (if (n == 0 && m == 0) break;) or answers parted
-// by a blank line printed from the second test on: the formats of statements that give limits
-// for every test, not for their sum.
-const char* endsOnZerosOrPartsAnswers(const Node& body, const std::set<std::string>& readNames,
-                                      bool zerosOnly = false) {
-  const char* found = nullptr;
+// Input ended by a terminating line of zeros: while (true) { cin >> n >> m; if (n == 0 &&
+// m == 0) break; ... } reads tests until the input ends.
+bool endsOnZeros(const Node& body, const std::set<std::string>& readNames) {
+  bool found = false;
   visitNodes(body, [&](const Node& n) {
-    if (found) return false;
-    if (isLoopNode(n)) return false;
+    if (found || isLoopNode(n)) return false;
     if (n.type() != "if_statement") return true;
     Node then = n.field("consequence");
     if (then.type() == "compound_statement" && then.childCount() == 1) then = then.child(0);
-    const Node condition = unwrap(n.field("condition"));
-    if (then.type() == "break_statement" && testsReadValuesForZero(condition, readNames))
-      found = "the input ends on a line of zeros";
-    // if (!first) cout << endl; / if (printed) printf("\n");
-    std::string text;
-    for (char c : then.text())
-      if (c != ' ' && c != '\t') text += c;
-    if (text.rfind("std::", 0) == 0) text.erase(0, 5);
-    static const std::set<std::string, std::less<>> kBlankLines = {
-        "printf(\"\\n\");", "puts(\"\");",  "cout<<endl;",
-        "cout<<\"\\n\";",   "cout<<'\\n';", "putchar('\\n');"};
-    if (!zerosOnly && then.type() == "expression_statement" &&
-        condition.type() != "binary_expression" && kBlankLines.count(text))
-      found = "the answers are parted by blank lines";
+    found = then.type() == "break_statement" &&
+            testsReadValuesForZero(unwrap(n.field("condition")), readNames);
     return !found;
   });
   return found;
-}
-
-// True when a pass reads items into an array of a small literal extent (int k[100][100],
-// char w[55]): each test then fits that capacity, so the statement's limits hold per test.
-bool fillsSmallArray(const Model& model, const std::set<std::string>& readNames) {
-  for (const std::string& name : readNames) {
-    const Symbol* symbol = findSymbol(model, name);
-    if (!symbol || symbol->isParameter || symbol->literalLimit || symbol->dimensions.empty() ||
-        (symbol->kind != ContainerKind::kArray && symbol->kind != ContainerKind::kString))
-      continue;
-    bool small = true;
-    for (const Cost& extent : symbol->dimensions) small = small && isConstantCost(extent);
-    if (small) return true;
-  }
-  return false;
 }
 
 std::set<std::string> namesRead(const PassReads& pass) {
@@ -252,10 +313,10 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     PassReader reader(model);
     PassReads pass;
     reader.read(body, body, pass, 0);
-    if (pass.any && endsOnZerosOrPartsAnswers(body, namesRead(pass), true)) return {"input", ""};
+    if (pass.any && endsOnZeros(body, namesRead(pass))) return {"input", ""};
     return {};
   }
-  if (loop.type() != "for_statement" && readsIn(condition)) return {"input", ""};
+  if (loop.type() != "for_statement" && readsIn(model, condition)) return {"input", ""};
   // t--, --t, t-- > 0, t-- != 0
   Node update;
   if (condition.type() == "update_expression") update = condition;
@@ -264,14 +325,16 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     update = unwrap(condition.field("left"));
   if (!update.null()) {
     const std::string name(update.field("argument").text());
-    if (update.text().find("--") == std::string_view::npos || !isInputScalar(model, name))
+    if (update.text().find("--") == std::string_view::npos ||
+        !isInputScalar(model, name, update.field("argument")))
       return {};
     return {name, name};
   }
   // while (t) { ...; t--; }
   if (condition.type() == "identifier") {
     const std::string name(condition.text());
-    if (isInputScalar(model, name) && countsByOne(findUpdateIn(body, name))) return {name, name};
+    if (isInputScalar(model, name, condition) && countsByOne(findUpdateIn(body, name)))
+      return {name, name};
     return {};
   }
   // for (tc = 1; tc <= T; tc++), while (i < q) { ...; i++; }
@@ -287,11 +350,11 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     return step.op.empty() ? findUpdateIn(body, variable) : step;
   };
   if (left.type() == "identifier" && right.type() == "number_literal" &&
-      isInputScalar(model, left.text()) && countsByOne(stepOf(std::string(left.text()))))
+      isInputScalar(model, left.text(), left) && countsByOne(stepOf(std::string(left.text()))))
     return {std::string(left.text()), std::string(left.text())};
   for (const auto& [counter, bound] : {std::pair{left, right}, std::pair{right, left}}) {
     if (counter.type() != "identifier" || bound.type() != "identifier") continue;
-    if (!isInputScalar(model, bound.text())) continue;
+    if (!isInputScalar(model, bound.text(), bound)) continue;
     const std::string variable(counter.text());
     if (countsByOne(stepOf(variable))) return {std::string(bound.text()), variable};
   }
@@ -422,19 +485,37 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
     for (const std::string& name : countingNames(model, inner))
       if (readNames.count(name) && isInputScalar(model, name) && name != count) sizes.insert(name);
   }
-  // A string read in the pass is items itself; a size read with a test size is one too.
+  // A count handed to a reader (readArray(a, n)) counts the items it reads.
+  for (const std::string& name : pass.handedCounts)
+    if (readNames.count(name) && isInputScalar(model, name) && name != count) sizes.insert(name);
+  // A string read in the pass is items itself; so is a container read whole (cin >> a through
+  // the program's operator>>, read(a)), whose extents read in the pass are test sizes.
+  const auto readAt = [&](const std::string& name) {
+    auto found = pass.readAt.find(name);
+    return found == pass.readAt.end() ? Node{} : found->second;
+  };
   for (const std::string& name : readNames) {
-    const Symbol* symbol = findSymbol(model, name);
-    if (symbol && symbol->kind == ContainerKind::kString) {
+    const Symbol* symbol = findSymbolAt(model, name, readAt(name));
+    if (!symbol) continue;
+    if (symbol->kind == ContainerKind::kString) {
       sizes.insert("|" + name + "|");
       if (!symbol->sizeName.empty()) sizes.insert(symbol->sizeName);
+    } else if (symbol->kind != ContainerKind::kScalar) {
+      for (const Cost& extent : symbol->dimensions)
+        for (const std::string& size : sizesOf(extent))
+          if (readNames.count(size) && isInputScalar(model, size, readAt(size)) && size != count)
+            sizes.insert(size);
     }
   }
+  // A size read with a test size is one too: the n of cin >> n >> s, of cin >> n >> m and m
+  // edges, of while (cin >> n && cin >> m).
+  const auto isSize = [&](const std::string& name) {
+    return sizes.count(name) > 0 || sizes.count("|" + name + "|") > 0;
+  };
   for (const auto& statement : pass.statements)
-    if (std::any_of(statement.begin(), statement.end(),
-                    [&](const std::string& name) { return sizes.count(name) > 0; }))
+    if (std::any_of(statement.begin(), statement.end(), isSize))
       for (const std::string& name : statement)
-        if (isInputScalar(model, name) && name != count) sizes.insert(name);
+        if (isInputScalar(model, name, readAt(name)) && name != count) sizes.insert(name);
   test.sizes.assign(sizes.begin(), sizes.end());
   // Passes that each read sized items are tests; passes of single values are the input itself.
   if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
@@ -451,18 +532,6 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   } else if (unbounded || commentBoundsCount(model, count, memo)) {
     test.pricing = TestPricing::kMultiply;
     test.multiplyReason = "a comment gives per-test limits";
-  } else if (!model.sumBoundedTests && pass.numbersCases) {
-    test.pricing = TestPricing::kMultiply;
-    test.multiplyReason = "the answers are numbered by case, as statements with per-test limits do";
-  } else if (const char* format = endsOnZerosOrPartsAnswers(body, readNames);
-             !model.sumBoundedTests && format) {
-    test.pricing = TestPricing::kMultiply;
-    test.multiplyReason = std::string(format) + ", as statements with per-test limits do";
-  } else if (!model.sumBoundedTests && count != "input" && fillsSmallArray(model, readNames)) {
-    test.pricing = TestPricing::kMultiply;
-    test.multiplyReason =
-        "each test's items fit an array of fixed small size, so the limits hold "
-        "per test";
   }
   return test;
 }

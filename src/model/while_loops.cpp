@@ -14,6 +14,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/index_steps.h"
 #include "model/loop_parts.h"
 #include "model/recursion_guards.h"
 
@@ -189,6 +190,8 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
 
   // Containers: stacks popped in a loop that pushes them, queues and heaps drained once.
   std::string tested = testedContainer(condition);
+  // while (heapSize()) pop(): a helper tells the size
+  if (tested.empty()) tested = containerSizedByHelper(model, condition);
   // while (hn), while (top > 0): an array kept as a stack by that counter, drained as a queue is
   const std::string counter = drainedCounter(model, condition);
   if (tested.empty() && !counter.empty()) tested = model.counted.stacks.at(counter);
@@ -456,6 +459,24 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     if (isConstantCost(size)) size = primarySize(model);
     facts.step = StepKind::kCounted;
     facts.trips = unitesBySize(model, table) ? logCost(size) : size;
+    return facts;
+  }
+  // A climb by whole chains to the parents of their heads: log of the parents' table.
+  const ChainClimb climb = chainClimbOf(loop);
+  if (!climb.variable.empty()) {
+    Cost size = containerSize(model, climb.parents, loop);
+    if (isConstantCost(size)) size = primarySize(model);
+    facts.variable = climb.variable;
+    facts.step = StepKind::kGeometric;
+    facts.trips = logCost(size);
+    return facts;
+  }
+  // A sift up or down a heap: the index halves or doubles through copies or helpers.
+  const std::string index = scaledIndexOf(model, loop);
+  if (!index.empty()) {
+    facts.variable = index;
+    facts.step = StepKind::kGeometric;
+    facts.trips = scaledIndexTrips(model, loop, index);
     return facts;
   }
   facts.step = StepKind::kUnknown;

@@ -14,27 +14,27 @@
 namespace quorbel {
 namespace {
 
-// The input as a file the program reads at its own pace. Unlinked at once: the descriptor keeps
-// it, nothing of it stays behind, and no box sees its name.
+// The input as a file the program reads at its own pace, opened read-only for it. Unlinked at
+// once: the descriptor keeps it, nothing of it stays behind, and no box sees its name.
 int openInputFile(const TempDir& dir, const std::string& input) {
   const std::string path = dir.path + "/input";
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return -1;
+  const int writer =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (writer < 0) return -1;
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   ::unlink(path.c_str());
   size_t written = 0;
-  while (written < input.size()) {
-    const ssize_t count = ::write(fd, input.data() + written, input.size() - written);
-    if (count <= 0) {
-      ::close(fd);
-      return -1;
-    }
+  while (reader >= 0 && written < input.size()) {
+    const ssize_t count = ::write(writer, input.data() + written, input.size() - written);
+    if (count <= 0) break;
     written += static_cast<size_t>(count);
   }
-  if (::lseek(fd, 0, SEEK_SET) != 0) {
-    ::close(fd);
+  ::close(writer);
+  if (reader >= 0 && written < input.size()) {
+    ::close(reader);
     return -1;
   }
-  return fd;
+  return reader;
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin, a
 // private working directory /box and the program read-only as /program/main):
 //   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
-//         --cap-drop ALL --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
+//         --cap-drop ALL --as-pid-1 --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
 //         --proc /proc --dev-bind /dev/null /dev/null ... --size 67108864 --tmpfs /tmp
 //         --ro-bind /usr/lib /usr/lib ... --symlink usr/lib /lib ...
 //         --bind /tmp/quorbel-run-Xy12ab /box --ro-bind <build>/quorbel-box /program/quorbel-box
 //         --remount-ro / --chdir /box -- /program/quorbel-box --remount /tmp 67108864 1024 --
-//         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++17 ... main.cpp -o main
+//         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++20 ... main.cpp -o main
 // Without the launcher the tmpfs keeps bwrap's flags, the box has --dev /dev and
-// --disable-userns, and no capability is kept.
+// --disable-userns, no capability is kept, and bwrap's own init is pid 1.
 #include "runner/runner_box.h"
 
 #include <limits.h>

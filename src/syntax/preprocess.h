@@ -12,7 +12,8 @@
 namespace quorbel {
 
 // The source with its function-like and object-like macros expanded and their #define lines
-// blanked. A macro whose body is a number (`#define MAX 1000005`, `#define N (2e5 + 5)`)
+// blanked. Conditional directives are evaluated as the judge's compiler does
+// (syntax/conditionals.h): the directives and the branches not taken become blank lines. A macro whose body is a number (`#define MAX 1000005`, `#define N (2e5 + 5)`)
 // becomes the declaration `const long long MAX = 1000005;` on its own line instead, so that
 // the size keeps its name. Never fails; expansion stops growing at a fixed budget.
 std::string expandMacros(std::string_view source);

@@ -69,5 +69,73 @@ TEST(ConfidenceTest, ProgramsThatHideOrAssumeAreNotHigh) {
   }
 }
 
+struct ShapeRow {
+  const char* name;
+  const char* code;
+  const char* level;     // time confidence
+  const char* sentence;  // found in the first time assumption; empty when there is none
+};
+
+// Answers whose shape rests on a convention or on a worst case the code may not reach are
+// medium, whichever walk made them; a derived answer stays high.
+TEST(ConfidenceTest, ShapesOfAnswerThatRestOnAConvention) {
+  const ShapeRow rows[] = {
+      {"a capacity swept for every item", R"cpp(#include <bits/stdc++.h>
+                                                using namespace std;
+                                                const int MAXV = 100005;
+                                                int seen[MAXV];
+                                                int main() {
+                                                  int n;
+                                                  cin >> n;
+                                                  long long total = 0;
+                                                  for (int i = 0; i < n; i++) {
+                                                    int x;
+                                                    cin >> x;
+                                                    for (int v = 0; v < MAXV; v++) seen[v] = 0;
+                                                    seen[x] = 1;
+                                                    total += x;
+                                                  }
+                                                  cout << total;
+                                                }
+       )cpp",
+       "medium", "the capacity MAXV is swept"},
+      {"branching recursion", R"cpp(#include <bits/stdc++.h>
+                                    using namespace std;
+                                    int n;
+                                    vector<int> w;
+                                    long long best(int i, long long load) {
+                                      if (i == n) return load;
+                                      return max(best(i + 1, load), best(i + 1, load + w[i]));
+                                    }
+                                    int main() {
+                                      cin >> n;
+                                      w.resize(n);
+                                      for (auto& x : w) cin >> x;
+                                      cout << best(0, 0);
+                                    }
+       )cpp",
+       "medium", "every call was taken to branch"},
+      {"a sort of what was read", R"cpp(#include <bits/stdc++.h>
+                                        using namespace std;
+                                        int main() {
+                                          int n;
+                                          cin >> n;
+                                          vector<int> a(n);
+                                          for (auto& x : a) cin >> x;
+                                          sort(a.begin(), a.end());
+                                          cout << a[0];
+                                        }
+       )cpp",
+       "high", ""},
+  };
+  for (const ShapeRow& row : rows) {
+    const Analysis analysis = analyze(row.code);
+    EXPECT_EQ(analysis.confidence.time, row.level) << row.name;
+    if (!*row.sentence) continue;
+    ASSERT_FALSE(analysis.assumptions.empty()) << row.name;
+    EXPECT_NE(analysis.assumptions[0].text.find(row.sentence), std::string::npos) << row.name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel

@@ -170,11 +170,11 @@ TEST(PipelineTest, SourceIsParsedOncePerAnalysis) {
 }
 
 TEST(PipelineTest, RepeatedNoteIsKeptOnceWhereItFirstAppeared) {
-  // Neither walk through a scrambled table has a countable trip count; each would add the same
-  // note.
+  // Neither loop reading until it meets a fixed point has a countable trip count or a size to
+  // bound it by; each would add the same note.
   const Analysis analysis = analyze(
-      "int main() {\n  int x, y, p[9];\n  while (x != p[x]) x = p[x] ^ 1;\n"
-      "  while (y != p[y]) y = p[y] ^ 1;\n}\n");
+      "#include <iostream>\nint main() {\n  int x, y, p[9];\n  while (x != p[x]) std::cin >> x;\n"
+      "  while (y != p[y]) std::cin >> y;\n}\n");
   expectWellFormed(analysis, "two while loops");
   EXPECT_EQ(countOf(analysis.notes, kWhileNote), 1u);
   EXPECT_LT(indexOf(analysis.notes, kWhileNote), indexOf(analysis.notes, kHeuristicNote));
@@ -196,14 +196,16 @@ TEST(PipelineTest, NotesArgumentsWhoseSizeCannotBeNamed) {
     std::string main;
     std::string note;  // empty: no such note
   } kCases[] = {
-      {"a value from nowhere", "int main() { int k = rand() % 7; return walk(k); }",
+      // (Each program reads something: one that reads nothing is a harness for its functions.)
+      {"a value from nowhere", "int main() { std::cin >> n; int k = rand() % 7; return walk(k); }",
        kNote + "walk's x at line 6 (k)."},
       {"beside a named size", "int main() { std::cin >> n; int k = rand(); return mixed(k); }",
        kNote + "mixed's x at line 6 (k)."},
       {"two parameters, one note each",
-       "int main() { int a = rand(), b = rand(); return walk(a) + mixed(b) + walk(b); }",
+       "int main() { std::cin >> n; int a = rand(), b = rand(); return walk(a) + mixed(b) + "
+       "walk(b); }",
        kNote + "walk's x at line 6 (a); mixed's x at line 6 (b)."},
-      {"a literal", "int main() { return walk(5000); }", ""},
+      {"a literal", "int main() { std::cin >> n; return walk(5000); }", ""},
       {"a size read from input", "int main() { std::cin >> n; return walk(n); }", ""},
   };
   for (const auto& row : kCases) {

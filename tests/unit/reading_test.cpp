@@ -194,6 +194,29 @@ TEST(InputReadingTest, ReadersAreKnownByWhatTheyDo) {
        "void show(int& x) { cout << x; } int main() { int n = 5; show(n); for (int i = 0; i < n; "
        "i++) cout << i; }",
        "O(1)"},
+      {"variadic lambda folding over the stream",
+       "int main() { auto in = [&](auto&... xs) { (cin >> ... >> xs); }; int n, m; in(n, m); "
+       "for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"variadic template folding over a comma",
+       "template <class... A> void scan(A&... a) { ((cin >> a), ...); } int main() { int n; "
+       "scan(n); for (int i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"member function of a scanner object",
+       "struct In { long long get() { long long v = 0; int c = getchar(); while (c > 32) { v = v "
+       "* 10 + c - 48; c = getchar(); } return v; } } io; int main() { int n = io.get(); for "
+       "(int i = 0; i < n; i++) cout << i; }",
+       "O(n)"},
+      {"fread buffer behind a character helper",
+       "char buf[1 << 16]; int p = 0, e = 0; int gc() { if (p == e) { e = fread(buf, 1, 1 << 16, "
+       "stdin); p = 0; } return buf[p++]; } void rd(int& x) { x = 0; int c = gc(); while (c >= "
+       "'0') { x = x * 10 + (c - '0'); c = gc(); } } int main() { int n; rd(n); for (int i = 0; "
+       "i < n; i++) cout << i; }",
+       "O(n)"},
+      {"a reader's output parameter is no input",
+       "void solve(int& best) { int k; cin >> k; best = 3; } int main() { int n = 0; solve(n); "
+       "for (int i = 0; i < n; i++) cout << i; }",
+       "O(1)"},
       {"a shift is no extraction",
        "int main() { int n = 8, in = 64; n = in >> 2; for (int i = 0; i < n; i++) cout << i; }",
        "O(1)"},

@@ -259,5 +259,198 @@ TEST(RecursionMeasureTest, MemoKeysTiedToOthers) {
   expectTimes(kCases, std::size(kCases));
 }
 
+TEST(RecursionMeasureTest, ChildrenOfATreeNode) {
+  const Program kCases[] = {
+      {"left and right pointers",
+       "struct T { int v; T *l, *r; }; int sum(T* t) { int s = t->v; if (t->l) s += sum(t->l); "
+       "if (t->r) s += sum(t->r); return s; }",
+       "int n; cin >> n; vector<T> p(n); for (auto& x : p) cin >> x.v; cout << sum(&p[0]);",
+       "O(n)"},
+      {"a loop over a node's children",
+       "struct N { int w; vector<N*> kids; }; long long tot(N* u) { long long s = u->w; for (N* "
+       "c : u->kids) s += tot(c); return s; }",
+       "int n; cin >> n; vector<N> p(n); for (auto& x : p) cin >> x.w; cout << tot(&p[0]);",
+       "O(n)"},
+      {"children kept in an entry of a node table",
+       "struct E { vector<int> ch; int h; }; E nd[200005]; int n; int height(int v) { int b = 0; "
+       "for (int i = 0; i < 2 && i < (int)nd[v].ch.size(); i++) b = max(b, height(nd[v].ch[i])); "
+       "return nd[v].h = b + 1; }",
+       "cin >> n; cout << height(0);", "O(n)"},
+      {"one child per call: a path down",
+       "struct B { int k; B *lo, *hi; }; bool has(B* b, int k) { if (!b) return false; if (b->k "
+       "== k) return true; return k < b->k ? has(b->lo, k) : has(b->hi, k); }",
+       "int n; cin >> n; vector<B> p(n); cout << has(&p[0], 5);", "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, MemoKeysAndMarks) {
+  const Program kCases[] = {
+      {"stores through a reference, a mask outside the key follows from it",
+       "int n, nb[16]; long long dp[1 << 16]; int seen[1 << 16]; long long go(int s, int can) { "
+       "if (seen[s]) return dp[s]; if (s == (1 << n) - 1) return 1; seen[s] = 1; long long& r "
+       "= dp[s]; r = 0; for (int i = 0; i < n; i++) if (!(s >> i & 1) && (can >> i & 1)) r += "
+       "go(s | 1 << i, can | nb[i]); return r; }",
+       "cin >> n; cout << go(0, 1);", "O(2^n * n)"},
+      {"a key kept by a map, the other parameter along for the ride",
+       "int n; map<long long, long long> memo; long long f(long long x, int depth) { if (x <= 1) "
+       "return depth; if (memo.count(x)) return memo[x]; return memo[x] = f(x / 2, depth + 1) + "
+       "f(x / 3, depth + 1); }",
+       "long long v; cin >> v; cout << f(v, 0);", "O(log^2 v * log log v)"},
+      {"colours that move on are marks: each vertex once over the loop",
+       "vector<int> nx, col; int walk(int u) { col[u] = 1; int v = nx[u], r = 0; if (col[v] == "
+       "0) r = walk(v); col[u] = 2; return r + 1; }",
+       "int n; cin >> n; nx.resize(n); col.assign(n, 0); for (auto& x : nx) cin >> x; vector<int> "
+       "got; for (int i = 0; i < n; i++) { got.clear(); if (col[i] == 0) walk(i); }",
+       "O(n)"},
+      {"marks cleared before each start: every start walks again",
+       "vector<int> nx; vector<bool> vis; int walk(int u) { vis[u] = true; int v = nx[u]; if "
+       "(!vis[v]) return walk(v) + 1; return 1; }",
+       "int n; cin >> n; nx.resize(n); for (auto& x : nx) cin >> x; for (int i = 0; i < n; i++) "
+       "{ vis.assign(n, false); walk(i); }",
+       "O(n^2)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, ShapesNotDerivedAreAssumptions) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* level;  // "" when the recursion assumes nothing
+  } kCases[] = {
+      {"a value recomputed by a helper: depth unread",
+       "int step(int x) { return x - x / 3 - 1; } int f(int x) { if (x <= 0) return 0; return "
+       "f(step(x)) + 1; } int main() { int n; cin >> n; cout << f(n); }",
+       "low"},
+      {"a list rebuilt from a global: depth unread",
+       "vector<int> pool; int g(int k) { if (pool.empty()) return k; pool.pop_back(); int r = "
+       "pool.size(); return g(r); } int main() { int n; cin >> n; pool.resize(n); cout << g(0); }",
+       "low"},
+      {"a removed centre is taken as a centre",
+       "vector<vector<int>> g; vector<bool> off; int sz(int v, int p) { int s = 1; for (int u : "
+       "g[v]) if (u != p && !off[u]) s += sz(u, v); return s; } void d(int v) { int c = v; "
+       "sz(c, -1); off[c] = true; for (int u : g[c]) if (!off[u]) d(u); } int main() { int n; "
+       "cin >> n; g.assign(n, {}); off.assign(n, false); d(0); }",
+       "medium"},
+      {"one less each call is read",
+       "int f(int k) { return k ? f(k - 1) : 0; } int main() { int "
+       "n; cin >> n; cout << f(n); }",
+       ""},
+      {"halves are read",
+       "int h(int l, int r) { if (l >= r) return 0; int m = (l + r) / 2; return "
+       "h(l, m) + h(m + 1, r); } int main() { int n; cin >> n; cout << h(0, n); }",
+       ""},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") +
+                             c.program + "\n");
+    std::string level;
+    for (const Assumption& a : estimateTime(model).assumptions)
+      if (a.text.find("recursion") != std::string::npos ||
+          a.text.find("centre") != std::string::npos)
+        level = a.level;
+    EXPECT_EQ(level, c.level) << c.name;
+  }
+}
+
+TEST(RecursionMeasureTest, SplitAtAComputedPoint) {
+  const Program kCases[] = {
+      {"split found scanning in from both ends: the smaller part",
+       "vector<int> pv, nx; bool bad(int l, int r) { if (l >= r) return false; int i = l, j = "
+       "r, at = -1; while (i <= j) { if (pv[i] < l && nx[i] > r) { at = i; break; } if (pv[j] "
+       "< l && nx[j] > r) { at = j; break; } ++i; --j; } if (at < 0) return true; return bad(l, "
+       "at - 1) || bad(at + 1, r); }",
+       "int n; cin >> n; pv.resize(n); nx.resize(n); cout << bad(0, n - 1);", "O(n * log n)"},
+      {"both ends with a for loop and a return",
+       "vector<int> key; int cut(int lo, int hi) { if (hi - lo < 1) return 0; int p = -1; for "
+       "(int a = lo, b = hi; a <= b; a++, b--) { if (key[a] == 0) { p = a; break; } if (key[b] "
+       "== 0) { p = b; break; } } if (p < 0) return 1; return cut(lo, p - 1) + cut(p + 1, hi); }",
+       "int n; cin >> n; key.resize(n); cout << cut(0, n - 1);", "O(n * log n)"},
+      {"a pivot placed by a full scan: quadratic at worst",
+       "vector<int> a; void qs(int lo, int hi) { if (lo >= hi) return; int piv = a[hi], k = lo; "
+       "for (int i = lo; i < hi; i++) if (a[i] < piv) swap(a[i], a[k++]); swap(a[k], a[hi]); "
+       "qs(lo, k - 1); qs(k + 1, hi); }",
+       "int n; cin >> n; a.resize(n); qs(0, n - 1);", "O(n^2)"},
+      {"constant work around the split: one activation per point",
+       "vector<int> h; int tall(int l, int r) { if (l > r) return 0; int m = l; int s = m; "
+       "return 1 + tall(l, s - 1) + tall(s + 1, r); }",
+       "int n; cin >> n; h.resize(n); cout << tall(0, n - 1);", "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, SelfGuardedTraversalsCalledFromLoops) {
+  const Program kCases[] = {
+      {"longest path memo over a DAG, asked from every edge",
+       "vector<vector<int>> g; vector<int> best; int lp(int v) { if (best[v] != -1) return "
+       "best[v]; best[v] = 0; for (int u : g[v]) best[v] = max(best[v], lp(u) + 1); return "
+       "best[v]; }",
+       "int n, m; cin >> n >> m; g.assign(n, {}); best.assign(n, -1); for (int i = 0; i < m; "
+       "i++) { int a, b; cin >> a >> b; g[a].push_back(b); } int r = 0; for (int i = 0; i < n; "
+       "i++) for (int u : g[i]) r = max(r, lp(u)); cout << r;",
+       "O(n + m)"},
+      {"a mark tested on entry, asked from every vertex",
+       "vector<int> adj[100005]; bool vis[100005]; void go(int v) { if (vis[v]) return; vis[v] "
+       "= true; for (int u : adj[v]) go(u); }",
+       "int n, m; cin >> n >> m; for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; "
+       "adj[a].push_back(b); } for (int i = 0; i < n; i++) go(i);",
+       "O(m + n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, UnionFindByWhatItKeeps) {
+  const Program kCases[] = {
+      {"union by size alone: trees log n deep",
+       "vector<int> par, sz; int top(int x) { return par[x] == x ? x : top(par[x]); } void "
+       "join(int a, int b) { a = top(a); b = top(b); if (a == b) return; if (sz[a] < sz[b]) "
+       "swap(a, b); par[b] = a; sz[a] += sz[b]; }",
+       "int n, q; cin >> n >> q; par.resize(n); sz.assign(n, 1); iota(par.begin(), par.end(), "
+       "0); while (q--) { int a, b; cin >> a >> b; join(a, b); }",
+       "O(q * log n + n)"},
+      {"negative sizes at the roots, no compression",
+       "vector<int> up; int rt(int x) { if (up[x] < 0) return x; return rt(up[x]); } void uni(int "
+       "a, int b) { a = rt(a); b = rt(b); if (a == b) return; if (up[a] > up[b]) swap(a, b); "
+       "up[a] += up[b]; up[b] = a; }",
+       "int n, q; cin >> n >> q; up.assign(n, -1); for (int i = 0; i < q; i++) { int a, b; "
+       "cin >> a >> b; uni(a, b); }",
+       "O(q * log n + n)"},
+      {"neither size nor compression: chains as long as the set",
+       "vector<int> par; int top(int x) { return par[x] == x ? x : top(par[x]); } void join(int "
+       "a, int b) { par[top(a)] = top(b); }",
+       "int n, q; cin >> n >> q; par.resize(n); iota(par.begin(), par.end(), 0); while (q--) { "
+       "int a, b; cin >> a >> b; join(a, b); }",
+       "O(n * q)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
+TEST(RecursionMeasureTest, DepthCountersGrowToTheDepth) {
+  const Program kCases[] = {
+      {"a search over the path kept so far",
+       "vector<vector<int>> g; vector<long long> path; void walk(int v, int p, int d) { int lo = "
+       "0, hi = d; while (lo < hi) { int m = (lo + hi) / 2; if (path[m] < v) lo = m + 1; else hi "
+       "= m; } path[d] = v; for (int u : g[v]) if (u != p) walk(u, v, d + 1); }",
+       "int n; cin >> n; g.assign(n, {}); path.assign(n + 1, 0); for (int i = 1; i < n; i++) { "
+       "int a, b; cin >> a >> b; g[a].push_back(b); g[b].push_back(a); } walk(0, -1, 0);",
+       "O(n * log n)"},
+      {"a scan of every ancestor",
+       "vector<vector<int>> kids; vector<int> st; long long tot = 0; void go(int v, int depth) { "
+       "for (int j = 0; j < depth; j++) tot += st[j]; st[depth] = v; for (int c : kids[v]) go(c, "
+       "depth + 1); }",
+       "int n; cin >> n; kids.assign(n, {}); st.assign(n + 1, 0); for (int i = 1; i < n; i++) { "
+       "int p; cin >> p; kids[p].push_back(i); } go(0, 0);",
+       "O(n^2)"},
+      {"a counter the work never reads",
+       "vector<vector<int>> kids; vector<int> dep; void go(int v, int level) { dep[v] = level; "
+       "for (int c : kids[v]) go(c, level + 1); }",
+       "int n; cin >> n; kids.assign(n, {}); dep.assign(n, 0); for (int i = 1; i < n; i++) { int "
+       "p; cin >> p; kids[p].push_back(i); } go(0, 0);",
+       "O(n)"},
+  };
+  expectTimes(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel

@@ -1,0 +1,120 @@
+// Member calls through expressions, and names declared in more than one scope, each on the
+// smallest program showing it.
+#include "model/member_calls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "estimate/space_cost.h"
+#include "estimate/time_cost.h"
+#include "model/model.h"
+#include "model/nodes_of_type.h"
+
+namespace quorbel {
+namespace {
+
+const char* const kHead = "#include <bits/stdc++.h>\nusing namespace std;\n";
+
+// A type whose update walks a tree over the n the program reads, in log n steps: calls that
+// reach it cost log n each; its storage is fixed, so building one costs nothing that grows.
+const char* const kTree =
+    "int n, q;\nstruct Bit { long long d[1 << 18]; void push_back(int i, long long x) { for "
+    "(i++; i <= n; i += i & -i) d[i] += x; } };\n";
+
+std::string timeOf(const std::string& program) {
+  Model model = buildModel(std::string(kHead) + kTree + program);
+  return formatCost(estimateTime(model).total);
+}
+
+TEST(MemberCallTest, CallsThroughAnElementReachTheMember) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* want;
+  } kCases[] = {
+      {"element of a vector of the type",
+       "int main() { cin >> n >> q; vector<Bit> t(3); for (int k = 0; k < q; k++) { int c, i; "
+       "cin >> c >> i; t[c].push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"element of an array of the type",
+       "Bit t[2];\nint main() { cin >> n >> q; for (int k = 0; k < q; k++) { int i; cin >> i; "
+       "t[k % 2].push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"element handed out by back()",
+       "int main() { cin >> n >> q; deque<Bit> t(1); for (int k = 0; k < q; k++) { int i; cin "
+       ">> i; t.back().push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"dereferenced pointer",
+       "Bit pool[1];\nint main() { cin >> n >> q; Bit* p = &pool[0]; for (int k = 0; k < q; "
+       "k++) { int i; cin >> i; (*p).push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"pointer through an arrow",
+       "Bit pool[1];\nint main() { cin >> n >> q; Bit* p = pool; for (int k = 0; k < q; k++) { "
+       "int i; cin >> i; p->push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"member of an object",
+       "struct Holder { Bit inner; } h;\nint main() { cin >> n >> q; for (int k = 0; k < q; "
+       "k++) { int i; cin >> i; h.inner.push_back(i, 1); } }",
+       "O(q * log n)"},
+      {"a library container's method of the same name is not the member",
+       "int main() { cin >> n >> q; vector<vector<int>> s(n); for (int k = 0; k < q; k++) { int "
+       "c; cin >> c; s[c].push_back(k); } }",
+       "O(n + q)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(c.program), c.want) << c.name;
+}
+
+TEST(MemberCallTest, OwnerIsTheTypeThatDefinesTheMember) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* function;
+    const char* owner;
+  } kCases[] = {
+      {"inside the type", "struct Seg { void upd(int p) { p++; } };", "upd", "Seg"},
+      {"inside a template type", "template <class T> class Pool { public: void put(T x) { } };",
+       "put", "Pool"},
+      {"outside the type", "struct Seg { void upd(int p); };\nvoid Seg::upd(int p) { p++; }", "upd",
+       "Seg"},
+      {"free function", "void upd(int p) { p++; }", "upd", ""},
+      {"lambda", "int main() { auto upd = [&](int p) { return p + 1; }; upd(1); }", "upd", ""},
+  };
+  for (const auto& c : kCases) {
+    const Model model = buildModel(std::string(kHead) + c.program);
+    auto found = model.functions.find(c.function);
+    ASSERT_NE(found, model.functions.end()) << c.name;
+    EXPECT_EQ(ownerOf(found->second), c.owner) << c.name;
+  }
+}
+
+// One symbol per scope: a name declared again elsewhere means what its own declaration says.
+TEST(ScopeTest, ANameMeansItsOwnDeclarationWhereItIsUsed) {
+  const struct {
+    const char* name;
+    const char* program;
+    const char* want;
+  } kCases[] = {
+      {"a helper's string and main's count share a name",
+       "int score(const string& w) { int c = 0; for (size_t i = 0; i < w.size(); i++) c += w[i]; "
+       "return c; }\nvoid solve() { int k; cin >> k; while (k--) { string w; cin >> w; cout << "
+       "score(w); } }\nint main() { int w = 1; while (w--) solve(); }",
+       "O(|w|)"},
+      {"a constant count in main beside a helper reading a string of that name",
+       "void solve() { string r; cin >> r; for (char ch : r) cout << ch; }\nint main() { int r "
+       "= 3; while (r--) solve(); }",
+       "O(|r|)"},
+      {"parameters of the same name in two functions",
+       "void walk(int m) { for (int i = 0; i < m; i++) cout << i; }\nvoid root(int m) { for "
+       "(int j = 1; j * j <= m; j++) cout << j; }\nint main() { int a, b; cin >> a >> b; "
+       "walk(a); root(b); }",
+       "O(a + sqrt b)"},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(std::string(kHead) + c.program);
+    EXPECT_EQ(formatCost(estimateTime(model).total), c.want) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorbel
