@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "model/end_positions.h"
 #include "model/loop_parts.h"
 #include "model/types.h"
 
@@ -238,6 +239,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
       break;
     case ContainerKind::kVector:
     case ContainerKind::kArray:
+      // v.erase(v.end() - 2), v.insert(v.end(), x): only the entries after the place move
+      if ((method == "insert" || method == "erase") && placedNearEnd(call, object))
+        return {true, constantCost(), "vector " + what};
       if (method == "insert" || method == "erase" || kLinearMethods.count(method))
         return {true,
                 method == "resize" || method == "assign"

@@ -10,6 +10,8 @@
 #include "model/magnitude.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
+#include "model/self_calls.h"
+#include "model/tree_walks.h"
 
 namespace quorbel {
 namespace {
@@ -111,7 +113,7 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
   return states;
 }
 
-std::vector<Node> recursiveCalls(const Function& function) {
+std::vector<Node> recursiveCalls(const Model& model, const Function& function) {
   std::vector<Node> calls;
   std::string self;  // a recursive lambda's `auto&& self` parameter
   for (size_t i = 0; i < function.parameterTypes.size(); ++i)
@@ -122,7 +124,9 @@ std::vector<Node> recursiveCalls(const Function& function) {
   visitNodes(function.body, [&](const Node& n) {
     if (n.type() == "call_expression") {
       const std::string name = calleeName(n);
-      if (name == function.name || (!self.empty() && name == self)) calls.push_back(n);
+      if ((name == function.name || (!self.empty() && name == self)) &&
+          callsFunctionItself(model, function, n))
+        calls.push_back(n);
     }
     return true;
   });
@@ -464,7 +468,7 @@ bool passesRebuiltContainer(const Model& model, const Function& function, const 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   RecursionFacts facts;
   facts.parameters = function.parameters;
-  const std::vector<Node> calls = recursiveCalls(function);
+  const std::vector<Node> calls = recursiveCalls(model, function);
   if (calls.empty()) return facts;
 
   // Distinct activations: calls in exclusive branches count once.
@@ -519,6 +523,11 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       inAdjacencyLoop = true;
       adjacency = adjacencyOf(loop);
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
+    } else if (!loop.null() && skipsParent(function, call, loop) &&
+               !neighboursHolder(function, loop).empty()) {
+      // head[u] / nxt[e], a map of lists: a tree walk whatever holds the neighbours
+      inAdjacencyLoop = true;
+      adjacency = neighboursHolder(function, loop);
     }
   }
   if (inAdjacencyLoop && !returnsEntries) {
