@@ -272,7 +272,11 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
   const Node row = nestedRow(model, arguments.child(0));
   if (!row.null() && (kSorts.count(name) || kLinearAlgorithms.count(name))) {
     const Cost all = edgeCount(model, containerName(row.field("argument")));
-    const Cost share = rowShare(model, row, {});
+    // sort(byCount[c]) in a loop over c: the rows the loop walks share the entries
+    std::vector<EnclosingLoop> walked;
+    for (const LoopVariable& loop : loops)
+      walked.push_back({Node{}, loop.name, loop.range, loop.range, {}});
+    const Cost share = rowShare(model, row, walked);
     return {true, kSorts.count(name) ? multiplyCosts(share, logCost(all)) : share,
             std::string(name)};
   }

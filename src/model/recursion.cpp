@@ -30,6 +30,14 @@ std::string calleeName(const Node& call) {
   return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
+// 1, 1LL, 1u, 1ull: the one a bit is shifted from, whatever its type.
+bool isLiteralOne(const Node& node) {
+  if (node.type() != "number_literal") return false;
+  const std::string_view text = node.text();
+  return !text.empty() && text[0] == '1' &&
+         text.find_first_not_of("lLuU", 1) == std::string_view::npos;
+}
+
 // The bound of the for loop in `body` that counts `variable`: V of for (u = 0; u < V; u++).
 Node loopBoundOf(const Node& body, std::string_view variable) {
   Node bound;
@@ -96,7 +104,7 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
       counter = right;
     if ((op == "|" || op == "&") && isIdentifierNamed(left, parameter) &&
         right.type() == "binary_expression" && right.field("operator").text() == "<<" &&
-        unwrapped(right.field("left")).text() == "1")
+        isLiteralOne(unwrapped(right.field("left"))))
       counter = unwrapped(right.field("right"));
     if (counter.type() != "identifier") return true;
     const Node bound = loopBoundOf(function.body, counter.text());
@@ -396,6 +404,30 @@ std::set<std::string> categoricalParameters(const Model& model, const Function& 
   return few;
 }
 
+// dp[1 << 16] (or dp[M] with M = 1 << 16) keyed only by masks whose bits the body tests or sets
+// by a counter (mask >> i & 1, mask | 1 << i with i < n): a table with one entry per subset of
+// the items, whose reachable states are the subsets of the n items, not its capacity.
+bool keyedBySubsets(const Model& model, const Function& function, const std::vector<Node>& calls,
+                    const std::string& memo, const std::vector<bool>& keyed) {
+  bool perSubset = false;
+  for (double extent : fixedExtents(model, memo)) {
+    const long long whole = static_cast<long long>(extent);
+    perSubset = perSubset || (whole >= 1024 && (whole & (whole - 1)) == 0);
+  }
+  if (!perSubset) return false;
+  bool any = false;
+  for (size_t k = 0; k < function.parameters.size() && k < keyed.size(); ++k) {
+    if (!keyed[k] || function.parameters[k].empty()) continue;
+    const Cost states = parameterStates(model, function, k, calls);
+    if (isConstantCost(states) || sizesOf(states).empty()) return false;
+    for (const Monomial& term : states.terms)
+      for (const auto& entry : term.sizes)
+        if (entry.second.expBase == 1) return false;
+    any = true;
+  }
+  return any;
+}
+
 // for (int d = 0; d < 4; d++): the passes of a loop counted between constants, 0 otherwise.
 int constantTrips(const Model& model, const Node& loop) {
   if (loop.type() != "for_statement") return 0;
@@ -565,7 +597,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const std::vector<bool> keyed = keyedParameters(function, memo);
     const bool anyTied = std::find(tied.begin(), tied.end(), true) != tied.end();
     if (anyTied || isConstantCost(facts.states) || (table && table->literalLimit) ||
-        madeOfItemCounts(model, facts.states)) {
+        madeOfItemCounts(model, facts.states) ||
+        keyedBySubsets(model, function, calls, memo, keyed)) {
       facts.states = constantCost();
       const std::set<std::string> few = categoricalParameters(model, function, memo);
       for (size_t k = 0; k < function.parameters.size(); ++k) {
