@@ -207,6 +207,31 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
   return {true, constantCost(), what};  // inv_mod: the log of a modulus
 }
 
+// v.insert(v.end(), ...): the position is the end of the very container inserted into.
+bool insertsAtOwnEnd(const Node& function, const Node& call) {
+  const Node position = call.field("arguments").child(0);
+  if (position.type() != "call_expression") return false;
+  const Node end = position.field("function");
+  return end.type() == "field_expression" && end.field("field").text() == "end" &&
+         end.field("argument").text() == function.field("argument").text();
+}
+
+// What an append at the end copies: one value, k copies of one, or the range [first, last).
+Cost appendedSize(const Model& model, const Node& call, const std::vector<LoopVariable>& loops) {
+  const Node arguments = call.field("arguments");
+  if (arguments.childCount() == 2) return constantCost();
+  const Node first = arguments.child(1);
+  const Node last = arguments.child(2);
+  if (first.type() != "call_expression") return magnitudeOf(model, first, loops);
+  if (const Node row = nestedRow(model, first); !row.null()) return rowShare(model, row, {});
+  const std::string source = containerName(first);
+  const Symbol* symbol = findSymbol(model, source);
+  if (symbol && symbol->kind != ContainerKind::kScalar &&
+      last.text().find("end") != std::string_view::npos)
+    return containerSize(model, source, first);
+  return magnitudeOf(model, last, loops);
+}
+
 LibraryCost methodCost(const Model& model, const Node& call,
                        const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
@@ -239,6 +264,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
       break;
     case ContainerKind::kVector:
     case ContainerKind::kArray:
+      // v.insert(v.end(), a.begin(), a.end()) appends: it copies a, whatever v holds
+      if (method == "insert" && insertsAtOwnEnd(function, call))
+        return {true, appendedSize(model, call, loops), "vector insert"};
       // v.erase(v.end() - 2), v.insert(v.end(), x): only the entries after the place move
       if ((method == "insert" || method == "erase") && placedNearEnd(call, object))
         return {true, constantCost(), "vector " + what};

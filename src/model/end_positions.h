@@ -15,7 +15,7 @@ namespace quorbel {
 bool isNearEnd(const Node& expression, const std::string& object);
 
 // True when the position arguments of the insert or erase `call` on `object` are near its end:
-// the first argument, and for an erase of a range the second as well.
+// the first argument, and for an erase of a range the second as well; an insert of one entry.
 bool placedNearEnd(const Node& call, const std::string& object);
 
 }  // namespace quorbel

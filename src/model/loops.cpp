@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
 #include "model/loop_parts.h"
@@ -258,7 +259,10 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
   if (row.null() && !bound.null())
     row = countedRow(model, loop, bound, frames.empty() ? Node{} : frames.back().node);
-  if (!row.null() && (update.op == "++" || update.op == "+=")) {
+  // for (k = g[u].size() - 1; k >= 0; k--): the same row walked down from its end
+  const bool down = update.op == "--" && !bound.null() && evaluateConstant(model, bound);
+  if (row.null() && down) row = rowWalkedDown(model, start);
+  if (!row.null() && (update.op == "++" || update.op == "+=" || down)) {
     facts.step = StepKind::kAdjacency;
     facts.trips = rowShare(model, row, frames);
     facts.range = facts.trips;
@@ -653,6 +657,12 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
     const Cost range = frames.back().range;
     facts.step = StepKind::kHarmonic;
     facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
+    return facts;
+  }
+  // for (int v : g[u].out): a member list of an element is one row of all such lists
+  if (!memberRow(model, right).null()) {
+    facts.step = StepKind::kAdjacency;
+    facts.trips = rowShare(model, right, frames);
     return facts;
   }
   if (right.type() == "subscript_expression") {

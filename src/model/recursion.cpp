@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "model/element_rows.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
@@ -155,6 +156,7 @@ Node enclosingLoop(const Node& node, const Node& body) {
 
 bool isAdjacencyLoop(const Model& model, const Node& loop) {
   if (loop.null()) return false;
+  if (!walkedRowOf(model, loop).null()) return true;
   const Node right =
       loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
   const Node subscript = findDescendant(right, {"subscript_expression"});
@@ -163,7 +165,11 @@ bool isAdjacencyLoop(const Model& model, const Node& loop) {
   return symbol && symbol->nestedContainer;
 }
 
-std::string adjacencyOf(const Node& loop) {
+std::string adjacencyOf(const Model& model, const Node& loop) {
+  // the array whose elements hold the rows: g of g[u] and of g[u].out
+  const Node row = walkedRowOf(model, loop);
+  if (!row.null())
+    return containerName(findDescendant(row, {"subscript_expression"}).field("argument"));
   const Node right =
       loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
   return containerName(findDescendant(right, {"subscript_expression"}).field("argument"));
@@ -553,7 +559,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     }
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
-      adjacency = adjacencyOf(loop);
+      adjacency = adjacencyOf(model, loop);
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
     } else if (!loop.null() && skipsParent(function, call, loop) &&
                !neighboursHolder(function, loop).empty()) {
