@@ -37,7 +37,9 @@ bool placedNearEnd(const Node& call, const std::string& object) {
   const Node arguments = call.field("arguments");
   if (arguments.childCount() == 0 || !isNearEnd(arguments.child(0), object)) return false;
   const std::string_view method = call.field("function").field("field").text();
-  return method != "erase" || arguments.childCount() == 1 || isNearEnd(arguments.child(1), object);
+  // insert(pos, first, last) and insert(pos, count, value) add more than one entry
+  if (method == "insert") return arguments.childCount() == 2;
+  return arguments.childCount() == 1 || isNearEnd(arguments.child(1), object);
 }
 
 }  // namespace quorbel

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cost/cost.h"
+#include "estimate/space_cost.h"
 #include "estimate/time_cost.h"
 #include "model/model.h"
 
@@ -18,6 +19,12 @@ namespace {
 std::string timeOf(const std::string& program) {
   Model model = buildModel(program);
   return formatCost(estimateTime(model).total);
+}
+
+std::string spaceOf(const std::string& program) {
+  Model model = buildModel(program);
+  const TimeEstimate time = estimateTime(model);
+  return formatCost(estimateSpace(model, time).total);
 }
 
 struct Case {
@@ -142,6 +149,10 @@ TEST(ShapesTest, ChangesNearTheEndOfAVector) {
        PROGRAM("int main() { int n; cin >> n; vector<int> v; for (int i = 0; i < n; i++) { "
                "v.insert(v.end(), i); v.insert(v.end(), -i); v.erase(v.end() - 2, v.end()); } }"),
        "O(n)"},
+      {"near miss: inserting a whole range at the end copies it",
+       PROGRAM("int main() { int n; cin >> n; vector<int> a(n), all; for (int i = 0; i < n; "
+               "i++) all.insert(all.end(), a.begin(), a.end()); }"),
+       "O(n^2)"},
       {"near miss: erasing the front moves every entry",
        PROGRAM("int main() { int n; cin >> n; vector<int> v(n); for (int i = 0; i < n; i++) "
                "v.erase(v.begin()); }"),
@@ -181,6 +192,63 @@ TEST(ShapesTest, BranchesThatLeaveWhenDone) {
        "O(n^2)"},
   };
   expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// Rows of a nested container sorted in a loop over the rows share the entries: all the rows
+// together hold what was pushed, however many slots the container has.
+TEST(ShapesTest, RowsSortedInALoopShareTheEntries) {
+  const Case kCases[] = {
+      {"an array of vectors by popcount",
+       PROGRAM("int n; vector<int> byBits[40];\nint main() { cin >> n; for (int m = 0; m < (1 << "
+               "n); m++) byBits[__builtin_popcount(m)].push_back(m);\n  for (int c = 0; c <= n; "
+               "c++) sort(byBits[c].begin(), byBits[c].end()); }"),
+       "O(2^n * n)"},
+      {"a vector of vectors by remainder",
+       PROGRAM("int main() { int n, k; cin >> n >> k; vector<vector<long long>> rem(k);\n  for "
+               "(int i = 0; i < n; i++) { long long x; cin >> x; rem[i % k].push_back(x); }\n  "
+               "for (int r = 0; r < k; r++) sort(rem[r].begin(), rem[r].end(), greater<long "
+               "long>()); }"),
+       "O(n * log n + k)"},
+      {"an array of vectors reversed row by row",
+       PROGRAM("vector<int> g[200005];\nint main() { int n, m; cin >> n >> m; for (int i = 0; i "
+               "< m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n  for (int v = 1; v <= "
+               "n; v++) reverse(g[v].begin(), g[v].end()); }"),
+       "O(m + n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A memo table of a power-of-two capacity keyed by masks of the n items holds the subsets the
+// recursion reaches: 2^n entries, in time and in space.
+TEST(ShapesTest, MemoTablesOfSubsets) {
+  const Case kCases[] = {
+      {"a literal shift, bits tested with 1LL",
+       PROGRAM("int n; long long w[20], best[1 << 20];\nlong long go(long long s) { if (s == 0) "
+               "return 0; long long& r = best[s]; if (r) return r; r = LLONG_MAX; for (int i = 0; "
+               "i < n; i++) if (s & (1LL << i)) r = min(r, w[i] + go(s ^ (1LL << i))); return r; "
+               "}\nint main() { cin >> n; for (int i = 0; i < n; i++) cin >> w[i]; cout << go((1 "
+               "<< n) - 1); }"),
+       "O(2^n * n)"},
+      {"a named capacity, bits set with 1 <<",
+       PROGRAM("const int FULL = 1 << 18; int n, c[18][18]; int memo[FULL];\nint f(int used) { "
+               "int k = __builtin_popcount(used); if (k == n) return 0; if (memo[used] >= 0) "
+               "return memo[used]; int b = INT_MAX; for (int j = 0; j < n; j++) if (!(used >> j "
+               "& 1)) b = min(b, c[k][j] + f(used | 1 << j)); return memo[used] = b; }\nint main() "
+               "{ cin >> n; for (int i = 0; i < n; i++) for (int j = 0; j < n; j++) cin >> "
+               "c[i][j]; memset(memo, -1, sizeof memo); cout << f(0); }"),
+       "O(2^n * n + FULL)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+  const Case kSpaces[] = {
+      {"a literal shift holds the subsets", kCases[0].program, "O(2^n)"},
+      {"a named capacity holds its own extent", kCases[1].program, "O(n^2 + FULL)"},
+      {"near miss: a power-of-two table keyed by a value is its capacity",
+       PROGRAM("int n; long long f[1 << 20];\nlong long g(int x) { if (x < 2) return x; if "
+               "(f[x]) return f[x]; return f[x] = g(x - 1) + g(x - 2); }\nint main() { cin >> n; "
+               "cout << g(n); }"),
+       "O(n)"},
+  };
+  for (const Case& c : kSpaces) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
 }
 
 }  // namespace
