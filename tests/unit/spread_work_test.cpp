@@ -176,5 +176,55 @@ TEST(SpreadWorkTest, HelpersThatOnlyRunATraversal) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Keeping the largest side and merging every other into it moves each entry into a side at
+// least twice its size: log n moves per entry over the whole run, whatever the walk that
+// reaches the sides, when the side kept was picked by comparing sizes.
+TEST(SpreadWorkTest, AllButTheLargestMergedIntoIt) {
+  const Case kCases[] = {
+      {"sets by pointer, the heavy child skipped around the walk",
+       "int n, col[200005], res[200005]; vector<int> g[200005]; set<int>* bag[200005];\n"
+       "void dfs(int u, int p) { int heavy = -1;\n"
+       "  for (int v : g[u]) if (v != p) { dfs(v, u);\n"
+       "    if (heavy < 0 || bag[v]->size() > bag[heavy]->size()) heavy = v; }\n"
+       "  bag[u] = heavy < 0 ? new set<int>() : bag[heavy];\n"
+       "  for (int v : g[u]) if (v != p && v != heavy) for (int x : *bag[v]) bag[u]->insert(x);\n"
+       "  bag[u]->insert(col[u]); res[u] = bag[u]->size(); }\n"
+       "int main() { cin >> n; for (int i = 1; i <= n; i++) cin >> col[i];\n"
+       "  for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; g[a].push_back(b); "
+       "g[b].push_back(a); }\n"
+       "  dfs(1, 0); for (int i = 1; i <= n; i++) cout << res[i] << ' '; }",
+       "O(n * log^2 n)"},
+      {"hash maps in a vector, the heavy child passed over with continue",
+       "int n; vector<vector<int>> kids; vector<unordered_map<int, int>> cnt; vector<int> val;\n"
+       "vector<long long> res;\n"
+       "void go(int u) { int big = -1;\n"
+       "  for (int v : kids[u]) { go(v); if (big == -1 || cnt[v].size() > cnt[big].size()) big = "
+       "v; }\n"
+       "  if (big != -1) swap(cnt[u], cnt[big]);\n  cnt[u][val[u]]++;\n"
+       "  for (int v : kids[u]) { if (v == big) continue;\n"
+       "    for (auto& kv : cnt[v]) cnt[u][kv.first] += kv.second; }\n"
+       "  res[u] = cnt[u].size(); }\n"
+       "int main() { cin >> n; kids.resize(n); cnt.resize(n); val.resize(n); res.resize(n);\n"
+       "  for (int i = 0; i < n; i++) cin >> val[i];\n"
+       "  for (int i = 1; i < n; i++) { int p; cin >> p; kids[p].push_back(i); }\n"
+       "  go(0); for (int i = 0; i < n; i++) cout << res[i] << '\\n'; }",
+       "O(n * log n)"},
+      {"near miss: the side kept was picked by a value, not by its size",
+       "int n, col[200005], res[200005]; vector<int> g[200005]; set<int>* bag[200005];\n"
+       "void dfs(int u, int p) { int pick = -1;\n"
+       "  for (int v : g[u]) if (v != p) { dfs(v, u); if (pick < 0 || col[v] > col[pick]) pick = "
+       "v; }\n"
+       "  bag[u] = pick < 0 ? new set<int>() : bag[pick];\n"
+       "  for (int v : g[u]) if (v != p && v != pick) for (int x : *bag[v]) bag[u]->insert(x);\n"
+       "  bag[u]->insert(col[u]); res[u] = bag[u]->size(); }\n"
+       "int main() { cin >> n; for (int i = 1; i <= n; i++) cin >> col[i];\n"
+       "  for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; g[a].push_back(b); "
+       "g[b].push_back(a); }\n"
+       "  dfs(1, 0); for (int i = 1; i <= n; i++) cout << res[i] << ' '; }",
+       "O(n^2 * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
