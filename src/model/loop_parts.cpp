@@ -3,6 +3,7 @@
 #include <mutex>
 #include <set>
 
+#include "model/element_rows.h"
 #include "model/nodes_of_type.h"
 
 namespace quorbel {
@@ -221,6 +222,7 @@ Node nestedRow(const Model& model, const Node& expression) {
   const std::string_view method = f.field("field").text();
   if (method != "size" && method != "begin" && method != "end") return {};
   const Node row = unwrap(f.field("argument"));
+  if (row.type() == "field_expression") return memberRow(model, row);
   // g[0].size(): a table's row length, not a share of what its rows hold.
   if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
   const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
@@ -243,6 +245,7 @@ bool readOnceInMain(const Node& row) {
 }  // namespace
 
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
+  if (row.type() == "field_expression") return memberRowShare(model, row, frames);
   std::string base = containerName(row.field("argument"));
   // cnt[u] of t[u][cnt[u]] = v: the length of t's row u
   auto counted = model.counted.rowCounts.find(base);

@@ -10,8 +10,10 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
+#include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
 #include "model/sentinel_scans.h"
@@ -259,7 +261,10 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
   if (row.null() && !bound.null())
     row = countedRow(model, loop, bound, frames.empty() ? Node{} : frames.back().node);
-  if (!row.null() && (update.op == "++" || update.op == "+=")) {
+  // for (k = g[u].size() - 1; k >= 0; k--): the same row walked down from its end
+  const bool down = update.op == "--" && !bound.null() && evaluateConstant(model, bound);
+  if (row.null() && down) row = rowWalkedDown(model, start);
+  if (!row.null() && (update.op == "++" || update.op == "+=" || down)) {
     facts.step = StepKind::kAdjacency;
     facts.trips = rowShare(model, row, frames);
     facts.range = facts.trips;
@@ -668,6 +673,12 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
     facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
     return facts;
   }
+  // for (int v : g[u].out): a member list of an element is one row of all such lists
+  if (!memberRow(model, right).null()) {
+    facts.step = StepKind::kAdjacency;
+    facts.trips = rowShare(model, right, frames);
+    return facts;
+  }
   if (right.type() == "subscript_expression") {
     const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
@@ -706,6 +717,9 @@ LoopFacts loopFactsOf(const Model& model, const Node& loop,
   std::vector<LoopVariable> vars = locals;
   const std::vector<LoopVariable> inLoops = loopVariablesOf(enclosing);
   vars.insert(vars.end(), inLoops.begin(), inLoops.end());
+  // while (x != p[x]) { p[x] = p[p[x]]; x = p[x]; }: a compressed chain, climbed in log n
+  if (LoopFacts chain = compressedChainFacts(model, loop); chain.step != StepKind::kUnknown)
+    return chain;
   if (type == "for_statement") return forFacts(model, loop, enclosing, vars);
   return whileLoopFacts(model, loop, enclosing, vars);
 }

@@ -1,0 +1,230 @@
+// Work spread over the passes of a loop, in the spellings real programs use: a list per element
+// reached through the element (g[u].out, p->kids) and walked in any direction, an append at a
+// container's own end, a container emptied in each pass and filled by a traversal charged once,
+// and a helper that only runs a traversal. Each case is a short program of our own with the
+// answer derived by hand; near-misses keep each rule from firing without its guarantee.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cost/cost.h"
+#include "estimate/time_cost.h"
+#include "model/model.h"
+
+namespace quorbel {
+namespace {
+
+struct Case {
+  const char* name;
+  const char* program;
+  const char* want;
+};
+
+void expectTimes(const Case* begin, const Case* end) {
+  for (const Case* c = begin; c != end; ++c) {
+    Model model =
+        buildModel(std::string("#include <bits/stdc++.h>\nusing namespace std;\n") + c->program);
+    EXPECT_EQ(formatCost(estimateTime(model).total), c->want) << c->name;
+  }
+}
+
+// A list kept in each element of an array is one row of all the lists: a walk over it from a
+// traversal or over all elements costs what the lists received, not their count times the size.
+TEST(SpreadWorkTest, RowsReachedThroughElementsAndWalkedAnyWay) {
+  const Case kCases[] = {
+      {"a member list walked down by index in a tree walk",
+       "struct V { vector<int> out; int w; };\nV g[200005];\n"
+       "long long dfs(int u, int from) { long long s = g[u].w;\n"
+       "  for (int i = (int)g[u].out.size() - 1; i >= 0; --i) { int v = g[u].out[i];\n"
+       "    if (v != from) s += dfs(v, u); }\n  return s; }\n"
+       "int main() { int n; scanf(\"%d\", &n);\n"
+       "  for (int i = 1; i < n; i++) { int a, b; scanf(\"%d %d\", &a, &b);\n"
+       "    g[a].out.push_back(b); g[b].out.push_back(a); }\n"
+       "  printf(\"%lld\", dfs(1, 0)); }",
+       "O(n)"},
+      {"a nested row walked down over every row",
+       "int main() { int n, m; cin >> n >> m; vector<vector<int>> at(n);\n"
+       "  for (int i = 0; i < m; i++) { int x, y; cin >> x >> y; at[x].push_back(y); }\n"
+       "  long long best = 0;\n"
+       "  for (int i = 0; i < n; i++) for (int j = at[i].size() - 1; j >= 0; j--)\n"
+       "    best = max(best, (long long)at[i][j]);\n  cout << best; }",
+       "O(n + m)"},
+      {"a member list walked by iterators over every element",
+       "struct Item { vector<int> kids; };\n"
+       "int main() { int n; cin >> n; vector<Item> items(n);\n"
+       "  for (int i = 1; i < n; i++) { int p; cin >> p; items[p].kids.push_back(i); }\n"
+       "  long long t = 0;\n"
+       "  for (int i = 0; i < n; i++)\n"
+       "    for (auto it = items[i].kids.begin(); it != items[i].kids.end(); ++it) t += *it;\n"
+       "  cout << t; }",
+       "O(n)"},
+      {"a member list through a pointer to the element, by range",
+       "struct Node { vector<Node*> sub; int val; };\nNode pool[100005];\n"
+       "int sum(Node* p) { int s = p->val; for (Node* c : p->sub) s += sum(c); return s; }\n"
+       "int main() { int n; cin >> n;\n"
+       "  for (int i = 2; i <= n; i++) { int p; cin >> p; pool[p].sub.push_back(&pool[i]); }\n"
+       "  cout << sum(&pool[1]); }",
+       "O(n)"},
+      {"near miss: one object's list walked once per item",
+       "struct Box { vector<int> v; } box;\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) box.v.push_back(i);\n"
+       "  long long s = 0; for (int i = 0; i < n; i++) for (int x : box.v) s += x;\n"
+       "  cout << s; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// v.insert(v.end(), first, last) copies the range; what v already holds is not moved.
+TEST(SpreadWorkTest, AppendsAtTheOwnEndCopyOnlyWhatTheyAdd) {
+  const Case kCases[] = {
+      {"one value appended per item",
+       "int main() { int n; cin >> n; vector<int> out;\n"
+       "  for (int i = 0; i < n; i++) out.insert(out.end(), i);\n  cout << out.size(); }",
+       "O(n)"},
+      {"a fixed block appended per item",
+       "int main() { int n, k; cin >> n >> k; vector<int> blk(k), out;\n"
+       "  for (int i = 0; i < n; i++) out.insert(out.end(), blk.begin(), blk.end());\n"
+       "  cout << out.size(); }",
+       "O(k * n)"},
+      {"k copies appended per item",
+       "int main() { int n, k; cin >> n >> k; vector<long long> out;\n"
+       "  for (int i = 0; i < n; i++) out.insert(out.end(), k, i);\n  cout << out.size(); }",
+       "O(k * n)"},
+      {"near miss: inserted at the front, everything shifts",
+       "int main() { int n; cin >> n; vector<int> out;\n"
+       "  for (int i = 0; i < n; i++) out.insert(out.begin(), i);\n  cout << out.size(); }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A container emptied in each pass and filled only by a traversal that marks what it visits
+// for good holds, over all the passes, each vertex once: walking it per pass is its share.
+TEST(SpreadWorkTest, PassLocalFillsOfAmortisedTraversals) {
+  const Case kCases[] = {
+      {"cleared, filled by a marked dfs, walked by index",
+       "int n, m; vector<int> g[200005]; int mark[200005]; vector<int> path;\n"
+       "void walk(int u) { mark[u] = 1; path.push_back(u);\n"
+       "  for (int v : g[u]) if (!mark[v]) walk(v); }\n"
+       "int main() { scanf(\"%d %d\", &n, &m);\n"
+       "  for (int i = 0; i < m; i++) { int a, b; scanf(\"%d %d\", &a, &b); g[a].push_back(b); }\n"
+       "  long long t = 0;\n"
+       "  for (int i = 1; i <= n; i++) { path.clear(); walk(i);\n"
+       "    for (int j = 0; j < (int)path.size(); j++) t += path[j]; }\n"
+       "  printf(\"%lld\", t); }",
+       "O(m + n)"},
+      {"declared in the pass, filled by a guarded traversal, walked by range",
+       "vector<vector<int>> adj; vector<bool> seen; vector<int> got;\n"
+       "void go(int u, vector<int>& into) { seen[u] = true; into.push_back(u);\n"
+       "  for (int v : adj[u]) if (!seen[v]) go(v, into); }\n"
+       "int main() { int n, m; cin >> n >> m; adj.resize(n); seen.assign(n, false);\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; adj[a].push_back(b); }\n"
+       "  long long best = 0;\n"
+       "  for (int s = 0; s < n; s++) if (!seen[s]) { vector<int> comp; go(s, comp);\n"
+       "    long long here = 0; for (int x : comp) here += x; best = max(best, here); }\n"
+       "  cout << best; }",
+       "O(n + m)"},
+      {"near miss: never emptied, so every pass walks all gathered so far",
+       "int n, m; vector<int> g[200005]; int mark[200005]; vector<int> path;\n"
+       "void walk(int u) { mark[u] = 1; path.push_back(u);\n"
+       "  for (int v : g[u]) if (!mark[v]) walk(v); }\n"
+       "int main() { scanf(\"%d %d\", &n, &m);\n"
+       "  for (int i = 0; i < m; i++) { int a, b; scanf(\"%d %d\", &a, &b); g[a].push_back(b); }\n"
+       "  long long t = 0;\n"
+       "  for (int i = 1; i <= n; i++) { if (!mark[i]) walk(i);\n"
+       "    for (int j = 0; j < (int)path.size(); j++) t += path[j]; }\n"
+       "  printf(\"%lld\", t); }",
+       "O(n^2 + m)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A helper with no loop of its own that runs a marked traversal is charged as the traversal
+// is: once over a loop that calls it for unmarked vertices.
+TEST(SpreadWorkTest, HelpersThatOnlyRunATraversal) {
+  const Case kCases[] = {
+      {"a helper returning what a bfs returns",
+       "int n, m; vector<vector<int>> nb; vector<int> d;\n"
+       "int far(int s) { queue<int> q; q.push(s); d[s] = 0; int last = s;\n"
+       "  while (!q.empty()) { int u = q.front(); q.pop(); last = u;\n"
+       "    for (int v : nb[u]) if (d[v] < 0) { d[v] = d[u] + 1; q.push(v); } }\n"
+       "  return last; }\n"
+       "int explore(int s) { return far(s); }\n"
+       "int main() { cin >> n >> m; nb.assign(n, {}); d.assign(n, -1);\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; nb[a].push_back(b); }\n"
+       "  int c = 0; for (int i = 0; i < n; i++) if (d[i] < 0) { explore(i); c++; }\n"
+       "  cout << c; }",
+       "O(n + m)"},
+      {"a helper running a dfs twice",
+       "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
+       "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
+       "void both(int u) { dfs(u); cnt = 0; dfs(u); }\n"
+       "int main() { cin >> n >> m;\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
+       "  for (int i = 1; i <= n; i++) if (!vis[i]) both(i);\n  cout << cnt; }",
+       "O(m + n)"},
+      {"near miss: a helper that clears the marks with a loop first",
+       "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
+       "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
+       "void fresh(int u) { for (int i = 1; i <= n; i++) vis[i] = false; dfs(u); }\n"
+       "int main() { cin >> n >> m;\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
+       "  for (int i = 1; i <= n; i++) if (!vis[i]) fresh(i);\n  cout << cnt; }",
+       "O(n * (n + m))"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// Keeping the largest side and merging every other into it moves each entry into a side at
+// least twice its size: log n moves per entry over the whole run, whatever the walk that
+// reaches the sides, when the side kept was picked by comparing sizes.
+TEST(SpreadWorkTest, AllButTheLargestMergedIntoIt) {
+  const Case kCases[] = {
+      {"sets by pointer, the heavy child skipped around the walk",
+       "int n, col[200005], res[200005]; vector<int> g[200005]; set<int>* bag[200005];\n"
+       "void dfs(int u, int p) { int heavy = -1;\n"
+       "  for (int v : g[u]) if (v != p) { dfs(v, u);\n"
+       "    if (heavy < 0 || bag[v]->size() > bag[heavy]->size()) heavy = v; }\n"
+       "  bag[u] = heavy < 0 ? new set<int>() : bag[heavy];\n"
+       "  for (int v : g[u]) if (v != p && v != heavy) for (int x : *bag[v]) bag[u]->insert(x);\n"
+       "  bag[u]->insert(col[u]); res[u] = bag[u]->size(); }\n"
+       "int main() { cin >> n; for (int i = 1; i <= n; i++) cin >> col[i];\n"
+       "  for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; g[a].push_back(b); "
+       "g[b].push_back(a); }\n"
+       "  dfs(1, 0); for (int i = 1; i <= n; i++) cout << res[i] << ' '; }",
+       "O(n * log^2 n)"},
+      {"hash maps in a vector, the heavy child passed over with continue",
+       "int n; vector<vector<int>> kids; vector<unordered_map<int, int>> cnt; vector<int> val;\n"
+       "vector<long long> res;\n"
+       "void go(int u) { int big = -1;\n"
+       "  for (int v : kids[u]) { go(v); if (big == -1 || cnt[v].size() > cnt[big].size()) big = "
+       "v; }\n"
+       "  if (big != -1) swap(cnt[u], cnt[big]);\n  cnt[u][val[u]]++;\n"
+       "  for (int v : kids[u]) { if (v == big) continue;\n"
+       "    for (auto& kv : cnt[v]) cnt[u][kv.first] += kv.second; }\n"
+       "  res[u] = cnt[u].size(); }\n"
+       "int main() { cin >> n; kids.resize(n); cnt.resize(n); val.resize(n); res.resize(n);\n"
+       "  for (int i = 0; i < n; i++) cin >> val[i];\n"
+       "  for (int i = 1; i < n; i++) { int p; cin >> p; kids[p].push_back(i); }\n"
+       "  go(0); for (int i = 0; i < n; i++) cout << res[i] << '\\n'; }",
+       "O(n * log n)"},
+      {"near miss: the side kept was picked by a value, not by its size",
+       "int n, col[200005], res[200005]; vector<int> g[200005]; set<int>* bag[200005];\n"
+       "void dfs(int u, int p) { int pick = -1;\n"
+       "  for (int v : g[u]) if (v != p) { dfs(v, u); if (pick < 0 || col[v] > col[pick]) pick = "
+       "v; }\n"
+       "  bag[u] = pick < 0 ? new set<int>() : bag[pick];\n"
+       "  for (int v : g[u]) if (v != p && v != pick) for (int x : *bag[v]) bag[u]->insert(x);\n"
+       "  bag[u]->insert(col[u]); res[u] = bag[u]->size(); }\n"
+       "int main() { cin >> n; for (int i = 1; i <= n; i++) cin >> col[i];\n"
+       "  for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; g[a].push_back(b); "
+       "g[b].push_back(a); }\n"
+       "  dfs(1, 0); for (int i = 1; i <= n; i++) cout << res[i] << ' '; }",
+       "O(n^2 * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+}  // namespace
+}  // namespace quorbel
