@@ -381,20 +381,35 @@ bool popsFrom(const Node& scope, const std::string& object) {
   return callsMethodOn(scope, object, {"pop_back", "pop", "pop_front"});
 }
 
+namespace {
+
+// if (..) break; or if (..) { ...; break; }: the test itself ends the walk, not one nested in it.
+bool breaksDirectly(const Node& consequence) {
+  if (consequence.type() == "break_statement") return true;
+  if (consequence.type() != "compound_statement") return false;
+  for (const Node& statement : childrenOf(consequence))
+    if (statement.type() == "break_statement") return true;
+  return false;
+}
+
+}  // namespace
+
 bool stopsAtMarks(const Node& body, const std::string& variable) {
   std::string tested;
+  std::string_view entry;  // the index the test reads, which the mark must write
   bool marks = false;
   visitNodes(body, [&](const Node& n) {
-    if (n.type() == "if_statement" && tested.empty() &&
-        !findDescendant(n.field("consequence"), {"break_statement"}).null()) {
+    if (n.type() == "if_statement" && tested.empty() && breaksDirectly(n.field("consequence"))) {
       const Node lookup = findDescendant(n.field("condition"), {"subscript_expression"});
-      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable))
+      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable)) {
         tested = containerName(lookup);
+        entry = lookup.field("indices").text();
+      }
     }
     if (n.type() == "assignment_expression" && !tested.empty()) {
       const Node left = unwrap(n.field("left"));
       marks = marks || (left.type() == "subscript_expression" && containerName(left) == tested &&
-                        mentionsIdentifier(left.field("indices"), variable));
+                        left.field("indices").text() == entry);
     }
     return true;
   });

@@ -155,6 +155,16 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> c(n); for (int i = 0; i < n; i++) for (int j = i + 1; j < n; j++) { if "
        "(c[j]) break; c[j] = 1; }",
        "O(n)"},
+      {"a mark tested by an entry and set in one brace",
+       "vector<bool> seen(n); for (int i = 0; i < n; i++) for (int j = i; j < n; j++) { if "
+       "(seen[j]) { break; } seen[j] = true; }",
+       "O(n)"},
+      // the break ends the walk on another test than the entry written: each pass may go on
+      {"relaxations that break on another test",
+       "int m; cin >> m; vector<long long> d(n); vector<int> u(m), v(m); for (int i = 0; i < n; "
+       "i++) for (int j = 0; j < m; j++) { if (d[u[j]] + 1 < d[v[j]]) { if (i == n - 1) break; "
+       "d[v[j]] = d[u[j]] + 1; } }",
+       "O(m * n)"},
       {"multiples of distinct entries",
        "vector<int> a(n); for (auto& x : a) cin >> x; for (int s = 0; s < n; s++) for (int j = 1; "
        "j * a[s] <= n; j++) {}",
