@@ -226,5 +226,33 @@ TEST(SpreadWorkTest, AllButTheLargestMergedIntoIt) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A scalar member set in the constructor's initialiser list holds what it was given from the
+// body's first statement on: the loops it bounds there run as far as the argument.
+TEST(SpreadWorkTest, MembersSetByTheInitialiserList) {
+  const Case kCases[] = {
+      {"a count set from the parameter",
+       "struct Sets { int N; int* f; Sets(int n) : N(n) { f = new int[N];\n"
+       "  for (int i = 0; i < N; i++) f[i] = i; } };\n"
+       "int main() { int n; cin >> n; Sets s(n); cout << s.N; }",
+       "O(n)"},
+      {"two extents in braces",
+       "struct Grid { int R, C; vector<int> cell; Grid(int rows, int cols) : R{rows}, C{cols} {\n"
+       "  for (int r = 0; r < R; r++) for (int c = 0; c < C; c++) cell.push_back(0); } };\n"
+       "int main() { int h, w; cin >> h >> w; Grid g(h, w); cout << g.R; }",
+       "O(h * w)"},
+      {"an expression of the parameter",
+       "struct Sieve { int lim; vector<bool> comp; Sieve(int n) : lim(n + 1), comp(n + 1) {\n"
+       "  for (int i = 2; i < lim; i++) comp[i] = false; } };\n"
+       "int main() { int n; cin >> n; Sieve s(n); cout << s.lim; }",
+       "O(n)"},
+      {"near miss: a member given a literal stays a constant",
+       "struct Ring { int cap; Ring(int n) : cap(16) { for (int i = 0; i < cap; i++) cout << n; }"
+       " };\n"
+       "int main() { int n; cin >> n; Ring r(n); cout << r.cap; }",
+       "O(1)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
