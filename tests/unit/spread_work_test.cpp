@@ -254,5 +254,50 @@ TEST(SpreadWorkTest, MembersSetByTheInitialiserList) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A recursive function that pushes one entry per activation onto a stack kept by a counter pops
+// no more than its activations pushed, even when the callers empty the stack between outer
+// calls: the pops cost the activations over the run.
+TEST(SpreadWorkTest, PopsOfAStackEachActivationPushesOnto) {
+  const char* const kGraph =
+      "int n, m, tin[200005], low[200005], tick, comp[200005], nc, stk[200005], top_;\n"
+      "bool on[200005]; vector<int> g[200005];\n";
+  const std::string head = kGraph;
+  const std::string visit =
+      "  tin[u] = low[u] = ++tick; stk[++top_] = u; on[u] = true;\n"
+      "  for (int v : g[u]) { if (!tin[v]) { tarjan(v); low[u] = min(low[u], low[v]); }\n"
+      "    else if (on[v]) low[u] = min(low[u], tin[v]); }\n";
+  const std::string readGraph =
+      "int main() { cin >> n >> m;\n"
+      "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n";
+  const std::string programs[] = {
+      // a do-while popping through the condition, the stack emptied before each outer call
+      head + "void tarjan(int u) {\n" + visit +
+          "  if (low[u] == tin[u]) { do { on[stk[top_]] = false; comp[stk[top_]] = nc; }\n"
+          "    while (stk[top_--] != u); nc++; } }\n" +
+          readGraph +
+          "  for (int i = 1; i <= n; i++) if (!tin[i]) { top_ = 0; tarjan(i); }\n"
+          "  cout << nc; }",
+      // a while loop popping into a local, the counter set to -1 with another reset
+      head + "int seen;\nvoid tarjan(int u) {\n" + visit +
+          "  if (low[u] == tin[u]) { while (true) { int w = stk[top_--]; on[w] = false;\n"
+          "    comp[w] = nc; if (w == u) break; } nc++; } }\n" +
+          readGraph +
+          "  for (int i = 1; i <= n; i++) if (!tin[i]) { seen = 0, top_ = -1; tarjan(i); }\n"
+          "  cout << nc; }",
+  };
+  for (const std::string& p : programs) {
+    Model model = buildModel("#include <bits/stdc++.h>\nusing namespace std;\n" + p);
+    EXPECT_EQ(formatCost(estimateTime(model).total), "O(m + n)") << p;
+  }
+  // near miss: a helper that does not recurse drains a stack its caller refills in each pass
+  Model refilled = buildModel(
+      "#include <bits/stdc++.h>\nusing namespace std;\nint stk[200005], top_; long long s;\n"
+      "void drain() { while (top_ > 0) s += stk[top_--]; }\n"
+      "int main() { int n, q; cin >> n >> q;\n"
+      "  for (int k = 0; k < q; k++) { top_ = 0; for (int j = 0; j < n; j++) stk[++top_] = j;\n"
+      "    drain(); }\n  cout << s; }");
+  EXPECT_EQ(formatCost(estimateTime(refilled).total), "O(n * q)");
+}
+
 }  // namespace
 }  // namespace quorbel
