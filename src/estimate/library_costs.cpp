@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "model/end_positions.h"
 #include "model/loop_parts.h"
 #include "model/types.h"
 
@@ -266,6 +267,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
       // v.insert(v.end(), a.begin(), a.end()) appends: it copies a, whatever v holds
       if (method == "insert" && insertsAtOwnEnd(function, call))
         return {true, appendedSize(model, call, loops), "vector insert"};
+      // v.erase(v.end() - 2), v.insert(v.end(), x): only the entries after the place move
+      if ((method == "insert" || method == "erase") && placedNearEnd(call, object))
+        return {true, constantCost(), "vector " + what};
       if (method == "insert" || method == "erase" || kLinearMethods.count(method))
         return {true,
                 method == "resize" || method == "assign"
@@ -296,7 +300,11 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
   const Node row = nestedRow(model, arguments.child(0));
   if (!row.null() && (kSorts.count(name) || kLinearAlgorithms.count(name))) {
     const Cost all = edgeCount(model, containerName(row.field("argument")));
-    const Cost share = rowShare(model, row, {});
+    // sort(byCount[c]) in a loop over c: the rows the loop walks share the entries
+    std::vector<EnclosingLoop> walked;
+    for (const LoopVariable& loop : loops)
+      walked.push_back({Node{}, loop.name, loop.range, loop.range, {}});
+    const Cost share = rowShare(model, row, walked);
     return {true, kSorts.count(name) ? multiplyCosts(share, logCost(all)) : share,
             std::string(name)};
   }

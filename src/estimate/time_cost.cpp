@@ -7,6 +7,7 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
+#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
@@ -297,6 +298,13 @@ class TimeWalker {
         Cost cost =
             addCosts(unit(), walk(unwrap(node.field("condition")).field("left"), depth + 1));
         return addCosts(std::move(cost), walk(node.field("consequence"), depth + 1));
+      }
+      // A branch that leaves the function when done runs to its end once per call.
+      if (leavesAfterLooping(node)) {
+        state_.amortised =
+            addCosts(state_.amortised, simplifyCost(walk(node.field("consequence"), depth + 1)));
+        return addCosts(addCosts(unit(), walk(node.field("condition"), depth + 1)),
+                        walk(node.field("alternative"), depth + 1));
       }
     }
     Cost cost = unit();
