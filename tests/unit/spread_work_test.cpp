@@ -299,5 +299,41 @@ TEST(SpreadWorkTest, PopsOfAStackEachActivationPushesOnto) {
   EXPECT_EQ(formatCost(estimateTime(refilled).total), "O(n * q)");
 }
 
+// A segment tree laid out by doubled indices that keeps each node's range in its entry, read
+// into locals before the test that leaves a node outside the asked range: log n per query.
+TEST(SpreadWorkTest, RangeTestsOnRangesReadFromTheNode) {
+  const std::string build =
+      "void build(int x, int l, int r) { t[x].l = l; t[x].r = r; if (l == r) return;\n"
+      "  int m = (l + r) / 2; build(2 * x, l, m); build(2 * x + 1, m + 1, r); }\n";
+  const std::string reads =
+      "int main() { int n, q; cin >> n >> q; build(1, 1, n);\n"
+      "  for (int i = 0; i < q; i++) { int a, b; cin >> a >> b; cout << ask(1, a, b); } }";
+  const std::string head =
+      "#include <bits/stdc++.h>\nusing namespace std;\n"
+      "struct Nd { int l, r; long long s; } t[800005];\n" +
+      build;
+  const Case kCases[] = {
+      {"both ends read into locals", "", "O(q * log n + n)"},
+      {"a reference to the node", "", "O(q * log n + n)"},
+      {"near miss: no range test, every leaf visited", "", "O(n * q)"},
+  };
+  const std::string asks[] = {
+      "long long ask(int x, int ql, int qr) { auto l = t[x].l, r = t[x].r;\n"
+      "  if (ql <= l && r <= qr) return t[x].s; int m = (l + r) / 2; long long s = 0;\n"
+      "  if (ql <= m) s += ask(2 * x, ql, qr); if (qr > m) s += ask(2 * x + 1, ql, qr);\n"
+      "  return s; }\n",
+      "long long ask(int x, int ql, int qr) { const Nd& cur = t[x];\n"
+      "  if (qr < cur.l || cur.r < ql) return 0; if (ql <= cur.l && cur.r <= qr) return cur.s;\n"
+      "  return ask(2 * x, ql, qr) + ask(2 * x + 1, ql, qr); }\n",
+      "long long ask(int x, int ql, int qr) { int l = t[x].l, r = t[x].r;\n"
+      "  if (l == r) return t[x].s + ql + qr; return ask(2 * x, ql, qr) + ask(2 * x + 1, ql, qr); "
+      "}\n",
+  };
+  for (size_t k = 0; k < std::size(kCases); ++k) {
+    Model model = buildModel(head + asks[k] + reads);
+    EXPECT_EQ(formatCost(estimateTime(model).total), kCases[k].want) << kCases[k].name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
