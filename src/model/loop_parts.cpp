@@ -127,7 +127,7 @@ Update readUpdate(const Node& update, const std::string& variable) {
     Update first = readUpdate(u.field("left"), variable);
     return first.op.empty() ? readUpdate(u.field("right"), variable) : first;
   }
-  if (u.type() == "update_expression" && isIdentifierNamed(u.field("argument"), variable))
+  if (u.type() == "update_expression" && isIdentifierNamed(unwrap(u.field("argument")), variable))
     return {std::string(u.field("operator").text()), {}};
   if (u.type() != "assignment_expression" || !isIdentifierNamed(u.field("left"), variable))
     return {};
@@ -245,9 +245,10 @@ Node nestedRow(const Model& model, const Node& expression) {
   const Node f = call.field("function");
   if (f.type() != "field_expression") return {};
   const std::string_view method = f.field("field").text();
-  if (method != "size" && method != "begin" && method != "end") return {};
+  if (method != "size" && method != "begin" && method != "end" && method != "length") return {};
   const Node row = unwrap(f.field("argument"));
   if (row.type() == "field_expression") return memberRow(model, row);
+  if (const Node text = stringRow(model, row); !text.null()) return text;
   // g[0].size(): a table's row length, not a share of what its rows hold.
   if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
   const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
@@ -257,6 +258,7 @@ Node nestedRow(const Model& model, const Node& expression) {
 
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
   if (row.type() == "field_expression") return memberRowShare(model, row, frames);
+  if (!stringRow(model, row).null()) return stringRowShare(model, row, frames);
   std::string base = containerName(row.field("argument"));
   // cnt[u] of t[u][cnt[u]] = v: the length of t's row u
   auto counted = model.counted.rowCounts.find(base);

@@ -335,5 +335,35 @@ TEST(SpreadWorkTest, RangeTestsOnRangesReadFromTheNode) {
   }
 }
 
+// The strings a container holds add up to its characters, |w|: a walk over each string in turn
+// costs them all once, however the walk is spelled.
+TEST(SpreadWorkTest, StringsOfAListWalkedInTurn) {
+  const Case kCases[] = {
+      {"range over each string",
+       "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[i]) t += c;\n"
+       "  cout << t; }",
+       "O(n + |w|)"},
+      {"a length taken before a macro-style loop",
+       "int main() { int n; cin >> n; vector<string> w(n); for (int i = 0; i < n; i++) cin >> "
+       "w[i];\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) { int len = w[i].length();\n"
+       "    for (int j = 0; j < (int)(len); ++(j)) t += w[i][j]; }\n  cout << t; }",
+       "O(n + |w|)"},
+      {"an array of strings by size in the condition",
+       "string names[100005];\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> "
+       "names[i];\n"
+       "  int v = 0; for (int i = 0; i < n; i++) for (int j = 0; j < (int)names[i].size(); j++)\n"
+       "    v += names[i][j] == 'a';\n  cout << v; }",
+       "O(n + |names|)"},
+      {"near miss: the first string walked in every pass",
+       "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[0]) t += c * i;\n"
+       "  cout << t; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
