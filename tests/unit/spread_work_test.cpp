@@ -365,5 +365,28 @@ TEST(SpreadWorkTest, StringsOfAListWalkedInTurn) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// memset or memcpy of one row of a table (sizeof to[v]) touches that row, not the table.
+TEST(SpreadWorkTest, RowsClearedOrCopiedByTheirOwnSize) {
+  const Case kCases[] = {
+      {"a row of 26 links copied per item",
+       "int to[400005][26], link_[400005];\n"
+       "int main() { int n; cin >> n; for (int i = 1; i <= n; i++) {\n"
+       "  memcpy(to[i], to[link_[i]], sizeof(to[i])); link_[i] = i - 1; }\n  cout << to[n][0]; }",
+       "O(n)"},
+      {"a row of a table sized by named limits cleared per item",
+       "const int MAXN = 5005, MAXK = 105; int dp[MAXN][MAXK];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) memset(dp[i], -1, sizeof "
+       "dp[i]);\n"
+       "  cout << dp[0][0]; }",
+       "O(MAXK * n)"},
+      {"near miss: the whole table cleared per item",
+       "const int MAXN = 5005, MAXK = 105; int dp[MAXN][MAXK];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) memset(dp, -1, sizeof dp);\n"
+       "  cout << dp[0][0]; }",
+       "O(MAXK * MAXN * n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
