@@ -17,6 +17,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/member_calls.h"
+#include "model/member_inits.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -176,7 +177,8 @@ class TimeWalker {
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
     const RecursionFacts recursion = recursionOf(function);
-    Cost total = recursionCost(recursion, work);
+    // UnionFind(int n) : N(n): the loops bounded by N run as far as n
+    Cost total = bindInitialisedMembers(model_, function, recursionCost(recursion, work));
     if (recursion.shape != RecursionShape::kNone) {
       // Each activation pushes what one walk of the body pushes; a container the activation
       // also pops (push, recurse, pop) holds only what the activations on the stack pushed.
