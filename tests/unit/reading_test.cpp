@@ -316,6 +316,23 @@ TEST(ScopeReadingTest, ARowMainReadsOnceMayHoldEveryEntry) {
   }
 }
 
+// A loop that reads until the input ends passes once per value, however its header is written.
+TEST(InputReadingTest, LoopsReadingUntilTheInputEndsPassOncePerValue) {
+  const char* const kHeaders[] = {
+      "int x; while (cin >> x) v.push_back(x);",
+      "for (int x; cin >> x;) v.push_back(x);",
+      "for (int x; scanf(\"%d\", &x) != EOF;) v.push_back(x);",
+      "ifstream in(\"a.txt\"); for (int x; in >> x;) v.push_back(x);",
+      "for (string w; getline(cin, w);) v.push_back(w.size());",
+  };
+  for (const char* header : kHeaders) {
+    const Estimate got = estimateOf(std::string(kHead) + "int main() { vector<int> v; " + header +
+                                    " sort(v.begin(), v.end()); for (int y : v) cout << y; }");
+    EXPECT_EQ(got.time, "O(input * log input)") << header;
+    EXPECT_EQ(got.space, "O(input)") << header;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
