@@ -593,6 +593,42 @@ std::string writtenGrid(const Model& model, const Node& body) {
   return name;
 }
 
+namespace {
+
+// i of x[i]: the index when it is a plain name, or "".
+std::string plainIndex(const Node& subscript) {
+  Node index = unwrap(subscript.field("indices"));
+  if (index.type() == "subscript_argument_list" && index.childCount() == 1)
+    index = unwrap(index.child(0));
+  return index.type() == "identifier" ? std::string(index.text()) : std::string();
+}
+
+}  // namespace
+
+Cost loopBoundedCells(const Model& model, const std::string& grid) {
+  Cost cells;
+  visitNodes(model.root, [&](const Node& n) {
+    if (!isConstantCost(cells)) return false;
+    if (n.type() != "subscript_expression" ||
+        n.field("argument").type() != "subscript_expression" || containerName(n) != grid)
+      return true;
+    const std::string row = plainIndex(n.field("argument")), column = plainIndex(n);
+    if (row.empty() || column.empty() || row == column) return true;
+    Cost rows, columns;
+    int guard = 0;
+    for (Node p = n.parent(); !p.null() && guard < 64; p = p.parent(), ++guard) {
+      if (p.type() != "for_statement") continue;
+      const LoopFacts facts = loopFactsOf(model, p, {}, {});
+      if (facts.step != StepKind::kCounted) continue;
+      if (facts.variable == row && isConstantCost(rows)) rows = facts.trips;
+      if (facts.variable == column && isConstantCost(columns)) columns = facts.trips;
+    }
+    if (!isConstantCost(rows) && !isConstantCost(columns)) cells = multiplyCosts(rows, columns);
+    return true;
+  });
+  return cells;
+}
+
 // True when a loop body starts its marks over: memset, fill, assign, or a fresh
 // `vector<int> dist(n, -1)`; a traversal inside such a loop is not shared between passes.
 bool reinitialisesMarks(const Node& body) {

@@ -333,6 +333,31 @@ TEST(InputReadingTest, LoopsReadingUntilTheInputEndsPassOncePerValue) {
   }
 }
 
+// A grid declared with a small capacity holds the cells the program's loops fill: a search
+// over it drains each of them.
+TEST(ScopeReadingTest, AGridsCellsAreWhatItsLoopsReach) {
+  const char* const kSearch =
+      "while (!q.empty()) { auto [y, x] = q.front(); q.pop(); for (int k = 0; k < 4; k++) { int "
+      "ny = y + dy[k], nx = x + dx[k]; if (ny < 0 || nx < 0 || ny >= h || nx >= w || d[ny][nx] "
+      ">= 0) continue; d[ny][nx] = d[y][x] + 1; q.push({ny, nx}); } }";
+  const ProgramCase kCases[] = {
+      {"read h by w with for loops",
+       "int h, w; int d[55][55]; int dy[] = {1, 0, -1, 0}, dx[] = {0, 1, 0, -1}; int main() { cin "
+       ">> h >> w; for (int i = 0; i < h; i++) for (int j = 0; j < w; j++) d[i][j] = -1; "
+       "queue<pair<int, int>> q; q.push({0, 0}); d[0][0] = 0; ",
+       "O(h * w)", ""},
+      {"filled by a while loop over rows and a for loop over columns",
+       "int h, w; int d[60][60]; int dy[] = {1, 0, -1, 0}, dx[] = {0, 1, 0, -1}; int main() { cin "
+       ">> h >> w; int i = 0; while (i < h) { for (int j = 0; j < w; j++) d[i][j] = -1; i++; } "
+       "queue<pair<int, int>> q; q.push({0, 0}); d[0][0] = 0; ",
+       "O(h * w)", ""},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program + kSearch + " }");
+    EXPECT_EQ(got.time, c.time) << c.name;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
