@@ -7,11 +7,11 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
-#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
 #include "model/inputs.h"
+#include "model/leaving_branches.h"
 #include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
@@ -167,10 +167,12 @@ class TimeWalker {
   static Cost unit() { return Cost{{Monomial{}}}; }
 
   Cost summary(const Function& function) {
-    auto cached = summaries_.find(function.name);
+    // Keyed by the definition: Graph::solve and Solution::solve are two functions.
+    const std::string key = function.name + "@" + std::to_string(function.definition.id());
+    auto cached = summaries_.find(key);
     if (cached != summaries_.end()) return cached->second;
-    if (inProgress_.count(function.name)) return constantCost();
-    inProgress_.insert(function.name);
+    if (inProgress_.count(key)) return constantCost();
+    inProgress_.insert(key);
     FunctionState saved = state_;
     state_ = FunctionState{};
     state_.function = &function;
@@ -237,8 +239,8 @@ class TimeWalker {
     }
     pushes_[function.name] = state_.pushes;
     state_ = saved;
-    inProgress_.erase(function.name);
-    summaries_[function.name] = total;
+    inProgress_.erase(key);
+    summaries_[key] = total;
     return total;
   }
 
@@ -384,7 +386,7 @@ class TimeWalker {
     auto found = model_.functions.find(typeAsCallee(parameter.field("type")));
     if (found == model_.functions.end()) return constantCost();
     const Function& callee = found->second;
-    if (state_.function && callee.name == state_.function->name) return constantCost();
+    if (state_.function && callee.definition == state_.function->definition) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
     const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
@@ -610,6 +612,9 @@ class TimeWalker {
       // t.query(...) where a member elsewhere is also named t: the object in scope here
       const Node argument = function.field("argument");
       const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
+      // hld.query(..) beside a Segtree::query: the member of the object's own type
+      if (object && argument.type() == "identifier")
+        if (const Function* own = memberOfType(model_, object->typeText, name)) return own;
       if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
           model_.functions.count(name) == 0)
         return nullptr;
@@ -644,7 +649,7 @@ class TimeWalker {
             {call.line(), library.what, simplifyCost(multiplyCosts(multiplier(), library.cost))});
       return library.cost;
     }
-    if (state_.function && callee->name == state_.function->name) return constantCost();
+    if (state_.function && callee->definition == state_.function->definition) return constantCost();
     // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
     if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);

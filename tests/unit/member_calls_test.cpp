@@ -89,6 +89,54 @@ TEST(MemberCallTest, OwnerIsTheTypeThatDefinesTheMember) {
 }
 
 // One symbol per scope: a name declared again elsewhere means what its own declaration says.
+// Two types defining a member of one name: a call through an object reaches its own type's,
+// and a member calling the other type's member of the same name is no recursion.
+TEST(MemberCallTest, SameNamedMembersBelongToTheirObjectsTypes) {
+  const char* const kTypes =
+      "struct Cheap { int q(int x) { return x + 1; } };\n"
+      "struct Full { vector<int> v; Full(int m) : v(m) {} long long q(int x) { long long s = 0; "
+      "for (int i = 0; i < (int)v.size(); i++) s += v[i] ^ x; return s; } };\n";
+  const struct {
+    const char* name;
+    const char* program;
+    const char* want;
+  } kCases[] = {
+      {"declared by its constructor",
+       "int main() { int m, k; cin >> m >> k; Full f(m); Cheap c; while (k--) { int x; cin >> x; "
+       "cout << f.q(x) + c.q(x); } }",
+       "O(k * m)"},
+      {"auto from the type's constructor",
+       "int main() { int m, k; cin >> m >> k; auto f = Full(m); while (k--) { int x; cin >> x; "
+       "cout << f.q(x); } }",
+       "O(k * m)"},
+      {"the cheap one, though the costly one shares its name",
+       "int main() { int m, k; cin >> m >> k; Full f(m); Cheap c; while (k--) { int x; cin >> x; "
+       "cout << c.q(x); } }",
+       "O(k)"},
+      {"a wrapper's member calling its part's member of the same name",
+       "struct Wrap { Full part; Wrap(int m) : part(m) {} long long q(int x) { return part.q(x); "
+       "} }; int main() { int m, k; cin >> m >> k; Wrap w(m); while (k--) { int x; cin >> x; "
+       "cout << w.q(x); } }",
+       "O(k * m)"},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(std::string(kHead) + kTypes + c.program);
+    EXPECT_EQ(formatCost(estimateTime(model).total), c.want) << c.name;
+  }
+}
+
+// Graph::solve called from Solution::solve: two functions, each priced by its own body.
+TEST(MemberCallTest, SameNamedFunctionsOfTwoTypesAreTwoFunctions) {
+  const std::string program =
+      std::string(kHead) +
+      "struct Graph { int n; vector<int> a; void solve() { sort(a.begin(), a.end()); } };\n"
+      "struct Solution { void solve() { Graph g; cin >> g.n; g.a.resize(g.n); for (auto& x : "
+      "g.a) cin >> x; g.solve(); } };\n"
+      "int main() { Solution s; s.solve(); }";
+  Model model = buildModel(program);
+  EXPECT_EQ(formatCost(estimateTime(model).total), "O(n * log n)");
+}
+
 TEST(ScopeTest, ANameMeansItsOwnDeclarationWhereItIsUsed) {
   const struct {
     const char* name;
