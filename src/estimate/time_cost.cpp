@@ -317,6 +317,8 @@ class TimeWalker {
       return cost;
     }
     if (type == "call_expression") cost = walkCall(node);
+    if (type == "binary_expression" || type == "assignment_expression")
+      cost = addCosts(std::move(cost), walkOperatorCall(node));
     if (type == "parameter_declaration") cost = walkDeclaredCall(node);
     if (type == "new_expression") recordAllocation(node);
     if (type == "binary_expression" || type == "assignment_expression" ||
@@ -371,6 +373,39 @@ class TimeWalker {
         simplifyCost(substituteArguments(*callee, received, value, variablesInScope()));
     const std::string key = containerKey(model_, name, target);
     state_.pushes[key] = addCosts(state_.pushes[key], size);
+  }
+
+  // a * b, p *= q with a of the program's type Matrix: a call of the operator Matrix defines,
+  // priced by its body (a member, or a free function whose first parameter is of that type).
+  Cost walkOperatorCall(const Node& expression) {
+    const std::string op(expression.field("operator").text());
+    if (op == "=" || op == "<<" || op == ">>") return constantCost();
+    const Node left = unwrap(expression.field("left"));
+    if (left.type() != "identifier" && left.type() != "subscript_expression" &&
+        left.type() != "field_expression")
+      return constantCost();
+    const std::string name = containerName(left);
+    const Symbol* symbol = name.empty() ? nullptr : findSymbolAt(model_, name, left);
+    if (!symbol || symbol->typeText.empty() || symbol->typeText == "auto") return constantCost();
+    const Function* callee = memberOfType(model_, symbol->typeText, "operator" + op);
+    // p *= q without an operator*= of its own: written through operator*
+    if (!callee && expression.type() == "assignment_expression")
+      callee = memberOfType(model_, symbol->typeText, "operator" + op.substr(0, op.size() - 1));
+    if (!callee) {
+      auto free = model_.functions.find("operator" + op);
+      if (free != model_.functions.end() && !free->second.parameterTypes.empty() &&
+          !ownerOf(free->second).size() &&
+          free->second.parameterTypes.front().find(baseTypeName(symbol->typeText)) !=
+              std::string::npos)
+        callee = &free->second;
+    }
+    if (!callee || (state_.function && callee->definition == state_.function->definition))
+      return constantCost();
+    const Cost cost = summary(*callee);
+    if (!isConstantCost(cost))
+      contributions_.push_back({expression.line(), "call to " + callee->name,
+                                simplifyCost(multiplyCosts(multiplier(), cost))});
+    return cost;
   }
 
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a

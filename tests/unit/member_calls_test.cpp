@@ -137,6 +137,34 @@ TEST(MemberCallTest, SameNamedFunctionsOfTwoTypesAreTwoFunctions) {
   EXPECT_EQ(formatCost(estimateTime(model).total), "O(n * log n)");
 }
 
+// An operator of the program's type is a call of its body: a matrix power by squaring costs
+// a product per halving of the exponent, however the operator is written.
+TEST(MemberCallTest, OperatorsOfTheProgramsTypesAreCalls) {
+  const char* const kPower =
+      "int main() { int n; long long e; cin >> n >> e; M b(n), r(n); while (e > 0) { if (e & 1) "
+      "r = r * b; b = b * b; e >>= 1; } cout << r.a[0][0]; }";
+  const char* const kTypes[] = {
+      "struct M { int n; vector<vector<long long>> a; M(int n) : n(n), a(n, "
+      "vector<long long>(n)) {} M operator*(const M& o) const { M r(n); for (int i = 0; i < n; "
+      "i++) for (int j = 0; j < n; j++) for (int k = 0; k < n; k++) r.a[i][j] += a[i][k] * "
+      "o.a[k][j]; return r; } };\n",
+      "struct M { int n; vector<vector<long long>> a; M(int n) : n(n), a(n, "
+      "vector<long long>(n)) {} };\nM operator*(const M& x, const M& y) { M r(x.n); for (int i "
+      "= 0; i < x.n; i++) for (int j = 0; j < x.n; j++) for (int k = 0; k < x.n; k++) r.a[i][j] "
+      "+= x.a[i][k] * y.a[k][j]; return r; }\n",
+  };
+  for (const char* types : kTypes) {
+    Model model = buildModel(std::string(kHead) + types + kPower);
+    EXPECT_EQ(formatCost(estimateTime(model).total), "O(n^3 * log e)") << types;
+  }
+  // r *= b with only operator* defined
+  const std::string compound = std::string(kHead) + kTypes[0] +
+                               "int main() { int n; long long e; cin >> n >> e; M b(n), r(n); "
+                               "while (e > 0) { if (e & 1) r *= b; b *= b; e >>= 1; } }";
+  Model model = buildModel(compound);
+  EXPECT_EQ(formatCost(estimateTime(model).total), "O(n^3 * log e)");
+}
+
 TEST(ScopeTest, ANameMeansItsOwnDeclarationWhereItIsUsed) {
   const struct {
     const char* name;
