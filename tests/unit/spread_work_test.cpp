@@ -388,5 +388,42 @@ TEST(SpreadWorkTest, RowsClearedOrCopiedByTheirOwnSize) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A stack kept by a counter, pushed once per pass (h[k++] = p) and popped by a loop that only
+// lowers the counter: the pops never outnumber the pushes, one per pass over the run.
+TEST(SpreadWorkTest, CounterStacksPoppedNoMoreThanPushed) {
+  const Case kCases[] = {
+      {"a hull over sorted points by index",
+       "long long X[200005], Y[200005]; int h[200005];\n"
+       "long long cross(int o, int a, int b) { return (X[a] - X[o]) * (Y[b] - Y[o]) - (Y[a] - "
+       "Y[o]) * (X[b] - X[o]); }\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> X[i] >> Y[i];\n"
+       "  int k = 0; for (int i = 0; i < n; i++) {\n"
+       "    while (k >= 2 && cross(h[k - 2], h[k - 1], i) <= 0) k--;\n"
+       "    h[k++] = i; }\n  cout << k; }",
+       "O(n)"},
+      {"a hull walking an iterator range",
+       "template <typename It> int hull(It first, It last) { vector<long long> s(last - first); "
+       "int t = 0;\n"
+       "  while (first < last) { while (t >= 2 && s[t - 2] + *first < 2 * s[t - 1]) t--;\n"
+       "    s[t++] = *first++; }\n  return t; }\n"
+       "int main() { int n; cin >> n; vector<long long> v(n); for (auto& x : v) cin >> x;\n"
+       "  cout << hull(v.begin(), v.end()) + hull(v.rbegin(), v.rend()); }",
+       "O(n)"},
+      {"pushed by a step of one written out",
+       "int st[200005], a[200005];\n"
+       "int main() { int n; cin >> n; int top = 0; long long s = 0;\n"
+       "  for (int i = 0; i < n; i++) { cin >> a[i]; while (top > 0 && st[top] >= a[i]) top--;\n"
+       "    top += 1; st[top] = a[i]; s += top; }\n  cout << s; }",
+       "O(n)"},
+      {"near miss: the counter starts over in every pass",
+       "int a[200005];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> a[i]; long long s = 0;\n"
+       "  for (int i = 0; i < n; i++) { int k = n - 1; while (k > 0 && a[k] > a[i]) k--;\n"
+       "    s += k; k++; }\n  cout << s; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
