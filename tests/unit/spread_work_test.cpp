@@ -425,5 +425,49 @@ TEST(SpreadWorkTest, CounterStacksPoppedNoMoreThanPushed) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A memo over (vertex, small key) that walks the vertex's adjacency costs the small key times
+// the vertices and edges: its states along the vertex are the vertices the adjacency holds.
+TEST(SpreadWorkTest, MemoStatesAlongAWalkedVertex) {
+  const std::string walk = "  int r = 0; for (int u : adj[v]) r = max(r, best(u, c) + 1);\n";
+  const std::string readEdges =
+      "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; adj[a].push_back(b); }\n";
+  const Case kCases[] = {
+      {"a table of a named capacity, the letter first", "", "O(m + MX + n)"},
+      {"a table of vectors, the vertex first", "", "O(n + m)"},
+      {"a key of three values last in a literal table", "", "O(m + n)"},
+  };
+  const std::string programs[] = {
+      "const int MX = 200005; vector<int> adj[MX]; int memo[26][MX]; string s;\n"
+      "int best(int v, int c) { if (memo[c][v] != -1) return memo[c][v];\n" +
+          walk +
+          "  return memo[c][v] = r + (s[v] - 'a' == c); }\n"
+          "int main() { int n, m; cin >> n >> m >> s;\n" +
+          readEdges +
+          "  memset(memo, -1, sizeof memo); int ans = 0;\n"
+          "  for (int v = 0; v < n; v++) for (int c = 0; c < 26; c++) ans = max(ans, best(v, "
+          "c));\n  cout << ans; }",
+      "int n, m; vector<vector<int>> adj; vector<vector<long long>> memo;\n"
+      "long long best(int v, int c) { if (memo[v][c] >= 0) return memo[v][c];\n" +
+          walk +
+          "  return memo[v][c] = r + c; }\n"
+          "int main() { cin >> n >> m; adj.resize(n); memo.assign(n, vector<long long>(4, -1));\n" +
+          readEdges +
+          "  long long ans = 0; for (int v = 0; v < n; v++) ans = max(ans, best(v, 3));\n"
+          "  cout << ans; }",
+      "vector<int> adj[100005]; int memo[100005][3];\n"
+      "int best(int v, int c) { if (memo[v][c]) return memo[v][c];\n" +
+          walk +
+          "  return memo[v][c] = r + 1; }\n"
+          "int main() { int n, m; cin >> n >> m;\n" +
+          readEdges +
+          "  int ans = 0; for (int v = 0; v < n; v++) ans = max(ans, best(v, v % 3));\n"
+          "  cout << ans; }",
+  };
+  for (size_t k = 0; k < std::size(kCases); ++k) {
+    Model model = buildModel("#include <bits/stdc++.h>\nusing namespace std;\n" + programs[k]);
+    EXPECT_EQ(formatCost(estimateTime(model).total), kCases[k].want) << kCases[k].name;
+  }
+}
+
 }  // namespace
 }  // namespace quorbel
