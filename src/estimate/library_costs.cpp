@@ -128,8 +128,13 @@ ContainerKind kindAt(const Symbol& symbol, const Node& object) {
   for (Node e = object; e.type() == "subscript_expression"; e = e.field("argument")) ++depth;
   std::string type = symbol.typeText;
   // a C array of containers: its own extents are indexed first
-  if (symbol.kind == ContainerKind::kArray && kindOfType(type) != ContainerKind::kArray)
+  if (symbol.kind == ContainerKind::kArray && kindOfType(type) != ContainerKind::kArray) {
     depth -= static_cast<int>(symbol.dimensions.size());
+    // set<int> bag[N]: bag[i] is a set
+    const ContainerKind element = kindOfType(type);
+    if (depth == 0 && symbol.dimensions.size() > 0 && element != ContainerKind::kScalar)
+      return element;
+  }
   if (depth < 0 || (depth == 0 && symbol.kind == ContainerKind::kArray)) return symbol.kind;
   for (; depth > 0; --depth) {
     const std::vector<std::string> arguments = templateArguments(type);
@@ -190,6 +195,11 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
   const auto sizeOf = [&](uint32_t i) {
     const Node argument = arguments.child(i);
     const Symbol* symbol = findSymbol(model, containerName(argument));
+    // convolution(dp[v], t): one row of a table, not the table
+    if (symbol && unwrap(argument).type() == "subscript_expression" &&
+        unwrap(unwrap(argument).field("argument")).type() == "identifier" &&
+        symbol->dimensions.size() >= 2)
+      return rowLength(model, *symbol);
     return symbol && symbol->kind != ContainerKind::kScalar
                ? containerSize(model, containerName(argument), argument)
                : magnitudeOf(model, argument, loops);

@@ -9,9 +9,22 @@ namespace {
 // The container a statement takes one entry out of: q.pop(), st.pop_back(), d.pop_front(),
 // s.erase(s.begin()), v.erase(v.end() - 2), s.erase(prev(s.end())). An erase by key may find
 // nothing and is not one.
+std::string removedByCall(const Node& expression);
+
 std::string removedBy(const Node& statement) {
   if (statement.type() != "expression_statement" || statement.childCount() == 0) return "";
-  const Node call = unwrap(statement.child(0));
+  // p = *s.begin(), s.erase(s.begin()): each part of a comma expression runs
+  Node part = unwrap(statement.child(0));
+  while (part.type() == "comma_expression") {
+    const std::string left = removedByCall(unwrap(part.field("left")));
+    if (!left.empty()) return left;
+    part = unwrap(part.field("right"));
+  }
+  return removedByCall(part);
+}
+
+std::string removedByCall(const Node& expression) {
+  const Node call = unwrap(expression);
   if (call.type() != "call_expression") return "";
   const Node function = call.field("function");
   if (function.type() != "field_expression") return "";

@@ -16,6 +16,7 @@
 #include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
+#include "model/sentinel_scans.h"
 
 namespace quorbel {
 namespace {
@@ -514,6 +515,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
                                   frames.back().trips);
         return facts;
       }
+    }
+  }
+  // for (i = 0; s[i]; i++): a walk to the string's terminating zero is as long as the string
+  if (isConstantCost(distance) && update.op == "++") {
+    const Node scanned = sentinelScanned(condition, variable, start);
+    const Cost length =
+        scanned.null() ? constantCost() : containerSize(model, containerName(scanned), scanned);
+    if (!isConstantCost(length)) {
+      facts.step = StepKind::kCounted;
+      facts.trips = length;
+      facts.range = length;
+      return facts;
     }
   }
   facts.step = isConstantCost(distance) ? StepKind::kConstant : StepKind::kCounted;

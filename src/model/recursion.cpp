@@ -136,7 +136,7 @@ std::vector<Node> recursiveCalls(const Model& model, const Function& function) {
     if (n.type() == "call_expression") {
       const std::string name = calleeName(n);
       if ((name == function.name || (!self.empty() && name == self)) &&
-          callsFunctionItself(model, function, n))
+          callsFunctionItself(model, function, n) && !onlyReordersParameters(function, n))
         calls.push_back(n);
     }
     return true;

@@ -33,4 +33,24 @@ bool callsFunctionItself(const Model& model, const Function& function, const Nod
   return symbol == nullptr || symbol->kind == ContainerKind::kScalar;
 }
 
+bool onlyReordersParameters(const Function& function, const Node& call) {
+  const Node arguments = call.field("arguments");
+  const size_t count = function.parameters.size();
+  if (count < 2 || arguments.childCount() != count) return false;
+  std::vector<bool> used(count, false);
+  bool moved = false;
+  for (size_t i = 0; i < count; ++i) {
+    const Node argument = arguments.child(static_cast<uint32_t>(i));
+    if (argument.type() != "identifier") return false;
+    size_t k = 0;
+    while (k < count &&
+           (used[k] || function.parameters[k].empty() || argument.text() != function.parameters[k]))
+      ++k;
+    if (k == count) return false;
+    used[k] = true;
+    moved = moved || k != i;
+  }
+  return moved;
+}
+
 }  // namespace quorbel

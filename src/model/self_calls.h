@@ -16,4 +16,9 @@ namespace quorbel {
 // `function`.
 bool callsFunctionItself(const Model& model, const Function& function, const Node& call);
 
+// True when `call` passes the function's own parameters back in another order and nothing
+// else: if (depth[u] < depth[v]) return lca(v, u);. Such a call recurs once, into an
+// activation whose order test it has settled, so it adds no depth.
+bool onlyReordersParameters(const Function& function, const Node& call);
+
 }  // namespace quorbel

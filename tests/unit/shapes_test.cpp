@@ -65,6 +65,12 @@ TEST(ShapesTest, ContainersDrainedOfWhatWasAddedElsewhere) {
                "!pool.empty()) { picked.insert(*pool.begin()); pool.erase(pool.begin()); } "
                "picked.erase(picked.begin()); } }"),
        "O(m * log m)"},
+      {"a set emptied from its front by a comma expression in a counted loop",
+       PROGRAM("set<int> freeIds;\nint main() { int n, q; cin >> n >> q; for (int i = 0; i < n; "
+               "i++) freeIds.insert(i);\n  while (q--) { int b, last = -1; cin >> b; while (b-- "
+               "&& !freeIds.empty()) last = *freeIds.begin(), freeIds.erase(freeIds.begin()); "
+               "cout << last; } }"),
+       "O((n + q) * log n)"},
       {"near miss: a local made n long and drained where it was made",
        PROGRAM("int main() { int n; cin >> n; vector<int> left(n); long long s = 0;\n"
                "  while (!left.empty()) { s += left.back(); left.pop_back(); } cout << s; }"),
@@ -96,6 +102,21 @@ TEST(ShapesTest, CallsOfTheSameNameThatReachAnotherFunction) {
                "int main() { int q; cin >> q; Box b; while (q--) { int x; cin >> x; if (x) "
                "b.push(x); else if (!b.empty()) b.pop(); } }"),
        "O(q)"},
+      {"a swap of the two vertices before climbing",
+       PROGRAM("int up[200005], dep[200005];\nint meet(int a, int b) { if (dep[a] < dep[b]) "
+               "return meet(b, a); while (dep[a] > dep[b]) a = up[a]; while (a != b) a = up[a], "
+               "b = up[b]; return a; }\nint main() { int n, q; cin >> n >> q; for (int i = 2; i "
+               "<= n; i++) { cin >> up[i]; dep[i] = dep[up[i]] + 1; } while (q--) { int a, b; cin "
+               ">> a >> b; cout << meet(a, b); } }"),
+       "O(n * q)"},
+      {"three parameters rotated once",
+       PROGRAM("long long area(long long x, long long y, long long z) { if (x > y || y > z) "
+               "return area(min({x, y, z}), x + y + z - min({x, y, z}) - max({x, y, z}), max({x, "
+               "y, z})); return x * y; }\nlong long side(long long x, long long y) { if (x < y) "
+               "return side(y, x); return x - y; }\nint main() { int n; cin >> n; long long s = "
+               "0; for (int i = 0; i < n; i++) { long long a, b; cin >> a >> b; s += side(a, b); } "
+               "cout << s; }"),
+       "O(n)"},
       {"near miss: a call with a default argument left out is the function itself",
        PROGRAM("int depth(int v, int d = 0) { return v == 0 ? d : depth(v - 1); }\n"
                "int main() { int n; cin >> n; cout << depth(n); }"),
@@ -249,6 +270,33 @@ TEST(ShapesTest, MemoTablesOfSubsets) {
        "O(n)"},
   };
   for (const Case& c : kSpaces) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
+}
+
+// The library's calls on one element of an array of containers or one row of a table cost
+// what that element holds: a set's insert log n, a convolution of two rows their lengths.
+TEST(ShapesTest, CallsOnOneElementOfATable) {
+  const Case kCases[] = {
+      {"an array of ordered sets",
+       PROGRAM("set<int> bag[100005];\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) "
+               "{ int x; cin >> x; bag[x % 100].insert(i); } }"),
+       "O(n * log n)"},
+      {"an array of hashed sets",
+       PROGRAM("unordered_set<long long> seen[1005];\nint main() { int n; cin >> n; for (int i = "
+               "0; i < n; i++) { long long a; cin >> a; seen[a % 1000].insert(a); "
+               "seen[(a + 1) % 1000].erase(a); } }"),
+       "O(n)"},
+      {"a convolution of two rows of a table",
+       "#include <bits/stdc++.h>\n#include <atcoder/convolution>\nusing namespace std;\nusing "
+       "namespace atcoder;\nint main() { int n; cin >> n; vector<vector<long long>> poly(n, "
+       "vector<long long>(n, 1)); long long s = 0;\n  for (int i = 0; i < n; i++) { auto r = "
+       "convolution(poly[i], poly[(i + 1) % n]); s += r[0]; } }",
+       "O(n^2 * log n)"},
+      {"an array of vectors still appends at the end",
+       PROGRAM("vector<int> rows[100005];\nint main() { int n; cin >> n; for (int i = 0; i < n; "
+               "i++) rows[i % 7].push_back(i); }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
 }
 
 }  // namespace
