@@ -164,6 +164,14 @@ TEST(SpreadWorkTest, HelpersThatOnlyRunATraversal) {
        "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
        "  for (int i = 1; i <= n; i++) if (!vis[i]) both(i);\n  cout << cnt; }",
        "O(m + n)"},
+      {"near miss: a helper that clears the marks by memset first",
+       "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
+       "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
+       "void fresh(int u) { memset(vis, 0, sizeof vis); dfs(u); }\n"
+       "int main() { cin >> n >> m;\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
+       "  for (int i = 1; i <= n; i++) if (!vis[i]) fresh(i);\n  cout << cnt; }",
+       "O(n * (n + m))"},
       {"near miss: a helper that clears the marks with a loop first",
        "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
        "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
