@@ -364,6 +364,11 @@ TEST(SpreadWorkTest, StringsOfAListWalkedInTurn) {
        "  int v = 0; for (int i = 0; i < n; i++) for (int j = 0; j < (int)names[i].size(); j++)\n"
        "    v += names[i][j] == 'a';\n  cout << v; }",
        "O(n + |names|)"},
+      {"near miss: a string picked by a value read, walked per query",
+       "int main() { int n, q; cin >> n >> q; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; while (q--) { int x; cin >> x; for (char c : w[x]) t += c; }\n"
+       "  cout << t; }",
+       "O(q * |w| + n)"},
       {"near miss: the first string walked in every pass",
        "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
        "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[0]) t += c * i;\n"
