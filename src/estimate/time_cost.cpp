@@ -7,11 +7,11 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
-#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
 #include "model/inputs.h"
+#include "model/leaving_branches.h"
 #include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
@@ -768,7 +768,8 @@ class TimeWalker {
       }
       return !loops;
     });
-    return traverses && !loops;
+    // memset(vis, 0, sizeof vis); dfs(u);: marks started over in every call visit again
+    return traverses && !loops && !reinitialisesMarks(function.body);
   }
 
   // if (!vis[i]) dfs(i); if (col[i] == -1 && !dfs(i, 0)): a call made only for unmarked
