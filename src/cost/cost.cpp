@@ -444,25 +444,29 @@ Cost halveExponentials(const Cost& cost, const std::string& size) {
 }
 
 Cost simplifyCost(const Cost& cost) {
+  // Runs on every addition to a sum past its cap, the whole program's among them: the terms
+  // are moved, never copied, since each holds a map of its sizes.
   std::vector<Monomial> clamped;
+  clamped.reserve(cost.terms.size());
   for (const Monomial& term : cost.terms) {
     Monomial c = clampNegative(term);
     if (c.sizes.empty()) continue;
     const auto same = std::find(clamped.begin(), clamped.end(), c);
     if (same == clamped.end())
-      clamped.push_back(c);
+      clamped.push_back(std::move(c));
     else
       same->constant = std::max(same->constant, c.constant);
   }
-  Cost kept;
-  for (size_t i = 0; i < clamped.size(); ++i) {
-    bool dominated = false;
-    for (size_t j = 0; j < clamped.size() && !dominated; ++j)
+  std::vector<bool> dominated(clamped.size(), false);
+  for (size_t i = 0; i < clamped.size(); ++i)
+    for (size_t j = 0; j < clamped.size() && !dominated[i]; ++j)
       if (i != j && boundedBy(clamped[i], clamped[j]) &&
           (!boundedBy(clamped[j], clamped[i]) || j < i))
-        dominated = true;
-    if (!dominated) kept.terms.push_back(clamped[i]);
-  }
+        dominated[i] = true;
+  Cost kept;
+  kept.terms.reserve(clamped.size());
+  for (size_t i = 0; i < clamped.size(); ++i)
+    if (!dominated[i]) kept.terms.push_back(std::move(clamped[i]));
   return kept;
 }
 

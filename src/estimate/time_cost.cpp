@@ -103,13 +103,15 @@ class TimeWalker {
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
+      // Sums built in place: a file of many entries keeps a sum at its cap of terms.
       for (const std::string& name : findEntryFunctions(model_)) {
-        estimate.total = addCosts(estimate.total, summary(model_.functions.at(name)));
+        estimate.total = addCosts(std::move(estimate.total), summary(model_.functions.at(name)));
         addPushes(pushes_[name], unit());
       }
-      estimate.total = addCosts(estimate.total, walk(model_.root, 0));
+      estimate.total = addCosts(std::move(estimate.total), walk(model_.root, 0));
     }
-    for (const auto& [name, cost] : once_) estimate.total = addCosts(estimate.total, cost);
+    for (const auto& [name, cost] : once_)
+      estimate.total = addCosts(std::move(estimate.total), cost);
     estimate.total = simplifyCost(estimate.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
