@@ -7,11 +7,11 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
-#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
 #include "model/inputs.h"
+#include "model/leaving_branches.h"
 #include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
@@ -100,22 +100,22 @@ class TimeWalker {
 
   TimeEstimate run() {
     TimeEstimate estimate;
+    // A file of many entries keeps this sum at its cap of terms for every addition.
+    RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      estimate.total = summary(main->second);
+      total.total = summary(main->second);
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
-      // Sums built in place: a file of many entries keeps a sum at its cap of terms.
       for (const std::string& name : findEntryFunctions(model_)) {
-        estimate.total = addCosts(std::move(estimate.total), summary(model_.functions.at(name)));
+        addToSum(total, summary(model_.functions.at(name)));
         addPushes(pushes_[name], unit());
       }
-      estimate.total = addCosts(std::move(estimate.total), walk(model_.root, 0));
+      addToSum(total, walk(model_.root, 0));
     }
-    for (const auto& [name, cost] : once_)
-      estimate.total = addCosts(std::move(estimate.total), cost);
-    estimate.total = simplifyCost(estimate.total);
+    for (const auto& [name, cost] : once_) addToSum(total, cost);
+    estimate.total = simplifyCost(total.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
     estimate.heapAllocations = heap_;
