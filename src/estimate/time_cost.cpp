@@ -100,20 +100,22 @@ class TimeWalker {
 
   TimeEstimate run() {
     TimeEstimate estimate;
+    // A file of many entries keeps this sum at its cap of terms for every addition.
+    RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      estimate.total = summary(main->second);
+      total.total = summary(main->second);
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
       for (const std::string& name : findEntryFunctions(model_)) {
-        estimate.total = addCosts(estimate.total, summary(model_.functions.at(name)));
+        addToSum(total, summary(model_.functions.at(name)));
         addPushes(pushes_[name], unit());
       }
-      estimate.total = addCosts(estimate.total, walk(model_.root, 0));
+      addToSum(total, walk(model_.root, 0));
     }
-    for (const auto& [name, cost] : once_) estimate.total = addCosts(estimate.total, cost);
-    estimate.total = simplifyCost(estimate.total);
+    for (const auto& [name, cost] : once_) addToSum(total, cost);
+    estimate.total = simplifyCost(total.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
     estimate.heapAllocations = heap_;
@@ -808,7 +810,8 @@ class TimeWalker {
       }
       return !loops;
     });
-    return traverses && !loops;
+    // memset(vis, 0, sizeof vis); dfs(u);: marks started over in every call visit again
+    return traverses && !loops && !reinitialisesMarks(function.body);
   }
 
   // if (!vis[i]) dfs(i); if (col[i] == -1 && !dfs(i, 0)): a call made only for unmarked

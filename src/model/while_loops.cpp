@@ -15,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/counter_stacks.h"
 #include "model/drained_containers.h"
 #include "model/index_steps.h"
 #include "model/loop_parts.h"
@@ -418,6 +419,10 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {
         facts.step = StepKind::kTwoPointer;
         facts.trips = divideCosts(facts.trips, frames.back().trips);
+        // while (t >= 2 && ...) t--; beside s[t++] = p in the same pass: the pops never
+        // outnumber the pushes, one per pass.
+        if (update.op == "--" && raisedOncePerPass(frames.back().node, variable, loop))
+          facts.trips = repeatedCost(1);
         // Mo's order: the window's ends walk (n + q) * sqrt n over the block-sorted queries.
         const std::string queries = walkedContainer(frames.back(), condition);
         if (sortedInBlocks(model, queries)) {
