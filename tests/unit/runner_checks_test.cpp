@@ -440,8 +440,9 @@ TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
 // own PID namespace and host name, the system call filter on the box's init too, only the
 // runtime's directories of the host, read-only, a private writable working directory and /tmp
-// (noexec and capped in files where the launcher mounts them), no socket but a local one, and no
-// host path on the box init's command line.
+// (noexec and capped in files where the launcher mounts them), no socket but a local one, no
+// fallocate (its keep-size mode passes the file-size cap), and no host path on the box init's
+// command line.
 TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
@@ -518,6 +519,7 @@ int main(){
   show("keyctl", syscall(SYS_keyctl, 0, 0, 0, 0, 0) >= 0);
   show("userfaultfd", syscall(SYS_userfaultfd, 0) >= 0);
   show("mount", mount("none", "/tmp", "tmpfs", 0, nullptr) == 0);
+  show("fallocate", fallocate(open("/tmp/reserved", O_CREAT | O_WRONLY, 0600), FALLOC_FL_KEEP_SIZE, 0, 1 << 20) == 0);
   // The box's init's command line, its NULs as spaces: bwrap took its options on a descriptor.
   std::ifstream in("/proc/1/cmdline");
   std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -548,7 +550,8 @@ int main(){
                 "permitted; \n"
                 "shm Operation not permitted; ptrace Operation not permitted; personality "
                 "Operation not permitted; keyctl Operation not permitted; userfaultfd Operation "
-                "not permitted; mount Operation not permitted; \n" +
+                "not permitted; mount Operation not permitted; fallocate Operation not "
+                "supported; \n" +
                 (isolation.ownMounts ? "/program/quorbel-box --remount /tmp 16777216 1024 "
                                        "--remount /box 16777216 1024 -- /program/main "
                                      : bwrapPath() + " --args 3 -- /program/main "));
