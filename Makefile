@@ -51,6 +51,17 @@ test: unit unit-asan regression browser-test fuzz-smoke
 browser-test: build
 	node tests/browser/run.js --binary ./$(BUILD)/quorbel --screenshots $(BUILD)/screenshots
 
+# The VS Code extension (editors/vscode) packaged as build/quorbel.vsix by @vscode/vsce: its npm
+# packages at the versions package-lock.json pins, into the git-ignored node_modules/. vsce's
+# optional keychain module (keytar, native) and install scripts are left out: packaging needs
+# neither.
+.PHONY: vscode
+vscode: bootstrap
+	cd editors/vscode && npm ci --omit=optional --ignore-scripts --no-audit --no-fund
+	@mkdir -p $(BUILD)
+	cd editors/vscode && ./node_modules/.bin/vsce package --allow-missing-repository \
+	  --skip-license -o ../../$(BUILD)/quorbel.vsix < /dev/null
+
 # Load check of the HTTP server: wrk on a free loopback port for 10 s per route (bench/server).
 .PHONY: bench-server
 bench-server: build
@@ -63,17 +74,19 @@ bench-server: build
 bench-attacks: build
 	@python3 bench/attacks
 
-# Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp)
-# and what the runner's box costs (bench/runner_bench.cpp): Google Benchmark's tables, then the
-# targets and whether each was met; judge-sized runs and second compiles through /api/run
-# (bench/run_box_bench.cpp). Figures, never a test.
+# Speed of the analysis on the fixtures and on generated programs (bench/analysis_bench.cpp),
+# what the runner's box costs (bench/runner_bench.cpp) and how soon the language server answers
+# an edit (bench/lsp_bench.cpp): Google Benchmark's tables, then the targets and whether each
+# was met; judge-sized runs and second compiles through /api/run (bench/run_box_bench.cpp).
+# Figures, never a test.
 bench: build
 	@cmake --build $(BUILD) -j $(JOBS) --target quorbel_bench quorbel_runner_bench quorbel_pch_bench \
-	  quorbel_run_box_bench
+	  quorbel_run_box_bench quorbel_lsp_bench
 	./$(BUILD)/quorbel_bench
 	./$(BUILD)/quorbel_runner_bench
 	./$(BUILD)/quorbel_pch_bench
 	./$(BUILD)/quorbel_run_box_bench
+	./$(BUILD)/quorbel_lsp_bench
 
 # libFuzzer targets (fuzz/), built with clang in their own folder; clang and its runtime are
 # installed for these targets only. `make fuzz` runs each target FUZZ_SECONDS (default 10

@@ -469,16 +469,26 @@
     return items.length ? renderList(items, id, 'list-notes') : null;
   }
 
-  function markdownReport(doc) {
+  // `shown` is the verdict the card shows now (judged again at the limits typed into it), null
+  // when the card shows a refusal instead; undefined: the document's own.
+  function markdownReport(doc, shown) {
     const space = (doc && typeof doc.space === 'object' && doc.space) || {};
     const rows = (list) => asList(list).map((row) => '| ' + [row.line, row.signal, row.cost]
         .map((cell) => asText(cell).replace(/\|/g, '\\|')).join(' | ') + ' |');
-    const verdict = doc.verdict && doc.verdict.time ? doc.verdict : null;
+    const judged = shown === undefined ? doc.verdict : shown;
+    const verdict = judged && judged.time ? judged : null;
+    const limits = verdict ? asList(verdict.sizes).map((size) => asText(size && size.name) + ' = ' +
+        (size && size.known ? asText(size.value) : 'no limit')) : [];
+    if (verdict) {
+      limits.push('time ' + asText(verdict.timeLimitSeconds) + ' s',
+          'memory ' + asText(verdict.memoryLimitMb) + ' MB');
+    }
     return [
       '**Time:** `' + asText(doc.notation) + '` (' + asText(doc.label) + ')  ',
       '**Space:** `' + asText(space.notation) + '` (' + asText(space.label) + ')',
       verdict ? '\n**Verdict:** time ' + asText(verdict.time.summary) + '; memory ' +
-          asText(verdict.memory && verdict.memory.summary) : '',
+          asText(verdict.memory && verdict.memory.summary) + '  \n**Limits:** ' +
+          limits.join(', ') : '',
       '', '| Line | Time | Cost |', '|---|---|---|', ...rows(doc.breakdown),
       '', '| Line | Memory | Cost |', '|---|---|---|', ...rows(space.breakdown),
       '', ...asList(doc.notes).map((note) => '- ' + asText(note)),
@@ -531,7 +541,8 @@
       el('div', {className: 'result-actions'}, [
         copyButton('copy-notation', 'Copy notation', () => 'Time: ' + notation + ', space: ' +
             asText(space.notation)),
-        copyButton('copy-report', 'Copy report (Markdown)', () => markdownReport(doc)),
+        copyButton('copy-report', 'Copy report (Markdown)', () => markdownReport(doc,
+            verdict ? verdictPanel.current() : undefined)),
       ]),
     ];
     const offer = measureOffer(doc);

@@ -74,6 +74,7 @@
     ]);
     const edited = new Map();  // field key -> text typed by the user
     let sizeNames = [];
+    let shown = null;  // the verdict on the card now; null while it shows a refusal
 
     function field(key, labelText, source, value, attrs) {
       const input = el('input', Object.assign({type: 'text', inputmode: 'decimal',
@@ -135,6 +136,7 @@
       // so a field being typed in keeps its focus.
       show(verdict) {
         verdict = verdict || {};
+        shown = verdict;
         const names = asList(verdict.sizes).map((size) => asText(size && size.name));
         if (names.join('\n') !== sizeNames.join('\n') || !fields.childElementCount) {
           fillFields(verdict);
@@ -157,11 +159,16 @@
       },
       // A message instead of a verdict: no verdict is shown for a value not understood.
       showError(message) {
+        shown = null;
         error.textContent = message;
         error.hidden = false;
         result.hidden = true;
         card.dataset.time = '';
         card.dataset.memory = '';
+      },
+      // The verdict the card shows, judged at the limits typed into it; null after a refusal.
+      current() {
+        return shown;
       },
       // The request fields for what the user typed; untouched fields keep their sources.
       request() {

@@ -207,6 +207,7 @@ Analysis analyzeUnguarded(std::string_view code) {
     result.space = summariseSpace(space);
     result.timeCost = simplifyCost(time.total);
     result.spaceCost = simplifyCost(space.total);
+    result.timeContributions = time.contributions;
     result.spaceContributions = space.contributions;
     result.assumptions.insert(result.assumptions.end(), time.assumptions.begin(),
                               time.assumptions.end());

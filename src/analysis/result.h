@@ -53,6 +53,7 @@ struct Analysis {
   // the JSON carries them as terms, so nothing reads a notation string back.
   Cost timeCost;
   Cost spaceCost;
+  std::vector<Contribution> timeContributions;   // one per row of the time breakdown
   std::vector<Contribution> spaceContributions;  // one per row of the space breakdown
   // Comments, declarations and constants the limits come from, read from the same tree.
   std::shared_ptr<const SourceFacts> facts;

@@ -16,10 +16,12 @@
 #include <sstream>
 
 #include "analysis/bounded_analysis.h"
+#include "analysis/cpp_presence.h"
 #include "base/analysis_bounds.h"
 #include "base/input_limit.h"
 #include "base/text.h"
 #include "cli/analyze_report.h"
+#include "cli/suggestion.h"
 #include "server/verdict_report.h"
 #include "verdict/verdict.h"
 
@@ -33,6 +35,7 @@ constexpr int kStatusUsage = 2;
 // The verdict reached what --fail-on names; the report was still printed.
 constexpr int kStatusVerdictFailed = 3;
 constexpr int kStatusStopped = 4;  // a bound of the analysis tripped; no report
+constexpr int kStatusNotCpp = 5;   // the file holds no C++ (cpp_presence.h); no report
 
 // ---- Usage and arguments ----
 
@@ -53,8 +56,16 @@ void printUsage(std::ostream& out) {
       "  quorbel analyze <file.cpp> --notation",
       "  quorbel analyze <file.cpp> --full",
       "  quorbel analyze ~/Downloads/file.cpp",
+      "  quorbel measure <file.cpp> [--budget 0.5] [--vary n] [--shape tree] [--json]",
+      "  quorbel [PORT]          the HTTP server and web front end on 127.0.0.1:8080 (or PORT)",
+      "  quorbel --test          the built-in regression run (from the repository root)",
+      "  quorbel --runner-linux-test",
+      "  quorbel --version",
       "  quorbel --help",
       "  quorbel help",
+      "",
+      "measure runs the program in the runner's box on generated inputs of doubling sizes and",
+      "fits a growth class to its times; 'quorbel measure --help' for its options.",
       "",
       "Modes:",
       "  notation  Default. Prints a short labeled time and space summary.",
@@ -69,7 +80,9 @@ void printUsage(std::ostream& out) {
       "                        memory); --fail-on tight also fails on tight.",
       "",
       "Exit status: 0 report, 1 file or limit problem, 2 usage problem or empty input,",
-      "3 the verdict reached --fail-on.",
+      "3 the verdict reached --fail-on, 4 the analysis stopped at one of its bounds (3 s of",
+      "CPU, 384 MB, 4 MB of expanded macros), 5 the file holds no C++ (no function, and most",
+      "lines do not parse).",
       "",
       "Supported C++ files:",
       "  .cpp, .cc, .cxx, .hpp, .hh, .hxx",
@@ -144,6 +157,10 @@ bool isLimitFlag(const std::string& argument) {
   return flag == "--limit" || flag == "--time-limit" || flag == "--memory-limit";
 }
 
+bool hasPathSeparator(const std::string& file) {
+  return file.find_first_of("/\\") != std::string::npos;
+}
+
 // Reads the words after "analyze". Returns the exit status when they end the command.
 std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& arguments,
                                          CommandLine& command, std::ostream& err) {
@@ -181,7 +198,17 @@ std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& argumen
       return usageError(err, "use 'notation' instead of 'part'.");
     }
     if (argument.size() > 1 && argument[0] == '-') {
-      return usageError(err, "unknown option '" + argument + "'.");
+      const std::string meant =
+          closestWord(argument, {"--full", "--json", "--notation", "--limit", "--time-limit",
+                                 "--memory-limit", "--fail-on", "--help"});
+      return usageError(err, "unknown option '" + argument + "'" +
+                                 (meant.empty() ? "." : "; did you mean '" + meant + "'?"));
+    }
+    // "analyze ful x.cpp": a mode mistyped, not a file without its extension.
+    if (argument.find('.') == std::string::npos && !hasPathSeparator(argument)) {
+      const std::string meant = closestWord(argument, {"notation", "full", "json"});
+      if (!meant.empty())
+        return usageError(err, "unknown mode '" + argument + "'; did you mean '" + meant + "'?");
     }
     if (!command.file.empty()) {
       return usageError(err, "expected one C++ file, got extra argument '" + argument + "'.");
@@ -193,10 +220,6 @@ std::optional<int> parseAnalyzeArguments(const std::vector<std::string>& argumen
 }
 
 // ---- Finding the file ----
-
-bool hasPathSeparator(const std::string& file) {
-  return file.find_first_of("/\\") != std::string::npos;
-}
 
 // The extension after the last dot, case-insensitively, and only in the last path component:
 // "dir.d/file" has none.
@@ -399,6 +422,10 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
     return kStatusStopped;
   }
   const Analysis& analysis = bounded.analysis;
+  if (const std::optional<std::string> why = whyNotCpp(analysis)) {
+    err << "quorbel: " << (command.file == "-" ? "standard input" : path) << ": " << *why << '\n';
+    return kStatusNotCpp;
+  }
   if (!judged) return limitError(err, error);
   if (analysis.parseErrorLine > 0) {
     err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "

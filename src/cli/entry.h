@@ -1,4 +1,5 @@
-// Mode selection: the regression run, the runner validation, the analyze command or the server.
+// Mode selection: the regression run, the runner validation, the analyze command, the language
+// server or the HTTP server.
 #pragma once
 
 namespace quorbel {

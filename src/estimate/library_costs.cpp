@@ -1,7 +1,9 @@
 #include "estimate/library_costs.h"
 
+#include <optional>
 #include <set>
 
+#include "model/end_positions.h"
 #include "model/loop_parts.h"
 #include "model/types.h"
 
@@ -126,8 +128,13 @@ ContainerKind kindAt(const Symbol& symbol, const Node& object) {
   for (Node e = object; e.type() == "subscript_expression"; e = e.field("argument")) ++depth;
   std::string type = symbol.typeText;
   // a C array of containers: its own extents are indexed first
-  if (symbol.kind == ContainerKind::kArray && kindOfType(type) != ContainerKind::kArray)
+  if (symbol.kind == ContainerKind::kArray && kindOfType(type) != ContainerKind::kArray) {
     depth -= static_cast<int>(symbol.dimensions.size());
+    // set<int> bag[N]: bag[i] is a set
+    const ContainerKind element = kindOfType(type);
+    if (depth == 0 && symbol.dimensions.size() > 0 && element != ContainerKind::kScalar)
+      return element;
+  }
   if (depth < 0 || (depth == 0 && symbol.kind == ContainerKind::kArray)) return symbol.kind;
   for (; depth > 0; --depth) {
     const std::vector<std::string> arguments = templateArguments(type);
@@ -188,6 +195,11 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
   const auto sizeOf = [&](uint32_t i) {
     const Node argument = arguments.child(i);
     const Symbol* symbol = findSymbol(model, containerName(argument));
+    // convolution(dp[v], t): one row of a table, not the table
+    if (symbol && unwrap(argument).type() == "subscript_expression" &&
+        unwrap(unwrap(argument).field("argument")).type() == "identifier" &&
+        symbol->dimensions.size() >= 2)
+      return rowLength(model, *symbol);
     return symbol && symbol->kind != ContainerKind::kScalar
                ? containerSize(model, containerName(argument), argument)
                : magnitudeOf(model, argument, loops);
@@ -204,6 +216,51 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
     return {true, logCost(magnitudeOf(model, arguments.child(1), loops)), what};
   if (name == "crt") return {true, sizeOf(0), what};
   return {true, constantCost(), what};  // inv_mod: the log of a modulus
+}
+
+// to[v] or dp[i][j] of a table with more extents than indices: the product of the extents
+// past the indices (26 of to[v] in int to[N][26]); nothing when `target` is no such row.
+std::optional<Cost> rowExtent(const Model& model, const Node& target) {
+  size_t indices = 0;
+  Node base = target;
+  while (base.type() == "subscript_expression") {
+    base = unwrap(base.field("argument"));
+    ++indices;
+  }
+  const Symbol* symbol =
+      base.type() == "identifier" ? findSymbolAt(model, base.text(), base) : nullptr;
+  if (indices == 0 || !symbol || symbol->kind != ContainerKind::kArray ||
+      symbol->dimensions.size() <= indices)
+    return std::nullopt;
+  Cost extent = constantCost();
+  for (size_t k = indices; k < symbol->dimensions.size(); ++k)
+    extent = multiplyCosts(extent, symbol->dimensions[k]);
+  return extent;
+}
+
+// v.insert(v.end(), ...): the position is the end of the very container inserted into.
+bool insertsAtOwnEnd(const Node& function, const Node& call) {
+  const Node position = call.field("arguments").child(0);
+  if (position.type() != "call_expression") return false;
+  const Node end = position.field("function");
+  return end.type() == "field_expression" && end.field("field").text() == "end" &&
+         end.field("argument").text() == function.field("argument").text();
+}
+
+// What an append at the end copies: one value, k copies of one, or the range [first, last).
+Cost appendedSize(const Model& model, const Node& call, const std::vector<LoopVariable>& loops) {
+  const Node arguments = call.field("arguments");
+  if (arguments.childCount() == 2) return constantCost();
+  const Node first = arguments.child(1);
+  const Node last = arguments.child(2);
+  if (first.type() != "call_expression") return magnitudeOf(model, first, loops);
+  if (const Node row = nestedRow(model, first); !row.null()) return rowShare(model, row, {});
+  const std::string source = containerName(first);
+  const Symbol* symbol = findSymbol(model, source);
+  if (symbol && symbol->kind != ContainerKind::kScalar &&
+      last.text().find("end") != std::string_view::npos)
+    return containerSize(model, source, first);
+  return magnitudeOf(model, last, loops);
 }
 
 LibraryCost methodCost(const Model& model, const Node& call,
@@ -238,6 +295,12 @@ LibraryCost methodCost(const Model& model, const Node& call,
       break;
     case ContainerKind::kVector:
     case ContainerKind::kArray:
+      // v.insert(v.end(), a.begin(), a.end()) appends: it copies a, whatever v holds
+      if (method == "insert" && insertsAtOwnEnd(function, call))
+        return {true, appendedSize(model, call, loops), "vector insert"};
+      // v.erase(v.end() - 2), v.insert(v.end(), x): only the entries after the place move
+      if ((method == "insert" || method == "erase") && placedNearEnd(call, object))
+        return {true, constantCost(), "vector " + what};
       if (method == "insert" || method == "erase" || kLinearMethods.count(method))
         return {true,
                 method == "resize" || method == "assign"
@@ -268,7 +331,11 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
   const Node row = nestedRow(model, arguments.child(0));
   if (!row.null() && (kSorts.count(name) || kLinearAlgorithms.count(name))) {
     const Cost all = edgeCount(model, containerName(row.field("argument")));
-    const Cost share = rowShare(model, row, {});
+    // sort(byCount[c]) in a loop over c: the rows the loop walks share the entries
+    std::vector<EnclosingLoop> walked;
+    for (const LoopVariable& loop : loops)
+      walked.push_back({Node{}, loop.name, loop.range, loop.range, {}});
+    const Cost share = rowShare(model, row, walked);
     return {true, kSorts.count(name) ? multiplyCosts(share, logCost(all)) : share,
             std::string(name)};
   }
@@ -298,6 +365,8 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
       const Node bytes = arguments.child(2);
       const std::string target = containerName(unwrap(arguments.child(0)));
       size = containerSize(model, target, arguments);
+      // memcpy(to[v], to[u], sizeof to[v]): one row of a table, the extents past its index
+      if (const auto row = rowExtent(model, unwrap(arguments.child(0)))) size = *row;
       if (!bytes.null() && !mentionsIdentifier(bytes, target)) {
         const Cost count = magnitudeOf(model, bytes, loops);
         if (!isConstantCost(count) || bytes.text().find("sizeof") == std::string_view::npos)

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "estimate/memo_tables.h"
 #include "model/entry_points.h"
 #include "model/inputs.h"
 #include "model/magnitude.h"
@@ -185,6 +186,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     const Symbol* table = findSymbol(model, name);
     if (!table || table->scopeStart != symbol.scopeStart) held.push_back(&symbol);
   }
+  std::optional<std::map<std::string, Cost>> memoStates;  // read once, when a table asks
   for (const Symbol* entry : held) {
     const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
@@ -195,6 +197,12 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     for (const std::string& placeholder : sizesOf(size))
       if (placeholder.find("#rows") != std::string::npos)
         size = simplifyCost(substituteSize(size, placeholder, primarySize(model)));
+    // int dp[1 << 16] a recursion memoises into: the states it reaches
+    if (isConstantCost(size) && symbol.kind == ContainerKind::kArray) {
+      if (!memoStates) memoStates = memoStatesByTable(model);
+      auto reached = memoStates->find(symbol.name);
+      if (reached != memoStates->end()) size = reached->second;
+    }
     if (size.terms.empty()) continue;
     // A word read inside a loop holds one item at a time, of a length the program never names.
     if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty())

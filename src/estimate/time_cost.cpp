@@ -7,6 +7,7 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
+#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
@@ -16,10 +17,12 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/member_calls.h"
+#include "model/member_inits.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/test_loops.h"
+#include "model/whole_walks.h"
 
 namespace quorbel {
 
@@ -174,7 +177,8 @@ class TimeWalker {
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
     const RecursionFacts recursion = recursionOf(function);
-    Cost total = recursionCost(recursion, work);
+    // UnionFind(int n) : N(n): the loops bounded by N run as far as n
+    Cost total = bindInitialisedMembers(model_, function, recursionCost(recursion, work));
     if (recursion.shape != RecursionShape::kNone) {
       // Each activation pushes what one walk of the body pushes; a container the activation
       // also pops (push, recurse, pop) holds only what the activations on the stack pushed.
@@ -295,6 +299,13 @@ class TimeWalker {
             addCosts(unit(), walk(unwrap(node.field("condition")).field("left"), depth + 1));
         return addCosts(std::move(cost), walk(node.field("consequence"), depth + 1));
       }
+      // A branch that leaves the function when done runs to its end once per call.
+      if (leavesAfterLooping(node)) {
+        state_.amortised =
+            addCosts(state_.amortised, simplifyCost(walk(node.field("consequence"), depth + 1)));
+        return addCosts(addCosts(unit(), walk(node.field("condition"), depth + 1)),
+                        walk(node.field("alternative"), depth + 1));
+      }
     }
     Cost cost = unit();
     // [&] { ... }(): a lambda called where it is written runs its body right here.
@@ -363,19 +374,18 @@ class TimeWalker {
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
   // call of the program's build all the same.
   Cost walkDeclaredCall(const Node& parameter) {
-    const Node declarator = parameter.field("declarator");
-    if (declarator.type() != "abstract_function_declarator") return constantCost();
+    const Node arguments = callArgumentsOf(parameter);
+    if (arguments.null()) return constantCost();
     const Node list = parameter.parent();
     const Node declared = list.parent();
     if (declared.type() != "function_declarator" || declared.parent().type() != "declaration" ||
         declared.parent().parent().type() != "compound_statement")
       return constantCost();
-    auto found = model_.functions.find(std::string(parameter.field("type").text()));
+    auto found = model_.functions.find(typeAsCallee(parameter.field("type")));
     if (found == model_.functions.end()) return constantCost();
     const Function& callee = found->second;
     if (state_.function && callee.name == state_.function->name) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
-    const Node arguments = declarator.field("parameters");
     const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
     if (!isConstantCost(cost))
@@ -502,6 +512,8 @@ class TimeWalker {
       if (bounded.span == BoundSpan::kEnclosingPasses && !state_.frames.empty())
         facts.trips = divideCosts(facts.trips, state_.frames.back().trips);
     }
+    const bool sharedOut = walksAmortisedFill(loop);
+    if (sharedOut) facts.trips = divideCosts(facts.trips, state_.frames.back().trips);
     const bool overRun = facts.overRun || (bounded.found && bounded.span == BoundSpan::kProgram);
     Cost range = facts.range;
     if (isConstantCost(range)) range = facts.trips;
@@ -535,13 +547,29 @@ class TimeWalker {
     const bool amortised =
         facts.step == StepKind::kTwoPointer || facts.step == StepKind::kStackPops ||
         facts.step == StepKind::kAdjacency || facts.step == StepKind::kBalancing ||
-        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling ||
+        facts.step == StepKind::kGrowth || facts.step == StepKind::kDoubling || sharedOut ||
         (bounded.found && bounded.span != BoundSpan::kRun);
     if (!isConstantCost(facts.trips) || (amortised && !state_.frames.empty()))
       contributions_.push_back(
           {facts.line, describeLoop(facts, loop),
            simplifyCost(multiplyCosts(multiplier(), multiplyCosts(facts.trips, unit())))});
     return addCosts(total, unit());
+  }
+
+  // for (v) { path.clear(); dfs(v); for (x : path) ... }: a container emptied in each pass and
+  // filled there by a traversal charged once over the passes holds, over all of them, what the
+  // traversal visits once; a walk over it costs that total spread over the passes.
+  bool walksAmortisedFill(const Node& loop) {
+    if (state_.frames.empty()) return false;
+    const EnclosingLoop& pass = state_.frames.back();
+    auto fills = amortisedFills_.find(pass.node.id());
+    if (fills == amortisedFills_.end()) return false;
+    const std::string walked = containerWalkedWhole(model_, loop);
+    if (walked.empty() || !fills->second.count(containerKey(model_, walked, loop))) return false;
+    const Symbol* symbol = findSymbolAt(model_, walked, loop);
+    const bool declared = symbol && symbol->scopeStart >= ts_node_start_byte(pass.node.raw) &&
+                          symbol->scopeEnd <= ts_node_end_byte(pass.node.raw);
+    return declared || clearedIn(pass.node, walked);
   }
 
   TestLoop testLoopAt(const Node& loop) {
@@ -640,7 +668,10 @@ class TimeWalker {
         (guardedByMark(call) || memoised || selfGuarded) && !resetsInLoop(*callee)) {
       // Each vertex is visited once over the whole loop: charge the traversal once.
       state_.amortised = addCosts(state_.amortised, cost);
-      addPushes(pushesOfCall(*callee, call, vars), unit());
+      const std::map<std::string, Cost> pushes = pushesOfCall(*callee, call, vars);
+      for (const auto& entry : pushes)
+        amortisedFills_[state_.frames.back().node.id()].insert(entry.first);
+      addPushes(pushes, unit());
       return constantCost();
     }
     addCallPushes(pushesOfCall(*callee, call, vars));
@@ -718,8 +749,26 @@ class TimeWalker {
         queue = true;
       return !queue;
     });
-    queueDriven_.emplace(function.name, queue);
+    queueDriven_[function.name] = queue;
+    // int explore(int s) { return bfs(s); }: a function with no loop of its own that runs a
+    // traversal is one, whatever else it does once.
+    if (!queue) queue = queueDriven_[function.name] = wrapsTraversal(function);
     return queue;
+  }
+
+  bool wrapsTraversal(const Function& function) {
+    bool loops = false, traverses = false;
+    visitNodes(function.body, [&](const Node& n) {
+      if (loops || n.type() == "lambda_expression") return false;
+      if (isLoopNode(n)) loops = true;
+      if (n.type() == "call_expression" && !loops) {
+        const Function* callee = userFunction(n);
+        if (callee && callee != &function && !callee->body.null() && isTraversal(*callee))
+          traverses = true;
+      }
+      return !loops;
+    });
+    return traverses && !loops;
   }
 
   // if (!vis[i]) dfs(i); if (col[i] == -1 && !dfs(i, 0)): a call made only for unmarked
@@ -867,6 +916,7 @@ class TimeWalker {
       const bool defaulted =
           argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
       if (defaulted) argument = callee.defaults[i];
+      if (!argument.null()) argument = passedThrough(argument);
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
       // A string parameter's size is written |s|.
@@ -1192,6 +1242,8 @@ class TimeWalker {
   std::set<uint32_t> testLoops_;             // every test loop met
   std::map<std::pair<uint32_t, std::string>, bool> cleared_;
   std::map<std::string, bool> queueDriven_;  // by function: a BFS drains a queue in it
+  // by loop: containers its passes fill through traversals charged once over the loop
+  std::map<uint32_t, std::set<std::string>> amortisedFills_;
 
  public:
   bool flipTests_ = false;  // price the first test loop under the other assumption

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "measure/primes.h"
 #include "measure/size_extents.h"
 #include "model/source_facts.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr double kIntCap = 1e9;
 constexpr double kWideCap = 1e18;
+constexpr double kExactInDouble = 9007199254740992.0;  // 2^53
 
 bool isWideType(const std::string& type) {
   return type.find("long") != std::string::npos || type.find("ll") != std::string::npos ||
@@ -200,7 +202,20 @@ class Writer {
     }
   }
 
+  // Whether `steps` read a size of their own: a block that sizes itself.
+  static bool readsSize(const std::vector<PlanStep>& steps) {
+    for (const PlanStep& step : steps)
+      if ((step.kind == PlanStep::Kind::kRead &&
+           (step.value.role == ValueRole::kSize || step.value.role == ValueRole::kTestCount)) ||
+          readsSize(step.body) || readsSize(step.otherwise))
+        return true;
+    return false;
+  }
+
   double passesOf(const PlanStep& step, double passesAround) {
+    // while (cin >> n >> m) { m edges }: one case as large as the sizes, as a test count of
+    // one would give, rather than as many cases as the size with one edge each.
+    if (step.kind == PlanStep::Kind::kUntilEnd && readsSize(step.body)) return 1;
     if (step.kind == PlanStep::Kind::kUntilEnd)
       return std::max(1.0, std::floor(grownSize() / passesAround));
     double count = 0;
@@ -243,8 +258,9 @@ class Writer {
     edgeFirst_ = edgeSecond_ = nullptr;
     if (reads.size() >= 2 && reads[0]->role == ValueRole::kPosition &&
         reads[1]->role == ValueRole::kPosition &&
-        reads[0]->governingSize == reads[1]->governingSize && !reads[0]->boundsLoop &&
-        !reads[1]->boundsLoop && !reads[0]->eitherBase) {
+        reads[0]->governingSize == reads[1]->governingSize &&
+        (options_.pairsFormTrees || (!reads[0]->boundsLoop && !reads[1]->boundsLoop)) &&
+        !reads[0]->eitherBase) {
       double vertices = 0;
       if (!lookup(reads[0]->governingSize, vertices) || vertices < 1) return;
       const size_t n = static_cast<size_t>(vertices);
@@ -355,6 +371,10 @@ class Writer {
       if (value.type == ValueType::kLine && !text_.empty() && text_.back() != '\n') text_ += '\n';
       std::string word(static_cast<size_t>(std::max(1.0, length)), 'a');
       for (char& c : word) c = static_cast<char>('a' + letter_(random_));
+      // A number too long for any integer type, read as text: no leading zero.
+      if (options_.wordsOfDigits)
+        for (size_t i = 0; i < word.size(); ++i)
+          word[i] = static_cast<char>('0' + (i == 0 ? 1 : 0) + (word[i] - 'a') % (i == 0 ? 9 : 10));
       emit(word);
       if (value.type == ValueType::kLine) newline();
       return;
@@ -364,6 +384,9 @@ class Writer {
       case ValueRole::kSize:
       case ValueRole::kTestCount:
         number = sizeValue(value, passesAround);
+        // Primes only where a double holds them exactly: the size is written as it was taken.
+        if (value.wholeNumber && number >= 2 && number < kExactInDouble)
+          number = static_cast<double>(largestPrimeAtMost(static_cast<uint64_t>(number)));
         result_.sizes[value.name] = number;
         break;
       case ValueRole::kPosition:
@@ -439,6 +462,10 @@ class Writer {
     if (!value.rangeFromComment && value.type == ValueType::kReal) high = 1e6;
     if (options_.valuesWithinSizes && !value.rangeFromComment && value.highName.empty())
       high = std::max(low, leastSize());
+    if (options_.grownValues.count(value.name) != 0 && growing(value.name)) {
+      high = std::max(low, std::min(high, std::floor(options_.size)));
+      result_.sizes[value.name] = high;
+    }
     if (high < low) std::swap(low, high);
     if (value.type == ValueType::kReal)
       return std::uniform_real_distribution<double>(low, high)(random_);

@@ -25,9 +25,16 @@ struct GenerateOptions {
   // Shapes tried after a crash or an invalid input at a small size, where the plan's guess
   // about a value's use was wrong: plain values without a stated range drawn within the least
   // size read so far (a value that indexes an array after all), positions drawn from 1 to
-  // size - 1 (valid whether the program counts from 0 or from 1).
+  // size - 1 (valid whether the program counts from 0 or from 1), n - 1 pairs of positions
+  // of n forming a tree even where the program also loops between them (a path walked up to
+  // the common ancestor).
   bool valuesWithinSizes = false;
   bool positionsEitherBase = false;
+  bool pairsFormTrees = false;
+  bool wordsOfDigits = false;  // words as decimal numbers (digit DP, stoi(s), s[i] - '0')
+  // Values the estimate measures its work in (log a of a gcd, the digits of x): drawn up to
+  // the grown size, which they take as a size of their own, so that their growth is timed.
+  std::set<std::string> grownValues;
 };
 
 struct GeneratedInput {

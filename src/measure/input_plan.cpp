@@ -20,10 +20,20 @@ namespace {
 
 constexpr int kMaxCallDepth = 4;
 
-bool isStreamName(std::string_view text) { return text == "cin" || text == "std::cin"; }
+// cin, or a stream the program declares to read from (ifstream fin("cow.in"), istream& in):
+// the measurement hands every such stream the generated input.
+bool isInputStream(const Model& model, std::string_view text) {
+  if (text == "cin" || text == "std::cin") return true;
+  const Symbol* symbol = findSymbol(model, std::string(text));
+  if (symbol == nullptr) return false;
+  const std::string& type = symbol->typeText;
+  return type.find("ifstream") != std::string::npos ||
+         (type.find("istream") != std::string::npos &&
+          type.find("istringstream") == std::string::npos);
+}
 
 // The stream at the leftmost leaf of (((cin >> a) >> b) >> c), and the targets in order.
-bool extractionTargets(const Node& expression, std::vector<Node>& targets) {
+bool extractionTargets(const Model& model, const Node& expression, std::vector<Node>& targets) {
   Node left = expression;
   std::vector<Node> found;
   while (!left.null() && left.type() == "binary_expression" &&
@@ -31,7 +41,7 @@ bool extractionTargets(const Node& expression, std::vector<Node>& targets) {
     found.insert(found.begin(), left.field("right"));
     left = left.field("left");
   }
-  if (found.empty() || !isStreamName(left.text())) return false;
+  if (found.empty() || !isInputStream(model, left.text())) return false;
   targets = found;
   return true;
 }
@@ -166,6 +176,7 @@ class PlanWalker {
     InputPlan plan;
     auto main = model_.functions.find("main");
     if (main == model_.functions.end() || main->second.body.null()) return plan;
+    readMembers();
     active_.insert("main");
     walkStatement(main->second.body, plan.steps, 0);
     return plan;
@@ -179,11 +190,64 @@ class PlanWalker {
     auto cached = readsCache_.find(name);
     if (cached != readsCache_.end()) return cached->second;
     readsCache_[name] = false;  // recursion reads nothing more than its first pass
-    auto function = model_.functions.find(name);
-    if (function == model_.functions.end()) return false;
-    const bool reads = containsReads(function->second.body);
+    const Node body = bodyOf(name);
+    if (body.null()) return false;
+    const bool reads = containsReads(body);
     readsCache_[name] = reads;
     return reads;
+  }
+
+  // ---- Which function a call runs ----
+
+  // The member functions defined in the program's classes, by "Class::name".
+  void readMembers() {
+    visitNodes(model_.root, [&](const Node& n) {
+      if ((n.type() != "struct_specifier" && n.type() != "class_specifier") ||
+          n.field("name").null() || n.field("body").null())
+        return true;
+      const std::string owner(n.field("name").text());
+      for (const Node& member : childrenOf(n.field("body"))) {
+        if (member.type() != "function_definition" || member.field("body").null()) continue;
+        Node declarator = member.field("declarator");
+        for (int guard = 0;
+             guard < 6 && !declarator.null() && declarator.type() != "function_declarator"; ++guard)
+          declarator = declarator.field("declarator");
+        if (declarator.null()) continue;
+        const std::string name(declarator.field("declarator").text());
+        members_.emplace(owner + "::" + name, member.field("body"));
+      }
+      return true;
+    });
+  }
+
+  Node bodyOf(const std::string& key) const {
+    auto member = members_.find(key);
+    if (member != members_.end()) return member->second;
+    auto function = model_.functions.find(key);
+    return function == model_.functions.end() ? Node() : function->second.body;
+  }
+
+  // The key of the function a call runs: its name, or "Class::name" for a member function
+  // called on an object of the program's class (s.solve(), p->run(), Solution().solve());
+  // empty when the program does not define it.
+  std::string calledKey(const Node& call) const {
+    const Node function = call.field("function");
+    if (function.type() != "field_expression") {
+      const std::string name = calleeName(call);
+      return model_.functions.count(name) != 0 ? name : std::string();
+    }
+    const std::string method(function.field("field").text());
+    const Node object = function.field("argument");
+    std::string type;
+    if (object.type() == "call_expression") {
+      type = std::string(object.field("function").text());
+    } else if (const Symbol* symbol = findSymbol(model_, targetOf(object).base)) {
+      type = symbol->typeText;
+    }
+    while (!type.empty() && (type.back() == '*' || type.back() == '&' || type.back() == ' '))
+      type.pop_back();
+    if (members_.count(type + "::" + method) != 0) return type + "::" + method;
+    return std::string();
   }
 
   // A reader hands one value back: read(x), x = readInt(), int x = read(); its reads target
@@ -200,7 +264,7 @@ class PlanWalker {
         if (isCharacterReader(callee)) characterReads = true;
       }
       std::vector<Node> targets;
-      if (n.type() == "binary_expression" && extractionTargets(n, targets)) {
+      if (n.type() == "binary_expression" && extractionTargets(model_, n, targets)) {
         for (const Node& target : targets) {
           const Symbol* symbol = findSymbol(model_, targetOf(target).base);
           if (symbol != nullptr && symbol->scope != name) foreignTarget = true;
@@ -216,13 +280,13 @@ class PlanWalker {
     visitNodes(node, [&](const Node& n) {
       if (found) return false;
       std::vector<Node> targets;
-      if (n.type() == "binary_expression" && extractionTargets(n, targets)) found = true;
+      if (n.type() == "binary_expression" && extractionTargets(model_, n, targets)) found = true;
       if (n.type() == "call_expression") {
         const std::string callee = calleeName(n);
         if (isScanfName(callee) || isLineReader(callee) || isCharacterReader(callee))
           found = true;
-        else if (model_.functions.count(callee) != 0 && active_.count(callee) == 0 &&
-                 functionReads(callee))
+        else if (const std::string key = calledKey(n);
+                 !key.empty() && active_.count(key) == 0 && functionReads(key))
           found = true;
       }
       return !found;
@@ -291,7 +355,7 @@ class PlanWalker {
     if (expression.null()) return;
     const std::string_view type = expression.type();
     std::vector<Node> targets;
-    if (type == "binary_expression" && extractionTargets(expression, targets)) {
+    if (type == "binary_expression" && extractionTargets(model_, expression, targets)) {
       for (const Node& target : targets) addRead(target, false, steps, ValueType::kInteger, false);
       return;
     }
@@ -372,7 +436,15 @@ class PlanWalker {
         const Target target = targetOf(function.field("argument"));
         if (!target.base.empty() && target.subscripts == 0)
           addContainerSize(target.base, arguments.child(0), steps, call.line());
+        return;
       }
+      // solver.solve(), Solution().run(): a member function of the program's own class.
+      const std::string key = calledKey(call);
+      if (key.empty() || active_.count(key) != 0 || depth >= kMaxCallDepth || !functionReads(key))
+        return;
+      active_.insert(key);
+      walkStatement(bodyOf(key), steps, depth + 1);
+      active_.erase(key);
       return;
     }
     auto found = model_.functions.find(callee);
@@ -630,6 +702,7 @@ class PlanWalker {
 
   const Model& model_;
   std::map<std::string, bool> readsCache_;
+  std::map<std::string, Node> members_;
   std::set<std::string> active_;
 };
 

@@ -40,6 +40,9 @@ struct PlanValue {
   // position whether the program counts from 0 or from 1.
   bool eitherBase = false;
   bool takenDownByOne = false;  // kPosition: the program subtracts one (x--, a[x - 1])
+  // kSize of a program that reads only numbers (cin >> n; factor n): the number is the work's
+  // own measure, written as a prime, where trial division costs most.
+  bool wholeNumber = false;
   // kPosition indexing an array declared with a fixed extent (int cnt[4]; cnt[x]++): that
   // extent, which bounds the position whatever the size.
   Node extent;

@@ -14,6 +14,8 @@
 #include <functional>
 #include <set>
 
+#include "measure/size_extents.h"
+
 namespace quorbel {
 namespace {
 
@@ -303,11 +305,13 @@ class RoleAssigner {
 
   void assign() {
     usage_ = UsageReader(model_).read();
+    indexingBounds_ = indexingBounds(model_);
     for (const StatedRange& range : readStatedRanges(*model_.text)) statedNames_.insert(range.name);
     collectCountNames(plan_.steps);
     std::vector<Frame> frames{Frame{}};
     walk(plan_.steps, frames);
     if (plan_.sizes.empty()) growPlainNumbers();
+    markWholeNumbers();
     markTestCounts(plan_.steps);
     applyStatedRanges();
   }
@@ -391,6 +395,19 @@ class RoleAssigner {
       }
   }
 
+  // A program that reads a few numbers and nothing in a loop (cin >> n; factor n): its sizes
+  // count no items, they are the numbers its work is measured in.
+  void markWholeNumbers() {
+    for (const PlanStep& step : plan_.steps)
+      if ((step.kind != PlanStep::Kind::kRead && step.kind != PlanStep::Kind::kAssign) ||
+          (step.kind == PlanStep::Kind::kRead && step.value.type != ValueType::kInteger))
+        return;
+    for (PlanStep& step : plan_.steps)
+      if (step.kind == PlanStep::Kind::kRead && step.value.role == ValueRole::kSize &&
+          step.value.type == ValueType::kInteger)
+        step.value.wholeNumber = true;
+  }
+
   // m records after n and m (u v w, kept as {u, v, w} or read into fields): the first two are
   // vertices of n when nothing else gave them a role. Only for a count other than the vertices'
   // own, so that n pairs of plain values after n keep their range.
@@ -441,6 +458,12 @@ class RoleAssigner {
     if (value.type == ValueType::kWord || value.type == ValueType::kLine) {
       value.role = ValueRole::kValue;
       if (!nested) {
+        // cin >> n >> s; for (i = 0; i < n; i++) s[i]: the string is n letters long.
+        const std::string walkedTo = sizeWalkingOver(name);
+        if (!walkedTo.empty()) {
+          value.lengthSize = walkedTo;
+          return;
+        }
         value.lengthSize = name;
         addSize(name, frames);
       } else {
@@ -522,6 +545,16 @@ class RoleAssigner {
     if (!early.empty() && frames.back().firstSize.empty()) frames.back().firstSize = early[0];
     plan_.sizes.insert(plan_.sizes.begin(), early.begin(), early.end());
     early_.clear();
+  }
+
+  // The size read so far that bounds a loop walking over `name` by its counter; the last read
+  // when several do, empty when none does.
+  std::string sizeWalkingOver(const std::string& name) const {
+    auto bounds = indexingBounds_.find(name);
+    if (bounds == indexingBounds_.end()) return std::string();
+    for (auto size = plan_.sizes.rbegin(); size != plan_.sizes.rend(); ++size)
+      if (bounds->second.count(*size) != 0) return *size;
+    return std::string();
   }
 
   // n strings of length m after cin >> n >> m: the last size read that counts no enclosing
@@ -614,6 +647,7 @@ class RoleAssigner {
   std::set<std::string> statedNames_;
   std::set<std::string> testCounts_;
   std::vector<PlanValue*> early_;
+  std::map<std::string, std::set<std::string>> indexingBounds_;
 };
 
 }  // namespace

@@ -31,10 +31,11 @@ constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
 constexpr double kShortRun = 0.03;
 // What each retry changes, in order, after the shape before it failed at a small size.
-constexpr int kPlanShapes = 3;
+constexpr int kPlanShapes = 4;
 constexpr const char* kShapeRetries[kPlanShapes - 1] = {
-    "the runs started again with values drawn within the sizes",
-    "the runs started again with positions valid from 0 or from 1 as well"};
+    "the runs started again with values drawn within the sizes and n - 1 pairs as a tree",
+    "the runs started again with positions valid from 0 or from 1 as well",
+    "the runs started again with words of digits as well"};
 
 // Included before the program (-include, so main.cpp is the user's text as written and the
 // compiler's excerpts quote the user's own lines at their own numbers): its output goes to
@@ -42,13 +43,17 @@ constexpr const char* kShapeRetries[kPlanShapes - 1] = {
 // it reports the CPU time since its own static initialisation (loading the program is
 // start-up, not work), whether an extraction failed for want of input, and how much of the
 // input it left unread. The names live in a namespace of their own.
-// A program that reads its input from a file (freopen("trails.in", "r", stdin)) reads the
-// generated input all the same: reopening the standard streams leaves them as they are.
+// A program that reads its input from a file (freopen("trails.in", "r", stdin), ifstream
+// fin("cow.in")) reads the generated input all the same: reopening the standard streams
+// leaves them as they are (the error stream too, which carries the report), and a file stream
+// opened for reading reads the standard input's buffer instead.
 constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <iostream>
+#include <string>
 namespace quorbel_measure_probe {
 inline std::clock_t started;
 struct Probe {
@@ -71,12 +76,26 @@ struct Probe {
 inline Probe probe;
 }  // namespace quorbel_measure_probe
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
-  return stream == stdin || stream == stdout ? stream : std::freopen(path, mode, stream);
+  return stream == stdin || stream == stdout || stream == stderr ? stream
+                                                                 : std::freopen(path, mode, stream);
 }
+struct quorbel_measure_ifstream : std::istream {
+  quorbel_measure_ifstream() : std::istream(std::cin.rdbuf()) {}
+  explicit quorbel_measure_ifstream(const char*, std::ios_base::openmode = std::ios_base::in)
+      : std::istream(std::cin.rdbuf()) {}
+  explicit quorbel_measure_ifstream(const std::string&, std::ios_base::openmode = std::ios_base::in)
+      : std::istream(std::cin.rdbuf()) {}
+  void open(const char*, std::ios_base::openmode = std::ios_base::in) {}
+  void open(const std::string&, std::ios_base::openmode = std::ios_base::in) {}
+  bool is_open() const { return true; }
+  void close() {}
+};
 namespace std {
 using ::quorbel_measure_reopen;
+using ::quorbel_measure_ifstream;
 }
 #define freopen quorbel_measure_reopen
+#define ifstream quorbel_measure_ifstream
 )";
 
 // The runner's compile command with the probe included ahead of main.cpp.
@@ -167,7 +186,8 @@ class Measurer {
                                      "\": use tree, permutation, connected or random.");
     // The analysis and the plan read from its model run under the bounds every analysis
     // has: a hostile file costs this request 3 s of CPU, not the server's memory.
-    BoundedAnalysis bounded = analyzeWithinBounds(code_, [&](const Analysis& analysis) {
+    text_ = withLineFeeds(code_);
+    BoundedAnalysis bounded = analyzeWithinBounds(text_, [&](const Analysis& analysis) {
       model_ = analysis.model ? analysis.model : std::make_shared<const Model>();
       plan_ = deriveInputPlan(*model_);
     });
@@ -184,6 +204,11 @@ class Measurer {
       if (value->role == ValueRole::kTestCount &&
           std::find(named.begin(), named.end(), value->name) != named.end())
         growingCounts_.insert(value->name);
+    // A value read that the estimate names (O(t * log a)) grows with the sizes.
+    for (const PlanValue* value : planValues(plan_))
+      if (value->role == ValueRole::kValue && value->type == ValueType::kInteger)
+        for (const std::string& size : named)
+          if (readSizeName(size) == value->name) grownValues_.insert(value->name);
     if (!plan_.readsInput || plan_.sizes.empty())
       return fail("no_input",
                   plan_.readsInput
@@ -387,11 +412,14 @@ class Measurer {
           // A limit small enough that its runs stay within the start-up's noise (n <= 3000
           // for an n^2 loop) decides nothing: the sizes go on past it, and the report says so.
           if (!decidedSoFar()) {
+            const double stated = cap;
             pastLimits_ = true;
             cap = largestCap();
             small = false;
-            result_.notes.push_back(
-                "the runs up to the stated limits were too short to time; sizes went past them");
+            // An array's extent holds the sizes all the same: nothing went past it.
+            if (cap > stated)
+              result_.notes.push_back(
+                  "the runs up to the stated limits were too short to time; sizes went past them");
           } else {
             result_.stopReason = "the sizes reached their stated limits";
             break;
@@ -497,7 +525,10 @@ class Measurer {
     generate.shape = options_.shape == "random" ? "" : options_.shape;
     generate.seed = seed;
     generate.growingCounts = growingCounts_;
+    generate.grownValues = grownValues_;
     generate.valuesWithinSizes = shape_ >= 1;
+    generate.pairsFormTrees = shape_ >= 1;
+    generate.wordsOfDigits = shape_ >= 3;
     generate.positionsEitherBase = shape_ >= 2;
     GeneratedInput input = generateInput(plan_, *model_, generate);
     if (options_.shape == "random") input.shapeUsed.clear();
@@ -572,14 +603,27 @@ class Measurer {
     for (const SizeRun& run : result_.runs) points.push_back({run.size, run.best});
     double baseline = baseline_;
     if (baseline < 0) baseline = points.empty() ? 0 : points.front().seconds * 0.9;
+    std::vector<std::map<std::string, double>> taken;
+    for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
+    result_.notGrown = sizesNotGrown(
+        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
+        taken);
+    // The times speak of the sizes that grew: a capacity no input sets (n * MAXN) or a size
+    // held at its limit is a constant to them, and the class the fit prefers is the estimate's
+    // with those held.
+    Cost grownCost = estimateCost_;
+    if (options_.vary.empty())
+      for (const std::string& size : result_.notGrown)
+        grownCost = substituteSize(grownCost, size, constantCost());
+    const std::string grownClass =
+        result_.notGrown.empty() ? result_.estimateClass : growthClassOf(simplifyCost(grownCost));
     std::vector<GrowthCandidate> extra;
-    if (!result_.estimateClass.empty()) {
-      GrowthCandidate candidate =
-          estimateCandidate(estimateCost_, options_.vary, 100, result_.estimateClass);
+    if (!grownClass.empty()) {
+      GrowthCandidate candidate = estimateCandidate(grownCost, options_.vary, 100, grownClass);
       if (candidate.growth) extra.push_back(candidate);
     }
     FitHints hints;
-    hints.preferred = result_.estimateClass;
+    hints.preferred = grownClass;
     hints.spread = repetitionSpread(baseline);
     result_.fit = fitGrowth(points, baseline, extra, noise_, hints);
     if (!result_.fit.decided) {
@@ -589,13 +633,7 @@ class Measurer {
       return;
     }
     result_.status = "measured";
-    std::vector<std::map<std::string, double>> taken;
-    for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
-    result_.notGrown = sizesNotGrown(
-        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
-        taken);
-    const bool explains =
-        !result_.estimateClass.empty() && explainsAsWell(result_.fit, result_.estimateClass);
+    const bool explains = !grownClass.empty() && explainsAsWell(result_.fit, grownClass);
     // Times that never saw a size grow cannot confirm what the estimate says of it.
     result_.agrees = explains && result_.notGrown.empty();
     if (explains && !result_.agrees)
@@ -627,6 +665,7 @@ class Measurer {
   }
 
   const std::string& code_;
+  std::string text_;  // the code as the model reads it (withLineFeeds)
   const MeasureOptions& options_;
   const MeasureProgress& progress_;
   Measurement result_;
@@ -644,6 +683,7 @@ class Measurer {
   int shape_ = 0;  // the plan shape the runs are written in: 0 as derived, then kShapeRetries
   Cost estimateCost_;
   std::set<std::string> growingCounts_;
+  std::set<std::string> grownValues_;
 };
 
 }  // namespace
@@ -677,6 +717,13 @@ std::string growthClassOf(const Cost& cost) {
   std::string text = formatMonomial(largest);
   for (size_t from; (from = text.find(" * log")) != std::string::npos;) text.replace(from, 3, " ");
   for (size_t from; (from = text.find(" * sqrt")) != std::string::npos;) text.replace(from, 3, " ");
+  return text;
+}
+
+std::string withLineFeeds(const std::string& code) {
+  std::string text = code;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
   return text;
 }
 

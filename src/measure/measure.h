@@ -61,6 +61,11 @@ using MeasureProgress = std::function<void(const SizeRun&)>;
 Measurement measureProgram(const std::string& code, const MeasureOptions& options,
                            const MeasureProgress& progress = nullptr);
 
+// The program's text as the model reads it: a line ended by a carriage return alone (old Mac
+// files) ends with a line feed, so that `#include <cstdio>\r#define ll long long\rint main()`
+// is three lines to the preprocessor, as it is to the compiler.
+std::string withLineFeeds(const std::string& code);
+
 // The growth class of a time cost with every size renamed n and the largest term kept:
 // (n + m) * log n gives "n log n".
 std::string growthClassOf(const Cost& cost);

@@ -131,6 +131,24 @@ void lower(std::map<std::string, double>& caps, const std::string& size, double 
 
 }  // namespace
 
+std::map<std::string, std::set<std::string>> indexingBounds(const Model& model) {
+  std::map<std::string, std::set<std::string>> bounds;
+  visitNodes(model.root, [&](const Node& loop) {
+    if (loop.type() != "for_statement") return true;
+    Counter counter;
+    if (!readCounter(loop, counter)) return true;
+    forEachChain(loop.field("body"), [&](const std::string& array,
+                                         const std::vector<Node>& indices) {
+      std::string name;
+      double shift = 0;
+      if (!indices.empty() && nameAndShift(indices.back(), name, shift) && name == counter.variable)
+        bounds[array].insert(counter.bound);
+    });
+    return true;
+  });
+  return bounds;
+}
+
 std::map<std::string, double> arrayExtentCaps(const InputPlan& plan, const Model& model) {
   std::map<std::string, double> caps;
   const std::map<std::string, std::vector<double>> extents = fixedExtents(model);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "measure/input_plan.h"
@@ -16,5 +17,10 @@ namespace quorbel {
 // length of a word read into it), the largest value that stays inside the array. Sizes that
 // index no fixed array are absent.
 std::map<std::string, double> arrayExtentCaps(const InputPlan& plan, const Model& model);
+
+// For each name the program subscripts with a counted loop's counter (for (i = 0; i < n; i++)
+// s[i]), the names that bound such loops: {"s": {"n"}}. A string read whole and walked to n is
+// n letters long.
+std::map<std::string, std::set<std::string>> indexingBounds(const Model& model);
 
 }  // namespace quorbel

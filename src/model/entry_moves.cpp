@@ -74,9 +74,77 @@ bool swaps(const Node& scope) {
   return found;
 }
 
+// mx = it under if (c[it]->size() > c[mx]->size()): `name` is set to the side a size
+// comparison found larger, somewhere in `scope`.
+bool pickedByLargerSize(const Node& scope, std::string_view name) {
+  bool found = false;
+  visitNodes(scope, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() != "if_statement") return true;
+    bool sized = false;
+    visitNodes(n.field("condition"), [&](const Node& c) {
+      sized = sized || !measured(c).null();
+      return !sized;
+    });
+    if (!sized) return true;
+    visitNodes(n.field("consequence"), [&](const Node& a) {
+      found = found || (a.type() == "assignment_expression" &&
+                        isIdentifierNamed(unwrap(a.field("left")), name));
+      return !found;
+    });
+    return !found;
+  });
+  return found;
+}
+
+// for (v : kids) if (v != heavy) for (x : *bag[v]) big->insert(x), with heavy the kid whose
+// bag a size comparison found largest: every side but the largest is walked, so each entry
+// moves into a bag at least twice the size of its own.
+bool walksAllButLargest(const Node& loop) {
+  Node walked = unwrap(loop.field("right"));
+  if (walked.type() == "pointer_expression") walked = unwrap(walked.field("argument"));
+  if (walked.type() != "subscript_expression") return false;
+  const Node indices = unwrap(walked.field("indices"));
+  const Node index =
+      unwrap(indices.type() == "subscript_argument_list" ? indices.child(0) : indices);
+  if (index.type() != "identifier") return false;
+  const Node function = functionAround(loop);
+  // if (v != heavy) around the walk, or if (v == heavy) continue; before it in the pass
+  const auto skipsHeavy = [&](const Node& condition, std::string_view op) {
+    bool skips = false;
+    visitNodes(condition, [&](const Node& c) {
+      if (skips) return false;
+      if (c.type() == "binary_expression" && c.field("operator").text() == op) {
+        const Node l = unwrap(c.field("left")), r = unwrap(c.field("right"));
+        const Node other = isIdentifierNamed(l, index.text())   ? r
+                           : isIdentifierNamed(r, index.text()) ? l
+                                                                : Node{};
+        skips = other.type() == "identifier" && pickedByLargerSize(function, other.text());
+      }
+      return !skips;
+    });
+    return skips;
+  };
+  for (Node n = loop.parent(); !n.null() && !(n == function); n = n.parent()) {
+    if (n.type() == "if_statement" && contains(n.field("consequence"), loop) &&
+        skipsHeavy(n.field("condition"), "!="))
+      return true;
+    if (!isLoopNode(n)) continue;
+    for (const Node& statement : childrenOf(n.field("body")))
+      if (statement.type() == "if_statement" &&
+          ts_node_end_byte(statement.raw) <= ts_node_start_byte(loop.raw) &&
+          !findDescendant(statement.field("consequence"), {"continue_statement"}).null() &&
+          skipsHeavy(statement.field("condition"), "=="))
+        return true;
+    break;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool walksSmallerSide(const Node& loop) {
+  if (loop.type() == "for_range_loop" && walksAllButLargest(loop)) return true;
   const std::vector<std::string> texts = walkedTexts(loop);
   const auto named = [&](const Node& side) {
     for (const std::string& text : texts)

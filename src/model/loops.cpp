@@ -10,10 +10,13 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
+#include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
+#include "model/sentinel_scans.h"
 
 namespace quorbel {
 namespace {
@@ -258,7 +261,13 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
   if (row.null() && !bound.null())
     row = countedRow(model, loop, bound, frames.empty() ? Node{} : frames.back().node);
-  if (!row.null() && (update.op == "++" || update.op == "+=")) {
+  // int d = g[u].size(); for (j = 0; j < d; j++): the row's size taken before the loop
+  if (row.null() && !frames.empty() && unwrap(bound).type() == "identifier")
+    row = nestedRow(model, valueBefore(loop, unwrap(bound).text(), frames.back().node));
+  // for (k = g[u].size() - 1; k >= 0; k--): the same row walked down from its end
+  const bool down = update.op == "--" && !bound.null() && evaluateConstant(model, bound);
+  if (row.null() && down) row = rowWalkedDown(model, start);
+  if (!row.null() && (update.op == "++" || update.op == "+=" || down)) {
     facts.step = StepKind::kAdjacency;
     facts.trips = rowShare(model, row, frames);
     facts.range = facts.trips;
@@ -508,6 +517,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       }
     }
   }
+  // for (i = 0; s[i]; i++): a walk to the string's terminating zero is as long as the string
+  if (isConstantCost(distance) && update.op == "++") {
+    const Node scanned = sentinelScanned(condition, variable, start);
+    const Cost length =
+        scanned.null() ? constantCost() : containerSize(model, containerName(scanned), scanned);
+    if (!isConstantCost(length)) {
+      facts.step = StepKind::kCounted;
+      facts.trips = length;
+      facts.range = length;
+      return facts;
+    }
+  }
   facts.step = isConstantCost(distance) ? StepKind::kConstant : StepKind::kCounted;
   facts.trips = isConstantCost(distance)
                     ? repeatedCost(literalPasses(model, start, bound, comparison, update))
@@ -655,6 +676,12 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
     facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
     return facts;
   }
+  // for (int v : g[u].out), for (char c : words[i]): one row of all such rows
+  if (!memberRow(model, right).null() || !stringRow(model, right).null()) {
+    facts.step = StepKind::kAdjacency;
+    facts.trips = rowShare(model, right, frames);
+    return facts;
+  }
   if (right.type() == "subscript_expression") {
     const Symbol* symbol = findSymbol(model, containerName(right.field("argument")));
     if (symbol && symbol->nestedContainer) {
@@ -693,6 +720,9 @@ LoopFacts loopFactsOf(const Model& model, const Node& loop,
   std::vector<LoopVariable> vars = locals;
   const std::vector<LoopVariable> inLoops = loopVariablesOf(enclosing);
   vars.insert(vars.end(), inLoops.begin(), inLoops.end());
+  // while (x != p[x]) { p[x] = p[p[x]]; x = p[x]; }: a compressed chain, climbed in log n
+  if (LoopFacts chain = compressedChainFacts(model, loop); chain.step != StepKind::kUnknown)
+    return chain;
   if (type == "for_statement") return forFacts(model, loop, enclosing, vars);
   return whileLoopFacts(model, loop, enclosing, vars);
 }

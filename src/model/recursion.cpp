@@ -5,11 +5,15 @@
 #include <optional>
 #include <set>
 
+#include "model/element_rows.h"
+#include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
+#include "model/self_calls.h"
+#include "model/tree_walks.h"
 
 namespace quorbel {
 namespace {
@@ -26,6 +30,14 @@ std::string calleeName(const Node& call) {
   std::string name(function.text());
   const size_t scope = name.rfind("::");
   return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+// 1, 1LL, 1u, 1ull: the one a bit is shifted from, whatever its type.
+bool isLiteralOne(const Node& node) {
+  if (node.type() != "number_literal") return false;
+  const std::string_view text = node.text();
+  return !text.empty() && text[0] == '1' &&
+         text.find_first_not_of("lLuU", 1) == std::string_view::npos;
 }
 
 // The bound of the for loop in `body` that counts `variable`: V of for (u = 0; u < V; u++).
@@ -94,7 +106,7 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
       counter = right;
     if ((op == "|" || op == "&") && isIdentifierNamed(left, parameter) &&
         right.type() == "binary_expression" && right.field("operator").text() == "<<" &&
-        unwrapped(right.field("left")).text() == "1")
+        isLiteralOne(unwrapped(right.field("left"))))
       counter = unwrapped(right.field("right"));
     if (counter.type() != "identifier") return true;
     const Node bound = loopBoundOf(function.body, counter.text());
@@ -111,7 +123,7 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
   return states;
 }
 
-std::vector<Node> recursiveCalls(const Function& function) {
+std::vector<Node> recursiveCalls(const Model& model, const Function& function) {
   std::vector<Node> calls;
   std::string self;  // a recursive lambda's `auto&& self` parameter
   for (size_t i = 0; i < function.parameterTypes.size(); ++i)
@@ -122,7 +134,9 @@ std::vector<Node> recursiveCalls(const Function& function) {
   visitNodes(function.body, [&](const Node& n) {
     if (n.type() == "call_expression") {
       const std::string name = calleeName(n);
-      if (name == function.name || (!self.empty() && name == self)) calls.push_back(n);
+      if ((name == function.name || (!self.empty() && name == self)) &&
+          callsFunctionItself(model, function, n) && !onlyReordersParameters(function, n))
+        calls.push_back(n);
     }
     return true;
   });
@@ -143,6 +157,7 @@ Node enclosingLoop(const Node& node, const Node& body) {
 
 bool isAdjacencyLoop(const Model& model, const Node& loop) {
   if (loop.null()) return false;
+  if (!walkedRowOf(model, loop).null()) return true;
   const Node right =
       loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
   const Node subscript = findDescendant(right, {"subscript_expression"});
@@ -151,7 +166,11 @@ bool isAdjacencyLoop(const Model& model, const Node& loop) {
   return symbol && symbol->nestedContainer;
 }
 
-std::string adjacencyOf(const Node& loop) {
+std::string adjacencyOf(const Model& model, const Node& loop) {
+  // the array whose elements hold the rows: g of g[u] and of g[u].out
+  const Node row = walkedRowOf(model, loop);
+  if (!row.null())
+    return containerName(findDescendant(row, {"subscript_expression"}).field("argument"));
   const Node right =
       loop.type() == "for_range_loop" ? loop.field("right") : loop.field("condition");
   return containerName(findDescendant(right, {"subscript_expression"}).field("argument"));
@@ -181,9 +200,26 @@ bool hasRangeTest(const Function& function) {
   return found;
 }
 
+// The locals of `body` initialised from an entry indexed by `index`: l and r of
+// auto l = s[root].l, r = s[root].r.
+std::set<std::string> localsReadFromEntry(const Node& body, const std::string& index) {
+  std::set<std::string> locals;
+  visitNodes(body, [&](const Node& n) {
+    if (n.type() == "lambda_expression") return false;
+    if (n.type() != "init_declarator") return true;
+    const Node entry = findDescendant(n.field("value"), {"subscript_expression"});
+    if (!entry.null() && mentionsIdentifier(entry.field("indices"), index))
+      locals.insert(declaredName(n));
+    return true;
+  });
+  return locals;
+}
+
 // if (pos >= st[node].hi || st[node].lo > pos) return 0;: a tree laid out by doubled indices
 // that keeps each node's range in its entry, and leaves a node outside the asked range at once.
 bool hasStoredRangeTest(const Function& function, const std::string& index) {
+  // auto l = s[root].l, r = s[root].r; the node's range read into locals first
+  const std::set<std::string> stored = localsReadFromEntry(function.body, index);
   bool found = false;
   visitNodes(function.body, [&](const Node& n) {
     if (found) return false;
@@ -196,6 +232,7 @@ bool hasStoredRangeTest(const Function& function, const std::string& index) {
     visitNodes(condition, [&](const Node& c) {
       if (c.type() == "subscript_expression" && mentionsIdentifier(c.field("indices"), index))
         entry = true;
+      if (c.type() == "identifier" && stored.count(std::string(c.text()))) entry = true;
       return true;
     });
     for (const std::string& p : function.parameters)
@@ -392,6 +429,30 @@ std::set<std::string> categoricalParameters(const Model& model, const Function& 
   return few;
 }
 
+// dp[1 << 16] (or dp[M] with M = 1 << 16) keyed only by masks whose bits the body tests or sets
+// by a counter (mask >> i & 1, mask | 1 << i with i < n): a table with one entry per subset of
+// the items, whose reachable states are the subsets of the n items, not its capacity.
+bool keyedBySubsets(const Model& model, const Function& function, const std::vector<Node>& calls,
+                    const std::string& memo, const std::vector<bool>& keyed) {
+  bool perSubset = false;
+  for (double extent : fixedExtents(model, memo)) {
+    const long long whole = static_cast<long long>(extent);
+    perSubset = perSubset || (whole >= 1024 && (whole & (whole - 1)) == 0);
+  }
+  if (!perSubset) return false;
+  bool any = false;
+  for (size_t k = 0; k < function.parameters.size() && k < keyed.size(); ++k) {
+    if (!keyed[k] || function.parameters[k].empty()) continue;
+    const Cost states = parameterStates(model, function, k, calls);
+    if (isConstantCost(states) || sizesOf(states).empty()) return false;
+    for (const Monomial& term : states.terms)
+      for (const auto& entry : term.sizes)
+        if (entry.second.expBase == 1) return false;
+    any = true;
+  }
+  return any;
+}
+
 // for (int d = 0; d < 4; d++): the passes of a loop counted between constants, 0 otherwise.
 int constantTrips(const Model& model, const Node& loop) {
   if (loop.type() != "for_statement") return 0;
@@ -464,7 +525,7 @@ bool passesRebuiltContainer(const Model& model, const Function& function, const 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   RecursionFacts facts;
   facts.parameters = function.parameters;
-  const std::vector<Node> calls = recursiveCalls(function);
+  const std::vector<Node> calls = recursiveCalls(model, function);
   if (calls.empty()) return facts;
 
   // Distinct activations: calls in exclusive branches count once.
@@ -517,8 +578,13 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     }
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
-      adjacency = adjacencyOf(loop);
+      adjacency = adjacencyOf(model, loop);
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
+    } else if (!loop.null() && skipsParent(function, call, loop) &&
+               !neighboursHolder(function, loop).empty()) {
+      // head[u] / nxt[e], a map of lists: a tree walk whatever holds the neighbours
+      inAdjacencyLoop = true;
+      adjacency = neighboursHolder(function, loop);
     }
   }
   if (inAdjacencyLoop && !returnsEntries) {
@@ -556,7 +622,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     const std::vector<bool> keyed = keyedParameters(function, memo);
     const bool anyTied = std::find(tied.begin(), tied.end(), true) != tied.end();
     if (anyTied || isConstantCost(facts.states) || (table && table->literalLimit) ||
-        madeOfItemCounts(model, facts.states)) {
+        madeOfItemCounts(model, facts.states) ||
+        keyedBySubsets(model, function, calls, memo, keyed)) {
       facts.states = constantCost();
       const std::set<std::string> few = categoricalParameters(model, function, memo);
       for (size_t k = 0; k < function.parameters.size(); ++k) {
@@ -614,10 +681,14 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
       }
     }
   }
+  // return cells[v].up = leader(cells[v].up): a link kept in the entry, compressed
+  const bool linkCompressed = !compressedLink(function, calls).null();
+  if (linkCompressed) change = Change::kChain;
   if (change == Change::kChain) {
     facts.shape = RecursionShape::kUnionFind;
     const Node first = findDescendant(calls.front().field("arguments"), {"subscript_expression"});
-    const bool compresses = storesCallInto(function.body, containerName(first), calls);
+    const bool compresses =
+        linkCompressed || storesCallInto(function.body, containerName(first), calls);
     facts.size = containerSize(model, containerName(first), first);
     if (isConstantCost(facts.size)) facts.size = primarySize(model);
     // Union by size alone keeps every tree log n deep; path compression alone amortises to log

@@ -3,6 +3,7 @@
 //   while (lo <= hi) { mid = ...; }       log of the range; a literal range a constant number
 //   while (!q.empty())                    each vertex or cell once (BFS, Dijkstra)
 //   while (!st.empty() && ...) st.pop()   amortised by the pushes of the enclosing loop
+//   while (..) d.pop_back()               a container filled elsewhere: O(1) amortised per pass
 //   while (a.size() <= x) a.push_back()   grows to its bound once over the enclosing loops
 //   while (lo.size() > hi.size() + 1)     moves entries to balance two heaps: O(1) amortised
 //   while (j < n && ...) j++              two pointers (j declared outside the enclosing loop)
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/drained_containers.h"
 #include "model/index_steps.h"
 #include "model/loop_parts.h"
 #include "model/recursion_guards.h"
@@ -166,6 +168,13 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
     if (isConstantCost(size)) size = magnitudeOf(model, args.child(1), vars);
     facts.step = StepKind::kPermutations;
     facts.trips = factorialCost(size);
+    return facts;
+  }
+
+  // A container only emptied here, filled elsewhere: each pass undoes a charged addition.
+  if (!drainedAcrossPasses(model, loop, frames).empty()) {
+    facts.step = StepKind::kStackPops;
+    facts.trips = constantCost();
     return facts;
   }
 

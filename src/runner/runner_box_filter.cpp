@@ -172,7 +172,6 @@ const long kAllowedCalls[] = {
     SYS_sched_getaffinity,
     SYS_sched_setaffinity,
     SYS_getcpu,
-    SYS_memfd_create,
     // Time.
     SYS_clock_gettime,
     SYS_clock_getres,

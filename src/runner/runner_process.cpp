@@ -23,6 +23,7 @@
 #include <sys/prctl.h>
 #endif
 
+#include "runner/run_outcome.h"
 #include "runner/runner_limits.h"
 #include "runner/runner_process_tree.h"
 
@@ -37,6 +38,9 @@ constexpr int kPollIntervalMs = 25;
 // process out of our reach (adopted by init where orphan adoption is unavailable) can hold
 // them that long.
 constexpr int64_t kStragglerGraceMs = 1000;
+// How often a run without a cgroup has its processes' memory summed: often enough that a run
+// growing by a gigabyte a second passes its cap by little, rarely enough to cost nothing.
+constexpr int64_t kMemoryCheckMs = 50;
 
 int64_t monotonicMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -421,6 +425,8 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
   }
 
   const int64_t deadline = start + timeoutMs;
+  const bool watchTreeMemory = !compileStage && (channels == nullptr || channels->cgroup.empty());
+  int64_t nextMemoryCheck = start + kMemoryCheckMs;
   int64_t stderrBytes = 0;
   size_t written = 0;
   bool reaped = false;
@@ -481,6 +487,22 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
         static_cast<size_t>(std::max(outcome.stdoutBytes, stderrBytes)) > options.limitBytes) {
       outcome.outputLimitExceeded = true;
       killRun();
+    }
+    // Without a cgroup each process's address-space limit caps it alone: fifteen children
+    // of 100 MB each would hold three times a run's memory. The run's processes are summed
+    // instead, and the whole run ends as out of memory once they pass its cap.
+    if (watchTreeMemory && !reaped && killedAt < 0 && monotonicMs() >= nextMemoryCheck) {
+      nextMemoryCheck = monotonicMs() + kMemoryCheckMs;
+      std::vector<int> roots{pid};
+      if (!boxed)
+        for (int child : childProcessIds())
+          if (std::find(existingChildren.begin(), existingChildren.end(), child) ==
+              existingChildren.end())
+            roots.push_back(child);
+      if (treeMemoryBytes(roots) > kRunMemoryCapMb * 1024 * 1024) {
+        outcome.memoryLimitKilled = true;
+        killRun();
+      }
     }
     if (killedAt >= 0 && monotonicMs() - killedAt > kStragglerGraceMs) {
       closeDescriptor(outputFd);

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -124,6 +125,46 @@ long countUserTasks(uint32_t uid) {
     if (entry.realUid == uid) tasks += entry.threads;
   }
   return tasks;
+}
+
+namespace {
+
+// Pss from /proc/<pid>/smaps_rollup, else VmRSS from its status; kilobytes, 0 when gone.
+int64_t processMemoryKb(int pid) {
+  constexpr std::pair<const char*, const char*> kSources[] = {{"smaps_rollup", "Pss:"},
+                                                              {"status", "VmRSS:"}};
+  for (const auto& [file, field] : kSources) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/" + file;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    char buffer[4096];
+    const ssize_t length = read(fd, buffer, sizeof buffer - 1);
+    close(fd);
+    if (length <= 0) continue;
+    const long kb = statusField(std::string_view(buffer, static_cast<size_t>(length)), field);
+    if (kb >= 0) return kb;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int64_t treeMemoryBytes(const std::vector<int>& roots) {
+  const std::vector<ProcessEntry> table = readProcessTable();
+  std::multimap<int, int> children;
+  for (const ProcessEntry& entry : table) children.emplace(entry.parentPid, entry.pid);
+  std::vector<int> pending = roots;
+  std::set<int> seen;
+  int64_t kb = 0;
+  while (!pending.empty()) {
+    const int pid = pending.back();
+    pending.pop_back();
+    if (pid <= 0 || !seen.insert(pid).second) continue;
+    kb += processMemoryKb(pid);
+    const auto [first, last] = children.equal_range(pid);
+    for (auto child = first; child != last; ++child) pending.push_back(child->second);
+  }
+  return kb * 1024;
 }
 
 bool adoptOrphans() {

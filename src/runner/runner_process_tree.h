@@ -25,6 +25,12 @@ std::vector<int> childProcessIds();
 // The tasks (threads included, as RLIMIT_NPROC counts them) whose real user is `uid`.
 long countUserTasks(uint32_t uid);
 
+// The memory the processes at and below `roots` hold together: the sum of their proportional
+// set sizes (a page shared by k of them counts 1/k to each, so a fork's untouched copy of its
+// parent counts once), or of their resident sizes where that cannot be read. Without a cgroup
+// this is what caps a run as a whole: each process's address-space limit caps it alone.
+int64_t treeMemoryBytes(const std::vector<int>& roots);
+
 // Makes this process the reaper of orphaned descendants, so that a process whose parent died
 // stays findable below us. Returns the previous setting for restoreOrphanAdoption.
 bool adoptOrphans();

@@ -95,6 +95,13 @@ bool isLoopbackHost(std::string_view host) {
   return lowered == "localhost" || lowered == "[::1]" || isLoopbackAddress(lowered);
 }
 
+bool isCrossSiteRequest(const Request& request) {
+  const std::string fetchSite = lowerCopy(header(request, "sec-fetch-site"));
+  if (!fetchSite.empty() && fetchSite != "same-origin" && fetchSite != "none") return true;
+  const std::string origin = header(request, "origin");
+  return !origin.empty() && !sameOrigin(origin, header(request, "host")) && !originAllowed(origin);
+}
+
 std::string corsHeaders(const Request& request) {
   const std::string origin = header(request, "origin");
   if (origin.empty() || !originAllowed(origin)) return "";

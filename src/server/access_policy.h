@@ -25,6 +25,11 @@ extern bool gListensBeyondLoopback;
 // on QUORBEL_CORS_ORIGINS.
 std::string corsHeaders(const Request& request);
 
+// True when a browser says the request comes from another site's page: Sec-Fetch-Site other
+// than same-origin or none, or an Origin that is neither the server's own nor allow-listed.
+// The form page still answers such a post, but writes nothing for it.
+bool isCrossSiteRequest(const Request& request);
+
 // Why /api/run refuses this request (HTTP 403), or nullopt when it may go on to the secret
 // check.
 std::optional<std::string> runAccessRefusal(const Request& request);

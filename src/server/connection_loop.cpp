@@ -43,7 +43,8 @@ struct Connection {
   std::string in;
   RequestProgress progress;  // the header block is parsed once, when it is whole
   bool peerClosed = false;
-  Clock::time_point lastByte;  // accept or the last byte received: the oldest idle goes first
+  Clock::time_point lastByte;        // accept or the last byte received: the oldest idle goes first
+  unsigned long acceptedInTurn = 0;  // a connection accepted this turn has not been read yet
   Clock::time_point readDeadline;
   Clock::time_point idleDeadline;
   std::string out;
@@ -189,6 +190,7 @@ class Loop {
   }
 
   void turn() {
+    ++turns_;
     std::vector<pollfd> watched{{listener_, POLLIN, 0},
                                 {completions_->wakeDescriptor(), POLLIN, 0}};
     for (const auto& [socket, connection] : connections_) {
@@ -241,24 +243,37 @@ class Loop {
       const Clock::time_point now = Clock::now();
       connection.peer = peer;
       connection.lastByte = now;
+      connection.acceptedInTurn = turns_;
       connection.readDeadline = now + std::chrono::milliseconds(limits_.readDeadlineMs);
       connection.idleDeadline = now + std::chrono::milliseconds(limits_.idleTimeoutMs);
+      // A request sent with the connection is usually here already: read at once, so that a
+      // quick one is answered before a flood of later connections could need its slot.
+      readFrom(client, connection);
     }
   }
 
-  // Slots are shared fairly: a client address over its share, or a full table, gives up its
-  // (or anyone's) connection that has waited longest for a request byte. One client holding
-  // hundreds of half-sent requests then recycles its own connections while others are served.
-  // False when every connection is busy with an answer: the new one is closed.
+  // Slots are shared fairly: the connection given up is the one that has waited longest for a
+  // request byte, of the new client's own address when that is over its share, else of the
+  // address holding the most; never one accepted in this turn, which has not been read yet.
+  // One client holding hundreds of half-sent requests then recycles its own connections while
+  // others are served. False when no such connection is left: the new one is closed.
   bool makeRoomFor(const std::string& peer) {
-    size_t fromPeer = 0;
-    for (const auto& [socket, connection] : connections_) fromPeer += connection.peer == peer;
-    const bool peerFull = fromPeer >= limits_.maxConnectionsPerAddress;
+    std::map<std::string, size_t> held;  // connections per client address
+    for (const auto& [socket, connection] : connections_) ++held[connection.peer];
+    const bool peerFull = held[peer] >= limits_.maxConnectionsPerAddress;
     if (!peerFull && connections_.size() < limits_.maxConnections) return true;
+    // Over its share, an address gives up one of its own; a full table takes the slot from the
+    // address holding the most, so a client with one request waiting is never the one to go.
+    std::string giver = peer;
+    if (!peerFull)
+      for (const auto& [address, count] : held)
+        if (count > held[giver]) giver = address;
     int oldest = -1;
     Clock::time_point oldestByte = Clock::time_point::max();
     for (const auto& [socket, connection] : connections_) {
-      if (connection.stage != Stage::kReading || (peerFull && connection.peer != peer)) continue;
+      if (connection.stage != Stage::kReading || connection.peer != giver ||
+          connection.acceptedInTurn == turns_)
+        continue;
       if (connection.lastByte < oldestByte) {
         oldest = socket;
         oldestByte = connection.lastByte;
@@ -400,6 +415,7 @@ class Loop {
   std::shared_ptr<std::atomic<int>> activeRuns_;
   WorkerPool analyses_;
   Clock::time_point lastTrim_;
+  unsigned long turns_ = 0;
 };
 
 }  // namespace

@@ -15,10 +15,11 @@
 namespace quorbel {
 
 struct LoopLimits {
-  int readDeadlineMs = 15000;   // from accept to the whole request
-  int idleTimeoutMs = 5000;     // without a byte while reading
-  int writeDeadlineMs = 10000;  // from the answer being ready to its last byte
-  size_t maxConnections = 512;  // when full, the oldest idle reader makes room for a new one
+  int readDeadlineMs = 15000;             // from accept to the whole request
+  int idleTimeoutMs = 5000;               // without a byte while reading
+  int writeDeadlineMs = 10000;            // from the answer being ready to its last byte
+  size_t maxConnections = 512;            // when full, the address holding the most gives up its
+                                          // longest-idle reader for a new connection
   size_t maxConnectionsPerAddress = 128;  // one client (IPv4 address, IPv6 /64) beyond this
                                           // gives up its own oldest idle reader
   int analysisWorkers = 2;                // QUORBEL_ANALYSIS_WORKERS

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "analysis/bounded_analysis.h"
+#include "analysis/cpp_presence.h"
 #include "base/analysis_bounds.h"
 #include "base/file_text.h"
 #include "base/input_limit.h"
@@ -35,9 +36,9 @@ constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kExpectedCode = "Expected JSON body with a string code field.";
 constexpr std::string_view kCodeTooLarge =
     "The code is too large to analyze: the limit is 1 MB (1048576 bytes).";
+constexpr std::string_view kEmptyCode = "The code is empty: nothing to analyze.";
 constexpr const char* kStorageFailure = "The history database could not be written.";
-// A bound of the analysis tripped: the program itself is too costly to read, so asking again
-// would not help.
+// A bound of the analysis tripped, or the text is no C++: asking again would not help.
 constexpr int kStoppedStatus = 422;
 // A queue full now has room again within a run or two.
 constexpr int kRetryAfterSeconds = 5;
@@ -85,6 +86,7 @@ std::string formCode(const Request& request) {
 
 struct SavedAnalysis {
   std::string stopped;  // "analysis stopped after ...": a bound tripped, nothing else is set
+  std::string notCpp;   // why the text is no C++ (cpp_presence.h); nothing was judged or saved
   Analysis analysis;
   int lineCount = 0;
   bool saved = false;
@@ -109,6 +111,11 @@ SavedAnalysis analyzeAndSave(const std::string& code, AnalysisStore& store,
     return result;
   }
   result.analysis = std::move(bounded.analysis);
+  if (const std::optional<std::string> why = whyNotCpp(result.analysis)) {
+    result.notCpp = *why;
+    result.lineCount = countCodeLines(code);
+    return result;
+  }
   result.lineCount = countCodeLines(code);
   if (!judged) return result;
   if (!save || !storageSaveEnabled() || trim(code).empty()) return result;
@@ -159,6 +166,8 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   if (code.size() > kMaxAnalysisBytes) {
     return jsonErrorResponse(413, kCodeTooLarge);
   }
+  // As the command line refuses an empty file: there is nothing to estimate or judge.
+  if (trim(code).empty()) return jsonErrorResponse(400, kEmptyCode);
   GivenLimits limits;
   std::string limitError;
   if (!readLimitRequest(document, limits, limitError)) {
@@ -169,6 +178,7 @@ Response routeAnalyzeApi(const Request& request, AnalysisStore& store) {
   const bool saving = save == nullptr || save->text != "false";
   const SavedAnalysis result = analyzeAndSave(code, store, &limits, saving);
   if (!result.stopped.empty()) return jsonErrorResponse(kStoppedStatus, result.stopped);
+  if (!result.notCpp.empty()) return jsonErrorResponse(kStoppedStatus, result.notCpp);
   if (!result.limitError.empty()) return jsonErrorResponse(400, result.limitError);
   return respond(
       200, kJsonType,
@@ -218,8 +228,13 @@ Response routeAnalyzeForm(const Request& request, AnalysisStore& store) {
   if (code.size() > kMaxAnalysisBytes) {
     return jsonErrorResponse(413, kCodeTooLarge);
   }
-  SavedAnalysis result = analyzeAndSave(code, store);
+  // Another site's page may post this form without the user knowing: it gets its answer, but
+  // fills no one's history.
+  SavedAnalysis result = analyzeAndSave(code, store, nullptr, !isCrossSiteRequest(request));
   if (!result.stopped.empty()) return respond(kStoppedStatus, kTextType, result.stopped + "\n");
+  // The result page has no verdict to withhold: it says why there is no estimate instead.
+  if (!result.notCpp.empty())
+    result.analysis.notes.insert(result.analysis.notes.begin(), result.notCpp);
   if (result.saveFailed) {
     result.analysis.notes.push_back("Analysis ran, but SQLite history was not saved: " +
                                     result.storageError);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -16,6 +17,10 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
 constexpr long long kDefaultHistoryRows = 10000;
+constexpr double kDefaultHistoryMegabytes = 16;
+// Rows dropped at a time while the history is over its byte cap: few enough that one large
+// save costs only the oldest rows, enough that a flood of them does not loop long.
+constexpr int kRowsPerTrim = 8;
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS analyses (id INTEGER PRIMARY KEY AUTOINCREMENT,code TEXT NOT "
@@ -77,6 +82,18 @@ void bindText(sqlite3_stmt* statement, int index, const std::string& text) {
 
 }  // namespace
 
+long long historyByteLimit() {
+  const char* text = std::getenv("QUORBEL_HISTORY_MAX_MB");
+  double megabytes = kDefaultHistoryMegabytes;
+  if (text != nullptr) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end != text && *end == '\0' && std::isfinite(value) && value > 0 && value < 1e6)
+      megabytes = value;
+  }
+  return static_cast<long long>(megabytes * 1024 * 1024);
+}
+
 long long historyRowLimit() {
   const char* text = std::getenv("QUORBEL_HISTORY_MAX_ROWS");
   if (text == nullptr) return kDefaultHistoryRows;
@@ -109,6 +126,7 @@ AnalysisStore::AnalysisStore(std::string path) : path_(std::move(path)) {
   db_ = handle;
   // Another server on the same file holds its lock only briefly: wait instead of failing.
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  reclaimFreedPages();
   initialize();
 }
 
@@ -131,11 +149,45 @@ bool AnalysisStore::exec(const std::string& sql) {
   return false;
 }
 
-// Oldest rows first, so that one client saving in a loop cannot fill the disk.
+long long AnalysisStore::pragmaValue(const char* name) {
+  sqlite3_stmt* statement = nullptr;
+  long long value = 0;
+  const std::string sql = std::string("PRAGMA ") + name + ";";
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW)
+    value = sqlite3_column_int64(statement, 0);
+  sqlite3_finalize(statement);
+  return value;
+}
+
+long long AnalysisStore::bytesInUse() {
+  return (pragmaValue("page_count") - pragmaValue("freelist_count")) * pragmaValue("page_size");
+}
+
+// Deleted rows free pages inside the file, never the file itself: with incremental vacuum the
+// freed pages are handed back to the file system after each trim. A file made before (no
+// auto-vacuum) is converted once, by the full vacuum that mode switch requires.
+void AnalysisStore::reclaimFreedPages() {
+  constexpr long long kIncremental = 2;
+  if (pragmaValue("auto_vacuum") != kIncremental) exec("PRAGMA auto_vacuum = INCREMENTAL; VACUUM;");
+}
+
+// Oldest rows first, so that one client saving in a loop cannot fill the disk: beyond the row
+// cap, then while the rows' pages pass the byte cap (the newest row always stays).
 void AnalysisStore::trimHistory() {
   const long long keep = historyRowLimit();
   exec("DELETE FROM analyses WHERE id <= (SELECT MAX(id) FROM analyses) - " + std::to_string(keep) +
        ";");
+  const long long limit = historyByteLimit();
+  while (bytesInUse() > limit) {
+    const long long before = sqlite3_total_changes64(db_);
+    exec(
+        "DELETE FROM analyses WHERE id IN (SELECT id FROM analyses WHERE id < (SELECT MAX(id) "
+        "FROM analyses) ORDER BY id LIMIT " +
+        std::to_string(kRowsPerTrim) + ");");
+    if (sqlite3_total_changes64(db_) == before) break;  // only the newest row is left
+  }
+  exec("PRAGMA incremental_vacuum;");
 }
 
 bool AnalysisStore::saveAnalysis(const AnalysisRecord& record) {

@@ -28,6 +28,11 @@ std::string defaultDatabasePath();
 // keeps; each save drops the oldest beyond it.
 long long historyRowLimit();
 
+// QUORBEL_HISTORY_MAX_MB (megabytes, a positive number) in bytes, else 16 MB: the pages the
+// history's rows may fill. Each save drops the oldest rows beyond it and hands the freed pages
+// back to the file system, so the file stays near this size whatever is posted.
+long long historyByteLimit();
+
 // One open SQLite connection for the life of the process, shared by the server's workers
 // (saves are serialised). Not copyable. The file is created with mode 0600, and a save waits
 // up to 5 s for another connection's lock.
@@ -50,13 +55,16 @@ class AnalysisStore {
   bool initialize();
   // Runs an SQL script without results; false (and lastError set) on failure or when closed.
   bool exec(const std::string& sql);
-  // Appends one row, then drops the oldest rows beyond historyRowLimit(); true when it was
-  // inserted. Works on tables of the earlier shape that
-  // also carry a `confidence` column (written as 0).
+  // Appends one row, then drops the oldest rows beyond historyRowLimit() and
+  // historyByteLimit() (never the new one); true when it was inserted. Works on tables of the
+  // earlier shape that also carry a `confidence` column (written as 0).
   bool saveAnalysis(const AnalysisRecord& record);
 
  private:
   void trimHistory();
+  void reclaimFreedPages();
+  long long bytesInUse();
+  long long pragmaValue(const char* name);
 
   std::mutex mutex_;
   sqlite3* db_ = nullptr;

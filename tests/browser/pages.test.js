@@ -592,6 +592,11 @@ test('verdict card: limits from a comment, edited limits change the verdict', as
   await page.fill('input[data-size="n"]', '1000');
   await page.waitForSelector('#verdict-card[data-time="fits"]');
   assert.equal(await page.isVisible('#verdict-error'), false);
+  // The copied report is the verdict on the card, at the limits typed into it.
+  await page.click('#copy-report');
+  const report = await page.evaluate(() => navigator.clipboard.readText());
+  assert.match(report, /\*\*Verdict:\*\* time fits: /, report);
+  assert.match(report, /\*\*Limits:\*\* n = 1000, time 2 s, memory 256 MB/, report);
   assertClean(page);
   await context.close();
 });

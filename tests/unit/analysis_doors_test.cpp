@@ -8,6 +8,7 @@
 #include <cctype>
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "analysis/bounded_analysis.h"
 #include "base/analysis_bounds.h"
@@ -107,7 +108,47 @@ TEST(AnalysisDoorsTest, HostileMacrosAreRefusedByEveryServerDoor) {
     // for a loaded machine.
     EXPECT_LT(seconds, 12.0) << door.name;
   }
-  if (!kSanitized) EXPECT_LT(peakResidentKib(RUSAGE_SELF), kOneGibInKib);
+  if (!kSanitized) {
+    EXPECT_LT(peakResidentKib(RUSAGE_SELF), kOneGibInKib);
+  }
+}
+
+// Text with no C++ in it, and empty code, get no estimate from the server either: the same
+// note as the command line's, no verdict, no history row.
+TEST(AnalysisDoorsTest, NoCppAndEmptyCodeAreRefused) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
+  testing::ScratchDir scratch;
+  AnalysisStore store(scratch.path() + "/history.db");
+  const std::string readme =
+      "# A solution\n\nThis program reads the input and prints the answer quickly.\n";
+  struct Case {
+    const char* name;
+    std::string path, type, body;
+    int status;
+    const char* bodyPart;
+  };
+  const Case cases[] = {
+      {"README by the API", "/api/analyze", "application/json",
+       "{\"code\":" + jsonString(readme) + "}", 422, "This does not look like C++"},
+      // The result page has no verdict: it shows the note instead of an estimate.
+      {"README by the form page", "/analyze", "application/x-www-form-urlencoded",
+       "code=" + urlEncoded(readme), 200, "This does not look like C++"},
+      {"empty code", "/api/analyze", "application/json", R"({"code":""})", 400,
+       R"({"error":"The code is empty: nothing to analyze."})"},
+      {"blank code", "/api/analyze", "application/json", R"({"code":" \n\t "})", 400,
+       "The code is empty"},
+      {"C++ is still answered", "/api/analyze", "application/json",
+       R"({"code":"int main(){int n;for(int i=0;i<n;i++);}"})", 200, R"x("notation":"O(n)")x"},
+  };
+  for (const Case& c : cases) {
+    const Response response = postTo(c.path, c.type, c.body, store);
+    EXPECT_EQ(response.status, c.status) << c.name << ": " << response.body.substr(0, 300);
+    EXPECT_NE(response.body.find(c.bodyPart), std::string::npos)
+        << c.name << ": " << response.body.substr(0, 300);
+  }
+  EXPECT_EQ(testing::query(scratch.path() + "/history.db", "SELECT COUNT(*) FROM analyses;"),
+            std::vector<std::string>{"1"})
+      << "only the C++ program was saved";
 }
 
 // The command line's two commands that analyse: exit status 4 with the bound's message.

@@ -88,7 +88,9 @@ TEST(HttpFramingTest, EverySplitReadsAsTheWhole) {
     std::string buffer = request.substr(0, split);
     RequestProgress progress;
     const RequestRead first = continueRequest(buffer, false, progress);
-    if (split < request.size()) EXPECT_EQ(nameOf(first), std::string("incomplete")) << split;
+    if (split < request.size()) {
+      EXPECT_EQ(nameOf(first), std::string("incomplete")) << split;
+    }
     buffer += request.substr(split);
     EXPECT_EQ(nameOf(continueRequest(buffer, false, progress)), std::string("complete")) << split;
     EXPECT_EQ(progress.request.body, "body") << split;

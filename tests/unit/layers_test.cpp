@@ -20,9 +20,9 @@ constexpr int kBeside = -1;
 
 const std::map<std::string, int>& levels() {
   static const std::map<std::string, int> table = {
-      {"base", 0},        {"cost", 1},     {"syntax", 2},  {"model", 3},        {"estimate", 4},
-      {"constraints", 5}, {"analysis", 6}, {"verdict", 7}, {"storage", 8},      {"measure", 8},
-      {"regression", 9},  {"server", 10},  {"cli", 11},    {"runner", kBeside},
+      {"base", 0},        {"cost", 1},     {"syntax", 2},  {"model", 3},   {"estimate", 4},
+      {"constraints", 5}, {"analysis", 6}, {"verdict", 7}, {"storage", 8}, {"measure", 8},
+      {"regression", 9},  {"server", 10},  {"lsp", 11},    {"cli", 12},    {"runner", kBeside},
   };
   return table;
 }
@@ -78,6 +78,7 @@ TEST(LayersTest, LevelRules) {
       {"model", "syntax", true},     {"syntax", "model", false},    {"syntax", "base", true},
       {"base", "syntax", false},     {"storage", "measure", false}, {"measure", "runner", true},
       {"estimate", "runner", false}, {"runner", "base", false},     {"cli", "server", true},
+      {"cli", "lsp", true},          {"lsp", "server", true},       {"server", "lsp", false},
       {"server", "cli", false},      {"verdict", "analysis", true}, {"analysis", "verdict", false},
   };
   for (const IncludeRow& row : rows)

@@ -537,7 +537,7 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
       {"reads more than the plan gives",
        "#include <iostream>\nint main(){int n; std::cin >> n; int x; for (int i = 0; i < n; i++) "
        "std::cin >> x;"
-       " std::istream& in = std::cin; in >> x >> x; std::cout << x; }",
+       " std::istream* in = &std::cin; *in >> x >> x; std::cout << x; }",
        "wrong_input", "read past the end of the generated input at size"},
       {"no input", "int main(){ return 0; }", "no_input", "reads no input"},
   };
@@ -561,16 +561,26 @@ TEST(Measure, FailuresStopWithWhatHappenedAndLeaveNothing) {
 // freopen("in.txt", "r", stdin) leaves the generated input where it was, and the output goes
 // nowhere still: the program reads every size.
 TEST(Measure, AProgramThatOpensItsOwnFilesReadsTheGeneratedInput) {
-  const char* kCode =
+  const char* kCodes[] = {
       "#include <cstdio>\n#include <iostream>\nint main(){ std::freopen(\"in.txt\", \"r\", "
       "stdin); freopen(\"out.txt\", \"w\", stdout); long n, s = 0; std::cin >> n;"
-      " for (long i = 0; i < n; i++) { long x; std::cin >> x; s += x; } std::cout << s; }";
-  MeasureOptions options;
-  options.budgetSeconds = 0.05;
-  options.totalSeconds = 3;
-  const Measurement m = measureProgram(kCode, options);
-  EXPECT_TRUE(m.status == "measured" || m.status == "undecided") << m.message;
-  EXPECT_GE(m.runs.size(), 3u) << m.message;
+      " for (long i = 0; i < n; i++) { long x; std::cin >> x; s += x; } std::cout << s; }",
+      // A file stream, qualified or not, opened at once or later.
+      "#include <bits/stdc++.h>\nusing namespace std;\nint main(){ ifstream fin(\"cow.in\");"
+      " ofstream fout(\"cow.out\"); long n, s = 0; fin >> n; for (long i = 0; i < n; i++)"
+      " { long x; fin >> x; s += x; } fout << s; }",
+      "#include <fstream>\nint main(){ std::ifstream in; in.open(std::string(\"a.in\"));"
+      " if (!in.is_open()) return 1; long n, s = 0; in >> n; for (long i = 0; i < n; i++)"
+      " { long x; in >> x; s += x; } in.close(); return s == -1; }",
+  };
+  for (const char* code : kCodes) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.05;
+    options.totalSeconds = 3;
+    const Measurement m = measureProgram(code, options);
+    EXPECT_TRUE(m.status == "measured" || m.status == "undecided") << m.message;
+    EXPECT_GE(m.runs.size(), 3u) << m.message;
+  }
 }
 
 // Processes still running the program built under `base` (its executable lives there).

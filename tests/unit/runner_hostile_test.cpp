@@ -151,6 +151,18 @@ int main(int argc, char** argv){ if (argc > 1) { std::printf("LEAK started %s\n"
     char* args[] = {const_cast<char*>(to), const_cast<char*>("again"), nullptr}; execv(to, args); }
   return 1; })",
      "runtime_error", 1, Needs::kBoxFolders},
+    // noexec folders are no barrier to a copy held in memory: memfd_create is refused. Exit 1
+    // when it was; the copy would print LEAK.
+    {"run its own executable from memory",
+     R"(#include <cstdio>
+#include <sys/mman.h>
+#include <unistd.h>
+int main(int argc, char** argv){ if (argc > 1) { std::printf("LEAK started from memory\n"); return 0; }
+  int fd = memfd_create("copy", 0); if (fd < 0) return 1;
+  std::FILE* in = std::fopen("/proc/self/exe", "rb"); if (in == nullptr) return 2;
+  char buffer[65536]; for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) if (write(fd, buffer, n) < 0) return 2;
+  char* args[] = {argv[0], const_cast<char*>("again"), nullptr}; fexecve(fd, args, environ); return 2; })",
+     "runtime_error", 1, Needs::kBox},
     // Empty files cost kernel memory that no byte cap counts. Exit 1 when the cap stopped it.
     {"create 100,000 empty files in /tmp",
      R"(#include <cstdio>

@@ -163,6 +163,18 @@ const testing::Case<const char*, const char*> kIncludeCases[] = {
     {"double slash inside an angled path", "#include <../..//etc/passwd>\n", "../..//etc/passwd"},
     {"import", "#import \"/etc/passwd\"\n", "/etc/passwd"},
 
+    // Other ways to have the compiler or the assembler read a file.
+    {"pragma GCC dependency", "#pragma GCC dependency \"/etc/passwd\"\n", "pragma GCC dependency"},
+    {"pragma operator", "_Pragma(\"GCC dependency \\\"/etc/passwd\\\"\")\nint main(){}\n",
+     "pragma GCC dependency"},
+    {"incbin", "asm(\".incbin \\\"/etc/passwd\\\"\");\n", ".incbin"},
+    {"incbin in joined literals", "__asm__(\".inc\" \"bin \\\"/etc/passwd\\\"\");\n", ".incbin"},
+    {"incbin spelled with escapes", "asm(\".inc\\x62in \\\"/x\\\"\");\n", ".incbin"},
+    {"incbin in octal", "asm(\".inc\\142in \\\"/x\\\"\");\n", ".incbin"},
+    {"upper-case directive", "asm(\".INCBIN \\\"/x\\\"\");\n", ".incbin"},
+    {"other pragmas", "#pragma GCC optimize(\"O3\")\n#pragma GCC target(\"avx2\")\n", ""},
+    {"incbin in a comment", "// .incbin and #pragma GCC dependency\nint main(){}\n", ""},
+
     // Near misses for the rewriting.
     {"comment opener inside a string", "const char* s = \"/*\";\n#include <vector>\n", ""},
     {"raw string holding a comment opener", "auto s = R\"x(/*)x\";\n#include <vector>\n", ""},
@@ -240,6 +252,30 @@ int main(){ const size_t size = size_t(768) << 20; char* p = static_cast<char*>(
     EXPECT_EQ(result.stdout, "") << c.name;
     EXPECT_EQ(result.memoryLimitMb, 512) << c.name;
   }
+}
+
+// One memory cap for the whole run: fifteen children of 100 MiB each, each child within its
+// own address-space limit, hold 1.5 GiB together and end the run as out of memory. Near miss:
+// three of them (300 MiB) run to the end. The parent prints how many children it made only
+// once every one has touched its memory and exited.
+TEST(RunnerTest, ChildrenShareTheRunsMemoryCap) {
+  const std::string program = R"(#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+int main(){ int n; std::scanf("%d", &n); int made = 0;
+  for (int i = 0; i < n; ++i) { pid_t child = fork(); if (child < 0) break; ++made;
+    if (child == 0) { volatile char* p = static_cast<char*>(std::malloc(100u << 20)); if (!p) _exit(3);
+      for (size_t at = 0; at < (100u << 20); at += 4096) p[at] = 1; sleep(1); _exit(p[4096] == 1 ? 0 : 4); } }
+  int failed = 0; for (int status; wait(&status) > 0;) failed += !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  std::printf("%d %d\n", made, failed); })";
+  const RunResult many = run(program, "15\n");
+  EXPECT_EQ(many.status, "memory_limit_exceeded") << summarizeRun(many);
+  EXPECT_EQ(many.stdout, "");
+  const RunResult few = run(program, "3\n");
+  EXPECT_EQ(few.status, "success") << summarizeRun(few);
+  EXPECT_EQ(few.stdout, "3 0\n");
 }
 
 // A stand-in cgroup root (this host offers no memory controller): while the program waits,

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "server/access_policy.h"
 #include "server/http_server.h"
@@ -98,6 +99,43 @@ TEST_F(ServerAccessTest, RebindingNamesCannotRunOrMeasure) {
           << path << ": " << c.name << "\n"
           << answer;
     }
+  }
+}
+
+// The form page answers a post from another site's page, but writes nothing for it: with
+// saving on, only the posts of the server's own page (or of a tool that names no site) fill
+// the history.
+TEST_F(ServerAccessTest, CrossSiteFormPostsAreNotSaved) {
+  ScopedEnv save("QUORBEL_SAVE_ANALYSES", "1");
+  ScopedEnv listed("QUORBEL_CORS_ORIGINS", "http://ide.example");
+  struct Case {
+    const char* name;
+    std::string headers;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"another site's Origin", "Origin: http://evil.example\r\n", false},
+      {"opaque Origin", "Origin: null\r\n", false},
+      {"cross-site fetch", "Sec-Fetch-Site: cross-site\r\n", false},
+      {"same-site but another origin", "Sec-Fetch-Site: same-site\r\n", false},
+      {"the server's own page", "Origin: http://127.0.0.1:8080\r\nSec-Fetch-Site: same-origin\r\n",
+       true},
+      {"an allow-listed origin", "Origin: http://ide.example\r\n", true},
+      {"a tool naming no site", "", true},
+  };
+  const std::string body = "code=int+main%28%29%7B%7D";
+  int rows = 0;
+  for (const Case& c : cases) {
+    const std::string answer =
+        serve(store_, "POST /analyze HTTP/1.1\r\nHost: 127.0.0.1:8080\r\n" + c.headers +
+                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                          std::to_string(body.size()) + "\r\n\r\n" + body);
+    EXPECT_TRUE(answer.starts_with("HTTP/1.1 200 OK\r\n")) << c.name << "\n"
+                                                           << answer.substr(0, 200);
+    rows += c.saved;
+    EXPECT_EQ(testing::query(scratch_.path() + "/history.db", "SELECT COUNT(*) FROM analyses;"),
+              std::vector<std::string>{std::to_string(rows)})
+        << c.name;
   }
 }
 

@@ -241,7 +241,9 @@ TEST_F(ServerConnectionTest, AnalysisRequests) {
        kTooLarge},
   };
   for (const auto& c : kCases) EXPECT_EQ(serve(c.in), c.want) << c.name;
-  EXPECT_TRUE(contains(serve(postJson("{\"code\":\"" + atLimit + "\"}")), R"("lineCount":0)"));
+  const std::string declarationAtLimit = "int a;" + atLimit.substr(6);
+  EXPECT_TRUE(
+      contains(serve(postJson("{\"code\":\"" + declarationAtLimit + "\"}")), R"("lineCount":1)"));
 
   // The content type in any case and with parameters; the analysis document as the body.
   const std::string reply = serve(
@@ -255,26 +257,28 @@ TEST_F(ServerConnectionTest, AnalysisRequests) {
   EXPECT_TRUE(contains(reply, "Content-Length: " + std::to_string(body.size()) + "\r\n"));
 }
 
-// Saving is off by default; blank code is never saved; what is saved is the decoded code.
+// Saving is off by default; blank code is refused, never saved; what is saved is the decoded
+// code.
 TEST_F(ServerConnectionTest, SavedHistory) {
   serve(postJson(R"({"code":"int x;"})"));
   EXPECT_TRUE(savedCodes().empty());
   ScopedEnv save("QUORBEL_SAVE_ANALYSES", "yes");
   const std::string blank = serve(postJson(R"({"code":" \n\t "})"));
-  EXPECT_TRUE(contains(blank, R"("lineCount":0)")) << blank;
-  EXPECT_TRUE(contains(blank, R"(,"saved":false,"verdict":)")) << blank;
+  EXPECT_TRUE(blank.starts_with("HTTP/1.1 400 ")) << blank;
+  EXPECT_TRUE(contains(blank, "The code is empty: nothing to analyze.")) << blank;
   EXPECT_TRUE(contains(serve(postJson(R"({"code":"int x;\nint y;"})")), R"("lineCount":2)"));
-  EXPECT_TRUE(contains(serve(postJson(R"({"code":"\u0041"})")), R"("saved":true,)"));
+  EXPECT_TRUE(contains(serve(postJson(R"({"code":"int \u0041;"})")), R"("saved":true,)"));
   // A body longer than announced is cut; one shorter because the peer closed is taken as it is.
   const std::string json = "Content-Type: application/json\r\n";
   serve("POST /api/analyze HTTP/1.1\r\n" + json +
-        "Content-Length: 14\r\n\r\n{\"code\":\"abc\"}def");
+        "Content-Length: 17\r\n\r\n{\"code\":\"int a;\"}def");
   const ClientPlan closing{
-      {"POST /api/analyze HTTP/1.1\r\n" + json + "Content-Length: 99\r\n\r\n{\"code\":\"xyz\"}"},
+      {"POST /api/analyze HTTP/1.1\r\n" + json + "Content-Length: 99\r\n\r\n{\"code\":\"int z;\"}"},
       milliseconds(0),
       true};
   EXPECT_TRUE(serveOverPair(closing, *store_).received.starts_with("HTTP/1.1 200 OK\r\n"));
-  EXPECT_EQ(savedCodes(), (std::vector<std::string>{"int x;\nint y;#2", "A#1", "abc#1", "xyz#1"}));
+  EXPECT_EQ(savedCodes(),
+            (std::vector<std::string>{"int x;\nint y;#2", "int A;#1", "int a;#1", "int z;#1"}));
 }
 
 TEST_F(ServerConnectionTest, StorageFailureIsReportedNotFatal) {

@@ -100,6 +100,56 @@ TEST_F(StoreTest, HistoryKeepsTheNewestRows) {
   EXPECT_EQ(query(file, "SELECT id, code FROM analyses ORDER BY id;"), (Rows{"3|c", "4|d"}));
 }
 
+// The byte cap: its setting, then a flood of large saves that never lets the file pass it,
+// the newest rows kept and the oldest gone.
+TEST_F(StoreTest, HistoryStaysWithinItsByteCap) {
+  const std::pair<std::optional<std::string>, long long> limits[] = {
+      {std::nullopt, 16 << 20}, {"4", 4 << 20},   {"0.5", 512 << 10}, {"0", 16 << 20},
+      {"-1", 16 << 20},         {"2x", 16 << 20}, {"", 16 << 20},     {"1e9", 16 << 20},
+  };
+  for (const auto& [text, want] : limits) {
+    testing::ScopedEnv cap("QUORBEL_HISTORY_MAX_MB", text);
+    EXPECT_EQ(historyByteLimit(), want) << text.value_or("unset");
+  }
+  testing::ScopedEnv cap("QUORBEL_HISTORY_MAX_MB", "1");
+  const std::string file = dir_ + "/bytes.db";
+  AnalysisStore store(file);
+  // 40 saves of 200 KB: 8 MB posted, at most five rows' worth (1 MB) kept at any time.
+  for (int i = 0; i < 40; ++i) {
+    const std::string code = std::to_string(i) + ":" + std::string(200 << 10, 'x');
+    ASSERT_TRUE(store.saveAnalysis(AnalysisRecord{code, Analysis{}, 1})) << store.lastError();
+    EXPECT_LE(std::filesystem::file_size(file), 1u << 20) << "after save " << i;
+  }
+  const Rows kept = query(file, "SELECT substr(code, 1, 3) FROM analyses ORDER BY id;");
+  ASSERT_FALSE(kept.empty());
+  EXPECT_LE(kept.size(), 5u);
+  EXPECT_EQ(kept.back(), "39:");
+}
+
+// A history that grew under a larger cap, or before the cap existed (a file without
+// incremental vacuum), shrinks at its next save: freed pages go back to the file system.
+TEST_F(StoreTest, HistoryHandsFreedSpaceBack) {
+  const std::string file = dir_ + "/old.db";
+  query(file,
+        "CREATE TABLE analyses (id INTEGER PRIMARY KEY AUTOINCREMENT, code TEXT NOT NULL, "
+        "language TEXT NOT NULL DEFAULT 'cpp', notation TEXT NOT NULL, label TEXT NOT NULL, "
+        "pattern TEXT NOT NULL, line_count INTEGER NOT NULL, signals TEXT NOT NULL, breakdown "
+        "TEXT NOT NULL, notes TEXT NOT NULL, created_at TEXT NOT NULL DEFAULT "
+        "CURRENT_TIMESTAMP);");
+  query(file,
+        "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 40) INSERT INTO "
+        "analyses (code, notation, label, pattern, line_count, signals, breakdown, notes) "
+        "SELECT hex(zeroblob(50000)), '', '', '', 1, '', '', '' FROM k;");
+  ASSERT_GT(std::filesystem::file_size(file), 3u << 20);
+  testing::ScopedEnv cap("QUORBEL_HISTORY_MAX_MB", "1");
+  AnalysisStore store(file);
+  ASSERT_TRUE(store.ok()) << store.lastError();
+  EXPECT_EQ(query(file, "PRAGMA auto_vacuum;"), (Rows{"2"})) << "incremental from now on";
+  ASSERT_TRUE(store.saveAnalysis(AnalysisRecord{"new", Analysis{}, 1})) << store.lastError();
+  EXPECT_LE(std::filesystem::file_size(file), 1u << 20);
+  EXPECT_EQ(query(file, "SELECT code FROM analyses ORDER BY id DESC LIMIT 1;"), (Rows{"new"}));
+}
+
 // A store that could not open fails every save and statement and keeps its opening error.
 TEST_F(StoreTest, OpeningFailures) {
   scratch_.write("plain-file", "x");
