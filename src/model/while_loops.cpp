@@ -232,12 +232,17 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
     else
       facts.trips = containerSize(model, tested, condition);
+    // dist[210][210] of a grid read n by n: the cells the program's loops reach
+    if (!grid.empty() && isConstantCost(facts.trips)) facts.trips = loopBoundedCells(model, grid);
     if (isConstantCost(facts.trips))
       facts.trips = readsFixedCount(model) ? constantCost() : primarySize(model);
     // for (s = 1; s <= n; s++) if (!seen[s]) { BFS from s }: each vertex once over all passes
-    if (!frames.empty() && (!adjacency.empty() || !grid.empty()) &&
-        !reinitialisesMarks(frames.back().node.field("body")))
-      facts.trips = divideCosts(facts.trips, frames.back().trips);
+    // (every loop of the nest around it shares the marks, up to one that starts them over)
+    if (!adjacency.empty() || !grid.empty())
+      for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+        if (reinitialisesMarks(frame->node.field("body"))) break;
+        facts.trips = divideCosts(facts.trips, frame->trips);
+      }
     return facts;
   }
 
