@@ -1,8 +1,11 @@
 #include "runner/run_tests.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <optional>
 
 #include "runner/output_compare.h"
@@ -14,27 +17,78 @@
 namespace quorbel {
 namespace {
 
-// The input as a file the program reads at its own pace, opened read-only for it. Unlinked at
-// once: the descriptor keeps it, nothing of it stays behind, and no box sees its name.
+// Rewound to the start, or closed: -1.
+int rewound(int fd) {
+  if (fd >= 0 && ::lseek(fd, 0, SEEK_SET) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+bool writeWhole(int fd, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t count = ::write(fd, text.data() + written, text.size() - written);
+    if (count <= 0) return false;
+    written += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+// The input as a sealed memory file, opened read-only: the box's /proc/self/fd/0 then names only
+// "/memfd:input (deleted)", where a file of the run folder would name the folder's host path.
+// The seals keep it as written, however a program sharing the server's user reopens it, and
+// from Linux 6.3 its execute bits stay off (it could otherwise be started past the box's noexec
+// folders; before, they are only taken off). -1 where there is none.
+int openInputMemory(const std::string& input) {
+#ifdef __linux__
+#ifndef MFD_NOEXEC_SEAL
+  constexpr unsigned kNoExecSeal = 0x0008U;  // Linux 6.3: made without execute bits, kept off
+#else
+  constexpr unsigned kNoExecSeal = MFD_NOEXEC_SEAL;
+#endif
+  int memory = ::memfd_create("input", MFD_CLOEXEC | MFD_ALLOW_SEALING | kNoExecSeal);
+  // An older kernel refuses the flag: the execute bits are taken off by hand.
+  if (memory < 0 && errno == EINVAL) {
+    memory = ::memfd_create("input", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (memory >= 0 && ::fchmod(memory, 0444) != 0) {
+      ::close(memory);
+      return -1;
+    }
+  }
+  if (memory < 0) return -1;
+  constexpr int kSeals = F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
+  if (!writeWhole(memory, input) || ::fcntl(memory, F_ADD_SEALS, kSeals) != 0) {
+    ::close(memory);
+    return -1;
+  }
+  // A read-only description of its own; where /proc is missing, the sealed descriptor itself.
+  const int reader =
+      ::open(("/proc/self/fd/" + std::to_string(memory)).c_str(), O_RDONLY | O_CLOEXEC);
+  if (reader < 0) return rewound(memory);
+  ::close(memory);
+  return reader;
+#else
+  (void)input;
+  return -1;
+#endif
+}
+
+// The input as a file the program reads at its own pace, opened read-only for it: in memory
+// where the host allows, else in the run folder, unlinked at once so that nothing of it stays.
 int openInputFile(const TempDir& dir, const std::string& input) {
+  const int memory = openInputMemory(input);
+  if (memory >= 0) return memory;
   const std::string path = dir.path + "/input";
   const int writer =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (writer < 0) return -1;
   const int reader = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   ::unlink(path.c_str());
-  size_t written = 0;
-  while (reader >= 0 && written < input.size()) {
-    const ssize_t count = ::write(writer, input.data() + written, input.size() - written);
-    if (count <= 0) break;
-    written += static_cast<size_t>(count);
-  }
+  const bool written = writeWhole(writer, input);
   ::close(writer);
-  if (reader >= 0 && written < input.size()) {
-    ::close(reader);
-    return -1;
-  }
-  return reader;
+  if (written) return reader;
+  if (reader >= 0) ::close(reader);
+  return -1;
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "runner/runner_box.h"
 #include "runner/runner_compile.h"
 #include "runner/runner_config.h"
-#include "runner/runner_debug.h"
 #include "runner/runner_files.h"
 #include "runner/runner_includes.h"
 #include "runner/runner_pch.h"
@@ -128,14 +127,13 @@ RunResult runCppProgram(const RunRequest& request) {
   if (dir.path.empty()) return internalError("Could not create isolated temporary directory.");
   std::string error;
   if (!writeSourceFile(dir, request.code, error)) return internalError(error);
-  if (request.debug && !writeRunFile(dir, kDebugSupportName, debugSupportSource(), error))
-    return internalError(error);
+  std::vector<std::string> args = compileArgs(CompileOptions{request.standard, request.debug});
+  if (request.debug && !placeDebugSupport(dir, args, error)) return internalError(error);
 
   RunResult result;
   result.phase = "compile";
-  const CompileOptions options{request.standard, request.debug};
-  ProcessOutcome compiled = runCompileStage(withPrecompiledHeader(compileArgs(options)), dir,
-                                            compileEnvironment(), compileTimeoutMs(), boxed);
+  ProcessOutcome compiled = runCompileStage(withPrecompiledHeader(args), dir, compileEnvironment(),
+                                            compileTimeoutMs(), boxed);
   result.compileMs = compiled.elapsedMs;
   if (!compiled.error.empty()) return internalError(compiled.error);
   result.compilerOutput = compiled.stderr;

@@ -1,16 +1,25 @@
 // A compile box, as bwrap sees it (the run box has no /usr/bin, /usr/include or /bin, a
-// private working directory /box and the program read-only as /program/main):
+// private working directory /box and the program copied in read-only as /program/main):
 //   bwrap --unshare-user --unshare-ipc --unshare-pid --unshare-net --unshare-uts ...
 //         --cap-drop ALL --as-pid-1 --cap-add CAP_SYS_ADMIN --cap-add CAP_SETPCAP
 //         --proc /proc --dev-bind /dev/null /dev/null ... --size 67108864 --tmpfs /tmp
 //         --ro-bind /usr/lib /usr/lib ... --symlink usr/lib /lib ...
-//         --bind /tmp/quorbel-run-Xy12ab /box --ro-bind <build>/quorbel-box /program/quorbel-box
+//         --ro-bind-try /srv/quorbel/vendor/ac-library /include/ac-library
+//         --bind /tmp/quorbel-run-Xy12ab /box --perms 0555 --file 9 /program/quorbel-box
 //         --remount-ro / --chdir /box -- /program/quorbel-box --remount /tmp 67108864 1024 --
-//         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++20 ... main.cpp -o main
+//         /usr/bin/x86_64-linux-gnu-g++-12 -std=gnu++20 ... -I /include/ac-library main.cpp -o main
 // Without the launcher the tmpfs keeps bwrap's flags, the box has --dev /dev and
 // --disable-userns, no capability is kept, and bwrap's own init is pid 1.
+//
+// The box names no host path of the server's: a mount's source shows in /proc/self/mountinfo
+// (the path inside its file system) and a descriptor's in /proc/self/fd, so the program and the
+// launcher are copied in from descriptors instead of mounted (bwrap's --file), the folders a
+// compile includes from are mounted under /include by their last name, and a run's standard
+// input is a memory file (run_tests.cpp). Only the compile box, where no submitted code runs,
+// mounts the run folder itself, as /box.
 #include "runner/runner_box.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,8 +46,11 @@ constexpr int64_t kRunTmpBytes = 16 << 20;
 // A compile makes a handful of temporary files, a program a few of its own; empty files cost
 // kernel memory that no byte cap counts.
 constexpr int64_t kBoxFolderFiles = 1024;
-// The box's own programs, bound read-only: the stage's program (run) and the launcher.
+// The box's own programs, copied in read-only: the stage's program (run) and the launcher.
 constexpr const char* kBoxProgramDirectory = "/program";
+constexpr const char* kCopiedFileMode = "0555";
+// Where the folders a compile includes from (-I) appear, each by its last name.
+constexpr const char* kBoxIncludeDirectory = "/include";
 // Device nodes a compile or a program may open where the launcher runs: bwrap's --dev would
 // put the box in a second user namespace, where the launcher could mount nothing.
 const char* const kDeviceNodes[] = {"/dev/null", "/dev/zero", "/dev/full", "/dev/random",
@@ -89,6 +101,30 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// "ac-library" of "/srv/vendor/ac-library/"; empty for "/".
+std::string lastNameOf(std::string path) {
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  return path.substr(path.rfind('/') + 1);
+}
+
+// Each absolute -I folder mounted read-only as /include/<its last name> (a repeated name gets
+// its argument's position after it) and the argument rewritten to match: diagnostics, __FILE__
+// in a header's assert and debug information then name the box's path, never the host's. Never
+// the host's whole root.
+void mountIncludeFolders(std::vector<std::string>& command, std::vector<std::string>& program) {
+  std::vector<std::string> used;
+  for (size_t i = 1; i + 1 < program.size(); ++i) {
+    const std::string& folder = program[i + 1];
+    if (program[i] != "-I" || !folder.starts_with("/") || lastNameOf(folder).empty()) continue;
+    std::string inside = std::string(kBoxIncludeDirectory) + "/" + lastNameOf(folder);
+    if (std::find(used.begin(), used.end(), inside) != used.end())
+      inside += "-" + std::to_string(i + 1);
+    used.push_back(inside);
+    add(command, {"--ro-bind-try", folder, inside});
+    program[i + 1] = inside;
+  }
+}
+
 bool insideBoundDirectory(const std::string& path) {
   for (const char* bound : kCompilerDirectories) {
     if (path.starts_with(std::string(bound) + "/")) return true;
@@ -134,6 +170,26 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
                         const std::string& input, const std::vector<std::string>& env,
                         int64_t timeoutMs, bool compileStage, const std::string& launcher,
                         const StageOptions& options = {});
+
+// A file of the host for bwrap to copy into the box: a regular file opened read-only, never
+// through a link, never waiting on a pipe planted in its place. Closed with this object.
+struct CopiedFile {
+  int fd = -1;
+  explicit CopiedFile(const std::string& path) {
+    if (path.empty()) return;
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
+  ~CopiedFile() {
+    if (fd >= 0) ::close(fd);
+  }
+  CopiedFile(const CopiedFile&) = delete;
+  CopiedFile& operator=(const CopiedFile&) = delete;
+};
 
 // The launcher first; where it cannot remount, bwrap's tmpfs as bwrap made it.
 RunnerIsolation probeBox(const std::string& bwrap) {
@@ -215,7 +271,7 @@ std::string describeBoxFolders(const RunnerIsolation& isolation) {
 
 std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
                                     const std::string& runDir, const std::vector<std::string>& args,
-                                    const std::string& launcher) {
+                                    bool launcher) {
   const std::string box = kBoxDirectory;
   const std::string programs = kBoxProgramDirectory;
   const int64_t tmpBytes = compileStage ? kCompileTmpBytes : kRunTmpBytes;
@@ -225,7 +281,7 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
        "--unshare-cgroup-try", "--die-with-parent", "--new-session", "--cap-drop", "ALL", "--uid",
        kBoxUser, "--gid", kBoxUser, "--hostname", "quorbel"});
   BoxLaunch launch;
-  if (!launcher.empty()) {
+  if (launcher) {
     // For the launcher alone, which drops them before the program starts. No second user
     // namespace (--disable-userns, --dev): its mounts must be the box's own; the program's
     // filter refuses new namespaces instead.
@@ -261,23 +317,23 @@ std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
       }
     }
     // Folders the compile reads headers from (the precompiled <bits/stdc++.h>), read-only.
-    for (size_t i = 1; i + 1 < program.size(); ++i)
-      if (program[i] == "-I" && program[i + 1].starts_with("/"))
-        add(command, {"--ro-bind-try", program[i + 1], program[i + 1]});
+    mountIncludeFolders(command, program);
     add(command, {"--bind", runDir, box});
   } else {
     // The program outside its working directory: that one is writable and, with the launcher,
     // noexec.
     add(command, {"--perms", "0700", "--size", std::to_string(kRunTmpBytes), "--tmpfs", box});
-    if (!launcher.empty()) launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
+    if (launcher) launch.mounts.push_back({box, kRunTmpBytes, kBoxFolderFiles});
     if (!program.empty()) {
-      add(command, {"--ro-bind", runDir + "/" + program[0], programs + "/" + program[0]});
       program[0] = programs + "/" + program[0];
+      add(command,
+          {"--perms", kCopiedFileMode, "--file", std::to_string(kBoxProgramFileFd), program[0]});
     }
   }
-  if (!launcher.empty()) {
+  if (launcher) {
     const std::string inside = programs + "/" + kBoxLauncherName;
-    add(command, {"--ro-bind", launcher, inside});
+    add(command,
+        {"--perms", kCopiedFileMode, "--file", std::to_string(kBoxLauncherFileFd), inside});
     launch.program = program;
     program = {inside};
     const std::vector<std::string> launchArgs = boxLaunchArguments(launch);
@@ -317,7 +373,16 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
     const std::vector<std::string> command =
-        boxCommand(bwrapPath(), compileStage, dir.path, args, launcher);
+        boxCommand(bwrapPath(), compileStage, dir.path, args, !launcher.empty());
+    // Opened for each attempt: bwrap reads each to its end.
+    const CopiedFile program(compileStage || args.empty() ? "" : dir.path + "/" + args[0]);
+    const CopiedFile launcherFile(launcher);
+    if ((!compileStage && program.fd < 0) || (!launcher.empty() && launcherFile.fd < 0)) {
+      outcome.error =
+          std::string("Runner box setup failed: could not open ") +
+          (launcherFile.fd < 0 && !launcher.empty() ? "the box's launcher." : "the program.");
+      return outcome;
+    }
     // The options (host paths among them) travel on a descriptor; the command line keeps
     // only "--" and the program, which is all the box's /proc/1/cmdline shows.
     const auto separator = std::find(command.begin(), command.end(), "--");
@@ -327,6 +392,8 @@ ProcessOutcome runInBox(const std::vector<std::string>& args, const TempDir& dir
     channels.programFilter = programSyscallFilter();
     // The launcher installs the program's filter itself, after its mounts.
     channels.launchReport = !launcher.empty();
+    channels.programFile = program.fd;
+    channels.launcherFile = launcherFile.fd;
     if (!channels.programFilter.empty() && launcher.empty())
       channels.arguments +=
           std::string("--add-seccomp-fd") + '\0' + std::to_string(kBoxProgramFilterFd) + '\0';

@@ -51,15 +51,17 @@ std::string describeIsolation(const RunnerIsolation& isolation);
 // "runner box folders: bwrap's tmpfs, capped in bytes only (<mountsReason>)".
 std::string describeBoxFolders(const RunnerIsolation& isolation);
 
-// The bwrap command line that runs `args` in the box of one stage, with the run directory
-// `runDir` as kBoxDirectory. Compile: the directory is bound read-write and args[0] (the
-// compiler) is resolved to its real path, its directory bound read-only when /usr/bin does not
-// hold it. Run: args[0] names a file of the run directory ("main"), bound read-only as
-// /program/main, and the working directory is private. With `launcher` (its host path) bwrap
-// starts it as /program/quorbel-box with the mounts to make and the program after them.
+// The bwrap command line that runs `args` in the box of one stage. Compile: the run directory
+// `runDir` is bound read-write as kBoxDirectory, args[0] (the compiler) is resolved to its real
+// path, its directory bound read-only when /usr/bin does not hold it, and each absolute -I
+// folder is bound read-only as /include/<its last name>, the argument rewritten to match. Run:
+// args[0] names a file of the run directory ("main"), copied in read-only as /program/main
+// from descriptor kBoxProgramFileFd, and the working directory is private; `runDir` appears
+// nowhere. With `launcher` bwrap copies the launcher in from descriptor kBoxLauncherFileFd
+// and starts it as /program/quorbel-box with the mounts to make and the program after them.
 std::vector<std::string> boxCommand(const std::string& bwrap, bool compileStage,
                                     const std::string& runDir, const std::vector<std::string>& args,
-                                    const std::string& launcher = "");
+                                    bool launcher = false);
 
 // Runs one stage of a submission in the run directory `dir` with runProcess: inside the box
 // when `boxed`, else as a plain process (a run-stage args[0] is then dir.path + "/" + args[0]).

@@ -257,6 +257,11 @@ std::string programSyscallFilter() {
       statement(BPF_RET | BPF_K, refuse(EACCES)),
       jumpIfEqual(SYS_clone3, 0, 1),
       statement(BPF_RET | BPF_K, refuse(ENOSYS)),
+      // fallocate answers as a file system without it: its mode that keeps the size would
+      // reserve blocks past the file-size cap, and gold, the linker, then sizes its output
+      // with ftruncate, which the cap bounds.
+      jumpIfEqual(SYS_fallocate, 0, 1),
+      statement(BPF_RET | BPF_K, refuse(EOPNOTSUPP)),
       jumpIfEqual(SYS_clone, 0, 4),
       load(offsetof(seccomp_data, args[0])),
       BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, kNamespaceFlags, 0, 1),

@@ -15,7 +15,8 @@ namespace quorbel {
 // allow-list of what g++, cc1plus, as, ld and typical programs call (files in the box, memory,
 // threads, time, signals, processes). socket and socketpair only for AF_UNIX (EACCES otherwise);
 // clone3, whose flags a filter cannot read, ENOSYS so that the C library falls back to clone;
-// clone with a namespace flag EPERM;
+// clone with a namespace flag EPERM; fallocate EOPNOTSUPP (its keep-size mode passes the
+// file-size cap; callers fall back to ftruncate);
 // everything else, ptrace, mount, unshare, setns, bpf, keyctl, personality, userfaultfd,
 // perf_event_open and SysV shared memory, queues and semaphores among it, EPERM. SysV memory is
 // refused because nothing caps it: it is held outside any address space. Empty on an

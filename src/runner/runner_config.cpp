@@ -13,6 +13,8 @@
 namespace quorbel {
 namespace {
 
+constexpr const char* kGoldLinker = "/usr/bin/ld.gold";
+
 // The value of `name`, empty when unset.
 std::string environmentValue(const char* name) {
   const char* value = std::getenv(name);
@@ -92,6 +94,9 @@ std::vector<std::string> compileArgs(const CompileOptions& options) {
   const std::string library = atcoderLibraryDirectory();
   if (access((library + "/atcoder").c_str(), R_OK | X_OK) == 0)
     args.insert(args.end(), {"-I", library});
+  // gold links a contest program in a fraction of the default linker's time: most of the link
+  // is reading libstdc++'s and libc's symbol tables, which gold does faster.
+  if (isExecutable(kGoldLinker)) args.push_back("-fuse-ld=gold");
   if (truthyEnv("QUORBEL_RUNNER_STATIC")) args.push_back("-static");
   args.push_back("main.cpp");
   if (options.debug) args.push_back(kDebugSupportName);

@@ -33,9 +33,10 @@ bool isKnownStandard(const std::string& standard);
 // The compiler (QUORBEL_CPP_COMPILER, resolved against /usr/bin, /usr/local/bin and
 // /opt/homebrew/bin, else the first g++ found there, else /usr/bin/c++) followed by the fixed
 // flags with the standard's "-std=gnu++NN" (-O2, or -O1 and the debug flags), "-I" the AtCoder
-// Library when its folder exists, "-static" when QUORBEL_RUNNER_STATIC is truthy, and "main.cpp
-// -o main" (relative: the compiler runs inside the run directory); a debug build compiles
-// kDebugSupportName beside main.cpp and links its libraries last.
+// Library when its folder exists, "-fuse-ld=gold" when /usr/bin/ld.gold exists, "-static" when
+// QUORBEL_RUNNER_STATIC is truthy, and "main.cpp -o main" (relative: the compiler runs inside
+// the run directory); a debug build compiles kDebugSupportName beside main.cpp and links its
+// libraries last.
 std::vector<std::string> compileArgs(const CompileOptions& options = {});
 
 // The folder holding the AtCoder Library's atcoder/ headers, vendored from a pinned commit

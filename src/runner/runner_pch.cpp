@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 #include "runner/runner.h"
@@ -28,6 +29,7 @@ constexpr const char* kSourceName = "main.cpp";
 constexpr const char* kHeaderName = "bits/stdc++.h.gch";
 constexpr const char* kWrapperName = "stdc++-wrapper.h";
 constexpr const char* kOutputName = "stdc++.h.gch";
+constexpr const char* kObjectName = "quorbel_debug.o";
 constexpr rlim_t kHeaderFileBytes = rlim_t{256} << 20;
 
 // The flags a compile shares with the header's build: everything but the sources, the output
@@ -35,8 +37,8 @@ constexpr rlim_t kHeaderFileBytes = rlim_t{256} << 20;
 std::vector<std::string> sharedFlags(const std::vector<std::string>& args) {
   std::vector<std::string> flags;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == kSourceName || args[i] == kDebugSupportName || args[i] == "-static" ||
-        args[i].starts_with("-l"))
+    if (args[i] == kSourceName || args[i] == kDebugSupportName || args[i] == kObjectName ||
+        args[i] == "-static" || args[i].starts_with("-l") || args[i].starts_with("-fuse-ld="))
       continue;
     if (args[i] == "-o") {
       ++i;
@@ -97,11 +99,14 @@ std::vector<std::string> entriesOf(const std::string& folder) {
   return names;
 }
 
+bool hasObject(const std::string& folder) { return isOwn(folder + "/" + kObjectName, false); }
+
 // What a killed build (or server) left: its build folder, and anything else that is not the
-// lock, the bits folder or the finished header. Only called with the lock held.
+// lock, the bits folder, the finished header or object. Only called with the lock held.
 void removeLeftovers(const std::string& folder) {
   for (const std::string& name : entriesOf(folder))
-    if (name != "lock" && name != "bits") removeEntry(folder + "/" + name);
+    if (name != "lock" && name != "bits" && (name != kObjectName || !hasObject(folder)))
+      removeEntry(folder + "/" + name);
   for (const std::string& name : entriesOf(folder + "/bits"))
     if (name != "stdc++.h.gch" || !isOwn(folder + "/bits/" + name, false))
       removeEntry(folder + "/bits/" + name);
@@ -129,10 +134,10 @@ std::vector<std::string> buildEnvironment(const TempDir& dir) {
   return env;
 }
 
-// Takes the finished output: the server's own, read-only, then renamed into place, so that a
-// compile sees either no header or a whole one.
-bool publish(const TempDir& dir, const std::string& folder) {
-  const std::string output = dir.path + "/" + kOutputName;
+// Takes the finished output: the server's own, read-only, then renamed into place as
+// `published`, so that a compile sees either none or a whole one.
+bool publish(const TempDir& dir, const std::string& outputName, const std::string& published) {
+  const std::string output = dir.path + "/" + outputName;
   const int fd = ::open(output.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
@@ -140,7 +145,7 @@ bool publish(const TempDir& dir, const std::string& folder) {
   if (ok && info.st_uid != ::geteuid()) ok = ::fchown(fd, ::geteuid(), ::getegid()) == 0;
   ok = ok && ::fchmod(fd, 0444) == 0;
   ::close(fd);
-  return ok && ::rename(output.c_str(), (folder + "/" + kHeaderName).c_str()) == 0;
+  return ok && ::rename(output.c_str(), published.c_str()) == 0;
 }
 
 // The first line the compiler wrote, for the build's message.
@@ -149,19 +154,20 @@ std::string firstLineOf(const ProcessOutcome& outcome) {
   return text.substr(0, std::min(text.find('\n'), size_t{200}));
 }
 
-// One build with the folder's lock held.
-PrecompiledHeaderBuild buildLocked(const std::string& folder, std::vector<std::string> args,
-                                   int64_t timeoutMs) {
-  removeLeftovers(folder);
-  if (isReady(folder)) return {true, "already built", 0};
+// One compile in a fresh build folder: `text` written there as `sourceName`, then `args`, whose
+// last is the output's name, and the output (`what` it is) published as `published`.
+PrecompiledHeaderBuild compileAndPublish(const std::string& folder,
+                                         const std::vector<std::string>& args,
+                                         const std::string& sourceName, std::string_view text,
+                                         const std::string& published, const char* what,
+                                         int64_t timeoutMs) {
   // The build folder goes with this object on every return: a failed build leaves nothing.
   TempDir dir = makeBuildFolder(folder);
   if (dir.path.empty()) return {false, "could not create a build folder in " + folder, 0};
-  FILE* wrapper = std::fopen((dir.path + "/" + kWrapperName).c_str(), "w");
-  if (wrapper == nullptr) return {false, "could not write the header to build", 0};
-  std::fputs("#include <bits/stdc++.h>\n", wrapper);
-  std::fclose(wrapper);
-  args.insert(args.end(), {"-x", "c++-header", kWrapperName, "-o", kOutputName});
+  FILE* source = std::fopen((dir.path + "/" + sourceName).c_str(), "w");
+  if (source == nullptr) return {false, "could not write " + sourceName, 0};
+  std::fwrite(text.data(), 1, text.size(), source);
+  std::fclose(source);
   const CompileFileSizeCap headerSize(kHeaderFileBytes);
   const ProcessOutcome built =
       runStage(args, dir, "", buildEnvironment(dir), timeoutMs, true, runnerIsolation().boxed);
@@ -172,11 +178,51 @@ PrecompiledHeaderBuild buildLocked(const std::string& folder, std::vector<std::s
     result.message = "timed out after " + std::to_string(timeoutMs) + " ms";
   else if (built.exitCode != 0)
     result.message = "compiler exit " + std::to_string(built.exitCode) + ": " + firstLineOf(built);
-  else if (!publish(dir, folder))
-    result.message = "the compiler left no usable header";
+  else if (!publish(dir, args.back(), published))
+    result.message = std::string("the compiler left no usable ") + what;
   else
     result = {true, "built", built.elapsedMs};
   return result;
+}
+
+// One build with the folder's lock held: the header, then for a debug build the support's
+// object, each unless it is there already.
+PrecompiledHeaderBuild buildLocked(const std::string& folder, const std::vector<std::string>& flags,
+                                   bool debug, int64_t timeoutMs) {
+  removeLeftovers(folder);
+  const bool needsHeader = !isReady(folder);
+  const bool needsObject = debug && !hasObject(folder);
+  if (!needsHeader && !needsObject) return {true, "already built", 0};
+  PrecompiledHeaderBuild result{true, "built", 0};
+  if (needsHeader) {
+    std::vector<std::string> args = flags;
+    args.insert(args.end(), {"-x", "c++-header", kWrapperName, "-o", kOutputName});
+    result = compileAndPublish(folder, args, kWrapperName, "#include <bits/stdc++.h>\n",
+                               folder + "/" + kHeaderName, "header", timeoutMs);
+  }
+  if (result.ready && needsObject) {
+    std::vector<std::string> args = flags;
+    args.insert(args.end(), {"-c", kDebugSupportName, "-o", kObjectName});
+    const PrecompiledHeaderBuild object =
+        compileAndPublish(folder, args, kDebugSupportName, debugSupportSource(),
+                          folder + "/" + kObjectName, "object", timeoutMs);
+    result = {object.ready, object.ready ? "built" : "debug support: " + object.message,
+              result.elapsedMs + object.elapsedMs};
+  }
+  return result;
+}
+
+// The whole of a small file of the server's own, or nullopt.
+std::optional<std::string> readOwnFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  char buffer[65536];
+  ssize_t count = 0;
+  while ((count = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, count);
+  ::close(fd);
+  if (count < 0) return std::nullopt;
+  return text;
 }
 
 }  // namespace
@@ -213,10 +259,26 @@ PrecompiledHeaderBuild buildPrecompiledHeader(const std::vector<std::string>& co
   const int lock =
       ::open((folder + "/lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (lock < 0) return {false, "could not open " + folder + "/lock", 0};
+  const bool debug =
+      std::find(compileArgs.begin(), compileArgs.end(), kDebugSupportName) != compileArgs.end();
   PrecompiledHeaderBuild result{false, "being built by another process", 0};
-  if (::flock(lock, LOCK_EX | LOCK_NB) == 0) result = buildLocked(folder, flags, timeoutMs);
+  if (::flock(lock, LOCK_EX | LOCK_NB) == 0) result = buildLocked(folder, flags, debug, timeoutMs);
   ::close(lock);
   return result;
+}
+
+bool placeDebugSupport(const TempDir& dir, std::vector<std::string>& compileArgs,
+                       std::string& error) {
+  const auto source = std::find(compileArgs.begin(), compileArgs.end(), kDebugSupportName);
+  const std::string folder = precompiledHeaderFolder(compileArgs);
+  if (source != compileArgs.end() && isReady(folder) && hasObject(folder)) {
+    const std::optional<std::string> object = readOwnFile(folder + "/" + kObjectName);
+    if (object && writeRunFile(dir, kObjectName, *object, error)) {
+      *source = kObjectName;
+      return true;
+    }
+  }
+  return writeRunFile(dir, kDebugSupportName, debugSupportSource(), error);
 }
 
 std::vector<CompileOptions> precompiledHeaderOptions() {

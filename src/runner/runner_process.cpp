@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <shared_mutex>
 
@@ -71,6 +72,8 @@ struct ChildSetup {
   int filterFd;                      // BoxChannels: the read end of the program's filter
   int cgroupFd;                      // BoxChannels: its cgroup's cgroup.procs, open; else -1
   int reportFd;                      // BoxChannels: the write end of the launcher's report
+  int programFileFd;                 // BoxChannels: the program bwrap copies in; else -1
+  int launcherFileFd;                // BoxChannels: the launcher bwrap copies in; else -1
 };
 
 void writeAll(const char* text) {
@@ -94,22 +97,31 @@ void closeInheritedDescriptors(int first) {
   for (int fd = first; fd < last; ++fd) close(fd);
 }
 
-// Puts bwrap's two descriptors at their fixed numbers; lifted out of the way first, since
-// either may sit on the other's number.
+// Puts the box's descriptors at their fixed numbers and closes the numbers of those not given;
+// each is lifted out of the way first, since any may sit on another's number. Returns the
+// first number above them.
 int placeBoxChannels(const ChildSetup& setup) {
   if (setup.argumentsFd < 0) return 3;
-  const int arguments = fcntl(setup.argumentsFd, F_DUPFD, 16);
-  const int status = fcntl(setup.statusFd, F_DUPFD, 16);
-  const int block = fcntl(setup.blockFd, F_DUPFD, 16);
-  const int filter = fcntl(setup.filterFd, F_DUPFD, 16);
-  const int report = setup.reportFd >= 0 ? fcntl(setup.reportFd, F_DUPFD, 16) : -1;
-  if (arguments < 0 || status < 0 || block < 0 || filter < 0 ||
-      dup2(arguments, kBoxArgumentsFd) < 0 || dup2(status, kBoxStatusFd) < 0 ||
-      dup2(block, kBoxBlockFd) < 0 || dup2(filter, kBoxProgramFilterFd) < 0 ||
-      (setup.reportFd >= 0 && (report < 0 || dup2(report, kBoxLaunchReportChannelFd) < 0))) {
-    childExecFailure("runner sandbox setup failed\n");
+  const int sources[] = {setup.argumentsFd,   setup.statusFd, setup.blockFd,
+                         setup.filterFd,      setup.reportFd, setup.programFileFd,
+                         setup.launcherFileFd};
+  const int targets[] = {
+      kBoxArgumentsFd,           kBoxStatusFd,      kBoxBlockFd,       kBoxProgramFilterFd,
+      kBoxLaunchReportChannelFd, kBoxProgramFileFd, kBoxLauncherFileFd};
+  constexpr int kRequired = 4;  // the arguments, the status, the block and the filter
+  int lifted[std::size(sources)];
+  for (size_t i = 0; i < std::size(sources); ++i) {
+    lifted[i] = sources[i] >= 0 ? fcntl(sources[i], F_DUPFD, 16) : -1;
+    if (lifted[i] < 0 && (sources[i] >= 0 || static_cast<int>(i) < kRequired))
+      childExecFailure("runner sandbox setup failed\n");
   }
-  return setup.reportFd >= 0 ? kBoxLaunchReportChannelFd + 1 : kBoxProgramFilterFd + 1;
+  for (size_t i = 0; i < std::size(sources); ++i) {
+    if (lifted[i] < 0)
+      close(targets[i]);
+    else if (dup2(lifted[i], targets[i]) < 0)
+      childExecFailure("runner sandbox setup failed\n");
+  }
+  return kBoxLauncherFileFd + 1;
 }
 
 // Child side: no_new_privs, then the filter, which every process the child starts inherits.
@@ -365,7 +377,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
                          blockEnds[0],
                          filterEnds[0],
                          cgroupFd,
-                         reportEnds[1]};
+                         reportEnds[1],
+                         boxed ? channels->programFile : -1,
+                         boxed ? channels->launcherFile : -1};
   // Without the box, what the child leaves is found as this process's adopted orphans.
   const std::vector<int> existingChildren = boxed ? std::vector<int>() : childProcessIds();
   const bool previousAdoption = boxed ? false : adoptOrphans();

@@ -64,17 +64,25 @@ struct ProcessOutcome {
 // With `launchReport`, descriptor 7 is the write end of the box launcher's report
 // (box_launch.h), collected into ProcessOutcome::launchReport; the launcher then reads the
 // program's filter from descriptor 6 itself.
+//
+// `programFile` and `launcherFile`, when not -1, are open files of the caller's that bwrap
+// copies into the box (--file), readable on descriptors 8 and 9: a file mounted from the host
+// would name its host path in the box's mount table. The caller keeps and closes them.
 struct BoxChannels {
   std::string arguments;
   std::string programFilter;
   std::string cgroup;
   bool launchReport = false;
+  int programFile = -1;
+  int launcherFile = -1;
 };
 inline constexpr int kBoxArgumentsFd = 3;
 inline constexpr int kBoxStatusFd = 4;
 inline constexpr int kBoxBlockFd = 5;
 inline constexpr int kBoxProgramFilterFd = 6;
 inline constexpr int kBoxLaunchReportChannelFd = 7;
+inline constexpr int kBoxProgramFileFd = 8;
+inline constexpr int kBoxLauncherFileFd = 9;
 
 // An execve argument or environment block: the strings and a null-terminated list of pointers
 // into them. Built before fork, so that the child only reads it. Not copyable.

@@ -253,36 +253,39 @@ TEST(RunnerBoxTest, LauncherReportsOnItsOwnDescriptor) {
     // A program that started is followed by its peak memory, whatever it did.
     const size_t peak = said.find(kPeakMemoryWord);
     EXPECT_EQ(peak != std::string::npos, c.forked && !stopped) << c.args.back() << said;
-    EXPECT_EQ(said.substr(0, peak), stopped ? "drop capabilities: Operation not permitted\n" : c.report)
+    EXPECT_EQ(said.substr(0, peak),
+              stopped ? "drop capabilities: Operation not permitted\n" : c.report)
         << c.args.back();
   }
 }
 
 // The launcher's box: capabilities for it alone, no second user namespace, its own mounts; and
-// the program after them. Without it bwrap makes the folders.
+// the program after them. Without it bwrap makes the folders. The program and the launcher are
+// copied in from descriptors, so that a run box names no host path: the run folder appears only
+// in a compile box, mounted as /box.
 TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
   struct Case {
     const char* name;
     bool compileStage;
-    const char* launcher;
+    bool launcher;
     std::vector<std::string> tail;  // after "--"
   };
   const Case kCases[] = {
       {"run, launcher",
        false,
-       "/build/quorbel-box",
+       true,
        {"/program/quorbel-box", "--remount", "/tmp", "16777216", "1024", "--remount", "/box",
         "16777216", "1024", "--", "/program/main"}},
       {"compile, launcher",
        true,
-       "/build/quorbel-box",
+       true,
        {"/program/quorbel-box", "--remount", "/tmp", "67108864", "1024", "--", "/usr/bin/true"}},
-      {"run, bwrap's folders", false, "", {"/program/main"}},
-      {"compile, bwrap's folders", true, "", {"/usr/bin/true"}},
+      {"run, bwrap's folders", false, false, {"/program/main"}},
+      {"compile, bwrap's folders", true, false, {"/usr/bin/true"}},
   };
   for (const Case& c : kCases) {
     const std::vector<std::string> command =
-        boxCommand("/usr/bin/bwrap", c.compileStage, "/tmp/run",
+        boxCommand("/usr/bin/bwrap", c.compileStage, "/tmp/quorbel-run-abc123",
                    {c.compileStage ? "/usr/bin/true" : "main"}, c.launcher);
     const auto separator = std::find(command.begin(), command.end(), "--");
     ASSERT_NE(separator, command.end()) << c.name;
@@ -290,13 +293,57 @@ TEST(RunnerBoxTest, CommandsWithAndWithoutTheLauncher) {
     std::string options;  // "|a|b|...|"
     for (auto option = command.begin(); option != separator; ++option) options += "|" + *option;
     options += "|";
-    const bool launcher = c.launcher[0] != '\0';
     for (const char* shown : {"|--as-pid-1|--cap-add|CAP_SYS_ADMIN|--cap-add|CAP_SETPCAP|",
-                              "|--ro-bind|/build/quorbel-box|/program/quorbel-box|"})
-      EXPECT_EQ(options.find(shown) != std::string::npos, launcher) << c.name << shown;
+                              "|--perms|0555|--file|9|/program/quorbel-box|"})
+      EXPECT_EQ(options.find(shown) != std::string::npos, c.launcher) << c.name << shown;
     for (const char* shown : {"|--disable-userns|", "|--dev|/dev|"})
-      EXPECT_EQ(options.find(shown) != std::string::npos, !launcher) << c.name << shown;
+      EXPECT_EQ(options.find(shown) != std::string::npos, !c.launcher) << c.name << shown;
+    EXPECT_EQ(options.find("|--perms|0555|--file|8|/program/main|") != std::string::npos,
+              !c.compileStage)
+        << c.name;
+    EXPECT_EQ(options.find("|--bind|/tmp/quorbel-run-abc123|/box|") != std::string::npos,
+              c.compileStage)
+        << c.name;
+    EXPECT_EQ(options.find("quorbel-run-abc123") == std::string::npos, !c.compileStage) << c.name;
+    EXPECT_EQ(options.find("--ro-bind|/tmp"), std::string::npos) << c.name;
   }
+}
+
+// The folders a compile includes from appear under /include by their last names, the arguments
+// rewritten to match, so that diagnostics and __FILE__ name no host path; relative folders, the
+// host's root and other arguments stay as they are.
+TEST(RunnerBoxTest, IncludeFoldersAppearUnderTheirLastNames) {
+  const std::vector<std::string> args = {"/usr/bin/true",
+                                         "-I",
+                                         "/srv/quorbel/vendor/ac-library",
+                                         "-I",
+                                         "/tmp/quorbel-pch-0123/",
+                                         "-I",
+                                         "/other/ac-library",
+                                         "-I",
+                                         "relative",
+                                         "-I",
+                                         "/",
+                                         "-Iglued",
+                                         "main.cpp"};
+  const std::vector<std::string> command =
+      boxCommand("/usr/bin/bwrap", true, "/tmp/quorbel-run-abc123", args, true);
+  const auto separator = std::find(command.begin(), command.end(), "--");
+  ASSERT_NE(separator, command.end());
+  std::string options;
+  for (auto option = command.begin(); option != separator; ++option) options += "|" + *option;
+  options += "|";
+  for (const char* bound : {"|--ro-bind-try|/srv/quorbel/vendor/ac-library|/include/ac-library|",
+                            "|--ro-bind-try|/tmp/quorbel-pch-0123/|/include/quorbel-pch-0123|",
+                            "|--ro-bind-try|/other/ac-library|/include/ac-library-6|"})
+    EXPECT_NE(options.find(bound), std::string::npos) << bound;
+  EXPECT_EQ(options.find("|--ro-bind-try|/|"), std::string::npos);
+  const std::vector<std::string> tail(std::find(separator + 1, command.end(), "--") + 1,
+                                      command.end());
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{"/usr/bin/true", "-I", "/include/ac-library", "-I",
+                                      "/include/quorbel-pch-0123", "-I", "/include/ac-library-6",
+                                      "-I", "relative", "-I", "/", "-Iglued", "main.cpp"}));
 }
 
 // Only a compiler that could not start, or could not start its own process, is tried again;
@@ -393,8 +440,9 @@ TEST(RunnerCgroupTest, RootsAndTheLimitsWritten) {
 // What a program finds in the run box: an unprivileged user without capabilities, the box's
 // own PID namespace and host name, the system call filter on the box's init too, only the
 // runtime's directories of the host, read-only, a private writable working directory and /tmp
-// (noexec and capped in files where the launcher mounts them), no socket but a local one, and no
-// host path on the box init's command line.
+// (noexec and capped in files where the launcher mounts them), no socket but a local one, no
+// fallocate (its keep-size mode passes the file-size cap), and no host path on the box init's
+// command line.
 TEST(RunnerBoxTest, WhatAProgramFindsInside) {
   const RunnerIsolation isolation = runnerIsolation();
   if (!isolation.boxed) GTEST_SKIP() << isolation.reason;
@@ -471,6 +519,7 @@ int main(){
   show("keyctl", syscall(SYS_keyctl, 0, 0, 0, 0, 0) >= 0);
   show("userfaultfd", syscall(SYS_userfaultfd, 0) >= 0);
   show("mount", mount("none", "/tmp", "tmpfs", 0, nullptr) == 0);
+  show("fallocate", fallocate(open("/tmp/reserved", O_CREAT | O_WRONLY, 0600), FALLOC_FL_KEEP_SIZE, 0, 1 << 20) == 0);
   // The box's init's command line, its NULs as spaces: bwrap took its options on a descriptor.
   std::ifstream in("/proc/1/cmdline");
   std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -501,7 +550,8 @@ int main(){
                 "permitted; \n"
                 "shm Operation not permitted; ptrace Operation not permitted; personality "
                 "Operation not permitted; keyctl Operation not permitted; userfaultfd Operation "
-                "not permitted; mount Operation not permitted; \n" +
+                "not permitted; mount Operation not permitted; fallocate Operation not "
+                "supported; \n" +
                 (isolation.ownMounts ? "/program/quorbel-box --remount /tmp 16777216 1024 "
                                        "--remount /box 16777216 1024 -- /program/main "
                                      : bwrapPath() + " --args 3 -- /program/main "));

@@ -39,7 +39,7 @@ enum class Needs { kLimits, kBox, kBoxFolders };
 
 struct Hostile {
   const char* name;
-  const char* code;  // @PORT@, @DB@, @MARKER@ and @ESCAPE@ are replaced by quoted values
+  const char* code;  // placeholders such as @PORT@ and @TMP@ are replaced by quoted values
   const char* status;
   int exitCode;
   Needs needs;
@@ -98,6 +98,23 @@ int main(){ long held = 0;
     std::memset(at, 1, 64L << 20); shmdt(at); held += 64; }
   if (held > 512) std::printf("LEAK %ld MiB\n", held);
   return 1; })",
+     "runtime_error", 1, Needs::kBox},
+    // A mount's source shows in /proc/self/mountinfo as its path inside its file system, and a
+    // descriptor's in /proc/self/fd: neither may name the run folder (quorbel-run-...), the
+    // server's temporary folder or the folder of its executables (where the box's launcher is).
+    {"find a host path in its mount tables, descriptors and mappings",
+     R"(#include <dirent.h>
+#include <unistd.h>
+#include <cstdio>
+#include <string>
+std::string text(const char* path) { std::string all; if (std::FILE* f = std::fopen(path, "r")) { char b[4096];
+    for (size_t n; (n = std::fread(b, 1, sizeof b, f)) > 0;) all.append(b, n); std::fclose(f); } return all; }
+std::string target(const std::string& path) { char b[4096]; const ssize_t n = readlink(path.c_str(), b, sizeof b); return n > 0 ? std::string(b, n) + "\n" : ""; }
+int main(){ const std::string table = text("/proc/self/mountinfo"); std::string seen = table + text("/proc/mounts") + text("/proc/self/maps");
+  for (const char* name : {"exe", "cwd", "root"}) seen += target(std::string("/proc/self/") + name);
+  if (DIR* fds = opendir("/proc/self/fd")) { while (dirent* e = readdir(fds)) seen += target(std::string("/proc/self/fd/") + e->d_name); closedir(fds); }
+  for (const char* host : {"quorbel-run-", @TMP@, @BIN@}) if (seen.find(host) != std::string::npos) std::printf("LEAK %s\n", host);
+  return table.empty() ? 2 : 1; })",
      "runtime_error", 1, Needs::kBox},
     // The parent only sleeps: the wall limit, not the CPU limit, must end it.
     {"fork bomb behind a sleeping parent",
@@ -272,6 +289,7 @@ TEST_F(RunnerHostileTest, EachIsContainedTwentyTimesAtOnce) {
                            : "runner isolation: process limits only ("),
             std::string::npos)
       << log;
+  const std::string binaryFolder = fs::path(testing::quorbelBinary()).parent_path().string();
   for (const Hostile& row : kRows) {
     if ((row.needs == Needs::kBox && !boxed) || (row.needs == Needs::kBoxFolders && !ownFolders)) {
       std::cout << "[ SKIPPED  ] " << row.name << ": only the box"
@@ -282,7 +300,9 @@ TEST_F(RunnerHostileTest, EachIsContainedTwentyTimesAtOnce) {
     const std::string code = substituted(row.code, {{"@PORT@", std::to_string(port_)},
                                                     {"@DB@", jsonString(database())},
                                                     {"@MARKER@", jsonString(path("host/marker"))},
-                                                    {"@ESCAPE@", jsonString(path("escape.txt"))}});
+                                                    {"@ESCAPE@", jsonString(path("escape.txt"))},
+                                                    {"@TMP@", jsonString(path("tmp"))},
+                                                    {"@BIN@", jsonString(binaryFolder)}});
     const std::string body = "{\"code\":" + jsonString(code) + "}";
     const std::string post =
         "POST /api/run HTTP/1.1\r\nContent-Type: application/json\r\n"

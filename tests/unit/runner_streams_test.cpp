@@ -9,6 +9,7 @@
 
 #include "runner/runner.h"
 #include "runner/runner_box.h"
+#include "runner/runner_config.h"
 #include "runner/runner_files.h"
 #include "runner/runner_process.h"
 #include "test_support.h"
@@ -204,14 +205,20 @@ int main() { long long x, sum = 0, count = 0; while (std::scanf("%lld", &x) == 1
   EXPECT_EQ(runCppProgram(request).verdict, "wrong_answer");
 }
 
-// The program may read its input, never write into the runner's file.
-TEST(RunTestsTest, StandardInputIsReadOnly) {
-  const RunResult result = runCode(
-      "#include <unistd.h>\n#include <cstdio>\nint main(){ char c = 0; const bool read1 = "
-      "read(0, &c, 1) == 1; const bool wrote = write(0, \"x\", 1) == 1; std::printf(\"%c %d "
-      "%d\", c, read1, wrote); }",
-      "abc");
-  EXPECT_EQ(result.stdout, "a 1 0") << result.compilerOutput << result.stderr;
+// The program may read its input, never write into it, cut it or grow it, however it opens it;
+// and its descriptor names no host path (a file of the run folder would name the folder).
+TEST(RunTestsTest, StandardInputIsReadOnlyAndNamesNoHostPath) {
+  const RunResult result = runCode(R"(#include <fcntl.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstring>
+int main(){ char c = 0; const bool read1 = read(0, &c, 1) == 1; const bool wrote = write(0, "x", 1) == 1;
+  const int again = open("/proc/self/fd/0", O_RDWR); const bool rewrote = again >= 0 && write(again, "x", 1) == 1;
+  const bool cut = ftruncate(0, 0) == 0 || (again >= 0 && ftruncate(again, 1 << 20) == 0);
+  char name[4096] = {}; readlink("/proc/self/fd/0", name, sizeof name - 1);
+  std::printf("%c %d %d %d %d %s", c, read1, wrote, rewrote, cut, std::strstr(name, "quorbel-run-") ? name : "unnamed"); })",
+                                   "abc");
+  EXPECT_EQ(result.stdout, "a 1 0 0 0 unnamed") << result.compilerOutput << result.stderr;
 }
 
 TEST(RunTestsTest, OutputPastItsLimitEndsTheRun) {
@@ -233,6 +240,18 @@ TEST(RunTestsTest, StandardsAndTheAtCoderLibrary) {
       "#include <atcoder/dsu>\n#include <cstdio>\nint main(){ atcoder::dsu d(4); d.merge(0, 1); "
       "d.merge(2, 3); std::printf(\"%d\", (int)d.groups().size()); }");
   EXPECT_EQ(dsu.stdout, "2") << dsu.compilerOutput;
+}
+
+// In the box a library header's assert names the folder as the box mounts it, never the
+// server's copy of the library.
+TEST(RunTestsTest, ALibraryAssertNamesTheBoxsFolder) {
+  if (!runnerIsolation().boxed) GTEST_SKIP() << "no box here: " << runnerIsolation().reason;
+  const RunResult result =
+      runCode("#include <atcoder/dsu>\nint main(){ atcoder::dsu d(3); d.merge(0, 5); }");
+  EXPECT_EQ(result.status, "runtime_error") << result.compilerOutput;
+  EXPECT_NE(result.stderr.find("/include/ac-library/atcoder/dsu.hpp:"), std::string::npos)
+      << result.stderr;
+  EXPECT_EQ(result.stderr.find(atcoderLibraryDirectory()), std::string::npos) << result.stderr;
 }
 
 TEST(RunTestsTest, DebugRunNamesTheOutOfRangeIndex) {

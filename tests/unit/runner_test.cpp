@@ -19,6 +19,8 @@
 #include "runner/runner_box.h"
 #include "runner/runner_checks.h"
 #include "runner/runner_config.h"
+#include "runner/runner_debug.h"
+#include "runner/runner_files.h"
 #include "runner/runner_includes.h"
 #include "runner/runner_limits.h"
 #include "runner/runner_pch.h"
@@ -370,6 +372,12 @@ TEST(RunnerPchTest, OnlyTheServersOwnReadyFolderIsUsed) {
   const std::string folder = precompiledHeaderFolder(args);
   ASSERT_TRUE(folder.starts_with(scratch.path() + "/quorbel-pch-")) << folder;
   EXPECT_EQ(precompiledHeaderFolder({"/usr/bin/g++", "-O0", "main.cpp"}) == folder, false);
+  // What only the link reads, and the debug support in either form, leave the folder as it is.
+  EXPECT_EQ(precompiledHeaderFolder(
+                {"/usr/bin/g++", "-O2", "-fuse-ld=gold", "main.cpp", "-o", "main", "-lbacktrace"}),
+            folder);
+  EXPECT_EQ(precompiledHeaderFolder({"/usr/bin/g++", "-O1", "main.cpp", "quorbel_debug.cpp"}),
+            precompiledHeaderFolder({"/usr/bin/g++", "-O1", "main.cpp", "quorbel_debug.o"}));
   const std::string relative = folder.substr(scratch.path().size() + 1);
   scratch.makeDirectory(relative + "/bits");
   const std::string header = scratch.write(relative + "/bits/stdc++.h.gch", "x", 0444);
@@ -438,6 +446,65 @@ TEST(RunnerPchTest, OnlyAWholeHeaderIsPublished) {
     ASSERT_EQ(::stat((folder + "/bits/stdc++.h.gch").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0444u) << "read-only once published";
     EXPECT_EQ(buildPrecompiledHeader(args, row.timeoutMs).message, "already built");
+  }
+}
+
+// A debug build's folder also gets the debug support's object, compiled after the header by
+// the same stand-in compiler (a script writing its output's name into it); a debug compile
+// takes the object when both are the server's own and whole, else the source.
+TEST(RunnerPchTest, ADebugBuildKeepsItsSupportCompiled) {
+  struct Row {
+    const char* name;
+    const char* script;
+    bool ready;
+    const char* message;
+    std::vector<std::string> entries;  // of the folder, besides bits and lock
+  };
+  const Row kRows[] = {
+      {"both compile", "", true, "built", {"quorbel_debug.o"}},
+      {"the object fails",
+       "case \"$out\" in *.o) exit 1;; esac",
+       false,
+       "debug support: compiler exit 1: ",
+       {}},
+  };
+  ScopedEnv unboxed("QUORBEL_RUNNER_ALLOW_UNBOXED", "1");
+  for (const Row& row : kRows) {
+    testing::ScratchDir scratch;
+    testing::ScopedEnv tmp{"TMPDIR", scratch.path()};
+    const std::string compiler = scratch.write("cc",
+                                               std::string("#!/bin/sh\nfor out; do :; done\n") +
+                                                   row.script + "\nprintf \"$out\" > \"$out\"\n",
+                                               0755);
+    const std::vector<std::string> args = {compiler, "-O1", "main.cpp", "quorbel_debug.cpp",
+                                           "-o",     "main"};
+    const PrecompiledHeaderBuild build = buildPrecompiledHeader(args);
+    EXPECT_EQ(build.ready, row.ready) << row.name;
+    EXPECT_EQ(build.message, row.message) << row.name;
+    const std::string folder = precompiledHeaderFolder(args);
+    std::vector<std::string> entries = {"bits", "lock"};
+    entries.insert(entries.begin(), row.entries.begin(), row.entries.end());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(sortedEntries(folder), entries) << row.name;
+    EXPECT_EQ(testing::readFile(folder + "/bits/stdc++.h.gch"), "stdc++.h.gch") << row.name;
+
+    TempDir dir = makeTempDir();
+    std::vector<std::string> placed = args;
+    std::string error;
+    ASSERT_TRUE(placeDebugSupport(dir, placed, error)) << error;
+    const bool object = !row.entries.empty();
+    EXPECT_EQ(placed[3], object ? "quorbel_debug.o" : "quorbel_debug.cpp") << row.name;
+    EXPECT_EQ(testing::readFile(dir.path + "/" + placed[3]),
+              object ? "quorbel_debug.o" : std::string(debugSupportSource()))
+        << row.name;
+    if (!object) continue;
+    EXPECT_EQ(buildPrecompiledHeader(args).message, "already built") << row.name;
+    // An object others may write into is never linked into a program.
+    ::chmod((folder + "/quorbel_debug.o").c_str(), 0666);
+    TempDir other = makeTempDir();
+    std::vector<std::string> refused = args;
+    ASSERT_TRUE(placeDebugSupport(other, refused, error)) << error;
+    EXPECT_EQ(refused, args) << row.name;
   }
 }
 
@@ -567,8 +634,10 @@ TEST(RunnerConfigTest, CompileCommand) {
   for (const Case& c : kCases) {
     ScopedEnv compiler("QUORBEL_CPP_COMPILER", c.compiler);
     ScopedEnv staticMode("QUORBEL_RUNNER_STATIC", c.staticMode);
-    std::vector<std::string> want = {c.want,  "-std=gnu++20", "-O2",      "-pipe",
-                                     "-Wall", "-Wextra",      "-pedantic", "-I", atcoderLibraryDirectory()};
+    std::vector<std::string> want = {c.want,      "-std=gnu++20", "-O2",
+                                     "-pipe",     "-Wall",        "-Wextra",
+                                     "-pedantic", "-I",           atcoderLibraryDirectory()};
+    if (access("/usr/bin/ld.gold", X_OK) == 0) want.push_back("-fuse-ld=gold");
     if (c.isStatic) want.push_back("-static");
     for (const char* tail : {"main.cpp", "-o", "main"}) want.push_back(tail);
     EXPECT_EQ(compileArgs(), want) << c.name;
