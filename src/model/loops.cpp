@@ -240,6 +240,25 @@ bool readsInput(const Model& model, const Node& condition) {
   return reads;
 }
 
+// D of a bound written as the start plus D (start - D for a loop counting down), the start
+// being a name: the window for (k = j; k < j + h / 2; k++) walks. Null otherwise.
+Node offsetFromStart(const Node& start, const Node& bound, bool decreasing) {
+  const Node from = unwrap(start), to = unwrap(bound);
+  if (from.type() != "identifier" || to.type() != "binary_expression") return Node{};
+  const std::string_view op = to.field("operator").text();
+  const Node left = unwrap(to.field("left")), right = unwrap(to.field("right"));
+  const auto same = [&](const Node& n) {
+    return n.type() == "identifier" && n.text() == from.text();
+  };
+  if (!decreasing && op == "+") {
+    if (same(left) && !mentionsIdentifier(right, from.text())) return to.field("right");
+    if (same(right) && !mentionsIdentifier(left, from.text())) return to.field("left");
+  }
+  if (decreasing && op == "-" && same(left) && !mentionsIdentifier(right, from.text()))
+    return to.field("right");
+  return Node{};
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -310,9 +329,19 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   const Cost boundSize =
       bound.null() ? constantCost() : sizeOfBound(model, loop, bound, variable, vars);
   // The distance a counter covers: from its start down to the bound, or up to the bound.
-  const Cost distance =
-      decreasing ? (isConstantCost(startSize) ? boundSize : startSize) : boundSize;
+  Cost distance = decreasing ? (isConstantCost(startSize) ? boundSize : startSize) : boundSize;
   facts.range = addCosts(startSize, boundSize);
+  // for (k = j; k < j + len; k++), for (k = i; k > i - d; k--): a window from its start covers
+  // the offset, not the start's whole range
+  if (const Node offset = offsetFromStart(start, bound, decreasing); !offset.null()) {
+    const Cost width = magnitudeOf(model, offset, vars);
+    distance = width;
+    if (isConstantCost(width)) {
+      facts.step = StepKind::kConstant;
+      facts.trips = repeatedCost(evaluateConstant(model, offset).value_or(1));
+      return facts;
+    }
+  }
 
   if (update.op == "submask") {
     const EnclosingLoop* outer = nullptr;

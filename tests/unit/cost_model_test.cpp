@@ -129,6 +129,21 @@ TEST(TripCountTest, EachLoopShape) {
   } kCases[] = {
       {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
       {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
+      // a window from where an outer counter stands covers its width
+      {"window of a width",
+       "int m; cin >> m; for (int i = 0; i < n; i++) for (int k = i; k < i "
+       "+ m; k++) {}",
+       "O(m * n)"},
+      {"window with the width first, inclusive",
+       "int m; cin >> m; for (int i = 0; i + m <= n; "
+       "i++) for (int k = i; k <= m + i; k++) {}",
+       "O(m * n)"},
+      {"window counted down",
+       "int m; cin >> m; for (int i = n; i >= 0; i--) for (int k = i; k > "
+       "i - m; k--) {}",
+       "O(m * n)"},
+      {"window of a fixed width", "for (int i = 0; i < n; i++) for (int k = i; k < i + 3; k++) {}",
+       "O(n)"},
       // counts written as ranges, and adaptors that walk what they adapt
       {"a range counted by views::iota", "for (int i : views::iota(0, n)) {}", "O(n)"},
       {"a range counted by irange, reversed", "for (auto i : irange(1, n + 1) | reversed) {}",
