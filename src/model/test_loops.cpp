@@ -316,7 +316,9 @@ std::pair<std::string, std::string> countOf(const Model& model, const Node& loop
     if (pass.any && endsOnZeros(body, namesRead(pass))) return {"input", ""};
     return {};
   }
-  if (loop.type() != "for_statement" && readsIn(model, condition)) return {"input", ""};
+  // while (cin >> n), and for (int n; cin >> n;) that counts nothing else
+  if ((loop.type() != "for_statement" || loop.field("update").null()) && readsIn(model, condition))
+    return {"input", ""};
   // t--, --t, t-- > 0, t-- != 0
   Node update;
   if (condition.type() == "update_expression") update = condition;

@@ -323,13 +323,27 @@ TEST(InputReadingTest, LoopsReadingUntilTheInputEndsPassOncePerValue) {
       "for (int x; cin >> x;) v.push_back(x);",
       "for (int x; scanf(\"%d\", &x) != EOF;) v.push_back(x);",
       "ifstream in(\"a.txt\"); for (int x; in >> x;) v.push_back(x);",
-      "for (string w; getline(cin, w);) v.push_back(w.size());",
   };
   for (const char* header : kHeaders) {
     const Estimate got = estimateOf(std::string(kHead) + "int main() { vector<int> v; " + header +
                                     " sort(v.begin(), v.end()); for (int y : v) cout << y; }");
     EXPECT_EQ(got.time, "O(input * log input)") << header;
     EXPECT_EQ(got.space, "O(input)") << header;
+  }
+  // lines read until the end are counted as tests, T of them, in either spelling
+  const auto lines = [](const char* header) {
+    return estimateOf(std::string(kHead) + "int main() { vector<int> v; " + header +
+                      " sort(v.begin(), v.end()); for (int y : v) cout << y; }")
+        .time;
+  };
+  EXPECT_EQ(lines("for (string w; getline(cin, w);) v.push_back(w.size());"), "O(T * log T)");
+  EXPECT_EQ(lines("string w; while (getline(cin, w)) v.push_back(w.size());"), "O(T * log T)");
+  // a test per pass: the tests' items are summed, not multiplied by the count of tests
+  for (const char* header : {"for (int n; cin >> n;)", "int n; while (cin >> n)"}) {
+    const Estimate got = estimateOf(std::string(kHead) + "int main() { " + header +
+                                    " { vector<int> a(n); for (int& x : a) cin >> x; sort("
+                                    "a.begin(), a.end()); cout << a[0]; } }");
+    EXPECT_EQ(got.time, "O(n * log n)") << header;
   }
 }
 
