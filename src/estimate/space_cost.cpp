@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 
+#include "estimate/answer_containers.h"
+#include "estimate/library_costs.h"
 #include "estimate/memo_tables.h"
 #include "model/entry_points.h"
 #include "model/inputs.h"
@@ -33,6 +35,8 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
     // f<ll>(xs) calls f
     Node callee = n.field("function");
     if (callee.type() == "template_function") callee = callee.field("name");
+    // Solution().answer(n), obj.build(v): a member function called through an object
+    if (callee.type() == "field_expression" && !function.isLambda) callee = callee.field("field");
     if (callee.text() != function.name) continue;
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
@@ -191,6 +195,12 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
+    // the answer a helper builds and hands back to be printed is output
+    if (isReturnedAnswer(model, symbol)) continue;
+    // unordered_map<char, int>: never more entries than the key type has values
+    if ((symbol.kind == ContainerKind::kHashed || symbol.kind == ContainerKind::kOrdered) &&
+        !symbol.nestedContainer && keyedBySmallType(symbol))
+      continue;
     Cost size = sizedByCalls(model, symbol, simplifyCost(containerSizeOf(model, symbol)), sites);
     // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
     // the program holds, its own first size, since the call that would say is not at hand.
