@@ -21,8 +21,8 @@ bool prints(const Node& scope) {
   bool found = false;
   visitNodes(scope, [&](const Node& n) {
     if (found) return false;
-    if (n.type() == "identifier" && (n.text() == "cout" || n.text() == "printf" ||
-                                     n.text() == "puts" || n.text() == "putchar"))
+    if (n.type() == "identifier" &&
+        (n.text() == "cout" || n.text() == "printf" || n.text() == "puts" || n.text() == "putchar"))
       found = true;
     return !found;
   });

@@ -108,7 +108,6 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
   return symbol ? containerSize(model, name, first) : constantCost();
 }
 
-
 // The kind of what `object` names: adj[u] in a vector<set<int>> is a set, so adj[u].insert is a
 // tree operation; g[k] in a map<int, vector<int>> is a vector.
 ContainerKind kindAt(const Symbol& symbol, const Node& object) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "estimate/answer_containers.h"
+#include "estimate/indexed_words.h"
 #include "estimate/library_costs.h"
 #include "estimate/memo_tables.h"
 #include "model/entry_points.h"
@@ -207,6 +208,12 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     for (const std::string& placeholder : sizesOf(size))
       if (placeholder.find("#rows") != std::string::npos)
         size = simplifyCost(substituteSize(size, placeholder, primarySize(model)));
+    // vector<string> grid(n) read from input: n strings, each as long as a loop walks it
+    if (symbol.kind == ContainerKind::kVector && symbol.holdsInput &&
+        symbol.typeText.find("string") != std::string::npos) {
+      const Cost length = lengthWalked(model, symbol, true);
+      if (!isConstantCost(length)) size = simplifyCost(multiplyCosts(size, length));
+    }
     // int dp[1 << 16] a recursion memoises into: the states it reaches
     if (isConstantCost(size) && symbol.kind == ContainerKind::kArray) {
       if (!memoStates) memoStates = memoStatesByTable(model);
@@ -215,8 +222,11 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     }
     if (size.terms.empty()) continue;
     // A word read inside a loop holds one item at a time, of a length the program never names.
-    if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty())
-      continue;
+    if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty()) {
+      // ..unless a loop over its characters names it: for (i < n) .. s[i]
+      size = lengthWalked(model, symbol);
+      if (isConstantCost(size)) continue;
+    }
     estimate.contributions.push_back({symbol.line, describeStructure(symbol), size, symbol.name});
     estimate.total = addCosts(estimate.total, size);
   }

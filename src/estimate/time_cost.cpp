@@ -7,11 +7,11 @@
 
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
-#include "model/leaving_branches.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
 #include "model/halved_ranges.h"
 #include "model/inputs.h"
+#include "model/leaving_branches.h"
 #include "model/loop_bounds.h"
 #include "model/loop_parts.h"
 #include "model/loops.h"

@@ -299,5 +299,54 @@ TEST(ShapesTest, CallsOnOneElementOfATable) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// What the program keeps, as opposed to what it prints or what its key type bounds.
+TEST(ShapesTest, SpaceOfAnswersAlphabetsAndWords) {
+  const Case kCases[] = {
+      {"a hash map keyed by a character",
+       PROGRAM("int main() { int n; cin >> n; unordered_map<char, int> seen; for (int i = 0; i < "
+               "n; i++) { char c; cin >> c; seen[c]++; } cout << seen.size(); }"),
+       "O(1)"},
+      {"an ordered set of characters",
+       PROGRAM("int main() { string s; cin >> s; set<char> kinds; for (char c : s) "
+               "kinds.insert(c); cout << kinds.size(); }"),
+       "O(|s|)"},
+      {"near miss: a map keyed by an int holds the items",
+       PROGRAM("int main() { int n; cin >> n; map<int, int> seen; for (int i = 0; i < n; i++) { "
+               "int c; cin >> c; seen[c]++; } cout << seen.size(); }"),
+       "O(n)"},
+      {"an answer printed as it is walked",
+       PROGRAM("vector<long long> squares(int n) { vector<long long> out; for (int i = 0; i < n; "
+               "i++) out.push_back(1LL * i * i); return out; }\nint main() { int n; cin >> n; for "
+               "(long long v : squares(n)) cout << v << ' '; }"),
+       "O(1)"},
+      {"an answer of a member function called through a temporary",
+       PROGRAM("struct Gen { vector<string> words(int n) { vector<string> res; string w(n, 'a'); "
+               "for (int i = 0; i < n; i++) { w[i] = 'b'; res.push_back(w); } return res; } };\n"
+               "int main() { int n; cin >> n; for (auto& w : Gen().words(n)) printf(\"%s\\n\", "
+               "w.c_str()); }"),
+       "O(n)"},
+      {"near miss: an answer kept and searched is storage",
+       PROGRAM("vector<int> evens(int n) { vector<int> out; for (int i = 0; i < n; i += 2) "
+               "out.push_back(i); return out; }\nint main() { int n, q; cin >> n >> q; "
+               "vector<int> e = evens(n); while (q--) { int x; cin >> x; cout << "
+               "binary_search(e.begin(), e.end(), x); } }"),
+       "O(n)"},
+      {"a word read with its length in every test",
+       PROGRAM("int main() { int t; cin >> t; while (t--) { int len; string w; cin >> len >> w; "
+               "int z = 0; for (int i = 0; i < len; i++) z += w[i] == '0'; cout << z; } }"),
+       "O(len)"},
+      {"rows of a grid read as strings",
+       PROGRAM("int main() { int h, w; cin >> h >> w; vector<string> rows(h); for (auto& r : "
+               "rows) cin >> r; int c = 0; for (int i = 0; i < h; i++) for (int j = 0; j < w; "
+               "j++) c += rows[i][j] == '#'; cout << c; }"),
+       "O(h * w)"},
+      {"near miss: a word never walked by a length is one item at a time",
+       PROGRAM("int main() { int t; cin >> t; while (t--) { string w; cin >> w; cout << "
+               "w.front(); } }"),
+       "O(1)"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
+}
+
 }  // namespace
 }  // namespace quorbel
