@@ -8,6 +8,7 @@
 #include "estimate/indexed_words.h"
 #include "estimate/library_costs.h"
 #include "estimate/memo_tables.h"
+#include "estimate/temporary_arguments.h"
 #include "model/entry_points.h"
 #include "model/inputs.h"
 #include "model/magnitude.h"
@@ -237,6 +238,10 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     if (allocation.cost.terms.empty()) continue;
     estimate.contributions.push_back(allocation);
     estimate.total = addCosts(estimate.total, allocation.cost);
+  }
+  for (const Contribution& temporary : temporaryArguments(model)) {
+    estimate.contributions.push_back(temporary);
+    estimate.total = addCosts(estimate.total, temporary.cost);
   }
   for (const Contribution& depth : time.recursionDepths) {
     if (isConstantCost(depth.cost)) continue;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "model/alphabet_constants.h"
 #include "model/constant_uses.h"
 #include "model/inputs.h"
 #include "model/loop_parts.h"
@@ -86,6 +87,10 @@ class Reader {
     if (found == uses_.end()) return;
     const NameUses& use = found->second;
     symbol.notASize = (use.modulus || use.sentinel) && !use.size;
+    // SIGMA = 256 sizing a table indexed by characters counts letters, not input
+    if (use.size && symbol.value && *symbol.value >= kSmallestLimit && *symbol.value <= 256 &&
+        sizesAlphabet(model_.root, symbol.name, *symbol.value))
+      symbol.notASize = true;
     symbol.countsLevels = use.levels;
     symbol.countsItems = use.subsets && !symbol.notASize;
     for (const Node& other : use.besideExtents)

@@ -348,5 +348,41 @@ TEST(ShapesTest, SpaceOfAnswersAlphabetsAndWords) {
   for (const Case& c : kCases) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
 }
 
+// A constant that sizes a table indexed by characters counts letters; a container built in a
+// call's arguments takes room for the call.
+TEST(ShapesTest, AlphabetsAndTemporaries) {
+  const Case kTimes[] = {
+      {"a byte table indexed by a cast character",
+       PROGRAM("const int BYTES = 256;\nint main() { int n; cin >> n; vector<long long> "
+               "hits(BYTES); for (int i = 0; i < n; i++) { char c; cin >> c; hits[(unsigned "
+               "char)c]++; } for (int b = 0; b < BYTES; b++) cout << hits[b]; }"),
+       "O(n)"},
+      {"a defined alphabet indexed by letters of a string",
+       PROGRAM("#define ALPHA 128\nint seen[ALPHA];\nint main() { string s; cin >> s; for "
+               "(size_t i = 0; i < s.size(); i++) seen[s[i]] = 1; int k = 0; for (int c = 0; c < "
+               "ALPHA; c++) k += seen[c]; cout << k; }"),
+       "O(|s|)"},
+      {"near miss: a table of the same size indexed by values read",
+       PROGRAM("const int CAP = 200;\nint main() { int n; cin >> n; vector<int> cnt(CAP); for "
+               "(int i = 0; i < n; i++) { int x; cin >> x; cnt[x]++; } for (int v = 0; v < CAP; "
+               "v++) cout << cnt[v]; }"),
+       "O(CAP + n)"},
+  };
+  expectTimes(std::begin(kTimes), std::end(kTimes));
+  const Case kSpaces[] = {
+      {"the byte table is constant", kTimes[0].program, "O(1)"},
+      {"a board built in the call",
+       PROGRAM("int fill(int r, int n, vector<vector<int>> b) { if (r == n) return 1; "
+               "b[r][r] = 1; return fill(r + 1, n, b); }\nint main() { int n; cin >> n; cout << "
+               "fill(0, n, vector<vector<int>>(n, vector<int>(n))); }"),
+       "O(n^2)"},
+      {"a row of marks built in the call",
+       PROGRAM("long long count(const vector<char>& used, int m) { return m + used.size(); }\nint "
+               "main() { int m; cin >> m; cout << count(vector<char>(m, 0), m); }"),
+       "O(m)"},
+  };
+  for (const Case& c : kSpaces) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
+}
+
 }  // namespace
 }  // namespace quorbel
