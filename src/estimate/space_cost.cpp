@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "estimate/answer_containers.h"
 #include "estimate/indexed_words.h"
@@ -193,6 +194,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     if (!table || table->scopeStart != symbol.scopeStart) held.push_back(&symbol);
   }
   std::optional<std::map<std::string, Cost>> memoStates;  // read once, when a table asks
+  std::optional<std::set<std::string>> merged;
   for (const Symbol* entry : held) {
     const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
@@ -214,6 +216,11 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
         symbol.typeText.find("string") != std::string::npos) {
       const Cost length = lengthWalked(model, symbol, true);
       if (!isConstantCost(length)) size = simplifyCost(multiplyCosts(size, length));
+    }
+    // t[x] merging t[2x] and t[2x + 1]: every level keeps all the entries
+    if (symbol.nestedContainer && !isConstantCost(size)) {
+      if (!merged) merged = mergedTables(model);
+      if (merged->count(symbol.name)) size = multiplyCosts(size, logCost(size));
     }
     // int dp[1 << 16] a recursion memoises into: the states it reaches
     if (isConstantCost(size) && symbol.kind == ContainerKind::kArray) {

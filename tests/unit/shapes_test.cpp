@@ -384,5 +384,38 @@ TEST(ShapesTest, AlphabetsAndTemporaries) {
   for (const Case& c : kSpaces) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
 }
 
+// A halving build whose node keeps its children's lists merged holds every entry once per
+// level: n log n to build and to keep. A node keeping one value of its children does not.
+TEST(ShapesTest, NodesKeepingTheirChildrenMerged) {
+  const Case kCases[] = {
+      {"std::merge into the parent through back_inserter",
+       PROGRAM("vector<vector<int>> node; vector<int> v;\nvoid make(int x, int lo, int hi) { if "
+               "(hi - lo == 1) { node[x] = {v[lo]}; return; } int mid = (lo + hi) / 2; make(2 * "
+               "x, lo, mid); make(2 * x + 1, mid, hi); merge(node[2 * x].begin(), node[2 * "
+               "x].end(), node[2 * x + 1].begin(), node[2 * x + 1].end(), "
+               "back_inserter(node[x])); }\nint main() { int n; cin >> n; v.resize(n); for (int& "
+               "e : v) cin >> e; node.resize(4 * n); make(1, 0, n); }"),
+       "O(n * log n)"},
+      {"a copy of the left child and an append of the right, children by shifts",
+       PROGRAM(
+           "vector<long long> tr[1 << 19]; long long a[200005];\nvoid up(int p, int l, int "
+           "r) { if (l == r) { tr[p].push_back(a[l]); return; } int m = (l + r) >> 1; up(p << "
+           "1, l, m); up(p << 1 | 1, m + 1, r); tr[p] = tr[p << 1]; tr[p].insert(tr[p].end(), "
+           "tr[p << 1 | 1].begin(), tr[p << 1 | 1].end());"
+           "}\nint main() { int n; cin >> n; for (int i = 1; i <= n; i++) cin >> a[i]; up(1, 1, "
+           "n); }"),
+       "O(n * log n)"},
+      {"near miss: a sum tree keeps one value per node",
+       PROGRAM("long long s[800005]; int w[200005];\nvoid raise(int k, int l, int r) { if (l == r) "
+               "{ s[k] = w[l]; return; } int m = (l + r) / 2; raise(2 * k, l, m); raise(2 * k + 1, "
+               "m + 1, r); s[k] = s[2 * k] + s[2 * k + 1]; }\nint main() { int n; cin >> n; for "
+               "(int i = 0; i < n; i++) cin >> w[i]; raise(1, 0, n - 1); }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+  EXPECT_EQ(spaceOf(kCases[0].program), "O(n * log n)") << kCases[0].name;
+  EXPECT_EQ(spaceOf(kCases[2].program), "O(|s| + n)") << kCases[2].name;
+}
+
 }  // namespace
 }  // namespace quorbel
