@@ -308,6 +308,9 @@ class Reader {
         const bool neverWritten =
             scalarType && !parameter && !symbol.member && use != uses_.end() && !use->second.written;
         readInitialiser(symbol, value, declaredConstant || neverWritten);
+        // bitset<32> bs(mask): the argument is the bits' value, the template their count
+        if (symbol.kind == ContainerKind::kBitset)
+          symbol.dimensions = bitsetExtent(n.field("type"));
         // string u = t + '#' + s: as long as the strings it joins.
         if (symbol.kind == ContainerKind::kString && symbol.dimensions.empty()) {
           const Cost joined = joinedLength(value);

@@ -417,5 +417,25 @@ TEST(ShapesTest, NodesKeepingTheirChildrenMerged) {
   EXPECT_EQ(spaceOf(kCases[2].program), "O(|s| + n)") << kCases[2].name;
 }
 
+// A bitset is built from the value of its bits; the template says how many there are.
+TEST(ShapesTest, BitsetsBuiltFromAValue) {
+  const Case kCases[] = {
+      {"a bitset of a mask in a loop over the masks",
+       PROGRAM("int main() { int m; cin >> m; long long s = 0; for (int i = 0; i < (1 << m); "
+               "i++) { bitset<32> b(i); s += b.count(); } cout << s; }"),
+       "O(2^m)"},
+      {"a bitset of a value read",
+       PROGRAM("int main() { int n; cin >> n; int best = 0; for (int i = 0; i < n; i++) { "
+               "unsigned long long x; cin >> x; std::bitset<64> bits(x); best = max(best, "
+               "(int)bits.count()); } cout << best; }"),
+       "O(n)"},
+      {"near miss: a vector built from a count costs the count",
+       PROGRAM("int main() { int n; cin >> n; long long s = 0; for (int i = 0; i < n; i++) { "
+               "vector<int> v(i); s += v.size(); } cout << s; }"),
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
