@@ -1,5 +1,6 @@
 #include "estimate/library_costs.h"
 
+#include <optional>
 #include <set>
 
 #include "model/end_positions.h"
@@ -205,6 +206,26 @@ LibraryCost libraryFunctionCost(const Model& model, std::string_view name, const
   return {true, constantCost(), what};  // inv_mod: the log of a modulus
 }
 
+// to[v] or dp[i][j] of a table with more extents than indices: the product of the extents
+// past the indices (26 of to[v] in int to[N][26]); nothing when `target` is no such row.
+std::optional<Cost> rowExtent(const Model& model, const Node& target) {
+  size_t indices = 0;
+  Node base = target;
+  while (base.type() == "subscript_expression") {
+    base = unwrap(base.field("argument"));
+    ++indices;
+  }
+  const Symbol* symbol =
+      base.type() == "identifier" ? findSymbolAt(model, base.text(), base) : nullptr;
+  if (indices == 0 || !symbol || symbol->kind != ContainerKind::kArray ||
+      symbol->dimensions.size() <= indices)
+    return std::nullopt;
+  Cost extent = constantCost();
+  for (size_t k = indices; k < symbol->dimensions.size(); ++k)
+    extent = multiplyCosts(extent, symbol->dimensions[k]);
+  return extent;
+}
+
 // v.insert(v.end(), ...): the position is the end of the very container inserted into.
 bool insertsAtOwnEnd(const Node& function, const Node& call) {
   const Node position = call.field("arguments").child(0);
@@ -332,6 +353,8 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
       const Node bytes = arguments.child(2);
       const std::string target = containerName(unwrap(arguments.child(0)));
       size = containerSize(model, target, arguments);
+      // memcpy(to[v], to[u], sizeof to[v]): one row of a table, the extents past its index
+      if (const auto row = rowExtent(model, unwrap(arguments.child(0)))) size = *row;
       if (!bytes.null() && !mentionsIdentifier(bytes, target)) {
         const Cost count = magnitudeOf(model, bytes, loops);
         if (!isConstantCost(count) || bytes.text().find("sizeof") == std::string_view::npos)

@@ -17,6 +17,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/member_calls.h"
+#include "model/member_inits.h"
 #include "model/recursion.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -176,7 +177,8 @@ class TimeWalker {
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
     const RecursionFacts recursion = recursionOf(function);
-    Cost total = recursionCost(recursion, work);
+    // UnionFind(int n) : N(n): the loops bounded by N run as far as n
+    Cost total = bindInitialisedMembers(model_, function, recursionCost(recursion, work));
     if (recursion.shape != RecursionShape::kNone) {
       // Each activation pushes what one walk of the body pushes; a container the activation
       // also pops (push, recurse, pop) holds only what the activations on the stack pushed.
@@ -372,19 +374,18 @@ class TimeWalker {
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
   // call of the program's build all the same.
   Cost walkDeclaredCall(const Node& parameter) {
-    const Node declarator = parameter.field("declarator");
-    if (declarator.type() != "abstract_function_declarator") return constantCost();
+    const Node arguments = callArgumentsOf(parameter);
+    if (arguments.null()) return constantCost();
     const Node list = parameter.parent();
     const Node declared = list.parent();
     if (declared.type() != "function_declarator" || declared.parent().type() != "declaration" ||
         declared.parent().parent().type() != "compound_statement")
       return constantCost();
-    auto found = model_.functions.find(std::string(parameter.field("type").text()));
+    auto found = model_.functions.find(typeAsCallee(parameter.field("type")));
     if (found == model_.functions.end()) return constantCost();
     const Function& callee = found->second;
     if (state_.function && callee.name == state_.function->name) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
-    const Node arguments = declarator.field("parameters");
     const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
     if (!isConstantCost(cost))
@@ -917,6 +918,7 @@ class TimeWalker {
       const bool defaulted =
           argument.null() && i < callee.defaults.size() && !callee.defaults[i].null();
       if (defaulted) argument = callee.defaults[i];
+      if (!argument.null()) argument = passedThrough(argument);
       const std::string name = containerName(argument);
       const Symbol* symbol = findSymbol(model_, name);
       // A string parameter's size is written |s|.

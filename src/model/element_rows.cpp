@@ -59,6 +59,30 @@ Cost memberRowShare(const Model& model, const Node& row, const std::vector<Enclo
   return divideCosts(member->elements, rows);
 }
 
+Node stringRow(const Model& model, const Node& expression) {
+  const Node row = containerOfEnds(expression);
+  // w[0]: one fixed string, as long as itself in every pass
+  if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
+  const Node base = unwrap(row.field("argument"));
+  if (base.type() != "identifier") return {};
+  const Symbol* symbol = findSymbolAt(model, base.text(), base);
+  if (!symbol || symbol->isParameter) return {};
+  const bool strings =
+      (symbol->kind == ContainerKind::kVector && symbol->typeText == "vector<string>") ||
+      (symbol->kind == ContainerKind::kArray && symbol->typeText == "string");
+  return strings ? row : Node{};
+}
+
+Cost stringRowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
+  const Node base = unwrap(row.field("argument"));
+  const Node indices = row.field("indices");
+  const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
+  const EnclosingLoop* owner = frameOf(frames, index.text());
+  Cost rows = owner ? owner->trips : containerSize(model, std::string(base.text()), base);
+  if (isConstantCost(rows)) rows = primarySize(model);
+  return divideCosts(sizeCost("|" + std::string(base.text()) + "|"), rows);
+}
+
 Node rowWalkedDown(const Model& model, const Node& start) {
   Node top = unwrap(start);
   // g[u].size() - 1, minus any literal

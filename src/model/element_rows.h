@@ -18,6 +18,12 @@ Node memberRow(const Model& model, const Node& expression);
 // The share of one member row per pass: what all the rows received, spread over the passes of
 // the enclosing loop that walks the element's index, else over the program's main size.
 Cost memberRowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames);
+// w[i] of w[i].size(), w[i].length(), w[i].begin() or w[i] itself, where w holds strings
+// (vector<string>, string w[N]): one string of all it holds, whose lengths add up to |w|.
+Node stringRow(const Model& model, const Node& expression);
+// The share of one string row per pass: |w| spread over the passes of the enclosing loop that
+// walks the row's index, else over the strings w holds.
+Cost stringRowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames);
 // g[u] of a start `g[u].size() - 1`, `(int)p->kids.size() - 1` or `g[u].size()`: the row a
 // loop counting down walks from its end; null otherwise.
 Node rowWalkedDown(const Model& model, const Node& start);

@@ -200,6 +200,26 @@ bool startsOverInLoops(const Node& scope, const std::string& name) {
   return found;
 }
 
+// stk[++top] = u in a recursive function, outside its loops: each activation pushes one entry,
+// so the pops of all activations under one outer call never outnumber them, however the
+// callers empty the stack between outer calls.
+bool pushedByEachActivation(const Node& function, const std::string& name) {
+  const std::string self = declaredName(function.field("declarator"));
+  bool recursive = false, pushes = false;
+  visitNodes(function.field("body"), [&](const Node& n) {
+    if (n.type() == "call_expression" && n.field("function").text() == self) recursive = true;
+    return !recursive && n.type() != "lambda_expression";
+  });
+  visitNodes(function.field("body"), [&](const Node& n) {
+    if (isLoopNode(n) || n.type() == "lambda_expression") return false;
+    if (n.type() == "update_expression" && n.field("operator").text() == "++" &&
+        isIdentifierNamed(unwrap(n.field("argument")), name))
+      pushes = true;
+    return !pushes;
+  });
+  return recursive && pushes && !self.empty();
+}
+
 // Every loop of `scope` that tests `name` moves it the same way: all up or all down. Mo's
 // window ends, moved both ways by loops, are kept from call to call but travel without bound.
 bool loopsMoveOneWay(const Node& scope, const std::string& name) {
@@ -236,7 +256,8 @@ bool keptOverRunBy(const Model& model, const Node& loop, const std::string& name
   const bool global = symbol->scope.empty() || symbol->member;
   if (global)
     return !symbol->isParameter && !startsOver(function, name, Node{}) &&
-           !startsOverInLoops(model.root, name) && loopsMoveOneWay(model.root, name);
+           (!startsOverInLoops(model.root, name) || pushedByEachActivation(function, name)) &&
+           loopsMoveOneWay(model.root, name);
   // int p = last, or p = last before the loop, with last a global the function moves on
   Node start;
   visitNodes(function, [&](const Node& n) {

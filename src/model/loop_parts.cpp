@@ -9,15 +9,41 @@
 namespace quorbel {
 namespace {
 
+// x & -x of int lowbit(int x) { return x & -x; }: what a top-level function of one return
+// statement, called by its plain name, returns; null for anything else.
+Node returnedByTopLevelFunction(const Node& call) {
+  const Node callee = call.field("function");
+  if (callee.type() != "identifier") return {};
+  Node root = call;
+  while (!root.parent().null()) root = root.parent();
+  for (const Node& definition : childrenOf(root)) {
+    if (definition.type() != "function_definition") continue;
+    const Node declarator = definition.field("declarator");
+    if (declarator.type() != "function_declarator" ||
+        declarator.field("declarator").text() != callee.text())
+      continue;
+    const std::vector<Node> statements = childrenOf(definition.field("body"));
+    if (statements.size() != 1 || statements[0].type() != "return_statement") return {};
+    return statements[0].childCount() > 0 ? statements[0].child(0) : Node{};
+  }
+  return {};
+}
+
 bool isComparison(std::string_view op) {
   return op == "<" || op == "<=" || op == ">" || op == ">=" || op == "!=" || op == "==";
 }
 
-bool isLowBit(const Node& e) {
+bool isLowBit(const Node& e, std::string_view variable = "", int depth = 0) {
   // i & -i, i & (-i), (i & -i)
   const Node n = unwrap(e);
-  return n.type() == "binary_expression" && n.field("operator").text() == "&" &&
-         n.text().find('-') != std::string_view::npos;
+  if (n.type() == "binary_expression")
+    return n.field("operator").text() == "&" && n.text().find('-') != std::string_view::npos;
+  // lowbit(i) with int lowbit(int x) { return x & -x; } defined at the top level
+  if (n.type() != "call_expression" || depth > 0 ||
+      !mentionsIdentifier(n.field("arguments"), variable))
+    return false;
+  const Node returned = returnedByTopLevelFunction(n);
+  return !returned.null() && isLowBit(returned, "", depth + 1);
 }
 
 }  // namespace
@@ -101,13 +127,13 @@ Update readUpdate(const Node& update, const std::string& variable) {
     Update first = readUpdate(u.field("left"), variable);
     return first.op.empty() ? readUpdate(u.field("right"), variable) : first;
   }
-  if (u.type() == "update_expression" && isIdentifierNamed(u.field("argument"), variable))
+  if (u.type() == "update_expression" && isIdentifierNamed(unwrap(u.field("argument")), variable))
     return {std::string(u.field("operator").text()), {}};
   if (u.type() != "assignment_expression" || !isIdentifierNamed(u.field("left"), variable))
     return {};
   const std::string op(u.field("operator").text());
   const Node right = unwrap(u.field("right"));
-  if ((op == "+=" || op == "-=") && isLowBit(right)) return {"lowbit", {}};
+  if ((op == "+=" || op == "-=") && isLowBit(right, variable)) return {"lowbit", {}};
   if (op == "&=" || op == "|=") return {"lowbit", {}};
   if (op != "=") return {op, right};
   // i = i * 2, i = i / 2, i = (i - 1) & mask, i = i + step
@@ -120,7 +146,7 @@ Update readUpdate(const Node& update, const std::string& variable) {
       if (inner == "*") return {"*=", r};
       if (inner == "/") return {"/=", r};
       // i = i + (i & -i): the lowbit step written out
-      if ((inner == "+" || inner == "-") && isLowBit(r)) return {"lowbit", {}};
+      if ((inner == "+" || inner == "-") && isLowBit(r, variable)) return {"lowbit", {}};
       if (inner == "+") return {"+=", r};
       if (inner == "-") return {"-=", r};
       if (inner == "<<") return {"<<=", r};
@@ -219,9 +245,10 @@ Node nestedRow(const Model& model, const Node& expression) {
   const Node f = call.field("function");
   if (f.type() != "field_expression") return {};
   const std::string_view method = f.field("field").text();
-  if (method != "size" && method != "begin" && method != "end") return {};
+  if (method != "size" && method != "begin" && method != "end" && method != "length") return {};
   const Node row = unwrap(f.field("argument"));
   if (row.type() == "field_expression") return memberRow(model, row);
+  if (const Node text = stringRow(model, row); !text.null()) return text;
   // g[0].size(): a table's row length, not a share of what its rows hold.
   if (row.type() != "subscript_expression" || !fixedRowOwner(row).null()) return {};
   const Symbol* symbol = findSymbol(model, containerName(row.field("argument")));
@@ -231,6 +258,7 @@ Node nestedRow(const Model& model, const Node& expression) {
 
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
   if (row.type() == "field_expression") return memberRowShare(model, row, frames);
+  if (!stringRow(model, row).null()) return stringRowShare(model, row, frames);
   std::string base = containerName(row.field("argument"));
   // cnt[u] of t[u][cnt[u]] = v: the length of t's row u
   auto counted = model.counted.rowCounts.find(base);

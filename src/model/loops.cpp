@@ -16,6 +16,7 @@
 #include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
+#include "model/sentinel_scans.h"
 
 namespace quorbel {
 namespace {
@@ -260,6 +261,9 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (i = 0, k = cnt[u]; i < k; i++): a row of a table kept with its lengths
   if (row.null() && !bound.null())
     row = countedRow(model, loop, bound, frames.empty() ? Node{} : frames.back().node);
+  // int d = g[u].size(); for (j = 0; j < d; j++): the row's size taken before the loop
+  if (row.null() && !frames.empty() && unwrap(bound).type() == "identifier")
+    row = nestedRow(model, valueBefore(loop, unwrap(bound).text(), frames.back().node));
   // for (k = g[u].size() - 1; k >= 0; k--): the same row walked down from its end
   const bool down = update.op == "--" && !bound.null() && evaluateConstant(model, bound);
   if (row.null() && down) row = rowWalkedDown(model, start);
@@ -513,6 +517,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       }
     }
   }
+  // for (i = 0; s[i]; i++): a walk to the string's terminating zero is as long as the string
+  if (isConstantCost(distance) && update.op == "++") {
+    const Node scanned = sentinelScanned(condition, variable, start);
+    const Cost length =
+        scanned.null() ? constantCost() : containerSize(model, containerName(scanned), scanned);
+    if (!isConstantCost(length)) {
+      facts.step = StepKind::kCounted;
+      facts.trips = length;
+      facts.range = length;
+      return facts;
+    }
+  }
   facts.step = isConstantCost(distance) ? StepKind::kConstant : StepKind::kCounted;
   facts.trips = isConstantCost(distance)
                     ? repeatedCost(literalPasses(model, start, bound, comparison, update))
@@ -660,8 +676,8 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
     facts.trips = divideCosts(multiplyCosts(range, logCost(range)), frames.back().trips);
     return facts;
   }
-  // for (int v : g[u].out): a member list of an element is one row of all such lists
-  if (!memberRow(model, right).null()) {
+  // for (int v : g[u].out), for (char c : words[i]): one row of all such rows
+  if (!memberRow(model, right).null() || !stringRow(model, right).null()) {
     facts.step = StepKind::kAdjacency;
     facts.trips = rowShare(model, right, frames);
     return facts;

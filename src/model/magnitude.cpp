@@ -159,6 +159,8 @@ bool isTypeAlias(const Model& model, const std::string& name) {
 // The size of an argument: a container's entries, a scalar's value.
 Cost argumentSize(const Model& model, const Node& argument,
                   const std::vector<LoopVariable>& loops) {
+  if (const Node passed = passedThrough(argument); !(passed == argument))
+    return argumentSize(model, passed, loops);
   if (argument.type() == "identifier") {
     const Symbol* symbol = findSymbolAt(model, argument.text(), argument);
     if (symbol && symbol->kind != ContainerKind::kScalar) return containerSizeAt(model, argument);
@@ -239,8 +241,19 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
       (function.type() == "identifier" && model.scalarAliases.count(std::string(name))) ||
       (function.type() == "template_function" && function.field("name").text() == "static_cast"))
     return magnitudeOf(model, first, loops);
-  if (name == "sqrt" || name == "sqrtl" || name == "std::sqrt" || name == "isqrt")
-    return sqrtCost(magnitudeOf(model, first, loops));
+  // The math library's functions by their base names: std::ceil and ceill are ceil.
+  std::string_view base = name;
+  if (base.substr(0, 5) == "std::") base.remove_prefix(5);
+  for (std::string_view stem : {"sqrt", "cbrt", "ceil", "floor", "round", "trunc", "fabs"})
+    if (base.size() == stem.size() + 1 && base.substr(0, stem.size()) == stem &&
+        (base.back() == 'l' || base.back() == 'f'))
+      base = stem;
+  if (base == "sqrt" || base == "isqrt") return sqrtCost(magnitudeOf(model, first, loops));
+  if (base == "cbrt") return rootCost(magnitudeOf(model, first, loops), 3);
+  // Rounding keeps the value it rounds: ceil(sqrtl(n)) is still the root of n.
+  for (std::string_view rounding : {"ceil", "floor", "round", "trunc", "llround", "lround", "rint",
+                                    "lrint", "llrint", "nearbyint", "fabs", "labs"})
+    if (base == rounding) return magnitudeOf(model, first, loops);
   if (name == "log2" || name == "__lg" || name == "log" || name == "std::__lg" || name == "log10" ||
       name == "bit_width" || name == "std::bit_width" || name == "log2l" || isBitCount(name))
     return logOfValue(model, first, loops);
@@ -516,10 +529,10 @@ Cost magnitudeOf(const Model& model, const Node& expression,
   if (type == "parameter_declaration") {
     // S obj(build(s)) parses build(s) as a parameter of a function type: still a call.
     const Node declarator = e.field("declarator");
-    auto called = model.functions.find(std::string(e.field("type").text()));
-    if (declarator.type() == "abstract_function_declarator" && called != model.functions.end())
-      return returnedSizeOf(model, called->second, childrenOf(declarator.field("parameters")),
-                            loops);
+    auto called = model.functions.find(typeAsCallee(e.field("type")));
+    if (const Node arguments = callArgumentsOf(e);
+        !arguments.null() && called != model.functions.end())
+      return returnedSizeOf(model, called->second, childrenOf(arguments), loops);
     // vector<int> v(n * m) parses n * m as a parameter m of type pointer to n: a product.
     if (declarator.type() == "pointer_declarator" &&
         declarator.field("declarator").type() == "identifier")
@@ -552,6 +565,16 @@ Cost magnitudeOf(const Model& model, const Node& expression,
     return constantCost();
   }
   return constantCost();
+}
+
+Node passedThrough(const Node& expression) {
+  if (expression.type() != "call_expression" || expression.field("arguments").childCount() == 0)
+    return expression;
+  const std::string_view callee = expression.field("function").text();
+  for (std::string_view name : {"gets", "fgets", "strcpy", "strncpy", "strcat", "strncat"})
+    if (callee == name || callee == "std::" + std::string(name))
+      return passedThrough(expression.field("arguments").child(0));
+  return expression;
 }
 
 }  // namespace quorbel

@@ -45,6 +45,9 @@ Cost edgeCount(const Model& model, const std::string& name);
 // The arguments of a nested constructor: `(m, 0)` of `vector<int>(m, 0)`, also where the
 // declaration parsed as a function's; null when `argument` constructs nothing.
 Node constructorArguments(const Node& argument);
+// The expression a call hands back as its value when it returns its first argument (gets(s),
+// fgets(s, n, in), strcpy(d, s) give s and d); the expression itself otherwise.
+Node passedThrough(const Node& expression);
 // The name a container expression refers to: "a" for a, a.begin(), (a), all of `&a[0]`.
 std::string containerName(const Node& expression);
 

@@ -201,9 +201,26 @@ bool hasRangeTest(const Function& function) {
   return found;
 }
 
+// The locals of `body` initialised from an entry indexed by `index`: l and r of
+// auto l = s[root].l, r = s[root].r.
+std::set<std::string> localsReadFromEntry(const Node& body, const std::string& index) {
+  std::set<std::string> locals;
+  visitNodes(body, [&](const Node& n) {
+    if (n.type() == "lambda_expression") return false;
+    if (n.type() != "init_declarator") return true;
+    const Node entry = findDescendant(n.field("value"), {"subscript_expression"});
+    if (!entry.null() && mentionsIdentifier(entry.field("indices"), index))
+      locals.insert(declaredName(n));
+    return true;
+  });
+  return locals;
+}
+
 // if (pos >= st[node].hi || st[node].lo > pos) return 0;: a tree laid out by doubled indices
 // that keeps each node's range in its entry, and leaves a node outside the asked range at once.
 bool hasStoredRangeTest(const Function& function, const std::string& index) {
+  // auto l = s[root].l, r = s[root].r; the node's range read into locals first
+  const std::set<std::string> stored = localsReadFromEntry(function.body, index);
   bool found = false;
   visitNodes(function.body, [&](const Node& n) {
     if (found) return false;
@@ -216,6 +233,7 @@ bool hasStoredRangeTest(const Function& function, const std::string& index) {
     visitNodes(condition, [&](const Node& c) {
       if (c.type() == "subscript_expression" && mentionsIdentifier(c.field("indices"), index))
         entry = true;
+      if (c.type() == "identifier" && stored.count(std::string(c.text()))) entry = true;
       return true;
     });
     for (const std::string& p : function.parameters)

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/regex.h"
 #include "model/alphabet_constants.h"
 #include "model/constant_uses.h"
 #include "model/inputs.h"
@@ -19,7 +20,6 @@
 #include "model/types.h"
 #include "model/values.h"
 #include "syntax/preprocess.h"
-#include "base/regex.h"
 
 namespace quorbel {
 namespace {
@@ -249,7 +249,22 @@ class Reader {
         returned = magnitudeOf(model_, value, {});
       }
       // vector<int> a(n) parses as a function declaration when n could name a type.
-      const bool constructed = dtype == "function_declarator";
+      bool constructed = dtype == "function_declarator";
+      // auto got(build<T>(n)) parses the call as a parameter of a function type: got has the
+      // type build returns, as long as what it returns.
+      if (constructed && typeText == "auto") {
+        const Node only =
+            d.field("parameters").childCount() == 1 ? d.field("parameters").child(0) : Node{};
+        auto called = !callArgumentsOf(only).null()
+                          ? model_.functions.find(typeAsCallee(only.field("type")))
+                          : model_.functions.end();
+        if (called != model_.functions.end()) {
+          typeText = resolveType(std::string(called->second.definition.field("type").text()));
+          if (kindOfType(typeText) != ContainerKind::kScalar)
+            returned = magnitudeOf(model_, only, {});
+          constructed = false;  // a copy of what the call returns, not a constructor's
+        }
+      }
       const bool structure =
           isLibraryStructureName(libraryNameOf(n.field("type").text(), model_.library));
       if (constructed &&
@@ -305,8 +320,8 @@ class Reader {
         symbol.assigned = true;
         symbol.initialiser = value;
         auto use = uses_.find(symbol.name);
-        const bool neverWritten =
-            scalarType && !parameter && !symbol.member && use != uses_.end() && !use->second.written;
+        const bool neverWritten = scalarType && !parameter && !symbol.member &&
+                                  use != uses_.end() && !use->second.written;
         readInitialiser(symbol, value, declaredConstant || neverWritten);
         // bitset<32> bs(mask): the argument is the bits' value, the template their count
         if (symbol.kind == ContainerKind::kBitset)

@@ -398,4 +398,19 @@ bool mentionsIdentifier(const Node& node, std::string_view name) {
   return found;
 }
 
+std::string typeAsCallee(const Node& type) {
+  if (type.type() == "template_type") return std::string(type.field("name").text());
+  return std::string(type.text());
+}
+
+Node callArgumentsOf(const Node& parameter) {
+  if (parameter.type() != "parameter_declaration") return Node{};
+  const Node declarator = parameter.field("declarator");
+  if (declarator.type() == "abstract_function_declarator") return declarator.field("parameters");
+  if (declarator.type() == "parenthesized_declarator" && declarator.childCount() == 1 &&
+      declarator.child(0).type() == "identifier")
+    return declarator;
+  return Node{};
+}
+
 }  // namespace quorbel

@@ -55,6 +55,13 @@ void visitNodes(const Node& node, const std::function<bool(const Node&)>& descen
 Node findDescendant(const Node& node, std::initializer_list<std::string_view> types);
 // The identifier a declarator declares: "a" for `a[N]`, `*a`, `&a`, `a = 5`, `a(n)`.
 std::string declaredName(const Node& declarator);
+// The name a type spelling in a declaration calls when the parser took a call for a type:
+// "build" of `build` and of `build<int>` in `auto r(build<int>(n));`.
+std::string typeAsCallee(const Node& type);
+// The node whose children are the arguments of such a call, read from the parameter it was
+// taken for: the parameter list of `build(s, 2)` (an abstract function declarator) or the
+// parentheses of `build(s)` (a parenthesised declarator naming s). Null for a real parameter.
+Node callArgumentsOf(const Node& parameter);
 // True for for, while, do and range-for statements.
 bool isLoopNode(const Node& node);
 // Whether `name` appears as an identifier anywhere under `node`, or as a member of `this`

@@ -349,7 +349,10 @@ std::string expandMacros(std::string_view source) {
   std::string current;
   int span = 1;
   for (size_t i = 0; i <= source.size(); ++i) {
-    if (i == source.size() || source[i] == '\n') {
+    // A carriage return alone ends a line too, as old Mac files and the compilers have it.
+    const bool lineEnds = i == source.size() || source[i] == '\n' ||
+                          (source[i] == '\r' && (i + 1 == source.size() || source[i + 1] != '\n'));
+    if (lineEnds) {
       if (!current.empty() && current.back() == '\r') current.pop_back();
       if (i < source.size() && !current.empty() && current.back() == '\\') {
         current.back() = ' ';

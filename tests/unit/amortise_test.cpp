@@ -434,3 +434,31 @@ TEST(AmortiseTest, ChainClimbsAreLogarithmic) {
 
 }  // namespace
 }  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+// A Fenwick tree's step written through a helper of one return statement moves the index by
+// its lowest bit as the step written out does: log n rounds.
+TEST(AmortiseTest, LowestBitStepsThroughAHelper) {
+  const Case kCases[] = {
+      {"added and taken away",
+       "int bit[200005];\nint lowbit(int x) { return x & -x; }\n"
+       "void add(int i, int v) { while (i < 200005) { bit[i] += v; i += lowbit(i); } }\n"
+       "int sum(int i) { int s = 0; while (i) { s += bit[i]; i -= lowbit(i); } return s; }",
+       "for (int k = 1; k <= n; k++) add(k, 1); for (int k = 0; k < q; k++) cout << sum(k);",
+       "O(n * log n + q * log q)"},
+      {"in a for loop's update, spelled out",
+       "long long fw[100005];\nint lsb(int v) { return v & (-v); }\n"
+       "void bump(int p, long long d) { for (; p <= 100000; p = p + lsb(p)) fw[p] += d; }",
+       "for (int k = 1; k <= n; k++) bump(k, k);", "O(n * log n)"},
+      {"near miss: the lowest bit of a fixed value is a fixed step",
+       "const int LIM = 200005;\nint cnt[LIM];\nint lowbit(int x) { return x & -x; }\n"
+       "void mark(int i) { for (; i < LIM; i += lowbit(4)) cnt[i]++; }",
+       "for (int k = 0; k < q; k++) mark(k);", "O(LIM * q)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+}  // namespace
+}  // namespace quorbel

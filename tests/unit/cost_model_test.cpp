@@ -85,6 +85,11 @@ TEST(PreprocessTest, MacrosExpandOnTheLineOfTheirUse) {
        "#define A2(i, n) for (int i = 0; i < n; i++)\n#define R(a, b) A2\nR(j, m)(j, m) x++;",
        "for (int j = 0; j < m; j++)"},
       {"inside a string untouched", "#define n 5\n\n\"n\";", "\"n\""},
+      {"carriage returns alone end lines",
+       "#define rep(i, n) for (int i = 0; i < n; i++)\r\rrep(k, m) x++;",
+       "for (int k = 0; k < m; k++)"},
+      {"carriage return line feeds end lines once", "#define int long long\r\n\r\nint x;",
+       "long long"},
   };
   for (const auto& c : kCases) {
     const std::string out = expandMacros(c.source);

@@ -241,6 +241,53 @@ TEST(InputReadingTest, CharacterBuffersReadWholeAreStrings) {
   }
 }
 
+// A walk that stops at a string's terminating zero is as long as the string, whatever route
+// filled it and however the stop is written.
+TEST(InputReadingTest, WalksToTheTerminatingZeroAreAsLongAsTheString) {
+  const ProgramCase kCases[] = {
+      {"index tested bare",
+       "char s[100005]; int main() { scanf(\"%s\", s); int c = 0; for (int i = 0; s[i]; i++) "
+       "c += s[i] == 'a'; printf(\"%d\", c); }",
+       "O(|s|)", "O(|s|)"},
+      {"compared with the zero character, beside another stop",
+       "char line[100005]; int main() { fgets(line, sizeof line, stdin); int i; for (i = 0; "
+       "line[i] != '\\0' && line[i] != ' '; ++i) {} printf(\"%d\", i); }",
+       "O(|line|)", "O(|line|)"},
+      {"a pointer from the buffer",
+       "char w[100005]; int main() { scanf(\"%s\", w); int c = 0; for (char *p = w; *p; p++) "
+       "c++; printf(\"%d\", c); }",
+       "O(|w|)", "O(|w|)"},
+      {"a helper handed what gets returns",
+       "char t[100005]; int vowels(const char *q) { int c = 0; for (int k = 0; q[k] != 0; k++) c "
+       "+= q[k] == 'a'; return c; } int main() { printf(\"%d\", vowels(gets(t))); }",
+       "O(|t|)", "O(|t|)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program);
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+// A bound computed by the math library: roots shrink the value, rounding keeps it.
+TEST(ValueFactTest, MathFunctionsRootOrKeepTheValueTheyAreGiven) {
+  const struct {
+    const char* bound;
+    const char* time;
+  } kCases[] = {
+      {"ceil(sqrtl(n))", "O(sqrt n)"},         {"floor(sqrt((double)n))", "O(sqrt n)"},
+      {"std::llround(sqrtf(n))", "O(sqrt n)"}, {"(long long)cbrtl(n) + 1", "O(cuberoot n)"},
+      {"std::round(n / 2.0)", "O(n)"},
+  };
+  for (const auto& c : kCases) {
+    const std::string program =
+        std::string(kHead) + "int main() { long long n; cin >> n; const long long D = " + c.bound +
+        "; long long r = 0; for (long long i = 1; i <= D; i++) r += n / i; "
+        "cout << r; }";
+    EXPECT_EQ(estimateOf(program).time, c.time) << c.bound;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;
@@ -540,6 +587,21 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
        "K { vector<int> keep; K(const vector<int>& g) : keep(g) {} }; int main() { string s; cin "
        ">> s; K k(ids(s)); cout << k.keep[0]; }",
        "O(|s| * log |s|)", "O(|s|)"},
+      {"auto initialised in parentheses by a template function's call",
+       "template <class T> vector<T> squares(int n) { vector<T> f(n); for (int i = 1; i < n; i++) "
+       "for (int j = 1; j * j <= i; j++) f[i] += f[i - j * j]; return f; } int main() { int n; "
+       "cin >> n; auto got(squares<long long>(n)); for (auto x : got) cout << x; }",
+       "O(n * sqrt n)", "O(n)"},
+      {"the same call without template arguments, into a named type",
+       "template <class T> vector<T> squares(int n) { vector<T> f(n); for (int i = 1; i < n; i++) "
+       "for (int j = 1; j * j <= i; j++) f[i] += f[i - j * j]; return f; } int main() { int n; "
+       "cin >> n; vector<int> got(squares<int>(n)); cout << got[0]; }",
+       "O(n * sqrt n)", "O(n)"},
+      {"auto in parentheses from a plain function",
+       "vector<int> ones(int m) { vector<int> o(m, 1); return o; } int main() { int n; cin >> n; "
+       "auto "
+       "got(ones(n)); for (int x : got) cout << x; }",
+       "O(n)", "O(n)"},
       {"an empty constructor gives way to the working one",
        "struct P { vector<int> v; P() {} P(const vector<int>& g) : v(g) { sort(v.begin(), "
        "v.end()); } }; int main() { int n; cin >> n; vector<int> a(n); for (auto& x : a) cin >> "

@@ -226,5 +226,167 @@ TEST(SpreadWorkTest, AllButTheLargestMergedIntoIt) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A scalar member set in the constructor's initialiser list holds what it was given from the
+// body's first statement on: the loops it bounds there run as far as the argument.
+TEST(SpreadWorkTest, MembersSetByTheInitialiserList) {
+  const Case kCases[] = {
+      {"a count set from the parameter",
+       "struct Sets { int N; int* f; Sets(int n) : N(n) { f = new int[N];\n"
+       "  for (int i = 0; i < N; i++) f[i] = i; } };\n"
+       "int main() { int n; cin >> n; Sets s(n); cout << s.N; }",
+       "O(n)"},
+      {"two extents in braces",
+       "struct Grid { int R, C; vector<int> cell; Grid(int rows, int cols) : R{rows}, C{cols} {\n"
+       "  for (int r = 0; r < R; r++) for (int c = 0; c < C; c++) cell.push_back(0); } };\n"
+       "int main() { int h, w; cin >> h >> w; Grid g(h, w); cout << g.R; }",
+       "O(h * w)"},
+      {"an expression of the parameter",
+       "struct Sieve { int lim; vector<bool> comp; Sieve(int n) : lim(n + 1), comp(n + 1) {\n"
+       "  for (int i = 2; i < lim; i++) comp[i] = false; } };\n"
+       "int main() { int n; cin >> n; Sieve s(n); cout << s.lim; }",
+       "O(n)"},
+      {"near miss: a member given a literal stays a constant",
+       "struct Ring { int cap; Ring(int n) : cap(16) { for (int i = 0; i < cap; i++) cout << n; }"
+       " };\n"
+       "int main() { int n; cin >> n; Ring r(n); cout << r.cap; }",
+       "O(1)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A recursive function that pushes one entry per activation onto a stack kept by a counter pops
+// no more than its activations pushed, even when the callers empty the stack between outer
+// calls: the pops cost the activations over the run.
+TEST(SpreadWorkTest, PopsOfAStackEachActivationPushesOnto) {
+  const char* const kGraph =
+      "int n, m, tin[200005], low[200005], tick, comp[200005], nc, stk[200005], top_;\n"
+      "bool on[200005]; vector<int> g[200005];\n";
+  const std::string head = kGraph;
+  const std::string visit =
+      "  tin[u] = low[u] = ++tick; stk[++top_] = u; on[u] = true;\n"
+      "  for (int v : g[u]) { if (!tin[v]) { tarjan(v); low[u] = min(low[u], low[v]); }\n"
+      "    else if (on[v]) low[u] = min(low[u], tin[v]); }\n";
+  const std::string readGraph =
+      "int main() { cin >> n >> m;\n"
+      "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n";
+  const std::string programs[] = {
+      // a do-while popping through the condition, the stack emptied before each outer call
+      head + "void tarjan(int u) {\n" + visit +
+          "  if (low[u] == tin[u]) { do { on[stk[top_]] = false; comp[stk[top_]] = nc; }\n"
+          "    while (stk[top_--] != u); nc++; } }\n" +
+          readGraph +
+          "  for (int i = 1; i <= n; i++) if (!tin[i]) { top_ = 0; tarjan(i); }\n"
+          "  cout << nc; }",
+      // a while loop popping into a local, the counter set to -1 with another reset
+      head + "int seen;\nvoid tarjan(int u) {\n" + visit +
+          "  if (low[u] == tin[u]) { while (true) { int w = stk[top_--]; on[w] = false;\n"
+          "    comp[w] = nc; if (w == u) break; } nc++; } }\n" +
+          readGraph +
+          "  for (int i = 1; i <= n; i++) if (!tin[i]) { seen = 0, top_ = -1; tarjan(i); }\n"
+          "  cout << nc; }",
+  };
+  for (const std::string& p : programs) {
+    Model model = buildModel("#include <bits/stdc++.h>\nusing namespace std;\n" + p);
+    EXPECT_EQ(formatCost(estimateTime(model).total), "O(m + n)") << p;
+  }
+  // near miss: a helper that does not recurse drains a stack its caller refills in each pass
+  Model refilled = buildModel(
+      "#include <bits/stdc++.h>\nusing namespace std;\nint stk[200005], top_; long long s;\n"
+      "void drain() { while (top_ > 0) s += stk[top_--]; }\n"
+      "int main() { int n, q; cin >> n >> q;\n"
+      "  for (int k = 0; k < q; k++) { top_ = 0; for (int j = 0; j < n; j++) stk[++top_] = j;\n"
+      "    drain(); }\n  cout << s; }");
+  EXPECT_EQ(formatCost(estimateTime(refilled).total), "O(n * q)");
+}
+
+// A segment tree laid out by doubled indices that keeps each node's range in its entry, read
+// into locals before the test that leaves a node outside the asked range: log n per query.
+TEST(SpreadWorkTest, RangeTestsOnRangesReadFromTheNode) {
+  const std::string build =
+      "void build(int x, int l, int r) { t[x].l = l; t[x].r = r; if (l == r) return;\n"
+      "  int m = (l + r) / 2; build(2 * x, l, m); build(2 * x + 1, m + 1, r); }\n";
+  const std::string reads =
+      "int main() { int n, q; cin >> n >> q; build(1, 1, n);\n"
+      "  for (int i = 0; i < q; i++) { int a, b; cin >> a >> b; cout << ask(1, a, b); } }";
+  const std::string head =
+      "#include <bits/stdc++.h>\nusing namespace std;\n"
+      "struct Nd { int l, r; long long s; } t[800005];\n" +
+      build;
+  const Case kCases[] = {
+      {"both ends read into locals", "", "O(q * log n + n)"},
+      {"a reference to the node", "", "O(q * log n + n)"},
+      {"near miss: no range test, every leaf visited", "", "O(n * q)"},
+  };
+  const std::string asks[] = {
+      "long long ask(int x, int ql, int qr) { auto l = t[x].l, r = t[x].r;\n"
+      "  if (ql <= l && r <= qr) return t[x].s; int m = (l + r) / 2; long long s = 0;\n"
+      "  if (ql <= m) s += ask(2 * x, ql, qr); if (qr > m) s += ask(2 * x + 1, ql, qr);\n"
+      "  return s; }\n",
+      "long long ask(int x, int ql, int qr) { const Nd& cur = t[x];\n"
+      "  if (qr < cur.l || cur.r < ql) return 0; if (ql <= cur.l && cur.r <= qr) return cur.s;\n"
+      "  return ask(2 * x, ql, qr) + ask(2 * x + 1, ql, qr); }\n",
+      "long long ask(int x, int ql, int qr) { int l = t[x].l, r = t[x].r;\n"
+      "  if (l == r) return t[x].s + ql + qr; return ask(2 * x, ql, qr) + ask(2 * x + 1, ql, qr); "
+      "}\n",
+  };
+  for (size_t k = 0; k < std::size(kCases); ++k) {
+    Model model = buildModel(head + asks[k] + reads);
+    EXPECT_EQ(formatCost(estimateTime(model).total), kCases[k].want) << kCases[k].name;
+  }
+}
+
+// The strings a container holds add up to its characters, |w|: a walk over each string in turn
+// costs them all once, however the walk is spelled.
+TEST(SpreadWorkTest, StringsOfAListWalkedInTurn) {
+  const Case kCases[] = {
+      {"range over each string",
+       "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[i]) t += c;\n"
+       "  cout << t; }",
+       "O(n + |w|)"},
+      {"a length taken before a macro-style loop",
+       "int main() { int n; cin >> n; vector<string> w(n); for (int i = 0; i < n; i++) cin >> "
+       "w[i];\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) { int len = w[i].length();\n"
+       "    for (int j = 0; j < (int)(len); ++(j)) t += w[i][j]; }\n  cout << t; }",
+       "O(n + |w|)"},
+      {"an array of strings by size in the condition",
+       "string names[100005];\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> "
+       "names[i];\n"
+       "  int v = 0; for (int i = 0; i < n; i++) for (int j = 0; j < (int)names[i].size(); j++)\n"
+       "    v += names[i][j] == 'a';\n  cout << v; }",
+       "O(n + |names|)"},
+      {"near miss: the first string walked in every pass",
+       "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[0]) t += c * i;\n"
+       "  cout << t; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// memset or memcpy of one row of a table (sizeof to[v]) touches that row, not the table.
+TEST(SpreadWorkTest, RowsClearedOrCopiedByTheirOwnSize) {
+  const Case kCases[] = {
+      {"a row of 26 links copied per item",
+       "int to[400005][26], link_[400005];\n"
+       "int main() { int n; cin >> n; for (int i = 1; i <= n; i++) {\n"
+       "  memcpy(to[i], to[link_[i]], sizeof(to[i])); link_[i] = i - 1; }\n  cout << to[n][0]; }",
+       "O(n)"},
+      {"a row of a table sized by named limits cleared per item",
+       "const int MAXN = 5005, MAXK = 105; int dp[MAXN][MAXK];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) memset(dp[i], -1, sizeof "
+       "dp[i]);\n"
+       "  cout << dp[0][0]; }",
+       "O(MAXK * n)"},
+      {"near miss: the whole table cleared per item",
+       "const int MAXN = 5005, MAXK = 105; int dp[MAXN][MAXK];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) memset(dp, -1, sizeof dp);\n"
+       "  cout << dp[0][0]; }",
+       "O(MAXK * MAXN * n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
