@@ -437,5 +437,35 @@ TEST(ShapesTest, BitsetsBuiltFromAValue) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A list an activation fills with one entry per neighbour is as long as the neighbour's row:
+// its walks cost the row's share, whatever loop walks it.
+TEST(ShapesTest, ListsFilledOncePerNeighbour) {
+  const Case kCases[] = {
+      {"children kept, then walked by index",
+       PROGRAM(
+           "int n, k; vector<int> adj[200005]; long long dp[200005][55];\nvoid go(int u, int "
+           "p) { vector<int> kids; for (int v : adj[u]) if (v != p) { go(v, u); "
+           "kids.push_back(v); } for (int i = 0; i < (int)kids.size(); i++) for (int j = 0; j < "
+           "k; j++) dp[u][j + 1] += dp[kids[i]][j]; }\nint main() { cin >> n >> k; for (int i "
+           "= 1; i < n; i++) { int a, b; cin >> a >> b; adj[a].push_back(b); "
+           "adj[b].push_back(a); } go(1, 0); }"),
+       "O(k * n)"},
+      {"values of the children walked by range in a lambda",
+       PROGRAM("int main() { int n; cin >> n; vector<vector<int>> g(n); for (int i = 1; i < n; "
+               "i++) { int p; cin >> p; g[p].push_back(i); } vector<long long> f(n);\n  auto dfs "
+               "= [&](auto self, int v) -> void { vector<long long> got; for (int c : g[v]) { "
+               "self(self, c); got.emplace_back(f[c]); } for (long "
+               "long x : got) f[v] += x; f[v]++; };\n  dfs(dfs, 0); }"),
+       "O(n)"},
+      {"near miss: a list kept across activations grows to all the vertices",
+       PROGRAM("int n; vector<int> adj[200005]; vector<int> seen; long long tot;\nvoid go(int u, "
+               "int p) { for (int v : adj[u]) if (v != p) { seen.push_back(v); go(v, u); } for "
+               "(int x : seen) tot += x; }\nint main() { cin >> n; for (int i = 1; i < n; i++) { "
+               "int a, b; cin >> a >> b; adj[a].push_back(b); adj[b].push_back(a); } go(1, 0); }"),
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
