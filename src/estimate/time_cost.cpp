@@ -770,7 +770,8 @@ class TimeWalker {
       }
       return !loops;
     });
-    return traverses && !loops;
+    // memset(vis, 0, sizeof vis); dfs(u);: marks started over in every call visit again
+    return traverses && !loops && !reinitialisesMarks(function.body);
   }
 
   // if (!vis[i]) dfs(i); if (col[i] == -1 && !dfs(i, 0)): a call made only for unmarked

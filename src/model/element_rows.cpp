@@ -77,10 +77,10 @@ Cost stringRowShare(const Model& model, const Node& row, const std::vector<Enclo
   const Node base = unwrap(row.field("argument"));
   const Node indices = row.field("indices");
   const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
+  const Cost all = sizeCost("|" + std::string(base.text()) + "|");
+  // w[x] for a value x read per query: any one string, the longest as long as all of them
   const EnclosingLoop* owner = frameOf(frames, index.text());
-  Cost rows = owner ? owner->trips : containerSize(model, std::string(base.text()), base);
-  if (isConstantCost(rows)) rows = primarySize(model);
-  return divideCosts(sizeCost("|" + std::string(base.text()) + "|"), rows);
+  return owner ? divideCosts(all, owner->trips) : all;
 }
 
 Node rowWalkedDown(const Model& model, const Node& start) {

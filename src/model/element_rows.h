@@ -22,7 +22,7 @@ Cost memberRowShare(const Model& model, const Node& row, const std::vector<Enclo
 // (vector<string>, string w[N]): one string of all it holds, whose lengths add up to |w|.
 Node stringRow(const Model& model, const Node& expression);
 // The share of one string row per pass: |w| spread over the passes of the enclosing loop that
-// walks the row's index, else over the strings w holds.
+// walks the row's index; all of |w| for a row picked otherwise (w[x] with x read).
 Cost stringRowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames);
 // g[u] of a start `g[u].size() - 1`, `(int)p->kids.size() - 1` or `g[u].size()`: the row a
 // loop counting down walks from its end; null otherwise.

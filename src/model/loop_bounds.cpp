@@ -492,6 +492,8 @@ LoopBound poppedBound(const Model& model, const Node& loop,
     bound.bound = !adjacency.empty() ? vertexCount(model, adjacency)
                   : !grid.empty()    ? usedExtent(model, findSymbol(model, grid)->dimensions)
                                      : primarySize(model);
+    if (!grid.empty() && isConstantCost(bound.bound)) bound.bound = loopBoundedCells(model, grid);
+    if (isConstantCost(bound.bound)) bound.bound = primarySize(model);
     bound.what = sizeText(bound.bound);
     bound.why = "each entry pushed into " + popped + " is popped once";
     return bound;

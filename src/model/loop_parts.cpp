@@ -127,9 +127,10 @@ Update readUpdate(const Node& update, const std::string& variable) {
     Update first = readUpdate(u.field("left"), variable);
     return first.op.empty() ? readUpdate(u.field("right"), variable) : first;
   }
+  // --(i) and (i) += 2, as macros parenthesise their arguments
   if (u.type() == "update_expression" && isIdentifierNamed(unwrap(u.field("argument")), variable))
     return {std::string(u.field("operator").text()), {}};
-  if (u.type() != "assignment_expression" || !isIdentifierNamed(u.field("left"), variable))
+  if (u.type() != "assignment_expression" || !isIdentifierNamed(unwrap(u.field("left")), variable))
     return {};
   const std::string op(u.field("operator").text());
   const Node right = unwrap(u.field("right"));
@@ -256,6 +257,20 @@ Node nestedRow(const Model& model, const Node& expression) {
                                                                                            : Node{};
 }
 
+namespace {
+
+// A row of main's reached outside every loop (sort(comp[best].begin(), ...)): read once, for a
+// row the input may fill with every entry, not for each row in turn.
+bool readOnceInMain(const Node& row) {
+  for (Node p = row.parent(); !p.null(); p = p.parent()) {
+    if (isLoopNode(p) || p.type() == "lambda_expression") return false;
+    if (p.type() == "function_definition") return declaredName(p.field("declarator")) == "main";
+  }
+  return false;
+}
+
+}  // namespace
+
 Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLoop>& frames) {
   if (row.type() == "field_expression") return memberRowShare(model, row, frames);
   if (!stringRow(model, row).null()) return stringRowShare(model, row, frames);
@@ -266,6 +281,7 @@ Cost rowShare(const Model& model, const Node& row, const std::vector<EnclosingLo
   const Node indices = row.field("indices");
   const Node index = indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
   const EnclosingLoop* owner = frameOf(frames, index.text());
+  if (!owner && readOnceInMain(row)) return edgeCount(model, base);
   Cost rows = owner ? owner->trips : vertexCount(model, base);
   // rows of a literal extent the input leaves unnamed: as many as a drain over them visits
   if (counted != model.counted.rowCounts.end() && isConstantCost(rows)) rows = primarySize(model);
@@ -393,20 +409,35 @@ bool popsFrom(const Node& scope, const std::string& object) {
   return callsMethodOn(scope, object, {"pop_back", "pop", "pop_front"});
 }
 
+namespace {
+
+// if (..) break; or if (..) { ...; break; }: the test itself ends the walk, not one nested in it.
+bool breaksDirectly(const Node& consequence) {
+  if (consequence.type() == "break_statement") return true;
+  if (consequence.type() != "compound_statement") return false;
+  for (const Node& statement : childrenOf(consequence))
+    if (statement.type() == "break_statement") return true;
+  return false;
+}
+
+}  // namespace
+
 bool stopsAtMarks(const Node& body, const std::string& variable) {
   std::string tested;
+  std::string_view entry;  // the index the test reads, which the mark must write
   bool marks = false;
   visitNodes(body, [&](const Node& n) {
-    if (n.type() == "if_statement" && tested.empty() &&
-        !findDescendant(n.field("consequence"), {"break_statement"}).null()) {
+    if (n.type() == "if_statement" && tested.empty() && breaksDirectly(n.field("consequence"))) {
       const Node lookup = findDescendant(n.field("condition"), {"subscript_expression"});
-      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable))
+      if (!lookup.null() && mentionsIdentifier(lookup.field("indices"), variable)) {
         tested = containerName(lookup);
+        entry = lookup.field("indices").text();
+      }
     }
     if (n.type() == "assignment_expression" && !tested.empty()) {
       const Node left = unwrap(n.field("left"));
       marks = marks || (left.type() == "subscript_expression" && containerName(left) == tested &&
-                        mentionsIdentifier(left.field("indices"), variable));
+                        left.field("indices").text() == entry);
     }
     return true;
   });
@@ -560,6 +591,42 @@ std::string writtenGrid(const Model& model, const Node& body) {
     return name.empty();
   });
   return name;
+}
+
+namespace {
+
+// i of x[i]: the index when it is a plain name, or "".
+std::string plainIndex(const Node& subscript) {
+  Node index = unwrap(subscript.field("indices"));
+  if (index.type() == "subscript_argument_list" && index.childCount() == 1)
+    index = unwrap(index.child(0));
+  return index.type() == "identifier" ? std::string(index.text()) : std::string();
+}
+
+}  // namespace
+
+Cost loopBoundedCells(const Model& model, const std::string& grid) {
+  Cost cells;
+  visitNodes(model.root, [&](const Node& n) {
+    if (!isConstantCost(cells)) return false;
+    if (n.type() != "subscript_expression" ||
+        n.field("argument").type() != "subscript_expression" || containerName(n) != grid)
+      return true;
+    const std::string row = plainIndex(n.field("argument")), column = plainIndex(n);
+    if (row.empty() || column.empty() || row == column) return true;
+    Cost rows, columns;
+    int guard = 0;
+    for (Node p = n.parent(); !p.null() && guard < 64; p = p.parent(), ++guard) {
+      if (p.type() != "for_statement") continue;
+      const LoopFacts facts = loopFactsOf(model, p, {}, {});
+      if (facts.step != StepKind::kCounted) continue;
+      if (facts.variable == row && isConstantCost(rows)) rows = facts.trips;
+      if (facts.variable == column && isConstantCost(columns)) columns = facts.trips;
+    }
+    if (!isConstantCost(rows) && !isConstantCost(columns)) cells = multiplyCosts(rows, columns);
+    return true;
+  });
+  return cells;
 }
 
 // True when a loop body starts its marks over: memset, fill, assign, or a fresh

@@ -77,6 +77,10 @@ std::string testedContainer(const Node& condition);
 std::string walkedAdjacency(const Model& model, const Node& body);
 // The array the body writes with two or more subscripts (a grid a BFS fills), or empty.
 std::string writtenGrid(const Model& model, const Node& body);
+// The cells of `grid` the program's loops reach: n * m when some use grid[i][j] sits in for
+// loops moving i up to n and j up to m, whatever capacity the grid was declared with; O(1)
+// when no such use is found.
+Cost loopBoundedCells(const Model& model, const std::string& grid);
 // True when a loop body starts its marks over: memset, fill, assign, a fresh vector.
 bool reinitialisesMarks(const Node& body);
 // True when the body halves something: / 2 or >> 1.

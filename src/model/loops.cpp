@@ -220,6 +220,27 @@ bool stopsAtDivisor(const Node& body, const std::string& variable) {
   return found;
 }
 
+// A read from a stream in `condition`: cin >> x (or any stream's >>), scanf, getline.
+bool readsInput(const Model& model, const Node& condition) {
+  bool reads = false;
+  visitNodes(condition, [&](const Node& n) {
+    if (n.type() == "call_expression") {
+      const std::string_view callee = n.field("function").text();
+      reads = callee == "scanf" || callee == "fscanf" || callee == "getline" ||
+              callee == "std::getline" || callee == "gets" || callee == "fgets";
+    }
+    if (n.type() == "binary_expression" && n.field("operator").text() == ">>") {
+      Node left = n;
+      while (left.type() == "binary_expression") left = unwrap(left.field("left"));
+      const Symbol* stream = left.type() == "identifier" ? findSymbol(model, left.text()) : nullptr;
+      reads = left.text() == "cin" || left.text() == "std::cin" ||
+              (stream && stream->typeText.find("stream") != std::string::npos);
+    }
+    return !reads;
+  });
+  return reads;
+}
+
 // ---- The for statement ----
 
 LoopFacts countedFacts(const Model& model, const Node& loop,
@@ -585,6 +606,10 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
   }
   if (condition.null())
     return {variable, StepKind::kUnknown, constantCost(), constantCost(), loop.line()};
+  // for (int x; cin >> x;), for (; scanf("%d", &x) == 1;): one pass per value of the input, as
+  // while (cin >> x) makes
+  if (readsInput(model, condition))
+    return {variable, StepKind::kContainer, sizeCost("input"), sizeCost("input"), loop.line()};
   Update update = readUpdate(loop.field("update"), variable);
   if (update.op.empty()) update = findUpdateIn(loop.field("body"), variable);
   // for (p = i >> 1; i > 1 && ..; i = p, p = i >> 1): the header moves another index, by halves

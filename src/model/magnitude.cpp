@@ -222,7 +222,7 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   const Node arguments = call.field("arguments");
   if (function.type() == "field_expression") {
     const std::string_view method = function.field("field").text();
-    if (method == "size" || method == "length" || method == "end") {
+    if (method == "size" || method == "length" || method == "end" || method == "rend") {
       // x.size() in a helper whose x is bound to the caller's argument: the argument's size.
       const Node object = function.field("argument");
       for (auto it = loops.rbegin(); object.type() == "identifier" && it != loops.rend(); ++it)

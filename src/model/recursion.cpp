@@ -10,6 +10,7 @@
 #include "model/loop_parts.h"
 #include "model/loops.h"
 #include "model/magnitude.h"
+#include "model/memo_states.h"
 #include "model/merged_children.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
@@ -558,6 +559,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
   bool inLoop = false, inAdjacencyLoop = false, pruned = false, fromComputedVertex = false;
   int choices = 0;  // for (char c : {'L', 'R'}): a fixed set of choices per level
   std::string adjacency;
+  Node adjacencyLoop;
   for (const Node& call : calls) {
     if (insideLoop(call, function.body)) inLoop = true;
     const Node loop = enclosingLoop(call, function.body);
@@ -580,6 +582,7 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
     if (isAdjacencyLoop(model, loop)) {
       inAdjacencyLoop = true;
       adjacency = adjacencyOf(model, loop);
+      adjacencyLoop = loop;
       fromComputedVertex = fromComputedVertex || walksFromComputedVertex(function, loop);
     } else if (!loop.null() && skipsParent(function, call, loop) &&
                !neighboursHolder(function, loop).empty()) {
@@ -617,6 +620,10 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
         facts.states = multiplyCosts(facts.states, extent);
       table = seen;
     }
+    // dp[c][v] with for (u : adj[v]): the states along v are the adjacency's vertices
+    if (inAdjacencyLoop)
+      if (const auto states = memoStatesOverVertices(model, function, memo, adjacencyLoop))
+        facts.states = *states;
     // A key fixed by the others along every call (row = popcount(used)) is no dimension: the
     // states are those the other keys reach.
     const std::vector<bool> tied = tiedParameters(function, calls);

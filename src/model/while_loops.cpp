@@ -15,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "model/counter_stacks.h"
 #include "model/drained_containers.h"
 #include "model/index_steps.h"
 #include "model/loop_parts.h"
@@ -232,12 +233,17 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
     else
       facts.trips = containerSize(model, tested, condition);
+    // dist[210][210] of a grid read n by n: the cells the program's loops reach
+    if (!grid.empty() && isConstantCost(facts.trips)) facts.trips = loopBoundedCells(model, grid);
     if (isConstantCost(facts.trips))
       facts.trips = readsFixedCount(model) ? constantCost() : primarySize(model);
     // for (s = 1; s <= n; s++) if (!seen[s]) { BFS from s }: each vertex once over all passes
-    if (!frames.empty() && (!adjacency.empty() || !grid.empty()) &&
-        !reinitialisesMarks(frames.back().node.field("body")))
-      facts.trips = divideCosts(facts.trips, frames.back().trips);
+    // (every loop of the nest around it shares the marks, up to one that starts them over)
+    if (!adjacency.empty() || !grid.empty())
+      for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+        if (reinitialisesMarks(frame->node.field("body"))) break;
+        facts.trips = divideCosts(facts.trips, frame->trips);
+      }
     return facts;
   }
 
@@ -413,6 +419,10 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
       if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {
         facts.step = StepKind::kTwoPointer;
         facts.trips = divideCosts(facts.trips, frames.back().trips);
+        // while (t >= 2 && ...) t--; beside s[t++] = p in the same pass: the pops never
+        // outnumber the pushes, one per pass.
+        if (update.op == "--" && raisedOncePerPass(frames.back().node, variable, loop))
+          facts.trips = repeatedCost(1);
         // Mo's order: the window's ends walk (n + q) * sqrt n over the block-sorted queries.
         const std::string queries = walkedContainer(frames.back(), condition);
         if (sortedInBlocks(model, queries)) {

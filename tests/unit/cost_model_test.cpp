@@ -129,6 +129,11 @@ TEST(TripCountTest, EachLoopShape) {
   } kCases[] = {
       {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
       {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
+      // macros parenthesise the counter: --(i), (i)--, (i) -= 2, (i) *= 2
+      {"parenthesised decrement", "for (int i = n - 1; i >= 0; --(i)) {}", "O(n)"},
+      {"parenthesised postfix decrement", "for (int i = n; (i) > 0; (i)--) {}", "O(n)"},
+      {"parenthesised compound step", "for (int i = n; i > 0; (i) -= 2) {}", "O(n)"},
+      {"parenthesised doubling", "for (int i = 1; i <= n; (i) *= 2) {}", "O(log n)"},
       {"halving", "for (int i = n; i > 0; i /= 2) {}", "O(log n)"},
       {"shift in the condition", "for (int k = 0; (1 << k) <= n; k++) {}", "O(log n)"},
       {"power in the condition", "int k = 0; while (pow(2, k) < m) k++;", "O(log m)"},
@@ -150,6 +155,16 @@ TEST(TripCountTest, EachLoopShape) {
        "vector<int> c(n); for (int i = 0; i < n; i++) for (int j = i + 1; j < n; j++) { if "
        "(c[j]) break; c[j] = 1; }",
        "O(n)"},
+      {"a mark tested by an entry and set in one brace",
+       "vector<bool> seen(n); for (int i = 0; i < n; i++) for (int j = i; j < n; j++) { if "
+       "(seen[j]) { break; } seen[j] = true; }",
+       "O(n)"},
+      // the break ends the walk on another test than the entry written: each pass may go on
+      {"relaxations that break on another test",
+       "int m; cin >> m; vector<long long> d(n); vector<int> u(m), v(m); for (int i = 0; i < n; "
+       "i++) for (int j = 0; j < m; j++) { if (d[u[j]] + 1 < d[v[j]]) { if (i == n - 1) break; "
+       "d[v[j]] = d[u[j]] + 1; } }",
+       "O(m * n)"},
       {"multiples of distinct entries",
        "vector<int> a(n); for (auto& x : a) cin >> x; for (int s = 0; s < n; s++) for (int j = 1; "
        "j * a[s] <= n; j++) {}",

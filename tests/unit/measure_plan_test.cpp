@@ -139,8 +139,7 @@ TEST(InputPlanShapes, LinesEndedByACarriageReturnAlone) {
       {"", ""},
   };
   for (const Case& c : kCases) EXPECT_EQ(withLineFeeds(c.code), c.want) << c.code;
-  // The preprocessor ends a line at a carriage return alone too, as compilers do, so the
-  // #include no longer swallows main whichever way the file is given.
+  // Read as one line, the #include would swallow main; the analysis ends lines there too.
   EXPECT_EQ(planOf(kCases[0].code), "n:size");
   EXPECT_EQ(planOf(withLineFeeds(kCases[0].code)), "n:size");
 }

@@ -288,6 +288,76 @@ TEST(ValueFactTest, MathFunctionsRootOrKeepTheValueTheyAreGiven) {
   }
 }
 
+// One row of a table of lists read once in main may hold every entry; rows read in turn share
+// the entries among them.
+TEST(ScopeReadingTest, ARowMainReadsOnceMayHoldEveryEntry) {
+  const char* const kRead =
+      "int n, m; cin >> n >> m; vector<vector<int>> g(n); for (int i = 0; i < m; i++) { int a, "
+      "b; cin >> a >> b; g[a].push_back(b); } int best = 0; for (int v = 0; v < n; v++) if "
+      "(g[v].size() > g[best].size()) best = v; ";
+  const ProgramCase kCases[] = {
+      {"sorted once", "sort(g[best].begin(), g[best].end()); cout << g[best][0];",
+       "O(m * log m + n)", "O(n + m)"},
+      {"walked once by a range-for", "long long s = 0; for (int x : g[best]) s += x; cout << s;",
+       "O(n + m)", "O(n + m)"},
+      {"walked once to its size",
+       "long long s = 0; for (size_t k = 0; k < g[best].size(); k++) "
+       "s += g[best][k]; cout << s;",
+       "O(n + m)", "O(n + m)"},
+      {"every row sorted in turn",
+       "for (int v = 0; v < n; v++) sort(g[v].begin(), g[v].end()); cout << g[best][0];",
+       "O(m * log m + n)", "O(n + m)"},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got =
+        estimateOf(std::string(kHead) + "int main() { " + kRead + c.program + " }");
+    EXPECT_EQ(got.time, c.time) << c.name;
+    EXPECT_EQ(got.space, c.space) << c.name;
+  }
+}
+
+// A loop that reads until the input ends passes once per value, however its header is written.
+TEST(InputReadingTest, LoopsReadingUntilTheInputEndsPassOncePerValue) {
+  const char* const kHeaders[] = {
+      "int x; while (cin >> x) v.push_back(x);",
+      "for (int x; cin >> x;) v.push_back(x);",
+      "for (int x; scanf(\"%d\", &x) != EOF;) v.push_back(x);",
+      "ifstream in(\"a.txt\"); for (int x; in >> x;) v.push_back(x);",
+      "for (string w; getline(cin, w);) v.push_back(w.size());",
+  };
+  for (const char* header : kHeaders) {
+    const Estimate got = estimateOf(std::string(kHead) + "int main() { vector<int> v; " + header +
+                                    " sort(v.begin(), v.end()); for (int y : v) cout << y; }");
+    EXPECT_EQ(got.time, "O(input * log input)") << header;
+    EXPECT_EQ(got.space, "O(input)") << header;
+  }
+}
+
+// A grid declared with a small capacity holds the cells the program's loops fill: a search
+// over it drains each of them.
+TEST(ScopeReadingTest, AGridsCellsAreWhatItsLoopsReach) {
+  const char* const kSearch =
+      "while (!q.empty()) { auto [y, x] = q.front(); q.pop(); for (int k = 0; k < 4; k++) { int "
+      "ny = y + dy[k], nx = x + dx[k]; if (ny < 0 || nx < 0 || ny >= h || nx >= w || d[ny][nx] "
+      ">= 0) continue; d[ny][nx] = d[y][x] + 1; q.push({ny, nx}); } }";
+  const ProgramCase kCases[] = {
+      {"read h by w with for loops",
+       "int h, w; int d[55][55]; int dy[] = {1, 0, -1, 0}, dx[] = {0, 1, 0, -1}; int main() { cin "
+       ">> h >> w; for (int i = 0; i < h; i++) for (int j = 0; j < w; j++) d[i][j] = -1; "
+       "queue<pair<int, int>> q; q.push({0, 0}); d[0][0] = 0; ",
+       "O(h * w)", ""},
+      {"filled by a while loop over rows and a for loop over columns",
+       "int h, w; int d[60][60]; int dy[] = {1, 0, -1, 0}, dx[] = {0, 1, 0, -1}; int main() { cin "
+       ">> h >> w; int i = 0; while (i < h) { for (int j = 0; j < w; j++) d[i][j] = -1; i++; } "
+       "queue<pair<int, int>> q; q.push({0, 0}); d[0][0] = 0; ",
+       "O(h * w)", ""},
+  };
+  for (const auto& c : kCases) {
+    const Estimate got = estimateOf(std::string(kHead) + c.program + kSearch + " }");
+    EXPECT_EQ(got.time, c.time) << c.name;
+  }
+}
+
 TEST(LoopHeaderTest, MacroHeadersTheParserMisreadsAreLoops) {
   const struct {
     const char* name;

@@ -164,6 +164,14 @@ TEST(SpreadWorkTest, HelpersThatOnlyRunATraversal) {
        "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
        "  for (int i = 1; i <= n; i++) if (!vis[i]) both(i);\n  cout << cnt; }",
        "O(m + n)"},
+      {"near miss: a helper that clears the marks by memset first",
+       "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
+       "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
+       "void fresh(int u) { memset(vis, 0, sizeof vis); dfs(u); }\n"
+       "int main() { cin >> n >> m;\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
+       "  for (int i = 1; i <= n; i++) if (!vis[i]) fresh(i);\n  cout << cnt; }",
+       "O(n * (n + m))"},
       {"near miss: a helper that clears the marks with a loop first",
        "int n, m; vector<int> g[100005]; bool vis[100005]; int cnt;\n"
        "void dfs(int u) { vis[u] = true; cnt++; for (int v : g[u]) if (!vis[v]) dfs(v); }\n"
@@ -356,6 +364,11 @@ TEST(SpreadWorkTest, StringsOfAListWalkedInTurn) {
        "  int v = 0; for (int i = 0; i < n; i++) for (int j = 0; j < (int)names[i].size(); j++)\n"
        "    v += names[i][j] == 'a';\n  cout << v; }",
        "O(n + |names|)"},
+      {"near miss: a string picked by a value read, walked per query",
+       "int main() { int n, q; cin >> n >> q; vector<string> w(n); for (auto& x : w) cin >> x;\n"
+       "  long long t = 0; while (q--) { int x; cin >> x; for (char c : w[x]) t += c; }\n"
+       "  cout << t; }",
+       "O(q * |w| + n)"},
       {"near miss: the first string walked in every pass",
        "int main() { int n; cin >> n; vector<string> w(n); for (auto& x : w) cin >> x;\n"
        "  long long t = 0; for (int i = 0; i < n; i++) for (char c : w[0]) t += c * i;\n"
@@ -386,6 +399,87 @@ TEST(SpreadWorkTest, RowsClearedOrCopiedByTheirOwnSize) {
        "O(MAXK * MAXN * n)"},
   };
   expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A stack kept by a counter, pushed once per pass (h[k++] = p) and popped by a loop that only
+// lowers the counter: the pops never outnumber the pushes, one per pass over the run.
+TEST(SpreadWorkTest, CounterStacksPoppedNoMoreThanPushed) {
+  const Case kCases[] = {
+      {"a hull over sorted points by index",
+       "long long X[200005], Y[200005]; int h[200005];\n"
+       "long long cross(int o, int a, int b) { return (X[a] - X[o]) * (Y[b] - Y[o]) - (Y[a] - "
+       "Y[o]) * (X[b] - X[o]); }\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> X[i] >> Y[i];\n"
+       "  int k = 0; for (int i = 0; i < n; i++) {\n"
+       "    while (k >= 2 && cross(h[k - 2], h[k - 1], i) <= 0) k--;\n"
+       "    h[k++] = i; }\n  cout << k; }",
+       "O(n)"},
+      {"a hull walking an iterator range",
+       "template <typename It> int hull(It first, It last) { vector<long long> s(last - first); "
+       "int t = 0;\n"
+       "  while (first < last) { while (t >= 2 && s[t - 2] + *first < 2 * s[t - 1]) t--;\n"
+       "    s[t++] = *first++; }\n  return t; }\n"
+       "int main() { int n; cin >> n; vector<long long> v(n); for (auto& x : v) cin >> x;\n"
+       "  cout << hull(v.begin(), v.end()) + hull(v.rbegin(), v.rend()); }",
+       "O(n)"},
+      {"pushed by a step of one written out",
+       "int st[200005], a[200005];\n"
+       "int main() { int n; cin >> n; int top = 0; long long s = 0;\n"
+       "  for (int i = 0; i < n; i++) { cin >> a[i]; while (top > 0 && st[top] >= a[i]) top--;\n"
+       "    top += 1; st[top] = a[i]; s += top; }\n  cout << s; }",
+       "O(n)"},
+      {"near miss: the counter starts over in every pass",
+       "int a[200005];\n"
+       "int main() { int n; cin >> n; for (int i = 0; i < n; i++) cin >> a[i]; long long s = 0;\n"
+       "  for (int i = 0; i < n; i++) { int k = n - 1; while (k > 0 && a[k] > a[i]) k--;\n"
+       "    s += k; k++; }\n  cout << s; }",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A memo over (vertex, small key) that walks the vertex's adjacency costs the small key times
+// the vertices and edges: its states along the vertex are the vertices the adjacency holds.
+TEST(SpreadWorkTest, MemoStatesAlongAWalkedVertex) {
+  const std::string walk = "  int r = 0; for (int u : adj[v]) r = max(r, best(u, c) + 1);\n";
+  const std::string readEdges =
+      "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; adj[a].push_back(b); }\n";
+  const Case kCases[] = {
+      {"a table of a named capacity, the letter first", "", "O(m + MX + n)"},
+      {"a table of vectors, the vertex first", "", "O(n + m)"},
+      {"a key of three values last in a literal table", "", "O(m + n)"},
+  };
+  const std::string programs[] = {
+      "const int MX = 200005; vector<int> adj[MX]; int memo[26][MX]; string s;\n"
+      "int best(int v, int c) { if (memo[c][v] != -1) return memo[c][v];\n" +
+          walk +
+          "  return memo[c][v] = r + (s[v] - 'a' == c); }\n"
+          "int main() { int n, m; cin >> n >> m >> s;\n" +
+          readEdges +
+          "  memset(memo, -1, sizeof memo); int ans = 0;\n"
+          "  for (int v = 0; v < n; v++) for (int c = 0; c < 26; c++) ans = max(ans, best(v, "
+          "c));\n  cout << ans; }",
+      "int n, m; vector<vector<int>> adj; vector<vector<long long>> memo;\n"
+      "long long best(int v, int c) { if (memo[v][c] >= 0) return memo[v][c];\n" +
+          walk +
+          "  return memo[v][c] = r + c; }\n"
+          "int main() { cin >> n >> m; adj.resize(n); memo.assign(n, vector<long long>(4, -1));\n" +
+          readEdges +
+          "  long long ans = 0; for (int v = 0; v < n; v++) ans = max(ans, best(v, 3));\n"
+          "  cout << ans; }",
+      "vector<int> adj[100005]; int memo[100005][3];\n"
+      "int best(int v, int c) { if (memo[v][c]) return memo[v][c];\n" +
+          walk +
+          "  return memo[v][c] = r + 1; }\n"
+          "int main() { int n, m; cin >> n >> m;\n" +
+          readEdges +
+          "  int ans = 0; for (int v = 0; v < n; v++) ans = max(ans, best(v, v % 3));\n"
+          "  cout << ans; }",
+  };
+  for (size_t k = 0; k < std::size(kCases); ++k) {
+    Model model = buildModel("#include <bits/stdc++.h>\nusing namespace std;\n" + programs[k]);
+    EXPECT_EQ(formatCost(estimateTime(model).total), kCases[k].want) << kCases[k].name;
+  }
 }
 
 }  // namespace
