@@ -15,6 +15,26 @@ size_t countLines(const std::string& text) {
   return lines;
 }
 
+bool isWordByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// `text` with every whole word `word` replaced by `by`.
+std::string replaceWord(const std::string& text, const std::string& word, const std::string& by) {
+  std::string out;
+  size_t from = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+    const size_t end = at + word.size();
+    if ((at > 0 && isWordByte(text[at - 1])) || (end < text.size() && isWordByte(text[end])))
+      continue;
+    out.append(text, from, at - from);
+    out += by;
+    from = end;
+  }
+  out.append(text, from, std::string::npos);
+  return out;
+}
+
 }  // namespace
 
 std::string manyFunctionsProgram(int lines) {
@@ -103,6 +123,18 @@ std::string hugeFunctionProgram(size_t bytes) {
   if (used < bytes) out += "/*" + std::string(bytes - used, ' ') + "*/";
   out += tail;
   return out;
+}
+
+std::string concatenatedPrograms(const std::vector<std::string>& programs, size_t lines) {
+  std::string text;
+  size_t count = 0;
+  for (size_t round = 0; count < lines && !programs.empty(); ++round)
+    for (size_t i = 0; i < programs.size() && count < lines; ++i) {
+      const std::string main = "main_" + std::to_string(round) + "_" + std::to_string(i);
+      text += replaceWord(programs[i], "main", main) + "\n";
+      count += countLines(programs[i]) + 1;
+    }
+  return text;
 }
 
 std::vector<Workload> generatedWorkloads() {

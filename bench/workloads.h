@@ -24,6 +24,11 @@ std::string helperChainProgram(int count, bool cycle);
 // One function of straight-line and looped statements, padded to exactly `bytes` bytes.
 std::string hugeFunctionProgram(size_t bytes);
 
+// The programs one after another, in order and round again, until the text holds `lines`
+// lines; each copy's main (any whole word "main") is renamed main_<round>_<index>, so that the
+// whole still parses as one file of many helpers, as an editor's buffer of pasted solutions.
+std::string concatenatedPrograms(const std::vector<std::string>& programs, size_t lines);
+
 // Every generated workload the bench measures, in report order.
 std::vector<Workload> generatedWorkloads();
 

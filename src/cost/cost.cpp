@@ -348,6 +348,16 @@ bool isConstantCost(const Cost& cost) {
 
 namespace {
 
+// Keeps the fastest-growing terms of a runaway sum, dropping the first smallest each time.
+void trimToCap(Cost& sum) {
+  while (sum.terms.size() > kMaxTerms) {
+    auto smallest = std::min_element(
+        sum.terms.begin(), sum.terms.end(),
+        [](const Monomial& x, const Monomial& y) { return compareGrowth(x, y) < 0; });
+    sum.terms.erase(smallest);
+  }
+}
+
 // Adds `b`'s products into `sum`, then trims a runaway sum to its fastest-growing terms.
 void addInto(Cost& sum, const Cost& b) {
   for (const Monomial& term : b.terms) {
@@ -358,13 +368,7 @@ void addInto(Cost& sum, const Cost& b) {
       same->constant = std::max(same->constant, term.constant);
   }
   if (sum.terms.size() > kMaxTerms) sum = simplifyCost(sum);
-  while (sum.terms.size() > kMaxTerms) {
-    // Keep the fastest-growing terms of a runaway sum.
-    auto smallest = std::min_element(
-        sum.terms.begin(), sum.terms.end(),
-        [](const Monomial& x, const Monomial& y) { return compareGrowth(x, y) < 0; });
-    sum.terms.erase(smallest);
-  }
+  trimToCap(sum);
 }
 
 }  // namespace
@@ -443,27 +447,60 @@ Cost halveExponentials(const Cost& cost, const std::string& size) {
   return result;
 }
 
-Cost simplifyCost(const Cost& cost) {
+namespace {
+
+// simplifyCost of `cost` whose first `settled` terms are themselves such an answer, in its
+// order (a trim of the smallest keeps that): clamping leaves them as they are, none equals
+// another, and none bounds another, so they are compared only with the terms after them.
+Cost simplifyAfter(const Cost& cost, size_t settled) {
+  // Runs on every addition to a sum past its cap, the whole program's among them: the terms
+  // are moved, never copied, since each holds a map of its sizes.
   std::vector<Monomial> clamped;
-  for (const Monomial& term : cost.terms) {
-    Monomial c = clampNegative(term);
+  clamped.reserve(cost.terms.size());
+  for (size_t k = 0; k < cost.terms.size(); ++k) {
+    if (k < settled) {
+      clamped.push_back(cost.terms[k]);
+      continue;
+    }
+    Monomial c = clampNegative(cost.terms[k]);
     if (c.sizes.empty()) continue;
     const auto same = std::find(clamped.begin(), clamped.end(), c);
     if (same == clamped.end())
-      clamped.push_back(c);
+      clamped.push_back(std::move(c));
     else
       same->constant = std::max(same->constant, c.constant);
   }
-  Cost kept;
-  for (size_t i = 0; i < clamped.size(); ++i) {
-    bool dominated = false;
-    for (size_t j = 0; j < clamped.size() && !dominated; ++j)
+  std::vector<bool> dominated(clamped.size(), false);
+  for (size_t i = 0; i < clamped.size(); ++i)
+    for (size_t j = i < settled ? settled : 0; j < clamped.size() && !dominated[i]; ++j)
       if (i != j && boundedBy(clamped[i], clamped[j]) &&
           (!boundedBy(clamped[j], clamped[i]) || j < i))
-        dominated = true;
-    if (!dominated) kept.terms.push_back(clamped[i]);
-  }
+        dominated[i] = true;
+  Cost kept;
+  kept.terms.reserve(clamped.size());
+  for (size_t i = 0; i < clamped.size(); ++i)
+    if (!dominated[i]) kept.terms.push_back(std::move(clamped[i]));
   return kept;
+}
+
+}  // namespace
+
+Cost simplifyCost(const Cost& cost) { return simplifyAfter(cost, 0); }
+
+void addToSum(RunningSum& sum, const Cost& cost) {
+  // addInto, step for step, with the settled terms passed on.
+  std::vector<Monomial>& terms = sum.total.terms;
+  for (const Monomial& term : cost.terms) {
+    const auto same = std::find(terms.begin(), terms.end(), term);
+    if (same == terms.end())
+      terms.push_back(term);
+    else
+      same->constant = std::max(same->constant, term.constant);
+  }
+  if (terms.size() <= kMaxTerms) return;
+  sum.total = simplifyAfter(sum.total, sum.settled);
+  trimToCap(sum.total);
+  sum.settled = terms.size();
 }
 
 Cost withoutConstants(Cost cost) {

@@ -77,6 +77,16 @@ Cost halveExponentials(const Cost& cost, const std::string& size);
 // Drops terms another term bounds and negative leftovers; what formatting shows. Of two terms
 // of one growth the larger constant stays.
 Cost simplifyCost(const Cost& cost);
+
+// A sum of many costs added one at a time, equal to the one repeated addCosts builds. A sum
+// past its cap of terms is simplified on each addition; the terms that came out of the last
+// simplification bound none of each other, so only what came in since is compared with all.
+// A program's sum over its entries sits at the cap, for hundreds of additions.
+struct RunningSum {
+  Cost total;
+  size_t settled = 0;  // total.terms before this index came out of a simplification
+};
+void addToSum(RunningSum& sum, const Cost& cost);
 // The same terms with every constant factor 1.
 Cost withoutConstants(Cost cost);
 // Sizes named anywhere in the cost.

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "estimate/answer_containers.h"
 #include "estimate/indexed_words.h"
@@ -14,6 +15,7 @@
 #include "model/inputs.h"
 #include "model/magnitude.h"
 #include "model/nodes_of_type.h"
+#include "model/program_index.h"
 #include "model/types.h"
 
 namespace quorbel {
@@ -34,26 +36,20 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   std::vector<Node> calls;
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
-    // f<ll>(xs) calls f
-    Node callee = n.field("function");
-    if (callee.type() == "template_function") callee = callee.field("name");
-    // Solution().answer(n), obj.build(v): a member function called through an object
-    if (callee.type() == "field_expression" && !function.isLambda) callee = callee.field("field");
-    if (callee.text() != function.name) continue;
+  std::vector<Node> spelled = callsSpelled(model, function.name);
+  // Solution().answer(n), obj.build(v): a member function nobody calls by name alone is called
+  // through an object
+  if (spelled.empty() && !function.isLambda)
+    for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
+      const Node callee = n.field("function");
+      if (callee.type() == "field_expression" && callee.field("field").text() == function.name)
+        spelled.push_back(n);
+    }
+  for (const Node& n : spelled) {
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
   }
   return calls;
-}
-
-// The function whose definition holds `node`, innermost first; null at file scope.
-const Function* functionAround(const Model& model, const Node& node) {
-  int guard = 0;
-  for (Node p = node.parent(); !p.null() && guard < 400; p = p.parent(), ++guard)
-    for (const auto& [name, function] : model.functions)
-      if (!function.definition.null() && p == function.definition) return &function;
-  return nullptr;
 }
 
 bool mentionsParameters(const Function& function, const Cost& size) {
@@ -67,9 +63,9 @@ bool mentionsParameters(const Function& function, const Cost& size) {
 bool namedOutside(const Model& model, const Function& function) {
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  for (const Node& n : descendantsOfType(model.root, {"identifier"})) {
+  for (const Node& n : identifiersSpelled(model, function.name)) {
     const uint32_t at = ts_node_start_byte(n.raw);
-    if (n.text() == function.name && (at < start || at >= end)) return true;
+    if (at < start || at >= end) return true;
   }
   return false;
 }
@@ -236,7 +232,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
       if (isConstantCost(size)) continue;
     }
     estimate.contributions.push_back({symbol.line, describeStructure(symbol), size, symbol.name});
-    estimate.total = addCosts(estimate.total, size);
+    estimate.total = addCosts(std::move(estimate.total), size);
   }
   for (Contribution allocation : time.heapAllocations) {
     // new int[k] or rows built in a helper hold what its callers ask for
@@ -244,7 +240,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
       allocation.cost = sizedByCalls(model, *function, allocation.cost, 0, sites);
     if (allocation.cost.terms.empty()) continue;
     estimate.contributions.push_back(allocation);
-    estimate.total = addCosts(estimate.total, allocation.cost);
+    estimate.total = addCosts(std::move(estimate.total), allocation.cost);
   }
   for (const Contribution& temporary : temporaryArguments(model)) {
     estimate.contributions.push_back(temporary);
@@ -253,7 +249,7 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
   for (const Contribution& depth : time.recursionDepths) {
     if (isConstantCost(depth.cost)) continue;
     estimate.contributions.push_back(depth);
-    estimate.total = addCosts(estimate.total, depth.cost);
+    estimate.total = addCosts(std::move(estimate.total), depth.cost);
   }
   estimate.total = simplifyCost(estimate.total);
   std::stable_sort(estimate.contributions.begin(), estimate.contributions.end(),

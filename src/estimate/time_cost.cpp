@@ -100,20 +100,22 @@ class TimeWalker {
 
   TimeEstimate run() {
     TimeEstimate estimate;
+    // A file of many entries keeps this sum at its cap of terms for every addition.
+    RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      estimate.total = summary(main->second);
+      total.total = summary(main->second);
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
       for (const std::string& name : findEntryFunctions(model_)) {
-        estimate.total = addCosts(estimate.total, summary(model_.functions.at(name)));
+        addToSum(total, summary(model_.functions.at(name)));
         addPushes(pushes_[name], unit());
       }
-      estimate.total = addCosts(estimate.total, walk(model_.root, 0));
+      addToSum(total, walk(model_.root, 0));
     }
-    for (const auto& [name, cost] : once_) estimate.total = addCosts(estimate.total, cost);
-    estimate.total = simplifyCost(estimate.total);
+    for (const auto& [name, cost] : once_) addToSum(total, cost);
+    estimate.total = simplifyCost(total.total);
     estimate.contributions = contributions_;
     estimate.recursionDepths = depths_found_;
     estimate.heapAllocations = heap_;
@@ -167,10 +169,12 @@ class TimeWalker {
   static Cost unit() { return Cost{{Monomial{}}}; }
 
   Cost summary(const Function& function) {
-    auto cached = summaries_.find(function.name);
+    // Keyed by the definition: Graph::solve and Solution::solve are two functions.
+    const std::string key = function.name + "@" + std::to_string(function.definition.id());
+    auto cached = summaries_.find(key);
     if (cached != summaries_.end()) return cached->second;
-    if (inProgress_.count(function.name)) return constantCost();
-    inProgress_.insert(function.name);
+    if (inProgress_.count(key)) return constantCost();
+    inProgress_.insert(key);
     FunctionState saved = state_;
     state_ = FunctionState{};
     state_.function = &function;
@@ -237,8 +241,8 @@ class TimeWalker {
     }
     pushes_[function.name] = state_.pushes;
     state_ = saved;
-    inProgress_.erase(function.name);
-    summaries_[function.name] = total;
+    inProgress_.erase(key);
+    summaries_[key] = total;
     return total;
   }
 
@@ -315,6 +319,8 @@ class TimeWalker {
       return cost;
     }
     if (type == "call_expression") cost = walkCall(node);
+    if (type == "binary_expression" || type == "assignment_expression")
+      cost = addCosts(std::move(cost), walkOperatorCall(node));
     if (type == "parameter_declaration") cost = walkDeclaredCall(node);
     if (type == "new_expression") recordAllocation(node);
     if (type == "binary_expression" || type == "assignment_expression" ||
@@ -371,6 +377,39 @@ class TimeWalker {
     state_.pushes[key] = addCosts(state_.pushes[key], size);
   }
 
+  // a * b, p *= q with a of the program's type Matrix: a call of the operator Matrix defines,
+  // priced by its body (a member, or a free function whose first parameter is of that type).
+  Cost walkOperatorCall(const Node& expression) {
+    const std::string op(expression.field("operator").text());
+    if (op == "=" || op == "<<" || op == ">>") return constantCost();
+    const Node left = unwrap(expression.field("left"));
+    if (left.type() != "identifier" && left.type() != "subscript_expression" &&
+        left.type() != "field_expression")
+      return constantCost();
+    const std::string name = containerName(left);
+    const Symbol* symbol = name.empty() ? nullptr : findSymbolAt(model_, name, left);
+    if (!symbol || symbol->typeText.empty() || symbol->typeText == "auto") return constantCost();
+    const Function* callee = memberOfType(model_, symbol->typeText, "operator" + op);
+    // p *= q without an operator*= of its own: written through operator*
+    if (!callee && expression.type() == "assignment_expression")
+      callee = memberOfType(model_, symbol->typeText, "operator" + op.substr(0, op.size() - 1));
+    if (!callee) {
+      auto free = model_.functions.find("operator" + op);
+      if (free != model_.functions.end() && !free->second.parameterTypes.empty() &&
+          !ownerOf(free->second).size() &&
+          free->second.parameterTypes.front().find(baseTypeName(symbol->typeText)) !=
+              std::string::npos)
+        callee = &free->second;
+    }
+    if (!callee || (state_.function && callee->definition == state_.function->definition))
+      return constantCost();
+    const Cost cost = summary(*callee);
+    if (!isConstantCost(cost))
+      contributions_.push_back({expression.line(), "call to " + callee->name,
+                                simplifyCost(multiplyCosts(multiplier(), cost))});
+    return cost;
+  }
+
   // Ranks r(build(s)) in a block parses build(s) as a parameter of a function type; it is a
   // call of the program's build all the same.
   Cost walkDeclaredCall(const Node& parameter) {
@@ -384,7 +423,7 @@ class TimeWalker {
     auto found = model_.functions.find(typeAsCallee(parameter.field("type")));
     if (found == model_.functions.end()) return constantCost();
     const Function& callee = found->second;
-    if (state_.function && callee.name == state_.function->name) return constantCost();
+    if (state_.function && callee.definition == state_.function->definition) return constantCost();
     const std::vector<LoopVariable> vars = variablesInScope();
     const Cost cost = substituteArguments(callee, summary(callee), arguments, vars, kTimeOfCall);
     addPushes(pushesOfCall(callee, arguments, vars), multiplier());
@@ -612,6 +651,9 @@ class TimeWalker {
       // t.query(...) where a member elsewhere is also named t: the object in scope here
       const Node argument = function.field("argument");
       const Symbol* object = findSymbolAt(model_, containerName(argument), argument);
+      // hld.query(..) beside a Segtree::query: the member of the object's own type
+      if (object && argument.type() == "identifier")
+        if (const Function* own = memberOfType(model_, object->typeText, name)) return own;
       if (object && object->kind != ContainerKind::kScalar && !object->typeText.empty() &&
           model_.functions.count(name) == 0)
         return nullptr;
@@ -646,7 +688,7 @@ class TimeWalker {
             {call.line(), library.what, simplifyCost(multiplyCosts(multiplier(), library.cost))});
       return library.cost;
     }
-    if (state_.function && callee->name == state_.function->name) return constantCost();
+    if (state_.function && callee->definition == state_.function->definition) return constantCost();
     // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
     if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);

@@ -19,9 +19,8 @@ std::set<std::string, std::less<>> namesCalledIn(const Node& body) {
   return called;
 }
 
-}  // namespace
-
-std::set<std::string> findEntryFunctions(const Model& model) {
+// The names of the non-lambda functions no other function calls; all of them when none is.
+std::set<std::string> searchEntryFunctions(const Model& model) {
   std::set<std::string, std::less<>> calledByOthers;
   std::set<std::string> all;
   for (const auto& [name, function] : model.functions) {
@@ -34,6 +33,22 @@ std::set<std::string> findEntryFunctions(const Model& model) {
   for (const std::string& name : all)
     if (!calledByOthers.contains(model.functions.at(name).name)) entries.insert(name);
   return entries.empty() ? all : entries;
+}
+
+}  // namespace
+
+const std::set<std::string>& findEntryFunctions(const Model& model) {
+  // Asked for every helper's locals and every loop: found once per model, since the search
+  // reads every function's body.
+  thread_local std::set<std::string> unkept;
+  if (!model.answers) return unkept = searchEntryFunctions(model);
+  std::lock_guard<std::mutex> lock(model.answers->mutex);
+  auto& kept = model.answers->entryFunctions;
+  if (!kept || model.answers->entryFunctionsAmong != model.functions.size()) {
+    kept = searchEntryFunctions(model);
+    model.answers->entryFunctionsAmong = model.functions.size();
+  }
+  return *kept;
 }
 
 }  // namespace quorbel

@@ -13,6 +13,7 @@ namespace quorbel {
 // The names of the non-lambda functions that no other function calls (a function calling
 // itself still counts as an entry). When every function is called by another (a cycle), all
 // of them.
-std::set<std::string> findEntryFunctions(const Model& model);
+// Found once per model and kept with it.
+const std::set<std::string>& findEntryFunctions(const Model& model);
 
 }  // namespace quorbel

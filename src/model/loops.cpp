@@ -679,7 +679,31 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   LoopFacts facts;
   facts.line = loop.line();
   facts.variable = declaredName(loop.field("declarator"));
-  const Node right = unwrap(loop.field("right"));
+  Node right = unwrap(loop.field("right"));
+  // a | views::reverse, irange(0, n) | reversed: an adaptor walks what it adapts
+  for (int guard = 0;
+       guard < 8 && right.type() == "binary_expression" && right.field("operator").text() == "|";
+       ++guard)
+    right = unwrap(right.field("left"));
+  // views::iota(0, n), boost::irange(1, n + 1), iota_view(0, n): a count to its end (with one
+  // argument iota never ends: the body's exits decide)
+  if (right.type() == "call_expression") {
+    std::string_view callee = right.field("function").text();
+    if (const size_t angle = callee.find('<'); angle != std::string_view::npos)
+      callee = callee.substr(0, angle);
+    if (const size_t scope = callee.rfind("::"); scope != std::string_view::npos)
+      callee.remove_prefix(scope + 2);
+    const Node arguments = right.field("arguments");
+    if ((callee == "iota" || callee == "irange" || callee == "iota_view") &&
+        (arguments.childCount() == 2 || arguments.childCount() == 3)) {
+      const Node end = arguments.child(1);
+      facts.step = StepKind::kCounted;
+      facts.trips = magnitudeOf(model, end, loopVariablesOf(frames));
+      facts.range = facts.trips;
+      if (isConstantCost(facts.trips)) facts.step = StepKind::kConstant;
+      return facts;
+    }
+  }
   // Small to large: the container walked is the smaller of two, so each entry moves into one
   // at least twice as large, log n times over all the merges of the run.
   if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right))) {

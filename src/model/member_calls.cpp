@@ -118,10 +118,18 @@ const Function* memberCalledThrough(const Model& model, const Node& call) {
   if (root.name.null() || (!root.throughElement && !arrow)) return nullptr;
   const Symbol* symbol = findSymbolAt(model, root.name.text(), root.name);
   if (!symbol) return nullptr;
-  if (namesType(symbol->typeText, owner)) return &defined->second;
+  if (const Function* own = memberOfType(model, symbol->typeText, name)) return own;
   // auto it = s.begin(); it->f(): an iterator or pointer of an unstated type.
   const bool unstated = symbol->typeText.empty() || symbol->typeText == "auto";
   return unstated && arrow ? &defined->second : nullptr;
+}
+
+const Function* memberOfType(const Model& model, std::string_view typeText,
+                             const std::string& name) {
+  const auto [from, to] = model.members.equal_range(name);
+  for (auto it = from; it != to; ++it)
+    if (namesType(typeText, ownerOf(it->second))) return &it->second;
+  return nullptr;
 }
 
 }  // namespace quorbel

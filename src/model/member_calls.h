@@ -21,4 +21,9 @@ std::string ownerOf(const Function& function);
 // through -> or *); null otherwise, and for calls on a named object.
 const Function* memberCalledThrough(const Model& model, const Node& call);
 
+// The member function `name` of the program's type that `typeText` names (Hld of `Hld h(g)`,
+// of `vector<Hld>`), among the types defining a member of that name; null when none does.
+const Function* memberOfType(const Model& model, std::string_view typeText,
+                             const std::string& name);
+
 }  // namespace quorbel

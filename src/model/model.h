@@ -104,6 +104,9 @@ struct Model {
   // this very multimap at its current size, else the declarations are scanned.
   std::shared_ptr<const DeclarationIndex> declarationIndex;
   std::map<std::string, Function> functions;
+  // Every member function by its bare name, whichever types define one of that name
+  // (Segtree::query beside Hld::query): a call through an object picks its type's.
+  std::multimap<std::string, Function> members;
   std::multimap<std::string, Reassignment> reassignments;
   std::vector<std::string> inputOrder;  // sizes in the order the program reads them
   std::set<std::string> testCounts;     // counts of loops whose passes read a size and its items

@@ -30,6 +30,11 @@ bool callsFunctionItself(const Model& model, const Function& function, const Nod
   const Node object = callee.field("argument");
   if (object.type() == "this") return true;
   const Symbol* symbol = findSymbolAt(model, containerName(object), object);
+  // t.update(..) in Hld::update with t a Segtree: the member of t's own type, not this one
+  if (symbol)
+    if (const Function* own =
+            memberOfType(model, symbol->typeText, std::string(callee.field("field").text())))
+      return own->definition == function.definition;
   return symbol == nullptr || symbol->kind == ContainerKind::kScalar;
 }
 

@@ -13,6 +13,7 @@
 #include "model/inputs.h"
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
+#include "model/member_calls.h"
 #include "model/model.h"
 #include "model/nodes_of_type.h"
 #include "model/reassignments.h"
@@ -234,6 +235,10 @@ class Reader {
                 ContainerKind::kScalar) {
           typeText = resolveType(std::string(value.field("function").text()));
           value = value.field("arguments");
+        } else if (value.type() == "call_expression" &&
+                   isProgramType(std::string(value.field("function").text()))) {
+          // auto h = Hld(g): an object of the program's type
+          typeText = std::string(value.field("function").text());
         } else if (value.type() == "identifier") {
           copied = findSymbol(model_, value.text());
           if (copied && copied->kind != ContainerKind::kScalar) typeText = copied->typeText;
@@ -267,8 +272,9 @@ class Reader {
       }
       const bool structure =
           isLibraryStructureName(libraryNameOf(n.field("type").text(), model_.library));
-      if (constructed &&
-          ((kindOfType(typeText) == ContainerKind::kScalar && !structure) || parameter))
+      if (constructed && ((kindOfType(typeText) == ContainerKind::kScalar && !structure &&
+                           !isProgramType(typeText)) ||
+                          parameter))
         continue;
       Symbol symbol;
       symbol.name = declaredName(d);
@@ -363,7 +369,7 @@ class Reader {
       // pass the caller's object, which the table describes.
       if (!stored.name.empty() && symbol.dimensions.empty() && !symbol.hasDerived &&
           !symbol.value && !symbol.fromInput && stored.kind == symbol.kind &&
-          (parameter || !stored.isParameter))
+          stored.typeText == symbol.typeText && (parameter || !stored.isParameter))
         continue;
       if (!stored.name.empty() && parameter && !stored.isParameter) continue;
       // int t in main beside a member vector<long long> t: the scalar's facts stay with its
@@ -570,6 +576,20 @@ class Reader {
     if (defined == model_.functions.end() ||
         (isEmptyDefinition(defined->second) && !isEmptyDefinition(function)))
       model_.functions[function.name] = function;
+    // Read again with the declarations: each definition is kept once.
+    bool known = false;
+    const auto [from, to] = model_.members.equal_range(function.name);
+    for (auto it = from; it != to && !known; ++it) known = it->second.definition == n;
+    if (!known && !ownerOf(function).empty()) model_.members.emplace(function.name, function);
+  }
+
+  // A type the program defines with members or a constructor of its own (Hld of struct Hld).
+  bool isProgramType(const std::string& name) const {
+    if (name.empty() || name == "auto") return false;
+    if (model_.functions.count(name) && ownerOf(model_.functions.at(name)) == name) return true;
+    for (const auto& [member, function] : model_.members)
+      if (ownerOf(function) == name) return true;
+    return false;
   }
 
   // No statement and no member initialiser: calling it does nothing.

@@ -121,6 +121,9 @@ struct NodeTable {
     uint32_t symbol = 0;                      // its type, as symbolOf gives it
     std::string_view typeName;                // and the type's name
     uint32_t unnamedAbove = kNoSlot;          // its nearest unnamed ancestor, if any
+    // Where its text ends: tree-sitter sums the sizes of the node's subtree to answer, and the
+    // model reads the text of nearly every node it compares.
+    uint32_t endByte = 0;
     bool isNamed = false;
   };
   std::vector<Entry> entries;
@@ -175,6 +178,7 @@ std::shared_ptr<const NodeTable> readNodeTable(TSNode root) {
     NodeTable::Entry entry;
     entry.node = ts_tree_cursor_current_node(&cursor.raw);
     entry.isNamed = ts_node_is_named(entry.node);
+    entry.endByte = ts_node_end_byte(entry.node);
     entry.symbol = symbolOf(entry.node);
     entry.typeName = typeNameOf(entry.node, entry.symbol);
     entry.depth = static_cast<uint32_t>(path.size());
@@ -233,7 +237,8 @@ std::string_view Node::typeOutsideTable() const {
 
 std::string_view Node::text() const {
   if (null()) return {};
-  const uint32_t start = ts_node_start_byte(raw), end = ts_node_end_byte(raw);
+  const uint32_t start = ts_node_start_byte(raw);
+  const uint32_t end = table != nullptr ? table->entries[slot].endByte : ts_node_end_byte(raw);
   if (start >= source.size() || end > source.size() || end < start) return {};
   return source.substr(start, end - start);
 }

@@ -129,6 +129,14 @@ TEST(TripCountTest, EachLoopShape) {
   } kCases[] = {
       {"counted", "for (int i = 0; i < n; i++) {}", "O(n)"},
       {"doubling", "for (int i = 1; i < n; i *= 2) {}", "O(log n)"},
+      // counts written as ranges, and adaptors that walk what they adapt
+      {"a range counted by views::iota", "for (int i : views::iota(0, n)) {}", "O(n)"},
+      {"a range counted by irange, reversed", "for (auto i : irange(1, n + 1) | reversed) {}",
+       "O(n)"},
+      {"an iota_view between two values", "for (auto i : ranges::iota_view<int, int>(2, n)) {}",
+       "O(n)"},
+      {"a container reversed", "vector<int> a(n); for (int x : a | views::reverse) {}", "O(n)"},
+      {"a literal range", "for (int i : views::iota(0, 30)) {}", "O(1)"},
       // macros parenthesise the counter: --(i), (i)--, (i) -= 2, (i) *= 2
       {"parenthesised decrement", "for (int i = n - 1; i >= 0; --(i)) {}", "O(n)"},
       {"parenthesised postfix decrement", "for (int i = n; (i) > 0; (i)--) {}", "O(n)"},

@@ -89,6 +89,82 @@ TEST(MemberCallTest, OwnerIsTheTypeThatDefinesTheMember) {
 }
 
 // One symbol per scope: a name declared again elsewhere means what its own declaration says.
+// Two types defining a member of one name: a call through an object reaches its own type's,
+// and a member calling the other type's member of the same name is no recursion.
+TEST(MemberCallTest, SameNamedMembersBelongToTheirObjectsTypes) {
+  const char* const kTypes =
+      "struct Cheap { int q(int x) { return x + 1; } };\n"
+      "struct Full { vector<int> v; Full(int m) : v(m) {} long long q(int x) { long long s = 0; "
+      "for (int i = 0; i < (int)v.size(); i++) s += v[i] ^ x; return s; } };\n";
+  const struct {
+    const char* name;
+    const char* program;
+    const char* want;
+  } kCases[] = {
+      {"declared by its constructor",
+       "int main() { int m, k; cin >> m >> k; Full f(m); Cheap c; while (k--) { int x; cin >> x; "
+       "cout << f.q(x) + c.q(x); } }",
+       "O(k * m)"},
+      {"auto from the type's constructor",
+       "int main() { int m, k; cin >> m >> k; auto f = Full(m); while (k--) { int x; cin >> x; "
+       "cout << f.q(x); } }",
+       "O(k * m)"},
+      {"the cheap one, though the costly one shares its name",
+       "int main() { int m, k; cin >> m >> k; Full f(m); Cheap c; while (k--) { int x; cin >> x; "
+       "cout << c.q(x); } }",
+       "O(k)"},
+      {"a wrapper's member calling its part's member of the same name",
+       "struct Wrap { Full part; Wrap(int m) : part(m) {} long long q(int x) { return part.q(x); "
+       "} }; int main() { int m, k; cin >> m >> k; Wrap w(m); while (k--) { int x; cin >> x; "
+       "cout << w.q(x); } }",
+       "O(k * m)"},
+  };
+  for (const auto& c : kCases) {
+    Model model = buildModel(std::string(kHead) + kTypes + c.program);
+    EXPECT_EQ(formatCost(estimateTime(model).total), c.want) << c.name;
+  }
+}
+
+// Graph::solve called from Solution::solve: two functions, each priced by its own body.
+TEST(MemberCallTest, SameNamedFunctionsOfTwoTypesAreTwoFunctions) {
+  const std::string program =
+      std::string(kHead) +
+      "struct Graph { int n; vector<int> a; void solve() { sort(a.begin(), a.end()); } };\n"
+      "struct Solution { void solve() { Graph g; cin >> g.n; g.a.resize(g.n); for (auto& x : "
+      "g.a) cin >> x; g.solve(); } };\n"
+      "int main() { Solution s; s.solve(); }";
+  Model model = buildModel(program);
+  EXPECT_EQ(formatCost(estimateTime(model).total), "O(n * log n)");
+}
+
+// An operator of the program's type is a call of its body: a matrix power by squaring costs
+// a product per halving of the exponent, however the operator is written.
+TEST(MemberCallTest, OperatorsOfTheProgramsTypesAreCalls) {
+  const char* const kPower =
+      "int main() { int n; long long e; cin >> n >> e; M b(n), r(n); while (e > 0) { if (e & 1) "
+      "r = r * b; b = b * b; e >>= 1; } cout << r.a[0][0]; }";
+  const char* const kTypes[] = {
+      "struct M { int n; vector<vector<long long>> a; M(int n) : n(n), a(n, "
+      "vector<long long>(n)) {} M operator*(const M& o) const { M r(n); for (int i = 0; i < n; "
+      "i++) for (int j = 0; j < n; j++) for (int k = 0; k < n; k++) r.a[i][j] += a[i][k] * "
+      "o.a[k][j]; return r; } };\n",
+      "struct M { int n; vector<vector<long long>> a; M(int n) : n(n), a(n, "
+      "vector<long long>(n)) {} };\nM operator*(const M& x, const M& y) { M r(x.n); for (int i "
+      "= 0; i < x.n; i++) for (int j = 0; j < x.n; j++) for (int k = 0; k < x.n; k++) r.a[i][j] "
+      "+= x.a[i][k] * y.a[k][j]; return r; }\n",
+  };
+  for (const char* types : kTypes) {
+    Model model = buildModel(std::string(kHead) + types + kPower);
+    EXPECT_EQ(formatCost(estimateTime(model).total), "O(n^3 * log e)") << types;
+  }
+  // r *= b with only operator* defined
+  const std::string compound = std::string(kHead) + kTypes[0] +
+                               "int main() { int n; long long e; cin >> n >> e; M b(n), r(n); "
+                               "while (e > 0) { if (e & 1) r *= b; b *= b; e >>= 1; } }";
+  Model model = buildModel(compound);
+  EXPECT_EQ(formatCost(estimateTime(model).total), "O(n^3 * log e)");
+}
+
 TEST(ScopeTest, ANameMeansItsOwnDeclarationWhereItIsUsed) {
   const struct {
     const char* name;
