@@ -109,18 +109,6 @@ Cost rangeSize(const Model& model, const Node& arguments, const std::vector<Loop
   return symbol ? containerSize(model, name, first) : constantCost();
 }
 
-// map<char, int>, set<bool>: a tree keyed by a type of at most 256 values stays that small.
-bool keyedBySmallType(const Symbol& symbol) {
-  const std::string& type = symbol.typeText;
-  const size_t open = type.find('<');
-  if (open == std::string::npos) return false;
-  size_t end = type.find_first_of(",>", open);
-  std::string key = type.substr(open + 1, end == std::string::npos ? 0 : end - open - 1);
-  while (!key.empty() && key.front() == ' ') key.erase(key.begin());
-  while (!key.empty() && key.back() == ' ') key.pop_back();
-  return key == "char" || key == "bool" || key == "unsigned char" || key == "signed char";
-}
-
 // The kind of what `object` names: adj[u] in a vector<set<int>> is a set, so adj[u].insert is a
 // tree operation; g[k] in a map<int, vector<int>> is a vector.
 ContainerKind kindAt(const Symbol& symbol, const Node& object) {
@@ -387,6 +375,17 @@ Cost subscriptCost(const Model& model, const Node& subscript) {
   Cost size = containerSize(model, name, subscript);
   if (isConstantCost(size)) size = primarySize(model);
   return logCost(size);
+}
+
+bool keyedBySmallType(const Symbol& symbol) {
+  const std::string& type = symbol.typeText;
+  const size_t open = type.find('<');
+  if (open == std::string::npos) return false;
+  size_t end = type.find_first_of(",>", open);
+  std::string key = type.substr(open + 1, end == std::string::npos ? 0 : end - open - 1);
+  while (!key.empty() && key.front() == ' ') key.erase(key.begin());
+  while (!key.empty() && key.back() == ' ') key.pop_back();
+  return key == "char" || key == "bool" || key == "unsigned char" || key == "signed char";
 }
 
 }  // namespace quorbel

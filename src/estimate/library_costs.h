@@ -22,5 +22,7 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
                             const std::vector<LoopVariable>& loops);
 // The cost of `m[key]` on an ordered map (log of its size), O(1) otherwise.
 Cost subscriptCost(const Model& model, const Node& subscript);
+// map<char, int>, set<bool>: a tree or table keyed by a type of at most 256 values.
+bool keyedBySmallType(const Symbol& symbol);
 
 }  // namespace quorbel

@@ -24,4 +24,15 @@ std::map<std::string, Cost> memoStatesByTable(const Model& model) {
   return states;
 }
 
+std::set<std::string> mergedTables(const Model& model) {
+  std::set<std::string> tables;
+  for (const auto& [name, function] : model.functions) {
+    if (function.body.null()) continue;
+    const RecursionFacts facts = recursionFactsOf(model, function);
+    if (facts.shape == RecursionShape::kHalving && !facts.mergedTable.empty())
+      tables.insert(facts.mergedTable);
+  }
+  return tables;
+}
+
 }  // namespace quorbel

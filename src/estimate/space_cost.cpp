@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
+#include "estimate/answer_containers.h"
+#include "estimate/indexed_words.h"
+#include "estimate/library_costs.h"
 #include "estimate/memo_tables.h"
+#include "estimate/temporary_arguments.h"
 #include "model/entry_points.h"
 #include "model/inputs.h"
 #include "model/magnitude.h"
+#include "model/nodes_of_type.h"
 #include "model/program_index.h"
 #include "model/types.h"
 
@@ -30,7 +36,16 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
   std::vector<Node> calls;
   const uint32_t start = ts_node_start_byte(function.definition.raw);
   const uint32_t end = ts_node_end_byte(function.definition.raw);
-  for (const Node& n : callsSpelled(model, function.name)) {
+  std::vector<Node> spelled = callsSpelled(model, function.name);
+  // Solution().answer(n), obj.build(v): a member function nobody calls by name alone is called
+  // through an object
+  if (spelled.empty() && !function.isLambda)
+    for (const Node& n : descendantsOfType(model.root, {"call_expression"})) {
+      const Node callee = n.field("function");
+      if (callee.type() == "field_expression" && callee.field("field").text() == function.name)
+        spelled.push_back(n);
+    }
+  for (const Node& n : spelled) {
     const uint32_t at = ts_node_start_byte(n.raw);
     if (at < start || at >= end) calls.push_back(n);
   }
@@ -175,16 +190,34 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     if (!table || table->scopeStart != symbol.scopeStart) held.push_back(&symbol);
   }
   std::optional<std::map<std::string, Cost>> memoStates;  // read once, when a table asks
+  std::optional<std::set<std::string>> merged;
   for (const Symbol* entry : held) {
     const Symbol& symbol = *entry;
     // A parameter's entries belong to its caller's container; constants are no storage.
     if (symbol.kind == ContainerKind::kScalar || symbol.isParameter || symbol.isConstant) continue;
+    // the answer a helper builds and hands back to be printed is output
+    if (isReturnedAnswer(model, symbol)) continue;
+    // unordered_map<char, int>: never more entries than the key type has values
+    if ((symbol.kind == ContainerKind::kHashed || symbol.kind == ContainerKind::kOrdered) &&
+        !symbol.nestedContainer && keyedBySmallType(symbol))
+      continue;
     Cost size = sizedByCalls(model, symbol, simplifyCost(containerSizeOf(model, symbol)), sites);
     // A helper's local sized by its argument's rows (int k = a.size()): the rows of what
     // the program holds, its own first size, since the call that would say is not at hand.
     for (const std::string& placeholder : sizesOf(size))
       if (placeholder.find("#rows") != std::string::npos)
         size = simplifyCost(substituteSize(size, placeholder, primarySize(model)));
+    // vector<string> grid(n) read from input: n strings, each as long as a loop walks it
+    if (symbol.kind == ContainerKind::kVector && symbol.holdsInput &&
+        symbol.typeText.find("string") != std::string::npos) {
+      const Cost length = lengthWalked(model, symbol, true);
+      if (!isConstantCost(length)) size = simplifyCost(multiplyCosts(size, length));
+    }
+    // t[x] merging t[2x] and t[2x + 1]: every level keeps all the entries
+    if (symbol.nestedContainer && !isConstantCost(size)) {
+      if (!merged) merged = mergedTables(model);
+      if (merged->count(symbol.name)) size = multiplyCosts(size, logCost(size));
+    }
     // int dp[1 << 16] a recursion memoises into: the states it reaches
     if (isConstantCost(size) && symbol.kind == ContainerKind::kArray) {
       if (!memoStates) memoStates = memoStatesByTable(model);
@@ -193,8 +226,11 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     }
     if (size.terms.empty()) continue;
     // A word read inside a loop holds one item at a time, of a length the program never names.
-    if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty())
-      continue;
+    if (symbol.kind == ContainerKind::kString && symbol.declaredInLoop && symbol.sizeName.empty()) {
+      // ..unless a loop over its characters names it: for (i < n) .. s[i]
+      size = lengthWalked(model, symbol);
+      if (isConstantCost(size)) continue;
+    }
     estimate.contributions.push_back({symbol.line, describeStructure(symbol), size, symbol.name});
     estimate.total = addCosts(std::move(estimate.total), size);
   }
@@ -205,6 +241,10 @@ SpaceEstimate estimateSpace(const Model& model, const TimeEstimate& time) {
     if (allocation.cost.terms.empty()) continue;
     estimate.contributions.push_back(allocation);
     estimate.total = addCosts(std::move(estimate.total), allocation.cost);
+  }
+  for (const Contribution& temporary : temporaryArguments(model)) {
+    estimate.contributions.push_back(temporary);
+    estimate.total = addCosts(estimate.total, temporary.cost);
   }
   for (const Contribution& depth : time.recursionDepths) {
     if (isConstantCost(depth.cost)) continue;

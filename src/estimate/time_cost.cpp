@@ -507,6 +507,8 @@ class TimeWalker {
     if (constructed && declarator.parent().type() != "declaration") return constantCost();
     const Symbol* symbol = findSymbolAt(model_, declaredName(declarator), declarator);
     if (!symbol || symbol->kind == ContainerKind::kScalar) return constantCost();
+    // bitset<32> b(mask): the argument is the bits' value; the template counts them
+    if (symbol->kind == ContainerKind::kBitset) return containerSizeOf(model_, *symbol);
     // SA<string> sa(s, build(s)) where a member elsewhere is `vector<int> sa`: the name found
     // belongs to another declaration, and this one's constructor is priced as a call.
     const Node declaration = declarator.parent();

@@ -16,6 +16,7 @@
 #include "model/link_chains.h"
 #include "model/loop_parts.h"
 #include "model/multiples.h"
+#include "model/neighbour_lists.h"
 #include "model/sentinel_scans.h"
 
 namespace quorbel {
@@ -793,6 +794,10 @@ LoopFacts loopFactsOf(const Model& model, const Node& loop,
                       const std::vector<EnclosingLoop>& enclosing,
                       const std::vector<LoopVariable>& locals) {
   const std::string_view type = loop.type();
+  // a list filled once per neighbour walked: as long as the row it was filled from
+  if (LoopFacts listed = neighbourListFacts(model, loop, enclosing);
+      listed.step != StepKind::kUnknown)
+    return listed;
   // A range-for's trips are its range's size: it needs no variables in scope.
   if (type == "for_range_loop") return rangeFacts(model, loop, enclosing);
   std::vector<LoopVariable> vars = locals;

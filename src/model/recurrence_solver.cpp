@@ -78,6 +78,9 @@ Cost recursionCost(const RecursionFacts& facts, const Cost& work) {
     case RecursionShape::kRangeQuery:
       return multiplyCosts(logCost(facts.size), work);
     case RecursionShape::kHalving:
+      // a node merging its children's entries moves the whole range at each of log n levels;
+      // the frame's work on those entries is that move, whatever the table's rows are priced
+      if (!facts.mergedTable.empty()) return multiplyCosts(facts.size, logCost(facts.size));
       return solveHalving(facts, work);
     case RecursionShape::kLinear:
       return multiplyCosts(facts.size, work);

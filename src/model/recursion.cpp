@@ -11,6 +11,7 @@
 #include "model/loops.h"
 #include "model/magnitude.h"
 #include "model/memo_states.h"
+#include "model/merged_children.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/self_calls.h"
@@ -749,6 +750,8 @@ RecursionFacts recursionFactsOf(const Model& model, const Function& function) {
                           (facts.calls >= 2 && prunesAgainstBound(model, function, calls))
                       ? RecursionShape::kRangeQuery
                       : RecursionShape::kHalving;
+    if (facts.shape == RecursionShape::kHalving)
+      facts.mergedTable = childRowsMerged(model, function, calls);
   } else {
     facts.shape = facts.calls >= 2 ? RecursionShape::kBranching : RecursionShape::kLinear;
   }

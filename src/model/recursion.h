@@ -51,6 +51,8 @@ struct RecursionFacts {
   std::vector<std::string> parameters;  // the function's own: work in them scales with the range
   // traversal: parameters every call raises by a constant, bounded by their start plus the depth
   std::vector<std::string> counters;
+  // halving: the table whose entries keep their children's entries merged (merge sort tree)
+  std::string mergedTable;
 };
 
 RecursionFacts recursionFactsOf(const Model& model, const Function& function);

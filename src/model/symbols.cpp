@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/regex.h"
+#include "model/alphabet_constants.h"
 #include "model/constant_uses.h"
 #include "model/inputs.h"
 #include "model/loop_parts.h"
@@ -87,6 +88,10 @@ class Reader {
     if (found == uses_.end()) return;
     const NameUses& use = found->second;
     symbol.notASize = (use.modulus || use.sentinel) && !use.size;
+    // SIGMA = 256 sizing a table indexed by characters counts letters, not input
+    if (use.size && symbol.value && *symbol.value >= kSmallestLimit && *symbol.value <= 256 &&
+        sizesAlphabet(model_.root, symbol.name, *symbol.value))
+      symbol.notASize = true;
     symbol.countsLevels = use.levels;
     symbol.countsItems = use.subsets && !symbol.notASize;
     for (const Node& other : use.besideExtents)
@@ -324,6 +329,9 @@ class Reader {
         const bool neverWritten = scalarType && !parameter && !symbol.member &&
                                   use != uses_.end() && !use->second.written;
         readInitialiser(symbol, value, declaredConstant || neverWritten);
+        // bitset<32> bs(mask): the argument is the bits' value, the template their count
+        if (symbol.kind == ContainerKind::kBitset)
+          symbol.dimensions = bitsetExtent(n.field("type"));
         // string u = t + '#' + s: as long as the strings it joins.
         if (symbol.kind == ContainerKind::kString && symbol.dimensions.empty()) {
           const Cost joined = joinedLength(value);

@@ -299,5 +299,173 @@ TEST(ShapesTest, CallsOnOneElementOfATable) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// What the program keeps, as opposed to what it prints or what its key type bounds.
+TEST(ShapesTest, SpaceOfAnswersAlphabetsAndWords) {
+  const Case kCases[] = {
+      {"a hash map keyed by a character",
+       PROGRAM("int main() { int n; cin >> n; unordered_map<char, int> seen; for (int i = 0; i < "
+               "n; i++) { char c; cin >> c; seen[c]++; } cout << seen.size(); }"),
+       "O(1)"},
+      {"an ordered set of characters",
+       PROGRAM("int main() { string s; cin >> s; set<char> kinds; for (char c : s) "
+               "kinds.insert(c); cout << kinds.size(); }"),
+       "O(|s|)"},
+      {"near miss: a map keyed by an int holds the items",
+       PROGRAM("int main() { int n; cin >> n; map<int, int> seen; for (int i = 0; i < n; i++) { "
+               "int c; cin >> c; seen[c]++; } cout << seen.size(); }"),
+       "O(n)"},
+      {"an answer printed as it is walked",
+       PROGRAM("vector<long long> squares(int n) { vector<long long> out; for (int i = 0; i < n; "
+               "i++) out.push_back(1LL * i * i); return out; }\nint main() { int n; cin >> n; for "
+               "(long long v : squares(n)) cout << v << ' '; }"),
+       "O(1)"},
+      {"an answer of a member function called through a temporary",
+       PROGRAM("struct Gen { vector<string> words(int n) { vector<string> res; string w(n, 'a'); "
+               "for (int i = 0; i < n; i++) { w[i] = 'b'; res.push_back(w); } return res; } };\n"
+               "int main() { int n; cin >> n; for (auto& w : Gen().words(n)) printf(\"%s\\n\", "
+               "w.c_str()); }"),
+       "O(n)"},
+      {"near miss: an answer kept and searched is storage",
+       PROGRAM("vector<int> evens(int n) { vector<int> out; for (int i = 0; i < n; i += 2) "
+               "out.push_back(i); return out; }\nint main() { int n, q; cin >> n >> q; "
+               "vector<int> e = evens(n); while (q--) { int x; cin >> x; cout << "
+               "binary_search(e.begin(), e.end(), x); } }"),
+       "O(n)"},
+      {"a word read with its length in every test",
+       PROGRAM("int main() { int t; cin >> t; while (t--) { int len; string w; cin >> len >> w; "
+               "int z = 0; for (int i = 0; i < len; i++) z += w[i] == '0'; cout << z; } }"),
+       "O(len)"},
+      {"rows of a grid read as strings",
+       PROGRAM("int main() { int h, w; cin >> h >> w; vector<string> rows(h); for (auto& r : "
+               "rows) cin >> r; int c = 0; for (int i = 0; i < h; i++) for (int j = 0; j < w; "
+               "j++) c += rows[i][j] == '#'; cout << c; }"),
+       "O(h * w)"},
+      {"near miss: a word never walked by a length is one item at a time",
+       PROGRAM("int main() { int t; cin >> t; while (t--) { string w; cin >> w; cout << "
+               "w.front(); } }"),
+       "O(1)"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
+}
+
+// A constant that sizes a table indexed by characters counts letters; a container built in a
+// call's arguments takes room for the call.
+TEST(ShapesTest, AlphabetsAndTemporaries) {
+  const Case kTimes[] = {
+      {"a byte table indexed by a cast character",
+       PROGRAM("const int BYTES = 256;\nint main() { int n; cin >> n; vector<long long> "
+               "hits(BYTES); for (int i = 0; i < n; i++) { char c; cin >> c; hits[(unsigned "
+               "char)c]++; } for (int b = 0; b < BYTES; b++) cout << hits[b]; }"),
+       "O(n)"},
+      {"a defined alphabet indexed by letters of a string",
+       PROGRAM("#define ALPHA 128\nint seen[ALPHA];\nint main() { string s; cin >> s; for "
+               "(size_t i = 0; i < s.size(); i++) seen[s[i]] = 1; int k = 0; for (int c = 0; c < "
+               "ALPHA; c++) k += seen[c]; cout << k; }"),
+       "O(|s|)"},
+      {"near miss: a table of the same size indexed by values read",
+       PROGRAM("const int CAP = 200;\nint main() { int n; cin >> n; vector<int> cnt(CAP); for "
+               "(int i = 0; i < n; i++) { int x; cin >> x; cnt[x]++; } for (int v = 0; v < CAP; "
+               "v++) cout << cnt[v]; }"),
+       "O(CAP + n)"},
+  };
+  expectTimes(std::begin(kTimes), std::end(kTimes));
+  const Case kSpaces[] = {
+      {"the byte table is constant", kTimes[0].program, "O(1)"},
+      {"a board built in the call",
+       PROGRAM("int fill(int r, int n, vector<vector<int>> b) { if (r == n) return 1; "
+               "b[r][r] = 1; return fill(r + 1, n, b); }\nint main() { int n; cin >> n; cout << "
+               "fill(0, n, vector<vector<int>>(n, vector<int>(n))); }"),
+       "O(n^2)"},
+      {"a row of marks built in the call",
+       PROGRAM("long long count(const vector<char>& used, int m) { return m + used.size(); }\nint "
+               "main() { int m; cin >> m; cout << count(vector<char>(m, 0), m); }"),
+       "O(m)"},
+  };
+  for (const Case& c : kSpaces) EXPECT_EQ(spaceOf(c.program), c.want) << c.name;
+}
+
+// A halving build whose node keeps its children's lists merged holds every entry once per
+// level: n log n to build and to keep. A node keeping one value of its children does not.
+TEST(ShapesTest, NodesKeepingTheirChildrenMerged) {
+  const Case kCases[] = {
+      {"std::merge into the parent through back_inserter",
+       PROGRAM("vector<vector<int>> node; vector<int> v;\nvoid make(int x, int lo, int hi) { if "
+               "(hi - lo == 1) { node[x] = {v[lo]}; return; } int mid = (lo + hi) / 2; make(2 * "
+               "x, lo, mid); make(2 * x + 1, mid, hi); merge(node[2 * x].begin(), node[2 * "
+               "x].end(), node[2 * x + 1].begin(), node[2 * x + 1].end(), "
+               "back_inserter(node[x])); }\nint main() { int n; cin >> n; v.resize(n); for (int& "
+               "e : v) cin >> e; node.resize(4 * n); make(1, 0, n); }"),
+       "O(n * log n)"},
+      {"a copy of the left child and an append of the right, children by shifts",
+       PROGRAM(
+           "vector<long long> tr[1 << 19]; long long a[200005];\nvoid up(int p, int l, int "
+           "r) { if (l == r) { tr[p].push_back(a[l]); return; } int m = (l + r) >> 1; up(p << "
+           "1, l, m); up(p << 1 | 1, m + 1, r); tr[p] = tr[p << 1]; tr[p].insert(tr[p].end(), "
+           "tr[p << 1 | 1].begin(), tr[p << 1 | 1].end());"
+           "}\nint main() { int n; cin >> n; for (int i = 1; i <= n; i++) cin >> a[i]; up(1, 1, "
+           "n); }"),
+       "O(n * log n)"},
+      {"near miss: a sum tree keeps one value per node",
+       PROGRAM("long long s[800005]; int w[200005];\nvoid raise(int k, int l, int r) { if (l == r) "
+               "{ s[k] = w[l]; return; } int m = (l + r) / 2; raise(2 * k, l, m); raise(2 * k + 1, "
+               "m + 1, r); s[k] = s[2 * k] + s[2 * k + 1]; }\nint main() { int n; cin >> n; for "
+               "(int i = 0; i < n; i++) cin >> w[i]; raise(1, 0, n - 1); }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+  EXPECT_EQ(spaceOf(kCases[0].program), "O(n * log n)") << kCases[0].name;
+  EXPECT_EQ(spaceOf(kCases[2].program), "O(|s| + n)") << kCases[2].name;
+}
+
+// A bitset is built from the value of its bits; the template says how many there are.
+TEST(ShapesTest, BitsetsBuiltFromAValue) {
+  const Case kCases[] = {
+      {"a bitset of a mask in a loop over the masks",
+       PROGRAM("int main() { int m; cin >> m; long long s = 0; for (int i = 0; i < (1 << m); "
+               "i++) { bitset<32> b(i); s += b.count(); } cout << s; }"),
+       "O(2^m)"},
+      {"a bitset of a value read",
+       PROGRAM("int main() { int n; cin >> n; int best = 0; for (int i = 0; i < n; i++) { "
+               "unsigned long long x; cin >> x; std::bitset<64> bits(x); best = max(best, "
+               "(int)bits.count()); } cout << best; }"),
+       "O(n)"},
+      {"near miss: a vector built from a count costs the count",
+       PROGRAM("int main() { int n; cin >> n; long long s = 0; for (int i = 0; i < n; i++) { "
+               "vector<int> v(i); s += v.size(); } cout << s; }"),
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A list an activation fills with one entry per neighbour is as long as the neighbour's row:
+// its walks cost the row's share, whatever loop walks it.
+TEST(ShapesTest, ListsFilledOncePerNeighbour) {
+  const Case kCases[] = {
+      {"children kept, then walked by index",
+       PROGRAM(
+           "int n, k; vector<int> adj[200005]; long long dp[200005][55];\nvoid go(int u, int "
+           "p) { vector<int> kids; for (int v : adj[u]) if (v != p) { go(v, u); "
+           "kids.push_back(v); } for (int i = 0; i < (int)kids.size(); i++) for (int j = 0; j < "
+           "k; j++) dp[u][j + 1] += dp[kids[i]][j]; }\nint main() { cin >> n >> k; for (int i "
+           "= 1; i < n; i++) { int a, b; cin >> a >> b; adj[a].push_back(b); "
+           "adj[b].push_back(a); } go(1, 0); }"),
+       "O(k * n)"},
+      {"values of the children walked by range in a lambda",
+       PROGRAM("int main() { int n; cin >> n; vector<vector<int>> g(n); for (int i = 1; i < n; "
+               "i++) { int p; cin >> p; g[p].push_back(i); } vector<long long> f(n);\n  auto dfs "
+               "= [&](auto self, int v) -> void { vector<long long> got; for (int c : g[v]) { "
+               "self(self, c); got.emplace_back(f[c]); } for (long "
+               "long x : got) f[v] += x; f[v]++; };\n  dfs(dfs, 0); }"),
+       "O(n)"},
+      {"near miss: a list kept across activations grows to all the vertices",
+       PROGRAM("int n; vector<int> adj[200005]; vector<int> seen; long long tot;\nvoid go(int u, "
+               "int p) { for (int v : adj[u]) if (v != p) { seen.push_back(v); go(v, u); } for "
+               "(int x : seen) tot += x; }\nint main() { cin >> n; for (int i = 1; i < n; i++) { "
+               "int a, b; cin >> a >> b; adj[a].push_back(b); adj[b].push_back(a); } go(1, 0); }"),
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel

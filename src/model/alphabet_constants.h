@@ -1,0 +1,20 @@
+// Constants that count an alphabet rather than bound the input, told by how the containers they
+// size are indexed:
+//   const int SIGMA = 256; vector<int> cnt(SIGMA); .. cnt[(unsigned char)c]++;
+//   #define ALPHA 128  int seen[ALPHA]; .. seen[s[i]] = 1;
+//   const int K = 256; int freq[K]; .. freq[c - 'a']++;
+// A table indexed by characters never holds more entries than characters have values.
+#pragma once
+
+#include <string>
+
+#include "model/tree.h"
+
+namespace quorbel {
+
+// True when `value` is at most 256 and some container whose declaration mentions `name` (as
+// an extent or a constructor's count) is indexed somewhere under `root` by a character: a cast
+// to a char type, a character literal or arithmetic on one, or an element of a string.
+bool sizesAlphabet(const Node& root, const std::string& name, double value);
+
+}  // namespace quorbel
