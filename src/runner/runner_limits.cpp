@@ -1,9 +1,11 @@
 #include "runner/runner_limits.h"
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "runner/runner_process_tree.h"
@@ -46,6 +48,18 @@ StageLimits stageLimits(bool compileStage, const RunnerIdentity& identity, int64
   addLimit(limits, RLIMIT_AS, compileStage ? 2048 * kMiB : 512 * kMiB);
   addLimit(limits, RLIMIT_NPROC, processLimit(identity));
   return limits;
+}
+
+void makeRoomForCopies(StageLimits& limits, std::initializer_list<int> files) {
+  rlim_t largest = 0;
+  for (int file : files) {
+    struct stat status {};
+    if (file >= 0 && fstat(file, &status) == 0 && status.st_size > 0)
+      largest = std::max(largest, static_cast<rlim_t>(status.st_size));
+  }
+  for (int i = 0; i < limits.count; ++i)
+    if (limits.items[i].resource == RLIMIT_FSIZE)
+      limits.items[i].value = std::max(limits.items[i].value, largest);
 }
 
 CompileFileSizeCap::CompileFileSizeCap(rlim_t bytes) : previous_(tCompileFileBytes) {

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "runner/runner_identity.h"
 
@@ -22,6 +23,12 @@ struct StageLimits {
   ResourceLimit items[8];
   int count = 0;
 };
+
+// The box copies the program and its launcher in while the run's limits already hold, so a
+// file-size cap below either file would refuse the copy itself (a program with a large
+// initialised table, or a launcher built with sanitizers): the cap rises to the largest of
+// `files` (descriptors; -1 is skipped) and never falls.
+void makeRoomForCopies(StageLimits& limits, std::initializer_list<int> files);
 
 // Processes one stage may add to those its user already has: the compiler needs a handful,
 // a submitted program none. With 512 MiB each, a run can never hold more than 8 GiB.

@@ -361,14 +361,16 @@ ProcessOutcome runProcess(const std::vector<std::string>& args, const std::strin
       return outcome;
     }
   }
+  StageLimits limits = boxed ? boxStageLimits(compileStage, identity, options.cpuSeconds)
+                             : stageLimits(compileStage, identity, options.cpuSeconds);
+  if (boxed) makeRoomForCopies(limits, {channels->programFile, channels->launcherFile});
   const ChildSetup setup{{stdinEnds[0], stdinEnds[1]},
                          {stdoutEnds[0], stdoutEnds[1]},
                          {stderrEnds[0], stderrEnds[1]},
                          cwd.c_str(),
                          argv.pointers.data(),
                          envp.pointers.data(),
-                         boxed ? boxStageLimits(compileStage, identity, options.cpuSeconds)
-                               : stageLimits(compileStage, identity, options.cpuSeconds),
+                         limits,
                          compileStage,
                          identity,
                          &syscallFilter,

@@ -11,6 +11,7 @@
 #include "runner/runner_box.h"
 #include "runner/runner_config.h"
 #include "runner/runner_files.h"
+#include "runner/runner_limits.h"
 #include "runner/runner_process.h"
 #include "test_support.h"
 
@@ -219,6 +220,52 @@ int main(){ char c = 0; const bool read1 = read(0, &c, 1) == 1; const bool wrote
   std::printf("%c %d %d %d %d %s", c, read1, wrote, rewrote, cut, std::strstr(name, "quorbel-run-") ? name : "unnamed"); })",
                                    "abc");
   EXPECT_EQ(result.stdout, "a 1 0 0 0 unnamed") << result.compilerOutput << result.stderr;
+}
+
+// A program larger than the run's file-size cap (a table initialised in the binary) is copied
+// into the box all the same, and still may not write a file that large itself.
+TEST(RunTestsTest, AProgramLargerThanTheFileCapRuns) {
+  const char* const kTable = "#include <cstdio>\nstatic int table[600000] = {1, 2, 3};\n";
+  const RunResult runs =
+      runCode(std::string(kTable) + "int main(){ std::printf(\"%d\", table[2]); }");
+  EXPECT_EQ(runs.stdout, "3") << runs.status << ": " << runs.error << runs.stderr;
+  const RunResult writes = runCode(
+      std::string(kTable) +
+      "int main(){ FILE* f = std::fopen(\"/tmp/big\", \"w\"); static char block[65536]; for (int "
+      "i = 0; i < 128 && f; ++i) std::fwrite(block, 1, sizeof block, f); std::printf(\"%d\", "
+      "table[2]); }");
+  EXPECT_EQ(writes.status, "runtime_error") << "an 8 MB file is past the cap";
+}
+
+// The cap rises to the largest file copied in, never falls, and leaves the other limits alone.
+TEST(RunnerLimitsTest, TheFileCapMakesRoomForTheCopies) {
+  const auto fileOf = [](size_t bytes) {
+    char name[] = "/tmp/quorbel-limits-XXXXXX";
+    const int fd = mkstemp(name);
+    unlink(name);
+    if (fd >= 0 && bytes > 0) EXPECT_EQ(ftruncate(fd, static_cast<off_t>(bytes)), 0);
+    return fd;
+  };
+  const struct {
+    const char* name;
+    size_t program, launcher;
+    rlim_t want;
+  } kCases[] = {
+      {"both under the cap", 4096, 8192, 1 << 20},
+      {"the program over it", 3 << 20, 8192, 3 << 20},
+      {"the launcher over it", 4096, 5 << 20, 5 << 20},
+  };
+  for (const auto& c : kCases) {
+    StageLimits limits;
+    limits.items[limits.count++] = {RLIMIT_FSIZE, 1 << 20};
+    limits.items[limits.count++] = {RLIMIT_NOFILE, 32};
+    const int program = fileOf(c.program), launcher = fileOf(c.launcher);
+    makeRoomForCopies(limits, {program, launcher, -1});
+    EXPECT_EQ(limits.items[0].value, c.want) << c.name;
+    EXPECT_EQ(limits.items[1].value, 32u) << c.name;
+    close(program);
+    close(launcher);
+  }
 }
 
 TEST(RunTestsTest, OutputPastItsLimitEndsTheRun) {
