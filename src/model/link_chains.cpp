@@ -72,7 +72,8 @@ std::string linkStore(const Node& link) {
 // A loop that climbs links of `store` and writes a link of the entry it stands on: p[x] = p[p[x]]
 // or p[x] = root.
 bool compressesWhileClimbing(const Node& loop, const std::string& store) {
-  const auto [variable, link] = [&]() -> std::pair<std::string, Node> {
+  // A pair, not a structured binding: clang's lambdas (the fuzz build) cannot capture one.
+  const std::pair<std::string, Node> climb = [&]() -> std::pair<std::string, Node> {
     const Node update = unwrap(loop.field("update"));
     std::vector<Comparison> comparisons;
     collectComparisons(loop.field("condition"), comparisons);
@@ -86,7 +87,8 @@ bool compressesWhileClimbing(const Node& loop, const std::string& store) {
         }
     return {"", Node{}};
   }();
-  if (variable.empty() || linkStore(link) != store) return false;
+  const std::string& variable = climb.first;
+  if (variable.empty() || linkStore(climb.second) != store) return false;
   bool writes = false;
   visitNodes(loop.field("body"), [&](const Node& n) {
     if (writes) return false;
