@@ -82,7 +82,9 @@ std::vector<size_t> starsOfPointerArray(std::string_view text, size_t at) {
   while (i < text.size() && isBlank(text[i])) ++i;
   const size_t typeStart = i;
   int angles = 0;
-  while (i < text.size()) {
+  // A type's spelling is short; the bound keeps a run of `new` words linear.
+  const size_t end = std::min(text.size(), typeStart + 256);
+  while (i < end) {
     const char c = text[i];
     if (isIdentifierChar(c) || c == ':' || isBlank(c)) {
       ++i;
@@ -115,6 +117,29 @@ bool unnamedPointerDefaultAt(std::string_view text, size_t star) {
   return i + 1 < text.size() && text[i] == '=' && text[i + 1] != '=';
 }
 
+// `case 'a' ... 'z':`, the compilers' range of labels: only its first value is kept, which is
+// all a reading of the program's cost needs. Blanked in place, up to the label's colon.
+void blankCaseRange(std::string_view text, size_t from, std::string& out) {
+  size_t dots = std::string_view::npos;
+  // A label is short; the bound keeps a run of `case` words without colons linear.
+  const size_t end = std::min(text.size(), from + 256);
+  for (size_t i = from; i < end; ++i) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      i = skipLiteral(text, i) - 1;
+    } else if (c == ';' || c == '{' || c == '}') {
+      return;
+    } else if (c == ':' && i + 1 < text.size() && text[i + 1] == ':') {
+      ++i;
+    } else if (c == ':') {
+      if (dots != std::string_view::npos) std::fill(out.begin() + dots, out.begin() + i, ' ');
+      return;
+    } else if (dots == std::string_view::npos && text.compare(i, 3, "...") == 0) {
+      dots = i;
+    }
+  }
+}
+
 }  // namespace
 
 std::string bridgeGrammarGaps(const std::string& text) {
@@ -143,6 +168,8 @@ std::string bridgeGrammarGaps(const std::string& text) {
       insertions.push_back({groups.back().firstByte, '('});
       insertions.push_back({i, ')'});
     }
+    if (c == 'c' && view.compare(i, 4, "case") == 0 && (i == 0 || !isIdentifierChar(view[i - 1])))
+      blankCaseRange(view, i + 4, out);
     if (c == '*' && unnamedPointerDefaultAt(view, i)) insertions.push_back({i + 1, '_'});
     if (c == 'n' && view.compare(i, 3, "new") == 0 && (i == 0 || !isIdentifierChar(view[i - 1])) &&
         (i + 3 >= view.size() || !isIdentifierChar(view[i + 3]))) {

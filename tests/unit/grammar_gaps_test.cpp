@@ -43,6 +43,10 @@ TEST(GrammarGapsTest, RewritesOnlyTheSpellingsTheGrammarMisreads) {
       {"unnamed pointer parameter", "template <class T, typename E<T>::type* = nullptr>",
        "template <class T, typename E<T>::type*_ = nullptr>"},
       {"multiply-assign stays", "a *= 2, b *= 3;", "a *= 2, b *= 3;"},
+      {"range of labels", "case 1 ... 5: x++;", "case 1      : x++;"},
+      {"range of characters", "case 'a' ... 'z': x++;", "case 'a'        : x++;"},
+      {"scoped label stays", "case E::A: x++;", "case E::A: x++;"},
+      {"a label named with dots in a literal stays", "case '.': x++;", "case '.': x++;"},
   };
   for (const Case& c : kCases) EXPECT_EQ(bridgeGrammarGaps(c.text), c.want) << c.name;
 }
@@ -55,6 +59,7 @@ TEST(GrammarGapsTest, BridgedProgramsParseCleanly) {
       "int[n]; }",
       "template <class T, typename std::enable_if<sizeof(T) == 4, void>::type* = nullptr> int "
       "pick() { return 1; }",
+      "int kind(char c) { switch (c) { case 'a' ... 'z': return 1; default: return 0; } }",
   };
   for (const char* program : kPrograms)
     EXPECT_EQ(readCppSyntax(expandMacros(program)).firstErrorLine, 0u) << program;
@@ -63,6 +68,12 @@ TEST(GrammarGapsTest, BridgedProgramsParseCleanly) {
 TEST(GrammarGapsTest, DeepOpenBracketsStayLinear) {
   const std::string deep(200000, '(');
   EXPECT_EQ(bridgeGrammarGaps(deep), deep);
+  std::string labels;
+  for (int i = 0; i < 40000; ++i) labels += "case ";
+  EXPECT_EQ(bridgeGrammarGaps(labels), labels);
+  std::string news;
+  for (int i = 0; i < 40000; ++i) news += "new ";
+  EXPECT_EQ(bridgeGrammarGaps(news), news);
 }
 
 TEST(MacroCommentTest, ACommentAfterABodyIsNotExpanded) {
