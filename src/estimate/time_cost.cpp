@@ -994,8 +994,14 @@ class TimeWalker {
         if (named) replacements.push_back({placeholder, value});
       }
       replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
-      replace(parameter + "#rows",
-              [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
+      replace(parameter + "#rows", [&] {
+        if (!symbol) return sizeCost(parameter);
+        // Mat r = {{1, 0}, {0, 1}} passed on: as many rows as its list holds while nothing adds
+        // rows. (A program that reads nothing passes examples: its lists stand for any size.)
+        if (!readsNothing_ && listsItsEntries(*symbol) && isConstantCost(symbol->elements))
+          return constantCost();
+        return vertexCount(model_, name);
+      });
       replace(parameter + "#row",
               [&] { return symbol ? rowLength(model_, *symbol) : sizeCost(parameter + "#row"); });
     }
