@@ -6,6 +6,7 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/call_arity.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
@@ -660,7 +661,8 @@ class TimeWalker {
       if (object && object->kind != ContainerKind::kScalar) return nullptr;
     }
     auto found = model_.functions.find(name);
-    return found == model_.functions.end() ? nullptr : &found->second;
+    if (found == model_.functions.end() || !mayCall(call, found->second)) return nullptr;
+    return &found->second;
   }
 
   Cost walkCall(const Node& call) {
