@@ -1325,6 +1325,17 @@ std::string describeTestPricing(int line, const TestLoop& test, const Cost& othe
          " multiplies only the work without them; per-test limits only: " + formatCost(other) + ".";
 }
 
+// Pushes counted as a constant beside pushes counted in sizes: the constant ones may walk a
+// container whose size the pass had not learnt yet.
+bool growsFromAnother(const std::map<std::string, Cost>& grown) {
+  bool sized = false, unsized = false;
+  for (const auto& [key, entries] : grown) {
+    if (key.find('#') != std::string::npos) continue;
+    (isConstantCost(entries) ? unsized : sized) = true;
+  }
+  return sized && unsized;
+}
+
 // Entries read into containers: cin >> a[i] in loops, cin >> s for strings.
 void applyGrowth(Model& model, const std::map<std::string, Cost>& grown) {
   for (const auto& [key, entries] : grown) {
@@ -1361,6 +1372,13 @@ TimeEstimate estimateTime(Model& model) {
     }
   }
   applyGrowth(model, grown);
+  // A container filled from another (v.push_back(x) for each x of a set the input fills) learns
+  // its entries only once the other's are known: one more pass for such a chain.
+  if (growsFromAnother(grown)) {
+    TimeWalker again(model, memo);
+    again.run();
+    applyGrowth(model, again.grownContainers());
+  }
   // A stack kept by a counter receives its pushes in the loops that drain it, over rows whose
   // entries the first pass has just learnt: one more pass counts them with that knowledge.
   if (!model.counted.stacks.empty()) {
