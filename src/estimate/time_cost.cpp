@@ -6,6 +6,7 @@
 #include <set>
 
 #include "estimate/library_costs.h"
+#include "model/call_arity.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
@@ -660,7 +661,8 @@ class TimeWalker {
       if (object && object->kind != ContainerKind::kScalar) return nullptr;
     }
     auto found = model_.functions.find(name);
-    return found == model_.functions.end() ? nullptr : &found->second;
+    if (found == model_.functions.end() || !mayCall(call, found->second)) return nullptr;
+    return &found->second;
   }
 
   Cost walkCall(const Node& call) {
@@ -992,8 +994,14 @@ class TimeWalker {
         if (named) replacements.push_back({placeholder, value});
       }
       replace(parameter + "#edges", [&] { return symbol ? edgeCount(model_, name) : Cost{}; });
-      replace(parameter + "#rows",
-              [&] { return symbol ? vertexCount(model_, name) : sizeCost(parameter); });
+      replace(parameter + "#rows", [&] {
+        if (!symbol) return sizeCost(parameter);
+        // Mat r = {{1, 0}, {0, 1}} passed on: as many rows as its list holds while nothing adds
+        // rows. (A program that reads nothing passes examples: its lists stand for any size.)
+        if (!readsNothing_ && listsItsEntries(*symbol) && isConstantCost(symbol->elements))
+          return constantCost();
+        return vertexCount(model_, name);
+      });
       replace(parameter + "#row",
               [&] { return symbol ? rowLength(model_, *symbol) : sizeCost(parameter + "#row"); });
     }

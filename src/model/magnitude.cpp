@@ -503,6 +503,14 @@ Cost usedExtent(const Model& model, const std::vector<Cost>& extents) {
   return simplifyCost(product);
 }
 
+bool listsItsEntries(const Symbol& symbol) {
+  Node list = symbol.initialiser;
+  // Mat r({{1, 0}, {0, 1}}): the list handed to the constructor
+  if (!list.null() && list.type() == "argument_list" && list.childCount() == 1)
+    list = childrenOf(list).front();
+  return !list.null() && list.type() == "initializer_list";
+}
+
 Cost vertexCount(const Model& model, const std::string& name) {
   const Symbol* symbol = findSymbol(model, name);
   if (!symbol) return constantCost();
