@@ -370,7 +370,11 @@ class Writer {
       lengths_[value.name] = length;
       if (value.type == ValueType::kLine && !text_.empty() && text_.back() != '\n') text_ += '\n';
       std::string word(static_cast<size_t>(std::max(1.0, length)), 'a');
-      for (char& c : word) c = static_cast<char>('a' + letter_(random_));
+      for (char& c : word)
+        c = value.literals.empty()
+                ? static_cast<char>('a' + letter_(random_))
+                : static_cast<char>(value.literals[std::uniform_int_distribution<size_t>(
+                      0, value.literals.size() - 1)(random_)]);
       // A number too long for any integer type, read as text: no leading zero.
       if (options_.wordsOfDigits)
         for (size_t i = 0; i < word.size(); ++i)

@@ -33,6 +33,13 @@ constexpr double kCacheSteepening = 0.1;
 // the work there stayed below noise / this many steps.
 constexpr double kLeastStepSeconds = 1e-9;
 
+// A preferred class steeper than the best fit stands within the tie band only while the times'
+// own slope over the largest sizes is at most this much below the class's: an a + c * f fit
+// lets the start-up share bend n^2 towards times that grow as n log n.
+constexpr double kSteeperSlopeSlack = 0.25;
+// The slope is read over sizes at least this far apart, the largest timed size at the top.
+constexpr double kSlopeSpan = 4;
+
 double log2Floor(double n) { return std::max(1.0, std::log2(std::max(n, 1.0))); }
 
 // Fits time = a + c * f(size) with a >= 0 (start-up and fixed work) and c > 0, by least
@@ -97,6 +104,48 @@ bool steeperByAtMostASqrt(const std::vector<GrowthCandidate>& candidates,
   const double rise =
       std::log(a->growth(to) / a->growth(from)) - std::log(b->growth(to) / b->growth(from));
   return std::isfinite(rise) && rise > 1e-9 && rise <= 0.5 * std::log(to / from) + 1e-9;
+}
+
+const GrowthCandidate* findCandidate(const std::vector<GrowthCandidate>& candidates,
+                                     const std::string& name) {
+  for (const GrowthCandidate& candidate : candidates)
+    if (candidate.name == name && candidate.growth) return &candidate;
+  return nullptr;
+}
+
+// The log-log slope of the times above start-up from the largest timed size down to the
+// largest one at least kSlopeSpan below it, with that span; {0, 0} when the sizes are closer.
+std::pair<double, double> topSlope(const std::vector<TimedPoint>& usable, double baseline) {
+  const TimedPoint* top = nullptr;
+  for (const TimedPoint& p : usable)
+    if (top == nullptr || p.size > top->size) top = &p;
+  const TimedPoint* low = nullptr;
+  for (const TimedPoint& p : usable)
+    if (p.size * kSlopeSpan <= top->size && (low == nullptr || p.size > low->size)) low = &p;
+  if (low == nullptr || low->seconds <= baseline || top->seconds <= baseline) return {0, 0};
+  return {std::log((top->seconds - baseline) / (low->seconds - baseline)) /
+              std::log(top->size / low->size),
+          top->size / low->size};
+}
+
+// Whether `name` grows faster over the top sizes than the times do by more than the slack,
+// and faster than `leader`: a steeper class the times do not bear out.
+bool steeperThanTheTimes(const std::vector<GrowthCandidate>& candidates, const std::string& name,
+                         const std::string& leader, const std::vector<TimedPoint>& usable,
+                         double baseline) {
+  const GrowthCandidate* preferred = findCandidate(candidates, name);
+  const GrowthCandidate* best = findCandidate(candidates, leader);
+  const std::pair<double, double> measured = topSlope(usable, baseline);
+  const double slope = measured.first, span = measured.second;
+  if (preferred == nullptr || best == nullptr || span == 0) return false;
+  double top = 0;
+  for (const TimedPoint& p : usable) top = std::max(top, p.size);
+  const double from = top / span;
+  const auto classSlope = [&](const GrowthCandidate* c) {
+    return std::log(c->growth(top) / c->growth(from)) / std::log(span);
+  };
+  const double wanted = classSlope(preferred);
+  return std::isfinite(wanted) && wanted > classSlope(best) && wanted - slope > kSteeperSlopeSlack;
 }
 
 }  // namespace
@@ -200,7 +249,11 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
       preferred != fit.ranking.end() &&
       steeperByAtMostASqrt(candidates, leader, preferred->name, timedFrom, timedTo) &&
       preferred->error <= 2 * leastError + kCacheSteepening;
-  if (preferred != fit.ranking.end() && (preferred->error <= fit.tieBand || steeperByCaches)) {
+  const bool borneOut = preferred == fit.ranking.end() ||
+                        !steeperThanTheTimes(candidates, preferred->name, leader, usable, baseline);
+  if (!borneOut) fit.steeperThanTimes = preferred->name;
+  if (preferred != fit.ranking.end() && borneOut &&
+      (preferred->error <= fit.tieBand || steeperByCaches)) {
     // The estimate stands where the times cannot tell it from the closest class.
     if (preferred != fit.ranking.begin()) fit.closest = leader;
     std::rotate(fit.ranking.begin(), preferred, preferred + 1);
@@ -242,6 +295,7 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
 bool explainsAsWell(const GrowthFit& fit, const std::string& name) {
   if (!fit.decided) return false;
   if (name == fit.measured) return true;
+  if (name == fit.steeperThanTimes) return false;
   for (const RankedClass& ranked : fit.ranking)
     if (ranked.name == name) return ranked.error <= fit.tieBand;
   return false;

@@ -36,6 +36,9 @@ struct GrowthFit {
   // The measured class is the preferred one (the estimate's), which explains the times as
   // well as `closest`, the class with the least error: the times alone do not separate them.
   std::string closest;
+  // The preferred class, when it grows faster over the largest sizes than the times do: it
+  // does not explain them, whatever its error.
+  std::string steeperThanTimes;
 };
 
 // What the fit knows beside the points.

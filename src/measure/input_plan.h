@@ -31,7 +31,7 @@ struct PlanValue {
   double low = 1;  // kValue: the range; kPosition: low is the first position (0 or 1)
   double high = 1e9;
   std::string governingSize;     // kPosition: the size whose positions it takes
-  std::vector<double> literals;  // kChoice
+  std::vector<double> literals;  // kChoice; a kWord's letters when the program names them
   std::string lengthSize;        // kWord read as a size's worth of letters: that size
   bool rangeFromComment = false;
   std::string highName;     // 1 <= k <= n: at most what the size n took

@@ -63,7 +63,17 @@ struct Usage {
   std::map<std::string, std::string> indexedContainer;  // x in a[x]: a
   std::set<std::string> stored;  // put in a braced record ({u, v, w}) or read into a field
   std::map<std::string, Node> firstExtent;  // int cnt[4], a[N][M]: 4 for cnt, N for a
+  // s[i] == 'A', g[i][j] != '#', switch (s[i]) case 'L': the characters a string's letters
+  // are compared with.
+  std::map<std::string, std::set<double>> letters;
 };
+
+// The array a subscript reaches down to: g for g[i][j], s for s[i]; empty for anything else.
+std::string subscriptedName(Node node) {
+  if (node.type() != "subscript_expression") return std::string();
+  while (node.type() == "subscript_expression") node = node.field("argument");
+  return node.type() == "identifier" ? std::string(node.text()) : std::string();
+}
 
 // The function a call names: `unite` for unite(a, b), `add_edge` for g.add_edge(a, b).
 std::string calleeName(const Node& function) {
@@ -151,6 +161,14 @@ class UsageReader {
       }
     } else if (type == "switch_statement") {
       const Node subject = unwrap(n.field("condition"));
+      const std::string letters = subscriptedName(subject);
+      if (!letters.empty())
+        visitNodes(n.field("body"), [&](const Node& c) {
+          const Node value = c.type() == "case_statement" ? c.field("value") : Node();
+          if (!value.null() && value.type() == "char_literal" && literalValue(value))
+            usage_.letters[letters].insert(*literalValue(value));
+          return true;
+        });
       if (isNameNode(subject)) {
         visitNodes(n.field("body"), [&](const Node& c) {
           if (c.type() == "case_statement") {
@@ -173,6 +191,9 @@ class UsageReader {
   }
 
   void addLiteral(const Node& side, const Node& other) {
+    const std::string letters = subscriptedName(unwrap(side));
+    if (!letters.empty() && other.type() == "char_literal" && literalValue(other))
+      usage_.letters[letters].insert(*literalValue(other));
     if (!isNameNode(side)) return;
     const std::optional<double> value = literalValue(other);
     if (value) usage_.literals[std::string(side.text())].insert(*value);
@@ -457,6 +478,12 @@ class RoleAssigner {
     const bool nested = insideRepeat(frames);
     if (value.type == ValueType::kWord || value.type == ValueType::kLine) {
       value.role = ValueRole::kValue;
+      // A string whose letters the program tells apart by two or more characters (DNA's
+      // A, C, G, T; a grid's '.' and '#'; moves L, R, U, D) is written in those: a letter
+      // outside them may index past a table of four.
+      auto letters = usage_.letters.find(value.base.empty() ? name : value.base);
+      if (letters != usage_.letters.end() && letters->second.size() >= 2)
+        value.literals.assign(letters->second.begin(), letters->second.end());
       if (!nested) {
         // cin >> n >> s; for (i = 0; i < n; i++) s[i]: the string is n letters long.
         const std::string walkedTo = sizeWalkingOver(name);
@@ -477,6 +504,13 @@ class RoleAssigner {
                        : ValueRole::kValue;
       if (value.role == ValueRole::kChoice)
         value.literals.assign(usage_.literals[name].begin(), usage_.literals[name].end());
+      // cin >> g[i][j] of a grid whose cells are told apart by '.' and '#'.
+      auto letters = usage_.letters.find(value.base.empty() ? name : value.base);
+      if (value.role == ValueRole::kValue && value.type == ValueType::kChar &&
+          letters != usage_.letters.end() && letters->second.size() >= 2) {
+        value.role = ValueRole::kChoice;
+        value.literals.assign(letters->second.begin(), letters->second.end());
+      }
       return;
     }
     const bool counts = countNames_.count(name) != 0;

@@ -7,6 +7,7 @@
 
 #include "analysis/bounded_analysis.h"
 #include "cost/cost_values.h"
+#include "measure/compile_retry.h"
 #include "measure/generate_input.h"
 #include "measure/grown_sizes.h"
 #include "measure/input_plan.h"
@@ -98,11 +99,15 @@ using ::quorbel_measure_ifstream;
 #define ifstream quorbel_measure_ifstream
 )";
 
-// The runner's compile command with the probe included ahead of main.cpp.
-std::vector<std::string> probeCompileArgs() {
+// The runner's compile command with the probe included ahead of main.cpp, in `standard` when
+// one is given.
+std::vector<std::string> probeCompileArgs(const std::string& standard = "") {
   std::vector<std::string> args = compileArgs();
   const auto source = std::find(args.begin(), args.end(), std::string("main.cpp"));
   args.insert(source, {"-include", kProbeName});
+  if (!standard.empty())
+    for (std::string& arg : args)
+      if (arg.starts_with("-std=")) arg = standard;
   return args;
 }
 
@@ -280,8 +285,34 @@ class Measurer {
       return false;
     }
     const double start = wallSeconds();
-    const ProcessOutcome compiled =
+    ProcessOutcome compiled =
         runCompileStage(probeCompileArgs(), dir_, compileEnvironment(), kCompileTimeoutMs, boxed_);
+    const auto refused = [](const ProcessOutcome& outcome) {
+      return outcome.error.empty() && !outcome.timedOut && outcome.exitCode != 0;
+    };
+    // A header only the author's machine has (a debug printer included unguarded): the
+    // program without it, as its judge compiled it.
+    const std::string withoutHeaders =
+        refused(compiled) ? withoutMissingHeaders(code_, compiled.stderr) : std::string();
+    if (!withoutHeaders.empty() && writeSourceFile(dir_, withoutHeaders, error)) {
+      ProcessOutcome again = runCompileStage(probeCompileArgs(), dir_, compileEnvironment(),
+                                             kCompileTimeoutMs, boxed_);
+      if (!refused(again))
+        result_.notes.push_back("an include the compiler does not have was left out");
+      compiled = std::move(again);
+    }
+    // Contest programs are written for the judge's older standard, where a global named
+    // `ranges` is no clash with std::ranges and a priority_queue over a container of another
+    // value type compiles.
+    for (const std::string& standard : olderStandards()) {
+      if (!refused(compiled)) break;
+      ProcessOutcome older = runCompileStage(probeCompileArgs(standard), dir_, compileEnvironment(),
+                                             kCompileTimeoutMs, boxed_);
+      if (refused(older)) continue;
+      compiled = std::move(older);
+      result_.notes.push_back("the program compiles only in an older standard: " +
+                              standard.substr(5) + ", as its judge would have compiled it");
+    }
     result_.compileSeconds = wallSeconds() - start;
     if (!compiled.error.empty()) {
       fail("internal_error", compiled.error);
@@ -605,9 +636,10 @@ class Measurer {
     if (baseline < 0) baseline = points.empty() ? 0 : points.front().seconds * 0.9;
     std::vector<std::map<std::string, double>> taken;
     for (const SizeRun& run : result_.runs) taken.push_back(run.sizes);
-    result_.notGrown = sizesNotGrown(
-        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary},
-        taken);
+    const std::vector<std::string> estimateSizes =
+        options_.vary.empty() ? sizesInOrderShown(estimateCost_) : std::vector{options_.vary};
+    result_.notGrown =
+        sizesNotGrown(estimateSizes, taken, derivedSizeSources(*model_, plan_, estimateSizes));
     // The times speak of the sizes that grew: a capacity no input sets (n * MAXN) or a size
     // held at its limit is a constant to them, and the class the fit prefers is the estimate's
     // with those held.

@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <sstream>
 
+#include "measure/compile_retry.h"
 #include "measure/generate_input.h"
 #include "measure/grown_sizes.h"
 #include "measure/growth_fit.h"
@@ -493,6 +495,198 @@ TEST(GrownSizes, AnAgreementNeedsEverySizeToGrow) {
   for (const Case& c : kCases) EXPECT_EQ(sizesNotGrown(c.estimate, c.runs), c.want) << c.name;
 }
 
+// A size the program computes from sizes it reads (n = s.size(), k = n + m) grows with them;
+// one computed from constants alone, or a capacity, does not.
+TEST(GrownSizes, AComputedSizeGrowsWithWhatItIsComputedFrom) {
+  struct Case {
+    const char* name;
+    const char* code;
+    std::vector<std::string> estimate;
+    std::vector<std::map<std::string, double>> runs;
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {"a string's length kept in a name",
+       "int main(){ string s; cin >> s; int n = s.size(); for (int i = 0; i < n; i++) "
+       "cout << s[i]; }",
+       {"n"},
+       {{{"s", 8}}, {{"s", 64}}},
+       {}},
+      {"a length by strlen",
+       "char t[100005]; int main(){ scanf(\"%s\", t); int len = strlen(t); long c = 0;"
+       " for (int i = 0; i < len; i++) c += t[i]; }",
+       {"len"},
+       {{{"t", 8}}, {{"t", 512}}},
+       {}},
+      {"a sum of two sizes read",
+       "int main(){ int a, b; cin >> a >> b; int total = a + b; vector<int> v(total);"
+       " for (int i = 0; i < total; i++) v[i] = i; }",
+       {"total"},
+       {{{"a", 8}, {"b", 8}}, {{"a", 32}, {"b", 32}}},
+       {}},
+      {"the largest of entries read as positions",
+       "int main(){ int n; cin >> n; vector<int> a(n); for (int i = 0; i < n; i++) cin >> a[i];"
+       " int mx = 0; for (int i = 0; i < n; i++) mx = max(mx, a[i]); vector<int> cnt(mx + 1);"
+       " for (int i = 0; i < n; i++) cnt[a[i]]++; for (int v = 0; v <= mx; v++) cout << cnt[v];"
+       " }",
+       {"mx"},
+       {{{"n", 8}}, {{"n", 64}}},
+       {}},
+      {"the largest of plain values does not follow the size",
+       "int main(){ int n; cin >> n; long long best = 0; vector<long long> w(n);"
+       " for (int i = 0; i < n; i++) { cin >> w[i]; best = max(best, w[i]); }"
+       " for (long long v = 1; v <= best; v++) cout << v; }",
+       {"best"},
+       {{{"n", 8}}, {{"n", 64}}},
+       {"best"}},
+      {"a capacity stays held",
+       "const int MX = 1 << 20; int sieve[MX]; int main(){ int n; cin >> n;"
+       " for (int i = 2; i < MX; i++) sieve[i] = i; for (int i = 0; i < n; i++) cout << i; }",
+       {"n", "MX"},
+       {{{"n", 8}}, {{"n", 64}}},
+       {"MX"}},
+      {"a size read and held is not rescued by a computed one",
+       "int main(){ int n, m; cin >> n >> m; int w = n * m; for (int i = 0; i < w; i++) "
+       "cout << i; }",
+       {"m", "w"},
+       {{{"n", 8}, {"m", 5}}, {{"n", 64}, {"m", 5}}},
+       {"m"}},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    const InputPlan plan = deriveInputPlan(model);
+    EXPECT_EQ(sizesNotGrown(c.estimate, c.runs, derivedSizeSources(model, plan, c.estimate)),
+              c.want)
+        << c.name;
+  }
+}
+
+// ---- Letters ----
+
+// A string whose letters the program compares with two or more characters is written in those
+// characters; one compared with a single character, or not at all, in lowercase letters.
+TEST(GenerateInput, WordsAreWrittenInTheLettersTheProgramTellsApart) {
+  struct Case {
+    const char* name;
+    const char* code;
+    std::string letters;  // every character the input's words may hold
+  };
+  const Case kCases[] = {
+      {"DNA compared letter by letter",
+       "char s[200005]; int cnt[4][200005]; int main(){ int n; scanf(\"%d %s\", &n, s);"
+       " for (int i = 0; i < n; i++) { int k = s[i] == 'A' ? 0 : s[i] == 'C' ? 1 :"
+       " s[i] == 'G' ? 2 : 3; cnt[k][i + 1]++; } }",
+       "ACG"},
+      {"moves through a switch",
+       "int main(){ string path; cin >> path; int x = 0, y = 0; for (char c : path) {} "
+       "for (size_t i = 0; i < path.size(); i++) switch (path[i]) { case 'L': x--; break;"
+       " case 'R': x++; break; case 'U': y++; break; case 'D': y--; break; } }",
+       "DLRU"},
+      {"a grid's rows of walls and floor",
+       "char g[1005][1005]; int main(){ int h, w; cin >> h >> w; for (int i = 0; i < h; i++)"
+       " cin >> g[i]; int c = 0; for (int i = 0; i < h; i++) for (int j = 0; j < w; j++)"
+       " if (g[i][j] == '#' || g[i][j] == '.') c += g[i][j] != '#'; }",
+       "#."},
+      {"compared with one character only",
+       "int main(){ string s; cin >> s; int c = 0; for (size_t i = 0; i < s.size(); i++)"
+       " c += s[i] == 'a'; }",
+       "abcdefghijklmnopqrstuvwxyz"},
+  };
+  for (const Case& c : kCases) {
+    const Model model = buildModel(c.code);
+    const InputPlan plan = deriveInputPlan(model);
+    GenerateOptions options;
+    options.size = 200;
+    const std::string text = generateInput(plan, model, options).text;
+    std::string words;
+    std::istringstream in(text);
+    for (std::string token; in >> token;)
+      if (!std::isdigit(static_cast<unsigned char>(token[0]))) words += token;
+    ASSERT_FALSE(words.empty()) << c.name << ": " << describePlan(plan);
+    for (char letter : words)
+      EXPECT_NE(c.letters.find(letter), std::string::npos) << c.name << ": " << letter;
+    // 200 letters drawn from the alphabet: each of a few letters appears.
+    if (c.letters.size() <= 4)
+      for (char letter : c.letters)
+        EXPECT_NE(words.find(letter), std::string::npos) << c.name << ": " << letter;
+  }
+}
+
+// ---- A steeper estimate against the largest sizes ----
+
+// Times within the repetitions' spread of a steeper class by their error (the a + c * f fit
+// bends n^2 towards n log n through its start-up share) still do not keep that class when
+// they grow more slowly over the largest sizes than it does; times that bear it out do.
+TEST(GrowthFit, ASteeperEstimateStandsOnlyWhereTheLargestSizesBearItOut) {
+  const auto power = [](double k) { return [k](double n) { return std::pow(n, k); }; };
+  const auto nLogN = [](double n) { return n * std::log2(n); };
+  struct Row {
+    const char* name;
+    std::function<double(double)> f;
+    double scale;
+    const char* preferred;
+    bool stands;
+  };
+  const Row kRows[] = {
+      {"n log n times, n^2 estimate", nLogN, 2e-8, "n^2", false},
+      {"n^1.3 times, n^2 estimate", power(1.3), 1e-7, "n^2", false},
+      {"n^1.1 times, n sqrt n estimate", power(1.1), 1e-7, "n sqrt n", false},
+      {"n^2 times, n^2 estimate", power(2), 1e-10, "n^2", true},
+      {"n^1.85 times, n^2 estimate (a flatter start)", power(1.85), 1e-10, "n^2", true},
+      {"n log n times, n log n estimate", nLogN, 2e-8, "n log n", true},
+  };
+  for (const Row& row : kRows) {
+    std::vector<TimedPoint> points;
+    // 4 ms of start-up and an alternating 5% jitter.
+    int k = 0;
+    for (double n = 4096; n <= 131072; n *= 2, ++k)
+      points.push_back({n, 0.004 + row.scale * row.f(n) * (k % 2 ? 1.05 : 0.96)});
+    const GrowthFit fit = fitGrowth(points, 0.004, {}, 0.002, {row.preferred, 1.0});
+    ASSERT_TRUE(fit.decided) << row.name << ": " << fit.undecided;
+    EXPECT_EQ(fit.measured == row.preferred, row.stands)
+        << row.name << ": " << fit.measured << " " << fit.ranking[0].name << " "
+        << fit.ranking[0].error << " " << fit.ranking[1].name << " " << fit.ranking[1].error;
+    EXPECT_EQ(explainsAsWell(fit, row.preferred), row.stands) << row.name;
+  }
+  // Times measured on a machine running five builds at once (repetitions spread 50%): work
+  // that grows as n log n or n log^2 n, where the estimate said n^2.
+  struct Measured {
+    const char* name;
+    double baseline;
+    std::vector<TimedPoint> points;
+  };
+  const Measured kMeasured[] = {
+      {"queries over a tree, n log n",
+       0.004,
+       {{8, 0.00362},
+        {32, 0.00365},
+        {128, 0.00395},
+        {512, 0.00351},
+        {2048, 0.00412},
+        {8192, 0.00688},
+        {16384, 0.011},
+        {32768, 0.02212},
+        {65536, 0.03974},
+        {101009, 0.07931}}},
+      {"a decomposition, n log^2 n",
+       0,
+       {{2048, 0},
+        {4096, 0.00169},
+        {5792, 0.00193},
+        {8192, 0.00451},
+        {11585, 0.00809},
+        {16384, 0.01183},
+        {32768, 0.03624},
+        {65536, 0.08397}}},
+  };
+  for (const Measured& row : kMeasured) {
+    const GrowthFit fit = fitGrowth(row.points, row.baseline, {}, 0.002, {"n^2", 0.5});
+    ASSERT_TRUE(fit.decided) << row.name << ": " << fit.undecided;
+    EXPECT_NE(fit.measured, "n^2") << row.name;
+    EXPECT_FALSE(explainsAsWell(fit, "n^2")) << row.name;
+  }
+}
+
 // ---- JSON ----
 
 TEST(MeasureJson, SizesAreWrittenWhole) {
@@ -542,6 +736,92 @@ TEST(Measure, ACrashAtASmallSizeTriesTheNextPlanShape) {
       << m.notes.front();
   ASSERT_FALSE(m.runs.empty());
   EXPECT_GT(m.runs.back().sizes.at("n"), 8);
+  std::filesystem::remove_all(base);
+}
+
+// Include lines the compiler reports missing are blanked, every other line kept in its place.
+TEST(CompileRetry, AMissingHeaderIsLeftOut) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* output;
+    const char* want;  // empty: nothing to leave out
+  };
+  const Case kCases[] = {
+      {"a header in angle brackets",
+       "#include <bits/stdc++.h>\n#include <dump.hpp>\nint main(){}\n",
+       "main.cpp:2:10: fatal error: dump.hpp: No such file or directory\ncompilation terminated.",
+       "#include <bits/stdc++.h>\n\nint main(){}\n"},
+      {"a quoted header, indented directive",
+       "int a;\n  #  include \"../lib/debug.h\"\nint main(){}",
+       "main.cpp:2:3: fatal error: ../lib/debug.h: No such file or directory",
+       "int a;\n\nint main(){}"},
+      {"a missing header reported from inside another header is not the program's line",
+       "#include <bits/stdc++.h>\nint main(){}\n",
+       "In file included from main.cpp:1:\nfoo.h:3:10: fatal error: bar.h: No such file or "
+       "directory",
+       ""},
+      {"an error of another kind", "int main(){ return x; }\n",
+       "main.cpp:1:21: error: 'x' was not declared in this scope", ""},
+      {"the line reported is no include", "int main(){}\n",
+       "main.cpp:1:1: fatal error: a.h: No such file or directory", ""},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(withoutMissingHeaders(c.code, c.output), c.want) << c.name;
+}
+
+// A program the runner's C++20 refuses for its setting is compiled as its judge would have
+// compiled it: without a header only its author's machine has, in the first older standard
+// that takes it. One nothing helps is a compile error with the first message.
+TEST(Measure, AProgramRefusedForItsSettingCompilesAsItsJudgeDid) {
+  const std::string base =
+      std::filesystem::temp_directory_path() / ("measure-std-" + std::to_string(getpid()));
+  std::filesystem::create_directories(base);
+  testing::ScopedEnv tmpdir("TMPDIR", base);
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* status;
+    const char* note;  // in the note of the standard used; empty when no note is expected
+  };
+  const Case kCases[] = {
+      {"a global array named like std::ranges",
+       "#include <bits/stdc++.h>\nusing namespace std; int ranges[100005];\nint main(){ int n; "
+       "cin >> n; for (int i = 0; i < n; i++) cin >> ranges[i]; sort(ranges, ranges + n); "
+       "cout << ranges[0]; }\n",
+       "", "gnu++17"},
+      {"a queue whose container holds another type",
+       "#include <bits/stdc++.h>\nusing namespace std;\nint main(){ int n; cin >> n; "
+       "priority_queue<pair<int, int>, vector<pair<int, pair<int, int>>>, "
+       "greater<pair<int, pair<int, int>>>> q; for (int i = 0; i < n; i++) { int x; cin >> x; "
+       "q.push({x, {i, i}}); } long s = 0; while (!q.empty()) { s += q.top().first; q.pop(); } "
+       "cout << s; }\n",
+       "", "gnu++14"},
+      {"a debug printer included unguarded",
+       "#include <bits/stdc++.h>\n#include <my_local_dump.hpp>\nusing namespace std;\nint "
+       "main(){ int n; cin >> n; long s = 0; for (int i = 0; i < n; i++) { int x; cin >> x; "
+       "s += x; } cout << s; }\n",
+       "", "left out"},
+      {"a program no standard takes", "int main(){ int n; cin >> n; return n }\n", "compile_error",
+       ""},
+  };
+  for (const Case& c : kCases) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.05;
+    options.totalSeconds = 2;
+    options.repetitions = 1;
+    const Measurement m = measureProgram(c.code, options);
+    if (*c.status != 0) {
+      EXPECT_EQ(m.status, c.status) << c.name;
+      EXPECT_NE(m.message.find("expected"), std::string::npos) << c.name << ": " << m.message;
+    } else {
+      EXPECT_NE(m.status, "compile_error") << c.name << ": " << m.message.substr(0, 300);
+      EXPECT_FALSE(m.runs.empty()) << c.name;
+    }
+    bool noted = false;
+    for (const std::string& note : m.notes) noted = noted || note.find(c.note) != std::string::npos;
+    if (*c.note != 0) EXPECT_TRUE(noted) << c.name;
+    if (*c.note == 0) EXPECT_TRUE(m.notes.empty()) << c.name;
+  }
   std::filesystem::remove_all(base);
 }
 
