@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/inputs.h"
 #include "model/nodes_of_type.h"
 
 namespace quorbel {
@@ -245,6 +246,37 @@ std::string variableBase(const Model& model, const Node& loop) {
   return found;
 }
 
+// Whether `node` takes values from the input: stream >> x, scanf, a reader of the program's.
+bool readsInput(const Model& model, const Node& node) {
+  bool found = false;
+  visitNodes(node, [&](const Node& n) {
+    if (found) return false;
+    if (n.type() == "binary_expression" && n.field("operator").text() == ">>") {
+      Node left = n.field("left");
+      while (left.type() == "binary_expression") left = left.field("left");
+      found = isInputStream(model, left);
+    } else if (n.type() == "call_expression") {
+      const std::string callee = readerCalleeOf(n);
+      found = isLibraryReader(callee) || model.readers.count(callee) > 0;
+    }
+    return true;
+  });
+  return found;
+}
+
+// A count read on each pass of the loop around (k of cin >> k) that bounds a loop reading k
+// items: over the passes the counts add up to the items read, not to passes times the largest.
+std::string countReadPerPass(const Model& model, const Node& loop, const Node& outer) {
+  if (loop.type() != "for_statement" || !readsInput(model, loop.field("body"))) return "";
+  for (const std::string& name : identifiersIn(loop.field("condition"))) {
+    const Symbol* symbol = findSymbolAt(model, name, loop);
+    if (symbol && symbol->fromInput && symbol->scopeStart >= startOf(outer) &&
+        symbol->scopeEnd <= endOf(outer) && !isTestCount(model, name))
+      return name;
+  }
+  return "";
+}
+
 std::string lineOf(const Node& loop) { return "the loop at line " + std::to_string(loop.line()); }
 
 // How a loop priced by its range may take less than its range on each pass around it.
@@ -254,6 +286,10 @@ std::string describeSharedRange(const Model& model, const Node& loop, const Node
            " receives over the run on each pass around it; if the passes share them out, it "
            "costs less";
   if (outer.null()) return "";
+  if (const std::string count = countReadPerPass(model, loop, outer); !count.empty())
+    return lineOf(loop) + " reads " + count +
+           " items, a count read on each pass around it, and each pass was charged the "
+           "largest; over the passes the counts add up to the items read";
   if (stopsOnData(model, loop))
     return lineOf(loop) +
            " stops on what it reads; each pass around it was charged its whole range, though "
@@ -279,6 +315,23 @@ std::vector<Node> loopsAroundAndWithin(const Node& loop) {
   for (const Node& inner : descendantsOfType(loop.field("body"), {"for_statement"}))
     loops.push_back(inner);
   return loops;
+}
+
+// Whether some push_back, insert or push of `container` stands under an if: it keeps a part of
+// what was walked when it was filled (the roots among the vertices).
+bool filledUnderCondition(const Model& model, const std::string& container) {
+  for (const Node& call : descendantsOfType(model.root, {"call_expression"})) {
+    const Node callee = call.field("function");
+    if (callee.type() != "field_expression" || baseName(callee.field("argument")) != container)
+      continue;
+    const std::string_view member = callee.field("field").text();
+    if (member != "push_back" && member != "emplace_back" && member != "insert" &&
+        member != "push" && member != "emplace")
+      continue;
+    for (Node up = call.parent(); !up.null() && !isFunctionNode(up); up = up.parent())
+      if (up.type() == "if_statement") return true;
+  }
+  return false;
 }
 
 int lastLine(const Node& n) { return static_cast<int>(ts_node_end_point(n.raw).row) + 1; }
@@ -362,6 +415,21 @@ std::vector<Assumption> assumeFromNests(const Model& model, const Cost& time,
           carries = carries || (c.what == "call to " + name && carriesTop(c.cost) &&
                                 compareGrowth(*own, top) < 0);
       carries = carries && heaviestOfFunction(contributions, function, *own);
+    }
+    // A loop over a container's entries whose passes hold the largest term (a traversal from
+    // every root listed): the passes may share their work out as the entries share the items.
+    if (!carries && plain && nested) {
+      const std::string container = walkedContainer(model, loop);
+      bool holdsTop = false;
+      for (const Contribution& c : contributions)
+        holdsTop = holdsTop || (c.line >= loop.line() && c.line <= lastLine(loop) &&
+                                !countedByItsRange(c.what) && carriesTop(c.cost));
+      if (!container.empty() && holdsTop && filledUnderCondition(model, container))
+        found.push_back({loop.line(), "time",
+                         lineOf(loop) + " walks every entry " + container +
+                             " receives, and each pass was charged the whole of its work; if "
+                             "the passes share that work out, it costs less",
+                         "medium"});
     }
     if (!carries) continue;
 

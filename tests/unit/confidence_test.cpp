@@ -207,6 +207,19 @@ TEST(ConfidenceTest, NestsPricedByARangeTheCodeMayShareAreMedium) {
            "long long s = 0; while (q--) { int y; cin >> y; for (int v : odd) s += v < y; }\n"
            "cout << s; }",
        {"a filtered queue walked per query", "", "medium", "every entry odd receives"}},
+      {"int n; vector<int> up; vector<vector<int>> kids; long long total = 0;\n"
+       "void walk(int v, int d) { total += d; for (int c : kids[v]) walk(c, d + 1); }\n"
+       "int main() { cin >> n; up.resize(n); kids.resize(n); vector<int> tops;\n"
+       "for (int i = 0; i < n; i++) { cin >> up[i];\n"
+       "if (up[i] < 0) tops.push_back(i); else kids[up[i]].push_back(i); }\n"
+       "for (int t : tops) walk(t, 0);\ncout << total; }",
+       {"a walk from every root kept", "", "medium", "walks every entry tops receives"}},
+      {"int main() { int n; cin >> n; vector<vector<int>> adj(n); vector<int> deg(n);\n"
+       "for (int i = 0; i < n; i++) { int k; cin >> k; deg[i] = k;\n"
+       "for (int j = 0; j < k; j++) { int x; cin >> x; adj[i].push_back(x); } }\n"
+       "long long s = 0; for (int i = 0; i < n; i++) s += deg[i] * (long long)adj[i].size();\n"
+       "cout << s; }",
+       {"a count read per item bounding its reads", "", "medium", "reads k items"}},
       // Plain counters: the nest is what it says.
       {"int main() {" + readA +
            "long long s = 0;\n"
