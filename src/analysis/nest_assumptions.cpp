@@ -1,6 +1,8 @@
 #include "analysis/nest_assumptions.h"
 
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -334,6 +336,80 @@ bool filledUnderCondition(const Model& model, const std::string& container) {
   return false;
 }
 
+// The name a call calls: f of f(x), g of obj.g(x).
+std::string calleeName(const Node& call) {
+  const Node callee = call.field("function");
+  return std::string((callee.type() == "field_expression" ? callee.field("field") : callee).text());
+}
+
+// Per function, the names its body calls; read once for the whole program.
+std::map<std::string, std::set<std::string>> calleesOf(const Model& model) {
+  std::map<std::string, std::set<std::string>> callees;
+  for (const auto& [name, f] : model.functions) {
+    if (f.body.null()) continue;
+    for (const Node& call : descendantsOfType(f.body, {"call_expression"}))
+      callees[name].insert(calleeName(call));
+  }
+  return callees;
+}
+
+// Another function that `function` calls and that calls `function` back, if any.
+std::string mutualCaller(const std::map<std::string, std::set<std::string>>& callees,
+                         const std::string& function) {
+  const auto self = callees.find(function);
+  if (self == callees.end()) return "";
+  for (const std::string& other : self->second) {
+    const auto back = callees.find(other);
+    if (other != function && back != callees.end() && back->second.count(function)) return other;
+  }
+  return "";
+}
+
+bool queueDriven(const std::vector<Contribution>& contributions, const Node& loop) {
+  for (const Contribution& c : contributions)
+    if (c.line == loop.line() && c.what.rfind("Queue-driven", 0) == 0) return true;
+  return false;
+}
+
+// An index moved by a value that is not a constant (t + e.time, f - w): a coordinate of the
+// state that the edges change, not a literal flag.
+bool movedIndex(const Node& subscript) {
+  Node index = subscript.field("indices");
+  if (index.null()) index = subscript.field("index");
+  bool moved = false;
+  visitNodes(index, [&](const Node& n) {
+    if (moved) return false;
+    if (n.type() == "binary_expression") {
+      const std::string_view op = n.field("operator").text();
+      moved = (op == "+" || op == "-") && n.field("left").type() != "number_literal" &&
+              n.field("right").type() != "number_literal";
+    }
+    return true;
+  });
+  return moved;
+}
+
+// A queue loop that walks a list per entry (g[v]) and writes a table by two indices
+// (dist[u][t] = ..): its states are a vertex and something more.
+bool walksStateGraph(const Node& loop) {
+  bool lists = false, table = false;
+  visitNodes(loop.field("body"), [&](const Node& n) {
+    if (n.type() == "for_range_loop" && n.field("right").type() == "subscript_expression")
+      lists = true;
+    if (n.type() == "field_expression" && n.field("argument").type() == "subscript_expression" &&
+        (n.field("field").text() == "size" || n.field("field").text() == "begin"))
+      lists = true;
+    if (n.type() == "assignment_expression") {
+      const Node left = n.field("left");
+      table = table || (left.type() == "subscript_expression" &&
+                        left.field("argument").type() == "subscript_expression" &&
+                        (movedIndex(left) || movedIndex(left.field("argument"))));
+    }
+    return true;
+  });
+  return lists && table;
+}
+
 int lastLine(const Node& n) { return static_cast<int>(ts_node_end_point(n.raw).row) + 1; }
 
 // Whether no contribution within `function` grows faster than `own`: the loop is what a call
@@ -347,14 +423,12 @@ bool heaviestOfFunction(const std::vector<Contribution>& contributions, const No
   return true;
 }
 
-// Whether some call of `function` stands inside a loop: its loops run once per pass there.
-bool calledInLoop(const Model& model, const std::string& function) {
-  for (const Node& call : descendantsOfType(model.root, {"call_expression"})) {
-    const Node callee = call.field("function");
-    const Node name = callee.type() == "field_expression" ? callee.field("field") : callee;
-    if (name.text() == function && !enclosingLoop(call).null()) return true;
-  }
-  return false;
+// The functions some call inside a loop calls: their loops run once per pass there.
+std::set<std::string> calledInLoops(const Model& model) {
+  std::set<std::string> names;
+  for (const Node& call : descendantsOfType(model.root, {"call_expression"}))
+    if (!enclosingLoop(call).null()) names.insert(calleeName(call));
+  return names;
 }
 
 }  // namespace
@@ -369,8 +443,31 @@ std::vector<Assumption> assumeFromNests(const Model& model, const Cost& time,
   // Only a nest's overcount can lift an answer above n log n; a logarithm's base matters
   // whatever the answer.
   const bool nested = compareGrowth(top, linearithmic) > 0;
+  std::map<std::string, std::set<std::string>> callees;  // read when first needed
+  const std::set<std::string> inLoops = calledInLoops(model);
   const auto carriesTop = [&](const Cost& c) { return compareGrowth(dominantTerm(c), top) == 0; };
 
+  for (const Node& loop : descendantsOfType(model.root, {"while_statement"})) {
+    if (!nested || !queueDriven(contributions, loop) || !walksStateGraph(loop)) continue;
+    found.push_back({loop.line(), "time",
+                     lineOf(loop) +
+                         " relaxes a table of more than one index over a graph's lists; its "
+                         "states were counted as the queue's pushes of vertices, not as the "
+                         "table's cells",
+                     "medium"});
+  }
+  for (const Contribution& c : contributions) {
+    const std::string::size_type in = c.what.rfind(" in ");
+    if (!nested || in == std::string::npos || !carriesTop(c.cost)) continue;
+    const std::string function = c.what.substr(in + 4);
+    if (callees.empty()) callees = calleesOf(model);
+    if (const std::string other = mutualCaller(callees, function); !other.empty())
+      found.push_back({c.line, "time",
+                       function + " and " + other +
+                           " call each other; the recursion was priced as if " + function +
+                           " alone walked it, though each call may see only what is left",
+                       "medium"});
+  }
   for (const Contribution& c : contributions) {
     if (!nested) break;
     // A memo's row is in its own parameters: growing faster than the whole answer, some
@@ -410,7 +507,7 @@ std::vector<Assumption> assumeFromNests(const Model& model, const Cost& time,
                               c.what.find(" in ") != std::string::npos);
     if (!carries) {
       const std::string name = functionNameOf(model, function);
-      if (!name.empty() && calledInLoop(model, name))
+      if (!name.empty() && inLoops.count(name))
         for (const Contribution& c : contributions)
           carries = carries || (c.what == "call to " + name && carriesTop(c.cost) &&
                                 compareGrowth(*own, top) < 0);

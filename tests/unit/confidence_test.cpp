@@ -220,6 +220,27 @@ TEST(ConfidenceTest, NestsPricedByARangeTheCodeMayShareAreMedium) {
        "long long s = 0; for (int i = 0; i < n; i++) s += deg[i] * (long long)adj[i].size();\n"
        "cout << s; }",
        {"a count read per item bounding its reads", "", "medium", "reads k items"}},
+      {"int main() { int n, m, cap; cin >> n >> m >> cap; vector<vector<pair<int, int>>> g(n);\n"
+       "for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; g[u].push_back({v, w}); }\n"
+       "vector<vector<long long>> best(n, vector<long long>(cap + 1, LLONG_MAX));\n"
+       "priority_queue<tuple<long long, int, int>> pq; best[0][0] = 0; pq.push({0, 0, 0});\n"
+       "while (!pq.empty()) { auto [d, u, used] = pq.top(); pq.pop();\n"
+       "for (auto [v, w] : g[u]) if (used + w <= cap && best[v][used + w] > d + 1) {\n"
+       "best[v][used + w] = d + 1; pq.push({d + 1, v, used + w}); } }\n"
+       "cout << best[n - 1][cap]; }",
+       {"a search over vertex and budget", "", "medium", "relaxes a table of more than one"}},
+      {"int n; vector<vector<int>> adj; vector<bool> gone; vector<int> sz;\n"
+       "int count(int v, int p) { sz[v] = 1;\n"
+       "for (int u : adj[v]) if (u != p && !gone[u]) sz[v] += count(u, v); return sz[v]; }\n"
+       "void pick(int v, int p, int whole);\n"
+       "void take(int v) { gone[v] = true;\n"
+       "for (int u : adj[v]) if (!gone[u]) { count(u, v); pick(u, v, sz[u]); } }\n"
+       "void pick(int v, int p, int whole) { for (int u : adj[v])\n"
+       "if (u != p && !gone[u] && sz[u] * 2 > whole) return pick(u, v, whole); take(v); }\n"
+       "int main() { cin >> n; adj.resize(n); gone.assign(n, false); sz.assign(n, 0);\n"
+       "for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; adj[a].push_back(b);\n"
+       "adj[b].push_back(a); }\ncount(0, -1); pick(0, -1, n); cout << sz[0]; }",
+       {"two functions splitting a tree between them", "", "medium", "call each other"}},
       // Plain counters: the nest is what it says.
       {"int main() {" + readA +
            "long long s = 0;\n"
