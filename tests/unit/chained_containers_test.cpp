@@ -4,17 +4,12 @@
 
 #include <string>
 
-#include "cost/cost.h"
-#include "estimate/time_cost.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+using testing::estimatedTime;
 
 TEST(ChainedContainersTest, ACopyHoldsWhatItsSourceWasFilledWith) {
   struct Case {
@@ -41,10 +36,11 @@ TEST(ChainedContainersTest, ACopyHoldsWhatItsSourceWasFilledWith) {
        "O(n)"},
   };
   for (const Case& c : kCases)
-    EXPECT_EQ(timeOf(std::string("#include <bits/stdc++.h>\nusing namespace std;\nint main() { "
-                                 "int n; cin >> n; ") +
-                     c.body + " cout << 1; }"),
-              c.want)
+    EXPECT_EQ(
+        estimatedTime(std::string("#include <bits/stdc++.h>\nusing namespace std;\nint main() { "
+                                  "int n; cin >> n; ") +
+                      c.body + " cout << 1; }"),
+        c.want)
         << c.name;
 }
 

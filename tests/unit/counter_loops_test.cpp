@@ -5,17 +5,12 @@
 
 #include <string>
 
-#include "cost/cost.h"
-#include "estimate/time_cost.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+using testing::estimatedTime;
 
 #define PROGRAM(text) "#include <bits/stdc++.h>\nusing namespace std;\n" text
 
@@ -61,7 +56,7 @@ TEST(CounterLoopsTest, EitherCounterWithRoomSumsTheirRanges) {
                "  cout << s; }"),
        "O(n^2)"},
   };
-  for (const Case& c : kCases) EXPECT_EQ(timeOf(c.program), c.want) << c.name;
+  for (const Case& c : kCases) EXPECT_EQ(estimatedTime(c.program), c.want) << c.name;
 }
 
 TEST(CounterLoopsTest, AHeaderWithoutAStartHalvesWhatTheValueHeld) {
@@ -77,8 +72,8 @@ TEST(CounterLoopsTest, AHeaderWithoutAStartHalvesWhatTheValueHeld) {
       {"long long i = 0; for (; i < e; i++) s += i;", "O(e)"},
   };
   for (const Case& c : kCases)
-    EXPECT_EQ(timeOf(std::string(PROGRAM("int main() { long long e, s = 0; cin >> e; ")) + c.loop +
-                     " cout << s; }"),
+    EXPECT_EQ(estimatedTime(std::string(PROGRAM("int main() { long long e, s = 0; cin >> e; ")) +
+                            c.loop + " cout << s; }"),
               c.want)
         << c.loop;
 }

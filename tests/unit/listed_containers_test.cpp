@@ -5,17 +5,12 @@
 
 #include <string>
 
-#include "cost/cost.h"
-#include "estimate/time_cost.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+using testing::estimatedTime;
 
 TEST(ListedContainersTest, RowsListedInTheDeclarationStayConstant) {
   const std::string head =
@@ -38,7 +33,7 @@ TEST(ListedContainersTest, RowsListedInTheDeclarationStayConstant) {
     const std::string program = head + "int main() { int n; cin >> n; " + c.declaration +
                                 " long long t = 0; for (int i = 0; i < n; i++) t += weigh(r); "
                                 "cout << t; }";
-    EXPECT_EQ(timeOf(program), c.want) << c.name;
+    EXPECT_EQ(estimatedTime(program), c.want) << c.name;
   }
 }
 
@@ -50,7 +45,7 @@ TEST(ListedContainersTest, AFixedMatrixPowerIsLogarithmic) {
       "    c[i][j] = (c[i][j] + a[i][t] * b[t][j]) % 998244353; return c; }\n"
       "int main() { long long e; cin >> e; Mat r = {{1, 0}, {0, 1}}, b = {{1, 1}, {1, 0}};\n"
       "  for (; e > 0; e /= 2) { if (e % 2) r = mul(r, b); b = mul(b, b); } cout << r[0][1]; }";
-  EXPECT_EQ(timeOf(program), "O(log e)");
+  EXPECT_EQ(estimatedTime(program), "O(log e)");
 }
 
 }  // namespace

@@ -19,6 +19,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "cost/cost.h"
+#include "estimate/time_cost.h"
+#include "model/model.h"
+
 namespace quorbel::testing {
 namespace {
 
@@ -92,6 +96,11 @@ int runWithoutRoot(const std::function<int()>& body) {
 }
 
 // ---- Programs ----
+
+std::string estimatedTime(const std::string& program) {
+  Model model = buildModel(program);
+  return formatCost(estimateTime(model).total);
+}
 
 std::string sizeChainProgram(int functions) {
   std::string sizes, reads, bodies;

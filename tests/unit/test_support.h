@@ -54,6 +54,9 @@ inline bool processGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 
 // ---- Programs ----
 
+// The time a whole program is estimated at, as a notation: "O(n * log n)".
+std::string estimatedTime(const std::string& program);
+
 // A program whose analysis is slow for what it must build: `functions` functions, each looping
 // over a size of its own and calling the next, so the first one's cost is the product of every
 // size and the costs of all of them hold functions^2 / 2 factors. A few hundred take seconds.
