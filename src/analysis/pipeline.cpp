@@ -23,6 +23,7 @@
 #include "estimate/time_cost.h"
 #include "estimate/time_term.h"
 #include "model/model.h"
+#include "syntax/name_macros.h"
 #include "syntax/preprocess.h"
 
 namespace quorbel {
@@ -131,6 +132,29 @@ void nameInternalSizes(Cost& cost, std::vector<Contribution>& contributions, con
                            "medium"});
 }
 
+// int x read as `first` through #define x first: the size is written x, as the author wrote it.
+Cost renameAliasedSizes(const Cost& cost, const std::map<std::string, std::string>& aliases) {
+  Cost renamed = cost;
+  for (const std::string& size : sizesOf(cost)) {
+    const bool container = size.size() > 2 && size.front() == '|' && size.back() == '|';
+    auto found = aliases.find(container ? size.substr(1, size.size() - 2) : size);
+    if (found == aliases.end()) continue;
+    renamed = substituteSize(renamed, size,
+                             sizeCost(container ? "|" + found->second + "|" : found->second));
+  }
+  return renamed;
+}
+
+void renameAliasedSizes(std::string_view code, TimeEstimate& time, SpaceEstimate& space) {
+  const std::map<std::string, std::string> aliases = renamingMacros(code);
+  if (aliases.empty()) return;
+  time.total = renameAliasedSizes(time.total, aliases);
+  space.total = renameAliasedSizes(space.total, aliases);
+  for (auto* contributions : {&time.contributions, &space.contributions})
+    for (Contribution& contribution : *contributions)
+      contribution.cost = renameAliasedSizes(contribution.cost, aliases);
+}
+
 void nameInternalSizes(TimeEstimate& time, SpaceEstimate& space) {
   nameInternalSizes(time.total, time.contributions, "time", time.assumptions);
   nameInternalSizes(space.total, space.contributions, "space", space.assumptions);
@@ -191,6 +215,7 @@ Analysis analyzeUnguarded(std::string_view code) {
         space = estimateSpace(model, time);
         nameEntrySizes(model, time, space);
         nameInternalSizes(time, space);
+        renameAliasedSizes(code, time, space);
         const std::vector<Assumption> shapes =
             assumeFromTimeCost(model, simplifyCost(time.total), time.contributions);
         time.assumptions.insert(time.assumptions.end(), shapes.begin(), shapes.end());

@@ -117,6 +117,13 @@ Cost magnitudeOfIdentifier(const Model& model, std::string_view name,
   if (symbol->fromInput || symbol->isParameter) return sizeCost(symbol->name);
   if (symbol->hasDerived) return symbol->derived;
   if (!symbol->value && !symbol->assigned) return sizeCost(symbol->name);
+  // ++sc in a recursion, then sz[sc]: a count kept where no loop bounds it is still a slot of
+  // the array it indexes
+  if (!symbol->indexes.empty()) {
+    const Symbol* array = findSymbol(model, symbol->indexes);
+    if (array && array->kind == ContainerKind::kArray && !array->dimensions.empty())
+      return array->dimensions.front();
+  }
   return constantCost();
 }
 

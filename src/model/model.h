@@ -63,6 +63,7 @@ struct Symbol {
   bool literalLimit = false;  // an extent is a literal of at least 1000: an unnamed input limit
   bool bound = false;         // a name of a structured binding: part of a value taken apart
   bool indexed = false;  // used as a[i] somewhere   // the expression it was declared with, if any
+  std::string indexes;   // a scalar standing as a whole index of this array: sz[sc], ch[++tot]
   std::string scope;     // the function it is local to; empty for globals and members
   bool member = false;   // declared in a struct or class body
   uint32_t scopeStart = 0, scopeEnd = 0;  // bytes of the block, loop or function it lives in

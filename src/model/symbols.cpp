@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -365,6 +367,7 @@ class Reader {
           symbol.holdsInput = symbol.holdsInput || earlier->holdsInput;
           // What its uses told a container of its own (resized, indexed, named length).
           symbol.indexed = symbol.indexed || earlier->indexed;
+          if (symbol.indexes.empty()) symbol.indexes = earlier->indexes;
           if (symbol.sizeName.empty()) symbol.sizeName = earlier->sizeName;
           if (symbol.dimensions.empty() && symbol.kind != ContainerKind::kScalar)
             symbol.dimensions = earlier->dimensions;
@@ -399,7 +402,8 @@ class Reader {
         continue;
       const bool wasInput = stored.fromInput, wasAssigned = stored.assigned,
                  wasIndexed = stored.indexed, heldInput = stored.holdsInput;
-      const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry;
+      const std::string sizeName = stored.sizeName, largestEntry = stored.largestEntry,
+                        indexes = stored.indexes;
       const std::vector<Cost> resized = stored.dimensions;
       stored = symbol;
       stored.fromInput = stored.fromInput || wasInput;
@@ -408,6 +412,7 @@ class Reader {
       stored.holdsInput = stored.holdsInput || heldInput;
       if (stored.sizeName.empty()) stored.sizeName = sizeName;
       if (stored.largestEntry.empty()) stored.largestEntry = largestEntry;
+      if (stored.indexes.empty()) stored.indexes = indexes;
       if (stored.dimensions.empty()) stored.dimensions = resized;
     }
   }
@@ -632,6 +637,7 @@ class Reader {
 
   // ---- Uses: resizes, subscripts, assignments and lambdas ----
   void readUses(const Node& root) {
+    std::set<std::string> movedOtherwise;  // scalars assigned or counted down somewhere
     for (const Node& n : descendantsOfType(
              root, {"call_expression", "declaration", "init_declarator", "assignment_expression",
                     "update_expression", "subscript_expression"})) {
@@ -643,7 +649,16 @@ class Reader {
         readAssignment(n);
       else if (n.type() == "subscript_expression")
         markIndexed(n);
+      if (n.type() == "assignment_expression" ||
+          (n.type() == "update_expression" && n.text().find("--") != std::string_view::npos)) {
+        const Node target = unwrap(n.field(n.type() == "update_expression" ? "argument" : "left"));
+        if (target.type() == "identifier") movedOtherwise.insert(std::string(target.text()));
+      }
     }
+    // Only a count that never goes back (no --, no reset) stays below the slots it indexes:
+    // head and tail of a queue kept in an array are moved back and set again.
+    for (const auto& [scalar, array] : countedIndexes_)
+      if (!movedOtherwise.count(scalar)) model_.symbols[scalar].indexes = array;
   }
 
   // memo.assign(n, vector<ll>(n, -1)); par.resize(n): extents given after the declaration.
@@ -722,8 +737,26 @@ class Reader {
   }
 
   void markIndexed(const Node& subscript) {
-    if (Symbol* found = containerAt(model_, containerName(subscript.field("argument")), subscript))
-      found->indexed = true;
+    Symbol* found = containerAt(model_, containerName(subscript.field("argument")), subscript);
+    if (!found) return;
+    found->indexed = true;
+    // sz[sc]++, ch[++tot][c]: the index is a slot of the array, never past its extent
+    if (found->kind != ContainerKind::kArray || subscript.field("argument").type() != "identifier")
+      return;
+    const Node indices = subscript.field("indices");
+    Node index = unwrap(indices.type() == "subscript_argument_list" && indices.childCount() == 1
+                            ? indices.child(0)
+                            : indices);
+    if (index.type() == "update_expression") index = index.field("argument");
+    if (index.type() != "identifier") return;
+    auto scalar = model_.symbols.find(std::string(index.text()));
+    auto use = uses_.find(std::string(index.text()));
+    // int c = 2 * k; ... c++: a position started at a value, not a count from a fixed start
+    if (scalar != model_.symbols.end() && scalar->second.kind == ContainerKind::kScalar &&
+        use != uses_.end() && use->second.written &&
+        (scalar->second.initialiser.null() ||
+         evaluateConstant(model_, scalar->second.initialiser)))
+      countedIndexes_.emplace(scalar->first, found->name);
   }
 
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
@@ -774,12 +807,13 @@ class Reader {
   std::unordered_map<std::string, std::string> resolved_;  // spelling -> resolveType's answer
   std::map<std::string, NameUses> uses_;
   std::string scope_;
-  bool second_ = false;                        // reading the declarations again
-  bool keepFacts_ = false;                     // ... after the value facts were read
-  std::multimap<std::string, Symbol> reread_;  // the declarations as read the second time
-  int loops_ = 0;                              // loops around the node being read
-  std::vector<Node> rowResizes_;               // g[i].resize(m), read after the inputs
-  std::vector<Node> builds_;                   // assignments, for the values built in them
+  bool second_ = false;                                // reading the declarations again
+  bool keepFacts_ = false;                             // ... after the value facts were read
+  std::multimap<std::string, Symbol> reread_;          // the declarations as read the second time
+  int loops_ = 0;                                      // loops around the node being read
+  std::vector<Node> rowResizes_;                       // g[i].resize(m), read after the inputs
+  std::vector<Node> builds_;                           // assignments, for the values built in them
+  std::map<std::string, std::string> countedIndexes_;  // sc -> sz of sz[sc]: the first array
 };
 
 // One walk of the whole program, so that the block-walk rule, which needs a division by a

@@ -169,5 +169,46 @@ TEST(MemberValueTest, AMemberSetFromAParameterHoldsTheCallersArgument) {
   expectEstimates(kCases, std::size(kCases));
 }
 
+TEST(CountedIndexTest, ACountThatIndexesAnArrayStaysWithinIt) {
+  const ProgramCase kCases[] = {
+      // components counted in a recursion, each a slot of sz: at most N of them
+      {"a count kept in a recursion",
+       "const int N = 200005;\nint comp[N], sz[N], sc;\nvector<int> g[N];\n"
+       "void dfs(int u) { if (comp[u]) return; if (u % 2 == 0) ++sc; comp[u] = sc; sz[sc]++;\n"
+       "  for (int v : g[u]) dfs(v); }\n"
+       "int main() { int n, m; cin >> n >> m;\n"
+       "  for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; g[a].push_back(b); }\n"
+       "  for (int i = 1; i <= n; i++) dfs(i);\n"
+       "  vector<long long> best(sc + 1, 0); for (int i = 1; i <= sc; i++) best[i] = sz[i];\n"
+       "  cout << best[sc]; }",
+       "O(m + n + N)", "O(N + m + n)"},
+      {"edges numbered by a helper",
+       "int head[100005], nxt[200005], to[200005], cnt;\n"
+       "void add(int u, int v) { to[++cnt] = v; nxt[cnt] = head[u]; head[u] = cnt; }\n"
+       "int main() { int n, m; scanf(\"%d %d\", &n, &m);\n"
+       "  for (int i = 0; i < m; i++) { int u, v; scanf(\"%d %d\", &u, &v); add(u, v); }\n"
+       "  vector<int> deg(cnt + 1); for (int e = 1; e <= cnt; e++) deg[e] = to[e];\n"
+       "  printf(\"%d\", deg[cnt]); }",
+       "O(m + |to|)", "O(|to| + |head| + |nxt|)"},
+      // near miss: a queue's ends set again and moved back are no counts of slots
+      {"queue ends reset each round",
+       "int q[100005], head, tail;\n"
+       "int main() { int n; cin >> n; for (int t = 0; t < 3; t++) { head = 0; tail = 0;\n"
+       "  for (int i = 0; i < n; i++) { q[tail++] = i;\n"
+       "    while (head < tail && q[head] < i - 5) head++; } }\n"
+       "  int extra = 0; for (int i = 0; i < tail; i++) extra += q[i]; cout << extra; }",
+       "O(n)", "O(n)"},
+      // near miss: a child's position starts from its parent's, no count from a fixed start
+      {"a sift down's child position",
+       "int main() { int n; cin >> n; int h[200005], sz = 0;\n"
+       "  for (int i = 0; i < n; i++) h[++sz] = i;\n"
+       "  for (int i = 0; i < n; i++) { h[1] = h[sz--]; int k = 1;\n"
+       "    while (2 * k <= sz) { int c = 2 * k; if (c + 1 <= sz && h[c + 1] < h[c]) c++;\n"
+       "      k = c; } } }",
+       "O(n * log n)", "O(n)"},
+  };
+  expectEstimates(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
