@@ -365,6 +365,31 @@ std::string mutualCaller(const std::map<std::string, std::set<std::string>>& cal
   return "";
 }
 
+// Whether the program merges sizes (sz[a] += sz[b]) or raises ranks that tie
+// (rk[a] == rk[b]): what keeps a union-find's trees shallow. A comparison of ranks alone does
+// not, when the rank grows on every union.
+bool keepsTreesShallow(const Model& model) {
+  for (const Node& n :
+       descendantsOfType(model.root, {"assignment_expression", "binary_expression"})) {
+    const std::string_view op = n.field("operator").text();
+    if (!(n.type() == "assignment_expression" && op == "+=") &&
+        !(n.type() == "binary_expression" && op == "=="))
+      continue;
+    const Node l = n.field("left"), r = n.field("right");
+    if (l.type() == "subscript_expression" && r.type() == "subscript_expression" &&
+        baseName(l) == baseName(r) && l.text() != r.text())
+      return true;
+  }
+  return false;
+}
+
+bool hasAlpha(const Cost& cost) {
+  for (const Monomial& term : cost.terms)
+    for (const auto& [size, g] : term.sizes)
+      if (g.alphas > 0) return true;
+  return false;
+}
+
 bool queueDriven(const std::vector<Contribution>& contributions, const Node& loop) {
   for (const Contribution& c : contributions)
     if (c.line == loop.line() && c.what.rfind("Queue-driven", 0) == 0) return true;
@@ -455,6 +480,17 @@ std::vector<Assumption> assumeFromNests(const Model& model, const Cost& time,
                          "states were counted as the queue's pushes of vertices, not as the "
                          "table's cells",
                      "medium"});
+  }
+  for (const Contribution& c : contributions) {
+    if (c.what.rfind("Union-find", 0) != 0 || !hasAlpha(c.cost) || keepsTreesShallow(model))
+      continue;
+    found.push_back({c.line, "time",
+                     "the union-find at line " + std::to_string(c.line) +
+                         " was priced alpha(n) per call, as with union by size or rank; no "
+                         "sizes are merged nor ties ranked, and path compression alone gives "
+                         "log n",
+                     "medium"});
+    break;
   }
   for (const Contribution& c : contributions) {
     const std::string::size_type in = c.what.rfind(" in ");
