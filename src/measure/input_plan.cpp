@@ -9,6 +9,7 @@
 // Roles come from how the whole program uses each value afterwards (input_roles.cpp).
 #include "measure/input_plan.h"
 
+#include <cctype>
 #include <functional>
 #include <set>
 
@@ -177,6 +178,7 @@ class PlanWalker {
     auto main = model_.functions.find("main");
     if (main == model_.functions.end() || main->second.body.null()) return plan;
     readMembers();
+    readExtractionOperators();
     active_.insert("main");
     walkStatement(main->second.body, plan.steps, 0);
     return plan;
@@ -195,6 +197,59 @@ class PlanWalker {
     const bool reads = containsReads(body);
     readsCache_[name] = reads;
     return reads;
+  }
+
+  // ---- Extraction into the program's own types ----
+
+  // istream& operator>>(istream& in, Point& p) { return in >> p.x >> p.y; }, free or a friend
+  // in the struct: its body by the type it reads into.
+  void readExtractionOperators() {
+    visitNodes(model_.root, [&](const Node& n) {
+      if (n.type() != "function_definition") return true;
+      // istream& operator>>(...) wraps the function's declarator in a reference declarator.
+      Node declarator;
+      visitNodes(n.field("declarator"), [&](const Node& part) {
+        if (declarator.null() && part.type() == "function_declarator") declarator = part;
+        return declarator.null();
+      });
+      if (declarator.null()) return false;
+      std::string name(declarator.field("declarator").text());
+      std::erase(name, ' ');
+      if (name != "operator>>") return false;
+      std::vector<Node> parameters;
+      for (const Node& child : childrenOf(declarator.field("parameters")))
+        if (child.type() == "parameter_declaration") parameters.push_back(child);
+      if (parameters.size() != 2) return false;
+      const Node type = parameters[1].field("type");
+      if (type.type() == "type_identifier" || type.type() == "struct_specifier")
+        extractors_[std::string(type.type() == "struct_specifier" ? type.field("name").text()
+                                                                  : type.text())] = n.field("body");
+      return false;
+    });
+  }
+
+  // The body of the extraction operator the program defines for what `target` names (a Point,
+  // an element of vector<Point>, of Point ps[N]); null when it defines none.
+  Node extractorFor(const Node& target, std::string& recordRead) const {
+    if (extractors_.empty()) return Node();
+    const Target read = targetOf(target);
+    const Symbol* symbol = findSymbol(model_, read.base);
+    if (symbol == nullptr) return Node();
+    const std::string& type = symbol->typeText;
+    for (const auto& [record, body] : extractors_) {
+      // The record's name as a whole word of the declared type.
+      for (size_t at = type.find(record); at != std::string::npos; at = type.find(record, at + 1)) {
+        const auto word = [](char c) {
+          return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+        };
+        const size_t end = at + record.size();
+        if ((at == 0 || !word(type[at - 1])) && (end >= type.size() || !word(type[end]))) {
+          recordRead = record;
+          return body;
+        }
+      }
+    }
+    return Node();
   }
 
   // ---- Which function a call runs ----
@@ -356,7 +411,19 @@ class PlanWalker {
     const std::string_view type = expression.type();
     std::vector<Node> targets;
     if (type == "binary_expression" && extractionTargets(model_, expression, targets)) {
-      for (const Node& target : targets) addRead(target, false, steps, ValueType::kInteger, false);
+      for (const Node& target : targets) {
+        // Each record's operator once on the stack: the Point read inside Point's own
+        // operator is its members, read one by one.
+        std::string record;
+        const Node extractor = extractorFor(target, record);
+        if (!extractor.null() && depth < kMaxCallDepth &&
+            active_.insert("operator>>:" + record).second) {
+          walkStatement(extractor, steps, depth + 1);
+          active_.erase("operator>>:" + record);
+        } else {
+          addRead(target, false, steps, ValueType::kInteger, false);
+        }
+      }
       return;
     }
     if (type == "comma_expression" || type == "parenthesized_expression") {
@@ -525,6 +592,11 @@ class PlanWalker {
 
   void walkFor(const Node& loop, std::vector<PlanStep>& steps, int depth) {
     const Node body = loop.field("body");
+    // for (int n, m; cin >> n >> m;): a while over reads with its variables declared first.
+    if (containsReads(loop.field("condition"))) {
+      walkUntilEnd(loop.field("condition"), body, loop.line(), steps, depth);
+      return;
+    }
     if (!containsReads(body)) return;
     PlanStep step;
     step.kind = PlanStep::Kind::kRepeat;
@@ -619,25 +691,32 @@ class PlanWalker {
     steps.push_back(step);
   }
 
+  // while (cin >> x), while (scanf(...) == 1): one pass per value until the input ends.
+  void walkUntilEnd(const Node& condition, const Node& body, int line, std::vector<PlanStep>& steps,
+                    int depth) {
+    PlanStep step;
+    step.line = line;
+    step.kind = PlanStep::Kind::kUntilEnd;
+    Node inner = condition;
+    while (!inner.null() &&
+           (inner.type() == "condition_clause" || inner.type() == "parenthesized_expression"))
+      inner = inner.child(0);
+    if (inner.type() == "binary_expression" && inner.field("operator").text() != ">>")
+      inner = inner.field("left");
+    walkExpression(inner, step.body, depth);
+    walkStatement(body, step.body, depth);
+    steps.push_back(step);
+  }
+
   void walkWhile(const Node& loop, std::vector<PlanStep>& steps, int depth) {
     const Node condition = loop.field("condition");
     const Node body = loop.field("body");
-    PlanStep step;
-    step.line = loop.line();
     if (containsReads(condition)) {
-      // while (cin >> x), while (scanf(...) == 1): one pass per value until the input ends.
-      step.kind = PlanStep::Kind::kUntilEnd;
-      Node inner = condition;
-      while (!inner.null() &&
-             (inner.type() == "condition_clause" || inner.type() == "parenthesized_expression"))
-        inner = inner.child(0);
-      if (inner.type() == "binary_expression" && inner.field("operator").text() != ">>")
-        inner = inner.field("left");
-      walkExpression(inner, step.body, depth);
-      walkStatement(body, step.body, depth);
-      steps.push_back(step);
+      walkUntilEnd(condition, body, loop.line(), steps, depth);
       return;
     }
+    PlanStep step;
+    step.line = loop.line();
     if (!containsReads(body)) return;
     step.kind = PlanStep::Kind::kRepeat;
     step.count = countedDown(condition);
@@ -704,6 +783,7 @@ class PlanWalker {
   std::map<std::string, bool> readsCache_;
   std::map<std::string, Node> members_;
   std::set<std::string> active_;
+  std::map<std::string, Node> extractors_;  // a record type's name: its operator>>'s body
 };
 
 void collectValues(const std::vector<PlanStep>& steps, std::vector<const PlanValue*>& out) {

@@ -124,6 +124,30 @@ TEST(InputPlanShapes, ReadsAsRealSolutionsWriteThem) {
        " struct P { void go() { int m; cin >> m; } };"
        " int main(){ R().go(); P* p = new P(); p->go(); }",
        "q:size q*(k:value) m:size"},
+      {"a for loop that reads in its condition until the input ends",
+       "int main(){ for (int n, k; cin >> n >> k;) { vector<int> a(n); for (int i = 0; i < n;"
+       " i++) cin >> a[i]; cout << a[k % n]; } }",
+       "until-end(n:size k:pos1(n) n*(a:value))"},
+      {"a for loop reading by scanf in its condition",
+       "int main(){ long s = 0; for (int x; scanf(\"%d\", &x) == 1;) s += x; printf(\"%ld\", "
+       "s); }",
+       "until-end(x:value)"},
+      {"an extraction operator of the program's own point type",
+       "struct Pt { long long x, y; }; istream& operator>>(istream& in, Pt& p) { return in >> "
+       "p.x >> p.y; } int main(){ int n; cin >> n; vector<Pt> ps(n); for (int i = 0; i < n; "
+       "i++) cin >> ps[i]; long long s = 0; for (auto& p : ps) s += p.x * p.y; }",
+       "n:size n*(x:value y:value)"},
+      {"a friend operator in the record, read into an array of records",
+       "struct Edge { int from, to, cost; friend istream &operator >> (istream &is, Edge &e) {"
+       " is >> e.from >> e.to >> e.cost; return is; } }; Edge es[200005]; int main(){ int m;"
+       " cin >> m; for (int i = 0; i < m; i++) cin >> es[i]; long t = 0; for (int i = 0; i < m;"
+       " i++) t += es[i].cost; }",
+       "m:size m*(from:value to:value cost:value)"},
+      {"an operator for another type leaves plain reads alone",
+       "struct Q { int a, b; }; istream& operator>>(istream& in, Q& q) { return in >> q.a >> "
+       "q.b; } int main(){ int n; cin >> n; vector<int> v(n); for (int i = 0; i < n; i++) cin "
+       ">> v[i]; long s = 0; for (int x : v) s += x; }",
+       "n:size n*(v:value)"},
   };
   for (const Case& c : kCases) EXPECT_EQ(planOf(c.code), c.want) << c.name;
 }
