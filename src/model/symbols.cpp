@@ -306,7 +306,11 @@ class Reader {
       symbol.line = d.line();
       symbol.scope = scope_;
       markScope(symbol, d);
-      symbol.declaredInLoop = loops_ > 0;
+      // for (string p, q; cin >> p >> q;): the loop's own variables are one object for all
+      // its passes, as if declared just before it
+      const bool startsLoop =
+          n.parent().type() == "for_statement" && n.parent().field("initializer") == n;
+      symbol.declaredInLoop = loops_ > (startsLoop ? 1 : 0);
       symbol.elementBytes = bytesOfType(typeText);
       symbol.nestedContainer = isNestedType(typeText);
       if (symbol.kind == ContainerKind::kArray) symbol.dimensions = fixedArrayExtents(typeText);
@@ -754,8 +758,7 @@ class Reader {
     // int c = 2 * k; ... c++: a position started at a value, not a count from a fixed start
     if (scalar != model_.symbols.end() && scalar->second.kind == ContainerKind::kScalar &&
         use != uses_.end() && use->second.written &&
-        (scalar->second.initialiser.null() ||
-         evaluateConstant(model_, scalar->second.initialiser)))
+        (scalar->second.initialiser.null() || evaluateConstant(model_, scalar->second.initialiser)))
       countedIndexes_.emplace(scalar->first, found->name);
   }
 

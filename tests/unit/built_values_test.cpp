@@ -210,5 +210,29 @@ TEST(CountedIndexTest, ACountThatIndexesAnArrayStaysWithinIt) {
   expectEstimates(kCases, std::size(kCases));
 }
 
+TEST(LoopVariableTest, WhatAForStatementDeclaresIsOneObjectForAllItsPasses) {
+  const ProgramCase kCases[] = {
+      {"strings read in the condition",
+       "int main() { int S; for (string P, Q; cin >> S >> P >> Q;) { int best = 0;\n"
+       "  for (int i = 0; i < (int)P.size(); i++) best += P[i] == Q[i % Q.size()];\n"
+       "  cout << best + S; } }",
+       "O(|P|)", "O(|P| + |Q|)"},
+      {"lines read by getline",
+       "int main() { long long total = 0; for (string s; getline(cin, s);) {\n"
+       "  for (size_t i = 0; i < s.size(); i++) total += s[i]; } cout << total; }",
+       "O(|s|)", "O(|s|)"},
+      {"two words compared",
+       "int main() { for (string a, b; cin >> a >> b;) { int same = 0;\n"
+       "  for (size_t i = 0; i < a.size() && i < b.size(); i++) same += a[i] == b[i];\n"
+       "  printf(\"%d\", same); } }",
+       "O(|a|)", "O(|a| + |b|)"},
+      // near miss: a word declared in the body is a new one each pass, of no length named
+      {"a word of the body",
+       "int main() { int t; cin >> t; while (t--) { string w; cin >> w; cout << w.back(); } }",
+       "O(t)", "O(1)"},
+  };
+  expectEstimates(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
