@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
@@ -969,6 +970,10 @@ class TimeWalker {
       const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
                                   ? "|" + parameter + "|"
                                   : parameter;
+      // go(k) for k = 1, 2, ..., n costing X / k each: the calls sum to X log n
+      if (timeOfCall && !argument.null() && countsUpByOne(model_, argument, state_.frames))
+        cost = summedOverCounter(
+            cost, key, calledForDivisors(call, *frameOf(state_.frames, unwrap(argument).text())));
       const std::string placeholder = "\x01" + std::to_string(i);
       replace(key, [&] { return sizeCost(placeholder); });
       const bool named = namesSize(cost, placeholder);

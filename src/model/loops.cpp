@@ -479,7 +479,12 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (j = 1; i * j <= M; j++), for (j = 1; j <= M / i; j++): the multiples of an outer i
   if (update.op == "++" && !bound.null()) {
     Node divisor;
-    const Node b = unwrap(bound);
+    Node b = unwrap(bound);
+    // j <= M / i + 1: a constant more or fewer passes each
+    if (b.type() == "binary_expression" &&
+        (b.field("operator").text() == "+" || b.field("operator").text() == "-") &&
+        evaluateConstant(model, b.field("right")))
+      b = unwrap(b.field("left"));
     if (b.type() == "binary_expression" && b.field("operator").text() == "/")
       divisor = unwrap(b.field("right"));
     if (!variableSide.null() && variableSide.type() == "binary_expression" &&
@@ -494,6 +499,22 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     }
     const EnclosingLoop* outer =
         divisor.type() == "identifier" ? frameOf(frames, divisor.text()) : nullptr;
+    // for (t = 1; t <= n / k; t++) with k a parameter: n / k passes, the division kept so that
+    // a caller handing in each k of a count sums them (harmonic when k counts 1, 2, ..., n)
+    const Symbol* parameter = outer || divisor.type() != "identifier"
+                                  ? nullptr
+                                  : findSymbolAt(model, divisor.text(), loop);
+    if (parameter && parameter->isParameter && parameter->kind == ContainerKind::kScalar) {
+      const Cost top = divisor == unwrap(b.field("right"))
+                           ? magnitudeOf(model, b.field("left"), vars)
+                           : boundSize;
+      const Cost by = magnitudeOf(model, divisor, vars);
+      if (!isConstantCost(top) && !isConstantCost(by)) {
+        facts.step = StepKind::kBlocks;
+        facts.trips = divideCosts(top, by);
+        return facts;
+      }
+    }
     if (outer && outer->variable != variable) {
       const Cost top = divisor == unwrap(b.field("right"))
                            ? magnitudeOf(model, b.field("left"), vars)
