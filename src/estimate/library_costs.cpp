@@ -306,6 +306,26 @@ LibraryCost methodCost(const Model& model, const Node& call,
 
 }  // namespace
 
+namespace {
+
+// The slots a container built from `arguments` holds: the product of its extents, read down
+// the nested fills (n, vector<int>(m)) as a declaration's are.
+Cost constructedSize(const Model& model, const Node& arguments,
+                     const std::vector<LoopVariable>& loops) {
+  Cost size = constantCost();
+  Node current = arguments;
+  for (int guard = 0; guard < 4 && !current.null() && current.childCount() > 0; ++guard) {
+    const Node extent = current.child(0);
+    // vector<int>(v.begin(), v.end()), vector<int>{1, 2}: a copy or a list, not extents
+    if (extent.type() == "call_expression" || current.type() == "initializer_list") break;
+    size = multiplyCosts(size, magnitudeOf(model, extent, loops));
+    current = constructorArguments(current.child(1));
+  }
+  return simplifyCost(size);
+}
+
+}  // namespace
+
 LibraryCost libraryCallCost(const Model& model, const Node& call,
                             const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
@@ -364,6 +384,11 @@ LibraryCost libraryCallCost(const Model& model, const Node& call,
     if (name == "fill_n") size = magnitudeOf(model, arguments.child(1), loops);
     return {true, size, std::string(name)};
   }
+  // d = vector<long long>(n, -1), vector<vector<int>>(h, vector<int>(w)): a container built
+  // as a value fills every slot, as a declaration with those arguments does.
+  if (function.type() == "template_function" &&
+      kindOfType(normaliseType(function.text(), {})) != ContainerKind::kScalar)
+    return {true, constructedSize(model, arguments, loops), "construct"};
   return {};
 }
 

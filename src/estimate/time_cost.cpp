@@ -7,6 +7,7 @@
 
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
+#include "model/call_arity.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
@@ -661,7 +662,8 @@ class TimeWalker {
       if (object && object->kind != ContainerKind::kScalar) return nullptr;
     }
     auto found = model_.functions.find(name);
-    return found == model_.functions.end() ? nullptr : &found->second;
+    if (found == model_.functions.end() || !mayCall(call, found->second)) return nullptr;
+    return &found->second;
   }
 
   Cost walkCall(const Node& call) {

@@ -57,8 +57,14 @@ class UseReader {
     if (type == "init_declarator" || type == "array_declarator" || type == "enumerator") {
       if (type == "array_declarator" && place.field("size") == child)
         readExtent(k - 1, identifier.text(), use);
-      else if (type == "init_declarator" && place.field("value") == child && !arithmetic &&
-               !isConstantDeclaration(k - 1))
+      else if (const Node loop = loopStartedAt(k - 1);
+               !loop.null() && place.field("value") == child) {
+        // for (int b = B - 1; b >= 0; b--): the loop runs down from the constant, which
+        // bounds it as i < B would running up.
+        use.size = true;
+        readLevelLoop(loop, use);
+      } else if (type == "init_declarator" && place.field("value") == child && !arithmetic &&
+                 !isConstantDeclaration(k - 1))
         use.sentinel = true;
       return;
     }
@@ -130,6 +136,15 @@ class UseReader {
       return p.type() == "array_declarator" && p.field("size") == child;
     }
     return false;
+  }
+
+  // The for statement whose initializer declares the variable of path_[at], if it does.
+  Node loopStartedAt(size_t at) const {
+    if (at < 2 || path_[at - 1].type() != "declaration") return Node{};
+    const Node& loop = path_[at - 2];
+    if (loop.type() != "for_statement" || !(loop.field("initializer") == path_[at - 1]))
+      return Node{};
+    return loop;
   }
 
   // Inside `const int M = N + 5`, N is used to define another constant, not as a value.

@@ -77,6 +77,7 @@ class Reader {
       model_.declarations.swap(reread_);
       indexDeclarations(model_);
     }
+    readRowResizes();
   }
 
  private:
@@ -185,6 +186,11 @@ class Reader {
     if (isLoopNode(node)) ++loops_;
     if (type == "declaration" || type == "field_declaration") {
       readDeclaration(node, false);
+    } else if (type == "optional_parameter_declaration" &&
+               node.parent().type() == "template_parameter_list") {
+      // template <int LOG = 20>: a value fixed when the program is compiled, a constant like
+      // any other, whose uses then decide what it counts.
+      readDeclaration(node, false);
     } else if (type == "parameter_declaration" || type == "optional_parameter_declaration") {
       readDeclaration(node, true);
     } else if (type == "function_definition") {
@@ -213,19 +219,25 @@ class Reader {
     // A value fixed for the whole run is a constant whatever its declaration says: `const`, or a
     // scalar never written after its initialiser (int M = 500000;). Which constants are sizes
     // then follows from their values and uses.
-    const bool declaredConstant = n.text().substr(0, 32).find("const") != std::string_view::npos &&
-                                  !parameter && declaredType.find("string") == std::string::npos;
+    const bool templateValue = n.type() == "optional_parameter_declaration" &&
+                               n.parent().type() == "template_parameter_list";
+    const bool declaredConstant =
+        templateValue || (n.text().substr(0, 32).find("const") != std::string_view::npos &&
+                          !parameter && declaredType.find("string") == std::string::npos);
     const bool scalarType = kindOfType(declaredType) == ContainerKind::kScalar &&
                             declaredType != "auto" && n.type() == "declaration";
     for (const Node& d : childrenOf(n)) {
       const std::string_view dtype = d.type();
       if (dtype == "init_declarator" && declareBindings(d.field("declarator"))) continue;
+      if (templateValue && !(d == n.field("declarator"))) continue;  // the default's own names
       if (dtype != "identifier" && dtype != "init_declarator" && dtype != "array_declarator" &&
           dtype != "field_identifier" && dtype != "reference_declarator" &&
           dtype != "pointer_declarator" && dtype != "function_declarator")
         continue;
       std::string typeText = declaredType;
-      Node value = dtype == "init_declarator" ? d.field("value") : Node{};
+      Node value = dtype == "init_declarator" ? d.field("value")
+                   : templateValue            ? n.field("default_value")
+                                              : Node{};
       const Symbol* copied = nullptr;
       Cost returned;
       if (typeText == "auto" && !value.null()) {
@@ -633,9 +645,46 @@ class Reader {
     if (f.type() != "field_expression") return;
     const std::string_view method = f.field("field").text();
     if (method != "assign" && method != "resize") return;
+    // Rows are sized once the sizes read from input are known (readRowResizes).
+    if (f.field("argument").type() == "subscript_expression") {
+      rowResizes_.push_back(call);
+      return;
+    }
     Symbol* found = containerAt(model_, containerName(f.field("argument")), call);
     if (!found || !found->dimensions.empty() || found->kind == ContainerKind::kScalar) return;
-    Node current = call.field("arguments");
+    found->dimensions = extentsBuilt(call.field("arguments"));
+  }
+
+  // up[k].assign(n, 0) of vector<int> up[LOG], g[i].resize(m) of g(n): the rows' length, when
+  // the rows are counted and their length is not yet known.
+  void readRowResizes() {
+    for (const Node& call : rowResizes_) {
+      const Node row = call.field("function").field("argument");
+      Symbol* found = containerAt(model_, containerName(row), call);
+      if (!found || !found->nestedContainer || found->dimensions.size() != 1) continue;
+      // a[i].resize(d + 1) with d read for each row: rows of their own lengths, which the
+      // items read into them count, not one length for all
+      if (mentionsLoopLocal(call.field("arguments"))) continue;
+      const std::vector<Cost> extents = extentsBuilt(call.field("arguments"));
+      found->dimensions.insert(found->dimensions.end(), extents.begin(), extents.end());
+    }
+  }
+
+  bool mentionsLoopLocal(const Node& arguments) {
+    bool local = false;
+    visitNodes(arguments, [&](const Node& n) {
+      if (n.type() == "identifier") {
+        const Symbol* symbol = findSymbolAt(model_, n.text(), n);
+        local = local || (symbol && symbol->declaredInLoop);
+      }
+      return !local;
+    });
+    return local;
+  }
+
+  // The extents (n, vector<int>(m)) give, outermost first, up to the first constant one.
+  std::vector<Cost> extentsBuilt(const Node& arguments) const {
+    Node current = arguments;
     std::vector<Cost> extents;
     for (int guard = 0; guard < 4 && !current.null() && current.childCount() > 0; ++guard) {
       const Cost extent = magnitudeOf(model_, current.child(0), {});
@@ -643,7 +692,26 @@ class Reader {
       extents.push_back(extent);
       current = constructorArguments(current.child(1));
     }
-    found->dimensions = extents;
+    return extents;
+  }
+
+  // f = vector<vector<int>>(n + 1, vector<int>(L)); this->d = vector<ll>(n): a container
+  // declared bare (a member, most often) gets its extents from the object built into it, as
+  // a declaration with those arguments would.
+  void readConstructedAssignment(const Node& left, const Node& right) {
+    std::string name;
+    if (left.type() == "identifier") name = std::string(left.text());
+    if (left.type() == "field_expression" && left.field("argument").type() == "this")
+      name = std::string(left.field("field").text());
+    if (name.empty() || right.type() != "call_expression") return;
+    if (kindOfType(resolveType(std::string(right.field("function").text()))) ==
+        ContainerKind::kScalar)
+      return;
+    Symbol* found = containerAt(model_, name, left);
+    if (!found || !found->dimensions.empty() || found->kind == ContainerKind::kScalar ||
+        found->kind == ContainerKind::kArray)
+      return;
+    readInitialiser(*found, right.field("arguments"), false);
   }
 
   void markIndexed(const Node& subscript) {
@@ -654,6 +722,7 @@ class Reader {
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
   void readAssignment(const Node& n) {
     const Node left = n.field(n.type() == "update_expression" ? "argument" : "left");
+    if (n.type() == "assignment_expression") readConstructedAssignment(left, n.field("right"));
     // q[i].id = i: a member given a value through its object holds that value, no size of its
     // own; what the value is stays with the object's entry.
     if (left.type() == "field_expression") {
@@ -702,6 +771,7 @@ class Reader {
   bool keepFacts_ = false;                     // ... after the value facts were read
   std::multimap<std::string, Symbol> reread_;  // the declarations as read the second time
   int loops_ = 0;                              // loops around the node being read
+  std::vector<Node> rowResizes_;               // g[i].resize(m), read after the inputs
 };
 
 // One walk of the whole program, so that the block-walk rule, which needs a division by a

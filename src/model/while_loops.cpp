@@ -153,10 +153,10 @@ std::string drainedCounter(const Model& model, const Node& condition) {
 
 }  // namespace
 
-LoopFacts whileLoopFacts(const Model& model, const Node& loop,
-                         const std::vector<EnclosingLoop>& frames,
-                         const std::vector<LoopVariable>& vars) {
-  const Node condition = unwrap(loop.field("condition"));
+// The rules below, for the loop run while `condition` holds.
+LoopFacts whileConditionFacts(const Model& model, const Node& loop, const Node& condition,
+                              const std::vector<EnclosingLoop>& frames,
+                              const std::vector<LoopVariable>& vars) {
   const Node body = loop.field("body");
   LoopFacts facts;
   facts.line = loop.line();
@@ -511,6 +511,28 @@ LoopFacts whileLoopFacts(const Model& model, const Node& loop,
   facts.step = StepKind::kUnknown;
   facts.trips = constantCost();
   return facts;
+}
+
+LoopFacts whileLoopFacts(const Model& model, const Node& loop,
+                         const std::vector<EnclosingLoop>& frames,
+                         const std::vector<LoopVariable>& vars) {
+  const Node condition = unwrap(loop.field("condition"));
+  // while (i < m || j < r), a merge: every pass moves a counter towards its own bound, so the
+  // passes are at most those each counter makes alone, summed.
+  if (!condition.null() && condition.type() == "binary_expression" &&
+      (condition.field("operator").text() == "||" || condition.field("operator").text() == "or")) {
+    const LoopFacts left =
+        whileConditionFacts(model, loop, unwrap(condition.field("left")), frames, vars);
+    const LoopFacts right =
+        whileConditionFacts(model, loop, unwrap(condition.field("right")), frames, vars);
+    if (left.step == StepKind::kCounted && right.step == StepKind::kCounted) {
+      LoopFacts joined = left;
+      joined.variable.clear();
+      joined.trips = addCosts(left.trips, right.trips);
+      return joined;
+    }
+  }
+  return whileConditionFacts(model, loop, condition, frames, vars);
 }
 
 }  // namespace quorbel

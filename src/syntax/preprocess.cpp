@@ -8,6 +8,8 @@
 #include "base/analysis_bounds.h"
 #include "base/regex.h"
 #include "syntax/conditionals.h"
+#include "syntax/grammar_gaps.h"
+#include "syntax/source_scan.h"
 
 namespace quorbel {
 namespace {
@@ -22,14 +24,6 @@ using MacroTable = std::map<std::string, Macro>;
 
 // Nested expansion deeper than this only comes from self-feeding macro sets.
 constexpr int kMaxDepth = 24;
-
-bool isIdentifierStart(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-bool isIdentifierChar(char c) {
-  return isIdentifierStart(c) || std::isdigit(static_cast<unsigned char>(c));
-}
 
 std::string trimmed(std::string_view text) {
   size_t begin = 0, end = text.size();
@@ -72,23 +66,6 @@ bool isNumericBody(const std::string& body, const std::set<std::string>& numeric
   return sawDigit;
 }
 
-// Skips a string or character literal starting at `i`; returns the index after it.
-size_t skipLiteral(std::string_view text, size_t i) {
-  const char quote = text[i++];
-  while (i < text.size() && text[i] != quote && text[i] != '\n') i += text[i] == '\\' ? 2 : 1;
-  return std::min(text.size(), i + 1);
-}
-
-// Skips a comment starting at `i` (// or /*); returns the index after it.
-size_t skipComment(std::string_view text, size_t i) {
-  if (text[i + 1] == '/') {
-    while (i < text.size() && text[i] != '\n') ++i;
-    return i;
-  }
-  const size_t end = text.find("*/", i + 2);
-  return end == std::string_view::npos ? text.size() : end + 2;
-}
-
 // The identifier a text ends with, trailing blanks aside; empty when it ends otherwise.
 std::string trailingName(std::string_view text) {
   size_t end = text.size();
@@ -112,7 +89,7 @@ class Expander {
         const size_t end = skipLiteral(text, i);
         out.append(text.substr(i, end - i));
         i = end;
-      } else if (c == '/' && i + 1 < text.size() && (text[i + 1] == '/' || text[i + 1] == '*')) {
+      } else if (commentStartsAt(text, i)) {
         const size_t end = skipComment(text, i);
         out.append(text.substr(i, end - i));
         i = end;
@@ -214,6 +191,13 @@ class Expander {
     std::string out;
     const std::string& body = macro.body;
     for (size_t i = 0; i < body.size();) {
+      // A parameter's name inside a literal is text ("%s" with a parameter s stays "%s").
+      if (body[i] == '"' || body[i] == '\'') {
+        const size_t end = skipLiteral(body, i);
+        out.append(body, i, end - i);
+        i = end;
+        continue;
+      }
       if (body.compare(i, 2, "##") == 0) {
         while (!out.empty() && out.back() == ' ') out.pop_back();
         i += 2;
@@ -280,7 +264,9 @@ std::pair<std::string, Macro> parseDefine(std::string_view rest) {
     if (!macro.parameters.empty() && macro.parameters.back() == "...") macro.parameters.pop_back();
     i = close + 1;
   }
-  macro.body = trimmed(rest.substr(i));
+  // A comment after the body is not part of it: `#define INF 1e9 // big` expands to 1e9 alone,
+  // not to a comment that swallows the rest of every line it is used on.
+  macro.body = trimmed(withoutComments(rest.substr(i)));
   return {name, macro};
 }
 
@@ -374,8 +360,19 @@ std::string expandMacros(std::string_view source) {
   DefinedMacros defined;
   ConditionalBranches branches;
   std::string text;
+  // A block comment opened on a directive's line and closed lines later: the directive's line
+  // is blanked with its opening, so the comment's lines must go too.
+  bool directiveCommentOpen = false;
   for (size_t k = 0; k < lines.size(); ++k) {
-    const std::string& line = lines[k];
+    std::string line = lines[k];
+    if (directiveCommentOpen) {
+      const size_t close = line.find("*/");
+      if (close == std::string::npos)
+        line.clear();
+      else
+        line = std::string(close + 2, ' ') + line.substr(close + 2);
+      directiveCommentOpen = close == std::string::npos;
+    }
     const std::string_view directive = directiveOf(line);
     std::string kept = line;
     const size_t wordEnd = directive.empty() ? 0 : line.find(directive) + directive.size();
@@ -403,18 +400,19 @@ std::string expandMacros(std::string_view source) {
       defined.erase(firstWordOf(std::string_view(line).substr(line.find("undef") + 5)));
       kept.clear();
     }
+    if (!directive.empty() && kept != line) directiveCommentOpen = leavesCommentOpen(line);
     text += kept;
     text.append(static_cast<size_t>(spans[k]), '\n');
   }
   if (!text.empty()) text.pop_back();  // the split added one break after the last line
-  if (macros.empty()) return plainLoopHeaders(text);
+  if (macros.empty()) return bridgeGrammarGaps(plainLoopHeaders(text));
   Expander expander(macros, 4 * source.size() + (1u << 20));
   std::set<std::string> hidden;
   std::string expanded = expander.expand(text, hidden, 0);
   // Inside a bounded analysis the expanded text has a ceiling of its own: a few bytes of
   // macros that multiply each other would otherwise hand the parser megabytes of tokens.
   if (expanded.size() > expandedTextCeiling()) stopAnalysis("expanded text");
-  return plainLoopHeaders(expanded);
+  return bridgeGrammarGaps(plainLoopHeaders(expanded));
 }
 
 }  // namespace quorbel
