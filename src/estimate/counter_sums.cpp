@@ -4,6 +4,8 @@
 // The callee's trip count already carries 1 / k; the counter's passes decide the sum.
 #include "estimate/counter_sums.h"
 
+#include <algorithm>
+
 #include "model/loop_parts.h"
 
 namespace quorbel {
@@ -17,10 +19,46 @@ bool countsUpByOne(const Model& model, const Node& argument,
   const std::string variable(counter.text());
   const auto [started, start] = readInitialiser(frame->node.field("initializer"));
   // a start of 0 is as good as 1: the division by zero is not a pass the sum counts
-  if (started != variable || start.null() || !evaluateConstant(model, start)) return false;
+  if (started != variable || start.null()) return false;
   const Update update = readUpdate(frame->node.field("update"), variable);
-  if (update.op == "++") return true;
-  return update.op == "+=" && evaluateConstant(model, update.amount).value_or(0) == 1;
+  const bool up = update.op == "++" ||
+                  (update.op == "+=" && evaluateConstant(model, update.amount).value_or(0) == 1);
+  const bool down = update.op == "--" ||
+                    (update.op == "-=" && evaluateConstant(model, update.amount).value_or(0) == 1);
+  if (up) return evaluateConstant(model, start).has_value();
+  if (!down) return false;
+  // for (k = n; k >= 1; k--): down to a constant
+  std::vector<Comparison> comparisons;
+  collectComparisons(frame->node.field("condition"), comparisons);
+  for (const Comparison& c : comparisons) {
+    const bool left = isIdentifierNamed(unwrap(c.left), variable);
+    const bool right = isIdentifierNamed(unwrap(c.right), variable);
+    if (left != right) return evaluateConstant(model, left ? c.right : c.left).has_value();
+  }
+  return false;
+}
+
+Cost withoutReciprocal(const Cost& cost, const std::string& size) {
+  Cost result = cost;
+  for (Monomial& term : result.terms) {
+    auto found = term.sizes.find(size);
+    if (found == term.sizes.end() || found->second.power >= 0) continue;
+    found->second.power = 0;
+    found->second.logs = std::max(found->second.logs, 0);
+    found->second.logLogs = std::max(found->second.logLogs, 0);
+    if (found->second == Growth{}) term.sizes.erase(found);
+  }
+  return result;
+}
+
+bool boundedAboveOnly(const Node& argument, const std::vector<EnclosingLoop>& frames) {
+  bool bounded = false;
+  visitNodes(argument, [&](const Node& n) {
+    if (n.type() == "subscript_expression" || n.type() == "call_expression") bounded = true;
+    if (n.type() == "identifier" && frameOf(frames, n.text())) bounded = true;
+    return !bounded;
+  });
+  return bounded;
 }
 
 bool calledForDivisors(const Node& call, const EnclosingLoop& frame) {

@@ -12,9 +12,9 @@
 
 namespace quorbel {
 
-// True when `argument` is the counter of one of `frames` that counts up by one from a constant
-// (for (k = 1; k <= n; k++), for (int d = 2; d < m; ++d), for (k = 1; k <= n; k += 1)), so that
-// a cost of X / k summed over the loop's passes is harmonic.
+// True when `argument` is the counter of one of `frames` that counts by one through a range with
+// a constant end (for (k = 1; k <= n; k++), for (int d = 2; d < m; ++d), for (k = n; k >= 1;
+// k--)), so that a cost of X / k summed over the loop's passes is harmonic.
 bool countsUpByOne(const Model& model, const Node& argument,
                    const std::vector<EnclosingLoop>& frames);
 
@@ -25,6 +25,15 @@ bool countsUpByOne(const Model& model, const Node& argument,
 // those divisors, sigma(X): log log in place of log. Terms without a negative power of `size`
 // are left as they are.
 Cost summedOverCounter(const Cost& cost, const std::string& size, bool divisorsOnly);
+
+// `cost` with every negative power of `size` dropped: X / k with k an argument known only by an
+// upper bound of its value (a counter from an unknown start, an entry of a container) is bounded
+// by X, not divided down by that bound.
+Cost withoutReciprocal(const Cost& cost, const std::string& size);
+
+// True when `argument` reads a counter of `frames` or an entry of a container: its magnitude
+// bounds its value from above only.
+bool boundedAboveOnly(const Node& argument, const std::vector<EnclosingLoop>& frames);
 
 // True when `call` sits under a test, inside the loop `frame`, that the loop's counter divides
 // something: if (n % k == 0), if (!(n % k)).

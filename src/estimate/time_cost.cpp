@@ -972,10 +972,13 @@ class TimeWalker {
       const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
                                   ? "|" + parameter + "|"
                                   : parameter;
-      // go(k) for k = 1, 2, ..., n costing X / k each: the calls sum to X log n
+      // go(k) for k = 1, 2, ..., n (or n down to 1) costing X / k each: the calls sum to X log n
       if (timeOfCall && !argument.null() && countsUpByOne(model_, argument, state_.frames))
         cost = summedOverCounter(
             cost, key, calledForDivisors(call, *frameOf(state_.frames, unwrap(argument).text())));
+      // go(a[i]), go(k) from an unknown start: the value is only bounded above; no division
+      else if (timeOfCall && !argument.null() && boundedAboveOnly(argument, state_.frames))
+        cost = withoutReciprocal(cost, key);
       const std::string placeholder = "\x01" + std::to_string(i);
       replace(key, [&] { return sizeCost(placeholder); });
       const bool named = namesSize(cost, placeholder);

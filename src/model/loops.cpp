@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/butterflies.h"
 #include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
@@ -334,7 +335,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   facts.range = addCosts(startSize, boundSize);
   // for (k = j; k < j + len; k++), for (k = i; k > i - d; k--): a window from its start covers
   // the offset, not the start's whole range
-  if (const Node offset = offsetFromStart(start, bound, decreasing); !offset.null()) {
+  const Node offset = offsetFromStart(start, bound, decreasing);
+  // for (k = j; k < j + len / 2; k++), for (k = 0; k < len; k++) in a loop stepping j += len:
+  // the window and the blocks it sits in cover the enclosing loop's range once per pass of it
+  if (!frames.empty() && (update.op == "++" || update.op == "--")) {
+    const Node width = !offset.null() ? offset : (evaluateConstant(model, start) ? bound : Node{});
+    if (!width.null() && widthIsStepOf(model, width, frames.back())) {
+      facts.step = StepKind::kBlocks;
+      facts.trips = windowTrips(frames.back());
+      return facts;
+    }
+  }
+  if (!offset.null()) {
     const Cost width = magnitudeOf(model, offset, vars);
     distance = width;
     if (isConstantCost(width)) {
@@ -417,6 +429,13 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       if (outer && !bound.null() && mentionsIdentifier(bound, outer->variable)) {
         facts.step = StepKind::kBlocks;
         facts.trips = divideCosts(boundSize, outer->range);
+        return facts;
+      }
+      // for (i = 0; i < n; i += len) under len <<= 1: n / len blocks for each length, whose
+      // sum over the doubling lengths is within 2n, not a harmonic sum
+      if (outer && scalesItsCounter(model, *outer)) {
+        facts.step = StepKind::kBlocks;
+        facts.trips = divideCosts(distance, outer->trips);
         return facts;
       }
       if (outer) {
