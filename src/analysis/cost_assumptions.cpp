@@ -77,14 +77,14 @@ std::vector<Assumption> assumeFromTimeCost(const Model& model, const Cost& time,
                          "the capacity " + size +
                              " is swept for every pass around it; a program that touches only "
                              "what each pass needs costs less",
-                         "medium"});
+                         "high"});
       }
       if (!exponential && (g.factorial || g.expBase > 1 || g.sizedExponential)) {
         exponential = true;
         found.push_back({lineOfExponential(contributions), "time",
                          "every call was taken to branch as far as it can; any pruning in the "
                          "code may cut this",
-                         "medium"});
+                         "high"});
       }
     }
   }

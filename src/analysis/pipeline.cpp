@@ -9,6 +9,7 @@
 
 #include "analysis/confidence.h"
 #include "analysis/cost_assumptions.h"
+#include "analysis/nest_assumptions.h"
 #include "analysis/recognised_shape.h"
 #include "base/analysis_bounds.h"
 #include "base/large_stack.h"
@@ -193,6 +194,9 @@ Analysis analyzeUnguarded(std::string_view code) {
         const std::vector<Assumption> shapes =
             assumeFromTimeCost(model, simplifyCost(time.total), time.contributions);
         time.assumptions.insert(time.assumptions.end(), shapes.begin(), shapes.end());
+        const std::vector<Assumption> nests =
+            assumeFromNests(model, simplifyCost(time.total), time.contributions);
+        time.assumptions.insert(time.assumptions.end(), nests.begin(), nests.end());
         result.model = std::make_shared<const Model>(std::move(model));
       } catch (const AnalysisStopped&) {
         stopped = true;

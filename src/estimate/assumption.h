@@ -12,7 +12,8 @@ struct Assumption {
   std::string dimension;  // "time" or "space"
   std::string text;
   // "medium": a bound that holds under a stated convention, or derived but loose;
-  // "low": a term assumed, a region unread or a call unresolved.
+  // "low": a term assumed, a region unread or a call unresolved;
+  // "high": another reading stated beside a derived answer, which it does not weaken.
   std::string level;
 };
 

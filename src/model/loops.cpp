@@ -673,6 +673,14 @@ LoopFacts forFacts(const Model& model, const Node& loop, const std::vector<Enclo
     if (update.type() == "assignment_expression")
       variable = std::string(update.field("left").text());
   }
+  // for (; e > 0; e /= 2): a value halved from what it held before the loop starts there
+  if (start.null() && loop.field("initializer").null()) {
+    const Node moved = unwrap(loop.field("update"));
+    const std::string_view op =
+        moved.type() == "assignment_expression" ? moved.field("operator").text() : "";
+    if ((op == "/=" || op == ">>=") && isIdentifierNamed(unwrap(moved.field("left")), variable))
+      start = unwrap(moved.field("left"));
+  }
   if (condition.null())
     return {variable, StepKind::kUnknown, constantCost(), constantCost(), loop.line()};
   // for (int x; cin >> x;), for (; scanf("%d", &x) == 1;): one pass per value of the input, as

@@ -420,6 +420,31 @@ Cost containerSize(const Model& model, const std::string& name, const Node& use)
   return symbol ? containerSizeOf(model, *symbol) : constantCost();
 }
 
+namespace {
+
+// The container whose whole range a declaration copies: s of v(s.begin(), s.end()).
+std::string copiedContainer(const Symbol& symbol) {
+  const Node list = symbol.initialiser;
+  if (list.null() || list.type() != "argument_list") return {};
+  const std::vector<Node> ends = childrenOf(list);
+  if (ends.size() != 2) return {};
+  std::string owner;
+  const char* const kEnds[2][2] = {{"begin", "rbegin"}, {"end", "rend"}};
+  for (uint32_t k = 0; k < 2; ++k) {
+    const Node& call = ends[k];
+    const Node function = call.type() == "call_expression" ? call.field("function") : Node{};
+    if (function.null() || function.type() != "field_expression") return {};
+    const std::string_view field = function.field("field").text();
+    if (field != kEnds[k][0] && field != kEnds[k][1]) return {};
+    const std::string object(function.field("argument").text());
+    if (k == 1 && object != owner) return {};
+    owner = object;
+  }
+  return owner;
+}
+
+}  // namespace
+
 Cost containerSizeOf(const Model& model, const Symbol& entry) {
   const Symbol* symbol = &entry;
   const std::string& name = entry.name;
@@ -455,6 +480,17 @@ Cost containerSizeOf(const Model& model, const Symbol& entry) {
   if (symbol->kind == ContainerKind::kArray && !symbol->nestedContainer && !isConstantCost(extent))
     size = extent;
   if (isConstantCost(extent)) size = addCosts(size, symbol->slotWrites);
+  // vector<int> v(s.begin(), s.end()): as many entries as the container it copies, asked when
+  // wanted, so that entries the copied one learns after the declaration count too.
+  if (isConstantCost(size) && isConstantCost(symbol->elements)) {
+    static thread_local int copies = 0;
+    const std::string copied = copiedContainer(*symbol);
+    if (!copied.empty() && copied != name && copies < 4) {
+      ++copies;
+      size = containerSize(model, copied, symbol->initialiser);
+      --copies;
+    }
+  }
   if (!isConstantCost(size)) return size;
   if (symbol->fromInput && (symbol->kind == ContainerKind::kString || !symbol->sizeName.empty()))
     return sizeCost(symbol->sizeName.empty() ? "|" + name + "|" : symbol->sizeName);
@@ -501,6 +537,14 @@ Cost usedExtent(const Model& model, const std::vector<Cost>& extents) {
     product = multiplyCosts(product, capacity ? sizeCost(sizes[k]) : extents[k]);
   }
   return simplifyCost(product);
+}
+
+bool listsItsEntries(const Symbol& symbol) {
+  Node list = symbol.initialiser;
+  // Mat r({{1, 0}, {0, 1}}): the list handed to the constructor
+  if (!list.null() && list.type() == "argument_list" && list.childCount() == 1)
+    list = childrenOf(list).front();
+  return !list.null() && list.type() == "initializer_list";
 }
 
 Cost vertexCount(const Model& model, const std::string& name) {

@@ -41,6 +41,8 @@ Cost usedExtent(const Model& model, const std::vector<Cost>& extents);
 bool madeOfItemCounts(const Model& model, const Cost& extent);
 // The vertex count and the edge count of an adjacency list `adj[u]` / `g[u]`.
 Cost vertexCount(const Model& model, const std::string& name);
+// Declared with its entries written out (Mat r = {{1, 0}, {0, 1}}, vector<int> v{1, 2, 3}).
+bool listsItsEntries(const Symbol& symbol);
 Cost edgeCount(const Model& model, const std::string& name);
 // The arguments of a nested constructor: `(m, 0)` of `vector<int>(m, 0)`, also where the
 // declaration parsed as a function's; null when `argument` constructs nothing.

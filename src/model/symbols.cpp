@@ -14,6 +14,7 @@
 #include "model/loop_parts.h"
 #include "model/magnitude.h"
 #include "model/member_calls.h"
+#include "model/member_values.h"
 #include "model/model.h"
 #include "model/nodes_of_type.h"
 #include "model/reassignments.h"
@@ -77,7 +78,13 @@ class Reader {
       model_.declarations.swap(reread_);
       indexDeclarations(model_);
     }
+    readMemberValues(model_);
+    // Built values and rows take their extents in the sizes of the members just read.
+    for (const Node& assignment : builds_)
+      readConstructedAssignment(assignment.field("left"), assignment.field("right"));
     readRowResizes();
+    // ..and containers sized in a set-up function's parameters, the callers' arguments.
+    readMemberValues(model_);
   }
 
  private:
@@ -722,7 +729,7 @@ class Reader {
   // sz = vals.size(); m = n * (n - 1) / 2: a scalar assigned from sizes is a size too.
   void readAssignment(const Node& n) {
     const Node left = n.field(n.type() == "update_expression" ? "argument" : "left");
-    if (n.type() == "assignment_expression") readConstructedAssignment(left, n.field("right"));
+    if (n.type() == "assignment_expression") builds_.push_back(n);
     // q[i].id = i: a member given a value through its object holds that value, no size of its
     // own; what the value is stays with the object's entry.
     if (left.type() == "field_expression") {
@@ -772,6 +779,7 @@ class Reader {
   std::multimap<std::string, Symbol> reread_;  // the declarations as read the second time
   int loops_ = 0;                              // loops around the node being read
   std::vector<Node> rowResizes_;               // g[i].resize(m), read after the inputs
+  std::vector<Node> builds_;                   // assignments, for the values built in them
 };
 
 // One walk of the whole program, so that the block-walk rule, which needs a division by a

@@ -127,5 +127,47 @@ TEST(BuiltValueTest, RowsResizedOneByOneHaveTheirLength) {
   expectEstimates(kCases, std::size(kCases));
 }
 
+TEST(MemberValueTest, AMemberSetFromAParameterHoldsTheCallersArgument) {
+  const ProgramCase kCases[] = {
+      {"set in the initialiser list",
+       "struct Dsu { int N; vector<int> p; Dsu(int n) : N(n), p(n) {\n"
+       "  iota(p.begin(), p.end(), 0); }\n"
+       "  int roots() { int c = 0; for (int i = 0; i < N; i++) c += p[i] == i; return c; } };\n"
+       "int main() { int k, q; cin >> k >> q; Dsu d(k); while (q--) cout << d.roots(); }",
+       "O(k * q)", "O(k)"},
+      {"set in the constructor's body",
+       "struct Dsu { int N; vector<int> p; Dsu(int n) { N = n; p.assign(n, 0);\n"
+       "  iota(p.begin(), p.end(), 0); }\n"
+       "  int roots() { int c = 0; for (int i = 0; i < N; i++) c += p[i] == i; return c; } };\n"
+       "int main() { int k, q; cin >> k >> q; Dsu d(k); while (q--) cout << d.roots(); }",
+       "O(k * q)", "O(k)"},
+      // this->V of the parameter V, and a level count found by a doubling loop over it
+      {"set through this, with its levels",
+       "struct Jump { int V, lg; vector<vector<int>> up;\n"
+       "  Jump(int V) { this->V = V; lg = 1; while ((1 << lg) < V) lg++;\n"
+       "    up = vector<vector<int>>(lg, vector<int>(V)); }\n"
+       "  int climb(int v, int d) { for (int k = 0; k < lg; k++) if (d >> k & 1) v = up[k][v];\n"
+       "    return v; } };\n"
+       "int main() { int n, q; cin >> n >> q; Jump j(n);\n"
+       "  while (q--) { int v, d; cin >> v >> d; cout << j.climb(v, d); } }",
+       "O((n + q) * log n)", "O(n * log n)"},
+      {"set by a set-up function, which sizes a container too",
+       "struct Bit { int len; vector<long long> t;\n"
+       "  void init(int size) { len = size; t.assign(size + 1, 0); }\n"
+       "  long long total() { long long s = 0; for (int i = 1; i <= len; i++) s += t[i];\n"
+       "    return s; } };\n"
+       "int main() { int m, q; scanf(\"%d %d\", &m, &q); Bit b; b.init(m);\n"
+       "  while (q--) printf(\"%lld\", b.total()); }",
+       "O(m * q)", "O(m)"},
+      // near miss: a member given a constant bounds nothing
+      {"a constant member stays constant",
+       "struct Spin { int cap; Spin() { cap = 64; }\n"
+       "  int run() { int c = 0; for (int i = 0; i < cap; i++) c += i; return c; } };\n"
+       "int main() { int q; cin >> q; Spin s; while (q--) cout << s.run(); }",
+       "O(q)", "O(1)"},
+  };
+  expectEstimates(kCases, std::size(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel

@@ -1,5 +1,6 @@
-// Loops that run while either of two counters has room, each pass moving one of them: a merge
-// of two sorted runs, whatever moves the counters and whatever they index.
+// Counters read from what the loop does to them: loops that run while either of two counters
+// has room, each pass moving one (a merge of two sorted runs, whatever moves the counters), and
+// headers that start from the value a variable held before the loop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +19,7 @@ std::string timeOf(const std::string& program) {
 
 #define PROGRAM(text) "#include <bits/stdc++.h>\nusing namespace std;\n" text
 
-TEST(MergingLoopsTest, EitherCounterWithRoomSumsTheirRanges) {
+TEST(CounterLoopsTest, EitherCounterWithRoomSumsTheirRanges) {
   struct Case {
     const char* name;
     const char* program;
@@ -61,6 +62,25 @@ TEST(MergingLoopsTest, EitherCounterWithRoomSumsTheirRanges) {
        "O(n^2)"},
   };
   for (const Case& c : kCases) EXPECT_EQ(timeOf(c.program), c.want) << c.name;
+}
+
+TEST(CounterLoopsTest, AHeaderWithoutAStartHalvesWhatTheValueHeld) {
+  struct Case {
+    const char* loop;
+    const char* want;
+  };
+  const Case kCases[] = {
+      {"for (; e > 0; e /= 2) s += e % 2;", "O(log e)"},
+      {"for (; e; e >>= 1) s += e & 1;", "O(log e)"},
+      {"for (long long i = 1; i <= e; i++) { long long x = i; for (; x > 0; x /= 2) s++; }",
+       "O(e * log e)"},
+      {"long long i = 0; for (; i < e; i++) s += i;", "O(e)"},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(timeOf(std::string(PROGRAM("int main() { long long e, s = 0; cin >> e; ")) + c.loop +
+                     " cout << s; }"),
+              c.want)
+        << c.loop;
 }
 
 }  // namespace
