@@ -51,6 +51,30 @@ Cost withoutReciprocal(const Cost& cost, const std::string& size) {
   return result;
 }
 
+Cost reciprocalAtLeast(const Cost& cost, const std::string& size, const Cost& least) {
+  Cost result;
+  for (const Monomial& term : cost.terms) {
+    auto found = term.sizes.find(size);
+    const Cost one{{term}};
+    result = addCosts(result, found != term.sizes.end() && found->second.power < 0
+                                  ? substituteSize(one, size, least)
+                                  : one);
+  }
+  return result;
+}
+
+Node counterStart(const Node& argument, const std::vector<EnclosingLoop>& frames) {
+  const Node counter = unwrap(argument);
+  if (counter.type() != "identifier") return Node{};
+  const EnclosingLoop* frame = frameOf(frames, counter.text());
+  if (!frame || frame->node.type() != "for_statement") return Node{};
+  const std::string variable(counter.text());
+  const auto [started, start] = readInitialiser(frame->node.field("initializer"));
+  const Update update = readUpdate(frame->node.field("update"), variable);
+  if (started != variable || (update.op != "++" && update.op != "+=")) return Node{};
+  return start;
+}
+
 bool boundedAboveOnly(const Node& argument, const std::vector<EnclosingLoop>& frames) {
   bool bounded = false;
   visitNodes(argument, [&](const Node& n) {

@@ -31,6 +31,14 @@ Cost summedOverCounter(const Cost& cost, const std::string& size, bool divisorsO
 // by X, not divided down by that bound.
 Cost withoutReciprocal(const Cost& cost, const std::string& size);
 
+// `cost` with the negative powers of `size` taken at `least`, the smallest value the argument
+// takes (the start of a counter counting up): X / k <= X / start, whatever k reaches.
+Cost reciprocalAtLeast(const Cost& cost, const std::string& size, const Cost& least);
+
+// The start of the counter of `frames` that `argument` names when that counter counts up by
+// one, else null.
+Node counterStart(const Node& argument, const std::vector<EnclosingLoop>& frames);
+
 // True when `argument` reads a counter of `frames` or an entry of a container: its magnitude
 // bounds its value from above only.
 bool boundedAboveOnly(const Node& argument, const std::vector<EnclosingLoop>& frames);

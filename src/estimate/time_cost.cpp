@@ -976,7 +976,12 @@ class TimeWalker {
       if (timeOfCall && !argument.null() && countsUpByOne(model_, argument, state_.frames))
         cost = summedOverCounter(
             cost, key, calledForDivisors(call, *frameOf(state_.frames, unwrap(argument).text())));
-      // go(a[i]), go(k) from an unknown start: the value is only bounded above; no division
+      // go(k) for k from m up: X / k is at most X / m
+      else if (const Node from =
+                   timeOfCall && !argument.null() ? counterStart(argument, state_.frames) : Node{};
+               !from.null() && !isConstantCost(magnitudeOf(model_, from, vars)))
+        cost = reciprocalAtLeast(cost, key, magnitudeOf(model_, from, vars));
+      // go(a[i]), go(k) counting down from n: the value is only bounded above; no division
       else if (timeOfCall && !argument.null() && boundedAboveOnly(argument, state_.frames))
         cost = withoutReciprocal(cost, key);
       const std::string placeholder = "\x01" + std::to_string(i);

@@ -161,5 +161,35 @@ TEST(KeptPointerTest, ExtensionsFromAFrontierTheyPush) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// The loops of a butterfly: a length scaled by the outer loop, blocks of that length, a window
+// inside each block. The middle and inner loops cover the range once per length.
+TEST(ButterflyTest, BlocksOfADoubledLengthCoverTheRangeOncePerLength) {
+  const Case kCases[] = {
+      {"half windows from zero, blocks stepped by the length", "vector<long long> a;",
+       "a.resize(n); for (int len = 2; len <= n; len <<= 1) for (int i = 0; i < n; i += len) for "
+       "(int j = 0; j < len / 2; j++) a[i + j] += a[i + j + len / 2]; cout << a[0];",
+       "O(n * log n)"},
+      {"windows from the block's start, blocks of twice the length", "int f[1 << 20];",
+       "for (int h = 1; h < n; h *= 2) for (int j = 0; j < n; j += 2 * h) for (int k = j; k < j + "
+       "h; k++) { int u = f[k], v = f[k + h]; f[k] = u + v; f[k + h] = u - v; } cout << f[0];",
+       "O(n * log n)"},
+      {"in a helper over a container's size, the length halved",
+       "void walsh(vector<int>& w) { int m = w.size(); for (int half = m / 2; half >= 1; half >>= "
+       "1) for (int s = 0; s < m; s += half << 1) for (int t = s; t < s + half; ++t) w[t] ^= w[t "
+       "+ half]; }",
+       "vector<int> w(q); for (auto& x : w) cin >> x; walsh(w); cout << w[0];", "O(q * log q)"},
+      // near-misses
+      {"blocks of a length counted up by one: a harmonic sum of blocks", "vector<int> a;",
+       "a.resize(n); long long t = 0; for (int len = 1; len <= n; len++) for (int i = 0; i < n; i "
+       "+= len) t += a[i]; cout << t;",
+       "O(n * log n)"},
+      {"a window as wide as the whole range, not the block", "vector<long long> a;",
+       "a.resize(n); for (int len = 2; len <= n; len <<= 1) for (int i = 0; i < n; i += len) for "
+       "(int j = 0; j < n; j++) a[j] += i; cout << a[0];",
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
