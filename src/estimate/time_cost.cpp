@@ -7,6 +7,7 @@
 
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
+#include "estimate/mo_helpers.h"
 #include "model/call_arity.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
@@ -695,6 +696,18 @@ class TimeWalker {
     // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
     if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
+    // a helper moving a window's kept ends to each query of a block-sorted list: Mo's walk in
+    // place of each call's distance to its arguments
+    if (!state_.frames.empty())
+      if (const std::vector<std::string> targets = pointerTargets(model_, *callee);
+          !targets.empty())
+        if (const Cost walk = moWalkPerPass(model_, state_.frames.back(), call);
+            !walk.terms.empty()) {
+          Cost own = summary(*callee);
+          for (const std::string& target : targets)
+            own = substituteSize(own, target, constantCost());
+          cost = addCosts(substituteArguments(*callee, own, call, vars), walk);
+        }
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.

@@ -191,5 +191,49 @@ TEST(ButterflyTest, BlocksOfADoubledLengthCoverTheRangeOncePerLength) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Mo's order through a helper: the window's ends, kept over the run, are moved to each query's
+// bounds by a helper; over the block-sorted queries they walk (n + q) * sqrt n in all.
+TEST(MoHelperTest, EndsKeptOverTheRunMovedToEachQuery) {
+  const Case kCases[] = {
+      {"a lambda comparator, the helper called in an indexed loop",
+       "int B, cl = 0, cr = -1, now = 0, a[200005], seen[200005];\nstruct Ask { int l, r, id; "
+       "};\nvoid put(int i) { if (seen[a[i]]++ == 0) now++; }\nvoid take(int i) { if "
+       "(--seen[a[i]] == 0) now--; }\nvoid reach(int l, int r) { while (cr < r) put(++cr); while "
+       "(cl > l) put(--cl); while (cr > r) take(cr--); while (cl < l) take(cl++); }",
+       "for (int i = 0; i < n; i++) cin >> a[i]; B = max(1, (int)sqrt(n)); vector<Ask> w(q); for "
+       "(auto& x : w) cin >> x.l >> x.r; sort(w.begin(), w.end(), [](const Ask& x, const Ask& y) "
+       "{ return x.l / B != y.l / B ? x.l < y.l : x.r < y.r; }); for (int i = 0; i < q; i++) "
+       "reach(w[i].l, w[i].r); cout << now;",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a comparator function, an array of queries, ends moved in blocks",
+       "int blk, L = 1, R = 0; long long cur; int v[100005], fr[100005];\nstruct Qr { int l, r; } "
+       "qs[100005];\nbool cmp(const Qr& a, const Qr& b) { return a.l / blk == b.l / blk ? a.r < "
+       "b.r : a.l < b.l; }\nvoid go(int l, int r) { while (R < r) { ++R; cur += fr[v[R]]++; } "
+       "while (L > l) { --L; cur += fr[v[L]]++; } while (R > r) { cur -= --fr[v[R]]; R--; } while "
+       "(L < l) { cur -= --fr[v[L]]; L++; } }",
+       "for (int i = 1; i <= n; i++) cin >> v[i]; blk = sqrt(n) + 1; for (int i = 0; i < q; i++) "
+       "cin >> qs[i].l >> qs[i].r; sort(qs, qs + q, cmp); for (int i = 0; i < q; i++) go(qs[i].l, "
+       "qs[i].r); cout << cur;",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
+      {"a range-for over the sorted queries",
+       "int K, lo = 0, hi = -1, best = 0, a[200005];\nvoid shift(int l, int r) { while (hi < r) "
+       "best = max(best, a[++hi]); while (lo < l) best -= a[lo++]; }",
+       "for (int i = 0; i < n; i++) cin >> a[i]; K = 450; vector<pair<int, int>> w(q); for (auto& "
+       "e : w) cin >> e.first >> e.second; sort(w.begin(), w.end(), [&](auto x, auto y) { return "
+       "x.first / "
+       "K < y.first / K || (x.first / K == y.first / K && x.second < y.second); }); for (auto& p "
+       ": w) shift(p.first, p.second); cout << best;",
+       "O(n * sqrt n + q * sqrt n + q * log q)"},
+      // near-miss
+      {"the same helper over queries in the order read: each call may cross the whole range",
+       "int cl = 0, cr = -1, now = 0, a[200005];\nvoid reach(int l, int r) { while (cr < r) now += "
+       "a[++cr]; while (cl < l) now -= a[cl++]; }",
+       "for (int i = 0; i < n; i++) cin >> a[i]; vector<int> ls(q), rs(q); for (int i = 0; i < q; "
+       "i++) cin >> ls[i] >> rs[i]; for (int i = 0; i < q; i++) reach(ls[i], rs[i]); cout << now;",
+       "O(n + q)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
