@@ -783,7 +783,12 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   }
   // Small to large: the container walked is the smaller of two, so each entry moves into one
   // at least twice as large, log n times over all the merges of the run.
-  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right))) {
+  // if (g[a].size() > g[b].size()) swap(a, b); for (x : g[a]): the row's index swapped
+  const Node row = right.type() == "subscript_expression" ? unwrap(right.field("indices")) : Node{};
+  const Node rowIndex =
+      row.type() == "subscript_argument_list" && row.childCount() > 0 ? unwrap(row.child(0)) : row;
+  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right)) ||
+      (rowIndex.type() == "identifier" && swappedForSmaller(loop, std::string(rowIndex.text())))) {
     // the entries merged: what the containers received, else the size the program reads;
     // an array of them counts its rows, not their entries
     const Symbol* merged = containerAt(model, containerName(right), right);

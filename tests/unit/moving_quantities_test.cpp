@@ -235,5 +235,31 @@ TEST(MoHelperTest, EndsKeptOverTheRunMovedToEachQuery) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Small to large by the rows' indices: the indices are swapped so that the walked row is the
+// smaller, and each entry moves into a row at least twice as large, log n times in all.
+TEST(SmallToLargeTest, RowIndicesSwappedForTheSmaller) {
+  const Case kCases[] = {
+      {"vectors of members, indices swapped by size", "vector<int> mem[200005]; int grp[200005];",
+       "for (int i = 0; i < n; i++) grp[i] = i, mem[i].push_back(i); while (q--) { int a, b; cin "
+       ">> a >> b; a = grp[a], b = grp[b]; if (a == b) continue; if (mem[a].size() > "
+       "mem[b].size()) swap(a, b); for (int x : mem[a]) { grp[x] = b; mem[b].push_back(x); } "
+       "mem[a].clear(); } cout << grp[0];",
+       "O(n * log n + q)"},
+      {"sets, the smaller side chosen with std::swap", "set<int> bag[100005];",
+       "for (int i = 0; i < n; i++) bag[i].insert(i); for (int k = 0; k < q; k++) { int u, v; cin "
+       ">> u >> v; if (bag[u].size() < bag[v].size()) std::swap(u, v); for (auto it : bag[v]) "
+       "bag[u].insert(it); bag[v].clear(); } cout << bag[0].size();",
+       "O(n * log^2 n + q)"},
+      // near-miss
+      {"indices swapped on a test that is not of sizes: every row walked twice",
+       "vector<int> mem[200005];",
+       "for (int i = 0; i < n; i++) { int r; cin >> r; mem[r].push_back(i); } long long t = 0; "
+       "for (int i = 0; i < n; i++) { int a = i, b = n - 1 - i; if (a > b) swap(a, b); for (int x "
+       ": mem[a]) t += x; } cout << t;",
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
