@@ -5,7 +5,9 @@
 #include <optional>
 #include <set>
 
+#include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
+#include "estimate/mo_helpers.h"
 #include "model/call_arity.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
@@ -694,6 +696,18 @@ class TimeWalker {
     // vector<Seg> t(k, Seg(n)): the elements' members take the sizes of the constructor call.
     if (ownerOf(*callee) == callee->name) sizeMembers(*callee, call.field("arguments"), vars);
     Cost cost = substituteArguments(*callee, summary(*callee), call, vars, kTimeOfCall);
+    // a helper moving a window's kept ends to each query of a block-sorted list: Mo's walk in
+    // place of each call's distance to its arguments
+    if (!state_.frames.empty())
+      if (const std::vector<std::string> targets = pointerTargets(model_, *callee);
+          !targets.empty())
+        if (const Cost walk = moWalkPerPass(model_, state_.frames.back(), call);
+            !walk.terms.empty()) {
+          Cost own = summary(*callee);
+          for (const std::string& target : targets)
+            own = substituteSize(own, target, constantCost());
+          cost = addCosts(substituteArguments(*callee, own, call, vars), walk);
+        }
     recordStack(*callee, call, vars);
     recordCalleeLocals(*callee, call, vars);
     // A memo kept across the loop's passes computes each state once, whichever pass asks.
@@ -971,6 +985,18 @@ class TimeWalker {
       const std::string key = own && own->isParameter && own->kind == ContainerKind::kString
                                   ? "|" + parameter + "|"
                                   : parameter;
+      // go(k) for k = 1, 2, ..., n (or n down to 1) costing X / k each: the calls sum to X log n
+      if (timeOfCall && !argument.null() && countsUpByOne(model_, argument, state_.frames))
+        cost = summedOverCounter(
+            cost, key, calledForDivisors(call, *frameOf(state_.frames, unwrap(argument).text())));
+      // go(k) for k from m up: X / k is at most X / m
+      else if (const Node from =
+                   timeOfCall && !argument.null() ? counterStart(argument, state_.frames) : Node{};
+               !from.null() && !isConstantCost(magnitudeOf(model_, from, vars)))
+        cost = reciprocalAtLeast(cost, key, magnitudeOf(model_, from, vars));
+      // go(a[i]), go(k) counting down from n: the value is only bounded above; no division
+      else if (timeOfCall && !argument.null() && boundedAboveOnly(argument, state_.frames))
+        cost = withoutReciprocal(cost, key);
       const std::string placeholder = "\x01" + std::to_string(i);
       replace(key, [&] { return sizeCost(placeholder); });
       const bool named = namesSize(cost, placeholder);

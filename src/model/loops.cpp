@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/block_walks.h"
+#include "model/butterflies.h"
 #include "model/element_rows.h"
 #include "model/entry_moves.h"
 #include "model/index_steps.h"
@@ -334,7 +335,18 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   facts.range = addCosts(startSize, boundSize);
   // for (k = j; k < j + len; k++), for (k = i; k > i - d; k--): a window from its start covers
   // the offset, not the start's whole range
-  if (const Node offset = offsetFromStart(start, bound, decreasing); !offset.null()) {
+  const Node offset = offsetFromStart(start, bound, decreasing);
+  // for (k = j; k < j + len / 2; k++), for (k = 0; k < len; k++) in a loop stepping j += len:
+  // the window and the blocks it sits in cover the enclosing loop's range once per pass of it
+  if (!frames.empty() && (update.op == "++" || update.op == "--")) {
+    const Node width = !offset.null() ? offset : (evaluateConstant(model, start) ? bound : Node{});
+    if (!width.null() && widthIsStepOf(model, width, frames.back())) {
+      facts.step = StepKind::kBlocks;
+      facts.trips = windowTrips(frames.back());
+      return facts;
+    }
+  }
+  if (!offset.null()) {
     const Cost width = magnitudeOf(model, offset, vars);
     distance = width;
     if (isConstantCost(width)) {
@@ -419,6 +431,13 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
         facts.trips = divideCosts(boundSize, outer->range);
         return facts;
       }
+      // for (i = 0; i < n; i += len) under len <<= 1: n / len blocks for each length, whose
+      // sum over the doubling lengths is within 2n, not a harmonic sum
+      if (outer && scalesItsCounter(model, *outer)) {
+        facts.step = StepKind::kBlocks;
+        facts.trips = divideCosts(distance, outer->trips);
+        return facts;
+      }
       if (outer) {
         // Only steps restricted to primes make a sieve, wherever the multiples start.
         const bool sieve = stepsOverPrimes(
@@ -479,7 +498,12 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
   // for (j = 1; i * j <= M; j++), for (j = 1; j <= M / i; j++): the multiples of an outer i
   if (update.op == "++" && !bound.null()) {
     Node divisor;
-    const Node b = unwrap(bound);
+    Node b = unwrap(bound);
+    // j <= M / i + 1: a constant more or fewer passes each
+    if (b.type() == "binary_expression" &&
+        (b.field("operator").text() == "+" || b.field("operator").text() == "-") &&
+        evaluateConstant(model, b.field("right")))
+      b = unwrap(b.field("left"));
     if (b.type() == "binary_expression" && b.field("operator").text() == "/")
       divisor = unwrap(b.field("right"));
     if (!variableSide.null() && variableSide.type() == "binary_expression" &&
@@ -494,6 +518,22 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     }
     const EnclosingLoop* outer =
         divisor.type() == "identifier" ? frameOf(frames, divisor.text()) : nullptr;
+    // for (t = 1; t <= n / k; t++) with k a parameter: n / k passes, the division kept so that
+    // a caller handing in each k of a count sums them (harmonic when k counts 1, 2, ..., n)
+    const Symbol* parameter = outer || divisor.type() != "identifier"
+                                  ? nullptr
+                                  : findSymbolAt(model, divisor.text(), loop);
+    if (parameter && parameter->isParameter && parameter->kind == ContainerKind::kScalar) {
+      const Cost top = divisor == unwrap(b.field("right"))
+                           ? magnitudeOf(model, b.field("left"), vars)
+                           : boundSize;
+      const Cost by = magnitudeOf(model, divisor, vars);
+      if (!isConstantCost(top) && !isConstantCost(by)) {
+        facts.step = StepKind::kBlocks;
+        facts.trips = divideCosts(top, by);
+        return facts;
+      }
+    }
     if (outer && outer->variable != variable) {
       const Cost top = divisor == unwrap(b.field("right"))
                            ? magnitudeOf(model, b.field("left"), vars)
@@ -743,7 +783,12 @@ LoopFacts rangeFacts(const Model& model, const Node& loop,
   }
   // Small to large: the container walked is the smaller of two, so each entry moves into one
   // at least twice as large, log n times over all the merges of the run.
-  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right))) {
+  // if (g[a].size() > g[b].size()) swap(a, b); for (x : g[a]): the row's index swapped
+  const Node row = right.type() == "subscript_expression" ? unwrap(right.field("indices")) : Node{};
+  const Node rowIndex =
+      row.type() == "subscript_argument_list" && row.childCount() > 0 ? unwrap(row.child(0)) : row;
+  if (walksSmallerSide(loop) || swappedForSmaller(loop, containerName(right)) ||
+      (rowIndex.type() == "identifier" && swappedForSmaller(loop, std::string(rowIndex.text())))) {
     // the entries merged: what the containers received, else the size the program reads;
     // an array of them counts its rows, not their entries
     const Symbol* merged = containerAt(model, containerName(right), right);

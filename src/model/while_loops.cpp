@@ -18,6 +18,7 @@
 #include "model/counter_stacks.h"
 #include "model/drained_containers.h"
 #include "model/index_steps.h"
+#include "model/kept_pointers.h"
 #include "model/loop_parts.h"
 #include "model/recursion_guards.h"
 
@@ -416,7 +417,16 @@ LoopFacts whileConditionFacts(const Model& model, const Node& loop, const Node& 
       }
       facts.step = StepKind::kCounted;
       facts.trips = addCosts(own, boundSize);
-      if (!frames.empty() && !resetInside(frames.back().node.field("body"), variable, loop)) {
+      // started each pass from a frontier the extension then moves (Manacher, Z): the
+      // extensions of all passes cross the frontier's range, the enclosing counter's, once
+      if (!frames.empty() && extendsKeptFrontier(loop, frames.back(), variable)) {
+        facts.step = StepKind::kTwoPointer;
+        facts.trips = divideCosts(addCosts(facts.trips, frames.back().range), frames.back().trips);
+        return facts;
+      }
+      const Node pass = frames.empty() ? Node{} : frames.back().node.field("body");
+      if (!frames.empty() &&
+          (!resetInside(pass, variable, loop) || resetOnlyWhereSkipped(pass, variable, loop))) {
         facts.step = StepKind::kTwoPointer;
         facts.trips = divideCosts(facts.trips, frames.back().trips);
         // while (t >= 2 && ...) t--; beside s[t++] = p in the same pass: the pops never

@@ -171,9 +171,15 @@ TEST(ConfidenceTest, NestsPricedByARangeTheCodeMayShareAreMedium) {
        {"a run extended while a helper agrees", "", "medium", "stops on what it reads"}},
       {"int n; long long ways(int step) { long long r = 0;\n"
        "for (int i = 1; i <= n / step; i++) r += i;\nreturn r; }\n"
+       "int main() { cin >> n; vector<int> d(n); for (auto& x : d) cin >> x; long long s = 0;\n"
+       "for (int k = 0; k < n; k++) s += ways(d[k]);\ncout << s; }",
+       {"a bound divided by an entry the caller reads", "", "medium", "divides by step"}},
+      // for k = 1..n the calls sum to n log n, derived: nothing is assumed
+      {"int n; long long ways(int step) { long long r = 0;\n"
+       "for (int i = 1; i <= n / step; i++) r += i;\nreturn r; }\n"
        "int main() { cin >> n; long long s = 0; for (int k = 1; k <= n; k++) s += ways(k);\n"
        "cout << s; }",
-       {"a bound divided by the caller's counter", "", "medium", "divides by step"}},
+       {"a bound divided by the caller's counter, summed", "", "high", ""}},
       {"int main() {" + readA +
            "long long best = 0;\n"
            "for (int width = 1, done = 0; done < n; width *= 2) {\n"
