@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "syntax/source_scan.h"
 
 namespace quorbel {
@@ -17,14 +18,6 @@ struct Insertion {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// The word ending just before `end` (blanks skipped), or empty.
-std::string_view wordBefore(std::string_view text, size_t end) {
-  while (end > 0 && isBlank(text[end - 1])) --end;
-  size_t start = end;
-  while (start > 0 && isIdentifierChar(text[start - 1])) --start;
-  return text.substr(start, end - start);
-}
-
 // A parenthesis that groups an expression, not one that calls, declares or heads a statement:
 // after an operator, an opening bracket, or a keyword that takes an expression.
 bool opensExpression(std::string_view text, size_t open) {
@@ -33,7 +26,7 @@ bool opensExpression(std::string_view text, size_t open) {
   if (before == 0) return false;
   const char previous = text[before - 1];
   if (isIdentifierChar(previous)) {
-    const std::string_view word = wordBefore(text, open);
+    const std::string word = previousIdentifierBefore(text, open);
     return word == "return" || word == "throw" || word == "case" || word == "co_return";
   }
   return std::string_view("(,=?:!~+-*/%&|^<[{;").find(previous) != std::string_view::npos;

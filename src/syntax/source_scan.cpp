@@ -1,18 +1,8 @@
 #include "syntax/source_scan.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace quorbel {
-
-bool isIdentifierStart(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool isIdentifierChar(char c) {
-  return isIdentifierStart(c) || std::isdigit(static_cast<unsigned char>(c));
-}
 
 size_t skipLiteral(std::string_view text, size_t i) {
   const char quote = text[i++];

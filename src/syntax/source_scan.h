@@ -5,10 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace quorbel {
 
-bool isIdentifierStart(char c);
-bool isIdentifierChar(char c);
+inline bool isIdentifierStart(char c) {
+  return isIdentifierStartByte(static_cast<unsigned char>(c));
+}
+inline bool isIdentifierChar(char c) { return isIdentifierPartByte(static_cast<unsigned char>(c)); }
 
 // Skips a string or character literal starting at `i` (its quote); returns the index after it.
 size_t skipLiteral(std::string_view text, size_t i);
