@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "estimate/c_allocations.h"
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
 #include "estimate/mo_helpers.h"
@@ -321,7 +322,10 @@ class TimeWalker {
                       walk(node.field("arguments"), depth + 1));
       return cost;
     }
-    if (type == "call_expression") cost = walkCall(node);
+    if (type == "call_expression") {
+      cost = walkCall(node);
+      recordCAllocation(node);
+    }
     if (type == "binary_expression" || type == "assignment_expression")
       cost = addCosts(std::move(cost), walkOperatorCall(node));
     if (type == "parameter_declaration") cost = walkDeclaredCall(node);
@@ -1088,6 +1092,16 @@ class TimeWalker {
     const Cost each = magnitudeOf(model_, extent, variablesInScope());
     const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
     if (!isConstantCost(total)) heap_.push_back({expression.line(), "Heap allocation", total});
+  }
+
+  void recordCAllocation(const Node& call) {
+    const std::vector<Node> factors = allocatedFactors(call);
+    if (factors.empty()) return;
+    Cost each = unit();
+    for (const Node& factor : factors)
+      each = multiplyCosts(each, magnitudeOf(model_, factor, variablesInScope()));
+    const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
+    if (!isConstantCost(total)) heap_.push_back({call.line(), "Heap allocation", total});
   }
 
   // cin >> a[i] fills an array slot; m[key] = v and cnt[x]++ insert into a map.
