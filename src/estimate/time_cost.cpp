@@ -26,6 +26,7 @@
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/test_loops.h"
+#include "model/types.h"
 #include "model/whole_walks.h"
 
 namespace quorbel {
@@ -1286,9 +1287,7 @@ class TimeWalker {
     const Symbol* symbol = findSymbol(model_, name);
     const bool edge = (method == "add_edge" || method == "add_clause") && symbol &&
                       symbol->kind == ContainerKind::kStructure;
-    if (method != "push_back" && method != "emplace_back" && method != "push" &&
-        method != "emplace" && method != "insert" && method != "push_front" && !edge)
-      return;
+    if (!addsAnEntry(method) && !edge) return;
     // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
     // caller's container.
     const Function* current = state_.function;
