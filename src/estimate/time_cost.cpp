@@ -110,7 +110,8 @@ class TimeWalker {
     RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      total.total = summary(main->second);
+      total.total = constructGlobals(model_.root, 0);
+      addToSum(total, summary(main->second));
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
@@ -504,6 +505,25 @@ class TimeWalker {
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
                                   simplifyCost(multiplyCosts(multiplier(), cost))});
       total = addCosts(total, cost);
+    }
+    return total;
+  }
+
+  // vector<int> seen(MX) at namespace scope is filled before main runs, as a local one is
+  // where it is declared.
+  Cost constructGlobals(const Node& scope, int depth) {
+    Cost total;
+    if (depth > 8) return total;
+    for (const Node& n : childrenOf(scope)) {
+      const std::string_view type = n.type();
+      if (type == "namespace_definition" || type == "linkage_specification") {
+        total = addCosts(total, constructGlobals(n.field("body"), depth + 1));
+        continue;
+      }
+      if (type != "declaration") continue;
+      for (const Node& d : childrenOf(n))
+        if (d.type() == "init_declarator" || d.type() == "function_declarator")
+          total = addCosts(total, allocationCost(d));
     }
     return total;
   }

@@ -11,6 +11,7 @@
 #include "estimate/time_cost.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
@@ -546,6 +547,23 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
+}
+
+// Containers at namespace scope are constructed before main runs; zero-filled arrays cost
+// nothing to set up.
+TEST(ValueTest, GlobalContainersAreBuiltBeforeMain) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nconst int MX = 2e5;\n";
+  const std::string main = "\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) {} }";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"a vector of a capacity", "vector<int> seen(MX, -1);", "O(MX + n)"},
+      {"lists of a capacity inside a namespace", "namespace g { vector<vector<int>> adj(MX); }",
+       "O(MX + n)"},
+      {"a table of two capacities", "vector<vector<long long>> dp(MX, vector<long long>(30));",
+       "O(MX + n)"},
+      {"a zero-filled array", "int cnt[MX];", "O(n)"},
+      {"an empty vector", "vector<int> order;", "O(n)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
 }
 
 TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
