@@ -6,6 +6,7 @@
 #include <set>
 
 #include "estimate/c_allocations.h"
+#include "estimate/counter_indices.h"
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
 #include "estimate/mo_helpers.h"
@@ -1175,6 +1176,10 @@ class TimeWalker {
     std::vector<Cost>& filled = told ? filled_[key] : calleeFills_[state_.function->name][key];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
+      if (std::optional<Cost> reach = counterIndexReach(indices[k], state_.frames)) {
+        filled[k] = addCosts(filled[k], *reach);
+        continue;
+      }
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
       // i % 26 wraps whatever i walks.
