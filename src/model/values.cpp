@@ -128,6 +128,17 @@ class ValueReader {
       noteLargest(*symbol, right);
       return record(*symbol, {}, true);
     }
+    // mx = mx > a[i] ? mx : a[i]: the larger of the value kept and a value read
+    if (right.type() == "conditional_expression") {
+      const Node kept = unwrapValue(right.field("consequence"));
+      const Node other = unwrapValue(right.field("alternative"));
+      for (const auto& [self, read] : {std::pair{kept, other}, std::pair{other, kept}})
+        if (isIdentifierNamed(self, left.text()) && isInputValue(read) &&
+            mentionsIdentifier(right.field("condition"), left.text())) {
+          noteLargest(*symbol, read);
+          return record(*symbol, {}, true);
+        }
+    }
     if (isCallTo(right, {"max", "fmax"})) {
       // mx = max(mx, a[i]), mx = max({mx, x, y}): the largest value seen.
       std::vector<Node> arguments = childrenOf(right.field("arguments"));

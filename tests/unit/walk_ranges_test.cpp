@@ -123,5 +123,42 @@ TEST(WalkRangesTest, KeysHandedASplitPointRangeAsTheCounter) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// The larger of a kept value and a value read, written as a conditional, is the largest value
+// read: loops up to it run over the values' range.
+TEST(WalkRangesTest, TheLargestValueKeptByAConditionalBoundsLoops) {
+  const Case kCases[] = {
+      {"kept when smaller, the read value on the true side",
+       PROGRAM("int main() { int q; cin >> q; vector<int> a(q); int top = 0;\n"
+               "for (int i = 0; i < q; i++) { cin >> a[i]; top = top < a[i] ? a[i] : top; }\n"
+               "vector<long long> f(top + 1, 1);\n"
+               "for (int v = 2; v <= top; v++) f[v] = f[v - 1] * v % 1000000007;\n"
+               "for (int i = 0; i < q; i++) cout << f[a[i]] << endl; }"),
+       "O(q + top)"},
+      {"a scanned local compared first, the conditional in parentheses",
+       PROGRAM("int main() { int cnt; scanf(\"%d\", &cnt); long long hi = 0;\n"
+               "for (int i = 0; i < cnt; i++) { long long x; scanf(\"%lld\", &x); "
+               "hi = (x > hi) ? x : hi; }\n"
+               "long long steps = 0; for (long long d = 1; d <= hi; d++) steps += hi / d;\n"
+               "printf(\"%lld\", steps); }"),
+       "O(cnt + hi)"},
+      {"a second pass over the entries, the multiples of every value",
+       PROGRAM("int main() { int m; cin >> m; vector<int> w(m); int big = 0;\n"
+               "for (auto &x : w) cin >> x;\n"
+               "for (int i = 0; i < m; i++) big = (big >= w[i] ? big : w[i]);\n"
+               "vector<int> seen(big + 1); for (int i = 0; i < m; i++) seen[w[i]]++;\n"
+               "int best = 0;\n"
+               "for (int v = 1; v <= big; v++) for (int k = v; k <= big; k += v) "
+               "best = max(best, seen[k]);\n"
+               "cout << best; }"),
+       "O(big * log big + m)"},
+      {"near miss: the kept value against a constant",
+       PROGRAM("int main() { int q; cin >> q; int cap = 0;\n"
+               "for (int i = 0; i < q; i++) { int x; cin >> x; cap = cap > 3 ? cap : 3; }\n"
+               "long long s = 0; for (int v = 0; v < cap; v++) s += v; cout << s; }"),
+       "O(q)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
