@@ -160,5 +160,37 @@ TEST(WalkRangesTest, TheLargestValueKeptByAConditionalBoundsLoops) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// ranges::max of a container read from input is its largest value, as *max_element is.
+TEST(WalkRangesTest, TheLargestEntryOfAWholeContainerBoundsLoops) {
+  const Case kCases[] = {
+      {"a harmonic walk up to the largest entry",
+       PROGRAM("int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x;\n"
+               "int hi = ranges::max(a); vector<int> cnt(hi + 1); for (int x : a) cnt[x]++;\n"
+               "long long pairs = 0; for (int g = 1; g <= hi; g++) { long long c = 0;\n"
+               "  for (int k = g; k <= hi; k += g) c += cnt[k]; pairs += c * c; }\n"
+               "cout << pairs; }"),
+       "O(hi * log hi + n)"},
+      {"a const local from std::ranges::max, scanned entries",
+       PROGRAM("int main() { int len; scanf(\"%d\", &len); vector<long long> h(len);\n"
+               "for (int i = 0; i < len; i++) scanf(\"%lld\", &h[i]);\n"
+               "const long long peak = std::ranges::max(h); long long total = 0;\n"
+               "for (long long t = 0; t < peak; t++) total += t & 1; printf(\"%lld\", total); }"),
+       "O(len + peak)"},
+      {"a sieve up to the largest entry of a deque",
+       PROGRAM("int main() { int k; cin >> k; deque<int> d(k); for (auto &x : d) cin >> x;\n"
+               "auto m = std::ranges::max(d); vector<bool> sieve(m + 1, true);\n"
+               "for (int p = 2; p * p <= m; p++) if (sieve[p]) "
+               "for (int q = p * p; q <= m; q += p) sieve[q] = false;\n"
+               "cout << count(sieve.begin(), sieve.end(), true); }"),
+       "O(m * log log m + k)"},
+      {"near miss: the largest entry of values the program made",
+       PROGRAM("int main() { int n; cin >> n; vector<int> r(n);\n"
+               "for (int i = 0; i < n; i++) r[i] = i % 7; int m = ranges::max(r);\n"
+               "long long s = 0; for (int t = 0; t < m; t++) s += t; cout << s; }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
