@@ -887,6 +887,14 @@ TEST(SpaceTest, DeclarationShapes) {
        "O(n)"},
       {"a counter never set again keeps every pass", "int order[1000005], k;",
        "for (int t = 0; t < m; t++) for (int i = 0; i < n; i++) order[k++] = t;", "O(m * n)"},
+      {"entries that are arrays of a level count", "const int LOG = 18;",
+       "vector<array<int, LOG>> up(n); for (int v = 1; v < n; v++) for (int j = 1; j < LOG; j++) "
+       "up[v][j] = up[up[v][j - 1]][j - 1];",
+       "O(n * log n)"},
+      {"records of a literal width stay linear", "",
+       "vector<array<int, 3>> e(m, {0, 0, 0}); for (int i = 0; i < m; i++) for (int k = 0; k < n; "
+       "k++) e[i][k] = max(e[i][k], k);",
+       "O(m)"},
       {"malloc of a count of elements", "",
        "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
       {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
