@@ -1078,12 +1078,22 @@ bool isTestCount(const Model& model, std::string_view name) {
 }
 
 Cost primarySize(const Model& model) {
+  std::string lastCount;
   for (const std::string& name : model.inputOrder) {
-    if (isTestCount(model, name)) continue;
+    if (isTestCount(model, name)) {
+      lastCount = name;
+      continue;
+    }
     const Symbol* symbol = findSymbol(model, name);
-    if (symbol && symbol->kind == ContainerKind::kString) return sizeCost("|" + name + "|");
+    if (symbol && symbol->kind == ContainerKind::kString) {
+      // char w[25] read with %s: a word of bounded length sizes nothing.
+      if (isConstantCost(containerSizeOf(model, *symbol))) continue;
+      return sizeCost("|" + name + "|");
+    }
     return sizeCost(name);
   }
+  // Only counts were read (tests, then the items of each): the innermost counts the items.
+  if (!lastCount.empty()) return sizeCost(lastCount);
   for (const auto& [name, symbol] : model.symbols)
     if (isLimitConstant(symbol)) return sizeCost(name);
   return sizeCost("n");

@@ -543,6 +543,13 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
        "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
        "O(k)"},
+      {"an unbalanced tree of bounded words holds the items each test counts",
+       "struct T { char w[21]; T *l, *r; };\nT* put(T* t, char* w) { if (!t) { t = "
+       "(T*)calloc(1, sizeof(T)); strcpy(t->w, w); return t; } int c = strcmp(w, t->w); if (c < "
+       "0) t->l = put(t->l, w); else if (c > 0) t->r = put(t->r, w); return t; }\nint main() { "
+       "int tests; scanf(\"%d\", &tests); while (tests--) { int m; scanf(\"%d\", &m); T* root = "
+       "0; char w[21]; while (m--) { scanf(\"%s\", w); root = put(root, w); } } }",
+       "O(m^2)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
