@@ -543,6 +543,13 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
        "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
        "O(k)"},
+      {"an unbalanced tree of bounded words holds the items each test counts",
+       "struct T { char w[21]; T *l, *r; };\nT* put(T* t, char* w) { if (!t) { t = "
+       "(T*)calloc(1, sizeof(T)); strcpy(t->w, w); return t; } int c = strcmp(w, t->w); if (c < "
+       "0) t->l = put(t->l, w); else if (c > 0) t->r = put(t->r, w); return t; }\nint main() { "
+       "int tests; scanf(\"%d\", &tests); while (tests--) { int m; scanf(\"%d\", &m); T* root = "
+       "0; char w[21]; while (m--) { scanf(\"%s\", w); root = put(root, w); } } }",
+       "O(m^2)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -887,6 +894,14 @@ TEST(SpaceTest, DeclarationShapes) {
        "O(n)"},
       {"a counter never set again keeps every pass", "int order[1000005], k;",
        "for (int t = 0; t < m; t++) for (int i = 0; i < n; i++) order[k++] = t;", "O(m * n)"},
+      {"entries that are arrays of a level count", "const int LOG = 18;",
+       "vector<array<int, LOG>> up(n); for (int v = 1; v < n; v++) for (int j = 1; j < LOG; j++) "
+       "up[v][j] = up[up[v][j - 1]][j - 1];",
+       "O(n * log n)"},
+      {"records of a literal width stay linear", "",
+       "vector<array<int, 3>> e(m, {0, 0, 0}); for (int i = 0; i < m; i++) for (int k = 0; k < n; "
+       "k++) e[i][k] = max(e[i][k], k);",
+       "O(m)"},
       {"malloc of a count of elements", "",
        "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
       {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
