@@ -452,7 +452,13 @@ std::string copiedContainer(const Symbol& symbol) {
   std::string owner;
   const char* const kEnds[2][2] = {{"begin", "rbegin"}, {"end", "rend"}};
   for (uint32_t k = 0; k < 2; ++k) {
-    const Node& call = ends[k];
+    // v(s.begin() + i, s.end()): a part of s, at most all of it
+    Node call = ends[k];
+    for (int guard = 0; guard < 4 && call.type() == "binary_expression"; ++guard) {
+      const std::string_view op = call.field("operator").text();
+      if (op != "+" && op != "-") break;
+      call = call.field("left");
+    }
     const Node function = call.type() == "call_expression" ? call.field("function") : Node{};
     if (function.null() || function.type() != "field_expression") return {};
     const std::string_view field = function.field("field").text();
