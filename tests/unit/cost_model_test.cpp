@@ -543,6 +543,25 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
        "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
        "O(k)"},
+      {"a copy made by assignment holds what it copies",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; vector<int> b "
+       "= a; sort((b).begin(), (b).end()); }",
+       "O(n * log n)"},
+      {"a string copied by assignment is as long",
+       "int main() { string s; cin >> s; string t = s; sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
+      {"a copy of a list the input fills by pushes",
+       "int main() { int q; cin >> q; vector<int> got; while (q--) { int x; cin >> x; "
+       "got.push_back(x); } vector<int> order(got); sort(order.begin(), order.end()); }",
+       "O(q * log q)"},
+      {"a copy of a suffix in every pass",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; for (int i = "
+       "0; i < n; i++) { vector<int> b(a.begin() + i, a.end()); sort(b.begin(), b.end()); } }",
+       "O(n^2 * log n)"},
+      {"a copy of a prefix of a string",
+       "int main() { string s; cin >> s; int k; cin >> k; string t(s.begin(), s.end() - k); "
+       "sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
       {"an unbalanced tree of bounded words holds the items each test counts",
        "struct T { char w[21]; T *l, *r; };\nT* put(T* t, char* w) { if (!t) { t = "
        "(T*)calloc(1, sizeof(T)); strcpy(t->w, w); return t; } int c = strcmp(w, t->w); if (c < "
