@@ -192,5 +192,37 @@ TEST(WalkRangesTest, TheLargestEntryOfAWholeContainerBoundsLoops) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Euclid's steps on entries of containers: the tested entry reduced by its partner, then the two
+// exchanged, take the log of the values, not a pass per size.
+TEST(WalkRangesTest, EuclidStepsOnEntriesTakeTheLogOfTheValues) {
+  const Case kCases[] = {
+      {"rows of a matrix swapped as a member call",
+       PROGRAM(
+           "int main() { int n; cin >> n; vector<vector<long long>> a(n, vector<long long>(n));\n"
+           "for (auto &r : a) for (auto &x : r) cin >> x; long long det = 1;\n"
+           "for (int c = 0; c < n; c++) { for (int r = c + 1; r < n; r++)\n"
+           "  while (a[r][c] != 0) { long long q = a[c][c] / a[r][c];\n"
+           "    for (int k = c; k < n; k++) a[c][k] -= q * a[r][k];\n"
+           "    a[c].swap(a[r]); det = -det; }\n"
+           "  det *= a[c][c]; }\ncout << det; }"),
+       "O(n^3)"},
+      {"an entry tested bare, reduced by a compound remainder",
+       PROGRAM("int main() { int m; scanf(\"%d\", &m); vector<long long> p(m), q(m);\n"
+               "for (int i = 0; i < m; i++) scanf(\"%lld %lld\", &p[i], &q[i]); long long t = 0;\n"
+               "for (int i = 0; i < m; i++) { while (q[i]) { p[i] %= q[i]; std::swap(p[i], q[i]); "
+               "} t += p[i]; }\nprintf(\"%lld\", t); }"),
+       "O(m)"},
+      {"pairs in fixed arrays, the quotient taken apart",
+       PROGRAM(
+           "int main() { int sz; cin >> sz; vector<array<long long, 2>> g(sz);\n"
+           "for (auto &e : g) cin >> e[0] >> e[1]; long long acc = 0;\n"
+           "for (int i = 0; i < sz; i++) { while (g[i][1] > 0) {\n"
+           "  long long t = g[i][0] / g[i][1]; g[i][0] -= t * g[i][1]; swap(g[i][0], g[i][1]); }\n"
+           "  acc ^= g[i][0]; }\ncout << acc; }"),
+       "O(sz)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
