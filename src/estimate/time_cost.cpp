@@ -6,6 +6,7 @@
 #include <set>
 
 #include "estimate/c_allocations.h"
+#include "estimate/counter_indices.h"
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
 #include "estimate/mo_helpers.h"
@@ -109,7 +110,8 @@ class TimeWalker {
     RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      total.total = summary(main->second);
+      total.total = constructGlobals(model_.root, 0);
+      addToSum(total, summary(main->second));
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
@@ -503,6 +505,25 @@ class TimeWalker {
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
                                   simplifyCost(multiplyCosts(multiplier(), cost))});
       total = addCosts(total, cost);
+    }
+    return total;
+  }
+
+  // vector<int> seen(MX) at namespace scope is filled before main runs, as a local one is
+  // where it is declared.
+  Cost constructGlobals(const Node& scope, int depth) {
+    Cost total;
+    if (depth > 8) return total;
+    for (const Node& n : childrenOf(scope)) {
+      const std::string_view type = n.type();
+      if (type == "namespace_definition" || type == "linkage_specification") {
+        total = addCosts(total, constructGlobals(n.field("body"), depth + 1));
+        continue;
+      }
+      if (type != "declaration") continue;
+      for (const Node& d : childrenOf(n))
+        if (d.type() == "init_declarator" || d.type() == "function_declarator")
+          total = addCosts(total, allocationCost(d));
     }
     return total;
   }
@@ -1175,6 +1196,10 @@ class TimeWalker {
     std::vector<Cost>& filled = told ? filled_[key] : calleeFills_[state_.function->name][key];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
+      if (std::optional<Cost> reach = counterIndexReach(indices[k], state_.frames)) {
+        filled[k] = addCosts(filled[k], *reach);
+        continue;
+      }
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
       // i % 26 wraps whatever i walks.
