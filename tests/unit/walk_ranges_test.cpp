@@ -224,5 +224,35 @@ TEST(WalkRangesTest, EuclidStepsOnEntriesTakeTheLogOfTheValues) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A name declared outside a function and given the function's parameter holds what the calls
+// pass: the parameter's own name never reaches the notation.
+TEST(WalkRangesTest, AGlobalGivenAParameterHoldsWhatTheCallsPass) {
+  const Case kCases[] = {
+      {"the deepest level a tree walk reached, through max",
+       PROGRAM("int n, mx, cnt[200005]; vector<int> adj[200005];\n"
+               "void walk(int v, int p, int depth) { mx = max(mx, depth); cnt[depth]++;\n"
+               "  for (int u : adj[v]) if (u != p) walk(u, v, depth + 1); }\n"
+               "int main() { cin >> n; for (int i = 0; i < n - 1; i++) { int a, b; cin >> a >> b;\n"
+               "  adj[a].push_back(b); adj[b].push_back(a); }\n"
+               "walk(0, -1, 0); long long s = 0; for (int i = 0; i <= mx; i++) s += cnt[i];\n"
+               "fill(cnt, cnt + mx + 1, 0); cout << s; }"),
+       "O(n)"},
+      {"the steps along a chain of links, kept by a guarded assignment",
+       PROGRAM("int n, reach; int nxt[100005];\n"
+               "void visit(int at, int steps) { if (steps > reach) reach = steps;\n"
+               "  if (nxt[at] != -1) visit(nxt[at], steps + 1); }\n"
+               "int main() { cin >> n; for (int i = 0; i < n; i++) cin >> nxt[i]; visit(0, 0);\n"
+               "vector<int> hist(reach + 1); for (int i = 0; i <= reach; i++) hist[i] = i;\n"
+               "cout << hist[reach]; }"),
+       "O(n)"},
+      {"a helper keeping the longest value it was handed",
+       PROGRAM("long long longest = 0; void note(long long len) { longest = max(longest, len); }\n"
+               "int main() { int n; cin >> n; for (int i = 0; i < n; i++) note(i);\n"
+               "long long s = 0; for (long long j = 0; j < longest; j++) s += j; cout << s; }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
