@@ -577,6 +577,14 @@ Cost usedExtent(const Model& model, const std::vector<Cost>& extents) {
   return simplifyCost(product);
 }
 
+Cost reachedCells(const Model& model, const Symbol& grid) {
+  // A literal extent the program's indices are known to stay below is that bound; the others
+  // take the sizes read in their place.
+  std::vector<Cost> extents = grid.dimensions;
+  for (size_t k = 0; k < extents.size(); ++k) extents[k] = usedDimension(model, grid, k);
+  return usedExtent(model, extents);
+}
+
 bool listsItsEntries(const Symbol& symbol) {
   Node list = symbol.initialiser;
   // Mat r({{1, 0}, {0, 1}}): the list handed to the constructor
