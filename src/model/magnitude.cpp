@@ -182,12 +182,22 @@ Cost argumentSize(const Model& model, const Node& argument,
 Cost returnedSizeOf(const Model& model, const Function& function, const std::vector<Node>& given,
                     const std::vector<LoopVariable>& loops) {
   std::vector<Cost> sizes;
+  std::vector<RowShape> shapes;
   for (size_t k = 0; k < function.parameters.size(); ++k) {
     Node argument = k < given.size() ? given[k] : Node{};
     if (argument.null() && k < function.defaults.size()) argument = function.defaults[k];
     sizes.push_back(argumentSize(model, argument, loops));
+    // A nested argument's size() counts its rows, not every entry of every row.
+    const Symbol* nested =
+        argument.type() == "identifier" ? findSymbolAt(model, argument.text(), argument) : nullptr;
+    if (nested && nested->nestedContainer && !nested->isParameter)
+      shapes.push_back({vertexCount(model, nested->name), rowLength(model, *nested)});
+    else if (nested && nested->nestedContainer)
+      shapes.push_back({sizes.back(), sizeCost(nested->name + "#row")});
+    else
+      shapes.push_back({sizes.back(), sizes.back()});
   }
-  return returnedSize(model, function, sizes);
+  return returnedSize(model, function, sizes, shapes);
 }
 
 // bsr(n) { return 31 - __builtin_clz(n); }, half(x) { return x / 2; }: a helper whose body is

@@ -921,6 +921,16 @@ TEST(SpaceTest, DeclarationShapes) {
        "vector<array<int, 3>> e(m, {0, 0, 0}); for (int i = 0; i < m; i++) for (int k = 0; k < n; "
        "k++) e[i][k] = max(e[i][k], k);",
        "O(m)"},
+      {"a helper's square product sized by its argument's rows",
+       "typedef vector<vector<long long>> Mat; Mat mul(const Mat& A, const Mat& B) { int k = "
+       "A.size(); Mat C(k, vector<long long>(k)); for (int i = 0; i < k; i++) for (int j = 0; j "
+       "< k; j++) for (int t = 0; t < k; t++) C[i][j] += A[i][t] * B[t][j]; return C; }",
+       "Mat A(n, vector<long long>(n)); Mat C = mul(A, A);", "O(n^2)"},
+      {"a helper's transpose sized by rows and row length",
+       "vector<vector<int>> flip(const vector<vector<int>>& g) { int r = g.size(), c = "
+       "g[0].size(); vector<vector<int>> t(c, vector<int>(r)); for (int i = 0; i < r; i++) for "
+       "(int j = 0; j < c; j++) t[j][i] = g[i][j]; return t; }",
+       "vector<vector<int>> g(n, vector<int>(m)); auto t = flip(g);", "O(m * n)"},
       {"malloc of a count of elements", "",
        "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
       {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
