@@ -117,9 +117,19 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
   });
   if (!isConstantCost(states)) return states;
   for (const Node& call : calls) {
-    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    // f(i + 1, r) for a split point i: one past the counter ranges as the counter does
+    if (argument.type() == "binary_expression" &&
+        (argument.field("operator").text() == "+" || argument.field("operator").text() == "-") &&
+        unwrapped(argument.field("right")).type() == "number_literal")
+      argument = unwrapped(argument.field("left"));
     if (argument.type() != "identifier") continue;
-    const Node bound = loopBoundOf(function.body, argument.text());
+    // the loop around the call that counts the name: two loops may reuse one counter's name
+    Node bound;
+    for (Node up = call.parent(); !up.null() && bound.null() && up != function.body;
+         up = up.parent())
+      if (up.type() == "for_statement") bound = loopBoundOf(up, argument.text());
+    if (bound.null()) bound = loopBoundOf(function.body, argument.text());
     if (!bound.null()) return magnitudeOf(model, bound, {});
   }
   return states;

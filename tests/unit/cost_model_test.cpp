@@ -11,6 +11,7 @@
 #include "estimate/time_cost.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
@@ -548,6 +549,23 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
 }
 
+// Containers at namespace scope are constructed before main runs; zero-filled arrays cost
+// nothing to set up.
+TEST(ValueTest, GlobalContainersAreBuiltBeforeMain) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nconst int MX = 2e5;\n";
+  const std::string main = "\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) {} }";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"a vector of a capacity", "vector<int> seen(MX, -1);", "O(MX + n)"},
+      {"lists of a capacity inside a namespace", "namespace g { vector<vector<int>> adj(MX); }",
+       "O(MX + n)"},
+      {"a table of two capacities", "vector<vector<long long>> dp(MX, vector<long long>(30));",
+       "O(MX + n)"},
+      {"a zero-filled array", "int cnt[MX];", "O(n)"},
+      {"an empty vector", "vector<int> order;", "O(n)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
+}
+
 TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
   LibraryNames open;
   open.bare = {"segtree", "dsu"};
@@ -851,6 +869,33 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < n; i++) dp.assign(2, vector<int>(m, 0));", "O(m)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
+      {"lists in a map filled at their front", "map<int, forward_list<int>> rows;",
+       "for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; rows[a].emplace_front(b); }",
+       "O(m)"},
+      {"a map filled by try_emplace", "unordered_map<int, int> first;",
+       "for (int i = 0; i < n; i++) { int x; cin >> x; first.try_emplace(x, i); }", "O(n)"},
+      {"a list grown after its head", "forward_list<int> tail{0};",
+       "for (int i = 0; i < n; i++) tail.insert_after(tail.begin(), i);", "O(n)"},
+      {"digits kept through a counter", "int digit[40], len;",
+       "long long v = n; while (v > 0) { digit[len++] = v % 10; v /= 10; }", "O(log n)"},
+      {"rows filled through per-row counters", "int nb[505][505], deg[505];",
+       "for (int i = 0; i < n; i++) for (int j = 0; j < m; j++) if ((i ^ j) & 1) nb[i][deg[i]++] "
+       "= j;",
+       "O(m * n)"},
+      {"a counter set again in every pass keeps one pass", "int pick[100005];",
+       "for (int t = 0; t < m; t++) { int top = 0; for (int i = 0; i < n; i++) pick[++top] = i; }",
+       "O(n)"},
+      {"a counter never set again keeps every pass", "int order[1000005], k;",
+       "for (int t = 0; t < m; t++) for (int i = 0; i < n; i++) order[k++] = t;", "O(m * n)"},
+      {"malloc of a count of elements", "",
+       "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
+      {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
+      {"std::malloc of bytes plus a margin, one per pass", "",
+       "for (int i = 0; i < m; i++) { char* s = (char*)std::malloc(sizeof(char) * (n + 5)); }",
+       "O(m * n)"},
+      {"realloc to a new length", "", "int* b = nullptr; b = (int*)realloc(b, 4 * n);", "O(n)"},
+      {"malloc of a constant is constant", "", "int* one = (int*)malloc(sizeof(int) * 64);",
+       "O(1)"},
       {"a stack its counter empties in each pass keeps one pass", "int st[200005], top;",
        "for (int r = 0; r < m; r++) { top = 0; for (int i = 0; i < n; i++) st[++top] = i; while "
        "(top > 0) top--; }",
