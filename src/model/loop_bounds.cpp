@@ -824,20 +824,32 @@ bool readsInput(const Node& scope) {
   return found;
 }
 
-// A pass that reads input and does nothing that repeats: no loop, no call of the program's own
-// functions (a test's work), only reads, checks and stores of what it read.
+// A pass that reads input, files it in a container (a push, an insert, a write into a slot)
+// and does nothing that repeats: no loop, no call of the program's own functions (a test's
+// work). A loop that only reads until a value turns up files nothing: no item.
 bool readsOneItem(const Model& model, const Node& body) {
   if (!readsInput(body)) return false;
-  bool repeats = false;
+  bool repeats = false, files = false;
   visitNodes(body, [&](const Node& n) {
     if (repeats) return false;
     if (isLoopNode(n) || n.type() == "lambda_expression") repeats = true;
-    if (n.type() == "call_expression" && n.field("function").type() == "identifier" &&
-        model.functions.count(std::string(n.field("function").text())))
-      repeats = true;
+    const std::string_view type = n.type();
+    if (type == "call_expression") {
+      const Node f = n.field("function");
+      if (f.type() == "identifier" && model.functions.count(std::string(f.text()))) repeats = true;
+      const std::string_view method =
+          f.type() == "field_expression" ? f.field("field").text() : std::string_view{};
+      files = files || method == "push_back" || method == "emplace_back" || method == "push" ||
+              method == "insert" || method == "emplace" || method == "push_front";
+    }
+    if (type == "assignment_expression" || type == "update_expression") {
+      const Node target = n.field(type == "assignment_expression" ? "left" : "argument");
+      files = files || !findDescendant(target, {"subscript_expression"}).null() ||
+              target.type() == "subscript_expression";
+    }
     return !repeats;
   });
-  return !repeats;
+  return files && !repeats;
 }
 
 }  // namespace
