@@ -11,6 +11,7 @@
 #include "estimate/library_costs.h"
 #include "estimate/mo_helpers.h"
 #include "model/call_arity.h"
+#include "model/checked_indices.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
@@ -1207,10 +1208,20 @@ class TimeWalker {
       bool walks = indices[k].text().find('%') == std::string_view::npos &&
                    findDescendant(indices[k], {"field_expression"}).null() &&
                    indices[k].type() != "field_expression";
-      bool inLoop = false;
+      bool inLoop = false, counter = false;
       for (const LoopVariable& var : vars)
         inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
-      if (walks && inLoop) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
+      for (const EnclosingLoop& frame : state_.frames)
+        counter = counter || frame.variable == unwrap(indices[k]).text();
+      // g[nx][ny] after nx >= H or ny >= W sent it away: below the size it is checked against,
+      // whatever the local was computed from
+      const Node bound = counter || state_.frames.empty()
+                             ? Node{}
+                             : checkedBoundOf(model_, indices[k], state_.frames.back().node);
+      if (!bound.null())
+        filled[k] = addCosts(filled[k], magnitudeOf(model_, bound, vars));
+      else if (walks && inLoop)
+        filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
     }
   }
 

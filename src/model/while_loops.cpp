@@ -231,7 +231,7 @@ LoopFacts whileConditionFacts(const Model& model, const Node& loop, const Node& 
     if (!adjacency.empty())
       facts.trips = vertexCount(model, adjacency);
     else if (!grid.empty())
-      facts.trips = usedExtent(model, findSymbol(model, grid)->dimensions);
+      facts.trips = reachedCells(model, *findSymbol(model, grid));
     else
       facts.trips = containerSize(model, tested, condition);
     // dist[210][210] of a grid read n by n: the cells the program's loops reach

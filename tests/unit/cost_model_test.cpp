@@ -543,6 +543,32 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
        "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
        "O(k)"},
+      {"a copy made by assignment holds what it copies",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; vector<int> b "
+       "= a; sort((b).begin(), (b).end()); }",
+       "O(n * log n)"},
+      {"a string copied by assignment is as long",
+       "int main() { string s; cin >> s; string t = s; sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
+      {"a copy of a list the input fills by pushes",
+       "int main() { int q; cin >> q; vector<int> got; while (q--) { int x; cin >> x; "
+       "got.push_back(x); } vector<int> order(got); sort(order.begin(), order.end()); }",
+       "O(q * log q)"},
+      {"a copy of a suffix in every pass",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; for (int i = "
+       "0; i < n; i++) { vector<int> b(a.begin() + i, a.end()); sort(b.begin(), b.end()); } }",
+       "O(n^2 * log n)"},
+      {"a copy of a prefix of a string",
+       "int main() { string s; cin >> s; int k; cin >> k; string t(s.begin(), s.end() - k); "
+       "sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
+      {"an unbalanced tree of bounded words holds the items each test counts",
+       "struct T { char w[21]; T *l, *r; };\nT* put(T* t, char* w) { if (!t) { t = "
+       "(T*)calloc(1, sizeof(T)); strcpy(t->w, w); return t; } int c = strcmp(w, t->w); if (c < "
+       "0) t->l = put(t->l, w); else if (c > 0) t->r = put(t->r, w); return t; }\nint main() { "
+       "int tests; scanf(\"%d\", &tests); while (tests--) { int m; scanf(\"%d\", &m); T* root = "
+       "0; char w[21]; while (m--) { scanf(\"%s\", w); root = put(root, w); } } }",
+       "O(m^2)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
@@ -887,6 +913,24 @@ TEST(SpaceTest, DeclarationShapes) {
        "O(n)"},
       {"a counter never set again keeps every pass", "int order[1000005], k;",
        "for (int t = 0; t < m; t++) for (int i = 0; i < n; i++) order[k++] = t;", "O(m * n)"},
+      {"entries that are arrays of a level count", "const int LOG = 18;",
+       "vector<array<int, LOG>> up(n); for (int v = 1; v < n; v++) for (int j = 1; j < LOG; j++) "
+       "up[v][j] = up[up[v][j - 1]][j - 1];",
+       "O(n * log n)"},
+      {"records of a literal width stay linear", "",
+       "vector<array<int, 3>> e(m, {0, 0, 0}); for (int i = 0; i < m; i++) for (int k = 0; k < n; "
+       "k++) e[i][k] = max(e[i][k], k);",
+       "O(m)"},
+      {"a helper's square product sized by its argument's rows",
+       "typedef vector<vector<long long>> Mat; Mat mul(const Mat& A, const Mat& B) { int k = "
+       "A.size(); Mat C(k, vector<long long>(k)); for (int i = 0; i < k; i++) for (int j = 0; j "
+       "< k; j++) for (int t = 0; t < k; t++) C[i][j] += A[i][t] * B[t][j]; return C; }",
+       "Mat A(n, vector<long long>(n)); Mat C = mul(A, A);", "O(n^2)"},
+      {"a helper's transpose sized by rows and row length",
+       "vector<vector<int>> flip(const vector<vector<int>>& g) { int r = g.size(), c = "
+       "g[0].size(); vector<vector<int>> t(c, vector<int>(r)); for (int i = 0; i < r; i++) for "
+       "(int j = 0; j < c; j++) t[j][i] = g[i][j]; return t; }",
+       "vector<vector<int>> g(n, vector<int>(m)); auto t = flip(g);", "O(m * n)"},
       {"malloc of a count of elements", "",
        "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
       {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
