@@ -292,5 +292,41 @@ TEST(WalkRangesTest, BlocksOfARootSizeCountTheirPasses) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// A row of a table handed to a function taking a container (f(a[j])) is as long as the table's
+// rows, whichever names the caller and the callee use.
+TEST(WalkRangesTest, ARowHandedToAFunctionIsAsLongAsTheRows) {
+  const Case kCases[] = {
+      {"a global array of vectors, each row resized",
+       PROGRAM("vector<int> rows[4];\n"
+               "long long total(const vector<int> &v) { long long s = 0;\n"
+               "  for (size_t i = 0; i < v.size(); i++) for (size_t j = 0; j < v.size(); j++) "
+               "s += v[i] * v[j];\n"
+               "  return s; }\n"
+               "int main() { int n; cin >> n; for (int j = 0; j < 4; j++) rows[j].resize(n);\n"
+               "for (int j = 0; j < 4; j++) for (int i = 0; i < n; i++) cin >> rows[j][i];\n"
+               "long long s = 0; for (int j = 0; j < 4; j++) s += total(rows[j]); cout << s; }"),
+       "O(n^2)"},
+      {"the callee's parameter named as the caller's table",
+       PROGRAM("vector<int> a[4];\n"
+               "long long total(const vector<int> &a) { long long s = 0;\n"
+               "  for (size_t i = 0; i < a.size(); i++) for (size_t j = 0; j < a.size(); j++) "
+               "s += a[i] * a[j];\n"
+               "  return s; }\n"
+               "int main() { int n; cin >> n; for (int j = 0; j < 4; j++) a[j].resize(n);\n"
+               "for (int j = 0; j < 4; j++) for (int i = 0; i < n; i++) cin >> a[j][i];\n"
+               "long long s = 0; for (int j = 0; j < 4; j++) s += total(a[j]); cout << s; }"),
+       "O(n^2)"},
+      {"rows of a nested vector copied into a sorting helper",
+       PROGRAM("long long median(vector<long long> v) { sort(v.begin(), v.end()); "
+               "return v[v.size() / 2]; }\n"
+               "int main() { int k, n; cin >> k >> n;\n"
+               "vector<vector<long long>> g(k, vector<long long>(n));\n"
+               "for (auto &r : g) for (auto &x : r) cin >> x;\n"
+               "long long s = 0; for (int i = 0; i < k; i++) s += median(g[i]); cout << s; }"),
+       "O(k * n * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
