@@ -1031,6 +1031,8 @@ class TimeWalker {
         Cost value;
         if (symbol && symbol->kind != ContainerKind::kScalar && argument.type() == "identifier")
           value = containerSize(model_, name, argument);
+        else if (const Symbol* table = rowPassed(callee, parameter, argument))
+          value = rowLength(model_, *table);  // f(a[j]) with a a table of rows: one row
         else
           value = magnitudeOf(model_, argument, vars);
         if (argument.null() && model_.symbols.count(parameter)) value = sizeCost(parameter);
@@ -1061,6 +1063,19 @@ class TimeWalker {
     for (const auto& [placeholder, value] : replacements)
       cost = substituteSize(cost, placeholder, value);
     return cost;
+  }
+
+  // The table of rows whose row `argument` (a[j]) is, when the callee's `parameter` is a
+  // container; each name looked up in its own scope, as the caller's a and the callee's a
+  // may be two containers.
+  const Symbol* rowPassed(const Function& callee, const std::string& parameter,
+                          const Node& argument) const {
+    const Node row = unwrap(argument);
+    if (row.type() != "subscript_expression" || callee.body.null()) return nullptr;
+    const Symbol* own = findSymbolAt(model_, parameter, callee.body);
+    if (!own || !own->isParameter || own->kind == ContainerKind::kScalar) return nullptr;
+    const Symbol* table = findSymbolAt(model_, containerName(row), row);
+    return table && table->nestedContainer ? table : nullptr;
   }
 
   bool isInMain(const Node& node) const {

@@ -358,7 +358,16 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
 
   // for (j = max(0, i - k); j < i; j++): ends that move together, however they are written
   if (offset.null() && (update.op == "++" || update.op == "--")) {
-    const BlockWalk window = windowWalkOf(model, loop, start, bound, decreasing, vars, variable);
+    // k < n && k < (g + 1) * w: the nearer of two bounds stops the walk, as min() does
+    BlockWalk window;
+    for (const Comparison& c : comparisons) {
+      if (window.found) break;
+      const bool onLeft = isIdentifierNamed(unwrap(c.left), variable);
+      const bool onRight = isIdentifierNamed(unwrap(c.right), variable);
+      if (onLeft == onRight) continue;
+      window =
+          windowWalkOf(model, loop, start, onLeft ? c.right : c.left, decreasing, vars, variable);
+    }
     if (window.found && isConstantCost(window.trips)) {
       facts.step = StepKind::kConstant;
       facts.trips = window.trips;
@@ -542,6 +551,30 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
       if (!isConstantCost(top) && !isConstantCost(by)) {
         facts.step = StepKind::kBlocks;
         facts.trips = divideCosts(top, by);
+        return facts;
+      }
+    }
+    // for (i = 0; i * B < n; i++) with B = sqrt(n) fixed before the loop: n / B blocks
+    if (!outer && !(parameter && parameter->isParameter) && divisor.type() == "identifier" &&
+        divisor.text() != variable) {
+      const Cost top = divisor == unwrap(b.field("right"))
+                           ? magnitudeOf(model, b.field("left"), vars)
+                           : boundSize;
+      const Symbol* block = findSymbolAt(model, divisor.text(), loop);
+      // B = n / sqrt(q) reads as n, an upper bound: as a divisor it would undercount the blocks
+      bool dividedBySize = false;
+      if (block)
+        visitNodes(block->initialiser, [&](const Node& n) {
+          if (n.type() == "binary_expression" && n.field("operator").text() == "/" &&
+              !evaluateConstant(model, n.field("right")))
+            dividedBySize = true;
+          return !dividedBySize;
+        });
+      if (const auto blocks = dividedBySize
+                                  ? std::nullopt
+                                  : dividedCleanly(top, magnitudeOf(model, divisor, vars))) {
+        facts.step = StepKind::kBlocks;
+        facts.trips = *blocks;
         return facts;
       }
     }

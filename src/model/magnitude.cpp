@@ -312,6 +312,31 @@ Cost magnitudeOfCall(const Model& model, const Node& call, const std::vector<Loo
   return magnitudeOfHelper(model, call, loops);
 }
 
+}  // namespace
+
+std::optional<Cost> dividedCleanly(const Cost& total, const Cost& by) {
+  const Cost divisor = simplifyCost(by);
+  if (isConstantCost(total) || divisor.terms.size() != 1 || divisor.terms[0].sizes.size() != 1)
+    return std::nullopt;
+  const auto& [size, growth] = *divisor.terms[0].sizes.begin();
+  // n / sqrt n: a plain power of the size divides any term holding at least that power of it
+  const bool plainPower = growth.logs == 0 && growth.logLogs == 0 && growth.alphas == 0 &&
+                          !growth.factorial && !growth.sizedExponential && growth.expBase == 1;
+  const Cost dividend = simplifyCost(total);
+  for (const Monomial& term : dividend.terms) {
+    auto found = term.sizes.find(size);
+    if (found == term.sizes.end()) return std::nullopt;
+    const Growth& held = found->second;
+    const bool covers =
+        held == growth || (plainPower && held.power >= growth.power && !held.factorial &&
+                           !held.sizedExponential && held.expBase == 1);
+    if (!covers) return std::nullopt;
+  }
+  return divideCosts(dividend, divisor);
+}
+
+namespace {
+
 Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<LoopVariable>& loops) {
   const std::string_view op = e.field("operator").text();
   const Node leftNode = e.field("left"), rightNode = e.field("right");
@@ -341,18 +366,8 @@ Cost magnitudeOfBinary(const Model& model, const Node& e, const std::vector<Loop
       isBitCount(counted.field("function").text()))
     return right;
   // l / n with l = n * m: a size that every term of the dividend holds divides out.
-  const Cost divisor = simplifyCost(right);
-  if (op == "/" && divisor.terms.size() == 1 && divisor.terms[0].sizes.size() == 1 &&
-      !isConstantCost(left)) {
-    const auto& [size, growth] = *divisor.terms[0].sizes.begin();
-    const Cost dividend = simplifyCost(left);
-    bool holds = true;
-    for (const Monomial& term : dividend.terms) {
-      auto found = term.sizes.find(size);
-      holds = holds && found != term.sizes.end() && found->second == growth;
-    }
-    if (holds) return divideCosts(dividend, divisor);
-  }
+  if (op == "/")
+    if (const auto quotient = dividedCleanly(left, right)) return *quotient;
   if (op == "-" || op == ">>" || op == "/") return isConstantCost(left) ? constantCost() : left;
   if (op == "%" || op == "&") return isConstantCost(right) ? left : right;
   return constantCost();

@@ -3,6 +3,7 @@
 // `1 << n` by 2^n, `(int)v.size()` by the size of v; literals, moduli and unknown values by O(1).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct LoopVariable {
 };
 
 // The magnitude of an expression where `loops` are the enclosing loop variables.
+// total / by when `by` is one power of one size that every term of `total` holds at least
+// as often (n * m / n, n / sqrt n); nothing when the division would leave a size negative.
+std::optional<Cost> dividedCleanly(const Cost& total, const Cost& by);
 Cost magnitudeOf(const Model& model, const Node& expression,
                  const std::vector<LoopVariable>& loops);
 // The number of entries a container holds: its extents, what was read or pushed into it, or,

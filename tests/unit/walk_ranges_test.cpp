@@ -254,5 +254,79 @@ TEST(WalkRangesTest, AGlobalGivenAParameterHoldsWhatTheCallsPass) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Blocks of a square-root size: a loop counting blocks (i * B < n) runs n / B passes when B is a
+// root of n, and a walk through one block, however its end is written, covers B.
+TEST(WalkRangesTest, BlocksOfARootSizeCountTheirPasses) {
+  const Case kCases[] = {
+      {"all pairs of blocks, each pass one block",
+       PROGRAM("int main() { unsigned n, q; cin >> n >> q; vector<unsigned> a(n), cnt(n + 1);\n"
+               "for (auto &x : a) cin >> x; unsigned b = sqrt(n), m = (n + b - 1) / b;\n"
+               "for (unsigned i = 0; i * b < n; i++) for (unsigned j = i + 1; j <= m; j++) {\n"
+               "  unsigned l = (j - 1) * b, r = min(j * b, n);\n"
+               "  for (unsigned k = l; k < r; k++) cnt[a[k]]++; }\ncout << cnt[0]; }"),
+       "O(n * sqrt n)"},
+      {"block sums, the block's end clamped by min",
+       PROGRAM("int main() { int len; cin >> len; vector<long long> v(len), sum;\n"
+               "for (auto &x : v) cin >> x; int S = (int)sqrt(len) + 1;\n"
+               "for (int blk = 0; blk * S < len; ++blk) { long long t = 0;\n"
+               "  for (int k = blk * S; k < min(len, (blk + 1) * S); k++) t += v[k];\n"
+               "  sum.push_back(t); }\ncout << sum[0]; }"),
+       "O(len)"},
+      {"block maxima, the end as a second comparison, queries over the blocks",
+       PROGRAM("int main() { int m, q; cin >> m >> q; vector<int> w(m); for (auto &x : w) cin >> "
+               "x;\n"
+               "const int width = max(1, (int)sqrt(m)); vector<int> best;\n"
+               "for (int g = 0; g * width < m; g++) { int hi = 0;\n"
+               "  for (int k = g * width; k < m && k < (g + 1) * width; k++) hi = max(hi, w[k]);\n"
+               "  best.push_back(hi); }\n"
+               "while (q--) { int x; cin >> x; int r = 0;\n"
+               "  for (int g = 0; g * width < m; g++) r += best[g] > x; cout << r; } }"),
+       "O(q * sqrt m + m)"},
+      {"near miss: a block size divided down from a size is only bounded above",
+       PROGRAM("int main() { unsigned n, q; cin >> n >> q; vector<unsigned> a(n), cnt(n + 1);\n"
+               "for (auto &x : a) cin >> x; unsigned b = ceil(n / sqrt(q) * 0.8);\n"
+               "for (unsigned i = 0; i * b < n; i++) for (unsigned k = i; k < n; k++) "
+               "cnt[a[k]]++;\ncout << cnt[0]; }"),
+       "O(n^2)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A row of a table handed to a function taking a container (f(a[j])) is as long as the table's
+// rows, whichever names the caller and the callee use.
+TEST(WalkRangesTest, ARowHandedToAFunctionIsAsLongAsTheRows) {
+  const Case kCases[] = {
+      {"a global array of vectors, each row resized",
+       PROGRAM("vector<int> rows[4];\n"
+               "long long total(const vector<int> &v) { long long s = 0;\n"
+               "  for (size_t i = 0; i < v.size(); i++) for (size_t j = 0; j < v.size(); j++) "
+               "s += v[i] * v[j];\n"
+               "  return s; }\n"
+               "int main() { int n; cin >> n; for (int j = 0; j < 4; j++) rows[j].resize(n);\n"
+               "for (int j = 0; j < 4; j++) for (int i = 0; i < n; i++) cin >> rows[j][i];\n"
+               "long long s = 0; for (int j = 0; j < 4; j++) s += total(rows[j]); cout << s; }"),
+       "O(n^2)"},
+      {"the callee's parameter named as the caller's table",
+       PROGRAM("vector<int> a[4];\n"
+               "long long total(const vector<int> &a) { long long s = 0;\n"
+               "  for (size_t i = 0; i < a.size(); i++) for (size_t j = 0; j < a.size(); j++) "
+               "s += a[i] * a[j];\n"
+               "  return s; }\n"
+               "int main() { int n; cin >> n; for (int j = 0; j < 4; j++) a[j].resize(n);\n"
+               "for (int j = 0; j < 4; j++) for (int i = 0; i < n; i++) cin >> a[j][i];\n"
+               "long long s = 0; for (int j = 0; j < 4; j++) s += total(a[j]); cout << s; }"),
+       "O(n^2)"},
+      {"rows of a nested vector copied into a sorting helper",
+       PROGRAM("long long median(vector<long long> v) { sort(v.begin(), v.end()); "
+               "return v[v.size() / 2]; }\n"
+               "int main() { int k, n; cin >> k >> n;\n"
+               "vector<vector<long long>> g(k, vector<long long>(n));\n"
+               "for (auto &r : g) for (auto &x : r) cin >> x;\n"
+               "long long s = 0; for (int i = 0; i < k; i++) s += median(g[i]); cout << s; }"),
+       "O(k * n * log n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
