@@ -1,5 +1,6 @@
 #include "model/alphabet_constants.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string_view>
@@ -47,30 +48,61 @@ Node firstIndex(const Node& subscript) {
   return indices.type() == "subscript_argument_list" ? indices.child(0) : indices;
 }
 
+bool isWordByte(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
 }  // namespace
+
+AlphabetUses readAlphabetUses(const Node& root) {
+  AlphabetUses uses;
+  std::set<std::string> strings;
+  for (const Node& declaration : descendantsOfType(root, {"declaration", "field_declaration"})) {
+    const Node type = declaration.field("type");
+    const bool text = type.text() == "string" || type.text() == "std::string";
+    for (const Node& declarator : childrenOf(declaration)) {
+      const std::string declared = declaredName(declarator);
+      if (declared.empty() || declarator == type) continue;
+      if (text) strings.insert(declared);
+      if (declarator.type() == "identifier") continue;
+      // The whole words of the declarator: namesWord finds a name exactly among these.
+      const std::string_view spelled = declarator.text();
+      uses.besideDeclarators.push_back({spelled, declared});
+      for (size_t at = 0; at < spelled.size();) {
+        if (!isWordByte(spelled[at])) {
+          ++at;
+          continue;
+        }
+        size_t end = at;
+        while (end < spelled.size() && isWordByte(spelled[end])) ++end;
+        uses.declaredBesideWord[std::string(spelled.substr(at, end - at))].insert(declared);
+        at = end;
+      }
+    }
+  }
+  for (const Node& subscript : descendantsOfType(root, {"subscript_expression"})) {
+    const Node base = stripped(subscript.field("argument"));
+    if (base.type() == "identifier" && isCharacter(firstIndex(subscript), strings))
+      uses.indexedByCharacter.insert(std::string(base.text()));
+  }
+  return uses;
+}
+
+bool sizesAlphabet(const AlphabetUses& uses, const std::string& name, double value) {
+  if (value > 256 || value < 1) return false;
+  if (!name.empty() && std::all_of(name.begin(), name.end(), isWordByte)) {
+    auto declared = uses.declaredBesideWord.find(name);
+    if (declared == uses.declaredBesideWord.end()) return false;
+    for (const std::string& sized : declared->second)
+      if (uses.indexedByCharacter.count(sized)) return true;
+    return false;
+  }
+  for (const auto& [spelled, declared] : uses.besideDeclarators)
+    if (namesWord(spelled, name) && uses.indexedByCharacter.count(declared)) return true;
+  return false;
+}
 
 bool sizesAlphabet(const Node& root, const std::string& name, double value) {
   if (value > 256 || value < 1) return false;
-  std::set<std::string> sized, strings;
-  for (const Node& declaration : descendantsOfType(root, {"declaration", "field_declaration"})) {
-    const std::string_view type = declaration.field("type").text();
-    const bool text = type == "string" || type == "std::string";
-    for (const Node& declarator : childrenOf(declaration)) {
-      const std::string declared = declaredName(declarator);
-      if (declared.empty() || declarator == declaration.field("type")) continue;
-      if (text) strings.insert(declared);
-      if (declarator.type() != "identifier" && namesWord(declarator.text(), name))
-        sized.insert(declared);
-    }
-  }
-  if (sized.empty()) return false;
-  for (const Node& subscript : descendantsOfType(root, {"subscript_expression"})) {
-    const Node base = stripped(subscript.field("argument"));
-    if (base.type() == "identifier" && sized.count(std::string(base.text())) &&
-        isCharacter(firstIndex(subscript), strings))
-      return true;
-  }
-  return false;
+  return sizesAlphabet(readAlphabetUses(root), name, value);
 }
 
 }  // namespace quorbel

@@ -21,21 +21,49 @@ std::string baseTypeName(std::string_view type) {
   return std::string(type.substr(0, type.find('<')));
 }
 
-// The body of the struct or class named `owner`, null when the program defines none.
-Node classBody(const Model& model, const std::string& owner) {
+// Where objects are built or set up, grouped once per file: every setter of every type asks,
+// and a file of many types would otherwise be searched whole for each. Each group keeps the
+// file's order.
+struct Sites {
+  // Declarations, calls, new and compound literals by the type they name: Dsu d(n), Dsu(n),
+  // new Dsu(n), Dsu{n}.
+  std::map<std::string, std::vector<Node>> byType;
+  // Calls through an object by the member they call: x.init(n) under "init".
+  std::map<std::string, std::vector<Node>> byMember;
+  // The body of each struct or class, the first the file defines by that name.
+  std::map<std::string, Node> bodies;
+};
+
+Sites readSites(const Model& model) {
+  Sites sites;
+  for (const Node& n : descendantsOfType(
+           model.root,
+           {"declaration", "call_expression", "new_expression", "compound_literal_expression"})) {
+    const std::string_view type = n.type();
+    const Node named = n.field(type == "call_expression" ? "function" : "type");
+    sites.byType[baseTypeName(named.text())].push_back(n);
+    if (type == "call_expression" && named.type() == "field_expression")
+      sites.byMember[std::string(named.field("field").text())].push_back(n);
+  }
   for (const Node& n : descendantsOfType(model.root, {"struct_specifier", "class_specifier"}))
-    if (n.field("name").text() == owner && !n.field("body").null()) return n.field("body");
-  return Node{};
+    if (!n.field("body").null()) sites.bodies.emplace(std::string(n.field("name").text()), n);
+  return sites;
+}
+
+// The body of the struct or class named `owner`, null when the program defines none.
+Node classBody(const Sites& sites, const std::string& owner) {
+  auto found = sites.bodies.find(owner);
+  return found == sites.bodies.end() ? Node{} : found->second.field("body");
 }
 
 class MemberValueReader {
  public:
   MemberValueReader(Model& model, const Function& setter, const std::string& owner,
-                    const std::vector<Node>& sites)
+                    const Sites& sites)
       : model_(model),
         setter_(setter),
         owner_(owner),
-        body_(classBody(model, owner)),
+        body_(classBody(sites, owner)),
         sites_(sites) {}
 
   // Each member the function sets, with the size it holds over every call that sets it.
@@ -196,17 +224,16 @@ class MemberValueReader {
   std::vector<Node> callArguments() const {
     std::vector<Node> calls;
     const bool constructor = setter_.name == owner_;
-    for (const Node& n : descendantsOfType(
-             model_.root,
-             {"declaration", "call_expression", "new_expression", "compound_literal_expression"})) {
+    if (!constructor) {
+      auto through = sites_.byMember.find(setter_.name);
+      if (through != sites_.byMember.end())
+        for (const Node& n : through->second) calls.push_back(n.field("arguments"));
+      return calls;
+    }
+    auto named = sites_.byType.find(owner_);
+    if (named == sites_.byType.end()) return calls;
+    for (const Node& n : named->second) {
       const std::string_view type = n.type();
-      if (!constructor) {
-        const Node function = n.field("function");
-        if (type == "call_expression" && function.type() == "field_expression" &&
-            function.field("field").text() == setter_.name)
-          calls.push_back(n.field("arguments"));
-        continue;
-      }
       if (type == "declaration" && baseTypeName(n.field("type").text()) == owner_) {
         for (const Node& d : childrenOf(n)) {
           if (d.type() == "init_declarator" && (d.field("value").type() == "argument_list" ||
@@ -230,7 +257,7 @@ class MemberValueReader {
   const Function& setter_;
   const std::string owner_;
   const Node body_;
-  const std::vector<Node>& sites_;  // declarations and calls: where objects are built or set up
+  const Sites& sites_;
 };
 
 }  // namespace
@@ -248,9 +275,7 @@ void readMemberValues(Model& model) {
   for (const auto& entry : model.functions) note(entry.second);
   for (const auto& entry : model.members) note(entry.second);
   if (setters.empty()) return;
-  const std::vector<Node> sites = descendantsOfType(
-      model.root,
-      {"declaration", "call_expression", "new_expression", "compound_literal_expression"});
+  const Sites sites = readSites(model);
   std::map<std::pair<std::string, std::string>, Cost> held;  // (owner, member) -> size
   for (const auto& [function, owner] : setters)
     for (const auto& [member, size] : MemberValueReader(model, *function, owner, sites).read()) {
@@ -258,7 +283,7 @@ void readMemberValues(Model& model) {
       known = simplifyCost(addCosts(known, size));
     }
   for (const auto& [key, size] : held) {
-    const Node body = classBody(model, key.first);
+    const Node body = classBody(sites, key.first);
     const uint32_t start = ts_node_start_byte(body.raw);
     auto [first, last] = model.declarations.equal_range(key.second);
     for (auto it = first; it != last; ++it) {

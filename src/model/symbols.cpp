@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -94,6 +95,11 @@ class Reader {
   // MOD only taking remainders and INF only stored and compared are no sizes; LOG bounding a
   // loop that shifts by its counter, or an extent beside a large one, counts levels; K of an
   // extent 1 << K counts the items whose subsets the table holds.
+  const AlphabetUses& alphabetUses() {
+    if (!alphabet_) alphabet_ = readAlphabetUses(model_.root);
+    return *alphabet_;
+  }
+
   void readConstantUses(Symbol& symbol) {
     auto found = uses_.find(symbol.name);
     if (found == uses_.end()) return;
@@ -101,7 +107,7 @@ class Reader {
     symbol.notASize = (use.modulus || use.sentinel) && !use.size;
     // SIGMA = 256 sizing a table indexed by characters counts letters, not input
     if (use.size && symbol.value && *symbol.value >= kSmallestLimit && *symbol.value <= 256 &&
-        sizesAlphabet(model_.root, symbol.name, *symbol.value))
+        sizesAlphabet(alphabetUses(), symbol.name, *symbol.value))
       symbol.notASize = true;
     symbol.countsLevels = use.levels;
     symbol.countsItems = use.subsets && !symbol.notASize;
@@ -841,6 +847,7 @@ class Reader {
   TypeAliases aliases_;
   std::unordered_map<std::string, std::string> resolved_;  // spelling -> resolveType's answer
   std::map<std::string, NameUses> uses_;
+  std::optional<AlphabetUses> alphabet_;  // read on the first constant that asks
   std::string scope_;
   bool second_ = false;                                // reading the declarations again
   bool keepFacts_ = false;                             // ... after the value facts were read
