@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -22,7 +23,9 @@
 #include "base/text.h"
 #include "cli/analyze_report.h"
 #include "cli/suggestion.h"
+#include "cli/throwaway_run.h"
 #include "server/verdict_report.h"
+#include "syntax/parse_tree.h"
 #include "verdict/verdict.h"
 
 namespace quorbel {
@@ -355,6 +358,50 @@ int gateOnVerdict(const Verdict& verdict, const std::string& failOn, std::ostrea
   return kStatusOk;
 }
 
+// Analyses `contents` and prints the report of `command`'s mode; `analysed` runs once the
+// analysis is done, before anything is printed.
+int analyzeAndReport(const CommandLine& command, const std::string& path,
+                     const std::string& contents, std::ostream& out, std::ostream& err,
+                     const std::function<void()>& analysed = nullptr) {
+  Verdict verdict;
+  std::string error;
+  bool judged = true;
+  BoundedAnalysis bounded = analyzeWithinBounds(contents, [&](const Analysis& analysis) {
+    judged = judgeAtLimits(analysis, command.limits, verdict, error);
+  });
+  if (analysed) analysed();
+  if (bounded.stopped) {
+    err << "quorbel: " << *bounded.stopped << '\n';
+    return kStatusStopped;
+  }
+  const Analysis& analysis = bounded.analysis;
+  if (const std::optional<std::string> why = whyNotCpp(analysis)) {
+    err << "quorbel: " << (command.file == "-" ? "standard input" : path) << ": " << *why << '\n';
+    return kStatusNotCpp;
+  }
+  if (!judged) return limitError(err, error);
+  if (analysis.parseErrorLine > 0) {
+    err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "
+        << analysis.parseErrorLine << "); the estimate may miss what it hides.\n";
+  }
+  if (command.mode == "json") {
+    out << renderAnalysisJson(contents, analysis, verdict, false, "") << '\n';
+  } else if (command.mode == "full") {
+    std::ostringstream section;
+    printVerdictSection(verdict, section);
+    printFullReport(path, contents, analysis, out, section.str());
+  } else {
+    printNotationReport(analysis, out);
+    if (command.limitsGiven || !command.failOn.empty() || limitsKnown(verdict))
+      printVerdictLine(verdict, out);
+  }
+  return gateOnVerdict(verdict, command.failOn, err);
+}
+
+void clearProgress(std::ostream& err, bool showProgress) {
+  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
+}
+
 }  // namespace
 
 bool isAnalyzeCliCommand(int argc, char** argv) {
@@ -410,39 +457,23 @@ int runAnalyzeCliImpl(const std::vector<std::string>& arguments, std::ostream& o
   }
 
   if (showProgress) err << "Analyzing..." << std::flush;
-  Verdict verdict;
-  std::string error;
-  bool judged = true;
-  BoundedAnalysis bounded = analyzeWithinBounds(contents, [&](const Analysis& analysis) {
-    judged = judgeAtLimits(analysis, command.limits, verdict, error);
-  });
-  if (showProgress) err << '\r' << std::string(80, ' ') << '\r' << std::flush;
-  if (bounded.stopped) {
-    err << "quorbel: " << *bounded.stopped << '\n';
-    return kStatusStopped;
+  // A file whose parse needs the guard is analysed whole in the guard's child: its one parse is
+  // then the guarded one. Only when that child dies is the file analysed here.
+  if (parseNeedsGuard(contents)) {
+    std::optional<ChildReport> report =
+        runInThrowAwayChild([&](std::ostream& childOut, std::ostream& childErr) {
+          parseWithoutGuardFromNowOn();
+          return analyzeAndReport(command, path, contents, childOut, childErr);
+        });
+    if (report) {
+      clearProgress(err, showProgress);
+      out << report->out;
+      err << report->err;
+      return report->status;
+    }
   }
-  const Analysis& analysis = bounded.analysis;
-  if (const std::optional<std::string> why = whyNotCpp(analysis)) {
-    err << "quorbel: " << (command.file == "-" ? "standard input" : path) << ": " << *why << '\n';
-    return kStatusNotCpp;
-  }
-  if (!judged) return limitError(err, error);
-  if (analysis.parseErrorLine > 0) {
-    err << "quorbel: warning: the code does not parse cleanly (first syntax error on line "
-        << analysis.parseErrorLine << "); the estimate may miss what it hides.\n";
-  }
-  if (command.mode == "json") {
-    out << renderAnalysisJson(contents, analysis, verdict, false, "") << '\n';
-  } else if (command.mode == "full") {
-    std::ostringstream section;
-    printVerdictSection(verdict, section);
-    printFullReport(path, contents, analysis, out, section.str());
-  } else {
-    printNotationReport(analysis, out);
-    if (command.limitsGiven || !command.failOn.empty() || limitsKnown(verdict))
-      printVerdictLine(verdict, out);
-  }
-  return gateOnVerdict(verdict, command.failOn, err);
+  return analyzeAndReport(command, path, contents, out, err,
+                          [&] { clearProgress(err, showProgress); });
 }
 
 }  // namespace quorbel

@@ -55,7 +55,9 @@ std::vector<Node> outsideCallsOf(const Model& model, const Function& function) {
 bool mentionsParameters(const Function& function, const Cost& size) {
   for (const std::string& name : sizesOf(size))
     for (const std::string& parameter : function.parameters)
-      if (!parameter.empty() && (name == parameter || name == "|" + parameter + "|")) return true;
+      if (!parameter.empty() && (name == parameter || name == "|" + parameter + "|" ||
+                                 name.rfind(parameter + "#", 0) == 0))
+        return true;
   return false;
 }
 
@@ -133,7 +135,7 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
       if (argument.null() && i < function.defaults.size()) argument = function.defaults[i];
       if (parameter.empty() || argument.null()) continue;
       const std::string name = containerName(argument);
-      const Symbol* passed = findSymbol(model, name);
+      const Symbol* passed = findSymbolAt(model, name, argument);
       const Cost value =
           passed && passed->kind != ContainerKind::kScalar && argument.type() == "identifier"
               ? containerSize(model, name, argument)
@@ -146,6 +148,9 @@ Cost sizedByCalls(const Model& model, const Function& function, const Cost& size
       }
       one = substituteSize(substituteSize(one, parameter, value), "|" + parameter + "|", value);
       if (passed) one = substituteSize(one, parameter + "#row", rowLength(model, *passed));
+      // g.size() of a nested parameter: the rows of the container passed.
+      if (passed && passed->nestedContainer && !passed->isParameter)
+        one = substituteSize(one, parameter + "#rows", vertexCount(model, passed->name));
     }
     if (caller && caller != &function) one = sizedByCalls(model, *caller, one, depth + 1, sites);
     total = addCosts(total, one);

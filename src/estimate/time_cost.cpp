@@ -5,10 +5,13 @@
 #include <optional>
 #include <set>
 
+#include "estimate/c_allocations.h"
+#include "estimate/counter_indices.h"
 #include "estimate/counter_sums.h"
 #include "estimate/library_costs.h"
 #include "estimate/mo_helpers.h"
 #include "model/call_arity.h"
+#include "model/checked_indices.h"
 #include "model/early_exits.h"
 #include "model/entry_moves.h"
 #include "model/entry_points.h"
@@ -25,6 +28,7 @@
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/test_loops.h"
+#include "model/types.h"
 #include "model/whole_walks.h"
 
 namespace quorbel {
@@ -107,7 +111,8 @@ class TimeWalker {
     RunningSum total;
     auto main = model_.functions.find("main");
     if (main != model_.functions.end()) {
-      total.total = summary(main->second);
+      total.total = constructGlobals(model_.root, 0);
+      addToSum(total, summary(main->second));
       addPushes(pushes_["main"], unit());
     } else {
       // A snippet: the functions nothing else calls and the top-level statements, each once.
@@ -321,7 +326,10 @@ class TimeWalker {
                       walk(node.field("arguments"), depth + 1));
       return cost;
     }
-    if (type == "call_expression") cost = walkCall(node);
+    if (type == "call_expression") {
+      cost = walkCall(node);
+      recordCAllocation(node);
+    }
     if (type == "binary_expression" || type == "assignment_expression")
       cost = addCosts(std::move(cost), walkOperatorCall(node));
     if (type == "parameter_declaration") cost = walkDeclaredCall(node);
@@ -498,6 +506,25 @@ class TimeWalker {
         contributions_.push_back({declaration.line(), "constructor of " + constructor.name,
                                   simplifyCost(multiplyCosts(multiplier(), cost))});
       total = addCosts(total, cost);
+    }
+    return total;
+  }
+
+  // vector<int> seen(MX) at namespace scope is filled before main runs, as a local one is
+  // where it is declared.
+  Cost constructGlobals(const Node& scope, int depth) {
+    Cost total;
+    if (depth > 8) return total;
+    for (const Node& n : childrenOf(scope)) {
+      const std::string_view type = n.type();
+      if (type == "namespace_definition" || type == "linkage_specification") {
+        total = addCosts(total, constructGlobals(n.field("body"), depth + 1));
+        continue;
+      }
+      if (type != "declaration") continue;
+      for (const Node& d : childrenOf(n))
+        if (d.type() == "init_declarator" || d.type() == "function_declarator")
+          total = addCosts(total, allocationCost(d));
     }
     return total;
   }
@@ -1090,6 +1117,16 @@ class TimeWalker {
     if (!isConstantCost(total)) heap_.push_back({expression.line(), "Heap allocation", total});
   }
 
+  void recordCAllocation(const Node& call) {
+    const std::vector<Node> factors = allocatedFactors(call);
+    if (factors.empty()) return;
+    Cost each = unit();
+    for (const Node& factor : factors)
+      each = multiplyCosts(each, magnitudeOf(model_, factor, variablesInScope()));
+    const Cost total = simplifyCost(multiplyCosts(multiplier(), each));
+    if (!isConstantCost(total)) heap_.push_back({call.line(), "Heap allocation", total});
+  }
+
   // cin >> a[i] fills an array slot; m[key] = v and cnt[x]++ insert into a map.
   void recordStores(const Node& node) {
     const std::string_view type = node.type();
@@ -1160,6 +1197,10 @@ class TimeWalker {
     std::vector<Cost>& filled = told ? filled_[key] : calleeFills_[state_.function->name][key];
     if (filled.size() < indices.size()) filled.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) {
+      if (std::optional<Cost> reach = counterIndexReach(indices[k], state_.frames)) {
+        filled[k] = addCosts(filled[k], *reach);
+        continue;
+      }
       // Only an index that walks a loop's range tells the extent used; a value read from the
       // input (a[x] = 1) could be anywhere below the capacity.
       // i % 26 wraps whatever i walks.
@@ -1167,10 +1208,20 @@ class TimeWalker {
       bool walks = indices[k].text().find('%') == std::string_view::npos &&
                    findDescendant(indices[k], {"field_expression"}).null() &&
                    indices[k].type() != "field_expression";
-      bool inLoop = false;
+      bool inLoop = false, counter = false;
       for (const LoopVariable& var : vars)
         inLoop = inLoop || mentionsIdentifier(indices[k], var.name);
-      if (walks && inLoop) filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
+      for (const EnclosingLoop& frame : state_.frames)
+        counter = counter || frame.variable == unwrap(indices[k]).text();
+      // g[nx][ny] after nx >= H or ny >= W sent it away: below the size it is checked against,
+      // whatever the local was computed from
+      const Node bound = counter || state_.frames.empty()
+                             ? Node{}
+                             : checkedBoundOf(model_, indices[k], state_.frames.back().node);
+      if (!bound.null())
+        filled[k] = addCosts(filled[k], magnitudeOf(model_, bound, vars));
+      else if (walks && inLoop)
+        filled[k] = addCosts(filled[k], magnitudeOf(model_, indices[k], vars));
     }
   }
 
@@ -1272,9 +1323,7 @@ class TimeWalker {
     const Symbol* symbol = findSymbol(model_, name);
     const bool edge = (method == "add_edge" || method == "add_clause") && symbol &&
                       symbol->kind == ContainerKind::kStructure;
-    if (method != "push_back" && method != "emplace_back" && method != "push" &&
-        method != "emplace" && method != "insert" && method != "push_front" && !edge)
-      return;
+    if (!addsAnEntry(method) && !edge) return;
     // s.push_back(0) on a parameter taken by value grows the call's own copy, never the
     // caller's container.
     const Function* current = state_.function;

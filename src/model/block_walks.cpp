@@ -193,6 +193,9 @@ class FormReader {
     return known->second;
   }
 
+ public:
+  // The initialiser of a local `name` is read as its value only when no statement of its
+  // block assigns it again.
   static bool assignedAnywhereIn(const Node& scope, const std::string& name) {
     bool assigned = false;
     visitNodes(scope, [&](const Node& n) {
@@ -206,6 +209,7 @@ class FormReader {
     return assigned;
   }
 
+ private:
   const Model& model_;
   Node loop_;
   int visited_ = 0;
@@ -289,6 +293,63 @@ std::vector<Node> guardsAround(const Node& loop) {
 }
 
 }  // namespace
+
+BlockWalk windowWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
+                       bool decreasing, const std::vector<LoopVariable>& vars,
+                       const std::string& variable) {
+  if (start.null() || bound.null()) return {};
+  FormReader reader(model, loop);
+  // A clamp only narrows the window: max(0, i - k) as the low end, min(n, i + k) as the high
+  // one, so the distance to either argument bounds the walk.
+  const auto clamped = [&](const Node& end, std::string_view clamp) {
+    Node e = unwrap(end);
+    // int lo = max(0, i - w); for (j = i; j >= lo; j--): the local's clamp
+    if (e.type() == "identifier") {
+      const auto [initialiser, scope] = nearestInitialiser(loop, std::string(e.text()));
+      if (!initialiser.null() && !FormReader::assignedAnywhereIn(scope, std::string(e.text())))
+        e = unwrap(initialiser);
+    }
+    if (e.type() == "call_expression") {
+      std::string_view f = e.field("function").text();
+      f = f.substr(0, f.find('<'));
+      if (f == clamp || f == "std::" + std::string(clamp)) return childrenOf(e.field("arguments"));
+    }
+    return std::vector<Node>{end};
+  };
+  const Node& low = decreasing ? bound : start;
+  const Node& high = decreasing ? start : bound;
+  for (const Node& lowEnd : clamped(low, "max"))
+    for (const Node& highEnd : clamped(high, "min")) {
+      const auto from = reader.read(lowEnd, 0);
+      const auto to = reader.read(highEnd, 0);
+      if (!from || !to || from->tooLarge || to->tooLarge || !from->divisors.empty() ||
+          !to->divisors.empty())
+        continue;
+      // the two ends move together: a name of both that the difference cancels
+      const Form distance = add(*to, *from, -1);
+      bool shared = false;
+      for (const auto& [powers, c] : from->terms)
+        shared =
+            shared || (!powers.empty() && to->terms.count(powers) && !distance.terms.count(powers));
+      if (!shared) continue;
+      Cost trips;
+      double passes = 1;
+      bool window = true;
+      for (const auto& [powers, c] : distance.terms) {
+        if (powers.empty()) {
+          passes += c;
+          continue;
+        }
+        const auto& [name, power] = *powers.begin();
+        window = window && powers.size() == 1 && power == 1 && c > 0 && name != variable;
+        if (window) trips = addCosts(trips, magnitudeOfName(model, loop, name, vars));
+      }
+      if (!window) continue;
+      if (trips.terms.empty()) trips = repeatedCost(std::max(passes, 1.0));
+      return {true, simplifyCost(trips)};
+    }
+  return {};
+}
 
 BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
                       bool decreasing, const std::vector<LoopVariable>& vars) {

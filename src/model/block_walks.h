@@ -25,4 +25,15 @@ struct BlockWalk {
 BlockWalk blockWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
                       bool decreasing, const std::vector<LoopVariable>& vars);
 
+// The passes of a loop stepping by one between two ends that move together, the distance of
+// the ends being positive names once a name of both cancels:
+//   for (j = max(0, i - k); j < i; j++)        at most k
+//   for (j = i; j <= min(n - 1, i + d); j++)   at most d
+//   int lo = i - w + 1; for (j = i; j >= lo; j--)  w
+// A clamp narrows the window, so the distance to either of its arguments bounds it. Not found
+// when the ends share no name or what is left of their distance is not a sum of sizes.
+BlockWalk windowWalkOf(const Model& model, const Node& loop, const Node& start, const Node& bound,
+                       bool decreasing, const std::vector<LoopVariable>& vars,
+                       const std::string& variable);
+
 }  // namespace quorbel

@@ -3,6 +3,7 @@
 #include "model/link_chains.h"
 
 #include "model/loop_parts.h"
+#include "model/recursion_guards.h"
 
 namespace quorbel {
 namespace {
@@ -55,6 +56,9 @@ Node climbedLink(const Node& body, const std::string& variable) {
       return true;
     }
     if (!isIdentifierNamed(target, variable)) return true;
+    // x = p[x] = p[p[x]]: halving, written as one chain of assignments
+    if (value.type() == "assignment_expression" && value.field("operator").text() == "=")
+      value = unwrap(value.field("left"));
     if (isLinkOf(value, variable)) link = value;
     if (!local.empty() && isIdentifierNamed(value, local)) link = through;
     return true;
@@ -69,22 +73,35 @@ std::string linkStore(const Node& link) {
   return containerName(e);
 }
 
+// The names a loop's condition may climb with: each side that is a name, and the entry a side
+// that is a link stands on (x of `leader[x] != r`).
+std::vector<std::string> climbCandidates(const Node& condition) {
+  std::vector<Comparison> comparisons;
+  collectComparisons(condition, comparisons);
+  std::vector<std::string> names;
+  for (const Comparison& c : comparisons)
+    for (const Node& side : {unwrap(c.left), unwrap(c.right)}) {
+      if (side.type() == "identifier") names.emplace_back(side.text());
+      if (side.type() != "subscript_expression") continue;
+      const Node indices = side.field("indices");
+      const Node index =
+          unwrap(indices.type() == "subscript_argument_list" ? indices.child(0) : indices);
+      if (index.type() == "identifier") names.emplace_back(index.text());
+    }
+  return names;
+}
+
 // A loop that climbs links of `store` and writes a link of the entry it stands on: p[x] = p[p[x]]
 // or p[x] = root.
 bool compressesWhileClimbing(const Node& loop, const std::string& store) {
   // A pair, not a structured binding: clang's lambdas (the fuzz build) cannot capture one.
   const std::pair<std::string, Node> climb = [&]() -> std::pair<std::string, Node> {
     const Node update = unwrap(loop.field("update"));
-    std::vector<Comparison> comparisons;
-    collectComparisons(loop.field("condition"), comparisons);
-    for (const Comparison& c : comparisons)
-      for (const Node& side : {unwrap(c.left), unwrap(c.right)})
-        if (side.type() == "identifier") {
-          const std::string name(side.text());
-          Node climbed = climbedLink(loop.field("body"), name);
-          if (climbed.null() && !update.null()) climbed = climbedLink(update, name);
-          if (!climbed.null()) return {name, climbed};
-        }
+    for (const std::string& name : climbCandidates(loop.field("condition"))) {
+      Node climbed = climbedLink(loop.field("body"), name);
+      if (climbed.null() && !update.null()) climbed = climbedLink(update, name);
+      if (!climbed.null()) return {name, climbed};
+    }
     return {"", Node{}};
   }();
   const std::string& variable = climb.first;
@@ -129,18 +146,14 @@ LoopFacts compressedChainFacts(const Model& model, const Node& loop) {
   LoopFacts facts;
   facts.line = loop.line();
   if (loop.type() != "while_statement" && loop.type() != "for_statement") return facts;
-  std::vector<Comparison> comparisons;
-  collectComparisons(loop.field("condition"), comparisons);
   std::string variable;
   Node link;
-  for (const Comparison& c : comparisons)
-    for (const Node& side : {unwrap(c.left), unwrap(c.right)})
-      if (link.null() && side.type() == "identifier") {
-        link = climbedLink(loop.field("body"), std::string(side.text()));
-        if (link.null() && !loop.field("update").null())
-          link = climbedLink(loop.field("update"), std::string(side.text()));
-        if (!link.null()) variable = std::string(side.text());
-      }
+  for (const std::string& name : climbCandidates(loop.field("condition"))) {
+    if (!link.null()) break;
+    link = climbedLink(loop.field("body"), name);
+    if (link.null() && !loop.field("update").null()) link = climbedLink(loop.field("update"), name);
+    if (!link.null()) variable = name;
+  }
   if (link.null()) return facts;
   const std::string store = linkStore(link);
   bool compressed = false;
@@ -157,7 +170,8 @@ LoopFacts compressedChainFacts(const Model& model, const Node& loop) {
   if (isConstantCost(size)) size = primarySize(model);
   facts.variable = variable;
   facts.step = StepKind::kGeometric;
-  facts.trips = logCost(size);
+  // Compression with union by size or rank: alpha(n) per find, as the recursive find.
+  facts.trips = unitesBySize(model, store) ? alphaCost(size) : logCost(size);
   facts.range = size;
   return facts;
 }

@@ -356,6 +356,17 @@ LoopFacts countedFacts(const Model& model, const Node& loop,
     }
   }
 
+  // for (j = max(0, i - k); j < i; j++): ends that move together, however they are written
+  if (offset.null() && (update.op == "++" || update.op == "--")) {
+    const BlockWalk window = windowWalkOf(model, loop, start, bound, decreasing, vars, variable);
+    if (window.found && isConstantCost(window.trips)) {
+      facts.step = StepKind::kConstant;
+      facts.trips = window.trips;
+      return facts;
+    }
+    if (window.found) distance = window.trips;
+  }
+
   if (update.op == "submask") {
     const EnclosingLoop* outer = nullptr;
     for (const EnclosingLoop& frame : frames)

@@ -1,8 +1,10 @@
 #include "model/magnitude.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
+#include "base/text.h"
 #include "model/halved_ranges.h"
 #include "model/reassignments.h"
 #include "model/returned_sizes.h"
@@ -180,12 +182,22 @@ Cost argumentSize(const Model& model, const Node& argument,
 Cost returnedSizeOf(const Model& model, const Function& function, const std::vector<Node>& given,
                     const std::vector<LoopVariable>& loops) {
   std::vector<Cost> sizes;
+  std::vector<RowShape> shapes;
   for (size_t k = 0; k < function.parameters.size(); ++k) {
     Node argument = k < given.size() ? given[k] : Node{};
     if (argument.null() && k < function.defaults.size()) argument = function.defaults[k];
     sizes.push_back(argumentSize(model, argument, loops));
+    // A nested argument's size() counts its rows, not every entry of every row.
+    const Symbol* nested =
+        argument.type() == "identifier" ? findSymbolAt(model, argument.text(), argument) : nullptr;
+    if (nested && nested->nestedContainer && !nested->isParameter)
+      shapes.push_back({vertexCount(model, nested->name), rowLength(model, *nested)});
+    else if (nested && nested->nestedContainer)
+      shapes.push_back({sizes.back(), sizeCost(nested->name + "#row")});
+    else
+      shapes.push_back({sizes.back(), sizes.back()});
   }
-  return returnedSize(model, function, sizes);
+  return returnedSize(model, function, sizes, shapes);
 }
 
 // bsr(n) { return 31 - __builtin_clz(n); }, half(x) { return x / 2; }: a helper whose body is
@@ -429,16 +441,34 @@ Cost containerSize(const Model& model, const std::string& name, const Node& use)
 
 namespace {
 
-// The container whose whole range a declaration copies: s of v(s.begin(), s.end()).
+// The container whose whole range a declaration copies: s of v(s.begin(), s.end()), of
+// vector<int> v = s and of string t(s).
 std::string copiedContainer(const Symbol& symbol) {
   const Node list = symbol.initialiser;
-  if (list.null() || list.type() != "argument_list") return {};
+  if (list.null()) return {};
+  if (list.type() == "identifier") return std::string(list.text());
+  // vector<int> v(s) may parse as a function's declaration taking a type named s.
+  if ((list.type() == "argument_list" || list.type() == "parameter_list") &&
+      childrenOf(list).size() == 1) {
+    const std::string_view only = list.child(0).text();
+    const bool name =
+        !only.empty() && isIdentifierStartByte(only.front()) &&
+        std::all_of(only.begin(), only.end(), [](char c) { return isIdentifierPartByte(c); });
+    return name ? std::string(only) : std::string();
+  }
+  if (list.type() != "argument_list") return {};
   const std::vector<Node> ends = childrenOf(list);
   if (ends.size() != 2) return {};
   std::string owner;
   const char* const kEnds[2][2] = {{"begin", "rbegin"}, {"end", "rend"}};
   for (uint32_t k = 0; k < 2; ++k) {
-    const Node& call = ends[k];
+    // v(s.begin() + i, s.end()): a part of s, at most all of it
+    Node call = ends[k];
+    for (int guard = 0; guard < 4 && call.type() == "binary_expression"; ++guard) {
+      const std::string_view op = call.field("operator").text();
+      if (op != "+" && op != "-") break;
+      call = call.field("left");
+    }
     const Node function = call.type() == "call_expression" ? call.field("function") : Node{};
     if (function.null() || function.type() != "field_expression") return {};
     const std::string_view field = function.field("field").text();
@@ -492,7 +522,8 @@ Cost containerSizeOf(const Model& model, const Symbol& entry) {
   if (isConstantCost(size) && isConstantCost(symbol->elements)) {
     static thread_local int copies = 0;
     const std::string copied = copiedContainer(*symbol);
-    if (!copied.empty() && copied != name && copies < 4) {
+    const Symbol* source = copied.empty() ? nullptr : findSymbol(model, copied);
+    if (source && source->kind != ContainerKind::kScalar && copied != name && copies < 4) {
       ++copies;
       size = containerSize(model, copied, symbol->initialiser);
       --copies;
@@ -544,6 +575,14 @@ Cost usedExtent(const Model& model, const std::vector<Cost>& extents) {
     product = multiplyCosts(product, capacity ? sizeCost(sizes[k]) : extents[k]);
   }
   return simplifyCost(product);
+}
+
+Cost reachedCells(const Model& model, const Symbol& grid) {
+  // A literal extent the program's indices are known to stay below is that bound; the others
+  // take the sizes read in their place.
+  std::vector<Cost> extents = grid.dimensions;
+  for (size_t k = 0; k < extents.size(); ++k) extents[k] = usedDimension(model, grid, k);
+  return usedExtent(model, extents);
 }
 
 bool listsItsEntries(const Symbol& symbol) {

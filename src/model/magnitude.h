@@ -36,6 +36,9 @@ Cost containerSizeOf(const Model& model, const Symbol& symbol);
 // What of an array's extents a traversal uses: each extent, or the program's own k-th input size
 // where the k-th extent is a capacity constant (adj[maxN], grid[maxN][maxM]).
 Cost usedExtent(const Model& model, const std::vector<Cost>& extents);
+// The cells of a grid a traversal reaches: along each literal extent, the bound its indices are
+// written below (loops over i < n, checks nx >= W), else the size usedExtent gives it.
+Cost reachedCells(const Model& model, const Symbol& grid);
 // ways[1 << K] with K = 18: a capacity fixed before the run, as a literal is, made of the
 // constants whose subsets tables hold.
 bool madeOfItemCounts(const Model& model, const Cost& extent);

@@ -12,6 +12,7 @@
 #include "model/magnitude.h"
 #include "model/memo_states.h"
 #include "model/merged_children.h"
+#include "model/nodes_of_type.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/self_calls.h"
@@ -117,9 +118,19 @@ Cost parameterStates(const Model& model, const Function& function, size_t index,
   });
   if (!isConstantCost(states)) return states;
   for (const Node& call : calls) {
-    const Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    Node argument = unwrapped(call.field("arguments").child(static_cast<uint32_t>(index)));
+    // f(i + 1, r) for a split point i: one past the counter ranges as the counter does
+    if (argument.type() == "binary_expression" &&
+        (argument.field("operator").text() == "+" || argument.field("operator").text() == "-") &&
+        unwrapped(argument.field("right")).type() == "number_literal")
+      argument = unwrapped(argument.field("left"));
     if (argument.type() != "identifier") continue;
-    const Node bound = loopBoundOf(function.body, argument.text());
+    // the loop around the call that counts the name: two loops may reuse one counter's name
+    Node bound;
+    for (Node up = call.parent(); !up.null() && bound.null() && up != function.body;
+         up = up.parent())
+      if (up.type() == "for_statement") bound = loopBoundOf(up, argument.text());
+    if (bound.null()) bound = loopBoundOf(function.body, argument.text());
     if (!bound.null()) return magnitudeOf(model, bound, {});
   }
   return states;
@@ -392,19 +403,20 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
 
 // The extents of a fixed array table as its declaration writes them, outermost first: the
 // value of each where a literal or a constant gives it, 0 where none does.
+// The file's array declarators are found through its index by type, not by a walk of the
+// whole file for each table asked about.
 std::vector<double> fixedExtents(const Model& model, const std::string& table) {
   std::vector<double> extents;
-  visitNodes(model.root, [&](const Node& n) {
-    if (!extents.empty()) return false;
-    if (n.type() != "array_declarator" || n.parent().type() == "array_declarator") return true;
+  for (const Node& n : descendantsOfType(model.root, {"array_declarator"})) {
+    if (n.parent().type() == "array_declarator") continue;
     std::vector<Node> sizes;
     Node d = n;
     for (; d.type() == "array_declarator"; d = d.field("declarator"))
       sizes.insert(sizes.begin(), d.field("size"));
-    if (d.type() != "identifier" || d.text() != table) return true;
+    if (d.type() != "identifier" || d.text() != table) continue;
     for (const Node& size : sizes) extents.push_back(evaluateConstant(model, size).value_or(0));
-    return false;
-  });
+    if (!extents.empty()) break;
+  }
   return extents;
 }
 

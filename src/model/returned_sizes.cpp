@@ -49,8 +49,8 @@ bool namesLocal(const Model& model, const Function& function, const std::string&
 
 }  // namespace
 
-Cost returnedSize(const Model& model, const Function& function,
-                  const std::vector<Cost>& arguments) {
+Cost returnedSize(const Model& model, const Function& function, const std::vector<Cost>& arguments,
+                  const std::vector<RowShape>& shapes) {
   if (function.body.null()) return constantCost();
   Cost total;
   visitNodes(function.body, [&](const Node& n) {
@@ -71,7 +71,9 @@ Cost returnedSize(const Model& model, const Function& function,
     if (parameter.empty()) continue;
     total = substituteSize(total, parameter, arguments[i]);
     total = substituteSize(total, "|" + parameter + "|", arguments[i]);
-    total = substituteSize(total, parameter + "#rows", arguments[i]);
+    total = substituteSize(total, parameter + "#rows",
+                           i < shapes.size() ? shapes[i].rows : arguments[i]);
+    if (i < shapes.size()) total = substituteSize(total, parameter + "#row", shapes[i].rowLength);
   }
   total = simplifyCost(total);
   // A parameter no argument replaced is nothing the caller can name.

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/regex.h"
+#include "base/text.h"
 #include "model/alphabet_constants.h"
 #include "model/constant_uses.h"
 #include "model/inputs.h"
@@ -533,11 +534,26 @@ class Reader {
               ContainerKind::kScalar)
         symbol.nestedContainer = true;
       Node current = value;
+      std::string element = symbol.typeText;
+      bool sized = true;
       for (int guard = 0; guard < 4 && !current.null() && current.childCount() > 0; ++guard) {
         const Cost extent = magnitudeOf(model_, current.child(0), {});
-        if (isConstantCost(extent) && !evaluateConstant(model_, current.child(0))) break;
+        if (isConstantCost(extent) && !evaluateConstant(model_, current.child(0))) {
+          sized = false;
+          break;
+        }
         symbol.dimensions.push_back(extent);
+        const std::vector<std::string> arguments = templateArguments(element);
+        element = arguments.empty() ? std::string() : arguments.front();
         current = constructorArguments(current.child(1));
+      }
+      // vector<array<int, LOG>> up(n): each of the n entries holds the array's extents too,
+      // where a constant names them; a literal (array<int, 3>) is a record's fixed width.
+      const std::vector<std::string> inside = templateArguments(element);
+      if (sized && !symbol.dimensions.empty() && kindOfType(element) == ContainerKind::kArray &&
+          inside.size() == 2 && !inside[1].empty() && isIdentifierStartByte(inside[1][0])) {
+        const std::vector<Cost> inner = fixedArrayExtents(element);
+        symbol.dimensions.insert(symbol.dimensions.end(), inner.begin(), inner.end());
       }
       return;
     }
@@ -785,8 +801,24 @@ class Reader {
       return;
     const Cost value = magnitudeOf(model_, n.field("right"), {});
     if (isConstantCost(value)) return;
-    symbol.derived = value;
+    // the program's size stands for what the calls pass, no larger than what they walk
+    symbol.derived = namesParameterOutside(n, symbol, value) ? primarySize(model_) : value;
     symbol.hasDerived = true;
+  }
+
+  // mx = max(mx, d) in dfs(v, p, d): a name declared outside the function given its parameter
+  // holds whatever the calls pass, and the parameter's name means nothing where it is read.
+  bool namesParameterOutside(const Node& at, const Symbol& symbol, const Cost& value) const {
+    Node function = at.parent();
+    for (int guard = 0; guard < 64 && !function.null(); ++guard, function = function.parent())
+      if (function.type() == "function_definition" || function.type() == "lambda_expression") break;
+    if (function.null() || function.type() != "function_definition") return false;
+    auto found = model_.functions.find(definedName(function));
+    if (found == model_.functions.end() || symbol.scope == found->first) return false;
+    const std::vector<std::string>& parameters = found->second.parameters;
+    for (const std::string& size : sizesOf(value))
+      if (std::find(parameters.begin(), parameters.end(), size) != parameters.end()) return true;
+    return false;
   }
 
   // auto check = [&](int mid) {...};  function<void(int)> dfs = [&](int u) {...};
@@ -1062,12 +1094,22 @@ bool isTestCount(const Model& model, std::string_view name) {
 }
 
 Cost primarySize(const Model& model) {
+  std::string lastCount;
   for (const std::string& name : model.inputOrder) {
-    if (isTestCount(model, name)) continue;
+    if (isTestCount(model, name)) {
+      lastCount = name;
+      continue;
+    }
     const Symbol* symbol = findSymbol(model, name);
-    if (symbol && symbol->kind == ContainerKind::kString) return sizeCost("|" + name + "|");
+    if (symbol && symbol->kind == ContainerKind::kString) {
+      // char w[25] read with %s: a word of bounded length sizes nothing.
+      if (isConstantCost(containerSizeOf(model, *symbol))) continue;
+      return sizeCost("|" + name + "|");
+    }
     return sizeCost(name);
   }
+  // Only counts were read (tests, then the items of each): the innermost counts the items.
+  if (!lastCount.empty()) return sizeCost(lastCount);
   for (const auto& [name, symbol] : model.symbols)
     if (isLimitConstant(symbol)) return sizeCost(name);
   return sizeCost("n");

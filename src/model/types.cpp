@@ -7,6 +7,7 @@
 // a scalar, `vector<pair<int, int>>` a sequence.
 #include "model/types.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace quorbel {
@@ -204,6 +205,14 @@ ContainerKind kindOfType(std::string_view normalised) {
   if (name == "string" || name == "wstring" || name == "basic_string")
     return ContainerKind::kString;
   return ContainerKind::kScalar;
+}
+
+bool addsAnEntry(std::string_view member) {
+  static constexpr std::string_view kMembers[] = {
+      "push_back",   "emplace_back",     "push_front",   "emplace_front",
+      "push",        "emplace",          "insert",       "emplace_hint",
+      "try_emplace", "insert_or_assign", "insert_after", "emplace_after"};
+  return std::find(std::begin(kMembers), std::end(kMembers), member) != std::end(kMembers);
 }
 
 bool isNestedType(std::string_view normalised) {

@@ -32,6 +32,9 @@ ContainerKind kindOfType(std::string_view normalised);
 // A sequence whose element is itself a container, or a map whose value is one: a list per slot
 // or per key.
 bool isNestedType(std::string_view normalised);
+// A library container's member that adds one entry: push_back, emplace_front, insert,
+// try_emplace, insert_after and the rest of the family.
+bool addsAnEntry(std::string_view member);
 // Bytes of one element, roughly: 1 for bool and char, 8 for 64-bit values and pairs, else 4.
 int bytesOfType(std::string_view normalised);
 

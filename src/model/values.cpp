@@ -128,6 +128,17 @@ class ValueReader {
       noteLargest(*symbol, right);
       return record(*symbol, {}, true);
     }
+    // mx = mx > a[i] ? mx : a[i]: the larger of the value kept and a value read
+    if (right.type() == "conditional_expression") {
+      const Node kept = unwrapValue(right.field("consequence"));
+      const Node other = unwrapValue(right.field("alternative"));
+      for (const auto& [self, read] : {std::pair{kept, other}, std::pair{other, kept}})
+        if (isIdentifierNamed(self, left.text()) && isInputValue(read) &&
+            mentionsIdentifier(right.field("condition"), left.text())) {
+          noteLargest(*symbol, read);
+          return record(*symbol, {}, true);
+        }
+    }
     if (isCallTo(right, {"max", "fmax"})) {
       // mx = max(mx, a[i]), mx = max({mx, x, y}): the largest value seen.
       std::vector<Node> arguments = childrenOf(right.field("arguments"));
@@ -321,6 +332,12 @@ class ValueReader {
   // *max_element(a.begin(), a.end()), *ranges::max_element(a) over an array the input fills.
   bool isLargestEntry(const Node& expression) const {
     const Node e = unwrapValue(expression);
+    // ranges::max(v): the largest entry of a whole container, no iterator to dereference
+    const Node whole = wholeContainerMax(e);
+    if (!whole.null()) {
+      const Symbol* symbol = findSymbol(model_, containerName(whole));
+      return symbol && symbol->holdsInput;
+    }
     if (e.type() != "pointer_expression") return false;
     const Node call = unwrapValue(e.child(0));
     if (!isCallTo(call, {"max_element"})) return false;
@@ -358,12 +375,23 @@ class ValueReader {
 
   // mx holds the largest entry of the array `value` reads (a[i], *max_element(a), x of
   // for (x : a)): every entry of that array is at most mx.
+  // The container of max(v) with one argument that is no list of values; null otherwise.
+  static Node wholeContainerMax(const Node& e) {
+    if (!isCallTo(e, {"max"}) || e.field("arguments").childCount() != 1) return Node{};
+    const Node only = unwrapValue(e.field("arguments").child(0));
+    return only.type() == "initializer_list" ? Node{} : only;
+  }
+
   void noteLargest(const Symbol& largest, const Node& value) {
     Node e = unwrapValue(value);
+    const Node whole = wholeContainerMax(e);
     if (e.type() == "pointer_expression") e = unwrapValue(e.child(0)).field("arguments").child(0);
     std::string array;
-    if (e.type() == "subscript_expression" || e.type() == "call_expression" ||
-        e.type() == "field_expression") {
+    if (!whole.null()) {
+      array = containerName(whole);
+      e = whole;
+    } else if (e.type() == "subscript_expression" || e.type() == "call_expression" ||
+               e.type() == "field_expression") {
       array = containerName(e);
     } else if (e.type() == "identifier") {
       for (auto it = path_.rbegin(); it != path_.rend() && array.empty(); ++it)

@@ -50,6 +50,10 @@ bool ensureParentDirectory(const std::string& path) {
   return mkdir(directory.c_str(), 0755) == 0;
 }
 
+// ":memory:" and "" are SQLite's private in-memory and temporary databases: creating a file of
+// that name would leave an empty stray file in the working directory.
+bool namesAFile(const std::string& path) { return !path.empty() && path != ":memory:"; }
+
 bool hasLegacyConfidenceColumn(sqlite3* db) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db, "PRAGMA table_info(analyses);", -1, &statement, nullptr) !=
@@ -115,8 +119,10 @@ AnalysisStore::AnalysisStore(std::string path) : path_(std::move(path)) {
   }
   // The history holds other users' code: the file is created readable by its owner only
   // (SQLite gives its journal the database's mode).
-  const int created = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (created >= 0) close(created);
+  if (namesAFile(path_)) {
+    const int created = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (created >= 0) close(created);
+  }
   sqlite3* handle = nullptr;
   if (sqlite3_open(path_.c_str(), &handle) != SQLITE_OK) {
     lastError_ = handle != nullptr ? sqlite3_errmsg(handle) : "Could not open SQLite database";

@@ -133,12 +133,53 @@ void blankCaseRange(std::string_view text, size_t from, std::string& out) {
   }
 }
 
+// A conditional whose `?` has been read and whose `:` is still ahead, at a bracket depth: a
+// middle operand with a comma (`a < b ? a = b, 1 : 0`, legal C++) is read by the grammar as the
+// end of the conditional. It is put in parentheses, its own assigning first operand too.
+struct OpenConditional {
+  size_t depth;
+  size_t middle;
+  size_t firstComma = std::string_view::npos;
+  bool assignsFirst = false;
+};
+
+// Reads the byte at `i` for the innermost open conditional at this depth; true when the byte
+// was its comma, which no other rule may read.
+bool readsConditional(std::string_view text, size_t i, size_t depth,
+                      std::vector<OpenConditional>& open, std::vector<Insertion>& insertions) {
+  if (open.empty() || open.back().depth != depth) return false;
+  OpenConditional& conditional = open.back();
+  const char c = text[i];
+  if (c == '=' && conditional.firstComma == std::string_view::npos && isAssignmentAt(text, i))
+    conditional.assignsFirst = true;
+  if (c == ',') {
+    if (conditional.firstComma == std::string_view::npos) conditional.firstComma = i;
+    return true;
+  }
+  const bool scope = (i + 1 < text.size() && text[i + 1] == ':') || (i > 0 && text[i - 1] == ':');
+  if (c == ':' && !scope) {
+    if (conditional.firstComma != std::string_view::npos) {
+      insertions.push_back({conditional.middle, '('});
+      if (conditional.assignsFirst) {
+        insertions.push_back({conditional.middle, '('});
+        insertions.push_back({conditional.firstComma, ')'});
+      }
+      size_t end = i;
+      while (end > conditional.middle && isBlank(text[end - 1])) --end;
+      insertions.push_back({end, ')'});
+    }
+    open.pop_back();
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string bridgeGrammarGaps(const std::string& text) {
   const std::string_view view(text);
   std::vector<Insertion> insertions;
   std::vector<Group> groups;
+  std::vector<OpenConditional> conditionals;
   std::string out = text;
   for (size_t i = 0; i < view.size();) {
     const char c = view[i];
@@ -150,12 +191,25 @@ std::string bridgeGrammarGaps(const std::string& text) {
       i = skipComment(view, i);
       continue;
     }
+    if (c == ';' || c == '{' || c == '}') {
+      while (!conditionals.empty() && conditionals.back().depth >= groups.size())
+        conditionals.pop_back();
+    }
+    if (c == '?') {
+      size_t middle = i + 1;
+      while (middle < view.size() && isBlank(view[middle])) ++middle;
+      conditionals.push_back({groups.size(), middle});
+    }
     if (c == '(' || c == '[' || c == '{') {
       Group group{c, c == '(' && opensExpression(view, i), i + 1};
       while (group.firstByte < view.size() && isBlank(view[group.firstByte])) ++group.firstByte;
       groups.push_back(group);
     } else if (c == ')' || c == ']' || c == '}') {
       if (!groups.empty()) groups.pop_back();
+      while (!conditionals.empty() && conditionals.back().depth > groups.size())
+        conditionals.pop_back();
+    } else if (c != '?' && readsConditional(view, i, groups.size(), conditionals, insertions)) {
+      // the middle operand's comma: the conditional's, not the group's
     } else if (!groups.empty() && groups.back().watched &&
                endsAssigningOperand(view, i, groups.back())) {
       insertions.push_back({groups.back().firstByte, '('});

@@ -76,11 +76,21 @@ bool parseSurvivesInChild(std::string_view source) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Set in a process that is itself thrown away when it dies (cli/throwaway_run.h): its parse
+// is the guarded one, and a second would only repeat it.
+bool parsesGuardedByProcess = false;
+
 bool safeToParse(std::string_view source) {
-  return nonBlankBytes(source) < kDirectParseLimit || parseSurvivesInChild(source);
+  return !parseNeedsGuard(source) || parseSurvivesInChild(source);
 }
 
 }  // namespace
+
+bool parseNeedsGuard(std::string_view text) {
+  return !parsesGuardedByProcess && nonBlankBytes(text) >= kDirectParseLimit;
+}
+
+void parseWithoutGuardFromNowOn() { parsesGuardedByProcess = true; }
 
 TreePointer parseCppTree(std::string_view text) {
   return safeToParse(text) ? parseDirectly(text) : nullptr;

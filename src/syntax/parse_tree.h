@@ -20,4 +20,11 @@ using TreePointer = std::unique_ptr<TSTree, TreeDeleter>;
 // parse interrupted by the wall clock while CPU time remains is resumed where it stopped.
 TreePointer parseCppTree(std::string_view text);
 
+// Whether parseCppTree parses `text` twice: first in a throw-away child, since the parser can
+// abort the process on some large inputs, then here.
+bool parseNeedsGuard(std::string_view text);
+// For a process whose death costs nothing (a child whose parent answers when it dies): every
+// later parse in it is made once, directly.
+void parseWithoutGuardFromNowOn();
+
 }  // namespace quorbel

@@ -11,6 +11,7 @@
 #include "estimate/time_cost.h"
 #include "model/model.h"
 #include "syntax/preprocess.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
@@ -542,10 +543,53 @@ TEST(ValueTest, HelpersAndCastsKeepTheirSizes) {
        "int main() { int k; cin >> k; queue<int> q; q.push(k); while (!q.empty()) { int c = "
        "q.front(); q.pop(); if (c > 0) q.push(c - 1); } }",
        "O(k)"},
+      {"a copy made by assignment holds what it copies",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; vector<int> b "
+       "= a; sort((b).begin(), (b).end()); }",
+       "O(n * log n)"},
+      {"a string copied by assignment is as long",
+       "int main() { string s; cin >> s; string t = s; sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
+      {"a copy of a list the input fills by pushes",
+       "int main() { int q; cin >> q; vector<int> got; while (q--) { int x; cin >> x; "
+       "got.push_back(x); } vector<int> order(got); sort(order.begin(), order.end()); }",
+       "O(q * log q)"},
+      {"a copy of a suffix in every pass",
+       "int main() { int n; cin >> n; vector<int> a(n); for (int& x : a) cin >> x; for (int i = "
+       "0; i < n; i++) { vector<int> b(a.begin() + i, a.end()); sort(b.begin(), b.end()); } }",
+       "O(n^2 * log n)"},
+      {"a copy of a prefix of a string",
+       "int main() { string s; cin >> s; int k; cin >> k; string t(s.begin(), s.end() - k); "
+       "sort(t.begin(), t.end()); }",
+       "O(|s| * log |s|)"},
+      {"an unbalanced tree of bounded words holds the items each test counts",
+       "struct T { char w[21]; T *l, *r; };\nT* put(T* t, char* w) { if (!t) { t = "
+       "(T*)calloc(1, sizeof(T)); strcpy(t->w, w); return t; } int c = strcmp(w, t->w); if (c < "
+       "0) t->l = put(t->l, w); else if (c > 0) t->r = put(t->r, w); return t; }\nint main() { "
+       "int tests; scanf(\"%d\", &tests); while (tests--) { int m; scanf(\"%d\", &m); T* root = "
+       "0; char w[21]; while (m--) { scanf(\"%s\", w); root = put(root, w); } } }",
+       "O(m^2)"},
       {"a cast limit in a macro sizes the lists",
        "#define LIM (int)(2 * 1e5)\nvector<int> g[LIM + 1];\n" + bfs, "O(n)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.program), c.want) << c.name;
+}
+
+// Containers at namespace scope are constructed before main runs; zero-filled arrays cost
+// nothing to set up.
+TEST(ValueTest, GlobalContainersAreBuiltBeforeMain) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\nconst int MX = 2e5;\n";
+  const std::string main = "\nint main() { int n; cin >> n; for (int i = 0; i < n; i++) {} }";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"a vector of a capacity", "vector<int> seen(MX, -1);", "O(MX + n)"},
+      {"lists of a capacity inside a namespace", "namespace g { vector<vector<int>> adj(MX); }",
+       "O(MX + n)"},
+      {"a table of two capacities", "vector<vector<long long>> dp(MX, vector<long long>(30));",
+       "O(MX + n)"},
+      {"a zero-filled array", "int cnt[MX];", "O(n)"},
+      {"an empty vector", "vector<int> order;", "O(n)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
 }
 
 TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
@@ -851,6 +895,51 @@ TEST(SpaceTest, DeclarationShapes) {
        "for (int i = 0; i < n; i++) dp.assign(2, vector<int>(m, 0));", "O(m)"},
       {"heap allocation in a loop", "", "for (int i = 0; i < n; i++) { int* row = new int[m]; }",
        "O(m * n)"},
+      {"lists in a map filled at their front", "map<int, forward_list<int>> rows;",
+       "for (int i = 0; i < m; i++) { int a, b; cin >> a >> b; rows[a].emplace_front(b); }",
+       "O(m)"},
+      {"a map filled by try_emplace", "unordered_map<int, int> first;",
+       "for (int i = 0; i < n; i++) { int x; cin >> x; first.try_emplace(x, i); }", "O(n)"},
+      {"a list grown after its head", "forward_list<int> tail{0};",
+       "for (int i = 0; i < n; i++) tail.insert_after(tail.begin(), i);", "O(n)"},
+      {"digits kept through a counter", "int digit[40], len;",
+       "long long v = n; while (v > 0) { digit[len++] = v % 10; v /= 10; }", "O(log n)"},
+      {"rows filled through per-row counters", "int nb[505][505], deg[505];",
+       "for (int i = 0; i < n; i++) for (int j = 0; j < m; j++) if ((i ^ j) & 1) nb[i][deg[i]++] "
+       "= j;",
+       "O(m * n)"},
+      {"a counter set again in every pass keeps one pass", "int pick[100005];",
+       "for (int t = 0; t < m; t++) { int top = 0; for (int i = 0; i < n; i++) pick[++top] = i; }",
+       "O(n)"},
+      {"a counter never set again keeps every pass", "int order[1000005], k;",
+       "for (int t = 0; t < m; t++) for (int i = 0; i < n; i++) order[k++] = t;", "O(m * n)"},
+      {"entries that are arrays of a level count", "const int LOG = 18;",
+       "vector<array<int, LOG>> up(n); for (int v = 1; v < n; v++) for (int j = 1; j < LOG; j++) "
+       "up[v][j] = up[up[v][j - 1]][j - 1];",
+       "O(n * log n)"},
+      {"records of a literal width stay linear", "",
+       "vector<array<int, 3>> e(m, {0, 0, 0}); for (int i = 0; i < m; i++) for (int k = 0; k < n; "
+       "k++) e[i][k] = max(e[i][k], k);",
+       "O(m)"},
+      {"a helper's square product sized by its argument's rows",
+       "typedef vector<vector<long long>> Mat; Mat mul(const Mat& A, const Mat& B) { int k = "
+       "A.size(); Mat C(k, vector<long long>(k)); for (int i = 0; i < k; i++) for (int j = 0; j "
+       "< k; j++) for (int t = 0; t < k; t++) C[i][j] += A[i][t] * B[t][j]; return C; }",
+       "Mat A(n, vector<long long>(n)); Mat C = mul(A, A);", "O(n^2)"},
+      {"a helper's transpose sized by rows and row length",
+       "vector<vector<int>> flip(const vector<vector<int>>& g) { int r = g.size(), c = "
+       "g[0].size(); vector<vector<int>> t(c, vector<int>(r)); for (int i = 0; i < r; i++) for "
+       "(int j = 0; j < c; j++) t[j][i] = g[i][j]; return t; }",
+       "vector<vector<int>> g(n, vector<int>(m)); auto t = flip(g);", "O(m * n)"},
+      {"malloc of a count of elements", "",
+       "long long* a = (long long*)malloc(n * sizeof(long long)); free(a);", "O(n)"},
+      {"calloc of a grid's cells", "", "int* cell = (int*)calloc(n * m, sizeof(int));", "O(m * n)"},
+      {"std::malloc of bytes plus a margin, one per pass", "",
+       "for (int i = 0; i < m; i++) { char* s = (char*)std::malloc(sizeof(char) * (n + 5)); }",
+       "O(m * n)"},
+      {"realloc to a new length", "", "int* b = nullptr; b = (int*)realloc(b, 4 * n);", "O(n)"},
+      {"malloc of a constant is constant", "", "int* one = (int*)malloc(sizeof(int) * 64);",
+       "O(1)"},
       {"a stack its counter empties in each pass keeps one pass", "int st[200005], top;",
        "for (int r = 0; r < m; r++) { top = 0; for (int i = 0; i < n; i++) st[++top] = i; while "
        "(top > 0) top--; }",

@@ -47,6 +47,14 @@ TEST(GrammarGapsTest, RewritesOnlyTheSpellingsTheGrammarMisreads) {
       {"range of characters", "case 'a' ... 'z': x++;", "case 'a'        : x++;"},
       {"scoped label stays", "case E::A: x++;", "case E::A: x++;"},
       {"a label named with dots in a literal stays", "case '.': x++;", "case '.': x++;"},
+      {"a conditional's middle with an assignment and a comma", "return (a < b ? a = b, 1 : 0);",
+       "return (a < b ? ((a = b), 1) : 0);"},
+      {"a conditional's middle with a comma", "y = c ? g(), 2 : 3;", "y = c ? (g(), 2) : 3;"},
+      {"a plain conditional stays", "x = c ? a : b;", "x = c ? a : b;"},
+      {"nested conditionals stay", "y = p ? q ? 1 : 2 : 3;", "y = p ? q ? 1 : 2 : 3;"},
+      {"a comma after a conditional stays", "f(c ? a : b, d);", "f(c ? a : b, d);"},
+      {"a comma in the middle's call stays", "y = c ? std::max(a, b) : 0;",
+       "y = c ? std::max(a, b) : 0;"},
   };
   for (const Case& c : kCases) EXPECT_EQ(bridgeGrammarGaps(c.text), c.want) << c.name;
 }
@@ -60,6 +68,8 @@ TEST(GrammarGapsTest, BridgedProgramsParseCleanly) {
       "template <class T, typename std::enable_if<sizeof(T) == 4, void>::type* = nullptr> int "
       "pick() { return 1; }",
       "int kind(char c) { switch (c) { case 'a' ... 'z': return 1; default: return 0; } }",
+      "template <class T> bool chmax(T& a, const T& b) { return (a < b ? a = b, 1 : 0); }",
+      "int bump(int c, int& a) { return c > 0 ? a += c, a : -1; }",
   };
   for (const char* program : kPrograms)
     EXPECT_EQ(readCppSyntax(expandMacros(program)).firstErrorLine, 0u) << program;

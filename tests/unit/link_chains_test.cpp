@@ -54,6 +54,39 @@ TEST(LinkChainsTest, CompressedClimbsInAnArray) {
     EXPECT_EQ(timeOf(programWith(c, "p[i] = i", "root", "p[a]")), c.want) << c.name;
 }
 
+// Compressed climbs beside union by size or rank: alpha(n) per find, as the recursive find.
+TEST(LinkChainsTest, CompressedClimbsWithUnionBySize) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\n";
+  const std::string main =
+      "\nint main() { int n, m; cin >> n >> m; init(n); for (int i = 0; i < m; i++) { int a, b; "
+      "cin >> a >> b; unite(a, b); } }\n";
+  const struct {
+    const char* name;
+    const char* helpers;
+    const char* want;
+  } kCases[] = {
+      {"halving written as one chain of assignments, union by size",
+       "vector<int> up, cnt; void init(int n) { up.resize(n); cnt.assign(n, 1); iota(up.begin(), "
+       "up.end(), 0); }\nint top(int x) { while (up[x] != x) x = up[x] = up[up[x]]; return x; }\n"
+       "void unite(int a, int b) { a = top(a); b = top(b); if (a == b) return; if (cnt[a] < "
+       "cnt[b]) swap(a, b); up[b] = a; cnt[a] += cnt[b]; }",
+       "O(m * alpha(n) + n)"},
+      {"halving by two statements, union by rank",
+       "int par[200005], rk[200005]; void init(int n) { for (int i = 0; i < n; i++) par[i] = i; "
+       "}\nint root(int x) { while (par[x] != x) { par[x] = par[par[x]]; x = par[x]; } return x; "
+       "}\nvoid unite(int a, int b) { a = root(a); b = root(b); if (a == b) return; if (rk[a] < "
+       "rk[b]) swap(a, b); par[b] = a; if (rk[a] == rk[b]) rk[a]++; }",
+       "O(m * alpha(n) + n)"},
+      {"the path pointed at the root, compared through the entry it stands on",
+       "vector<int> lead; void init(int n) { lead.resize(n); iota(lead.begin(), lead.end(), 0); "
+       "}\nint get(int x) { int r = x; while (lead[r] != r) r = lead[r]; while (lead[x] != r) { "
+       "int nx = lead[x]; lead[x] = r; x = nx; } return r; }\nvoid unite(int a, int b) { a = "
+       "get(a); b = get(b); if (a != b) lead[a] = b; }",
+       "O(m * log n + n)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.helpers + main), c.want) << c.name;
+}
+
 TEST(LinkChainsTest, CompressedLinksKeptInEntries) {
   const Case kCases[] = {
       {"a member of an array's entry",

@@ -223,6 +223,20 @@ TEST_F(StoreTest, ExistingTables) {
             (Rows{"0.0|O(n log n)|4"}));
 }
 
+// The in-memory and temporary databases work and leave nothing in the working directory.
+TEST(StorePathTest, PrivateDatabasesLeaveNoFile) {
+  testing::ScratchWorkingDirectory cwd;
+  for (const std::string path : {":memory:", ""}) {
+    AnalysisStore store(path);
+    EXPECT_TRUE(store.ok()) << '"' << path << "\": " << store.lastError();
+    EXPECT_TRUE(store.saveAnalysis(sampleRecord())) << '"' << path << '"';
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(cwd.path()))
+    if (entry.path().filename() != "public") left.push_back(entry.path().filename());
+  EXPECT_EQ(left, Rows{});
+}
+
 TEST(StorePathTest, DefaultDatabasePath) {
   testing::ScopedEnv unset("QUORBEL_DB_PATH", std::nullopt);
   EXPECT_EQ(defaultDatabasePath(), "data/quorbel.db");
