@@ -711,6 +711,19 @@ class Measurer {
     result_.fit = fitGrowth(points, baseline, extra, noise_, hints);
     result_.measuredBy = "time";
     chooseCountedFit(extra, grownClass, baseline);
+    // The estimate's class with the sizes that did not grow held, where that is not the
+    // estimate's own class, is what the sizes that grew do: the program's class rests on the
+    // held ones (a capacity no input sets, a size held at a small limit), which the runs cannot
+    // speak for.
+    if (result_.fit.decided && !result_.notGrown.empty() && result_.fit.measured == grownClass &&
+        grownClass != result_.estimateClass) {
+      result_.fit.undecided = "over the sizes that grew the class is " + grownClass +
+                              ", the estimate's with " + joined(result_.notGrown) +
+                              " held, and the runs did not grow those";
+      result_.fit.decided = false;
+      result_.fit.measured.clear();
+      result_.fit.closest.clear();
+    }
     if (!result_.fit.decided) {
       result_.status = "undecided";
       result_.message =
@@ -765,6 +778,20 @@ class Measurer {
     const bool timesRose = fastest > 0 && slowest / fastest >= kTrustedTimeSpan;
     const double startBlocks =
         baselineBlocks_ > 0 ? baselineBlocks_ : 0.9 * result_.runs.front().blocks;
+    // Not one block more at any size, where the estimate prices work that grows: the generated
+    // input never reaches that work (the program stops at a check the values fail), and a
+    // constant would describe the input, not the program.
+    bool unchanged = true;
+    for (const SizeRun& run : result_.runs)
+      unchanged = unchanged && run.blocks == result_.runs.front().blocks;
+    if (unchanged && result_.runs.size() >= 3 && !preferred.empty() && preferred != "1") {
+      result_.fit = GrowthFit{};
+      result_.fit.undecided =
+          "the program executed the same steps at every size: the generated "
+          "input does not reach the work the estimate prices";
+      result_.measuredBy = "blocks";
+      return;
+    }
     FitHints hints;
     hints.preferred = preferred;
     hints.counted = true;

@@ -694,6 +694,42 @@ TEST(Measure, CountsTheProgramsStepsAndTimesShortRuns) {
   }
 }
 
+// A pass over a capacity per value read: the capacity never grows, the runs measure n, the
+// estimate's class with the capacity held; the program's class rests on the capacity.
+TEST(Measure, AClassThatIsTheEstimatesWithAHeldSizeIsNotTheProgramsClass) {
+  const char* kCodes[] = {
+      "#include <iostream>\nconst int LIMIT = 1 << 12;\nint seen[LIMIT];\nint main(){ int n;"
+      " std::cin >> n; long total = 0; for (int i = 0; i < n; i++) { int x; std::cin >> x;"
+      " for (int j = 0; j < LIMIT; j++) seen[j] += x ^ j; total += seen[i % LIMIT]; }"
+      " std::cout << total; }",
+      "#include <bits/stdc++.h>\n#define CAP 3000\nusing namespace std;\nint main(){ int q;"
+      " cin >> q; vector<long> row(CAP); while (q--) { long v; cin >> v; int k = 0;"
+      " while (k < CAP) row[k++] += v; } cout << row[7]; }",
+  };
+  for (const char* code : kCodes) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.1;
+    options.totalSeconds = 20;
+    const Measurement m = measureProgram(code, options);
+    EXPECT_EQ(m.status, "undecided") << m.message;
+    EXPECT_FALSE(m.fit.decided) << m.message;
+    EXPECT_FALSE(m.agrees);
+    EXPECT_NE(m.message.find("over the sizes that grew the class is n"), std::string::npos)
+        << m.message;
+  }
+  // The priced loop runs only for a value no generated input has: the same steps at every
+  // size say nothing of the program's class.
+  MeasureOptions options;
+  options.budgetSeconds = 0.1;
+  options.totalSeconds = 20;
+  const Measurement m = measureProgram(
+      "#include <iostream>\nint main(){ long n, s = 0; std::cin >> n; if (n % 3 == 5)"
+      " for (long i = 0; i < n; i++) s += i * i; std::cout << s; }",
+      options);
+  EXPECT_EQ(m.status, "undecided") << m.message;
+  EXPECT_NE(m.message.find("the same steps at every size"), std::string::npos) << m.message;
+}
+
 // Processes still running the program built under `base` (its executable lives there).
 int programsRunningFrom(const std::string& base) {
   int count = 0;
