@@ -251,6 +251,22 @@ Cost appendedSize(const Model& model, const Node& call, const std::vector<LoopVa
   return magnitudeOf(model, last, loops);
 }
 
+// A std::list or forward_list, whose insert and erase at an iterator touch one place: one
+// element erased, or one value inserted (l.insert(it, n, x) and ranges copy more).
+bool relinksOnePlace(const Symbol& symbol, std::string_view method, const Node& call) {
+  const std::string_view type = symbol.typeText;
+  const bool linked = type.rfind("list<", 0) == 0 || type.rfind("std::list<", 0) == 0 ||
+                      type.rfind("forward_list<", 0) == 0 ||
+                      type.rfind("std::forward_list<", 0) == 0;
+  if (!linked) return false;
+  const uint32_t arguments = call.field("arguments").childCount();
+  if (method == "erase" || method == "erase_after") return arguments == 1;
+  if (method == "insert" || method == "insert_after" || method == "emplace" ||
+      method == "emplace_after")
+    return arguments <= 2;
+  return false;
+}
+
 LibraryCost methodCost(const Model& model, const Node& call,
                        const std::vector<LoopVariable>& loops) {
   const Node function = call.field("function");
@@ -283,6 +299,9 @@ LibraryCost methodCost(const Model& model, const Node& call,
       break;
     case ContainerKind::kVector:
     case ContainerKind::kArray:
+      // l.erase(it), l.insert(it, x), l.erase_after(it): a linked list relinks the neighbours
+      // of one place, wherever it is
+      if (relinksOnePlace(*symbol, method, call)) return {true, constantCost(), "list " + what};
       // v.insert(v.end(), a.begin(), a.end()) appends: it copies a, whatever v holds
       if (method == "insert" && insertsAtOwnEnd(function, call))
         return {true, appendedSize(model, call, loops), "vector insert"};

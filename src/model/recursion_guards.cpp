@@ -230,8 +230,44 @@ bool startsAsIndex(const Node& root, const std::string& table) {
 
 namespace {
 
+// rk[a]++ after every union, with no tie test (rk[a] == rk[b]) anywhere: a count of the unions
+// a root won, not a rank. Comparing such counts keeps no tree shallow (a root that won k unions
+// can sit on a chain k deep), so only path compression bounds the finds. Writes of a literal
+// (rk[i] = 0) start the count; any other write (sz[a] += sz[b], r[a] = max(..)) measures more.
+bool countsUnionsOnly(const Node& root, const std::string& table) {
+  bool increments = false;
+  for (const Node& n : descendantsOfType(
+           root, {"update_expression", "assignment_expression", "binary_expression"})) {
+    const std::string_view type = n.type();
+    if (type == "binary_expression") {
+      const Node l = stripped(n.field("left")), r = stripped(n.field("right"));
+      if (n.field("operator").text() == "==" && l.type() == "subscript_expression" &&
+          r.type() == "subscript_expression" && containerName(l) == table &&
+          containerName(r) == table)
+        return false;
+      continue;
+    }
+    const Node target =
+        stripped(type == "update_expression" ? n.field("argument") : n.field("left"));
+    if (target.type() != "subscript_expression" || containerName(target) != table) continue;
+    if (type == "update_expression") {
+      increments = true;
+      continue;
+    }
+    const std::string_view op = n.field("operator").text();
+    const Node value = stripped(n.field("right"));
+    if (op == "+=" && value.text() == "1") {
+      increments = true;
+    } else if (op != "=" || value.type() != "number_literal") {
+      return false;
+    }
+  }
+  return increments;
+}
+
 bool searchUnitesBySize(const Model& model, const std::string& parents) {
-  std::map<std::string, bool> counted;  // incremented(), asked once per table
+  std::map<std::string, bool> counted;      // incremented(), asked once per table
+  std::map<std::string, bool> unionCounts;  // countsUnionsOnly(), asked once per table
   for (const Node& n :
        descendantsOfType(model.root, {"assignment_expression", "binary_expression"})) {
     const bool adds = n.type() == "assignment_expression" && n.field("operator").text() == "+=";
@@ -255,6 +291,14 @@ bool searchUnitesBySize(const Model& model, const std::string& parents) {
       if (known == counted.end())
         known = counted.emplace(table, incremented(model.root, table)).first;
       if (!known->second) continue;
+    }
+    // rk[a] < rk[b] over counts of unions won: no rank
+    if (compares) {
+      const std::string table = containerName(l);
+      auto known = unionCounts.find(table);
+      if (known == unionCounts.end())
+        known = unionCounts.emplace(table, countsUnionsOnly(model.root, table)).first;
+      if (known->second) continue;
     }
     // sz[a] += sz[b] or rank[a] < rank[b] where the same function links one root under another
     const Node scope = enclosingFunction(n);

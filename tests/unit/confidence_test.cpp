@@ -247,13 +247,15 @@ TEST(ConfidenceTest, NestsPricedByARangeTheCodeMayShareAreMedium) {
        "for (int i = 1; i < n; i++) { int a, b; cin >> a >> b; adj[a].push_back(b);\n"
        "adj[b].push_back(a); }\ncount(0, -1); pick(0, -1, n); cout << sz[0]; }",
        {"two functions splitting a tree between them", "", "medium", "call each other"}},
+      // A rank raised on every union counts unions: log n per find by path compression alone,
+      // derived, with nothing assumed.
       {"int p[200005], lvl[200005];\n"
        "int root(int x) { return p[x] == x ? x : p[x] = root(p[x]); }\n"
        "void join(int a, int b) { a = root(a); b = root(b); if (a == b) return;\n"
        "if (lvl[a] < lvl[b]) swap(a, b); p[b] = a; lvl[a]++; }\n"
        "int main() { int n, q; cin >> n >> q; for (int i = 0; i < n; i++) p[i] = i;\n"
        "while (q--) { int a, b; cin >> a >> b; join(a, b); }\ncout << root(0); }",
-       {"a rank raised on every union", "", "medium", "priced alpha(n) per call"}},
+       {"a rank raised on every union", "", "high", ""}},
       // Plain counters: the nest is what it says.
       {"int main() {" + readA +
            "long long s = 0;\n"
