@@ -592,6 +592,25 @@ TEST(ValueTest, GlobalContainersAreBuiltBeforeMain) {
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
 }
 
+// A constructor's initialiser list fills its member containers before its body runs.
+TEST(ValueTest, MembersAreBuiltByTheirConstructor) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\n";
+  const std::string main = "\nint main() { int n, m; cin >> n >> m; S s(n, m); }";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"one member of the first size", "struct S { vector<int> a; S(int n, int m) : a(n, -1) {} };",
+       "O(n)"},
+      {"a table of both sizes beside a list",
+       "class S { vector<vector<long long>> d; vector<int> g; public: S(int n, int m) : d(n, "
+       "vector<long long>(m)), g(n) {} };",
+       "O(m * n)"},
+      {"scalar members cost nothing",
+       "struct S { int rows, cols; S(int n, int m) : rows(n), "
+       "cols(m) {} };",
+       "O(1)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
+}
+
 TEST(LibraryNamesTest, NamespaceAliasesAndOwnDefinitions) {
   LibraryNames open;
   open.bare = {"segtree", "dsu"};
