@@ -824,6 +824,34 @@ bool readsInput(const Node& scope) {
   return found;
 }
 
+// A pass that reads input, files it in a container (a push, an insert, a write into a slot)
+// and does nothing that repeats: no loop, no call of the program's own functions (a test's
+// work). A loop that only reads until a value turns up files nothing: no item.
+bool readsOneItem(const Model& model, const Node& body) {
+  if (!readsInput(body)) return false;
+  bool repeats = false, files = false;
+  visitNodes(body, [&](const Node& n) {
+    if (repeats) return false;
+    if (isLoopNode(n) || n.type() == "lambda_expression") repeats = true;
+    const std::string_view type = n.type();
+    if (type == "call_expression") {
+      const Node f = n.field("function");
+      if (f.type() == "identifier" && model.functions.count(std::string(f.text()))) repeats = true;
+      const std::string_view method =
+          f.type() == "field_expression" ? f.field("field").text() : std::string_view{};
+      files = files || method == "push_back" || method == "emplace_back" || method == "push" ||
+              method == "insert" || method == "emplace" || method == "push_front";
+    }
+    if (type == "assignment_expression" || type == "update_expression") {
+      const Node target = n.field(type == "assignment_expression" ? "left" : "argument");
+      files = files || !findDescendant(target, {"subscript_expression"}).null() ||
+              target.type() == "subscript_expression";
+    }
+    return !repeats;
+  });
+  return files && !repeats;
+}
+
 }  // namespace
 
 LoopBound boundByWhatMoves(const Model& model, const Node& loop,
@@ -841,11 +869,17 @@ LoopBound boundByWhatMoves(const Model& model, const Node& loop,
     return bound;
   }
   // Nothing names a size: the program's first size stands for it, unless each pass reads the
-  // input (a loop over test cases that ends at a sentinel).
-  if (readsInput(loop.field("body"))) return bound;
+  // input and works over what it read (a loop over test cases that ends at a sentinel). A pass
+  // that reads a few values and files them (while (true) { cin >> a >> b; if (!a) break;
+  // g[a].push_back(b); }) reads one item of the input: the items are as many as its size.
+  const bool item = readsOneItem(model, loop.field("body"));
+  if (readsInput(loop.field("body")) && !item) return bound;
   bound.bound = primarySize(model);
   bound.what = sizeText(bound.bound);
-  bound.why = "nothing it moves names a size; the first size the program reads stands for it";
+  bound.why = item
+                  ? "each pass reads one item of the input; the first size the program reads "
+                    "stands for their count"
+                  : "nothing it moves names a size; the first size the program reads stands for it";
   bound.assumed = true;
   bound.found = true;
   return bound;

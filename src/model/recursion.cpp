@@ -12,6 +12,7 @@
 #include "model/magnitude.h"
 #include "model/memo_states.h"
 #include "model/merged_children.h"
+#include "model/nodes_of_type.h"
 #include "model/recursion_guards.h"
 #include "model/recursion_measures.h"
 #include "model/self_calls.h"
@@ -402,19 +403,20 @@ Cost baseCaseBound(const Model& model, const Function& function, const std::stri
 
 // The extents of a fixed array table as its declaration writes them, outermost first: the
 // value of each where a literal or a constant gives it, 0 where none does.
+// The file's array declarators are found through its index by type, not by a walk of the
+// whole file for each table asked about.
 std::vector<double> fixedExtents(const Model& model, const std::string& table) {
   std::vector<double> extents;
-  visitNodes(model.root, [&](const Node& n) {
-    if (!extents.empty()) return false;
-    if (n.type() != "array_declarator" || n.parent().type() == "array_declarator") return true;
+  for (const Node& n : descendantsOfType(model.root, {"array_declarator"})) {
+    if (n.parent().type() == "array_declarator") continue;
     std::vector<Node> sizes;
     Node d = n;
     for (; d.type() == "array_declarator"; d = d.field("declarator"))
       sizes.insert(sizes.begin(), d.field("size"));
-    if (d.type() != "identifier" || d.text() != table) return true;
+    if (d.type() != "identifier" || d.text() != table) continue;
     for (const Node& size : sizes) extents.push_back(evaluateConstant(model, size).value_or(0));
-    return false;
-  });
+    if (!extents.empty()) break;
+  }
   return extents;
 }
 

@@ -801,8 +801,24 @@ class Reader {
       return;
     const Cost value = magnitudeOf(model_, n.field("right"), {});
     if (isConstantCost(value)) return;
-    symbol.derived = value;
+    // the program's size stands for what the calls pass, no larger than what they walk
+    symbol.derived = namesParameterOutside(n, symbol, value) ? primarySize(model_) : value;
     symbol.hasDerived = true;
+  }
+
+  // mx = max(mx, d) in dfs(v, p, d): a name declared outside the function given its parameter
+  // holds whatever the calls pass, and the parameter's name means nothing where it is read.
+  bool namesParameterOutside(const Node& at, const Symbol& symbol, const Cost& value) const {
+    Node function = at.parent();
+    for (int guard = 0; guard < 64 && !function.null(); ++guard, function = function.parent())
+      if (function.type() == "function_definition" || function.type() == "lambda_expression") break;
+    if (function.null() || function.type() != "function_definition") return false;
+    auto found = model_.functions.find(definedName(function));
+    if (found == model_.functions.end() || symbol.scope == found->first) return false;
+    const std::vector<std::string>& parameters = found->second.parameters;
+    for (const std::string& size : sizesOf(value))
+      if (std::find(parameters.begin(), parameters.end(), size) != parameters.end()) return true;
+    return false;
   }
 
   // auto check = [&](int mid) {...};  function<void(int)> dfs = [&](int u) {...};

@@ -309,15 +309,36 @@ LoopFacts whileConditionFacts(const Model& model, const Node& loop, const Node& 
   // while (b != 0) { ... a % b ... }: Euclid's algorithm halves its pair every two steps.
   std::vector<Node> divisors;
   for (const Comparison& c : comparisons) divisors.push_back(unwrap(c.left));
-  if (condition.type() == "identifier") divisors.push_back(condition);
+  if (condition.type() == "identifier" || condition.type() == "subscript_expression")
+    divisors.push_back(condition);
+  // while (a[j][i] != 0) { q = a[j][i] / a[i][i]; ...; a[i].swap(a[j]); }: the tested value
+  // divided by its partner, then the two exchanged, as Euclid's steps do on rows of a matrix.
+  bool swaps = false;
+  visitNodes(body, [&](const Node& n) {
+    if (swaps) return false;
+    if (n.type() == "call_expression") {
+      const Node f = n.field("function");
+      const std::string_view name =
+          f.type() == "field_expression" ? f.field("field").text() : f.text();
+      swaps = name == "swap" || name == "std::swap";
+    }
+    return !swaps;
+  });
   for (const Node& divisor : divisors) {
-    if (divisor.type() != "identifier") continue;
+    if (divisor.type() != "identifier" && divisor.type() != "subscript_expression") continue;
     bool divides = false;
     visitNodes(body, [&](const Node& n) {
       if (divides) return false;
-      if (n.type() == "binary_expression" &&
-          (n.field("operator").text() == "%" || n.field("operator").text() == "/") &&
-          unwrap(n.field("right")).text() == divisor.text())
+      // a %= b reduces by b as a % b does
+      const bool reduces =
+          (n.type() == "binary_expression" &&
+           (n.field("operator").text() == "%" || n.field("operator").text() == "/")) ||
+          (n.type() == "assignment_expression" && n.field("operator").text() == "%=");
+      if (reduces &&
+          (unwrap(n.field("right")).text() == divisor.text() ||
+           (swaps && divisor.type() == "subscript_expression" &&
+            (unwrap(n.field("left")).text() == divisor.text() ||
+             unwrap(n.field("left")).text().starts_with(std::string(divisor.text()) + ".")))))
         divides = true;
       return !divides;
     });

@@ -192,5 +192,67 @@ TEST(WalkRangesTest, TheLargestEntryOfAWholeContainerBoundsLoops) {
   expectTimes(std::begin(kCases), std::end(kCases));
 }
 
+// Euclid's steps on entries of containers: the tested entry reduced by its partner, then the two
+// exchanged, take the log of the values, not a pass per size.
+TEST(WalkRangesTest, EuclidStepsOnEntriesTakeTheLogOfTheValues) {
+  const Case kCases[] = {
+      {"rows of a matrix swapped as a member call",
+       PROGRAM(
+           "int main() { int n; cin >> n; vector<vector<long long>> a(n, vector<long long>(n));\n"
+           "for (auto &r : a) for (auto &x : r) cin >> x; long long det = 1;\n"
+           "for (int c = 0; c < n; c++) { for (int r = c + 1; r < n; r++)\n"
+           "  while (a[r][c] != 0) { long long q = a[c][c] / a[r][c];\n"
+           "    for (int k = c; k < n; k++) a[c][k] -= q * a[r][k];\n"
+           "    a[c].swap(a[r]); det = -det; }\n"
+           "  det *= a[c][c]; }\ncout << det; }"),
+       "O(n^3)"},
+      {"an entry tested bare, reduced by a compound remainder",
+       PROGRAM("int main() { int m; scanf(\"%d\", &m); vector<long long> p(m), q(m);\n"
+               "for (int i = 0; i < m; i++) scanf(\"%lld %lld\", &p[i], &q[i]); long long t = 0;\n"
+               "for (int i = 0; i < m; i++) { while (q[i]) { p[i] %= q[i]; std::swap(p[i], q[i]); "
+               "} t += p[i]; }\nprintf(\"%lld\", t); }"),
+       "O(m)"},
+      {"pairs in fixed arrays, the quotient taken apart",
+       PROGRAM(
+           "int main() { int sz; cin >> sz; vector<array<long long, 2>> g(sz);\n"
+           "for (auto &e : g) cin >> e[0] >> e[1]; long long acc = 0;\n"
+           "for (int i = 0; i < sz; i++) { while (g[i][1] > 0) {\n"
+           "  long long t = g[i][0] / g[i][1]; g[i][0] -= t * g[i][1]; swap(g[i][0], g[i][1]); }\n"
+           "  acc ^= g[i][0]; }\ncout << acc; }"),
+       "O(sz)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
+// A name declared outside a function and given the function's parameter holds what the calls
+// pass: the parameter's own name never reaches the notation.
+TEST(WalkRangesTest, AGlobalGivenAParameterHoldsWhatTheCallsPass) {
+  const Case kCases[] = {
+      {"the deepest level a tree walk reached, through max",
+       PROGRAM("int n, mx, cnt[200005]; vector<int> adj[200005];\n"
+               "void walk(int v, int p, int depth) { mx = max(mx, depth); cnt[depth]++;\n"
+               "  for (int u : adj[v]) if (u != p) walk(u, v, depth + 1); }\n"
+               "int main() { cin >> n; for (int i = 0; i < n - 1; i++) { int a, b; cin >> a >> b;\n"
+               "  adj[a].push_back(b); adj[b].push_back(a); }\n"
+               "walk(0, -1, 0); long long s = 0; for (int i = 0; i <= mx; i++) s += cnt[i];\n"
+               "fill(cnt, cnt + mx + 1, 0); cout << s; }"),
+       "O(n)"},
+      {"the steps along a chain of links, kept by a guarded assignment",
+       PROGRAM("int n, reach; int nxt[100005];\n"
+               "void visit(int at, int steps) { if (steps > reach) reach = steps;\n"
+               "  if (nxt[at] != -1) visit(nxt[at], steps + 1); }\n"
+               "int main() { cin >> n; for (int i = 0; i < n; i++) cin >> nxt[i]; visit(0, 0);\n"
+               "vector<int> hist(reach + 1); for (int i = 0; i <= reach; i++) hist[i] = i;\n"
+               "cout << hist[reach]; }"),
+       "O(n)"},
+      {"a helper keeping the longest value it was handed",
+       PROGRAM("long long longest = 0; void note(long long len) { longest = max(longest, len); }\n"
+               "int main() { int n; cin >> n; for (int i = 0; i < n; i++) note(i);\n"
+               "long long s = 0; for (long long j = 0; j < longest; j++) s += j; cout << s; }"),
+       "O(n)"},
+  };
+  expectTimes(std::begin(kCases), std::end(kCases));
+}
+
 }  // namespace
 }  // namespace quorbel
