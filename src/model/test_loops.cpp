@@ -472,7 +472,9 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   if (count.empty()) return test;
   test.untilEnd = count == "input";
   const Node body = loop.field("body");
-  if (indexesWith(body, counter)) return test;
+  // A loop over items picks entries with its counter (a[i]); one over groups may too
+  // (g[i].push_back(x) for the m items of group i), known below by the sizes its passes read.
+  const bool indexes = indexesWith(body, counter);
   PassReader reader(model);
   PassReads pass;
   reader.read(body, body, pass, 0);
@@ -523,7 +525,8 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
   // Without test sizes only a count that is nothing but a count is one of tests: the m of an
   // edge list, also used elsewhere, counts lines whose passes read two numbers each.
-  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count, memo);
+  test.found =
+      !sizes.empty() || (!indexes && (count == "input" || onlyCounts(model, loop, count, memo)));
 
   // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
   const bool unbounded = commentMatches(

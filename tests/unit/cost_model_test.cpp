@@ -387,6 +387,25 @@ TEST(TestLoopTest, FormsAndPricing) {
        "int main() { int k; while (cin >> k) { for (int i = 0; i < k; i++) "
        "cin >> g[i]; } }",
        "O(k)"},
+      {"groups read into the rows their counter picks",
+       "int main() { int k; cin >> k; vector<vector<int>> rows(k); for (int i = 0; i < k; i++) { "
+       "int m; cin >> m; for (int j = 0; j < m; j++) { int x; cin >> x; rows[i].push_back(x); } } "
+       "long long s = 0; for (int i = 0; i < k; i++) for (int x : rows[i]) s += x; }",
+       "O(k + m)"},
+      {"a degree list per vertex",
+       "int main() { int n; cin >> n; vector<vector<int>> adj(n); for (int u = 0; u < n; u++) { "
+       "int d; cin >> d; while (d--) { int v; cin >> v; adj[u].push_back(v); } } }",
+       "O(n + d)"},
+      {"groups kept per index by a while",
+       "int main() { int k; cin >> k; vector<int> best(k); int i = 0; while (i < k) { int c; cin "
+       ">> c; vector<int> row(c); for (auto& x : row) cin >> x; best[i] = "
+       "*max_element(row.begin(), "
+       "row.end()); i++; } }",
+       "O(k + c)"},
+      {"near miss: items picked by the counter read no sizes",
+       "int main() { int k; cin >> k; vector<long long> a(k); for (int i = 0; i < k; i++) cin >> "
+       "a[i]; }",
+       "O(k)"},
       {"values keep the count",
        "int main() { int t; cin >> t; while (t--) { long long x; "
        "cin >> x; for (long long d = 2; d * d <= x; d++) {} } }",
