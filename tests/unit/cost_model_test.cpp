@@ -622,6 +622,11 @@ TEST(ValueTest, MembersAreBuiltByTheirConstructor) {
        "class S { vector<vector<long long>> d; vector<int> g; public: S(int n, int m) : d(n, "
        "vector<long long>(m)), g(n) {} };",
        "O(m * n)"},
+      {"a member set from the constructor's parameter is what the object is built with",
+       "class S {\n private:\n  int* cells;\n  int total, count, width;\n public:\n  S(int rows, "
+       "int sz);\n};\nS::S(int rows, int sz) { total = sz; width = sqrt(total); count = width + 1; "
+       "cells = new int[count]; for (int i = 0; i < count; i++) cells[i] = 0; }",
+       "O(sqrt m)"},
       {"scalar members cost nothing",
        "struct S { int rows, cols; S(int n, int m) : rows(n), "
        "cols(m) {} };",
