@@ -11,7 +11,7 @@ namespace quorbel {
 namespace {
 
 // Below this much time above start-up, CPU clocks and caches decide more than the program.
-constexpr double kNoiseSeconds = 0.002;
+constexpr double kNoiseSeconds = 0.0005;
 // A fit whose residuals are this large (a third of the time) is noise.
 constexpr double kNoisyError = 0.3;
 constexpr int kMinPoints = 3;
@@ -106,6 +106,16 @@ bool steeperByAtMostASqrt(const std::vector<GrowthCandidate>& candidates,
   return std::isfinite(rise) && rise > 1e-9 && rise <= 0.5 * std::log(to / from) + 1e-9;
 }
 
+// Whether `steeper` is `flatter` times one more log n: n log n over n, n log^2 n over n log n,
+// log n over 1.
+bool oneLogAbove(const std::string& steeper, const std::string& flatter) {
+  if (flatter == "1") return steeper == "log n";
+  if (steeper == flatter + " log n") return true;
+  const size_t log = flatter.rfind(" log n");
+  return log != std::string::npos && log + 6 == flatter.size() &&
+         steeper == flatter.substr(0, log) + " log^2 n";
+}
+
 const GrowthCandidate* findCandidate(const std::vector<GrowthCandidate>& candidates,
                                      const std::string& name) {
   for (const GrowthCandidate& candidate : candidates)
@@ -161,6 +171,7 @@ std::vector<GrowthCandidate> standardGrowthClasses() {
       {"n^2", [](double n) { return n * n; }},
       {"n^2 log n", [](double n) { return n * n * log2Floor(n); }},
       {"n^3", [](double n) { return n * n * n; }},
+      {"n^4", [](double n) { return n * n * n * n; }},
       {"2^n", [](double n) { return std::pow(2.0, std::min(n, 1000.0)); }},
   };
 }
@@ -168,7 +179,7 @@ std::vector<GrowthCandidate> standardGrowthClasses() {
 GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
                     const std::vector<GrowthCandidate>& extra, double noise,
                     const FitHints& hints) {
-  noise = std::max(noise, kNoiseSeconds);
+  if (!hints.counted) noise = std::max(noise, kNoiseSeconds);
   GrowthFit fit;
   fit.baseline = baseline;
   std::vector<TimedPoint> usable;
@@ -246,14 +257,20 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
       std::find_if(fit.ranking.begin(), fit.ranking.end(),
                    [&](const RankedClass& r) { return r.name == hints.preferred; });
   const bool steeperByCaches =
-      preferred != fit.ranking.end() &&
+      !hints.counted && preferred != fit.ranking.end() &&
       steeperByAtMostASqrt(candidates, leader, preferred->name, timedFrom, timedTo) &&
       preferred->error <= 2 * leastError + kCacheSteepening;
+  // A counted class one log factor below the estimate's leaves the estimate standing: the
+  // generated input rarely brings a log factor out (levels bounded by a constant standing for
+  // log n, a heap's average insert of random values, a tree shallow on random input), and over
+  // the sizes that run a log factor is a few percent a doubling.
+  const bool logUnseen =
+      hints.counted && preferred != fit.ranking.end() && oneLogAbove(preferred->name, leader);
   const bool borneOut = preferred == fit.ranking.end() ||
                         !steeperThanTheTimes(candidates, preferred->name, leader, usable, baseline);
   if (!borneOut) fit.steeperThanTimes = preferred->name;
   if (preferred != fit.ranking.end() && borneOut &&
-      (preferred->error <= fit.tieBand || steeperByCaches)) {
+      (preferred->error <= fit.tieBand || steeperByCaches || logUnseen)) {
     // The estimate stands where the times cannot tell it from the closest class.
     if (preferred != fit.ranking.begin()) fit.closest = leader;
     std::rotate(fit.ranking.begin(), preferred, preferred + 1);
@@ -290,6 +307,18 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
   fit.confidence =
       std::isfinite(next) && next > 0 ? std::clamp(1.0 - best.error / next, 0.0, 1.0) : 1.0;
   return fit;
+}
+
+bool growsFasterByMoreThanASqrt(const std::string& steeper, const std::string& flatter, double from,
+                                double to, const std::vector<GrowthCandidate>& extra) {
+  std::vector<GrowthCandidate> candidates = standardGrowthClasses();
+  candidates.insert(candidates.end(), extra.begin(), extra.end());
+  const GrowthCandidate* a = findCandidate(candidates, steeper);
+  const GrowthCandidate* b = findCandidate(candidates, flatter);
+  if (a == nullptr || b == nullptr || !(to > from) || from <= 0) return false;
+  const double rise =
+      std::log(a->growth(to) / a->growth(from)) - std::log(b->growth(to) / b->growth(from));
+  return std::isfinite(rise) && rise > 0.5 * std::log(to / from) + 1e-9;
 }
 
 bool explainsAsWell(const GrowthFit& fit, const std::string& name) {

@@ -1,5 +1,5 @@
 // Which growth class explains a program's times best: constant, log n, sqrt n, n, n log n,
-// n sqrt n, n^2, n^2 log n, n^3, 2^n and any class the static estimate names, each fitted as
+// n sqrt n, n^2, n^2 log n, n^3, n^4, 2^n and any class the static estimate names, each fitted as
 // time = c * f(size) above the program's start-up time, compared by their error in log time.
 #pragma once
 
@@ -45,6 +45,10 @@ struct GrowthFit {
 struct FitHints {
   std::string preferred;  // the static estimate's class: chosen when it explains as well
   double spread = 0;      // how far repetitions of one size spread, relative (0.3: 30%)
+  // The points are counted steps (executed blocks at a nanosecond each), not timed: no timer
+  // floor under the noise, and no cache lets a class steeper than the preferred one stand in;
+  // a preferred class one log factor above the best stands (random inputs hide log factors).
+  bool counted = false;
 };
 
 // The fixed classes, simplest first.
@@ -68,5 +72,11 @@ GrowthFit fitGrowth(const std::vector<TimedPoint>& points, double baseline,
 
 // Whether a class the estimate names explains the points as well as the measured one.
 bool explainsAsWell(const GrowthFit& fit, const std::string& name);
+
+// Whether class `steeper` grows faster than class `flatter` over sizes from..to by more than
+// the square root of the span (n^2 over n log n, not n sqrt n over n): more than caches and
+// a loaded machine make of a pass. Names not among the standard classes or `extra` never are.
+bool growsFasterByMoreThanASqrt(const std::string& steeper, const std::string& flatter, double from,
+                                double to, const std::vector<GrowthCandidate>& extra = {});
 
 }  // namespace quorbel

@@ -31,6 +31,19 @@ constexpr double kUnreadShare = 0.05;
 constexpr int kEnoughTimed = 5;
 constexpr int kMostFillIns = 4;
 constexpr double kShortRun = 0.03;
+// The least spread of start-up times that counts as noise: the process's CPU clock reads to
+// the microsecond, and half a millisecond above start-up is where repetitions agree.
+constexpr double kLeastNoise = 0.0005;
+// Repetitions of one size when its blocks are counted: the least time still checks the count.
+constexpr int kCountedRepetitions = 3;
+// Counted blocks enter the fit as a nanosecond each; a count that rose less than this many
+// blocks above start-up's (or a hundredth of them) is start-up's own variation.
+constexpr double kSecondsPerBlock = 1e-9;
+constexpr double kLeastCountedBlocks = 2000;
+constexpr double kCountedShare = 0.01;
+constexpr double kTrustedTimeSpan = 16;
+// The fit's reason when the points rise but no class follows them.
+constexpr const char* kNoClassExplains = "no class explains the times well";
 // What each retry changes, in order, after the shape before it failed at a small size.
 constexpr int kPlanShapes = 4;
 constexpr const char* kShapeRetries[kPlanShapes - 1] = {
@@ -42,8 +55,13 @@ constexpr const char* kShapeRetries[kPlanShapes - 1] = {
 // compiler's excerpts quote the user's own lines at their own numbers): its output goes to
 // /dev/null (a run of 10^6 lines would otherwise pass the runner's output limit), and at exit
 // it reports the CPU time since its own static initialisation (loading the program is
-// start-up, not work), whether an extraction failed for want of input, and how much of the
-// input it left unread. The names live in a namespace of their own.
+// start-up, not work), the basic blocks of the program's own code it executed since then,
+// whether an extraction failed for want of input, and how much of the input it left unread.
+// The names live in a namespace of their own.
+// The blocks are counted by the compiler's coverage hook (-fsanitize-coverage=trace-pc calls
+// it at every block of main.cpp, templates such as std::map and std::sort instantiated there
+// included): unlike the CPU time, the count neither steepens as a structure outgrows the caches
+// nor moves with the machine's load, so a few thousand blocks already tell the class.
 // A program that reads its input from a file (freopen("trails.in", "r", stdin), ifstream
 // fin("cow.in")) reads the generated input all the same: reopening the standard streams
 // leaves them as they are (the error stream too, which carries the report), and a file stream
@@ -51,31 +69,53 @@ constexpr const char* kShapeRetries[kPlanShapes - 1] = {
 constexpr const char* kProbeName = "quorbel_measure_probe.h";
 constexpr const char* kProbe = R"(#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <time.h>
 namespace quorbel_measure_probe {
-inline std::clock_t started;
+// The main thread's own CPU clock: the box's CPU limit arms a process timer, and while one is
+// armed the kernel reads the process clock (clock() too) from a sample taken at scheduler ticks,
+// 0 or 4 ms for a 1 ms run. A thread's clock is read to the microsecond, and a contest program
+// does its work on the thread that started it.
+inline double now() {
+  timespec at{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &at);
+  return double(at.tv_sec) + double(at.tv_nsec) * 1e-9;
+}
+inline double started;
+inline unsigned long long blocks = 0;
+inline unsigned long long blocksAtStart = 0;
 struct Probe {
   Probe() {
-    started = std::clock();
+    started = now();
+    blocksAtStart = blocks;
     if (!std::freopen("/dev/null", "w", stdout)) std::fclose(stdout);
     std::atexit(&Probe::report);
   }
   static bool blank(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
   static void report() {
-    const double cpu = double(std::clock() - started) / CLOCKS_PER_SEC;
+    const double cpu = now() - started;
+    const unsigned long long counted = blocks - blocksAtStart;
     const int failed = std::cin.fail() ? 1 : 0;
     long left = 0;
     std::cin.clear();
     for (int c; (c = std::cin.rdbuf()->sbumpc()) != EOF;) left += blank(c) ? 0 : 1;
     for (int c; (c = std::getc(stdin)) != EOF;) left += blank(c) ? 0 : 1;
-    std::fprintf(stderr, "\nquorbel-measure cpu=%.6f failed=%d left=%ld\n", cpu, failed, left);
+    std::fprintf(stderr, "\nquorbel-measure cpu=%.6f failed=%d left=%ld blocks=%llu\n", cpu, failed,
+                 left, counted);
   }
 };
 inline Probe probe;
 }  // namespace quorbel_measure_probe
+#if defined(__clang__)
+#define QUORBEL_MEASURE_UNCOUNTED __attribute__((no_sanitize("coverage")))
+#else
+#define QUORBEL_MEASURE_UNCOUNTED __attribute__((no_sanitize_coverage))
+#endif
+extern "C" QUORBEL_MEASURE_UNCOUNTED void __sanitizer_cov_trace_pc() {
+  ++quorbel_measure_probe::blocks;
+}
 inline std::FILE* quorbel_measure_reopen(const char* path, const char* mode, std::FILE* stream) {
   return stream == stdin || stream == stdout || stream == stderr ? stream
                                                                  : std::freopen(path, mode, stream);
@@ -104,7 +144,7 @@ using ::quorbel_measure_ifstream;
 std::vector<std::string> probeCompileArgs(const std::string& standard = "") {
   std::vector<std::string> args = compileArgs();
   const auto source = std::find(args.begin(), args.end(), std::string("main.cpp"));
-  args.insert(source, {"-include", kProbeName});
+  args.insert(source, {"-fsanitize-coverage=trace-pc", "-include", kProbeName});
   if (!standard.empty())
     for (std::string& arg : args)
       if (arg.starts_with("-std=")) arg = standard;
@@ -120,6 +160,7 @@ struct ProbeReport {
   double cpu = 0;
   bool failed = false;
   long left = 0;
+  double blocks = 0;  // 0 when the compiler counted none
 };
 
 ProbeReport readProbe(const std::string& stderrText) {
@@ -127,10 +168,14 @@ ProbeReport readProbe(const std::string& stderrText) {
   const size_t at = stderrText.rfind("quorbel-measure cpu=");
   if (at == std::string::npos) return report;
   int failed = 0;
-  if (std::sscanf(stderrText.c_str() + at, "quorbel-measure cpu=%lf failed=%d left=%ld",
-                  &report.cpu, &failed, &report.left) == 3) {
+  unsigned long long blocks = 0;
+  const int read =
+      std::sscanf(stderrText.c_str() + at, "quorbel-measure cpu=%lf failed=%d left=%ld blocks=%llu",
+                  &report.cpu, &failed, &report.left, &blocks);
+  if (read >= 3) {
     report.found = true;
     report.failed = failed != 0;
+    report.blocks = read == 4 ? static_cast<double>(blocks) : 0;
   }
   return report;
 }
@@ -337,7 +382,7 @@ class Measurer {
 
   enum class RunOutcome { kOk, kOverBudget, kStop, kFail };
 
-  RunOutcome runOnce(const std::string& input, double size, double& cpu) {
+  RunOutcome runOnce(const std::string& input, double size, double& cpu, double* blocks = nullptr) {
     const int64_t timeoutMs = static_cast<int64_t>(1000 * (options_.budgetSeconds * 2 + 0.5));
     ProcessOutcome ran = runStage({"main"}, dir_, input, {}, timeoutMs, false, boxed_);
     const std::string at = " at size " + formatSize(size);
@@ -394,6 +439,7 @@ class Measurer {
       return RunOutcome::kStop;
     }
     cpu = report.cpu;
+    if (blocks != nullptr) *blocks = report.blocks;
     return RunOutcome::kOk;
   }
 
@@ -570,8 +616,8 @@ class Measurer {
     const GeneratedInput input = inputAt(1, 7);
     double best = 0, worst = 0;
     for (int i = 0; i < 2; ++i) {
-      double cpu = 0;
-      const RunOutcome outcome = runOnce(input.text, 1, cpu);
+      double cpu = 0, blocks = 0;
+      const RunOutcome outcome = runOnce(input.text, 1, cpu, &blocks);
       if (outcome != RunOutcome::kOk) {
         // A program that cannot run at size 1 (it needs two vertices) gets its start-up
         // time from its first real size instead.
@@ -582,8 +628,9 @@ class Measurer {
       }
       best = i == 0 ? cpu : std::min(best, cpu);
       worst = std::max(worst, cpu);
+      baselineBlocks_ = i == 0 ? blocks : std::min(baselineBlocks_, blocks);
     }
-    noise_ = std::clamp(2 * (worst - best), 0.002, 0.01);
+    noise_ = std::clamp(2 * (worst - best), kLeastNoise, 0.01);
     return best;
   }
 
@@ -601,13 +648,14 @@ class Measurer {
     double spent = 0;
     int repetitions = std::max(1, options_.repetitions);
     for (int repetition = 0; repetition < repetitions; ++repetition) {
-      double cpu = 0;
-      const RunOutcome outcome = runOnce(input.text, size, cpu);
+      double cpu = 0, blocks = 0;
+      const RunOutcome outcome = runOnce(input.text, size, cpu, &blocks);
       if (outcome != RunOutcome::kOk) {
         if (outcome == RunOutcome::kOverBudget && !run.seconds.empty()) break;
         return outcome;
       }
       run.seconds.push_back(cpu);
+      run.blocks = repetition == 0 ? blocks : std::min(run.blocks, blocks);
       spent += cpu;
       // Repetitions only where they can change the fit: a time within the start-up's noise
       // is not fitted, and the least of several short runs is what a loaded machine spoils
@@ -617,6 +665,9 @@ class Measurer {
       // A run of a few milliseconds above start-up is where a busy machine's slices weigh
       // most: twice the repetitions, so that the least of them is the program's own time.
       if (repetition == 0 && cpu - baseline_ < kShortRun) repetitions *= 2;
+      // The count is the same at every repetition of one input: the times alone need more,
+      // and only as the check the count is held against.
+      if (blocks > 0) repetitions = std::min(repetitions, kCountedRepetitions);
     }
     run.best = *std::min_element(run.seconds.begin(), run.seconds.end());
     atLimit_ = input.atLimit;
@@ -658,9 +709,13 @@ class Measurer {
     hints.preferred = grownClass;
     hints.spread = repetitionSpread(baseline);
     result_.fit = fitGrowth(points, baseline, extra, noise_, hints);
+    result_.measuredBy = "time";
+    chooseCountedFit(extra, grownClass, baseline);
     if (!result_.fit.decided) {
       result_.status = "undecided";
-      result_.message = "The times do not decide a class: " + result_.fit.undecided + ".";
+      result_.message =
+          std::string(result_.measuredBy == "blocks" ? "The counted steps" : "The times") +
+          " do not decide a class: " + result_.fit.undecided + ".";
       result_.comparison = "undecided";
       return;
     }
@@ -678,8 +733,67 @@ class Measurer {
     result_.message = "Measured " + result_.fit.measured + " over " +
                       std::to_string(result_.runs.size()) + " sizes";
     if (!result_.fit.closest.empty())
-      result_.message += " (the times alone do not separate it from " + result_.fit.closest + ")";
+      result_.message += " (the " +
+                         std::string(result_.measuredBy == "blocks" ? "counts" : "times") +
+                         " alone do not separate it from " + result_.fit.closest + ")";
     result_.message += "; " + result_.comparison + ".";
+  }
+
+  // The blocks the program executed, where every run counted them, fitted like times: the
+  // class they give stands for the times'. The times speak instead only where they rose far
+  // above start-up and grow faster than the count by more than a square root over the timed
+  // sizes (or the count did not grow at all), which is work the count does not see (library
+  // code compiled elsewhere: memset, string copies), not caches. Counts that no class explains
+  // (work that jumps with the generated values) leave the class undecided, whatever the times.
+  void chooseCountedFit(const std::vector<GrowthCandidate>& extra, const std::string& preferred,
+                        double timeBaseline) {
+    if (result_.runs.empty()) return;
+    std::vector<TimedPoint> points;
+    double timedFrom = 0, timedTo = 0, fastest = INFINITY, slowest = 0;
+    for (const SizeRun& run : result_.runs) {
+      if (run.blocks <= 0) return;
+      points.push_back({run.size, run.blocks * kSecondsPerBlock});
+      fastest = std::min(fastest, run.best);
+      slowest = std::max(slowest, run.best);
+      if (run.best - timeBaseline >= noise_) {
+        timedFrom = timedFrom == 0 ? run.size : std::min(timedFrom, run.size);
+        timedTo = std::max(timedTo, run.size);
+      }
+    }
+    // Times that rose this many times over their least, start-up included, are the program's
+    // work: a sieve of 0.3 s before reading leaves a loaded machine's jitter as all the growth.
+    const bool timesRose = fastest > 0 && slowest / fastest >= kTrustedTimeSpan;
+    const double startBlocks =
+        baselineBlocks_ > 0 ? baselineBlocks_ : 0.9 * result_.runs.front().blocks;
+    FitHints hints;
+    hints.preferred = preferred;
+    hints.counted = true;
+    const double noise = std::max(kLeastCountedBlocks, kCountedShare * startBlocks);
+    GrowthFit counted =
+        fitGrowth(points, startBlocks * kSecondsPerBlock, extra, noise * kSecondsPerBlock, hints);
+    const GrowthFit& timed = result_.fit;
+    const bool timesStand = timed.decided && timesRose;
+    if (!counted.decided) {
+      if (timesStand && counted.undecided != kNoClassExplains) {
+        result_.notes.push_back(
+            "the program's counted steps do not grow and its times do: work in library code the "
+            "count does not see; the class is the times'");
+        return;
+      }
+      result_.fit = std::move(counted);
+      result_.measuredBy = "blocks";
+      return;
+    }
+    if (timesStand &&
+        growsFasterByMoreThanASqrt(timed.measured, counted.measured, timedFrom, timedTo, extra)) {
+      result_.notes.push_back("the times grow faster than the program's counted steps (" +
+                              counted.measured +
+                              "): work in library code the count does not see; the class is "
+                              "the times'");
+      return;
+    }
+    result_.fit = std::move(counted);
+    result_.measuredBy = "blocks";
   }
 
   // The median over the timed sizes of how far their repetitions spread, relative to the
@@ -707,7 +821,8 @@ class Measurer {
   bool boxed_ = false;
   double start_ = 0;
   double baseline_ = 0;
-  double noise_ = 0.002;  // how far start-up times alone spread
+  double noise_ = kLeastNoise;  // how far start-up times alone spread
+  double baselineBlocks_ = 0;   // the blocks start-up executes
   bool atLimit_ = false;
   bool tooLarge_ = false;
   bool pastLimits_ = false;

@@ -28,6 +28,9 @@ struct SizeRun {
   std::vector<double> seconds;          // CPU time of each repetition
   double best = 0;
   size_t inputBytes = 0;
+  // The least count of basic blocks of the program's own code executed over the repetitions;
+  // 0 when the compiler counted none.
+  double blocks = 0;
 };
 
 struct Measurement {
@@ -52,6 +55,8 @@ struct Measurement {
   // Sizes the estimate depends on whose value never changed over the runs (held at a limit, or
   // not read at all): an agreement is not claimed while one is left.
   std::vector<std::string> notGrown;
+  // "blocks" when the class was fitted to the counted blocks, "time" when to the CPU times.
+  std::string measuredBy;
 };
 
 // Called after each size with the run just finished.

@@ -53,7 +53,7 @@ std::string renderMeasurementJson(const Measurement& m, bool withInput, size_t i
     json += "},\"seconds\":[";
     for (size_t k = 0; k < run.seconds.size(); ++k) json += (k ? "," : "") + number(run.seconds[k]);
     json += "],\"best\":" + number(run.best) + ",\"inputBytes\":" + std::to_string(run.inputBytes) +
-            "}";
+            ",\"blocks\":" + integer(run.blocks) + "}";
   }
   json += "],\"ranking\":[";
   for (size_t i = 0; i < m.fit.ranking.size(); ++i) {
@@ -70,6 +70,7 @@ std::string renderMeasurementJson(const Measurement& m, bool withInput, size_t i
   }
   json += ",\"plan\":" + jsonString(m.plan);
   json += ",\"notGrown\":" + renderJsonList(m.notGrown);
+  json += ",\"measuredBy\":" + jsonString(m.measuredBy);
   return json + "}";
 }
 

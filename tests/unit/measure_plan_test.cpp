@@ -722,19 +722,23 @@ TEST(MeasureJson, SizesAreWrittenWhole) {
     run.sizes = {{"n", size}, {"q", size - 1}};
     run.seconds = {0.5};
     run.best = 0.5;
+    run.blocks = 4 * size + 123456789;
     m.runs.push_back(run);
   }
   m.plan = "n:size q:size";
   m.notGrown = {"maxn"};
+  m.measuredBy = "blocks";
   const std::string json = renderMeasurementJson(m, false);
   for (const char* want :
        {"\"size\":1048576,", "\"n\":1048576,", "\"q\":1048575}", "\"size\":2097152,",
-        "\"q\":2097151}", "\"size\":8,", "\"plan\":\"n:size q:size\"", "\"notGrown\":[\"maxn\"]}"})
+        "\"q\":2097151}", "\"size\":8,", "\"plan\":\"n:size q:size\"", "\"notGrown\":[\"maxn\"],",
+        "\"blocks\":127651093}", "\"blocks\":131845397}", "\"measuredBy\":\"blocks\"}"})
     EXPECT_NE(json.find(want), std::string::npos) << want << " in " << json;
   EXPECT_EQ(json.find("e+"), std::string::npos) << json;
   EXPECT_EQ(json.find("1048580"), std::string::npos) << json;
   // The new keys come after the ones clients already read.
   EXPECT_LT(json.find("\"notes\""), json.find("\"plan\""));
+  EXPECT_LT(json.find("\"notGrown\""), json.find("\"measuredBy\""));
 }
 
 // ---- The next plan shape ----

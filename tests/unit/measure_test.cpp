@@ -467,6 +467,74 @@ TEST(GrowthFit, TheEstimateStandsAgainstCachesAndBelowTheNoise) {
   }
 }
 
+// Counted steps (blocks at a nanosecond each) carry no timer floor and no cache allowance: a
+// count a log or a square root steeper than the estimate is the class, where the same points as
+// times would let the estimate stand; a count of a few thousand steps over start-up decides; an
+// estimate one log factor above the count stands.
+TEST(GrowthFit, CountedStepsDecideWithoutCachesOrTimerFloor) {
+  struct Row {
+    const char* name;
+    std::function<double(double)> f;
+    double perStep, from, to;
+    double startUp;  // seconds every point carries before its work
+    const char* preferred;
+    const char* counted;  // the class fitted to the points as counted steps
+    const char* timed;    // the class fitted to the same points as times; "" undecided
+  };
+  const auto nLogN = [](double n) { return n * std::log2(n); };
+  const auto linear = [](double n) { return n; };
+  const auto square = [](double n) { return n * n; };
+  const Row kRows[] = {
+      {"a log steeper", nLogN, 1e-8, 1 << 14, 1 << 18, 0.004, "n", "n log n", "n"},
+      {"the estimate's own", nLogN, 1e-8, 1 << 10, 1 << 20, 1e-4, "n log n", "n log n", "n log n"},
+      // A log factor the generated input does not bring out stands; a power never does. As
+      // times of at most 10 ms against a 2 ms floor, a log factor is within the noise too.
+      {"a log below the estimate", linear, 1e-8, 1 << 10, 1 << 20, 1e-4, "n log n", "n log n",
+       "n log n"},
+      {"a log below, squares", square, 1e-9, 1 << 8, 1 << 14, 1e-4, "n^2 log n", "n^2 log n",
+       "n^2"},
+      {"a power below the estimate", linear, 1e-8, 1 << 10, 1 << 20, 1e-4, "n^2", "n", "n"},
+      // 30 steps a pair: 1.2 * 10^5 steps (0.12 ms) at the largest size, 64, under a timer's
+      // floor; several thousand steps above start-up from 16 on.
+      {"few steps, squares", [](double n) { return 30 * n * n; }, 1e-9, 8, 96, 1e-4, "", "n^2", ""},
+  };
+  for (const Row& row : kRows) {
+    std::vector<TimedPoint> points;
+    for (double n = row.from; n <= row.to; n = n < 64 ? n + 8 : n * 2)
+      points.push_back({n, row.startUp + row.perStep * row.f(n)});
+    FitHints counted{row.preferred, 0};
+    counted.counted = true;
+    const GrowthFit byCount = fitGrowth(points, row.startUp, {}, 2e-6, counted);
+    EXPECT_TRUE(byCount.decided) << row.name << ": " << byCount.undecided;
+    EXPECT_EQ(byCount.measured, row.counted) << row.name;
+    const GrowthFit byTime = fitGrowth(points, row.startUp, {}, 0.002, {row.preferred, 0});
+    EXPECT_EQ(byTime.decided ? byTime.measured : std::string(), row.timed) << row.name;
+  }
+}
+
+// Work a count does not see shows as times steeper than it by more than caches make of a pass.
+TEST(GrowthFit, GrowsFasterByMoreThanASqrt) {
+  const GrowthCandidate cubeOverLog{"n^3 / log n",
+                                    [](double n) { return n * n * n / std::log2(n); }};
+  struct Row {
+    const char* steeper;
+    const char* flatter;
+    double from, to;
+    bool want;
+  };
+  const Row kRows[] = {
+      {"n^2", "n", 1e3, 1e6, true},           {"n^2", "n log n", 1e3, 1e6, true},
+      {"n sqrt n", "n", 1e3, 1e6, false},     {"n log n", "n", 8, 1e6, false},
+      {"n", "n^2", 1e3, 1e6, false},          {"n^2 log n", "n^2", 1e2, 1e4, false},
+      {"n^3 / log n", "n^2", 1e2, 1e4, true}, {"no such class", "n", 1e3, 1e6, false},
+      {"n^2", "n", 1e6, 1e3, false},
+  };
+  for (const Row& row : kRows)
+    EXPECT_EQ(growsFasterByMoreThanASqrt(row.steeper, row.flatter, row.from, row.to, {cubeOverLog}),
+              row.want)
+        << row.steeper << " over " << row.flatter;
+}
+
 TEST(GrowthFit, SaysWhenThePointsDoNotDecide) {
   const auto linear = [](double n) { return n; };
   // Two sizes only.
@@ -583,6 +651,49 @@ TEST(Measure, AProgramThatOpensItsOwnFilesReadsTheGeneratedInput) {
   }
 }
 
+// Runs of a millisecond are timed to the microsecond, and the blocks each run executed decide
+// the class: a pass over the values, a pass per value over a prefix, and a library move per value
+// that the count does not see, where the times' class stands.
+TEST(Measure, CountsTheProgramsStepsAndTimesShortRuns) {
+  struct Case {
+    const char* name;
+    const char* code;
+    const char* measured;
+    const char* by;
+  };
+  const Case kCases[] = {
+      {"one pass",
+       "#include <iostream>\nint main(){ long n, s = 0; std::cin >> n;"
+       " for (long i = 0; i < n; i++) { long x; std::cin >> x; s ^= x * i; } std::cout << s; }",
+       "n", "blocks"},
+      {"a prefix per value",
+       "#include <iostream>\n#include <vector>\nint main(){ int n; std::cin >> n;"
+       " std::vector<long> v(n); for (auto& x : v) std::cin >> x; long s = 0;"
+       " for (int i = 0; i < n; i++) for (int j = 0; j <= i; j++) s += v[j] ^ i;"
+       " std::cout << s; }",
+       "n^2", "blocks"},
+      // The string's own code is compiled into the library: 16 letters moved per letter held.
+      {"a library move per value",
+       "#include <iostream>\n#include <string>\nint main(){ int n; std::cin >> n; std::string t;"
+       " for (int i = 0; i < n; i++) { int x; std::cin >> x; t.insert(0, 16, char('a' + (x & 7)));"
+       " } std::cout << t.size() << t[n / 2]; }",
+       "n^2", "time"},
+  };
+  for (const Case& c : kCases) {
+    MeasureOptions options;
+    options.budgetSeconds = 0.1;
+    options.totalSeconds = 20;
+    const Measurement m = measureProgram(c.code, options);
+    EXPECT_EQ(m.status, "measured") << c.name << ": " << m.message;
+    EXPECT_EQ(m.fit.measured, c.measured) << c.name << ": " << m.message;
+    EXPECT_EQ(m.measuredBy, c.by) << c.name;
+    for (const SizeRun& run : m.runs) {
+      EXPECT_GT(run.best, 0) << c.name << " at " << run.size;
+      EXPECT_GT(run.blocks, 0) << c.name << " at " << run.size;
+    }
+  }
+}
+
 // Processes still running the program built under `base` (its executable lives there).
 int programsRunningFrom(const std::string& base) {
   int count = 0;
@@ -645,7 +756,7 @@ TEST(Measure, CommandLineAndJson) {
             0u)
       << json;
   EXPECT_NE(json.find("\"points\":[{\"size\":16,\"sizes\":{\"n\":16},\"seconds\":[0.5,0.25],"
-                      "\"best\":0.25,\"inputBytes\":40}]"),
+                      "\"best\":0.25,\"inputBytes\":40,\"blocks\":0}]"),
             std::string::npos)
       << json;
 }
