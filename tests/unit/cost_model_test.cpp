@@ -402,6 +402,14 @@ TEST(TestLoopTest, FormsAndPricing) {
        "*max_element(row.begin(), "
        "row.end()); i++; } }",
        "O(k + c)"},
+      {"groups read into each row a walk over the rows reaches",
+       "int main() { int n; cin >> n; vector<vector<int>> adj(n); for (auto& row : adj) { int k; "
+       "cin >> k; for (int j = 0; j < k; j++) { int x; cin >> x; row.push_back(x); } } }",
+       "O(n + k)"},
+      {"near miss: a walk over entries that reads single values",
+       "int main() { int n; cin >> n; vector<long long> a(n); for (auto& x : a) cin >> x; long "
+       "long s = 0; for (auto& x : a) for (int j = 0; j < n; j++) s += x * j; }",
+       "O(n^2)"},
       {"near miss: items picked by the counter read no sizes",
        "int main() { int k; cin >> k; vector<long long> a(k); for (int i = 0; i < k; i++) cin >> "
        "a[i]; }",
