@@ -188,6 +188,7 @@ class TimeWalker {
     state_.function = &function;
     Cost work = walk(function.body, 0);
     work = addCosts(work, state_.amortised);
+    work = addCosts(work, constructMembers(function));
     const RecursionFacts recursion = recursionOf(function);
     // UnionFind(int n) : N(n): the loops bounded by N run as far as n
     Cost total = bindInitialisedMembers(model_, function, recursionCost(recursion, work));
@@ -545,9 +546,14 @@ class TimeWalker {
     if (declaration.type() == "declaration" &&
         model_.functions.count(baseTypeName(declaration.field("type").text())))
       return constantCost();
+    return constructedEntries(value);
+  }
+
+  // The entries `vector<int>(n, vector<int>(m))`-style arguments fill: n * m.
+  Cost constructedEntries(const Node& arguments) {
     Cost size;
     const std::vector<LoopVariable> vars = variablesInScope();
-    Node current = value;
+    Node current = arguments;
     for (int guard = 0; guard < 4 && current.childCount() > 0; ++guard) {
       size = multiplyCosts(size.terms.empty() ? Cost{{Monomial{}}} : size,
                            magnitudeOf(model_, current.child(0), vars));
@@ -555,6 +561,26 @@ class TimeWalker {
       if (current.null()) break;
     }
     return simplifyCost(size);
+  }
+
+  // S(int n) : a(n, -1), g(n) {}: the constructor fills its member containers before its body.
+  Cost constructMembers(const Function& function) {
+    Cost total;
+    const Node list = findDescendant(function.definition, {"field_initializer_list"});
+    if (list.null() || !(list.parent() == function.definition)) return total;
+    for (const Node& initialiser : childrenOf(list)) {
+      const Node arguments = initialiser.type() == "field_initializer"
+                                 ? findDescendant(initialiser, {"argument_list"})
+                                 : Node{};
+      const Node member = childrenOf(initialiser).empty() ? Node{} : initialiser.child(0);
+      if (arguments.null() || member.null()) continue;
+      const Symbol* symbol = findSymbolAt(model_, member.text(), member);
+      if (!symbol || symbol->kind == ContainerKind::kScalar ||
+          symbol->kind == ContainerKind::kStructure)
+        continue;
+      total = addCosts(total, constructedEntries(arguments));
+    }
+    return total;
   }
 
   Cost walkLoop(const Node& loop, int depth) {

@@ -821,6 +821,9 @@ class Reader {
     if (function.null() || function.type() != "function_definition") return false;
     auto found = model_.functions.find(definedName(function));
     if (found == model_.functions.end() || symbol.scope == found->first) return false;
+    // arrLen = sz in a constructor: a member takes what each object is built with, told where
+    // the object is declared.
+    if (symbol.member) return false;
     const std::vector<std::string>& parameters = found->second.parameters;
     for (const std::string& size : sizesOf(value))
       if (std::find(parameters.begin(), parameters.end(), size) != parameters.end()) return true;

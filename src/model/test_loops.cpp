@@ -304,7 +304,16 @@ std::set<std::string> namesRead(const PassReads& pass) {
 // The count of a loop and the variable that counts its passes: {t, t} for while (t--),
 // {T, tc} for for (tc = 1; tc <= T; tc++), {"input", ""} for while (cin >> n).
 std::pair<std::string, std::string> countOf(const Model& model, const Node& loop) {
-  if (loop.type() == "for_range_loop") return {};
+  // for (auto& row : g) with g(n) rows read as groups: n passes
+  if (loop.type() == "for_range_loop") {
+    const Node range = unwrap(loop.field("right"));
+    const Symbol* symbol =
+        range.type() == "identifier" ? findSymbolAt(model, range.text(), range) : nullptr;
+    if (!symbol || symbol->dimensions.empty()) return {};
+    const std::vector<std::string> sizes = sizesOf(symbol->dimensions.front());
+    if (sizes.size() != 1 || !isInputScalar(model, sizes.front(), range)) return {};
+    return {sizes.front(), ""};
+  }
   const Node condition = unwrap(loop.field("condition"));
   const Node body = loop.field("body");
   // while (true) { cin >> n >> m; if (n == 0 && m == 0) break; ... }: until a line of zeros
@@ -472,7 +481,9 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   if (count.empty()) return test;
   test.untilEnd = count == "input";
   const Node body = loop.field("body");
-  if (indexesWith(body, counter)) return test;
+  // A loop over items picks entries with its counter (a[i]); one over groups may too
+  // (g[i].push_back(x) for the m items of group i), known below by the sizes its passes read.
+  const bool indexes = indexesWith(body, counter);
   PassReader reader(model);
   PassReads pass;
   reader.read(body, body, pass, 0);
@@ -523,7 +534,10 @@ TestLoop testLoopOf(const Model& model, const Node& loop, TestLoopMemo* memo) {
   if (test.untilEnd && !sizes.empty()) test.count = unnamedCount(model, memo);
   // Without test sizes only a count that is nothing but a count is one of tests: the m of an
   // edge list, also used elsewhere, counts lines whose passes read two numbers each.
-  test.found = !sizes.empty() || count == "input" || onlyCounts(model, loop, count, memo);
+  // A walk over a container's entries is one over groups only where its passes read sizes.
+  const bool walk = loop.type() == "for_range_loop";
+  test.found = !sizes.empty() ||
+               (!indexes && !walk && (count == "input" || onlyCounts(model, loop, count, memo)));
 
   // "the sum of n is not bounded", "no bound on the total": the limits hold in every test.
   const bool unbounded = commentMatches(

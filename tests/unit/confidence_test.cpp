@@ -225,7 +225,8 @@ TEST(ConfidenceTest, NestsPricedByARangeTheCodeMayShareAreMedium) {
        "for (int j = 0; j < k; j++) { int x; cin >> x; adj[i].push_back(x); } }\n"
        "long long s = 0; for (int i = 0; i < n; i++) s += deg[i] * (long long)adj[i].size();\n"
        "cout << s; }",
-       {"a count read per item bounding its reads", "", "medium", "reads k items"}},
+       // each vertex's k items are read as a group: summed over the vertices, derived
+       {"a count read per item bounding its reads", "", "high", ""}},
       {"int main() { int n, m, cap; cin >> n >> m >> cap; vector<vector<pair<int, int>>> g(n);\n"
        "for (int i = 0; i < m; i++) { int u, v, w; cin >> u >> v >> w; g[u].push_back({v, w}); }\n"
        "vector<vector<long long>> best(n, vector<long long>(cap + 1, LLONG_MAX));\n"

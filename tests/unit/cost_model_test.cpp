@@ -387,6 +387,33 @@ TEST(TestLoopTest, FormsAndPricing) {
        "int main() { int k; while (cin >> k) { for (int i = 0; i < k; i++) "
        "cin >> g[i]; } }",
        "O(k)"},
+      {"groups read into the rows their counter picks",
+       "int main() { int k; cin >> k; vector<vector<int>> rows(k); for (int i = 0; i < k; i++) { "
+       "int m; cin >> m; for (int j = 0; j < m; j++) { int x; cin >> x; rows[i].push_back(x); } } "
+       "long long s = 0; for (int i = 0; i < k; i++) for (int x : rows[i]) s += x; }",
+       "O(k + m)"},
+      {"a degree list per vertex",
+       "int main() { int n; cin >> n; vector<vector<int>> adj(n); for (int u = 0; u < n; u++) { "
+       "int d; cin >> d; while (d--) { int v; cin >> v; adj[u].push_back(v); } } }",
+       "O(n + d)"},
+      {"groups kept per index by a while",
+       "int main() { int k; cin >> k; vector<int> best(k); int i = 0; while (i < k) { int c; cin "
+       ">> c; vector<int> row(c); for (auto& x : row) cin >> x; best[i] = "
+       "*max_element(row.begin(), "
+       "row.end()); i++; } }",
+       "O(k + c)"},
+      {"groups read into each row a walk over the rows reaches",
+       "int main() { int n; cin >> n; vector<vector<int>> adj(n); for (auto& row : adj) { int k; "
+       "cin >> k; for (int j = 0; j < k; j++) { int x; cin >> x; row.push_back(x); } } }",
+       "O(n + k)"},
+      {"near miss: a walk over entries that reads single values",
+       "int main() { int n; cin >> n; vector<long long> a(n); for (auto& x : a) cin >> x; long "
+       "long s = 0; for (auto& x : a) for (int j = 0; j < n; j++) s += x * j; }",
+       "O(n^2)"},
+      {"near miss: items picked by the counter read no sizes",
+       "int main() { int k; cin >> k; vector<long long> a(k); for (int i = 0; i < k; i++) cin >> "
+       "a[i]; }",
+       "O(k)"},
       {"values keep the count",
        "int main() { int t; cin >> t; while (t--) { long long x; "
        "cin >> x; for (long long d = 2; d * d <= x; d++) {} } }",
@@ -588,6 +615,30 @@ TEST(ValueTest, GlobalContainersAreBuiltBeforeMain) {
        "O(MX + n)"},
       {"a zero-filled array", "int cnt[MX];", "O(n)"},
       {"an empty vector", "vector<int> order;", "O(n)"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
+}
+
+// A constructor's initialiser list fills its member containers before its body runs.
+TEST(ValueTest, MembersAreBuiltByTheirConstructor) {
+  const std::string head = "#include <bits/stdc++.h>\nusing namespace std;\n";
+  const std::string main = "\nint main() { int n, m; cin >> n >> m; S s(n, m); }";
+  const testing::Case<std::string, std::string> kCases[] = {
+      {"one member of the first size", "struct S { vector<int> a; S(int n, int m) : a(n, -1) {} };",
+       "O(n)"},
+      {"a table of both sizes beside a list",
+       "class S { vector<vector<long long>> d; vector<int> g; public: S(int n, int m) : d(n, "
+       "vector<long long>(m)), g(n) {} };",
+       "O(m * n)"},
+      {"a member set from the constructor's parameter is what the object is built with",
+       "class S {\n private:\n  int* cells;\n  int total, count, width;\n public:\n  S(int rows, "
+       "int sz);\n};\nS::S(int rows, int sz) { total = sz; width = sqrt(total); count = width + 1; "
+       "cells = new int[count]; for (int i = 0; i < count; i++) cells[i] = 0; }",
+       "O(sqrt m)"},
+      {"scalar members cost nothing",
+       "struct S { int rows, cols; S(int n, int m) : rows(n), "
+       "cols(m) {} };",
+       "O(1)"},
   };
   for (const auto& c : kCases) EXPECT_EQ(timeOf(head + c.in + main), c.want) << c.name;
 }

@@ -660,7 +660,7 @@ TEST(ObjectReadingTest, DeclarationsRunTheirConstructorsAndLambdasRunInPlace) {
       {"member sized by a parameter expression",
        "struct T { vector<int> t; T(int m) : t(4 * m) {} }; int main() { int n; cin >> n; T s(n); "
        "}",
-       "O(1)", "O(n)"},
+       "O(n)", "O(n)"},
       {"immediately invoked lambda",
        "int main() { int n; cin >> n; [&] { for (int i = 0; i < n; i++) for (int j = 0; j < n; "
        "j++) cout << i; }(); }",
