@@ -12,14 +12,12 @@
 #include "estimate/time_cost.h"
 #include "model/model.h"
 #include "model/nodes_of_type.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+std::string timeOf(const std::string& program) { return testing::estimatedTime(program); }
 
 // A breadth-first search over a grid of R rows and C columns read from the input; `globals`
 // declares the tables and helpers, `check` is the statement that keeps (x, y) inside.

@@ -8,14 +8,12 @@
 #include "cost/cost.h"
 #include "estimate/time_cost.h"
 #include "model/model.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+std::string timeOf(const std::string& program) { return testing::estimatedTime(program); }
 
 struct Case {
   const char* name;

@@ -9,14 +9,12 @@
 #include "cost/cost.h"
 #include "estimate/time_cost.h"
 #include "model/model.h"
+#include "test_support.h"
 
 namespace quorbel {
 namespace {
 
-std::string timeOf(const std::string& program) {
-  Model model = buildModel(program);
-  return formatCost(estimateTime(model).total);
-}
+std::string timeOf(const std::string& program) { return testing::estimatedTime(program); }
 
 // n elements, q unions read one by one; `unite` is the body of the union of roots a and b.
 std::string unions(const std::string& table, const std::string& unite) {
